@@ -1,0 +1,68 @@
+// Fields of the window state that belong to start-up, tracing and the end of the program.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tembra {
+
+// Display-mode bits of TDISPLAY.
+constexpr int32_t TD_DIR = 1, TD_LIST = 2, TD_HEX = 16, TD_HEX32 = 64, TD_RULER = 128,
+                  TD_HEX2 = 256, TD_EBCDIC = 512, TD_STRIP = 1024, TD_ASCII = 2048;
+
+struct CoreState {
+  // Mode
+  int32_t TDISPLAY = TD_DIR;
+  std::string zDisplayMode = "DIR";
+  bool bZipMode = false;
+  bool bEnding = false;
+
+  // Paths and names
+  std::string zCurDir;                 // always ends in "\"
+  std::string zCurDrive;               // upper-case first character of zCurDir
+  std::vector<std::string> zDriveDir;  // last directory per drive, newest first (1-based; [0] unused)
+  int32_t nDriveDirs = 0;
+  std::string zComSpec;
+  std::string zAppPath;
+  std::string zCommandLine;
+  bool bShowParm = false;
+  std::string zCurFile;
+  std::string zQuote = "\"";
+  std::string zUnprintable;
+  std::array<std::string, 16> zHexDigit;
+
+  // Debugging and tracing
+  bool bDebug = false;
+  bool bDumpDir = false;
+  bool bLog = false;
+  std::string zLogFile;
+  int32_t OpenCount = 0;
+  std::string zOpenName;
+  double nStartTime = 0;
+  std::string zDumpFolder = "C:\\0JOB\\TEMBRA\\";  // where DumpDir writes
+
+  // Window state and keyboard state
+  bool bHasFocus = true;
+  bool bRepaint = false;
+  bool bRescan = false;
+  bool bSearchPending = false;
+  bool bCmdSearch = false;
+  int32_t iInpFile = 0;
+  int32_t nInpFiles = 0;
+  std::string zMessageLine;
+  int32_t nFarewellMs = 0;
+  bool bQuickEnd = false;
+
+  // Unsigned 32-bit arithmetic helpers
+  double dTwoTo32 = 4294967296.0;
+  double dTwoTo31 = 2147483648.0;
+  int64_t cTwoTo32 = 4294967296LL;  // the same as a currency value
+
+  // Last message-box answer (1 OK, 2 Cancel, 6 Yes, 7 No) and input-box cancel flag
+  int nMsgAnswer = 0;
+  bool bInputCancelled = false;
+};
+
+}  // namespace tembra

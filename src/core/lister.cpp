@@ -1,0 +1,42 @@
+// Thin wrappers around the platform services, so that procedures read like the
+// algorithms they carry out.
+#include "core/lister.h"
+
+#include <cstdlib>
+
+namespace tembra {
+
+int Lister::MsgBox(const std::string& text, const std::string& caption, MsgButtons buttons) {
+  nMsgAnswer = P.dialogs.MsgBox(text, caption, buttons);
+  return nMsgAnswer;
+}
+
+std::string Lister::InputBox(const std::string& prompt, const std::string& caption, const std::string& def) {
+  std::string answer;
+  bInputCancelled = !P.dialogs.InputBox(prompt, caption, def, answer);
+  if (bInputCancelled) answer.clear();
+  return answer;
+}
+
+void Lister::DoEvents() { P.events.DoEvents(); }
+void Lister::SleepMs(int ms) { P.events.Sleep(ms); }
+void Lister::Beep() { P.dialogs.Beep(); }
+void Lister::FillRect(long x1, long y1, long x2, long y2, uint32_t color) { P.window.FillRect(x1, y1, x2, y2, color); }
+void Lister::PrintAt(long x, long y, const std::string& text) { P.window.PrintAt(x, y, text); }
+void Lister::SetForeColor(uint32_t color) { P.window.SetForeColor(color); }
+void Lister::SetBold(bool on) { P.window.SetBold(on); }
+void Lister::SetUnderline(bool on) { P.window.SetUnderline(on); }
+void Lister::EndProcess(ExitKind kind) {
+  P.processes.EndProcess(kind);
+  std::abort();  // the platform never returns from EndProcess
+}
+
+void Lister::Randomize() {
+  DateTime t = P.clock.LocalNow();
+  double s = P.clock.SecondsSinceMidnight();
+  rng_.seed(static_cast<uint32_t>(s * 1000.0) ^ static_cast<uint32_t>(t.year * 372 + t.month * 31 + t.day));
+}
+
+double Lister::Rnd() { return std::uniform_real_distribution<double>(0.0, 1.0)(rng_); }
+
+}  // namespace tembra

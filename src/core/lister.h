@@ -1,0 +1,192 @@
+// The window: it owns the state and the platform services, and every procedure of the
+// program is one of its member functions, defined in the source file of its area.
+#pragma once
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+#include "core/lister_state.h"
+#include "core/text.h"
+#include "platform/platform.h"
+
+namespace tembra {
+
+class Lister : public ListerState {
+ public:
+  explicit Lister(Platform& platform) : P(platform) {}
+  Lister(const Lister&) = delete;
+  Lister& operator=(const Lister&) = delete;
+
+  Platform& P;
+
+  // ------------------------------------------------------------ platform wrappers
+  int MsgBox(const std::string& text, const std::string& caption = "", MsgButtons buttons = MsgButtons::OK);
+  std::string InputBox(const std::string& prompt, const std::string& caption = "", const std::string& def = "");
+  void DoEvents();
+  void SleepMs(int ms);
+  void Beep();
+  void FillRect(long x1, long y1, long x2, long y2, uint32_t color);
+  void PrintAt(long x, long y, const std::string& text);
+  void SetForeColor(uint32_t color);
+  void SetBold(bool on);
+  void SetUnderline(bool on);
+  [[noreturn]] void EndProcess(ExitKind kind);
+  // Random numbers in [0, 1) for the closing message.
+  void Randomize();
+  double Rnd();
+
+  // ------------------------------------------------------------ core: start-up, end
+  void Form_Load();
+  void SetDirMode();
+  void SETListMode();
+  void Form_GotFocus();
+  void Form_LostFocus();
+  [[noreturn]] void Form_Unload();
+  void Log340(const std::string& zText);
+  void LogOpen(const std::string& zName);
+  void DumpDir(const std::string& zName);
+  void undo();
+  std::string VV(const std::string& zString);
+  std::string QQ(const std::string& zString);
+  [[noreturn]] void END_TEMBRA();
+  std::string ZCurrentLocaleTime();  // the time of day as the trace log writes it
+
+  // ------------------------------------------------------------ screen, page, messages
+  bool bAllFont();
+  void VXFONTWIDTH();
+  void InitialWindowSize();
+  void REDRAW();
+  void Form_Paint();
+  void Form_Resize();
+  void ShowPage();
+  void SetupTopBot();
+  void VXERROR(const std::string& zMessage);
+  [[noreturn]] void vxCatastrophe(const std::string& zErrorText);
+  void DefaultColors();
+
+  // ------------------------------------------------------------ input: keys and mouse
+  void Form_KeyDown(int KeyCode, int Shift);
+  void Form_KeyPress(int keyascii);
+  void Form_KeyUp(int KeyCode, int Shift);
+  void Form_MouseDown(int Button, int Shift, double X, double Y);
+  void Form_MouseMove(int Button, int Shift, double X, double Y);
+  void Form_MouseUp(int Button, int Shift, double X, double Y);
+  void Form_Click();
+  void Form_DblClick();
+  int MouseCharacters();
+  void CursorMove(int32_t RelMove, int32_t PageMove);
+  void DirModeKeyPress(int keyascii);  // the character commands of the directory page
+
+  // ------------------------------------------------------------ dirlist: scan, sort, page
+  void GetDir(const std::string& zMyPath);
+  FindHandle Get1Vtoc(const std::string& zFileName);
+  std::string zVtocToDir();
+  void ExpandZDir(int32_t INEW);
+  void MarkIgnore();
+  std::string qbFl(double nLong, const std::string& ZFormat);
+  std::string vxFD(double Doubler, const std::string& ZFormat);
+  void PopulateSort();
+  void SORT1ST();
+  void SORTEMALL();
+  std::string zFormat1New(int32_t IndxD, int32_t nChars);
+  std::string zFormat1Old(int32_t SDZFI, int32_t nChars);
+  void DosDir();
+  int32_t iFindUl(int32_t ICURSOR);
+  bool bDirectoryList();
+  int nEnterInDirMode(const std::string& zKey);
+  bool bDIR_Keydown(int Shift, int KeyCode);
+  bool BDOS_CD(const std::string& zNewPath);
+
+  // ------------------------------------------------------------ viewer: index, text view, navigation
+  void InitViewerTables();  // tab stops, column ruler, EBCDIC table (start-up)
+  void ListAFile(int32_t ListIndex);
+  void GetFdbin(int64_t FBYTE);
+  void GetASeg();
+  void StoreRecordPointers(int64_t RecPointer, int32_t RecLen, int32_t RecFlags);
+  int64_t FindRecAddr(int32_t Recno);
+  void GetZCurRec(int32_t Recno);
+  bool bCheckForRec(int32_t Recno);
+  std::string zUnTab(const std::string& buffer, int32_t position, int32_t length);
+  void BuildRecParse(int32_t RPRec, int32_t RPNCPL);
+  std::string zPrintable(const std::string& zChar);
+  void EAFILL(const std::string& rowDigits, int32_t rowNumber);
+  void ResetLineBuffers();  // the 255 display-line buffers back to blanks
+  void ListModeAscii();
+  int32_t Find1stRecordOnPage(int32_t record);
+  std::string zClearFoundText(const std::string& zinLine, const std::string& zinText, bool tCompare);
+  void PrintFoundText(const std::string& zinLine, const std::string& zinText, bool tCompare,
+                      int32_t PrintCol, int32_t PageLine);
+  void ZCOLFILL(int32_t offset);
+  bool bList_Keydown(int Shift, int KeyCode);
+  void KeyPress_ListMode(int keyascii);
+  void LIST_PAGEMOVE(int KeyCode);
+  void JUMP2LINE();
+  int32_t NConvert(const std::string& ZNumber);
+  void LOADEMUP();
+  bool DebugLookupsWereRandom();  // the closing check of the record-lookup counters
+
+  // ------------------------------------------------------------ hexsearch: hex view, search, marking
+  void InitHexHeaders();  // the hex-view column headings (start-up)
+  void ListModeHex();
+  void BDOHEX16(int32_t POSBUFFR);
+  std::string zCVInteger(int64_t iValue);
+  void PRINT_LINES();
+  int32_t FindAsciiRecordNumber(int64_t OFFSETB);
+  void ALT_H_LST();
+  void SetTextToFind(const std::string& key, const std::string& text);
+  bool bFindText();
+  void SET_BOOKMARK(int32_t record);
+  int32_t FIND_BOOKMARK();
+  void InitCaseTable();
+  int32_t FastInStr(const std::string& text, const std::string& pattern, int32_t start, int32_t last, bool noCase);
+  void MarkLine(const std::string& zWhat);
+
+  // ------------------------------------------------------------ fileops: copy, programs, temporary files
+  int DoesFileExist(const std::string& ZFQN);
+  int CopyAFile(const std::string& zFromFile, const std::string& zToFile);
+  bool BDOS_COPY(const std::string& ZMOVE);
+  bool BDOS_RENAME(int32_t IRBSZDIR);
+  bool BDOS_DEL(int32_t IRBSZDIR, int NoConfirm);
+  void ShellAndWait(const std::string& command);
+  int InvokeProgramAtCursor(bool bAskForParm);
+  void CallWindowsProgram(const std::string& zFile);
+  std::string ZCurrentTime();
+  std::string ZCalcName(int32_t INDEXZDIR, const std::string& ZCHARS);
+  bool TempCheck(int32_t ITCZDIR);
+  double AgeOfFile(int32_t rZdir);
+  bool bRenameTemp(const std::string& VXCChars, int32_t rZdir);
+  bool bBackupCopy(const std::string& VXCChars);
+  void MarkForDeletion();
+  void MarkVXDelete();
+  void BigDelete();
+
+  // ------------------------------------------------------------ zip: archive listing
+  void ProcessZ(const std::string& zWhat);
+  std::string zZipExtra(const std::string& zExtra, int64_t nZEOffset);
+  int32_t NumGet(const std::string& text, int32_t offset, int32_t length);
+  std::string zDateGet(int32_t iDate);
+  std::string zTimeGet(int32_t iTime);
+  int ZIP_KeyPress(const std::string& character);
+
+  // ------------------------------------------------------------ config: configuration, command line, colours
+  void LineParse(const std::string& ZlineToParse);
+  int IfNum(const std::string& text, int32_t position);
+  void GetConfig();
+  bool bParse1Config(std::string& zcfLine);
+  void ZGETPARM();
+  std::string zGetCompleteName(const std::string& name);
+  void SaveZINPFiles(const std::string& ZDH_NAME);
+  void ParseFileSpec(const std::string& zInSpec);
+  std::string zDateFix(const std::string& zDateIn);
+  void Next_IINPFiles(int iParm);
+  void ListInpFiles();
+  int32_t SelectColor(const std::string& zColorI);
+  int32_t HEX2LONG(const std::string& ZHEX);
+  void PickAColor(int role);
+
+ private:
+  std::mt19937 rng_{12345};
+};
+
+}  // namespace tembra

@@ -1,0 +1,137 @@
+// Start-up sequence, the two mode switches, focus and unload.
+#include "core/lister.h"
+
+namespace tembra {
+
+namespace {
+constexpr int32_t kSegmentSize = 262144;
+}
+
+void Lister::Form_Load() {
+  // 1-3: clock, segment buffer, quote, directory tables, random seed
+  nStartTime = P.clock.SecondsSinceMidnight();
+  zSegment.assign(kSegmentSize, ' ');
+  zQuote = Chr(34);
+  nZDirMax = 1024;
+  ZDIR.assign(nZDirMax + 1, std::string());
+  SZDIR.assign(nZDirMax + 1, 0);
+  Randomize();
+  // 4-5
+  nWidthShare = 10;
+  nHeightShare = 10;
+  iDateCol = 16;
+  iTimeCol = 24;
+  zComSpec = P.processes.GetEnv("COMSPEC");
+  nMaxRecLen = 4095;
+  bHasFocus = true;
+  // 6: found-text highlighting
+  bFoundBold = true;
+  bFoundLineBold = true;
+  bFoundUnderline = false;
+  bFoundLineUnderline = false;
+  bFoundBox = true;
+  bFoundLineBox = false;
+  // 7: tab expansion (the table itself is built with the viewer's tables below)
+  bUnTab = true;
+  // 8: directory format defaults
+  bShortFormat = true;
+  nNameWidth = 12;
+  nTimeWidth = 5;
+  nAttrWidth = 4;
+  bShowHidden = bShowReadOnly = bShowSystem = true;
+  nDirColumnsSet = 4;
+  // 9: program table
+  zExtTable = {"", "BAT", "COM", "DLL", "EXE"};
+  zExtProgram = {"", "NOTEPAD.EXE", "", "", ""};
+  nExtTable = 4;
+  // 10-13
+  SetDirMode();
+  for (int i = 0; i < 16; ++i) zHexDigit[i] = Chr(i < 10 ? 48 + i : 55 + i);
+  InitViewerTables();
+  InitHexHeaders();
+  PopulateSort();
+  // 14: current directory
+  zCurDir = P.files.CurrentDirectory();
+  zCurDrive = UCase(Left(zCurDir, 1));
+  // 15: command line
+  zCommandLine = Trim(P.processes.CommandLine());
+  if (!zCommandLine.empty()) bShowParm = true;
+  // 16: debug switch
+  if (UCase(zCommandLine) == "?VX") {
+    bDebug = true;
+    bDumpDir = true;
+    zCurDir = "C:\\0BAT\\";
+    P.files.ChangeDirectory(zCurDir);
+    zCommandLine.clear();
+  }
+  // 17-18
+  if (Right(zCurDir, 1) != "\\") {
+    zCurDir += "\\";
+    P.files.ChangeDirectory(zCurDir);
+  }
+  int exists = DoesFileExist(zCurDir);
+  if (exists != 1) {
+    MsgBox("VX9004 LOAD - FILE IS NOT A PATH", zCurDir + " - " + Format(exists, "#0"), MsgButtons::OK);
+    vxCatastrophe("VX9004 LOAD - FILE IS NOT A PATH");
+  }
+  // 19-21
+  zDriveDir.assign(2, std::string());
+  zDriveDir[1] = zCurDir;
+  nDriveDirs = 1;
+  zAppPath = P.processes.AppPath();
+  dTwoTo32 = 4294967296.0;
+  cTwoTo32 = 4294967296LL;
+  dTwoTo31 = 2147483648.0;
+  bSortAscending = true;
+  zSortLetter = "F";
+  // 22-23: colours and font
+  DefaultColors();
+  zFontName = "Courier New";
+  P.window.SetFontName(zFontName);
+  P.window.SetFontSize(10);
+  P.window.SetItalic(false);
+  // 24-25: command line and configuration
+  ZGETPARM();
+  if (zUnprintable.empty()) zUnprintable = Chr(149);
+  // 26-27: fonts, metrics, window size
+  bAllFont();
+  InitialWindowSize();
+  // 28: first directory or first input file
+  if (nInpFiles > 0) {
+    iInpFile = 1;
+    const std::string& first = zInpFiles.size() > 1 ? zInpFiles[1] : zCurDir;
+    long slash = InStrRev(first, "\\");
+    zCurDir = Left(first, slash);
+    P.files.ChangeDirectory(zCurDir);
+    GetDir(zCurDir);
+    if (bCmdSearch && nInpFiles > 1) {
+      do {
+        bSearchPending = true;
+        Next_IINPFiles(1);
+      } while (bCmdSearch && iInpFile < nInpFiles);
+    }
+  } else {
+    GetDir(zCurDir);
+  }
+}
+
+void Lister::SetDirMode() {
+  TDISPLAY = (TDISPLAY & ~(TD_LIST | TD_HEX | TD_STRIP)) | TD_DIR;
+  nHOffset = 0;
+  bCmdSearch = false;
+  undo();
+  bCursorOnly = false;
+  zDisplayMode = "DIR";
+}
+
+void Lister::SETListMode() {
+  TDISPLAY = (TDISPLAY & ~TD_DIR) | TD_LIST;
+  InitCaseTable();
+  zDisplayMode = (TDISPLAY & TD_HEX) ? "LSTX" : "LIST";
+}
+
+void Lister::Form_GotFocus() { bHasFocus = true; }
+void Lister::Form_LostFocus() { bHasFocus = false; }
+void Lister::Form_Unload() { EndProcess(ExitKind::Unload); }
+
+}  // namespace tembra

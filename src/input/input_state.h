@@ -1,0 +1,28 @@
+// Fields of keyboard and mouse dispatch and of the directory-mode commands.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tembra {
+
+struct InputState {
+  bool bSortPrompt = false;
+  bool bSearchBack = false;
+  bool bSwallowChar = false;
+  int32_t nKeyHeld = 0;
+  int32_t nMouseX = 0, nMouseY = 0;
+  int32_t nMouseButton = 0, nMouseShift = 0;
+  int32_t nUpButton = 0, nUpShift = 0;
+  int32_t nMouseCol = 0, nMouseRow = 0;
+
+  // The entry under the cursor, filled for every directory command
+  int32_t iCurZDir = 0;
+  std::string zCurType;
+  int32_t nLenName = 0;
+  int32_t iCurNameCol = 0;
+  std::string zCurName;
+  std::string zCurNameU;
+};
+
+}  // namespace tembra

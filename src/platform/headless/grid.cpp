@@ -1,0 +1,137 @@
+#include "platform/headless/grid.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "platform/headless/transcript.h"
+
+namespace tembra::headless {
+
+GridWindow::GridWindow(int cols, int rows, FontKind font, std::ostream& out) : out_(out), font_(font) {
+  // The simulated screen is sized so that the start-up rule (80 columns and 25 rows plus
+  // 10/25 of the rest of the screen) gives exactly the requested client area.
+  screenW_ = 9600 + (cols * kCellW - 9600) * 5 / 2;
+  screenH_ = 5000 + (rows * kCellH - 5000) * 5 / 2;
+  Relayout(cols * kCellW, rows * kCellH, false);
+}
+
+void GridWindow::Relayout(long clientW, long clientH, bool notify) {
+  if (clientW < 0) clientW = 0;
+  if (clientH < 0) clientH = 0;
+  bool changed = clientW != clientW_ || clientH != clientH_;
+  int cols = static_cast<int>(clientW / kCellW), rows = static_cast<int>(clientH / kCellH);
+  if (cols != cols_ || rows != rows_) {
+    Cell blank;
+    blank.bg = back_;
+    std::vector<Cell> cells(static_cast<size_t>(cols) * rows, blank);
+    for (int r = 0; r < std::min(rows, rows_); ++r)
+      for (int c = 0; c < std::min(cols, cols_); ++c) cells[static_cast<size_t>(r) * cols + c] = At(c, r);
+    cells_.swap(cells);
+    cols_ = cols;
+    rows_ = rows;
+  }
+  clientW_ = clientW;
+  clientH_ = clientH;
+  if (changed && notify && onResize) onResize();
+}
+
+void GridWindow::SetOuterWidth(long w) { Relayout(w - kFrameW, clientH_, true); }
+void GridWindow::SetOuterHeight(long h) { Relayout(clientW_, h - kFrameH, true); }
+void GridWindow::ResizeClient(int cols, int rows) { Relayout(cols * kCellW, rows * kCellH, false); }
+
+void GridWindow::SetCaption(const std::string& text) {
+  if (captionSet_ && text == caption_) return;
+  caption_ = text;
+  captionSet_ = true;
+  out_ << "CAPTION " << EscapeText(text) << "\n";
+}
+
+double GridWindow::TextWidth(const std::string& text) {
+  double w = 0;
+  for (unsigned char c : text) {
+    bool zero = c < 32 || c == 127 || c == 129 || c == 141 || c == 143 || c == 144 || c == 157;
+    if (zero) continue;
+    if (font_ == FontKind::Proportional) w += c == 'i' || c == 'l' || c == 'I' ? 60 : (c == 'M' || c == 'W') ? 160 : 120;
+    else if (font_ == FontKind::BoldWider && bold_) w += 135;
+    else w += 120;
+  }
+  return w;
+}
+
+void GridWindow::FillRect(long x1, long y1, long x2, long y2, uint32_t color) {
+  if (x1 > x2) std::swap(x1, x2);
+  if (y1 > y2) std::swap(y1, y2);
+  for (int r = 0; r < rows_; ++r) {
+    long cy = r * kCellH + kCellH / 2;
+    if (cy < y1 || cy > y2) continue;
+    for (int c = 0; c < cols_; ++c) {
+      long cx = c * kCellW + kCellW / 2;
+      if (cx < x1 || cx > x2) continue;
+      Cell& cell = cells_[static_cast<size_t>(r) * cols_ + c];
+      cell = Cell{' ', fore_, color, false, false};
+    }
+  }
+}
+
+void GridWindow::PrintAt(long x, long y, const std::string& text) {
+  long col = std::lround(static_cast<double>(x) / kCellW);
+  long row = std::lround(static_cast<double>(y) / kCellH);
+  if (row < 0 || row >= rows_) return;
+  for (unsigned char ch : text) {
+    if (col >= cols_) break;
+    if (col >= 0) {
+      Cell& cell = cells_[static_cast<size_t>(row) * cols_ + col];
+      cell.ch = static_cast<char>(ch);
+      cell.fg = fore_;
+      cell.bold = bold_;
+      cell.underline = underline_;
+    }
+    ++col;
+  }
+}
+
+std::string GridWindow::RowText(int row) const {
+  std::string s;
+  for (int c = 0; c < cols_; ++c) s += At(c, row).ch;
+  return s;
+}
+
+void GridWindow::WriteScreen(std::ostream& out) const {
+  out << "SCREEN " << cols_ << "x" << rows_ << "\n";
+  for (int r = 0; r < rows_; ++r) out << "|" << EscapeText(RowText(r)) << "\n";
+  out << "END\n";
+}
+
+namespace {
+std::string Rgb(uint32_t bgr) {
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "%02X%02X%02X", bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+  return buf;
+}
+}  // namespace
+
+void GridWindow::WriteAttrs(std::ostream& out) const {
+  out << "ATTRS\n";
+  for (int r = 0; r < rows_; ++r) {
+    out << "|";
+    int c = 0;
+    while (c < cols_) {
+      const Cell& first = At(c, r);
+      std::string run;
+      int e = c;
+      while (e < cols_) {
+        const Cell& x = At(e, r);
+        if (x.fg != first.fg || x.bg != first.bg || x.bold != first.bold || x.underline != first.underline) break;
+        run += x.ch;
+        ++e;
+      }
+      out << "[fg=" << Rgb(first.fg) << " bg=" << Rgb(first.bg) << (first.bold ? " b" : "")
+          << (first.underline ? " u" : "") << "]" << EscapeText(run);
+      c = e;
+    }
+    out << "\n";
+  }
+  out << "END\n";
+}
+
+}  // namespace tembra::headless

@@ -1,0 +1,83 @@
+// An off-screen character grid standing in for the window: text lands in cells of
+// 120 x 200 twips ("Courier New", 10 points), filled rectangles colour cell backgrounds.
+#pragma once
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace tembra::headless {
+
+enum class FontKind { Fixed, Proportional, BoldWider };
+
+struct Cell {
+  char ch = ' ';
+  uint32_t fg = 0, bg = 0xFFFFFF;  // 0x00BBGGRR
+  bool bold = false, underline = false;
+};
+
+class GridWindow : public Window {
+ public:
+  static constexpr long kCellW = 120, kCellH = 200, kFrameW = 240, kFrameH = 600;
+
+  GridWindow(int cols, int rows, FontKind font, std::ostream& out);
+
+  long ScreenWidth() const override { return screenW_; }
+  long ScreenHeight() const override { return screenH_; }
+  double TwipsPerPixelX() const override { return 15; }
+  double TwipsPerPixelY() const override { return 15; }
+  long OuterWidth() const override { return clientW_ + kFrameW; }
+  long OuterHeight() const override { return clientH_ + kFrameH; }
+  long ClientWidth() const override { return clientW_; }
+  long ClientHeight() const override { return clientH_; }
+  void SetOuterWidth(long w) override;
+  void SetOuterHeight(long h) override;
+  void SetLeft(long) override {}
+  void SetTop(long) override {}
+  void SetCaption(const std::string& text) override;
+  void SetBackColor(uint32_t color) override { back_ = color; }
+  void BringToFront() override {}
+  void SetFontName(const std::string& face) override { fontName_ = face; }
+  void SetFontSize(double) override {}
+  double FontSize() const override { return 10; }
+  void SetBold(bool on) override { bold_ = on; }
+  void SetUnderline(bool on) override { underline_ = on; }
+  void SetItalic(bool) override {}
+  double TextWidth(const std::string& text) override;
+  void FillRect(long x1, long y1, long x2, long y2, uint32_t color) override;
+  void SetForeColor(uint32_t color) override { fore_ = color; }
+  void PrintAt(long x, long y, const std::string& text) override;
+
+  // The user resizes the client area to cols x rows cells.
+  void ResizeClient(int cols, int rows);
+  // Called after the size changed through the program's own requests.
+  std::function<void()> onResize;
+
+  int Cols() const { return cols_; }
+  int Rows() const { return rows_; }
+  const Cell& At(int col, int row) const { return cells_[static_cast<size_t>(row) * cols_ + col]; }
+  std::string RowText(int row) const;  // raw Windows-1252 bytes of one row
+  const std::string& Caption() const { return caption_; }
+  void WriteScreen(std::ostream& out) const;
+  void WriteAttrs(std::ostream& out) const;
+
+ private:
+  void Relayout(long clientW, long clientH, bool notify);
+
+  std::ostream& out_;
+  FontKind font_;
+  int cols_ = 0, rows_ = 0;
+  long clientW_ = 0, clientH_ = 0;
+  long screenW_ = 0, screenH_ = 0;
+  std::vector<Cell> cells_;
+  std::string caption_;
+  bool captionSet_ = true;  // the window starts with an empty caption
+  std::string fontName_ = "Courier New";
+  uint32_t fore_ = 0, back_ = 0xFFFFFF;
+  bool bold_ = false, underline_ = false;
+};
+
+}  // namespace tembra::headless

@@ -1,0 +1,21 @@
+// Keys as a Windows keyboard (US layout) produces them: virtual-key code, shift state
+// (1 Shift, 2 Ctrl, 4 Alt) and the character event, if any.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tembra::headless {
+
+struct KeyStroke {
+  int vk = 0;      // 0: no key-down/up, only the character
+  int shift = 0;
+  int ch = -1;     // character event code, -1 for none
+};
+
+// A named key ("a", "Enter", "F5", "*", "187") with modifiers; nullopt for an unknown name.
+std::optional<KeyStroke> NamedKey(const std::string& name, int shift);
+// The key that types one Windows-1252 character.
+KeyStroke TypedKey(unsigned char c);
+
+}  // namespace tembra::headless

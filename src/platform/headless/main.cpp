@@ -1,0 +1,49 @@
+// tembra-headless: runs the program on an off-screen grid from a script of events and
+// writes a transcript to standard output.
+#include <fstream>
+#include <iostream>
+
+#include "platform/headless/session.h"
+
+int main(int argc, char** argv) {
+  using namespace tembra::headless;
+  Options options;
+  std::string scriptPath;
+  std::string error = ParseOptions(argc, argv, options, scriptPath);
+  if (!error.empty()) {
+    std::cerr << "tembra-headless: " << error << "\n";
+    return 2;
+  }
+  std::vector<std::string> lines;
+  if (!scriptPath.empty()) {
+    std::ifstream file;
+    std::istream* in = &std::cin;
+    if (scriptPath != "-") {
+      file.open(scriptPath, std::ios::binary);
+      if (!file) {
+        std::cerr << "tembra-headless: cannot read script " << scriptPath << "\n";
+        return 2;
+      }
+      in = &file;
+    }
+    std::string line;
+    while (std::getline(*in, line)) lines.push_back(line);
+  }
+  for (size_t i = 0; i < lines.size(); ++i) {
+    std::string e = Session::CheckLine(lines[i]);
+    if (!e.empty()) {
+      std::cerr << "tembra-headless: script line " << (i + 1) << ": " << e << "\n";
+      return 2;
+    }
+  }
+  std::ios::sync_with_stdio(false);
+  Session session(options, std::cout);
+  if (!session.CwdOk()) {
+    std::cerr << "tembra-headless: cannot change to " << options.cwd << "\n";
+    return 2;
+  }
+  session.SetScript(std::move(lines));
+  session.RunAll();
+  std::cout.flush();
+  return 0;
+}

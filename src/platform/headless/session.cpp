@@ -1,0 +1,418 @@
+#include "platform/headless/session.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <ctime>
+#include <sstream>
+#include <thread>
+
+#include "core/text.h"
+#include "platform/headless/keys.h"
+#include "platform/headless/transcript.h"
+
+namespace tembra::headless {
+
+// ---------------------------------------------------------------- options
+
+std::string ParseOptions(int argc, char** argv, Options& o, std::string& scriptPath) {
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    auto value = [&](std::string& v) -> bool {
+      if (i + 1 >= argc) return false;
+      v = argv[++i];
+      return true;
+    };
+    std::string v;
+    if (a == "--size") {
+      if (!value(v)) return "--size needs COLSxROWS";
+      int c = 0, r = 0;
+      char x = 0, extra = 0;
+      if (std::sscanf(v.c_str(), "%d%c%d%c", &c, &x, &r, &extra) != 3 || (x != 'x' && x != 'X') || c < 1 ||
+          r < 1 || c > 1000 || r > 1000)
+        return "bad --size: " + v;
+      o.cols = c;
+      o.rows = r;
+    } else if (a == "--cwd") {
+      if (!value(o.cwd)) return "--cwd needs a directory";
+    } else if (a == "--cmdline") {
+      if (!value(o.cmdline)) return "--cmdline needs a text";
+    } else if (a == "--script") {
+      if (!value(scriptPath)) return "--script needs a file";
+    } else if (a == "--clock") {
+      if (!value(v)) return "--clock needs a time";
+      o.clock = v;
+      HeadlessClock probe;
+      if (!probe.Init(o.clock)) return "bad --clock: " + v;
+    } else if (a == "--font") {
+      if (!value(v)) return "--font needs fixed, proportional or bold-wider";
+      if (v == "fixed") o.font = FontKind::Fixed;
+      else if (v == "proportional") o.font = FontKind::Proportional;
+      else if (v == "bold-wider") o.font = FontKind::BoldWider;
+      else return "bad --font: " + v;
+    } else if (a == "--no-run") {
+      o.noRun = true;
+    } else {
+      return "unknown option: " + a;
+    }
+  }
+  return std::string();
+}
+
+// ---------------------------------------------------------------- dialogs
+
+int HeadlessDialogs::MsgBox(const std::string& text, const std::string& caption, MsgButtons buttons) {
+  const char* names[] = {"OK", "OKCancel", "YesNo"};
+  std::string answer;
+  if (!answers.empty()) {
+    answer = answers.front();
+    answers.pop_front();
+  }
+  // An answer the box does not offer falls back to the default button.
+  bool valid = (buttons == MsgButtons::OK && answer == "OK") ||
+               (buttons == MsgButtons::OKCancel && (answer == "OK" || answer == "Cancel")) ||
+               (buttons == MsgButtons::YesNo && (answer == "Yes" || answer == "No"));
+  if (!valid) answer = buttons == MsgButtons::YesNo ? "No" : "OK";
+  out_ << "MSGBOX caption=\"" << EscapeQuoted(caption.empty() ? std::string("Tembra") : caption) << "\" text=\""
+       << EscapeQuoted(text) << "\" buttons=" << names[static_cast<int>(buttons)] << " -> " << answer << "\n";
+  if (answer == "OK") return kAnswerOK;
+  if (answer == "Cancel") return kAnswerCancel;
+  if (answer == "Yes") return kAnswerYes;
+  return kAnswerNo;
+}
+
+bool HeadlessDialogs::InputBox(const std::string& prompt, const std::string& caption, const std::string& defaultText,
+                               std::string& answer) {
+  std::optional<std::string> a = defaultText;
+  if (!inputs.empty()) {
+    a = inputs.front();
+    inputs.pop_front();
+  }
+  out_ << "INPUT caption=\"" << EscapeQuoted(caption) << "\" prompt=\"" << EscapeQuoted(prompt) << "\" default=\""
+       << EscapeQuoted(defaultText) << "\" -> ";
+  if (!a) {
+    out_ << "CANCEL\n";
+    answer.clear();
+    return false;
+  }
+  out_ << "\"" << EscapeQuoted(*a) << "\"\n";
+  answer = *a;
+  return true;
+}
+
+// ---------------------------------------------------------------- events, clipboard
+
+void HeadlessEvents::DoEvents() {
+  // Script events reach the program from inside its own loops only while it waits
+  // (it has slept during the current event): a key pressed during the closing message.
+  if (sleptInEvent) session_.DeliverWaitingEvent();
+}
+
+void HeadlessEvents::Sleep(int milliseconds) {
+  sleptInEvent = true;
+  if (milliseconds <= 0) return;
+  if (session_.clock().IsFixed()) session_.clock().Advance(milliseconds);
+  else std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+void HeadlessClipboard::SetText(const std::string& t) {
+  text = t;
+  out_ << "CLIPBOARD " << t.size() << " " << EscapeText(t) << "\n";
+}
+
+// ---------------------------------------------------------------- clock
+
+bool HeadlessClock::Init(const std::optional<std::string>& fixed) {
+  fixed_ = false;
+  if (!fixed) return true;
+  int y, mo, d, h, mi, s;
+  char extra;
+  if (std::sscanf(fixed->c_str(), "%d-%d-%d %d:%d:%d%c", &y, &mo, &d, &h, &mi, &s, &extra) != 6) return false;
+  if (y < 1601 || y > 9999 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59 || h < 0 ||
+      mi < 0 || s < 0)
+    return false;
+  std::tm t{};
+  t.tm_year = y - 1900;
+  t.tm_mon = mo - 1;
+  t.tm_mday = d;
+  t.tm_hour = h;
+  t.tm_min = mi;
+  t.tm_sec = s;
+  virtualMs_ = static_cast<int64_t>(::timegm(&t)) * 1000;
+  fixed_ = true;
+  return true;
+}
+
+namespace {
+DateTime FromMs(int64_t ms) {
+  time_t s = static_cast<time_t>(ms / 1000);
+  std::tm t;
+  ::gmtime_r(&s, &t);
+  return DateTime{t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec,
+                  static_cast<int>(ms % 1000)};
+}
+}  // namespace
+
+DateTime HeadlessClock::LocalNow() { return fixed_ ? FromMs(virtualMs_) : real_.LocalNow(); }
+
+DateTime HeadlessClock::UtcNow() {
+  if (!fixed_) return real_.UtcNow();
+  // The fixed time is local: take off the host's offset from UTC at that time.
+  DateTime l = FromMs(virtualMs_);
+  std::tm t{};
+  t.tm_year = l.year - 1900;
+  t.tm_mon = l.month - 1;
+  t.tm_mday = l.day;
+  t.tm_hour = l.hour;
+  t.tm_min = l.minute;
+  t.tm_sec = l.second;
+  t.tm_isdst = -1;
+  time_t utc = ::mktime(&t);
+  return FromMs(static_cast<int64_t>(utc) * 1000 + l.millisecond);
+}
+
+double HeadlessClock::SecondsSinceMidnight() {
+  if (!fixed_) return real_.SecondsSinceMidnight();
+  DateTime t = LocalNow();
+  return t.hour * 3600.0 + t.minute * 60.0 + t.second + t.millisecond / 1000.0;
+}
+
+// ---------------------------------------------------------------- processes
+
+long HeadlessProcesses::Run(const std::string& commandLine, bool wait) {
+  out_ << "RUN wait=" << (wait ? 1 : 0) << " " << EscapeText(commandLine) << "\n";
+  out_.flush();
+  if (noRun_) return 1;
+  return PosixProcesses::Run(commandLine, wait);
+}
+
+// ---------------------------------------------------------------- session
+
+namespace {
+bool EnterCwd(const std::string& cwd) { return cwd.empty() || ::chdir(cwd.c_str()) == 0; }
+
+std::vector<std::string> Words(const std::string& line) {
+  std::vector<std::string> w;
+  std::istringstream in(line);
+  std::string x;
+  while (in >> x) w.push_back(x);
+  return w;
+}
+
+int ModifierBits(const std::vector<std::string>& words, size_t from, bool* ok) {
+  int shift = 0;
+  *ok = true;
+  for (size_t i = from; i < words.size(); ++i) {
+    std::string m = UCase(words[i]);
+    if (m == "SHIFT") shift |= 1;
+    else if (m == "CTRL") shift |= 2;
+    else if (m == "ALT") shift |= 4;
+    else *ok = false;
+  }
+  return shift;
+}
+
+// The rest of the line after the command word and one blank.
+std::string RestOf(const std::string& line) {
+  size_t a = line.find_first_not_of(" \t");
+  size_t b = line.find_first_of(" \t", a);
+  if (b == std::string::npos) return std::string();
+  return line.substr(b + 1);
+}
+
+bool IsNumber(const std::string& s) {
+  if (s.empty() || s.size() > 9) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+}  // namespace
+
+Session::Session(const Options& options, std::ostream& out)
+    : out_(out),
+      options_(options),
+      cwdOk_(EnterCwd(options.cwd)),
+      grid_(options.cols, options.rows, options.font, out),
+      dialogs_(out),
+      events_(*this),
+      clipboard_(out),
+      processes_(out, &files_.drives(), options.noRun),
+      platform_{grid_, dialogs_, events_, clipboard_, files_, processes_, clock_} {
+  clock_.Init(options.clock);
+  processes_.SetCommandLine(options.cmdline);
+  files_.confirmDialogs = &dialogs_;
+  lister_ = std::make_unique<Lister>(platform_);
+  grid_.onResize = [this] { lister_->Form_Resize(); };
+}
+
+Session::~Session() = default;
+
+template <class F>
+bool Session::Guard(F&& f) {
+  if (ended_) return false;
+  if (depth_ == 0) events_.sleptInEvent = false;
+  ++depth_;
+  try {
+    f();
+  } catch (const ProcessEnded& e) {
+    --depth_;
+    if (depth_ > 0) throw;  // unwind through the outer event too
+    ended_ = e.kind;
+    out_.flush();
+    return false;
+  }
+  --depth_;
+  out_.flush();
+  return !ended_;
+}
+
+bool Session::Start() {
+  return Guard([&] { lister_->Form_Load(); });
+}
+
+std::string Session::CheckLine(const std::string& raw) {
+  std::string line = raw;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  std::vector<std::string> w = Words(line);
+  if (w.empty() || w[0][0] == '#') return std::string();
+  std::string cmd = UCase(w[0]);
+  bool ok = true;
+  if (cmd == "KEY" || cmd == "DOWN" || cmd == "UP") {
+    if (w.size() < 2) return "missing key name";
+    int shift = ModifierBits(w, 2, &ok);
+    if (!ok) return "bad modifier";
+    if (!NamedKey(w[1], shift)) return "unknown key: " + w[1];
+  } else if (cmd == "TYPE" || cmd == "INPUT") {
+  } else if (cmd == "CHAR") {
+    if (w.size() != 2 || !IsNumber(w[1]) || std::atoi(w[1].c_str()) > 255) return "char needs a code 0-255";
+  } else if (cmd == "CLICK") {
+    if (w.size() < 3 || w.size() > 4 || !IsNumber(w[1]) || !IsNumber(w[2])) return "click needs COL ROW [right]";
+    if (w.size() == 4 && UCase(w[3]) != "RIGHT") return "click: bad button";
+  } else if (cmd == "DBLCLICK") {
+    if (w.size() != 3 || !IsNumber(w[1]) || !IsNumber(w[2])) return "dblclick needs COL ROW";
+  } else if (cmd == "RESIZE") {
+    if (w.size() != 3 || !IsNumber(w[1]) || !IsNumber(w[2]) || std::atoi(w[1].c_str()) > 1000 ||
+        std::atoi(w[2].c_str()) > 1000)
+      return "resize needs COLS ROWS";
+  } else if (cmd == "FOCUS") {
+    if (w.size() != 2 || (UCase(w[1]) != "ON" && UCase(w[1]) != "OFF")) return "focus needs on or off";
+  } else if (cmd == "ANSWER") {
+    static const char* valid[] = {"OK", "CANCEL", "YES", "NO"};
+    bool found = false;
+    if (w.size() == 2)
+      for (const char* v : valid) found = found || UCase(w[1]) == v;
+    if (!found) return "answer needs OK, Cancel, Yes or No";
+  } else if (cmd == "INPUT-CANCEL" || cmd == "SCREEN" || cmd == "ATTRS" || cmd == "CLOSE") {
+    if (w.size() != 1) return cmd + " takes no arguments";
+  } else if (cmd == "WAIT") {
+    if (w.size() != 2 || !IsNumber(w[1])) return "wait needs milliseconds";
+  } else {
+    return "unknown command: " + w[0];
+  }
+  return std::string();
+}
+
+bool Session::RunLine(const std::string& raw) {
+  if (ended_) return false;
+  std::string line = raw;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  std::vector<std::string> w = Words(line);
+  if (w.empty() || w[0][0] == '#') return true;
+  return Dispatch(line);
+}
+
+bool Session::Dispatch(const std::string& line) {
+  std::vector<std::string> w = Words(line);
+  std::string cmd = UCase(w[0]);
+  Lister& L = *lister_;
+  auto stroke = [&](const KeyStroke& k, bool down, bool press, bool up) {
+    if (down && k.vk) Guard([&] { L.Form_KeyDown(k.vk, k.shift); });
+    if (press && k.ch >= 0) Guard([&] { L.Form_KeyPress(k.ch); });
+    if (up && k.vk) Guard([&] { L.Form_KeyUp(k.vk, k.shift); });
+  };
+  bool ok = true;
+  if (cmd == "KEY" || cmd == "DOWN" || cmd == "UP") {
+    KeyStroke k = *NamedKey(w[1], ModifierBits(w, 2, &ok));
+    stroke(k, cmd != "UP", cmd == "KEY", cmd != "DOWN");
+  } else if (cmd == "TYPE") {
+    std::string text = RestOf(line);
+    bool good = true;
+    std::string cp = Utf8ToCp1252(text, &good);
+    if (!good) cp = text;
+    for (unsigned char c : cp) stroke(TypedKey(c), true, true, true);
+  } else if (cmd == "CHAR") {
+    int code = std::atoi(w[1].c_str());
+    Guard([&] { L.Form_KeyPress(code); });
+  } else if (cmd == "CLICK" || cmd == "DBLCLICK") {
+    int col = std::atoi(w[1].c_str()), row = std::atoi(w[2].c_str());
+    int button = (w.size() == 4) ? 2 : 1;
+    double x = (col - 1) * GridWindow::kCellW + GridWindow::kCellW / 2;
+    double y = (row - 1) * GridWindow::kCellH + GridWindow::kCellH / 2;
+    Guard([&] { L.Form_MouseDown(button, 0, x, y); });
+    Guard([&] { L.Form_MouseUp(button, 0, x, y); });
+    Guard([&] { L.Form_Click(); });
+    if (cmd == "DBLCLICK") {
+      Guard([&] { L.Form_DblClick(); });
+      Guard([&] { L.Form_MouseUp(button, 0, x, y); });
+    }
+  } else if (cmd == "RESIZE") {
+    grid_.ResizeClient(std::atoi(w[1].c_str()), std::atoi(w[2].c_str()));
+    Guard([&] { L.Form_Resize(); });
+    Guard([&] { L.Form_Paint(); });
+  } else if (cmd == "FOCUS") {
+    if (UCase(w[1]) == "ON") Guard([&] { L.Form_GotFocus(); });
+    else Guard([&] { L.Form_LostFocus(); });
+  } else if (cmd == "ANSWER") {
+    std::string a = UCase(w[1]);
+    dialogs_.answers.push_back(a == "OK" ? "OK" : a == "CANCEL" ? "Cancel" : a == "YES" ? "Yes" : "No");
+  } else if (cmd == "INPUT") {
+    dialogs_.inputs.push_back(w.size() == 1 ? std::string() : RestOf(line));
+  } else if (cmd == "INPUT-CANCEL") {
+    dialogs_.inputs.push_back(std::nullopt);
+  } else if (cmd == "WAIT") {
+    int ms = std::atoi(w[1].c_str());
+    Guard([&] {
+      for (int left = ms; left > 0; left -= 50) {
+        events_.Sleep(std::min(left, 50));
+        L.DoEvents();
+      }
+    });
+  } else if (cmd == "SCREEN") {
+    grid_.WriteScreen(out_);
+  } else if (cmd == "ATTRS") {
+    grid_.WriteAttrs(out_);
+  } else if (cmd == "CLOSE") {
+    Guard([&] { L.Form_Unload(); });
+  }
+  out_.flush();
+  return !ended_;
+}
+
+void Session::DeliverWaitingEvent() {
+  while (next_ < script_.size()) {
+    const std::string& line = script_[next_++];
+    std::vector<std::string> w = Words(line);
+    if (w.empty() || w[0][0] == '#') continue;
+    Dispatch(line);
+    return;
+  }
+}
+
+void Session::Finish() {
+  grid_.WriteScreen(out_);
+  if (ended_) {
+    static const char* names[] = {"normal", "fatal", "immediate", "unload"};
+    out_ << "EXIT " << names[static_cast<int>(*ended_)] << "\n";
+  }
+  out_.flush();
+}
+
+void Session::RunAll() {
+  if (Start()) {
+    while (next_ < script_.size() && !ended_) RunLine(script_[next_++]);
+  }
+  Finish();
+}
+
+}  // namespace tembra::headless

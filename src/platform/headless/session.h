@@ -1,0 +1,145 @@
+// The headless front-end: the whole program on an off-screen grid, driven by a script
+// of events, writing a transcript. Used by tembra-headless and by the unit tests.
+#pragma once
+
+#include <deque>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "core/lister.h"
+#include "platform/headless/grid.h"
+#include "platform/posix/posix_platform.h"
+
+namespace tembra::headless {
+
+// Thrown by EndProcess to unwind from the program to the driver.
+struct ProcessEnded {
+  ExitKind kind;
+};
+
+struct Options {
+  int cols = 80, rows = 25;
+  std::string cwd;             // host path; empty = the current one
+  std::string cmdline;         // the program's command line as typed
+  std::optional<std::string> clock;  // "YYYY-MM-DD HH:MM:SS"
+  FontKind font = FontKind::Fixed;
+  bool noRun = false;
+};
+
+// Parses the command-line options of tembra-headless; returns an error text or "".
+std::string ParseOptions(int argc, char** argv, Options& options, std::string& scriptPath);
+
+class Session;
+
+class HeadlessDialogs : public Dialogs {
+ public:
+  explicit HeadlessDialogs(std::ostream& out) : out_(out) {}
+  int MsgBox(const std::string& text, const std::string& caption, MsgButtons buttons) override;
+  bool InputBox(const std::string& prompt, const std::string& caption, const std::string& defaultText,
+                std::string& answer) override;
+  void Beep() override { out_ << "BEEP\n"; }
+  std::deque<std::string> answers;                     // "OK", "Cancel", "Yes", "No"
+  std::deque<std::optional<std::string>> inputs;       // nullopt = Cancel
+ private:
+  std::ostream& out_;
+};
+
+class HeadlessEvents : public Events {
+ public:
+  explicit HeadlessEvents(Session& s) : session_(s) {}
+  void DoEvents() override;
+  void Sleep(int milliseconds) override;
+  bool sleptInEvent = false;
+ private:
+  Session& session_;
+};
+
+class HeadlessClipboard : public Clipboard {
+ public:
+  explicit HeadlessClipboard(std::ostream& out) : out_(out) {}
+  void Clear() override { text.clear(); }
+  void SetText(const std::string& t) override;
+  std::string text;
+ private:
+  std::ostream& out_;
+};
+
+class HeadlessClock : public Clock {
+ public:
+  // fixed: "YYYY-MM-DD HH:MM:SS" or nullopt for the real clock. Returns false on a bad text.
+  bool Init(const std::optional<std::string>& fixed);
+  DateTime LocalNow() override;
+  DateTime UtcNow() override;
+  double SecondsSinceMidnight() override;
+  void Advance(int milliseconds) { virtualMs_ += milliseconds; }
+  bool IsFixed() const { return fixed_; }
+ private:
+  bool fixed_ = false;
+  int64_t virtualMs_ = 0;  // local time as milliseconds since 1970 read as UTC
+  posix::PosixClock real_;
+};
+
+class HeadlessProcesses : public posix::PosixProcesses {
+ public:
+  HeadlessProcesses(std::ostream& out, posix::DriveMap* drives, bool noRun)
+      : PosixProcesses(0, nullptr, drives), out_(out), noRun_(noRun) {}
+  long Run(const std::string& commandLine, bool wait) override;
+  [[noreturn]] void EndProcess(ExitKind kind) override { throw ProcessEnded{kind}; }
+ private:
+  std::ostream& out_;
+  bool noRun_;
+};
+
+class Session {
+ public:
+  Session(const Options& options, std::ostream& out);
+  ~Session();
+
+  // Checks one script line; returns an error text or "".
+  static std::string CheckLine(const std::string& line);
+  void SetScript(std::vector<std::string> lines) { script_ = std::move(lines); next_ = 0; }
+  // Form_Load, then every script line, then the final screen and the EXIT line.
+  void RunAll();
+  // Pieces of RunAll for tests.
+  bool Start();                              // false when the program ended during start-up
+  bool RunLine(const std::string& line);     // false when the program has ended
+  void Finish();
+  // Runs the next script lines while the program waits inside an event (closing wait).
+  void DeliverWaitingEvent();
+
+  bool CwdOk() const { return cwdOk_; }
+  bool Ended() const { return ended_.has_value(); }
+  std::optional<ExitKind> EndKind() const { return ended_; }
+  Lister& lister() { return *lister_; }
+  GridWindow& grid() { return grid_; }
+  HeadlessDialogs& dialogs() { return dialogs_; }
+  HeadlessClock& clock() { return clock_; }
+  HeadlessEvents& events() { return events_; }
+
+ private:
+  template <class F>
+  bool Guard(F&& f);
+  bool Dispatch(const std::string& line);
+
+  std::ostream& out_;
+  Options options_;
+  bool cwdOk_;  // the starting directory was set before the file layer reads it
+  GridWindow grid_;
+  HeadlessDialogs dialogs_;
+  HeadlessEvents events_;
+  HeadlessClipboard clipboard_;
+  posix::PosixFileSystem files_;
+  HeadlessProcesses processes_;
+  HeadlessClock clock_;
+  Platform platform_;
+  std::unique_ptr<Lister> lister_;
+  std::vector<std::string> script_;
+  size_t next_ = 0;
+  int depth_ = 0;
+  std::optional<ExitKind> ended_;
+};
+
+}  // namespace tembra::headless

@@ -1,0 +1,192 @@
+// The operations the lister needs from its host: a window with a character grid,
+// dialogs, the event pump, the clipboard, the file system, processes and the clock.
+// The core includes only this header; each front-end supplies implementations.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tembra {
+
+// Message-box buttons and answers (the answer codes are those the program stores).
+enum class MsgButtons { OK, OKCancel, YesNo };
+enum MsgAnswer : int { kAnswerOK = 1, kAnswerCancel = 2, kAnswerYes = 6, kAnswerNo = 7 };
+
+// How the process ended: normal end, fatal error, immediate stop, window closed.
+enum class ExitKind { Normal, Fatal, Immediate, Unload };
+
+// A broken-down local or UTC time.
+struct DateTime {
+  int year = 1601, month = 1, day = 1;
+  int hour = 0, minute = 0, second = 0, millisecond = 0;
+};
+
+// ---------------------------------------------------------------- window and drawing
+// All lengths are twips. Colours are 0x00BBGGRR.
+class Window {
+ public:
+  virtual ~Window() = default;
+  virtual long ScreenWidth() const = 0;
+  virtual long ScreenHeight() const = 0;
+  virtual double TwipsPerPixelX() const = 0;
+  virtual double TwipsPerPixelY() const = 0;
+  virtual long OuterWidth() const = 0;
+  virtual long OuterHeight() const = 0;
+  virtual long ClientWidth() const = 0;
+  virtual long ClientHeight() const = 0;
+  virtual void SetOuterWidth(long w) = 0;
+  virtual void SetOuterHeight(long h) = 0;
+  virtual void SetLeft(long x) = 0;
+  virtual void SetTop(long y) = 0;
+  virtual void SetCaption(const std::string& text) = 0;  // Windows-1252
+  virtual void SetBackColor(uint32_t color) = 0;
+  virtual void BringToFront() = 0;
+  // Font of the following prints and measurements.
+  virtual void SetFontName(const std::string& face) = 0;
+  virtual void SetFontSize(double points) = 0;
+  virtual double FontSize() const = 0;
+  virtual void SetBold(bool on) = 0;
+  virtual void SetUnderline(bool on) = 0;
+  virtual void SetItalic(bool on) = 0;
+  // Drawn width of a Windows-1252 text in the current font, in twips.
+  virtual double TextWidth(const std::string& text) = 0;
+  // Fill a rectangle, borders included.
+  virtual void FillRect(long x1, long y1, long x2, long y2, uint32_t color) = 0;
+  virtual void SetForeColor(uint32_t color) = 0;
+  // Print a Windows-1252 text at the pen position (x, y) in the lettering colour.
+  virtual void PrintAt(long x, long y, const std::string& text) = 0;
+};
+
+// ---------------------------------------------------------------- dialogs
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  // Modal message box. An empty caption means the program's default caption.
+  virtual int MsgBox(const std::string& text, const std::string& caption, MsgButtons buttons) = 0;
+  // Modal input box; returns false when cancelled (answer is then empty).
+  virtual bool InputBox(const std::string& prompt, const std::string& caption,
+                        const std::string& defaultText, std::string& answer) = 0;
+  virtual void Beep() = 0;
+};
+
+// ---------------------------------------------------------------- events
+class Events {
+ public:
+  virtual ~Events() = default;
+  // Let waiting window events run once.
+  virtual void DoEvents() = 0;
+  virtual void Sleep(int milliseconds) = 0;
+};
+
+// ---------------------------------------------------------------- clipboard
+class Clipboard {
+ public:
+  virtual ~Clipboard() = default;
+  virtual void Clear() = 0;
+  virtual void SetText(const std::string& text) = 0;  // Windows-1252
+};
+
+// ---------------------------------------------------------------- file system
+// File times are Windows FILETIME values: 100-ns ticks since 1601-01-01 UTC.
+constexpr uint32_t kAttrReadOnly = 0x01, kAttrHidden = 0x02, kAttrSystem = 0x04,
+                   kAttrDirectory = 0x10, kAttrArchive = 0x20, kAttrNormal = 0x80;
+
+struct FindData {  // the ANSI find-data record
+  uint32_t dwFileAttributes = 0;
+  uint64_t ftCreationTime = 0, ftLastAccessTime = 0, ftLastWriteTime = 0;
+  uint32_t nFileSizeHigh = 0, nFileSizeLow = 0;
+  std::string cFileName;           // Windows-1252, at most 259 characters
+  std::string cAlternateFileName;  // 8.3 short name; empty where there is none
+};
+
+using FindHandle = intptr_t;
+constexpr FindHandle kInvalidFind = -1;
+using FileHandle = intptr_t;
+constexpr FileHandle kInvalidFile = -1;
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // Directory enumeration; the pattern is a Windows path ending in a name pattern.
+  virtual FindHandle FindFirstFile(const std::string& pattern, FindData& data) = 0;
+  virtual bool FindNextFile(FindHandle handle, FindData& data) = 0;
+  virtual void FindClose(FindHandle handle) = 0;
+  virtual uint64_t FileTimeToLocalFileTime(uint64_t utc) = 0;
+  virtual DateTime FileTimeToSystemTime(uint64_t ft) = 0;
+
+  // Raw read-only access, shared with writers; positions are 1-based.
+  virtual FileHandle OpenRead(const std::string& path) = 0;
+  // Reads up to n bytes at 1-based position pos; returns bytes read (0 at the end, -1 on error).
+  virtual long ReadAt(FileHandle file, int64_t pos, char* buffer, long n) = 0;
+  virtual int64_t FileLength(FileHandle file) = 0;  // -1 on error
+  virtual void CloseFile(FileHandle file) = 0;
+
+  // Whole text files (bytes as stored). Write replaces; Append creates when missing.
+  virtual bool ReadWholeFile(const std::string& path, std::string& contents) = 0;
+  virtual bool WriteWholeFile(const std::string& path, const std::string& contents) = 0;
+  virtual bool AppendToFile(const std::string& path, const std::string& text) = 0;
+
+  // Copy, rename, delete: 0 on success, else an error number for ErrorText.
+  virtual int CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
+  virtual int RenameFile(const std::string& from, const std::string& to) = 0;
+  virtual int DeleteFile(const std::string& path) = 0;
+  // Move to the recycle bin; with confirm the platform asks first (kAnswerNo-style
+  // refusal returns kRecycleRefused).
+  virtual int RecycleFile(const std::string& path, bool confirm) = 0;
+  // Set the last-write time of a file to now.
+  virtual int TouchFile(const std::string& path) = 0;
+  virtual std::string ErrorText(int error) = 0;
+
+  // 0 = existing file, 1 = existing directory (or bare drive), -1 = nothing.
+  virtual int Exists(const std::string& path) = 0;
+  // Current directory of the current drive / of one drive, in Windows form ("C:\dir").
+  virtual std::string CurrentDirectory() = 0;
+  virtual std::string CurrentDirectoryOfDrive(char drive) = 0;
+  // Change the current directory (and drive, when the path names one).
+  virtual bool ChangeDirectory(const std::string& path) = 0;
+  virtual bool ChangeDrive(char drive) = 0;
+};
+constexpr int kRecycleRefused = -2;
+
+// ---------------------------------------------------------------- processes
+class Processes {
+ public:
+  virtual ~Processes() = default;
+  virtual std::string CommandLine() = 0;  // as typed, Windows-1252
+  virtual std::string GetEnv(const std::string& name) = 0;
+  virtual std::string AppPath() = 0;      // folder of the executable, Windows form, no final "\"
+  virtual std::string AppExeName() = 0;   // name of the executable
+  // Start a command line in a normal window; wait for it to end when asked.
+  // Returns a process id (> 0), or 0 when it could not be started.
+  virtual long Run(const std::string& commandLine, bool wait) = 0;
+  // The program associated with a file, or empty.
+  virtual std::string FindExecutable(const std::string& file) = 0;
+  // Upper-case conversion of the platform for UTF-16 units and Windows-1252 bytes.
+  virtual void CharUpperBuffW(std::u16string& text) = 0;
+  virtual void CharUpperBuffA(std::string& text) = 0;
+  // End the process at once. The headless and test front-ends unwind to their driver.
+  [[noreturn]] virtual void EndProcess(ExitKind kind) = 0;
+};
+
+// ---------------------------------------------------------------- clock
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual DateTime LocalNow() = 0;
+  virtual DateTime UtcNow() = 0;
+  virtual double SecondsSinceMidnight() = 0;  // local time, with fractions
+};
+
+// The set of platform services one window uses.
+struct Platform {
+  Window& window;
+  Dialogs& dialogs;
+  Events& events;
+  Clipboard& clipboard;
+  FileSystem& files;
+  Processes& processes;
+  Clock& clock;
+};
+
+}  // namespace tembra

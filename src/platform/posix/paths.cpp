@@ -1,0 +1,217 @@
+#include "platform/posix/paths.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "core/text.h"
+
+namespace tembra::posix {
+
+std::string ShownName(const std::string& hostName) {
+  bool ok = true;
+  std::string cp = Utf8ToCp1252(hostName, &ok);
+  return ok ? cp : hostName;
+}
+
+std::string HostNameOf(const std::string& shownName) { return Cp1252ToUtf8(shownName); }
+
+namespace {
+
+bool LExists(const std::string& p) {
+  struct stat st;
+  return ::lstat(p.c_str(), &st) == 0;
+}
+
+std::string JoinHost(const std::string& dir, const std::string& name) {
+  if (dir.empty() || dir.back() == '/') return dir + name;
+  return dir + "/" + name;
+}
+
+std::vector<std::string> SplitBackslash(const std::string& s) {
+  std::vector<std::string> parts;
+  std::string cur;
+  for (char c : s) {
+    if (c == '\\' || c == '/') {
+      if (!cur.empty()) parts.push_back(cur);
+      cur.clear();
+    } else {
+      cur += c;
+    }
+  }
+  if (!cur.empty()) parts.push_back(cur);
+  return parts;
+}
+
+char UpperDrive(char c) { return static_cast<char>(UpperChar(static_cast<unsigned char>(c))); }
+
+}  // namespace
+
+std::string ResolveComponent(const std::string& hostDir, const std::string& shownName) {
+  // Exact bytes first: the UTF-8 form, then the name's own bytes (names that are
+  // not valid Windows-1252 text are shown as their raw bytes).
+  std::string utf8 = HostNameOf(shownName);
+  if (LExists(JoinHost(hostDir, utf8))) return JoinHost(hostDir, utf8);
+  if (utf8 != shownName && LExists(JoinHost(hostDir, shownName))) return JoinHost(hostDir, shownName);
+  // A case-blind match, used only when it is the only one.
+  std::string want = UCase(shownName);
+  std::string found;
+  int matches = 0;
+  if (DIR* d = ::opendir(hostDir.empty() ? "/" : hostDir.c_str())) {
+    while (dirent* e = ::readdir(d)) {
+      std::string n = e->d_name;
+      if (n == "." || n == "..") continue;
+      if (UCase(ShownName(n)) == want) {
+        ++matches;
+        found = n;
+      }
+    }
+    ::closedir(d);
+  }
+  if (matches == 1) return JoinHost(hostDir, found);
+  return JoinHost(hostDir, utf8);
+}
+
+DriveMap::DriveMap() {
+  const char* spec = std::getenv("TEMBRA_DRIVES");
+  char buf[4096];
+  std::string cwd = ::getcwd(buf, sizeof buf) ? buf : "/";
+  *this = DriveMap(spec ? spec : "", cwd);
+}
+
+DriveMap::DriveMap(const std::string& spec, const std::string& hostCwd) {
+  roots_['C'] = "/";
+  // "C=/;D=/mnt/data"
+  size_t i = 0;
+  while (i < spec.size()) {
+    size_t semi = spec.find(';', i);
+    std::string item = spec.substr(i, semi == std::string::npos ? std::string::npos : semi - i);
+    i = semi == std::string::npos ? spec.size() : semi + 1;
+    if (item.size() >= 3 && item[1] == '=' && std::isalpha(static_cast<unsigned char>(item[0]))) {
+      std::string root = item.substr(2);
+      while (root.size() > 1 && root.back() == '/') root.pop_back();
+      if (!root.empty() && root[0] == '/') roots_[UpperDrive(item[0])] = root;
+    }
+  }
+  for (auto& [d, r] : roots_) cwd_[d] = std::string(1, d) + ":\\";
+  std::string w = WinPath(hostCwd);
+  if (!w.empty()) {
+    current_ = w[0];
+    cwd_[current_] = w;
+  } else {
+    current_ = roots_.begin()->first;
+  }
+}
+
+std::string DriveMap::Root(char drive) const {
+  auto it = roots_.find(UpperDrive(drive));
+  return it == roots_.end() ? std::string() : it->second;
+}
+
+std::string DriveMap::CurrentDirOf(char drive) const {
+  auto it = cwd_.find(UpperDrive(drive));
+  if (it == cwd_.end()) return std::string(1, UpperDrive(drive)) + ":\\";
+  return it->second;
+}
+
+std::string DriveMap::FullWinPath(const std::string& winPath) const {
+  char drive = current_;
+  std::string rest = winPath;
+  if (rest.size() >= 2 && rest[1] == ':' && std::isalpha(static_cast<unsigned char>(rest[0]))) {
+    drive = UpperDrive(rest[0]);
+    rest = rest.substr(2);
+  }
+  if (!IsMapped(drive)) return std::string();
+  std::vector<std::string> parts;
+  bool absolute = !rest.empty() && (rest[0] == '\\' || rest[0] == '/');
+  if (!absolute) {
+    std::string base = CurrentDirOf(drive);
+    parts = SplitBackslash(base.substr(2));
+  }
+  for (const std::string& p : SplitBackslash(rest)) {
+    if (p == ".") continue;
+    if (p == "..") {
+      if (!parts.empty()) parts.pop_back();
+      continue;
+    }
+    parts.push_back(p);
+  }
+  std::string out = std::string(1, drive) + ":";
+  if (parts.empty()) return out + "\\";
+  for (const std::string& p : parts) out += "\\" + p;
+  // Keep a final "\" the caller wrote.
+  if (!rest.empty() && (rest.back() == '\\' || rest.back() == '/')) out += "\\";
+  return out;
+}
+
+std::string DriveMap::HostPath(const std::string& winPath) const {
+  std::string full = FullWinPath(winPath);
+  if (full.empty()) return std::string();
+  std::string host = Root(full[0]);
+  bool trailing = full.size() > 3 && full.back() == '\\';
+  for (const std::string& p : SplitBackslash(full.substr(2))) host = ResolveComponent(host, p);
+  if (trailing && host.back() != '/') host += "/";
+  return host;
+}
+
+std::string DriveMap::WinPath(const std::string& hostPath) const {
+  char best = 0;
+  size_t bestLen = 0;
+  for (auto& [d, r] : roots_) {
+    bool under = r == "/" ? (!hostPath.empty() && hostPath[0] == '/')
+                          : (hostPath == r || hostPath.compare(0, r.size() + 1, r + "/") == 0);
+    size_t len = r == "/" ? 1 : r.size() + 1;
+    if (under && (best == 0 || len > bestLen)) {
+      best = d;
+      bestLen = len;
+    }
+  }
+  if (!best) return std::string();
+  std::string rest = hostPath.size() > bestLen ? hostPath.substr(bestLen) : std::string();
+  std::string out = std::string(1, best) + ":";
+  std::string comp;
+  bool any = false;
+  size_t i = 0;
+  while (i <= rest.size()) {
+    size_t slash = rest.find('/', i);
+    std::string c = rest.substr(i, slash == std::string::npos ? std::string::npos : slash - i);
+    if (!c.empty()) {
+      out += "\\" + ShownName(c);
+      any = true;
+    }
+    if (slash == std::string::npos) break;
+    i = slash + 1;
+  }
+  if (!any) out += "\\";
+  return out;
+}
+
+bool DriveMap::ChangeDirectory(const std::string& winPath) {
+  std::string full = FullWinPath(winPath);
+  if (full.empty()) return false;
+  std::string host = HostPath(full);
+  struct stat st;
+  if (host.empty() || ::stat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  if (::chdir(host.c_str()) != 0) return false;
+  // Keep the stored spelling of every component.
+  std::string stored = WinPath(host);
+  while (stored.size() > 3 && stored.back() == '\\') stored.pop_back();
+  if (stored.empty() || UpperDrive(stored[0]) != full[0]) {
+    // The folder lies under a drive whose root is nested in another: keep the typed drive.
+    while (full.size() > 3 && full.back() == '\\') full.pop_back();
+    stored = full;
+  }
+  current_ = full[0];
+  cwd_[current_] = stored;
+  return true;
+}
+
+bool DriveMap::ChangeDrive(char drive) {
+  drive = UpperDrive(drive);
+  if (!IsMapped(drive)) return false;
+  return ChangeDirectory(CurrentDirOf(drive));
+}
+
+}  // namespace tembra::posix

@@ -1,0 +1,55 @@
+// Windows paths on a POSIX host: drive letters mapped to folders (C: = / unless
+// TEMBRA_DRIVES says otherwise, e.g. "C=/;D=/mnt/data"), a current directory per
+// drive, and names shown in Windows-1252 mapped back to the exact bytes on disk.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tembra::posix {
+
+// The name shown for a host file name: its Windows-1252 form when it is valid UTF-8
+// whose characters all exist in Windows-1252, otherwise its bytes as they are.
+std::string ShownName(const std::string& hostName);
+// The host bytes of a shown name, before case resolution: the UTF-8 form.
+std::string HostNameOf(const std::string& shownName);
+
+class DriveMap {
+ public:
+  // Reads TEMBRA_DRIVES and the process's current directory.
+  DriveMap();
+  explicit DriveMap(const std::string& spec, const std::string& hostCwd);
+
+  // Host folder of a drive ("/" for C: by default); empty when the drive is not mapped.
+  std::string Root(char drive) const;
+  bool IsMapped(char drive) const { return !Root(drive).empty(); }
+  char CurrentDrive() const { return current_; }
+  // Current directory of a drive in Windows form "C:\dir" (no final "\" except at the root).
+  std::string CurrentDirOf(char drive) const;
+  std::string CurrentDir() const { return CurrentDirOf(current_); }
+
+  // Full Windows form of a path typed relative to the current drive and directories;
+  // "." and ".." are resolved. Returns "" when the drive is not mapped.
+  std::string FullWinPath(const std::string& winPath) const;
+  // Host path for a Windows path: each component resolved to the stored name on disk
+  // (exact bytes first; otherwise a case-blind match when it is unique). A component
+  // that does not exist keeps its UTF-8 form. Returns "" when the drive is not mapped.
+  std::string HostPath(const std::string& winPath) const;
+  // Windows form of a host path ("" when it lies under no mapped drive).
+  std::string WinPath(const std::string& hostPath) const;
+
+  // Change the current directory (and drive when named); the host process follows.
+  bool ChangeDirectory(const std::string& winPath);
+  bool ChangeDrive(char drive);
+
+ private:
+  std::map<char, std::string> roots_;     // drive -> host folder, no final "/" except "/"
+  std::map<char, std::string> cwd_;       // drive -> Windows directory
+  char current_ = 'C';
+};
+
+// Host path of a name inside a host folder, resolved as HostPath does for one component.
+std::string ResolveComponent(const std::string& hostDir, const std::string& shownName);
+
+}  // namespace tembra::posix

@@ -1,0 +1,97 @@
+// The POSIX file system, process and clock services shared by the headless and the
+// terminal front-ends.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/posix/paths.h"
+
+namespace tembra::posix {
+
+class PosixFileSystem : public FileSystem {
+ public:
+  // Constructors and destructor live beside the directory enumeration, which owns FindState.
+  PosixFileSystem();
+  explicit PosixFileSystem(DriveMap drives);
+  ~PosixFileSystem() override;
+
+  FindHandle FindFirstFile(const std::string& pattern, FindData& data) override;
+  bool FindNextFile(FindHandle handle, FindData& data) override;
+  void FindClose(FindHandle handle) override;
+  uint64_t FileTimeToLocalFileTime(uint64_t utc) override;
+  DateTime FileTimeToSystemTime(uint64_t ft) override;
+
+  FileHandle OpenRead(const std::string& path) override;
+  long ReadAt(FileHandle file, int64_t pos, char* buffer, long n) override;
+  int64_t FileLength(FileHandle file) override;
+  void CloseFile(FileHandle file) override;
+
+  bool ReadWholeFile(const std::string& path, std::string& contents) override;
+  bool WriteWholeFile(const std::string& path, const std::string& contents) override;
+  bool AppendToFile(const std::string& path, const std::string& text) override;
+
+  int CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+  int RenameFile(const std::string& from, const std::string& to) override;
+  int DeleteFile(const std::string& path) override;
+  int RecycleFile(const std::string& path, bool confirm) override;
+  int TouchFile(const std::string& path) override;
+  std::string ErrorText(int error) override;
+
+  int Exists(const std::string& path) override;
+  std::string CurrentDirectory() override;
+  std::string CurrentDirectoryOfDrive(char drive) override;
+  bool ChangeDirectory(const std::string& path) override;
+  bool ChangeDrive(char drive) override;
+
+  DriveMap& drives() { return drives_; }
+  // Asks the user to confirm a deletion to the recycle bin (set by the front-end).
+  Dialogs* confirmDialogs = nullptr;
+
+ private:
+  struct FindState;
+  DriveMap drives_;
+  std::map<FindHandle, std::unique_ptr<FindState>> finds_;
+  FindHandle nextFind_ = 1;
+};
+
+class PosixProcesses : public Processes {
+ public:
+  // argv as given to main(); the command line is the arguments joined as typed.
+  PosixProcesses(int argc, char** argv, DriveMap* drives);
+  std::string CommandLine() override;
+  std::string GetEnv(const std::string& name) override;
+  std::string AppPath() override;
+  std::string AppExeName() override;
+  long Run(const std::string& commandLine, bool wait) override;
+  std::string FindExecutable(const std::string& file) override;
+  void CharUpperBuffW(std::u16string& text) override;
+  void CharUpperBuffA(std::string& text) override;
+  [[noreturn]] void EndProcess(ExitKind kind) override;
+
+  void SetCommandLine(const std::string& cmd) { commandLine_ = cmd; }
+  // Called before a started program takes over the terminal and after it ends.
+  void (*beforeRun)(void*) = nullptr;
+  void (*afterRun)(void*) = nullptr;
+  void* runContext = nullptr;
+
+ private:
+  std::string commandLine_;
+  std::string exePath_;  // host path of the executable
+  DriveMap* drives_;
+};
+
+// Joins program arguments into one command line, quoting words that hold blanks.
+std::string JoinArguments(const std::vector<std::string>& args);
+
+class PosixClock : public Clock {
+ public:
+  DateTime LocalNow() override;
+  DateTime UtcNow() override;
+  double SecondsSinceMidnight() override;
+};
+
+}  // namespace tembra::posix

@@ -1,0 +1,29 @@
+// The message line, message boxes for errors, and the fatal-error path.
+#include "core/lister.h"
+
+namespace tembra {
+
+void Lister::VXERROR(const std::string& zMessage) {
+  if (Mid(zMessage, 7, 3) == " > ") {
+    MsgBox(zMessage, "Tembra Error", MsgButtons::OK);
+    return;
+  }
+  FillRect(0, nClientHeight - nLineHeight, nClientWidth, nClientHeight, lColor[8]);
+  SetForeColor(lColor[4]);
+  PrintAt(0, nClientHeight - nLineHeight + nMinusPixelY, zMessage);
+  if (bHasFocus) P.window.BringToFront();
+  DoEvents();
+  SetForeColor(lColor[1]);
+}
+
+void Lister::vxCatastrophe(const std::string& zErrorText) {
+  undo();
+  MsgBox(zErrorText, "Critical/Unexpected Error - Contact VX Software with this message", MsgButtons::OK);
+  std::string composed = "   ERROR   ***   " + zErrorText + " *** Contact VX Software with this message";
+  FillRect(0, 0, nClientWidth, nLineHeight, lColor[8]);
+  PrintAt(0, 0, composed);
+  MsgBox(composed, "", MsgButtons::OK);
+  EndProcess(ExitKind::Fatal);
+}
+
+}  // namespace tembra

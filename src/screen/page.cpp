@@ -1,0 +1,91 @@
+// The page frame: window caption, title line, message line, and the hand-over to the
+// renderer of the current mode.
+#include "core/lister.h"
+
+namespace tembra {
+
+namespace {
+const std::string kVersionLabel = "Beta_7Z";
+}
+
+void Lister::SetupTopBot() {
+  const std::string sep = std::string(" ") + Chr(149) + " ";
+  zCaptionLeft = "TEMBRA" + sep + zDisplayMode + sep;
+  zTopLine = "Ver: " + kVersionLabel;
+  if (TDISPLAY & TD_DIR) {
+    zTopLine += " - Directory List - " + Format(iCursor, "####0") + " of " + Format(nSZDir, "####0") + " Entries";
+    if (!bZipMode) zCaptionRight = zCurDir + zNameFilter;
+  }
+  if (TDISPLAY & TD_LIST) {
+    zCaptionRight = zCurFile;
+    zTopLine += " - File List -(";
+    std::string rec = zCurFileRec;
+    std::string y = Mid(rec, iDateCol, 4), mo = Mid(rec, iDateCol + 4, 2), d = Mid(rec, iDateCol + 6, 2);
+    if (bMMDD) zTopLine += mo + "/" + d + "/" + y;
+    else if (bDDMM) zTopLine += d + "-" + mo + "-" + y;
+    else zTopLine += y + "-" + mo + "-" + d;
+    zTopLine += " ";
+    zTopLine += Mid(rec, iTimeCol, 2) + ":" + Mid(rec, iTimeCol + 2, 2) + ":" + Mid(rec, iTimeCol + 4, 2) + ")-  ";
+    if (TDISPLAY & TD_HEX) {
+      zTopLine += Format(static_cast<double>(nFileSize), "####,###,##0") + " [&H" + Hex(nFileSize) + "]  Bytes";
+    } else {
+      zTopLine += Format(nTopRec, "####,##0");
+      if (bAllIndexed) {
+        zTopLine += " of " + Format(nRecCount, "####,##0") + " Lines";
+      } else {
+        double addr = nTopRec > nRecCount ? 0.0 : static_cast<double>(FindRecAddr(nTopRec));
+        double pct = nFileSize > 0 ? addr * 100.0 / static_cast<double>(nFileSize) : 0.0;
+        zTopLine += " - " + Format(pct, "##0.0") + "%";
+      }
+    }
+  }
+  P.window.SetCaption(zCaptionLeft + zCaptionRight);
+}
+
+void Lister::ShowPage() {
+  bool dirPage = (TDISPLAY & TD_DIR) != 0;
+  if (!(dirPage && bCursorOnly)) {
+    FillRect(0, 0, nClientWidth, nClientHeight, lColor[5]);
+    P.window.SetCaption(zCaptionLeft + zCaptionRight);
+  }
+  if (dirPage) SetBold(false);
+  FillRect(0, 0, nClientWidth, nLineHeight, lColor[8]);
+  FillRect(0, nClientHeight - nLineHeight, nClientWidth, nClientHeight, lColor[8]);
+  SetForeColor(lColor[4]);
+  if (bShowParm) {
+    PrintAt(0, nClientHeight - nLineHeight + nMinusPixelY,
+            zCommandLine.empty() ? std::string("VX0001 - No Command Parm") : "VX0001 - Parm=" + zCommandLine);
+  } else if (!zMessageLine.empty()) {
+    PrintAt(0, nClientHeight - nLineHeight, zMessageLine);
+    zMessageLine.clear();
+  }
+  SetForeColor(lColor[1]);
+  if (dirPage) {
+    SetupTopBot();
+    DosDir();
+  } else if (TDISPLAY & TD_LIST) {
+    ResetLineBuffers();
+    if (bSearchPending) {
+      bFindText();
+      bSearchPending = false;
+    }
+    SetupTopBot();
+    if (!(TDISPLAY & TD_HEX)) {
+      ListModeAscii();
+    } else if (nColumns < 75) {
+      MsgBox("Hex display must be 75+ columns wide", "VX8012", MsgButtons::OK);
+      VXERROR(zMessageLine);
+      TDISPLAY &= ~TD_HEX;
+      SleepMs(250);
+      ListModeAscii();
+    } else {
+      ListModeHex();
+    }
+  } else {
+    vxCatastrophe("VX9006 - TDISPLAY IS WRONG");
+  }
+  if (bHasFocus && !bCmdSearch) P.window.BringToFront();
+  DoEvents();
+}
+
+}  // namespace tembra
