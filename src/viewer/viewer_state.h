@@ -13,7 +13,7 @@
 
 namespace tembra {
 
-constexpr int32_t kSegmentSize = 262144;            // bytes per segment read
+constexpr int32_t kSegBytes = 262144;               // bytes per segment read
 constexpr int64_t kMaxViewedSize = 2147221504;      // 7FFC0000 hex: longest viewed length
 constexpr int32_t kMaxDisplayLines = 63;            // display lines of one record
 
