@@ -8,21 +8,8 @@
 
 namespace tembra {
 
-// Record-index fields this area reads; they belong to the viewer and move there once
-// both areas meet.
-struct HexSearchIndexFields {
-  int32_t nBottomRec = 0;
-  int64_t nLastRecPointer = 0;
-  int64_t nSegStart = 0;
-  int32_t nSegEnd = 0;
-  int32_t nCurRec = 0, nCurRecLen = 0, nCurRecPos = 0;
-  std::vector<uint16_t> RecLens;
-};
-
-struct HexSearchState : HexSearchIndexFields {
+struct HexSearchState {
   // ---- hex view
-  int64_t nHexTop = 0;                 // 0-based offset of the hex page (start = nHexTop AND nHexMask)
-  int32_t nHexMask = -16;              // -16 or -32: bytes per hex line
   int32_t nPaneWidth = 0;              // columns of one pane
   std::array<std::string, 256> HexLines;  // body lines of the hex page, 1..255
   std::string zHexBytes;               // 35 characters: hexadecimal column of 16 bytes
@@ -31,14 +18,9 @@ struct HexSearchState : HexSearchIndexFields {
   int32_t nHexBufBase = 0;             // buffer position (0-based) of the page's first byte
 
   // ---- text search
-  std::string zFindText;
-  int32_t nFindLen = 0;                // 0: no search text
   std::string zLastFindText;           // previous answer, offered as the default
-  bool bFindNoCase = false;
   bool bFindCols = false;
   int32_t nFindColFrom = 0, nFindColTo = 0;
-  bool bShowHit = false;               // the text view brings nHitCol into view
-  int32_t nHitCol = 0;
   double nSearchStart = 0;             // seconds since midnight when the search clock started
 
   // ---- bookmarks: entries 1..nBookmarks, most recent first; entry 0 is working space

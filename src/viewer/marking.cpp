@@ -75,11 +75,12 @@ void Lister::MarkLine(const std::string& zWhat) {
       return;
     }
     std::string bytes;
-    FileHandle f = P.files.OpenRead(zCurFile);
+    // The bytes come from the viewed file, never more than it holds now.
+    const bool own = hFdbin == kInvalidFile;
+    FileHandle f = own ? P.files.OpenRead(zCurFile) : hFdbin;
     bool ok = f != kInvalidFile;
     if (ok) {
-      // Never more than the file holds now.
-      int64_t len = P.files.FileLength(f);
+      int64_t len = std::min(P.files.FileLength(f), nFileSize);
       int64_t want = std::min(count, std::max<int64_t>(len - start + 1, 0));
       bytes.resize(static_cast<size_t>(want));
       int64_t got = 0;
@@ -90,7 +91,7 @@ void Lister::MarkLine(const std::string& zWhat) {
         got += n;
       }
       bytes.resize(static_cast<size_t>(got));
-      P.files.CloseFile(f);
+      if (own) P.files.CloseFile(f);
       ok = got > 0;
     }
     if (!ok) {
