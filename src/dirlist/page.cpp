@@ -141,7 +141,11 @@ bool Lister::bDirectoryList() {
     out += line + "\r\n";
   }
   bool ok = P.files.WriteWholeFile(name, out);
-  if (!ok) VXERROR("VX1030 - Directory list not written: " + name);
+  if (!ok) {
+    // Kept for the page that the rescan below draws.
+    zMessageLine = "VX1030 - Directory list not written: " + name;
+    Beep();
+  }
   bRescan = true;
   return ok;
 }
