@@ -347,6 +347,42 @@ int PosixFileSystem::TouchFile(const std::string& path) {
   return ::utimensat(AT_FDCWD, host.c_str(), nullptr, 0) == 0 ? 0 : errno;
 }
 
+bool PosixFileSystem::SameContents(const std::string& a, const std::string& b) {
+  std::string ha = drives_.HostPath(a), hb = drives_.HostPath(b);
+  if (ha.empty() || hb.empty()) return false;
+  int fa = ::open(ha.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fa < 0) return false;
+  int fb = ::open(hb.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fb < 0) {
+    ::close(fa);
+    return false;
+  }
+  struct stat sa, sb;
+  bool same = ::fstat(fa, &sa) == 0 && ::fstat(fb, &sb) == 0 && S_ISREG(sa.st_mode) && S_ISREG(sb.st_mode) &&
+              !(sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino) && sa.st_size == sb.st_size;
+  std::vector<char> x(1 << 16), y(1 << 16);
+  while (same) {
+    ssize_t n = ::read(fa, x.data(), x.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      same = false;
+      break;
+    }
+    ssize_t got = 0;
+    while (got < n) {
+      ssize_t m = ::read(fb, y.data() + got, static_cast<size_t>(n - got));
+      if (m < 0 && errno == EINTR) continue;
+      if (m <= 0) break;
+      got += m;
+    }
+    if (got != n || std::memcmp(x.data(), y.data(), static_cast<size_t>(n)) != 0) same = false;
+    if (n == 0) break;
+  }
+  ::close(fa);
+  ::close(fb);
+  return same;
+}
+
 std::string PosixFileSystem::ErrorText(int error) {
   switch (error) {
     case kErrSameFile: return "The file cannot be copied onto itself.";
