@@ -47,6 +47,12 @@ bool Lister::BDOS_COPY(const std::string& ZMOVE) {
     Beep();
     return false;
   }
+  if (answer.find_first_of("*?") != std::string::npos) {
+    // A pattern names no one destination.
+    VXERROR("VX1003 - BACKUP ERROR - Wild cards are not allowed in the destination");
+    Beep();
+    return false;
+  }
   auto withName = [&](std::string dir) {
     if (dir.empty() || dir.back() != '\\') dir += "\\";
     return dir + name;
@@ -95,6 +101,12 @@ bool Lister::BDOS_RENAME(int32_t IRBSZDIR) {
     return false;
   }
   std::string newName = Trim(answer);
+  if (newName.find_first_of("*?") != std::string::npos) {
+    VXERROR("VX1003 - RENAME ERROR - Wild cards are not allowed in a new name");
+    Beep();
+    giveBack();
+    return false;
+  }
   if (DoesFileExist(zCurDir + newName) == -1) {
     int err = P.files.RenameFile(zCurDir + name, zCurDir + newName);
     if (err != 0) {

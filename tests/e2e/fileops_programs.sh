@@ -71,7 +71,7 @@ S
 for _ in $(seq 50); do [ "$(wc -l <"$LOG" 2>/dev/null || echo 0)" -ge 2 ] && break; sleep 0.1; done
 expect_line 'RUN wait=0  /C EDIT "A;RM -RF X"'
 expect_line 'RUN wait=0  /C EDIT "$(TOUCH Y)"'
-expect_line 'RUN wait=0 A;RM -RF X'
+expect_line 'RUN wait=0 "A;RM -RF X"'
 sort "$LOG" >"$WORK/got.txt"
 printf '%s\n' "$N/\$(touch y)" "$N/a;rm -rf x" | sort >"$WORK/want.txt"
 cmp -s "$WORK/got.txt" "$WORK/want.txt" || fail "editor arguments: $(cat "$LOG")"

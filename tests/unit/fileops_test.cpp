@@ -146,6 +146,11 @@ TEST_F(FileOps, CopyReplaceQuestionAndFailuresKeepTheDestination) {
   EXPECT_EQ(L().CopyAFile(a, b), 0);
   EXPECT_EQ(ReadFile(dir_ / "work/b.txt"), "new");
   EXPECT_EQ(L().zCopyError, "");
+  // A pipe is refused at once instead of blocking the program.
+  ASSERT_EQ(mkfifo((dir_ / "work/pipe").c_str(), 0644), 0);
+  EXPECT_NE(L().CopyAFile(Win(dir_ / "work/pipe"), Win(dir_ / "work/p2")), 0);
+  EXPECT_TRUE(OnLine("VX1003 - BACKUP ERROR - Only a regular file can be copied.")) << MessageLine();
+  EXPECT_FALSE(fs::exists(dir_ / "work/p2"));
   // A copy onto itself is refused.
   Answer("Yes");
   EXPECT_NE(L().CopyAFile(a, a), 0);
@@ -188,6 +193,9 @@ TEST_F(FileOps, CopyDestinationForms) {
   Input("C:c.txt");  // a drive and a name without "\" lands in the current folder
   EXPECT_TRUE(L().BDOS_COPY("C"));
   EXPECT_TRUE(fs::exists(dir_ / "work/c.txt"));
+  Input("*.txt");  // a pattern is no destination
+  EXPECT_FALSE(L().BDOS_COPY("C"));
+  EXPECT_TRUE(OnLine("VX1003 - BACKUP ERROR - Wild cards are not allowed in the destination")) << MessageLine();
   Input("");  // cancelled
   EXPECT_FALSE(L().BDOS_COPY("C"));
   EXPECT_TRUE(OnLine("VX1005 - User Cancelled Request")) << MessageLine();
