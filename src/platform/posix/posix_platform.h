@@ -46,6 +46,8 @@ class PosixFileSystem : public FileSystem {
   std::string CurrentDirectoryOfDrive(char drive) override;
   bool ChangeDirectory(const std::string& path) override;
   bool ChangeDrive(char drive) override;
+  std::string WinPathOfHost(const std::string& hostPath) override;
+  std::string UserConfigFolder() override;
 
   DriveMap& drives() { return drives_; }
   // Asks the user to confirm a deletion to the recycle bin (set by the front-end).
