@@ -257,8 +257,19 @@ bool Lister::bParse1Config(std::string& zcfLine) {
       } else {
         file = W2;
       }
-      bool ok = DoesFileExist(file) != 1 && P.files.WriteWholeFile(file, "Delete\r\n");
-      if (ok) ok = P.files.DeleteFile(file) == 0;
+      // Test that the log can be written. A log that exists already is kept (the trace
+      // is appended to it); only a file made for the test is deleted again.
+      bool ok;
+      switch (DoesFileExist(file)) {
+        case 0:
+          ok = P.files.AppendToFile(file, "");
+          break;
+        case 1:
+          ok = false;
+          break;
+        default:
+          ok = P.files.WriteWholeFile(file, "Delete\r\n") && P.files.DeleteFile(file) == 0;
+      }
       if (ok) {
         zLogFile = file;
         bLog = true;

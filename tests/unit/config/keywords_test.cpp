@@ -200,6 +200,14 @@ TEST_F(ConfigTest, TraceLogFile) {
   EXPECT_TRUE(l.bLog);
   EXPECT_EQ(l.zLogFile, UCase(log));
   EXPECT_FALSE(std::filesystem::exists(root_ + "/cwd/trace.log"));
+  // An existing log is kept, not replaced by the write test.
+  Write("cwd/old.log", "earlier trace\n");
+  Parse(l, "DF " + Win(root_ + "/cwd/old.log"));
+  EXPECT_TRUE(l.bLog);
+  std::ifstream in(root_ + "/cwd/old.log");
+  std::string first;
+  std::getline(in, first);
+  EXPECT_EQ(first, "earlier trace");
   Parse(l, "DF X");
   EXPECT_FALSE(l.bLog);
   Parse(l, "DEBUGFILE " + Win(root_ + "/none/x/trace.log"));
