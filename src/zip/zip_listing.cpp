@@ -7,45 +7,6 @@
 
 namespace tembra {
 
-namespace {
-
-// The archive file through the platform's raw read, with a read-ahead window so that
-// the central directory is read in large blocks.
-class PlatformSource : public zip::ZipSource {
- public:
-  PlatformSource(FileSystem& files, FileHandle file) : files_(files), file_(file) {
-    size_ = files_.FileLength(file_);
-    if (size_ < 0) size_ = 0;
-  }
-  int64_t Size() override { return size_; }
-  std::string Read(int64_t pos, long n) override {
-    if (pos < 0 || n <= 0 || pos >= size_) return std::string();
-    if (pos + n > size_) n = static_cast<long>(size_ - pos);
-    if (pos < cachePos_ || pos + n > cachePos_ + static_cast<int64_t>(cache_.size())) Fill(pos, n);
-    int64_t from = pos - cachePos_;
-    if (from >= static_cast<int64_t>(cache_.size())) return std::string();
-    return cache_.substr(static_cast<size_t>(from), static_cast<size_t>(n));
-  }
-
- private:
-  static constexpr long kBlock = 1 << 18;
-  void Fill(int64_t pos, long n) {
-    long want = std::max(n, kBlock);
-    if (pos + want > size_) want = static_cast<long>(size_ - pos);
-    cache_.assign(static_cast<size_t>(want), '\0');
-    long got = files_.ReadAt(file_, pos + 1, cache_.data(), want);
-    cache_.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    cachePos_ = pos;
-  }
-  FileSystem& files_;
-  FileHandle file_;
-  int64_t size_ = 0;
-  std::string cache_;
-  int64_t cachePos_ = 0;
-};
-
-}  // namespace
-
 void Lister::ProcessZ(const std::string& zWhat) {
   if (iCurZDir < 0 || iCurZDir > nZDir || iCurZDir >= static_cast<int32_t>(ZDIR.size())) return;
   const std::string entry = ZDIR[iCurZDir];
@@ -70,7 +31,10 @@ void Lister::ProcessZ(const std::string& zWhat) {
     if (bLog) Log340("closing zip file");
   };
 
-  PlatformSource src(P.files, file);
+  // Read through the platform (1-based positions) in large blocks.
+  zip::BlockSource src(P.files.FileLength(file), [this, file](int64_t pos, char* buffer, long n) {
+    return P.files.ReadAt(file, pos + 1, buffer, n);
+  });
   // The file may have changed since the directory was scanned: its real size decides.
   if (src.Size() >= 2147483648LL) {
     closeArchive();

@@ -1,6 +1,8 @@
 // The archive reader: end record, central directory, NTFS times, member records.
 #include "zip/zip_reader.h"
 
+#include <algorithm>
+
 #include "core/text.h"
 
 namespace tembra::zip {
@@ -30,6 +32,22 @@ void Put(std::string& rec, long col, const std::string& text) { rec.replace(col 
 std::string BufferSource::Read(int64_t pos, long n) {
   if (pos < 0 || n <= 0 || pos >= Size()) return std::string();
   return data_.substr(static_cast<size_t>(pos), static_cast<size_t>(n));
+}
+
+std::string BlockSource::Read(int64_t pos, long n) {
+  if (pos < 0 || n <= 0 || pos >= size_) return std::string();
+  if (n > size_ - pos) n = static_cast<long>(size_ - pos);
+  if (pos < cachePos_ || pos + n > cachePos_ + static_cast<int64_t>(cache_.size())) {
+    long want = std::max(n, block_);
+    if (want > size_ - pos) want = static_cast<long>(size_ - pos);
+    cache_.assign(static_cast<size_t>(want), '\0');
+    long got = read_(pos, cache_.data(), want);
+    cache_.resize(got > 0 ? static_cast<size_t>(std::min(got, want)) : 0);
+    cachePos_ = pos;
+  }
+  int64_t from = pos - cachePos_;
+  if (from >= static_cast<int64_t>(cache_.size())) return std::string();
+  return cache_.substr(static_cast<size_t>(from), static_cast<size_t>(n));
 }
 
 int32_t NumGet(const std::string& text, int32_t offset, int32_t length) {

@@ -31,6 +31,25 @@ class BufferSource : public ZipSource {
   std::string data_;
 };
 
+// A source read through a function, a block at a time, so that the many small reads of
+// the central directory become few large ones.
+class BlockSource : public ZipSource {
+ public:
+  // read(pos, buffer, n) reads up to n bytes at 0-based pos and returns the count (< 0: error).
+  using ReadFn = std::function<long(int64_t, char*, long)>;
+  BlockSource(int64_t size, ReadFn read, long blockSize = 1 << 18)
+      : size_(size < 0 ? 0 : size), read_(std::move(read)), block_(blockSize < 1 ? 1 : blockSize) {}
+  int64_t Size() override { return size_; }
+  std::string Read(int64_t pos, long n) override;
+
+ private:
+  int64_t size_;
+  ReadFn read_;
+  long block_;
+  std::string cache_;
+  int64_t cachePos_ = 0;
+};
+
 // Why an archive could not be listed.
 enum class ZipStatus {
   Ok,
