@@ -16,7 +16,6 @@ struct ConfigState {
   int32_t nExtTable = 0;
   std::vector<std::string> zInpFiles;  // input files (1-based)
   std::string zRelaunchParm;
-  bool bGMT = false;              // times in UTC instead of local time
 };
 
 }  // namespace tembra
