@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <new>
+#include <optional>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -58,7 +59,10 @@ struct ViewerState {
   int32_t nYieldCount = 0;
   std::string zCurFileRec;        // directory record of the viewed file
   std::string zReopenFile;        // last file opened by entry ("Q" reopens it)
+  std::string zReopenExact;       // the same file under its stored name
   FileHandle hFdbin = kInvalidFile;  // the viewed file, open read-only while viewed
+  bool bFileShrank = false;       // the file got shorter while viewed; its end was moved
+  bool bIndexing = false;         // a segment scan is under way (the event pump may run)
   int64_t nSegStart = 0;          // file address of the buffer's first byte; 0 = none read
   int32_t nSegEnd = 1;            // valid bytes in the buffer plus one
   int32_t nSegScan = 0;           // buffer bytes the indexer scans for line ends
