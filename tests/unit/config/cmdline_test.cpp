@@ -146,3 +146,11 @@ TEST_F(ConfigTest, InputFileThatVanished) {
       << Transcript() << session_->grid().RowText(24);
   EXPECT_FALSE(session_->Ended());
 }
+
+TEST_F(ConfigTest, ShellArgumentsSurviveTheTokenizer) {
+  Lister& l = Make();
+  std::vector<std::string> args = {"/Fsome text", "a,b.txt", "it's", "'q", "say \"hi\" now", "", "plain"};
+  l.LineParse(posix::JoinArguments(args));
+  ASSERT_EQ(l.nParms, static_cast<int32_t>(args.size()));
+  for (size_t i = 0; i < args.size(); ++i) EXPECT_EQ(l.zParm[i + 1], args[i]);
+}
