@@ -152,6 +152,10 @@ class FileSystem {
     std::string x, y;
     return ReadWholeFile(a, x) && ReadWholeFile(b, y) && x == y;
   }
+  // Windows form of a path written the host's way ("/home/me/x"); "" when it has none.
+  virtual std::string WinPathOfHost(const std::string& hostPath) { return hostPath; }
+  // The user's own configuration folder in Windows form, ending in "\"; "" when there is none.
+  virtual std::string UserConfigFolder() { return std::string(); }
 };
 constexpr int kRecycleRefused = -2;
 

@@ -47,6 +47,8 @@ class PosixFileSystem : public FileSystem {
   bool ChangeDirectory(const std::string& path) override;
   bool ChangeDrive(char drive) override;
   bool SameContents(const std::string& a, const std::string& b) override;
+  std::string WinPathOfHost(const std::string& hostPath) override;
+  std::string UserConfigFolder() override;
 
   DriveMap& drives() { return drives_; }
   // Asks the user to confirm a deletion to the recycle bin (set by the front-end).
