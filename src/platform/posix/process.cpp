@@ -5,6 +5,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cwctype>
+#include <locale.h>
+#include <wctype.h>
 
 #include "core/text.h"
 #include "platform/posix/posix_platform.h"
@@ -56,9 +58,18 @@ long PosixProcesses::Run(const std::string& commandLine, bool wait) { return 0; 
 std::string PosixProcesses::FindExecutable(const std::string& file) { return std::string(); }
 
 void PosixProcesses::CharUpperBuffW(std::u16string& text) {
+  // Case mappings beyond ASCII need a Unicode character-type locale, whatever the
+  // process's own locale is.
+  static locale_t utf8 = [] {
+    for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"}) {
+      locale_t l = newlocale(LC_CTYPE_MASK, name, static_cast<locale_t>(0));
+      if (l) return l;
+    }
+    return static_cast<locale_t>(0);
+  }();
   for (char16_t& c : text) {
     if (c >= 0xD800 && c <= 0xDFFF) continue;
-    wint_t u = std::towupper(static_cast<wint_t>(c));
+    wint_t u = utf8 ? towupper_l(static_cast<wint_t>(c), utf8) : std::towupper(static_cast<wint_t>(c));
     if (u <= 0xFFFF) c = static_cast<char16_t>(u);
   }
 }
