@@ -1,8 +1,8 @@
 // Settings of the configuration file and command line, filters, input files, colours.
 // Settings that other areas already hold with their start values (directory format,
 // tab expansion, wrapping, found-text emphasis, record length, font, window shares,
-// colour roles, trace log, search text) live in those areas' groups; every other
-// configuration setting is here.
+// colour roles, trace log, search text, deletion rules and temporary files, asking for
+// the program) live in those areas' groups; every other configuration setting is here.
 #pragma once
 
 #include <array>
@@ -23,15 +23,6 @@ struct ConfigState {
   bool bConfigDone = false;   // read or suppressed
   std::string zConfigFile;    // full name of the file as found
 
-  // ---- deletion rules and temporary files (REC, DEL, VXT, AUTOD)
-  int32_t nDelRules = 0;
-  std::array<std::string, 64> zDelRuleMask{};  // 1..63
-  std::array<int32_t, 64> nDelRuleValue{};     // 1..63: days + 0x10000 REC / 0x20000 DEL / 0x80000 VXT
-  int32_t nTempDays = 0;
-  int32_t nMarkerDays = 0;
-  bool bAutoDelete = false;
-  bool bAutoDelAsked = false;
-
   // ---- other keyword settings
   std::string zListFileName;  // listing file name; empty = the default name
   bool bMMDD = false, bDDMM = false;
@@ -40,8 +31,6 @@ struct ConfigState {
   std::vector<std::string> zExtTable, zExtProgram;
   int32_t nExtTable = 0;
   bool bNoDelConfirm = false;
-  bool bAskPgm = false;
-  bool bWriteMarker = false;
 
   // ---- command line
   std::vector<std::string> zInpFiles;  // input files (1-based, up to 1024)
