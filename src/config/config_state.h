@@ -24,7 +24,6 @@ struct ConfigState {
   std::string zConfigFile;    // full name of the file as found
 
   // ---- other keyword settings
-  std::string zListFileName;  // listing file name; empty = the default name
   bool bMMDD = false, bDDMM = false;
   bool bGMT = false;
   // Program table by extension: entries 1..nExtTable, entry 0 = the default program.
