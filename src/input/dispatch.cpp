@@ -142,7 +142,12 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
 
   // 9. Routing by mode
   if ((TDISPLAY & TD_DIR) && !bZipMode) {
-    if (bDIR_Keydown(Shift, KeyCode)) return;
+    if (bDIR_Keydown(Shift, KeyCode)) {
+      // The command took the key over: its character (Ctrl+V gives 22) must not act
+      // again, above all not as Enter in the archive listing it has just opened.
+      if (ProducesChar(KeyCode, Shift)) bSwallowChar = true;
+      return;
+    }
   } else if (TDISPLAY & TD_LIST) {
     if (bList_Keydown(Shift, KeyCode)) return;
   } else if (bZipMode) {
