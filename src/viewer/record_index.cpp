@@ -15,26 +15,24 @@ namespace {
 
 constexpr int kLookupNext = 0, kLookupPrev = 1, kLookupSame = 2, kLookupRandom = 3;
 
-// Position of the first CR or LF in buf[from..end), or end when there is none. The
-// buffer must stay readable up to `limit` bytes (loads never cross it).
-inline int32_t NextLineEnd(const unsigned char* buf, int32_t from, int32_t end, int32_t limit) {
-  int32_t i = from;
+// Bit k set when byte k of the 64 bytes at p is a CR or an LF.
+inline uint64_t LineEndMask64(const unsigned char* p) {
 #if defined(__SSE2__)
   const __m128i cr = _mm_set1_epi8('\r');
   const __m128i lf = _mm_set1_epi8('\n');
-  while (i < end && i + 16 <= limit) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + i));
-    int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
-    if (mask != 0) {
-      int32_t j = i + __builtin_ctz(static_cast<unsigned>(mask));
-      return j < end ? j : end;
-    }
-    i += 16;
+  uint64_t m = 0;
+  for (int k = 0; k < 4; ++k) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+    uint32_t bits = static_cast<uint32_t>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
+    m |= static_cast<uint64_t>(bits) << (16 * k);
   }
+  return m;
+#else
+  uint64_t m = 0;
+  for (int k = 0; k < 64; ++k)
+    if (p[k] == '\r' || p[k] == '\n') m |= uint64_t{1} << k;
+  return m;
 #endif
-  for (; i < end; ++i)
-    if (buf[i] == '\r' || buf[i] == '\n') return i;
-  return end;
 }
 
 }  // namespace
@@ -196,24 +194,37 @@ void Lister::GetASeg() {
   const int32_t maxRec = nMaxRecLen;
   const int64_t base = nSegStart;
   int32_t b = 0;  // 0-based start of the current record
-  int32_t i = 0;
-  for (;;) {
-    int32_t j = NextLineEnd(buf, i, scan, kSegBytes);
-    if (j >= scan) break;
-    int32_t len = j - b;
-    while (len > maxRec) {
-      StoreRecordPointers(base + b, maxRec, 0);
-      b += maxRec;
-      len -= maxRec;
-    }
-    if (buf[j] == '\r' && j + 1 < valid && buf[j + 1] == '\n') {
-      StoreRecordPointers(base + b, len, 2);
-      i = j + 2;
+  int32_t i = 0;  // next byte not yet consumed (the LF of a CR LF pair is consumed with it)
+  // Line ends are located 64 bytes at a time; each set bit is one CR or LF.
+  for (int32_t blk = 0; blk < scan; blk += 64) {
+    uint64_t m;
+    if (blk + 64 <= kSegBytes) {
+      m = LineEndMask64(buf + blk);
     } else {
-      StoreRecordPointers(base + b, len, 1);
-      i = j + 1;
+      m = 0;
+      for (int32_t k = 0; blk + k < kSegBytes && k < 64; ++k)
+        if (buf[blk + k] == '\r' || buf[blk + k] == '\n') m |= uint64_t{1} << k;
     }
-    b = i;
+    if (scan - blk < 64) m &= (uint64_t{1} << (scan - blk)) - 1;
+    while (m != 0) {
+      int32_t j = blk + __builtin_ctzll(m);
+      m &= m - 1;
+      if (j < i) continue;
+      int32_t len = j - b;
+      while (len > maxRec) {
+        StoreRecordPointers(base + b, maxRec, 0);
+        b += maxRec;
+        len -= maxRec;
+      }
+      if (buf[j] == '\r' && j + 1 < valid && buf[j + 1] == '\n') {
+        StoreRecordPointers(base + b, len, 2);
+        i = j + 2;
+      } else {
+        StoreRecordPointers(base + b, len, 1);
+        i = j + 1;
+      }
+      b = i;
+    }
   }
   int32_t tail = scan - b;
   while (tail > maxRec) {
