@@ -35,6 +35,40 @@ inline uint64_t LineEndMask64(const unsigned char* p) {
 #endif
 }
 
+// Growth of the record table: whole blocks of 16,384 entries, about 1.4 times larger.
+__attribute__((noinline)) void GrowRecLens(ViewerState& v) {
+  int64_t newMax = (((v.RecLens.Max() + 1) / 16384 + 1) * 7 / 5) * 16384 - 1;
+  v.RecLens.Resize(newMax);
+}
+
+// Every 16th record's address; the table grows in blocks of 1,024, about 1.33 times.
+__attribute__((noinline)) void StoreCheckpoint(ViewerState& v, int64_t RecPointer) {
+  if (v.nNextCheckpoint == 1) {
+    v.RecAddrs.Resize(1023);
+    v.RecAddrs[0] = 0;
+    v.RecLens[0] = 4096;
+    v.nNextCheckpoint = 16;
+    return;
+  }
+  int64_t k = v.nNextCheckpoint / 16;
+  if (k > v.RecAddrs.Max()) {
+    int64_t newMax = (((v.RecAddrs.Max() + 1) / 1024 * 4 + 4) / 3) * 1024 - 1;
+    v.RecAddrs.Resize(newMax);
+  }
+  v.RecAddrs[k] = static_cast<uint32_t>(RecPointer);
+  v.nNextCheckpoint += 16;
+}
+
+// Appends one record to the index (the body of StoreRecordPointers, inlined into the scan).
+inline void StoreRecord(ViewerState& v, int64_t RecPointer, int32_t RecLen, int32_t RecFlags) {
+  int32_t n = ++v.nRecCount;
+  v.nLastRecPointer = RecPointer;
+  if (RecLen > v.nLongestRec) v.nLongestRec = RecLen;
+  if (n > v.RecLens.Max()) GrowRecLens(v);
+  v.RecLens[n] = static_cast<uint16_t>(RecFlags * 4096 + RecLen);
+  if (n == v.nNextCheckpoint) StoreCheckpoint(v, RecPointer);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- opening and closing
@@ -193,8 +227,39 @@ void Lister::GetASeg() {
   const int32_t valid = nSegEnd - 1;
   const int32_t maxRec = nMaxRecLen;
   const int64_t base = nSegStart;
-  int32_t b = 0;  // 0-based start of the current record
-  int32_t i = 0;  // next byte not yet consumed (the LF of a CR LF pair is consumed with it)
+
+  // The index fields live in locals during the scan; Store appends one record exactly
+  // as StoreRecordPointers does, and Sync writes the locals back.
+  int32_t n = nRecCount, longest = nLongestRec, nextCheckpoint = nNextCheckpoint;
+  int64_t lastPointer = nLastRecPointer;
+  uint16_t* lens = RecLens.data();
+  int64_t lensMax = RecLens.Max();
+  auto sync = [&] {
+    nRecCount = n;
+    nLongestRec = longest;
+    nLastRecPointer = lastPointer;
+  };
+  auto store = [&](int64_t pointer, int32_t len, int32_t flags) {
+    ++n;
+    lastPointer = pointer;
+    if (len > longest) longest = len;
+    if (n > lensMax) {
+      sync();
+      GrowRecLens(*this);
+      lens = RecLens.data();
+      lensMax = RecLens.Max();
+    }
+    lens[n] = static_cast<uint16_t>(flags * 4096 + len);
+    if (n == nextCheckpoint) {
+      sync();
+      StoreCheckpoint(*this, pointer);
+      nextCheckpoint = nNextCheckpoint;
+      lens = RecLens.data();
+    }
+  };
+
+  int32_t b = 0;          // 0-based start of the current record
+  uint64_t carry = 0;     // the LF of a CR LF pair that ends a block, to skip in the next
   // Line ends are located 64 bytes at a time; each set bit is one CR or LF.
   for (int32_t blk = 0; blk < scan; blk += 64) {
     uint64_t m;
@@ -205,63 +270,41 @@ void Lister::GetASeg() {
       for (int32_t k = 0; blk + k < kSegBytes && k < 64; ++k)
         if (buf[blk + k] == '\r' || buf[blk + k] == '\n') m |= uint64_t{1} << k;
     }
+    m &= ~carry;
+    carry = 0;
     if (scan - blk < 64) m &= (uint64_t{1} << (scan - blk)) - 1;
     while (m != 0) {
-      int32_t j = blk + __builtin_ctzll(m);
+      int32_t bit = __builtin_ctzll(m);
+      int32_t j = blk + bit;
       m &= m - 1;
-      if (j < i) continue;
       int32_t len = j - b;
       while (len > maxRec) {
-        StoreRecordPointers(base + b, maxRec, 0);
+        store(base + b, maxRec, 0);
         b += maxRec;
         len -= maxRec;
       }
-      if (buf[j] == '\r' && j + 1 < valid && buf[j + 1] == '\n') {
-        StoreRecordPointers(base + b, len, 2);
-        i = j + 2;
-      } else {
-        StoreRecordPointers(base + b, len, 1);
-        i = j + 1;
-      }
-      b = i;
+      // A CR followed by an LF inside the file ends the record with both bytes.
+      int32_t next = j + 1 < kSegBytes ? j + 1 : j;
+      int32_t pair = static_cast<int32_t>(buf[j] == '\r') & static_cast<int32_t>(buf[next] == '\n') &
+                     static_cast<int32_t>(j + 1 < valid);
+      store(base + b, len, 1 + pair);
+      b = j + 1 + pair;
+      if (bit == 63) carry = static_cast<uint64_t>(pair);
+      else m &= ~(static_cast<uint64_t>(pair) << (bit + 1));
     }
   }
   int32_t tail = scan - b;
   while (tail > maxRec) {
-    StoreRecordPointers(base + b, maxRec, 0);
+    store(base + b, maxRec, 0);
     b += maxRec;
     tail -= maxRec;
   }
-  if (bAllIndexed && tail > 0) StoreRecordPointers(base + b, tail, 0);
+  if (bAllIndexed && tail > 0) store(base + b, tail, 0);
+  sync();
 }
 
-// ---------------------------------------------------------------- the index
-
 void Lister::StoreRecordPointers(int64_t RecPointer, int32_t RecLen, int32_t RecFlags) {
-  ++nRecCount;
-  nLastRecPointer = RecPointer;
-  if (RecLen > nLongestRec) nLongestRec = RecLen;
-  if (nRecCount > RecLens.Max()) {
-    int64_t newMax = (((RecLens.Max() + 1) / 16384 + 1) * 7 / 5) * 16384 - 1;
-    RecLens.Resize(newMax);
-  }
-  RecLens[nRecCount] = static_cast<uint16_t>(RecFlags * 4096 + RecLen);
-  if (nRecCount == nNextCheckpoint) {
-    if (nNextCheckpoint == 1) {
-      RecAddrs.Resize(1023);
-      RecAddrs[0] = 0;
-      RecLens[0] = 4096;
-      nNextCheckpoint = 16;
-    } else {
-      int64_t k = nNextCheckpoint / 16;
-      if (k > RecAddrs.Max()) {
-        int64_t newMax = (((RecAddrs.Max() + 1) / 1024 * 4 + 4) / 3) * 1024 - 1;
-        RecAddrs.Resize(newMax);
-      }
-      RecAddrs[k] = static_cast<uint32_t>(RecPointer);
-      nNextCheckpoint += 16;
-    }
-  }
+  StoreRecord(*this, RecPointer, RecLen, RecFlags);
 }
 
 int64_t Lister::FindRecAddr(int32_t Recno) {
