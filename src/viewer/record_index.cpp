@@ -15,23 +15,25 @@ namespace {
 
 constexpr int kLookupNext = 0, kLookupPrev = 1, kLookupSame = 2, kLookupRandom = 3;
 
-// Bit k set when byte k of the 64 bytes at p is a CR or an LF.
-inline uint64_t LineEndMask64(const unsigned char* p) {
+// Bit k of cr / lf set when byte k of the 64 bytes at p is a CR / an LF.
+inline void LineEndMasks64(const unsigned char* p, uint64_t& cr, uint64_t& lf) {
 #if defined(__SSE2__)
-  const __m128i cr = _mm_set1_epi8('\r');
-  const __m128i lf = _mm_set1_epi8('\n');
-  uint64_t m = 0;
+  const __m128i vcr = _mm_set1_epi8('\r');
+  const __m128i vlf = _mm_set1_epi8('\n');
+  cr = 0;
+  lf = 0;
   for (int k = 0; k < 4; ++k) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-    uint32_t bits = static_cast<uint32_t>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
-    m |= static_cast<uint64_t>(bits) << (16 * k);
+    cr |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vcr)))) << (16 * k);
+    lf |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vlf)))) << (16 * k);
   }
-  return m;
 #else
-  uint64_t m = 0;
-  for (int k = 0; k < 64; ++k)
-    if (p[k] == '\r' || p[k] == '\n') m |= uint64_t{1} << k;
-  return m;
+  cr = 0;
+  lf = 0;
+  for (int k = 0; k < 64; ++k) {
+    if (p[k] == '\r') cr |= uint64_t{1} << k;
+    if (p[k] == '\n') lf |= uint64_t{1} << k;
+  }
 #endif
 }
 
@@ -260,17 +262,23 @@ void Lister::GetASeg() {
 
   int32_t b = 0;          // 0-based start of the current record
   uint64_t carry = 0;     // the LF of a CR LF pair that ends a block, to skip in the next
-  // Line ends are located 64 bytes at a time; each set bit is one CR or LF.
+  // Line ends are located 64 bytes at a time: one bit per CR and per LF. A CR whose next
+  // byte (inside the file) is an LF ends its record with both bytes.
   for (int32_t blk = 0; blk < scan; blk += 64) {
-    uint64_t m;
+    uint64_t cr, lf;
     if (blk + 64 <= kSegBytes) {
-      m = LineEndMask64(buf + blk);
+      LineEndMasks64(buf + blk, cr, lf);
     } else {
-      m = 0;
-      for (int32_t k = 0; blk + k < kSegBytes && k < 64; ++k)
-        if (buf[blk + k] == '\r' || buf[blk + k] == '\n') m |= uint64_t{1} << k;
+      cr = lf = 0;
+      for (int32_t k = 0; blk + k < kSegBytes && k < 64; ++k) {
+        if (buf[blk + k] == '\r') cr |= uint64_t{1} << k;
+        if (buf[blk + k] == '\n') lf |= uint64_t{1} << k;
+      }
     }
-    m &= ~carry;
+    if (valid - blk < 64) lf &= (uint64_t{1} << (valid - blk)) - 1;
+    uint64_t pairs = cr & (lf >> 1);
+    if ((cr >> 63) != 0 && blk + 64 < valid && buf[blk + 64] == '\n') pairs |= uint64_t{1} << 63;
+    uint64_t m = (cr | lf) & ~carry;
     carry = 0;
     if (scan - blk < 64) m &= (uint64_t{1} << (scan - blk)) - 1;
     while (m != 0) {
@@ -283,10 +291,7 @@ void Lister::GetASeg() {
         b += maxRec;
         len -= maxRec;
       }
-      // A CR followed by an LF inside the file ends the record with both bytes.
-      int32_t next = j + 1 < kSegBytes ? j + 1 : j;
-      int32_t pair = static_cast<int32_t>(buf[j] == '\r') & static_cast<int32_t>(buf[next] == '\n') &
-                     static_cast<int32_t>(j + 1 < valid);
+      int32_t pair = static_cast<int32_t>((pairs >> bit) & 1);
       store(base + b, len, 1 + pair);
       b = j + 1 + pair;
       if (bit == 63) carry = static_cast<uint64_t>(pair);
