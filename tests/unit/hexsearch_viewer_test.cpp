@@ -87,6 +87,23 @@ TEST_F(HexView, LineOfOffsetZeroColumnByColumn) {
   EXPECT_EQ(L().nBottomRec, 1000);
 }
 
+TEST_F(HexView, CharacterModes) {
+  Open(std::string("\xc1\x81\x05\xe9" "Az\r\n", 8));
+  Hex();
+  EXPECT_EQ(Row(1).substr(10, 17), "C18105E9 417A0D0A");
+  // 81 is undefined in Windows-1252 and 05 a control code: neither can be drawn.
+  EXPECT_EQ(Row(1).substr(47, 6), "\xc1\x95\x95\xe9" "Az");
+  Char('E');  // EBCDIC: C1 is "A", 81 is "a"; the hexadecimal columns stay
+  EXPECT_EQ(Row(1).substr(47, 2), "Aa");
+  EXPECT_EQ(Row(1).substr(10, 8), "C18105E9");
+  Char('7');  // high bit dropped
+  EXPECT_EQ(Row(1).substr(47, 2), "A\x95");
+  Char('*');  // dots for control and high characters that can be drawn
+  EXPECT_EQ(Row(1).substr(47, 8), ".\x95\x95.Az\x95\x95");
+  Char('8');
+  EXPECT_EQ(Row(1).substr(47, 2), "\xc1\x95");
+}
+
 TEST_F(HexView, LayoutsByWidth) {
   std::string bytes = Lines(400);
   Open(bytes, 120);
