@@ -171,6 +171,7 @@ class Lister : public ListerState {
   void MarkForDeletion();
   void MarkVXDelete();
   void BigDelete();
+  bool bCopyVerified();  // the last copy is a different file with the source's bytes
 
   // ------------------------------------------------------------ zip: archive listing
   void ProcessZ(const std::string& zWhat);
