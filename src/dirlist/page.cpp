@@ -42,7 +42,8 @@ void Lister::DosDir() {
     for (CursorCell& c : CursorCache) c = CursorCell{};
   }
 
-  // 6-7. Entries
+  // 6-7. Entries (a page start left below the first entry by a tiny window is raised)
+  if (iTopSZDir < iFirstZDir) iTopSZDir = iFirstZDir;
   iLastOnPage = iTopSZDir + nPerPage - 1;
   if (iLastOnPage > nSZDir) iLastOnPage = nSZDir;
   int32_t r = 1, c = 1;
