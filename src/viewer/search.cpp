@@ -202,7 +202,10 @@ bool Lister::bFindText() {
         ++q;
       }
       const int64_t lo = nCurRecPos - 1;                          // 0-based buffer positions
-      const int64_t hiEnd = (a - nSegStart) + (RecLens[q] & 4095);  // one past the last text byte
+      // One past the last text byte; never beyond the bytes the buffer really holds (the
+      // current record is cut there when the file shrank while viewed).
+      int64_t hiEnd = q == r ? lo + nCurRecLen : (a - nSegStart) + (RecLens[q] & 4095);
+      hiEnd = std::min<int64_t>({hiEnd, std::max(nSegEnd - 1, 0), static_cast<int64_t>(zSegment.size())});
       const unsigned char* t = reinterpret_cast<const unsigned char*>(zSegment.data());
       const unsigned char* pat = reinterpret_cast<const unsigned char*>(zFindText.data());
       const int64_t m = static_cast<int64_t>(zFindText.size());

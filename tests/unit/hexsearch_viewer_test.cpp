@@ -271,6 +271,22 @@ TEST_F(HexView, ForwardSearchAcrossSegmentsAndCutRecords) {
   EXPECT_EQ(L().nTopRec, 1);
 }
 
+TEST_F(HexView, FileShrinkingWhileSearched) {
+  Open(Lines(50000) + "needle\r\n");
+  L().nTopRec = 20000;  // indexed, then the file loses most of its bytes
+  L().ShowPage();
+  std::filesystem::resize_file(HostPath("f.bin"), 100000);
+  L().nTopRec = 1;
+  Search('F', "needle");
+  EXPECT_EQ(Message(), "VX0004 - Text not found");
+  L().nTopRec = 1;
+  Search('F', "line 08333");  // the last line that is still whole
+  EXPECT_EQ(L().nTopRec, 8333);
+  L().nTopRec = 1;
+  Search('S', "line 08334");  // cut short by the new end
+  EXPECT_EQ(Message(), "VX0004 - Text not found");
+}
+
 TEST_F(HexView, HitBeyondTheWindowIsBroughtIntoView) {
   std::string bytes = "short\r\n" + std::string(299, '-') + "found\r\n";
   Open(bytes);
