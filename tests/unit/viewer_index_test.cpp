@@ -265,3 +265,52 @@ TEST_F(ViewerTest, IndexMatchesTheRecordRulesOnRandomFiles) {
     }
   }
 }
+
+namespace {
+int32_t EntryOf(Lister& L, const std::string& upperName) {
+  for (int32_t i = 1; i <= L.nZDir; ++i) {
+    const std::string& rec = L.ZDIR[i];
+    int32_t n = static_cast<int32_t>(Val(Mid(rec, 94, 4)));
+    if (Mid(rec, 109, n) == upperName) return i;
+  }
+  return -1;
+}
+}  // namespace
+
+TEST_F(ViewerTest, OpeningByEntryAndReopening) {
+  Write("Mixed.txt", "abc\r\ndef\r\n");
+  L().GetDir(L().zCurDir);
+  int32_t i = EntryOf(L(), "MIXED.TXT");
+  ASSERT_GT(i, 0);
+  L().ListAFile(i);
+  EXPECT_EQ(L().zCurFile, L().zCurDir + "MIXED.TXT");
+  EXPECT_EQ(L().zReopenFile, L().zCurFile);
+  EXPECT_EQ(L().nFileSize, 10);
+  EXPECT_EQ(L().zDisplayMode, "LIST");
+  EXPECT_EQ(L().nRecCount, 2);
+  EXPECT_EQ(Row(1).substr(0, 3), "abc");
+  L().LeaveFileView();
+  L().ListAFile(-47);
+  EXPECT_EQ(L().OpenCount, 1);
+  EXPECT_TRUE(L().zReopenFile.empty());
+  L().LeaveFileView();
+  // A file that vanished is reported and the directory page stays.
+  L().zReopenFile = L().zCurFile;
+  std::filesystem::remove(HostPath("Mixed.txt"));
+  L().ListAFile(-47);
+  EXPECT_NE(Transcript().find("text=\"VX1023 - File has been deleted\""), std::string::npos);
+  EXPECT_EQ(L().zDisplayMode, "DIR");
+  EXPECT_EQ(L().OpenCount, 0);
+}
+
+TEST_F(ViewerTest, LongScansPumpEventsEvery50MB) {
+  View("a.txt", "x\n");
+  L().nYieldCount = 1;
+  for (int k = 0; k < 190; ++k) L().GetFdbin(1);
+  EXPECT_EQ(L().nYieldCount, 1 + 190 * 262144);
+  L().GetFdbin(1);
+  EXPECT_EQ(L().nYieldCount, 1);  // past 50,000,000: pumped once and started again
+  L().nYieldCount = 0;
+  L().GetFdbin(1);
+  EXPECT_EQ(L().nYieldCount, 0);
+}
