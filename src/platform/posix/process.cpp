@@ -344,7 +344,8 @@ long PosixProcesses::Run(const std::string& commandLine, bool wait) {
     beforeRun(runContext);
     wait = true;  // the program has the terminal until it ends
   }
-  long pid = StartArgv(plan, wait, /*quietStdio=*/beforeRun == nullptr);
+  // A program that does not own the terminal gets no terminal output to scribble on.
+  long pid = StartArgv(plan, wait, /*quietStdio=*/!takeTerminal);
   if (takeTerminal && afterRun) afterRun(runContext);
   return pid;
 }
