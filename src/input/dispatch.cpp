@@ -138,7 +138,12 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
 
   // 9. Routing by mode
   if ((TDISPLAY & TD_DIR) && !bZipMode) {
-    if (bDIR_Keydown(Shift, KeyCode)) return;
+    if (bDIR_Keydown(Shift, KeyCode)) {
+      // The command has taken the key: its character (Ctrl+V gives 22) must not act again,
+      // for instance as Enter-like in the archive listing Ctrl+V has just opened.
+      if (ProducesChar(KeyCode, Shift)) bSwallowChar = true;
+      return;
+    }
   } else if (TDISPLAY & TD_LIST) {
     if (bList_Keydown(Shift, KeyCode)) return;
   } else if (bZipMode) {
