@@ -142,6 +142,32 @@ for line in open(sys.argv[1], encoding="cp1252"):
 sys.exit(0 if seen else 1)
 PY
 
+# NTFS times are shown in local time, or in UTC with the "G" display option; the DOS
+# times of the other members are local times already.
+ntfs_times() {  # expected modification time of ntfs.txt, expected time of stored.txt
+  python3 - "$A/000ZIPZD.TXT" "$1" "$2" <<'PY' || fail "NTFS time in $TZ with ${CMDLINE}: expected $1"
+import sys
+found = 0
+for line in open(sys.argv[1], encoding="cp1252"):
+    r = line.split(" ", 1)[-1]
+    if r[108:116] == "NTFS.TXT":
+        assert r[15:29] == sys.argv[2], r[15:29]
+        found += 1
+    elif r[108:118] == "STORED.TXT":
+        assert r[15:29] == sys.argv[3], r[15:29]
+        found += 1
+sys.exit(0 if found == 2 else 1)
+PY
+}
+export TZ=Europe/Berlin
+list_archive 2 "key V ctrl"
+ntfs_times 20231114231320 20241231235958
+CMDLINE="/Y.#G"
+list_archive 2 "key V ctrl"
+ntfs_times 20231114221320 20241231235958
+export TZ=UTC
+CMDLINE="/Y.#"
+
 # Leaving through the parent entry (Enter), with Esc, or with "." puts the cursor back
 # on the archive and shows the directory again.
 CMDLINE=""
