@@ -257,6 +257,9 @@ bool Lister::bParse1Config(std::string& zcfLine) {
       } else {
         file = W2;
       }
+      // A relative name is fixed to the current directory now, so that the log does not
+      // follow the user from folder to folder.
+      if (Left(file, 1) != "\\" && Mid(file, 2, 1) != ":" && !zCurDir.empty()) file = zGetCompleteName(file);
       // Test that the log can be written. A log that exists already is kept (the trace
       // is appended to it); only a file made for the test is deleted again.
       bool ok;

@@ -12,14 +12,8 @@ void Lister::Next_IINPFiles(int iParm) {
     VXERROR(target == nInpFiles ? "VX1010 - This is the last file" : "VX1011 - This is the first file");
     return;
   }
-  // Close the viewed file.
-  if (hFdbin != kInvalidFile) {
-    P.files.CloseFile(hFdbin);
-    hFdbin = kInvalidFile;
-  }
-  if (OpenCount > 0) LogOpen("");
   bool keepSearch = bCmdSearch;
-  SetDirMode();
+  LeaveFileView();  // closes the viewed file, tells the trace log, directory mode
   bCmdSearch = keepSearch;
 
   iInpFile = target;

@@ -24,10 +24,11 @@ int Lister::InvokeProgramAtCursor(bool bAskForParm) {
       return 12;
     }
   }
-  std::string command = zCurNameU;
+  // A name with blanks is quoted, so that no program named by its first word runs instead.
+  std::string command = InStr(zCurNameU, " ") > 0 ? zQuote + zCurNameU + zQuote : zCurNameU;
   if (bAskForParm) {
     std::string parms = InputBox("VX0012-Enter parameters for " + zCurNameU, "Tembra Invoke File", "");
-    command = zCurNameU + " " + parms;
+    command = command + " " + parms;
   }
   ShellAndWait(command);
   return 0;

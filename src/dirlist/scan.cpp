@@ -1,5 +1,7 @@
 // Directory scan: find data into fixed-column entry records, the parent entry, the
 // growth of the tables and the filters.
+#include <algorithm>
+
 #include "core/lister.h"
 #include "dirlist/wildcard.h"
 
@@ -221,9 +223,13 @@ void Lister::ExpandZDir(int32_t INEW) {
   if (INEW <= nZDirMax) return;
   int32_t grow = ((INEW - nZDirMax + 1023) / 1024) * 1024;
   nZDirMax += grow;
-  ZDIR.resize(static_cast<size_t>(nZDirMax) + 1);
-  SZDIR.assign(static_cast<size_t>(nZDirMax) + 1, 0);
-  SZDIRKey.assign(static_cast<size_t>(nZDirMax) + 1, std::string());
+  // Capacity grows geometrically underneath, so a large folder is not copied again
+  // for every block. The display table's contents are rebuilt by every sort.
+  size_t want = static_cast<size_t>(nZDirMax) + 1;
+  if (ZDIR.capacity() < want) ZDIR.reserve(std::max(want, ZDIR.capacity() * 2));
+  if (SZDIR.capacity() < want) SZDIR.reserve(std::max(want, SZDIR.capacity() * 2));
+  ZDIR.resize(want);
+  SZDIR.resize(want, 0);
   SZDIR[0] = 0;
 }
 

@@ -29,19 +29,29 @@ void Lister::PopulateSort() {
 void Lister::SORT1ST() {
   int32_t n = nZDir;
   if (n < 2) return;
+  // The Shell sort runs on (name, record) pairs prepared once; the records are then
+  // put into the sorted order in one pass.
+  struct Item {
+    std::string_view name;
+    int32_t index;
+  };
+  std::vector<Item> it(static_cast<size_t>(n) + 1);
+  for (int32_t i = 1; i <= n; ++i) it[static_cast<size_t>(i)] = {NameOf(ZDIR[static_cast<size_t>(i)]), i};
   for (int k = FirstGap(nSortGap, n); k >= 1; --k) {
     int32_t h = nSortGap[static_cast<size_t>(k)];
     for (int32_t j = h + 1; j <= n; ++j) {
-      std::string t = std::move(ZDIR[static_cast<size_t>(j)]);
-      std::string_view tName = NameOf(t);
+      Item t = it[static_cast<size_t>(j)];
       int32_t i = j;
-      while (i - h >= 1 && NameOf(ZDIR[static_cast<size_t>(i - h)]) > tName) {
-        ZDIR[static_cast<size_t>(i)] = std::move(ZDIR[static_cast<size_t>(i - h)]);
+      while (i - h >= 1 && it[static_cast<size_t>(i - h)].name > t.name) {
+        it[static_cast<size_t>(i)] = it[static_cast<size_t>(i - h)];
         i -= h;
       }
-      ZDIR[static_cast<size_t>(i)] = std::move(t);
+      it[static_cast<size_t>(i)] = t;
     }
   }
+  std::vector<std::string> sorted(static_cast<size_t>(n) + 1);
+  for (int32_t i = 1; i <= n; ++i) sorted[static_cast<size_t>(i)] = std::move(ZDIR[static_cast<size_t>(it[static_cast<size_t>(i)].index)]);
+  for (int32_t i = 1; i <= n; ++i) ZDIR[static_cast<size_t>(i)] = std::move(sorted[static_cast<size_t>(i)]);
 }
 
 void Lister::SORTEMALL() {

@@ -47,6 +47,12 @@ bool Lister::BDOS_COPY(const std::string& ZMOVE) {
     Beep();
     return false;
   }
+  if (answer.find_first_of("*?") != std::string::npos) {
+    // A pattern names no one destination.
+    VXERROR("VX1003 - BACKUP ERROR - Wild cards are not allowed in the destination");
+    Beep();
+    return false;
+  }
   auto withName = [&](std::string dir) {
     if (dir.empty() || dir.back() != '\\') dir += "\\";
     return dir + name;
@@ -95,6 +101,12 @@ bool Lister::BDOS_RENAME(int32_t IRBSZDIR) {
     return false;
   }
   std::string newName = Trim(answer);
+  if (newName.find_first_of("*?") != std::string::npos) {
+    VXERROR("VX1003 - RENAME ERROR - Wild cards are not allowed in a new name");
+    Beep();
+    giveBack();
+    return false;
+  }
   if (DoesFileExist(zCurDir + newName) == -1) {
     int err = P.files.RenameFile(zCurDir + name, zCurDir + newName);
     if (err != 0) {
@@ -145,25 +157,7 @@ bool Lister::bCopyVerified() {
   // A move deletes its source only when the copy is a different file with the same bytes.
   if (zCopyDest.empty() || zCopyDest == "+" || zCurFile.empty()) return false;
   if (UCase(zCopyDest) == UCase(zCurFile)) return false;
-  FileHandle a = P.files.OpenRead(zCurFile);
-  if (a == kInvalidFile) return false;
-  FileHandle b = P.files.OpenRead(zCopyDest);
-  if (b == kInvalidFile) {
-    P.files.CloseFile(a);
-    return false;
-  }
-  bool same = P.files.FileLength(a) >= 0 && P.files.FileLength(a) == P.files.FileLength(b);
-  std::string x(65536, '\0'), y(65536, '\0');
-  for (int64_t pos = 1; same;) {
-    long n = P.files.ReadAt(a, pos, x.data(), static_cast<long>(x.size()));
-    long m = P.files.ReadAt(b, pos, y.data(), static_cast<long>(y.size()));
-    if (n < 0 || n != m || x.compare(0, static_cast<size_t>(n), y, 0, static_cast<size_t>(m)) != 0) same = false;
-    if (n <= 0) break;
-    pos += n;
-  }
-  P.files.CloseFile(a);
-  P.files.CloseFile(b);
-  return same;
+  return P.files.SameContents(zCurFile, zCopyDest);
 }
 
 }  // namespace tembra

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "core/lister.h"
+#include "dirlist/wildcard.h"
 #include "fileops/record.h"
 
 namespace tembra {
@@ -23,54 +24,6 @@ int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
   const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
   const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
   return era * 146097 + doe - 719468;
-}
-
-// Wildcard match on upper-case text: "*" any run, "?" any one character, "#" one
-// digit, "[list]" one character of the list (ranges allowed), "[!list]" one not in it.
-bool WildMatch(const std::string& s, size_t si, const std::string& p, size_t pi) {
-  while (pi < p.size()) {
-    char c = p[pi];
-    if (c == '*') {
-      while (pi < p.size() && p[pi] == '*') ++pi;
-      if (pi == p.size()) return true;
-      for (size_t k = si; k <= s.size(); ++k)
-        if (WildMatch(s, k, p, pi)) return true;
-      return false;
-    }
-    if (si >= s.size()) return false;
-    unsigned char ch = static_cast<unsigned char>(s[si]);
-    if (c == '?') {
-    } else if (c == '#') {
-      if (ch < '0' || ch > '9') return false;
-    } else if (c == '[') {
-      size_t close = p.find(']', pi + 1);
-      if (close == std::string::npos) {
-        if (ch != '[') return false;
-      } else {
-        size_t k = pi + 1;
-        bool negate = k < close && p[k] == '!';
-        if (negate) ++k;
-        bool hit = false;
-        for (; k < close; ++k) {
-          unsigned char lo = static_cast<unsigned char>(p[k]);
-          if (k + 2 < close && p[k + 1] == '-') {
-            unsigned char hi = static_cast<unsigned char>(p[k + 2]);
-            if (ch >= lo && ch <= hi) hit = true;
-            k += 2;
-          } else if (ch == lo) {
-            hit = true;
-          }
-        }
-        if (hit == negate) return false;
-        pi = close;
-      }
-    } else if (static_cast<unsigned char>(c) != ch) {
-      return false;
-    }
-    ++pi;
-    ++si;
-  }
-  return si == s.size();
 }
 
 std::string FirstLine(const std::string& text) {
@@ -249,7 +202,7 @@ void Lister::MarkForDeletion() {
     }
     for (int32_t j = 1; j <= nDelRules && j < static_cast<int32_t>(zDelRuleMask.size()); ++j) {
       int32_t value = nDelRuleValue[j];
-      if (!WildMatch(nameU, 0, zDelRuleMask[j], 0) || age <= (value & 0xFFFF)) continue;
+      if (!bWildMatch(nameU, zDelRuleMask[j]) || age <= (value & 0xFFFF)) continue;
       nDeletable = nDeletable + 1;
       if (value & kDelRuleDelete) fileops::SetMid(rec, 2, "D");
       else if (value & kDelRuleRecycle) fileops::SetMid(rec, 2, "R");

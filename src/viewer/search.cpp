@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/lister.h"
 
@@ -45,6 +48,63 @@ bool ParseColumnPrefix(const std::string& answer, int32_t& from, int32_t& to, st
   if (from < 1) return false;
   if (to != 0 && to < from) return false;
   return true;
+}
+
+// 0-based position of the first occurrence of p (length m) that starts within lo..hi,
+// -1 when there is none. With fold, bytes are compared through that table. Each
+// candidate is rejected on its first or last character before the rest is compared,
+// the middle from the second-to-last character backwards.
+int64_t FindInBytes(const unsigned char* t, int64_t lo, int64_t hi, const unsigned char* p, int64_t m,
+                    const uint16_t* fold) {
+  if (lo > hi) return -1;
+  // The spellings of the first and the last character: the byte itself, or every byte
+  // that folds to the same character.
+  unsigned char firsts[256], lasts[256];
+  int nFirst = 0, nLast = 0;
+  if (!fold) {
+    firsts[nFirst++] = p[0];
+    lasts[nLast++] = p[m - 1];
+  } else {
+    for (int b = 0; b < 256; ++b) {
+      if (fold[b] == fold[p[0]]) firsts[nFirst++] = static_cast<unsigned char>(b);
+      if (fold[b] == fold[p[m - 1]]) lasts[nLast++] = static_cast<unsigned char>(b);
+    }
+  }
+  auto middle = [&](int64_t i) {
+    int64_t k = m - 2;
+    if (fold) {
+      while (k > 0 && fold[t[i + k]] == fold[p[k]]) --k;
+    } else {
+      while (k > 0 && t[i + k] == p[k]) --k;
+    }
+    return k <= 0;
+  };
+  auto firstOk = [&](unsigned char c) { return fold ? fold[c] == fold[p[0]] : c == p[0]; };
+  auto lastOk = [&](unsigned char c) { return fold ? fold[c] == fold[p[m - 1]] : c == p[m - 1]; };
+  int64_t i = lo;
+#if defined(__SSE2__)
+  if (nFirst <= 2 && nLast <= 2) {
+    const __m128i f1 = _mm_set1_epi8(static_cast<char>(firsts[0]));
+    const __m128i f2 = _mm_set1_epi8(static_cast<char>(firsts[nFirst - 1]));
+    const __m128i l1 = _mm_set1_epi8(static_cast<char>(lasts[0]));
+    const __m128i l2 = _mm_set1_epi8(static_cast<char>(lasts[nLast - 1]));
+    for (; i + 15 <= hi; i += 16) {
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+      const __m128i z = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i + m - 1));
+      const __m128i ma = _mm_or_si128(_mm_cmpeq_epi8(a, f1), _mm_cmpeq_epi8(a, f2));
+      const __m128i mz = _mm_or_si128(_mm_cmpeq_epi8(z, l1), _mm_cmpeq_epi8(z, l2));
+      unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(ma, mz)));
+      while (mask) {
+        const int64_t c = i + __builtin_ctz(mask);
+        if (middle(c)) return c;
+        mask &= mask - 1;
+      }
+    }
+  }
+#endif
+  for (; i <= hi; ++i)
+    if (firstOk(t[i]) && lastOk(t[i + m - 1]) && middle(i)) return i;
+  return -1;
 }
 }  // namespace
 
@@ -109,7 +169,60 @@ bool Lister::bFindText() {
     int32_t r = bSearchBack ? std::max(1, nTopRec - 1) : std::max(1, nTopRec);
     double lastPump = nSearchStart;
     int32_t sincePump = 0;
-    for (;;) {
+    const bool wholeRecords = !bSearchBack && !bFindCols;
+    while (wholeRecords) {
+      // Forward through whole records: every indexed record that lies wholly in the
+      // buffer is searched in one pass over the buffer, and a candidate counts only when
+      // it lies within one record's text.
+      GetZCurRec(r);
+      if (nCurRecLen < 0) break;
+      const int64_t bufLast = nSegStart + nSegEnd - 2;  // address of the last valid byte
+      int64_t a = nSegStart + nCurRecPos - 1;            // address of record q
+      int32_t q = r;
+      while (q < nRecCount) {
+        const uint16_t e = RecLens[q], ne = RecLens[q + 1];
+        const int64_t next = a + (e & 4095) + (e >> 12);
+        if (next + (ne & 4095) - 1 > bufLast) break;
+        a = next;
+        ++q;
+      }
+      const int64_t lo = nCurRecPos - 1;                          // 0-based buffer positions
+      const int64_t hiEnd = (a - nSegStart) + (RecLens[q] & 4095);  // one past the last text byte
+      const unsigned char* t = reinterpret_cast<const unsigned char*>(zSegment.data());
+      const unsigned char* pat = reinterpret_cast<const unsigned char*>(zFindText.data());
+      const int64_t m = static_cast<int64_t>(zFindText.size());
+      const uint16_t* fold = bFindNoCase ? nFoldByte.data() : nullptr;
+      int32_t cr = r;                     // the record under the candidate
+      int64_t cpos = lo;
+      uint16_t ce = RecLens[cr];
+      int64_t from = lo;
+      while (!found && hiEnd - m >= from) {
+        const int64_t c = FindInBytes(t, from, hiEnd - m, pat, m, fold);
+        if (c < 0) break;
+        while (c >= cpos + (ce & 4095) + (ce >> 12)) {
+          cpos += (ce & 4095) + (ce >> 12);
+          ce = RecLens[++cr];
+        }
+        if (c + m <= cpos + (ce & 4095)) {
+          found = true;
+          hitRec = cr;
+          hitCol = static_cast<int32_t>(c - cpos + 1);
+        }
+        from = c + 1;
+      }
+      if (found) break;
+      sincePump += q - r + 1;
+      if (sincePump >= 40000) {
+        sincePump = 0;
+        double now = P.clock.SecondsSinceMidnight();
+        if (std::fabs(now - lastPump) > 1.0) {
+          lastPump = now;
+          DoEvents();
+        }
+      }
+      r = q + 1;
+    }
+    while (!wholeRecords) {
       if (++sincePump >= 40000) {
         sincePump = 0;
         double now = P.clock.SecondsSinceMidnight();
@@ -147,6 +260,7 @@ bool Lister::bFindText() {
     }
   }
   if (found) {
+    GetZCurRec(hitRec);
     nHitCol = hitCol;
     bShowHit = true;
     bCmdSearch = false;
@@ -223,84 +337,14 @@ int32_t Lister::FastInStr(const std::string& text, const std::string& pattern, i
   if (pattern.empty()) return std::max(start, 1);
   if (start < 1) start = 1;
   const int64_t n = static_cast<int64_t>(text.size());
-  int64_t end = (last == 0 || last > n) ? n : last;  // 1-based last position of the range
+  const int64_t end = (last == 0 || last > n) ? n : last;  // 1-based last position of the range
   if (start > end) return 0;
   const int64_t m = static_cast<int64_t>(pattern.size());
   if (end - start + 1 < m) return 0;
+  if (noCase && !bCaseTableBuilt) InitCaseTable();
   const unsigned char* t = reinterpret_cast<const unsigned char*>(text.data());
   const unsigned char* p = reinterpret_cast<const unsigned char*>(pattern.data());
-  const int64_t lo = start - 1;        // 0-based first candidate
-  const int64_t hi = end - m;          // 0-based last candidate
-  if (!noCase) {
-    // Candidates are found by their first character, then checked on the last one,
-    // then on the characters in between from the second-to-last backwards.
-    const unsigned char first = p[0], lastc = p[m - 1];
-    int64_t i = lo;
-    while (i <= hi) {
-      const void* f = std::memchr(t + i, first, static_cast<size_t>(hi - i + 1));
-      if (!f) return 0;
-      i = static_cast<const unsigned char*>(f) - t;
-      if (t[i + m - 1] == lastc) {
-        int64_t k = m - 2;
-        while (k > 0 && t[i + k] == p[k]) --k;
-        if (k <= 0) return static_cast<int32_t>(i + 1);
-      }
-      ++i;
-    }
-    return 0;
-  }
-  if (!bCaseTableBuilt) InitCaseTable();
-  const uint16_t* fold = nFoldByte.data();
-  const uint16_t first = fold[p[0]], lastc = fold[p[m - 1]];
-  // Bytes whose folded form equals the pattern's first character.
-  bool isFirst[256];
-  int nFirst = 0;
-  unsigned char firstBytes[256];
-  for (int b = 0; b < 256; ++b) {
-    isFirst[b] = fold[b] == first;
-    if (isFirst[b]) firstBytes[nFirst++] = static_cast<unsigned char>(b);
-  }
-  auto matchAt = [&](int64_t i) {
-    if (fold[t[i + m - 1]] != lastc) return false;
-    int64_t k = m - 2;
-    while (k > 0 && fold[t[i + k]] == fold[p[k]]) --k;
-    return k <= 0;
-  };
-  if (nFirst == 1) {
-    int64_t i = lo;
-    while (i <= hi) {
-      const void* f = std::memchr(t + i, firstBytes[0], static_cast<size_t>(hi - i + 1));
-      if (!f) return 0;
-      i = static_cast<const unsigned char*>(f) - t;
-      if (matchAt(i)) return static_cast<int32_t>(i + 1);
-      ++i;
-    }
-    return 0;
-  }
-  if (nFirst == 2) {
-    // Two spellings of the first character (its upper and lower case): look for the
-    // nearer of the two.
-    int64_t i = lo;
-    int64_t nextA = -2, nextB = -2;  // -2: not looked up yet, -1: none left
-    while (i <= hi) {
-      if (nextA != -1 && nextA < i) {
-        const void* f = std::memchr(t + i, firstBytes[0], static_cast<size_t>(hi - i + 1));
-        nextA = f ? static_cast<const unsigned char*>(f) - t : -1;
-      }
-      if (nextB != -1 && nextB < i) {
-        const void* f = std::memchr(t + i, firstBytes[1], static_cast<size_t>(hi - i + 1));
-        nextB = f ? static_cast<const unsigned char*>(f) - t : -1;
-      }
-      if (nextA < 0 && nextB < 0) return 0;
-      i = nextA < 0 ? nextB : (nextB < 0 ? nextA : std::min(nextA, nextB));
-      if (matchAt(i)) return static_cast<int32_t>(i + 1);
-      ++i;
-    }
-    return 0;
-  }
-  for (int64_t i = lo; i <= hi; ++i)
-    if (isFirst[t[i]] && matchAt(i)) return static_cast<int32_t>(i + 1);
-  return 0;
+  return static_cast<int32_t>(FindInBytes(t, start - 1, end - m, p, m, noCase ? nFoldByte.data() : nullptr) + 1);
 }
 
 void Lister::undo() {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "platform/headless/session.h"
@@ -96,6 +97,31 @@ TEST_F(HexSearch, FastInStrExactAndBlind) {
   EXPECT_EQ(l.FastInStr("AXXB AyYb", "aYyB", 1, 0, true), 6);
   // A character with three spellings under the case table (none here) and overlapping runs.
   EXPECT_EQ(l.FastInStr("aaaa", "aa", 2, 0, false), 2);
+}
+
+TEST_F(HexSearch, FastInStrAgreesWithPlainSearch) {
+  // Long texts go through the wide comparisons; check them against a plain search.
+  Lister& l = L();
+  std::mt19937 rng(7);
+  for (int round = 0; round < 400; ++round) {
+    std::string text(static_cast<size_t>(rng() % 200), ' ');
+    for (char& c : text) c = "abAB\xe9\xc9 x"[rng() % 8];
+    std::string pat(static_cast<size_t>(1 + rng() % 4), ' ');
+    for (char& c : pat) c = "abAB\xe9\xc9"[rng() % 6];
+    int32_t start = static_cast<int32_t>(rng() % 20), last = static_cast<int32_t>(rng() % 220);
+    for (bool noCase : {false, true}) {
+      std::string t2 = noCase ? UCase(text) : text, p2 = noCase ? UCase(pat) : pat;
+      int32_t s1 = std::max(start, 1);
+      size_t lim = (last == 0 || last > static_cast<int32_t>(text.size())) ? text.size() : static_cast<size_t>(last);
+      int32_t want = 0;
+      for (size_t i = static_cast<size_t>(s1 - 1); i + p2.size() <= lim; ++i)
+        if (t2.compare(i, p2.size(), p2) == 0) {
+          want = static_cast<int32_t>(i + 1);
+          break;
+        }
+      ASSERT_EQ(l.FastInStr(text, pat, start, last, noCase), want) << text << " / " << pat << " " << start << " " << last;
+    }
+  }
 }
 
 TEST_F(HexSearch, CaseTableCoversWindows1252) {

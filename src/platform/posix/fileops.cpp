@@ -25,6 +25,7 @@ namespace {
 constexpr int kErrSameFile = 100001;
 constexpr int kErrNoTrash = 100002;
 constexpr int kErrNotMapped = 100003;
+constexpr int kErrNotRegular = 100004;
 
 std::string DirOf(const std::string& host) {
   size_t slash = host.rfind('/');
@@ -200,7 +201,8 @@ std::string DeletionDate() {
 int PosixFileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
   std::string src = drives_.HostPath(from), dst = drives_.HostPath(to);
   if (src.empty() || dst.empty()) return kErrNotMapped;
-  int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC);
+  // Opened without blocking, so that a pipe or device is refused instead of hanging.
+  int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (in < 0) return errno;
   struct stat sst;
   if (::fstat(in, &sst) != 0) {
@@ -208,10 +210,11 @@ int PosixFileSystem::CopyFile(const std::string& from, const std::string& to, bo
     ::close(in);
     return e;
   }
-  if (S_ISDIR(sst.st_mode)) {
+  if (!S_ISREG(sst.st_mode)) {
     ::close(in);
-    return EISDIR;
+    return S_ISDIR(sst.st_mode) ? EISDIR : kErrNotRegular;
   }
+  ::fcntl(in, F_SETFL, ::fcntl(in, F_GETFL) & ~O_NONBLOCK);
   struct stat dst_st;
   if (::stat(dst.c_str(), &dst_st) == 0) {
     int e = 0;
@@ -347,11 +350,52 @@ int PosixFileSystem::TouchFile(const std::string& path) {
   return ::utimensat(AT_FDCWD, host.c_str(), nullptr, 0) == 0 ? 0 : errno;
 }
 
+bool PosixFileSystem::SameContents(const std::string& a, const std::string& b) {
+  std::string ha = drives_.HostPath(a), hb = drives_.HostPath(b);
+  if (ha.empty() || hb.empty()) return false;
+  int fa = ::open(ha.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fa < 0) return false;
+  int fb = ::open(hb.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fb < 0) {
+    ::close(fa);
+    return false;
+  }
+  struct stat sa, sb;
+  bool same = ::fstat(fa, &sa) == 0 && ::fstat(fb, &sb) == 0 && S_ISREG(sa.st_mode) && S_ISREG(sb.st_mode) &&
+              !(sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino) && sa.st_size == sb.st_size;
+  if (same) {
+    ::fcntl(fa, F_SETFL, ::fcntl(fa, F_GETFL) & ~O_NONBLOCK);
+    ::fcntl(fb, F_SETFL, ::fcntl(fb, F_GETFL) & ~O_NONBLOCK);
+  }
+  std::vector<char> x(1 << 16), y(1 << 16);
+  while (same) {
+    ssize_t n = ::read(fa, x.data(), x.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      same = false;
+      break;
+    }
+    ssize_t got = 0;
+    while (got < n) {
+      ssize_t m = ::read(fb, y.data() + got, static_cast<size_t>(n - got));
+      if (m < 0 && errno == EINTR) continue;
+      if (m <= 0) break;
+      got += m;
+    }
+    if (got != n || std::memcmp(x.data(), y.data(), static_cast<size_t>(n)) != 0) same = false;
+    if (n == 0) break;
+  }
+  ::close(fa);
+  ::close(fb);
+  return same;
+}
+
 std::string PosixFileSystem::ErrorText(int error) {
   switch (error) {
     case kErrSameFile: return "The file cannot be copied onto itself.";
     case kErrNoTrash: return "This file system has no Trash folder; the file was not deleted.";
     case kErrNotMapped: return "The drive is not available.";
+    case kErrNotRegular: return "Only a regular file can be copied.";
     case kRecycleRefused: return "The deletion was cancelled.";
     default: break;
   }

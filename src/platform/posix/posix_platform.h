@@ -46,6 +46,7 @@ class PosixFileSystem : public FileSystem {
   std::string CurrentDirectoryOfDrive(char drive) override;
   bool ChangeDirectory(const std::string& path) override;
   bool ChangeDrive(char drive) override;
+  bool SameContents(const std::string& a, const std::string& b) override;
   std::string WinPathOfHost(const std::string& hostPath) override;
   std::string UserConfigFolder() override;
 

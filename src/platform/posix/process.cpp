@@ -19,11 +19,29 @@
 namespace tembra::posix {
 
 std::string JoinArguments(const std::vector<std::string>& args) {
+  // Each argument must come back as one word from the command-line tokenizer: words
+  // that hold blanks or commas, begin with a quote, or are empty are written in double
+  // quotes, with every double quote inside doubled. A word the user quoted already
+  // (it holds blanks and is enclosed in double quotes) is kept as typed.
   std::string out;
+  bool first = true;
   for (const std::string& a : args) {
-    if (!out.empty()) out += ' ';
-    bool quote = a.find(' ') != std::string::npos && !(a.size() >= 2 && a.front() == '"' && a.back() == '"');
-    out += quote ? "\"" + a + "\"" : a;
+    if (!first) out += ' ';
+    first = false;
+    bool hasBlank = a.find(' ') != std::string::npos;
+    bool enclosed = a.size() >= 2 && a.front() == '"' && a.back() == '"';
+    bool quote = a.empty() || a.find(',') != std::string::npos || a.front() == '"' || a.front() == '\'' || hasBlank;
+    if (hasBlank && enclosed) quote = false;
+    if (!quote) {
+      out += a;
+      continue;
+    }
+    out += '"';
+    for (char c : a) {
+      if (c == '"') out += '"';
+      out += c;
+    }
+    out += '"';
   }
   return out;
 }

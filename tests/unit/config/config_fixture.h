@@ -79,6 +79,15 @@ class ConfigTest : public ::testing::Test {
     std::ofstream(p, std::ios::binary) << text;
   }
   std::string Transcript() const { return out_.str(); }
+  // A text as a transcript line writes it inside quotes.
+  static std::string Esc(const std::string& s) {
+    std::string o;
+    for (char c : s) {
+      if (c == '\\' || c == '"') o += '\\';
+      o += c;
+    }
+    return o;
+  }
   // The transcript or the message line holds the text.
   bool Said(const std::string& text) const {
     if (out_.str().find(text) != std::string::npos) return true;
