@@ -97,6 +97,7 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
       P.processes.Run(zComSpec, false);
       if (fileView) {
         undo();
+        CloseFDBIN();
         if (OpenCount != 0) LogOpen("");
         SetDirMode();
         iInpFile = 0;
@@ -123,7 +124,10 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
       else PickAColor(4);
     } else if (KeyCode == kVkF10 || (KeyCode == 'X' && Shift == kAlt)) {
       if (fileView) {
-        if (OpenCount != 0) LogOpen("");
+        if (OpenCount != 0) {
+          CloseFDBIN();
+          LogOpen("");
+        }
         bQuickEnd = true;
         undo();
         TDISPLAY ^= (TD_DIR | TD_LIST);
