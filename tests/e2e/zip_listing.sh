@@ -100,8 +100,8 @@ CMDLINE="/Y.#"
 
 AW="C:${A//\//\\}\\"
 # Entries in name order: big.zip 1, py.zip 2, tool.zip 3.
-for spec in "1 big.zip" "2 py.zip" "3 tool.zip"; do
-  set -- $spec
+for entry in "1 big.zip" "2 py.zip" "3 tool.zip"; do
+  set -- $entry
   for mode in 0 1; do
     if [ $mode = 1 ]; then keyline="key v"; else keyline="key V ctrl"; fi
     list_archive "$1" "$keyline"
