@@ -112,9 +112,7 @@ void Lister::GetDir(const std::string& zMyPath) {
   } else {
     ShowPage();
   }
-  // The elapsed time (debug mode); the parameter line of the first page keeps the
-  // message line until the first key.
-  if (bDebug && !bShowParm) {
+  if (bDebug) {
     double secs = P.clock.SecondsSinceMidnight() - t0;
     if (secs < 0) secs += 86400;
     VXERROR("GD>" + Format(secs, "##0.00") + " Seconds");

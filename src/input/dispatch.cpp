@@ -143,8 +143,8 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
   // 9. Routing by mode
   if ((TDISPLAY & TD_DIR) && !bZipMode) {
     if (bDIR_Keydown(Shift, KeyCode)) {
-      // The command has taken the key: its character (Ctrl+V gives 22) must not act again,
-      // for instance as Enter-like in the archive listing Ctrl+V has just opened.
+      // The command took the key over: its character (Ctrl+V gives 22) must not act
+      // again, above all not as Enter in the archive listing it has just opened.
       if (ProducesChar(KeyCode, Shift)) bSwallowChar = true;
       return;
     }
