@@ -57,14 +57,16 @@ void Lister::ProcessZ(const std::string& zWhat) {
   // A damaged archive leaves the directory listing as it was.
   if (status != zip::ZipStatus::Ok) return refuse(invalid);
 
-  int32_t count = static_cast<int32_t>(records.size());
+  // The tables are made afresh when the archive's entries do not fit them.
+  int32_t count = static_cast<int32_t>(end.count);
   if (nZDirMax < count) {
     nZDirMax = ((count + 1024) / 1024) * 1024;
     ZDIR.assign(nZDirMax + 1, std::string());
     SZDIR.assign(nZDirMax + 1, 0);
+    SZDIRKey.assign(nZDirMax + 1, std::string());
   }
-  nZDir = count;
-  for (int32_t i = 0; i < count; ++i) ZDIR[i + 1] = std::move(records[i]);
+  nZDir = static_cast<int32_t>(records.size());
+  for (int32_t i = 0; i < nZDir; ++i) ZDIR[i + 1] = std::move(records[i]);
   ZDIR[0] = zip::ArchiveParentRecord(zFullPath);
 
   zZipReturnName = zName;
