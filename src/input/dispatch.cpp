@@ -36,6 +36,7 @@ std::string Centred(const std::string& s) {
 void Lister::Form_KeyDown(int KeyCode, int Shift) {
   // 1-4. The parameter line goes with the first key (the page is drawn again for it).
   const bool parmShown = bShowParm;
+  const int64_t pagesBefore = nPageCount;
   bShowParm = false;
   if (bEnding && KeyCode != kVkTab && KeyCode != kVkF1 && KeyCode != kVkF10) return;
   bSearchBack = (Shift & kShift) && (KeyCode == 'F' || KeyCode == 'S');
@@ -205,7 +206,8 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
     GetDir(zCurDir);
     bRepaint = true;
   }
-  if (bRepaint || parmShown) {
+  // A key that drew no page of its own still takes the parameter line away.
+  if (bRepaint || (parmShown && nPageCount == pagesBefore)) {
     bRepaint = false;
     ShowPage();
   }

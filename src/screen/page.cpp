@@ -43,6 +43,7 @@ void Lister::SetupTopBot() {
 }
 
 void Lister::ShowPage() {
+  ++nPageCount;
   bool dirPage = (TDISPLAY & TD_DIR) != 0;
   if (!(dirPage && bCursorOnly)) {
     FillRect(0, 0, nClientWidth, nClientHeight, lColor[5]);

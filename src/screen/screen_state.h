@@ -31,6 +31,7 @@ struct ScreenState {
   std::string zTopLine;
   std::string zCaptionLeft;
   std::string zCaptionRight;
+  int64_t nPageCount = 0;  // pages built so far (a key knows whether it drew one)
 };
 
 }  // namespace tembra

@@ -42,6 +42,14 @@ expect_screen_row 25 "VX1010 - This is the last file" 4
 expect_line "CAPTION TEMBRA • DIR • $BW"
 [ "$(grep -c '^BEEP$' "$OUT")" = 3 ] || fail "expected a beep at each end of the list"
 
+# The first key's message stays on the page it draws.
+run_headless --cwd "$WORK" --cmdline "-- a/one.txt a/two.txt $B/three.txt b/four.txt ${BW}five.txt" <<'S'
+key PgDn ctrl
+screen
+S
+expect_screen_row 2 "beta"
+expect_screen_row 25 "VX0250 - 2 of 5 Files"
+
 # A search text from the command line opens the first file that holds it.
 run_headless --cwd "$WORK" --cmdline "/Fneedle a/one.txt a/two.txt b/four.txt" <<'S'
 S
