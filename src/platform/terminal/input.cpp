@@ -329,6 +329,7 @@ size_t InputDecoder::DecodeOne(bool final) {
       size_t n = c2 == '[' ? DecodeCsi(2, 0, final) : DecodeSs3(2, 0, final);
       if (n) return n;
       if (!final) return 0;
+      if (buf_.size() > 2) return buf_.size();  // a sequence cut off: dropped
       Char(c2, 4);  // Alt+[ or Alt+O
       return 2;
     }
