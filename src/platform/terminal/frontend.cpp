@@ -123,8 +123,8 @@ void FrontEnd::Render() {
 void FrontEnd::FollowTerminalSize() {
   int c, r;
   term_.Size(c, r);
-  term_.Invalidate();
   if (c == termCols_ && r == termRows_) return;
+  term_.Invalidate();
   termCols_ = c;
   termRows_ = r;
   overlay_.clear();
@@ -137,7 +137,10 @@ void FrontEnd::CheckSignals() {
     term_.Reenter();
     FollowTerminalSize();
   }
-  if (term_.TakeResize()) FollowTerminalSize();
+  if (term_.TakeResize()) {
+    term_.Invalidate();
+    FollowTerminalSize();
+  }
 }
 
 void FrontEnd::Pump(int timeoutMs) {
@@ -243,6 +246,7 @@ void FrontEnd::SuspendForProgram() {
 
 void FrontEnd::ResumeAfterProgram() {
   term_.Enter();
+  term_.Invalidate();
   FollowTerminalSize();
   Render();
 }
@@ -283,7 +287,13 @@ int FrontEnd::Run() {
 // ---------------------------------------------------------------- events, clipboard
 
 void TermEvents::DoEvents() {
-  fe_.Render();
+  // Long loops let events run often: the screen follows at a steady pace (the main
+  // loop draws it anyway before it waits for input).
+  auto now = std::chrono::steady_clock::now();
+  if (now - lastRender_ >= std::chrono::milliseconds(30)) {
+    fe_.Render();
+    lastRender_ = now;
+  }
   fe_.Pump(0);
   fe_.DispatchQueued();
 }

@@ -60,6 +60,7 @@ class TermEvents : public Events {
 
  private:
   FrontEnd& fe_;
+  std::chrono::steady_clock::time_point lastRender_{};
 };
 
 class TermClipboard : public Clipboard {
