@@ -3,6 +3,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <exception>
 #include <iostream>
 
@@ -41,6 +42,51 @@ bool ZeroWidth(unsigned char c) {
   return c < 32 || c == 127 || c == 129 || c == 141 || c == 143 || c == 144 || c == 157;
 }
 }  // namespace
+
+// ---------------------------------------------------------------- window
+
+void TermWindow::FitBars() {
+  if (barCols_ == Cols() && barRows_ == Rows()) return;
+  barCols_ = Cols();
+  barRows_ = Rows();
+  bars_.assign(static_cast<size_t>(barCols_) * barRows_, -1);
+}
+
+int64_t TermWindow::BarAt(int col, int row) {
+  FitBars();
+  if (col < 0 || row < 0 || col >= barCols_ || row >= barRows_) return -1;
+  return bars_[static_cast<size_t>(row) * barCols_ + col];
+}
+
+void TermWindow::FillRect(long x1, long y1, long x2, long y2, uint32_t color) {
+  FitBars();
+  if (x1 > x2) std::swap(x1, x2);
+  if (y1 > y2) std::swap(y1, y2);
+  bool thin = x2 - x1 < kCellW / 2;
+  if (!thin) GridWindow::FillRect(x1, y1, x2, y2, color);
+  long thinCol = (x1 + x2) / 2 / kCellW;
+  for (int r = 0; r < barRows_; ++r) {
+    long cy = r * kCellH + kCellH / 2;
+    if (cy < y1 || cy > y2) continue;
+    for (int c = 0; c < barCols_; ++c) {
+      long cx = c * kCellW + kCellW / 2;
+      if (thin ? c != thinCol : (cx < x1 || cx > x2)) continue;
+      bars_[static_cast<size_t>(r) * barCols_ + c] = thin ? static_cast<int64_t>(color) : -1;
+    }
+  }
+}
+
+void TermWindow::PrintAt(long x, long y, const std::string& text) {
+  GridWindow::PrintAt(x, y, text);
+  FitBars();
+  long col = std::lround(static_cast<double>(x) / kCellW);
+  long row = std::lround(static_cast<double>(y) / kCellH);
+  if (row < 0 || row >= barRows_) return;
+  for (size_t i = 0; i < text.size(); ++i, ++col)
+    if (col >= 0 && col < barCols_) bars_[static_cast<size_t>(row) * barCols_ + col] = -1;
+}
+
+// ---------------------------------------------------------------- front-end
 
 FrontEnd::FrontEnd(int argc, char** argv)
     : window_(StartCols(), StartRows(), sink_),
@@ -104,6 +150,14 @@ void FrontEnd::Render() {
       unsigned char b = static_cast<unsigned char>(g.ch);
       o.ch = ZeroWidth(b) ? unprintable : Cp1252ToUnicode(b);
       o.fg = g.fg;
+      int64_t bar = window_.BarAt(c, r);
+      if (bar >= 0) {
+        o.ch = U'\u2502';
+        o.fg = static_cast<uint32_t>(bar);
+        o.bg = g.bg;
+        o.bold = o.underline = false;
+        continue;
+      }
       o.bg = g.bg;
       o.bold = g.bold;
       o.underline = g.underline;

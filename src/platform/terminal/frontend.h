@@ -27,11 +27,22 @@ struct ProgramEnded {
 
 // The window: an off-screen grid of Windows-1252 cells in the "fixed" font metrics,
 // shown on the terminal after every event.
+// A filled rectangle narrower than half a cell (the bars between entry columns) is
+// shown as a line in that colour through the cell rather than as a coloured cell.
 class TermWindow : public headless::GridWindow {
  public:
   TermWindow(int cols, int rows, std::ostream& sink) : GridWindow(cols, rows, headless::FontKind::Fixed, sink) {}
   void SetCaption(const std::string& text) override { caption = text; }
+  void FillRect(long x1, long y1, long x2, long y2, uint32_t color) override;
+  void PrintAt(long x, long y, const std::string& text) override;
+  // The colour of the thin bar through a cell, or -1.
+  int64_t BarAt(int col, int row);
   std::string caption;
+
+ private:
+  void FitBars();
+  std::vector<int64_t> bars_;
+  int barCols_ = 0, barRows_ = 0;
 };
 
 // One cell of a dialog drawn over the page.
