@@ -16,6 +16,12 @@ struct ConfigState {
   int32_t nExtTable = 0;
   std::vector<std::string> zInpFiles;  // input files (1-based)
   std::string zRelaunchParm;
+
+  // Filters and settings read by the directory scan and commands
+  bool bGMT = false;              // times in UTC instead of local time
+  std::string zDateFrom, zDateTo; // date range, yyyymmdd
+  int32_t nSizeMin = 0, nSizeMax = 0;
+  bool bNoDelConfirm = false;     // "D" deletes to the recycle bin without asking
 };
 
 }  // namespace tembra

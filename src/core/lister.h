@@ -97,6 +97,7 @@ class Lister : public ListerState {
   int nEnterInDirMode(const std::string& zKey);
   bool bDIR_Keydown(int Shift, int KeyCode);
   bool BDOS_CD(const std::string& zNewPath);
+  void SetCursorEntry();  // the cursor-entry fields (iCurZDir, zCurType, names, zCurFile)
 
   // ------------------------------------------------------------ viewer: index, text view, navigation
   void InitViewerTables();  // tab stops, column ruler, EBCDIC table (start-up)

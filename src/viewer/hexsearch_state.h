@@ -8,6 +8,7 @@ namespace tembra {
 
 struct HexSearchState {
   bool bCaseTableBuilt = false;  // the search case table is built
+  int32_t nBookmarks = 0;        // bookmarks in use (emptied when a file is entered)
 };
 
 }  // namespace tembra
