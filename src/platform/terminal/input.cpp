@@ -345,6 +345,12 @@ size_t InputDecoder::DecodeOne(bool final) {
       Named("ESC", 0);
       return 1;
     }
+    if (c2 < 32 || c2 == 127) {
+      // Esc and a control key in one read: two keys (Alt+Tab and the like never
+      // reach a Windows program either).
+      Named("ESC", 0);
+      return 1;
+    }
     if (c2 < 128) {
       Char(c2, 4);
       return 2;

@@ -59,6 +59,10 @@ TEST(TerminalInput, EscapeAloneAltAndSequences) {
   // Without the timeout a lone Esc waits: it may start a sequence.
   EXPECT_TRUE(Keys("\x1b", false).empty());
   ExpectKey("\x1bx", 'X', 4, -1);   // Alt+X
+  auto two = Keys("\x1b\t");          // Esc, then Tab
+  ASSERT_EQ(two.size(), 2u);
+  EXPECT_EQ(two[0].vk, 27);
+  EXPECT_EQ(two[1].vk, 9);
   ExpectKey("\x1b" "D", 'D', 5, -1);  // Shift+Alt+D
   ExpectKey("\x1b[A", 38, 0, -1);
   ExpectKey("\x1bOB", 40, 0, -1);
