@@ -6,6 +6,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   libncurses-dev libgtest-dev
   tmux zip unzip python3 xxd
+  clang libclang-rt-dev
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

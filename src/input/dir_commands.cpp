@@ -104,7 +104,13 @@ void Lister::DirModeKeyPress(int keyascii) {
             }
           } else {
             if (BDOS_COPY("M")) {
-              BDOS_DEL(iCursor, -1);
+              // The source goes only after its copy was checked byte for byte.
+              if (bCopyVerified()) {
+                BDOS_DEL(iCursor, -1);
+              } else if (zCopyDest != "+") {
+                VXERROR("VX1003 - MOVE ERROR - Copy not verified; " + zCurName + " was kept");
+                Beep();
+              }
               bRescan = true;
             }
           }
