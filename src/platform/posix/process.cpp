@@ -337,7 +337,8 @@ long PosixProcesses::Run(const std::string& commandLine, bool wait) {
     beforeRun(runContext);
     wait = true;  // the program has the terminal until it ends
   }
-  long pid = StartArgv(plan, wait, /*quietStdio=*/beforeRun == nullptr);
+  // Programs that do not take over the terminal must not write over the page.
+  long pid = StartArgv(plan, wait, /*quietStdio=*/!takeTerminal);
   if (takeTerminal && afterRun) afterRun(runContext);
   return pid;
 }
