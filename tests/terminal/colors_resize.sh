@@ -51,4 +51,20 @@ kill -TERM "$(tembra_pid)"
 status=$(wait_exit)
 [ "$status" = 143 ] || fail "exit status $status after SIGTERM"
 expect_normal_terminal
+tmux -L "$SOCK" kill-server >/dev/null 2>&1
+rm -f "$WORK/exit.txt" "$WORK/stty.txt"
+
+# A terminal of 8 colours: the bands and the cursor cell stay apart from the page.
+TEST_TERM=xterm start_tembra "$dir" ""
+wait_for "Directory List"
+cells=$(screen_e | python3 "$(dirname "$0")/cells.py" 1:1 2:1 3:1)
+band=$(echo "$cells" | sed -n 1p | sed 's/.*bg=\([^ ]*\).*/\1/')
+cursor=$(echo "$cells" | sed -n 2p | sed 's/.*bg=\([^ ]*\).*/\1/')
+page=$(echo "$cells" | sed -n 3p | sed 's/.*bg=\([^ ]*\).*/\1/')
+case "$band$cursor$page" in 8:*8:*8:*) ;; *) fail "not 8 colours: $cells" ;; esac
+[ "$band" != "$page" ] || fail "title band looks like the page with 8 colours: $cells"
+[ "$cursor" != "$page" ] || fail "cursor cell looks like the page with 8 colours: $cells"
+keys Escape
+status=$(wait_exit)
+[ "$status" = 0 ] || fail "exit status $status after Esc"
 finish
