@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 
@@ -203,7 +204,7 @@ void FrontEnd::Pump(int timeoutMs) {
   if (!bytes.empty()) decoder_.Feed(bytes);
   // A lone Esc is the Esc key unless the rest of a sequence follows at once.
   while (decoder_.Pending()) {
-    std::string more = term_.Read(25);
+    std::string more = term_.Read(escDelayMs_);
     if (more.empty()) {
       decoder_.Timeout();
       break;
@@ -312,6 +313,11 @@ int FrontEnd::Run() {
     return 2;
   }
   decoder_ = InputDecoder(term_.utf8);
+  // How long the rest of a key sequence may take after its Esc (ESCDELAY as in curses).
+  if (const char* d = std::getenv("ESCDELAY")) {
+    int ms = std::atoi(d);
+    if (ms >= 1 && ms <= 1000) escDelayMs_ = ms;
+  }
   term_.Enter();
   int status = 0;
   try {

@@ -143,6 +143,7 @@ class FrontEnd {
   int termCols_ = 80, termRows_ = 25;
   int depth_ = 0;
   int modal_ = 0;
+  int escDelayMs_ = 25;
   bool loaded_ = false;
   bool resizePending_ = false;  // the program has not yet relaid out for the terminal size
   // Double-click detection.
