@@ -1,0 +1,371 @@
+#include "platform/terminal/frontend.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <exception>
+#include <iostream>
+
+#include "core/text.h"
+
+namespace tembra::terminal {
+
+namespace {
+// Events may run inside other events (the program lets waiting events run from its
+// loops); a key held down must not nest them without bound.
+constexpr int kMaxDepth = 3;
+constexpr int kDoubleClickMs = 500;
+
+void TerminalSize(int& cols, int& rows) {
+  struct winsize ws{};
+  if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0 && ws.ws_row > 0) {
+    cols = ws.ws_col;
+    rows = ws.ws_row;
+  } else {
+    cols = 80;
+    rows = 25;
+  }
+}
+int StartCols() {
+  int c, r;
+  TerminalSize(c, r);
+  return c;
+}
+int StartRows() {
+  int c, r;
+  TerminalSize(c, r);
+  return r;
+}
+
+bool ZeroWidth(unsigned char c) {
+  return c < 32 || c == 127 || c == 129 || c == 141 || c == 143 || c == 144 || c == 157;
+}
+}  // namespace
+
+// ---------------------------------------------------------------- window
+
+void TermWindow::FitBars() {
+  if (barCols_ == Cols() && barRows_ == Rows()) return;
+  barCols_ = Cols();
+  barRows_ = Rows();
+  bars_.assign(static_cast<size_t>(barCols_) * barRows_, -1);
+}
+
+int64_t TermWindow::BarAt(int col, int row) {
+  FitBars();
+  if (col < 0 || row < 0 || col >= barCols_ || row >= barRows_) return -1;
+  return bars_[static_cast<size_t>(row) * barCols_ + col];
+}
+
+void TermWindow::FillRect(long x1, long y1, long x2, long y2, uint32_t color) {
+  FitBars();
+  if (x1 > x2) std::swap(x1, x2);
+  if (y1 > y2) std::swap(y1, y2);
+  bool thin = x2 - x1 < kCellW / 2;
+  if (!thin) GridWindow::FillRect(x1, y1, x2, y2, color);
+  long thinCol = (x1 + x2) / 2 / kCellW;
+  for (int r = 0; r < barRows_; ++r) {
+    long cy = r * kCellH + kCellH / 2;
+    if (cy < y1 || cy > y2) continue;
+    for (int c = 0; c < barCols_; ++c) {
+      long cx = c * kCellW + kCellW / 2;
+      if (thin ? c != thinCol : (cx < x1 || cx > x2)) continue;
+      bars_[static_cast<size_t>(r) * barCols_ + c] = thin ? static_cast<int64_t>(color) : -1;
+    }
+  }
+}
+
+void TermWindow::PrintAt(long x, long y, const std::string& text) {
+  GridWindow::PrintAt(x, y, text);
+  FitBars();
+  long col = std::lround(static_cast<double>(x) / kCellW);
+  long row = std::lround(static_cast<double>(y) / kCellH);
+  if (row < 0 || row >= barRows_) return;
+  for (size_t i = 0; i < text.size(); ++i, ++col)
+    if (col >= 0 && col < barCols_) bars_[static_cast<size_t>(row) * barCols_ + col] = -1;
+}
+
+// ---------------------------------------------------------------- front-end
+
+FrontEnd::FrontEnd(int argc, char** argv)
+    : window_(StartCols(), StartRows(), sink_),
+      dialogs_(*this),
+      events_(*this),
+      clipboard_(*this),
+      processes_(argc, argv, &files_.drives()),
+      platform_{window_, dialogs_, events_, clipboard_, files_, processes_, clock_} {
+  files_.confirmDialogs = &dialogs_;
+  lister_ = std::make_unique<Lister>(platform_);
+  window_.onResize = [this] { lister_->Form_Resize(); };
+  processes_.runContext = this;
+  processes_.beforeRun = [](void* c) { static_cast<FrontEnd*>(c)->SuspendForProgram(); };
+  processes_.afterRun = [](void* c) { static_cast<FrontEnd*>(c)->ResumeAfterProgram(); };
+  termCols_ = window_.Cols();
+  termRows_ = window_.Rows();
+}
+
+FrontEnd::~FrontEnd() { term_.Leave(); }
+
+uint32_t FrontEnd::Color(int role) const {
+  static const uint32_t kDefaults[10] = {0, 0x000000, 0xC00000, 0xC00000, 0x000000, 0xB7D5EE,
+                                         0xB7D5EE, 0xA6F1FF, 0x9F9F9F, 0x0000FF};
+  if (role < 1 || role > 9) return 0;
+  if (!lister_ || !loaded_) return kDefaults[role];
+  return lister_->lColor[role];
+}
+
+template <class F>
+void FrontEnd::Event(F&& f) {
+  struct Depth {
+    int& d;
+    explicit Depth(int& x) : d(x) { ++d; }
+    ~Depth() { --d; }
+  } guard(depth_);
+  f();
+}
+
+void FrontEnd::ClearOverlay() {
+  overlay_.clear();
+  cursorShown = false;
+}
+
+void FrontEnd::Render() {
+  Frame f;
+  f.cols = termCols_;
+  f.rows = termRows_;
+  f.pageBack = Color(5);
+  FrameCell blank;
+  blank.bg = f.pageBack;
+  blank.fg = Color(1);
+  f.cells.assign(static_cast<size_t>(f.cols) * f.rows, blank);
+  char32_t unprintable = U'\u2022';
+  if (lister_ && lister_->zUnprintable.size() == 1 && !ZeroWidth(static_cast<unsigned char>(lister_->zUnprintable[0])))
+    unprintable = Cp1252ToUnicode(static_cast<unsigned char>(lister_->zUnprintable[0]));
+  int cols = std::min(f.cols, window_.Cols()), rows = std::min(f.rows, window_.Rows());
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < cols; ++c) {
+      const headless::Cell& g = window_.At(c, r);
+      FrameCell& o = f.At(c, r);
+      unsigned char b = static_cast<unsigned char>(g.ch);
+      o.ch = ZeroWidth(b) ? unprintable : Cp1252ToUnicode(b);
+      o.fg = g.fg;
+      int64_t bar = window_.BarAt(c, r);
+      if (bar >= 0) {
+        o.ch = U'\u2502';
+        o.fg = static_cast<uint32_t>(bar);
+        o.bg = g.bg;
+        o.bold = o.underline = false;
+        continue;
+      }
+      o.bg = g.bg;
+      o.bold = g.bold;
+      o.underline = g.underline;
+    }
+  }
+  if (overlay_.size() == f.cells.size()) {
+    for (size_t i = 0; i < overlay_.size(); ++i)
+      if (overlay_[i].set) f.cells[i] = overlay_[i].cell;
+  }
+  f.showCursor = cursorShown;
+  f.cursorCol = cursorCol;
+  f.cursorRow = cursorRow;
+  term_.SetTitle(Cp1252ToUtf8(window_.caption));
+  term_.Draw(f);
+}
+
+void FrontEnd::FollowTerminalSize() {
+  int c, r;
+  term_.Size(c, r);
+  if (c == termCols_ && r == termRows_) return;
+  term_.Invalidate();
+  termCols_ = c;
+  termRows_ = r;
+  overlay_.clear();
+  window_.ResizeClient(c, r);
+  resizePending_ = true;
+}
+
+void FrontEnd::CheckSignals() {
+  if (term_.TakeResume()) {
+    term_.Reenter();
+    FollowTerminalSize();
+  }
+  if (term_.TakeResize()) {
+    term_.Invalidate();
+    FollowTerminalSize();
+  }
+}
+
+void FrontEnd::Pump(int timeoutMs) {
+  CheckSignals();
+  std::string bytes = term_.Read(timeoutMs);
+  if (!bytes.empty()) decoder_.Feed(bytes);
+  // A lone Esc is the Esc key unless the rest of a sequence follows at once.
+  while (decoder_.Pending()) {
+    std::string more = term_.Read(escDelayMs_);
+    if (more.empty()) {
+      decoder_.Timeout();
+      break;
+    }
+    decoder_.Feed(more);
+  }
+  while (!decoder_.events.empty()) {
+    queue_.push_back(decoder_.events.front());
+    decoder_.events.pop_front();
+  }
+  CheckSignals();
+  if (term_.HungUp() && queue_.empty()) {
+    // The terminal is gone: the window is closed.
+    term_.Leave();
+    if (loaded_) lister_->Form_Unload();
+    throw ProgramEnded{ExitKind::Unload};
+  }
+}
+
+void FrontEnd::DispatchQueued() {
+  if (modal_ > 0 || !loaded_) return;
+  while (depth_ < kMaxDepth) {
+    if (resizePending_) {
+      resizePending_ = false;
+      Event([&] { lister_->Form_Resize(); });
+      Event([&] { lister_->Form_Paint(); });
+      continue;
+    }
+    if (queue_.empty()) break;
+    InputEvent e = queue_.front();
+    queue_.pop_front();
+    Dispatch(e);
+  }
+}
+
+void FrontEnd::Dispatch(const InputEvent& e) {
+  Lister& L = *lister_;
+  switch (e.kind) {
+    case InputEvent::Kind::Key:
+      if (e.vk) Event([&] { L.Form_KeyDown(e.vk, e.shift); });
+      if (e.ch >= 0) Event([&] { L.Form_KeyPress(e.ch); });
+      if (e.vk) Event([&] { L.Form_KeyUp(e.vk, e.shift); });
+      break;
+    case InputEvent::Kind::Wheel:
+      for (int i = 0; i < 3; ++i) {
+        int vk = e.wheel < 0 ? 38 : 40;
+        Event([&] { L.Form_KeyDown(vk, 0); });
+        Event([&] { L.Form_KeyUp(vk, 0); });
+      }
+      break;
+    case InputEvent::Kind::Focus:
+      if (e.press) Event([&] { L.Form_GotFocus(); });
+      else Event([&] { L.Form_LostFocus(); });
+      break;
+    case InputEvent::Kind::Mouse: {
+      double x = (e.col - 1) * headless::GridWindow::kCellW + headless::GridWindow::kCellW / 2;
+      double y = (e.row - 1) * headless::GridWindow::kCellH + headless::GridWindow::kCellH / 2;
+      if (e.press) {
+        auto now = std::chrono::steady_clock::now();
+        bool dbl = !inDouble_ && e.button == 1 && lastButton_ == 1 && e.col == lastPressCol_ &&
+                   e.row == lastPressRow_ &&
+                   std::chrono::duration_cast<std::chrono::milliseconds>(now - lastPress_).count() <= kDoubleClickMs;
+        lastPress_ = now;
+        lastPressCol_ = e.col;
+        lastPressRow_ = e.row;
+        lastButton_ = e.button;
+        if (dbl) {
+          inDouble_ = true;
+          Event([&] { L.Form_DblClick(); });
+        } else {
+          inDouble_ = false;
+          Event([&] { L.Form_MouseDown(e.button, e.shift, x, y); });
+        }
+      } else {
+        int button = e.button ? e.button : lastButton_;
+        Event([&] { L.Form_MouseUp(button, e.shift, x, y); });
+        if (inDouble_) {
+          // The second press was the double click; the next press starts afresh.
+          lastButton_ = 0;
+          inDouble_ = false;
+        } else {
+          Event([&] { L.Form_Click(); });
+        }
+      }
+      break;
+    }
+  }
+}
+
+void FrontEnd::SuspendForProgram() {
+  Render();
+  term_.Leave();
+}
+
+void FrontEnd::ResumeAfterProgram() {
+  term_.Enter();
+  term_.Invalidate();
+  FollowTerminalSize();
+  Render();
+}
+
+int FrontEnd::Run() {
+  std::string error;
+  if (!term_.Open(&error)) {
+    std::cerr << "tembra: " << error << "\n";
+    return 2;
+  }
+  decoder_ = InputDecoder(term_.utf8);
+  // How long the rest of a key sequence may take after its Esc (ESCDELAY as in curses).
+  if (const char* d = std::getenv("ESCDELAY")) {
+    int ms = std::atoi(d);
+    if (ms >= 1 && ms <= 1000) escDelayMs_ = ms;
+  }
+  term_.Enter();
+  int status = 0;
+  try {
+    Event([&] { lister_->Form_Load(); });
+    loaded_ = true;
+    // The window fills the terminal, whatever size the start-up asked for.
+    if (window_.Cols() != termCols_ || window_.Rows() != termRows_) {
+      window_.ResizeClient(termCols_, termRows_);
+      resizePending_ = true;
+    }
+    for (;;) {
+      DispatchQueued();
+      Render();
+      Pump(-1);
+    }
+  } catch (const ProgramEnded& e) {
+    status = e.kind == ExitKind::Fatal ? 1 : 0;
+  } catch (const std::exception& ex) {
+    term_.Leave();
+    std::cerr << "tembra: internal error: " << ex.what() << "\n";
+    return 70;
+  }
+  term_.Leave();
+  return status;
+}
+
+// ---------------------------------------------------------------- events, clipboard
+
+void TermEvents::DoEvents() {
+  // Long loops let events run often: the screen follows at a steady pace (the main
+  // loop draws it anyway before it waits for input).
+  auto now = std::chrono::steady_clock::now();
+  if (now - lastRender_ >= std::chrono::milliseconds(30)) {
+    fe_.Render();
+    lastRender_ = now;
+  }
+  fe_.Pump(0);
+  fe_.DispatchQueued();
+}
+
+void TermEvents::Sleep(int milliseconds) {
+  fe_.Render();
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  for (;;) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()).count();
+    if (left <= 0) break;
+    fe_.Pump(static_cast<int>(left));
+  }
+}
+
+}  // namespace tembra::terminal

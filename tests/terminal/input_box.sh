@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Input boxes in a terminal: drawn over the page with prompt, caption and the default
+# answer selected; typing replaces it; cursor keys, Home, End, Backspace and Delete edit;
+# Esc cancels and Enter accepts. The terminal's cursor shows only while the box is open.
+. "$(dirname "$0")/lib.sh"
+dir=$(make_dir page)
+touch "$dir/one.txt"
+mkdir "$dir/sub"
+cursor_on() { tmux -L "$SOCK" display-message -p -t t '#{cursor_flag}'; }
+
+start_tembra "$dir" truecolor
+wait_for "Directory List - 0 of 2 Entries"
+[ "$(cursor_on)" = 0 ] || fail "the terminal's cursor shows on the page"
+
+# Change directory: the box asks with its prompt and shows the default answer.
+keys p
+wait_for "VX0014-Enter drive:dir\\filename"
+wait_for "C:"
+wait_for "[ OK ]"
+wait_for "Cancel"
+[ "$(cursor_on)" = 1 ] || fail "no cursor in the input box"
+# Esc cancels: the page stays in the same directory.
+keys Escape
+wait_gone "VX0014-Enter drive:dir"
+wait_for "ONE     .TXT"
+[ "$(cursor_on)" = 0 ] || fail "the cursor stays after the box"
+
+# Typing replaces the selected default; then edit "xsuq" into "sub".
+keys p
+wait_for "VX0014-Enter drive:dir\\filename"
+keys x s u q
+wait_for "xsuq"
+keys BSpace b Home Delete End
+wait_for "sub"
+screen | grep -q "xsub\|C:" && fail "editing went wrong: $(screen | grep -n 'su')"
+keys Enter
+wait_gone "VX0014-Enter drive:dir"
+wait_for "Directory List - 0 of 0 Entries"
+tmux -L "$SOCK" display-message -p -t t '#{pane_title}' | grep -qi '\\sub\\$' ||
+  fail "not in sub: $(tmux -L "$SOCK" display-message -p -t t '#{pane_title}')"
+
+keys Escape
+status=$(wait_exit)
+[ "$status" = 0 ] || fail "exit status $status"
+expect_normal_terminal
+finish
