@@ -9,6 +9,6 @@ status=0
 scripts/build.sh build
 ctest --test-dir build --output-on-failure -j "$(nproc)" || status=1
 scripts/build.sh build-asan -DTEMBRA_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
-ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j "$(nproc)" || status=1
 exit $status
