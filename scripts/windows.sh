@@ -100,6 +100,13 @@ result win32_layer $rc
 # ---------------------------------------------------------------- 2. end-to-end scripts
 skip_list="$top/tests/windows/posix-only.txt"
 mkdir -p "$tests/e2e"
+run_e2e() {  # run_e2e SCRIPT NAME: the script's status goes to e2e-NAME.rc
+  TMPDIR="$tests/e2e" TEMBRA_HEADLESS="$top/tests/windows/headless-wine.sh" \
+    TEMBRA_WIN_HEADLESS="$build/tembra-headless.exe" TEMBRA_WINE="$WINE" TEMBRA_TESTS="$top/tests" \
+    timeout -k 5 600 bash "$1" >"$state/e2e-$2.log" 2>&1 </dev/null
+  echo $? >"$state/e2e-$2.rc"
+}
+names=()
 for script in "$top"/tests/e2e/*.sh; do
   name="$(basename "$script" .sh)"
   [ "$name" = lib ] && continue
@@ -107,17 +114,19 @@ for script in "$top"/tests/e2e/*.sh; do
     echo "SKIP windows.e2e.$name (depends on POSIX)"
     continue
   fi
-  log="$state/e2e-$name.log"
-  TMPDIR="$tests/e2e" TEMBRA_HEADLESS="$top/tests/windows/headless-wine.sh" \
-    TEMBRA_WIN_HEADLESS="$build/tembra-headless.exe" TEMBRA_WINE="$WINE" TEMBRA_TESTS="$top/tests" \
-    timeout -k 5 600 bash "$script" >"$log" 2>&1 </dev/null
-  rc=$?
-  if [ $rc -eq 77 ]; then
+  names+=("$name")
+  run_e2e "$script" "$name" &
+  while [ "$(jobs -rp | wc -l)" -ge 2 ]; do wait -n; done
+done
+wait
+for name in "${names[@]}"; do
+  rc="$(cat "$state/e2e-$name.rc" 2>/dev/null || echo 1)"
+  if [ "$rc" -eq 77 ]; then
     echo "SKIP windows.e2e.$name"
     continue
   fi
-  [ $rc -ne 0 ] && cat "$log"
-  result "e2e.$name" $rc
+  [ "$rc" -ne 0 ] && cat "$state/e2e-$name.log"
+  result "e2e.$name" "$rc"
 done
 
 # ---------------------------------------------------------------- 3. the desktop window

@@ -195,9 +195,12 @@ int Win32FileSystem::RecycleFile(const std::string& path, bool confirm) {
   if (n == 0 || n >= sizeof full) return ERROR_FILENAME_EXCED_RANGE;
   FILEOP_FLAGS flags = FOF_ALLOWUNDO | FOF_SILENT | FOF_NOERRORUI;
   if (confirm && confirmDialogs) {
+    // The shell's own question, asked through the front-end's dialogs.
     std::string name = full;
-    int answer = confirmDialogs->MsgBox("Are you sure you want to send '" + name + "' to the Recycle Bin?",
-                                        "Delete File", MsgButtons::YesNo);
+    name = name.substr(name.find_last_of('\\') + 1);
+    bool folder = (::GetFileAttributesA(full) & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    int answer = confirmDialogs->MsgBox("Are you sure you want to move \"" + name + "\" to the Recycle Bin?",
+                                        folder ? "Delete Folder" : "Delete File", MsgButtons::YesNo);
     if (answer != kAnswerYes) return kRecycleRefused;
     confirm = false;
   }

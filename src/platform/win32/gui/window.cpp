@@ -424,6 +424,14 @@ LRESULT DesktopWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (lister_) lister_->Form_Resize();
       return 0;
     }
+    case WM_GETMINMAXINFO: {
+      // The page needs its title line, one content line and the message line.
+      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+      RECT frame{0, 0, 0, Py(3 * size_ * 20)};
+      ::AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
+      info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, frame.bottom - frame.top);
+      return 0;
+    }
     case WM_SETFOCUS:
       if (lister_) lister_->Form_GotFocus();
       return 0;
