@@ -4,7 +4,7 @@
 # inside the build folder:
 #   1. the Win32 layer's checks, on a Wine drive T: mapped to a test folder;
 #   2. the end-to-end scripts (tests/e2e) through the Windows tembra-headless, except
-#      those listed in tests/windows/posix-only.txt;
+#      those listed in tests/windows/posix-only.txt, and the Windows ones (tests/windows/e2e);
 #   3. tembra.exe under Xvfb: its window must appear with a caption starting
 #      "TEMBRA • DIR • " and draw its first page, kept as BUILD/tembra-first-page.png;
 #      then Esc, typed on the real keyboard path, must end it.
@@ -107,7 +107,8 @@ run_e2e() {  # run_e2e SCRIPT NAME: the script's status goes to e2e-NAME.rc
   echo $? >"$state/e2e-$2.rc"
 }
 names=()
-for script in "$top"/tests/e2e/*.sh; do
+for script in "$top"/tests/e2e/*.sh "$top"/tests/windows/e2e/*.sh; do
+  [ -f "$script" ] || continue
   name="$(basename "$script" .sh)"
   [ "$name" = lib ] && continue
   if grep -qE "^$name([[:space:]]|#|\$)" "$skip_list" 2>/dev/null; then
