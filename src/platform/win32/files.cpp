@@ -10,6 +10,18 @@ namespace tembra::win32 {
 
 namespace {
 
+// TEMBRA_NO_SHORT_NAMES=1 lists every entry as a volume without 8.3 names would
+// (short-name generation is a per-volume setting on Windows; the end-to-end scripts
+// that expect no short names run this way).
+bool ShortNamesShown() {
+  static const bool shown = [] {
+    char v[8];
+    DWORD n = ::GetEnvironmentVariableA("TEMBRA_NO_SHORT_NAMES", v, sizeof v);
+    return !(n > 0 && n < sizeof v && v[0] == '1');
+  }();
+  return shown;
+}
+
 void FillFindData(const WIN32_FIND_DATAA& w, FindData& d) {
   d.dwFileAttributes = w.dwFileAttributes;
   d.ftCreationTime = Ticks(w.ftCreationTime);
@@ -18,7 +30,7 @@ void FillFindData(const WIN32_FIND_DATAA& w, FindData& d) {
   d.nFileSizeHigh = w.nFileSizeHigh;
   d.nFileSizeLow = w.nFileSizeLow;
   d.cFileName = w.cFileName;
-  d.cAlternateFileName = w.cAlternateFileName;
+  d.cAlternateFileName = ShortNamesShown() ? w.cAlternateFileName : "";
 }
 
 HANDLE AsHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }

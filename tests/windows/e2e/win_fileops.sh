@@ -13,6 +13,7 @@ run_headless --cwd "$D" --clock "2026-03-04 10:00:00" --no-run <<'S'
 key a shift
 input b.txt
 key r
+screen
 key a shift
 input  new name.txt
 key r
@@ -21,6 +22,8 @@ expect_contains "|VX0108 - Newname already exists"
 [ "$(cat "$D/b.txt")" = bravo ] || fail "rename onto b.txt changed it"
 [ "$(cat "$D/new name.txt")" = alpha ] || fail "rename to a name with a blank"
 [ ! -e "$D/a.txt" ] || fail "old name still there"
+# The compact layout shows the short name the file system made for the long name.
+grep -q '^|NEW[^ ]*~[^ ]*\.TXT ' "$OUT" || fail "no short name for the long name"
 
 run_headless --cwd "$D" --clock "2026-03-04 10:00:00" --no-run <<'S'
 key c shift
