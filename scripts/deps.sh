@@ -6,6 +6,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   libncurses-dev libgtest-dev
   tmux zip unzip python3 xxd
+  clang libclang-rt-dev
 )
 # --windows: also what the Windows build needs (scripts/windows.sh): the mingw-w64
 # cross-compiler, Wine with its fonts and a fixed-pitch face standing in for

@@ -1,6 +1,11 @@
 // Settings of the configuration file and command line, filters, input files, colours.
+// Settings that other areas already hold with their start values (directory format,
+// tab expansion, wrapping, found-text emphasis, record length, font, window shares,
+// colour roles, trace log, search text, deletion rules and temporary files, asking for
+// the program) live in those areas' groups; every other configuration setting is here.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -8,14 +13,34 @@
 namespace tembra {
 
 struct ConfigState {
+  // ---- word table of the last parsed line: words at 1..nParms, index 0 unused
+  std::array<std::string, 129> zParm{};
+  int32_t nParms = 0;
+
+  // ---- configuration file
+  std::string zConfigName;    // text after "/C", upper case
+  bool bConfigNamed = false;  // the command line held a "/C"
+  bool bConfigDone = false;   // read or suppressed
+  std::string zConfigFile;    // full name of the file as found
+
+  // ---- other keyword settings
   bool bMMDD = false, bDDMM = false;
-  std::string zNameFilter;        // name pattern of the file specification
-  std::string zConfigFile;
-  // Program table by extension (1-based; index 0 unused)
+  bool bGMT = false;
+  // Program table by extension: entries 1..nExtTable, entry 0 = the default program.
   std::vector<std::string> zExtTable, zExtProgram;
   int32_t nExtTable = 0;
-  std::vector<std::string> zInpFiles;  // input files (1-based)
+  bool bNoDelConfirm = false;
+
+  // ---- command line
+  std::vector<std::string> zInpFiles;  // input files (1-based, up to 1024)
+  bool bFileArgSeen = false;
+  bool bWinSizeSet = false;
   std::string zRelaunchParm;
+
+  // ---- file specification filters
+  std::string zNameFilter;    // upper-case name pattern
+  std::string zDateFrom, zDateTo;  // yyyymmdd
+  int32_t nSizeMin = 0, nSizeMax = 0;
 };
 
 }  // namespace tembra

@@ -97,6 +97,7 @@ class Lister : public ListerState {
   int nEnterInDirMode(const std::string& zKey);
   bool bDIR_Keydown(int Shift, int KeyCode);
   bool BDOS_CD(const std::string& zNewPath);
+  void SetCursorEntry();  // the cursor-entry fields (iCurZDir, zCurType, names, zCurFile)
 
   // ------------------------------------------------------------ viewer: index, text view, navigation
   void InitViewerTables();  // tab stops, column ruler, EBCDIC table (start-up)
@@ -122,9 +123,18 @@ class Lister : public ListerState {
   void KeyPress_ListMode(int keyascii);
   void LIST_PAGEMOVE(int KeyCode);
   void JUMP2LINE();
-  int32_t NConvert(const std::string& ZNumber);
+  std::optional<int32_t> NConvert(const std::string& ZNumber);  // nothing for a number beyond 32 bits
   void LOADEMUP();
   bool DebugLookupsWereRandom();  // the closing check of the record-lookup counters
+  bool StartViewing(const std::string& zOpenAs);  // open zCurFile (nFileSize set), reset, index
+  void CloseFDBIN();                  // close the viewed file (callers then report LogOpen(""))
+  void PopulateList();                // the EBCDIC table
+  unsigned char PrintableCode(unsigned char a);
+  std::string zPrintableText(const std::string& text);  // zPrintable of every character
+  void DrawBodyLine(const std::string& text, int32_t line, bool found);
+  void IndexWholeFile();
+  void LeaveFileView();               // close and deregister the file, directory mode
+  void RelativeJump(const std::string& zSign);
 
   // ------------------------------------------------------------ hexsearch: hex view, search, marking
   void InitHexHeaders();  // the hex-view column headings (start-up)
@@ -160,6 +170,7 @@ class Lister : public ListerState {
   void MarkForDeletion();
   void MarkVXDelete();
   void BigDelete();
+  bool bCopyVerified();  // the last copy is a different file with the source's bytes
 
   // ------------------------------------------------------------ zip: archive listing
   void ProcessZ(const std::string& zWhat);

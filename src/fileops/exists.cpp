@@ -3,11 +3,31 @@
 
 namespace tembra {
 
+// 0 = an existing file, 1 = an existing directory (or a bare drive), -1 = nothing.
 int Lister::DoesFileExist(const std::string& ZFQN) {
   if (ZFQN.empty()) return -1;
+  std::string path = ZFQN;
+  if (path.back() == '\\') path.pop_back();
+  if (path.empty()) return -1;
   // A bare drive ("C:") counts as a directory.
-  if (ZFQN.size() == 2 && ZFQN[1] == ':') return P.files.Exists(ZFQN + "\\") == 1 ? 1 : -1;
-  return P.files.Exists(ZFQN);
+  if (path.size() == 2 && path[1] == ':') return P.files.Exists(path + "\\") == 1 ? 1 : -1;
+  if (path.find_first_of("*?") == std::string::npos) return P.files.Exists(path);
+  // A pattern: any file that matches counts as a file, else any directory.
+  FindData data;
+  FindHandle h = P.files.FindFirstFile(path, data);
+  if (h == kInvalidFind) return -1;
+  int result = -1;
+  do {
+    if (data.cFileName == "." || data.cFileName == "..") continue;
+    if (data.dwFileAttributes & kAttrDirectory) {
+      if (result < 0) result = 1;
+    } else {
+      result = 0;
+      break;
+    }
+  } while (P.files.FindNextFile(h, data));
+  P.files.FindClose(h);
+  return result;
 }
 
 }  // namespace tembra

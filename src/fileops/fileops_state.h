@@ -3,11 +3,36 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tembra {
 
 struct FileOpsState {
-  bool bWaitForProgram = false;
+  // Copy, move, rename and delete
+  std::string zCopyError;          // text of the last copy failure; empty after a good copy
+  std::string zCopyDest;           // destination of the last successful copy ("+" for a refresh)
+
+  // Program starting
+  bool bWaitForProgram = false;    // the next ShellAndWait waits for the started process
+  bool bAskPgm = false;            // ask for the program before a file is handed to it
+
+  // Temporary files, marker files and the deletion sweep
+  int32_t nTempDays = 0;           // age after which temporary files are marked (0 = off)
+  int32_t nMarkerDays = 0;         // age after which marker files are marked
+  int32_t nDelRules = 0;           // deletion rules in use (at most 63)
+  std::vector<std::string> zDelRuleMask = std::vector<std::string>(64);  // 1-based
+  std::vector<int32_t> nDelRuleValue = std::vector<int32_t>(64);         // days + action flag
+  bool bWriteMarker = false;
+  bool bAutoDelete = false;
+  bool bAutoDelAsked = false;
+  int32_t nDeletable = 0;          // marks made by the last scan
+  int32_t nTempDate = 0;           // yymmdd of the last temporary name
+  int32_t nTempSeq = 0;            // its four-digit number
 };
+
+// Action flags of a deletion rule.
+constexpr int32_t kDelRuleRecycle = 0x10000, kDelRuleDelete = 0x20000, kDelRuleSetAside = 0x80000;
+// The line of a marker file, written with a CR LF line end (17 bytes in all).
+inline const char* const kMarkerLine = " TEMBRA VX0017 ";
 
 }  // namespace tembra

@@ -146,6 +146,16 @@ class FileSystem {
   // Change the current directory (and drive, when the path names one).
   virtual bool ChangeDirectory(const std::string& path) = 0;
   virtual bool ChangeDrive(char drive) = 0;
+  // True when a and b are two different files with the same bytes (a move checks its
+  // copy with it before it deletes the source).
+  virtual bool SameContents(const std::string& a, const std::string& b) {
+    std::string x, y;
+    return ReadWholeFile(a, x) && ReadWholeFile(b, y) && x == y;
+  }
+  // Windows form of a path written the host's way ("/home/me/x"); "" when it has none.
+  virtual std::string WinPathOfHost(const std::string& hostPath) { return hostPath; }
+  // The user's own configuration folder in Windows form, ending in "\"; "" when there is none.
+  virtual std::string UserConfigFolder() { return std::string(); }
 };
 constexpr int kRecycleRefused = -2;
 

@@ -1,32 +1,114 @@
 // Fields of the viewed file: segments, record index, display lines, text view, navigation.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <cstdlib>
+#include <new>
+#include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
+
+#include "platform/platform.h"
 
 namespace tembra {
 
+constexpr int32_t kSegBytes = 262144;               // bytes per segment read
+constexpr int64_t kMaxViewedSize = 2147221504;      // 7FFC0000 hex: longest viewed length
+constexpr int32_t kMaxDisplayLines = 63;            // display lines of one record
+
+// A growable table of plain numbers with explicit highest index. It grows with
+// realloc, so that large tables are moved by the system without being copied twice
+// and the memory in use stays the table's own size.
+template <class T>
+class GrowTable {
+  static_assert(std::is_trivially_copyable_v<T>);
+
+ public:
+  GrowTable() = default;
+  GrowTable(const GrowTable&) = delete;
+  GrowTable& operator=(const GrowTable&) = delete;
+  ~GrowTable() { std::free(data_); }
+  // Highest valid index, -1 when empty.
+  int64_t Max() const { return max_; }
+  // Makes the highest index newMax, keeping the contents below it.
+  void Resize(int64_t newMax) {
+    void* p = std::realloc(data_, static_cast<size_t>(newMax + 1) * sizeof(T));
+    if (!p) throw std::bad_alloc();
+    data_ = static_cast<T*>(p);
+    max_ = newMax;
+  }
+  T& operator[](int64_t i) { return data_[i]; }
+  const T& operator[](int64_t i) const { return data_[i]; }
+  T* data() { return data_; }
+
+ private:
+  T* data_ = nullptr;
+  int64_t max_ = -1;
+};
+
 struct ViewerState {
+  // ---------------------------------------------------------------- segments and index
   int32_t nTopRec = 0;
   int32_t nRecCount = 0;
   bool bAllIndexed = false;
-  int64_t nFileSize = 0;
+  int64_t nFileSize = 0;          // viewed length, at most kMaxViewedSize
   int32_t nMaxRecLen = 4095;
   std::string zSegment;           // the segment buffer (262,144 bytes)
   int32_t nYieldCount = 0;
-  int32_t nHOffset = 0;
   std::string zCurFileRec;        // directory record of the viewed file
   std::string zReopenFile;        // last file opened by entry ("Q" reopens it)
+  std::string zReopenExact;       // the same file under its stored name
+  FileHandle hFdbin = kInvalidFile;  // the viewed file, open read-only while viewed
+  bool bFileShrank = false;       // the file got shorter while viewed; its end was moved
+  bool bIndexing = false;         // a segment scan is under way (the event pump may run)
+  int64_t nSegStart = 0;          // file address of the buffer's first byte; 0 = none read
+  int32_t nSegEnd = 1;            // valid bytes in the buffer plus one
+  int32_t nSegScan = 0;           // buffer bytes the indexer scans for line ends
+  int64_t nLastRecPointer = 0;    // file address of record nRecCount
+  int32_t nLongestRec = 1;
+  GrowTable<uint16_t> RecLens;    // per record: line-end count * 4096 + length
+  GrowTable<uint32_t> RecAddrs;   // entry k: file address of record 16k
+  int32_t nNextCheckpoint = 1;
+  struct {
+    int32_t rec = -1;             // -1: empty
+    int64_t addr = 0;
+    int32_t len = 0, count = 0;
+  } AddrCache;
+  // Lookups that were next, previous, same and random record.
+  std::array<int32_t, 4> LookupStats{};
+  int32_t nCurRec = 0, nCurRecLen = -1, nCurRecPos = 1;
 
-  // Tab expansion
+  // ---------------------------------------------------------------- display lines
   bool bUnTab = true;
-  std::vector<int32_t> nTabStops;  // 1-based
+  std::vector<int32_t> nTabStops;  // 1-based, 63 stops
+  std::string zRecText;            // the current record after tab expansion
+  int32_t nWrapMode = 0;           // 0 no wrap, 2 word wrap
+  std::array<std::array<int32_t, 2>, kMaxDisplayLines + 1> RecParse{};
+  std::array<std::string, 256> zEbcdic;
+
+  // ---------------------------------------------------------------- text view
+  int32_t nHOffset = 0;
+  int32_t nBottomRec = 0;          // text view: last record drawn; hex view: last line's offset
+  std::string zRuler;              // column ruler, 480 characters
 
   // Found-text highlighting
   bool bFoundBold = true, bFoundLineBold = true;
   bool bFoundUnderline = false, bFoundLineUnderline = false;
   bool bFoundBox = true, bFoundLineBox = false;
+
+  // The search text the text view highlights, and a hit to bring into view (set by
+  // the search).
+  std::string zFindText;
+  int32_t nFindLen = 0;
+  bool bFindNoCase = false;
+  bool bShowHit = false;
+  int32_t nHitCol = 0;
+
+  // ---------------------------------------------------------------- navigation
+  int64_t nHexTop = 0;             // hex page: 0-based offset of its first byte
+  int32_t nHexMask = -16;          // -16 or -32 bytes per hex line
 };
 
 }  // namespace tembra

@@ -7,7 +7,7 @@ DW="C:${D//\//\\}\\"
 
 run_headless --size 80x25 --cwd "$D" --cmdline "abc" --clock "2026-03-04 10:00:00" <<'S'
 screen
-key x
+key z
 screen
 key Esc
 S

@@ -198,5 +198,9 @@ TEST(Frame, DebugSwitchChangesToTheDebugFolder) {
   EXPECT_TRUE(f.L().bDumpDir);
   EXPECT_EQ(f.L().zCurDir, "C:\\0BAT\\");
   EXPECT_EQ(f.L().zCommandLine, "");
+  // The scan's debug timing message goes over the line; the page under it carries the
+  // parameter line, since the command line had been given.
+  EXPECT_EQ(TrimRight(f.Row(25)), "GD>0.00 Seconds");
+  f.L().ShowPage();
   EXPECT_EQ(TrimRight(f.Row(25)), "VX0001 - No Command Parm");
 }

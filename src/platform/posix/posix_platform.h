@@ -46,6 +46,9 @@ class PosixFileSystem : public FileSystem {
   std::string CurrentDirectoryOfDrive(char drive) override;
   bool ChangeDirectory(const std::string& path) override;
   bool ChangeDrive(char drive) override;
+  bool SameContents(const std::string& a, const std::string& b) override;
+  std::string WinPathOfHost(const std::string& hostPath) override;
+  std::string UserConfigFolder() override;
 
   DriveMap& drives() { return drives_; }
   // Asks the user to confirm a deletion to the recycle bin (set by the front-end).
@@ -83,6 +86,23 @@ class PosixProcesses : public Processes {
   std::string exePath_;  // host path of the executable
   DriveMap* drives_;
 };
+
+// How a Windows-style command line is started here: an argument vector (never a
+// shell string), or the time-stamp refresh of "Copy file +".
+struct LaunchPlan {
+  std::vector<std::string> argv;  // host bytes
+  std::string workDir;            // host folder to start in; empty = the current one
+  bool needsTerminal = false;     // an editor or an interactive interpreter
+  bool touchFile = false;
+  std::string touchPath;          // Windows path of the file to refresh
+};
+LaunchPlan PlanLaunch(const std::string& commandLine, DriveMap* drives, const std::string& comspec);
+// Words of a command line: blanks separate, double quotes group and are removed.
+std::vector<std::string> SplitCommandLine(const std::string& line);
+// Starts the plan's argument vector; waits when asked. Returns the process id, 0 on failure.
+long StartArgv(const LaunchPlan& plan, bool wait, bool quietStdio);
+// Full path of an executable on the PATH, or "".
+std::string FindOnPath(const std::string& name);
 
 // Joins program arguments into one command line, quoting words that hold blanks.
 std::string JoinArguments(const std::vector<std::string>& args);

@@ -1,0 +1,66 @@
+// libFuzzer target for the configuration tokenizer and keyword interpreter: the input is
+// a configuration file, each line split by LineParse and interpreted by bParse1Config.
+// Drive C: is mapped to a private sandbox folder, so that keywords that name files (the
+// trace log) can touch nothing else. Fatal errors and ends of the program unwind here.
+#include <stdlib.h>
+#include <unistd.h>
+#include <sys/stat.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "platform/headless/session.h"
+
+using namespace tembra;
+
+namespace {
+
+struct Harness {
+  std::ostringstream out;
+  std::unique_ptr<headless::Session> session;
+  Harness() {
+    char tmpl[] = "/tmp/tembra-fuzz-sandbox-XXXXXX";
+    std::string root = mkdtemp(tmpl);
+    setenv("TEMBRA_DRIVES", ("C=" + root).c_str(), 1);
+    headless::Options o;
+    o.cwd = root;
+    o.clock = "2026-01-02 10:00:00";
+    char here[4096];
+    if (!getcwd(here, sizeof here)) here[0] = 0;
+    session = std::make_unique<headless::Session>(o, out);
+    // The fuzzer's corpus folders are relative to where it was started.
+    if (here[0] && chdir(here) != 0) __builtin_trap();
+  }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static Harness h;
+  h.out.str(std::string());
+  Lister& l = h.session->lister();
+  l.zCurDir = "C:\\";
+  l.nClientWidth = 80 * 120;
+  l.nClientHeight = 25 * 200;
+  l.InitViewerTables();
+  l.nDelRules = 0;
+  l.nExtTable = 0;
+  std::string text(reinterpret_cast<const char*>(data), size);
+  size_t pos = 0;
+  try {
+    while (pos <= text.size()) {
+      size_t eol = text.find('\n', pos);
+      std::string line = text.substr(pos, eol == std::string::npos ? std::string::npos : eol - pos);
+      pos = eol == std::string::npos ? text.size() + 1 : eol + 1;
+      l.LineParse(line);
+      if (l.nParms < 0 || l.nParms > 128) __builtin_trap();
+      if (!l.bParse1Config(line)) break;
+      if (l.nExtTable > 63 || l.nDelRules > 63 || l.nTabStops.size() != 64) __builtin_trap();
+    }
+  } catch (const headless::ProcessEnded&) {
+  }
+  return 0;
+}

@@ -1,0 +1,57 @@
+// The input-file list: stepping through the files named on the command line.
+#include "core/lister.h"
+
+namespace tembra {
+
+void Lister::Next_IINPFiles(int iParm) {
+  int32_t target = iInpFile + iParm;
+  if (target > nInpFiles) target = nInpFiles;
+  if (target < 1) target = 1;
+  if (target == iInpFile) {
+    Beep();
+    VXERROR(target == nInpFiles ? "VX1010 - This is the last file" : "VX1011 - This is the first file");
+    return;
+  }
+  bool keepSearch = bCmdSearch;
+  LeaveFileView();  // closes the viewed file, tells the trace log, directory mode
+  bCmdSearch = keepSearch;
+
+  iInpFile = target;
+  const std::string& file = zInpFiles[iInpFile];
+  std::string dir = Left(file, InStrRev(file, "\\"));
+  zMessageLine = "VX0250 - " + Format(iInpFile, "###") + " of " + Format(nInpFiles, "###") + " Files";
+  if (UCase(dir) != UCase(zCurDir)) {
+    zCurDir = dir;
+    if (Mid(zCurDir, 2, 1) == ":") zCurDrive = UCase(Left(zCurDir, 1));
+    P.files.ChangeDirectory(zCurDir);
+    GetDir(zCurDir);
+  } else if (DoesFileExist(file) == 0) {
+    ListInpFiles();
+  } else {
+    // The file has gone: say so and show its directory as it is now.
+    GetDir(zCurDir);
+  }
+}
+
+void Lister::ListInpFiles() {
+  const std::string& file = zInpFiles[iInpFile];
+  std::string name = UCase(Mid(file, InStrRev(file, "\\") + 1));
+  nLenName = static_cast<int32_t>(name.size());
+  for (int32_t r = 1; r <= nZDir; ++r) {
+    const std::string& rec = ZDIR[r];
+    // The name length must agree too, so that a longer name with the same beginning
+    // is never taken for the file.
+    if (Mid(rec, 109, nLenName) == name && static_cast<int32_t>(Val(Mid(rec, 94, 4))) == nLenName) {
+      ListAFile(r);
+      return;
+    }
+  }
+  // The file vanished after the list was made: leave the list and stay in the directory.
+  iInpFile = 0;
+  bSearchPending = false;
+  bCmdSearch = false;
+  zMessageLine = "VX1030 - File not found: " + file;
+  ShowPage();
+}
+
+}  // namespace tembra

@@ -1,0 +1,245 @@
+// Entry formatting: one fixed-width line per directory entry, in the columned layout
+// (size, date, time, attributes, long name) or the compact layout (8.3-style name
+// first).
+#include "core/lister.h"
+
+namespace tembra {
+
+namespace {
+
+// A line of exactly W characters; writes are cut at column W.
+struct Line {
+  std::string s;
+  explicit Line(int32_t w) : s(static_cast<size_t>(w > 0 ? w : 0), ' ') {}
+  void Put(int32_t col, std::string_view text) {
+    if (col < 1) return;
+    size_t start = static_cast<size_t>(col - 1);
+    if (start >= s.size()) return;
+    size_t n = std::min(text.size(), s.size() - start);
+    s.replace(start, n, text.substr(0, n));
+  }
+  int32_t W() const { return static_cast<int32_t>(s.size()); }
+};
+
+double SizeOf(const std::string& rec) {
+  double v = 0;
+  for (char c : ZdField(rec, kZdSize, kZdSizeLen))
+    if (c >= '0' && c <= '9') v = v * 10 + (c - '0');
+  return v;
+}
+
+bool IsZipMember(const std::string& rec) { return ZdField(rec, kZdAttr, 3) == "ZIP"; }
+
+}  // namespace
+
+// The number right-aligned in 8 ("#######0").
+static std::string Eight(Lister& L, double v) { return L.qbFl(v, "#######0"); }
+// Characters 2-5 of the eight, a comma, characters 6-8.
+static std::string Grouped(Lister& L, double v) {
+  std::string e = Eight(L, v);
+  return Mid(e, 2, 4) + "," + Mid(e, 6, 3);
+}
+
+static std::string ShortSize(Lister& L, const std::string& rec, bool trailingBlank) {
+  if (ZdChar(rec, kZdType) == 'D') return " <DIR>";
+  double s = SizeOf(rec);
+  if (s < 100000) return L.vxFD(s, "####0") + (trailingBlank ? " " : "");
+  if (s < 1e8) return L.qbFl(static_cast<double>(RoundHalfEven(s / 1024)), "####0") + "k";
+  if (s < 1e11) return L.qbFl(static_cast<double>(RoundHalfEven(s / 1048576)), "####0") + "m";
+  return L.qbFl(static_cast<double>(RoundHalfEven(s / (4294967296.0 / 4))), "####0") + "g";
+}
+
+static std::string LongSize(Lister& L, const std::string& rec) {
+  if (ZdChar(rec, kZdType) == 'D') return " <DIR>   ";
+  double s = SizeOf(rec);
+  if (s < 1e7) return s < 1000 ? Eight(L, s) + " " : Grouped(L, s) + " ";
+  if (s < 1e10) return Grouped(L, static_cast<double>(RoundHalfEven(s / 1024))) + "k";
+  return Grouped(L, static_cast<double>(RoundHalfEven(s / 1048576))) + "m";
+}
+
+static std::string ShortDate(const Lister& L, const std::string& rec) {
+  std::string d(ZdField(rec, L.iDateCol, 8));
+  d.resize(8, ' ');
+  std::string y = d.substr(2, 2), m = d.substr(4, 2), dd = d.substr(6, 2);
+  if (L.bMMDD) return m + dd + y;
+  if (L.bDDMM) return dd + m + y;
+  return y + m + dd;
+}
+
+static std::string LongDate(const Lister& L, const std::string& rec) {
+  std::string d(ZdField(rec, L.iDateCol, 8));
+  d.resize(8, ' ');
+  std::string y = d.substr(0, 4), m = d.substr(4, 2), dd = d.substr(6, 2);
+  if (L.bMMDD) return m + "/" + dd + "/" + y;
+  if (L.bDDMM) return dd + "-" + m + "-" + y;
+  return y + "-" + m + "-" + dd;
+}
+
+static std::string TimeText(const Lister& L, const std::string& rec, int32_t width) {
+  std::string t(ZdField(rec, L.iTimeCol, 8));
+  t.resize(8, ' ');
+  std::string hh = t.substr(0, 2), mm = t.substr(2, 2), ss = t.substr(4, 2);
+  switch (width) {
+    case 4: return hh + mm;
+    case 5: return hh + ":" + mm;
+    case 6: return hh + mm + ss;
+    case 8: return hh + ":" + mm + ":" + ss;
+    case 9: {
+      char c = t[6], mark = ' ';
+      if (c == '8' || c == '9') mark = '+';
+      else if (c == '6' || c == '7') mark = '=';
+      else if (c == '4' || c == '5') mark = ':';
+      else if (c == '2' || c == '3') mark = '.';
+      return hh + ":" + mm + ":" + ss + std::string(1, mark);
+    }
+    default: return std::string();
+  }
+}
+
+static std::string AttrText(const std::string& rec, bool zipAware) {
+  if (zipAware && IsZipMember(rec)) return std::string(ZdField(rec, kZdAttrSystem, 3)) + "%";
+  std::string a = "----";
+  if (ZdChar(rec, kZdAttrArchive) == '1') a[0] = 'A';
+  if (ZdChar(rec, kZdAttrSystem) == '1') a[1] = 'S';
+  if (ZdChar(rec, kZdAttrHidden) == '1') a[2] = 'H';
+  if (ZdChar(rec, kZdAttrReadOnly) == '1') a[3] = 'R';
+  return a;
+}
+
+std::string Lister::zFormat1New(int32_t IndxD, int32_t nChars) {
+  if (bShortFormat) return zFormat1Old(IndxD, nChars);
+  const std::string& rec = ZDIR[static_cast<size_t>(IndxD)];
+  Line line(nChars);
+  const int32_t W = line.W(), N = nNameWidth, T = nTimeWidth;
+  int32_t p;
+  if (N + T + 22 <= W) {
+    line.Put(1, LongSize(*this, rec));
+    line.Put(11, LongDate(*this, rec));
+    p = 22;
+    if (T > 0) {
+      line.Put(22, TimeText(*this, rec, T));
+      p = T == 9 ? 31 : 22 + T + 1;
+    }
+    if (nAttrWidth != 0 && nAttrWidth + N + T + 23 <= W) {
+      line.Put(p, AttrText(rec, true));
+      p += 5;
+    }
+  } else if (N + 19 <= W) {
+    line.Put(1, ShortSize(*this, rec, true));
+    line.Put(8, ShortDate(*this, rec));
+    line.Put(15, TimeText(*this, rec, 4));
+    p = 21;
+  } else if (N + 14 <= W) {
+    line.Put(1, ShortSize(*this, rec, true));
+    line.Put(8, ShortDate(*this, rec));
+    p = 15;
+  } else if (N + 7 <= W) {
+    line.Put(1, ShortSize(*this, rec, true));
+    p = 8;
+  } else {
+    p = 1;
+  }
+  if (W >= 1) {
+    std::string name = ZdNameStored(rec);
+    int32_t room = W - p + 1;
+    if (static_cast<int32_t>(name.size()) > room) {
+      if (room > 1) line.Put(p, std::string_view(name).substr(0, static_cast<size_t>(room - 1)));
+      line.Put(W, "~");
+    } else {
+      line.Put(p, name);
+    }
+  }
+  return line.s;
+}
+
+std::string Lister::zFormat1Old(int32_t SDZFI, int32_t nChars) {
+  const std::string& rec = ZDIR[static_cast<size_t>(SDZFI)];
+  Line line(nChars);
+  const int32_t W = line.W();
+  const int32_t L = ZdNameLength(rec);
+  const std::string nameU(ZdField(rec, kZdName, L));
+  const char type = ZdChar(rec, kZdType);
+  const bool hasShort = ZdChar(rec, kZdShortName) != ' ';
+  size_t dot = nameU.rfind('.');
+  std::string ext, base = nameU;
+  if (dot != std::string::npos) {
+    ext = nameU.substr(dot + 1);
+    base = nameU.substr(0, dot);
+  }
+  const int32_t E = static_cast<int32_t>(ext.size());
+
+  // 1-2. Name part
+  if (type != 'D') {
+    if (hasShort) {
+      line.Put(1, ZdField(rec, kZdShortName, kZdShortNameLen));
+    } else if (E > 0) {
+      if (E <= 3) {
+        line.Put(10, ext);
+      } else if (E == 4) {
+        line.Put(10, ext);
+        if (W == 12) line.Put(12, "~");
+      } else {
+        line.Put(10, ext.substr(0, 3));
+        line.Put(13, "~");
+      }
+      if (base.size() <= 8) {
+        line.Put(1, base);
+        line.Put(9, ".");
+      } else {
+        line.Put(1, base.substr(0, 8));
+        line.Put(9, "~");
+      }
+    } else if (L <= 12) {
+      line.Put(1, nameU);
+    } else {
+      line.Put(1, nameU.substr(0, 12));
+      if (W > 12) line.Put(13, "~");
+    }
+  } else {
+    line.Put(1, ">");
+    if (!hasShort || L <= 12) line.Put(2, std::string_view(nameU).substr(0, 12));
+    else line.Put(2, ZdField(rec, kZdShortName, kZdShortNameLen));
+    if (W > 18) line.Put(15, "<DIR>");
+  }
+
+  // 3. Size
+  if (type == 'F' && W >= 14) {
+    if (W < 39) {
+      line.Put(14, ShortSize(*this, rec, false));
+    } else {
+      double s = SizeOf(rec);
+      std::string t;
+      if (s < 1e7) t = s < 1000 ? Eight(*this, s) : Grouped(*this, s);
+      else if (s < 1e10) t = Grouped(*this, static_cast<double>(RoundHalfEven(s / 1024))) + "k";
+      else t = Grouped(*this, static_cast<double>(RoundHalfEven(s / 1048576))) + "m";
+      line.Put(14, t);
+    }
+  }
+  // 4. Date and time
+  if (W > 25) {
+    if (W < 39) {
+      line.Put(21, ShortDate(*this, rec));
+    } else {
+      line.Put(24, LongDate(*this, rec));
+      line.Put(35, TimeText(*this, rec, 5));
+    }
+  }
+  // 5. Attributes
+  if (W > 43) line.Put(41, AttrText(rec, false));
+  // 6. Long name
+  if (W > 46) {
+    std::string name = ZdNameStored(rec);
+    if (L > W - 45) {
+      line.Put(46, std::string_view(name).substr(0, static_cast<size_t>(W - 46)));
+      line.Put(W, "~");
+    } else {
+      line.Put(46, name);
+    }
+    iCurNameCol = 109 + L;
+  }
+  nLenName = L;
+  zCurType = std::string(1, type);
+  return line.s;
+}
+
+}  // namespace tembra

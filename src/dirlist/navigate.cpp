@@ -1,0 +1,369 @@
+// Directory navigation: opening the entry under the cursor, the key-down commands of
+// the directory page, and the change of drive and directory.
+#include "core/lister.h"
+
+namespace tembra {
+
+namespace {
+constexpr int kVkTab = 9, kVkDelete = 46, kVkDecimal = 110, kVkF1 = 112, kVkF10 = 121;
+constexpr int kVkPgUp = 33, kVkPgDn = 34, kVkEnd = 35, kVkHome = 36;
+constexpr int kVkLeft = 37, kVkUp = 38, kVkRight = 39, kVkDown = 40;
+constexpr int kShift = 1, kCtrl = 2, kAlt = 4;
+
+std::string QuoteIfBlank(const std::string& s, const std::string& q) {
+  return s.find(' ') != std::string::npos ? q + s + q : s;
+}
+}  // namespace
+
+void Lister::SetCursorEntry() {
+  int32_t k = (iCursor >= 0 && static_cast<size_t>(iCursor) < SZDIR.size()) ? SZDIR[static_cast<size_t>(iCursor)] : 0;
+  if (k < 0 || static_cast<size_t>(k) >= ZDIR.size()) k = 0;
+  iCurZDir = k;
+  const std::string& rec = ZDIR[static_cast<size_t>(k)];
+  zCurType = std::string(1, ZdChar(rec, kZdType));
+  if (zCurType == "F" || zCurType == "D") {
+    nLenName = ZdNameLength(rec);
+    iCurNameCol = kZdName + nLenName;
+    zCurName = ZdNameStored(rec);
+    zCurNameU = UCase(zCurName);
+    // The stored-case name addresses exactly this entry also where names differ only
+    // in letter case.
+    zCurFile = zCurDir + zCurName;
+  } else {
+    zCurNameU.clear();
+    zCurFile.clear();
+  }
+}
+
+int Lister::nEnterInDirMode(const std::string& zKey) {
+  // 1. The entry; members of an archive cannot be opened
+  iCurZDir = (iCursor >= 0 && static_cast<size_t>(iCursor) < SZDIR.size()) ? SZDIR[static_cast<size_t>(iCursor)] : 0;
+  if (bZipMode && iCurZDir >= 1 && zKey != ".") {
+    VXERROR("VX1024 - Key ignored in ZIP mode");
+    return 0;
+  }
+  // 2. Automatic deletion before the directory is left
+  if (bAutoDelete && nDeletable >= 1 && zSortLetter == "F" && bSortAscending) {
+    if (ZdChar(ZDIR[static_cast<size_t>(iCurZDir)], kZdDelMark) != ' ') {
+      VXERROR("VX0006 - Auto Delete Off");
+      Beep();
+      SleepMs(1250);
+      bAutoDelete = false;
+      bAutoDelAsked = false;
+    } else {
+      BigDelete();
+      bRescan = false;
+    }
+  }
+  // 3. Bookmarks of the file view go; "." goes up
+  nBookmarks = 0;
+  if (zKey == ".") {
+    if (iFirstZDir != 0) {
+      VXERROR("VX1008 -   \".\"   ignored in root directory");
+      Beep();
+      return 0;
+    }
+    iCurZDir = 0;
+  }
+  // 4. The record
+  const std::string rec = ZDIR[static_cast<size_t>(iCurZDir)];
+  if (rec.empty()) return 0;  // no entry under the cursor (an empty root)
+  nLenName = ZdNameLength(rec);
+  iCurNameCol = kZdName + nLenName;
+  zCurType = std::string(1, ZdChar(rec, kZdType));
+
+  if (iCurZDir == 0) {
+    // 5. Up to the parent (or out of an archive back to its folder)
+    std::string path = ZdNameStored(rec);
+    if (Right(path, 1) != "\\" && !bZipMode) vxCatastrophe("VX9009 - DIR NAME ERROR");
+    if (!bZipMode) path.pop_back();
+    long slash = InStrRev(path, "\\");
+    zCurDir = Left(path, slash);
+    P.files.ChangeDirectory(zCurDir);
+    zFindName = Mid(path, slash + 1);
+    bRescan = true;
+  } else if (zCurType == "D") {
+    // 6. Into a directory
+    zCurDir = zCurDir + ZdNameStored(rec) + "\\";
+    P.files.ChangeDirectory(zCurDir);
+    bRescan = true;
+    iCursor = 0;
+    zFindName.clear();
+  } else if (zCurType == "F") {
+    // 7. A file: the file view
+    ListAFile(iCurZDir);
+  } else {
+    vxCatastrophe("VX9010 - INVALID KZDTYPE");
+  }
+  return 0;
+}
+
+bool Lister::bDIR_Keydown(int Shift, int KeyCode) {
+  SetCursorEntry();
+  // 1. Shift+letter: the first unmarked file from that letter on
+  if (Shift == kShift && KeyCode >= 'A' && KeyCode <= 'Z') {
+    bRepaint = true;
+    bSwallowChar = true;
+    for (int32_t i = 1; i <= nSZDir; ++i) {
+      const std::string& rec = ZDIR[static_cast<size_t>(SZDIR[static_cast<size_t>(i)])];
+      std::string_view name = ZdField(rec, kZdName, ZdNameLength(rec));
+      if (!name.empty() && static_cast<unsigned char>(name[0]) >= KeyCode && ZdChar(rec, kZdType) == 'F' &&
+          ZdChar(rec, kZdDelMark) == ' ') {
+        CursorMove(i - iCursor, 0);
+        break;
+      }
+    }
+  }
+  const bool ctrlAlone = Shift == kCtrl, altAlone = Shift == kAlt;
+  switch (KeyCode) {
+    case kVkPgUp: CursorMove(-nPerPage, -nPerPage); break;
+    case kVkPgDn: CursorMove(nPerPage, nPerPage); break;
+    case kVkEnd:
+      if (Shift & kCtrl) CursorMove(nSZDir - iCursor, 0);
+      else CursorMove(iTopSZDir - iCursor + nPerPage - 1, 0);
+      break;
+    case kVkHome:
+      if (Shift & kCtrl) CursorMove(iFirstZDir - iCursor, 0);
+      else CursorMove(iTopSZDir - iCursor, 0);
+      break;
+    case kVkLeft: CursorMove(-nPageLines, 0); break;
+    case kVkRight: CursorMove(nPageLines, 0); break;
+    case kVkUp: CursorMove(-1, 0); break;
+    case kVkDown: CursorMove(1, 0); break;
+    case 'D':
+      if (Shift == (kShift | kAlt)) {
+        // Year first -> month first -> day first -> year first
+        if (!bMMDD && !bDDMM) bMMDD = true;
+        else if (bMMDD) {
+          bMMDD = false;
+          bDDMM = true;
+        } else {
+          bDDMM = false;
+        }
+        bRepaint = true;
+      } else if (altAlone && nKeyHeld != 'D') {
+        if (bWriteMarker) bRenameTemp("??", iCurZDir);
+        else BDOS_DEL(iCursor, -1);
+        bRescan = true;
+        nKeyHeld = 'D';
+        zFindName.clear();
+      } else if (ctrlAlone && nKeyHeld != 'D') {
+        zFindName.clear();
+        nKeyHeld = 'D';
+        bRenameTemp("DD", iCurZDir);
+      }
+      break;
+    case 'E':
+      if (ctrlAlone || (Shift & kAlt)) {
+        if (DoesFileExist(zCurFile) != 0) {
+          VXERROR("VX1006 - Edit only allowed on a file");
+          Beep();
+          break;
+        }
+        if (ctrlAlone) {
+          if (!bBackupCopy("ED")) return true;
+          ShellAndWait(zComSpec + " /C " + zQuote + "EDIT " + zCurFile + zQuote);
+        } else {
+          if (!bBackupCopy("ZE")) return true;
+          std::string d = Left(zCurDir, 1), p = Mid(zCurDir, 3);
+          ShellAndWait(zComSpec + " /C " + "VXEDIT " + d + " " + QuoteIfBlank(p, zQuote) + " " +
+                       QuoteIfBlank(zCurNameU, zQuote) + " " + QuoteIfBlank(zCurFile, zQuote));
+        }
+      }
+      break;
+    case 'F':
+      if (ctrlAlone) bDirectoryList();
+      break;
+    case 'G':
+      if (Shift & kAlt) {
+        // Plain Alt+G has already started the interpreter (a key of every mode).
+        if (Shift != kAlt) P.processes.Run(zComSpec, false);
+        return true;
+      }
+      break;
+    case 'I':
+      if (Shift & kAlt) nMsgAnswer = InvokeProgramAtCursor(true);
+      break;
+    case 'O':
+      if (Shift & (kCtrl | kAlt)) {
+        if (DoesFileExist(zCurFile) != 0) {
+          MsgBox("VX1006 - Edit only allowed on a file", "Tembra Not Allowed", MsgButtons::OK);
+          break;
+        }
+        if ((Shift & kCtrl) && !bBackupCopy("WE")) return true;
+        if (Shift & kAlt) ShellAndWait("NOTEPAD " + zCurFile);
+        else CallWindowsProgram(zCurFile);
+      }
+      break;
+    case 'R':
+      if ((Shift & kAlt) && bDebug) undo();
+      break;
+    case 'V':
+      if (ctrlAlone) {
+        bZipFullPath = false;
+        ProcessZ("Z");
+        return true;
+      }
+      break;
+    case 'X':
+      if (Shift & kAlt) {
+        P.processes.Run(zComSpec, false);
+        return true;
+      }
+      break;
+    case kVkTab:
+    case kVkF1: nFarewellMs += 1600; break;
+    case kVkF10:
+      if (nFarewellMs < 1) {
+        bDebug = false;
+        END_TEMBRA();
+      }
+      nFarewellMs = 0;
+      break;
+    case kVkDelete:
+    case kVkDecimal:
+      if (Shift == kShift) {
+        bAutoDelAsked = true;
+        BigDelete();
+        bRescan = true;
+      } else if (Shift == (kShift | kCtrl)) {
+        if (MsgBox("VX8020 - Confirm automatic deletion of old temporary files", "", MsgButtons::OKCancel) ==
+            kAnswerOK) {
+          bAutoDelAsked = true;
+          bAutoDelete = true;
+          VXERROR("VX0005 - Auto Delete ON");
+        } else {
+          bAutoDelete = false;
+        }
+      } else if (altAlone) {
+        VXERROR("VX0005 - Auto Delete OFF");
+        bAutoDelete = false;
+        bAutoDelAsked = false;
+      } else if (Shift == (kShift | kAlt)) {
+        BDOS_DEL(iCursor, 1);
+        bRescan = true;
+        nKeyHeld = kVkDelete;
+        zFindName.clear();
+      }
+      break;
+    default: break;
+  }
+  return false;
+}
+
+bool Lister::BDOS_CD(const std::string& zNewPath) {
+  // 1-2. The drive and the path on it. The typed letter case is kept for the path
+  // (names are matched without regard to case; the stored spelling is taken below).
+  std::string s = Trim(zNewPath);
+  bool driveOnly = false;
+  std::string drive;
+  if (Mid(s, 2, 1) != ":") {
+    drive = UCase(Left(zCurDir, 1));
+    if (Right(s, 1) != "\\") s += "\\";
+    if (Left(s, 1) != "\\") {
+      s = zCurDir + s;
+      if (Mid(s, 2, 1) == ":") s = Mid(s, 3);
+    }
+  } else {
+    drive = UCase(Left(s, 1));
+    if (s.size() == 2) driveOnly = true;
+    s = Mid(s, 3);
+  }
+  // 3. The drive must exist
+  if (DoesFileExist(drive + ":\\") == -1) {
+    VXERROR("VX0003 - Drive " + drive + " not available");
+    return false;
+  }
+  // 4. The target
+  std::string t;
+  if (Left(s, 1) != "\\") {
+    t = P.files.CurrentDirectoryOfDrive(drive[0]);
+    if (Right(t, 1) != "\\") t += "\\";
+    t += s;
+  } else {
+    t = drive + ":" + s;
+  }
+  int exists = DoesFileExist(t);
+  // 5. A missing name: the first directory (by upper-case name) that it begins
+  if (exists == -1) {
+    std::string u = Left(t, static_cast<long>(t.size()) - 1);
+    if (u.find_first_of("*?") == std::string::npos) u += "*";
+    std::string search = u + "*";
+    FindData fd;
+    std::string best;
+    FindHandle h = P.files.FindFirstFile(search, fd);
+    if (h != kInvalidFind) {
+      bool tracked = OpenCount == 0;
+      if (tracked) LogOpen(search);
+      bool more = true;
+      while (more) {
+        if (fd.dwFileAttributes & kAttrDirectory) {
+          if (best.empty() || UCase(fd.cFileName) < UCase(best)) best = fd.cFileName;
+        }
+        more = P.files.FindNextFile(h, fd);
+      }
+      P.files.FindClose(h);
+      if (tracked) LogOpen("");
+    }
+    if (best.empty()) {
+      VXERROR("VX0104 - Path (" + t + ") does not exist");
+      return false;
+    }
+    t = Left(u, InStrRev(u, "\\")) + best + "\\";
+    exists = 1;
+  }
+  // 6. A file is no path
+  if (exists == 0) {
+    VXERROR("VX0110 - New Path Specified is a file, not a path");
+    return false;
+  }
+  // 7. Another drive: remember where this one was left
+  if (drive != zCurDrive) {
+    if (zDriveDir.size() < 17) zDriveDir.resize(17);
+    if (zDriveName.size() < 17) zDriveName.resize(17);
+    SetCursorEntry();
+    std::string nameHere = (zCurType == "F" || zCurType == "D") ? zCurNameU : std::string();
+    bool leftOne = false;
+    for (int32_t i = 1; i <= nDriveDirs; ++i) {
+      if (UCase(Left(zDriveDir[static_cast<size_t>(i)], 1)) == zCurDrive) {
+        zDriveDir[static_cast<size_t>(i)] = zCurDir;
+        zDriveName[static_cast<size_t>(i)] = nameHere;
+        leftOne = true;
+      }
+    }
+    if (driveOnly) {
+      for (int32_t i = 1; i <= nDriveDirs; ++i) {
+        if (UCase(Left(zDriveDir[static_cast<size_t>(i)], 1)) == drive) {
+          t = drive + ":" + Mid(zDriveDir[static_cast<size_t>(i)], 3);
+          zFindName = zDriveName[static_cast<size_t>(i)];
+          break;
+        }
+      }
+    }
+    if (!leftOne) {
+      if (nDriveDirs < 16) ++nDriveDirs;
+      for (int32_t i = nDriveDirs; i >= 2; --i) {
+        zDriveDir[static_cast<size_t>(i)] = zDriveDir[static_cast<size_t>(i - 1)];
+        zDriveName[static_cast<size_t>(i)] = zDriveName[static_cast<size_t>(i - 1)];
+      }
+      zDriveDir[1] = zCurDir;
+      zDriveName[1] = nameHere;
+    }
+  }
+  // 8. Change drive and directory
+  if (Right(t, 1) != "\\") t += "\\";
+  zCurDrive = drive;
+  P.files.ChangeDrive(drive[0]);
+  zCurDir = t;
+  if (P.files.ChangeDirectory(t)) {
+    // The stored spelling of the folder names.
+    std::string cur = P.files.CurrentDirectory();
+    if (!cur.empty() && UCase(Left(cur, 1)) == drive) {
+      if (Right(cur, 1) != "\\") cur += "\\";
+      zCurDir = cur;
+    }
+  }
+  return true;
+}
+
+}  // namespace tembra

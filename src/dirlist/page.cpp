@@ -1,0 +1,148 @@
+// The directory page: entries in newspaper columns with the cursor highlighted, the
+// cursor-only repaint, the page start for a cursor, and the listing file.
+#include "core/lister.h"
+
+namespace tembra {
+
+void Lister::DosDir() {
+  // 1-2. Cursor at a root, caption and title line
+  if (iCursor == 0 && iFirstZDir == 1) iCursor = 1;
+  P.window.SetCaption(zCaptionLeft + zCaptionRight);
+  SetForeColor(lColor[4]);
+  PrintAt(0, nMinusPixelY, zTopLine);
+  SetForeColor(lColor[1]);
+  // 3-4. Column geometry
+  if (nColumns < 13) vxCatastrophe("VX9005 - FORM1 NOT WIDE ENOUGH");
+  int32_t w;
+  if (nDirColumnsSet != 0) {
+    w = (nColumns + 1) / nDirColumnsSet - 1;
+    if (w < 13) {
+      w = 12;
+    } else if (bShortFormat) {
+      if (w < 19) w = 13;
+      else if (w < 26) w = 19;
+      else if (w < 39) w = 26;
+      else if (w < 44) w = 39;
+    }
+    nDirColumns = (nColumns + 1) / (w + 1);
+  } else {
+    w = 12;
+    nDirColumns = (nColumns + 1) / 13;
+  }
+  nDirColWidth = w;
+  nPerPage = nPageLines * nDirColumns;
+  const long cw = nCharWidth, pitch = static_cast<long>(w + 1) * cw;
+  // 5. Bars between the entry columns
+  if (!bCursorOnly) {
+    for (int32_t k = 1; k < nDirColumns; ++k) {
+      long x1 = (static_cast<long>(w + 1) * k - 1) * cw + cw / 3;
+      FillRect(x1, nLineHeight, x1 + cw / 3, nClientHeight - nLineHeight, lColor[8]);
+    }
+    // A full page starts the cursor cache afresh: the cells it remembers belong to this page.
+    for (CursorCell& c : CursorCache) c = CursorCell{};
+  }
+
+  // 6-7. Entries
+  iLastOnPage = iTopSZDir + nPerPage - 1;
+  if (iLastOnPage > nSZDir) iLastOnPage = nSZDir;
+  int32_t r = 1, c = 1;
+  for (int32_t i = iTopSZDir; i <= iLastOnPage; ++i) {
+    iCurZDir = SZDIR[static_cast<size_t>(i)];
+    const std::string& rec = ZDIR[static_cast<size_t>(iCurZDir)];
+    std::string text;
+    if (i == 0 && iCurZDir == 0) {
+      text = Space(w);
+      ZdPut(text, 1, "<<PARENT DIR");
+      if (w > 23 && iLastOnPage != 0) {
+        std::string path = ZdNameStored(rec);
+        if (static_cast<int32_t>(path.size()) < w - 22) {
+          ZdPut(text, 23, path);
+        } else {
+          ZdPut(text, 23, path.substr(0, static_cast<size_t>(w - 23)));
+          ZdPut(text, w, "~");
+        }
+      }
+      text.resize(static_cast<size_t>(w), ' ');
+    } else {
+      text = zFormat1New(iCurZDir, w);
+    }
+    long x = (c - 1) * pitch, y = static_cast<long>(r) * nLineHeight;
+    if (i == iCursor) {
+      long y1 = y + 2L * nTwipsPerPixelY;
+      FillRect(x, y1, x + w * cw, y1 + nLineHeight - nTwipsPerPixelY, lColor[7]);
+    } else if (bCursorOnly && i == iOldCursor) {
+      long y1 = y + 2L * nTwipsPerPixelY;
+      FillRect(x, y1, x + w * cw, y1 + nLineHeight - nTwipsPerPixelY, lColor[5]);
+    }
+    uint32_t fore;
+    bool bold = false;
+    char type = ZdChar(rec, kZdType);
+    if (type != 'F') {
+      fore = lColor[2];
+      P.window.SetBackColor(lColor[6]);
+    } else if (ZdChar(rec, kZdDelMark) != ' ') {
+      fore = lColor[9];
+      bold = bFoundBold;
+    } else {
+      fore = lColor[1];
+    }
+    SetForeColor(fore);
+    SetBold(bold);
+    if (!bCursorOnly) PrintAt(x, y, text);
+    if (i == iCursor) {
+      for (size_t k = CursorCache.size() - 1; k > 0; --k) CursorCache[k] = CursorCache[k - 1];
+      for (size_t k = 1; k < CursorCache.size(); ++k)
+        if (CursorCache[k].text == text) CursorCache[k].text.clear();
+      CursorCache[0] = CursorCell{x, y, fore, bold, text};
+    }
+    if (++r > nPageLines) {
+      r = 1;
+      ++c;
+    }
+  }
+  // 8. Cursor-only repaint: the remembered cursor cells again
+  if (bCursorOnly) {
+    for (const CursorCell& cell : CursorCache) {
+      if (cell.text.empty()) break;
+      SetForeColor(cell.color);
+      SetBold(cell.bold);
+      PrintAt(cell.x, cell.y, cell.text);
+    }
+    bCursorOnly = false;
+  }
+  SetBold(false);
+  SetForeColor(lColor[1]);
+}
+
+int32_t Lister::iFindUl(int32_t ICURSOR) {
+  if (nPageLines < 0) return -1;
+  int32_t top = iFirstZDir;
+  if (nPageLines == 0 || nPerPage <= 0) return top;
+  while (top + nPerPage <= ICURSOR) top += nPageLines;
+  return top;
+}
+
+bool Lister::bDirectoryList() {
+  std::string name = zCurDir + "$$Tembra_Directory.txt";
+  if (!zListFileName.empty()) {
+    if (Mid(zListFileName, 2, 2) == ":\\" || Left(zListFileName, 1) == "\\") name = zListFileName;
+    else name = zCurDir + zListFileName;
+  }
+  std::string out = "    Bytes yyyy-mm-dd hh:mm:ss ASHR Name                  Path = " + zCurDir + "\r\n";
+  out += " \r\n";
+  bool separated = false;
+  for (int32_t i = 1; i <= nSZDir; ++i) {
+    std::string line = RTrim(zFormat1New(SZDIR[static_cast<size_t>(i)], 300));
+    if (!separated && line.find("<DIR>") == std::string::npos) {
+      if (i != 1) out += " \r\n";
+      separated = true;
+    }
+    out += line + "\r\n";
+  }
+  bool ok = P.files.WriteWholeFile(name, out);
+  if (!ok) VXERROR("VX1030 - Directory list not written: " + name);
+  bRescan = true;
+  return ok;
+}
+
+}  // namespace tembra

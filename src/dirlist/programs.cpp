@@ -1,0 +1,76 @@
+// Running the file under the cursor, opening a file with the program of its
+// extension, and the one starter every command uses.
+#include "core/lister.h"
+
+namespace tembra {
+
+void Lister::ShellAndWait(const std::string& command) {
+  // The platform starts the command (as an argument vector) and waits for it only
+  // when asked; a command that could not start gives 0 and is not waited for.
+  P.processes.Run(command, bWaitForProgram);
+  SleepMs(200);
+  bWaitForProgram = false;
+}
+
+int Lister::InvokeProgramAtCursor(bool bAskForParm) {
+  if (zCurType != "F") {
+    VXERROR("VX8011 - This operation only valid for a file");
+    return 12;
+  }
+  if (InStr(zCurNameU, ".COM") == 0 && InStr(zCurNameU, ".BAT") == 0 && InStr(zCurNameU, ".EXE") == 0) {
+    if (MsgBox("VX1007 - Warning: File not .COM, .BAT, or .EXE. Click OK to continue", "", MsgButtons::OKCancel) ==
+        kAnswerCancel) {
+      VXERROR("VX0111 - Invoke cancelled");
+      return 12;
+    }
+  }
+  // A name with blanks is quoted, so that no program named by its first word runs instead.
+  std::string command = InStr(zCurNameU, " ") > 0 ? zQuote + zCurNameU + zQuote : zCurNameU;
+  if (bAskForParm) {
+    std::string parms = InputBox("VX0012-Enter parameters for " + zCurNameU, "Tembra Invoke File", "");
+    command = command + " " + parms;
+  }
+  ShellAndWait(command);
+  return 0;
+}
+
+void Lister::CallWindowsProgram(const std::string& zFile) {
+  long dot = InStrRev(zFile, ".");
+  std::string ext = dot > 0 ? UCase(Mid(zFile, dot + 1)) : UCase(zFile);
+  if (ext.size() >= 5) return;
+
+  std::string program = zFile;
+  bool matched = false;
+  for (int32_t i = 1; i <= nExtTable && i < static_cast<int32_t>(zExtTable.size()); ++i) {
+    if (zExtTable[i] == ext) {
+      program = i < static_cast<int32_t>(zExtProgram.size()) ? zExtProgram[i] : std::string();
+      matched = true;
+    }
+  }
+  if (matched && program.empty()) {
+    MsgBox("VX0253 - Edit not allowed on DLL, COM, EXE files");
+    return;
+  }
+  if (!matched) {
+    std::string found = P.processes.FindExecutable(zFile);
+    size_t nul = found.find('\0');
+    if (nul != std::string::npos) found.resize(nul);
+    program = Trim(found);
+  }
+  if (program.empty()) {
+    std::string def = zExtTable.empty() ? std::string() : zExtTable[0];
+    if (def.empty()) {
+      if (MsgBox("VX0254 - No editor found for extension " + ext, " Notepad?  Hit cancel to end Tembra",
+                 MsgButtons::OKCancel) == kAnswerCancel)
+        EndProcess(ExitKind::Immediate);
+      program = "Notepad.exe";
+    } else {
+      program = def;
+    }
+  }
+  if (bAskPgm) program = InputBox("Select name of program to process this file", "VX8015", program);
+  program = Trim(program);
+  if (program.size() >= 3) ShellAndWait(zQuote + program + zQuote + " " + zQuote + zFile + zQuote);
+}
+
+}  // namespace tembra

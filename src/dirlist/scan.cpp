@@ -1,0 +1,279 @@
+// Directory scan: find data into fixed-column entry records, the parent entry, the
+// growth of the tables and the filters.
+#include <algorithm>
+
+#include "core/lister.h"
+#include "dirlist/wildcard.h"
+
+namespace tembra {
+
+namespace {
+
+// Largest size the 12-column size field can hold.
+constexpr double kMaxSizeField = 999999999999.0;
+
+// Digits of v right-aligned in width, at least minDigits digits (zero-filled):
+// the same as qbFl with the patterns "#000", "###0", "#####0", "#00000000000".
+void PutNumber(std::string& rec, int col, int64_t v, int width, int minDigits) {
+  char buf[24];
+  int n = 0;
+  uint64_t u = v < 0 ? 0 : static_cast<uint64_t>(v);
+  do {
+    buf[n++] = static_cast<char>('0' + u % 10);
+    u /= 10;
+  } while (u && n < 20);
+  while (n < minDigits) buf[n++] = '0';
+  std::string s;
+  for (int i = n; i < width; ++i) s += ' ';
+  for (int i = n - 1; i >= 0; --i) s += buf[i];
+  ZdPut(rec, col, s);
+}
+
+void Put2(char* p, int v) {
+  p[0] = static_cast<char>('0' + (v / 10) % 10);
+  p[1] = static_cast<char>('0' + v % 10);
+}
+
+bool IsDigits(std::string_view s) {
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+}  // namespace
+
+void Lister::GetDir(const std::string& zMyPath) {
+  double t0 = P.clock.SecondsSinceMidnight();
+  nZDir = 0;
+  dTotalBytes = 0;
+  std::string prevName(1, '\0');
+  int32_t outOfOrder = 0;
+  if (static_cast<int32_t>(ZDIR.size()) < nZDirMax + 1) ZDIR.resize(static_cast<size_t>(nZDirMax) + 1);
+
+  const std::string search = zMyPath + "*";
+  FindHandle h = P.files.FindFirstFile(search, VTOC);
+  bool opened = h != kInvalidFind;
+  // The open-handle bookkeeping pairs this search with its close; it is told only
+  // when no viewer file is open, so that the viewer's own count stays right.
+  bool tracked = opened && OpenCount == 0;
+  if (tracked) LogOpen(search);
+  dTotalBytes = 0;
+  bool more = opened;
+  while (more) {
+    std::string rec = zVtocToDir();
+    int32_t len = ZdNameLength(rec);
+    std::string_view nameU = ZdField(rec, kZdName, len);
+    bool dots = nameU == "." || nameU == "..";
+    if (ZdChar(rec, kZdType) != '-' && !dots) {
+      ++nZDir;
+      if (nZDir > nZDirMax) ExpandZDir(nZDir);
+      PutNumber(rec, kZdSeq, nZDir, 6, 1);
+    }
+    // Excluded entries take part in the order check too.
+    if (std::string_view(prevName) > nameU) ++outOfOrder;
+    if (!dots) prevName.assign(nameU);
+    if (ZdChar(rec, kZdType) != '-' && !dots) ZDIR[static_cast<size_t>(nZDir)] = std::move(rec);
+    more = P.files.FindNextFile(h, VTOC);
+  }
+  DumpDir("000VX_US.TXT");
+  if (opened) {
+    P.files.FindClose(h);
+    if (tracked) LogOpen("");
+  }
+  if (outOfOrder > 0) SORT1ST();
+
+  nDeletable = 0;
+  if (nDelRules > 0) MarkForDeletion();
+  if (nTempDays > 0) MarkVXDelete();
+
+  ZDIR[0].clear();
+  iFirstZDir = 1;
+  nLenName = static_cast<int32_t>(zMyPath.size());
+  if (zMyPath.size() > 3) {
+    std::string parent = Space(108) + UCase(zMyPath) + zMyPath;
+    ZdPut(parent, kZdNameLen, Format(static_cast<double>(zMyPath.size()), "0000"));
+    ZdPut(parent, kZdType, "U");
+    ZdPut(parent, kZdWriteTime, "19460626123456");
+    std::string stamp = parent.substr(kZdWriteTime - 1, kZdTimeLen);
+    ZdPut(parent, kZdCreateTime, stamp);
+    ZdPut(parent, kZdAccessTime, stamp);
+    ZdPut(parent, kZdSize, "000000000000");
+    ZDIR[0] = std::move(parent);
+    iFirstZDir = 0;
+  }
+  MarkIgnore();
+
+  if (iInpFile > 0) {
+    ListInpFiles();
+    if (bSearchPending) {
+      MsgBox("GetDir line 7293", "", MsgButtons::OK);
+      EndProcess(ExitKind::Immediate);
+    }
+  } else {
+    ShowPage();
+  }
+  if (bDebug) {
+    double secs = P.clock.SecondsSinceMidnight() - t0;
+    if (secs < 0) secs += 86400;
+    VXERROR("GD>" + Format(secs, "##0.00") + " Seconds");
+  }
+  bRescan = false;
+}
+
+FindHandle Lister::Get1Vtoc(const std::string& zFileName) {
+  FindHandle h = P.files.FindFirstFile(zFileName, VTOC);
+  if (h == kInvalidFind) return 0;
+  bool tracked = OpenCount == 0;
+  if (tracked) LogOpen(zFileName);
+  P.files.FindClose(h);
+  if (tracked) LogOpen("");
+  return h;
+}
+
+std::string Lister::zVtocToDir() {
+  // 1. Name, upper-case copy and stored copy after 108 blanks
+  std::string name = VTOC.cFileName;
+  size_t nul = name.find('\0');
+  if (nul != std::string::npos) name.resize(nul);
+  std::string nameU = UCase(name);
+  std::string rec;
+  rec.reserve(108 + 2 * name.size());
+  rec.assign(108, ' ');
+  rec += nameU;
+  rec += name;
+
+  // 2. Three time stamps yyyymmddhhmmsscc
+  auto putTime = [&](int col, uint64_t ft) {
+    DateTime t = P.files.FileTimeToSystemTime(bGMT ? ft : P.files.FileTimeToLocalFileTime(ft));
+    char* p = &rec[static_cast<size_t>(col - 1)];
+    int y = t.year;
+    p[0] = static_cast<char>('0' + (y / 1000) % 10);
+    p[1] = static_cast<char>('0' + (y / 100) % 10);
+    Put2(p + 2, y % 100);
+    Put2(p + 4, t.month);
+    Put2(p + 6, t.day);
+    Put2(p + 8, t.hour);
+    Put2(p + 10, t.minute);
+    Put2(p + 12, t.second);
+    Put2(p + 14, t.millisecond / 10);
+  };
+  putTime(kZdWriteTime, VTOC.ftLastWriteTime);
+  putTime(kZdCreateTime, VTOC.ftCreationTime);
+  putTime(kZdAccessTime, VTOC.ftLastAccessTime);
+
+  // 3. Short name
+  std::string shortName = UCase(VTOC.cAlternateFileName);
+  size_t snul = shortName.find('\0');
+  if (snul != std::string::npos) shortName.resize(snul);
+  if (shortName.size() > 14) shortName.resize(14);
+  if (shortName.empty()) ZdPut(rec, kZdShortName, " ---NONE--- ");
+  else ZdPut(rec, kZdShortName, shortName.substr(0, kZdShortNameLen));
+
+  // 4. Attribute bits 32, 16, 8, 4, 2, 1
+  uint32_t attr = VTOC.dwFileAttributes % 64;
+  for (int i = 0; i < 6; ++i) rec[static_cast<size_t>(kZdAttr - 1 + i)] = (attr & (32u >> i)) ? '1' : '0';
+
+  // 5. Extension
+  size_t len = name.size();
+  rec[kZdHasDot - 1] = (len > 1 && name.find('.', 1) != std::string::npos) ? '9' : '0';
+  size_t dot = nameU.rfind('.');
+  if (dot != std::string::npos && dot + 1 < len) {
+    PutNumber(rec, kZdExtCol, static_cast<int64_t>(dot) + 2, 4, 3);
+    std::string_view ext = std::string_view(nameU).substr(dot + 1);
+    if (ext.size() < 5) {
+      rec[kZdExtLen - 1] = static_cast<char>('0' + ext.size());
+      ZdPut(rec, kZdExt, ext);
+    } else {
+      rec[kZdExtLen - 1] = '9';
+      ZdPut(rec, kZdExt, ext.substr(0, 4));
+    }
+  } else {
+    rec[kZdExtLen - 1] = '0';
+  }
+
+  // 6. Name length
+  PutNumber(rec, kZdNameLen, static_cast<int64_t>(len), 4, 1);
+
+  // 7. Type, size, attribute exclusion
+  if (!(VTOC.dwFileAttributes & kAttrDirectory)) {
+    rec[kZdType - 1] = 'F';
+    double size = static_cast<double>(VTOC.nFileSizeHigh) * 4294967296.0 + static_cast<double>(VTOC.nFileSizeLow);
+    dTotalBytes += size;
+    // A size beyond the 12 columns is shown as the largest the field holds, so that
+    // every later column stays in place.
+    double shown = size > kMaxSizeField ? kMaxSizeField : size;
+    PutNumber(rec, kZdSize, static_cast<int64_t>(shown), 12, 11);
+    if ((rec[kZdAttrHidden - 1] == '1' && !bShowHidden) || (rec[kZdAttrSystem - 1] == '1' && !bShowSystem) ||
+        (rec[kZdAttrReadOnly - 1] == '1' && !bShowReadOnly))
+      rec[kZdType - 1] = '-';
+  } else {
+    rec[kZdType - 1] = 'D';
+  }
+
+  // 8. Display-name column: 127 for a temporary-file name
+  const char* col = "109";
+  if (len >= 19 && nameU.compare(0, 2, "_V") == 0 && IsDigits(std::string_view(nameU).substr(2, 6)) &&
+      nameU.compare(8, 3, ".VX") == 0 && IsDigits(std::string_view(nameU).substr(11, 4)) && nameU[17] == '.')
+    col = "127";
+  ZdPut(rec, kZdNameCol, col);
+  return rec;
+}
+
+void Lister::ExpandZDir(int32_t INEW) {
+  if (INEW <= nZDirMax) return;
+  int32_t grow = ((INEW - nZDirMax + 1023) / 1024) * 1024;
+  nZDirMax += grow;
+  // Capacity grows geometrically underneath, so a large folder is not copied again
+  // for every block. The display table's contents are rebuilt by every sort.
+  size_t want = static_cast<size_t>(nZDirMax) + 1;
+  if (ZDIR.capacity() < want) ZDIR.reserve(std::max(want, ZDIR.capacity() * 2));
+  if (SZDIR.capacity() < want) SZDIR.reserve(std::max(want, SZDIR.capacity() * 2));
+  ZDIR.resize(want);
+  SZDIR.resize(want, 0);
+  SZDIR[0] = 0;
+}
+
+void Lister::MarkIgnore() {
+  // 1. Keep the cursor on its entry (a name asked for explicitly wins), or return it
+  //    to the archive whose listing was left.
+  if (zSortLetter == "F" && zFindName.empty() && iCursor >= 0 && iCursor < static_cast<int32_t>(SZDIR.size())) {
+    int32_t k = SZDIR[static_cast<size_t>(iCursor)];
+    if (k >= 1 && k <= nZDir) zFindName = ZdNameUpper(ZDIR[static_cast<size_t>(k)]);
+  }
+  if (!bZipMode && !zZipReturnName.empty()) {
+    zFindName = zZipReturnName;
+    zZipReturnName.clear();
+  }
+  // 2. The ignore mark of every record
+  for (int32_t i = 1; i <= nZDir; ++i) {
+    std::string& rec = ZDIR[static_cast<size_t>(i)];
+    if (rec.size() < kZdName) continue;
+    double size = 0;
+    std::string_view sf = ZdField(rec, kZdSize, kZdSizeLen);
+    if (sf.find_first_not_of(' ') != std::string_view::npos) {
+      for (char c : sf)
+        if (c >= '0' && c <= '9') size = size * 10 + (c - '0');
+      if (size > 2147483647.0) size = 2147483647.0;
+    }
+    char type = rec[kZdType - 1];
+    int32_t len = ZdNameLength(rec);
+    char mark = ' ';
+    if (len == 0) {
+      mark = '*';  // a nameless record (an archive member without a name) stays hidden
+    } else if (type != 'D' && !zNameFilter.empty()) {
+      std::string_view nameU = ZdField(rec, kZdName, len);
+      bool shown = bWildMatch(nameU, zNameFilter);
+      if (!shown && ZdField(rec, kZdNameCol, 3) != "109" && nameU.size() > 18)
+        shown = bWildMatch(nameU.substr(18), zNameFilter);
+      if (!shown) mark = '*';
+    }
+    if (type == 'F' && nSizeMax >= 1 && (size < nSizeMin || size > nSizeMax)) mark = '*';
+    std::string_view date = ZdField(rec, iDateCol, 8);
+    if (!zDateFrom.empty() && date < std::string_view(zDateFrom)) mark = '*';
+    if (!zDateTo.empty() && date > std::string_view(zDateTo)) mark = '*';
+    rec[kZdIgnore - 1] = mark;
+  }
+  SORTEMALL();
+}
+
+}  // namespace tembra

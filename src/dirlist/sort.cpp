@@ -1,0 +1,171 @@
+// Sorting: the scanned records into name order, and the display table with group
+// letters, secondary keys and the cursor placed on a requested name.
+#include "core/lister.h"
+
+namespace tembra {
+
+namespace {
+
+// Index of the first gap to use for n elements: the one before the first gap >= n.
+int FirstGap(const std::array<int32_t, 26>& gap, int32_t n) {
+  int k = 1;
+  while (k < 25 && gap[static_cast<size_t>(k)] < n) ++k;
+  return k - 1;
+}
+
+std::string_view NameOf(const std::string& rec) { return ZdField(rec, kZdName, ZdNameLength(rec)); }
+
+}  // namespace
+
+void Lister::PopulateSort() {
+  static constexpr int32_t kGaps[25] = {1,       4,        10,       23,       57,       132,      301,
+                                        701,     1584,     3581,     8093,     18290,    41337,    93422,
+                                        211135,  477166,   1078395,  2437174,  5508013,  12448109, 28132726,
+                                        63579961, 143690712, 324741011, 999777999};
+  nSortGap[0] = 0;
+  for (int i = 0; i < 25; ++i) nSortGap[static_cast<size_t>(i) + 1] = kGaps[i];
+}
+
+void Lister::SORT1ST() {
+  int32_t n = nZDir;
+  if (n < 2) return;
+  // The Shell sort runs on (name, record) pairs prepared once; the records are then
+  // put into the sorted order in one pass.
+  struct Item {
+    std::string_view name;
+    int32_t index;
+  };
+  std::vector<Item> it(static_cast<size_t>(n) + 1);
+  for (int32_t i = 1; i <= n; ++i) it[static_cast<size_t>(i)] = {NameOf(ZDIR[static_cast<size_t>(i)]), i};
+  for (int k = FirstGap(nSortGap, n); k >= 1; --k) {
+    int32_t h = nSortGap[static_cast<size_t>(k)];
+    for (int32_t j = h + 1; j <= n; ++j) {
+      Item t = it[static_cast<size_t>(j)];
+      int32_t i = j;
+      while (i - h >= 1 && it[static_cast<size_t>(i - h)].name > t.name) {
+        it[static_cast<size_t>(i)] = it[static_cast<size_t>(i - h)];
+        i -= h;
+      }
+      it[static_cast<size_t>(i)] = t;
+    }
+  }
+  std::vector<std::string> sorted(static_cast<size_t>(n) + 1);
+  for (int32_t i = 1; i <= n; ++i) sorted[static_cast<size_t>(i)] = std::move(ZDIR[static_cast<size_t>(it[static_cast<size_t>(i)].index)]);
+  for (int32_t i = 1; i <= n; ++i) ZDIR[static_cast<size_t>(i)] = std::move(sorted[static_cast<size_t>(i)]);
+}
+
+void Lister::SORTEMALL() {
+  if (SZDIR.size() < static_cast<size_t>(nZDir) + 2) SZDIR.resize(static_cast<size_t>(nZDir) + 2, 0);
+  if (SZDIRKey.size() < SZDIR.size()) SZDIRKey.resize(SZDIR.size());
+  const char letter = zSortLetter.empty() ? ' ' : zSortLetter[0];
+  if (std::string_view("DFSENRU").find(letter) == std::string_view::npos)
+    vxCatastrophe("VX9015 - SORTEMALL ERROR - INVALID RECORD TYPE");
+
+  // 1. One element per shown record, with its key built once.
+  struct Elem {
+    int32_t index;
+    std::string key;
+  };
+  std::vector<Elem> el;
+  el.reserve(static_cast<size_t>(nZDir) + 1);
+  el.push_back({0, "<PARENT>"});
+  for (int32_t i = 1; i <= nZDir; ++i) {
+    const std::string& rec = ZDIR[static_cast<size_t>(i)];
+    if (ZdChar(rec, kZdIgnore) == '*') continue;
+    int32_t len = ZdNameLength(rec);
+    std::string key(17, ' ');
+    char type = ZdChar(rec, kZdType);
+    if (type == 'F' && (letter == 'R' || letter == 'U') && ZdField(rec, kZdNameCol, 3) != "109")
+      key.append(ZdField(rec, kZdTempSource, len));
+    else
+      key.append(ZdField(rec, kZdName, len));
+    if (type == 'D') key[0] = bSortAscending ? 'D' : 'M';
+    if (type == 'F' && ZdChar(rec, kZdDelMark) != ' ' && (letter == 'R' || letter == 'F'))
+      key[0] = bSortAscending ? 'E' : 'K';
+    if (key[0] == ' ') key[0] = type;
+    switch (letter) {
+      case 'D':
+        if (type != 'D' || bSortDirsByDate) {
+          std::string_view stamp = ZdField(rec, iDateCol, 16);
+          key.replace(1, stamp.size(), stamp);
+        }
+        if (key[0] == 'M' && !bSortDirsByDate) {
+          // Reversed position in name order, so that directories keep ascending name
+          // order when the date sort runs descending.
+          std::string rev = qbFl(999999 - i, "######");
+          key.replace(2, 6, rev.substr(rev.size() > 6 ? rev.size() - 6 : 0));
+        }
+        break;
+      case 'S': {
+        std::string_view size = ZdField(rec, kZdSize, kZdSizeLen);
+        key.replace(1, size.size(), size);
+        break;
+      }
+      case 'E': {
+        std::string_view ext = ZdField(rec, kZdExt, kZdExtWidth);
+        key.replace(1, ext.size(), ext);
+        break;
+      }
+      case 'N':
+        key[0] = ' ';
+        break;
+      default:
+        break;
+    }
+    el.push_back({i, std::move(key)});
+  }
+  nSZDir = static_cast<int32_t>(el.size()) - 1;
+  iTopSZDir = iFirstZDir;
+
+  // 3. Shell sort of elements 1..nSZDir on their keys.
+  if (nSZDir >= 2) {
+    const bool asc = bSortAscending;
+    for (int k = FirstGap(nSortGap, nSZDir); k >= 1; --k) {
+      int32_t h = nSortGap[static_cast<size_t>(k)];
+      if (h + 1 > nSZDir) vxCatastrophe("VX9016 - SORTEMALL ERROR - SORT2 > nSZDir");
+      for (int32_t j = h + 1; j <= nSZDir; ++j) {
+        Elem t = std::move(el[static_cast<size_t>(j)]);
+        int32_t i = j;
+        while (i - h >= 1) {
+          bool greater = el[static_cast<size_t>(i - h)].key > t.key;
+          if (asc ? !greater : greater) break;
+          el[static_cast<size_t>(i)] = std::move(el[static_cast<size_t>(i - h)]);
+          i -= h;
+        }
+        el[static_cast<size_t>(i)] = std::move(t);
+      }
+    }
+  }
+  for (int32_t i = 1; i <= nSZDir; ++i) {
+    SZDIR[static_cast<size_t>(i)] = el[static_cast<size_t>(i)].index;
+    SZDIRKey[static_cast<size_t>(i)] = std::move(el[static_cast<size_t>(i)].key);
+  }
+  SZDIR[0] = 0;
+  SZDIRKey[0] = "<PARENT>";
+  // A cursor left past the shown entries addresses the parent element, never a
+  // record of an earlier listing.
+  SZDIR[static_cast<size_t>(nSZDir) + 1] = 0;
+
+  if (nSZDir >= 2) {
+    // 4. The cursor onto the requested name
+    zFindName = UCase(zFindName);
+    if (!zFindName.empty()) {
+      for (int32_t i = 1; i <= nSZDir; ++i) {
+        const std::string& rec = ZDIR[static_cast<size_t>(SZDIR[static_cast<size_t>(i)])];
+        if (NameOf(rec) == zFindName) {
+          iCursor = i;
+          zFindName.clear();
+          break;
+        }
+      }
+    }
+    // A cursor beyond the entries that are left (some went away) goes to the last one.
+    if (iCursor > nSZDir) iCursor = nSZDir;
+    // 5. The page that holds the cursor
+    if (iCursor > iFirstZDir) iTopSZDir = iFindUl(iCursor);
+  } else {
+    iCursor = zFindName.empty() ? 0 : 1;
+  }
+}
+
+}  // namespace tembra

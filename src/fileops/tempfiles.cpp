@@ -1,0 +1,284 @@
+// Dated temporary names, backup copies, marker files, deletion marks and the sweep.
+#include <algorithm>
+
+#include "core/lister.h"
+#include "dirlist/wildcard.h"
+#include "fileops/record.h"
+
+namespace tembra {
+
+namespace {
+
+bool AllDigits(const std::string& s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// Days since 1970-01-01 of a calendar date.
+int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
+  y -= m <= 2;
+  const int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const int64_t yoe = y - era * 400;
+  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+std::string FirstLine(const std::string& text) {
+  size_t end = text.find_first_of("\r\n");
+  return end == std::string::npos ? text : text.substr(0, end);
+}
+
+}  // namespace
+
+std::string Lister::ZCurrentTime() {
+  DateTime d = P.clock.LocalNow();
+  int64_t secs = static_cast<int64_t>(P.clock.SecondsSinceMidnight());
+  int64_t mins = secs / 60, hours = mins / 60;
+  return Format(d.year, "0000") + Format(d.month, "00") + Format(d.day, "00") +
+         Format(static_cast<double>(hours), "00") + Format(static_cast<double>(mins % 60), "00") +
+         Format(static_cast<double>(secs % 60), "00");
+}
+
+std::string Lister::ZCalcName(int32_t INDEXZDIR, const std::string& ZCHARS) {
+  std::string t = ZCurrentTime();
+  int32_t d = static_cast<int32_t>(Val(Mid(t, 3, 6)));
+  int32_t h = static_cast<int32_t>(Val(Mid(t, 9, 4)));
+  if (nTempDate < d) {
+    nTempDate = d;
+    nTempSeq = h;
+  } else if (nTempSeq < h) {
+    nTempSeq = h;
+  } else {
+    nTempSeq = nTempSeq + 1;
+    t = Left(t, 8) + Format(nTempSeq, "0000") + Mid(t, 13);
+  }
+  return "_V" + Mid(t, 3, 6) + ".VX" + Mid(t, 9, 4) + ZCHARS + "." + fileops::StoredName(ZDIR[INDEXZDIR]);
+}
+
+bool Lister::TempCheck(int32_t ITCZDIR) {
+  const std::string& rec = ZDIR[ITCZDIR];
+  std::string name = fileops::UpperName(rec);
+  double size = Val(Mid(rec, 66, 6)) == 0 ? Val(Mid(rec, 72, 6)) : 0;
+  if (size == static_cast<double>(std::string(kMarkerLine).size() + 2)) {
+    if (bDebug && bLog) Log340("Check for VX0017");
+    std::string text;
+    P.files.ReadWholeFile(zCurDir + fileops::StoredName(rec), text);
+    return FirstLine(text) != kMarkerLine;
+  }
+  if (name.size() >= 19 && Left(name, 2) == "_V") {
+    std::string six = Mid(name, 3, 6);
+    if (!AllDigits(six) || Val(six) < 100000 || Mid(name, 9, 3) != ".VX" || Mid(name, 18, 1) != ".") return true;
+    return false;
+  }
+  return true;
+}
+
+double Lister::AgeOfFile(int32_t rZdir) {
+  const std::string& rec = ZDIR[rZdir];
+  DateTime now = P.clock.LocalNow();
+  double today = static_cast<double>(DaysFromCivil(now.year, now.month, now.day)) +
+                 P.clock.SecondsSinceMidnight() / 86400.0;
+  double tempAge = 10000;
+  if (fileops::DisplayCol(rec) != 109) {
+    std::string name = fileops::UpperName(rec);
+    double made = static_cast<double>(DaysFromCivil(2000 + static_cast<int64_t>(Val(Mid(name, 3, 2))),
+                                                    static_cast<int64_t>(Val(Mid(name, 5, 2))),
+                                                    static_cast<int64_t>(Val(Mid(name, 7, 2)))));
+    tempAge = std::max(0.0, today - made);
+  }
+  std::string date = Mid(rec, 16, 8);
+  double written = static_cast<double>(DaysFromCivil(static_cast<int64_t>(Val(Mid(date, 1, 4))),
+                                                     static_cast<int64_t>(Val(Mid(date, 5, 2))),
+                                                     static_cast<int64_t>(Val(Mid(date, 7, 2)))));
+  double fileAge = std::max(0.0, today - written);
+  return std::min(tempAge, fileAge);
+}
+
+bool Lister::bRenameTemp(const std::string& VXCChars, int32_t rZdir) {
+  int32_t r = rZdir < 1 ? (iCursor >= 0 && iCursor < static_cast<int32_t>(SZDIR.size()) ? SZDIR[iCursor] : 0) : rZdir;
+  if (!TempCheck(r)) {
+    MsgBox("VX1000 - May not rename temporary file from existing temporary file");
+    return false;
+  }
+  const std::string rec = ZDIR[r];
+  if (fileops::NameLen(rec) > 222) {
+    MsgBox("VX1021 - File name too long");
+    return false;
+  }
+  if (fileops::RecType(rec) != "F") {
+    MsgBox("VX1001 - Delete of directory is not allowed");
+    return false;
+  }
+  std::string temp = ZCalcName(r, VXCChars);
+  if (zSortLetter == "F") zFindName = fileops::UpperName(rec);
+  std::string old = zCurDir + fileops::StoredName(rec);
+  if (VXCChars != "??") {
+    int err = P.files.RenameFile(old, zCurDir + temp);
+    if (err != 0) {
+      // Nothing was set aside: say why and leave the file as it is.
+      VXERROR("VX1003 - RENAME ERROR - " + P.files.ErrorText(err));
+      Beep();
+      return false;
+    }
+  } else if (!BDOS_DEL(iCursor, -1)) {
+    return false;  // the file is still there; no marker takes its place
+  }
+  if (DoesFileExist(old) != -1) vxCatastrophe("VX9031 - CREATING VXTEMP FILE ALREADY EXISTS");
+  if (bWriteMarker) {
+    if (bDebug && bLog) Log340("Writing vx0017");
+    P.files.WriteWholeFile(old, std::string(kMarkerLine) + "\r\n");
+  }
+  GetDir(zCurDir);
+  ShowPage();
+  return true;
+}
+
+bool Lister::bBackupCopy(const std::string& VXCChars) {
+  int32_t r = iCursor >= 0 && iCursor < static_cast<int32_t>(SZDIR.size()) ? SZDIR[iCursor] : 0;
+  if (!TempCheck(r)) {
+    MsgBox("VX1000 - May not create temporary file from existing temporary file");
+    return false;
+  }
+  const std::string src = ZDIR[r];
+  if (fileops::RecType(src) != "F") {
+    MsgBox("VX1001 - Backup of directory is not allowed");
+    return false;
+  }
+  std::string name = fileops::StoredName(src);
+  std::string temp = ZCalcName(r, VXCChars);
+  int rc = CopyAFile(zCurDir + name, zCurDir + temp);
+  if (rc != 0 || !zCopyError.empty()) {
+    VXERROR("VX8010 - " + zCopyError);
+    zCopyError.clear();
+    return false;
+  }
+  // Insert the copy into the name-ordered table (checked for a clash first, so the
+  // table is never left half shifted).
+  std::string tempU = UCase(temp);
+  for (int32_t i = 1; i <= nZDir; ++i)
+    if (fileops::UpperName(ZDIR[i]) == tempU) return false;
+  ExpandZDir(nZDir + 1);
+  if (static_cast<int32_t>(ZDIR.size()) < nZDir + 2) ZDIR.resize(nZDir + 2);
+  int32_t i = nZDir;
+  while (i >= 1 && fileops::UpperName(ZDIR[i]) > tempU) {
+    ZDIR[i + 1] = ZDIR[i];
+    --i;
+  }
+  std::string rec = Left(src, 108) + tempU + temp;
+  fileops::SetMid(rec, 94, Format(static_cast<double>(fileops::NameLen(src) + 18), "0000"));
+  fileops::SetMid(rec, 84, Format(Val(Mid(src, 84, 4)) + 18, "0000"));
+  fileops::SetMid(rec, 99, Format(127, "0000"));
+  if (Get1Vtoc(zCurDir + temp) != 0) {
+    std::string shortName = UCase(VTOC.cAlternateFileName);
+    fileops::SetMid(rec, 4, Left(shortName.empty() ? std::string(" ---NONE--- ") : shortName + Space(12), 12));
+  }
+  ZDIR[i + 1] = rec;
+  nZDir = nZDir + 1;
+  MarkIgnore();
+  ShowPage();
+  DumpDir("000VX_BK.TXT");
+  if (zCurFile.empty()) zCurFile = zCurDir + name;
+  return true;
+}
+
+void Lister::MarkForDeletion() {
+  for (int32_t i = 1; i <= nZDir; ++i) {
+    std::string& rec = ZDIR[i];
+    if (fileops::RecType(rec) == "D") continue;
+    std::string nameU = fileops::UpperName(rec);
+    double age = static_cast<double>(RoundHalfEven(AgeOfFile(i)));
+    std::string path = zCurDir + fileops::StoredName(rec);
+    if (Val(Mid(rec, 69, 9)) == 17 && age > nMarkerDays && InStr(path, " ") == 0) {
+      std::string text;
+      P.files.ReadWholeFile(path, text);
+      if (FirstLine(text) == kMarkerLine) {
+        fileops::SetMid(rec, 2, "D");
+        nDeletable = nDeletable + 1;
+        continue;
+      }
+    }
+    for (int32_t j = 1; j <= nDelRules && j < static_cast<int32_t>(zDelRuleMask.size()); ++j) {
+      int32_t value = nDelRuleValue[j];
+      if (!bWildMatch(nameU, zDelRuleMask[j]) || age <= (value & 0xFFFF)) continue;
+      nDeletable = nDeletable + 1;
+      if (value & kDelRuleDelete) fileops::SetMid(rec, 2, "D");
+      else if (value & kDelRuleRecycle) fileops::SetMid(rec, 2, "R");
+      else if (value & kDelRuleSetAside) fileops::SetMid(rec, 2, "Z");
+      break;
+    }
+  }
+}
+
+void Lister::MarkVXDelete() {
+  int32_t first = nZDir + 1;
+  while (first > 1 && Left(fileops::UpperName(ZDIR[first - 1]), 2) >= "_V") --first;
+  // Only records under temporary names are marked: a file of the user's that merely
+  // sorts here (such as "_VACATION.JPG") is never touched.
+  auto isTemp = [&](int32_t i) { return fileops::DisplayCol(ZDIR[i]) == 127; };
+  auto mark = [&](int32_t i) {
+    fileops::SetMid(ZDIR[i], 2, "R");
+    nDeletable = nDeletable + 1;
+  };
+  for (int32_t i = first; i <= nZDir; ++i) {
+    if (!isTemp(i) || Mid(ZDIR[i], 2, 1) != " ") continue;
+    if (static_cast<double>(RoundHalfEven(AgeOfFile(i))) > nTempDays) mark(i);
+  }
+  // Versions: of several copies of one file made on one day, the first and the last stay.
+  for (int32_t p = first; p <= nZDir - 2; ++p) {
+    if (!isTemp(p) || Mid(ZDIR[p], 2, 1) != " ") continue;
+    if (static_cast<double>(RoundHalfEven(AgeOfFile(p))) <= 10) continue;
+    std::string pName = fileops::UpperName(ZDIR[p]);
+    std::string pDate = Mid(pName, 3, 6), pFormer = Mid(pName, 19);
+    std::vector<int32_t> equals;
+    for (int32_t q = p + 1; q <= nZDir; ++q) {
+      std::string qName = fileops::UpperName(ZDIR[q]);
+      if (Mid(qName, 3, 6) != pDate) break;
+      if (isTemp(q) && Mid(qName, 19) == pFormer) equals.push_back(q);
+    }
+    if (equals.size() + 1 >= 3)
+      for (size_t k = 0; k + 1 < equals.size(); ++k)
+        if (Mid(ZDIR[equals[k]], 2, 1) == " ") mark(equals[k]);
+  }
+}
+
+void Lister::BigDelete() {
+  if (ZDIR.empty() || ZDIR[0].empty()) {
+    VXERROR("VX8019 - Auto delete not allowed in Root directory");
+    return;
+  }
+  if (bAutoDelete && !bAutoDelAsked) {
+    if (MsgBox("VX8020 - Confirm automatic deletion of old temporary files", "", MsgButtons::OKCancel) ==
+        kAnswerCancel) {
+      bAutoDelete = false;
+      return;
+    }
+    bAutoDelAsked = true;
+  }
+  int32_t limit = std::min<int32_t>(nDeletable, 50);
+  int32_t actions = 0;
+  for (int32_t pos = 1; pos <= nSZDir && actions < limit; ++pos) {
+    if (pos >= static_cast<int32_t>(SZDIR.size())) break;
+    int32_t idx = SZDIR[pos];
+    if (idx < 1 || idx > nZDir) continue;
+    const std::string rec = ZDIR[idx];
+    std::string markChar = Mid(rec, 2, 1);
+    if (Mid(rec, 1, 1) != " " || markChar == " " || markChar.empty()) continue;
+    if (markChar == "R") {
+      BDOS_DEL(pos, -1);
+    } else if (markChar == "Z") {
+      bRenameTemp("CD", idx);
+    } else if (markChar == "D") {
+      int err = P.files.DeleteFile(zCurDir + fileops::StoredName(rec));
+      if (err != 0) VXERROR("VX1003 - DELETE ERROR - " + P.files.ErrorText(err));
+    } else {
+      continue;
+    }
+    actions = actions + 1;
+    if (Left(zCommandLine, 1) == "?") break;
+  }
+}
+
+}  // namespace tembra

@@ -1,0 +1,184 @@
+// The character commands of the directory page: each works on the entry under the
+// cursor or on the page, and most hand the work to the procedure that owns it.
+#include "core/lister.h"
+
+namespace tembra {
+
+void Lister::DirModeKeyPress(int keyascii) {
+  // 1-2. Esc ends (or cuts the closing message short); nothing else while it shows
+  if (keyascii == 27) {
+    if (nFarewellMs > 0) {
+      nFarewellMs = 0;
+      return;
+    }
+    END_TEMBRA();
+  }
+  if (nFarewellMs > 0) return;
+  if (keyascii == 0) return;
+
+  // 3. The entry under the cursor
+  SetCursorEntry();
+  const bool onEntry = !ZDIR[static_cast<size_t>(iCurZDir)].empty();
+  const bool onParent = iCurZDir == 0;
+  const char ch = static_cast<char>(keyascii);
+  const char up = static_cast<char>(UpperChar(static_cast<unsigned char>(keyascii)));
+
+  // 4. The command of the character
+  switch (ch) {
+    case ' ':
+      CursorMove(nPerPage, nPerPage);
+      break;
+    case '&': {
+      std::string answer = InputBox("VX0011-Enter Size Specifications", "Size Specifications", "*");
+      if (bInputCancelled) break;
+      if (Trim(answer) == "*") {
+        nSizeMin = 0;
+        nSizeMax = 0;
+      } else {
+        // A bare size range is given the size form of a file specification.
+        std::string spec = Trim(answer);
+        std::string head = UCase(Left(spec, 2));
+        if (head != ">S" && head != ">Z") spec = ">S" + spec;
+        ParseFileSpec(spec);
+      }
+      MarkIgnore();
+      ShowPage();
+      break;
+    }
+    case '*':
+      zFindName = zCurNameU;
+      bRescan = true;
+      break;
+    case '.':
+    case 13:
+      nEnterInDirMode(std::string(1, ch));
+      break;
+    case '0': case '1': case '2': case '3': case '4':
+    case '5': case '6': case '7': case '8': case '9': {
+      int d = ch - '0';
+      nDirColumnsSet = d;
+      bRescan = true;
+      if (d >= 1 && d < nDirColumns) {
+        nPerPage = nPageLines * d;
+        iTopSZDir = iFindUl(iCursor);
+        ShowPage();
+        bRescan = false;
+      }
+      break;
+    }
+    case '?':
+      // A configuration line, typed on the parent entry only
+      if (onParent && iFirstZDir == 0) {
+        std::string line = InputBox("VX0007 - Enter one config line", "", "");
+        if (!line.empty()) {
+          bParse1Config(line);
+          bAllFont();
+          REDRAW();
+        }
+      }
+      break;
+    default:
+      switch (up) {
+        case 'L':
+          nEnterInDirMode(std::string(1, ch));
+          break;
+        case 'B':
+        case 'C':
+        case 'D':
+        case 'M':
+          if (!onEntry) break;
+          if (onParent) {
+            MsgBox("VX1014-Not able to delete/move/copy parent directory", "", MsgButtons::OK);
+            break;
+          }
+          if (up == 'B') {
+            bBackupCopy("BU");
+          } else if (up == 'C') {
+            bRescan = BDOS_COPY("C");
+          } else if (up == 'D') {
+            if (bNoDelConfirm) {
+              BDOS_DEL(iCursor, -1);
+              nKeyHeld = 'D';
+            } else {
+              BDOS_DEL(iCursor, 0);
+            }
+          } else {
+            if (BDOS_COPY("M")) {
+              // The source goes only after its copy was checked byte for byte.
+              if (bCopyVerified()) {
+                BDOS_DEL(iCursor, -1);
+              } else if (zCopyDest != "+") {
+                VXERROR("VX1003 - MOVE ERROR - Copy not verified; " + zCurName + " was kept");
+                Beep();
+              }
+              bRescan = true;
+            }
+          }
+          break;
+        case 'E':
+          if (DoesFileExist(zCurFile) == 0) {
+            std::string n = zCurNameU.find(' ') != std::string::npos ? zQuote + zCurNameU + zQuote : zCurNameU;
+            ShellAndWait(zComSpec + " /C " + "EDIT " + n);
+          } else {
+            VXERROR("VX1006 - Edit only allowed on a file");
+            Beep();
+          }
+          break;
+        case 'F': {
+          std::string answer = InputBox("VX0010-Enter File specifications", "Filespecs", "*.*");
+          if (bInputCancelled) break;
+          ParseFileSpec(answer);
+          MarkIgnore();
+          ShowPage();
+          break;
+        }
+        case 'I':
+          InvokeProgramAtCursor(false);
+          break;
+        case 'O':
+          if (DoesFileExist(zCurFile) != 0) MsgBox("VX1006 - Edit only allowed on a file", "Tembra Not Allowed", MsgButtons::OK);
+          else CallWindowsProgram(zCurFile);
+          break;
+        case 'P': {
+          for (CursorCell& c : CursorCache) c = CursorCell{};
+          std::string answer = InputBox("VX0014-Enter drive:dir\\filename", "", "C:");
+          if (bInputCancelled) break;
+          if (answer.size() == 1) answer += ":";
+          bRescan = BDOS_CD(answer);
+          break;
+        }
+        case 'Q':
+          if (!zReopenFile.empty()) ListAFile(-47);
+          else END_TEMBRA();
+          break;
+        case 'R':
+          if (onEntry) bRescan = BDOS_RENAME(iCursor);
+          break;
+        case 'S':
+          for (CursorCell& c : CursorCache) c = CursorCell{};
+          bSortAscending = true;
+          zDisplayMode = "SDIR";
+          VXERROR("VX0088 - Sort by: [-] (F)ilename (E)xtension (D)ate (N)one (S)ize  (-)descending");
+          bSortPrompt = true;
+          break;
+        case 'V':
+          if (!onEntry) break;
+          bZipFullPath = true;
+          ProcessZ("Z");
+          break;
+        case 'X':
+          P.processes.Run(zComSpec, false);
+          END_TEMBRA();
+        default:
+          break;
+      }
+  }
+
+  // 5. A command that changed the directory asks for a new scan
+  if (bRescan) {
+    GetDir(zCurDir);
+    ShowPage();
+  }
+}
+
+}  // namespace tembra

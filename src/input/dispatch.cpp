@@ -1,0 +1,353 @@
+// Keyboard and mouse dispatch: the keys of every mode, the sort prompt with its
+// information keys, the colour keys, routing by mode, the ZIP listing's navigation
+// keys, the directory cursor movement and the mouse.
+#include "core/lister.h"
+
+namespace tembra {
+
+namespace {
+constexpr int kShift = 1, kCtrl = 2, kAlt = 4;
+constexpr int kVkTab = 9, kVkShift = 16, kVkEsc = 27, kVkF1 = 112, kVkF5 = 116, kVkF6 = 117, kVkF7 = 118,
+              kVkF8 = 119, kVkF10 = 121;
+constexpr int kVkPgUp = 33, kVkPgDn = 34, kVkEnd = 35, kVkHome = 36;
+constexpr int kVkLeft = 37, kVkUp = 38, kVkRight = 39, kVkDown = 40;
+constexpr int kVkAdd = 107, kVkSubtract = 109, kVkEquals = 187, kVkMinus = 189, kVkSlash = 191;
+
+const char* const kInfoLegend =
+    "VX0252 - Ctrl+C Config file  Ctrl+D Delete count  Ctrl+P App path  Ctrl+Q Command line  Ctrl+R Current dir";
+
+// Whether a key, as Windows delivers it, also produces a character event.
+bool ProducesChar(int KeyCode, int Shift) {
+  if (Shift & kAlt) return false;
+  if (KeyCode == 8 || KeyCode == kVkTab || KeyCode == 13 || KeyCode == kVkEsc || KeyCode == 32) return true;
+  if ((KeyCode >= '0' && KeyCode <= '9') || (KeyCode >= 'A' && KeyCode <= 'Z')) return true;
+  if (KeyCode >= 96 && KeyCode <= 111 && KeyCode != 108) return true;
+  return (KeyCode >= 186 && KeyCode <= 192) || (KeyCode >= 219 && KeyCode <= 222);
+}
+
+// A text shorter than 30 characters centred with blanks on both sides.
+std::string Centred(const std::string& s) {
+  if (s.size() >= 30) return s;
+  long pad = static_cast<long>(RoundHalfEven((30.0 - static_cast<double>(s.size())) / 2.0));
+  return Space(pad) + s + Space(pad);
+}
+}  // namespace
+
+void Lister::Form_KeyDown(int KeyCode, int Shift) {
+  // 1-4. The parameter line goes with the first key (the page is drawn again for it).
+  const bool parmShown = bShowParm;
+  bShowParm = false;
+  if (bEnding && KeyCode != kVkTab && KeyCode != kVkF1 && KeyCode != kVkF10) return;
+  bSearchBack = (Shift & kShift) && (KeyCode == 'F' || KeyCode == 'S');
+  if (nYieldCount != 0) return;
+
+  // 5. The sort prompt waits for its answer
+  if (bSortPrompt) {
+    if (KeyCode == kVkF10) {
+      bSortPrompt = false;
+      zDisplayMode = "DIR";
+      END_TEMBRA();
+    }
+    if (!(Shift & kCtrl)) {
+      bool letter = KeyCode >= 'A' && KeyCode <= 'Z' && std::string_view("DFSENXRU").find(static_cast<char>(KeyCode)) !=
+                                                            std::string_view::npos;
+      // Esc is accepted too: the character event then cancels the prompt.
+      bool ok = letter || KeyCode == kVkShift || (KeyCode == kVkEquals && (Shift & kShift)) ||
+                KeyCode == kVkMinus || KeyCode == kVkSubtract || KeyCode == kVkAdd || KeyCode == kVkEsc;
+      if (!ok) {
+        Beep();
+        bSortPrompt = false;
+        VXERROR("VX1018 - Invalid Sort Sequence/Key");
+        zDisplayMode = "DIR";
+        // The refused key does not go on to act as a command.
+        if (ProducesChar(KeyCode, Shift)) bSwallowChar = true;
+      }
+      return;
+    }
+    auto info = [&](const std::string& text, const std::string& caption) {
+      MsgBox(text, caption, MsgButtons::OK);
+      bSortPrompt = false;
+      zDisplayMode = "DIR";
+    };
+    switch (KeyCode) {
+      case 'B':
+      case kVkSlash: VXERROR(kInfoLegend); break;
+      case 'C': info(Centred(zConfigFile), "VX0252 - Config File"); break;
+      case 'D': info("About to delete " + Format(nDeletable, "##0") + " files", "VX0252 - Delete Count"); break;
+      case 'P': info(Centred(zAppPath), "VX0252 - App.Path"); break;
+      case 'Q': info(qbFl(static_cast<double>(zCommandLine.size()), "##0") + "," + zCommandLine, ""); break;
+      case 'R': info(P.files.CurrentDirectory(), zCurDir); break;
+      default: break;
+    }
+    return;
+  }
+
+  // 6-7
+  bRepaint = false;
+  if (KeyCode == kVkEsc && Shift == kShift) {
+    undo();
+    MsgBox("Stop - Shift_1", "", MsgButtons::OK);
+    EndProcess(ExitKind::Immediate);
+  }
+
+  // 8. Keys of every mode
+  const bool fileView = (TDISPLAY & TD_LIST) != 0;
+  if (KeyCode != 0) {
+    if (KeyCode == 'G' && Shift == kAlt) {
+      P.processes.Run(zComSpec, false);
+      if (fileView) {
+        undo();
+        if (OpenCount != 0) LogOpen("");
+        SetDirMode();
+        iInpFile = 0;
+        END_TEMBRA();
+      }
+    } else if (KeyCode == 'W' && Shift == kAlt) {
+      ShellAndWait(zAppPath + "\\" + P.processes.AppExeName() + " " + zRelaunchParm);
+    } else if (KeyCode == kVkF5) {
+      if (Shift & kCtrl) {
+        PickAColor(6);
+        Beep();
+      } else if (Shift & kAlt) {
+        Beep();
+      } else {
+        PickAColor(5);
+      }
+    } else if (KeyCode == kVkF6) {
+      PickAColor((Shift & kCtrl) ? 2 : (Shift & kAlt) ? 9 : 1);
+    } else if (KeyCode == kVkF7) {
+      if (Shift & kCtrl) Beep();
+      else PickAColor((Shift & kAlt) ? 7 : 8);
+    } else if (KeyCode == kVkF8) {
+      if (Shift & (kCtrl | kAlt)) Beep();
+      else PickAColor(4);
+    } else if (KeyCode == kVkF10 || (KeyCode == 'X' && Shift == kAlt)) {
+      if (fileView) {
+        if (OpenCount != 0) LogOpen("");
+        bQuickEnd = true;
+        undo();
+        TDISPLAY ^= (TD_DIR | TD_LIST);
+      }
+      if (nFarewellMs < 1) {
+        bDebug = false;
+        END_TEMBRA();
+      }
+      nFarewellMs = 0;
+    }
+  }
+
+  // 9. Routing by mode
+  if ((TDISPLAY & TD_DIR) && !bZipMode) {
+    if (bDIR_Keydown(Shift, KeyCode)) return;
+  } else if (TDISPLAY & TD_LIST) {
+    if (bList_Keydown(Shift, KeyCode)) return;
+  } else if (bZipMode) {
+    if (Shift == kShift && KeyCode >= 'A' && KeyCode <= 'Z') {
+      bSwallowChar = true;
+      bRepaint = true;
+      const std::string letter(1, static_cast<char>(KeyCode));
+      for (int32_t i = 1; i <= nSZDir; ++i) {
+        const std::string& rec = ZDIR[static_cast<size_t>(SZDIR[static_cast<size_t>(i)])];
+        if (ZdField(rec, kZdName, ZdNameLength(rec)) >= std::string_view(letter) && ZdChar(rec, kZdType) == 'F' &&
+            ZdChar(rec, kZdDelMark) == ' ') {
+          CursorMove(i - iCursor, 0);
+          break;
+        }
+      }
+    }
+    switch (KeyCode) {
+      case kVkPgUp: CursorMove(-nPerPage, -nPerPage); break;
+      case kVkPgDn: CursorMove(nPerPage, nPerPage); break;
+      case kVkEnd:
+        if (Shift & kCtrl) CursorMove(nSZDir - iCursor, 0);
+        else CursorMove(iTopSZDir - iCursor + nPerPage - 1, 0);
+        break;
+      case kVkHome:
+        if (Shift & kCtrl) CursorMove(iFirstZDir - iCursor, 0);
+        else CursorMove(iTopSZDir - iCursor, 0);
+        break;
+      case kVkLeft: CursorMove(-nPageLines, 0); break;
+      case kVkRight: CursorMove(nPageLines, 0); break;
+      case kVkUp: CursorMove(-1, 0); break;
+      case kVkDown: CursorMove(1, 0); break;
+      case 'D':
+        if (Shift == (kShift | kAlt)) {
+          // month first -> day first -> year first -> month first
+          if (bMMDD) {
+            bMMDD = false;
+            bDDMM = true;
+          } else if (bDDMM) {
+            bDDMM = false;
+          } else {
+            bMMDD = true;
+          }
+          bRepaint = true;
+        }
+        break;
+      case 'X':
+        if ((Shift & kAlt) && (Shift & (kShift | kCtrl))) EndProcess(ExitKind::Immediate);
+        break;
+      default: break;
+    }
+  }
+
+  // 10. Scan again and draw again as the handlers asked
+  if (bRescan) {
+    GetDir(zCurDir);
+    bRepaint = true;
+  }
+  if (bRepaint || parmShown) {
+    bRepaint = false;
+    ShowPage();
+  }
+}
+
+void Lister::Form_KeyPress(int keyascii) {
+  if (bSwallowChar) {
+    bSwallowChar = false;
+    return;
+  }
+  SetBold(false);
+  const std::string key = Chr(keyascii), keyU = UCase(key);
+  if (bSortPrompt) {
+    if (key == "-") {
+      bSortAscending = false;
+    } else if (key == "+") {
+      bSortAscending = true;
+    } else if (keyU == "X" || keyascii == 27) {
+      bSortAscending = true;
+      VXERROR("");
+      bSortPrompt = false;
+      zDisplayMode = "DIR";
+      return;
+    } else if (keyU.size() == 1 && std::string_view("DFSENRU").find(keyU[0]) != std::string_view::npos) {
+      if (keyU == "D" && zSortLetter == "D") bSortDirsByDate = !bSortDirsByDate;
+      zSortLetter = keyU;
+      bSortPrompt = false;
+      zDisplayMode = "DIR";
+      VXERROR("");
+      nSortStart = P.clock.SecondsSinceMidnight();
+      SORTEMALL();
+      nSortSeconds = P.clock.SecondsSinceMidnight() - nSortStart;
+      ShowPage();
+      return;
+    } else if (key == "?") {
+      VXERROR(kInfoLegend);
+    }
+  }
+  if (TDISPLAY & TD_LIST) {
+    if (!bEnding) KeyPress_ListMode(keyascii);
+  } else if (bZipMode) {
+    ZIP_KeyPress(key);
+    if (bRescan) {
+      GetDir(zCurDir);
+      ShowPage();
+    }
+  } else {
+    DirModeKeyPress(keyascii);
+  }
+}
+
+void Lister::Form_KeyUp(int KeyCode, int Shift) {
+  if (KeyCode == nKeyHeld) nKeyHeld = 0;
+}
+
+void Lister::CursorMove(int32_t RelMove, int32_t PageMove) {
+  // 1-3. The page start, within its bounds
+  const int32_t oldTop = iTopSZDir, oldCursor = iCursor;
+  int32_t highest = iFirstZDir;
+  if (nPageLines > 0 && nPerPage > 0)
+    while (highest + nPerPage - 1 <= nSZDir) highest += nPageLines;
+  auto clampTop = [&](int32_t top) {
+    if (top > highest) top = highest;
+    if (top < iFirstZDir) top = iFirstZDir;
+    return top;
+  };
+  int32_t top = clampTop(oldTop + PageMove);
+  // 4. The cursor: single steps wrap around, other moves stop at the ends
+  int32_t cur = oldCursor + RelMove;
+  if (PageMove != 0 || (RelMove != 1 && RelMove != -1)) {
+    if (cur > nSZDir) cur = nSZDir;
+    if (cur < iFirstZDir) cur = iFirstZDir;
+  } else if (cur > nSZDir) {
+    cur = iFirstZDir;
+  } else if (cur < iFirstZDir) {
+    cur = nSZDir;
+  }
+  // 5. The page that holds the cursor
+  if (nPageLines > 0 && nPerPage > 0) {
+    while (cur < top) top -= nPageLines;
+    while (cur > top + nPerPage - 1) top += nPageLines;
+  }
+  top = clampTop(top);
+  // 6-7
+  iOldCursor = oldCursor;
+  iTopSZDir = top;
+  iCursor = cur;
+  if (top != oldTop) {
+    for (CursorCell& c : CursorCache) c = CursorCell{};
+  } else {
+    bCursorOnly = true;
+  }
+  ShowPage();
+}
+
+void Lister::Form_MouseDown(int Button, int Shift, double X, double Y) {
+  nMouseX = static_cast<int32_t>(RoundHalfEven(X));
+  nMouseY = static_cast<int32_t>(RoundHalfEven(Y));
+  nMouseShift = Shift;
+  nMouseButton = Button;
+}
+
+void Lister::Form_MouseMove(int Button, int Shift, double X, double Y) { Form_MouseDown(Button, Shift, X, Y); }
+
+void Lister::Form_MouseUp(int Button, int Shift, double X, double Y) {
+  Form_MouseDown(Button, Shift, X, Y);
+  MouseCharacters();
+  nUpShift = Shift;
+  nUpButton = Button;
+}
+
+int Lister::MouseCharacters() {
+  nMouseCol = nCharWidth > 0 ? nMouseX / nCharWidth + 1 : 1;
+  nMouseRow = nLineHeight > 0 ? nMouseY / nLineHeight + 1 : 1;
+  return 0;
+}
+
+void Lister::Form_Click() {
+  if (nUpButton == 1 && (TDISPLAY & TD_DIR)) {
+    const int32_t r = nMouseRow, c = nMouseCol;
+    int32_t k = (c - 1) / (nDirColWidth + 1) + 1;
+    if (k > nDirColumns) k = nDirColumns;
+    if (r == 1) {
+      if (c >= 5) CursorMove(-nPerPage, -nPerPage);
+      else CursorMove(iFirstZDir - iCursor, 0);
+    } else if (r >= 2 && r <= nPageLines + 1) {
+      int32_t target = (k - 1) * nPageLines + iTopSZDir + (r - 1) - 1;
+      // Beyond the last shown entry: the last one.
+      if (target > nSZDir) target = nSZDir;
+      CursorMove(target - iCursor, 0);
+    } else if (r > nPageLines + 1) {
+      if (c <= nColumns - 5) CursorMove(nPerPage, nPerPage);
+      else CursorMove(nSZDir - iCursor, 0);
+    }
+  }
+  ShowPage();
+}
+
+void Lister::Form_DblClick() {
+  // The click before has put the cursor on the entry. Only the directory page opens
+  // entries; in an archive's listing the double click acts as Enter there.
+  if (!(TDISPLAY & TD_DIR)) return;
+  if (bZipMode) {
+    ZIP_KeyPress(Chr(13));
+  } else {
+    nEnterInDirMode(Chr(13));
+  }
+  if (TDISPLAY & TD_DIR) {
+    if (bRescan) GetDir(zCurDir);
+    ShowPage();
+  }
+}
+
+}  // namespace tembra

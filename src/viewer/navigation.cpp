@@ -1,0 +1,398 @@
+// Keys of the file view: paging, jumps, display options, and the hand-over to the hex
+// view, the search, line marking and the input-file list.
+#include <algorithm>
+
+#include "core/lister.h"
+
+namespace tembra {
+
+namespace {
+constexpr int kShift = 1, kCtrl = 2, kAlt = 4;
+constexpr int64_t kTwoTo31 = 2147483648LL;
+
+int32_t RoundUp10(int64_t v) { return v <= 0 ? 0 : static_cast<int32_t>(((v + 9) / 10) * 10); }
+int32_t RoundDown10(int64_t v) { return v <= 0 ? 0 : static_cast<int32_t>((v / 10) * 10); }
+int32_t ClampToInt32(int64_t v) {
+  return static_cast<int32_t>(std::clamp<int64_t>(v, -kTwoTo31, kTwoTo31 - 1));
+}
+}  // namespace
+
+void Lister::IndexWholeFile() {
+  nYieldCount = 1;
+  while (!bAllIndexed && !bIndexing) GetASeg();
+  nYieldCount = 0;
+}
+
+void Lister::LeaveFileView() {
+  if (hFdbin != kInvalidFile) CloseFDBIN();
+  if (OpenCount != 0) LogOpen("");
+  SetDirMode();
+}
+
+bool Lister::bList_Keydown(int Shift, int KeyCode) {
+  const bool ctrl = (Shift & kCtrl) != 0, alt = (Shift & kAlt) != 0;
+  const bool hex = (TDISPLAY & TD_HEX) != 0;
+  switch (KeyCode) {
+    case 39:  // Right
+      if (hex) {
+        VXERROR("VX1017 - Right/Left Arrow ignored in LSTX (ListHex) mode");
+      } else if (nWrapMode != 0) {
+        VXERROR("VX1016 - Right Arrow Ignored if Word Wrap is on");
+      } else {
+        if (ctrl) {
+          int32_t longest = 0;
+          int32_t last = std::min(nBottomRec, nRecCount);
+          for (int32_t r = std::max(1, nTopRec); r <= last; ++r) longest = std::max(longest, RecLens[r] & 4095);
+          nHOffset = RoundUp10(int64_t{longest} - nColumns + 1);
+        } else {
+          nHOffset = std::min(nHOffset + 10, RoundDown10(nMaxRecLen - 40));
+        }
+        ZCOLFILL(nHOffset);
+        bRepaint = true;
+      }
+      break;
+    case 37:  // Left
+      if (hex) {
+        VXERROR("VX1017 - Right/Left Arrow ignored in LSTX (ListHex) mode");
+      } else {
+        nHOffset = ctrl ? 0 : std::max(0, nHOffset - 10);
+        ZCOLFILL(nHOffset);
+        bRepaint = true;
+      }
+      break;
+    case 35:  // End
+      bSearchPending = false;
+      if (!hex) IndexWholeFile();
+      LIST_PAGEMOVE(35);
+      break;
+    case 36:  // Home
+      if (ctrl) {
+        JUMP2LINE();
+      } else {
+        bSearchPending = false;
+        LIST_PAGEMOVE(36);
+      }
+      break;
+    case 40:
+      LIST_PAGEMOVE(40);
+      break;
+    case 38:
+      LIST_PAGEMOVE(38);
+      break;
+    case 34:  // Page down
+      if (ctrl) Next_IINPFiles(1);
+      else LIST_PAGEMOVE(34);
+      break;
+    case 33:  // Page up
+      if (ctrl) Next_IINPFiles(-1);
+      else LIST_PAGEMOVE(33);
+      break;
+    case 'A':
+    case 'B':
+    case 'C':
+    case 'T':
+      if (ctrl && !alt) MarkLine(std::string(1, static_cast<char>(KeyCode)));
+      break;
+    case 'V':
+      if (alt && !ctrl) MarkLine("V");
+      break;
+    case 'H':
+      if (alt && !ctrl) {
+        ALT_H_LST();
+        bRepaint = true;
+      }
+      break;
+    case 'N':
+      if (ctrl && !alt) Next_IINPFiles(1);
+      break;
+    case 'U':
+    case 'Z':
+      if (ctrl && !alt) Next_IINPFiles(-1);
+      break;
+    case 'R':
+      if (alt && !ctrl) {
+        TDISPLAY ^= TD_RULER;
+        bRepaint = true;
+      }
+      break;
+    case 'Y':
+      if (ctrl && !alt) {
+        SET_BOOKMARK(nTopRec);
+      } else if (alt && !ctrl) {
+        nTopRec = FIND_BOOKMARK();
+        bRepaint = true;
+      }
+      break;
+    case 114:  // F3
+      LIST_PAGEMOVE(40);
+      bSearchPending = true;
+      bSearchBack = false;
+      break;
+    case 120:  // F9
+      bSearchPending = true;
+      bSearchBack = true;
+      bRepaint = true;
+      break;
+    case 121:  // F10
+      LeaveFileView();
+      bDebug = false;
+      END_TEMBRA();
+    default:
+      break;
+  }
+  (void)kShift;
+  return false;
+}
+
+void Lister::KeyPress_ListMode(int keyascii) {
+  if (nYieldCount != 0) {
+    // Typed while a long scan pumps events: the scan goes on without further pumping.
+    nYieldCount = 0;
+    return;
+  }
+  if (keyascii == 0) return;
+  const bool hex = (TDISPLAY & TD_HEX) != 0;
+  std::string key = UCase(Chr(keyascii & 255));
+  char k = key[0];
+  switch (keyascii) {
+    case 13:
+      LIST_PAGEMOVE(34);
+      break;
+    case 27:
+      LeaveFileView();
+      iInpFile = 0;
+      GetDir(zCurDir);
+      break;
+    default:
+      switch (k) {
+        case ' ':
+        case 'D':
+          LIST_PAGEMOVE(34);
+          break;
+        case 'U':
+          LIST_PAGEMOVE(33);
+          break;
+        case 'T':
+          bSearchPending = false;
+          LIST_PAGEMOVE(36);
+          break;
+        case 'B': {
+          bSearchPending = false;
+          double t0 = P.clock.SecondsSinceMidnight();
+          if (!hex) IndexWholeFile();
+          if (bDebug) {
+            double elapsed = P.clock.SecondsSinceMidnight() - t0;
+            if (elapsed < 0) elapsed += 86400.0;
+            VXERROR("*BB>" + Format(elapsed, "##0.00") + " Seconds");
+          }
+          LIST_PAGEMOVE(35);
+          break;
+        }
+        case 'A':
+          LIST_PAGEMOVE(40);
+          bSearchPending = true;
+          bSearchBack = false;
+          bRepaint = true;
+          break;
+        case 'F':
+        case 'S':
+        case '/':
+        case '\\':
+          SetTextToFind(key, "");
+          break;
+        case '1':
+          if (iInpFile > 0) Next_IINPFiles(1 - iInpFile);
+          break;
+        case 'Q':
+          if (nInpFiles > 0) {
+            Next_IINPFiles(1);
+          } else {
+            LeaveFileView();
+            bRepaint = true;
+          }
+          break;
+        case 'W':
+          nWrapMode = nWrapMode == 0 ? 2 : 0;
+          zMessageLine = nWrapMode != 0 ? "VX0202 - Word Wrap ON" : "VX0203 - Line Wrap OFF";
+          bRepaint = true;
+          break;
+        case 'X': {
+          undo();
+          LeaveFileView();
+          iInpFile = 0;
+          P.processes.Run(zComSpec + " /k " + Left(zCurDir, 2), false);
+          END_TEMBRA();
+        }
+        case '#':
+          JUMP2LINE();
+          break;
+        case '*':
+          TDISPLAY &= ~(TD_EBCDIC | TD_STRIP);
+          TDISPLAY ^= TD_ASCII;
+          bRepaint = true;
+          break;
+        case 'E':
+          TDISPLAY &= ~(TD_STRIP | TD_ASCII);
+          TDISPLAY ^= TD_EBCDIC;
+          bRepaint = true;
+          break;
+        case '7':
+          TDISPLAY &= ~(TD_EBCDIC | TD_ASCII);
+          TDISPLAY |= TD_STRIP;
+          bRepaint = true;
+          break;
+        case '8':
+          TDISPLAY &= ~(TD_EBCDIC | TD_STRIP | TD_ASCII);
+          bRepaint = true;
+          break;
+        case '+':
+        case '-':
+          RelativeJump(key);
+          break;
+        default:
+          break;
+      }
+  }
+  if (bRepaint) {
+    bRepaint = false;
+    ShowPage();
+  }
+}
+
+void Lister::RelativeJump(const std::string& zSign) {
+  const bool hex = (TDISPLAY & TD_HEX) != 0;
+  std::string prompt = std::string("VX0040 - Enter the number of ") + (hex ? "bytes" : "lines") + " to " +
+                       (zSign == "+" ? "increment" : "decrement");
+  std::string answer = InputBox(prompt, "Relative jump", "0");
+  std::optional<int32_t> n = NConvert(answer);
+  if (!n) return;
+  int64_t step = zSign == "-" ? -int64_t{*n} : int64_t{*n};
+  if (hex) {
+    nHexTop = std::clamp<int64_t>(nHexTop + step, 0, std::max<int64_t>(0, nFileSize - 1));
+  } else {
+    nTopRec = ClampToInt32(int64_t{nTopRec} + step);
+    LOADEMUP();
+  }
+  bRepaint = true;
+}
+
+void Lister::JUMP2LINE() {
+  if (TDISPLAY & TD_HEX) {
+    std::string answer = InputBox("VX0036 - Enter byte offset to which to jump", "Jump to address", "1");
+    std::optional<int32_t> n = NConvert(answer);
+    if (!n) return;
+    nHexTop = std::clamp<int64_t>(*n, 0, std::max<int64_t>(0, nFileSize - 1));
+  } else {
+    std::string answer = InputBox("VX0037 - Enter line number to which to jump", "Jump to line", "1");
+    std::optional<int32_t> n = NConvert(answer);
+    if (!n) return;
+    nTopRec = *n;
+    LOADEMUP();
+  }
+  bRepaint = true;
+}
+
+std::optional<int32_t> Lister::NConvert(const std::string& ZNumber) {
+  std::string t = UCase(ZNumber);
+  long p = InStr(t, "X");
+  if (p == 0) p = InStr(t, "H");
+  int64_t v;
+  if (p > 0 && p < static_cast<long>(t.size())) {
+    std::string rest = Mid(t, p + 1);
+    if (!rest.empty() && static_cast<unsigned char>(rest[0]) < '0') rest.erase(0, 1);
+    uint64_t h = 0;
+    for (char c : rest) {
+      int d = (c >= '0' && c <= '9') ? c - '0' : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : -1;
+      if (d < 0) break;
+      h = h * 16 + static_cast<uint64_t>(d);
+      if (h >= static_cast<uint64_t>(kTwoTo31)) break;
+    }
+    if (h >= static_cast<uint64_t>(kTwoTo31)) {
+      // 80000000 hex and above has no 32-bit line number or offset.
+      zMessageLine = "VX1026 - Number too large: " + ZNumber;
+      bRepaint = true;
+      return std::nullopt;
+    }
+    v = static_cast<int64_t>(h);
+  } else {
+    double d = Val(t);
+    if (!(d > -2147483648.5 && d < 2147483647.5)) {
+      zMessageLine = "VX1026 - Number too large: " + ZNumber;
+      bRepaint = true;
+      return std::nullopt;
+    }
+    v = RoundHalfEven(d);
+  }
+  if (v >= -55554 && v <= -1) v += 65536;
+  if (InStr(t, "K") > 0 && v * 1024 < kTwoTo31 && v * 1024 >= -kTwoTo31) v *= 1024;
+  if (InStr(t, "M") > 0 && v * 1048576 < kTwoTo31 && v * 1048576 >= -kTwoTo31) v *= 1048576;
+  return static_cast<int32_t>(v);
+}
+
+void Lister::LOADEMUP() {
+  if (nTopRec < 1) {
+    nTopRec = 1;
+    return;
+  }
+  if (TDISPLAY & TD_HEX) return;
+  nYieldCount = 1;
+  while (nTopRec > nRecCount && !bAllIndexed && !bIndexing) GetASeg();
+  nYieldCount = 0;
+  if (nTopRec > nRecCount) nTopRec = Find1stRecordOnPage(nRecCount);
+}
+
+void Lister::LIST_PAGEMOVE(int KeyCode) {
+  nHexTop &= nHexMask;
+  const int64_t L = (TDISPLAY & TD_HEX32) ? 32 : 16;
+  const bool hex = (TDISPLAY & TD_HEX) != 0;
+  const int64_t lastLine = std::max<int64_t>(0, (nFileSize - 1) & nHexMask);
+  switch (KeyCode) {
+    case 35:
+      if (hex) {
+        int64_t n = nPageLines;
+        if ((TDISPLAY & TD_HEX2) && nColumns > 234) n *= 2;
+        nHexTop = nColumns > 117 ? lastLine - n * 32 + 32 : lastLine - n * 16 + 16;
+      } else {
+        nTopRec = Find1stRecordOnPage(nRecCount);
+      }
+      break;
+    case 36:
+      if (hex) nHexTop = 0;
+      else nTopRec = 1;
+      break;
+    case 34:
+      if (hex) {
+        nHexTop = nBottomRec + L;
+        if (nHexTop >= nFileSize) nHexTop = lastLine;
+      } else {
+        nTopRec = ClampToInt32(int64_t{nBottomRec} + 1);
+      }
+      break;
+    case 33:
+      if (hex) nHexTop = std::max<int64_t>(0, 2 * nHexTop - L - nBottomRec);
+      else nTopRec = Find1stRecordOnPage(nTopRec - 1);
+      break;
+    case 40:
+      if (hex) {
+        nHexTop += L;
+        if (nHexTop >= nFileSize) nHexTop = lastLine;
+      } else {
+        nTopRec = ClampToInt32(int64_t{nTopRec} + 1);
+      }
+      break;
+    case 38:
+      if (hex) nHexTop = std::max<int64_t>(0, nHexTop - L);
+      else nTopRec = std::max(1, nTopRec - 1);
+      break;
+    default:
+      break;
+  }
+  bRepaint = true;
+  nYieldCount = 1;
+  while (nTopRec > nRecCount && !bAllIndexed && !bIndexing) GetASeg();
+  nYieldCount = 0;
+  nTopRec = std::max(1, std::min(nTopRec, nRecCount));
+  if (hex) nHexTop = std::clamp<int64_t>(nHexTop, 0, std::max<int64_t>(0, nFileSize & nHexMask));
+}
+
+}  // namespace tembra

@@ -1,0 +1,356 @@
+// Text search in the viewed file (forward, backward, with or without case, within
+// columns), the search case table, the substring search, and the bookmark list.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "core/lister.h"
+
+namespace tembra {
+
+namespace {
+constexpr const char* kSearchPrompt = "VX0044-Text For Which to Search";
+constexpr const char* kSearchTitle = "Tembra Text Search";
+constexpr const char* kColumnsErrorTitle = "VX8022 - Columns input error, re-enter";
+
+// Reads the column numbers of an answer "@from=text", "@from/to=text", "@/to=text",
+// "@from/=text". Returns false when the prefix is faulty.
+bool ParseColumnPrefix(const std::string& answer, int32_t& from, int32_t& to, std::string& text) {
+  const long e = InStr(answer, "=");
+  const std::string middle = Mid(answer, 2, e - 2);
+  int slashes = 0;
+  for (char ch : middle) {
+    if (ch == '/') ++slashes;
+    else if (ch < '0' || ch > '9') return false;
+  }
+  if (slashes > 1) return false;
+  text = Mid(answer, e + 1);
+  // Column numbers beyond 32 bits cannot name a column of a record.
+  auto number = [](const std::string& digits, int32_t& out) {
+    if (digits.size() > 9) return false;
+    out = static_cast<int32_t>(Val(digits));
+    return true;
+  };
+  const long s = InStr(answer, "/");
+  if (slashes == 0) {
+    if (!number(middle, from)) return false;
+    to = from + static_cast<int32_t>(text.size()) - 1;
+  } else {
+    if (s == 2) from = 1;
+    else if (!number(Mid(answer, 2, s - 2), from)) return false;
+    if (s == e - 1) to = 0;
+    else if (!number(Mid(answer, s + 1, e - s - 1), to)) return false;
+  }
+  // Columns count from 1 and a range cannot end before it starts.
+  if (from < 1) return false;
+  if (to != 0 && to < from) return false;
+  return true;
+}
+
+// 0-based position of the first occurrence of p (length m) that starts within lo..hi,
+// -1 when there is none. With fold, bytes are compared through that table. Each
+// candidate is rejected on its first or last character before the rest is compared,
+// the middle from the second-to-last character backwards.
+int64_t FindInBytes(const unsigned char* t, int64_t lo, int64_t hi, const unsigned char* p, int64_t m,
+                    const uint16_t* fold) {
+  if (lo > hi) return -1;
+  // The spellings of the first and the last character: the byte itself, or every byte
+  // that folds to the same character.
+  unsigned char firsts[256], lasts[256];
+  int nFirst = 0, nLast = 0;
+  if (!fold) {
+    firsts[nFirst++] = p[0];
+    lasts[nLast++] = p[m - 1];
+  } else {
+    for (int b = 0; b < 256; ++b) {
+      if (fold[b] == fold[p[0]]) firsts[nFirst++] = static_cast<unsigned char>(b);
+      if (fold[b] == fold[p[m - 1]]) lasts[nLast++] = static_cast<unsigned char>(b);
+    }
+  }
+  auto middle = [&](int64_t i) {
+    int64_t k = m - 2;
+    if (fold) {
+      while (k > 0 && fold[t[i + k]] == fold[p[k]]) --k;
+    } else {
+      while (k > 0 && t[i + k] == p[k]) --k;
+    }
+    return k <= 0;
+  };
+  auto firstOk = [&](unsigned char c) { return fold ? fold[c] == fold[p[0]] : c == p[0]; };
+  auto lastOk = [&](unsigned char c) { return fold ? fold[c] == fold[p[m - 1]] : c == p[m - 1]; };
+  int64_t i = lo;
+#if defined(__SSE2__)
+  if (nFirst <= 2 && nLast <= 2) {
+    const __m128i f1 = _mm_set1_epi8(static_cast<char>(firsts[0]));
+    const __m128i f2 = _mm_set1_epi8(static_cast<char>(firsts[nFirst - 1]));
+    const __m128i l1 = _mm_set1_epi8(static_cast<char>(lasts[0]));
+    const __m128i l2 = _mm_set1_epi8(static_cast<char>(lasts[nLast - 1]));
+    for (; i + 15 <= hi; i += 16) {
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+      const __m128i z = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i + m - 1));
+      const __m128i ma = _mm_or_si128(_mm_cmpeq_epi8(a, f1), _mm_cmpeq_epi8(a, f2));
+      const __m128i mz = _mm_or_si128(_mm_cmpeq_epi8(z, l1), _mm_cmpeq_epi8(z, l2));
+      unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(ma, mz)));
+      while (mask) {
+        const int64_t c = i + __builtin_ctz(mask);
+        if (middle(c)) return c;
+        mask &= mask - 1;
+      }
+    }
+  }
+#endif
+  for (; i <= hi; ++i)
+    if (firstOk(t[i]) && lastOk(t[i + m - 1]) && middle(i)) return i;
+  return -1;
+}
+}  // namespace
+
+void Lister::SetTextToFind(const std::string& key, const std::string& text) {
+  bSearchPending = true;
+  bFindCols = false;
+  nFindColFrom = 0;
+  nFindColTo = 0;
+  bFindNoCase = !(key == "S" || key == "/");
+  zFindText = text;
+  nFindLen = static_cast<int32_t>(zFindText.size());
+  if (zFindText.empty()) {
+    std::string caption = kSearchTitle;
+    std::string faulty;  // the last answer refused for its column prefix
+    for (;;) {
+      std::string answer = InputBox(kSearchPrompt, caption, zLastFindText);
+      if (bInputCancelled) {
+        zFindText.clear();
+        break;
+      }
+      zFindText = answer;
+      zLastFindText = answer;
+      const long e = InStr(answer, "=");
+      if (Left(answer, 1) == "@" && e > 0 && e != 2 && e != static_cast<long>(answer.size())) {
+        int32_t from = 0, to = 0;
+        std::string rest;
+        if (!ParseColumnPrefix(answer, from, to, rest)) {
+          // The same faulty answer given back unchanged ends the prompt.
+          if (answer == faulty) {
+            zFindText.clear();
+            break;
+          }
+          faulty = answer;
+          caption = kColumnsErrorTitle;
+          continue;
+        }
+        nFindColFrom = from;
+        nFindColTo = to;
+        zFindText = rest;
+        bFindCols = true;
+      }
+      break;
+    }
+  }
+  nFindLen = static_cast<int32_t>(zFindText.size());
+  if (nFindLen == 0) {
+    bSearchPending = false;
+    bFindCols = false;
+  }
+  ShowPage();
+}
+
+bool Lister::bFindText() {
+  // The search runs in the text view only.
+  if (TDISPLAY & TD_HEX) return false;
+  nSearchStart = P.clock.SecondsSinceMidnight();
+  bool found = false;
+  int32_t hitRec = 0, hitCol = 0;
+  if (nFindLen > 0 && !zFindText.empty()) {
+    if (!bCaseTableBuilt) InitCaseTable();
+    const int32_t dir = bSearchBack ? -1 : 1;
+    int32_t r = bSearchBack ? std::max(1, nTopRec - 1) : std::max(1, nTopRec);
+    double lastPump = nSearchStart;
+    int32_t sincePump = 0;
+    const bool wholeRecords = !bSearchBack && !bFindCols;
+    while (wholeRecords) {
+      // Forward through whole records: every indexed record that lies wholly in the
+      // buffer is searched in one pass over the buffer, and a candidate counts only when
+      // it lies within one record's text.
+      GetZCurRec(r);
+      if (nCurRecLen < 0) break;
+      const int64_t bufLast = nSegStart + nSegEnd - 2;  // address of the last valid byte
+      int64_t a = nSegStart + nCurRecPos - 1;            // address of record q
+      int32_t q = r;
+      while (q < nRecCount) {
+        const uint16_t e = RecLens[q], ne = RecLens[q + 1];
+        const int64_t next = a + (e & 4095) + (e >> 12);
+        if (next + (ne & 4095) - 1 > bufLast) break;
+        a = next;
+        ++q;
+      }
+      const int64_t lo = nCurRecPos - 1;                          // 0-based buffer positions
+      const int64_t hiEnd = (a - nSegStart) + (RecLens[q] & 4095);  // one past the last text byte
+      const unsigned char* t = reinterpret_cast<const unsigned char*>(zSegment.data());
+      const unsigned char* pat = reinterpret_cast<const unsigned char*>(zFindText.data());
+      const int64_t m = static_cast<int64_t>(zFindText.size());
+      const uint16_t* fold = bFindNoCase ? nFoldByte.data() : nullptr;
+      int32_t cr = r;                     // the record under the candidate
+      int64_t cpos = lo;
+      uint16_t ce = RecLens[cr];
+      int64_t from = lo;
+      while (!found && hiEnd - m >= from) {
+        const int64_t c = FindInBytes(t, from, hiEnd - m, pat, m, fold);
+        if (c < 0) break;
+        while (c >= cpos + (ce & 4095) + (ce >> 12)) {
+          cpos += (ce & 4095) + (ce >> 12);
+          ce = RecLens[++cr];
+        }
+        if (c + m <= cpos + (ce & 4095)) {
+          found = true;
+          hitRec = cr;
+          hitCol = static_cast<int32_t>(c - cpos + 1);
+        }
+        from = c + 1;
+      }
+      if (found) break;
+      sincePump += q - r + 1;
+      if (sincePump >= 40000) {
+        sincePump = 0;
+        double now = P.clock.SecondsSinceMidnight();
+        if (std::fabs(now - lastPump) > 1.0) {
+          lastPump = now;
+          DoEvents();
+        }
+      }
+      r = q + 1;
+    }
+    while (!wholeRecords) {
+      if (++sincePump >= 40000) {
+        sincePump = 0;
+        double now = P.clock.SecondsSinceMidnight();
+        if (std::fabs(now - lastPump) > 1.0) {
+          lastPump = now;
+          DoEvents();
+        }
+      }
+      GetZCurRec(r);
+      if (nCurRecLen < 0) break;
+      if (nCurRecLen > 0) {
+        int32_t first = nCurRecPos;
+        int32_t last = nCurRecPos + nCurRecLen - 1;
+        bool look = true;
+        if (bFindCols) {
+          if (nFindColFrom > nCurRecLen) {
+            look = false;
+          } else {
+            first = nCurRecPos + nFindColFrom - 1;
+            if (nFindColTo != 0 && nFindColTo <= nCurRecLen) last = nCurRecPos + nFindColTo - 1;
+          }
+        }
+        if (look) {
+          int32_t pos = FastInStr(zSegment, zFindText, first, last, bFindNoCase);
+          if (pos > 0) {
+            hitRec = r;
+            hitCol = pos - nCurRecPos + 1;
+            found = true;
+            break;
+          }
+        }
+      }
+      r += dir;
+      if (r < 1) break;
+    }
+  }
+  if (found) {
+    GetZCurRec(hitRec);
+    nHitCol = hitCol;
+    bShowHit = true;
+    bCmdSearch = false;
+    nTopRec = hitRec;
+    SET_BOOKMARK(hitRec);
+    if (bSearchBack) nTopRec = Find1stRecordOnPage(hitRec);
+  }
+  if (bDebug) {
+    double secs = std::fabs(P.clock.SecondsSinceMidnight() - nSearchStart);
+    VXERROR((found ? "*ET>" : "*NF>") + Format(secs, "##0.00") + " Seconds");
+  } else if (!found) {
+    VXERROR("VX0004 - Text not found");
+  }
+  bSearchPending = found;
+  return found;
+}
+
+void Lister::SET_BOOKMARK(int32_t record) {
+  if (nBookmarks > 0 && Bookmarks[1] == record) return;
+  for (int32_t j = 2; j <= nBookmarks; ++j) {
+    if (Bookmarks[static_cast<size_t>(j)] == record) {
+      for (int32_t k = j; k > 1; --k) Bookmarks[static_cast<size_t>(k)] = Bookmarks[static_cast<size_t>(k - 1)];
+      Bookmarks[1] = record;
+      return;
+    }
+  }
+  for (int32_t k = std::min(nBookmarks + 1, 25); k >= 2; --k)
+    Bookmarks[static_cast<size_t>(k)] = Bookmarks[static_cast<size_t>(k - 1)];
+  nBookmarks = std::min(nBookmarks + 1, 25);
+  Bookmarks[1] = record;
+}
+
+int32_t Lister::FIND_BOOKMARK() {
+  if (nBookmarks < 1) return nCurRec;
+  const int32_t r = Bookmarks[1];
+  for (int32_t k = 1; k < nBookmarks; ++k) Bookmarks[static_cast<size_t>(k)] = Bookmarks[static_cast<size_t>(k + 1)];
+  Bookmarks[static_cast<size_t>(nBookmarks)] = r;
+  return r;
+}
+
+void Lister::InitCaseTable() {
+  if (UpperTable.size() != 65536 || UpperTable[32764] != 0xFFFC) {
+    std::u16string t(65536, u'\0');
+    for (size_t i = 0; i < t.size(); ++i) t[i] = static_cast<char16_t>((i + 32768) & 0xFFFF);
+    P.processes.CharUpperBuffW(t);
+    UpperTable.assign(65536, 0);
+    if (t.size() == 65536) {
+      for (size_t i = 0; i < t.size(); ++i) UpperTable[i] = static_cast<uint16_t>(t[i]);
+    } else {
+      // The wide conversion failed: upper-case the 256 single-byte codes only.
+      for (size_t i = 0; i < 65536; ++i) UpperTable[i] = static_cast<uint16_t>((i + 32768) & 0xFFFF);
+      std::string bytes(256, '\0');
+      for (int c = 0; c < 256; ++c) bytes[static_cast<size_t>(c)] = static_cast<char>(c);
+      P.processes.CharUpperBuffA(bytes);
+      for (int c = 0; c < 256; ++c)
+        UpperTable[static_cast<size_t>(32768 + c)] = static_cast<unsigned char>(bytes[static_cast<size_t>(c)]);
+    }
+    auto set = [this](uint16_t lower, uint16_t upper) { UpperTable[static_cast<size_t>(lower ^ 0x8000)] = upper; };
+    set(0x0161, 0x0160);  // s caron
+    set(0x0153, 0x0152);  // oe
+    set(0x017E, 0x017D);  // z caron
+    set(0x00FF, 0x0178);  // y diaeresis
+  }
+  // The bytes of the viewed file are Windows-1252 characters: fold each through the table.
+  for (int b = 0; b < 256; ++b) {
+    uint16_t u = static_cast<uint16_t>(Cp1252ToUnicode(static_cast<unsigned char>(b)));
+    nFoldByte[static_cast<size_t>(b)] = UpperTable[static_cast<size_t>(u ^ 0x8000)];
+  }
+  bCaseTableBuilt = true;
+}
+
+int32_t Lister::FastInStr(const std::string& text, const std::string& pattern, int32_t start, int32_t last,
+                          bool noCase) {
+  if (pattern.empty()) return std::max(start, 1);
+  if (start < 1) start = 1;
+  const int64_t n = static_cast<int64_t>(text.size());
+  const int64_t end = (last == 0 || last > n) ? n : last;  // 1-based last position of the range
+  if (start > end) return 0;
+  const int64_t m = static_cast<int64_t>(pattern.size());
+  if (end - start + 1 < m) return 0;
+  if (noCase && !bCaseTableBuilt) InitCaseTable();
+  const unsigned char* t = reinterpret_cast<const unsigned char*>(text.data());
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(pattern.data());
+  return static_cast<int32_t>(FindInBytes(t, start - 1, end - m, p, m, noCase ? nFoldByte.data() : nullptr) + 1);
+}
+
+void Lister::undo() {
+  // Releases the search case table.
+  std::vector<uint16_t>().swap(UpperTable);
+  bCaseTableBuilt = false;
+}
+
+}  // namespace tembra

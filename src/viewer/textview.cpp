@@ -1,0 +1,168 @@
+// The text view: one page of records, cut to the window or wrapped, with the search
+// text shown in the found-text style and an optional column ruler.
+#include <algorithm>
+
+#include "core/lister.h"
+
+namespace tembra {
+
+namespace {
+int32_t RoundUp10(int32_t v) { return v <= 0 ? 0 : ((v + 9) / 10) * 10; }
+int32_t RoundDown10(int32_t v) { return v <= 0 ? 0 : (v / 10) * 10; }
+}  // namespace
+
+void Lister::ResetLineBuffers() {
+  // The text view pads and draws each body line as it builds it, and the hex view
+  // fills its own line table for every page, so no line buffer carries over.
+}
+
+void Lister::ZCOLFILL(int32_t offset) {
+  zRuler.assign(480, ' ');
+  for (int32_t k = 0; k <= 46; ++k) {
+    int32_t g = 10 * k;  // 0-based start of the group
+    zRuler.replace(static_cast<size_t>(g), 10, "....v....X");
+    int32_t n = offset + 10 * (k + 1);
+    std::string label;
+    if (n < 100) label = Format(n / 10.0, "0");
+    else if (n <= 999) label = Format(n, "000");
+    else label = Left(Format(n, "0000"), 4);
+    zRuler.replace(static_cast<size_t>(g + 10) - label.size(), label.size(), label);
+  }
+}
+
+std::string Lister::zClearFoundText(const std::string& zinLine, const std::string& zinText, bool tCompare) {
+  std::string out = zinLine;
+  if (zinText.empty()) return out;
+  int32_t len = static_cast<int32_t>(zinText.size());
+  int32_t pos = FastInStr(zinLine, zinText, 1, 0, tCompare);
+  while (pos > 0) {
+    for (int32_t i = pos; i < pos + len && i <= static_cast<int32_t>(out.size()); ++i) out[static_cast<size_t>(i - 1)] = ' ';
+    pos = FastInStr(zinLine, zinText, pos + 1, 0, tCompare);
+  }
+  return out;
+}
+
+void Lister::PrintFoundText(const std::string& zinLine, const std::string& zinText, bool tCompare, int32_t PrintCol,
+                            int32_t PageLine) {
+  if (zinText.empty()) return;
+  int32_t len = static_cast<int32_t>(zinText.size());
+  long y = static_cast<long>(nLineHeight) * PageLine;
+  int32_t pos = FastInStr(zinLine, zinText, 1, 0, tCompare);
+  while (pos > 0) {
+    long x = static_cast<long>(PrintCol + pos - 2) * nCharWidth;
+    if (bFoundBox)
+      FillRect(x, y + nTwipsPerPixelY, x + static_cast<long>(len) * nCharWidth, y + nLineHeight - nTwipsPerPixelY, lColor[7]);
+    SetForeColor(lColor[9]);
+    SetBold(bFoundBold);
+    SetUnderline(bFoundUnderline);
+    PrintAt(x, y, zPrintableText(Mid(zinLine, pos, len)));
+    pos = FastInStr(zinLine, zinText, pos + 1, 0, tCompare);
+  }
+  SetBold(false);
+  SetUnderline(false);
+  SetForeColor(lColor[1]);
+}
+
+void Lister::DrawBodyLine(const std::string& text, int32_t line, bool found) {
+  std::string s = Left(text, nColumns);
+  if (static_cast<int32_t>(s.size()) < nColumns) s.append(static_cast<size_t>(nColumns - static_cast<int32_t>(s.size())), ' ');
+  long y = static_cast<long>(nLineHeight) * line;
+  if (!found) {
+    SetForeColor(lColor[1]);
+    SetBold(false);
+    PrintAt(0, y, zPrintableText(s));
+    return;
+  }
+  if (bFoundLineBox)
+    FillRect(0, y + nTwipsPerPixelY, static_cast<long>(s.size()) * nCharWidth, y + nLineHeight - nTwipsPerPixelY, lColor[7]);
+  SetForeColor(lColor[1]);
+  SetBold(bFoundLineBold);
+  SetUnderline(bFoundLineUnderline);
+  PrintAt(0, y, zPrintableText(zClearFoundText(s, zFindText, bFindNoCase)));
+  SetBold(false);
+  SetUnderline(false);
+  PrintFoundText(s, zFindText, bFindNoCase, 1, line);
+}
+
+void Lister::ListModeAscii() {
+  if (nTopRec < 1) nTopRec = 1;
+  bool searchText = nFindLen > 0 && !zFindText.empty();
+  if (nWrapMode == 0) {
+    if (bShowHit) {
+      bShowHit = false;
+      int32_t c = nHitCol;
+      int32_t before = nHOffset;
+      int32_t e = nFindLen - nColumns + c - 1;
+      if (c - 1 >= nHOffset && e > nHOffset) nHOffset = RoundUp10(e);
+      else if (c - 1 < nHOffset) nHOffset = RoundDown10(c - 1);
+      if (nHOffset != before) ZCOLFILL(nHOffset);
+    }
+    // A search text of blanks only is not highlighted in the unwrapped view.
+    bool highlight = searchText && Trim(zFindText) != "";
+    int32_t r = nTopRec;
+    int32_t used = 0;
+    int32_t lastDrawn = nTopRec;
+    for (int32_t line = 1; line <= nPageLines; ++line) {
+      GetZCurRec(r);
+      if (nCurRecLen < 0) break;
+      zRecText = zUnTab(zSegment, nCurRecPos, nCurRecLen);
+      bool found = highlight && FastInStr(zRecText, zFindText, 1, 0, bFindNoCase) > 0;
+      DrawBodyLine(Mid(zRecText, nHOffset + 1, nColumns), line, found);
+      used = line;
+      lastDrawn = r;
+      ++r;
+      if (r > nRecCount && bAllIndexed) break;
+      if (r == nRecCount && bAllIndexed && !bCheckForRec(r)) break;
+    }
+    nBottomRec = used == nPageLines ? lastDrawn : r;
+  } else {
+    nHOffset = 0;
+    bShowHit = false;
+    int32_t r = nTopRec;
+    int32_t line = 0;
+    nBottomRec = nTopRec;
+    while (line < nPageLines) {
+      BuildRecParse(r, nColumns);
+      if (nCurRecLen < 0) break;
+      bool found = searchText && FastInStr(zRecText, zFindText, 1, 0, bFindNoCase) > 0;
+      int32_t n = RecParse[0][0];
+      int32_t i = 1;
+      for (; i <= n && line < nPageLines; ++i) {
+        ++line;
+        DrawBodyLine(Mid(zRecText, RecParse[i][0], RecParse[i][1]), line, found);
+      }
+      if (i > n) nBottomRec = r;
+      if (line >= nPageLines) break;
+      ++r;
+      if (!bCheckForRec(r)) break;
+    }
+  }
+  SetForeColor(lColor[4]);
+  SetBold(false);
+  if (TDISPLAY & TD_RULER) {
+    std::string ruler = Left(zRuler, nColumns);
+    if (static_cast<int32_t>(ruler.size()) < nColumns) ruler.append(static_cast<size_t>(nColumns) - ruler.size(), ' ');
+    PrintAt(0, nMinusPixelY, ruler);
+  } else {
+    PrintAt(0, nMinusPixelY, zTopLine);
+  }
+  SetForeColor(lColor[1]);
+  DoEvents();
+}
+
+int32_t Lister::Find1stRecordOnPage(int32_t record) {
+  if (record < 1) return 1;
+  if (nWrapMode == 0) return std::max(1, record - nPageLines + 1);
+  int32_t remaining = nPageLines;
+  int32_t result = record;
+  for (int32_t r = record; r >= 1; --r) {
+    BuildRecParse(r, nColumns);
+    int32_t n = RecParse[0][0];
+    if (n > remaining) break;
+    remaining -= n;
+    result = r;
+  }
+  return result;
+}
+
+}  // namespace tembra

@@ -1,0 +1,121 @@
+// The ZIP listing: an archive's members shown on the directory page, and the keys that
+// leave it again.
+#include <vector>
+
+#include "core/lister.h"
+#include "zip/zip_reader.h"
+
+namespace tembra {
+
+void Lister::ProcessZ(const std::string& zWhat) {
+  if (iCurZDir < 0 || iCurZDir > nZDir || iCurZDir >= static_cast<int32_t>(ZDIR.size())) return;
+  const std::string entry = ZDIR[iCurZDir];
+  const std::string invalid = "VX8018 - File is not a valid ZIP file";
+  auto refuse = [&](const std::string& message) {
+    VXERROR(message);
+    SleepMs(1250);
+  };
+
+  // The size from the entry: 2 GB and more cannot be listed, below 20 bytes is no archive.
+  if (Val(Mid(entry, 66, 9)) >= 2147483) return refuse("VX8017 - Zip files have a maximum length of 2gb");
+  if (Val(Mid(entry, 66, 12)) < 20) return refuse(invalid);
+
+  int32_t nLen = static_cast<int32_t>(Val(Mid(entry, 94, 4)));
+  std::string zName = Mid(entry, 109, nLen);
+  std::string zFullPath = zCurDir + zName;
+  if (bLog) Log340("Opening zip file");
+  FileHandle file = P.files.OpenRead(zCurDir + Mid(entry, 109 + nLen, nLen));
+  if (file == kInvalidFile) return refuse(invalid);
+  auto closeArchive = [&]() {
+    P.files.CloseFile(file);
+    if (bLog) Log340("closing zip file");
+  };
+
+  // Read through the platform (1-based positions) in large blocks.
+  zip::BlockSource src(P.files.FileLength(file), [this, file](int64_t pos, char* buffer, long n) {
+    return P.files.ReadAt(file, pos + 1, buffer, n);
+  });
+  // The file may have changed since the directory was scanned: its real size decides.
+  if (src.Size() >= 2147483648LL) {
+    closeArchive();
+    return refuse("VX8017 - Zip files have a maximum length of 2gb");
+  }
+  zip::EndRecord end;
+  zip::ZipStatus status = zip::ReadEndRecord(src, end);
+  std::vector<std::string> records;
+  if (status == zip::ZipStatus::Ok) {
+    pZipArchive = &src;
+    records.reserve(end.count);
+    status = zip::ReadCentralDirectory(src, end, [&](const zip::CentralEntry& e) {
+      std::string ntfs = e.extra.empty() ? std::string() : zZipExtra(e.extra, e.extraPos + 1);
+      std::string rec = zip::MemberRecord(e, bZipFullPath, ntfs);
+      if (!rec.empty()) records.push_back(std::move(rec));
+    });
+    pZipArchive = nullptr;
+  }
+  closeArchive();
+  // A damaged archive leaves the directory listing as it was.
+  if (status != zip::ZipStatus::Ok) return refuse(invalid);
+
+  int32_t count = static_cast<int32_t>(records.size());
+  if (nZDirMax < count) {
+    nZDirMax = ((count + 1024) / 1024) * 1024;
+    ZDIR.assign(nZDirMax + 1, std::string());
+    SZDIR.assign(nZDirMax + 1, 0);
+  }
+  nZDir = count;
+  for (int32_t i = 0; i < count; ++i) ZDIR[i + 1] = std::move(records[i]);
+  ZDIR[0] = zip::ArchiveParentRecord(zFullPath);
+
+  zZipReturnName = zName;
+  iZipReturnCursor = iCursor;
+  iFirstZDir = 0;
+  bZipMode = true;
+  zDisplayMode = "ZIP";
+  zCaptionRight = zFullPath;
+  zFindName.clear();
+  iCursor = 0;
+  DumpDir("000ZIPZD.TXT");
+  MarkIgnore();
+  ShowPage();
+  SleepMs(1250);
+}
+
+std::string Lister::zZipExtra(const std::string& zExtra, int64_t nZEOffset) {
+  uint64_t times[3];
+  zip::BufferSource none{std::string()};
+  zip::ZipSource& src = pZipArchive ? *pZipArchive : none;
+  if (!zip::NtfsTimes(src, zExtra, nZEOffset - 1, times)) return std::string();
+  return zip::NtfsTimesText(times, [this](uint64_t ft) {
+    return P.files.FileTimeToSystemTime(bGMT ? ft : P.files.FileTimeToLocalFileTime(ft));
+  });
+}
+
+int32_t Lister::NumGet(const std::string& text, int32_t offset, int32_t length) {
+  return zip::NumGet(text, offset, length);
+}
+
+std::string Lister::zDateGet(int32_t iDate) { return zip::DosDate(iDate); }
+
+std::string Lister::zTimeGet(int32_t iTime) { return zip::DosTime(iTime); }
+
+int Lister::ZIP_KeyPress(const std::string& character) {
+  int code = Asc(character);
+  if ((code >= 0 && code <= 27) || character == ".") {
+    nEnterInDirMode(character);
+    bZipMode = false;
+    zDisplayMode = "DIR";
+    bRescan = true;
+  } else if (code >= '0' && code <= '9') {
+    int32_t d = code - '0';
+    nDirColumnsSet = d;
+    if (d >= 1 && d < nDirColumns) {
+      nPerPage = nPageLines * d;
+      iTopSZDir = iFindUl(iCursor);
+    }
+    ShowPage();
+  }
+  return 0;
+}
+
+}  // namespace tembra

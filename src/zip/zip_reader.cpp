@@ -1,0 +1,228 @@
+// The archive reader: end record, central directory, NTFS times, member records.
+#include "zip/zip_reader.h"
+
+#include <algorithm>
+
+#include "core/text.h"
+
+namespace tembra::zip {
+
+namespace {
+
+constexpr long kEndRecordSize = 22;
+constexpr long kHeaderSize = 46;
+constexpr long kNameWindow = 4096;   // name and extra field come from this many bytes
+constexpr long kZip64LocatorSize = 20;
+
+uint32_t U16(const std::string& s, int32_t offset) { return static_cast<uint32_t>(NumGet(s, offset, 2)); }
+uint32_t U32(const std::string& s, int32_t offset) { return static_cast<uint32_t>(NumGet(s, offset, 4)); }
+
+// A number right-aligned in a field as wide as its pattern.
+std::string Field(double value, const std::string& pattern) {
+  std::string s = Format(value, pattern);
+  if (s.size() < pattern.size()) s = Space(static_cast<long>(pattern.size() - s.size())) + s;
+  return s;
+}
+
+// Overwrites the text at 1-based column col of rec.
+void Put(std::string& rec, long col, const std::string& text) { rec.replace(col - 1, text.size(), text); }
+
+}  // namespace
+
+std::string BufferSource::Read(int64_t pos, long n) {
+  if (pos < 0 || n <= 0 || pos >= Size()) return std::string();
+  return data_.substr(static_cast<size_t>(pos), static_cast<size_t>(n));
+}
+
+std::string BlockSource::Read(int64_t pos, long n) {
+  if (pos < 0 || n <= 0 || pos >= size_) return std::string();
+  if (n > size_ - pos) n = static_cast<long>(size_ - pos);
+  if (pos < cachePos_ || pos + n > cachePos_ + static_cast<int64_t>(cache_.size())) {
+    long want = std::max(n, block_);
+    if (want > size_ - pos) want = static_cast<long>(size_ - pos);
+    cache_.assign(static_cast<size_t>(want), '\0');
+    long got = read_(pos, cache_.data(), want);
+    cache_.resize(got > 0 ? static_cast<size_t>(std::min(got, want)) : 0);
+    cachePos_ = pos;
+  }
+  int64_t from = pos - cachePos_;
+  if (from >= static_cast<int64_t>(cache_.size())) return std::string();
+  return cache_.substr(static_cast<size_t>(from), static_cast<size_t>(n));
+}
+
+int32_t NumGet(const std::string& text, int32_t offset, int32_t length) {
+  uint32_t value = 0;
+  for (int32_t i = length - 1; i >= 0; --i) {
+    int64_t at = static_cast<int64_t>(offset) + i;
+    unsigned char b = (at >= 0 && at < static_cast<int64_t>(text.size())) ? static_cast<unsigned char>(text[at]) : 0;
+    value = (value << 8) | b;
+  }
+  return static_cast<int32_t>(value);
+}
+
+std::string DosDate(int32_t iDate) {
+  int32_t year = (iDate & 0xFE00) / 512 + 1980, month = (iDate & 0x1E0) / 32, day = iDate & 31;
+  return Format(year, "0000") + Format(month, "00") + Format(day, "00");
+}
+
+std::string DosTime(int32_t iTime) {
+  int32_t hour = (iTime & 0xF800) / 2048, minute = (iTime & 0x7E0) / 32, second = (iTime & 31) * 2;
+  return Format(hour, "00") + Format(minute, "00") + Format(second, "00");
+}
+
+ZipStatus ReadEndRecord(ZipSource& src, EndRecord& end) {
+  int64_t size = src.Size();
+  if (size < kEndRecordSize) return ZipStatus::TooSmall;
+  if (src.Read(0, 2) != "PK") return ZipStatus::NoLeadingPK;
+  std::string rec = src.Read(size - kEndRecordSize, kEndRecordSize);
+  if (rec.size() != static_cast<size_t>(kEndRecordSize) || rec.compare(0, 4, "PK\x05\x06") != 0 || U16(rec, 20) != 0)
+    return ZipStatus::BadEndRecord;
+  end.count = U16(rec, 10);
+  end.cdSize = U32(rec, 12);
+  end.cdOffset = U32(rec, 16);
+  // ZIP64 marks its fields with all ones and puts its own records before this one.
+  if (end.count == 0xFFFF || end.cdSize == 0xFFFFFFFFu || end.cdOffset == 0xFFFFFFFFu) return ZipStatus::Zip64;
+  int64_t cdEnd = static_cast<int64_t>(end.cdOffset) + end.cdSize;
+  if (cdEnd != size - kEndRecordSize && size - kEndRecordSize >= kZip64LocatorSize &&
+      src.Read(size - kEndRecordSize - kZip64LocatorSize, 4) == "PK\x06\x07")
+    return ZipStatus::Zip64;
+  return ZipStatus::Ok;
+}
+
+ZipStatus ReadCentralDirectory(ZipSource& src, const EndRecord& end,
+                               const std::function<void(const CentralEntry&)>& onEntry) {
+  int64_t size = src.Size();
+  int64_t pos = end.cdOffset;
+  CentralEntry e;
+  for (uint32_t i = 0; i < end.count; ++i) {
+    std::string h = src.Read(pos, kHeaderSize);
+    if (h.size() != static_cast<size_t>(kHeaderSize)) return ZipStatus::Truncated;
+    if (h.compare(0, 2, "PK") != 0 || h[2] != 1 || h[3] != 2) return ZipStatus::BadHeader;
+    e.flags = static_cast<uint16_t>(U16(h, 8));
+    e.dosTime = static_cast<uint16_t>(U16(h, 12));
+    e.dosDate = static_cast<uint16_t>(U16(h, 14));
+    e.compressedSize = U32(h, 20);
+    e.size = U32(h, 24);
+    uint32_t n = U16(h, 28), x = U16(h, 30), c = U16(h, 32);
+    int64_t next = pos + kHeaderSize + n + x + c;
+    if (next > size) return ZipStatus::Truncated;
+    std::string window = src.Read(pos + kHeaderSize, std::min<long>(kNameWindow, static_cast<long>(n + x)));
+    e.name = window.substr(0, std::min<size_t>(n, window.size()));
+    e.extra = n < window.size() ? window.substr(n, x) : std::string();
+    e.extraPos = pos + kHeaderSize + n;
+    onEntry(e);
+    pos = next;
+  }
+  return ZipStatus::Ok;
+}
+
+bool NtfsTimes(ZipSource& src, const std::string& extra, int64_t extraPos, uint64_t times[3]) {
+  int64_t len = static_cast<int64_t>(extra.size());
+  int64_t o = 0;
+  // Find the NTFS block (ID 10) among the blocks of the extra field.
+  for (;;) {
+    if (o + 4 > len) return false;
+    int32_t id = NumGet(extra, static_cast<int32_t>(o), 2);
+    int32_t blockSize = NumGet(extra, static_cast<int32_t>(o + 2), 2);
+    if (id == 10 && blockSize >= 32) break;
+    o += blockSize + 4;
+  }
+  int32_t blockSize = NumGet(extra, static_cast<int32_t>(o + 2), 2);
+  // Its attributes follow 4 reserved bytes: tag, size, data; tag 1 of 24 bytes holds the times.
+  int64_t pos = extraPos + o + 8;
+  int64_t remaining = blockSize - 4;
+  while (remaining >= 1) {
+    std::string head = src.Read(pos, 4);
+    if (head.size() != 4) return false;
+    int32_t tag = NumGet(head, 0, 2), attrSize = NumGet(head, 2, 2);
+    if (tag == 1 && attrSize == 24) {
+      std::string data = src.Read(pos + 4, 24);
+      if (data.size() != 24) return false;
+      for (int k = 0; k < 3; ++k)
+        times[k] = static_cast<uint64_t>(static_cast<uint32_t>(NumGet(data, 8 * k, 4))) |
+                   (static_cast<uint64_t>(static_cast<uint32_t>(NumGet(data, 8 * k + 4, 4))) << 32);
+      return true;
+    }
+    pos += 4 + attrSize;
+    remaining -= 4 + attrSize;
+  }
+  return false;
+}
+
+std::string NtfsTimesText(const uint64_t times[3], const std::function<DateTime(uint64_t)>& toCalendar) {
+  // Times beyond year 9999 (or nonsense values) would not fit their 14 digits.
+  constexpr uint64_t kYear10000 = 2650467744000000000ULL;
+  std::string out = ">";
+  for (int k = 0; k < 3; ++k) {
+    if (times[k] >= kYear10000) return std::string();
+    DateTime t = toCalendar(times[k]);
+    if (t.year < 0 || t.year > 9999 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 || t.hour < 0 ||
+        t.hour > 23 || t.minute < 0 || t.minute > 59 || t.second < 0 || t.second > 59)
+      return std::string();
+    if (k > 0) out += " ";
+    out += Format(t.year, "0000") + Format(t.month, "00") + Format(t.day, "00") + Format(t.hour, "00") +
+           Format(t.minute, "00") + Format(t.second, "00");
+  }
+  return out;
+}
+
+std::string RatioText(uint32_t compressedSize, uint32_t size) {
+  double r = (compressedSize <= size && size != 0) ? static_cast<double>(compressedSize) / size * 100.0 : 0.0;
+  if (r <= 0) return std::string();
+  std::string text;
+  if (r > 99.5) text = "100";
+  else if (r < 10) text = Format(r, "0.0");
+  else text = Format(r, "#00");
+  // Just below 10 the one-decimal form rounds up to four characters; the field has three.
+  if (text.size() > 3) text = Format(r, "#00");
+  return Space(3 - static_cast<long>(text.size())) + text;
+}
+
+std::string MemberRecord(const CentralEntry& e, bool fullPath, const std::string& ntfsText) {
+  std::string name = e.name;
+  // Names flagged as UTF-8 are shown in the single-byte code page when they fit it.
+  if (e.flags & 0x800) {
+    bool ok = false;
+    std::string converted = Utf8ToCp1252(name, &ok);
+    if (ok) name = converted;
+  }
+  bool folder = !name.empty() && (name.back() == '/' || name.back() == '\\');
+  if (!fullPath) {
+    if (folder) return std::string();
+    size_t slash = name.find_last_of("/\\");
+    if (slash != std::string::npos) name = name.substr(slash + 1);
+  }
+  std::string rec = Space(108) + UCase(name) + name;
+  if (name.empty()) Put(rec, 1, "*");
+  Put(rec, 94, Field(static_cast<double>(name.size()), "#000"));
+  Put(rec, 98, (fullPath && folder && e.compressedSize == 0) ? "D" : "F");
+  std::string ratio = RatioText(e.compressedSize, e.size);
+  if (!ratio.empty()) Put(rec, 88, "ZIP" + ratio);
+  if (!ntfsText.empty()) {
+    Put(rec, 16, ntfsText.substr(1, 14));
+    Put(rec, 50, ntfsText.substr(16, 14));
+    Put(rec, 33, ntfsText.substr(31, 14));
+  } else {
+    std::string stamp = DosDate(e.dosDate) + DosTime(e.dosTime);
+    Put(rec, 16, stamp);
+    Put(rec, 33, stamp);
+    Put(rec, 50, stamp);
+  }
+  Put(rec, 66, Field(static_cast<double>(e.size), "###000000000"));
+  Put(rec, 79, "0");
+  return rec;
+}
+
+std::string ArchiveParentRecord(const std::string& fullPath) {
+  std::string rec = Space(108) + UCase(fullPath) + fullPath;
+  Put(rec, 94, Field(static_cast<double>(fullPath.size()), "#000"));
+  Put(rec, 98, "U");
+  Put(rec, 16, "19460626123456");
+  std::string stamp = Mid(rec, 16, 16);
+  Put(rec, 33, stamp);
+  Put(rec, 50, stamp);
+  Put(rec, 66, "000000000000");
+  return rec;
+}
+
+}  // namespace tembra::zip

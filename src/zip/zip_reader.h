@@ -1,0 +1,117 @@
+// Reading a ZIP archive's end record and central directory from any source of bytes,
+// and turning each member into a directory record. Nothing here needs a window: the
+// listing, the unit tests and the fuzzer all drive these functions directly.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace tembra::zip {
+
+// Bytes of an archive at 0-based positions. Reads never go past the end of the data.
+class ZipSource {
+ public:
+  virtual ~ZipSource() = default;
+  virtual int64_t Size() = 0;
+  // Up to n bytes at pos; shorter (or empty) where the data ends or cannot be read.
+  virtual std::string Read(int64_t pos, long n) = 0;
+};
+
+// An archive held in memory.
+class BufferSource : public ZipSource {
+ public:
+  explicit BufferSource(std::string data) : data_(std::move(data)) {}
+  int64_t Size() override { return static_cast<int64_t>(data_.size()); }
+  std::string Read(int64_t pos, long n) override;
+
+ private:
+  std::string data_;
+};
+
+// A source read through a function, a block at a time, so that the many small reads of
+// the central directory become few large ones.
+class BlockSource : public ZipSource {
+ public:
+  // read(pos, buffer, n) reads up to n bytes at 0-based pos and returns the count (< 0: error).
+  using ReadFn = std::function<long(int64_t, char*, long)>;
+  BlockSource(int64_t size, ReadFn read, long blockSize = 1 << 18)
+      : size_(size < 0 ? 0 : size), read_(std::move(read)), block_(blockSize < 1 ? 1 : blockSize) {}
+  int64_t Size() override { return size_; }
+  std::string Read(int64_t pos, long n) override;
+
+ private:
+  int64_t size_;
+  ReadFn read_;
+  long block_;
+  std::string cache_;
+  int64_t cachePos_ = 0;
+};
+
+// Why an archive could not be listed.
+enum class ZipStatus {
+  Ok,
+  TooSmall,      // shorter than an end record
+  NoLeadingPK,   // the file does not start with "PK"
+  BadEndRecord,  // no plain end record in the last 22 bytes (a comment, a truncated file)
+  Zip64,         // a ZIP64 layout
+  BadHeader,     // a central-directory header without its signature
+  Truncated,     // a header or its name, extra field or comment runs past the end
+};
+
+struct EndRecord {
+  uint32_t count = 0;      // total number of entries
+  uint32_t cdSize = 0;     // size of the central directory
+  uint32_t cdOffset = 0;   // where the central directory starts
+};
+
+// One central-directory header.
+struct CentralEntry {
+  uint16_t flags = 0;
+  uint16_t dosTime = 0, dosDate = 0;
+  uint32_t compressedSize = 0, size = 0;
+  std::string name;        // as stored, cut at 4,096 bytes
+  std::string extra;       // the extra field, cut where the 4,096 bytes after the header end
+  int64_t extraPos = 0;    // 0-based file position of the extra field
+};
+
+// Little-endian number of `length` (1..4) bytes from 0-based `offset` of `text`, as a
+// signed 32-bit value; bytes beyond the text count as 0.
+int32_t NumGet(const std::string& text, int32_t offset, int32_t length);
+
+// MS-DOS date as "yyyymmdd" and time as "hhmmss".
+std::string DosDate(int32_t iDate);
+std::string DosTime(int32_t iTime);
+
+// Checks the leading "PK" and reads the end record from the last 22 bytes.
+ZipStatus ReadEndRecord(ZipSource& src, EndRecord& end);
+
+// Walks the `end.count` headers of the central directory, calling onEntry for each.
+// Stops at the first bad header; never reads outside the source.
+ZipStatus ReadCentralDirectory(ZipSource& src, const EndRecord& end,
+                               const std::function<void(const CentralEntry&)>& onEntry);
+
+// The three FILETIMEs (modification, access, creation) of the NTFS block in a member's
+// extra field; the time attribute is read from the source at extraPos onward.
+bool NtfsTimes(ZipSource& src, const std::string& extra, int64_t extraPos, uint64_t times[3]);
+
+// ">" and the three times as 14 digits each (modification, access, creation), separated
+// by blanks: 45 characters. Empty when a time does not convert to a date in years
+// 0..9999. `toCalendar` turns a FILETIME into calendar fields (local time or UTC).
+std::string NtfsTimesText(const uint64_t times[3], const std::function<DateTime(uint64_t)>& toCalendar);
+
+// Compression ratio text, right-aligned in 3 ("100", " 45", "5.3"); empty when the
+// ratio is 0 (an empty member, or one that grew).
+std::string RatioText(uint32_t compressedSize, uint32_t size);
+
+// The directory record of one member. Without fullPath only the name after the last
+// "/" or "\" is kept and folder entries give "" (not listed). ntfsText is the result of
+// NtfsTimesText or empty.
+std::string MemberRecord(const CentralEntry& e, bool fullPath, const std::string& ntfsText);
+
+// The parent entry of a listing: the archive's full path.
+std::string ArchiveParentRecord(const std::string& fullPath);
+
+}  // namespace tembra::zip

@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# Copy and move from the directory page: destination forms, the replace question,
+# the time-stamp refresh, a read-only destination, a full file system, the parent entry.
+. "$(dirname "$0")/lib.sh"
+D=$(make_dir work)
+O=$(make_dir other)
+mkdir -p "$D/sub" "$D/sub2"
+printf 'alpha' >"$D/a.txt"
+printf 'bravo' >"$D/b c.txt"
+printf 'keep' >"$D/sub2/a.txt"
+export XDG_DATA_HOME="$WORK/data"
+win() { local p="C:$1"; printf '%s' "${p//\//\\}"; }
+DW=$(win "$D")
+OW=$(win "$O")
+
+run_headless --cwd "$D" --clock "2026-03-04 10:00:00" --no-run <<S
+key a shift
+input sub
+key c
+input $DW\\sub2\\
+answer No
+key c
+input copy1.txt
+key c
+input ${OW#C:}
+key c
+input C:renamed.txt
+key c
+input +
+key c
+S
+[ "$(cat "$D/sub/a.txt")" = alpha ] || fail "copy into a folder named without the final backslash"
+[ "$(cat "$D/sub2/a.txt")" = keep ] || fail "No to the replace question changed the destination"
+[ "$(cat "$D/a.txt")" = alpha ] || fail "No to the replace question changed the source"
+expect_line 'MSGBOX caption="Tembra" text="VX0045-BACKUP/COPY File already exists.  Do you want to replace?" buttons=YesNo -> No'
+[ "$(cat "$D/copy1.txt")" = alpha ] || fail "relative destination"
+[ "$(cat "$O/a.txt")" = alpha ] || fail "destination starting with a backslash"
+[ "$(cat "$D/renamed.txt")" = alpha ] || fail "drive and name without backslash"
+expect_line "RUN wait=1 Copy $DW\\a.txt +"
+expect_contains "prompt=\"VX0042-Enter Destination for a.txt\""
+
+# A read-only destination: refused with the platform's text, nothing changed.
+printf 'readonly' >"$O/ro.txt"
+chmod 444 "$O/ro.txt"
+run_headless --cwd "$D" --clock "2026-03-04 10:00:00" --no-run <<S
+key a shift
+input $OW\\ro.txt
+answer Yes
+key c
+screen
+S
+expect_contains "|VX1003 - BACKUP ERROR - Permission denied."
+expect_line "BEEP"
+[ "$(cat "$O/ro.txt")" = readonly ] || fail "read-only destination changed"
+[ "$(cat "$D/a.txt")" = alpha ] || fail "source changed"
+chmod 644 "$O/ro.txt"
+
+# A full file system: a small tmpfs where one can be mounted, else a simulated write error.
+FULL="$WORK/full"
+mkdir -p "$FULL"
+MOUNTED=0
+if mount -t tmpfs -o size=64k tmpfs "$FULL" 2>/dev/null; then
+  MOUNTED=1
+  trap 'umount "$FULL" 2>/dev/null; rm -rf "$WORK"' EXIT
+  SIM=
+else
+  SIM=28
+fi
+head -c 300000 /dev/zero | tr '\0' 'x' >"$D/big.dat"
+printf 'precious' >"$FULL/big.dat"
+FW=$(win "$FULL")
+TEMBRA_SIMULATE_WRITE_ERROR=$SIM run_headless --cwd "$D" --clock "2026-03-04 10:00:00" --no-run <<S
+key b shift
+key Down
+input $FW
+answer Yes
+key c
+screen
+S
+expect_contains "Destination for big.dat"
+expect_contains "|VX1003 - BACKUP ERROR - No space left on device."
+[ "$(cat "$FULL/big.dat")" = precious ] || fail "full file system: the destination was lost"
+[ "$(ls -A "$FULL")" = big.dat ] || fail "full file system: left-overs $(ls -A "$FULL")"
+[ "$(wc -c <"$D/big.dat")" -eq 300000 ] || fail "full file system: source changed"
+# A move onto the full file system keeps its source.
+TEMBRA_SIMULATE_WRITE_ERROR=$SIM run_headless --cwd "$D" --clock "2026-03-04 10:00:00" --no-run <<S
+key b shift
+key Down
+input $FW\\moved.dat
+key m
+S
+[ -f "$D/big.dat" ] || fail "failed move deleted its source"
+[ ! -e "$FULL/moved.dat" ] || fail "failed move left a destination"
+if [ $MOUNTED = 1 ]; then umount "$FULL"; fi
+
+# Move: the copy, then the source goes to the Trash; the parent entry is refused.
+run_headless --cwd "$D" --clock "2026-03-04 10:00:00" --no-run <<S
+key b shift
+input sub
+key m
+key Home
+key b
+key c
+key d
+key m
+S
+[ "$(cat "$D/sub/b c.txt")" = bravo ] || fail "move: no copy"
+[ ! -e "$D/b c.txt" ] || fail "move: source still there"
+[ "$(cat "$XDG_DATA_HOME/Trash/files/b c.txt")" = bravo ] || fail "move: source not in the Trash"
+[ "$(grep -c 'VX1014-Not able to delete/move/copy parent directory' "$OUT")" -eq 4 ] || fail "parent refusals"
+# A move with "+" refreshes in place and deletes nothing.
+run_headless --cwd "$D" --clock "2026-03-04 10:00:00" --no-run <<S
+key a shift
+input +
+key m
+S
+[ -f "$D/a.txt" ] || fail "move with + deleted the file"
+finish

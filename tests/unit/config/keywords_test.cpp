@@ -1,0 +1,216 @@
+#include "config_fixture.h"
+
+using namespace tembra;
+using tembra::testing::ConfigTest;
+
+namespace {
+bool Parse(Lister& l, std::string line) { return l.bParse1Config(line); }
+}  // namespace
+
+TEST_F(ConfigTest, ColumnsDebugAndInvalidKeywords) {
+  Lister& l = Make();
+  Parse(l, "COLUMNS 3");
+  EXPECT_EQ(l.nDirColumnsSet, 3);
+  Parse(l, "COLOR 2");
+  EXPECT_EQ(l.nDirColumnsSet, 2);
+  Parse(l, "COL 9");
+  EXPECT_EQ(l.nDirColumnsSet, 2);
+  Parse(l, "COL -3");
+  EXPECT_EQ(l.nDirColumnsSet, 2);
+  for (auto [line, on] : std::vector<std::pair<std::string, bool>>{
+           {"DEBUG", true}, {"DEBUG NO", false}, {"DEBUG Y", true}, {"DEBUG OFF", false}, {"DEBUG ON", true}}) {
+    Parse(l, line);
+    EXPECT_EQ(l.bDebug, on) << line;
+  }
+  Parse(l, "DEBUG X");
+  EXPECT_TRUE(l.bDebug);
+  EXPECT_FALSE(Said("MSGBOX"));
+  l.bRescan = false;
+  Dialogs().answers.push_back("OK");
+  EXPECT_TRUE(Parse(l, "WrapX"));
+  EXPECT_TRUE(l.bRescan);
+  EXPECT_TRUE(Said("MSGBOX caption=\"VX8015 - Invalid CONFIG record.  OK to ignore, Cancel to end TEMBRA\" "
+                   "text=\"WRAPX\" buttons=OKCancel -> OK"));
+  Parse(l, "Wrap");
+  EXPECT_EQ(l.nWrapMode, 2);
+  Dialogs().answers.push_back("Cancel");
+  EXPECT_TRUE(Ends([&] { Parse(l, "DIR"); }));  // DIR alone is invalid; Cancel ends
+}
+
+TEST_F(ConfigTest, DirectoryOptions) {
+  Lister& l = Make();
+  Parse(l, "DIRFILE List.Txt");
+  EXPECT_EQ(l.zListFileName, "List.Txt");
+  EXPECT_TRUE(l.bShortFormat);
+  Parse(l, "DIR NOSH MMDD CRE HH:MM:SS NOH 20");
+  EXPECT_FALSE(l.bShortFormat);
+  EXPECT_TRUE(l.bMMDD);
+  EXPECT_FALSE(l.bDDMM);
+  EXPECT_EQ(l.iDateCol, 33);
+  EXPECT_EQ(l.iTimeCol, 41);
+  EXPECT_EQ(l.nTimeWidth, 8);
+  EXPECT_FALSE(l.bShowHidden);
+  EXPECT_EQ(l.nNameWidth, 20);
+  for (auto [opt, width] : std::vector<std::pair<std::string, int>>{
+           {"HH:MM:SS+", 9}, {"HHMMSS", 6}, {"HH:MM", 5}, {"HHMM", 4}, {"NOTIME", 0}, {"T8", 8}}) {
+    Parse(l, "DIR " + opt);
+    EXPECT_EQ(l.nTimeWidth, width) << opt;
+  }
+  Parse(l, "DIR 60");
+  EXPECT_EQ(l.nNameWidth, 50);
+  Parse(l, "DIR 3 SHORT DDMM GMT NOSYS NOREAD NOATT ACC");
+  EXPECT_EQ(l.nNameWidth, 8);
+  EXPECT_TRUE(l.bShortFormat);
+  EXPECT_TRUE(l.bDDMM);
+  EXPECT_TRUE(l.bGMT);
+  EXPECT_FALSE(l.bShowSystem);
+  EXPECT_FALSE(l.bShowReadOnly);
+  EXPECT_EQ(l.nAttrWidth, 0);
+  EXPECT_EQ(l.iDateCol, 50);
+  Parse(l, "DIR ALL LOCAL");
+  EXPECT_TRUE(l.bShowHidden && l.bShowSystem && l.bShowReadOnly);
+  EXPECT_FALSE(l.bGMT);
+}
+
+TEST_F(ConfigTest, TabStops) {
+  Lister& l = Make();
+  l.InitViewerTables();
+  Parse(l, "TAB 5 9 +4");
+  EXPECT_TRUE(l.bUnTab);
+  EXPECT_EQ(std::vector<int32_t>(l.nTabStops.begin() + 1, l.nTabStops.begin() + 5), (std::vector<int32_t>{5, 9, 13, 17}));
+  Parse(l, "TAB 5 9");
+  EXPECT_EQ(std::vector<int32_t>(l.nTabStops.begin() + 1, l.nTabStops.begin() + 5), (std::vector<int32_t>{5, 9, 10, 11}));
+  EXPECT_EQ(l.nTabStops[63], 9 + 61);
+  Parse(l, "TAB");
+  EXPECT_EQ(l.nTabStops[1], 9);
+  EXPECT_EQ(l.nTabStops[63], 8 * 63 + 1);
+  Parse(l, "TAB 0");
+  EXPECT_FALSE(l.bUnTab);
+  EXPECT_FALSE(Parse(l, "TAB 9 5"));  // stops the reading
+  EXPECT_FALSE(l.bUnTab);
+  EXPECT_TRUE(Said("VX8021 - Invalid TAB position 03 - >5<"));
+  // More positions than the table holds: reported, nothing written past it.
+  std::string many = "TAB";
+  for (int i = 1; i <= 70; ++i) many += " " + std::to_string(i * 2);
+  Parse(l, many);
+  EXPECT_EQ(l.nTabStops.size(), 64u);
+  EXPECT_EQ(l.nTabStops[63], 126);
+  EXPECT_TRUE(Said("text=\"" + many + "\""));
+}
+
+TEST_F(ConfigTest, DeletionRulesAndTemporaryFiles) {
+  Lister& l = Make();
+  Parse(l, "DEL *.TMP 30");
+  EXPECT_EQ(l.nDelRules, 1);
+  EXPECT_EQ(l.zDelRuleMask[1], "*.TMP");
+  EXPECT_EQ(l.nDelRuleValue[1], 30 + 0x20000);
+  Parse(l, "rec *.bak");
+  EXPECT_EQ(l.zDelRuleMask[2], "*.BAK");
+  EXPECT_EQ(l.nDelRuleValue[2], 84 + 0x10000);
+  EXPECT_TRUE(Said("VX9033 - DAYS MUST BE BETWEEN 20 AND 600"));
+  Parse(l, "REC *.OLD 40 VX0017");  // stays a recycle rule
+  EXPECT_EQ(l.nDelRuleValue[3], 40 + 0x10000);
+  Parse(l, "REC VXTEMP 5");
+  EXPECT_EQ(l.nTempDays, 20);
+  EXPECT_EQ(l.nMarkerDays, 20);
+  Parse(l, "REC VXTEMP 900");
+  EXPECT_EQ(l.nTempDays, 600);
+  EXPECT_EQ(l.nMarkerDays, 600);
+  Parse(l, "REC VXTEMP 30 0 45");
+  EXPECT_EQ(l.nTempDays, 30);
+  EXPECT_EQ(l.nMarkerDays, 45);
+  Parse(l, "VXT VX 50");
+  EXPECT_TRUE(Said("VX8016 - VXTEMP config command can not have a file mask of VX"));
+  EXPECT_EQ(l.nTempDays, 50);
+  Parse(l, "AUTODELETE NOASKING");
+  EXPECT_TRUE(l.bAutoDelete && l.bAutoDelAsked);
+  Parse(l, "NOAUTODELETE");
+  EXPECT_FALSE(l.bAutoDelete || l.bAutoDelAsked);
+  for (int i = 4; i <= 63; ++i) Parse(l, "DEL *.X" + std::to_string(i) + " 30");
+  EXPECT_EQ(l.nDelRules, 63);
+  EXPECT_TRUE(Ends([&] { Parse(l, "DEL *.Y 30"); }));
+  EXPECT_TRUE(Said("VX9032 - MAX OF 63 FILES TO DELETE"));
+}
+
+TEST_F(ConfigTest, RuleWithoutMaskEnds) {
+  Lister& l = Make();
+  EXPECT_TRUE(Ends([&] { Parse(l, "DEL"); }));
+  EXPECT_TRUE(Said("caption=\"VX1023 - Config error in parameter #2\""));
+}
+
+TEST_F(ConfigTest, ExtensionsFontsAndLimits) {
+  Lister& l = Make();
+  l.zExtTable = {"", "BAT", "COM", "DLL", "EXE"};
+  l.zExtProgram = {"", "NOTEPAD.EXE", "", "", ""};
+  l.nExtTable = 4;
+  Parse(l, "EXT TXT C:\\TOOLS\\EDIT.EXE");
+  EXPECT_EQ(l.nExtTable, 5);
+  EXPECT_EQ(l.zExtTable[5], "TXT");
+  EXPECT_EQ(l.zExtProgram[5], "C:\\TOOLS\\EDIT.EXE");
+  Parse(l, "EXT DEFAULT");
+  EXPECT_EQ(l.zExtTable[0], "Notepad.exe");
+  Parse(l, "EXT TXT VI");
+  EXPECT_EQ(l.nExtTable, 5);
+  EXPECT_TRUE(Said("text=\"EXT TXT VI\""));
+  for (int i = 6; i <= 70; ++i) Parse(l, "EXT X" + std::to_string(i) + " PROG.EXE");
+  EXPECT_EQ(l.nExtTable, 63);
+  EXPECT_EQ(l.zExtTable.size(), 64u);
+  EXPECT_TRUE(Said("text=\"EXT X64 PROG.EXE\""));
+
+  double before = l.nFontSize;
+  Parse(l, "FS 4");
+  Parse(l, "FONTSIZE 25");
+  EXPECT_EQ(l.nFontSize, before);
+  EXPECT_TRUE(Parse(l, "MAXREC 64"));
+  EXPECT_EQ(l.nMaxRecLen, 64);
+  EXPECT_FALSE(Parse(l, "MAXREC 63"));
+  EXPECT_EQ(l.nMaxRecLen, 64);
+  Parse(l, "FTU");
+  EXPECT_TRUE(l.bFoundUnderline);
+  EXPECT_FALSE(l.bFoundBox);
+  Parse(l, "FTBT");
+  EXPECT_TRUE(l.bFoundBold);
+  EXPECT_FALSE(l.bFoundLineBold);
+  Parse(l, "WIN 48 80");
+  EXPECT_EQ(l.nWidthShare, 12);
+  EXPECT_EQ(l.nHeightShare, 20);
+  l.bWinSizeSet = true;
+  EXPECT_FALSE(Parse(l, "WIN 4 4"));
+  EXPECT_EQ(l.nWidthShare, 12);
+  EXPECT_FALSE(Parse(l, "END"));
+}
+
+TEST_F(ConfigTest, ColourKeywords) {
+  Lister& l = Make();
+  Parse(l, "CBT RED+");
+  EXPECT_EQ(l.lColor[5], 4868863u);
+  Parse(l, "CFM C0C0C0");
+  EXPECT_EQ(l.lColor[9], 0xC0C0C0u);
+  Parse(l, "CB GREEN");  // a piece of the list naming no role
+  uint32_t kept = l.lColor[1];
+  Parse(l, "CFT 12345G");  // rejected: the role keeps its colour, the line is reported
+  EXPECT_EQ(l.lColor[1], kept);
+  EXPECT_TRUE(Said("text=\"CFT 12345G\""));
+}
+
+TEST_F(ConfigTest, TraceLogFile) {
+  Lister& l = Make();
+  std::string log = Win(root_ + "/cwd/trace.log");
+  Parse(l, "DF " + log);
+  EXPECT_TRUE(l.bLog);
+  EXPECT_EQ(l.zLogFile, UCase(log));
+  EXPECT_FALSE(std::filesystem::exists(root_ + "/cwd/trace.log"));
+  // An existing log is kept, not replaced by the write test.
+  Write("cwd/old.log", "earlier trace\n");
+  Parse(l, "DF " + Win(root_ + "/cwd/old.log"));
+  EXPECT_TRUE(l.bLog);
+  std::ifstream in(root_ + "/cwd/old.log");
+  std::string first;
+  std::getline(in, first);
+  EXPECT_EQ(first, "earlier trace");
+  Parse(l, "DF X");
+  EXPECT_FALSE(l.bLog);
+  Parse(l, "DEBUGFILE " + Win(root_ + "/none/x/trace.log"));
+  EXPECT_FALSE(l.bLog);
+  EXPECT_TRUE(Said("VX8023 - Trace log file can not be written"));
+}

@@ -1,0 +1,364 @@
+// Directory records, formatting and sorting, on a lister started headless in an
+// empty temporary folder.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <sstream>
+
+#include "dirlist/wildcard.h"
+#include "platform/headless/session.h"
+
+using namespace tembra;
+
+namespace {
+
+// FILETIME of a UTC calendar time.
+uint64_t FileTime(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
+  std::tm t{};
+  t.tm_year = y - 1900;
+  t.tm_mon = mo - 1;
+  t.tm_mday = d;
+  t.tm_hour = h;
+  t.tm_min = mi;
+  t.tm_sec = s;
+  int64_t secs = static_cast<int64_t>(timegm(&t)) + 11644473600LL;
+  return static_cast<uint64_t>(secs) * 10000000ULL + static_cast<uint64_t>(ms) * 10000ULL;
+}
+
+class DirTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/tembra-unit-dir.XXXXXX";
+    dir_ = mkdtemp(tmpl);
+    headless::Options o;
+    o.cwd = dir_;
+    o.clock = "2026-03-04 10:00:00";
+    session_ = std::make_unique<headless::Session>(o, out_);
+    ASSERT_TRUE(session_->Start());
+    L().bGMT = true;
+  }
+  void TearDown() override {
+    session_.reset();
+    std::string cmd = "rm -rf '" + dir_ + "'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+  }
+  Lister& L() { return session_->lister(); }
+
+  // The record of one entry as the scan builds it.
+  std::string Record(const std::string& name, uint64_t size, uint32_t attr = kAttrArchive,
+                     uint64_t write = FileTime(2024, 3, 5, 14, 7, 8, 567)) {
+    FindData& v = L().VTOC;
+    v = FindData{};
+    v.cFileName = name;
+    v.dwFileAttributes = attr;
+    v.nFileSizeHigh = static_cast<uint32_t>(size >> 32);
+    v.nFileSizeLow = static_cast<uint32_t>(size);
+    v.ftLastWriteTime = write;
+    v.ftCreationTime = FileTime(2023, 1, 2, 3, 4, 5, 60);
+    v.ftLastAccessTime = FileTime(2025, 12, 31, 23, 59, 59, 999);
+    return L().zVtocToDir();
+  }
+  // Stores records as entries 1..n and sorts them for display.
+  void Table(const std::vector<std::string>& recs) {
+    L().nZDir = 0;
+    for (const std::string& r : recs) {
+      ++L().nZDir;
+      L().ExpandZDir(L().nZDir);
+      L().ZDIR[static_cast<size_t>(L().nZDir)] = r;
+    }
+    L().ZDIR[0].clear();
+    L().iFirstZDir = 1;
+    L().iCursor = 1;
+  }
+  // Names in display order, blank-separated.
+  std::string Order() {
+    std::string s;
+    for (int32_t i = 1; i <= L().nSZDir; ++i) {
+      if (!s.empty()) s += " ";
+      s += ZdNameStored(L().ZDIR[static_cast<size_t>(L().SZDIR[static_cast<size_t>(i)])]);
+    }
+    return s;
+  }
+  std::string Sorted(const std::string& letter, bool ascending) {
+    L().zSortLetter = letter;
+    L().bSortAscending = ascending;
+    L().SORTEMALL();
+    return Order();
+  }
+
+  std::ostringstream out_;
+  std::string dir_;
+  std::unique_ptr<headless::Session> session_;
+};
+
+}  // namespace
+
+TEST_F(DirTest, RecordColumnsOfAFile) {
+  std::string rec = Record("Report.markdown", 12345);
+  std::string want = "   " " ---NONE--- " "2024030514070856" " " "2023010203040506" " " "2025123123595999" " 00000012345"
+                     "9" "9" "MARK" " 008" "100000" "  15" "F" "109 " "      " "REPORT.MARKDOWN" "Report.markdown";
+  EXPECT_EQ(rec, want);
+  EXPECT_EQ(ZdNameUpper(rec), "REPORT.MARKDOWN");
+  EXPECT_EQ(ZdNameStored(rec), "Report.markdown");
+}
+
+TEST_F(DirTest, RecordExtensionsAndNames) {
+  std::string noDot = Record("Makefile", 7);
+  EXPECT_EQ(std::string(ZdField(noDot, kZdHasDot, 10)), "00        ");
+  std::string endsInDot = Record("name.", 7);
+  EXPECT_EQ(std::string(ZdField(endsInDot, kZdHasDot, 10)), "90        ");
+  std::string dotFirst = Record(".bashrcx", 7);  // "." and seven letters
+  EXPECT_EQ(std::string(ZdField(dotFirst, kZdHasDot, 10)), "09BASH 002");
+  std::string shortExt = Record("a.Tx", 7);
+  EXPECT_EQ(std::string(ZdField(shortExt, kZdHasDot, 10)), "92TX   003");
+  std::string withShort = (L().VTOC = FindData{}, L().VTOC.cFileName = "Long name.text",
+                           L().VTOC.cAlternateFileName = "longna~1.tex", L().zVtocToDir());
+  EXPECT_EQ(std::string(ZdField(withShort, kZdShortName, 12)), "LONGNA~1.TEX");
+}
+
+TEST_F(DirTest, RecordSizesTypesAndAttributes) {
+  EXPECT_EQ(std::string(ZdField(Record("zero", 0), kZdSize, 12)), " 00000000000");
+  EXPECT_EQ(std::string(ZdField(Record("five", 5ULL << 30), kZdSize, 12)), " 05368709120");
+  EXPECT_EQ(std::string(ZdField(Record("top", 0x80000000ULL), kZdSize, 12)), " 02147483648");
+  // Beyond the field: the largest value it holds, and every later column in place.
+  std::string huge = Record("huge", 2000000000000ULL);
+  EXPECT_EQ(std::string(ZdField(huge, kZdSize, 12)), "999999999999");
+  EXPECT_EQ(ZdChar(huge, kZdType), 'F');
+  std::string dir = Record("Folder", 0, kAttrDirectory);
+  EXPECT_EQ(std::string(ZdField(dir, kZdSize, 12)), "            ");
+  EXPECT_EQ(std::string(ZdField(dir, kZdAttr, 11)), "010000   6D");
+  std::string all = Record("x", 1, kAttrArchive | kAttrSystem | kAttrHidden | kAttrReadOnly);
+  EXPECT_EQ(std::string(ZdField(all, kZdAttr, 6)), "100111");
+  L().dTotalBytes = 0;
+  L().bShowHidden = false;
+  EXPECT_EQ(ZdChar(Record(".h", 3, kAttrArchive | kAttrHidden), kZdType), '-');
+  EXPECT_EQ(ZdChar(Record(".hd", 0, kAttrDirectory | kAttrHidden), kZdType), 'D');
+  L().bShowHidden = true;
+  L().bShowReadOnly = false;
+  EXPECT_EQ(ZdChar(Record("ro", 3, kAttrReadOnly), kZdType), '-');
+  L().bShowSystem = false;
+  EXPECT_EQ(ZdChar(Record("sys", 3, kAttrSystem), kZdType), '-');
+  EXPECT_EQ(L().dTotalBytes, 9.0);
+}
+
+TEST_F(DirTest, TemporaryNamesGetDisplayColumn127) {
+  std::string temp = Record("_V240101.VX0001DD.Report.txt", 5);
+  EXPECT_EQ(std::string(ZdField(temp, kZdNameCol, 4)), "127 ");
+  EXPECT_EQ(std::string(ZdField(temp, kZdTempSource, 10)), "REPORT.TXT");
+  EXPECT_EQ(std::string(ZdField(Record("_V24010A.VX0001DD.Report.txt", 5), kZdNameCol, 4)), "109 ");
+}
+
+TEST_F(DirTest, ScanBuildsParentEntryAndGrowsTables) {
+  // A folder of 1030 files: the 1025th entry grows both tables to 2048.
+  for (int i = 0; i < 1030; ++i) {
+    std::string p = dir_ + "/f" + std::to_string(1000 + i);
+    FILE* f = std::fopen(p.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+  }
+  std::string win = "C:" + dir_;
+  for (char& c : win)
+    if (c == '/') c = '\\';
+  win += "\\";
+  L().GetDir(win);
+  EXPECT_EQ(L().nZDir, 1030);
+  EXPECT_EQ(L().nZDirMax, 2048);
+  EXPECT_GE(L().SZDIR.size(), 2049u);
+  EXPECT_EQ(L().nSZDir, 1030);
+  EXPECT_EQ(L().iFirstZDir, 0);
+  EXPECT_EQ(ZdNameStored(L().ZDIR[1]), "f1000");  // sorted by name
+  std::string parent = L().ZDIR[0];
+  std::string up;
+  for (char c : win) up += static_cast<char>(UpperChar(static_cast<unsigned char>(c)));
+  std::string want = Space(108) + up + win;
+  ZdPut(want, kZdNameLen, Format(static_cast<double>(win.size()), "0000"));
+  ZdPut(want, kZdType, "U");
+  ZdPut(want, 16, "19460626123456  ");
+  ZdPut(want, 33, "19460626123456  ");
+  ZdPut(want, 50, "19460626123456  ");
+  ZdPut(want, 66, "000000000000");
+  EXPECT_EQ(parent, want);
+  // At a root there is no parent entry.
+  L().GetDir("C:\\");
+  EXPECT_EQ(L().ZDIR[0], "");
+  EXPECT_EQ(L().iFirstZDir, 1);
+}
+
+TEST(Wildcard, Patterns) {
+  EXPECT_TRUE(bWildMatch("REPORT.TXT", "*.TXT"));
+  EXPECT_TRUE(bWildMatch("REPORT.TXT", "R?PORT.*"));
+  EXPECT_FALSE(bWildMatch("REPORT", "*.*"));
+  EXPECT_TRUE(bWildMatch("A1.TXT", "A#.TXT"));
+  EXPECT_FALSE(bWildMatch("AB.TXT", "A#.TXT"));
+  EXPECT_TRUE(bWildMatch("B.TXT", "[A-C].TXT"));
+  EXPECT_FALSE(bWildMatch("D.TXT", "[A-C].TXT"));
+  EXPECT_TRUE(bWildMatch("D.TXT", "[!A-C].TXT"));
+  EXPECT_TRUE(bWildMatch("X", "[XYZ]"));
+  EXPECT_TRUE(bWildMatch("[", "["));
+  EXPECT_TRUE(bWildMatch("", "*"));
+  EXPECT_TRUE(bWildMatch("AAAB", "*A*B"));
+  EXPECT_FALSE(bWildMatch("AAAC", "*A*B"));
+}
+
+TEST_F(DirTest, CompactLayout) {
+  Table({Record("Report.markdown", 12345), Record("Folder", 0, kAttrDirectory), Record("x", 99999),
+         Record("y", 100000), Record("z", 9999999), Record("w", 10000000), Record("averyverylongname", 1)});
+  // The worked example: width 50.
+  EXPECT_EQ(L().zFormat1Old(1, 50), "REPORT  .MAR~  12,345  2024-03-05 14:07 A--- Repo~");
+  EXPECT_EQ(L().zFormat1Old(2, 50), ">FOLDER       <DIR>    2024-03-05 14:07 ---- Fold~");
+  EXPECT_EQ(L().zFormat1Old(1, 19), "REPORT  .MAR~12345 ");
+  EXPECT_EQ(L().zFormat1Old(3, 19), "X            99999 ");
+  EXPECT_EQ(L().zFormat1Old(4, 19), "Y               98k");
+  EXPECT_EQ(L().zFormat1Old(4, 26), "Y               98k 240305");
+  EXPECT_EQ(L().zFormat1Old(5, 39), "Z            9999,999  2024-03-05 14:07");
+  EXPECT_EQ(L().zFormat1Old(6, 39), "W               9,766k 2024-03-05 14:07");
+  EXPECT_EQ(L().zFormat1Old(7, 13), "AVERYVERYLON~");
+  EXPECT_EQ(L().zFormat1Old(7, 12), "AVERYVERYLON");
+  EXPECT_EQ(L().nLenName, 17);
+  EXPECT_EQ(L().zCurType, "F");
+}
+
+TEST_F(DirTest, ColumnedLayout) {
+  L().bShortFormat = false;
+  Table({Record("Report.markdown", 12345), Record("Folder", 0, kAttrDirectory), Record("x", 99999),
+         Record("y", 100000), Record("z", 9999999), Record("w", 10000000)});
+  EXPECT_EQ(L().zFormat1New(1, 48), "  12,345  2024-03-05 14:07 A--- Report.markdown ");
+  EXPECT_EQ(L().zFormat1New(1, 39), "  12,345  2024-03-05 14:07 Report.mark~");
+  EXPECT_EQ(L().zFormat1New(2, 39), " <DIR>    2024-03-05 14:07 Folder      ");
+  EXPECT_EQ(L().zFormat1New(1, 38), "12345  240305 1407  Report.markdown   ");
+  EXPECT_EQ(L().zFormat1New(3, 31), "99999  240305 1407  x          ");
+  EXPECT_EQ(L().zFormat1New(4, 26), "   98k 240305 y           ");
+  EXPECT_EQ(L().zFormat1New(5, 48), "9999,999  2024-03-05 14:07 A--- z               ");
+  EXPECT_EQ(L().zFormat1New(6, 48), "   9,766k 2024-03-05 14:07 A--- w               ");
+  EXPECT_EQ(L().zFormat1New(4, 19), "   98k y           ");
+  EXPECT_EQ(L().zFormat1New(1, 18), "Report.markdown   ");
+  EXPECT_EQ(L().zFormat1New(1, 10), "Report.ma~");
+  // Time widths; the tenths mark comes from the first hundredths digit (56 -> ":").
+  L().nTimeWidth = 9;
+  EXPECT_EQ(L().zFormat1New(1, 60), "  12,345  2024-03-05 14:07:08:A--- Report.markdown          ");
+  L().nTimeWidth = 0;
+  L().nAttrWidth = 0;
+  EXPECT_EQ(L().zFormat1New(1, 40), "  12,345  2024-03-05 Report.markdown    ");
+  L().bMMDD = true;
+  L().nTimeWidth = 8;
+  EXPECT_EQ(L().zFormat1New(1, 50), "  12,345  03/05/2024 14:07:08 Report.markdown     ");
+  L().bMMDD = false;
+  L().bDDMM = true;
+  EXPECT_EQ(L().zFormat1New(3, 31), "99999  050324 1407  x          ");
+}
+
+TEST_F(DirTest, TenthsMarks) {
+  L().bShortFormat = false;
+  L().nTimeWidth = 9;
+  Table({Record("a", 1, kAttrArchive, FileTime(2024, 1, 1, 0, 0, 0, 670)),
+         Record("b", 1, kAttrArchive, FileTime(2024, 1, 1, 0, 0, 0, 570)),
+         Record("c", 1, kAttrArchive, FileTime(2024, 1, 1, 0, 0, 0, 50)),
+         Record("d", 1, kAttrArchive, FileTime(2024, 1, 1, 0, 0, 0, 990)),
+         Record("e", 1, kAttrArchive, FileTime(2024, 1, 1, 0, 0, 0, 250))});
+  EXPECT_EQ(L().zFormat1New(1, 50).substr(21, 9), "00:00:00=");
+  EXPECT_EQ(L().zFormat1New(2, 50).substr(21, 9), "00:00:00:");
+  EXPECT_EQ(L().zFormat1New(3, 50).substr(21, 9), "00:00:00 ");
+  EXPECT_EQ(L().zFormat1New(4, 50).substr(21, 9), "00:00:00+");
+  EXPECT_EQ(L().zFormat1New(5, 50).substr(21, 9), "00:00:00.");
+}
+
+TEST_F(DirTest, LinesAlwaysHaveTheAskedWidth) {
+  Table({Record("Report.markdown", 12345), Record("Folder", 0, kAttrDirectory),
+         Record("a.verylongextension", 123456789012ULL), Record(std::string(80, 'n'), 5)});
+  for (bool compact : {true, false}) {
+    L().bShortFormat = compact;
+    for (int32_t i = 1; i <= 4; ++i)
+      for (int32_t w = 0; w <= 130; ++w)
+        ASSERT_EQ(L().zFormat1New(i, w).size(), static_cast<size_t>(w)) << compact << " " << i << " " << w;
+  }
+}
+
+TEST_F(DirTest, SortLettersInBothDirections) {
+  std::string marked = Record("m.txt", 50, kAttrArchive, FileTime(2024, 1, 3, 0, 0, 0));
+  marked[kZdDelMark - 1] = 'D';
+  Table({Record("a.zip", 300, kAttrArchive, FileTime(2024, 1, 5, 0, 0, 0)),
+         Record("B", 0, kAttrDirectory, FileTime(2024, 1, 9, 0, 0, 0)),
+         Record("c.txt", 100, kAttrArchive, FileTime(2024, 1, 1, 0, 0, 0)),
+         Record("D", 0, kAttrDirectory, FileTime(2024, 1, 2, 0, 0, 0)),
+         Record("e.doc", 200, kAttrArchive, FileTime(2024, 1, 7, 0, 0, 0)), marked,
+         Record("_V240101.VX0001DD.c.txt", 10, kAttrArchive, FileTime(2024, 1, 4, 0, 0, 0))});
+  // Scan numbers in name order, as the scan leaves them.
+  for (int32_t i = 1; i <= L().nZDir; ++i) ZdPut(L().ZDIR[static_cast<size_t>(i)], kZdSeq, L().qbFl(i, "#####0"));
+  EXPECT_EQ(Sorted("F", true), "B D m.txt a.zip c.txt e.doc _V240101.VX0001DD.c.txt");
+  EXPECT_EQ(Sorted("F", false), "D B m.txt _V240101.VX0001DD.c.txt e.doc c.txt a.zip");
+  EXPECT_EQ(Sorted("E", true), "B D e.doc c.txt m.txt _V240101.VX0001DD.c.txt a.zip");
+  EXPECT_EQ(Sorted("E", false), "D B a.zip _V240101.VX0001DD.c.txt m.txt c.txt e.doc");
+  EXPECT_EQ(Sorted("D", true), "B D c.txt m.txt _V240101.VX0001DD.c.txt a.zip e.doc");
+  // Descending by date: directories keep ascending name order, files newest first.
+  EXPECT_EQ(Sorted("D", false), "B D e.doc a.zip _V240101.VX0001DD.c.txt m.txt c.txt");
+  EXPECT_EQ(Sorted("S", true), "B D _V240101.VX0001DD.c.txt m.txt c.txt e.doc a.zip");
+  EXPECT_EQ(Sorted("S", false), "D B a.zip e.doc c.txt m.txt _V240101.VX0001DD.c.txt");
+  EXPECT_EQ(Sorted("N", true), "a.zip B c.txt D e.doc m.txt _V240101.VX0001DD.c.txt");
+  EXPECT_EQ(Sorted("N", false), "_V240101.VX0001DD.c.txt m.txt e.doc D c.txt B a.zip");
+  // R and U: a temporary copy sorts under its source name; R groups marked files.
+  EXPECT_EQ(Sorted("R", true), "B D m.txt a.zip c.txt _V240101.VX0001DD.c.txt e.doc");
+  EXPECT_EQ(Sorted("R", false), "D B m.txt e.doc _V240101.VX0001DD.c.txt c.txt a.zip");
+  EXPECT_EQ(Sorted("U", true), "B D a.zip c.txt _V240101.VX0001DD.c.txt e.doc m.txt");
+  EXPECT_EQ(Sorted("U", false), "D B m.txt e.doc _V240101.VX0001DD.c.txt c.txt a.zip");
+  // Directories by date too, after "D" was chosen twice.
+  L().bSortDirsByDate = true;
+  EXPECT_EQ(Sorted("D", true), "D B c.txt m.txt _V240101.VX0001DD.c.txt a.zip e.doc");
+  L().bSortDirsByDate = false;
+}
+
+TEST_F(DirTest, SortPlacesTheCursorOnTheNameAsked) {
+  Table({Record("a", 1), Record("b", 1), Record("c", 1)});
+  L().zFindName = "c";
+  Sorted("F", true);
+  EXPECT_EQ(L().iCursor, 3);
+  EXPECT_EQ(L().zFindName, "");
+  L().zFindName = "nothing";
+  Sorted("F", false);
+  EXPECT_EQ(L().iCursor, 3);  // no hit: the cursor stays
+  EXPECT_EQ(L().zFindName, "NOTHING");
+  // One shown entry: no sort; the cursor is 1 when a name is pending, else 0.
+  Table({Record("only", 1)});
+  L().zFindName = "x";
+  Sorted("F", true);
+  EXPECT_EQ(L().iCursor, 1);
+  L().zFindName.clear();
+  Sorted("F", true);
+  EXPECT_EQ(L().iCursor, 0);
+}
+
+TEST_F(DirTest, FiltersMarkRecords) {
+  Table({Record("a.txt", 10, kAttrArchive, FileTime(2024, 1, 1, 0, 0, 0)),
+         Record("b.doc", 5000, kAttrArchive, FileTime(2024, 6, 1, 0, 0, 0)), Record("Sub", 0, kAttrDirectory),
+         Record("_V240101.VX0001DD.c.txt", 10, kAttrArchive, FileTime(2024, 1, 1, 0, 0, 0))});
+  L().zNameFilter = "*.TXT";
+  L().MarkIgnore();
+  EXPECT_EQ(Order(), "Sub a.txt _V240101.VX0001DD.c.txt");
+  L().zNameFilter = "C.*";  // the source name inside a temporary name matches
+  L().MarkIgnore();
+  EXPECT_EQ(Order(), "Sub _V240101.VX0001DD.c.txt");
+  L().zNameFilter.clear();
+  L().nSizeMin = 100;
+  L().nSizeMax = 2147483647;
+  L().MarkIgnore();
+  EXPECT_EQ(Order(), "Sub b.doc");
+  L().nSizeMin = L().nSizeMax = 0;
+  L().zDateFrom = "20240301";
+  L().MarkIgnore();
+  EXPECT_EQ(Order(), "Sub b.doc");  // the date bounds apply to directories too
+}
+
+TEST_F(DirTest, PageStartForTheCursor) {
+  L().iFirstZDir = 0;
+  L().nPageLines = 20;
+  L().nPerPage = 60;
+  EXPECT_EQ(L().iFindUl(65), 20);
+  EXPECT_EQ(L().iFindUl(59), 0);
+  L().nPageLines = 0;
+  L().nPerPage = 0;
+  EXPECT_EQ(L().iFindUl(65), 0);
+  L().nPageLines = -1;
+  EXPECT_EQ(L().iFindUl(65), -1);
+}

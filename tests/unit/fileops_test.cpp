@@ -1,0 +1,393 @@
+// Copy, move, rename, delete, temporary names, marks and the sweep, on folders the
+// tests create, driven through the headless front-end.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/text.h"
+#include "platform/headless/session.h"
+
+namespace fs = std::filesystem;
+using namespace tembra;
+
+namespace {
+
+std::string ReadFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFile(const fs::path& p, const std::string& text) {
+  std::ofstream out(p, std::ios::binary);
+  out << text;
+}
+
+// A directory record with the columns the file operations read.
+std::string Rec(const std::string& name, const std::string& type = "F", const std::string& date = "20260301",
+                long size = 10) {
+  std::string r(108, ' ');
+  auto put = [&](long col, const std::string& t) { r.replace(static_cast<size_t>(col - 1), t.size(), t); };
+  put(16, date + "12000000");
+  put(66, type == "D" ? std::string(12, ' ') : " " + Format(static_cast<double>(size), "00000000000"));
+  put(94, Format(static_cast<double>(name.size()), "###0"));
+  while (r.size() < 98) r += ' ';
+  put(98, type);
+  bool temp = name.size() >= 19 && UCase(name).rfind("_V", 0) == 0 && Mid(name, 9, 3) == ".VX";
+  put(99, temp ? "127 " : "109 ");
+  return r + UCase(name) + name;
+}
+
+class FileOps : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/tembra-fileops-XXXXXX";
+    dir_ = mkdtemp(tmpl);
+    fs::create_directories(dir_ / "work");
+    fs::create_directories(dir_ / "data");
+    setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1);
+    unsetenv("COMSPEC");
+    Start("2026-03-04 10:15:30");
+  }
+  void TearDown() override {
+    session_.reset();
+    if (chdir("/") != 0) {
+    }
+    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
+    fs::remove_all(dir_);
+    unsetenv("TEMBRA_SIMULATE_WRITE_ERROR");
+  }
+  void Start(const std::string& clock, bool noRun = true) {
+    session_.reset();
+    out_.str("");
+    headless::Options o;
+    o.cwd = (dir_ / "work").string();
+    o.clock = clock;
+    o.noRun = noRun;
+    session_ = std::make_unique<headless::Session>(o, out_);
+    ASSERT_TRUE(session_->Start());
+  }
+  Lister& L() { return session_->lister(); }
+  std::string Win(const fs::path& p) {
+    std::string s = "C:" + p.string();
+    for (char& c : s)
+      if (c == '/') c = '\\';
+    return s;
+  }
+  // Lists the named entries of the work folder as the directory page would.
+  void List(const std::vector<std::string>& recs, bool parent = true) {
+    Lister& l = L();
+    l.zCurDir = Win(dir_ / "work") + "\\";
+    l.ZDIR.assign(1025, "");
+    l.SZDIR.assign(1025, 0);
+    l.ZDIR[0] = parent ? Rec(l.zCurDir, "U") : std::string();
+    l.nZDir = static_cast<int32_t>(recs.size());
+    for (size_t i = 0; i < recs.size(); ++i) {
+      l.ZDIR[i + 1] = recs[i];
+      l.SZDIR[i + 1] = static_cast<int32_t>(i + 1);
+    }
+    l.nSZDir = l.nZDir;
+    l.iCursor = 1;
+  }
+  void Input(const std::string& a) { session_->dialogs().inputs.push_back(a); }
+  void Answer(const std::string& a) { session_->dialogs().answers.push_back(a); }
+  bool Has(const std::string& line) { return out_.str().find(line) != std::string::npos; }
+  std::string MessageLine() { return session_->grid().RowText(session_->grid().Rows() - 1); }
+  bool OnLine(const std::string& text) { return MessageLine().rfind(text, 0) == 0; }
+
+  fs::path dir_;
+  std::ostringstream out_;
+  std::unique_ptr<headless::Session> session_;
+};
+
+TEST_F(FileOps, DoesFileExistKinds) {
+  WriteFile(dir_ / "work/a.txt", "x");
+  EXPECT_EQ(L().DoesFileExist(""), -1);
+  EXPECT_EQ(L().DoesFileExist("C:"), 1);
+  EXPECT_EQ(L().DoesFileExist(Win(dir_ / "work/a.txt")), 0);
+  EXPECT_EQ(L().DoesFileExist(Win(dir_ / "work") + "\\"), 1);
+  EXPECT_EQ(L().DoesFileExist(Win(dir_ / "work/none.txt")), -1);
+}
+
+TEST_F(FileOps, CopyReplaceQuestionAndFailuresKeepTheDestination) {
+  WriteFile(dir_ / "work/a.txt", "new");
+  WriteFile(dir_ / "work/b.txt", "old");
+  std::string a = Win(dir_ / "work/a.txt"), b = Win(dir_ / "work/b.txt");
+  // No: both files unchanged.
+  Answer("No");
+  EXPECT_EQ(L().CopyAFile(a, b), -1);
+  EXPECT_EQ(L().zCopyError, " *** FILE ALREADY EXISTS; NOT REPLACED *** ");
+  EXPECT_EQ(ReadFile(dir_ / "work/b.txt"), "old");
+  EXPECT_TRUE(Has("text=\"VX0045-BACKUP/COPY File already exists.  Do you want to replace?\" buttons=YesNo -> No"));
+  // A read-only destination is refused with the platform's text.
+  chmod((dir_ / "work/b.txt").c_str(), 0444);
+  Answer("Yes");
+  EXPECT_NE(L().CopyAFile(a, b), 0);
+  EXPECT_EQ(ReadFile(dir_ / "work/b.txt"), "old");
+  EXPECT_TRUE(OnLine("VX1003 - BACKUP ERROR - Permission denied.")) << MessageLine();
+  chmod((dir_ / "work/b.txt").c_str(), 0644);
+  // A write error (full disk) leaves the destination and no temporary file.
+  setenv("TEMBRA_SIMULATE_WRITE_ERROR", "28", 1);
+  Answer("Yes");
+  EXPECT_EQ(L().CopyAFile(a, b), 28);
+  EXPECT_EQ(ReadFile(dir_ / "work/b.txt"), "old");
+  unsetenv("TEMBRA_SIMULATE_WRITE_ERROR");
+  int entries = 0;
+  for (auto& e : fs::directory_iterator(dir_ / "work")) entries += e.is_regular_file();
+  EXPECT_EQ(entries, 2);
+  // Yes replaces.
+  Answer("Yes");
+  EXPECT_EQ(L().CopyAFile(a, b), 0);
+  EXPECT_EQ(ReadFile(dir_ / "work/b.txt"), "new");
+  EXPECT_EQ(L().zCopyError, "");
+  // A pipe is refused at once instead of blocking the program.
+  ASSERT_EQ(mkfifo((dir_ / "work/pipe").c_str(), 0644), 0);
+  EXPECT_NE(L().CopyAFile(Win(dir_ / "work/pipe"), Win(dir_ / "work/p2")), 0);
+  EXPECT_TRUE(OnLine("VX1003 - BACKUP ERROR - Only a regular file can be copied.")) << MessageLine();
+  EXPECT_FALSE(fs::exists(dir_ / "work/p2"));
+  // A copy onto itself is refused.
+  Answer("Yes");
+  EXPECT_NE(L().CopyAFile(a, a), 0);
+  EXPECT_EQ(ReadFile(dir_ / "work/a.txt"), "new");
+}
+
+TEST_F(FileOps, CopyPlusRefreshesTheTimeStampAndWaits) {
+  Start("2026-03-04 10:15:30", /*noRun=*/false);
+  WriteFile(dir_ / "work/a.txt", "x");
+  fs::last_write_time(dir_ / "work/a.txt", fs::file_time_type::clock::now() - std::chrono::hours(48));
+  auto before = fs::last_write_time(dir_ / "work/a.txt");
+  std::string a = Win(dir_ / "work/a.txt");
+  EXPECT_EQ(L().CopyAFile(a, "+"), 0);
+  EXPECT_TRUE(Has("RUN wait=1 Copy " + a + " +"));
+  EXPECT_GT(fs::last_write_time(dir_ / "work/a.txt"), before);
+  EXPECT_FALSE(L().bWaitForProgram);
+  EXPECT_FALSE(Has("MSGBOX"));
+}
+
+TEST_F(FileOps, CopyDestinationForms) {
+  WriteFile(dir_ / "work/a.txt", "data");
+  fs::create_directories(dir_ / "work/sub");
+  fs::create_directories(dir_ / "other");
+  List({Rec("a.txt")});
+  std::string sub = Win(dir_ / "work/sub");
+  Input(sub);  // a folder without the final "\"
+  EXPECT_TRUE(L().BDOS_COPY("C"));
+  EXPECT_EQ(ReadFile(dir_ / "work/sub/a.txt"), "data");
+  EXPECT_EQ(L().zFindName, "A.TXT");
+  fs::remove(dir_ / "work/sub/a.txt");
+  Input(sub + "\\");  // with it: no second "\"
+  EXPECT_TRUE(L().BDOS_COPY("C"));
+  EXPECT_EQ(L().zCopyDest, sub + "\\a.txt");
+  Input("sub\\b.txt");  // relative to the current folder
+  EXPECT_TRUE(L().BDOS_COPY("C"));
+  EXPECT_TRUE(fs::exists(dir_ / "work/sub/b.txt"));
+  Input(Win(dir_ / "other").substr(2));  // "\..." on the current drive
+  EXPECT_TRUE(L().BDOS_COPY("C"));
+  EXPECT_TRUE(fs::exists(dir_ / "other/a.txt"));
+  Input("C:c.txt");  // a drive and a name without "\" lands in the current folder
+  EXPECT_TRUE(L().BDOS_COPY("C"));
+  EXPECT_TRUE(fs::exists(dir_ / "work/c.txt"));
+  Input("*.txt");  // a pattern is no destination
+  EXPECT_FALSE(L().BDOS_COPY("C"));
+  EXPECT_TRUE(OnLine("VX1003 - BACKUP ERROR - Wild cards are not allowed in the destination")) << MessageLine();
+  Input("");  // cancelled
+  EXPECT_FALSE(L().BDOS_COPY("C"));
+  EXPECT_TRUE(OnLine("VX1005 - User Cancelled Request")) << MessageLine();
+  EXPECT_TRUE(Has("INPUT caption=\"Tembra MOVE/COPY\" prompt=\"VX0042-Enter Destination for a.txt\" default=\"C:\\\\"));
+}
+
+TEST_F(FileOps, MoveVerification) {
+  WriteFile(dir_ / "work/a.txt", "data");
+  List({Rec("a.txt")});
+  Input("+");
+  EXPECT_TRUE(L().BDOS_COPY("M"));
+  EXPECT_FALSE(L().bCopyVerified());  // a refresh in place is no copy
+  Input("b.txt");
+  EXPECT_TRUE(L().BDOS_COPY("M"));
+  EXPECT_TRUE(L().bCopyVerified());
+  WriteFile(dir_ / "work/b.txt", "changed");
+  EXPECT_FALSE(L().bCopyVerified());
+}
+
+TEST_F(FileOps, RenameCases) {
+  WriteFile(dir_ / "work/a.txt", "1");
+  WriteFile(dir_ / "work/b.txt", "2");
+  List({Rec("a.txt"), Rec("b.txt")});
+  EXPECT_FALSE(L().BDOS_RENAME(0));
+  EXPECT_TRUE(OnLine("VX0105 - Cursor must point to file or directory")) << MessageLine();
+  Input("b.txt");
+  EXPECT_FALSE(L().BDOS_RENAME(1));
+  Input("a.txt");
+  EXPECT_FALSE(L().BDOS_RENAME(1));
+  EXPECT_TRUE(OnLine("VX0108 - Newname already exists")) << MessageLine();
+  EXPECT_EQ(ReadFile(dir_ / "work/b.txt"), "2");
+  Input("  New Name.txt ");
+  EXPECT_TRUE(L().BDOS_RENAME(1));
+  EXPECT_EQ(ReadFile(dir_ / "work/New Name.txt"), "1");
+  EXPECT_EQ(L().zFindName, "NEW NAME.TXT");
+  EXPECT_EQ(Mid(L().ZDIR[1], 94, 4), "0012");
+  EXPECT_EQ(Mid(L().ZDIR[1], 109), "NEW NAME.TXTNew Name.txt");
+}
+
+TEST_F(FileOps, DeleteToTrashPermanentAndRefused) {
+  WriteFile(dir_ / "work/a b.txt", "1");
+  WriteFile(dir_ / "work/c.txt", "2");
+  WriteFile(dir_ / "work/d.txt", "3");
+  fs::create_directories(dir_ / "data/Trash/files");
+  WriteFile(dir_ / "data/Trash/files/a b.txt", "older");  // a name already in the trash
+  List({Rec("a b.txt"), Rec("c.txt"), Rec("d.txt")});
+  EXPECT_TRUE(L().BDOS_DEL(1, -1));
+  EXPECT_FALSE(fs::exists(dir_ / "work/a b.txt"));
+  EXPECT_EQ(ReadFile(dir_ / "data/Trash/files/a b.2.txt"), "1");
+  EXPECT_EQ(ReadFile(dir_ / "data/Trash/files/a b.txt"), "older");
+  std::string info = ReadFile(dir_ / "data/Trash/info/a b.2.txt.trashinfo");
+  EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + (dir_ / "work/a%20b.txt").string() + "\nDeletionDate=", 0), 0u)
+      << info;
+  EXPECT_FALSE(Has("MSGBOX"));
+  // Mode 0: the platform asks; No keeps the file, and the program asks to go on.
+  Answer("No");
+  Answer("OK");
+  EXPECT_FALSE(L().BDOS_DEL(2, 0));
+  EXPECT_TRUE(fs::exists(dir_ / "work/c.txt"));
+  EXPECT_TRUE(Has("text=\"Move the file \\\"c.txt\\\" to the Trash?\" buttons=YesNo -> No"));
+  EXPECT_TRUE(Has("text=\"VX8009 - File not deleted - Press OK to continue, CANCEL to end\" buttons=OKCancel -> OK"));
+  // Mode 1: gone for good.
+  EXPECT_FALSE(L().BDOS_DEL(3, 1));
+  EXPECT_FALSE(fs::exists(dir_ / "work/d.txt"));
+  EXPECT_FALSE(fs::exists(dir_ / "data/Trash/files/d.txt"));
+  // The parent entry is never deleted.
+  EXPECT_FALSE(L().BDOS_DEL(0, 1));
+  EXPECT_TRUE(fs::exists(dir_ / "work"));
+}
+
+TEST_F(FileOps, TemporaryNamesInOneMinuteAndTheNextDay) {
+  WriteFile(dir_ / "work/a.txt", "1");
+  List({Rec("a.txt")});
+  EXPECT_EQ(L().ZCurrentTime(), "20260304101530");
+  EXPECT_EQ(L().ZCalcName(1, "BU"), "_V260304.VX1015BU.a.txt");
+  EXPECT_EQ(L().ZCalcName(1, "BU"), "_V260304.VX1016BU.a.txt");
+  EXPECT_EQ(L().ZCalcName(1, "DD"), "_V260304.VX1017DD.a.txt");
+  session_->clock().Advance(24 * 3600 * 1000);
+  EXPECT_EQ(L().ZCalcName(1, "BU"), "_V260305.VX1015BU.a.txt");
+}
+
+TEST_F(FileOps, TempCheckAndMarkerFiles) {
+  WriteFile(dir_ / "work/m.txt", " TEMBRA VX0017 \r\n");
+  WriteFile(dir_ / "work/n.txt", "seventeen bytes!!");
+  List({Rec("m.txt", "F", "20260301", 17), Rec("n.txt", "F", "20260301", 17),
+        Rec("_V260301.VX1200BU.A.TXT"), Rec("_VABCDEF.VX1200BU.A.TXT"), Rec("dir", "D")});
+  EXPECT_FALSE(L().TempCheck(1));
+  EXPECT_TRUE(L().TempCheck(2));
+  EXPECT_FALSE(L().TempCheck(3));
+  EXPECT_TRUE(L().TempCheck(4));
+  // Setting aside with a marker: the file moves to a temporary name, a marker takes its place.
+  L().bWriteMarker = true;
+  L().iCursor = 2;
+  EXPECT_TRUE(L().bRenameTemp("DD", 0));
+  EXPECT_EQ(ReadFile(dir_ / "work/_V260304.VX1015DD.n.txt"), "seventeen bytes!!");
+  EXPECT_EQ(ReadFile(dir_ / "work/n.txt"), " TEMBRA VX0017 \r\n");
+  // A marker, a temporary name, a folder and a long name are refused.
+  List({Rec("m.txt", "F", "20260301", 17), Rec("dir", "D"), Rec(std::string(223, 'x'))});
+  L().iCursor = 1;
+  EXPECT_FALSE(L().bRenameTemp("DD", 0));
+  EXPECT_FALSE(L().bRenameTemp("DD", 2));
+  EXPECT_FALSE(L().bRenameTemp("DD", 3));
+  EXPECT_TRUE(Has("VX1000 - May not rename temporary file from existing temporary file"));
+  EXPECT_TRUE(Has("VX1001 - Delete of directory is not allowed"));
+  EXPECT_TRUE(Has("VX1021 - File name too long"));
+}
+
+TEST_F(FileOps, BackupCopyInsertsTheRecord) {
+  WriteFile(dir_ / "work/a.txt", "1");
+  WriteFile(dir_ / "work/z.txt", "2");
+  std::string a = Rec("a.txt");
+  a.replace(83, 4, "   3");
+  List({a, Rec("z.txt")});
+  EXPECT_TRUE(L().bBackupCopy("BU"));
+  EXPECT_EQ(ReadFile(dir_ / "work/_V260304.VX1015BU.a.txt"), "1");
+  ASSERT_EQ(L().nZDir, 3);
+  // "_" sorts after the letters: the copy is the last record.
+  EXPECT_EQ(Mid(L().ZDIR[2], 109, 5), "Z.TXT");
+  const std::string& r = L().ZDIR[3];
+  EXPECT_EQ(Mid(r, 109), "_V260304.VX1015BU.A.TXT_V260304.VX1015BU.a.txt");
+  EXPECT_EQ(Mid(r, 94, 4), "0023");
+  EXPECT_EQ(Mid(r, 84, 4), "0021");
+  EXPECT_EQ(Mid(r, 99, 4), "0127");
+}
+
+TEST_F(FileOps, FourVersionsOnOneDayTheMiddleTwoAreMarked) {
+  List({Rec("a.txt"), Rec("_V260101.VX0900BU.A.TXT", "F", "20260101"),
+        Rec("_V260101.VX0901BU.A.TXT", "F", "20260101"), Rec("_V260101.VX0902BU.A.TXT", "F", "20260101"),
+        Rec("_V260101.VX0903BU.A.TXT", "F", "20260101"), Rec("_VACATION.JPG", "F", "20200101")});
+  // In name order "_VACATION.JPG" follows the temporary names ("2" < "A").
+  L().nTempDays = 500;
+  L().nDeletable = 0;
+  L().MarkVXDelete();
+  std::string marks;
+  for (int i = 1; i <= 6; ++i) marks += Mid(L().ZDIR[i], 2, 1);
+  EXPECT_EQ(marks, "  RR  ");
+  EXPECT_EQ(L().nDeletable, 2);
+  // By age: with a limit of 30 days every temporary name is marked, the user's file is not.
+  for (int i = 1; i <= 6; ++i) L().ZDIR[i][1] = ' ';
+  L().nTempDays = 30;
+  L().nDeletable = 0;
+  L().MarkVXDelete();
+  marks.clear();
+  for (int i = 1; i <= 6; ++i) marks += Mid(L().ZDIR[i], 2, 1);
+  EXPECT_EQ(marks, " RRRR ");
+}
+
+TEST_F(FileOps, DeletionRulesAndMarkers) {
+  WriteFile(dir_ / "work/m.txt", " TEMBRA VX0017 \r\n");
+  List({Rec("a.bak", "F", "20250101"), Rec("b.bak", "F", "20260301"), Rec("c.log", "F", "20250101"),
+        Rec("d", "D", "20200101"), Rec("m.txt", "F", "20250101", 17)});
+  L().nDelRules = 2;
+  L().zDelRuleMask[1] = "*.BAK";
+  L().nDelRuleValue[1] = 30 + kDelRuleRecycle;
+  L().zDelRuleMask[2] = "[!A-B]*.LOG";
+  L().nDelRuleValue[2] = 30 + kDelRuleSetAside;
+  L().nMarkerDays = 10;
+  L().nDeletable = 0;
+  L().MarkForDeletion();
+  std::string marks;
+  for (int i = 1; i <= 5; ++i) marks += Mid(L().ZDIR[i], 2, 1);
+  EXPECT_EQ(marks, "R Z D");
+  EXPECT_EQ(L().nDeletable, 3);
+}
+
+TEST_F(FileOps, SweepRootConfirmationAndLimit) {
+  List({Rec("a.txt")}, /*parent=*/false);
+  L().BigDelete();
+  EXPECT_TRUE(OnLine("VX8019 - Auto delete not allowed in Root directory")) << MessageLine();
+
+  std::vector<std::string> recs;
+  for (int i = 0; i < 60; ++i) {
+    std::string n = "f" + Format(i, "00") + ".tmp";
+    WriteFile(dir_ / "work" / n, "x");
+    recs.push_back(Rec(n));
+    recs.back()[1] = 'D';
+  }
+  List(recs);
+  L().nDeletable = 60;
+  L().bAutoDelete = true;
+  Answer("Cancel");
+  L().BigDelete();
+  EXPECT_FALSE(L().bAutoDelete);
+  EXPECT_TRUE(fs::exists(dir_ / "work/f00.tmp"));
+  L().bAutoDelete = true;
+  Answer("OK");
+  L().BigDelete();
+  EXPECT_TRUE(L().bAutoDelAsked);
+  int left = 0;
+  for (auto& e : fs::directory_iterator(dir_ / "work")) left += e.is_regular_file();
+  EXPECT_EQ(left, 10);
+  EXPECT_TRUE(fs::exists(dir_ / "work/f59.tmp"));
+}
+
+}  // namespace

@@ -1,0 +1,318 @@
+// The hex view, the search and line marking on files opened in the viewer.
+#include <string>
+
+#include "viewer_fixture.h"
+
+using namespace tembra;
+
+namespace {
+
+class HexView : public tembra::testing::ViewerTest {
+ protected:
+  // Opens bytes in a window of the given size and draws the first page.
+  void Open(const std::string& bytes, int cols = 80, int rows = 25) {
+    Begin(cols, rows);
+    View("f.bin", bytes);
+    L().ShowPage();
+  }
+  void Hex() {
+    L().ALT_H_LST();
+    L().ShowPage();
+  }
+  std::string Digits(int from, int count) {
+    std::string s;
+    for (int i = from; i < from + count; ++i) s += static_cast<char>('a' + i % 26);
+    return s;
+  }
+  // A file of n lines "line NNNNN" + CR LF.
+  static std::string Lines(int n) {
+    std::string s;
+    for (int i = 1; i <= n; ++i) {
+      char b[32];
+      std::snprintf(b, sizeof b, "line %05d\r\n", i);
+      s += b;
+    }
+    return s;
+  }
+  void Key(int code, int shift = 0) {
+    L().bList_Keydown(shift, code);
+    if (L().bRepaint) {
+      L().bRepaint = false;
+      L().ShowPage();
+    }
+  }
+  void Char(char c) {
+    L().KeyPress_ListMode(static_cast<unsigned char>(c));
+    if (L().bRepaint) {
+      L().bRepaint = false;
+      L().ShowPage();
+    }
+  }
+  void Search(char key, const std::string& answer) {
+    session_->dialogs().inputs.push_back(answer);
+    Char(key);
+  }
+  std::string Message() { return Row(24).substr(0, Row(24).find_last_not_of(' ') + 1); }
+  size_t Count(const std::string& text) {
+    std::string t = Transcript();
+    size_t n = 0;
+    for (size_t p = t.find(text); p != std::string::npos; p = t.find(text, p + 1)) ++n;
+    return n;
+  }
+};
+
+TEST_F(HexView, LineOfOffsetZeroColumnByColumn) {
+  std::string bytes = "AB\tC\r\nxyz";
+  bytes += std::string(1000 - bytes.size(), '.');
+  Open(bytes);
+  Hex();
+  EXPECT_EQ(L().zDisplayMode, "LSTX");
+  std::string row = Row(1);
+  EXPECT_EQ(row.substr(0, 8), "00000000");
+  EXPECT_EQ(row.substr(8, 2), "  ");
+  EXPECT_EQ(row.substr(10, 35), "41420943 0D0A7879 7A2E2E2E 2E2E2E2E");
+  EXPECT_EQ(row.substr(45, 2), " |");
+  EXPECT_EQ(row.substr(47, 3), "AB\x95");  // TAB cannot be drawn
+  EXPECT_EQ(row.substr(53, 3), "xyz");
+  EXPECT_EQ(row.substr(63, 3), "| 1");
+  // A line whose first byte lies in the record of the line above shows no number.
+  EXPECT_EQ(Row(2).substr(64, 10), " 2        ");
+  EXPECT_EQ(Row(3).substr(64, 10), std::string(10, ' '));
+  // Page ending the file: the last line holds 8 bytes, the rest blank.
+  L().nHexTop = 992;
+  L().ShowPage();
+  EXPECT_EQ(Row(1).substr(0, 8), "000003E0");
+  EXPECT_EQ(Row(1).substr(10, 35), "2E2E2E2E 2E2E2E2E" + std::string(18, ' '));
+  EXPECT_EQ(Row(2).find_first_not_of(' '), std::string::npos);
+  EXPECT_EQ(L().nBottomRec, 1000);
+}
+
+TEST_F(HexView, LayoutsByWidth) {
+  std::string bytes = Lines(400);
+  Open(bytes, 120);
+  Hex();
+  EXPECT_EQ(L().nHexMask, -32);
+  EXPECT_TRUE(L().TDISPLAY & TD_HEX32);
+  EXPECT_EQ(Row(1).substr(10, 35), "6C696E65 20303030 30310D0A 6C696E65");
+  EXPECT_EQ(Row(1).substr(47, 35), "20303030 30320D0A 6C696E65 20303030");
+  EXPECT_EQ(Row(1)[83], '|');
+  EXPECT_EQ(Row(1).substr(84, 4), "line");
+  EXPECT_EQ(Row(1)[116], '|');
+  EXPECT_EQ(Row(1).substr(117), "   ");  // no record number at 120 columns
+  EXPECT_EQ(Row(2).substr(0, 8), "00000020");
+
+  Open(bytes, 130);
+  Hex();
+  EXPECT_EQ(Row(1).substr(118, 1), "1");
+  EXPECT_EQ(Row(2).substr(118, 1), "3");  // offset 32 lies in record 3
+
+  Open(bytes, 240);
+  Hex();
+  EXPECT_TRUE(L().TDISPLAY & TD_HEX2);
+  EXPECT_EQ(L().nPaneWidth, 120);
+  EXPECT_EQ(Row(23).substr(0, 8), "000002C0");
+  EXPECT_EQ(Row(1).substr(120, 8), "000002E0");  // the second pane goes on
+  EXPECT_EQ(Row(23).substr(120, 8), "000005A0");
+  EXPECT_EQ(L().nBottomRec, 0x5A0);
+
+  // Column headings replace the title line.
+  L().TDISPLAY |= TD_RULER;
+  L().ShowPage();
+  EXPECT_EQ(Row(0).substr(0, 6), "Offset");
+  EXPECT_EQ(Row(0).substr(120, 6), "Offset");
+  EXPECT_EQ(Row(0).substr(84, 16), "0123456789ABCDEF");
+}
+
+TEST_F(HexView, UnindexedOffsetsShowVX0032AndAreNotIndexed) {
+  std::string bytes = Lines(60000);  // 720,000 bytes: the first segment is indexed
+  Open(bytes);
+  Hex();
+  const int32_t indexed = L().nRecCount;
+  ASSERT_FALSE(L().bAllIndexed);
+  L().nHexTop = 500000;
+  L().ShowPage();
+  EXPECT_EQ(Row(1).substr(65, 6), "VX0032");
+  EXPECT_EQ(Row(2).substr(65, 6), "      ");
+  Key(35);  // End
+  EXPECT_EQ(L().nRecCount, indexed);
+  EXPECT_FALSE(L().bAllIndexed);
+  // Back in the text view the place is kept, indexing as needed.
+  Hex();
+  EXPECT_EQ(L().zDisplayMode, "LIST");
+  EXPECT_GT(L().nRecCount, indexed);
+  // The hex page started at 719,632: the record holding the byte after its first.
+  EXPECT_EQ(L().nTopRec, 59970);
+}
+
+TEST_F(HexView, SwitchingKeepsThePlace) {
+  // Record 2 starts at address 1,000.
+  std::string bytes = std::string(997, 'x') + "\r\n" + "second line\r\n" + std::string(2000, 'y');
+  Open(bytes);
+  L().nTopRec = 2;
+  L().ShowPage();
+  Hex();
+  EXPECT_EQ(L().nHexTop, 999);
+  EXPECT_EQ(Row(1).substr(0, 8), "000003E0");
+  EXPECT_EQ(L().nBookmarks, 0);
+  Hex();
+  EXPECT_EQ(L().nTopRec, 2);
+  EXPECT_EQ(L().zDisplayMode, "LIST");
+}
+
+TEST_F(HexView, NarrowWindowRefused) {
+  Open(Lines(10), 70);
+  Hex();
+  EXPECT_NE(Transcript().find("VX8012"), std::string::npos);
+  EXPECT_FALSE(L().TDISPLAY & TD_HEX);
+  EXPECT_EQ(Row(1).substr(0, 10), "line 00001");
+}
+
+TEST_F(HexView, ColumnSearches) {
+  std::string bytes;
+  bytes += "abc at col 1\r\n";                 // 1
+  bytes += "123456789abc\r\n";                 // 2: abc at column 10
+  bytes += "1234abc\r\n";                      // 3: abc at column 5
+  bytes += "12345678901234567abc\r\n";         // 4: abc at column 18
+  bytes += "1234567890123456789abc\r\n";       // 5: abc at columns 20..22
+  Open(bytes);
+  Search('F', "@10=abc");
+  EXPECT_EQ(L().nTopRec, 2);
+  L().nTopRec = 3;
+  Search('F', "@5/20=abc");
+  EXPECT_EQ(L().nTopRec, 3);
+  L().nTopRec = 4;
+  Search('F', "@5/20=abc");
+  EXPECT_EQ(L().nTopRec, 4);
+  L().nTopRec = 5;
+  Search('F', "@5/20=abc");
+  EXPECT_EQ(Message(), "VX0004 - Text not found");
+  EXPECT_EQ(L().nTopRec, 5);
+  L().nTopRec = 2;
+  Search('F', "@/20=abc");
+  EXPECT_EQ(L().nTopRec, 2);
+  L().nTopRec = 4;
+  Search('F', "@19/=abc");  // an empty upper column reaches to the end of each record
+  EXPECT_EQ(L().nTopRec, 5);
+}
+
+TEST_F(HexView, CaseAndDirection) {
+  std::string bytes = Lines(100);
+  bytes += "here is Abc\r\n";
+  bytes += Lines(100);
+  Open(bytes);
+  Search('S', "abc");
+  EXPECT_EQ(L().nTopRec, 1);
+  EXPECT_EQ(Message(), "VX0004 - Text not found");
+  Search('F', "abc");
+  EXPECT_EQ(L().nTopRec, 101);
+  EXPECT_EQ(L().nHitCol, 9);
+  EXPECT_EQ(Message(), "");
+  // Found text is shown in its style: the occurrence in colour role 9.
+  EXPECT_EQ(Row(1).substr(0, 11), "here is Abc");
+  EXPECT_EQ(L().Bookmarks[1], 101);
+  // Backward from the first page reaches record 1 and stops there.
+  L().nTopRec = 50;
+  L().bSearchBack = true;
+  Search('F', "abc");
+  EXPECT_EQ(Message(), "VX0004 - Text not found");
+  EXPECT_EQ(L().nTopRec, 50);
+  // Backward from below the hit puts it at the bottom of the page.
+  L().nTopRec = 150;
+  Search('F', "ABC");
+  EXPECT_EQ(L().nTopRec, 101 - 23 + 1);
+  EXPECT_EQ(Row(23).substr(0, 11), "here is Abc");
+  L().bSearchBack = false;
+  // F3 goes on from the record after the top: nothing more.
+  L().nTopRec = 101;
+  Key(114);
+  EXPECT_EQ(Message(), "VX0004 - Text not found");
+}
+
+TEST_F(HexView, ForwardSearchAcrossSegmentsAndCutRecords) {
+  // The text lies far beyond the first segment; the file is not indexed that far.
+  std::string bytes = Lines(50000) + "the needle\r\n" + Lines(10);
+  Open(bytes);
+  ASSERT_FALSE(L().bAllIndexed);
+  Search('F', "NEEDLE");
+  EXPECT_EQ(L().nTopRec, 50001);
+  EXPECT_EQ(L().nHitCol, 5);
+  // Indexed already, searched again from the top.
+  L().nTopRec = 1;
+  Search('S', "needle");
+  EXPECT_EQ(L().nTopRec, 50001);
+  // A text that spans the cut between the two records of a long line is no hit.
+  Begin(80, 25);
+  L().nMaxRecLen = 64;
+  View("long.txt", std::string(62, 'x') + "abcd" + "\r\n" + "zz abcd\r\n");
+  L().ShowPage();
+  Search('S', "abcd");
+  EXPECT_EQ(L().nTopRec, 3);
+  EXPECT_EQ(L().nHitCol, 4);
+  // Nor one that spans a line end.
+  L().nTopRec = 1;
+  Search('S', "cdzz");
+  EXPECT_EQ(L().nTopRec, 1);
+}
+
+TEST_F(HexView, HitBeyondTheWindowIsBroughtIntoView) {
+  std::string bytes = "short\r\n" + std::string(299, '-') + "found\r\n";
+  Open(bytes);
+  Search('F', "found");
+  EXPECT_EQ(L().nTopRec, 2);
+  EXPECT_EQ(L().nHOffset, 230);
+}
+
+TEST_F(HexView, MarksAndClipboard) {
+  Open("abc\r\n" + Lines(200));
+  Key('T', 2);
+  Key('C', 2);
+  EXPECT_NE(Transcript().find("CLIPBOARD 5 abc\\x0D\\x0A\n"), std::string::npos);
+  // Without marks: message and beep, the clipboard untouched.
+  Key('C', 2);
+  EXPECT_EQ(Message(), "VX1025 - No text has been marked.  Clipboard empty.");
+  EXPECT_NE(Transcript().find("BEEP"), std::string::npos);
+  EXPECT_EQ(Count("CLIPBOARD"), 1u);
+  // Bottom of page 3, then top of page 1: from line 1 to the end of page 3.
+  Key(34);
+  Key(34);
+  Key('B', 2);
+  Key(36);
+  Key('T', 2);
+  Key('C', 2);
+  EXPECT_NE(Transcript().find("CLIPBOARD 821 abc\\x0D\\x0Aline 00001"), std::string::npos);
+  EXPECT_NE(Transcript().find("line 00068\\x0D\\x0A\n"), std::string::npos);
+  // "V" clears the marks.
+  Key('T', 2);
+  Key('V', 4);
+  Key('C', 2);
+  EXPECT_EQ(Count("CLIPBOARD"), 2u);
+
+  // Hex view, 32 bytes a line: the first 32 bytes.
+  Open(Lines(100), 130);
+  Hex();
+  Key('T', 2);
+  Key('C', 2);
+  EXPECT_NE(Transcript().find("CLIPBOARD 32 line 00001\\x0D\\x0Aline 00002\\x0D\\x0Aline 000\n"), std::string::npos);
+}
+
+TEST_F(HexView, LargeCopyAsksFirst) {
+  std::string bytes(2097152, 'q');
+  Open(bytes);
+  session_->dialogs().answers.push_back("Cancel");
+  Key('A', 2);
+  Key('C', 2);
+  EXPECT_NE(Transcript().find("MSGBOX caption=\"Move Large Amount of Data to Clipboard\" "
+                              "text=\"VX0113 - About to move 2097152 bytes to the clipboard. Continue?\" "
+                              "buttons=OKCancel -> Cancel"),
+            std::string::npos);
+  EXPECT_EQ(Count("CLIPBOARD"), 0u);
+  // The cancelled copy left no marks behind.
+  Key('C', 2);
+  EXPECT_EQ(Message(), "VX1025 - No text has been marked.  Clipboard empty.");
+  Key('A', 2);
+  Key('C', 2);
+  EXPECT_EQ(session_->dialogs().answers.size(), 0u);
+  EXPECT_NE(Transcript().find("CLIPBOARD 2097152 qqq"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,193 @@
+#include "viewer_fixture.h"
+
+using namespace tembra;
+using tembra::testing::ViewerTest;
+
+namespace {
+std::string Line(Lister& L, int i) { return L.zRecText.substr(static_cast<size_t>(L.RecParse[i][0] - 1), static_cast<size_t>(L.RecParse[i][1])); }
+}  // namespace
+
+TEST_F(ViewerTest, TabExpansionAndControlCharacters) {
+  EXPECT_EQ(L().zUnTab("ab\tc", 1, 4), "ab      c");
+  EXPECT_EQ(L().zUnTab("xab\tc", 2, 4), "ab      c");
+  EXPECT_EQ(L().zUnTab("\t\tx", 1, 3), std::string(16, ' ') + "x");
+  // Any other control character leaves the record unexpanded.
+  EXPECT_EQ(L().zUnTab("a\tb\x07", 1, 4), "a\tb\x07");
+  EXPECT_EQ(L().zUnTab(std::string("a\0\tb", 4), 1, 4), std::string("a\0      b", 9));
+  EXPECT_EQ(L().zUnTab("abc", 1, 0), "");
+  // Beyond the last tab stop (505) a tab takes no column.
+  std::string longRec = std::string(510, 'x') + "\ty";
+  EXPECT_EQ(L().zUnTab(longRec, 1, 512), std::string(510, 'x') + "y");
+  L().bUnTab = false;
+  EXPECT_EQ(L().zUnTab("ab\tc", 1, 4), "ab\tc");
+}
+
+TEST_F(ViewerTest, WordWrapIntoDisplayLines) {
+  View("a.txt",
+       std::string(20, 'a') + "\n" + std::string(21, 'a') + "\n" + std::string(14, 'a') + " " + std::string(10, 'b') +
+           "\n" + std::string(20, 'c') + " " + std::string(5, 'd') + "\n\n" + std::string(63 * 20 + 50, 'e') + "\n" +
+           std::string(12, 'f') + "-" + std::string(12, 'g') + "\n");
+  L().BuildRecParse(1, 20);
+  EXPECT_EQ(L().RecParse[0][0], 1);
+  L().BuildRecParse(2, 20);
+  ASSERT_EQ(L().RecParse[0][0], 2);
+  EXPECT_EQ(L().RecParse[0][1], 2);
+  EXPECT_EQ(Line(L(), 2), "a");
+  L().BuildRecParse(3, 20);
+  ASSERT_EQ(L().RecParse[0][0], 2);
+  EXPECT_EQ(Line(L(), 1), std::string(14, 'a') + " ");
+  EXPECT_EQ(Line(L(), 2), std::string(10, 'b'));
+  // No break character in the last 11: cut at the width, the blank after the cut dropped.
+  L().BuildRecParse(4, 20);
+  ASSERT_EQ(L().RecParse[0][0], 2);
+  EXPECT_EQ(Line(L(), 1), std::string(20, 'c'));
+  EXPECT_EQ(Line(L(), 2), std::string(5, 'd'));
+  L().BuildRecParse(5, 20);
+  EXPECT_EQ(L().RecParse[0][0], 1);
+  EXPECT_EQ(L().RecParse[1][1], 0);
+  L().BuildRecParse(6, 20);
+  EXPECT_EQ(L().RecParse[0][0], 63);
+  L().BuildRecParse(7, 20);
+  ASSERT_EQ(L().RecParse[0][0], 2);
+  EXPECT_EQ(Line(L(), 1), std::string(12, 'f') + "-");
+}
+
+TEST_F(ViewerTest, DisplayedCharacters) {
+  const std::string bullet = Chr(149);
+  EXPECT_EQ(L().zPrintable("A"), "A");
+  EXPECT_EQ(L().zPrintable("\x01"), bullet);
+  L().TDISPLAY |= TD_STRIP;
+  EXPECT_EQ(L().zPrintable("\xC1"), "A");
+  EXPECT_EQ(L().zPrintable("\x81"), bullet);  // 0x81 becomes code 1
+  L().TDISPLAY &= ~TD_STRIP;
+  L().TDISPLAY |= TD_EBCDIC;
+  EXPECT_EQ(L().zPrintable("\xC1"), "A");
+  EXPECT_EQ(L().zPrintable("\x81"), "a");
+  EXPECT_EQ(L().zPrintable("\x5F"), "^");
+  EXPECT_EQ(L().zPrintable("\xAD"), "[");
+  EXPECT_EQ(L().zPrintable("\xBD"), "]");
+  EXPECT_EQ(L().zPrintable("\xB0"), "\xAC");
+  EXPECT_EQ(L().zPrintable("\xF0"), "0");
+  EXPECT_EQ(L().zPrintable("\x40"), " ");
+  EXPECT_EQ(L().zPrintable(std::string(1, '\0')), bullet);
+  L().TDISPLAY &= ~TD_EBCDIC;
+  L().TDISPLAY |= TD_ASCII;
+  EXPECT_EQ(L().zPrintable("\xC1"), "A");
+  L().TDISPLAY |= TD_HEX;
+  EXPECT_EQ(L().zPrintable("\xC1"), ".");
+  EXPECT_EQ(L().zPrintable("\x01"), bullet);  // the width test still sees the byte itself
+  EXPECT_EQ(L().zPrintable("a"), "a");
+}
+
+TEST_F(ViewerTest, EbcdicRowWithABadDigitIsFatal) {
+  EXPECT_THROW(L().EAFILL("G0" + std::string(30, '0'), 0), headless::ProcessEnded);
+  EXPECT_NE(Transcript().find("VX9018 - EAFILL ERROR = 0"), std::string::npos);
+}
+
+TEST_F(ViewerTest, RulerLabels) {
+  L().ZCOLFILL(0);
+  ASSERT_EQ(L().zRuler.size(), 480u);
+  EXPECT_EQ(L().zRuler.substr(0, 30), "....v....1....v....2....v....3");
+  EXPECT_EQ(L().zRuler.substr(90, 20), "....v..100....v..110");
+  EXPECT_EQ(L().zRuler.substr(460, 20), "....v..470          ");
+  L().ZCOLFILL(230);
+  EXPECT_EQ(L().zRuler.substr(0, 10), "....v..240");
+  L().ZCOLFILL(4050);
+  EXPECT_EQ(L().zRuler.substr(0, 10), "....v.4060");
+  L().ZCOLFILL(9990);
+  EXPECT_EQ(L().zRuler.substr(0, 10), "....v.1000");  // 10000: the fifth digit is cut
+}
+
+TEST_F(ViewerTest, TextPageDrawsRecordsAndStopsAtTheEnd) {
+  View("a.txt", "first\r\n\tsecond\r\nthird\r\n\x1a");
+  L().ShowPage();
+  EXPECT_EQ(Row(1), "first" + std::string(75, ' '));
+  EXPECT_EQ(Row(2).substr(0, 14), std::string(8, ' ') + "second");
+  EXPECT_EQ(Row(3).substr(0, 5), "third");
+  EXPECT_EQ(Row(4), std::string(80, ' '));  // the Ctrl-Z record is not drawn
+  EXPECT_EQ(L().nBottomRec, 4);             // the record after the last one drawn
+  EXPECT_NE(Row(0).find("1 of 4 Lines"), std::string::npos);
+  L().TDISPLAY |= TD_RULER;
+  L().ShowPage();
+  EXPECT_EQ(Row(0).substr(0, 20), "....v....1....v....2");
+}
+
+TEST_F(ViewerTest, FullPageBottomRecordAndPaging) {
+  std::string data;
+  for (int i = 1; i <= 100; ++i) data += "line " + std::to_string(i) + "\n";
+  View("a.txt", data);
+  L().ShowPage();
+  EXPECT_EQ(L().nBottomRec, 23);
+  EXPECT_EQ(Row(23).substr(0, 7), "line 23");
+  L().LIST_PAGEMOVE(34);
+  L().ShowPage();
+  EXPECT_EQ(L().nTopRec, 24);
+  EXPECT_EQ(Row(1).substr(0, 7), "line 24");
+  L().LIST_PAGEMOVE(33);
+  EXPECT_EQ(L().nTopRec, 1);
+  L().LIST_PAGEMOVE(35);
+  L().ShowPage();
+  EXPECT_EQ(L().nTopRec, 78);
+  EXPECT_EQ(Row(23).substr(0, 8), "line 100");
+  // Page down on the last page shows the last record alone at the top.
+  L().LIST_PAGEMOVE(34);
+  L().ShowPage();
+  EXPECT_EQ(L().nTopRec, 100);
+  EXPECT_EQ(Row(1).substr(0, 8), "line 100");
+  EXPECT_EQ(Row(2), std::string(80, ' '));
+  L().LIST_PAGEMOVE(40);
+  EXPECT_EQ(L().nTopRec, 100);
+  L().LIST_PAGEMOVE(36);
+  L().LIST_PAGEMOVE(38);
+  EXPECT_EQ(L().nTopRec, 1);
+}
+
+TEST_F(ViewerTest, WrappedPageCutsALongRecordAtThePageEnd) {
+  View("a.txt", "short\n" + std::string(80 * 30, 'x') + "\nafter\n");
+  L().nWrapMode = 2;
+  L().nHOffset = 30;
+  L().ShowPage();
+  EXPECT_EQ(L().nHOffset, 0);
+  EXPECT_EQ(Row(1).substr(0, 6), "short ");
+  EXPECT_EQ(Row(23), std::string(80, 'x'));
+  EXPECT_EQ(L().nBottomRec, 1);
+  // A first record that alone overfills the page is the bottom record as well.
+  L().nTopRec = 2;
+  L().ShowPage();
+  EXPECT_EQ(L().nBottomRec, 2);
+  EXPECT_EQ(L().Find1stRecordOnPage(3), 3);
+  EXPECT_EQ(L().Find1stRecordOnPage(0), 1);
+}
+
+TEST_F(ViewerTest, FoundTextIsBlankedAndDrawnOverlapping) {
+  EXPECT_EQ(L().zClearFoundText("xaaaay", "aa", false), "x    y");
+  EXPECT_EQ(L().zClearFoundText("xAaaay", "aa", true), "x    y");
+  EXPECT_EQ(L().zClearFoundText("xAaaay", "aa", false), "xA   y");
+  View("a.txt", "one hit here\nnothing\n");
+  L().zFindText = "hit";
+  L().nFindLen = 3;
+  L().bFindNoCase = true;
+  L().ShowPage();
+  const auto& grid = session_->grid();
+  EXPECT_EQ(Row(1).substr(0, 12), "one hit here");
+  EXPECT_EQ(grid.At(4, 1).fg, L().lColor[9]);
+  EXPECT_TRUE(grid.At(4, 1).bold);
+  EXPECT_EQ(grid.At(4, 1).bg, L().lColor[7]);
+  EXPECT_EQ(grid.At(0, 1).fg, L().lColor[1]);
+  EXPECT_EQ(grid.At(4, 2).fg, L().lColor[1]);
+}
+
+TEST_F(ViewerTest, SearchHitIsBroughtIntoView) {
+  View("a.txt", std::string(400, 'x') + "\n");
+  L().nFindLen = 5;
+  L().zFindText = "zzzzz";
+  L().bShowHit = true;
+  L().nHitCol = 300;
+  L().ShowPage();
+  EXPECT_EQ(L().nHOffset, 230);
+  EXPECT_EQ(L().zRuler.substr(0, 10), "....v..240");
+  L().bShowHit = true;
+  L().nHitCol = 15;
+  L().ShowPage();
+  EXPECT_EQ(L().nHOffset, 10);
+}

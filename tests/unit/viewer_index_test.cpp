@@ -1,0 +1,202 @@
+#include <filesystem>
+
+#include "viewer_fixture.h"
+
+using namespace tembra;
+using tembra::testing::ViewerTest;
+
+TEST_F(ViewerTest, CrLfBetweenTwoRecords) {
+  View("a.txt", "A\r\nB");
+  EXPECT_TRUE(L().bAllIndexed);
+  ASSERT_EQ(L().nRecCount, 2);
+  EXPECT_EQ(L().FindRecAddr(1), 1);
+  EXPECT_EQ(Flags(1), 2);
+  EXPECT_EQ(L().FindRecAddr(2), 4);
+  EXPECT_EQ(Flags(2), 0);
+  EXPECT_EQ(Rec(1), "A");
+  EXPECT_EQ(Rec(2), "B");
+  EXPECT_EQ(Rec(3), "<none>");
+  EXPECT_EQ(L().nYieldCount, 0);
+}
+
+TEST_F(ViewerTest, LineEndsAtTheEndAndInBetween) {
+  View("a.txt", "one\r\n");
+  EXPECT_EQ(L().nRecCount, 1);
+  View("b.txt", "\r\n\r\n");
+  EXPECT_EQ(L().nRecCount, 2);
+  EXPECT_EQ(Len(1), 0);
+  EXPECT_EQ(Len(2), 0);
+  // LF CR is two line ends with an empty record between; a lone CR ends a record too.
+  View("c.txt", "a\n\rb\rc");
+  ASSERT_EQ(L().nRecCount, 4);
+  EXPECT_EQ(Rec(1), "a");
+  EXPECT_EQ(Rec(2), "");
+  EXPECT_EQ(Rec(3), "b");
+  EXPECT_EQ(Rec(4), "c");
+  EXPECT_EQ(Flags(2), 1);
+  // A NUL is record text.
+  View("d.txt", std::string("x\0y\n", 4));
+  EXPECT_EQ(L().nRecCount, 1);
+  EXPECT_EQ(Len(1), 3);
+}
+
+TEST_F(ViewerTest, LongLinesAreCutAtTheMaximumLength) {
+  View("a.txt", std::string(4096, 'x') + "\n" + std::string(4095, 'y'));
+  ASSERT_EQ(L().nRecCount, 3);
+  EXPECT_EQ(Len(1), 4095);
+  EXPECT_EQ(Flags(1), 0);
+  EXPECT_EQ(Len(2), 1);
+  EXPECT_EQ(Flags(2), 1);
+  EXPECT_EQ(Len(3), 4095);
+  EXPECT_EQ(L().nLongestRec, 4095);
+  L().nMaxRecLen = 64;
+  View("b.txt", std::string(130, 'z'));
+  ASSERT_EQ(L().nRecCount, 3);
+  EXPECT_EQ(Len(1), 64);
+  EXPECT_EQ(Len(2), 64);
+  EXPECT_EQ(Len(3), 2);
+}
+
+TEST_F(ViewerTest, CrLfSplitAcrossTheSegmentBoundary) {
+  // CR is byte 262,143 (the last one scanned), LF byte 262,144.
+  std::string data(262142, 'a');
+  data += "\r\n";
+  data += "next line\nlast";
+  View("a.txt", data);
+  EXPECT_FALSE(L().bAllIndexed);
+  ASSERT_EQ(L().nRecCount, 65);  // 64 pieces of 4095 and the rest before the CR
+  EXPECT_EQ(Flags(65), 2);
+  EXPECT_EQ(Len(65), 262142 - 64 * 4095);
+  EXPECT_EQ(Rec(66), "next line");
+  EXPECT_EQ(L().FindRecAddr(66), 262145);
+  EXPECT_EQ(Rec(67), "last");
+  EXPECT_TRUE(L().bAllIndexed);
+  EXPECT_EQ(L().nRecCount, 67);
+}
+
+TEST_F(ViewerTest, UnterminatedTailIsReadAgainWithTheNextSegment) {
+  std::string data;
+  for (int i = 0; data.size() < 600000; ++i) data += "line " + std::to_string(i) + "\n";
+  View("a.txt", data);
+  L().IndexWholeFile();
+  // Every record is found again from the checkpoints, forwards and backwards.
+  std::istringstream in(data);
+  std::string line;
+  int32_t n = 0;
+  while (std::getline(in, line)) {
+    ++n;
+    if (n % 997 == 0 || n < 40) {
+      EXPECT_EQ(Rec(n), line) << n;
+    }
+  }
+  EXPECT_EQ(L().nRecCount, n);
+  EXPECT_EQ(Rec(n), "line " + std::to_string(n - 1));
+  for (int32_t r = n; r > n - 20000; --r) ASSERT_EQ(Rec(r), "line " + std::to_string(r - 1)) << r;
+}
+
+TEST_F(ViewerTest, CheckpointsAndTheLookupCache) {
+  std::string data;
+  for (int i = 1; i <= 40; ++i) data += std::string(static_cast<size_t>(i), 'a' + i % 26) + (i % 2 ? "\r\n" : "\n");
+  View("a.txt", data);
+  auto addrOf = [&](int n) {
+    int64_t a = 1;
+    for (int i = 1; i < n; ++i) a += i + (i % 2 ? 2 : 1);
+    return a;
+  };
+  EXPECT_EQ(L().RecAddrs[0], 0u);
+  EXPECT_EQ(L().RecLens[0], 4096);
+  EXPECT_EQ(L().RecAddrs[1], addrOf(16));
+  EXPECT_EQ(L().RecAddrs[2], addrOf(32));
+  L().LookupStats = {};
+  // Record 17 from checkpoint 1 plus one step; record 15 from checkpoint 0 plus 15 steps.
+  EXPECT_EQ(L().FindRecAddr(17), addrOf(17));
+  EXPECT_EQ(L().FindRecAddr(15), addrOf(15));
+  EXPECT_EQ(L().LookupStats[3], 2);
+  // Next, previous (subtracting that record's own length and line end) and same.
+  EXPECT_EQ(L().FindRecAddr(16), addrOf(16));
+  EXPECT_EQ(L().FindRecAddr(15), addrOf(15));
+  EXPECT_EQ(L().FindRecAddr(15), addrOf(15));
+  EXPECT_EQ(L().LookupStats[0], 1);
+  EXPECT_EQ(L().LookupStats[1], 1);
+  EXPECT_EQ(L().LookupStats[2], 1);
+  EXPECT_EQ(L().AddrCache.len, 15);
+  EXPECT_EQ(L().AddrCache.count, 2);
+}
+
+TEST_F(ViewerTest, TablesGrowInBlocks) {
+  std::string data(40000, '\n');
+  View("a.txt", data);
+  EXPECT_EQ(L().nRecCount, 40000);
+  EXPECT_EQ(L().RecLens.Max(), 65535);  // 16,383, then 32,767, then 65,535
+  EXPECT_EQ(L().RecAddrs.Max(), 4095);  // 2,500 checkpoints: 1,023, 2,047, then 4,095
+  EXPECT_EQ(L().FindRecAddr(39999), 39999);
+}
+
+TEST_F(ViewerTest, CtrlZTailIsNoRecord) {
+  View("a.txt", "text\r\n\x1a\x1a");
+  EXPECT_EQ(L().nRecCount, 2);
+  EXPECT_TRUE(L().bCheckForRec(1));
+  EXPECT_FALSE(L().bCheckForRec(2));
+  EXPECT_FALSE(L().bCheckForRec(3));
+  View("b.txt", "text\r\n\x1a\x1a\r\n");
+  EXPECT_TRUE(L().bCheckForRec(2));  // it has a line end
+  View("c.txt", "text\r\n\x1az");
+  EXPECT_TRUE(L().bCheckForRec(2));
+}
+
+TEST_F(ViewerTest, RecordEndingPastTheBufferIsReloaded) {
+  // Record 2 starts 10 bytes before the end of the first segment's valid bytes.
+  std::string data(262134, 'a');
+  data += "\n";
+  data += std::string(100, 'b') + "\n";
+  View("a.txt", data);
+  L().IndexWholeFile();
+  L().GetZCurRec(1);
+  int32_t n = 262134 / 4095 + 1;
+  ASSERT_EQ(Rec(n + 1), std::string(100, 'b'));
+  EXPECT_EQ(L().nSegStart, L().FindRecAddr(n + 1));
+  // Going back loads a segment that ends just after the record.
+  EXPECT_EQ(Rec(1), std::string(4095, 'a'));
+  EXPECT_EQ(L().nSegStart, 1);
+}
+
+TEST_F(ViewerTest, FileThatShrinksWhileViewedShowsOnlyItsBytes) {
+  std::string data;
+  for (int i = 0; data.size() < 700000; ++i) data += "row " + std::to_string(i) + "\n";
+  View("a.txt", data);
+  ASSERT_FALSE(L().bAllIndexed);
+  std::filesystem::resize_file(HostPath("a.txt"), 300000);
+  L().IndexWholeFile();
+  EXPECT_TRUE(L().bAllIndexed);
+  EXPECT_EQ(L().nFileSize, 300000);
+  int64_t last = L().FindRecAddr(L().nRecCount);
+  EXPECT_LE(last + Len(L().nRecCount) - 1, 300000);
+  // Records indexed before the cut that lie beyond it are now empty.
+  std::filesystem::resize_file(HostPath("a.txt"), 1000);
+  EXPECT_EQ(Rec(1), "row 0");
+  std::string r = Rec(L().nRecCount);
+  EXPECT_EQ(r, "");
+  EXPECT_LE(L().nFileSize, 300000);
+  // The file vanishes altogether: still no crash, nothing shown.
+  std::filesystem::remove(HostPath("a.txt"));
+  EXPECT_EQ(Rec(2), "row 1");  // an open file stays readable on this system
+}
+
+TEST_F(ViewerTest, FileThatGrowsIsViewedAtItsOpeningLength) {
+  View("a.txt", "one\ntwo\n");
+  {
+    std::ofstream f(HostPath("a.txt"), std::ios::app | std::ios::binary);
+    f << "three\n";
+  }
+  EXPECT_FALSE(L().bCheckForRec(3));
+  EXPECT_EQ(L().nRecCount, 2);
+}
+
+TEST_F(ViewerTest, LookupsCountedForTheDebugCheck) {
+  L().LookupStats = {0, 0, 0, 0};
+  EXPECT_FALSE(L().DebugLookupsWereRandom());
+  L().LookupStats = {1000, 1000, 0, 8009};
+  EXPECT_TRUE(L().DebugLookupsWereRandom());
+  L().LookupStats = {1000, 1000, 1, 2008};
+  EXPECT_FALSE(L().DebugLookupsWereRandom());
+}

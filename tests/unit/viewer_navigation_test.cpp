@@ -1,0 +1,152 @@
+#include "viewer_fixture.h"
+
+using namespace tembra;
+using tembra::testing::ViewerTest;
+
+namespace {
+std::string Lines(int n) {
+  std::string data;
+  for (int i = 1; i <= n; ++i) data += "line " + std::to_string(i) + "\n";
+  return data;
+}
+}  // namespace
+
+TEST_F(ViewerTest, NConvertReadsHexDecimalAndSuffixes) {
+  EXPECT_EQ(L().NConvert("x1f"), 31);
+  EXPECT_EQ(L().NConvert("0X1F"), 31);
+  EXPECT_EQ(L().NConvert("&H1F"), 31);
+  EXPECT_EQ(L().NConvert("H1F"), 31);
+  EXPECT_EQ(L().NConvert("&HFFFF"), 65535);
+  EXPECT_EQ(L().NConvert("&H8000"), 32768);
+  EXPECT_EQ(L().NConvert("1FH"), 1);
+  EXPECT_EQ(L().NConvert("1H"), 1);
+  EXPECT_EQ(L().NConvert("10K"), 10240);
+  EXPECT_EQ(L().NConvert("2M"), 2097152);
+  EXPECT_EQ(L().NConvert("2048M"), 2048);  // the product would not fit: left as it was
+  EXPECT_EQ(L().NConvert(""), 0);
+  EXPECT_EQ(L().NConvert("abc"), 0);
+  EXPECT_EQ(L().NConvert("-1"), 65535);
+  EXPECT_EQ(L().NConvert("-60000"), -60000);
+  EXPECT_EQ(L().NConvert("x7FFFFFFF"), 2147483647);
+  // Beyond 31 bits there is no line number or offset: refused with a message.
+  EXPECT_EQ(L().NConvert("x80000000"), std::nullopt);
+  EXPECT_EQ(L().NConvert("xFFFFFFFFF"), std::nullopt);
+  EXPECT_EQ(L().NConvert("99999999999"), std::nullopt);
+  EXPECT_EQ(L().zMessageLine, "VX1026 - Number too large: 99999999999");
+}
+
+TEST_F(ViewerTest, JumpsAreClamped) {
+  View("a.txt", Lines(100));
+  L().nTopRec = 10;
+  session_->dialogs().inputs.push_back(std::string("1000"));
+  L().RelativeJump("-");
+  EXPECT_EQ(L().nTopRec, 1);
+  session_->dialogs().inputs.push_back(std::string("1000"));
+  L().RelativeJump("+");
+  EXPECT_EQ(L().nTopRec, 78);  // the last page
+  EXPECT_NE(Transcript().find("INPUT caption=\"Relative jump\" prompt=\"VX0040 - Enter the number of lines to increment\" default=\"0\""),
+            std::string::npos);
+  session_->dialogs().inputs.push_back(std::string("50"));
+  L().JUMP2LINE();
+  EXPECT_EQ(L().nTopRec, 50);
+  session_->dialogs().inputs.push_back(std::nullopt);  // Cancel reads as 0: the top
+  L().JUMP2LINE();
+  EXPECT_EQ(L().nTopRec, 1);
+  session_->dialogs().inputs.push_back(std::string("x80000000"));
+  L().nTopRec = 7;
+  L().JUMP2LINE();
+  EXPECT_EQ(L().nTopRec, 7);
+}
+
+TEST_F(ViewerTest, HorizontalOffsetKeys) {
+  View("a.txt", std::string(95, 'a') + "\n" + std::string(50, 'b') + "\n");
+  L().ShowPage();
+  L().bList_Keydown(2, 39);  // Ctrl+Right
+  EXPECT_EQ(L().nHOffset, 20);
+  EXPECT_EQ(L().zRuler.substr(0, 10), "....v....3");
+  L().bList_Keydown(2, 37);  // Ctrl+Left
+  EXPECT_EQ(L().nHOffset, 0);
+  for (int i = 0; i < 500; ++i) L().bList_Keydown(0, 39);
+  EXPECT_EQ(L().nHOffset, 4050);
+  L().bList_Keydown(0, 37);
+  EXPECT_EQ(L().nHOffset, 4040);
+  L().nWrapMode = 2;
+  L().bList_Keydown(0, 39);
+  EXPECT_EQ(L().nHOffset, 4040);
+  EXPECT_EQ(Row(24).substr(0, 6), "VX1016");
+  L().nWrapMode = 0;
+  L().TDISPLAY |= TD_HEX;
+  L().bList_Keydown(0, 37);
+  EXPECT_EQ(L().nHOffset, 4040);
+}
+
+TEST_F(ViewerTest, CharacterKeysOfTheView) {
+  View("a.txt", Lines(100));
+  L().ShowPage();
+  L().KeyPress_ListMode(' ');
+  EXPECT_EQ(L().nTopRec, 24);
+  L().KeyPress_ListMode('u');
+  EXPECT_EQ(L().nTopRec, 1);
+  L().KeyPress_ListMode('B');
+  EXPECT_EQ(L().nTopRec, 78);
+  EXPECT_EQ(Row(23).substr(0, 8), "line 100");
+  L().KeyPress_ListMode('t');
+  EXPECT_EQ(L().nTopRec, 1);
+  L().KeyPress_ListMode('w');
+  EXPECT_EQ(L().nWrapMode, 2);
+  EXPECT_EQ(Row(24).substr(0, 21), "VX0202 - Word Wrap ON");
+  L().KeyPress_ListMode('W');
+  EXPECT_EQ(L().nWrapMode, 0);
+  EXPECT_EQ(Row(24).substr(0, 22), "VX0203 - Line Wrap OFF");
+  L().KeyPress_ListMode('7');
+  EXPECT_TRUE(L().TDISPLAY & TD_STRIP);
+  L().KeyPress_ListMode('e');
+  EXPECT_TRUE(L().TDISPLAY & TD_EBCDIC);
+  EXPECT_FALSE(L().TDISPLAY & TD_STRIP);
+  L().KeyPress_ListMode('*');
+  EXPECT_TRUE(L().TDISPLAY & TD_ASCII);
+  EXPECT_FALSE(L().TDISPLAY & TD_EBCDIC);
+  L().KeyPress_ListMode('8');
+  EXPECT_FALSE(L().TDISPLAY & (TD_ASCII | TD_EBCDIC | TD_STRIP));
+  // A key typed while a scan pumps events only stops the pumping.
+  L().nYieldCount = 5;
+  L().KeyPress_ListMode('B');
+  EXPECT_EQ(L().nYieldCount, 0);
+  EXPECT_EQ(L().nTopRec, 1);
+}
+
+TEST_F(ViewerTest, LeavingTheViewClosesTheFile) {
+  View("a.txt", Lines(3));
+  EXPECT_EQ(L().OpenCount, 1);
+  L().KeyPress_ListMode('q');
+  EXPECT_EQ(L().OpenCount, 0);
+  EXPECT_EQ(L().hFdbin, kInvalidFile);
+  EXPECT_TRUE(L().TDISPLAY & TD_DIR);
+  View("b.txt", Lines(3));
+  L().KeyPress_ListMode(27);
+  EXPECT_EQ(L().OpenCount, 0);
+  EXPECT_EQ(L().zDisplayMode, "DIR");
+}
+
+TEST_F(ViewerTest, HexPagingArithmetic) {
+  View("a.txt", std::string(1000, 'h'));
+  L().TDISPLAY |= TD_HEX;
+  L().nHexMask = -16;
+  L().nHexTop = 0;
+  L().nBottomRec = 352;
+  L().LIST_PAGEMOVE(33);
+  EXPECT_EQ(L().nHexTop, 0);
+  L().LIST_PAGEMOVE(35);
+  EXPECT_EQ(L().nHexTop, 992 - 352);
+  L().LIST_PAGEMOVE(40);
+  EXPECT_EQ(L().nHexTop, 656);
+  L().nHexTop = 992;
+  L().LIST_PAGEMOVE(40);
+  EXPECT_EQ(L().nHexTop, 992);
+  session_->dialogs().inputs.push_back(std::string("5000"));
+  L().JUMP2LINE();
+  EXPECT_EQ(L().nHexTop, 999);
+  session_->dialogs().inputs.push_back(std::string("2000"));
+  L().RelativeJump("-");
+  EXPECT_EQ(L().nHexTop, 0);
+}

@@ -1,0 +1,134 @@
+// The ZIP listing inside a running window: archives written to a temporary folder and
+// listed through the platform's file layer.
+#include <gtest/gtest.h>
+
+#include "session_fixture.h"
+#include "zip/zip_archive.h"
+
+using namespace tembra;
+using tembra::testing::SessionFixture;
+using ziptest::Archive;
+using ziptest::Member;
+
+namespace {
+
+// A directory record of a file as the scan writes it: size and name where the listing reads them.
+std::string FileRecord(const std::string& name, int64_t size) {
+  std::string rec = Space(108) + UCase(name) + name;
+  std::string sz = Format(static_cast<double>(size), "#00000000000");
+  rec.replace(65 + 12 - sz.size(), sz.size(), sz);
+  std::string len = Format(static_cast<double>(name.size()), "###0");
+  rec.replace(93 + 4 - len.size(), len.size(), len);
+  rec[97] = 'F';
+  return rec;
+}
+
+struct ZipListing : ::testing::Test {
+  SessionFixture f;
+  void SetUp() override { ASSERT_TRUE(f.Start()); }
+  // Puts the archive (written under `name`) as the only entry and lists it.
+  void List(const std::string& name, const std::string& data, bool fullPath = false, int64_t size = -1) {
+    f.dir.Write(name, data);
+    Lister& L = f.L();
+    L.zCurDir = f.dir.win();
+    L.nZDir = 1;
+    L.ZDIR[0] = "parent";
+    L.ZDIR[1] = FileRecord(name, size < 0 ? static_cast<int64_t>(data.size()) : size);
+    L.iCurZDir = 1;
+    L.bZipFullPath = fullPath;
+    L.ProcessZ("Z");
+  }
+};
+
+}  // namespace
+
+TEST_F(ZipListing, ListsMembersWithTheArchiveAsParent) {
+  Member stored{"stored.bin", 500, 500};
+  Member docs{"docs/"};
+  Member readme{"docs/readme.txt", 45, 100};
+  List("Arc.zip", Archive({stored, docs, readme}));
+  Lister& L = f.L();
+  ASSERT_TRUE(L.bZipMode);
+  EXPECT_EQ(L.nZDir, 2);
+  EXPECT_EQ(Mid(L.ZDIR[1], 109), "STORED.BINstored.bin");
+  EXPECT_EQ(Mid(L.ZDIR[1], 88, 6), "ZIP100");
+  EXPECT_EQ(Mid(L.ZDIR[2], 109), "README.TXTreadme.txt");
+  std::string full = f.dir.win() + "ARC.ZIP";
+  EXPECT_EQ(Mid(L.ZDIR[0], 109), UCase(full) + full);
+  EXPECT_EQ(Mid(L.ZDIR[0], 98, 1), "U");
+  EXPECT_EQ(L.zZipReturnName, "ARC.ZIP");
+  EXPECT_EQ(L.zDisplayMode, "ZIP");
+  EXPECT_EQ(L.zCaptionRight, full);
+  EXPECT_EQ(L.iFirstZDir, 0);
+  EXPECT_EQ(L.iCursor, 0);
+  EXPECT_TRUE(f.Has("CAPTION TEMBRA \xe2\x80\xa2 ZIP \xe2\x80\xa2 " + Cp1252ToUtf8(full)));
+
+  // Esc leaves the listing and asks for the directory again.
+  L.ZIP_KeyPress(Chr(27));
+  EXPECT_FALSE(L.bZipMode);
+  EXPECT_TRUE(L.bRescan);
+  EXPECT_EQ(L.zDisplayMode, "DIR");
+}
+
+TEST_F(ZipListing, FullPathsListFolderEntries) {
+  List("a.zip", Archive({{"docs/"}, {"docs/readme.txt", 45, 100}}), true);
+  Lister& L = f.L();
+  ASSERT_EQ(L.nZDir, 2);
+  EXPECT_EQ(Mid(L.ZDIR[1], 98, 1), "D");
+  EXPECT_EQ(Mid(L.ZDIR[1], 109), "DOCS/docs/");
+  EXPECT_EQ(Mid(L.ZDIR[2], 109), "DOCS/README.TXTdocs/readme.txt");
+}
+
+TEST_F(ZipListing, TablesGrowForLargeArchives) {
+  std::vector<Member> many;
+  for (int i = 0; i < 2100; ++i) many.emplace_back("m" + std::to_string(i), 1, 2);
+  List("many.zip", Archive(many));
+  Lister& L = f.L();
+  EXPECT_EQ(L.nZDir, 2100);
+  EXPECT_EQ(L.nZDirMax, 3072);
+  EXPECT_EQ(L.ZDIR.size(), 3073u);
+  EXPECT_EQ(L.SZDIR.size(), 3073u);
+  EXPECT_EQ(Mid(L.ZDIR[2100], 109), "M2099m2099");
+}
+
+TEST_F(ZipListing, DamagedArchivesKeepTheDirectoryListing) {
+  std::string good = Archive({{"a.txt", 3, 3}});
+  struct Case {
+    std::string what, data, message;
+    int64_t size;
+  } cases[] = {
+      {"no PK", "XX" + good.substr(2), "VX8018 - File is not a valid ZIP file", -1},
+      {"comment", good.substr(0, good.size() - 2) + ziptest::Le(3, 2) + "abc", "VX8018 - File is not a valid ZIP file", -1},
+      {"truncated", good.substr(0, good.size() - 5), "VX8018 - File is not a valid ZIP file", -1},
+      {"too small", "PK\x05\x06", "VX8018 - File is not a valid ZIP file", -1},
+      {"2 GB", good, "VX8017 - Zip files have a maximum length of 2gb", 2147483648LL},
+  };
+  for (const Case& c : cases) {
+    List("bad.zip", c.data, false, c.size);
+    Lister& L = f.L();
+    EXPECT_FALSE(L.bZipMode) << c.what;
+    EXPECT_EQ(L.nZDir, 1) << c.what;
+    EXPECT_EQ(L.ZDIR[0], "parent") << c.what;
+    EXPECT_EQ(L.zDisplayMode, "DIR") << c.what;
+    EXPECT_EQ(f.Row(25).substr(0, c.message.size()), c.message) << c.what;
+  }
+  // A file that vanished since the scan.
+  f.L().ZDIR[1] = FileRecord("gone.zip", 100);
+  f.L().ProcessZ("Z");
+  EXPECT_FALSE(f.L().bZipMode);
+  EXPECT_EQ(f.Row(25).substr(0, 37), "VX8018 - File is not a valid ZIP file");
+}
+
+TEST_F(ZipListing, DigitsSetTheEntryColumns) {
+  List("a.zip", Archive({{"a.txt", 3, 3}}));
+  Lister& L = f.L();
+  L.nDirColumns = 4;
+  L.ZIP_KeyPress("2");
+  EXPECT_EQ(L.nDirColumnsSet, 2);
+  EXPECT_EQ(L.nPerPage, L.nPageLines * 2);
+  EXPECT_TRUE(L.bZipMode);
+  L.ZIP_KeyPress("x");  // other characters do nothing
+  EXPECT_TRUE(L.bZipMode);
+  L.ZIP_KeyPress(".");
+  EXPECT_FALSE(L.bZipMode);
+}

@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+
+#include "core/text.h"
+#include "zip/zip_archive.h"
+#include "zip/zip_reader.h"
+
+using namespace tembra;
+using namespace tembra::zip;
+using ziptest::Archive;
+using ziptest::Le;
+using ziptest::Member;
+
+namespace {
+
+// Lists an archive held in memory; the records, or the status when it is refused.
+struct Listing {
+  ZipStatus status = ZipStatus::Ok;
+  std::vector<std::string> records;
+};
+
+Listing List(const std::string& data, bool fullPath = false) {
+  BufferSource src(data);
+  Listing out;
+  EndRecord end;
+  out.status = ReadEndRecord(src, end);
+  if (out.status != ZipStatus::Ok) return out;
+  out.status = ReadCentralDirectory(src, end, [&](const CentralEntry& e) {
+    uint64_t t[3];
+    std::string ntfs;
+    if (NtfsTimes(src, e.extra, e.extraPos, t))
+      ntfs = NtfsTimesText(t, [](uint64_t ft) {
+        // FILETIME to UTC calendar fields, for the tests only.
+        int64_t secs = static_cast<int64_t>(ft / 10000000ULL) - 11644473600LL;
+        int64_t days = secs / 86400, rem = secs % 86400;
+        if (rem < 0) { rem += 86400; --days; }
+        int64_t z = days + 719468, era = (z >= 0 ? z : z - 146096) / 146097;
+        int64_t doe = z - era * 146097, yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+        int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100), mp = (5 * doy + 2) / 153;
+        DateTime d;
+        d.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+        d.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+        d.year = static_cast<int>(yoe + era * 400 + (d.month <= 2));
+        d.hour = static_cast<int>(rem / 3600);
+        d.minute = static_cast<int>(rem / 60 % 60);
+        d.second = static_cast<int>(rem % 60);
+        return d;
+      });
+    std::string rec = MemberRecord(e, fullPath, ntfs);
+    if (!rec.empty()) out.records.push_back(rec);
+  });
+  return out;
+}
+
+// FILETIME of a UTC date and time.
+uint64_t FileTime(int64_t unixSeconds) { return static_cast<uint64_t>(unixSeconds + 11644473600LL) * 10000000ULL; }
+
+}  // namespace
+
+TEST(ZipReader, NumbersDatesAndTimes) {
+  EXPECT_EQ(NumGet(std::string("\x34\x12", 2), 0, 2), 0x1234);
+  EXPECT_EQ(NumGet(std::string("\xff\xff\xff\xff", 4), 0, 4), -1);  // 2^32 - 1 wraps to signed
+  EXPECT_EQ(NumGet(std::string("\x00\x00\x00\x80", 4), 0, 4), INT32_MIN);
+  EXPECT_EQ(NumGet(std::string("\x01\x02", 2), 1, 4), 2);  // bytes past the end count as 0
+  EXPECT_EQ(NumGet("", -3, 2), 0);
+  EXPECT_EQ(DosDate(0x5A21), "20250101");
+  EXPECT_EQ(DosTime(0x6000), "120000");
+  EXPECT_EQ(DosDate(0xFFFF), "21071531");  // out-of-range fields keep their two digits
+  EXPECT_EQ(DosTime(0xFFFF), "316362");
+}
+
+TEST(ZipReader, RatioTexts) {
+  EXPECT_EQ(RatioText(100, 100), "100");
+  EXPECT_EQ(RatioText(45, 100), " 45");
+  EXPECT_EQ(RatioText(53, 1000), "5.3");
+  EXPECT_EQ(RatioText(0, 0), "");      // empty member
+  EXPECT_EQ(RatioText(2, 0), "");      // deflated empty member
+  EXPECT_EQ(RatioText(120, 100), "");  // grew
+  EXPECT_EQ(RatioText(996, 1000), "100");
+  EXPECT_EQ(RatioText(995, 1000), "100");  // 99.5 rounds to the even 100
+  EXPECT_EQ(RatioText(9997, 100000), " 10");  // 9.997 would need four characters as 10.0
+}
+
+TEST(ZipReader, FolderAndMemberInBothModes) {
+  Member folder{"docs/", 0, 0};
+  Member file{"docs/readme.txt", 45, 100, 0x6000, 0x5A21};
+  std::string data = Archive({folder, file});
+
+  Listing names = List(data, false);
+  ASSERT_EQ(names.status, ZipStatus::Ok);
+  ASSERT_EQ(names.records.size(), 1u);
+  const std::string& r = names.records[0];
+  EXPECT_EQ(Mid(r, 109), "README.TXTreadme.txt");
+  EXPECT_EQ(Mid(r, 94, 4), " 010");
+  EXPECT_EQ(Mid(r, 98, 1), "F");
+  EXPECT_EQ(Mid(r, 88, 6), "ZIP 45");
+  EXPECT_EQ(Mid(r, 16, 16), "20250101120000  ");
+  EXPECT_EQ(Mid(r, 33, 16), "20250101120000  ");
+  EXPECT_EQ(Mid(r, 50, 16), "20250101120000  ");
+  EXPECT_EQ(Mid(r, 66, 12), "   000000100");
+  EXPECT_EQ(Mid(r, 78, 2), " 0");
+  EXPECT_EQ(Left(r, 15), Space(15));
+  EXPECT_EQ(Mid(r, 80, 8), Space(8));
+  EXPECT_EQ(Mid(r, 99, 10), Space(10));
+
+  Listing full = List(data, true);
+  ASSERT_EQ(full.records.size(), 2u);
+  EXPECT_EQ(Mid(full.records[0], 109), "DOCS/docs/");
+  EXPECT_EQ(Mid(full.records[0], 98, 1), "D");
+  EXPECT_EQ(Mid(full.records[0], 88, 6), Space(6));  // nothing stored, no ratio
+  EXPECT_EQ(Mid(full.records[1], 109), "DOCS/README.TXTdocs/readme.txt");
+  EXPECT_EQ(Mid(full.records[1], 98, 1), "F");
+}
+
+TEST(ZipReader, RatiosEmptyMembersAndNames) {
+  std::string data = Archive({{"stored.bin", 500, 500},
+                              {"small.txt", 53, 1000},
+                              {"empty.txt", 0, 0},
+                              {"sub\\win.txt", 10, 20},
+                              {"", 1, 1}});
+  Listing l = List(data, false);
+  ASSERT_EQ(l.status, ZipStatus::Ok);
+  ASSERT_EQ(l.records.size(), 5u);
+  EXPECT_EQ(Mid(l.records[0], 88, 6), "ZIP100");
+  EXPECT_EQ(Mid(l.records[1], 88, 6), "ZIP5.3");
+  EXPECT_EQ(Mid(l.records[2], 88, 6), Space(6));
+  EXPECT_EQ(Mid(l.records[2], 66, 12), "   000000000");
+  EXPECT_EQ(Mid(l.records[3], 109), "WIN.TXTwin.txt");
+  EXPECT_EQ(Left(l.records[4], 1), "*");  // no name: hidden
+  EXPECT_EQ(Mid(l.records[4], 94, 4), " 000");
+  // An empty file is not a folder, also with full paths.
+  Listing full = List(data, true);
+  EXPECT_EQ(Mid(full.records[2], 98, 1), "F");
+  EXPECT_EQ(Mid(full.records[3], 109), "SUB\\WIN.TXTsub\\win.txt");
+}
+
+TEST(ZipReader, NtfsTimesAndOtherExtraBlocks) {
+  uint64_t m = FileTime(1700000000), a = FileTime(1710000000), c = FileTime(1600000000);
+  std::string ut = Le(0x5455, 2) + Le(5, 2) + std::string("\x01\x00\x00\x00\x00", 5);
+  std::string shortNtfs = Le(0x000A, 2) + Le(4, 2) + Le(0, 4);
+  std::string otherAttr = Le(0x000A, 2) + Le(40, 2) + Le(0, 4) + Le(2, 2) + Le(4, 2) + Le(0, 4) + Le(1, 2) +
+                          Le(24, 2) + Le(m, 8) + Le(a, 8) + Le(c, 8);
+  Member withNtfs{"n.txt", 5, 10};
+  withNtfs.extra = ut + shortNtfs + ziptest::NtfsBlock(m, a, c);
+  Member attrAfterOther{"o.txt", 5, 10};
+  attrAfterOther.extra = otherAttr;
+  Member utOnly{"u.txt", 5, 10};
+  utOnly.extra = ut;
+  Listing l = List(Archive({withNtfs, attrAfterOther, utOnly}));
+  ASSERT_EQ(l.status, ZipStatus::Ok);
+  ASSERT_EQ(l.records.size(), 3u);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(Mid(l.records[i], 16, 16), "20231114221320  ") << i;  // modification
+    EXPECT_EQ(Mid(l.records[i], 50, 16), "20240309160000  ") << i;  // access
+    EXPECT_EQ(Mid(l.records[i], 33, 16), "20200913122640  ") << i;  // creation
+  }
+  EXPECT_EQ(Mid(l.records[2], 33, 14), "20250101120000");  // no NTFS block: the DOS time
+  // A time beyond year 9999 cannot fill its digits: the DOS time is used instead.
+  Member far{"f.txt", 5, 10};
+  far.extra = ziptest::NtfsBlock(m, 0x7FFFFFFFFFFFFFFFULL, c);
+  Listing lf = List(Archive({far}));
+  ASSERT_EQ(lf.records.size(), 1u);
+  EXPECT_EQ(Mid(lf.records[0], 50, 14), "20250101120000");
+}
+
+TEST(ZipReader, RefusesDamagedArchives) {
+  std::string good = Archive({{"a.txt", 3, 3}, {"b.txt", 4, 8}});
+  ASSERT_EQ(List(good).status, ZipStatus::Ok);
+  ASSERT_EQ(List(good).records.size(), 2u);
+
+  // Every truncation of a good archive is refused without reading outside it.
+  for (size_t n = 0; n < good.size(); ++n) EXPECT_NE(List(good.substr(0, n)).status, ZipStatus::Ok) << n;
+
+  EXPECT_EQ(List("XK" + good.substr(2)).status, ZipStatus::NoLeadingPK);
+  EXPECT_EQ(List(std::string(10, 'P')).status, ZipStatus::TooSmall);
+
+  // A comment after the end record.
+  std::string cd = ziptest::CentralHeader({"a.txt", 3, 3});
+  std::string head = std::string("PK\x03\x04", 4) + std::string(26, '\0');
+  EXPECT_EQ(List(head + cd + ziptest::EndRecord(1, cd.size(), 30, "hello")).status, ZipStatus::BadEndRecord);
+
+  // More entries than headers: the end record is met instead of a header.
+  EXPECT_EQ(List(head + cd + ziptest::EndRecord(2, cd.size(), 30)).status, ZipStatus::Truncated);
+  EXPECT_EQ(List(head + cd + cd + ziptest::EndRecord(65534, 2 * cd.size(), 30)).status, ZipStatus::Truncated);
+  EXPECT_EQ(List(head + cd + cd + cd + ziptest::EndRecord(2, cd.size(), 30)).status, ZipStatus::Ok);
+  // The central directory's offset past the end, or pointing at data.
+  EXPECT_EQ(List(head + cd + ziptest::EndRecord(1, cd.size(), 0x7FFFFFF0)).status, ZipStatus::Truncated);
+  EXPECT_EQ(List(head + cd + ziptest::EndRecord(1, cd.size(), 0)).status, ZipStatus::BadHeader);
+
+  // A name, an extra field or a comment running past the end of the file.
+  for (int field : {28, 30, 32}) {
+    std::string bad = cd;
+    bad.replace(field, 2, Le(0xFFF0, 2));
+    EXPECT_EQ(List(head + bad + ziptest::EndRecord(1, bad.size(), 30)).status, ZipStatus::Truncated) << field;
+  }
+
+  // ZIP64: fields all ones, or the ZIP64 records before the end record.
+  EXPECT_EQ(List(head + cd + ziptest::EndRecord(0xFFFF, cd.size(), 30)).status, ZipStatus::Zip64);
+  EXPECT_EQ(List(head + cd + ziptest::EndRecord(1, cd.size(), 0xFFFFFFFF)).status, ZipStatus::Zip64);
+  std::string locator = std::string("PK\x06\x07", 4) + std::string(16, '\0');
+  std::string z64 = std::string("PK\x06\x06", 4) + std::string(52, '\0');
+  EXPECT_EQ(List(head + cd + z64 + locator + ziptest::EndRecord(1, cd.size(), 30)).status, ZipStatus::Zip64);
+}
+
+TEST(ZipReader, LongNamesAreCutAt4096Bytes) {
+  Member longName{std::string(5000, 'n'), 1, 1};
+  longName.extra = ziptest::NtfsBlock(FileTime(0), FileTime(0), FileTime(0));
+  Listing l = List(Archive({longName, {"next.txt", 1, 1}}));
+  ASSERT_EQ(l.status, ZipStatus::Ok);
+  ASSERT_EQ(l.records.size(), 2u);
+  EXPECT_EQ(Mid(l.records[0], 94, 4), "4096");
+  EXPECT_EQ(l.records[0].size(), 108u + 2 * 4096);
+  EXPECT_EQ(Mid(l.records[0], 16, 8), "20250101");  // the extra field was cut away
+  EXPECT_EQ(Mid(l.records[1], 109), "NEXT.TXTnext.txt");
+}
+
+TEST(ZipReader, Utf8NamesInTheSingleByteCodePage) {
+  Member flagged{"caf\xc3\xa9.txt", 1, 1};
+  flagged.flags = 0x800;
+  Member raw{"caf\xc3\xa9.txt", 1, 1};
+  Listing l = List(Archive({flagged, raw}));
+  ASSERT_EQ(l.records.size(), 2u);
+  EXPECT_EQ(Mid(l.records[0], 109), "CAF\xc9.TXTcaf\xe9.txt");
+  EXPECT_EQ(Mid(l.records[1], 94, 4), " 009");  // unflagged names keep their bytes
+}
+
+TEST(ZipReader, ParentRecordOfTheArchive) {
+  std::string r = ArchiveParentRecord("C:\\tmp\\Arc.zip");
+  EXPECT_EQ(Mid(r, 109), "C:\\TMP\\ARC.ZIPC:\\tmp\\Arc.zip");
+  EXPECT_EQ(Mid(r, 94, 5), " 014U");
+  EXPECT_EQ(Mid(r, 16, 16), "19460626123456  ");
+  EXPECT_EQ(Mid(r, 33, 16), "19460626123456  ");
+  EXPECT_EQ(Mid(r, 50, 16), "19460626123456  ");
+  EXPECT_EQ(Mid(r, 66, 12), "000000000000");
+}
+
+TEST(ZipReader, BlockSourceReadsOnlyInsideTheData) {
+  std::string data = Archive({{"a.txt", 3, 3}, {"folder/b.txt", 4, 8}});
+  int reads = 0;
+  for (long block : {1L, 7L, 64L, 1L << 18}) {
+    BlockSource src(static_cast<int64_t>(data.size()), [&](int64_t pos, char* buf, long n) {
+      ++reads;
+      EXPECT_GE(pos, 0);
+      EXPECT_LE(pos + n, static_cast<int64_t>(data.size()));
+      data.copy(buf, static_cast<size_t>(n), static_cast<size_t>(pos));
+      return n;
+    }, block);
+    EndRecord end;
+    ASSERT_EQ(ReadEndRecord(src, end), ZipStatus::Ok);
+    std::vector<std::string> names;
+    ASSERT_EQ(ReadCentralDirectory(src, end, [&](const CentralEntry& e) { names.push_back(e.name); }), ZipStatus::Ok);
+    EXPECT_EQ(names, (std::vector<std::string>{"a.txt", "folder/b.txt"}));
+    EXPECT_EQ(src.Read(static_cast<int64_t>(data.size()) - 2, 10), data.substr(data.size() - 2));
+    EXPECT_EQ(src.Read(-1, 4), "");
+  }
+  // A failing read gives nothing, never stale bytes.
+  BlockSource broken(100, [](int64_t, char*, long) { return -1L; });
+  EXPECT_EQ(broken.Read(0, 10), "");
+  EndRecord end;
+  EXPECT_NE(ReadEndRecord(broken, end), ZipStatus::Ok);
+}
