@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <thread>
 
 #include "core/text.h"
 #include "platform/win32/win32_platform.h"
@@ -241,6 +242,50 @@ void WindowChecks() {
   }
   Check(got == "copied \x95 text", "clipboard text", got);
 }
+// Answers the next top-level window with this caption, as a user would: types the
+// text into its answer field (when given) and presses the button.
+std::thread Answer(const std::wstring& caption, int button, const std::wstring& text = L"") {
+  return std::thread([=] {
+    for (int i = 0; i < 500; ++i) {
+      HWND w = ::FindWindowW(nullptr, caption.c_str());
+      if (w && ::IsWindowVisible(w)) {
+        ::Sleep(100);  // the box finishes setting itself up
+        if (!text.empty()) ::SetDlgItemTextW(w, 100, text.c_str());
+        ::PostMessageW(w, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+        return;
+      }
+      ::Sleep(20);
+    }
+  });
+}
+
+void DialogChecks() {
+  DesktopWindow win;
+  if (!win.Create(::GetModuleHandleW(nullptr))) return;
+  DesktopDialogs dialogs(win);
+  std::thread t = Answer(L"Box \u2022 check", IDNO);
+  int rc = dialogs.MsgBox("VX8009 - question", "Box \x95 check", MsgButtons::YesNo);
+  t.join();
+  Check(rc == kAnswerNo, "message box answered No", std::to_string(rc));
+  t = Answer(L"Box check 2", IDCANCEL);
+  rc = dialogs.MsgBox("text", "Box check 2", MsgButtons::OKCancel);
+  t.join();
+  Check(rc == kAnswerCancel, "message box answered Cancel", std::to_string(rc));
+
+  std::string answer;
+  t = Answer(L"Input check 1", IDOK);
+  bool ok = dialogs.InputBox("VX0011-Enter Size Specifications", "Input check 1", "default \xE9", answer);
+  t.join();
+  Check(ok && answer == "default \xE9", "input box keeps its default answer", answer);
+  t = Answer(L"Input check 2", IDOK, L"typed \u00FC text");
+  ok = dialogs.InputBox("prompt", "Input check 2", "x", answer);
+  t.join();
+  Check(ok && answer == "typed \xFC text", "input box returns the typed answer", answer);
+  t = Answer(L"Input check 3", IDCANCEL, L"ignored");
+  ok = dialogs.InputBox("prompt", "Input check 3", "x", answer);
+  t.join();
+  Check(!ok && answer.empty(), "cancelled input box");
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -253,7 +298,10 @@ int main(int argc, char** argv) {
   Win32Processes p;
   FileChecks(fs, root);
   ProcessChecks(p, root);
-  if (argc <= 2 || std::string(argv[2]) != "--no-window") WindowChecks();
+  if (argc <= 2 || std::string(argv[2]) != "--no-window") {
+    WindowChecks();
+    DialogChecks();
+  }
   std::printf("%d passed, %d failed\n", passed, failed);
   return failed == 0 ? 0 : 1;
 }

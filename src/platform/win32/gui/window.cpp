@@ -33,7 +33,12 @@ DesktopWindow::~DesktopWindow() {
   }
   if (font_) ::DeleteObject(font_);
   if (bitmap_) ::DeleteObject(bitmap_);
-  if (hwnd_) ::DestroyWindow(hwnd_);
+  if (hwnd_) {
+    // Gone with its owner: no quit message, which would end the modal loops of
+    // dialogs shown afterwards.
+    ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    ::DestroyWindow(hwnd_);
+  }
 }
 
 bool DesktopWindow::Create(HINSTANCE instance) {
