@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -18,9 +19,15 @@ namespace {
 struct Harness {
   std::ostringstream out;
   std::unique_ptr<headless::Session> session;
+  std::string root;
+  ~Harness() {
+    session.reset();
+    std::error_code ec;
+    std::filesystem::remove_all(root, ec);
+  }
   Harness() {
     char tmpl[] = "/tmp/tembra-fuzz-sandbox-XXXXXX";
-    std::string root = mkdtemp(tmpl);
+    root = mkdtemp(tmpl);
     setenv("TEMBRA_DRIVES", ("C=" + root).c_str(), 1);
     headless::Options o;
     o.cwd = root;

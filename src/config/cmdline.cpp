@@ -128,14 +128,13 @@ void Lister::ZGETPARM() {
   bool filesOnly = false;  // after "--" every word names a file or directory
   std::string lastFileArg;
 
-  // A word written as a host path ("/home/me/x") rather than a switch: it names
-  // something that exists, or lies in a folder that exists.
+  // A word written as a host path ("/home/me/x") rather than a switch: it has a folder
+  // part ("/tmp" alone stays a switch) and that folder exists.
   auto hostPath = [this](const std::string& w) -> std::string {
-    if (w.size() <= 2) return std::string();
+    if (w.size() <= 2 || InStr(2, w, "/") == 0) return std::string();
     std::string win = P.files.WinPathOfHost(w);
     if (win.empty() || win == w) return std::string();
-    if (DoesFileExist(win) != -1) return win;
-    if (InStr(2, w, "/") > 0 && DoesFileExist(Left(win, InStrRev(win, "\\"))) == 1) return win;
+    if (DoesFileExist(win) != -1 || DoesFileExist(Left(win, InStrRev(win, "\\"))) == 1) return win;
     return std::string();
   };
 

@@ -81,7 +81,7 @@ void Lister::ParseFileSpec(const std::string& zInSpec) {
       maxPart = Mid(T, p + 1);
     }
     if (!minPart.empty()) {
-      double v = std::min(SizePart(minPart), 1073741824.0);
+      double v = std::clamp(SizePart(minPart), 0.0, 1073741824.0);  // no file is smaller than 0
       nSizeMin = ToInt32(v);
       nSizeMax = 2147483647;
     }

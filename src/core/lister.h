@@ -151,6 +151,7 @@ class Lister : public ListerState {
   void InitCaseTable();
   int32_t FastInStr(const std::string& text, const std::string& pattern, int32_t start, int32_t last, bool noCase);
   void MarkLine(const std::string& zWhat);
+  void PumpDuringSearch(double& lastPump, bool& pumping);  // the search's event pump
 
   // ------------------------------------------------------------ fileops: copy, programs, temporary files
   int DoesFileExist(const std::string& ZFQN);

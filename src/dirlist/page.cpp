@@ -42,7 +42,8 @@ void Lister::DosDir() {
     for (CursorCell& c : CursorCache) c = CursorCell{};
   }
 
-  // 6-7. Entries
+  // 6-7. Entries (a page start left below the first entry by a tiny window is raised)
+  if (iTopSZDir < iFirstZDir) iTopSZDir = iFirstZDir;
   iLastOnPage = iTopSZDir + nPerPage - 1;
   if (iLastOnPage > nSZDir) iLastOnPage = nSZDir;
   int32_t r = 1, c = 1;
@@ -140,7 +141,11 @@ bool Lister::bDirectoryList() {
     out += line + "\r\n";
   }
   bool ok = P.files.WriteWholeFile(name, out);
-  if (!ok) VXERROR("VX1030 - Directory list not written: " + name);
+  if (!ok) {
+    // Kept for the page that the rescan below draws.
+    zMessageLine = "VX1030 - Directory list not written: " + name;
+    Beep();
+  }
   bRescan = true;
   return ok;
 }

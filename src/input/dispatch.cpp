@@ -97,6 +97,7 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
       P.processes.Run(zComSpec, false);
       if (fileView) {
         undo();
+        CloseFDBIN();
         if (OpenCount != 0) LogOpen("");
         SetDirMode();
         iInpFile = 0;
@@ -123,7 +124,10 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
       else PickAColor(4);
     } else if (KeyCode == kVkF10 || (KeyCode == 'X' && Shift == kAlt)) {
       if (fileView) {
-        if (OpenCount != 0) LogOpen("");
+        if (OpenCount != 0) {
+          CloseFDBIN();
+          LogOpen("");
+        }
         bQuickEnd = true;
         undo();
         TDISPLAY ^= (TD_DIR | TD_LIST);
@@ -138,7 +142,12 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
 
   // 9. Routing by mode
   if ((TDISPLAY & TD_DIR) && !bZipMode) {
-    if (bDIR_Keydown(Shift, KeyCode)) return;
+    if (bDIR_Keydown(Shift, KeyCode)) {
+      // The command took the key over: its character (Ctrl+V gives 22) must not act
+      // again, above all not as Enter in the archive listing it has just opened.
+      if (ProducesChar(KeyCode, Shift)) bSwallowChar = true;
+      return;
+    }
   } else if (TDISPLAY & TD_LIST) {
     if (bList_Keydown(Shift, KeyCode)) return;
   } else if (bZipMode) {

@@ -50,8 +50,7 @@ void Lister::BDOHEX16(int32_t POSBUFFR) {
     size_t d = static_cast<size_t>(j * 2 + j / 4);
     zHexBytes[d] = zHexDigit[b / 16][0];
     zHexBytes[d + 1] = zHexDigit[b % 16][0];
-    std::string shown = zPrintable(std::string(1, static_cast<char>(b)));
-    zHexChars[static_cast<size_t>(j)] = shown.empty() ? ' ' : shown[0];
+    zHexChars[static_cast<size_t>(j)] = static_cast<char>(PrintableCode(b));  // zPrintable of the byte
   }
 }
 
@@ -92,7 +91,9 @@ void Lister::ListModeHex() {
   SetForeColor(lColor[1]);
 
   // Body.
-  for (int i = 1; i <= 255; ++i) HexLines[static_cast<size_t>(i)] = Space(nColumns);
+  // Every body line starts blank (lines beyond the page are never drawn).
+  const int32_t lines = std::clamp(nPageLines, 0, 255);
+  for (int i = 1; i <= lines; ++i) HexLines[static_cast<size_t>(i)].assign(static_cast<size_t>(std::max(nColumns, 0)), ' ');
   if (nFileSize <= 0) {
     nBottomRec = 0;
     PRINT_LINES();
@@ -102,7 +103,6 @@ void Lister::ListModeHex() {
   if (nHexTop < 0) nHexTop = 0;
   if ((nHexTop & nHexMask) >= nFileSize) nHexTop = (nFileSize - 1) & nHexMask;
   const int64_t pageStart = nHexTop & nHexMask;
-  const int32_t lines = std::clamp(nPageLines, 0, 255);
   const int32_t bytesPerLine = (TDISPLAY & TD_HEX32) ? 32 : 16;
   const int64_t pageBytes = static_cast<int64_t>(lines) * bytesPerLine * ((TDISPLAY & TD_HEX2) ? 2 : 1);
   const int64_t pageEnd = std::min(pageStart + pageBytes, nFileSize);  // 0-based, exclusive

@@ -198,6 +198,7 @@ void Lister::KeyPress_ListMode(int keyascii) {
         case 'S':
         case '/':
         case '\\':
+          nSearchStart = P.clock.SecondsSinceMidnight();
           SetTextToFind(key, "");
           break;
         case '1':

@@ -157,6 +157,20 @@ void Lister::SetTextToFind(const std::string& key, const std::string& text) {
   ShowPage();
 }
 
+// Lets waiting window events run about once a second during a long search. A key typed
+// meanwhile is swallowed by the list-mode key handler, which clears nYieldCount: the
+// search then goes on without further pumping.
+void Lister::PumpDuringSearch(double& lastPump, bool& pumping) {
+  if (!pumping) return;
+  double now = P.clock.SecondsSinceMidnight();
+  if (std::fabs(now - lastPump) <= 1.0) return;
+  lastPump = now;
+  nYieldCount = 1;
+  DoEvents();
+  if (nYieldCount == 0) pumping = false;
+  nYieldCount = 0;
+}
+
 bool Lister::bFindText() {
   // The search runs in the text view only.
   if (TDISPLAY & TD_HEX) return false;
@@ -169,6 +183,7 @@ bool Lister::bFindText() {
     int32_t r = bSearchBack ? std::max(1, nTopRec - 1) : std::max(1, nTopRec);
     double lastPump = nSearchStart;
     int32_t sincePump = 0;
+    bool pumping = true;
     const bool wholeRecords = !bSearchBack && !bFindCols;
     while (wholeRecords) {
       // Forward through whole records: every indexed record that lies wholly in the
@@ -187,7 +202,10 @@ bool Lister::bFindText() {
         ++q;
       }
       const int64_t lo = nCurRecPos - 1;                          // 0-based buffer positions
-      const int64_t hiEnd = (a - nSegStart) + (RecLens[q] & 4095);  // one past the last text byte
+      // One past the last text byte; never beyond the bytes the buffer really holds (the
+      // current record is cut there when the file shrank while viewed).
+      int64_t hiEnd = q == r ? lo + nCurRecLen : (a - nSegStart) + (RecLens[q] & 4095);
+      hiEnd = std::min<int64_t>({hiEnd, std::max(nSegEnd - 1, 0), static_cast<int64_t>(zSegment.size())});
       const unsigned char* t = reinterpret_cast<const unsigned char*>(zSegment.data());
       const unsigned char* pat = reinterpret_cast<const unsigned char*>(zFindText.data());
       const int64_t m = static_cast<int64_t>(zFindText.size());
@@ -214,22 +232,14 @@ bool Lister::bFindText() {
       sincePump += q - r + 1;
       if (sincePump >= 40000) {
         sincePump = 0;
-        double now = P.clock.SecondsSinceMidnight();
-        if (std::fabs(now - lastPump) > 1.0) {
-          lastPump = now;
-          DoEvents();
-        }
+        PumpDuringSearch(lastPump, pumping);
       }
       r = q + 1;
     }
     while (!wholeRecords) {
       if (++sincePump >= 40000) {
         sincePump = 0;
-        double now = P.clock.SecondsSinceMidnight();
-        if (std::fabs(now - lastPump) > 1.0) {
-          lastPump = now;
-          DoEvents();
-        }
+        PumpDuringSearch(lastPump, pumping);
       }
       GetZCurRec(r);
       if (nCurRecLen < 0) break;

@@ -18,25 +18,36 @@ constexpr int32_t kSegBytes = 262144;               // bytes per segment read
 constexpr int64_t kMaxViewedSize = 2147221504;      // 7FFC0000 hex: longest viewed length
 constexpr int32_t kMaxDisplayLines = 63;            // display lines of one record
 
-// A growable table of plain numbers with explicit highest index. It grows with
-// realloc, so that large tables are moved by the system without being copied twice
-// and the memory in use stays the table's own size.
+// Memory of a growable table: grows in place or is moved by the system without a copy
+// where it can, so that the memory in use stays close to the table's own size.
+class TableMemory {
+ public:
+  TableMemory() = default;
+  TableMemory(const TableMemory&) = delete;
+  TableMemory& operator=(const TableMemory&) = delete;
+  ~TableMemory();
+  // Makes room for `bytes` bytes, keeping the contents; throws std::bad_alloc.
+  void Resize(size_t bytes);
+  void* data() const { return data_; }
+
+ private:
+  void* data_ = nullptr;
+  size_t bytes_ = 0;   // bytes reserved
+  bool mapped_ = false;
+};
+
+// A growable table of plain numbers with an explicit highest index.
 template <class T>
 class GrowTable {
   static_assert(std::is_trivially_copyable_v<T>);
 
  public:
-  GrowTable() = default;
-  GrowTable(const GrowTable&) = delete;
-  GrowTable& operator=(const GrowTable&) = delete;
-  ~GrowTable() { std::free(data_); }
   // Highest valid index, -1 when empty.
   int64_t Max() const { return max_; }
   // Makes the highest index newMax, keeping the contents below it.
   void Resize(int64_t newMax) {
-    void* p = std::realloc(data_, static_cast<size_t>(newMax + 1) * sizeof(T));
-    if (!p) throw std::bad_alloc();
-    data_ = static_cast<T*>(p);
+    mem_.Resize(static_cast<size_t>(newMax + 1) * sizeof(T));
+    data_ = static_cast<T*>(mem_.data());
     max_ = newMax;
   }
   T& operator[](int64_t i) { return data_[i]; }
@@ -44,6 +55,7 @@ class GrowTable {
   T* data() { return data_; }
 
  private:
+  TableMemory mem_;
   T* data_ = nullptr;
   int64_t max_ = -1;
 };

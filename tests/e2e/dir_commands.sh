@@ -88,4 +88,39 @@ tr -d '\r' <"$L" >"$WORK/list.txt"
   printf '%s\n' "E       .DOC      200  2024-01-07 10:00 A--- e.doc"
 } >"$WORK/want.txt"
 diff "$WORK/want.txt" "$WORK/list.txt" || fail "listing file differs"
+
+# ---- Shift+Alt+D cycles the date order; three times returns to year first
+run_headless --size 80x25 --cwd "$D" <<'S'
+key 1
+key End ctrl
+key d shift alt
+screen
+key d shift alt
+screen
+key d shift alt
+screen
+S
+expect_contains "|E       .DOC      200  01/07/2024 10:00 A--- e.doc"
+expect_contains "|E       .DOC      200  07-01-2024 10:00 A--- e.doc"
+[ "$(grep -c "|E       .DOC      200  2024-01-07 10:00 A--- e.doc" "$OUT")" = 2 ] || fail "year first again (screen 3 and the final screen)"
+
+# ---- F10 in the file view closes the file and ends with the plain closing message
+run_headless --size 80x25 --cwd "$D" --clock "2026-01-01 10:00:00" <<'S'
+key End ctrl
+key Enter
+key F10
+S
+expect_contains "CAPTION TEMBRA • LIST • "
+expect_screen_row 25 "VX0099 - End Tembra"
+expect_line "EXIT normal"
+
+# ---- "Q" right after start-up ends like Esc; "?" at a root does nothing
+export TEMBRA_DRIVES="D=$D"
+run_headless --size 80x25 --cwd "$D" --clock "2026-01-01 10:00:00" <<'S'
+key ?
+screen
+key q
+S
+expect_not_contains "INPUT "
+expect_line "EXIT normal"
 finish

@@ -362,3 +362,26 @@ TEST_F(DirTest, PageStartForTheCursor) {
   L().nPageLines = -1;
   EXPECT_EQ(L().iFindUl(65), -1);
 }
+
+TEST_F(DirTest, ListingFileNames) {
+  std::string win = "C:" + dir_;
+  for (char& c : win)
+    if (c == '/') c = '\\';
+  win += "\\";
+  L().GetDir(win);
+  L().zCurDir = win;
+  EXPECT_TRUE(L().bDirectoryList());
+  EXPECT_EQ(::access((dir_ + "/$$Tembra_Directory.txt").c_str(), F_OK), 0);
+  L().zListFileName = "mine.lst";  // relative to the listed folder
+  EXPECT_TRUE(L().bDirectoryList());
+  EXPECT_EQ(::access((dir_ + "/mine.lst").c_str(), F_OK), 0);
+  L().zListFileName = win + "abs.lst";  // a full name is used as it is
+  EXPECT_TRUE(L().bDirectoryList());
+  EXPECT_EQ(::access((dir_ + "/abs.lst").c_str(), F_OK), 0);
+  // A file that cannot be written is reported on the next page, not passed over.
+  L().zListFileName = win + "no\\such\\folder.lst";
+  L().bRescan = false;
+  EXPECT_FALSE(L().bDirectoryList());
+  EXPECT_EQ(L().zMessageLine.rfind("VX1030 - Directory list not written: ", 0), 0u);
+  EXPECT_TRUE(L().bRescan);
+}

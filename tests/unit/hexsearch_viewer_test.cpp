@@ -87,6 +87,23 @@ TEST_F(HexView, LineOfOffsetZeroColumnByColumn) {
   EXPECT_EQ(L().nBottomRec, 1000);
 }
 
+TEST_F(HexView, CharacterModes) {
+  Open(std::string("\xc1\x81\x05\xe9" "Az\r\n", 8));
+  Hex();
+  EXPECT_EQ(Row(1).substr(10, 17), "C18105E9 417A0D0A");
+  // 81 is undefined in Windows-1252 and 05 a control code: neither can be drawn.
+  EXPECT_EQ(Row(1).substr(47, 6), "\xc1\x95\x95\xe9" "Az");
+  Char('E');  // EBCDIC: C1 is "A", 81 is "a"; the hexadecimal columns stay
+  EXPECT_EQ(Row(1).substr(47, 2), "Aa");
+  EXPECT_EQ(Row(1).substr(10, 8), "C18105E9");
+  Char('7');  // high bit dropped
+  EXPECT_EQ(Row(1).substr(47, 2), "A\x95");
+  Char('*');  // dots for control and high characters that can be drawn
+  EXPECT_EQ(Row(1).substr(47, 8), ".\x95\x95.Az\x95\x95");
+  Char('8');
+  EXPECT_EQ(Row(1).substr(47, 2), "\xc1\x95");
+}
+
 TEST_F(HexView, LayoutsByWidth) {
   std::string bytes = Lines(400);
   Open(bytes, 120);
@@ -252,6 +269,22 @@ TEST_F(HexView, ForwardSearchAcrossSegmentsAndCutRecords) {
   L().nTopRec = 1;
   Search('S', "cdzz");
   EXPECT_EQ(L().nTopRec, 1);
+}
+
+TEST_F(HexView, FileShrinkingWhileSearched) {
+  Open(Lines(50000) + "needle\r\n");
+  L().nTopRec = 20000;  // indexed, then the file loses most of its bytes
+  L().ShowPage();
+  std::filesystem::resize_file(HostPath("f.bin"), 100000);
+  L().nTopRec = 1;
+  Search('F', "needle");
+  EXPECT_EQ(Message(), "VX0004 - Text not found");
+  L().nTopRec = 1;
+  Search('F', "line 08333");  // the last line that is still whole
+  EXPECT_EQ(L().nTopRec, 8333);
+  L().nTopRec = 1;
+  Search('S', "line 08334");  // cut short by the new end
+  EXPECT_EQ(Message(), "VX0004 - Text not found");
 }
 
 TEST_F(HexView, HitBeyondTheWindowIsBroughtIntoView) {

@@ -81,6 +81,10 @@ TEST_F(Launch, ProgramsInterpretersAndRefresh) {
   LaunchPlan k = Plan(" /k C:");
   EXPECT_EQ(k.argv, (Args{"/bin/sh"}));
   EXPECT_EQ(k.workDir, dir_.string());
+  // COMSPEC names the interpreter when it is a program of this system.
+  EXPECT_EQ(Plan("/bin/true", "/bin/true").argv, (Args{"/bin/true"}));
+  EXPECT_EQ(Plan("C:\\WINDOWS\\system32\\cmd.exe /k C:", "C:\\WINDOWS\\system32\\cmd.exe").argv,
+            (Args{"/bin/sh"}));
   // "Copy file +" is a time-stamp refresh, not a program.
   LaunchPlan c = Plan("Copy C:\\x\\a.txt +");
   EXPECT_TRUE(c.touchFile);

@@ -1,4 +1,7 @@
+#include <cstring>
 #include <filesystem>
+#include <random>
+#include <vector>
 
 #include "viewer_fixture.h"
 
@@ -199,4 +202,115 @@ TEST_F(ViewerTest, LookupsCountedForTheDebugCheck) {
   EXPECT_TRUE(L().DebugLookupsWereRandom());
   L().LookupStats = {1000, 1000, 1, 2008};
   EXPECT_FALSE(L().DebugLookupsWereRandom());
+}
+
+namespace {
+struct RefRec {
+  int64_t addr;
+  int32_t len, count;
+};
+// The record rules applied to the whole file at once, byte by byte.
+std::vector<RefRec> ReferenceRecords(const std::string& d, int32_t maxRec) {
+  std::vector<RefRec> out;
+  int64_t b = 0;
+  auto cut = [&](int64_t end, int32_t count) {
+    int64_t len = end - b;
+    while (len > maxRec) {
+      out.push_back({b + 1, maxRec, 0});
+      b += maxRec;
+      len -= maxRec;
+    }
+    out.push_back({b + 1, static_cast<int32_t>(len), count});
+  };
+  for (int64_t i = 0; i < static_cast<int64_t>(d.size()); ++i) {
+    if (d[i] == '\n') {
+      cut(i, 1);
+      b = i + 1;
+    } else if (d[i] == '\r') {
+      bool pair = i + 1 < static_cast<int64_t>(d.size()) && d[i + 1] == '\n';
+      cut(i, pair ? 2 : 1);
+      b = i + (pair ? 2 : 1);
+      if (pair) ++i;
+    }
+  }
+  if (static_cast<int64_t>(d.size()) > b) cut(static_cast<int64_t>(d.size()), 0);
+  return out;
+}
+}  // namespace
+
+TEST_F(ViewerTest, IndexMatchesTheRecordRulesOnRandomFiles) {
+  std::mt19937 rng(42);
+  for (int round = 0; round < 6; ++round) {
+    std::string d;
+    size_t size = 300000 + rng() % 500000;
+    const char* alphabet = round % 2 ? "ab\r\n" : "abcdefghij\r\n\t";
+    size_t na = std::strlen(alphabet);
+    while (d.size() < size) {
+      // Runs of text of varied length, some longer than the maximum record.
+      size_t run = (rng() % 8 == 0) ? rng() % 6000 : rng() % 40;
+      for (size_t k = 0; k < run; ++k) d += alphabet[rng() % (na - 2)];
+      d += alphabet[na - 2 + rng() % 2];
+    }
+    if (round == 2) d[262142] = '\r', d[262143] = '\n';
+    int32_t maxRec = round < 3 ? 4095 : static_cast<int32_t>(64 + rng() % 4000);
+    L().nMaxRecLen = maxRec;
+    View("r" + std::to_string(round) + ".txt", d);
+    L().IndexWholeFile();
+    std::vector<RefRec> ref = ReferenceRecords(d, maxRec);
+    ASSERT_EQ(L().nRecCount, static_cast<int32_t>(ref.size())) << round;
+    for (int32_t n = 1; n <= L().nRecCount; ++n) {
+      ASSERT_EQ(L().FindRecAddr(n), ref[n - 1].addr) << round << " " << n;
+      ASSERT_EQ(Len(n), ref[n - 1].len) << round << " " << n;
+      ASSERT_EQ(Flags(n), ref[n - 1].count) << round << " " << n;
+    }
+  }
+}
+
+namespace {
+int32_t EntryOf(Lister& L, const std::string& upperName) {
+  for (int32_t i = 1; i <= L.nZDir; ++i) {
+    const std::string& rec = L.ZDIR[i];
+    int32_t n = static_cast<int32_t>(Val(Mid(rec, 94, 4)));
+    if (Mid(rec, 109, n) == upperName) return i;
+  }
+  return -1;
+}
+}  // namespace
+
+TEST_F(ViewerTest, OpeningByEntryAndReopening) {
+  Write("Mixed.txt", "abc\r\ndef\r\n");
+  L().GetDir(L().zCurDir);
+  int32_t i = EntryOf(L(), "MIXED.TXT");
+  ASSERT_GT(i, 0);
+  L().ListAFile(i);
+  EXPECT_EQ(L().zCurFile, L().zCurDir + "MIXED.TXT");
+  EXPECT_EQ(L().zReopenFile, L().zCurFile);
+  EXPECT_EQ(L().nFileSize, 10);
+  EXPECT_EQ(L().zDisplayMode, "LIST");
+  EXPECT_EQ(L().nRecCount, 2);
+  EXPECT_EQ(Row(1).substr(0, 3), "abc");
+  L().LeaveFileView();
+  L().ListAFile(-47);
+  EXPECT_EQ(L().OpenCount, 1);
+  EXPECT_TRUE(L().zReopenFile.empty());
+  L().LeaveFileView();
+  // A file that vanished is reported and the directory page stays.
+  L().zReopenFile = L().zCurFile;
+  std::filesystem::remove(HostPath("Mixed.txt"));
+  L().ListAFile(-47);
+  EXPECT_NE(Transcript().find("text=\"VX1023 - File has been deleted\""), std::string::npos);
+  EXPECT_EQ(L().zDisplayMode, "DIR");
+  EXPECT_EQ(L().OpenCount, 0);
+}
+
+TEST_F(ViewerTest, LongScansPumpEventsEvery50MB) {
+  View("a.txt", "x\n");
+  L().nYieldCount = 1;
+  for (int k = 0; k < 190; ++k) L().GetFdbin(1);
+  EXPECT_EQ(L().nYieldCount, 1 + 190 * 262144);
+  L().GetFdbin(1);
+  EXPECT_EQ(L().nYieldCount, 1);  // past 50,000,000: pumped once and started again
+  L().nYieldCount = 0;
+  L().GetFdbin(1);
+  EXPECT_EQ(L().nYieldCount, 0);
 }

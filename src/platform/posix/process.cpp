@@ -201,8 +201,15 @@ LaunchPlan PlanLaunch(const std::string& commandLine, DriveMap* drives, const st
     PlanCommand(t, drives, plan);
     return plan;
   }
-  // An interactive interpreter, in the named drive's folder for /k with a drive.
+  // An interactive interpreter, in the named drive's folder for /k with a drive:
+  // COMSPEC when it names a program of this system, else the user's shell.
   plan.argv = {UserShell()};
+  if (!comspec.empty() && ProgramKey(comspec) != "CMD" && ProgramKey(comspec) != "COMMAND") {
+    std::string host = comspec[0] == '/' ? comspec
+                       : IsWinAbsolute(comspec) && drives ? drives->HostPath(comspec)
+                                                          : FindOnPath(HostNameOf(comspec));
+    if (!host.empty() && ::access(host.c_str(), X_OK) == 0) plan.argv = {host};
+  }
   plan.needsTerminal = true;
   if (i < words.size() && UCase(words[i]) == "/K" && i + 1 < words.size() && drives) {
     std::string d = words[i + 1];
@@ -337,7 +344,8 @@ long PosixProcesses::Run(const std::string& commandLine, bool wait) {
     beforeRun(runContext);
     wait = true;  // the program has the terminal until it ends
   }
-  long pid = StartArgv(plan, wait, /*quietStdio=*/beforeRun == nullptr);
+  // A program that does not own the terminal gets no terminal output to scribble on.
+  long pid = StartArgv(plan, wait, /*quietStdio=*/!takeTerminal);
   if (takeTerminal && afterRun) afterRun(runContext);
   return pid;
 }

@@ -154,3 +154,16 @@ TEST_F(ConfigTest, ShellArgumentsSurviveTheTokenizer) {
   ASSERT_EQ(l.nParms, static_cast<int32_t>(args.size()));
   for (size_t i = 0; i < args.size(); ++i) EXPECT_EQ(l.zParm[i + 1], args[i]);
 }
+
+TEST_F(ConfigTest, SlashWordsAreSwitchesUnlessHostPaths) {
+  Write("cwd/sub/inner.txt", "i");
+  // "/Tmp" is a search for "mp", even though a folder /tmp exists.
+  Lister& l = Make("/C /Tmp " + root_ + "/cwd/sub/inner.txt");
+  l.ZGETPARM();
+  EXPECT_EQ(l.zFindText, "mp");
+  EXPECT_EQ(l.nInpFiles, 1);
+  // After "--" a single name is a path too.
+  Lister& m = Make("/C -- " + root_);
+  m.ZGETPARM();
+  EXPECT_EQ(m.zCurDir, m.P.files.WinPathOfHost(root_) + "\\");
+}

@@ -1,0 +1,67 @@
+// Memory of the record-index tables. On Linux the tables are mapped directly, grown
+// with mremap (no copy, no second copy in memory while growing) and backed by huge
+// pages where the system offers them, which keeps page faults rare while millions of
+// records are added. Elsewhere plain realloc serves.
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "viewer/viewer_state.h"
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace tembra {
+
+namespace {
+constexpr size_t kPage = 4096;
+constexpr size_t kMapFrom = 1 << 20;  // smaller tables stay on the heap
+#if defined(__linux__)
+constexpr size_t kHuge = 2 << 20;
+#endif
+size_t RoundUp(size_t n, size_t to) { return (n + to - 1) / to * to; }
+}  // namespace
+
+TableMemory::~TableMemory() {
+#if defined(__linux__)
+  if (mapped_) {
+    ::munmap(data_, bytes_);
+    return;
+  }
+#endif
+  std::free(data_);
+}
+
+void TableMemory::Resize(size_t bytes) {
+  if (bytes == 0) bytes = 1;
+#if defined(__linux__)
+  if (bytes >= kMapFrom || mapped_) {
+    size_t want = RoundUp(bytes, kPage);
+    void* p;
+    if (mapped_) {
+      p = want == bytes_ ? data_ : ::mremap(data_, bytes_, want, MREMAP_MAYMOVE);
+    } else {
+      p = ::mmap(nullptr, want, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+      if (p != MAP_FAILED && data_ != nullptr) {
+        std::memcpy(p, data_, bytes_ < want ? bytes_ : want);
+        std::free(data_);
+      }
+    }
+    if (p == MAP_FAILED) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+    if (want >= kHuge) ::madvise(p, want, MADV_HUGEPAGE);
+#endif
+    data_ = p;
+    bytes_ = want;
+    mapped_ = true;
+    return;
+  }
+#endif
+  void* p = std::realloc(data_, bytes);
+  if (!p) throw std::bad_alloc();
+  data_ = p;
+  bytes_ = bytes;
+}
+
+}  // namespace tembra

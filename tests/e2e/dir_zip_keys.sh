@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Ctrl+V opens an archive's listing and its character does not leave it again; Enter
+# on the listing's parent entry returns to the folder with the cursor on the archive.
+. "$(dirname "$0")/lib.sh"
+
+D=$(make_dir z)
+touch "$D/a.txt" "$D/c.txt"
+# One stored member "b.txt" holding "x".
+{
+  printf 'PK\x03\x04\x14\x00\x00\x00\x00\x00\x00\x00\x21\x5a\x83\x16\xdc\x8c\x01\x00\x00\x00\x01\x00\x00\x00\x05\x00\x00\x00b.txtx'
+  printf 'PK\x01\x02\x14\x00\x14\x00\x00\x00\x00\x00\x00\x00\x21\x5a\x83\x16\xdc\x8c\x01\x00\x00\x00\x01\x00\x00\x00\x05\x00'
+  printf '\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00b.txt'
+  printf 'PK\x05\x06\x00\x00\x00\x00\x01\x00\x01\x00\x33\x00\x00\x00\x24\x00\x00\x00\x00\x00'
+} >"$D/arch.zip"
+DW="C:${D//\//\\}\\"
+
+run_headless --size 80x25 --cwd "$D" --clock "2026-01-01 10:00:00" <<'S'
+key Down
+key Down
+key v ctrl
+wait 2000
+screen
+key Enter
+screen
+S
+expect_line "CAPTION TEMBRA • ZIP • ${DW}ARCH.ZIP"
+expect_screen_row 2 "<<PARENT DIR" 1
+expect_screen_row 3 "B       .TXT     1" 1
+expect_line "CAPTION TEMBRA • DIR • $DW"
+expect_screen_row 1 "Ver: Beta_7Z - Directory List - 2 of 3 Entries" 2
+finish

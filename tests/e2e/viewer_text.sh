@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# The file view: opening a file from the directory page, paging, jumps, word wrap,
+# leaving the view; a file of 3 GB is viewed as its first 2,147,221,504 bytes.
+. "$(dirname "$0")/lib.sh"
+D=$(make_dir text)
+DW="C:${D//\//\\}\\"
+{
+  printf 'first\tcol9\r\n'
+  for i in $(seq 2 100); do printf 'line %d\n' "$i"; done
+} >"$D/a.txt"
+
+run_headless --cwd "$D" --clock "2026-03-04 10:00:00" <<'S'
+key Down
+key Enter
+screen
+key B
+screen
+key Space
+screen
+key T
+input 50
+key #
+screen
+input 1000
+key -
+screen
+input 1000
+key +
+screen
+key W
+screen
+key Esc
+screen
+S
+expect_line "CAPTION TEMBRA • LIST • ${DW}A.TXT"
+expect_screen_row 2 "first   col9" 1
+expect_screen_row 3 "line 2" 1
+expect_contains " 1 of 100 Lines"
+expect_screen_row 2 "line 78" 2
+expect_screen_row 24 "line 100" 2
+# Page down on the last page: the last record alone at the top.
+expect_screen_row 2 "line 100" 3
+[ "$(screen_row 3 3 | tr -d ' ')" = "" ] || fail "rows after the last record not blank"
+expect_line 'INPUT caption="Jump to line" prompt="VX0037 - Enter line number to which to jump" default="1" -> "50"'
+expect_screen_row 2 "line 50" 4
+expect_screen_row 2 "first" 5
+expect_line 'INPUT caption="Relative jump" prompt="VX0040 - Enter the number of lines to increment" default="0" -> "1000"'
+expect_screen_row 2 "line 78" 6
+expect_screen_row 25 "VX0202 - Word Wrap ON" 7
+expect_line "CAPTION TEMBRA • DIR • $DW"
+expect_screen_row 1 "Ver: Beta_7Z - Directory List" 8
+
+# An empty file is refused and the directory page stays.
+E=$(make_dir empty)
+: >"$E/zero.txt"
+run_headless --cwd "$E" <<'S'
+key Down
+key Enter
+screen
+S
+expect_line "BEEP"
+expect_screen_row 25 "VX1002 - >>>   FILE LENGTH IS ZERO   <<<"
+expect_no_line "CAPTION TEMBRA • LIST • $(printf 'C:%s\\ZERO.TXT' "${E//\//\\}")"
+
+# 3,000,000,000 bytes (sparse): viewed as 2,147,221,504; its last page works.
+B=$(make_dir big)
+if truncate -s 3000000000 "$B/big.bin" 2>/dev/null &&
+  printf 'END OF VIEW\n' | dd of="$B/big.bin" bs=1 seek=2147221400 conv=notrunc status=none; then
+  run_headless --cwd "$B" <<'S'
+key Down
+key Enter
+key H alt
+screen
+key End
+screen
+key H alt
+key B
+screen
+key Right ctrl
+screen
+key Q
+S
+  expect_contains "- File List -("
+  expect_contains ")-  2,147,221,504 [&H7FFC0000]"
+  expect_contains "7FFBFFF0"
+  expect_contains "END OF VIEW"
+  expect_contains " 524,331 of 524,353 Lines"
+else
+  echo "no sparse file here; skipping the 3 GB case"
+fi
+finish

@@ -1,0 +1,137 @@
+// POSIX find data: names, sizes, times, attributes, links, and folders that cannot be
+// listed.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <map>
+
+#include "platform/posix/posix_platform.h"
+
+using namespace tembra;
+
+namespace {
+
+class FindTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/tembra-unit-find.XXXXXX";
+    dir_ = mkdtemp(tmpl);
+    fs_ = std::make_unique<posix::PosixFileSystem>(posix::DriveMap("C=/", dir_));
+    win_ = "C:";
+    for (char c : dir_) win_ += c == '/' ? '\\' : c;
+    win_ += "\\";
+  }
+  void TearDown() override {
+    std::string cmd = "rm -rf '" + dir_ + "'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+  }
+  void Make(const std::string& name, off_t size = 0) {
+    std::string p = dir_ + "/" + name;
+    int fd = ::open(p.c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, size), 0);
+    ::close(fd);
+  }
+  std::map<std::string, FindData> List(const std::string& pattern) {
+    std::map<std::string, FindData> out;
+    FindData d;
+    FindHandle h = fs_->FindFirstFile(win_ + pattern, d);
+    if (h == kInvalidFind) return out;
+    do out[d.cFileName] = d;
+    while (fs_->FindNextFile(h, d));
+    fs_->FindClose(h);
+    return out;
+  }
+  std::string dir_, win_;
+  std::unique_ptr<posix::PosixFileSystem> fs_;
+};
+
+uint64_t Size(const FindData& d) { return (static_cast<uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow; }
+
+}  // namespace
+
+TEST_F(FindTest, EntriesWithSizesAttributesAndNames) {
+  Make("plain.txt", 1234);
+  Make("big.bin", (5LL << 30) + 7);  // sparse
+  Make(".hidden");
+  Make("caf\xc3\xa9.txt");            // UTF-8 e-acute
+  Make("raw\xff.bin");                // not UTF-8
+  ASSERT_EQ(::mkdir((dir_ + "/sub").c_str(), 0755), 0);
+  ASSERT_EQ(::symlink("plain.txt", (dir_ + "/tofile").c_str()), 0);
+  ASSERT_EQ(::symlink("sub", (dir_ + "/todir").c_str()), 0);
+  ASSERT_EQ(::symlink("missing", (dir_ + "/dangling").c_str()), 0);
+  ASSERT_EQ(::mkfifo((dir_ + "/pipe").c_str(), 0644), 0);
+  auto all = List("*");
+  EXPECT_EQ(all.size(), 10u);
+  EXPECT_EQ(all.count("."), 0u);
+  EXPECT_EQ(all.count(".."), 0u);
+  EXPECT_EQ(Size(all["plain.txt"]), 1234u);
+  EXPECT_EQ(all["plain.txt"].dwFileAttributes & (kAttrArchive | kAttrDirectory), kAttrArchive);
+  EXPECT_EQ(Size(all["big.bin"]), (5ULL << 30) + 7);
+  EXPECT_NE(all[".hidden"].dwFileAttributes & kAttrHidden, 0u);
+  EXPECT_EQ(all["sub"].dwFileAttributes & kAttrDirectory, kAttrDirectory);
+  EXPECT_EQ(Size(all["sub"]), 0u);
+  EXPECT_EQ(Size(all["tofile"]), 1234u);                       // a link lists as its target
+  EXPECT_NE(all["todir"].dwFileAttributes & kAttrDirectory, 0u);
+  EXPECT_EQ(all["dangling"].dwFileAttributes & kAttrDirectory, 0u);  // a dangling link: a file
+  EXPECT_NE(all["dangling"].dwFileAttributes & kAttrArchive, 0u);
+  EXPECT_NE(all["pipe"].dwFileAttributes & kAttrSystem, 0u);
+  EXPECT_EQ(all.count("caf\xe9.txt"), 1u);                     // shown in Windows-1252
+  EXPECT_EQ(all.count("raw\xff.bin"), 1u);                     // raw bytes kept
+  EXPECT_TRUE(all["plain.txt"].cAlternateFileName.empty());
+  // Names shown map back to the same entries.
+  EXPECT_EQ(fs_->Exists(win_ + "caf\xe9.txt"), 0);
+  EXPECT_EQ(fs_->Exists(win_ + "raw\xff.bin"), 0);
+  // Patterns and single names.
+  EXPECT_EQ(List("*.TXT").size(), 2u);
+  EXPECT_EQ(List("PLAIN.TXT").size(), 1u);
+  EXPECT_EQ(List("p?ain*").size(), 1u);
+  EXPECT_EQ(List("nothing*").size(), 0u);
+}
+
+TEST_F(FindTest, TimesAndTheirConversion) {
+  Make("t");
+  struct timespec ts[2];
+  ts[0].tv_sec = 1700000000;  // 2023-11-14 22:13:20 UTC
+  ts[0].tv_nsec = 0;
+  ts[1].tv_sec = 1709647628;  // 2024-03-05 14:07:08 UTC
+  ts[1].tv_nsec = 567000000;
+  ASSERT_EQ(::utimensat(AT_FDCWD, (dir_ + "/t").c_str(), ts, 0), 0);
+  auto all = List("t");
+  DateTime w = fs_->FileTimeToSystemTime(all["t"].ftLastWriteTime);
+  EXPECT_EQ(w.year, 2024);
+  EXPECT_EQ(w.month, 3);
+  EXPECT_EQ(w.day, 5);
+  EXPECT_EQ(w.hour, 14);
+  EXPECT_EQ(w.minute, 7);
+  EXPECT_EQ(w.second, 8);
+  EXPECT_EQ(w.millisecond, 567);
+  DateTime a = fs_->FileTimeToSystemTime(all["t"].ftLastAccessTime);
+  EXPECT_EQ(a.year, 2023);
+  EXPECT_EQ(a.day, 14);
+  EXPECT_EQ(a.hour, 22);
+  DateTime origin = fs_->FileTimeToSystemTime(0);
+  EXPECT_EQ(origin.year, 1601);
+  EXPECT_EQ(origin.month, 1);
+  EXPECT_EQ(origin.day, 1);
+  // The tests run with TZ=UTC: local time is UTC.
+  EXPECT_EQ(fs_->FileTimeToLocalFileTime(all["t"].ftLastWriteTime), all["t"].ftLastWriteTime);
+}
+
+TEST_F(FindTest, FoldersThatCannotBeListed) {
+  Make("file");
+  FindData d;
+  EXPECT_EQ(fs_->FindFirstFile(win_ + "file\\*", d), kInvalidFind);      // not a folder
+  EXPECT_EQ(fs_->FindFirstFile(win_ + "missing\\*", d), kInvalidFind);   // no such folder
+  EXPECT_EQ(fs_->FindFirstFile("Q:\\*", d), kInvalidFind);               // no such drive
+  ASSERT_EQ(::mkdir((dir_ + "/empty").c_str(), 0755), 0);
+  EXPECT_EQ(fs_->FindFirstFile(win_ + "empty\\*", d), kInvalidFind);     // nothing in it
+  if (::geteuid() != 0) {
+    ASSERT_EQ(::mkdir((dir_ + "/locked").c_str(), 0), 0);
+    EXPECT_EQ(fs_->FindFirstFile(win_ + "locked\\*", d), kInvalidFind);
+    ::chmod((dir_ + "/locked").c_str(), 0755);
+  }
+}
