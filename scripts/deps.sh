@@ -8,6 +8,19 @@ PACKAGES=(
   tmux zip unzip python3 xxd
   clang libclang-rt-dev
 )
+# --windows: also what the Windows build needs (scripts/windows.sh): the mingw-w64
+# cross-compiler, Wine with its fonts and a fixed-pitch face standing in for
+# "Courier New", Xvfb and the X tools that find the window and take its picture.
+INSTALL_OPTIONS=()
+if [ "${1:-}" = "--windows" ]; then
+  PACKAGES=(
+    cmake ninja-build python3
+    g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
+    wine wine64 fonts-wine fonts-liberation
+    xvfb xauth xdotool x11-apps x11-utils
+  )
+  INSTALL_OPTIONS=(--no-install-recommends)
+fi
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -16,5 +29,5 @@ if [ ${#missing[@]} -gt 0 ]; then
   SUDO=""
   [ "$(id -u)" -ne 0 ] && SUDO="sudo"
   $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${INSTALL_OPTIONS[@]}" "${missing[@]}"
 fi

@@ -20,7 +20,7 @@ constexpr size_t kMapFrom = 1 << 20;  // smaller tables stay on the heap
 #if defined(__linux__)
 constexpr size_t kHuge = 2 << 20;
 #endif
-size_t RoundUp(size_t n, size_t to) { return (n + to - 1) / to * to; }
+[[maybe_unused]] size_t RoundUp(size_t n, size_t to) { return (n + to - 1) / to * to; }
 }  // namespace
 
 TableMemory::~TableMemory() {

@@ -1,5 +1,10 @@
 // tembra-headless: runs the program on an off-screen grid from a script of events and
 // writes a transcript to standard output.
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include <fstream>
 #include <iostream>
 
@@ -7,6 +12,11 @@
 
 int main(int argc, char** argv) {
   using namespace tembra::headless;
+#ifdef _WIN32
+  // The transcript is bytes: no line-end translation on the standard streams.
+  ::_setmode(::_fileno(stdout), _O_BINARY);
+  ::_setmode(::_fileno(stdin), _O_BINARY);
+#endif
   Options options;
   std::string scriptPath;
   std::string error = ParseOptions(argc, argv, options, scriptPath);

@@ -1,6 +1,10 @@
 #include "platform/headless/session.h"
 
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstring>
@@ -11,6 +15,14 @@
 #include "core/text.h"
 #include "platform/headless/keys.h"
 #include "platform/headless/transcript.h"
+
+#ifdef _WIN32
+// The few POSIX calls of the driver, in their Windows runtime form.
+namespace {
+time_t timegm(std::tm* t) { return ::_mkgmtime(t); }
+void gmtime_r(const time_t* s, std::tm* t) { ::gmtime_s(t, s); }
+}  // namespace
+#endif
 
 namespace tembra::headless {
 
@@ -184,7 +196,7 @@ long HeadlessProcesses::Run(const std::string& commandLine, bool wait) {
   out_ << "RUN wait=" << (wait ? 1 : 0) << " " << EscapeText(commandLine) << "\n";
   out_.flush();
   if (noRun_) return 1;
-  return PosixProcesses::Run(commandLine, wait);
+  return native::Processes::Run(commandLine, wait);
 }
 
 // ---------------------------------------------------------------- session
@@ -237,7 +249,7 @@ Session::Session(const Options& options, std::ostream& out)
       dialogs_(out),
       events_(*this),
       clipboard_(out),
-      processes_(out, &files_.drives(), options.noRun),
+      processes_(out, files_, options.noRun),
       platform_{grid_, dialogs_, events_, clipboard_, files_, processes_, clock_} {
   clock_.Init(options.clock);
   processes_.SetCommandLine(options.cmdline);

@@ -11,7 +11,7 @@
 
 #include "core/lister.h"
 #include "platform/headless/grid.h"
-#include "platform/posix/posix_platform.h"
+#include "platform/native.h"
 
 namespace tembra::headless {
 
@@ -79,13 +79,13 @@ class HeadlessClock : public Clock {
  private:
   bool fixed_ = false;
   int64_t virtualMs_ = 0;  // local time as milliseconds since 1970 read as UTC
-  posix::PosixClock real_;
+  native::Clock real_;
 };
 
-class HeadlessProcesses : public posix::PosixProcesses {
+class HeadlessProcesses : public native::Processes {
  public:
-  HeadlessProcesses(std::ostream& out, posix::DriveMap* drives, bool noRun)
-      : PosixProcesses(0, nullptr, drives), out_(out), noRun_(noRun) {}
+  HeadlessProcesses(std::ostream& out, native::FileSystem& files, bool noRun)
+      : native::Processes(native::ProcessesFor(files)), out_(out), noRun_(noRun) {}
   long Run(const std::string& commandLine, bool wait) override;
   [[noreturn]] void EndProcess(ExitKind kind) override { throw ProcessEnded{kind}; }
  private:
@@ -131,7 +131,7 @@ class Session {
   HeadlessDialogs dialogs_;
   HeadlessEvents events_;
   HeadlessClipboard clipboard_;
-  posix::PosixFileSystem files_;
+  native::FileSystem files_;
   HeadlessProcesses processes_;
   HeadlessClock clock_;
   Platform platform_;

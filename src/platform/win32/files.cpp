@@ -1,0 +1,323 @@
+// The Win32 file system: the find functions, file times, raw shared reads, whole-file
+// reads and writes, copy/rename/delete, the recycle bin and the current directories.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/win32/win32_api.h"
+#include "platform/win32/win32_platform.h"
+
+namespace tembra::win32 {
+
+namespace {
+
+// TEMBRA_NO_SHORT_NAMES=1 lists every entry as a volume without 8.3 names would
+// (short-name generation is a per-volume setting on Windows; the end-to-end scripts
+// that expect no short names run this way).
+bool ShortNamesShown() {
+  static const bool shown = [] {
+    char v[8];
+    DWORD n = ::GetEnvironmentVariableA("TEMBRA_NO_SHORT_NAMES", v, sizeof v);
+    return !(n > 0 && n < sizeof v && v[0] == '1');
+  }();
+  return shown;
+}
+
+void FillFindData(const WIN32_FIND_DATAA& w, FindData& d) {
+  d.dwFileAttributes = w.dwFileAttributes;
+  d.ftCreationTime = Ticks(w.ftCreationTime);
+  d.ftLastAccessTime = Ticks(w.ftLastAccessTime);
+  d.ftLastWriteTime = Ticks(w.ftLastWriteTime);
+  d.nFileSizeHigh = w.nFileSizeHigh;
+  d.nFileSizeLow = w.nFileSizeLow;
+  d.cFileName = w.cFileName;
+  d.cAlternateFileName = ShortNamesShown() ? w.cAlternateFileName : "";
+}
+
+HANDLE AsHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+intptr_t AsInt(HANDLE h) { return reinterpret_cast<intptr_t>(h); }
+
+// Opens a file for reading, shared with writers and with deletion (a viewed file
+// may grow, be renamed or be removed by others while it is shown).
+HANDLE OpenShared(const std::string& path) {
+  return ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool WriteAll(HANDLE h, const std::string& text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - done, 1u << 20));
+    DWORD written = 0;
+    if (!::WriteFile(h, text.data() + done, chunk, &written, nullptr) || written == 0) return false;
+    done += written;
+  }
+  return true;
+}
+
+int LastError() {
+  DWORD e = ::GetLastError();
+  return e == 0 ? static_cast<int>(ERROR_GEN_FAILURE) : static_cast<int>(e);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- find functions
+
+FindHandle Win32FileSystem::FindFirstFile(const std::string& pattern, FindData& data) {
+  WIN32_FIND_DATAA w;
+  std::memset(&w, 0, sizeof w);
+  HANDLE h = ::FindFirstFileA(pattern.c_str(), &w);
+  if (h == INVALID_HANDLE_VALUE) return kInvalidFind;
+  FillFindData(w, data);
+  return AsInt(h);
+}
+
+bool Win32FileSystem::FindNextFile(FindHandle handle, FindData& data) {
+  if (handle == kInvalidFind) return false;
+  WIN32_FIND_DATAA w;
+  std::memset(&w, 0, sizeof w);
+  if (!::FindNextFileA(AsHandle(handle), &w)) return false;
+  FillFindData(w, data);
+  return true;
+}
+
+void Win32FileSystem::FindClose(FindHandle handle) {
+  if (handle != kInvalidFind) ::FindClose(AsHandle(handle));
+}
+
+uint64_t Win32FileSystem::FileTimeToLocalFileTime(uint64_t utc) {
+  FILETIME in = FileTimeOf(utc), out;
+  if (!::FileTimeToLocalFileTime(&in, &out)) return utc;
+  return Ticks(out);
+}
+
+DateTime Win32FileSystem::FileTimeToSystemTime(uint64_t ft) {
+  FILETIME in = FileTimeOf(ft);
+  SYSTEMTIME st;
+  if (!::FileTimeToSystemTime(&in, &st)) return DateTime{};
+  return DateTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+}
+
+// ---------------------------------------------------------------- raw reads
+
+FileHandle Win32FileSystem::OpenRead(const std::string& path) {
+  if (path.empty()) return kInvalidFile;
+  HANDLE h = OpenShared(path);
+  return h == INVALID_HANDLE_VALUE ? kInvalidFile : AsInt(h);
+}
+
+long Win32FileSystem::ReadAt(FileHandle file, int64_t pos, char* buffer, long n) {
+  if (file == kInvalidFile || pos < 1 || n < 0) return -1;
+  long total = 0;
+  while (total < n) {
+    OVERLAPPED ov;
+    std::memset(&ov, 0, sizeof ov);
+    uint64_t offset = static_cast<uint64_t>(pos - 1) + static_cast<uint64_t>(total);
+    ov.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+    ov.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    if (!::ReadFile(AsHandle(file), buffer + total, static_cast<DWORD>(n - total), &got, &ov)) {
+      if (::GetLastError() == ERROR_HANDLE_EOF) break;
+      return total > 0 ? total : -1;
+    }
+    if (got == 0) break;
+    total += static_cast<long>(got);
+  }
+  return total;
+}
+
+int64_t Win32FileSystem::FileLength(FileHandle file) {
+  LARGE_INTEGER size;
+  if (file == kInvalidFile || !::GetFileSizeEx(AsHandle(file), &size)) return -1;
+  return size.QuadPart;
+}
+
+void Win32FileSystem::CloseFile(FileHandle file) {
+  if (file != kInvalidFile) ::CloseHandle(AsHandle(file));
+}
+
+// ---------------------------------------------------------------- whole files
+
+bool Win32FileSystem::ReadWholeFile(const std::string& path, std::string& contents) {
+  contents.clear();
+  if (path.empty()) return false;
+  HANDLE h = OpenShared(path);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  char buf[65536];
+  bool ok = true;
+  for (;;) {
+    DWORD got = 0;
+    if (!::ReadFile(h, buf, sizeof buf, &got, nullptr)) {
+      ok = false;
+      break;
+    }
+    if (got == 0) break;
+    contents.append(buf, got);
+  }
+  ::CloseHandle(h);
+  if (!ok) contents.clear();
+  return ok;
+}
+
+bool Win32FileSystem::WriteWholeFile(const std::string& path, const std::string& contents) {
+  if (path.empty()) return false;
+  HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok = WriteAll(h, contents);
+  if (!::CloseHandle(h)) ok = false;
+  return ok;
+}
+
+bool Win32FileSystem::AppendToFile(const std::string& path, const std::string& text) {
+  if (path.empty()) return false;
+  HANDLE h = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok = WriteAll(h, text);
+  if (!::CloseHandle(h)) ok = false;
+  return ok;
+}
+
+// ---------------------------------------------------------------- copy, rename, delete
+
+int Win32FileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
+  if (from.empty() || to.empty()) return ERROR_INVALID_NAME;
+  return ::CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) ? 0 : LastError();
+}
+
+int Win32FileSystem::RenameFile(const std::string& from, const std::string& to) {
+  if (from.empty() || to.empty()) return ERROR_INVALID_NAME;
+  // Never replaces an existing target.
+  return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_COPY_ALLOWED) ? 0 : LastError();
+}
+
+int Win32FileSystem::DeleteFile(const std::string& path) {
+  if (path.empty()) return ERROR_INVALID_NAME;
+  return ::DeleteFileA(path.c_str()) ? 0 : LastError();
+}
+
+int Win32FileSystem::RecycleFile(const std::string& path, bool confirm) {
+  if (path.empty() || path.find_first_of("*?") != std::string::npos) return ERROR_INVALID_NAME;
+  if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return LastError();
+  // The shell wants a full name (a relative one is taken from its own idea of the
+  // current directory) and a list ending in two zero bytes.
+  char full[MAX_PATH * 2];
+  DWORD n = ::GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  if (n == 0 || n >= sizeof full) return ERROR_FILENAME_EXCED_RANGE;
+  FILEOP_FLAGS flags = FOF_ALLOWUNDO | FOF_SILENT | FOF_NOERRORUI;
+  if (confirm && confirmDialogs) {
+    // The shell's own question, asked through the front-end's dialogs.
+    std::string name = full;
+    name = name.substr(name.find_last_of('\\') + 1);
+    bool folder = (::GetFileAttributesA(full) & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    int answer = confirmDialogs->MsgBox("Are you sure you want to move \"" + name + "\" to the Recycle Bin?",
+                                        folder ? "Delete Folder" : "Delete File", MsgButtons::YesNo);
+    if (answer != kAnswerYes) return kRecycleRefused;
+    confirm = false;
+  }
+  if (!confirm) flags |= FOF_NOCONFIRMATION;
+  std::string from(full, n);
+  from.push_back('\0');  // the second terminating zero; c_str() adds the first
+  SHFILEOPSTRUCTA op;
+  std::memset(&op, 0, sizeof op);
+  op.wFunc = FO_DELETE;
+  op.pFrom = from.c_str();
+  op.fFlags = flags;
+  int rc = ::SHFileOperationA(&op);
+  if (op.fAnyOperationsAborted) return kRecycleRefused;
+  if (rc != 0) return rc;
+  // The shell reports success also when it did nothing; the name must be gone.
+  if (::GetFileAttributesA(full) != INVALID_FILE_ATTRIBUTES) return ERROR_ACCESS_DENIED;
+  return 0;
+}
+
+int Win32FileSystem::TouchFile(const std::string& path) {
+  if (path.empty()) return ERROR_INVALID_NAME;
+  HANDLE h = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return LastError();
+  FILETIME now;
+  ::GetSystemTimeAsFileTime(&now);
+  int rc = ::SetFileTime(h, nullptr, nullptr, &now) ? 0 : LastError();
+  ::CloseHandle(h);
+  return rc;
+}
+
+std::string Win32FileSystem::ErrorText(int error) {
+  char* text = nullptr;
+  DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, static_cast<DWORD>(error), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                             reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  std::string s = (n > 0 && text) ? std::string(text, n) : std::string();
+  if (text) ::LocalFree(text);
+  while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ' || s.back() == '.')) s.pop_back();
+  if (s.empty()) s = "error " + std::to_string(error);
+  return s;
+}
+
+// ---------------------------------------------------------------- existence, directories
+
+int Win32FileSystem::Exists(const std::string& path) {
+  if (path.empty() || path.find_first_of("*?") != std::string::npos) return -1;
+  DWORD a = ::GetFileAttributesA(path.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) return -1;
+  return (a & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
+}
+
+std::string Win32FileSystem::CurrentDirectory() {
+  char buf[MAX_PATH * 2];
+  DWORD n = ::GetCurrentDirectoryA(sizeof buf, buf);
+  if (n == 0 || n >= sizeof buf) return std::string();
+  return std::string(buf, n);
+}
+
+std::string Win32FileSystem::CurrentDirectoryOfDrive(char drive) {
+  if (drive >= 'a' && drive <= 'z') drive = static_cast<char>(drive - 'a' + 'A');
+  if (drive < 'A' || drive > 'Z') return std::string();
+  // "X:" alone names the remembered directory of that drive (the "=X:" variable).
+  char spec[3] = {drive, ':', '\0'};
+  char buf[MAX_PATH * 2];
+  DWORD n = ::GetFullPathNameA(spec, sizeof buf, buf, nullptr);
+  if (n == 0 || n >= sizeof buf) return std::string(1, drive) + ":\\";
+  std::string dir(buf, n);
+  if (dir.size() > 3 && dir.back() == '\\') dir.pop_back();
+  return dir;
+}
+
+namespace {
+// Remembers the current directory of its drive, as the command interpreter and the C
+// runtime do, so that "X:" later returns to it.
+void RememberDriveDirectory(const std::string& dir) {
+  if (dir.size() < 2 || dir[1] != ':') return;
+  char drive = dir[0];
+  if (drive >= 'a' && drive <= 'z') drive = static_cast<char>(drive - 'a' + 'A');
+  char name[4] = {'=', drive, ':', '\0'};
+  ::SetEnvironmentVariableA(name, dir.c_str());
+}
+}  // namespace
+
+bool Win32FileSystem::ChangeDirectory(const std::string& path) {
+  if (path.empty()) return false;
+  RememberDriveDirectory(CurrentDirectory());
+  if (!::SetCurrentDirectoryA(path.c_str())) return false;
+  RememberDriveDirectory(CurrentDirectory());
+  return true;
+}
+
+bool Win32FileSystem::ChangeDrive(char drive) {
+  if (drive >= 'a' && drive <= 'z') drive = static_cast<char>(drive - 'a' + 'A');
+  if (drive < 'A' || drive > 'Z') return false;
+  std::string target = CurrentDirectoryOfDrive(drive);
+  if (Exists(target) != 1) target = std::string(1, drive) + ":\\";
+  return ChangeDirectory(target);
+}
+
+std::string Win32FileSystem::ShortPathName(const std::string& path) {
+  char buf[MAX_PATH * 2];
+  DWORD n = ::GetShortPathNameA(path.c_str(), buf, sizeof buf);
+  if (n == 0 || n >= sizeof buf) return std::string();
+  return std::string(buf, n);
+}
+
+}  // namespace tembra::win32

@@ -1,0 +1,118 @@
+// The desktop front-end: one top-level window that behaves like a character screen.
+// Drawing goes to an off-screen bitmap as large as the screen, so that a page drawn
+// outside a paint message stays on screen and an exposed part is copied back.
+#pragma once
+
+#include "platform/win32/win32_api.h"  // first: <windows.h> without its clashing macros
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace tembra {
+class Lister;
+}
+
+namespace tembra::win32 {
+
+class DesktopWindow : public Window, public Events, public Clipboard {
+ public:
+  DesktopWindow() = default;
+  ~DesktopWindow() override;
+  DesktopWindow(const DesktopWindow&) = delete;
+  DesktopWindow& operator=(const DesktopWindow&) = delete;
+
+  // Creates the (still hidden) window; false when the system refuses.
+  bool Create(HINSTANCE instance);
+  // From now on window events reach the lister.
+  void Attach(Lister* lister) { lister_ = lister; }
+  HWND Handle() const { return hwnd_; }
+  // Runs the message loop until the window is gone; returns the exit code.
+  int MessageLoop();
+
+  // Window
+  long ScreenWidth() const override;
+  long ScreenHeight() const override;
+  double TwipsPerPixelX() const override { return tppX_; }
+  double TwipsPerPixelY() const override { return tppY_; }
+  long OuterWidth() const override;
+  long OuterHeight() const override;
+  long ClientWidth() const override;
+  long ClientHeight() const override;
+  void SetOuterWidth(long w) override;
+  void SetOuterHeight(long h) override;
+  void SetLeft(long x) override;
+  void SetTop(long y) override;
+  void SetCaption(const std::string& text) override;
+  void SetBackColor(uint32_t color) override { back_ = color; }
+  void BringToFront() override;
+  void SetFontName(const std::string& face) override;
+  void SetFontSize(double points) override;
+  double FontSize() const override { return size_; }
+  void SetBold(bool on) override;
+  void SetUnderline(bool on) override;
+  void SetItalic(bool on) override;
+  double TextWidth(const std::string& text) override;
+  void FillRect(long x1, long y1, long x2, long y2, uint32_t color) override;
+  void SetForeColor(uint32_t color) override { fore_ = color; }
+  void PrintAt(long x, long y, const std::string& text) override;
+
+  // Events
+  void DoEvents() override;
+  void Sleep(int milliseconds) override;
+
+  // Clipboard
+  void Clear() override;
+  void SetText(const std::string& text) override;
+
+  // The face the system actually chose for the current font (for checks and tests).
+  std::string ActualFontFace();
+  // The colour of one client pixel of the drawn page (for checks and tests).
+  uint32_t PixelAt(int x, int y) const;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
+  void KeyDown(WPARAM vk);
+  void Mouse(UINT msg, WPARAM wParam, LPARAM lParam);
+  int Px(double twips) const;
+  int Py(double twips) const;
+  void EnsureBuffer(int width, int height);
+  void EnsureFont();
+  void Invalidate(const RECT& r);
+  bool OpenClipboardRetrying();
+
+  HWND hwnd_ = nullptr;
+  Lister* lister_ = nullptr;
+  double tppX_ = 15, tppY_ = 15;
+  int dpiY_ = 96;
+  HDC mem_ = nullptr;
+  HBITMAP bitmap_ = nullptr, oldBitmap_ = nullptr;
+  int bufW_ = 0, bufH_ = 0;
+  HFONT font_ = nullptr, oldFont_ = nullptr;
+  bool fontDirty_ = true;
+  std::string face_ = "Courier New";
+  double size_ = 10;
+  bool bold_ = false, underline_ = false, italic_ = false;
+  uint32_t back_ = 0xFFFFFF, fore_ = 0;
+  bool paintEventDue_ = true;  // the first paint after the window appears relays out
+  bool afterDoubleClick_ = false;
+  int pumpDepth_ = 0;
+};
+
+class DesktopDialogs : public Dialogs {
+ public:
+  explicit DesktopDialogs(DesktopWindow& window) : window_(window) {}
+  int MsgBox(const std::string& text, const std::string& caption, MsgButtons buttons) override;
+  bool InputBox(const std::string& prompt, const std::string& caption, const std::string& defaultText,
+                std::string& answer) override;
+  void Beep() override;
+
+ private:
+  DesktopWindow& window_;
+};
+
+// tembra.exe: creates the window, runs the start-up and the message loop.
+int RunDesktop(HINSTANCE instance, int show);
+
+}  // namespace tembra::win32

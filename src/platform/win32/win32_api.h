@@ -1,0 +1,54 @@
+// <windows.h> for the Win32 layer's own sources, without the A/W macros whose names
+// are also operations of the platform interface.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <shellapi.h>
+
+#undef FindFirstFile
+#undef FindNextFile
+#undef CopyFile
+#undef DeleteFile
+#undef FindExecutable
+#undef GetCommandLine
+#undef MoveFile
+
+#include <string>
+
+namespace tembra::win32 {
+
+// Windows-1252 <-> UTF-16, independent of the system's ANSI code page.
+inline std::wstring Wide(const std::string& cp1252) {
+  if (cp1252.empty()) return std::wstring();
+  int n = ::MultiByteToWideChar(1252, 0, cp1252.data(), static_cast<int>(cp1252.size()), nullptr, 0);
+  std::wstring w(static_cast<size_t>(n), L'\0');
+  ::MultiByteToWideChar(1252, 0, cp1252.data(), static_cast<int>(cp1252.size()), w.data(), n);
+  return w;
+}
+
+inline std::string Narrow(const std::wstring& wide) {
+  if (wide.empty()) return std::string();
+  int n = ::WideCharToMultiByte(1252, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<size_t>(n), '\0');
+  ::WideCharToMultiByte(1252, 0, wide.data(), static_cast<int>(wide.size()), s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+inline uint64_t Ticks(const FILETIME& ft) {
+  return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+}
+
+inline FILETIME FileTimeOf(uint64_t ticks) {
+  FILETIME ft;
+  ft.dwLowDateTime = static_cast<DWORD>(ticks & 0xFFFFFFFFu);
+  ft.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+  return ft;
+}
+
+}  // namespace tembra::win32

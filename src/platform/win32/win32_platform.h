@@ -1,0 +1,79 @@
+// The Win32 file system, process and clock services, shared by the desktop window
+// (tembra.exe) and the Windows build of the headless driver. This header does not
+// include <windows.h>, whose A/W macros would rename the interface's operations.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace tembra::win32 {
+
+class Win32FileSystem : public FileSystem {
+ public:
+  FindHandle FindFirstFile(const std::string& pattern, FindData& data) override;
+  bool FindNextFile(FindHandle handle, FindData& data) override;
+  void FindClose(FindHandle handle) override;
+  uint64_t FileTimeToLocalFileTime(uint64_t utc) override;
+  DateTime FileTimeToSystemTime(uint64_t ft) override;
+
+  FileHandle OpenRead(const std::string& path) override;
+  long ReadAt(FileHandle file, int64_t pos, char* buffer, long n) override;
+  int64_t FileLength(FileHandle file) override;
+  void CloseFile(FileHandle file) override;
+
+  bool ReadWholeFile(const std::string& path, std::string& contents) override;
+  bool WriteWholeFile(const std::string& path, const std::string& contents) override;
+  bool AppendToFile(const std::string& path, const std::string& text) override;
+
+  int CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+  int RenameFile(const std::string& from, const std::string& to) override;
+  int DeleteFile(const std::string& path) override;
+  int RecycleFile(const std::string& path, bool confirm) override;
+  int TouchFile(const std::string& path) override;
+  std::string ErrorText(int error) override;
+
+  int Exists(const std::string& path) override;
+  std::string CurrentDirectory() override;
+  std::string CurrentDirectoryOfDrive(char drive) override;
+  bool ChangeDirectory(const std::string& path) override;
+  bool ChangeDrive(char drive) override;
+
+  // The 8.3 short name of an existing path ("" when the volume keeps none).
+  std::string ShortPathName(const std::string& path);
+
+  // When set, the recycle-bin confirmation is asked through these dialogs (the
+  // headless driver records it); otherwise the shell asks in its own box.
+  Dialogs* confirmDialogs = nullptr;
+};
+
+class Win32Processes : public Processes {
+ public:
+  Win32Processes();
+  std::string CommandLine() override;
+  std::string GetEnv(const std::string& name) override;
+  std::string AppPath() override;
+  std::string AppExeName() override;
+  long Run(const std::string& commandLine, bool wait) override;
+  std::string FindExecutable(const std::string& file) override;
+  void CharUpperBuffW(std::u16string& text) override;
+  void CharUpperBuffA(std::string& text) override;
+  [[noreturn]] void EndProcess(ExitKind kind) override;
+
+  void SetCommandLine(const std::string& cmd) { commandLine_ = cmd; }
+
+ private:
+  std::string commandLine_;
+};
+
+// The arguments of a Windows command line after the program's own name.
+std::string ArgumentsOf(const std::string& fullCommandLine);
+
+class Win32Clock : public Clock {
+ public:
+  DateTime LocalNow() override;
+  DateTime UtcNow() override;
+  double SecondsSinceMidnight() override;
+};
+
+}  // namespace tembra::win32

@@ -1,0 +1,307 @@
+// Checks of the Win32 layer itself, run under Wine (or on Windows) by scripts/windows.sh:
+// the find functions, file times, shared reads, copy/rename/delete, the recycle bin,
+// current directories, processes, the upper-case conversions, the window's font
+// measurement, drawing and the clipboard. Prints "N passed, M failed".
+#include "platform/win32/gui/desktop.h"
+
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include "core/text.h"
+#include "platform/win32/win32_platform.h"
+
+using namespace tembra;
+using namespace tembra::win32;
+
+namespace {
+int passed = 0, failed = 0;
+
+void Check(bool ok, const char* what, const std::string& detail = "") {
+  if (ok) {
+    ++passed;
+  } else {
+    ++failed;
+    std::printf("FAIL: %s %s\n", what, detail.c_str());
+  }
+}
+
+std::string Q(const std::string& s) { return "'" + s + "'"; }
+
+void FileChecks(Win32FileSystem& fs, const std::string& root) {
+  std::string dir = root + "\\files";
+  ::CreateDirectoryA(dir.c_str(), nullptr);
+  std::string a = dir + "\\a.txt";
+  Check(fs.WriteWholeFile(a, "line 1\r\nline 2\r\n"), "write whole file");
+  Check(fs.AppendToFile(a, "line 3\r\n"), "append to file");
+  Check(fs.AppendToFile(dir + "\\new.log", "x"), "append creates a missing file");
+  std::string text;
+  Check(fs.ReadWholeFile(a, text) && text == "line 1\r\nline 2\r\nline 3\r\n", "read whole file", Q(text));
+  Check(!fs.ReadWholeFile(dir + "\\missing.txt", text) && text.empty(), "read of a missing file fails");
+
+  FileHandle h = fs.OpenRead(a);
+  Check(h != kInvalidFile, "open for reading");
+  char buf[64];
+  Check(fs.ReadAt(h, 1, buf, 4) == 4 && std::string(buf, 4) == "line", "read at position 1");
+  Check(fs.ReadAt(h, 9, buf, 6) == 6 && std::string(buf, 6) == "line 2", "read at position 9");
+  Check(fs.ReadAt(h, 20, buf, 64) == 5, "read across the end returns what is there");
+  Check(fs.ReadAt(h, 25, buf, 10) == 0, "read past the end returns 0");
+  Check(fs.ReadAt(h, 0, buf, 10) == -1, "position 0 is refused");
+  Check(fs.FileLength(h) == 24, "file length");
+  // The viewed file stays shared: others may write and delete it meanwhile.
+  Check(fs.AppendToFile(a, "more"), "a viewed file can still be written");
+  Check(fs.FileLength(h) == 28, "length follows a growing file");
+  fs.CloseFile(h);
+  Check(fs.OpenRead(dir) == kInvalidFile, "a folder is not opened as a file");
+  Check(fs.OpenRead(dir + "\\missing") == kInvalidFile, "a missing file is not opened");
+
+  Check(fs.Exists(a) == 0, "exists: file");
+  Check(fs.Exists(dir) == 1, "exists: folder");
+  Check(fs.Exists(dir + "\\") == 1, "exists: folder with final backslash");
+  Check(fs.Exists(dir + "\\nothing") == -1, "exists: nothing");
+  Check(fs.Exists(dir + "\\*.txt") == -1, "exists: a pattern is no name");
+  Check(fs.Exists(root.substr(0, 2)) == 1, "exists: bare drive");
+
+  // Copy, rename, delete.
+  std::string b = dir + "\\b.txt";
+  Check(fs.CopyFile(a, b, true) == 0, "copy");
+  Check(fs.CopyFile(a, b, true) != 0, "copy refuses an existing target when asked");
+  Check(fs.CopyFile(a, b, false) == 0, "copy replaces when allowed");
+  Check(fs.RenameFile(b, a) != 0 && fs.Exists(b) == 0, "rename never replaces an existing file");
+  std::string c = dir + "\\A Long Name With Blanks.text";
+  Check(fs.RenameFile(b, c) == 0 && fs.Exists(c) == 0 && fs.Exists(b) == -1, "rename");
+  int err = fs.DeleteFile(dir + "\\missing.txt");
+  Check(err != 0 && !fs.ErrorText(err).empty(), "delete of a missing file reports", fs.ErrorText(err));
+
+  // The find functions: names, sizes, attributes and short names.
+  FindData d;
+  FindHandle f = fs.FindFirstFile(dir + "\\*", d);
+  Check(f != kInvalidFind, "find first");
+  bool sawA = false, sawLong = false, sawDot = false;
+  int count = 0;
+  while (f != kInvalidFind) {
+    ++count;
+    if (d.cFileName == ".") sawDot = (d.dwFileAttributes & kAttrDirectory) != 0;
+    if (d.cFileName == "a.txt") sawA = d.nFileSizeLow == 28 && d.nFileSizeHigh == 0 && d.ftLastWriteTime > 0;
+    if (d.cFileName == "A Long Name With Blanks.text") sawLong = !d.cAlternateFileName.empty();
+    if (!fs.FindNextFile(f, d)) break;
+  }
+  fs.FindClose(f);
+  Check(sawDot, "find lists the folder's own entry as a directory");
+  Check(sawA, "find data of a file");
+  Check(sawLong, "a long name has a short name");
+  Check(count == 5, "find lists every entry", std::to_string(count));
+  Check(fs.FindFirstFile(dir + "\\*.none", d) == kInvalidFind, "find of no match");
+  Check(fs.ShortPathName(c).find('~') != std::string::npos, "short path name", fs.ShortPathName(c));
+
+  // File times: 1970-01-01 00:00:00 UTC in ticks since 1601.
+  DateTime t = fs.FileTimeToSystemTime(116444736000000000ull);
+  Check(t.year == 1970 && t.month == 1 && t.day == 1 && t.hour == 0 && t.minute == 0, "file time to system time");
+  uint64_t local = fs.FileTimeToLocalFileTime(116444736000000000ull);
+  Check(local >= 116444736000000000ull - 14ull * 36000000000ull &&
+            local <= 116444736000000000ull + 14ull * 36000000000ull,
+        "file time to local file time");
+  Check(fs.TouchFile(c) == 0, "touch");
+
+  // The recycle bin, without and with a refused confirmation.
+  struct Refuse : Dialogs {
+    int asked = 0;
+    int MsgBox(const std::string&, const std::string&, MsgButtons) override { return ++asked, kAnswerNo; }
+    bool InputBox(const std::string&, const std::string&, const std::string&, std::string&) override { return false; }
+    void Beep() override {}
+  } refuse;
+  fs.confirmDialogs = &refuse;
+  Check(fs.RecycleFile(c, true) == kRecycleRefused && refuse.asked == 1 && fs.Exists(c) == 0,
+        "a refused recycle keeps the file");
+  fs.confirmDialogs = nullptr;
+  int rc = fs.RecycleFile(c, false);
+  Check(rc == 0 && fs.Exists(c) == -1, "recycle", std::to_string(rc));
+  Check(fs.RecycleFile(dir + "\\*.txt", false) != 0 && fs.Exists(a) == 0, "recycle refuses a pattern");
+  Check(fs.DeleteFile(a) == 0 && fs.Exists(a) == -1, "delete");
+
+  // Current directories, one per drive.
+  std::string start = fs.CurrentDirectory();
+  Check(fs.ChangeDirectory(dir) && fs.CurrentDirectory() == dir, "change directory", fs.CurrentDirectory());
+  Check(fs.CurrentDirectoryOfDrive(dir[0]) == dir, "current directory of the drive", fs.CurrentDirectoryOfDrive(dir[0]));
+  Check(!fs.ChangeDirectory(dir + "\\missing"), "change to a missing directory fails");
+  Check(fs.CurrentDirectory() == dir, "a failed change keeps the directory");
+  char other = dir[0] == 'C' ? 'Z' : 'C';
+  if (fs.Exists(std::string(1, other) + ":\\") == 1) {
+    Check(fs.ChangeDrive(other) && fs.CurrentDirectory()[0] == other, "change drive");
+    Check(fs.ChangeDrive(dir[0]) && fs.CurrentDirectory() == dir, "back on a drive returns to its directory",
+          fs.CurrentDirectory());
+  }
+  fs.ChangeDirectory(start);
+}
+
+void ProcessChecks(Win32Processes& p, const std::string& root) {
+  Check(ArgumentsOf("\"C:\\Program Files\\t.exe\" /Q  a b") == "/Q  a b", "arguments after a quoted name");
+  Check(ArgumentsOf("t.exe") == "", "no arguments");
+  Check(ArgumentsOf("t.exe   x") == "x", "arguments after blanks");
+  ::SetEnvironmentVariableA("TEMBRA_CHECK", "value 1");
+  Check(p.GetEnv("TEMBRA_CHECK") == "value 1", "environment");
+  Check(p.GetEnv("TEMBRA_NOT_SET") == "", "missing environment variable");
+  Check(!p.AppPath().empty() && p.AppPath().back() != '\\', "own folder", p.AppPath());
+  Check(p.AppExeName() == "tembra_win32_test.exe", "own name", p.AppExeName());
+
+  std::string up = "abc \xE4\xF6\xFC\xE9 xyz";
+  p.CharUpperBuffA(up);
+  Check(up == "ABC \xC4\xD6\xDC\xC9 XYZ", "upper case of Windows-1252 bytes", up);
+  std::u16string w = u"stra\u00DFe \u00E9\u03B1";
+  p.CharUpperBuffW(w);
+  Check(w == u"STRA\u00DFE \u00C9\u0391", "upper case of UTF-16");
+
+  // A started program runs to its end before a waiting start returns.
+  std::string flag = root + "\\ran.txt";
+  std::string comspec = p.GetEnv("COMSPEC");
+  if (comspec.empty()) comspec = "cmd.exe";
+  long pid = p.Run("\"" + comspec + "\" /C echo done>\"" + flag + "\"", true);
+  Check(pid > 0, "run and wait");
+  Check(::GetFileAttributesA(flag.c_str()) != INVALID_FILE_ATTRIBUTES, "the started program ran");
+  Check(p.Run("no-such-program-anywhere.exe", true) == 0, "a program that cannot start gives 0");
+  // An extension of our own, associated with the system's text editor.
+  HKEY key;
+  if (::RegCreateKeyExA(HKEY_CLASSES_ROOT, ".tembracheck", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS) {
+    ::RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>("tembracheckfile"), 16);
+    ::RegCloseKey(key);
+  }
+  ::RegSetValueA(HKEY_CLASSES_ROOT, "tembracheckfile\\shell\\open\\command", REG_SZ,
+                 "notepad.exe \"%1\"", 16);
+  std::string assoc = root + "\\doc.tembracheck";
+  ::DeleteFileA(assoc.c_str());
+  HANDLE h = ::CreateFileA(assoc.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
+  std::string exe = p.FindExecutable(assoc);
+  Check(UCase(exe).find("NOTEPAD.EXE") != std::string::npos, "associated program of a file", exe);
+  Check(p.FindExecutable(root + "\\missing.tembracheck").empty(), "no program for a missing file");
+  ::RegDeleteTreeA(HKEY_CLASSES_ROOT, "tembracheckfile");
+  ::RegDeleteTreeA(HKEY_CLASSES_ROOT, ".tembracheck");
+}
+
+void WindowChecks() {
+  DesktopWindow win;
+  if (!win.Create(::GetModuleHandleW(nullptr))) {
+    Check(false, "window creation");
+    return;
+  }
+  win.SetFontName("Courier New");
+  win.SetFontSize(10);
+  std::printf("font: %s\n", win.ActualFontFace().c_str());
+  double i = win.TextWidth("i"), m = win.TextWidth("M");
+  Check(i > 0 && i == m, "a fixed-pitch face: i as wide as M");
+  Check(win.TextWidth("II") == 2 * win.TextWidth("A"), "two characters twice as wide as one");
+  Check(win.TextWidth("") == 0, "empty text has no width");
+  win.SetBold(true);
+  Check(win.TextWidth("1234") > 0, "bold measures");
+  win.SetBold(false);
+  // A proportional face measures as such (the first of these that is installed).
+  bool measured = false;
+  for (const char* face : {"Tahoma", "Arial", "Liberation Sans", "DejaVu Sans"}) {
+    win.SetFontName(face);
+    if (win.ActualFontFace() != face) continue;
+    Check(win.TextWidth("i") < win.TextWidth("M"), "a proportional face: i narrower than M", face);
+    measured = true;
+    break;
+  }
+  if (!measured) std::printf("note: no proportional face installed to measure\n");
+  win.SetFontName("Courier New");
+
+  Check(win.TwipsPerPixelX() > 0 && win.ScreenWidth() > 0 && win.ScreenHeight() > 0, "screen metrics");
+  win.SetOuterWidth(9000);
+  win.SetOuterHeight(6000);
+  long ow = win.OuterWidth(), cw = win.ClientWidth();
+  Check(std::labs(ow - 9000) <= 15, "outer width", std::to_string(ow));
+  Check(cw > 0 && cw <= ow && win.ClientHeight() <= win.OuterHeight(), "client inside the frame");
+
+  win.SetCaption("TEMBRA \x95 DIR \x95 C:\\");
+  wchar_t cap[64] = {0};
+  ::GetWindowTextW(win.Handle(), cap, 64);
+  Check(std::wstring(cap) == L"TEMBRA \u2022 DIR \u2022 C:\\", "caption with bullets");
+
+  win.FillRect(0, 0, 1500, 300, 0x9F9F9F);
+  Check(win.PixelAt(5, 5) == 0x9F9F9F, "fill rectangle");
+  win.FillRect(0, 0, 1500, 300, 0xB7D5EE);
+  win.SetForeColor(0x0000FF);
+  win.PrintAt(0, 0, "MMMMMMMM");
+  bool red = false;
+  for (int y = 0; y < 16 && !red; ++y)
+    for (int x = 0; x < 60 && !red; ++x) red = win.PixelAt(x, y) == 0x0000FF;
+  Check(red, "text in the lettering colour");
+
+  win.SetText("copied \x95 text");
+  std::string got;
+  if (::OpenClipboard(win.Handle())) {
+    if (HANDLE g = ::GetClipboardData(CF_TEXT)) {
+      if (const char* s = static_cast<const char*>(::GlobalLock(g))) {
+        got = s;
+        ::GlobalUnlock(g);
+      }
+    }
+    ::CloseClipboard();
+  }
+  Check(got == "copied \x95 text", "clipboard text", got);
+}
+// Answers the next top-level window with this caption, as a user would: types the
+// text into its answer field (when given) and presses the button.
+std::thread Answer(const std::wstring& caption, int button, const std::wstring& text = L"") {
+  return std::thread([=] {
+    for (int i = 0; i < 500; ++i) {
+      HWND w = ::FindWindowW(nullptr, caption.c_str());
+      if (w && ::IsWindowVisible(w)) {
+        ::Sleep(100);  // the box finishes setting itself up
+        if (!text.empty()) ::SetDlgItemTextW(w, 100, text.c_str());
+        ::PostMessageW(w, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+        return;
+      }
+      ::Sleep(20);
+    }
+  });
+}
+
+void DialogChecks() {
+  DesktopWindow win;
+  if (!win.Create(::GetModuleHandleW(nullptr))) return;
+  DesktopDialogs dialogs(win);
+  std::thread t = Answer(L"Box \u2022 check", IDNO);
+  int rc = dialogs.MsgBox("VX8009 - question", "Box \x95 check", MsgButtons::YesNo);
+  t.join();
+  Check(rc == kAnswerNo, "message box answered No", std::to_string(rc));
+  t = Answer(L"Box check 2", IDCANCEL);
+  rc = dialogs.MsgBox("text", "Box check 2", MsgButtons::OKCancel);
+  t.join();
+  Check(rc == kAnswerCancel, "message box answered Cancel", std::to_string(rc));
+
+  std::string answer;
+  t = Answer(L"Input check 1", IDOK);
+  bool ok = dialogs.InputBox("VX0011-Enter Size Specifications", "Input check 1", "default \xE9", answer);
+  t.join();
+  Check(ok && answer == "default \xE9", "input box keeps its default answer", answer);
+  t = Answer(L"Input check 2", IDOK, L"typed \u00FC text");
+  ok = dialogs.InputBox("prompt", "Input check 2", "x", answer);
+  t.join();
+  Check(ok && answer == "typed \xFC text", "input box returns the typed answer", answer);
+  t = Answer(L"Input check 3", IDCANCEL, L"ignored");
+  ok = dialogs.InputBox("prompt", "Input check 3", "x", answer);
+  t.join();
+  Check(!ok && answer.empty(), "cancelled input box");
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string root = argc > 1 ? argv[1] : ".";
+  Win32FileSystem fs;
+  char full[MAX_PATH];
+  ::GetFullPathNameA(root.c_str(), MAX_PATH, full, nullptr);
+  root = full;
+  while (root.size() > 3 && root.back() == '\\') root.pop_back();
+  Win32Processes p;
+  FileChecks(fs, root);
+  ProcessChecks(p, root);
+  if (argc <= 2 || std::string(argv[2]) != "--no-window") {
+    WindowChecks();
+    DialogChecks();
+  }
+  std::printf("%d passed, %d failed\n", passed, failed);
+  return failed == 0 ? 0 : 1;
+}
