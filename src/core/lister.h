@@ -76,6 +76,7 @@ class Lister : public ListerState {
   void Form_DblClick();
   int MouseCharacters();
   void CursorMove(int32_t RelMove, int32_t PageMove);
+  void CursorKey(int KeyCode, int Shift);  // PgUp, PgDn, End, Home and the arrows on an entry list
   void DirModeKeyPress(int keyascii);  // the character commands of the directory page
 
   // ------------------------------------------------------------ dirlist: scan, sort, page

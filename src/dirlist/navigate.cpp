@@ -116,20 +116,10 @@ bool Lister::bDIR_Keydown(int Shift, int KeyCode) {
   }
   const bool ctrlAlone = Shift == kCtrl, altAlone = Shift == kAlt;
   switch (KeyCode) {
-    case kVkPgUp: CursorMove(-nPerPage, -nPerPage); break;
-    case kVkPgDn: CursorMove(nPerPage, nPerPage); break;
-    case kVkEnd:
-      if (Shift & kCtrl) CursorMove(nSZDir - iCursor, 0);
-      else CursorMove(iTopSZDir - iCursor + nPerPage - 1, 0);
+    case kVkPgUp: case kVkPgDn: case kVkEnd: case kVkHome:
+    case kVkLeft: case kVkRight: case kVkUp: case kVkDown:
+      CursorKey(KeyCode, Shift);
       break;
-    case kVkHome:
-      if (Shift & kCtrl) CursorMove(iFirstZDir - iCursor, 0);
-      else CursorMove(iTopSZDir - iCursor, 0);
-      break;
-    case kVkLeft: CursorMove(-nPageLines, 0); break;
-    case kVkRight: CursorMove(nPageLines, 0); break;
-    case kVkUp: CursorMove(-1, 0); break;
-    case kVkDown: CursorMove(1, 0); break;
     case 'D':
       if (Shift == (kShift | kAlt)) {
         // Year first -> month first -> day first -> year first

@@ -166,20 +166,10 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
       }
     }
     switch (KeyCode) {
-      case kVkPgUp: CursorMove(-nPerPage, -nPerPage); break;
-      case kVkPgDn: CursorMove(nPerPage, nPerPage); break;
-      case kVkEnd:
-        if (Shift & kCtrl) CursorMove(nSZDir - iCursor, 0);
-        else CursorMove(iTopSZDir - iCursor + nPerPage - 1, 0);
+      case kVkPgUp: case kVkPgDn: case kVkEnd: case kVkHome:
+      case kVkLeft: case kVkRight: case kVkUp: case kVkDown:
+        CursorKey(KeyCode, Shift);
         break;
-      case kVkHome:
-        if (Shift & kCtrl) CursorMove(iFirstZDir - iCursor, 0);
-        else CursorMove(iTopSZDir - iCursor, 0);
-        break;
-      case kVkLeft: CursorMove(-nPageLines, 0); break;
-      case kVkRight: CursorMove(nPageLines, 0); break;
-      case kVkUp: CursorMove(-1, 0); break;
-      case kVkDown: CursorMove(1, 0); break;
       case 'D':
         if (Shift == (kShift | kAlt)) {
           // month first -> day first -> year first -> month first
@@ -358,6 +348,27 @@ void Lister::Form_DblClick() {
   if (TDISPLAY & TD_DIR) {
     if (bRescan) GetDir(zCurDir);
     ShowPage();
+  }
+}
+
+// The cursor keys of the directory page and of the ZIP listing.
+void Lister::CursorKey(int KeyCode, int Shift) {
+  switch (KeyCode) {
+    case kVkPgUp: CursorMove(-nPerPage, -nPerPage); break;
+    case kVkPgDn: CursorMove(nPerPage, nPerPage); break;
+    case kVkEnd:
+      if (Shift & kCtrl) CursorMove(nSZDir - iCursor, 0);
+      else CursorMove(iTopSZDir - iCursor + nPerPage - 1, 0);
+      break;
+    case kVkHome:
+      if (Shift & kCtrl) CursorMove(iFirstZDir - iCursor, 0);
+      else CursorMove(iTopSZDir - iCursor, 0);
+      break;
+    case kVkLeft: CursorMove(-nPageLines, 0); break;
+    case kVkRight: CursorMove(nPageLines, 0); break;
+    case kVkUp: CursorMove(-1, 0); break;
+    case kVkDown: CursorMove(1, 0); break;
+    default: break;
   }
 }
 
