@@ -36,10 +36,10 @@ void Lister::DirModeKeyPress(int keyascii) {
         nSizeMax = 0;
       } else {
         // A bare size range is given the size form of a file specification.
-        std::string spec = Trim(answer);
-        std::string head = UCase(Left(spec, 2));
-        if (head != ">S" && head != ">Z") spec = ">S" + spec;
-        ParseFileSpec(spec);
+        std::string sizeForm = Trim(answer);
+        std::string head = UCase(Left(sizeForm, 2));
+        if (head != ">S" && head != ">Z") sizeForm = ">S" + sizeForm;
+        ParseFileSpec(sizeForm);
       }
       MarkIgnore();
       ShowPage();

@@ -75,20 +75,20 @@ std::string ResolveComponent(const std::string& hostDir, const std::string& show
 }
 
 DriveMap::DriveMap() {
-  const char* spec = std::getenv("TEMBRA_DRIVES");
+  const char* mapping = std::getenv("TEMBRA_DRIVES");
   char buf[4096];
   std::string cwd = ::getcwd(buf, sizeof buf) ? buf : "/";
-  *this = DriveMap(spec ? spec : "", cwd);
+  *this = DriveMap(mapping ? mapping : "", cwd);
 }
 
-DriveMap::DriveMap(const std::string& spec, const std::string& hostCwd) {
+DriveMap::DriveMap(const std::string& mapping, const std::string& hostCwd) {
   roots_['C'] = "/";
   // "C=/;D=/mnt/data"
   size_t i = 0;
-  while (i < spec.size()) {
-    size_t semi = spec.find(';', i);
-    std::string item = spec.substr(i, semi == std::string::npos ? std::string::npos : semi - i);
-    i = semi == std::string::npos ? spec.size() : semi + 1;
+  while (i < mapping.size()) {
+    size_t semi = mapping.find(';', i);
+    std::string item = mapping.substr(i, semi == std::string::npos ? std::string::npos : semi - i);
+    i = semi == std::string::npos ? mapping.size() : semi + 1;
     if (item.size() >= 3 && item[1] == '=' && std::isalpha(static_cast<unsigned char>(item[0]))) {
       std::string root = item.substr(2);
       while (root.size() > 1 && root.back() == '/') root.pop_back();

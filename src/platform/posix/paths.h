@@ -19,7 +19,7 @@ class DriveMap {
  public:
   // Reads TEMBRA_DRIVES and the process's current directory.
   DriveMap();
-  explicit DriveMap(const std::string& spec, const std::string& hostCwd);
+  explicit DriveMap(const std::string& mapping, const std::string& hostCwd);
 
   // Host folder of a drive ("/" for C: by default); empty when the drive is not mapped.
   std::string Root(char drive) const;

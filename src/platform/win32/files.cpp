@@ -276,9 +276,9 @@ std::string Win32FileSystem::CurrentDirectoryOfDrive(char drive) {
   if (drive >= 'a' && drive <= 'z') drive = static_cast<char>(drive - 'a' + 'A');
   if (drive < 'A' || drive > 'Z') return std::string();
   // "X:" alone names the remembered directory of that drive (the "=X:" variable).
-  char spec[3] = {drive, ':', '\0'};
+  char driveName[3] = {drive, ':', '\0'};
   char buf[MAX_PATH * 2];
-  DWORD n = ::GetFullPathNameA(spec, sizeof buf, buf, nullptr);
+  DWORD n = ::GetFullPathNameA(driveName, sizeof buf, buf, nullptr);
   if (n == 0 || n >= sizeof buf) return std::string(1, drive) + ":\\";
   std::string dir(buf, n);
   if (dir.size() > 3 && dir.back() == '\\') dir.pop_back();
