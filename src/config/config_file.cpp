@@ -170,7 +170,7 @@ bool Lister::bParse1Config(std::string& zcfLine) {
   zcfLine = UCase(zcfLine);
   const std::string& line = zcfLine;
 
-  zParm[1] = "*";
+  zParm[1].assign(1, '*');  // not = "*": GCC 12 warns falsely (-Wrestrict) on that form
   if (Left(line, 1) != "*") LineParse(line);
   std::string K = "*", K3 = "*";
   if (nParms > 0 && Left(line, 1) != "*") {
