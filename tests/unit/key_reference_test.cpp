@@ -2,7 +2,6 @@
 // tables: the tables in docs/keys.md (and those still in the README) must be the same.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -12,8 +11,7 @@ namespace tembra {
 namespace {
 
 std::string ReadDoc(const std::string& name) {
-  const char* tests = std::getenv("TEMBRA_TESTS");
-  std::ifstream in(std::string(tests ? tests : "tests") + "/../" + name);
+  std::ifstream in(std::string(TEMBRA_SOURCE_DIR) + "/" + name);
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
