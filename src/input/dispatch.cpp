@@ -40,7 +40,6 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
   bShowParm = false;
   // The help screen takes every key while it is shown.
   if (bHelpShown) {
-    if (ProducesChar(KeyCode, Shift)) bSwallowChar = true;
     HelpKeyDown(KeyCode, Shift);
     return;
   }

@@ -8,6 +8,7 @@
 namespace tembra {
 
 namespace {
+constexpr int kAlt = 4;
 constexpr int kVkEsc = 27, kVkSpace = 32, kVkPgUp = 33, kVkPgDn = 34, kVkEnd = 35, kVkHome = 36, kVkUp = 38,
               kVkDown = 40, kVkF1 = 112;
 }  // namespace
@@ -29,6 +30,8 @@ void Lister::HelpKeyDown(int KeyCode, int Shift) {
     case kVkEsc:
     case kVkF1:
       // The page under the help comes back whole; a waiting sort prompt shows again.
+      // The character of Esc, still to come, must not act on that page.
+      if (KeyCode == kVkEsc && !(Shift & kAlt)) bSwallowChar = true;
       bHelpShown = false;
       bCursorOnly = false;
       for (CursorCell& c : CursorCache) c = CursorCell{};

@@ -8,13 +8,17 @@ D=$(make_dir help)
 seq 1 50 >"$D/lines.txt"
 (cd "$D" && python3 -c "import zipfile; zipfile.ZipFile('a.zip','w').writestr('m.txt','x')")
 
-# ---- directory page: F1, scroll down, Esc closes and the program goes on
+# ---- directory page: F1, scroll down, Esc closes and the program goes on; keys typed
+# while the help shows ("q" would end) do nothing, and the first key after it acts
 run_headless --cwd "$D" <<'S'
 key F1
+key q
 screen
 key End
 screen
 key Esc
+screen
+key s
 screen
 S
 expect_screen_row 1 "Keys - Directory page  (lines 1-23 of " 1
@@ -23,6 +27,7 @@ expect_screen_row 3 "Up / Down" 1
 expect_screen_row 25 "Esc or F1: close" 1
 expect_screen_row 24 'Shift+Esc, Ctrl+\' 2
 expect_screen_row 1 "Ver: Beta_7Z - Directory List" 3
+expect_screen_row 25 "VX0088 - Sort by:" 4
 expect_no_line "EXIT normal"
 
 # ---- sort prompt: the help of the prompt; F1 closes it and the prompt still waits
