@@ -47,7 +47,7 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
   bSearchBack = (Shift & kShift) && (KeyCode == 'F' || KeyCode == 'S');
   if (nYieldCount != 0) return;
   // F1 shows the keys of the page (during the closing message it keeps that longer).
-  if (KeyCode == kVkF1 && !bEnding && nFarewellMs < 1) {
+  if (KeyCode == kVkF1 && !bEnding) {
     OpenHelp();
     return;
   }

@@ -76,6 +76,14 @@ S
 expect_screen_row 1 "Keys - ZIP listing" 1
 expect_screen_row 2 "<<PARENT DIR" 2
 
+# ---- Tab outside the closing message does not keep F1 from showing the help
+run_headless --cwd "$D" <<'S'
+key Tab
+key F1
+screen
+S
+expect_screen_row 1 "Keys - Directory page" 1
+
 # ---- the closing message: F1 lengthens it, no help appears
 run_headless --cwd "$D" <<'S'
 key Esc
