@@ -78,6 +78,9 @@ class Lister : public ListerState {
   void CursorMove(int32_t RelMove, int32_t PageMove);
   void CursorKey(int KeyCode, int Shift);  // PgUp, PgDn, End, Home and the arrows on an entry list
   void DirModeKeyPress(int keyascii);  // the character commands of the directory page
+  void OpenHelp();                     // the help screen: the keys of the current page
+  void HelpKeyDown(int KeyCode, int Shift);
+  void ShowHelpPage();
 
   // ------------------------------------------------------------ dirlist: scan, sort, page
   void GetDir(const std::string& zMyPath);
@@ -98,6 +101,7 @@ class Lister : public ListerState {
   int nEnterInDirMode(const std::string& zKey);
   bool bDIR_Keydown(int Shift, int KeyCode);
   bool BDOS_CD(const std::string& zNewPath);
+  std::string zTypedFolder(const std::string& typed);  // a typed host or relative path in Windows form
   void SetCursorEntry();  // the cursor-entry fields (iCurZDir, zCurType, names, zCurFile)
 
   // ------------------------------------------------------------ viewer: index, text view, navigation

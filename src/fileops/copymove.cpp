@@ -41,7 +41,7 @@ bool Lister::BDOS_COPY(const std::string& ZMOVE) {
   std::string name = fileops::StoredName(ZDIR[rec]);
   zCopyDest.clear();
   zCurFile = zCurDir + name;
-  std::string answer = InputBox("VX0042-Enter Destination for " + name, "Tembra MOVE/COPY", zCurFile);
+  std::string answer = zTypedFolder(InputBox("VX0042-Enter Destination for " + name, "Tembra MOVE/COPY", zCurFile));
   if (answer.empty()) {
     VXERROR("VX1005 - User Cancelled Request");
     Beep();

@@ -143,6 +143,7 @@ void Lister::DirModeKeyPress(int keyascii) {
           for (CursorCell& c : CursorCache) c = CursorCell{};
           std::string answer = InputBox("VX0014-Enter drive:dir\\filename", "", "C:");
           if (bInputCancelled) break;
+          answer = zTypedFolder(answer);
           if (answer.size() == 1) answer += ":";
           bRescan = BDOS_CD(answer);
           break;

@@ -38,9 +38,19 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
   const bool parmShown = bShowParm;
   const int64_t pagesBefore = nPageCount;
   bShowParm = false;
+  // The help screen takes every key while it is shown.
+  if (bHelpShown) {
+    HelpKeyDown(KeyCode, Shift);
+    return;
+  }
   if (bEnding && KeyCode != kVkTab && KeyCode != kVkF1 && KeyCode != kVkF10) return;
   bSearchBack = (Shift & kShift) && (KeyCode == 'F' || KeyCode == 'S');
   if (nYieldCount != 0) return;
+  // F1 shows the keys of the page (during the closing message it keeps that longer).
+  if (KeyCode == kVkF1 && !bEnding) {
+    OpenHelp();
+    return;
+  }
 
   // 5. The sort prompt waits for its answer
   if (bSortPrompt) {
@@ -208,6 +218,7 @@ void Lister::Form_KeyPress(int keyascii) {
     bSwallowChar = false;
     return;
   }
+  if (bHelpShown) return;
   SetBold(false);
   const std::string key = Chr(keyascii), keyU = UCase(key);
   if (bSortPrompt) {
@@ -316,6 +327,7 @@ int Lister::MouseCharacters() {
 }
 
 void Lister::Form_Click() {
+  if (bHelpShown) return;
   if (nUpButton == 1 && (TDISPLAY & TD_DIR)) {
     const int32_t r = nMouseRow, c = nMouseCol;
     int32_t k = (c - 1) / (nDirColWidth + 1) + 1;
@@ -339,7 +351,7 @@ void Lister::Form_Click() {
 void Lister::Form_DblClick() {
   // The click before has put the cursor on the entry. Only the directory page opens
   // entries; in an archive's listing the double click acts as Enter there.
-  if (!(TDISPLAY & TD_DIR)) return;
+  if (!(TDISPLAY & TD_DIR) || bHelpShown) return;
   if (bZipMode) {
     ZIP_KeyPress(Chr(13));
   } else {

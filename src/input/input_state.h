@@ -23,6 +23,11 @@ struct InputState {
   int32_t iCurNameCol = 0;
   std::string zCurName;
   std::string zCurNameU;
+
+  // The help screen (F1): shown over the page, its first line, and the page it describes
+  bool bHelpShown = false;
+  int32_t nHelpTop = 0;
+  int nHelpPage = 0;
 };
 
 }  // namespace tembra

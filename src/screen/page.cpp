@@ -1,17 +1,14 @@
 // The page frame: window caption, title line, message line, and the hand-over to the
 // renderer of the current mode.
 #include "core/lister.h"
+#include "core/usage.h"
 
 namespace tembra {
-
-namespace {
-const std::string kVersionLabel = "Beta_7Z";
-}
 
 void Lister::SetupTopBot() {
   const std::string sep = std::string(" ") + Chr(149) + " ";
   zCaptionLeft = "TEMBRA" + sep + zDisplayMode + sep;
-  zTopLine = "Ver: " + kVersionLabel;
+  zTopLine = "Ver: " + VersionLabel();
   if (TDISPLAY & TD_DIR) {
     zTopLine += " - Directory List - " + Format(iCursor, "####0") + " of " + Format(nSZDir, "####0") + " Entries";
     if (!bZipMode) zCaptionRight = zCurDir + zNameFilter;
@@ -43,6 +40,10 @@ void Lister::SetupTopBot() {
 }
 
 void Lister::ShowPage() {
+  if (bHelpShown) {
+    ShowHelpPage();
+    return;
+  }
   ++nPageCount;
   bool dirPage = (TDISPLAY & TD_DIR) != 0;
   if (!(dirPage && bCursorOnly)) {

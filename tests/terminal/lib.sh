@@ -22,8 +22,9 @@ fail() {
 make_dir() { mkdir -p "$WORK/$1" && printf '%s\n' "$WORK/$1"; }
 
 # start_tembra DIR [COLORTERM] [ARGS...]: runs tembra in DIR in an 80x25 pane with
-# TERM=xterm-256color (or $TEST_TERM). When tembra ends, its exit status and the terminal's mode
-# (stty -a) are written to $WORK/exit.txt and $WORK/stty.txt.
+# TERM=xterm-256color (or $TEST_TERM) and LANG=C.UTF-8 (or $TEST_LANG). When tembra ends,
+# its exit status and the terminal's mode (stty -a) are written to $WORK/exit.txt and
+# $WORK/stty.txt.
 start_tembra() {
   local dir=$1 colorterm=$2
   shift 2
@@ -32,7 +33,7 @@ start_tembra() {
   cat >"$WORK/run.sh" <<RUN
 cd '$dir' || exit 1
 stty sane
-export TERM=${TEST_TERM:-xterm-256color} COLORTERM='$colorterm' LANG=C.UTF-8 LC_ALL=C.UTF-8
+export TERM=${TEST_TERM:-xterm-256color} COLORTERM='$colorterm' LANG=${TEST_LANG:-C.UTF-8} LC_ALL=${TEST_LANG:-C.UTF-8}
 bash -c 'echo \$\$ >"$WORK/pid.txt"; exec "\$0" "\$@"' '$TEMBRA_BIN' $args
 echo \$? >'$WORK/exit.tmp'
 stty -a >'$WORK/stty.txt' 2>&1

@@ -24,6 +24,11 @@ int main(int argc, char** argv) {
     std::cerr << "tembra-headless: " << error << "\n";
     return 2;
   }
+  if (options.help) {
+    std::cout << kHeadlessUsage;
+    std::cout.flush();
+    return std::cout ? 0 : 1;
+  }
   std::vector<std::string> lines;
   if (!scriptPath.empty()) {
     std::ifstream file;

@@ -28,6 +28,30 @@ namespace tembra::headless {
 
 // ---------------------------------------------------------------- options
 
+const char* const kHeadlessUsage =
+    "Usage: tembra-headless [--size COLSxROWS] [--cwd DIR] [--cmdline TEXT] [--script FILE]\n"
+    "                       [--clock \"YYYY-MM-DD HH:MM:SS\"] [--font fixed|proportional|bold-wider]\n"
+    "                       [--no-run] [--help]\n"
+    "\n"
+    "Runs Tembra against an off-screen character grid: reads events from the script and\n"
+    "writes a transcript to standard output.\n"
+    "\n"
+    "  --size COLSxROWS  the window in character cells (default 80x25)\n"
+    "  --cwd DIR         the starting folder, a host path (default: the current one)\n"
+    "  --cmdline TEXT    the program's command line, exactly as typed (default: empty)\n"
+    "  --script FILE     the event script; - reads standard input (default: no events)\n"
+    "  --clock TIME      a fixed local start time; the clock then moves only by the\n"
+    "                    program's own sleeps and the script's wait lines\n"
+    "  --font KIND       simulated font metrics: fixed, proportional or bold-wider\n"
+    "  --no-run          programs the core starts are written as RUN lines, not started\n"
+    "  --help, -h        this text\n"
+    "\n"
+    "Script lines: key NAME [shift] [ctrl] [alt], type TEXT, char CODE, down/up NAME,\n"
+    "click COL ROW [right], dblclick COL ROW, resize COLS ROWS, focus on|off,\n"
+    "answer OK|Cancel|Yes|No, input TEXT, input-cancel, wait MS, screen, attrs, close.\n"
+    "Transcript lines: CAPTION, MSGBOX, INPUT, BEEP, RUN, CLIPBOARD, SCREEN..END,\n"
+    "ATTRS..END, EXIT normal|fatal|immediate|unload.\n";
+
 std::string ParseOptions(int argc, char** argv, Options& o, std::string& scriptPath) {
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
@@ -65,6 +89,8 @@ std::string ParseOptions(int argc, char** argv, Options& o, std::string& scriptP
       else return "bad --font: " + v;
     } else if (a == "--no-run") {
       o.noRun = true;
+    } else if (a == "--help" || a == "-h") {
+      o.help = true;
     } else {
       return "unknown option: " + a;
     }

@@ -27,7 +27,11 @@ struct Options {
   std::optional<std::string> clock;  // "YYYY-MM-DD HH:MM:SS"
   FontKind font = FontKind::Fixed;
   bool noRun = false;
+  bool help = false;           // --help or -h: print the options and run nothing
 };
+
+// What "tembra-headless --help" prints.
+extern const char* const kHeadlessUsage;
 
 // Parses the command-line options of tembra-headless; returns an error text or "".
 std::string ParseOptions(int argc, char** argv, Options& options, std::string& scriptPath);

@@ -1,10 +1,18 @@
-// tembra: the lister in a terminal. Every argument is part of the program's command line.
+// tembra: the lister in a terminal. Every argument is part of the program's command line,
+// except a first word that asks for the usage (--help, -h) or the version (--version).
 #include <clocale>
+#include <cstdio>
 #include <exception>
 
+#include "core/usage.h"
 #include "platform/terminal/frontend.h"
 
 int main(int argc, char** argv) {
+  const std::string answer = tembra::HelpOrVersionRequest(argc, argv);
+  if (!answer.empty()) {
+    std::fputs(answer.c_str(), stdout);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+  }
   std::setlocale(LC_CTYPE, "");
   tembra::terminal::FrontEnd frontEnd(argc, argv);
   return frontEnd.Run();

@@ -122,6 +122,20 @@ std::string Cap(const char* name) {
   return s;
 }
 
+// Under a character set without box lines (LANG=C) they are drawn with ASCII; other
+// characters beyond ASCII show as "?".
+char32_t AsciiBoxLine(char32_t ch) {
+  switch (ch) {
+    case U'\u2500': return U'-';
+    case U'\u2502': return U'|';
+    case U'\u250C':
+    case U'\u2510':
+    case U'\u2514':
+    case U'\u2518': return U'+';
+    default: return U'?';
+  }
+}
+
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);
@@ -152,31 +166,36 @@ bool Terminal::Open(std::string* error) {
   }
   int err = 0;
   const char* termName = std::getenv("TERM");
-  bool described = ::setupterm(nullptr, STDOUT_FILENO, &err) == OK;
+  std::string t = termName ? termName : "";
+  // The page is drawn by placing the cursor: a terminal that cannot do that, or whose
+  // type is not known, would only show the escape sequences.
+  const std::string hint = "; set TERM to the terminal's type (for example xterm-256color)";
+  if (t.empty()) {
+    if (error) *error = "TERM is not set, the terminal's type is unknown" + hint;
+    return false;
+  }
+  if (::setupterm(nullptr, STDOUT_FILENO, &err) != OK) {
+    if (error) *error = "unknown terminal type \"" + t + "\" (no terminfo entry)" + hint;
+    return false;
+  }
+  if (Cap("cup").empty()) {
+    if (error) *error = "the terminal type \"" + t + "\" cannot place the cursor" + hint;
+    return false;
+  }
   int colors = 8;
   bool rgb = false;
-  if (described) {
-    smcup_ = Cap("smcup");
-    rmcup_ = Cap("rmcup");
-    civis_ = Cap("civis");
-    cnorm_ = Cap("cnorm");
-    bel_ = Cap("bel");
-    colors = ::tigetnum(const_cast<char*>("colors"));
-    rgb = ::tigetflag(const_cast<char*>("RGB")) > 0;
-    titles_ = !Cap("tsl").empty();
-  } else {
-    // Unknown terminal type: the common ANSI/xterm sequences.
-    smcup_ = "\x1b[?1049h";
-    rmcup_ = "\x1b[?1049l";
-    civis_ = "\x1b[?25l";
-    cnorm_ = "\x1b[?25h";
-  }
+  smcup_ = Cap("smcup");
+  rmcup_ = Cap("rmcup");
+  civis_ = Cap("civis");
+  cnorm_ = Cap("cnorm");
+  bel_ = Cap("bel");
+  colors = ::tigetnum(const_cast<char*>("colors"));
+  rgb = ::tigetflag(const_cast<char*>("RGB")) > 0;
+  titles_ = !Cap("tsl").empty();
   if (bel_.empty()) bel_ = "\a";
-  std::string t = termName ? termName : "";
   if (t.rfind("xterm", 0) == 0 || t.rfind("tmux", 0) == 0 || t.rfind("screen", 0) == 0 || t.rfind("rxvt", 0) == 0 ||
       t.rfind("alacritty", 0) == 0 || t.rfind("kitty", 0) == 0 || t.rfind("foot", 0) == 0)
     titles_ = true;
-  if (t == "dumb" || t.empty()) colors = 0;
   colorMode = ChooseColorMode(std::getenv("COLORTERM"), rgb, colors < 0 ? 0 : colors);
   const char* cs = ::nl_langinfo(CODESET);
   utf8 = cs && (std::strcmp(cs, "UTF-8") == 0 || std::strcmp(cs, "utf8") == 0);
@@ -334,7 +353,7 @@ void Terminal::Draw(const Frame& f) {
       }
       char32_t ch = cell.ch;
       if (ch < 32 || ch == 127 || (ch >= 0x80 && ch < 0xA0)) ch = U'?';
-      if (!utf8 && ch >= 128) ch = U'?';
+      if (!utf8 && ch >= 128) ch = AsciiBoxLine(ch);
       AppendUtf8(out_, ch);
       old = cell;
       curR = r;

@@ -1,0 +1,80 @@
+// The help screen: F1 shows the keys of the page the user is on, drawn over the whole
+// window from the key reference; the arrows and paging keys scroll it, Esc or F1 close it.
+#include <algorithm>
+
+#include "core/lister.h"
+#include "input/key_reference.h"
+
+namespace tembra {
+
+namespace {
+constexpr int kAlt = 4;
+constexpr int kVkEsc = 27, kVkSpace = 32, kVkPgUp = 33, kVkPgDn = 34, kVkEnd = 35, kVkHome = 36, kVkUp = 38,
+              kVkDown = 40, kVkF1 = 112;
+}  // namespace
+
+void Lister::OpenHelp() {
+  HelpPage page = HelpPage::Directory;
+  if (bSortPrompt) page = HelpPage::SortPrompt;
+  else if (TDISPLAY & TD_LIST) page = (TDISPLAY & TD_HEX) ? HelpPage::HexView : HelpPage::FileView;
+  else if (bZipMode) page = HelpPage::ZipListing;
+  nHelpPage = static_cast<int>(page);
+  nHelpTop = 0;
+  bHelpShown = true;
+  ShowHelpPage();
+}
+
+void Lister::HelpKeyDown(int KeyCode, int Shift) {
+  const int32_t rows = nPageLines > 1 ? nPageLines : 1;
+  switch (KeyCode) {
+    case kVkEsc:
+    case kVkF1:
+      // The page under the help comes back whole; a waiting sort prompt shows again.
+      // The character of Esc, still to come, must not act on that page.
+      if (KeyCode == kVkEsc && !(Shift & kAlt)) bSwallowChar = true;
+      bHelpShown = false;
+      bCursorOnly = false;
+      for (CursorCell& c : CursorCache) c = CursorCell{};
+      ShowPage();
+      if (bSortPrompt) VXERROR("VX0088 - Sort by: [-] (F)ilename (E)xtension (D)ate (N)one (S)ize  (-)descending");
+      return;
+    case kVkUp: nHelpTop -= 1; break;
+    case kVkDown: nHelpTop += 1; break;
+    case kVkPgUp: nHelpTop -= rows; break;
+    case kVkPgDn:
+    case kVkSpace: nHelpTop += rows; break;
+    case kVkHome: nHelpTop = 0; break;
+    case kVkEnd: nHelpTop = INT32_MAX / 2; break;
+    default: return;
+  }
+  ShowHelpPage();
+}
+
+void Lister::ShowHelpPage() {
+  ++nPageCount;
+  const HelpPage page = static_cast<HelpPage>(nHelpPage);
+  const std::vector<HelpLine> lines = HelpLines(page, nColumns);
+  const int32_t count = static_cast<int32_t>(lines.size());
+  const int32_t rows = nPageLines > 1 ? nPageLines : 1;
+  if (nHelpTop > count - rows) nHelpTop = count - rows;
+  if (nHelpTop < 0) nHelpTop = 0;
+  const int32_t last = std::min(count, nHelpTop + rows);
+
+  SetBold(false);
+  FillRect(0, 0, nClientWidth, nClientHeight, lColor[5]);
+  FillRect(0, 0, nClientWidth, nLineHeight, lColor[8]);
+  FillRect(0, nClientHeight - nLineHeight, nClientWidth, nClientHeight, lColor[8]);
+  SetForeColor(lColor[4]);
+  PrintAt(0, 0, "Keys - " + HelpPageTitle(page) + "  (lines " + Str(nHelpTop + 1) + "-" + Str(last) + " of " +
+                    Str(count) + ")");
+  PrintAt(0, nClientHeight - nLineHeight, "Esc or F1: close   Up, Down, PgUp, PgDn, Home, End: scroll");
+  SetForeColor(lColor[1]);
+  for (int32_t i = nHelpTop; i < last; ++i) {
+    const HelpLine& line = lines[static_cast<size_t>(i)];
+    if (line.heading) SetBold(true);
+    PrintAt(0, nLineHeight * (i - nHelpTop + 1), line.text);
+    if (line.heading) SetBold(false);
+  }
+}
+
+}  // namespace tembra

@@ -1,0 +1,227 @@
+// The key reference of every page, the one source of the help screen, the manual page
+// and the documented key tables.
+#include "input/key_reference.h"
+
+#include <algorithm>
+
+namespace tembra {
+
+const std::vector<KeySection>& KeyReference() {
+  static const std::vector<KeySection> kSections = {
+      {"Directory page",
+       {
+           {"Up / Down", "previous / next entry (wraps around)"},
+           {"Left / Right", "one entry column back / forward"},
+           {"PgUp / PgDn, Space", "page back / forward (Space: forward)"},
+           {"Home / End", "first / last place on the page"},
+           {"Ctrl+Home / Ctrl+End", "first / last entry"},
+           {"Shift+letter", "first file whose name starts at or after the letter"},
+           {"Enter, `.`, `L`, double click", "open: enter a directory, view a file, go up from the parent entry"},
+           {"`0`-`9`", "entry columns per page (`0`: as many as fit)"},
+           {"`S`", "sort prompt (see Sort prompt)"},
+           {"`F`", "file specification (name patterns, dates, sizes)"},
+           {"`&`", "size specification (`*` removes it)"},
+           {"`*`", "scan again, keeping the cursor on this entry"},
+           {"`P`",
+            "change drive and directory: `D:\\dir`, `\\dir`, `dir`, or a host path (`/usr/share`, `~`, `~/src`, "
+            "`../x`); partial names work as prefixes; `D:` returns to the last directory of drive D"},
+           {"`C` / `M` / `R`", "copy / move / rename the entry"},
+           {"`B`", "backup copy"},
+           {"`D`", "delete (to the trash; asks unless configured not to)"},
+           {"Alt+D", "delete to the trash without asking (release the key before the next)"},
+           {"Ctrl+D", "set the file aside under a dated temporary name"},
+           {"Shift+Alt+Delete", "delete permanently"},
+           {"Shift+Delete", "delete the files marked for automatic deletion"},
+           {"Shift+Ctrl+Delete / Alt+Delete", "automatic deletion on (asks) / off"},
+           {"`E`, Ctrl+E, Alt+E", "edit the file (Ctrl+E: after a backup copy; Alt+E: the VXEDIT command)"},
+           {"`O`, Ctrl+O, Alt+O",
+            "open with the associated program (Ctrl+O: after a backup; Alt+O: the NOTEPAD editor)"},
+           {"`I` / Alt+I", "run the file / run it with parameters"},
+           {"`V`, Ctrl+V", "list the file as a ZIP archive"},
+           {"Ctrl+F", "write the directory listing file"},
+           {"`?` on the parent entry", "type one configuration line"},
+           {"Shift+Alt+D", "date order: year first, month first, day first"},
+           {"`Q`", "back to the last file viewed (ends the program when there is none)"},
+           {"`X`", "start a shell and end"},
+           {"Alt+G", "start a shell"},
+           {"Alt+W", "run a second copy of the program"},
+           {"F5, F6, F7, F8 (with Ctrl, Alt)",
+            "pick colours: F5 window background, Ctrl+F5 entry background, F6 lettering, Ctrl+F6 directory "
+            "names, Alt+F6 marked entries, F7 band background, Alt+F7 cursor background, F8 band lettering"},
+           {"F1", "this list of keys (Esc or F1 closes it); during the closing message: keep it longer"},
+           {"Esc, F10, Alt+X", "end (Esc or F10 pressed again during the closing message: end at once)"},
+           {"Tab", "keep the closing message longer"},
+           {"Shift+Esc, Ctrl+\\", "emergency stop (Ctrl+\\ in a terminal)"},
+       }},
+      {"Sort prompt",
+       {
+           {"`F` / `E` / `D` / `S` / `N`",
+            "sort by name / extension / date / size / none (`D` again: directories by date too)"},
+           {"`R` / `U`", "by name, temporary copies beside their originals (`R`: marked files first, as `F`)"},
+           {"`-` / `+`", "descending / ascending, then the letter"},
+           {"`X`, Esc", "cancel"},
+           {"`?`, Ctrl+B, Ctrl+/", "legend of the information keys"},
+           {"Ctrl+C / Ctrl+D", "configuration file / number of files marked for automatic deletion"},
+           {"Ctrl+P / Ctrl+Q / Ctrl+R", "program folder / command line / current directory"},
+           {"F1", "this list of keys (Esc or F1 closes it; the prompt stays)"},
+           {"F10", "end"},
+       }},
+      {"File view",
+       {
+           {"Down / Up", "one line forward / back"},
+           {"PgDn, Enter, Space, `D` / PgUp, `U`", "page forward / back"},
+           {"Home, `T` / End, `B`", "top / end of the file"},
+           {"Right / Left",
+            "scroll the text 10 columns (Ctrl+Right: to the longest line's end; Ctrl+Left: back to column 1)"},
+           {"Ctrl+Home, `#`", "jump to a line (hex view: to a byte offset)"},
+           {"`+` / `-`", "jump a number of lines (bytes) forward / back"},
+           {"`F`, `S`, `/`, `\\`", "search for a text (Shift+F, Shift+S: backward)"},
+           {"F3, `A`", "next line, then search forward again"},
+           {"F9", "search backward again"},
+           {"Ctrl+Y / Alt+Y", "set / recall the bookmark"},
+           {"Ctrl+T / Ctrl+B", "mark the top / bottom line of the page"},
+           {"Ctrl+A", "mark the whole file"},
+           {"Ctrl+C", "copy the marked lines to the clipboard"},
+           {"Alt+V", "clear the marks"},
+           {"Alt+H", "switch between text and hex view"},
+           {"Alt+R", "column ruler on/off"},
+           {"`W`", "word wrap on/off"},
+           {"`E` / `*` / `7` / `8`", "EBCDIC / 7-bit / stripped / normal characters"},
+           {"Ctrl+PgDn, Ctrl+N, `Q`", "next input file (`Q` without input files: back to the directory)"},
+           {"Ctrl+PgUp, Ctrl+U, Ctrl+Z", "previous input file"},
+           {"`1`", "first input file"},
+           {"Esc", "back to the directory page"},
+           {"`X`", "start a shell in the current drive and end"},
+           {"Alt+G", "start a shell and end"},
+           {"F5, F6, F7, F8 (with Ctrl, Alt)", "pick colours, as on the directory page"},
+           {"F1", "this list of keys (Esc or F1 closes it)"},
+           {"F10, Alt+X", "end"},
+       }},
+      {"Hex view",
+       {
+           {"Down / Up", "one line (16 or 32 bytes) forward / back"},
+           {"PgDn / PgUp, Home / End", "page forward / back, first / last page"},
+           {"Ctrl+Home, `#`", "jump to a byte offset (decimal, or hexadecimal written `x1F` or `&H1F`)"},
+           {"`+` / `-`", "move a number of bytes forward / back"},
+           {"Right / Left", "not used: the hex lines are always shown whole"},
+           {"Alt+H", "back to the text view, at the same place"},
+           {"Alt+R", "column heading on/off"},
+           {"`E` / `*` / `7` / `8`", "character column: EBCDIC / dots for control and non-ASCII bytes / high bit stripped / normal"},
+           {"Other keys", "as in the file view"},
+       }},
+      {"ZIP listing",
+       {
+           {"Up / Down, Left / Right, PgUp / PgDn, Home / End, Ctrl+Home / Ctrl+End", "move as on the directory page"},
+           {"Shift+letter", "first member whose name starts at or after the letter"},
+           {"`0`-`9`", "entry columns per page"},
+           {"Enter, Esc, `.` on the parent entry", "back to the archive's directory, cursor on the archive"},
+           {"Shift+Alt+D", "date order"},
+           {"F1", "this list of keys (Esc or F1 closes it)"},
+           {"F10, Alt+X", "end"},
+           {"Alt+X with Shift or Ctrl", "end at once"},
+       }},
+  };
+  return kSections;
+}
+
+std::vector<const KeySection*> HelpSections(HelpPage page) {
+  const std::vector<KeySection>& all = KeyReference();
+  auto find = [&](const std::string& title) -> const KeySection* {
+    for (const KeySection& s : all)
+      if (title == s.title) return &s;
+    return nullptr;
+  };
+  switch (page) {
+    case HelpPage::SortPrompt: return {find("Sort prompt")};
+    case HelpPage::FileView: return {find("File view")};
+    case HelpPage::HexView: return {find("Hex view"), find("File view")};
+    case HelpPage::ZipListing: return {find("ZIP listing")};
+    case HelpPage::Directory: break;
+  }
+  return {find("Directory page")};
+}
+
+std::string PlainKeyText(const std::string& text) {
+  std::string out;
+  for (char c : text)
+    if (c != '`') out += c;
+  return out;
+}
+
+namespace {
+// Words of a text in lines of at most width characters (a longer word is cut).
+std::vector<std::string> Wrap(const std::string& text, size_t width) {
+  std::vector<std::string> lines;
+  std::string line;
+  size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] == ' ') {
+      ++i;
+      continue;
+    }
+    size_t end = text.find(' ', i);
+    std::string word = text.substr(i, end == std::string::npos ? std::string::npos : end - i);
+    i = end == std::string::npos ? text.size() : end;
+    while (word.size() > width) {
+      if (!line.empty()) lines.push_back(line);
+      line.clear();
+      lines.push_back(word.substr(0, width));
+      word.erase(0, width);
+    }
+    if (word.empty()) continue;
+    if (!line.empty() && line.size() + 1 + word.size() > width) {
+      lines.push_back(line);
+      line.clear();
+    }
+    line += (line.empty() ? "" : " ") + word;
+  }
+  if (!line.empty() || lines.empty()) lines.push_back(line);
+  return lines;
+}
+}  // namespace
+
+std::string HelpPageTitle(HelpPage page) {
+  switch (page) {
+    case HelpPage::SortPrompt: return "Sort prompt";
+    case HelpPage::FileView: return "File view";
+    case HelpPage::HexView: return "Hex view";
+    case HelpPage::ZipListing: return "ZIP listing";
+    case HelpPage::Directory: break;
+  }
+  return "Directory page";
+}
+
+std::vector<HelpLine> HelpLines(HelpPage page, int width) {
+  const size_t w = width < 20 ? 20 : static_cast<size_t>(width);
+  std::vector<HelpLine> out;
+  for (const KeySection* section : HelpSections(page)) {
+    if (!out.empty()) out.push_back({});
+    out.push_back({section->title, true});
+    // The key column: as wide as the longest key, but at most three tenths of the line.
+    size_t keyWidth = 0;
+    for (const KeyRow& row : section->rows) keyWidth = std::max(keyWidth, PlainKeyText(row.key).size());
+    keyWidth = std::min(keyWidth, w * 3 / 10);
+    const std::string indent(keyWidth + 2, ' ');
+    for (const KeyRow& row : section->rows) {
+      std::string key = PlainKeyText(row.key);
+      std::vector<std::string> action = Wrap(PlainKeyText(row.action), w - keyWidth - 2);
+      size_t first = 0;
+      if (key.size() > keyWidth) {
+        for (const std::string& k : Wrap(key, w)) out.push_back({k});
+      } else {
+        out.push_back({key + std::string(keyWidth + 2 - key.size(), ' ') + action[0]});
+        first = 1;
+      }
+      for (size_t k = first; k < action.size(); ++k) out.push_back({indent + action[k]});
+    }
+  }
+  return out;
+}
+
+std::string KeyTableMarkdown(const KeySection& section) {
+  std::string out = "| Key | Action |\n|---|---|\n";
+  for (const KeyRow& row : section.rows) out += std::string("| ") + row.key + " | " + row.action + " |\n";
+  return out;
+}
+
+}  // namespace tembra
