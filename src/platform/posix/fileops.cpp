@@ -470,6 +470,8 @@ std::string PosixFileSystem::ErrorText(int error) {
     case kErrNoTrash: return "This file system has no Trash folder; the file was not deleted.";
     case kErrNotMapped: return "The drive is not available.";
     case kErrNotRegular: return "Only a regular file can be copied.";
+    case kErrNotRegularFile: return "It is not a regular file.";
+    case kErrTooLarge: return "The file is larger than 16 MB.";
     case kRecycleRefused: return "The deletion was cancelled.";
     default: break;
   }
