@@ -411,6 +411,10 @@ TEST_F(DirTest, ListingAndDumpFilesNeverFollowALinkNorWaitForAFifo) {
                                     (name.empty() ? "$$Tembra_Directory.txt" : name) + " - It is not a regular file.");
   }
   EXPECT_EQ(victim(), "keep");
+  // Ctrl+F says so on the page it draws after the rescan.
+  L().zListFileName.clear();
+  ASSERT_TRUE(session_->RunLine("key f ctrl"));
+  EXPECT_EQ(session_->grid().RowText(session_->grid().Rows() - 1).rfind("VX1030 - Directory list not written: ", 0), 0u);
   // An existing listing file is replaced, its own permissions kept.
   ASSERT_EQ(::unlink((dir_ + "/$$Tembra_Directory.txt").c_str()), 0);
   { std::ofstream(dir_ + "/$$Tembra_Directory.txt") << "old listing"; }
