@@ -99,15 +99,18 @@ list_archive() {  # n, key line, extra script lines
 CMDLINE="/Y.#"
 
 AW="C:${A//\//\\}\\"
-# Entries in name order: big.zip 1, py.zip 2, tool.zip 3.
-for entry in "1 big.zip" "2 py.zip" "3 tool.zip"; do
-  set -- $entry
+# Lists the n-th entry in both modes and compares each listing with zipinfo.
+compare_both_modes() {  # n, archive name
   for mode in 0 1; do
     if [ $mode = 1 ]; then keyline="key v"; else keyline="key V ctrl"; fi
     list_archive "$1" "$keyline"
     expect_line "CAPTION TEMBRA • ZIP • $AW${2^^}"
     compare "$A/$2" $mode || fail "listing of $2 (full paths: $mode) differs from zipinfo"
   done
+}
+# Entries in name order: big.zip 1, py.zip 2, tool.zip 3.
+for entry in "1 big.zip" "2 py.zip" "3 tool.zip"; do
+  compare_both_modes $entry
 done
 
 # docs/ and docs/readme.txt: one member by name, both entries with full paths.
@@ -209,13 +212,7 @@ PY
 CMDLINE="/Y.#"
 for name in comment.zip zip64.zip pycomment.zip pyforce.zip pyzip64.zip; do
   rm -f "$A"/000*.TXT
-  n=$(ls "$A" | LC_ALL=C sort | grep -n -x "$name" | cut -d: -f1)
-  for mode in 0 1; do
-    if [ $mode = 1 ]; then keyline="key v"; else keyline="key V ctrl"; fi
-    list_archive "$n" "$keyline"
-    expect_line "CAPTION TEMBRA • ZIP • $AW${name^^}"
-    compare "$A/$name" $mode || fail "listing of $name (full paths: $mode) differs from zipinfo"
-  done
+  compare_both_modes "$(ls "$A" | LC_ALL=C sort | grep -n -x "$name" | cut -d: -f1)" "$name"
 done
 CMDLINE=""
 rm -f "$A"/000*.TXT
