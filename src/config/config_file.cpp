@@ -146,8 +146,11 @@ void Lister::GetConfig() {
   if (bLog) Log340("Opening config file");
   std::string contents;
   if (!P.files.ReadWholeFile(name, contents)) {
-    if (MsgBox("VX0112 - CONFIG file missing", "OK to continue, Cancel to end TEMBRA", MsgButtons::OKCancel) ==
-        kAnswerCancel) {
+    // A name that is there but cannot be read (a FIFO, a device, a huge file) says why.
+    int err = P.files.LastFileError();
+    std::string text = err == 0 ? std::string("VX0112 - CONFIG file missing")
+                                : "VX0112 - CONFIG file not read: " + name + " - " + P.files.ErrorText(err);
+    if (MsgBox(text, "OK to continue, Cancel to end TEMBRA", MsgButtons::OKCancel) == kAnswerCancel) {
       EndProcess(ExitKind::Immediate);
     }
     return;

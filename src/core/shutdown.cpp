@@ -115,7 +115,12 @@ std::string Lister::ZCurrentLocaleTime() {
 
 void Lister::Log340(const std::string& zText) {
   std::string line = ZCurrentLocaleTime() + " " + Format(P.clock.SecondsSinceMidnight(), "#####.##") + " " + zText + "\r\n";
-  P.files.AppendToFile(zLogFile, line);
+  if (P.files.AppendToFile(zLogFile, line)) return;
+  // The log went away or became something else (a link, a FIFO): tracing stops, once said.
+  bLog = false;
+  std::string text = "VX8023 - Trace log file can not be written: " + zLogFile;
+  if (int err = P.files.LastFileError()) text += " - " + P.files.ErrorText(err);
+  VXERROR(text);
 }
 
 void Lister::LogOpen(const std::string& zName) {
@@ -152,7 +157,10 @@ void Lister::DumpDir(const std::string& zName) {
   // The dump folder is a developer location; where it does not exist the dump goes
   // to the current directory instead.
   std::string folder = DoesFileExist(Left(zDumpFolder, static_cast<long>(zDumpFolder.size()) - 1)) == 1 ? zDumpFolder : zCurDir;
-  P.files.WriteWholeFile(folder + zName, out);
+  if (P.files.WriteWholeFile(folder + zName, out)) return;
+  std::string text = "VX1030 - Dump file not written: " + folder + zName;
+  if (int err = P.files.LastFileError()) text += " - " + P.files.ErrorText(err);
+  VXERROR(text);
 }
 
 std::string Lister::VV(const std::string& zString) { return zString; }

@@ -144,6 +144,7 @@ bool Lister::bDirectoryList() {
   if (!ok) {
     // Kept for the page that the rescan below draws.
     zMessageLine = "VX1030 - Directory list not written: " + name;
+    if (int err = P.files.LastFileError()) zMessageLine += " - " + P.files.ErrorText(err);
     Beep();
   }
   bRescan = true;

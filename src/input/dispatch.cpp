@@ -203,7 +203,10 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
 
   // 10. Scan again and draw again as the handlers asked
   if (bRescan) {
+    // A message a handler left for the next page outlives the scan's own drawing.
+    std::string message = zMessageLine;
     GetDir(zCurDir);
+    if (zMessageLine.empty()) zMessageLine = message;
     bRepaint = true;
   }
   // A key that drew no page of its own still takes the parameter line away.

@@ -126,6 +126,8 @@ class FileSystem {
   virtual bool ReadWholeFile(const std::string& path, std::string& contents) = 0;
   virtual bool WriteWholeFile(const std::string& path, const std::string& contents) = 0;
   virtual bool AppendToFile(const std::string& path, const std::string& text) = 0;
+  // Error number (for ErrorText) of the last of these three calls that failed.
+  virtual int LastFileError() { return 0; }
 
   // Copy, rename, delete: 0 on success, else an error number for ErrorText.
   virtual int CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;

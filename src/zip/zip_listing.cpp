@@ -1,5 +1,6 @@
 // The ZIP listing: an archive's members shown on the directory page, and the keys that
 // leave it again.
+#include <algorithm>
 #include <vector>
 
 #include "core/lister.h"
@@ -45,7 +46,7 @@ void Lister::ProcessZ(const std::string& zWhat) {
   std::vector<std::string> records;
   if (status == zip::ZipStatus::Ok) {
     pZipArchive = &src;
-    records.reserve(end.count);
+    records.reserve(static_cast<size_t>(std::min<uint64_t>(end.count, 65536)));
     status = zip::ReadCentralDirectory(src, end, [&](const zip::CentralEntry& e) {
       std::string ntfs = e.extra.empty() ? std::string() : zZipExtra(e.extra, e.extraPos + 1);
       std::string rec = zip::MemberRecord(e, bZipFullPath, ntfs);

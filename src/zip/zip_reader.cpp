@@ -13,9 +13,16 @@ constexpr long kEndRecordSize = 22;
 constexpr long kHeaderSize = 46;
 constexpr long kNameWindow = 4096;   // name and extra field come from this many bytes
 constexpr long kZip64LocatorSize = 20;
+constexpr long kZip64EndSize = 56;   // the fixed part of the ZIP64 end record
+constexpr long kMaxComment = 65535;
+// The size columns hold at most twelve digits.
+constexpr uint64_t kMaxSizeField = 999999999999ULL;
 
 uint32_t U16(const std::string& s, int32_t offset) { return static_cast<uint32_t>(NumGet(s, offset, 2)); }
 uint32_t U32(const std::string& s, int32_t offset) { return static_cast<uint32_t>(NumGet(s, offset, 4)); }
+uint64_t U64(const std::string& s, int32_t offset) {
+  return U32(s, offset) | (static_cast<uint64_t>(U32(s, offset + 4)) << 32);
+}
 
 // A number right-aligned in a field as wide as its pattern.
 std::string Field(double value, const std::string& pattern) {
@@ -74,27 +81,82 @@ ZipStatus ReadEndRecord(ZipSource& src, EndRecord& end) {
   int64_t size = src.Size();
   if (size < kEndRecordSize) return ZipStatus::TooSmall;
   if (src.Read(0, 2) != "PK") return ZipStatus::NoLeadingPK;
-  std::string rec = src.Read(size - kEndRecordSize, kEndRecordSize);
-  if (rec.size() != static_cast<size_t>(kEndRecordSize) || rec.compare(0, 4, "PK\x05\x06") != 0 || U16(rec, 20) != 0)
-    return ZipStatus::BadEndRecord;
+  // Only the archive comment may follow the end record, so the record is the last one
+  // whose comment length reaches exactly to the end of the file.
+  int64_t from = std::max<int64_t>(0, size - kEndRecordSize - kMaxComment);
+  std::string tail = src.Read(from, static_cast<long>(size - from));
+  if (static_cast<int64_t>(tail.size()) != size - from) return ZipStatus::BadEndRecord;
+  int64_t at = -1;
+  for (int64_t p = static_cast<int64_t>(tail.size()) - kEndRecordSize; p >= 0; --p) {
+    if (tail[static_cast<size_t>(p)] == 'P' && tail.compare(static_cast<size_t>(p), 4, "PK\x05\x06") == 0 &&
+        static_cast<int64_t>(U16(tail, static_cast<int32_t>(p + 20))) == static_cast<int64_t>(tail.size()) - p - kEndRecordSize) {
+      at = p;
+      break;
+    }
+  }
+  if (at < 0) return ZipStatus::BadEndRecord;
+  std::string rec = tail.substr(static_cast<size_t>(at), kEndRecordSize);
+  int64_t endPos = from + at;
   end.count = U16(rec, 10);
   end.cdSize = U32(rec, 12);
   end.cdOffset = U32(rec, 16);
-  // ZIP64 marks its fields with all ones and puts its own records before this one.
-  if (end.count == 0xFFFF || end.cdSize == 0xFFFFFFFFu || end.cdOffset == 0xFFFFFFFFu) return ZipStatus::Zip64;
-  int64_t cdEnd = static_cast<int64_t>(end.cdOffset) + end.cdSize;
-  if (cdEnd != size - kEndRecordSize && size - kEndRecordSize >= kZip64LocatorSize &&
-      src.Read(size - kEndRecordSize - kZip64LocatorSize, 4) == "PK\x06\x07")
-    return ZipStatus::Zip64;
+  // ZIP64 marks the numbers it keeps elsewhere with all ones, and puts its end record and
+  // a locator pointing at it before this one. The locator counts only where the central
+  // directory does not end right at this record (its last bytes could look like one).
+  bool marked = end.count == 0xFFFF || end.cdSize == 0xFFFFFFFFu || end.cdOffset == 0xFFFFFFFFu;
+  bool locator = endPos >= kZip64LocatorSize && end.cdOffset + end.cdSize != static_cast<uint64_t>(endPos) &&
+                 src.Read(endPos - kZip64LocatorSize, 4) == "PK\x06\x07";
+  if (marked || locator) {
+    if (!locator) return ZipStatus::Zip64;
+    std::string loc = src.Read(endPos - kZip64LocatorSize, kZip64LocatorSize);
+    if (loc.size() != static_cast<size_t>(kZip64LocatorSize)) return ZipStatus::Zip64;
+    uint64_t z64 = U64(loc, 8);
+    // The ZIP64 end record lies wholly before its locator.
+    if (z64 > static_cast<uint64_t>(endPos - kZip64LocatorSize - kZip64EndSize)) return ZipStatus::Zip64;
+    std::string z = src.Read(static_cast<int64_t>(z64), kZip64EndSize);
+    if (z.size() != static_cast<size_t>(kZip64EndSize) || z.compare(0, 4, "PK\x06\x06") != 0) return ZipStatus::Zip64;
+    end.count = U64(z, 32);
+    end.cdSize = U64(z, 40);
+    end.cdOffset = U64(z, 48);
+  }
+  // Every header takes at least 46 bytes: a count that cannot fit is a damaged record.
+  if (end.cdOffset > static_cast<uint64_t>(size) ||
+      end.count > (static_cast<uint64_t>(size) - end.cdOffset) / static_cast<uint64_t>(kHeaderSize))
+    return ZipStatus::Truncated;
   return ZipStatus::Ok;
 }
+
+namespace {
+
+// Sizes kept in the ZIP64 extra block (ID 1): the uncompressed, then the compressed
+// size, each present only where the header's own field is all ones.
+void Zip64Sizes(const std::string& extra, CentralEntry& e) {
+  size_t o = 0;
+  while (o + 4 <= extra.size()) {
+    uint32_t id = U16(extra, static_cast<int32_t>(o)), len = U16(extra, static_cast<int32_t>(o + 2));
+    if (id == 1) {
+      std::string data = extra.substr(o + 4, len);
+      size_t d = 0;
+      if (e.size == 0xFFFFFFFFu && d + 8 <= data.size()) {
+        e.size = U64(data, static_cast<int32_t>(d));
+        d += 8;
+      }
+      if (e.compressedSize == 0xFFFFFFFFu && d + 8 <= data.size()) e.compressedSize = U64(data, static_cast<int32_t>(d));
+      return;
+    }
+    o += 4 + len;
+  }
+}
+
+}  // namespace
 
 ZipStatus ReadCentralDirectory(ZipSource& src, const EndRecord& end,
                                const std::function<void(const CentralEntry&)>& onEntry) {
   int64_t size = src.Size();
-  int64_t pos = end.cdOffset;
+  if (end.cdOffset > static_cast<uint64_t>(size)) return ZipStatus::Truncated;
+  int64_t pos = static_cast<int64_t>(end.cdOffset);
   CentralEntry e;
-  for (uint32_t i = 0; i < end.count; ++i) {
+  for (uint64_t i = 0; i < end.count; ++i) {
     std::string h = src.Read(pos, kHeaderSize);
     if (h.size() != static_cast<size_t>(kHeaderSize)) return ZipStatus::Truncated;
     if (h.compare(0, 2, "PK") != 0 || h[2] != 1 || h[3] != 2) return ZipStatus::BadHeader;
@@ -110,6 +172,8 @@ ZipStatus ReadCentralDirectory(ZipSource& src, const EndRecord& end,
     e.name = window.substr(0, std::min<size_t>(n, window.size()));
     e.extra = n < window.size() ? window.substr(n, x) : std::string();
     e.extraPos = pos + kHeaderSize + n;
+    if (e.size == 0xFFFFFFFFu || e.compressedSize == 0xFFFFFFFFu)
+      Zip64Sizes(e.extra.size() == x ? e.extra : src.Read(e.extraPos, static_cast<long>(x)), e);
     onEntry(e);
     pos = next;
   }
@@ -166,8 +230,10 @@ std::string NtfsTimesText(const uint64_t times[3], const std::function<DateTime(
   return out;
 }
 
-std::string RatioText(uint32_t compressedSize, uint32_t size) {
-  double r = (compressedSize <= size && size != 0) ? static_cast<double>(compressedSize) / size * 100.0 : 0.0;
+std::string RatioText(uint64_t compressedSize, uint64_t size) {
+  double r = (compressedSize <= size && size != 0)
+                 ? static_cast<double>(compressedSize) / static_cast<double>(size) * 100.0
+                 : 0.0;
   if (r <= 0) return std::string();
   std::string text;
   if (r > 99.5) text = "100";
@@ -208,7 +274,7 @@ std::string MemberRecord(const CentralEntry& e, bool fullPath, const std::string
     Put(rec, 33, stamp);
     Put(rec, 50, stamp);
   }
-  Put(rec, 66, Field(static_cast<double>(e.size), "###000000000"));
+  Put(rec, 66, Field(static_cast<double>(std::min(e.size, kMaxSizeField)), "###000000000"));
   Put(rec, 79, "0");
   return rec;
 }

@@ -55,23 +55,23 @@ enum class ZipStatus {
   Ok,
   TooSmall,      // shorter than an end record
   NoLeadingPK,   // the file does not start with "PK"
-  BadEndRecord,  // no plain end record in the last 22 bytes (a comment, a truncated file)
-  Zip64,         // a ZIP64 layout
+  BadEndRecord,  // no end record whose comment reaches exactly to the end of the file
+  Zip64,         // a ZIP64 end record or locator that is missing or damaged
   BadHeader,     // a central-directory header without its signature
   Truncated,     // a header or its name, extra field or comment runs past the end
 };
 
 struct EndRecord {
-  uint32_t count = 0;      // total number of entries
-  uint32_t cdSize = 0;     // size of the central directory
-  uint32_t cdOffset = 0;   // where the central directory starts
+  uint64_t count = 0;      // total number of entries
+  uint64_t cdSize = 0;     // size of the central directory
+  uint64_t cdOffset = 0;   // where the central directory starts
 };
 
 // One central-directory header.
 struct CentralEntry {
   uint16_t flags = 0;
   uint16_t dosTime = 0, dosDate = 0;
-  uint32_t compressedSize = 0, size = 0;
+  uint64_t compressedSize = 0, size = 0;  // from the ZIP64 extra field where it holds them
   std::string name;        // as stored, cut at 4,096 bytes
   std::string extra;       // the extra field, cut where the 4,096 bytes after the header end
   int64_t extraPos = 0;    // 0-based file position of the extra field
@@ -85,11 +85,14 @@ int32_t NumGet(const std::string& text, int32_t offset, int32_t length);
 std::string DosDate(int32_t iDate);
 std::string DosTime(int32_t iTime);
 
-// Checks the leading "PK" and reads the end record from the last 22 bytes.
+// Checks the leading "PK" and finds the end record: the last 22 bytes, or further back
+// through an archive comment of up to 65,535 bytes. Where the end record marks its
+// numbers as kept in the ZIP64 end record (or a ZIP64 locator precedes it), those are read.
 ZipStatus ReadEndRecord(ZipSource& src, EndRecord& end);
 
 // Walks the `end.count` headers of the central directory, calling onEntry for each.
-// Stops at the first bad header; never reads outside the source.
+// Sizes marked as kept in a ZIP64 extra field are taken from it. Stops at the first bad
+// header; never reads outside the source.
 ZipStatus ReadCentralDirectory(ZipSource& src, const EndRecord& end,
                                const std::function<void(const CentralEntry&)>& onEntry);
 
@@ -104,11 +107,11 @@ std::string NtfsTimesText(const uint64_t times[3], const std::function<DateTime(
 
 // Compression ratio text, right-aligned in 3 ("100", " 45", "5.3"); empty when the
 // ratio is 0 (an empty member, or one that grew).
-std::string RatioText(uint32_t compressedSize, uint32_t size);
+std::string RatioText(uint64_t compressedSize, uint64_t size);
 
 // The directory record of one member. Without fullPath only the name after the last
 // "/" or "\" is kept and folder entries give "" (not listed). ntfsText is the result of
-// NtfsTimesText or empty.
+// NtfsTimesText or empty. A size beyond the 12 size columns shows as the largest they hold.
 std::string MemberRecord(const CentralEntry& e, bool fullPath, const std::string& ntfsText);
 
 // The parent entry of a listing: the archive's full path.

@@ -99,15 +99,18 @@ list_archive() {  # n, key line, extra script lines
 CMDLINE="/Y.#"
 
 AW="C:${A//\//\\}\\"
-# Entries in name order: big.zip 1, py.zip 2, tool.zip 3.
-for entry in "1 big.zip" "2 py.zip" "3 tool.zip"; do
-  set -- $entry
+# Lists the n-th entry in both modes and compares each listing with zipinfo.
+compare_both_modes() {  # n, archive name
   for mode in 0 1; do
     if [ $mode = 1 ]; then keyline="key v"; else keyline="key V ctrl"; fi
     list_archive "$1" "$keyline"
     expect_line "CAPTION TEMBRA • ZIP • $AW${2^^}"
     compare "$A/$2" $mode || fail "listing of $2 (full paths: $mode) differs from zipinfo"
   done
+}
+# Entries in name order: big.zip 1, py.zip 2, tool.zip 3.
+for entry in "1 big.zip" "2 py.zip" "3 tool.zip"; do
+  compare_both_modes $entry
 done
 
 # docs/ and docs/readme.txt: one member by name, both entries with full paths.
@@ -179,13 +182,47 @@ screen"
   expect_screen_row 1 "Ver: Beta_7Z - Directory List - 2 of " 2
 done
 
-# Damaged archives: a comment, ZIP64, a truncated copy, no "PK" at the start.
-(cd "$S" && zip -q "$A/comment.zip" empty.txt && echo "a comment" | zip -qz "$A/comment.zip") || fail "zip -z"
-(cd "$S" && zip -q -fz "$A/zip64.zip" empty.txt random.bin) || fail "zip -fz"
+# Archives with a comment (the zip tool's and Python's, the longest a comment can be) and
+# in the ZIP64 layout (the zip tool's, and Python's with ZIP64 end records and extra
+# fields, and with ZIP64 local headers only) list as zipinfo lists them.
+(cd "$S" && zip -q "$A/comment.zip" docs/readme.txt empty.txt && echo "commit 0123abc" | zip -qz "$A/comment.zip") ||
+  fail "zip -z"
+(cd "$S" && zip -q -fz "$A/zip64.zip" docs/readme.txt empty.txt random.bin) || fail "zip -fz"
+python3 - "$A" <<'PY' || fail "python archives with a comment and ZIP64"
+import sys, zipfile
+a = sys.argv[1]
+def fill(z):
+    z.writestr(zipfile.ZipInfo("docs/", (2025, 1, 1, 12, 0, 0)), b"")
+    z.writestr(zipfile.ZipInfo("docs/readme.txt", (2025, 1, 1, 12, 0, 0)), b"abc" * 300, zipfile.ZIP_DEFLATED)
+    z.writestr(zipfile.ZipInfo("small.txt", (2024, 12, 31, 23, 59, 58)), b"plain text", zipfile.ZIP_STORED)
+with zipfile.ZipFile(a + "/pycomment.zip", "w") as z:
+    fill(z)
+    z.comment = b"x" * 65535
+with zipfile.ZipFile(a + "/pyforce.zip", "w") as z:
+    with z.open(zipfile.ZipInfo("forced.txt", (2024, 5, 6, 7, 8, 10)), "w", force_zip64=True) as f:
+        f.write(b"forced " * 100)
+# Small limits make zipfile write the ZIP64 end record, its locator and ZIP64 extra
+# fields, as it does for archives beyond 4 GB or 65,535 members.
+zipfile.ZIP64_LIMIT = 100
+zipfile.ZIP_FILECOUNT_LIMIT = 1
+with zipfile.ZipFile(a + "/pyzip64.zip", "w") as z:
+    fill(z)
+    z.comment = b"and a comment"
+PY
+CMDLINE="/Y.#"
+for name in comment.zip zip64.zip pycomment.zip pyforce.zip pyzip64.zip; do
+  rm -f "$A"/000*.TXT
+  compare_both_modes "$(ls "$A" | LC_ALL=C sort | grep -n -x "$name" | cut -d: -f1)" "$name"
+done
+CMDLINE=""
+rm -f "$A"/000*.TXT
+
+# Damaged archives: a comment cut short, a truncated copy, no "PK" at the start.
+head -c -1 "$A/comment.zip" >"$A/cutcomment.zip"
 head -c 3500 "$A/tool.zip" >"$A/truncated.zip"
 { printf 'XX'; tail -c +3 "$A/tool.zip"; } >"$A/nopk.zip"
-for name in comment.zip zip64.zip truncated.zip nopk.zip; do
-  n=$(ls "$A" | sort | grep -n -x "$name" | cut -d: -f1)
+for name in cutcomment.zip truncated.zip nopk.zip; do
+  n=$(ls "$A" | LC_ALL=C sort | grep -n -x "$name" | cut -d: -f1)
   {
     for _ in $(seq "$n"); do echo "key Down"; done
     echo "key V ctrl"

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
 #include <sstream>
 
 #include "dirlist/wildcard.h"
@@ -384,4 +385,53 @@ TEST_F(DirTest, ListingFileNames) {
   EXPECT_FALSE(L().bDirectoryList());
   EXPECT_EQ(L().zMessageLine.rfind("VX1030 - Directory list not written: ", 0), 0u);
   EXPECT_TRUE(L().bRescan);
+}
+
+TEST_F(DirTest, ListingAndDumpFilesNeverFollowALinkNorWaitForAFifo) {
+  std::string win = "C:" + dir_;
+  for (char& c : win)
+    if (c == '/') c = '\\';
+  win += "\\";
+  L().zCurDir = win;
+  L().GetDir(win);
+  ASSERT_EQ(::mkdir((dir_ + "/other").c_str(), 0755), 0);
+  { std::ofstream(dir_ + "/other/victim.txt") << "keep"; }
+  auto victim = [&] {
+    std::ifstream in(dir_ + "/other/victim.txt");
+    std::string text;
+    std::getline(in, text);
+    return text;
+  };
+  ASSERT_EQ(::symlink("other/victim.txt", (dir_ + "/$$Tembra_Directory.txt").c_str()), 0);
+  ASSERT_EQ(::mkfifo((dir_ + "/fifo.lst").c_str(), 0644), 0);
+  for (const std::string& name : {std::string(), std::string("fifo.lst")}) {
+    L().zListFileName = name;
+    EXPECT_FALSE(L().bDirectoryList()) << name;
+    EXPECT_EQ(L().zMessageLine, "VX1030 - Directory list not written: " + win +
+                                    (name.empty() ? "$$Tembra_Directory.txt" : name) + " - It is not a regular file.");
+  }
+  EXPECT_EQ(victim(), "keep");
+  // Ctrl+F says so on the page it draws after the rescan.
+  L().zListFileName.clear();
+  ASSERT_TRUE(session_->RunLine("key f ctrl"));
+  EXPECT_EQ(session_->grid().RowText(session_->grid().Rows() - 1).rfind("VX1030 - Directory list not written: ", 0), 0u);
+  // An existing listing file is replaced, its own permissions kept.
+  ASSERT_EQ(::unlink((dir_ + "/$$Tembra_Directory.txt").c_str()), 0);
+  { std::ofstream(dir_ + "/$$Tembra_Directory.txt") << "old listing"; }
+  ::chmod((dir_ + "/$$Tembra_Directory.txt").c_str(), 0640);
+  L().zListFileName.clear();
+  EXPECT_TRUE(L().bDirectoryList());
+  struct stat st;
+  ASSERT_EQ(::lstat((dir_ + "/$$Tembra_Directory.txt").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_GT(st.st_size, 11);
+
+  // The debug dump: the same care, and the failure is said.
+  ASSERT_EQ(::symlink("other/victim.txt", (dir_ + "/000TEST.TXT").c_str()), 0);
+  L().bDumpDir = true;
+  L().zDumpFolder = win + "none\\";
+  L().DumpDir("000TEST.TXT");
+  EXPECT_EQ(victim(), "keep");
+  std::string said = "VX1030 - Dump file not written: " + win + "000TEST.TXT - It is not a regular file.";
+  EXPECT_EQ(said.rfind(RTrim(session_->grid().RowText(session_->grid().Rows() - 1)), 0), 0u);  // cut at the edge
 }

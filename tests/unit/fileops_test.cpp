@@ -1,12 +1,18 @@
 // Copy, move, rename, delete, temporary names, marks and the sweep, on folders the
 // tests create, driven through the headless front-end.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "core/text.h"
@@ -157,6 +163,43 @@ TEST_F(FileOps, CopyReplaceQuestionAndFailuresKeepTheDestination) {
   EXPECT_EQ(ReadFile(dir_ / "work/a.txt"), "new");
 }
 
+TEST_F(FileOps, KilledCopyLeavesNothingAndOldLeftoversAreCleaned) {
+  WriteFile(dir_ / "work/big.bin", std::string(1 << 20, 'x'));
+  fs::create_directories(dir_ / "dest");
+  // The child is killed by the file-size limit in the middle of writing the copy.
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    struct rlimit limit = {64 * 1024, 64 * 1024};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    signal(SIGXFSZ, SIG_DFL);
+    L().P.files.CopyFile(Win(dir_ / "work/big.bin"), Win(dir_ / "dest/big.bin"), false);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << status;
+  EXPECT_TRUE(fs::is_empty(dir_ / "dest"));
+
+  // Leftovers of copies killed where no unnamed file could be made: one untouched for a
+  // day goes; a younger one and other names stay.
+  for (const char* n : {".tembra-copy-Ab12Cd", ".tembra-copy-Fresh1", ".tembra-copy-Ab12Cde", "tembra-copy-Ab12Cd"})
+    WriteFile(dir_ / "dest" / n, "part");
+  for (const char* n : {".tembra-copy-Ab12Cde", "tembra-copy-Ab12Cd"}) {
+    struct timeval old[2] = {{time(nullptr) - 90000, 0}, {time(nullptr) - 90000, 0}};
+    utimes((dir_ / "dest" / n).c_str(), old);
+  }
+  struct timeval dayAgo[2] = {{time(nullptr) - 86460, 0}, {time(nullptr) - 86460, 0}};
+  utimes((dir_ / "dest/.tembra-copy-Ab12Cd").c_str(), dayAgo);
+  struct timeval justUnder[2] = {{time(nullptr) - 86340, 0}, {time(nullptr) - 86340, 0}};
+  utimes((dir_ / "dest/.tembra-copy-Fresh1").c_str(), justUnder);
+  EXPECT_EQ(L().P.files.CopyFile(Win(dir_ / "work/big.bin"), Win(dir_ / "dest/big.bin"), false), 0);
+  std::set<std::string> names;
+  for (auto& e : fs::directory_iterator(dir_ / "dest")) names.insert(e.path().filename().string());
+  EXPECT_EQ(names, (std::set<std::string>{"big.bin", ".tembra-copy-Fresh1", ".tembra-copy-Ab12Cde", "tembra-copy-Ab12Cd"}));
+  EXPECT_EQ(fs::file_size(dir_ / "dest/big.bin"), 1u << 20);
+}
+
 TEST_F(FileOps, CopyPlusRefreshesTheTimeStampAndWaits) {
   Start("2026-03-04 10:15:30", /*noRun=*/false);
   WriteFile(dir_ / "work/a.txt", "x");
@@ -264,6 +307,35 @@ TEST_F(FileOps, DeleteToTrashPermanentAndRefused) {
   // The parent entry is never deleted.
   EXPECT_FALSE(L().BDOS_DEL(0, 1));
   EXPECT_TRUE(fs::exists(dir_ / "work"));
+}
+
+TEST_F(FileOps, TrashShortensNamesItsInfoFileCouldNotHold) {
+  // 245 bytes is the longest name whose info file (name + ".trashinfo") fits 255 bytes.
+  std::string fits = std::string(241, 'a') + ".txt", over = std::string(242, 'b') + ".txt";
+  // A stem of 125 two-byte characters (shown as one byte each): 254 bytes with ".txt".
+  std::string utf8, shown = std::string(125, '\xe9') + ".txt", encoded;
+  for (int i = 0; i < 125; ++i) {
+    utf8 += "\xc3\xa9";
+    encoded += "%C3%A9";
+  }
+  utf8 += ".txt";
+  encoded += ".txt";
+  for (const std::string& n : {fits, over, utf8}) WriteFile(dir_ / "work" / n, n.substr(0, 5));
+  fs::create_directories(dir_ / "data/Trash/files");
+  WriteFile(dir_ / "data/Trash/files" / (std::string(241, 'b') + ".txt"), "older");  // the shortened name is taken
+  List({Rec(fits), Rec(over), Rec(shown)});
+  for (int i = 1; i <= 3; ++i) EXPECT_TRUE(L().BDOS_DEL(i, -1)) << i;
+  auto stored = [&](const std::string& name, const std::string& original, const std::string& path) {
+    EXPECT_EQ(ReadFile(dir_ / "data/Trash/files" / name), original.substr(0, 5)) << name.size();
+    std::string info = ReadFile(dir_ / "data/Trash/info" / (name + ".trashinfo"));
+    EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + (dir_ / "work").string() + "/" + path + "\nDeletionDate=", 0), 0u)
+        << name.size();
+  };
+  stored(fits, fits, fits);
+  stored(std::string(239, 'b') + ".2.txt", over, over);
+  stored(utf8.substr(0, 240) + ".txt", utf8, encoded);  // whole characters only: 244 bytes
+  EXPECT_EQ(ReadFile(dir_ / "data/Trash/files" / (std::string(241, 'b') + ".txt")), "older");
+  EXPECT_TRUE(fs::is_empty(dir_ / "work"));
 }
 
 TEST_F(FileOps, TemporaryNamesInOneMinuteAndTheNextDay) {

@@ -1,8 +1,10 @@
 // Copy, rename, delete, the freedesktop.org Trash and the time-stamp refresh.
 //
-// A copy is written to a fresh temporary name in the destination folder and renamed
-// over the destination only when every byte is on disk, so a failed copy (full disk,
-// read error) never leaves a half-written file in place of a good one.
+// A copy is written to an unnamed file in the destination folder (or, where the file
+// system has none, to a fresh temporary name) and takes the destination's name only when
+// every byte is on disk, so a failed or killed copy never leaves a half-written file in
+// place of a good one, nor a stray file beside it.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -14,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <random>
 
 #include "platform/posix/posix_platform.h"
 
@@ -84,6 +87,50 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
   struct stat st;
   if (::lstat(to.c_str(), &st) == 0) return EEXIST;
   return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+constexpr const char* kCopyPrefix = ".tembra-copy-";
+
+// A name of the form the copy's temporary files take: the prefix and six characters.
+bool IsCopyTempName(const char* name) {
+  size_t prefix = std::strlen(kCopyPrefix);
+  return std::strncmp(name, kCopyPrefix, prefix) == 0 && std::strlen(name) == prefix + 6;
+}
+
+// Removes the temporary files of copies that were killed where no unnamed file could be
+// made: ours, regular, and untouched for a day (a running copy writes to its file).
+void RemoveStaleCopies(const std::string& dir) {
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return;
+  time_t dayAgo = ::time(nullptr) - 86400;
+  while (struct dirent* e = ::readdir(d)) {
+    if (!IsCopyTempName(e->d_name)) continue;
+    struct stat st;
+    if (::fstatat(::dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+        st.st_uid == ::getuid() && st.st_mtime < dayAgo)
+      ::unlinkat(::dirfd(d), e->d_name, 0);
+  }
+  ::closedir(d);
+}
+
+// Gives the finished unnamed copy its name: the destination itself when it does not
+// exist, else a temporary name (returned in tmp) that the caller renames over it.
+int LinkUnnamed(int fd, const std::string& dir, const std::string& dst, bool failIfExists, std::string& tmp) {
+  std::string self = "/proc/self/fd/" + std::to_string(fd);
+  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, dst.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+  if (errno != EEXIST || failIfExists) return errno;
+  std::random_device random;
+  static const char* chars = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = (dir == "/" ? "" : dir) + "/" + kCopyPrefix;
+    for (int i = 0; i < 6; ++i) name += chars[random() % 62];
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      tmp = name;
+      return 0;
+    }
+    if (errno != EEXIST) return errno;
+  }
+  return EEXIST;
 }
 
 std::string UrlEncodePath(const std::string& path) {
@@ -186,6 +233,22 @@ std::string TrashFor(const std::string& host, dev_t dev, std::string& infoPath) 
   return own;
 }
 
+// The name a file takes in the Trash: its own name, then "stem.N.ext" for N = 2, 3 ...
+// Its info file adds ".trashinfo", and both must fit a file name of 255 bytes, so a
+// longer name is shortened at the end of its stem (never inside a UTF-8 character);
+// the info file's Path keeps the full original name.
+std::string TrashName(const std::string& stem, const std::string& ext, int i) {
+  constexpr size_t kMaxName = 255 - (sizeof(".trashinfo") - 1);
+  std::string head = stem, tail = i == 1 ? std::string() : "." + std::to_string(i);
+  // An extension too long to keep whole beside a useful stem is shortened with it.
+  if (ext.size() + tail.size() <= kMaxName / 2) tail += ext;
+  else head += ext;
+  if (head.size() + tail.size() <= kMaxName) return head + tail;
+  size_t keep = kMaxName - tail.size();
+  while (keep > 0 && (static_cast<unsigned char>(head[keep]) & 0xC0) == 0x80) --keep;
+  return head.substr(0, keep) + tail;
+}
+
 std::string DeletionDate() {
   time_t now = ::time(nullptr);
   struct tm t;
@@ -229,16 +292,26 @@ int PosixFileSystem::CopyFile(const std::string& from, const std::string& to, bo
     }
   }
   std::string dir = DirOf(dst);
-  std::string tmpl = (dir == "/" ? "" : dir) + "/.tembra-copy-XXXXXX";
-  std::vector<char> name(tmpl.begin(), tmpl.end());
-  name.push_back('\0');
-  int out = ::mkostemp(name.data(), O_CLOEXEC);
+  RemoveStaleCopies(dir);
+  // The copy is written to a file without a name and linked in only when complete, so a
+  // copy killed midway leaves nothing; where the file system cannot, to a temporary name.
+  std::string tmp;
+  int out = -1;
+#ifdef O_TMPFILE
+  if (::access("/proc/self/fd", X_OK) == 0) out = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+#endif
   if (out < 0) {
-    int e = errno;
-    ::close(in);
-    return e;
+    std::string tmpl = (dir == "/" ? "" : dir) + "/" + kCopyPrefix + "XXXXXX";
+    std::vector<char> name(tmpl.begin(), tmpl.end());
+    name.push_back('\0');
+    out = ::mkostemp(name.data(), O_CLOEXEC);
+    if (out < 0) {
+      int e = errno;
+      ::close(in);
+      return e;
+    }
+    tmp = name.data();
   }
-  std::string tmp(name.data());
   int err = 0;
   std::vector<char> buf(1 << 20);
   for (;;) {
@@ -259,11 +332,12 @@ int PosixFileSystem::CopyFile(const std::string& from, const std::string& to, bo
     ::futimens(out, times);
     if (::fsync(out) != 0) err = errno;
   }
+  if (!err && tmp.empty()) err = LinkUnnamed(out, dir, dst, failIfExists, tmp);
   if (::close(out) != 0 && !err) err = errno;
   ::close(in);
-  if (!err && ::rename(tmp.c_str(), dst.c_str()) != 0) err = errno;
+  if (!err && !tmp.empty() && ::rename(tmp.c_str(), dst.c_str()) != 0) err = errno;
   if (err) {
-    ::unlink(tmp.c_str());
+    if (!tmp.empty()) ::unlink(tmp.c_str());
     return err;
   }
   SyncDir(dir);
@@ -318,7 +392,7 @@ int PosixFileSystem::RecycleFile(const std::string& path, bool confirm) {
   std::string chosen, infoFile;
   int fd = -1;
   for (int i = 1; i < 100000 && fd < 0; ++i) {
-    chosen = i == 1 ? base : stem + "." + std::to_string(i) + ext;
+    chosen = TrashName(stem, ext, i);
     infoFile = info + "/" + chosen + ".trashinfo";
     struct stat x;
     if (::lstat((files + "/" + chosen).c_str(), &x) == 0) continue;
@@ -396,6 +470,8 @@ std::string PosixFileSystem::ErrorText(int error) {
     case kErrNoTrash: return "This file system has no Trash folder; the file was not deleted.";
     case kErrNotMapped: return "The drive is not available.";
     case kErrNotRegular: return "Only a regular file can be copied.";
+    case kErrNotRegularFile: return "It is not a regular file.";
+    case kErrTooLarge: return "The file is larger than 16 MB.";
     case kRecycleRefused: return "The deletion was cancelled.";
     default: break;
   }

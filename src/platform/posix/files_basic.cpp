@@ -1,10 +1,13 @@
-// Existence, current directories and whole-file reads and writes.
+// Existence, current directories and whole-file reads and writes. The whole files are
+// the program's own (configuration, markers, listing, log and dump files): only regular
+// files are read, up to a size bound, and no symbolic link is followed for a write.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <random>
 
 #include "core/text.h"
 #include "platform/posix/posix_platform.h"
@@ -29,63 +32,140 @@ std::string PosixFileSystem::CurrentDirectoryOfDrive(char drive) { return drives
 bool PosixFileSystem::ChangeDirectory(const std::string& path) { return drives_.ChangeDirectory(path); }
 bool PosixFileSystem::ChangeDrive(char drive) { return drives_.ChangeDrive(drive); }
 
-bool PosixFileSystem::ReadWholeFile(const std::string& path, std::string& contents) {
-  contents.clear();
-  std::string host = drives_.HostPath(path);
-  if (host.empty()) return false;
-  int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    return false;
-  }
-  char buf[65536];
-  for (;;) {
-    ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      ::close(fd);
-      return false;
-    }
-    if (n == 0) break;
-    contents.append(buf, static_cast<size_t>(n));
-  }
-  ::close(fd);
-  return true;
+namespace {
+
+// Whole-file reads are for the program's own small text files (configuration, markers):
+// a larger file is refused rather than read into memory.
+constexpr int64_t kMaxWholeFile = 16 << 20;
+
+// Drops the non-blocking flag that only guarded the open (a FIFO would wait for a peer).
+void Blocking(int fd) {
+  int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
 }
 
-namespace {
-bool WriteAll(int fd, const std::string& text) {
+bool WriteAll(int fd, const std::string& text, int& err) {
   size_t done = 0;
   while (done < text.size()) {
     ssize_t n = ::write(fd, text.data() + done, text.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    if (n <= 0) {
+      err = n < 0 ? errno : ENOSPC;
+      return false;
+    }
     done += static_cast<size_t>(n);
   }
   return true;
 }
+
+// Why an existing name may not be written as a file of the program's own: it is a
+// symbolic link, FIFO, device or folder, or a read-only file. 0 when it may (or is absent).
+int RefusedTarget(const std::string& host, struct stat& st, bool& exists) {
+  exists = ::lstat(host.c_str(), &st) == 0;
+  if (!exists) return errno == ENOENT ? 0 : errno;
+  if (S_ISDIR(st.st_mode)) return EISDIR;
+  if (!S_ISREG(st.st_mode)) return kErrNotRegularFile;
+  if ((st.st_mode & 0222) == 0 || ::access(host.c_str(), W_OK) != 0) return EACCES;
+  return 0;
+}
+
 }  // namespace
 
-bool PosixFileSystem::WriteWholeFile(const std::string& path, const std::string& contents) {
+bool PosixFileSystem::ReadWholeFile(const std::string& path, std::string& contents) {
+  contents.clear();
+  lastError_ = kErrNoDrive;
   std::string host = drives_.HostPath(path);
   if (host.empty()) return false;
-  int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, contents);
-  if (::close(fd) != 0) ok = false;
-  return ok;
+  int fd;
+  do {
+    fd = ::open(host.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    lastError_ = errno;
+    return false;
+  }
+  struct stat st;
+  int err = 0;
+  if (::fstat(fd, &st) != 0) err = errno;
+  else if (S_ISDIR(st.st_mode)) err = EISDIR;
+  else if (!S_ISREG(st.st_mode)) err = kErrNotRegularFile;
+  else if (st.st_size > kMaxWholeFile) err = kErrTooLarge;
+  if (!err) Blocking(fd);
+  char buf[65536];
+  while (!err) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) err = errno;
+    if (n <= 0) break;
+    // The file may grow while it is read.
+    if (static_cast<int64_t>(contents.size()) + n > kMaxWholeFile) err = kErrTooLarge;
+    else contents.append(buf, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  lastError_ = err;
+  if (err) contents.clear();
+  return err == 0;
+}
+
+bool PosixFileSystem::WriteWholeFile(const std::string& path, const std::string& contents) {
+  lastError_ = kErrNoDrive;
+  std::string host = drives_.HostPath(path);
+  if (host.empty()) return false;
+  struct stat st;
+  bool exists = false;
+  if ((lastError_ = RefusedTarget(host, st, exists)) != 0) return false;
+  // Written to a new file beside it and renamed over it when complete: no link is
+  // followed, and a failure leaves the former file as it was.
+  size_t slash = host.rfind('/');
+  std::string dir = slash == std::string::npos ? "." : host.substr(0, slash);
+  std::random_device random;
+  static const char* chars = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::string tmp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    tmp = dir + "/.tembra-write-";
+    for (int i = 0; i < 6; ++i) tmp += chars[random() % 62];
+    fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) {
+    lastError_ = errno;
+    return false;
+  }
+  int err = 0;
+  if (exists) ::fchmod(fd, st.st_mode & 07777);
+  WriteAll(fd, contents, err);
+  if (::close(fd) != 0 && !err) err = errno;
+  if (!err && ::rename(tmp.c_str(), host.c_str()) != 0) err = errno;
+  if (err) ::unlink(tmp.c_str());
+  lastError_ = err;
+  return err == 0;
 }
 
 bool PosixFileSystem::AppendToFile(const std::string& path, const std::string& text) {
+  lastError_ = kErrNoDrive;
   std::string host = drives_.HostPath(path);
   if (host.empty()) return false;
-  int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, text);
-  if (::close(fd) != 0) ok = false;
-  return ok;
+  // Never through a symbolic link, never waiting for a FIFO's reader, only into a file.
+  int fd;
+  do {
+    fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    lastError_ = errno == ELOOP || errno == ENXIO ? kErrNotRegularFile : errno;
+    return false;
+  }
+  struct stat st;
+  int err = 0;
+  if (::fstat(fd, &st) != 0) err = errno;
+  else if (!S_ISREG(st.st_mode)) err = kErrNotRegularFile;
+  if (!err) {
+    Blocking(fd);
+    WriteAll(fd, text, err);
+  }
+  if (::close(fd) != 0 && !err) err = errno;
+  lastError_ = err;
+  return err == 0;
 }
 
 }  // namespace tembra::posix

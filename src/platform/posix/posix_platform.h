@@ -12,6 +12,11 @@
 
 namespace tembra::posix {
 
+// Error numbers of our own for whole-file reads and writes, beyond the range of errno.
+constexpr int kErrNotRegularFile = 100005;  // a link, FIFO or device where a file is needed
+constexpr int kErrTooLarge = 100006;        // larger than a whole-file read takes
+constexpr int kErrNoDrive = 100003;         // the path's drive is not mapped
+
 class PosixFileSystem : public FileSystem {
  public:
   // Constructors and destructor live beside the directory enumeration, which owns FindState.
@@ -33,6 +38,7 @@ class PosixFileSystem : public FileSystem {
   bool ReadWholeFile(const std::string& path, std::string& contents) override;
   bool WriteWholeFile(const std::string& path, const std::string& contents) override;
   bool AppendToFile(const std::string& path, const std::string& text) override;
+  int LastFileError() override { return lastError_; }
 
   int CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
   int RenameFile(const std::string& from, const std::string& to) override;
@@ -59,6 +65,7 @@ class PosixFileSystem : public FileSystem {
   DriveMap drives_;
   std::map<FindHandle, std::unique_ptr<FindState>> finds_;
   FindHandle nextFind_ = 1;
+  int lastError_ = 0;
 };
 
 class PosixProcesses : public Processes {

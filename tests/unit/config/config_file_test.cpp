@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include "config_fixture.h"
 
 using namespace tembra;
@@ -70,6 +72,30 @@ TEST_F(ConfigTest, SearchOrderOfConfigurationPlaces) {
   l.GetConfig();  // none anywhere: defaults, no message
   EXPECT_EQ(l.nDirColumnsSet, 4);
   EXPECT_FALSE(Said("MSGBOX"));
+}
+
+TEST_F(ConfigTest, OnlyARegularFileOfBoundedSizeIsRead) {
+  std::string cfg = root_ + "/cwd/VXCONFIG.TXT";
+  auto read = [&](const std::string& why) {
+    Lister& l = Make();
+    Dialogs().answers.push_back("OK");
+    l.GetConfig();
+    EXPECT_TRUE(Said("text=\"VX0112 - CONFIG file not read: " + Esc(l.zConfigFile) + " - " + why + "\"")) << why;
+  };
+  // A FIFO (start-up would wait for a writer), a link to an endless device.
+  ASSERT_EQ(mkfifo(cfg.c_str(), 0644), 0);
+  read("It is not a regular file.");
+  std::filesystem::remove(cfg);
+  std::filesystem::create_symlink("/dev/zero", cfg);
+  read("It is not a regular file.");
+  std::filesystem::remove(cfg);
+  // 16 MB is read; one byte more is refused.
+  Write("cwd/VXCONFIG.TXT", "COL 2\nEND\n" + std::string((16 << 20) - 10, '*'));
+  Lister& l = Make();
+  l.GetConfig();
+  EXPECT_EQ(l.nDirColumnsSet, 2);
+  Write("cwd/VXCONFIG.TXT", "COL 2\nEND\n" + std::string((16 << 20) - 9, '*'));
+  read("The file is larger than 16 MB.");
 }
 
 TEST_F(ConfigTest, LineEndsCommentsAndEnd) {

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include "config_fixture.h"
 
 using namespace tembra;
@@ -213,4 +215,30 @@ TEST_F(ConfigTest, TraceLogFile) {
   Parse(l, "DEBUGFILE " + Win(root_ + "/none/x/trace.log"));
   EXPECT_FALSE(l.bLog);
   EXPECT_TRUE(Said("VX8023 - Trace log file can not be written"));
+}
+
+TEST_F(ConfigTest, TraceLogNeverFollowsALinkNorWaitsForAFifo) {
+  Lister& l = Make();
+  Write("victim.txt", "keep\n");
+  std::filesystem::create_symlink(root_ + "/victim.txt", root_ + "/cwd/link.log");
+  mkfifo((root_ + "/cwd/fifo.log").c_str(), 0644);
+  for (const char* name : {"link.log", "fifo.log"}) {
+    Dialogs().answers.push_back("OK");
+    Parse(l, std::string("DF ") + Win(root_ + "/cwd/" + name));
+    EXPECT_FALSE(l.bLog) << name;
+    EXPECT_TRUE(Said("VX8023 - Trace log file can not be written: " + Esc(UCase(Win(root_ + "/cwd/" + name)))));
+  }
+  // A log that becomes a link while tracing: tracing stops and says so.
+  Parse(l, "DF " + Win(root_ + "/cwd/trace.log"));
+  ASSERT_TRUE(l.bLog);
+  l.Log340("first");
+  // (The name was upper-cased with the line.)
+  ASSERT_TRUE(std::filesystem::remove(root_ + "/cwd/TRACE.LOG"));
+  std::filesystem::create_symlink(root_ + "/victim.txt", root_ + "/cwd/TRACE.LOG");
+  l.Log340("second");
+  EXPECT_FALSE(l.bLog);
+  EXPECT_TRUE(Said("VX8023 - Trace log file can not be written: C:"));  // on the message line
+  std::ifstream in(root_ + "/victim.txt");
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text, "keep\n");
 }

@@ -173,10 +173,12 @@ TEST(ZipReader, RefusesDamagedArchives) {
   EXPECT_EQ(List("XK" + good.substr(2)).status, ZipStatus::NoLeadingPK);
   EXPECT_EQ(List(std::string(10, 'P')).status, ZipStatus::TooSmall);
 
-  // A comment after the end record.
+  // A comment length that does not reach exactly to the end of the file.
   std::string cd = ziptest::CentralHeader({"a.txt", 3, 3});
   std::string head = std::string("PK\x03\x04", 4) + std::string(26, '\0');
-  EXPECT_EQ(List(head + cd + ziptest::EndRecord(1, cd.size(), 30, "hello")).status, ZipStatus::BadEndRecord);
+  std::string commented = head + cd + ziptest::EndRecord(1, cd.size(), 30, "hello");
+  EXPECT_EQ(List(commented + "!").status, ZipStatus::BadEndRecord);
+  EXPECT_EQ(List(commented.substr(0, commented.size() - 1)).status, ZipStatus::BadEndRecord);
 
   // More entries than headers: the end record is met instead of a header.
   EXPECT_EQ(List(head + cd + ziptest::EndRecord(2, cd.size(), 30)).status, ZipStatus::Truncated);
@@ -199,6 +201,61 @@ TEST(ZipReader, RefusesDamagedArchives) {
   std::string locator = std::string("PK\x06\x07", 4) + std::string(16, '\0');
   std::string z64 = std::string("PK\x06\x06", 4) + std::string(52, '\0');
   EXPECT_EQ(List(head + cd + z64 + locator + ziptest::EndRecord(1, cd.size(), 30)).status, ZipStatus::Zip64);
+}
+
+TEST(ZipReader, CommentsUpTo65535Bytes) {
+  std::string cd = ziptest::CentralHeader({"a.txt", 3, 3});
+  std::string head = std::string("PK\x03\x04", 4) + std::string(26, '\0');
+  // The longest comment, and one holding what looks like an end record of its own.
+  for (const std::string& comment : {std::string(65535, 'c'), std::string("PK\x05\x06", 4) + std::string(30, 'x')}) {
+    Listing l = List(head + cd + ziptest::EndRecord(1, cd.size(), 30, comment));
+    ASSERT_EQ(l.status, ZipStatus::Ok) << comment.size();
+    ASSERT_EQ(l.records.size(), 1u);
+    EXPECT_EQ(Mid(l.records[0], 109), "A.TXTa.txt");
+  }
+}
+
+TEST(ZipReader, Zip64EndRecordAndExtraFields) {
+  // Sizes kept in ZIP64 extra fields: both, the uncompressed one only, and the
+  // largest size the columns hold and one more.
+  auto zip64 = [](std::string name, uint64_t c, uint64_t s) {
+    Member m{std::move(name), c > 0xFFFFFFFEu ? 0xFFFFFFFFu : static_cast<uint32_t>(c),
+             s > 0xFFFFFFFEu ? 0xFFFFFFFFu : static_cast<uint32_t>(s)};
+    std::string data = (s > 0xFFFFFFFEu ? Le(s, 8) : "") + (c > 0xFFFFFFFEu ? Le(c, 8) : "");
+    m.extra = Le(0x5455, 2) + Le(1, 2) + "x" + Le(1, 2) + Le(data.size(), 2) + data;
+    return m;
+  };
+  std::vector<Member> members = {zip64("half.bin", 4294967296ULL, 8589934592ULL), zip64("zeros.bin", 9000000, 999999999999ULL),
+                                 zip64("more.bin", 9000000, 1000000000000ULL), {"plain.txt", 45, 100}};
+  std::string head = std::string("PK\x03\x04", 4) + std::string(26, '\0');
+  std::string cd;
+  for (const Member& m : members) cd += ziptest::CentralHeader(m);
+  uint64_t z64At = head.size() + cd.size();
+  std::string z64 = std::string("PK\x06\x06", 4) + Le(44, 8) + Le(45, 2) + Le(45, 2) + Le(0, 4) + Le(0, 4) +
+                    Le(members.size(), 8) + Le(members.size(), 8) + Le(cd.size(), 8) + Le(head.size(), 8);
+  std::string locator = std::string("PK\x06\x07", 4) + Le(0, 4) + Le(z64At, 8) + Le(1, 4);
+  std::string data = head + cd + z64 + locator + ziptest::EndRecord(0xFFFF, 0xFFFFFFFF, 0xFFFFFFFF, "note");
+  Listing l = List(data);
+  ASSERT_EQ(l.status, ZipStatus::Ok);
+  ASSERT_EQ(l.records.size(), 4u);
+  EXPECT_EQ(Mid(l.records[0], 66, 12), "  8589934592");
+  EXPECT_EQ(Mid(l.records[0], 88, 6), "ZIP 50");
+  EXPECT_EQ(Mid(l.records[1], 66, 12), "999999999999");
+  EXPECT_EQ(Mid(l.records[2], 66, 14), "999999999999 0");  // cut to the columns, the next ones in place
+  EXPECT_EQ(Mid(l.records[2], 109), "MORE.BINmore.bin");
+  EXPECT_EQ(Mid(l.records[3], 88, 6), "ZIP 45");
+  // A ZIP64 end record behind a plain end record that marks no field.
+  EXPECT_EQ(List(head + cd + z64 + locator + ziptest::EndRecord(4, cd.size(), head.size())).status, ZipStatus::Ok);
+  // A ZIP64 end record whose locator points past it, or at something else.
+  std::string pastIt = std::string("PK\x06\x07", 4) + Le(0, 4) + Le(z64At + 1, 8) + Le(1, 4);
+  std::string atData = std::string("PK\x06\x07", 4) + Le(0, 4) + Le(0, 8) + Le(1, 4);
+  for (const std::string& bad : {pastIt, atData})
+    EXPECT_EQ(List(head + cd + z64 + bad + ziptest::EndRecord(0xFFFF, 0xFFFFFFFF, 0xFFFFFFFF)).status, ZipStatus::Zip64);
+  // A ZIP64 count beyond what the central directory can hold.
+  std::string huge = z64;
+  huge.replace(32, 8, Le(1ULL << 40, 8));
+  EXPECT_EQ(List(head + cd + huge + locator + ziptest::EndRecord(0xFFFF, 0xFFFFFFFF, 0xFFFFFFFF)).status,
+            ZipStatus::Truncated);
 }
 
 TEST(ZipReader, LongNamesAreCutAt4096Bytes) {
