@@ -170,7 +170,6 @@ void Lister::GetFdbin(int64_t FBYTE) {
     nSegStart = FBYTE;
     nSegEnd = 1;
     nSegScan = 0;
-    if (!(TDISPLAY & TD_HEX)) bAllIndexed = true;
     return;
   }
   if (nYieldCount != 0) {
@@ -194,9 +193,10 @@ void Lister::GetFdbin(int64_t FBYTE) {
   }
   int64_t remaining = nFileSize - FBYTE + 1;
   if (remaining <= kSegBytes) {
+    // The last segment; only the indexer (GetASeg) may call the index complete, as a
+    // read for the display can reach the end while records before it are not indexed.
     nSegScan = static_cast<int32_t>(remaining);
     nSegEnd = static_cast<int32_t>(remaining) + 1;
-    if (!(TDISPLAY & TD_HEX)) bAllIndexed = true;
   } else {
     nSegEnd = kSegBytes + 1;
     nSegScan = kSegBytes - 1;
@@ -219,8 +219,7 @@ void Lister::GetASeg() {
   bIndexing = true;
   GetFdbin(start);
   bIndexing = false;
-  // The last segment completes the index whatever the view: the hex view reads
-  // segments without completing it, but a scan for records always does.
+  // The last segment completes the index whatever the view.
   bool last = nSegStart + nSegScan - 1 >= nFileSize;
   if (last) bAllIndexed = true;
 

@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -313,4 +314,25 @@ TEST_F(ViewerTest, LongScansPumpEventsEvery50MB) {
   L().nYieldCount = 0;
   L().GetFdbin(1);
   EXPECT_EQ(L().nYieldCount, 0);
+}
+
+TEST_F(ViewerTest, DisplayReadOfTheLastSegmentLeavesTheIndexOpen) {
+  // 10,000 lines of 80 bytes: the first three segments index about 9,830 of them.
+  std::string data;
+  char line[81];
+  for (int i = 1; i <= 10000; ++i) {
+    std::snprintf(line, sizeof line, "%079d\n", i);
+    data += line;
+  }
+  View("a.txt", data);
+  ASSERT_EQ(Rec(9800), data.substr(9799 * 80, 79));
+  ASSERT_LT(L().nRecCount, 9900);
+  // Back to the top, then a record whose bytes lie past the buffer: its segment is the
+  // file's last one, read only for the display.
+  Rec(1);
+  EXPECT_EQ(Rec(L().nRecCount).size(), 79u);
+  EXPECT_FALSE(L().bAllIndexed);
+  EXPECT_EQ(Rec(10000), data.substr(9999 * 80, 79));
+  L().IndexWholeFile();
+  EXPECT_EQ(L().nRecCount, 10000);
 }
