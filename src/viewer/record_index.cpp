@@ -180,7 +180,7 @@ void Lister::GetFdbin(int64_t FBYTE) {
     }
   }
   if (static_cast<int32_t>(zSegment.size()) != kSegBytes) zSegment.assign(kSegBytes, ' ');
-  int64_t want64 = std::min<int64_t>(kSegBytes, nFileSize - FBYTE + 1);
+  int64_t want64 = std::min<int64_t>(nSegBytes, nFileSize - FBYTE + 1);
   long want = static_cast<long>(want64);
   long got = hFdbin == kInvalidFile ? -1 : P.files.ReadAt(hFdbin, FBYTE, zSegment.data(), want);
   if (got < 0) got = 0;
@@ -192,14 +192,14 @@ void Lister::GetFdbin(int64_t FBYTE) {
     bFileShrank = true;
   }
   int64_t remaining = nFileSize - FBYTE + 1;
-  if (remaining <= kSegBytes) {
+  if (remaining <= nSegBytes) {
     // The last segment; only the indexer (GetASeg) may call the index complete, as a
     // read for the display can reach the end while records before it are not indexed.
     nSegScan = static_cast<int32_t>(remaining);
     nSegEnd = static_cast<int32_t>(remaining) + 1;
   } else {
-    nSegEnd = kSegBytes + 1;
-    nSegScan = kSegBytes - 1;
+    nSegEnd = nSegBytes + 1;
+    nSegScan = nSegBytes - 1;
   }
 }
 
@@ -380,7 +380,7 @@ void Lister::GetZCurRec(int32_t Recno) {
     }
     GetFdbin(address);
   } else if (address < nSegStart) {
-    GetFdbin(std::max<int64_t>(1, address + nLongestRec - kSegBytes));
+    GetFdbin(std::max<int64_t>(1, address + nLongestRec - nSegBytes));
   }
   nCurRecPos = static_cast<int32_t>(address - nSegStart + 1);
   // Only bytes that were read from the file are handed out.

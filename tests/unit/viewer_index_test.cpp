@@ -4,6 +4,7 @@
 #include <random>
 #include <vector>
 
+#include "../../fuzz/record_splitter.h"
 #include "viewer_fixture.h"
 
 using namespace tembra;
@@ -205,40 +206,6 @@ TEST_F(ViewerTest, LookupsCountedForTheDebugCheck) {
   EXPECT_FALSE(L().DebugLookupsWereRandom());
 }
 
-namespace {
-struct RefRec {
-  int64_t addr;
-  int32_t len, count;
-};
-// The record rules applied to the whole file at once, byte by byte.
-std::vector<RefRec> ReferenceRecords(const std::string& d, int32_t maxRec) {
-  std::vector<RefRec> out;
-  int64_t b = 0;
-  auto cut = [&](int64_t end, int32_t count) {
-    int64_t len = end - b;
-    while (len > maxRec) {
-      out.push_back({b + 1, maxRec, 0});
-      b += maxRec;
-      len -= maxRec;
-    }
-    out.push_back({b + 1, static_cast<int32_t>(len), count});
-  };
-  for (int64_t i = 0; i < static_cast<int64_t>(d.size()); ++i) {
-    if (d[i] == '\n') {
-      cut(i, 1);
-      b = i + 1;
-    } else if (d[i] == '\r') {
-      bool pair = i + 1 < static_cast<int64_t>(d.size()) && d[i + 1] == '\n';
-      cut(i, pair ? 2 : 1);
-      b = i + (pair ? 2 : 1);
-      if (pair) ++i;
-    }
-  }
-  if (static_cast<int64_t>(d.size()) > b) cut(static_cast<int64_t>(d.size()), 0);
-  return out;
-}
-}  // namespace
-
 TEST_F(ViewerTest, IndexMatchesTheRecordRulesOnRandomFiles) {
   std::mt19937 rng(42);
   for (int round = 0; round < 6; ++round) {
@@ -257,12 +224,12 @@ TEST_F(ViewerTest, IndexMatchesTheRecordRulesOnRandomFiles) {
     L().nMaxRecLen = maxRec;
     View("r" + std::to_string(round) + ".txt", d);
     L().IndexWholeFile();
-    std::vector<RefRec> ref = ReferenceRecords(d, maxRec);
+    std::vector<recordcheck::SplitRecord> ref = recordcheck::SplitRecords(d, maxRec);
     ASSERT_EQ(L().nRecCount, static_cast<int32_t>(ref.size())) << round;
     for (int32_t n = 1; n <= L().nRecCount; ++n) {
       ASSERT_EQ(L().FindRecAddr(n), ref[n - 1].addr) << round << " " << n;
       ASSERT_EQ(Len(n), ref[n - 1].len) << round << " " << n;
-      ASSERT_EQ(Flags(n), ref[n - 1].count) << round << " " << n;
+      ASSERT_EQ(Flags(n), ref[n - 1].ends) << round << " " << n;
     }
   }
 }
