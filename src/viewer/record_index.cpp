@@ -105,8 +105,9 @@ void Lister::ListAFile(int32_t ListIndex) {
   zCurFileRec = rec;
   if (ListIndex != -47) ZDIR[ListIndex] = rec;
   std::string sizeField = Mid(rec, 66, 12);
-  if (Val(Left(sizeField, 9)) > 2147483) nFileSize = kMaxViewedSize;
-  else nFileSize = static_cast<int64_t>(Val(sizeField));
+  // A longer file is viewed as its first kMaxViewedSize bytes, so that every position
+  // in it fits a 32-bit number.
+  nFileSize = std::min(static_cast<int64_t>(Val(sizeField)), kMaxViewedSize);
   if (nFileSize <= 0) {
     VXERROR("VX1002 - >>>   FILE LENGTH IS ZERO   <<<");
     SleepMs(400);

@@ -303,3 +303,19 @@ TEST_F(ViewerTest, DisplayReadOfTheLastSegmentLeavesTheIndexOpen) {
   L().IndexWholeFile();
   EXPECT_EQ(L().nRecCount, 10000);
 }
+
+TEST_F(ViewerTest, SizesAboveTheLongestViewedLengthAreCapped) {
+  // Sparse files around the cap of 2,147,221,504 bytes and at 2 GiB.
+  const std::pair<int64_t, int64_t> cases[] = {
+      {2147221503, 2147221503}, {2147221504, 2147221504}, {2147221505, 2147221504}, {2147483648, 2147221504}};
+  for (auto [size, viewed] : cases) {
+    Write("big.bin", "");
+    std::filesystem::resize_file(HostPath("big.bin"), static_cast<uintmax_t>(size));
+    L().GetDir(L().zCurDir);
+    int32_t i = EntryOf(L(), "BIG.BIN");
+    ASSERT_GT(i, 0);
+    L().ListAFile(i);
+    EXPECT_EQ(L().nFileSize, viewed) << size;
+    L().LeaveFileView();
+  }
+}
