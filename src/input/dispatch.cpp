@@ -41,6 +41,7 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
   if (bEnding && KeyCode != kVkTab && KeyCode != kVkF1 && KeyCode != kVkF10) return;
   bSearchBack = (Shift & kShift) && (KeyCode == 'F' || KeyCode == 'S');
   if (nYieldCount != 0) return;
+  zShownMessage.clear();  // the last key's message has been seen
 
   // 5. The sort prompt waits for its answer
   if (bSortPrompt) {
@@ -316,6 +317,7 @@ int Lister::MouseCharacters() {
 }
 
 void Lister::Form_Click() {
+  zShownMessage.clear();
   if (nUpButton == 1 && (TDISPLAY & TD_DIR)) {
     const int32_t r = nMouseRow, c = nMouseCol;
     int32_t k = (c - 1) / (nDirColWidth + 1) + 1;

@@ -416,4 +416,26 @@ TEST_F(FileOps, SweepCarriesOutEveryMarkAlthoughSettingAsideRescans) {
   EXPECT_TRUE(fs::exists(dir_ / "data/Trash/files/e.bak"));
 }
 
+TEST_F(FileOps, MessagesBeforeARescanOrRedrawStayOnThePageThatFollows) {
+  // A filter whose dates are the wrong way round; the page is drawn again for it.
+  Input(">D20250101-20240101");
+  ASSERT_TRUE(session_->RunLine("key F"));
+  EXPECT_TRUE(OnLine("VX1028 - Dates Iniconsistent")) << MessageLine();
+  // The next key's page has its own message line.
+  ASSERT_TRUE(session_->RunLine("key Down"));
+  EXPECT_TRUE(OnLine("  ")) << MessageLine();
+  // A permanent delete that fails (the file went away after the scan); a rescan follows.
+  WriteFile(dir_ / "work/gone.txt", "x");
+  L().GetDir(L().zCurDir);
+  ASSERT_TRUE(session_->RunLine("key G shift"));
+  fs::remove(dir_ / "work/gone.txt");
+  ASSERT_TRUE(session_->RunLine("key Delete shift alt"));
+  EXPECT_TRUE(OnLine("VX1003 - DELETE ERROR - ")) << MessageLine();
+  // The sweep at a root.
+  L().zCurDir = "C:\\";
+  L().GetDir(L().zCurDir);
+  ASSERT_TRUE(session_->RunLine("key Delete shift"));
+  EXPECT_TRUE(OnLine("VX8019 - Auto delete not allowed in Root directory")) << MessageLine();
+}
+
 }  // namespace
