@@ -304,6 +304,7 @@ void Lister::Form_MouseDown(int Button, int Shift, double X, double Y) {
 void Lister::Form_MouseMove(int Button, int Shift, double X, double Y) { Form_MouseDown(Button, Shift, X, Y); }
 
 void Lister::Form_MouseUp(int Button, int Shift, double X, double Y) {
+  zShownMessage.clear();  // a click: the last message has been seen
   Form_MouseDown(Button, Shift, X, Y);
   MouseCharacters();
   nUpShift = Shift;
@@ -317,7 +318,6 @@ int Lister::MouseCharacters() {
 }
 
 void Lister::Form_Click() {
-  zShownMessage.clear();
   if (nUpButton == 1 && (TDISPLAY & TD_DIR)) {
     const int32_t r = nMouseRow, c = nMouseCol;
     int32_t k = (c - 1) / (nDirColWidth + 1) + 1;
