@@ -34,6 +34,7 @@ std::string Centred(const std::string& s) {
 }  // namespace
 
 void Lister::Form_KeyDown(int KeyCode, int Shift) {
+  zShownMessage.clear();  // a new key: the last one's message has been seen
   // 1-4. The parameter line goes with the first key (the page is drawn again for it).
   const bool parmShown = bShowParm;
   const int64_t pagesBefore = nPageCount;
@@ -41,7 +42,6 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
   if (bEnding && KeyCode != kVkTab && KeyCode != kVkF1 && KeyCode != kVkF10) return;
   bSearchBack = (Shift & kShift) && (KeyCode == 'F' || KeyCode == 'S');
   if (nYieldCount != 0) return;
-  zShownMessage.clear();  // the last key's message has been seen
 
   // 5. The sort prompt waits for its answer
   if (bSortPrompt) {
