@@ -140,6 +140,9 @@ class FileSystem {
 
   // 0 = existing file, 1 = existing directory (or bare drive), -1 = nothing.
   virtual int Exists(const std::string& path) = 0;
+  // As Exists, but the last component must be the exact name (never another entry
+  // that differs only in letter case): the check after a command that used that name.
+  virtual int ExistsExactly(const std::string& path) { return Exists(path); }
   // Current directory of the current drive / of one drive, in Windows form ("C:\dir").
   virtual std::string CurrentDirectory() = 0;
   virtual std::string CurrentDirectoryOfDrive(char drive) = 0;

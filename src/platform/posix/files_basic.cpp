@@ -11,9 +11,10 @@
 
 namespace tembra::posix {
 
-int PosixFileSystem::Exists(const std::string& path) {
+namespace {
+int ExistsAt(const DriveMap& drives, const std::string& path, bool exactLast) {
   if (path.empty()) return -1;
-  std::string host = drives_.HostPath(path);
+  std::string host = drives.HostPath(path, exactLast);
   if (host.empty()) return -1;
   struct stat st;
   if (::stat(host.c_str(), &st) != 0) {
@@ -23,6 +24,10 @@ int PosixFileSystem::Exists(const std::string& path) {
   }
   return S_ISDIR(st.st_mode) ? 1 : 0;
 }
+}  // namespace
+
+int PosixFileSystem::Exists(const std::string& path) { return ExistsAt(drives_, path, false); }
+int PosixFileSystem::ExistsExactly(const std::string& path) { return ExistsAt(drives_, path, true); }
 
 std::string PosixFileSystem::CurrentDirectory() { return drives_.CurrentDir(); }
 std::string PosixFileSystem::CurrentDirectoryOfDrive(char drive) { return drives_.CurrentDirOf(drive); }
@@ -69,7 +74,8 @@ bool WriteAll(int fd, const std::string& text) {
 }  // namespace
 
 bool PosixFileSystem::WriteWholeFile(const std::string& path, const std::string& contents) {
-  std::string host = drives_.HostPath(path);
+  // The exact name: a file that differs only in letter case is never overwritten.
+  std::string host = drives_.HostPath(path, true);
   if (host.empty()) return false;
   int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) return false;

@@ -42,6 +42,7 @@ class PosixFileSystem : public FileSystem {
   std::string ErrorText(int error) override;
 
   int Exists(const std::string& path) override;
+  int ExistsExactly(const std::string& path) override;
   std::string CurrentDirectory() override;
   std::string CurrentDirectoryOfDrive(char drive) override;
   bool ChangeDirectory(const std::string& path) override;
