@@ -157,6 +157,26 @@ for OP in i e; do
   [ "$got" = "$D/t.exe|$D/T.EXE|" ] || [ "$got" = "$D/T.EXE|$D/t.exe|" ] || fail "twin $OP: started [$got]"
 done
 
+# The sweep with an old old.tmp and a young OLD.TMP: the old one is set aside, and the
+# check afterwards looks for exactly that name; by Shift+Delete and on leaving the folder.
+for how in sweep leave; do
+  CASE=$how OP=sweep
+  rm -rf "$WORK/sw" "$XDG_DATA_HOME"
+  mkdir -p "$WORK/sw/in"
+  printf 'VXT *.TMP 30\n' >"$WORK/sw/in/VXCONFIG.TXT"
+  [ $how = sweep ] || printf 'AUTOD NOASK\n' >>"$WORK/sw/in/VXCONFIG.TXT"
+  printf 'old' >"$WORK/sw/in/old.tmp"
+  touch -d "2025-01-01 12:00" "$WORK/sw/in/old.tmp"
+  printf 'young' >"$WORK/sw/in/OLD.TMP"
+  keys='key Delete shift'
+  [ $how = sweep ] || keys=$'key Home ctrl\nkey Enter'
+  printf '%s\n' "$keys" | run_headless --cwd "$WORK/sw/in" --clock "2026-03-04 10:00:00"
+  expect_not_contains "VX9031"
+  expect_not_contains "EXIT"
+  expect_names "$WORK/sw/in" OLD.TMP VXCONFIG.TXT _V#CD.old.tmp
+  [ "$(cat "$WORK/sw/in/OLD.TMP")" = young ] || fail "$how: OLD.TMP changed"
+done
+
 # Names in boxes are shown as on the page: no line break of the name's own.
 setup newline "$WORK/box"
 run_headless --cwd "$WORK/box" --no-run <<'S'
