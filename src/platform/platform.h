@@ -143,6 +143,8 @@ class FileSystem {
   // As Exists, but the last component must be the exact name (never another entry
   // that differs only in letter case): the check after a command that used that name.
   virtual int ExistsExactly(const std::string& path) { return Exists(path); }
+  // Why the process's current directory at start cannot be used; "" when it can.
+  virtual std::string CurrentDirectoryProblem() { return std::string(); }
   // Current directory of the current drive / of one drive, in Windows form ("C:\dir").
   virtual std::string CurrentDirectory() = 0;
   virtual std::string CurrentDirectoryOfDrive(char drive) = 0;

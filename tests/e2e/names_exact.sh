@@ -191,4 +191,15 @@ expect_contains 'prompt="VX0043-Enter new file name for new¤0Aline.txt" default
 expect_contains 'prompt="VX0042-Enter Destination for new¤0Aline.txt"'
 expect_contains 'text="Move the file \"new¤0Aline.txt\" to the Trash?"'
 ! grep -q '^line\.txt' "$OUT" || fail "a line break of the name in a box"
+# A start folder that no longer exists, or whose path is longer than the system allows:
+# the program says so, then reports the folder as no path and ends.
+mkdir -p "$WORK/gone"
+(cd "$WORK/gone" && rmdir "$WORK/gone" && run_headless </dev/null)
+expect_line "MSGBOX caption=\"Tembra\" text=\"The start folder $WORK/gone no longer exists.\" buttons=OK -> OK"
+expect_contains 'text="VX9004 LOAD - FILE IS NOT A PATH"'
+expect_line "EXIT fatal"
+long=$(printf 'd%.0s' $(seq 200))
+(cd "$WORK" && for i in $(seq 21); do mkdir "$long" && cd "$long" || exit; done && run_headless </dev/null)
+expect_line "MSGBOX caption=\"Tembra\" text=\"The path of the start folder is longer than the system allows ($((${#WORK} + 21 * 201)) bytes; at most 4095).\" buttons=OK -> OK"
+expect_line "EXIT fatal"
 finish

@@ -4,7 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <climits>
 #include <cstdlib>
+#include <cstring>
 
 #include "core/text.h"
 
@@ -146,9 +149,33 @@ std::string ResolveComponent(const std::string& hostDir, const std::string& show
 
 DriveMap::DriveMap() {
   const char* mapping = std::getenv("TEMBRA_DRIVES");
-  char buf[4096];
-  std::string cwd = ::getcwd(buf, sizeof buf) ? buf : "/";
+  std::string cwd, problem;
+  if (char* buf = ::getcwd(nullptr, 0)) {
+    cwd = buf;
+    std::free(buf);
+    if (cwd.size() >= PATH_MAX)
+      problem = "The path of the start folder is longer than the system allows (" + std::to_string(cwd.size()) +
+                " bytes; at most " + std::to_string(PATH_MAX - 1) + ").";
+  } else {
+    int err = errno;
+    // The folder's former path, as the system still knows it.
+    char link[PATH_MAX];
+    ssize_t n = ::readlink("/proc/self/cwd", link, sizeof link - 1);
+    std::string was = n > 0 ? std::string(link, static_cast<size_t>(n)) : std::string();
+    const std::string deleted = " (deleted)";
+    if (was.size() > deleted.size() && was.compare(was.size() - deleted.size(), deleted.size(), deleted) == 0)
+      was.resize(was.size() - deleted.size());
+    if (err == ENOENT)
+      problem = "The start folder " + (was.empty() ? std::string() : ShownText(was) + " ") + "no longer exists.";
+    else if (err == ENAMETOOLONG || err == ERANGE)
+      problem = "The path of the start folder is longer than the system allows.";
+    else
+      problem = "The start folder cannot be used: " + std::string(std::strerror(err)) + ".";
+    // Keep the folder's own path where it is known, so that it is the one reported.
+    cwd = was.empty() || was[0] != '/' ? "/" : was;
+  }
   *this = DriveMap(mapping ? mapping : "", cwd);
+  startProblem_ = problem;
 }
 
 DriveMap::DriveMap(const std::string& mapping, const std::string& hostCwd) {

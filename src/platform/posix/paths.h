@@ -53,6 +53,10 @@ class DriveMap {
   // Windows form of a host path ("" when it lies under no mapped drive).
   std::string WinPath(const std::string& hostPath) const;
 
+  // Why the process's current directory at start cannot be used ("" when it can):
+  // the folder no longer exists, or its path is longer than the system allows.
+  const std::string& StartProblem() const { return startProblem_; }
+
   // Change the current directory (and drive when named); the host process follows.
   bool ChangeDirectory(const std::string& winPath);
   bool ChangeDrive(char drive);
@@ -61,6 +65,7 @@ class DriveMap {
   std::map<char, std::string> roots_;     // drive -> host folder, no final "/" except "/"
   std::map<char, std::string> cwd_;       // drive -> Windows directory
   char current_ = 'C';
+  std::string startProblem_;
 };
 
 // Host path of a name inside a host folder, resolved as HostPath does for one component.

@@ -44,6 +44,7 @@ class PosixFileSystem : public FileSystem {
   int Exists(const std::string& path) override;
   int ExistsExactly(const std::string& path) override;
   std::string CurrentDirectory() override;
+  std::string CurrentDirectoryProblem() override { return drives_.StartProblem(); }
   std::string CurrentDirectoryOfDrive(char drive) override;
   bool ChangeDirectory(const std::string& path) override;
   bool ChangeDrive(char drive) override;
