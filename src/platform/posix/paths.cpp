@@ -38,8 +38,16 @@ size_t NextChar(const std::string& s, size_t i, int& code) {
 
 bool Undefined1252(int c) { return c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D; }
 
+bool PlainAscii(const std::string& host, bool isName) {
+  for (unsigned char c : host)
+    if (c < 0x20 || c >= 0x7F || (isName && std::strchr("\\/:*?\"<>|", c))) return false;
+  return !isName || host.empty() || (host.front() != ' ' && host.back() != ' ');
+}
+
 std::string Escape(const std::string& host, bool isName) {
   static const char* hex = "0123456789ABCDEF";
+  // Most names are plain ASCII and shown as they are.
+  if (PlainAscii(host, isName)) return host;
   std::string out;
   out.reserve(host.size());
   for (size_t i = 0; i < host.size();) {
