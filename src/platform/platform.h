@@ -96,7 +96,7 @@ struct FindData {  // the ANSI find-data record
   uint32_t dwFileAttributes = 0;
   uint64_t ftCreationTime = 0, ftLastAccessTime = 0, ftLastWriteTime = 0;
   uint32_t nFileSizeHigh = 0, nFileSizeLow = 0;
-  std::string cFileName;           // Windows-1252, at most 259 characters
+  std::string cFileName;           // Windows-1252 (a POSIX name with escapes may be longer than 259)
   std::string cAlternateFileName;  // 8.3 short name; empty where there is none
 };
 
