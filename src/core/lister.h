@@ -165,6 +165,10 @@ class Lister : public ListerState {
   bool BDOS_RENAME(int32_t IRBSZDIR);
   bool BDOS_DEL(int32_t IRBSZDIR, int NoConfirm);
   void ShellAndWait(const std::string& command);
+  // The name of the entry under the cursor for a command line relative to zCurDir:
+  // the upper-case name, or the stored-case one where another entry of the folder has
+  // the same upper-case name (the upper-case one would address that other entry).
+  std::string zCurCommandName();
   int InvokeProgramAtCursor(bool bAskForParm);
   void CallWindowsProgram(const std::string& zFile);
   std::string ZCurrentTime();

@@ -69,7 +69,11 @@ void Lister::Form_Load() {
     zCurDir += "\\";
     P.files.ChangeDirectory(zCurDir);
   }
-  int exists = DoesFileExist(zCurDir);
+  // A start folder the system cannot give (removed, or a path longer than the system
+  // allows): say so first, then the check below reports it as no path.
+  std::string problem = P.files.CurrentDirectoryProblem();
+  if (!problem.empty()) MsgBox(problem, "", MsgButtons::OK);
+  int exists = problem.empty() ? DoesFileExist(zCurDir) : -1;
   if (exists != 1) {
     MsgBox("VX9004 LOAD - FILE IS NOT A PATH", zCurDir + " - " + Format(exists, "#0"), MsgButtons::OK);
     vxCatastrophe("VX9004 LOAD - FILE IS NOT A PATH");

@@ -12,6 +12,12 @@ void Lister::ShellAndWait(const std::string& command) {
   bWaitForProgram = false;
 }
 
+std::string Lister::zCurCommandName() {
+  for (int32_t i = 1; i <= nZDir && i < static_cast<int32_t>(ZDIR.size()); ++i)
+    if (i != iCurZDir && ZdNameUpper(ZDIR[static_cast<size_t>(i)]) == zCurNameU) return zCurName;
+  return zCurNameU;
+}
+
 int Lister::InvokeProgramAtCursor(bool bAskForParm) {
   if (zCurType != "F") {
     VXERROR("VX8011 - This operation only valid for a file");
@@ -25,7 +31,8 @@ int Lister::InvokeProgramAtCursor(bool bAskForParm) {
     }
   }
   // A name with blanks is quoted, so that no program named by its first word runs instead.
-  std::string command = InStr(zCurNameU, " ") > 0 ? zQuote + zCurNameU + zQuote : zCurNameU;
+  std::string name = zCurCommandName();
+  std::string command = InStr(name, " ") > 0 ? zQuote + name + zQuote : name;
   if (bAskForParm) {
     std::string parms = InputBox("VX0012-Enter parameters for " + zCurNameU, "Tembra Invoke File", "");
     command = command + " " + parms;

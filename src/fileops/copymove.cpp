@@ -9,7 +9,9 @@
 namespace tembra {
 
 int Lister::CopyAFile(const std::string& zFromFile, const std::string& zToFile) {
-  int dest = DoesFileExist(zToFile);
+  // The copy gets exactly the name asked for: a file whose name differs only in letter
+  // case is neither replaced nor asked about.
+  int dest = zToFile == "+" ? -1 : P.files.ExistsExactly(zToFile);
   zCopyError.clear();
   int err = 0;
   if (zToFile != "+" && dest == 0) {
@@ -20,10 +22,9 @@ int Lister::CopyAFile(const std::string& zFromFile, const std::string& zToFile) 
     }
   }
   if (zToFile == "+") {
-    // Refreshes the file's time stamp in place; the platform's starter carries it out.
-    bWaitForProgram = true;
-    ShellAndWait("Copy " + zFromFile + " +");
-    bWaitForProgram = false;
+    // Refreshes the file's time stamp in place, by the file system itself: no program
+    // is started, and a failure is reported like any other.
+    err = P.files.TouchFile(zFromFile);
   } else {
     err = P.files.CopyFile(zFromFile, zToFile, false);
   }
@@ -107,7 +108,7 @@ bool Lister::BDOS_RENAME(int32_t IRBSZDIR) {
     giveBack();
     return false;
   }
-  if (DoesFileExist(zCurDir + newName) == -1) {
+  if (P.files.ExistsExactly(zCurDir + newName) == -1) {
     int err = P.files.RenameFile(zCurDir + name, zCurDir + newName);
     if (err != 0) {
       VXERROR("VX1003 - RENAME ERROR - " + P.files.ErrorText(err));
@@ -142,7 +143,9 @@ bool Lister::BDOS_DEL(int32_t IRBSZDIR, int NoConfirm) {
     return false;
   }
   int err = P.files.RecycleFile(path, NoConfirm == 0);
-  if (err == 0 && DoesFileExist(path) == -1) {
+  // The check looks for exactly this name: a file that differs only in letter case
+  // is another file.
+  if (err == 0 && P.files.ExistsExactly(path) == -1) {
     bRescan = true;
     return true;
   }

@@ -117,7 +117,8 @@ void Lister::DirModeKeyPress(int keyascii) {
           break;
         case 'E':
           if (DoesFileExist(zCurFile) == 0) {
-            std::string n = zCurNameU.find(' ') != std::string::npos ? zQuote + zCurNameU + zQuote : zCurNameU;
+            std::string n = zCurCommandName();
+            if (n.find(' ') != std::string::npos) n = zQuote + n + zQuote;
             ShellAndWait(zComSpec + " /C " + "EDIT " + n);
           } else {
             VXERROR("VX1006 - Edit only allowed on a file");

@@ -96,7 +96,7 @@ struct FindData {  // the ANSI find-data record
   uint32_t dwFileAttributes = 0;
   uint64_t ftCreationTime = 0, ftLastAccessTime = 0, ftLastWriteTime = 0;
   uint32_t nFileSizeHigh = 0, nFileSizeLow = 0;
-  std::string cFileName;           // Windows-1252, at most 259 characters
+  std::string cFileName;           // Windows-1252 (a POSIX name with escapes may be longer than 259)
   std::string cAlternateFileName;  // 8.3 short name; empty where there is none
 };
 
@@ -142,6 +142,11 @@ class FileSystem {
 
   // 0 = existing file, 1 = existing directory (or bare drive), -1 = nothing.
   virtual int Exists(const std::string& path) = 0;
+  // As Exists, but the last component must be the exact name (never another entry
+  // that differs only in letter case): the check after a command that used that name.
+  virtual int ExistsExactly(const std::string& path) { return Exists(path); }
+  // Why the process's current directory at start cannot be used; "" when it can.
+  virtual std::string CurrentDirectoryProblem() { return std::string(); }
   // Current directory of the current drive / of one drive, in Windows form ("C:\dir").
   virtual std::string CurrentDirectory() = 0;
   virtual std::string CurrentDirectoryOfDrive(char drive) = 0;

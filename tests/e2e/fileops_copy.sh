@@ -36,7 +36,8 @@ expect_line 'MSGBOX caption="Tembra" text="VX0045-BACKUP/COPY File already exist
 [ "$(cat "$D/copy1.txt")" = alpha ] || fail "relative destination"
 [ "$(cat "$O/a.txt")" = alpha ] || fail "destination starting with a backslash"
 [ "$(cat "$D/renamed.txt")" = alpha ] || fail "drive and name without backslash"
-expect_line "RUN wait=1 Copy $DW\\a.txt +"
+# "+" refreshes the time stamp without starting a program.
+expect_not_contains "RUN"
 expect_contains "prompt=\"VX0042-Enter Destination for a.txt\""
 
 # A read-only destination: refused with the platform's text, nothing changed.

@@ -202,15 +202,22 @@ TEST_F(FileOps, KilledCopyLeavesNothingAndOldLeftoversAreCleaned) {
 
 TEST_F(FileOps, CopyPlusRefreshesTheTimeStampAndWaits) {
   Start("2026-03-04 10:15:30", /*noRun=*/false);
-  WriteFile(dir_ / "work/a.txt", "x");
-  fs::last_write_time(dir_ / "work/a.txt", fs::file_time_type::clock::now() - std::chrono::hours(48));
-  auto before = fs::last_write_time(dir_ / "work/a.txt");
-  std::string a = Win(dir_ / "work/a.txt");
+  // The refresh is the file system's own: a program named copy beside the file never runs.
+  WriteFile(dir_ / "work/a b.txt", "x");
+  WriteFile(dir_ / "work/copy", "#!/bin/sh\ntouch \"$0.ran\"\n");
+  fs::permissions(dir_ / "work/copy", fs::perms::owner_all);
+  fs::last_write_time(dir_ / "work/a b.txt", fs::file_time_type::clock::now() - std::chrono::hours(48));
+  auto before = fs::last_write_time(dir_ / "work/a b.txt");
+  std::string a = Win(dir_ / "work/a b.txt");
   EXPECT_EQ(L().CopyAFile(a, "+"), 0);
-  EXPECT_TRUE(Has("RUN wait=1 Copy " + a + " +"));
-  EXPECT_GT(fs::last_write_time(dir_ / "work/a.txt"), before);
+  EXPECT_FALSE(Has("RUN"));
+  EXPECT_FALSE(fs::exists(dir_ / "work/copy.ran"));
+  EXPECT_GT(fs::last_write_time(dir_ / "work/a b.txt"), before);
   EXPECT_FALSE(L().bWaitForProgram);
   EXPECT_FALSE(Has("MSGBOX"));
+  // A failure is reported.
+  EXPECT_NE(L().CopyAFile(Win(dir_ / "work/gone.txt"), "+"), 0);
+  EXPECT_TRUE(OnLine("VX1003 - BACKUP ERROR - No such file or directory.")) << MessageLine();
 }
 
 TEST_F(FileOps, CopyDestinationForms) {

@@ -80,11 +80,12 @@ TEST_F(FindTest, EntriesWithSizesAttributesAndNames) {
   EXPECT_NE(all["dangling"].dwFileAttributes & kAttrArchive, 0u);
   EXPECT_NE(all["pipe"].dwFileAttributes & kAttrSystem, 0u);
   EXPECT_EQ(all.count("caf\xe9.txt"), 1u);                     // shown in Windows-1252
-  EXPECT_EQ(all.count("raw\xff.bin"), 1u);                     // raw bytes kept
+  EXPECT_EQ(all.count("raw\xa4" "FF.bin"), 1u);               // a byte that is not UTF-8, escaped
   EXPECT_TRUE(all["plain.txt"].cAlternateFileName.empty());
   // Names shown map back to the same entries.
   EXPECT_EQ(fs_->Exists(win_ + "caf\xe9.txt"), 0);
-  EXPECT_EQ(fs_->Exists(win_ + "raw\xff.bin"), 0);
+  EXPECT_EQ(fs_->Exists(win_ + "raw\xa4" "FF.bin"), 0);
+  EXPECT_EQ(fs_->Exists(win_ + "raw\xff.bin"), -1);  // that is "raw" + U+00FF, another name
   // Patterns and single names.
   EXPECT_EQ(List("*.TXT").size(), 2u);
   EXPECT_EQ(List("PLAIN.TXT").size(), 1u);
@@ -134,4 +135,55 @@ TEST_F(FindTest, FoldersThatCannotBeListed) {
     EXPECT_EQ(fs_->FindFirstFile(win_ + "locked\\*", d), kInvalidFind);
     ::chmod((dir_ + "/locked").c_str(), 0755);
   }
+}
+
+TEST(ShownNames, EscapesExactlyWhatCannotBeShownAndMapBack) {
+  using posix::HostNameOf;
+  using posix::ShownName;
+  const std::string e = "\xa4";  // the escape character
+  EXPECT_EQ(ShownName("caf\xc3\xa9 1.txt"), "caf\xe9 1.txt");  // Windows-1252 text stays
+  EXPECT_EQ(ShownName("sub\\x.txt"), "sub" + e + "5Cx.txt");
+  EXPECT_EQ(ShownName("a/b:c*d?e\"f<g>h|"), "a" + e + "2Fb" + e + "3Ac" + e + "2Ad" + e + "3Fe" + e + "22f" + e +
+                                                 "3Cg" + e + "3Eh" + e + "7C");
+  EXPECT_EQ(ShownName("new\nline\x7f"), "new" + e + "0Aline" + e + "7F");
+  EXPECT_EQ(ShownName(" x y "), e + "20x y" + e + "20");           // blanks at the ends only
+  EXPECT_EQ(ShownName("\xc2\xa4"), e + "C2" + e + "A4");            // the escape character itself
+  EXPECT_EQ(ShownName("\xc2\x81"), e + "C2" + e + "81");            // U+0081: no Windows-1252 glyph
+  EXPECT_EQ(ShownName("\xe6\x96\x87.txt"), e + "E6" + e + "96" + e + "87.txt");
+  EXPECT_EQ(ShownName("bad\xff\xfe"), "bad" + e + "FF" + e + "FE");
+  EXPECT_EQ(posix::ShownText("C:\\a b\\c:d"), "C:\\a b\\c:d");     // a path stays a path
+  // Every byte alone and in pairs comes back exactly; lower-case digits are read too.
+  for (int a = 0; a < 256; ++a)
+    for (int b = 0; b < 256; b += 7) {
+      std::string n{static_cast<char>(a), static_cast<char>(b)};
+      if (n.find('\0') != std::string::npos) continue;
+      ASSERT_EQ(HostNameOf(ShownName(n)), n) << a << " " << b;
+      ASSERT_EQ(ShownName(n).find_first_of("\\/\n\r\""), std::string::npos);
+    }
+  EXPECT_EQ(HostNameOf("a" + e + "5c"), "a\\");
+  // An escape character not followed by two digits is the character itself.
+  EXPECT_EQ(HostNameOf(e + "5"), "\xc2\xa4" "5");
+  EXPECT_EQ(HostNameOf(e + "G0"), "\xc2\xa4G0");
+}
+
+TEST_F(FindTest, CaseTwinsAndExactNames) {
+  Make("a.txt", 1);
+  Make("A.TXT", 2);
+  Make("only.txt", 3);
+  Make("sub\\x.txt", 4);
+  // Each twin by its own name; a case-blind name matches only where it is unique.
+  EXPECT_EQ(List("a.txt").begin()->first, "a.txt");
+  EXPECT_EQ(List("A.TXT").begin()->first, "A.TXT");
+  EXPECT_EQ(fs_->Exists(win_ + "a.Txt"), -1);  // two case-blind matches: neither is taken
+  EXPECT_EQ(fs_->Exists(win_ + "ONLY.TXT"), 0);
+  EXPECT_EQ(fs_->ExistsExactly(win_ + "ONLY.TXT"), -1);
+  EXPECT_EQ(fs_->ExistsExactly(win_ + "only.txt"), 0);
+  // Deleting the exact name never reaches the twin.
+  EXPECT_EQ(fs_->DeleteFile(win_ + "A.txt"), ENOENT);
+  EXPECT_EQ(fs_->DeleteFile(win_ + "ONLY.TXT"), ENOENT);
+  EXPECT_EQ(fs_->DeleteFile(win_ + "A.TXT"), 0);
+  EXPECT_EQ(fs_->ExistsExactly(win_ + "a.txt"), 0);
+  // A "\" in a name is never a separator.
+  EXPECT_EQ(fs_->Exists(win_ + "sub\\x.txt"), -1);
+  EXPECT_EQ(fs_->ExistsExactly(win_ + "sub\xa4" "5Cx.txt"), 0);
 }

@@ -89,6 +89,11 @@ TEST_F(Launch, ProgramsInterpretersAndRefresh) {
   LaunchPlan c = Plan("Copy C:\\x\\a.txt +");
   EXPECT_TRUE(c.touchFile);
   EXPECT_EQ(c.touchPath, "C:\\x\\a.txt");
+  // Also for a name with blanks: never a program named copy.
+  c = Plan("Copy C:\\x\\a  b.txt +");
+  EXPECT_TRUE(c.touchFile);
+  EXPECT_TRUE(c.argv.empty());
+  EXPECT_EQ(c.touchPath, "C:\\x\\a  b.txt");
   EXPECT_TRUE(c.argv.empty());
 }
 

@@ -262,7 +262,8 @@ std::string DeletionDate() {
 }  // namespace
 
 int PosixFileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
-  std::string src = drives_.HostPath(from), dst = drives_.HostPath(to);
+  // Exact names: never an entry that differs only in letter case.
+  std::string src = drives_.HostPath(from, true), dst = drives_.HostPath(to, true);
   if (src.empty() || dst.empty()) return kErrNotMapped;
   // Opened without blocking, so that a pipe or device is refused instead of hanging.
   int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -345,7 +346,7 @@ int PosixFileSystem::CopyFile(const std::string& from, const std::string& to, bo
 }
 
 int PosixFileSystem::RenameFile(const std::string& from, const std::string& to) {
-  std::string src = drives_.HostPath(from), dst = drives_.HostPath(to);
+  std::string src = drives_.HostPath(from, true), dst = drives_.HostPath(to, true);
   if (src.empty() || dst.empty()) return kErrNotMapped;
   struct stat st;
   if (::lstat(src.c_str(), &st) != 0) return errno;
@@ -353,7 +354,7 @@ int PosixFileSystem::RenameFile(const std::string& from, const std::string& to) 
 }
 
 int PosixFileSystem::DeleteFile(const std::string& path) {
-  std::string host = drives_.HostPath(path);
+  std::string host = drives_.HostPath(path, true);
   if (host.empty()) return kErrNotMapped;
   struct stat st;
   if (::lstat(host.c_str(), &st) != 0) return errno;
@@ -363,7 +364,7 @@ int PosixFileSystem::DeleteFile(const std::string& path) {
 }
 
 int PosixFileSystem::RecycleFile(const std::string& path, bool confirm) {
-  std::string host = drives_.HostPath(path);
+  std::string host = drives_.HostPath(path, true);
   if (host.empty()) return kErrNotMapped;
   struct stat st;
   if (::lstat(host.c_str(), &st) != 0) return errno;
@@ -417,7 +418,7 @@ int PosixFileSystem::RecycleFile(const std::string& path, bool confirm) {
 }
 
 int PosixFileSystem::TouchFile(const std::string& path) {
-  std::string host = drives_.HostPath(path);
+  std::string host = drives_.HostPath(path, true);
   if (host.empty()) return kErrNotMapped;
   struct stat st;
   if (::stat(host.c_str(), &st) != 0) return errno;  // never creates a file

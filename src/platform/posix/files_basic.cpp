@@ -14,9 +14,10 @@
 
 namespace tembra::posix {
 
-int PosixFileSystem::Exists(const std::string& path) {
+namespace {
+int ExistsAt(const DriveMap& drives, const std::string& path, bool exactLast) {
   if (path.empty()) return -1;
-  std::string host = drives_.HostPath(path);
+  std::string host = drives.HostPath(path, exactLast);
   if (host.empty()) return -1;
   struct stat st;
   if (::stat(host.c_str(), &st) != 0) {
@@ -26,6 +27,10 @@ int PosixFileSystem::Exists(const std::string& path) {
   }
   return S_ISDIR(st.st_mode) ? 1 : 0;
 }
+}  // namespace
+
+int PosixFileSystem::Exists(const std::string& path) { return ExistsAt(drives_, path, false); }
+int PosixFileSystem::ExistsExactly(const std::string& path) { return ExistsAt(drives_, path, true); }
 
 std::string PosixFileSystem::CurrentDirectory() { return drives_.CurrentDir(); }
 std::string PosixFileSystem::CurrentDirectoryOfDrive(char drive) { return drives_.CurrentDirOf(drive); }
@@ -109,7 +114,8 @@ bool PosixFileSystem::ReadWholeFile(const std::string& path, std::string& conten
 
 bool PosixFileSystem::WriteWholeFile(const std::string& path, const std::string& contents) {
   lastError_ = kErrNoDrive;
-  std::string host = drives_.HostPath(path);
+  // The exact name: a file that differs only in letter case is never overwritten.
+  std::string host = drives_.HostPath(path, true);
   if (host.empty()) return false;
   struct stat st;
   bool exists = false;

@@ -4,19 +4,102 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <climits>
 #include <cstdlib>
+#include <cstring>
 
 #include "core/text.h"
 
 namespace tembra::posix {
 
-std::string ShownName(const std::string& hostName) {
+namespace {
+
+// Length of the UTF-8 character at s[i] and its Windows-1252 code (-1 when the
+// character has none); an invalid byte counts as one byte without a code.
+size_t NextChar(const std::string& s, size_t i, int& code) {
+  size_t len = 1;
+  unsigned char c = static_cast<unsigned char>(s[i]);
+  if (c < 0x80) {
+    code = c;
+    return 1;
+  }
+  if (c >= 0xC0 && c < 0xF8) len = c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+  if (i + len > s.size()) len = 1;
   bool ok = true;
-  std::string cp = Utf8ToCp1252(hostName, &ok);
-  return ok ? cp : hostName;
+  std::string one = Utf8ToCp1252(s.substr(i, len), &ok);
+  if (!ok || one.size() != 1) {
+    code = -1;
+    return 1;
+  }
+  code = static_cast<unsigned char>(one[0]);
+  return len;
 }
 
-std::string HostNameOf(const std::string& shownName) { return Cp1252ToUtf8(shownName); }
+bool Undefined1252(int c) { return c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D; }
+
+bool PlainAscii(const std::string& host, bool isName) {
+  for (unsigned char c : host)
+    if (c < 0x20 || c >= 0x7F || (isName && std::strchr("\\/:*?\"<>|", c))) return false;
+  return !isName || host.empty() || (host.front() != ' ' && host.back() != ' ');
+}
+
+std::string Escape(const std::string& host, bool isName) {
+  static const char* hex = "0123456789ABCDEF";
+  // Most names are plain ASCII and shown as they are.
+  if (PlainAscii(host, isName)) return host;
+  std::string out;
+  out.reserve(host.size());
+  for (size_t i = 0; i < host.size();) {
+    int code;
+    size_t len = NextChar(host, i, code);
+    bool plain = code >= 0x20 && code != 0x7F && !Undefined1252(code) && code != static_cast<unsigned char>(kNameEscape);
+    if (plain && isName) {
+      if (std::string("\\/:*?\"<>|").find(static_cast<char>(code)) != std::string::npos) plain = false;
+      if (code == ' ' && (i == 0 || i + len == host.size())) plain = false;
+    }
+    if (plain) {
+      out += static_cast<char>(code);
+    } else {
+      for (size_t k = 0; k < len; ++k) {
+        unsigned char b = static_cast<unsigned char>(host[i + k]);
+        out += kNameEscape;
+        out += hex[b >> 4];
+        out += hex[b & 15];
+      }
+    }
+    i += len;
+  }
+  return out;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+}  // namespace
+
+std::string ShownName(const std::string& hostName) { return Escape(hostName, true); }
+std::string ShownText(const std::string& hostText) { return Escape(hostText, false); }
+
+std::string HostNameOf(const std::string& shownName) {
+  std::string out;
+  out.reserve(shownName.size());
+  for (size_t i = 0; i < shownName.size(); ++i) {
+    char c = shownName[i];
+    if (c == kNameEscape && i + 2 < shownName.size() && HexDigit(shownName[i + 1]) >= 0 &&
+        HexDigit(shownName[i + 2]) >= 0) {
+      out += static_cast<char>(HexDigit(shownName[i + 1]) * 16 + HexDigit(shownName[i + 2]));
+      i += 2;
+    } else {
+      out += Cp1252ToUtf8(std::string(1, c));
+    }
+  }
+  return out;
+}
 
 namespace {
 
@@ -50,11 +133,9 @@ char UpperDrive(char c) { return static_cast<char>(UpperChar(static_cast<unsigne
 }  // namespace
 
 std::string ResolveComponent(const std::string& hostDir, const std::string& shownName) {
-  // Exact bytes first: the UTF-8 form, then the name's own bytes (names that are
-  // not valid Windows-1252 text are shown as their raw bytes).
+  // Exact bytes first.
   std::string utf8 = HostNameOf(shownName);
   if (LExists(JoinHost(hostDir, utf8))) return JoinHost(hostDir, utf8);
-  if (utf8 != shownName && LExists(JoinHost(hostDir, shownName))) return JoinHost(hostDir, shownName);
   // A case-blind match, used only when it is the only one.
   std::string want = UCase(shownName);
   std::string found;
@@ -76,9 +157,33 @@ std::string ResolveComponent(const std::string& hostDir, const std::string& show
 
 DriveMap::DriveMap() {
   const char* mapping = std::getenv("TEMBRA_DRIVES");
-  char buf[4096];
-  std::string cwd = ::getcwd(buf, sizeof buf) ? buf : "/";
+  std::string cwd, problem;
+  if (char* buf = ::getcwd(nullptr, 0)) {
+    cwd = buf;
+    std::free(buf);
+    if (cwd.size() >= PATH_MAX)
+      problem = "The path of the start folder is longer than the system allows (" + std::to_string(cwd.size()) +
+                " bytes; at most " + std::to_string(PATH_MAX - 1) + ").";
+  } else {
+    int err = errno;
+    // The folder's former path, as the system still knows it.
+    char link[PATH_MAX];
+    ssize_t n = ::readlink("/proc/self/cwd", link, sizeof link - 1);
+    std::string was = n > 0 ? std::string(link, static_cast<size_t>(n)) : std::string();
+    const std::string deleted = " (deleted)";
+    if (was.size() > deleted.size() && was.compare(was.size() - deleted.size(), deleted.size(), deleted) == 0)
+      was.resize(was.size() - deleted.size());
+    if (err == ENOENT)
+      problem = "The start folder " + (was.empty() ? std::string() : ShownText(was) + " ") + "no longer exists.";
+    else if (err == ENAMETOOLONG || err == ERANGE)
+      problem = "The path of the start folder is longer than the system allows.";
+    else
+      problem = "The start folder cannot be used: " + std::string(std::strerror(err)) + ".";
+    // Keep the folder's own path where it is known, so that it is the one reported.
+    cwd = was.empty() || was[0] != '/' ? "/" : was;
+  }
   *this = DriveMap(mapping ? mapping : "", cwd);
+  startProblem_ = problem;
 }
 
 DriveMap::DriveMap(const std::string& mapping, const std::string& hostCwd) {
@@ -146,12 +251,14 @@ std::string DriveMap::FullWinPath(const std::string& winPath) const {
   return out;
 }
 
-std::string DriveMap::HostPath(const std::string& winPath) const {
+std::string DriveMap::HostPath(const std::string& winPath, bool exactLast) const {
   std::string full = FullWinPath(winPath);
   if (full.empty()) return std::string();
   std::string host = Root(full[0]);
   bool trailing = full.size() > 3 && full.back() == '\\';
-  for (const std::string& p : SplitBackslash(full.substr(2))) host = ResolveComponent(host, p);
+  std::vector<std::string> parts = SplitBackslash(full.substr(2));
+  for (size_t i = 0; i < parts.size(); ++i)
+    host = exactLast && i + 1 == parts.size() ? JoinHost(host, HostNameOf(parts[i])) : ResolveComponent(host, parts[i]);
   if (trailing && host.back() != '/') host += "/";
   return host;
 }

@@ -9,10 +9,22 @@
 
 namespace tembra::posix {
 
-// The name shown for a host file name: its Windows-1252 form when it is valid UTF-8
-// whose characters all exist in Windows-1252, otherwise its bytes as they are.
+// The escape character of shown names: "\xA4" (the currency sign) followed by two
+// hexadecimal digits stands for one byte of the host name.
+constexpr char kNameEscape = '\xA4';
+
+// The name shown for a host file name: its Windows-1252 form, where every byte that
+// cannot be shown as itself is written as the escape character and two hexadecimal
+// digits: bytes of characters Windows-1252 lacks, bytes that are not UTF-8, control
+// characters, the escape character itself, the characters a Windows name cannot hold
+// (\ / : * ? " < > |) and a blank at either end. Different host names always give
+// different shown names, and no shown name holds a path separator or a line break.
 std::string ShownName(const std::string& hostName);
-// The host bytes of a shown name, before case resolution: the UTF-8 form.
+// The same for a text that may hold paths (the command line, the environment):
+// separators, wildcards, quotes and blanks stay as they are.
+std::string ShownText(const std::string& hostText);
+// The host bytes of a shown name or text: escapes give their bytes, every other
+// character its UTF-8 form. HostNameOf(ShownName(n)) == n for every host name n.
 std::string HostNameOf(const std::string& shownName);
 
 class DriveMap {
@@ -34,10 +46,16 @@ class DriveMap {
   std::string FullWinPath(const std::string& winPath) const;
   // Host path for a Windows path: each component resolved to the stored name on disk
   // (exact bytes first; otherwise a case-blind match when it is unique). A component
-  // that does not exist keeps its UTF-8 form. Returns "" when the drive is not mapped.
-  std::string HostPath(const std::string& winPath) const;
+  // that does not exist keeps its exact bytes. With exactLast the last component is
+  // never matched case-blind (a name to be created or checked for exactly).
+  // Returns "" when the drive is not mapped.
+  std::string HostPath(const std::string& winPath, bool exactLast = false) const;
   // Windows form of a host path ("" when it lies under no mapped drive).
   std::string WinPath(const std::string& hostPath) const;
+
+  // Why the process's current directory at start cannot be used ("" when it can):
+  // the folder no longer exists, or its path is longer than the system allows.
+  const std::string& StartProblem() const { return startProblem_; }
 
   // Change the current directory (and drive when named); the host process follows.
   bool ChangeDirectory(const std::string& winPath);
@@ -47,6 +65,7 @@ class DriveMap {
   std::map<char, std::string> roots_;     // drive -> host folder, no final "/" except "/"
   std::map<char, std::string> cwd_;       // drive -> Windows directory
   char current_ = 'C';
+  std::string startProblem_;
 };
 
 // Host path of a name inside a host folder, resolved as HostPath does for one component.

@@ -48,7 +48,9 @@ class PosixFileSystem : public FileSystem {
   std::string ErrorText(int error) override;
 
   int Exists(const std::string& path) override;
+  int ExistsExactly(const std::string& path) override;
   std::string CurrentDirectory() override;
+  std::string CurrentDirectoryProblem() override { return drives_.StartProblem(); }
   std::string CurrentDirectoryOfDrive(char drive) override;
   bool ChangeDirectory(const std::string& path) override;
   bool ChangeDrive(char drive) override;

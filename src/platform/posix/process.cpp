@@ -1,5 +1,4 @@
-// The command line, environment, own folder, and starting programs (placeholder for
-// starting until program starting is built).
+// The command line, environment, own folder, and starting programs.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -157,9 +156,12 @@ void PlanCommand(const std::string& tail, DriveMap* drives, LaunchPlan& plan) {
     plan.needsTerminal = true;
     return;
   }
-  if (key == "COPY" && words.size() == 3 && words[2] == "+") {
+  if (key == "COPY" && words.size() >= 3 && words.back() == "+") {
+    // "Copy file +" refreshes the time stamp; it never starts a program named copy.
+    std::string file = Trim(TailAfterWords(tail, 1));
+    file = StripQuotes(file.substr(0, file.size() - 1));
     plan.touchFile = true;
-    plan.touchPath = words[1];
+    plan.touchPath = file;
     return;
   }
   // The program: a path, a file in the current directory, or a name on the PATH.
@@ -300,7 +302,7 @@ long StartArgv(const LaunchPlan& plan, bool wait, bool quietStdio) {
 
 PosixProcesses::PosixProcesses(int argc, char** argv, DriveMap* drives) : drives_(drives) {
   std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) args.push_back(ShownName(argv[i]));
+  for (int i = 1; i < argc; ++i) args.push_back(ShownText(argv[i]));
   commandLine_ = JoinArguments(args);
   char buf[PATH_MAX];
   ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
@@ -312,7 +314,7 @@ std::string PosixProcesses::CommandLine() { return commandLine_; }
 
 std::string PosixProcesses::GetEnv(const std::string& name) {
   const char* v = std::getenv(name.c_str());
-  return v ? ShownName(v) : std::string();
+  return v ? ShownText(v) : std::string();
 }
 
 std::string PosixProcesses::AppPath() {
