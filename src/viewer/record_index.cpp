@@ -30,16 +30,18 @@ struct LineEndMasks {
   uint64_t Lf[kSegBytes / 64];
 };
 
-[[maybe_unused]] void MasksPortable(const unsigned char* p, int32_t blocks, LineEndMasks& m) {
-  for (int32_t k = 0; k < blocks; ++k, p += 64) {
-    uint64_t cr = 0, lf = 0;
-    for (int i = 0; i < 64; ++i) {
-      cr |= static_cast<uint64_t>(p[i] == '\r') << i;
-      lf |= static_cast<uint64_t>(p[i] == '\n') << i;
-    }
-    m.Cr[k] = cr;
-    m.Lf[k] = lf;
+void MasksPortableOne(const unsigned char* p, uint64_t& crOut, uint64_t& lfOut) {
+  uint64_t cr = 0, lf = 0;
+  for (int i = 0; i < 64; ++i) {
+    cr |= static_cast<uint64_t>(p[i] == '\r') << i;
+    lf |= static_cast<uint64_t>(p[i] == '\n') << i;
   }
+  crOut = cr;
+  lfOut = lf;
+}
+
+[[maybe_unused]] void MasksPortable(const unsigned char* p, int32_t blocks, LineEndMasks& m) {
+  for (int32_t k = 0; k < blocks; ++k, p += 64) MasksPortableOne(p, m.Cr[k], m.Lf[k]);
 }
 
 #if defined(__SSE2__)
@@ -94,12 +96,13 @@ MasksFn ChooseMasks() {
 // Masks of the first `valid` bytes of a segment buffer of kSegBytes bytes.
 void SegmentMasks(const unsigned char* buf, int32_t valid, LineEndMasks& m) {
   static const MasksFn fn = ChooseMasks();
-  int32_t blocks = (valid + 63) / 64;
-  fn(buf, blocks, m);
+  const int32_t whole = valid / 64;
+  fn(buf, whole, m);
+  // The bytes after the last whole block are copied first: nothing past `valid` is read.
   if (valid % 64 != 0) {
-    uint64_t keep = (uint64_t{1} << (valid % 64)) - 1;
-    m.Cr[blocks - 1] &= keep;
-    m.Lf[blocks - 1] &= keep;
+    alignas(64) unsigned char last[64] = {};
+    std::memcpy(last, buf + int64_t{whole} * 64, static_cast<size_t>(valid % 64));
+    MasksPortableOne(last, m.Cr[whole], m.Lf[whole]);
   }
 }
 
@@ -138,6 +141,87 @@ inline void StoreRecord(ViewerState& v, int64_t RecPointer, int32_t RecLen, int3
   if (n > v.RecLens.Max()) GrowRecLens(v);
   v.RecLens[n] = static_cast<uint16_t>(RecFlags * 4096 + RecLen);
   if (n == v.nNextCheckpoint) StoreCheckpoint(v, RecPointer);
+}
+
+// Indexes the records of one segment of `valid` bytes at file address segStart, whose
+// first `scan` bytes are scanned for line ends (the last byte of a full segment is only
+// looked at as the byte after a CR); `last` when the segment ends the file, whose
+// unterminated tail is then a record too.
+void ScanSegment(ViewerState& v, const unsigned char* buf, int32_t scan, int32_t valid, int64_t segStart, bool last) {
+  const int32_t maxRec = v.nMaxRecLen;
+  const uint32_t base = static_cast<uint32_t>(segStart);
+  if (scan <= 0) return;
+
+  // A segment of s bytes holds at most s + 1 records: room for them is made first, so
+  // that records are stored without a check each; the highest indexes of the tables
+  // follow their growth rule afterwards.
+  const int32_t n0 = v.nRecCount;
+  v.RecLens.Reserve(int64_t{n0} + scan + 2);
+  v.RecAddrs.Reserve((int64_t{n0} + scan + 2) / 16 + 1);
+  uint16_t* lens = v.RecLens.data();
+  uint32_t* addrs = v.RecAddrs.data();
+
+  static LineEndMasks* const masks = new LineEndMasks;
+  SegmentMasks(buf, valid, *masks);
+  const int32_t blocks = (valid + 63) / 64;
+
+  int32_t n = n0, longest = v.nLongestRec;
+  int32_t b = 0;      // 0-based start of the current record
+  int32_t lastB = 0;  // start of the last record stored
+  // Entry k of RecAddrs is record 16k's address; the address of every other record goes
+  // to entry 0, which is set back to 0 at the end (a store without a branch per record).
+  auto store = [&](int32_t len, uint32_t entry) {
+    ++n;
+    lens[n] = static_cast<uint16_t>(entry);
+    addrs[(n & 15) == 0 ? (n >> 4) : 0] = base + static_cast<uint32_t>(b);
+    lastB = b;
+    longest = std::max(longest, len);
+  };
+  uint64_t crBefore = 0;  // a CR as the last byte of the previous block
+  for (int32_t k = 0, blk = 0; blk < scan; ++k, blk += 64) {
+    const uint64_t cr = masks->Cr[k], lf = masks->Lf[k];
+    const uint64_t lfAfter = k + 1 < blocks ? (masks->Lf[k + 1] & 1) : 0;
+    // A CR followed by an LF ends its record with both bytes; that LF ends nothing.
+    const uint64_t pairs = cr & ((lf >> 1) | (lfAfter << 63));
+    uint64_t ends = cr | (lf & ~((cr << 1) | crBefore));
+    crBefore = cr >> 63;
+    if (scan - blk < 64) ends &= (uint64_t{1} << (scan - blk)) - 1;
+    while (ends != 0) {
+      const int32_t bit = __builtin_ctzll(ends);
+      ends &= ends - 1;
+      const int32_t j = blk + bit;
+      int32_t len = j - b;
+      if (__builtin_expect(len > maxRec, 0)) {
+        while (len > maxRec) {
+          store(maxRec, static_cast<uint32_t>(maxRec));
+          b += maxRec;
+          len -= maxRec;
+        }
+      }
+      const int32_t pair = static_cast<int32_t>((pairs >> bit) & 1);
+      store(len, static_cast<uint32_t>(((1 + pair) << 12) | len));
+      b = j + 1 + pair;
+    }
+  }
+  int32_t tail = scan - b;
+  while (tail > maxRec) {
+    store(maxRec, static_cast<uint32_t>(maxRec));
+    b += maxRec;
+    tail -= maxRec;
+  }
+  if (last && tail > 0) store(tail, static_cast<uint32_t>(tail));
+  if (n == n0) return;
+
+  // Write back: the counters, the fixed entries 0 and the tables' highest indexes.
+  if (n0 == 0) v.RecAddrs.Resize(1023);
+  v.RecAddrs[0] = 0;
+  v.RecLens[0] = 4096;
+  while (n > v.RecLens.Max()) GrowRecLens(v);
+  while (n / 16 > v.RecAddrs.Max()) GrowRecAddrs(v);
+  v.nRecCount = n;
+  v.nLongestRec = longest;
+  v.nLastRecPointer = int64_t{base} + lastB;
+  v.nNextCheckpoint = (n / 16 + 1) * 16;
 }
 
 }  // namespace
@@ -293,83 +377,8 @@ void Lister::GetASeg() {
   bool last = nSegStart + nSegScan - 1 >= nFileSize;
   if (last) bAllIndexed = true;
 
-  const unsigned char* buf = reinterpret_cast<const unsigned char*>(zSegment.data());
-  const int32_t scan = nSegScan;
-  const int32_t valid = nSegEnd - 1;
-  const int32_t maxRec = nMaxRecLen;
-  const uint32_t base = static_cast<uint32_t>(nSegStart);
-  if (scan <= 0) return;
-
-  // A segment of s bytes holds at most s + 1 records: room for them is made first, so
-  // that records are stored without a check each; the highest indexes of the tables
-  // follow their growth rule afterwards.
-  const int32_t n0 = nRecCount;
-  RecLens.Reserve(int64_t{n0} + scan + 2);
-  RecAddrs.Reserve((int64_t{n0} + scan + 2) / 16 + 1);
-  uint16_t* lens = RecLens.data();
-  uint32_t* addrs = RecAddrs.data();
-
-  static LineEndMasks* const masks = new LineEndMasks;
-  SegmentMasks(buf, valid, *masks);
-  const int32_t blocks = (valid + 63) / 64;
-
-  int32_t n = n0, longest = nLongestRec;
-  int32_t b = 0;      // 0-based start of the current record
-  int32_t lastB = 0;  // start of the last record stored
-  // Entry k of RecAddrs is record 16k's address; the address of every other record goes
-  // to entry 0, which is set back to 0 at the end (a store without a branch per record).
-  auto store = [&](int32_t len, uint32_t entry) {
-    ++n;
-    lens[n] = static_cast<uint16_t>(entry);
-    addrs[(n & 15) == 0 ? (n >> 4) : 0] = base + static_cast<uint32_t>(b);
-    lastB = b;
-    longest = std::max(longest, len);
-  };
-  uint64_t crBefore = 0;  // a CR as the last byte of the previous block
-  for (int32_t k = 0, blk = 0; blk < scan; ++k, blk += 64) {
-    const uint64_t cr = masks->Cr[k], lf = masks->Lf[k];
-    const uint64_t lfAfter = k + 1 < blocks ? (masks->Lf[k + 1] & 1) : 0;
-    // A CR followed by an LF ends its record with both bytes; that LF ends nothing.
-    const uint64_t pairs = cr & ((lf >> 1) | (lfAfter << 63));
-    uint64_t ends = cr | (lf & ~((cr << 1) | crBefore));
-    crBefore = cr >> 63;
-    if (scan - blk < 64) ends &= (uint64_t{1} << (scan - blk)) - 1;
-    while (ends != 0) {
-      const int32_t bit = __builtin_ctzll(ends);
-      ends &= ends - 1;
-      const int32_t j = blk + bit;
-      int32_t len = j - b;
-      if (__builtin_expect(len > maxRec, 0)) {
-        while (len > maxRec) {
-          store(maxRec, static_cast<uint32_t>(maxRec));
-          b += maxRec;
-          len -= maxRec;
-        }
-      }
-      const int32_t pair = static_cast<int32_t>((pairs >> bit) & 1);
-      store(len, static_cast<uint32_t>(((1 + pair) << 12) | len));
-      b = j + 1 + pair;
-    }
-  }
-  int32_t tail = scan - b;
-  while (tail > maxRec) {
-    store(maxRec, static_cast<uint32_t>(maxRec));
-    b += maxRec;
-    tail -= maxRec;
-  }
-  if (bAllIndexed && tail > 0) store(tail, static_cast<uint32_t>(tail));
-  if (n == n0) return;
-
-  // Write back: the counters, the fixed entries 0 and the tables' highest indexes.
-  if (n0 == 0) RecAddrs.Resize(1023);
-  RecAddrs[0] = 0;
-  RecLens[0] = 4096;
-  while (n > RecLens.Max()) GrowRecLens(*this);
-  while (n / 16 > RecAddrs.Max()) GrowRecAddrs(*this);
-  nRecCount = n;
-  nLongestRec = longest;
-  nLastRecPointer = int64_t{base} + lastB;
-  nNextCheckpoint = (n / 16 + 1) * 16;
+  ScanSegment(*this, reinterpret_cast<const unsigned char*>(zSegment.data()), nSegScan, nSegEnd - 1, nSegStart,
+              bAllIndexed);
 }
 
 void Lister::StoreRecordPointers(int64_t RecPointer, int32_t RecLen, int32_t RecFlags) {
