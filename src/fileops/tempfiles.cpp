@@ -1,5 +1,8 @@
 // Dated temporary names, backup copies, marker files, deletion marks and the sweep.
 #include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "core/lister.h"
 #include "dirlist/wildcard.h"
@@ -257,27 +260,35 @@ void Lister::BigDelete() {
     }
     bAutoDelAsked = true;
   }
+  // The marks to carry out are taken first: setting a file aside scans the folder
+  // again, which moves the entries (and renews the marks) under a walk of the table.
   int32_t limit = std::min<int32_t>(nDeletable, 50);
-  int32_t actions = 0;
-  for (int32_t pos = 1; pos <= nSZDir && actions < limit; ++pos) {
+  if (Left(zCommandLine, 1) == "?") limit = std::min(limit, 1);
+  std::vector<std::pair<std::string, char>> work;  // stored name, mark
+  for (int32_t pos = 1; pos <= nSZDir && static_cast<int32_t>(work.size()) < limit; ++pos) {
     if (pos >= static_cast<int32_t>(SZDIR.size())) break;
     int32_t idx = SZDIR[pos];
     if (idx < 1 || idx > nZDir) continue;
-    const std::string rec = ZDIR[idx];
+    const std::string& rec = ZDIR[idx];
     std::string markChar = Mid(rec, 2, 1);
-    if (Mid(rec, 1, 1) != " " || markChar == " " || markChar.empty()) continue;
-    if (markChar == "R") {
+    if (Mid(rec, 1, 1) != " " || (markChar != "R" && markChar != "Z" && markChar != "D")) continue;
+    work.emplace_back(fileops::StoredName(rec), markChar[0]);
+  }
+  for (const auto& [name, markChar] : work) {
+    // Where the entry is now.
+    int32_t pos = 1;
+    while (pos <= nSZDir && pos < static_cast<int32_t>(SZDIR.size()) &&
+           !(SZDIR[pos] >= 1 && SZDIR[pos] <= nZDir && fileops::StoredName(ZDIR[SZDIR[pos]]) == name))
+      ++pos;
+    if (pos > nSZDir || pos >= static_cast<int32_t>(SZDIR.size())) continue;  // gone meanwhile
+    if (markChar == 'R') {
       BDOS_DEL(pos, -1);
-    } else if (markChar == "Z") {
-      bRenameTemp("CD", idx);
-    } else if (markChar == "D") {
-      int err = P.files.DeleteFile(zCurDir + fileops::StoredName(rec));
-      if (err != 0) VXERROR("VX1003 - DELETE ERROR - " + P.files.ErrorText(err));
+    } else if (markChar == 'Z') {
+      bRenameTemp("CD", SZDIR[pos]);
     } else {
-      continue;
+      int err = P.files.DeleteFile(zCurDir + name);
+      if (err != 0) VXERROR("VX1003 - DELETE ERROR - " + P.files.ErrorText(err));
     }
-    actions = actions + 1;
-    if (Left(zCommandLine, 1) == "?") break;
   }
 }
 

@@ -258,8 +258,9 @@ void Lister::ListAFile(int32_t ListIndex) {
   zCurFileRec = rec;
   if (ListIndex != -47) ZDIR[ListIndex] = rec;
   std::string sizeField = Mid(rec, 66, 12);
-  if (Val(Left(sizeField, 9)) > 2147483) nFileSize = kMaxViewedSize;
-  else nFileSize = static_cast<int64_t>(Val(sizeField));
+  // A longer file is viewed as its first kMaxViewedSize bytes, so that every position
+  // in it fits a 32-bit number.
+  nFileSize = std::min(static_cast<int64_t>(Val(sizeField)), kMaxViewedSize);
   if (nFileSize <= 0) {
     VXERROR("VX1002 - >>>   FILE LENGTH IS ZERO   <<<");
     SleepMs(400);
@@ -323,7 +324,6 @@ void Lister::GetFdbin(int64_t FBYTE) {
     nSegStart = FBYTE;
     nSegEnd = 1;
     nSegScan = 0;
-    if (!(TDISPLAY & TD_HEX)) bAllIndexed = true;
     return;
   }
   if (nYieldCount != 0) {
@@ -334,7 +334,7 @@ void Lister::GetFdbin(int64_t FBYTE) {
     }
   }
   if (static_cast<int32_t>(zSegment.size()) != kSegBytes) zSegment.assign(kSegBytes, ' ');
-  int64_t want64 = std::min<int64_t>(kSegBytes, nFileSize - FBYTE + 1);
+  int64_t want64 = std::min<int64_t>(nSegBytes, nFileSize - FBYTE + 1);
   long want = static_cast<long>(want64);
   long got = hFdbin == kInvalidFile ? -1 : P.files.ReadAt(hFdbin, FBYTE, zSegment.data(), want);
   if (got < 0) got = 0;
@@ -346,13 +346,14 @@ void Lister::GetFdbin(int64_t FBYTE) {
     bFileShrank = true;
   }
   int64_t remaining = nFileSize - FBYTE + 1;
-  if (remaining <= kSegBytes) {
+  if (remaining <= nSegBytes) {
+    // The last segment; only the indexer (GetASeg) may call the index complete, as a
+    // read for the display can reach the end while records before it are not indexed.
     nSegScan = static_cast<int32_t>(remaining);
     nSegEnd = static_cast<int32_t>(remaining) + 1;
-    if (!(TDISPLAY & TD_HEX)) bAllIndexed = true;
   } else {
-    nSegEnd = kSegBytes + 1;
-    nSegScan = kSegBytes - 1;
+    nSegEnd = nSegBytes + 1;
+    nSegScan = nSegBytes - 1;
   }
 }
 
@@ -372,8 +373,7 @@ void Lister::GetASeg() {
   bIndexing = true;
   GetFdbin(start);
   bIndexing = false;
-  // The last segment completes the index whatever the view: the hex view reads
-  // segments without completing it, but a scan for records always does.
+  // The last segment completes the index whatever the view.
   bool last = nSegStart + nSegScan - 1 >= nFileSize;
   if (last) bAllIndexed = true;
 
@@ -454,7 +454,7 @@ void Lister::GetZCurRec(int32_t Recno) {
     }
     GetFdbin(address);
   } else if (address < nSegStart) {
-    GetFdbin(std::max<int64_t>(1, address + nLongestRec - kSegBytes));
+    GetFdbin(std::max<int64_t>(1, address + nLongestRec - nSegBytes));
   }
   nCurRecPos = static_cast<int32_t>(address - nSegStart + 1);
   // Only bytes that were read from the file are handed out.

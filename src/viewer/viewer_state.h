@@ -80,6 +80,9 @@ struct ViewerState {
   int64_t nFileSize = 0;          // viewed length, at most kMaxViewedSize
   int32_t nMaxRecLen = 4095;
   std::string zSegment;           // the segment buffer (262,144 bytes)
+  // Bytes per segment read: kSegBytes. Checks of the index use fewer (at least
+  // nMaxRecLen + 2, so that every segment holds a whole record and ends a record).
+  int32_t nSegBytes = kSegBytes;
   int32_t nYieldCount = 0;
   std::string zCurFileRec;        // directory record of the viewed file
   std::string zReopenFile;        // last file opened by entry ("Q" reopens it)

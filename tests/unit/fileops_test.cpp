@@ -1,9 +1,11 @@
 // Copy, move, rename, delete, temporary names, marks and the sweep, on folders the
 // tests create, driven through the headless front-end.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -388,6 +390,30 @@ TEST_F(FileOps, SweepRootConfirmationAndLimit) {
   for (auto& e : fs::directory_iterator(dir_ / "work")) left += e.is_regular_file();
   EXPECT_EQ(left, 10);
   EXPECT_TRUE(fs::exists(dir_ / "work/f59.tmp"));
+}
+
+TEST_F(FileOps, SweepCarriesOutEveryMarkAlthoughSettingAsideRescans) {
+  // Setting a file aside scans the folder again, which moves the entries after it.
+  for (const char* n : {"a.old", "b.bak", "c.old", "d.old", "e.bak"}) {
+    WriteFile(dir_ / "work" / n, n);
+    struct timespec t[2] = {{1735732800, 0}, {1735732800, 0}};  // 2025-01-01
+    ASSERT_EQ(utimensat(AT_FDCWD, (dir_ / "work" / n).c_str(), t, 0), 0);
+  }
+  L().nDelRules = 2;
+  L().zDelRuleMask[1] = "*.OLD";
+  L().nDelRuleValue[1] = 30 + kDelRuleSetAside;
+  L().zDelRuleMask[2] = "*.BAK";
+  L().nDelRuleValue[2] = 30 + kDelRuleRecycle;
+  L().GetDir(L().zCurDir);
+  ASSERT_EQ(L().nDeletable, 5);
+  L().BigDelete();
+  std::vector<std::string> left;
+  for (auto& e : fs::directory_iterator(dir_ / "work")) left.push_back(e.path().filename().string());
+  std::sort(left.begin(), left.end());
+  ASSERT_EQ(left.size(), 3u);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(left[i].substr(0, 2), "_V") << left[i];
+  EXPECT_TRUE(fs::exists(dir_ / "data/Trash/files/b.bak"));
+  EXPECT_TRUE(fs::exists(dir_ / "data/Trash/files/e.bak"));
 }
 
 }  // namespace

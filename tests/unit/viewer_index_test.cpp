@@ -1,8 +1,10 @@
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <random>
 #include <vector>
 
+#include "../../fuzz/record_splitter.h"
 #include "viewer_fixture.h"
 
 using namespace tembra;
@@ -204,40 +206,6 @@ TEST_F(ViewerTest, LookupsCountedForTheDebugCheck) {
   EXPECT_FALSE(L().DebugLookupsWereRandom());
 }
 
-namespace {
-struct RefRec {
-  int64_t addr;
-  int32_t len, count;
-};
-// The record rules applied to the whole file at once, byte by byte.
-std::vector<RefRec> ReferenceRecords(const std::string& d, int32_t maxRec) {
-  std::vector<RefRec> out;
-  int64_t b = 0;
-  auto cut = [&](int64_t end, int32_t count) {
-    int64_t len = end - b;
-    while (len > maxRec) {
-      out.push_back({b + 1, maxRec, 0});
-      b += maxRec;
-      len -= maxRec;
-    }
-    out.push_back({b + 1, static_cast<int32_t>(len), count});
-  };
-  for (int64_t i = 0; i < static_cast<int64_t>(d.size()); ++i) {
-    if (d[i] == '\n') {
-      cut(i, 1);
-      b = i + 1;
-    } else if (d[i] == '\r') {
-      bool pair = i + 1 < static_cast<int64_t>(d.size()) && d[i + 1] == '\n';
-      cut(i, pair ? 2 : 1);
-      b = i + (pair ? 2 : 1);
-      if (pair) ++i;
-    }
-  }
-  if (static_cast<int64_t>(d.size()) > b) cut(static_cast<int64_t>(d.size()), 0);
-  return out;
-}
-}  // namespace
-
 TEST_F(ViewerTest, IndexMatchesTheRecordRulesOnRandomFiles) {
   std::mt19937 rng(42);
   for (int round = 0; round < 6; ++round) {
@@ -256,12 +224,12 @@ TEST_F(ViewerTest, IndexMatchesTheRecordRulesOnRandomFiles) {
     L().nMaxRecLen = maxRec;
     View("r" + std::to_string(round) + ".txt", d);
     L().IndexWholeFile();
-    std::vector<RefRec> ref = ReferenceRecords(d, maxRec);
+    std::vector<recordcheck::SplitRecord> ref = recordcheck::SplitRecords(d, maxRec);
     ASSERT_EQ(L().nRecCount, static_cast<int32_t>(ref.size())) << round;
     for (int32_t n = 1; n <= L().nRecCount; ++n) {
       ASSERT_EQ(L().FindRecAddr(n), ref[n - 1].addr) << round << " " << n;
       ASSERT_EQ(Len(n), ref[n - 1].len) << round << " " << n;
-      ASSERT_EQ(Flags(n), ref[n - 1].count) << round << " " << n;
+      ASSERT_EQ(Flags(n), ref[n - 1].ends) << round << " " << n;
     }
   }
 }
@@ -313,4 +281,41 @@ TEST_F(ViewerTest, LongScansPumpEventsEvery50MB) {
   L().nYieldCount = 0;
   L().GetFdbin(1);
   EXPECT_EQ(L().nYieldCount, 0);
+}
+
+TEST_F(ViewerTest, DisplayReadOfTheLastSegmentLeavesTheIndexOpen) {
+  // 10,000 lines of 80 bytes: the first three segments index about 9,830 of them.
+  std::string data;
+  char line[81];
+  for (int i = 1; i <= 10000; ++i) {
+    std::snprintf(line, sizeof line, "%079d\n", i);
+    data += line;
+  }
+  View("a.txt", data);
+  ASSERT_EQ(Rec(9800), data.substr(9799 * 80, 79));
+  ASSERT_LT(L().nRecCount, 9900);
+  // Back to the top, then a record whose bytes lie past the buffer: its segment is the
+  // file's last one, read only for the display.
+  Rec(1);
+  EXPECT_EQ(Rec(L().nRecCount).size(), 79u);
+  EXPECT_FALSE(L().bAllIndexed);
+  EXPECT_EQ(Rec(10000), data.substr(9999 * 80, 79));
+  L().IndexWholeFile();
+  EXPECT_EQ(L().nRecCount, 10000);
+}
+
+TEST_F(ViewerTest, SizesAboveTheLongestViewedLengthAreCapped) {
+  // Sparse files around the cap of 2,147,221,504 bytes and at 2 GiB.
+  const std::pair<int64_t, int64_t> cases[] = {
+      {2147221503, 2147221503}, {2147221504, 2147221504}, {2147221505, 2147221504}, {2147483648, 2147221504}};
+  for (auto [size, viewed] : cases) {
+    Write("big.bin", "");
+    std::filesystem::resize_file(HostPath("big.bin"), static_cast<uintmax_t>(size));
+    L().GetDir(L().zCurDir);
+    int32_t i = EntryOf(L(), "BIG.BIN");
+    ASSERT_GT(i, 0);
+    L().ListAFile(i);
+    EXPECT_EQ(L().nFileSize, viewed) << size;
+    L().LeaveFileView();
+  }
 }
