@@ -13,7 +13,6 @@
 #else
 #define TEMBRA_HAVE_AVX2 0
 #endif
-#include <memory>
 
 #include "core/lister.h"
 
