@@ -52,6 +52,9 @@ struct CoreState {
   int32_t iInpFile = 0;
   int32_t nInpFiles = 0;
   std::string zMessageLine;
+  // What VXERROR last put on the message line during the present key or click: the
+  // pages drawn before the next key or click show it again.
+  std::string zShownMessage;
   int32_t nFarewellMs = 0;
   bool bQuickEnd = false;
 

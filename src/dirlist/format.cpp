@@ -97,7 +97,11 @@ static std::string TimeText(const Lister& L, const std::string& rec, int32_t wid
 }
 
 static std::string AttrText(const std::string& rec, bool zipAware) {
-  if (zipAware && IsZipMember(rec)) return std::string(ZdField(rec, kZdAttrSystem, 3)) + "%";
+  if (IsZipMember(rec)) {
+    // A member's attribute columns hold "ZIP" and its ratio: no attribute bits.
+    if (zipAware) return std::string(ZdField(rec, kZdAttrSystem, 3)) + "%";
+    return "----";
+  }
   std::string a = "----";
   if (ZdChar(rec, kZdAttrArchive) == '1') a[0] = 'A';
   if (ZdChar(rec, kZdAttrSystem) == '1') a[1] = 'S';

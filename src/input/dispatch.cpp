@@ -34,6 +34,7 @@ std::string Centred(const std::string& s) {
 }  // namespace
 
 void Lister::Form_KeyDown(int KeyCode, int Shift) {
+  zShownMessage.clear();  // a new key: the last one's message has been seen
   // 1-4. The parameter line goes with the first key (the page is drawn again for it).
   const bool parmShown = bShowParm;
   const int64_t pagesBefore = nPageCount;
@@ -303,6 +304,7 @@ void Lister::Form_MouseDown(int Button, int Shift, double X, double Y) {
 void Lister::Form_MouseMove(int Button, int Shift, double X, double Y) { Form_MouseDown(Button, Shift, X, Y); }
 
 void Lister::Form_MouseUp(int Button, int Shift, double X, double Y) {
+  zShownMessage.clear();  // a click: the last message has been seen
   Form_MouseDown(Button, Shift, X, Y);
   MouseCharacters();
   nUpShift = Shift;

@@ -11,6 +11,7 @@ void Lister::VXERROR(const std::string& zMessage) {
   FillRect(0, nClientHeight - nLineHeight, nClientWidth, nClientHeight, lColor[8]);
   SetForeColor(lColor[4]);
   PrintAt(0, nClientHeight - nLineHeight + nMinusPixelY, zMessage);
+  zShownMessage = zMessage;
   if (bHasFocus) P.window.BringToFront();
   DoEvents();
   SetForeColor(lColor[1]);

@@ -59,6 +59,9 @@ void Lister::ShowPage() {
   } else if (!zMessageLine.empty()) {
     PrintAt(0, nClientHeight - nLineHeight, zMessageLine);
     zMessageLine.clear();
+  } else if (!zShownMessage.empty()) {
+    // A message of this key or click, shown before the page was drawn again.
+    PrintAt(0, nClientHeight - nLineHeight + nMinusPixelY, zShownMessage);
   }
   SetForeColor(lColor[1]);
   if (dirPage) {

@@ -65,12 +65,16 @@ void Lister::PrintFoundText(const std::string& zinLine, const std::string& zinTe
 
 void Lister::DrawBodyLine(const std::string& text, int32_t line, bool found) {
   std::string s = Left(text, nColumns);
+  // Only the record's own characters go through the character mapping (EBCDIC would
+  // turn the blanks that fill the line into other characters).
+  const size_t own = s.size();
+  auto shown = [&](const std::string& t) { return zPrintableText(t.substr(0, own)) + t.substr(own); };
   if (static_cast<int32_t>(s.size()) < nColumns) s.append(static_cast<size_t>(nColumns - static_cast<int32_t>(s.size())), ' ');
   long y = static_cast<long>(nLineHeight) * line;
   if (!found) {
     SetForeColor(lColor[1]);
     SetBold(false);
-    PrintAt(0, y, zPrintableText(s));
+    PrintAt(0, y, shown(s));
     return;
   }
   if (bFoundLineBox)
@@ -78,7 +82,7 @@ void Lister::DrawBodyLine(const std::string& text, int32_t line, bool found) {
   SetForeColor(lColor[1]);
   SetBold(bFoundLineBold);
   SetUnderline(bFoundLineUnderline);
-  PrintAt(0, y, zPrintableText(zClearFoundText(s, zFindText, bFindNoCase)));
+  PrintAt(0, y, shown(zClearFoundText(s, zFindText, bFindNoCase)));
   SetBold(false);
   SetUnderline(false);
   PrintFoundText(s, zFindText, bFindNoCase, 1, line);

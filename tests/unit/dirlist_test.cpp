@@ -221,6 +221,18 @@ TEST_F(DirTest, CompactLayout) {
   EXPECT_EQ(L().zCurType, "F");
 }
 
+TEST_F(DirTest, ZipMemberInCompactLayoutShowsNoAttributeLetters) {
+  // Columns 88-93 of a member hold "ZIP" and its ratio, not attribute bits.
+  std::string stored = Record("stored.txt", 500), shrunk = Record("packed.txt", 500);
+  ZdPut(stored, 88, "ZIP100");
+  ZdPut(shrunk, 88, "ZIP111");
+  Table({stored, shrunk});
+  EXPECT_EQ(L().zFormat1Old(1, 50).substr(40, 4), "----");
+  EXPECT_EQ(L().zFormat1Old(2, 50).substr(40, 4), "----");
+  L().bShortFormat = false;
+  EXPECT_EQ(L().zFormat1New(1, 48).substr(27, 4), "100%");  // the columned layout shows the ratio
+}
+
 TEST_F(DirTest, ColumnedLayout) {
   L().bShortFormat = false;
   Table({Record("Report.markdown", 12345), Record("Folder", 0, kAttrDirectory), Record("x", 99999),

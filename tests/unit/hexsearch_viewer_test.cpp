@@ -34,7 +34,9 @@ class HexView : public tembra::testing::ViewerTest {
     }
     return s;
   }
+  // Each key starts with the last key's message seen, as in the dispatcher.
   void Key(int code, int shift = 0) {
+    L().zShownMessage.clear();
     L().bList_Keydown(shift, code);
     if (L().bRepaint) {
       L().bRepaint = false;
@@ -42,6 +44,7 @@ class HexView : public tembra::testing::ViewerTest {
     }
   }
   void Char(char c) {
+    L().zShownMessage.clear();
     L().KeyPress_ListMode(static_cast<unsigned char>(c));
     if (L().bRepaint) {
       L().bRepaint = false;

@@ -79,6 +79,18 @@ TEST_F(ViewerTest, DisplayedCharacters) {
   EXPECT_EQ(L().zPrintable("a"), "a");
 }
 
+TEST_F(ViewerTest, EbcdicShowsTheFileBytesAndBlankPadding) {
+  View("e.txt", "\xC1\xC2\n\n\xC3\x40\xC4\n");
+  L().TDISPLAY |= TD_EBCDIC;
+  L().zFindText = "\xC4";  // a found line is drawn by the other path
+  L().nFindLen = 1;
+  L().ShowPage();
+  EXPECT_EQ(Row(1), "AB" + std::string(78, ' '));
+  EXPECT_EQ(Row(2), std::string(80, ' '));
+  EXPECT_EQ(Row(3), "C D" + std::string(77, ' '));
+  EXPECT_EQ(Row(4), std::string(80, ' '));
+}
+
 TEST_F(ViewerTest, EbcdicRowWithABadDigitIsFatal) {
   EXPECT_THROW(L().EAFILL("G0" + std::string(30, '0'), 0), headless::ProcessEnded);
   EXPECT_NE(Transcript().find("VX9018 - EAFILL ERROR = 0"), std::string::npos);
