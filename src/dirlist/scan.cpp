@@ -131,16 +131,19 @@ FindHandle Lister::Get1Vtoc(const std::string& zFileName) {
 }
 
 std::string Lister::zVtocToDir() {
-  // 1. Name, upper-case copy and stored copy after 108 blanks
-  std::string name = VTOC.cFileName;
-  size_t nul = name.find('\0');
-  if (nul != std::string::npos) name.resize(nul);
-  std::string nameU = UCase(name);
+  // 1. Name, upper-case copy and stored copy after 108 blanks; the record is the one
+  //    string built for the entry, and the names are read from it.
+  std::string_view found = VTOC.cFileName;
+  const size_t len = std::min(found.find('\0'), found.size());
   std::string rec;
-  rec.reserve(108 + 2 * name.size());
+  rec.reserve(108 + 2 * len);
   rec.assign(108, ' ');
-  rec += nameU;
-  rec += name;
+  rec.append(found.data(), len);
+  for (size_t i = 108; i < 108 + len; ++i) rec[i] = static_cast<char>(UpperChar(static_cast<unsigned char>(rec[i])));
+  rec.append(found.data(), len);
+  // Views into the record: its length never changes below, so they stay valid.
+  const std::string_view nameU(rec.data() + 108, len);
+  const std::string_view name(rec.data() + 108 + len, len);
 
   // 2. Three time stamps yyyymmddhhmmsscc
   auto putTime = [&](int col, uint64_t ft) {
@@ -162,24 +165,26 @@ std::string Lister::zVtocToDir() {
   putTime(kZdAccessTime, VTOC.ftLastAccessTime);
 
   // 3. Short name
-  std::string shortName = UCase(VTOC.cAlternateFileName);
-  size_t snul = shortName.find('\0');
-  if (snul != std::string::npos) shortName.resize(snul);
-  if (shortName.size() > 14) shortName.resize(14);
-  if (shortName.empty()) ZdPut(rec, kZdShortName, " ---NONE--- ");
-  else ZdPut(rec, kZdShortName, shortName.substr(0, kZdShortNameLen));
+  if (VTOC.cAlternateFileName.empty() || VTOC.cAlternateFileName[0] == '\0') {
+    ZdPut(rec, kZdShortName, " ---NONE--- ");
+  } else {
+    std::string shortName = UCase(VTOC.cAlternateFileName);
+    size_t snul = shortName.find('\0');
+    if (snul != std::string::npos) shortName.resize(snul);
+    if (shortName.size() > 14) shortName.resize(14);
+    ZdPut(rec, kZdShortName, shortName.substr(0, kZdShortNameLen));
+  }
 
   // 4. Attribute bits 32, 16, 8, 4, 2, 1
   uint32_t attr = VTOC.dwFileAttributes % 64;
   for (int i = 0; i < 6; ++i) rec[static_cast<size_t>(kZdAttr - 1 + i)] = (attr & (32u >> i)) ? '1' : '0';
 
   // 5. Extension
-  size_t len = name.size();
-  rec[kZdHasDot - 1] = (len > 1 && name.find('.', 1) != std::string::npos) ? '9' : '0';
+  rec[kZdHasDot - 1] = (len > 1 && name.find('.', 1) != std::string_view::npos) ? '9' : '0';
   size_t dot = nameU.rfind('.');
-  if (dot != std::string::npos && dot + 1 < len) {
+  if (dot != std::string_view::npos && dot + 1 < len) {
     PutNumber(rec, kZdExtCol, static_cast<int64_t>(dot) + 2, 4, 3);
-    std::string_view ext = std::string_view(nameU).substr(dot + 1);
+    std::string_view ext = nameU.substr(dot + 1);
     if (ext.size() < 5) {
       rec[kZdExtLen - 1] = static_cast<char>('0' + ext.size());
       ZdPut(rec, kZdExt, ext);
@@ -212,8 +217,8 @@ std::string Lister::zVtocToDir() {
 
   // 8. Display-name column: 127 for a temporary-file name
   const char* col = "109";
-  if (len >= 19 && nameU.compare(0, 2, "_V") == 0 && IsDigits(std::string_view(nameU).substr(2, 6)) &&
-      nameU.compare(8, 3, ".VX") == 0 && IsDigits(std::string_view(nameU).substr(11, 4)) && nameU[17] == '.')
+  if (len >= 19 && nameU.compare(0, 2, "_V") == 0 && IsDigits(nameU.substr(2, 6)) &&
+      nameU.compare(8, 3, ".VX") == 0 && IsDigits(nameU.substr(11, 4)) && nameU[17] == '.')
     col = "127";
   ZdPut(rec, kZdNameCol, col);
   return rec;

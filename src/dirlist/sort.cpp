@@ -1,5 +1,8 @@
 // Sorting: the scanned records into name order, and the display table with group
 // letters, secondary keys and the cursor placed on a requested name.
+#include <algorithm>
+#include <numeric>
+
 #include "core/lister.h"
 
 namespace tembra {
@@ -37,7 +40,15 @@ void Lister::SORT1ST() {
   };
   std::vector<Item> it(static_cast<size_t>(n) + 1);
   for (int32_t i = 1; i <= n; ++i) it[static_cast<size_t>(i)] = {NameOf(ZDIR[static_cast<size_t>(i)]), i};
-  for (int k = FirstGap(nSortGap, n); k >= 1; --k) {
+  // Without two equal names there is only one sorted order, found faster by a
+  // comparison sort; equal names keep the Shell sort's own order.
+  std::vector<Item> quick(it.begin() + 1, it.end());
+  std::sort(quick.begin(), quick.end(), [](const Item& a, const Item& b) { return a.name < b.name; });
+  const bool ties = std::adjacent_find(quick.begin(), quick.end(), [](const Item& a, const Item& b) {
+                      return a.name == b.name;
+                    }) != quick.end();
+  if (!ties) std::copy(quick.begin(), quick.end(), it.begin() + 1);
+  for (int k = ties ? FirstGap(nSortGap, n) : 0; k >= 1; --k) {
     int32_t h = nSortGap[static_cast<size_t>(k)];
     for (int32_t j = h + 1; j <= n; ++j) {
       Item t = it[static_cast<size_t>(j)];
@@ -117,8 +128,28 @@ void Lister::SORTEMALL() {
   nSZDir = static_cast<int32_t>(el.size()) - 1;
   iTopSZDir = iFirstZDir;
 
-  // 3. Shell sort of elements 1..nSZDir on their keys.
+  // 3. Shell sort of elements 1..nSZDir on their keys. Without two equal keys there is
+  //    only one sorted order, found faster by a comparison sort; equal keys keep the
+  //    Shell sort's own order.
+  bool ties = true;
   if (nSZDir >= 2) {
+    const bool asc = bSortAscending;
+    std::vector<int32_t> order(static_cast<size_t>(nSZDir));
+    std::iota(order.begin(), order.end(), 1);
+    auto key = [&](int32_t i) -> const std::string& { return el[static_cast<size_t>(i)].key; };
+    std::sort(order.begin(), order.end(),
+              [&](int32_t a, int32_t b) { return asc ? key(a) < key(b) : key(b) < key(a); });
+    ties = std::adjacent_find(order.begin(), order.end(), [&](int32_t a, int32_t b) { return key(a) == key(b); }) !=
+           order.end();
+    if (!ties) {
+      std::vector<Elem> sorted;
+      sorted.reserve(el.size());
+      sorted.push_back(std::move(el[0]));
+      for (int32_t i : order) sorted.push_back(std::move(el[static_cast<size_t>(i)]));
+      el = std::move(sorted);
+    }
+  }
+  if (nSZDir >= 2 && ties) {
     const bool asc = bSortAscending;
     for (int k = FirstGap(nSortGap, nSZDir); k >= 1; --k) {
       int32_t h = nSortGap[static_cast<size_t>(k)];

@@ -1,6 +1,7 @@
 // The hex view: a dump of the viewed file with offsets, hexadecimal and character
 // columns and the record number of each line, and the switch between text and hex view.
 #include <algorithm>
+#include <cstring>
 
 #include "core/lister.h"
 
@@ -11,6 +12,37 @@ namespace {
 const char kHexHead16[] = "QJJ`]qtttt;;;g;\";=t;i;l;r;(t;d;\\;x;Et;N;^;w;9tn;g\"=ilr(d\\xEN^w9nt ]AkTf|";
 const char kHexHead32[] =
     "QJJ`]qtttt;;;g;\";=t;i;l;r;(t;d;\\;x;Et;N;^;w;9ttg;ggg\"g=tgiglgrg(tgdg\\gxgEtgNg^gwg9tn";
+
+// Tables of one page: the two hexadecimal digits of every byte and the character the
+// character column shows for it (the view's character mode decides).
+struct HexTables {
+  char pairs[256][2];
+  char shown[256];
+};
+
+// Writes the hexadecimal digits of `count` bytes (at most 16) into the 35 columns at hex
+// (four groups of four bytes, a blank between groups) and their characters into the
+// 16 columns at chars; columns of missing bytes stay as they are (blank).
+inline void FormatSixteen(const HexTables& t, const unsigned char* bytes, int count, char* hex, char* chars) {
+  for (int j = 0; j < count; ++j) {
+    const unsigned char b = bytes[j];
+    char* d = hex + j * 2 + j / 4;
+    d[0] = t.pairs[b][0];
+    d[1] = t.pairs[b][1];
+    chars[j] = t.shown[b];
+  }
+}
+
+// Bytes at page position pos (at most `want`) that the file and the buffer hold.
+int32_t HexBytesAt(const Lister& L, int32_t pos, int32_t want) {
+  const int64_t pageStart = L.nHexTop & L.nHexMask;
+  // Only bytes of the file that the buffer really holds are shown.
+  const int64_t valid = std::min<int64_t>(std::max<int32_t>(L.nSegEnd - 1, 0), static_cast<int64_t>(L.zSegment.size()));
+  const int64_t bp = static_cast<int64_t>(L.nHexBufBase) + pos;
+  if (bp < 0) return 0;
+  const int64_t n = std::min<int64_t>({want, L.nFileSize - (pageStart + pos), valid - bp});
+  return static_cast<int32_t>(std::max<int64_t>(n, 0));
+}
 
 // Writes text into line from 1-based column col, cut at the line's end.
 void PutAt(std::string& line, long col, const std::string& text) {
@@ -39,19 +71,16 @@ std::string Lister::zCVInteger(int64_t iValue) {
 void Lister::BDOHEX16(int32_t POSBUFFR) {
   zHexBytes.assign(35, ' ');
   zHexChars.assign(16, ' ');
-  const int64_t pageStart = nHexTop & nHexMask;
-  // Only bytes of the file that the buffer really holds are shown.
-  const int64_t valid = std::min<int64_t>(std::max<int32_t>(nSegEnd - 1, 0), static_cast<int64_t>(zSegment.size()));
-  for (int j = 0; j < 16; ++j) {
-    if (pageStart + POSBUFFR + j >= nFileSize) break;
-    int64_t bp = static_cast<int64_t>(nHexBufBase) + POSBUFFR + j;
-    if (bp < 0 || bp >= valid) break;
-    unsigned char b = static_cast<unsigned char>(zSegment[static_cast<size_t>(bp)]);
-    size_t d = static_cast<size_t>(j * 2 + j / 4);
-    zHexBytes[d] = zHexDigit[b / 16][0];
-    zHexBytes[d + 1] = zHexDigit[b % 16][0];
-    zHexChars[static_cast<size_t>(j)] = static_cast<char>(PrintableCode(b));  // zPrintable of the byte
+  HexTables t;
+  for (int b = 0; b < 256; ++b) {
+    t.pairs[b][0] = zHexDigit[b / 16][0];
+    t.pairs[b][1] = zHexDigit[b % 16][0];
+    t.shown[b] = static_cast<char>(PrintableCode(static_cast<unsigned char>(b)));  // zPrintable of the byte
   }
+  const int32_t n = HexBytesAt(*this, POSBUFFR, 16);
+  if (n > 0)
+    FormatSixteen(t, reinterpret_cast<const unsigned char*>(zSegment.data()) + nHexBufBase + POSBUFFR, n,
+                  zHexBytes.data(), zHexChars.data());
 }
 
 void Lister::ListModeHex() {
@@ -115,6 +144,16 @@ void Lister::ListModeHex() {
     nHexBufBase = 0;
   }
 
+  // The page's tables, then each line formatted whole into a scratch line and copied
+  // into its pane.
+  HexTables t;
+  for (int b = 0; b < 256; ++b) {
+    t.pairs[b][0] = zHexDigit[b / 16][0];
+    t.pairs[b][1] = zHexDigit[b % 16][0];
+    t.shown[b] = static_cast<char>(PrintableCode(static_cast<unsigned char>(b)));  // zPrintable of the byte
+  }
+  const unsigned char* seg = reinterpret_cast<const unsigned char*>(zSegment.data());
+  const bool wide = (TDISPLAY & TD_HEX32) != 0;
   int64_t k = 0;
   int32_t i = 1;
   int32_t c = 1;
@@ -128,27 +167,34 @@ void Lister::ListModeHex() {
     }
     nBottomRec = static_cast<int32_t>(offset);
     std::string& line = HexLines[static_cast<size_t>(i)];
-    PutAt(line, c, zCVInteger(offset));
+    // buf[i] is column c + i: the offset at 0-7, hexadecimal from 10, characters after.
+    char buf[128];
+    std::memset(buf, ' ', sizeof buf);
+    for (uint32_t d = 8, v = static_cast<uint32_t>(offset); d-- > 0; v >>= 4) buf[d] = zHexDigit[v & 15][0];
+    const int32_t n = HexBytesAt(*this, static_cast<int32_t>(k), wide ? 32 : 16);
+    const unsigned char* bytes = n > 0 ? seg + nHexBufBase + k : seg;
+    long width;
     long recCol = 0;
-    if (!(TDISPLAY & TD_HEX32)) {
-      BDOHEX16(static_cast<int32_t>(k));
-      PutAt(line, c + 10, zHexBytes);
-      PutAt(line, c + 46, "|");
-      PutAt(line, c + 47, zHexChars);
-      PutAt(line, c + 63, "|");
+    if (!wide) {
+      FormatSixteen(t, bytes, std::min(n, 16), buf + 10, buf + 47);
+      buf[46] = '|';
+      buf[63] = '|';
+      width = 64;
       recCol = c + 65;
       k += 16;
     } else {
-      BDOHEX16(static_cast<int32_t>(k));
-      PutAt(line, c + 10, zHexBytes);
-      PutAt(line, c + 83, "|");
-      PutAt(line, c + 84, zHexChars);
-      BDOHEX16(static_cast<int32_t>(k + 16));
-      PutAt(line, c + 47, zHexBytes);
-      PutAt(line, c + 100, zHexChars);
-      if (nPaneWidth > 117) PutAt(line, c + 116, "|");
+      FormatSixteen(t, bytes, std::min(n, 16), buf + 10, buf + 84);
+      if (n > 16) FormatSixteen(t, bytes + 16, n - 16, buf + 47, buf + 100);
+      buf[83] = '|';
+      width = 116;
+      if (nPaneWidth > 117) buf[width++] = '|';
       if (nPaneWidth > 129) recCol = c + 118;
       k += 32;
+    }
+    if (c <= static_cast<long>(line.size())) {
+      size_t room = line.size() - static_cast<size_t>(c - 1);
+      line.replace(static_cast<size_t>(c - 1), std::min(static_cast<size_t>(width), room), buf,
+                   std::min(static_cast<size_t>(width), room));
     }
     if (recCol > 0) {
       int32_t r = FindAsciiRecordNumber(offset);

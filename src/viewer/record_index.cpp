@@ -6,6 +6,13 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+// AVX2 is used where the processor has it, chosen at run time.
+#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+#define TEMBRA_HAVE_AVX2 1
+#include <immintrin.h>
+#else
+#define TEMBRA_HAVE_AVX2 0
+#endif
 
 #include "core/lister.h"
 
@@ -15,32 +22,99 @@ namespace {
 
 constexpr int kLookupNext = 0, kLookupPrev = 1, kLookupSame = 2, kLookupRandom = 3;
 
-// Bit k of cr / lf set when byte k of the 64 bytes at p is a CR / an LF.
-inline void LineEndMasks64(const unsigned char* p, uint64_t& cr, uint64_t& lf) {
+// Line-end bit masks of a segment: bit i of Cr[k] / Lf[k] is set when byte 64k + i is a
+// CR / an LF. Bytes from `valid` on are not the file's and give no bits.
+struct LineEndMasks {
+  uint64_t Cr[kSegBytes / 64];
+  uint64_t Lf[kSegBytes / 64];
+};
+
+void MasksPortableOne(const unsigned char* p, uint64_t& crOut, uint64_t& lfOut) {
+  uint64_t cr = 0, lf = 0;
+  for (int i = 0; i < 64; ++i) {
+    cr |= static_cast<uint64_t>(p[i] == '\r') << i;
+    lf |= static_cast<uint64_t>(p[i] == '\n') << i;
+  }
+  crOut = cr;
+  lfOut = lf;
+}
+
+[[maybe_unused]] void MasksPortable(const unsigned char* p, int32_t blocks, LineEndMasks& m) {
+  for (int32_t k = 0; k < blocks; ++k, p += 64) MasksPortableOne(p, m.Cr[k], m.Lf[k]);
+}
+
 #if defined(__SSE2__)
+void MasksSse2(const unsigned char* p, int32_t blocks, LineEndMasks& m) {
   const __m128i vcr = _mm_set1_epi8('\r');
   const __m128i vlf = _mm_set1_epi8('\n');
-  cr = 0;
-  lf = 0;
-  for (int k = 0; k < 4; ++k) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-    cr |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vcr)))) << (16 * k);
-    lf |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vlf)))) << (16 * k);
+  for (int32_t k = 0; k < blocks; ++k, p += 64) {
+    uint64_t cr = 0, lf = 0;
+    for (int q = 0; q < 4; ++q) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * q));
+      cr |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vcr)))) << (16 * q);
+      lf |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vlf)))) << (16 * q);
+    }
+    m.Cr[k] = cr;
+    m.Lf[k] = lf;
   }
-#else
-  cr = 0;
-  lf = 0;
-  for (int k = 0; k < 64; ++k) {
-    if (p[k] == '\r') cr |= uint64_t{1} << k;
-    if (p[k] == '\n') lf |= uint64_t{1} << k;
-  }
+}
 #endif
+
+#if TEMBRA_HAVE_AVX2
+__attribute__((target("avx2"))) void MasksAvx2(const unsigned char* p, int32_t blocks, LineEndMasks& m) {
+  const __m256i vcr = _mm256_set1_epi8('\r');
+  const __m256i vlf = _mm256_set1_epi8('\n');
+  for (int32_t k = 0; k < blocks; ++k, p += 64) {
+    __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
+    uint64_t crLo = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, vcr)));
+    uint64_t crHi = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(b, vcr)));
+    uint64_t lfLo = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, vlf)));
+    uint64_t lfHi = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(b, vlf)));
+    m.Cr[k] = crLo | (crHi << 32);
+    m.Lf[k] = lfLo | (lfHi << 32);
+  }
+}
+#endif
+
+using MasksFn = void (*)(const unsigned char*, int32_t, LineEndMasks&);
+
+// The widest vectors this processor has, chosen once.
+MasksFn ChooseMasks() {
+#if TEMBRA_HAVE_AVX2
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2")) return MasksAvx2;
+#endif
+#if defined(__SSE2__)
+  return MasksSse2;
+#else
+  return MasksPortable;
+#endif
+}
+
+// Masks of the first `valid` bytes of a segment buffer of kSegBytes bytes.
+void SegmentMasks(const unsigned char* buf, int32_t valid, LineEndMasks& m) {
+  static const MasksFn fn = ChooseMasks();
+  const int32_t whole = valid / 64;
+  fn(buf, whole, m);
+  // The bytes after the last whole block are copied first: nothing past `valid` is read.
+  if (valid % 64 != 0) {
+    alignas(64) unsigned char last[64] = {};
+    std::memcpy(last, buf + int64_t{whole} * 64, static_cast<size_t>(valid % 64));
+    MasksPortableOne(last, m.Cr[whole], m.Lf[whole]);
+  }
 }
 
 // Growth of the record table: whole blocks of 16,384 entries, about 1.4 times larger.
 __attribute__((noinline)) void GrowRecLens(ViewerState& v) {
   int64_t newMax = (((v.RecLens.Max() + 1) / 16384 + 1) * 7 / 5) * 16384 - 1;
   v.RecLens.Resize(newMax);
+}
+
+// The address table grows in blocks of 1,024 entries, about 1.33 times larger.
+void GrowRecAddrs(ViewerState& v) {
+  int64_t newMax = (((v.RecAddrs.Max() + 1) / 1024 * 4 + 4) / 3) * 1024 - 1;
+  v.RecAddrs.Resize(newMax);
 }
 
 // Every 16th record's address; the table grows in blocks of 1,024, about 1.33 times.
@@ -53,10 +127,7 @@ __attribute__((noinline)) void StoreCheckpoint(ViewerState& v, int64_t RecPointe
     return;
   }
   int64_t k = v.nNextCheckpoint / 16;
-  if (k > v.RecAddrs.Max()) {
-    int64_t newMax = (((v.RecAddrs.Max() + 1) / 1024 * 4 + 4) / 3) * 1024 - 1;
-    v.RecAddrs.Resize(newMax);
-  }
+  if (k > v.RecAddrs.Max()) GrowRecAddrs(v);
   v.RecAddrs[k] = static_cast<uint32_t>(RecPointer);
   v.nNextCheckpoint += 16;
 }
@@ -69,6 +140,87 @@ inline void StoreRecord(ViewerState& v, int64_t RecPointer, int32_t RecLen, int3
   if (n > v.RecLens.Max()) GrowRecLens(v);
   v.RecLens[n] = static_cast<uint16_t>(RecFlags * 4096 + RecLen);
   if (n == v.nNextCheckpoint) StoreCheckpoint(v, RecPointer);
+}
+
+// Indexes the records of one segment of `valid` bytes at file address segStart, whose
+// first `scan` bytes are scanned for line ends (the last byte of a full segment is only
+// looked at as the byte after a CR); `last` when the segment ends the file, whose
+// unterminated tail is then a record too.
+void ScanSegment(ViewerState& v, const unsigned char* buf, int32_t scan, int32_t valid, int64_t segStart, bool last) {
+  const int32_t maxRec = v.nMaxRecLen;
+  const uint32_t base = static_cast<uint32_t>(segStart);
+  if (scan <= 0) return;
+
+  // A segment of s bytes holds at most s + 1 records: room for them is made first, so
+  // that records are stored without a check each; the highest indexes of the tables
+  // follow their growth rule afterwards.
+  const int32_t n0 = v.nRecCount;
+  v.RecLens.Reserve(int64_t{n0} + scan + 2);
+  v.RecAddrs.Reserve((int64_t{n0} + scan + 2) / 16 + 1);
+  uint16_t* lens = v.RecLens.data();
+  uint32_t* addrs = v.RecAddrs.data();
+
+  static LineEndMasks* const masks = new LineEndMasks;
+  SegmentMasks(buf, valid, *masks);
+  const int32_t blocks = (valid + 63) / 64;
+
+  int32_t n = n0, longest = v.nLongestRec;
+  int32_t b = 0;      // 0-based start of the current record
+  int32_t lastB = 0;  // start of the last record stored
+  // Entry k of RecAddrs is record 16k's address; the address of every other record goes
+  // to entry 0, which is set back to 0 at the end (a store without a branch per record).
+  auto store = [&](int32_t len, uint32_t entry) {
+    ++n;
+    lens[n] = static_cast<uint16_t>(entry);
+    addrs[(n & 15) == 0 ? (n >> 4) : 0] = base + static_cast<uint32_t>(b);
+    lastB = b;
+    longest = std::max(longest, len);
+  };
+  uint64_t crBefore = 0;  // a CR as the last byte of the previous block
+  for (int32_t k = 0, blk = 0; blk < scan; ++k, blk += 64) {
+    const uint64_t cr = masks->Cr[k], lf = masks->Lf[k];
+    const uint64_t lfAfter = k + 1 < blocks ? (masks->Lf[k + 1] & 1) : 0;
+    // A CR followed by an LF ends its record with both bytes; that LF ends nothing.
+    const uint64_t pairs = cr & ((lf >> 1) | (lfAfter << 63));
+    uint64_t ends = cr | (lf & ~((cr << 1) | crBefore));
+    crBefore = cr >> 63;
+    if (scan - blk < 64) ends &= (uint64_t{1} << (scan - blk)) - 1;
+    while (ends != 0) {
+      const int32_t bit = __builtin_ctzll(ends);
+      ends &= ends - 1;
+      const int32_t j = blk + bit;
+      int32_t len = j - b;
+      if (__builtin_expect(len > maxRec, 0)) {
+        while (len > maxRec) {
+          store(maxRec, static_cast<uint32_t>(maxRec));
+          b += maxRec;
+          len -= maxRec;
+        }
+      }
+      const int32_t pair = static_cast<int32_t>((pairs >> bit) & 1);
+      store(len, static_cast<uint32_t>(((1 + pair) << 12) | len));
+      b = j + 1 + pair;
+    }
+  }
+  int32_t tail = scan - b;
+  while (tail > maxRec) {
+    store(maxRec, static_cast<uint32_t>(maxRec));
+    b += maxRec;
+    tail -= maxRec;
+  }
+  if (last && tail > 0) store(tail, static_cast<uint32_t>(tail));
+  if (n == n0) return;
+
+  // Write back: the counters, the fixed entries 0 and the tables' highest indexes.
+  if (n0 == 0) v.RecAddrs.Resize(1023);
+  v.RecAddrs[0] = 0;
+  v.RecLens[0] = 4096;
+  while (n > v.RecLens.Max()) GrowRecLens(v);
+  while (n / 16 > v.RecAddrs.Max()) GrowRecAddrs(v);
+  v.nRecCount = n;
+  v.nLongestRec = longest;
+  v.nLastRecPointer = int64_t{base} + lastB;
+  v.nNextCheckpoint = (n / 16 + 1) * 16;
 }
 
 }  // namespace
@@ -224,88 +376,8 @@ void Lister::GetASeg() {
   bool last = nSegStart + nSegScan - 1 >= nFileSize;
   if (last) bAllIndexed = true;
 
-  const unsigned char* buf = reinterpret_cast<const unsigned char*>(zSegment.data());
-  const int32_t scan = nSegScan;
-  const int32_t valid = nSegEnd - 1;
-  const int32_t maxRec = nMaxRecLen;
-  const int64_t base = nSegStart;
-
-  // The index fields live in locals during the scan; Store appends one record exactly
-  // as StoreRecordPointers does, and Sync writes the locals back.
-  int32_t n = nRecCount, longest = nLongestRec, nextCheckpoint = nNextCheckpoint;
-  int64_t lastPointer = nLastRecPointer;
-  uint16_t* lens = RecLens.data();
-  int64_t lensMax = RecLens.Max();
-  auto sync = [&] {
-    nRecCount = n;
-    nLongestRec = longest;
-    nLastRecPointer = lastPointer;
-  };
-  auto store = [&](int64_t pointer, int32_t len, int32_t flags) {
-    ++n;
-    lastPointer = pointer;
-    if (len > longest) longest = len;
-    if (n > lensMax) {
-      sync();
-      GrowRecLens(*this);
-      lens = RecLens.data();
-      lensMax = RecLens.Max();
-    }
-    lens[n] = static_cast<uint16_t>(flags * 4096 + len);
-    if (n == nextCheckpoint) {
-      sync();
-      StoreCheckpoint(*this, pointer);
-      nextCheckpoint = nNextCheckpoint;
-      lens = RecLens.data();
-    }
-  };
-
-  int32_t b = 0;          // 0-based start of the current record
-  uint64_t carry = 0;     // the LF of a CR LF pair that ends a block, to skip in the next
-  // Line ends are located 64 bytes at a time: one bit per CR and per LF. A CR whose next
-  // byte (inside the file) is an LF ends its record with both bytes.
-  for (int32_t blk = 0; blk < scan; blk += 64) {
-    uint64_t cr, lf;
-    if (blk + 64 <= kSegBytes) {
-      LineEndMasks64(buf + blk, cr, lf);
-    } else {
-      cr = lf = 0;
-      for (int32_t k = 0; blk + k < kSegBytes && k < 64; ++k) {
-        if (buf[blk + k] == '\r') cr |= uint64_t{1} << k;
-        if (buf[blk + k] == '\n') lf |= uint64_t{1} << k;
-      }
-    }
-    if (valid - blk < 64) lf &= (uint64_t{1} << (valid - blk)) - 1;
-    uint64_t pairs = cr & (lf >> 1);
-    if ((cr >> 63) != 0 && blk + 64 < valid && buf[blk + 64] == '\n') pairs |= uint64_t{1} << 63;
-    uint64_t m = (cr | lf) & ~carry;
-    carry = 0;
-    if (scan - blk < 64) m &= (uint64_t{1} << (scan - blk)) - 1;
-    while (m != 0) {
-      int32_t bit = __builtin_ctzll(m);
-      int32_t j = blk + bit;
-      m &= m - 1;
-      int32_t len = j - b;
-      while (len > maxRec) {
-        store(base + b, maxRec, 0);
-        b += maxRec;
-        len -= maxRec;
-      }
-      int32_t pair = static_cast<int32_t>((pairs >> bit) & 1);
-      store(base + b, len, 1 + pair);
-      b = j + 1 + pair;
-      if (bit == 63) carry = static_cast<uint64_t>(pair);
-      else m &= ~(static_cast<uint64_t>(pair) << (bit + 1));
-    }
-  }
-  int32_t tail = scan - b;
-  while (tail > maxRec) {
-    store(base + b, maxRec, 0);
-    b += maxRec;
-    tail -= maxRec;
-  }
-  if (bAllIndexed && tail > 0) store(base + b, tail, 0);
-  sync();
+  ScanSegment(*this, reinterpret_cast<const unsigned char*>(zSegment.data()), nSegScan, nSegEnd - 1, nSegStart,
+              bAllIndexed);
 }
 
 void Lister::StoreRecordPointers(int64_t RecPointer, int32_t RecLen, int32_t RecFlags) {

@@ -1,6 +1,7 @@
 // Fields of the viewed file: segments, record index, display lines, text view, navigation.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -36,7 +37,9 @@ class TableMemory {
   bool mapped_ = false;
 };
 
-// A growable table of plain numbers with an explicit highest index.
+// A growable table of plain numbers with an explicit highest index. The memory behind
+// it may reach further than the highest index (room reserved for a whole segment of
+// records), so that a scan can store without a check per record; it never shrinks.
 template <class T>
 class GrowTable {
   static_assert(std::is_trivially_copyable_v<T>);
@@ -46,18 +49,27 @@ class GrowTable {
   int64_t Max() const { return max_; }
   // Makes the highest index newMax, keeping the contents below it.
   void Resize(int64_t newMax) {
-    mem_.Resize(static_cast<size_t>(newMax + 1) * sizeof(T));
-    data_ = static_cast<T*>(mem_.data());
+    if (newMax + 1 > cap_) Grow(newMax + 1);
     max_ = newMax;
+  }
+  // Makes room for `entries` entries (indexes 0..entries-1) without changing Max().
+  void Reserve(int64_t entries) {
+    if (entries > cap_) Grow(std::max(entries, cap_ + cap_ / 2));
   }
   T& operator[](int64_t i) { return data_[i]; }
   const T& operator[](int64_t i) const { return data_[i]; }
   T* data() { return data_; }
 
  private:
+  void Grow(int64_t entries) {
+    mem_.Resize(static_cast<size_t>(entries) * sizeof(T));
+    data_ = static_cast<T*>(mem_.data());
+    cap_ = entries;
+  }
   TableMemory mem_;
   T* data_ = nullptr;
   int64_t max_ = -1;
+  int64_t cap_ = 0;   // entries the memory holds
 };
 
 struct ViewerState {

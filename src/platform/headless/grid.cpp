@@ -1,5 +1,6 @@
 #include "platform/headless/grid.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -61,14 +62,27 @@ double GridWindow::TextWidth(const std::string& text) {
 void GridWindow::FillRect(long x1, long y1, long x2, long y2, uint32_t color) {
   if (x1 > x2) std::swap(x1, x2);
   if (y1 > y2) std::swap(y1, y2);
-  for (int r = 0; r < rows_; ++r) {
-    long cy = r * kCellH + kCellH / 2;
-    if (cy < y1 || cy > y2) continue;
-    for (int c = 0; c < cols_; ++c) {
-      long cx = c * kCellW + kCellW / 2;
-      if (cx < x1 || cx > x2) continue;
-      Cell& cell = cells_[static_cast<size_t>(r) * cols_ + c];
-      cell = Cell{' ', fore_, color, false, false};
+  // The cells whose centres lie inside: centre k * size + size / 2 within [lo, hi].
+  auto first = [](long lo, long size) {
+    long d = lo - size / 2;
+    return d <= 0 ? 0 : (d + size - 1) / size;
+  };
+  auto last = [](long hi, long size) {
+    long d = hi - size / 2;
+    return d < 0 ? -1 : d / size;
+  };
+  const long r0 = first(y1, kCellH), r1 = std::min<long>(last(y2, kCellH), rows_ - 1);
+  const long c0 = first(x1, kCellW), c1 = std::min<long>(last(x2, kCellW), cols_ - 1);
+  const uint32_t fg = fore_;
+  for (long r = r0; r <= r1; ++r) {
+    Cell* row = &cells_[static_cast<size_t>(r) * cols_];
+    for (long c = c0; c <= c1; ++c) {
+      Cell& cell = row[c];
+      cell.ch = ' ';
+      cell.fg = fg;
+      cell.bg = color;
+      cell.bold = false;
+      cell.underline = false;
     }
   }
 }
@@ -77,16 +91,19 @@ void GridWindow::PrintAt(long x, long y, const std::string& text) {
   long col = std::lround(static_cast<double>(x) / kCellW);
   long row = std::lround(static_cast<double>(y) / kCellH);
   if (row < 0 || row >= rows_) return;
-  for (unsigned char ch : text) {
-    if (col >= cols_) break;
-    if (col >= 0) {
-      Cell& cell = cells_[static_cast<size_t>(row) * cols_ + col];
-      cell.ch = static_cast<char>(ch);
-      cell.fg = fore_;
-      cell.bold = bold_;
-      cell.underline = underline_;
-    }
-    ++col;
+  // The pen's attributes in locals: a character store could otherwise make the compiler
+  // read them again for every cell.
+  const uint32_t fg = fore_;
+  const bool bold = bold_, underline = underline_;
+  const long from = std::max<long>(0, -col);
+  const long to = std::min<long>(static_cast<long>(text.size()), cols_ - col);
+  Cell* cells = &cells_[static_cast<size_t>(row) * cols_];
+  for (long i = from; i < to; ++i) {
+    Cell& cell = cells[col + i];
+    cell.ch = text[static_cast<size_t>(i)];
+    cell.fg = fg;
+    cell.bold = bold;
+    cell.underline = underline;
   }
 }
 

@@ -75,13 +75,16 @@ bool UserMayWrite(const struct stat& st) {
 }
 
 // Fills the find data of one entry of a folder; false when the entry has vanished.
-bool FillFindData(int dirFd, const std::string& hostName, FindData& data) {
+// One statx per entry, asking only for what the find data holds.
+constexpr unsigned kStatxWanted = STATX_TYPE | STATX_MODE | STATX_UID | STATX_GID | STATX_SIZE | STATX_ATIME |
+                                  STATX_MTIME | STATX_BTIME;
+
+bool FillFindData(int dirFd, const char* hostName, FindData& data) {
   struct statx sx;
   bool dangling = false;
-  int rc = ::statx(dirFd, hostName.c_str(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME, &sx);
+  int rc = ::statx(dirFd, hostName, AT_STATX_SYNC_AS_STAT, kStatxWanted, &sx);
   if (rc != 0) {
-    rc = ::statx(dirFd, hostName.c_str(), AT_SYMLINK_NOFOLLOW | AT_STATX_SYNC_AS_STAT,
-                 STATX_BASIC_STATS | STATX_BTIME, &sx);
+    rc = ::statx(dirFd, hostName, AT_SYMLINK_NOFOLLOW | AT_STATX_SYNC_AS_STAT, kStatxWanted, &sx);
     if (rc != 0) return false;
     dangling = true;
   }
@@ -93,7 +96,7 @@ bool FillFindData(int dirFd, const std::string& hostName, FindData& data) {
   bool isReg = dangling || S_ISREG(sx.stx_mode);
   uint32_t attr = 0;
   if (isDir) attr |= kAttrDirectory;
-  if (!hostName.empty() && hostName[0] == '.') attr |= kAttrHidden;
+  if (hostName[0] == '.') attr |= kAttrHidden;
   if (!dangling && !UserMayWrite(st)) attr |= kAttrReadOnly;
   if (!isDir && !isReg) attr |= kAttrSystem;
   if (isReg) attr |= kAttrArchive;
@@ -110,7 +113,11 @@ bool FillFindData(int dirFd, const std::string& hostName, FindData& data) {
   uint64_t size = (isDir || dangling) ? 0 : sx.stx_size;
   data.nFileSizeHigh = static_cast<uint32_t>(size >> 32);
   data.nFileSizeLow = static_cast<uint32_t>(size & 0xFFFFFFFFULL);
-  data.cFileName = ShownName(hostName);
+  // A plain ASCII name is the same in both forms: copied without a conversion.
+  const char* p = hostName;
+  while (*p != 0 && static_cast<unsigned char>(*p) < 0x80) ++p;
+  if (*p == 0) data.cFileName.assign(hostName, static_cast<size_t>(p - hostName));
+  else data.cFileName = ShownName(hostName);
   data.cAlternateFileName.clear();
   return true;
 }
@@ -149,7 +156,7 @@ FindHandle PosixFileSystem::FindFirstFile(const std::string& pattern, FindData& 
     if (name.empty() || name == "." || name == "..") return kInvalidFind;
     int fd = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return kInvalidFind;
-    bool ok = FillFindData(fd, name, data);
+    bool ok = FillFindData(fd, name.c_str(), data);
     ::close(fd);
     if (!ok) return kInvalidFind;
     auto st = std::make_unique<FindState>();
@@ -184,9 +191,8 @@ bool PosixFileSystem::FindNextFile(FindHandle handle, FindData& data) {
     if (!e) return false;
     const char* n = e->d_name;
     if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
-    std::string hostName = n;
-    if (!all && !FindMatch(ShownName(hostName), s.pattern)) continue;
-    if (FillFindData(fd, hostName, data)) return true;
+    if (!all && !FindMatch(ShownName(n), s.pattern)) continue;
+    if (FillFindData(fd, n, data)) return true;
     // The entry vanished between reading the folder and looking at it: skip it.
   }
 }
