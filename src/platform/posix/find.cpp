@@ -113,10 +113,19 @@ bool FillFindData(int dirFd, const char* hostName, FindData& data) {
   uint64_t size = (isDir || dangling) ? 0 : sx.stx_size;
   data.nFileSizeHigh = static_cast<uint32_t>(size >> 32);
   data.nFileSizeLow = static_cast<uint32_t>(size & 0xFFFFFFFFULL);
-  // A plain ASCII name is the same in both forms: copied without a conversion.
+  // A plain ASCII name with nothing to escape (no control code, no character a Windows
+  // name cannot hold, no blank at either end) is the same in both forms: copied as it is.
+  auto plain = [](unsigned char c) {
+    if (c < 0x20 || c >= 0x7F) return false;
+    switch (c) {
+      case '\\': case '/': case ':': case '*': case '?': case '"': case '<': case '>': case '|': return false;
+      default: return true;
+    }
+  };
   const char* p = hostName;
-  while (*p != 0 && static_cast<unsigned char>(*p) < 0x80) ++p;
-  if (*p == 0) data.cFileName.assign(hostName, static_cast<size_t>(p - hostName));
+  while (*p != 0 && plain(static_cast<unsigned char>(*p))) ++p;
+  const size_t n = static_cast<size_t>(p - hostName);
+  if (*p == 0 && (n == 0 || (hostName[0] != ' ' && hostName[n - 1] != ' '))) data.cFileName.assign(hostName, n);
   else data.cFileName = ShownName(hostName);
   data.cAlternateFileName.clear();
   return true;
