@@ -479,7 +479,14 @@ bool Lister::bCheckForRec(int32_t Recno) {
         long got = P.files.ReadAt(hFdbin, nLastRecPointer, bytes.data(), len);
         bytes.resize(got > 0 ? static_cast<size_t>(got) : 0);
       }
-      if (!bytes.empty() && bytes.find_first_not_of('\x1a') == std::string::npos) return false;
+      if (!bytes.empty() && bytes.find_first_not_of('\x1a') == std::string::npos) {
+        // Only the file's last record is the end-of-file mark. A record cut at the longest
+        // length has no line end either and more may follow it: index on until that is known.
+        nYieldCount = 1;
+        while (!bAllIndexed && !bIndexing && Recno == nRecCount) GetASeg();
+        nYieldCount = 0;
+        return !(Recno == nRecCount && bAllIndexed);
+      }
     }
   }
   return true;
