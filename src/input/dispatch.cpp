@@ -38,7 +38,13 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
   const bool parmShown = bShowParm;
   const int64_t pagesBefore = nPageCount;
   bShowParm = false;
-  if (bEnding && KeyCode != kVkTab && KeyCode != kVkF1 && KeyCode != kVkF10) return;
+  if (bEnding) {
+    // The closing wait: Tab and F1 make it longer, F10 ends it; nothing else acts, and
+    // no key reaches a page that is no longer shown.
+    if (KeyCode == kVkTab || KeyCode == kVkF1) nFarewellMs += 1600;
+    else if (KeyCode == kVkF10) nFarewellMs = 0;
+    return;
+  }
   bSearchBack = (Shift & kShift) && (KeyCode == 'F' || KeyCode == 'S');
   if (nYieldCount != 0) return;
 
@@ -208,6 +214,11 @@ void Lister::Form_KeyPress(int keyascii) {
     bSwallowChar = false;
     return;
   }
+  if (bEnding) {
+    // Only Esc acts while the closing message shows: it cuts the wait short.
+    if (keyascii == 27) nFarewellMs = 0;
+    return;
+  }
   SetBold(false);
   const std::string key = Chr(keyascii), keyU = UCase(key);
   if (bSortPrompt) {
@@ -316,6 +327,7 @@ int Lister::MouseCharacters() {
 }
 
 void Lister::Form_Click() {
+  if (bEnding) return;  // the page is gone while the closing message shows
   if (nUpButton == 1 && (TDISPLAY & TD_DIR)) {
     const int32_t r = nMouseRow, c = nMouseCol;
     int32_t k = (c - 1) / (nDirColWidth + 1) + 1;
@@ -339,7 +351,7 @@ void Lister::Form_Click() {
 void Lister::Form_DblClick() {
   // The click before has put the cursor on the entry. Only the directory page opens
   // entries; in an archive's listing the double click acts as Enter there.
-  if (!(TDISPLAY & TD_DIR)) return;
+  if (!(TDISPLAY & TD_DIR) || bEnding) return;
   if (bZipMode) {
     ZIP_KeyPress(Chr(13));
   } else {

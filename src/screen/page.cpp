@@ -43,6 +43,9 @@ void Lister::SetupTopBot() {
 }
 
 void Lister::ShowPage() {
+  // While the closing message shows there is no page to draw (a click or a resize in the
+  // closing wait leaves the message as it is).
+  if (bEnding) return;
   ++nPageCount;
   bool dirPage = (TDISPLAY & TD_DIR) != 0;
   if (!(dirPage && bCursorOnly)) {
