@@ -8,6 +8,7 @@
 // work per input is bounded, so a run past libFuzzer's -timeout is one), and a file of the
 // sandbox changed by a script that holds none of the keys that change files.
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -170,22 +171,21 @@ struct Sandbox {
     Write("temp.old", "old\n");
   }
 
-  // Every file and folder of the sandbox with its size and contents' checksum.
+  // Every file and folder of the sandbox with its size and its times of change (a write,
+  // a rename, a change of attributes all set the change time; reading sets neither).
   std::string Sums() const {
     std::vector<std::string> rows;
     std::error_code ec;
     for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
          it.increment(ec)) {
-      const fs::path& p = it->path();
-      std::string row = p.string();
-      if (it->is_regular_file(ec)) {
-        std::ifstream in(p, std::ios::binary);
-        std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        row += " " + std::to_string(data.size()) + " " + std::to_string(Crc32(data));
-      } else {
-        row += " /";
-      }
-      rows.push_back(row);
+      const std::string p = it->path().string();
+      struct stat st {};
+      if (::lstat(p.c_str(), &st) != 0) continue;
+      char row[96];
+      std::snprintf(row, sizeof row, " %o %lld %lld.%09ld %lld.%09ld", static_cast<unsigned>(st.st_mode),
+                    static_cast<long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec), st.st_mtim.tv_nsec,
+                    static_cast<long long>(st.st_ctim.tv_sec), st.st_ctim.tv_nsec);
+      rows.push_back(p + row);
     }
     std::sort(rows.begin(), rows.end());
     std::string all;
@@ -309,6 +309,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       __builtin_trap();
     }
     sandbox.Make();
+    sandbox.sums = sandbox.Sums();
   }
   return 0;
 }

@@ -67,6 +67,32 @@ S
 expect_line "EXIT normal"
 expect_not_contains "VX9"
 
+# Tab lengthens the closing wait (the screens typed during it are all taken); a second
+# F10 ends it at once (nothing after it is taken).
+run_headless --cwd "$D" <<'S'
+key F10
+key Tab
+screen
+screen
+screen
+screen
+screen
+screen
+screen
+screen
+S
+expect_line "EXIT normal"
+[ "$(grep -c '^SCREEN ' "$OUT")" = 9 ] || fail "Tab did not lengthen the closing wait"
+expect_contains "VX0099 - End Tembra"
+run_headless --cwd "$D" <<'S'
+key F10
+key F10
+screen
+screen
+S
+expect_line "EXIT normal"
+[ "$(grep -c '^SCREEN ' "$OUT")" = 1 ] || fail "a second F10 did not end the closing wait"
+
 # ---- a sort switch without its letter, and a command line of too many words
 run_headless --cwd "$D" --cmdline "/Q" <<'S'
 S
