@@ -239,7 +239,7 @@ std::string Bounded(std::string line, bool& changesFiles) {
     for (size_t i = 1; i < w.size(); ++i)
       if (KeyChangesFiles(w[i])) changesFiles = true;
   } else if (cmd == "TYPE") {
-    for (char c : line.substr(5))
+    for (char c : line.substr(std::min<size_t>(line.size(), 5)))
       if (ChangesFiles(c)) changesFiles = true;
   } else if (cmd == "CHAR") {
     int code = std::atoi(w[1].c_str());
