@@ -165,6 +165,9 @@ struct Sandbox {
     Write("UPPER.TXT", "upper\n");
     Write("upper.txt", "lower\n");
     Write("x;y&z (1).txt", "punct\n");
+    Write("a:b.txt", "colon\n");
+    fs::create_directories(box + "/co:lon", ec);
+    Write("co:lon/in.txt", "in\n");
     Write(".hidden", "h\n");
     Write("noext", "n\n");
     Write(std::string(120, 'w') + ".txt", "w\n");
