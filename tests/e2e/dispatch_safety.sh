@@ -103,7 +103,7 @@ screen
 S
 expect_line "EXIT normal"
 [ "$(grep -c '^SCREEN ' "$OUT")" = 9 ] || fail "Tab did not lengthen the closing wait"
-expect_contains "VX0099 - End Tembra"
+expect_contains "VX0099 - "
 run_headless --cwd "$D" <<'S'
 key F10
 key F10
