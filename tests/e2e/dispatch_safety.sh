@@ -26,26 +26,6 @@ expect_not_contains "RUN "
 expect_contains "- File List -"
 expect_contains 'EGG.TXT'
 
-# ---- names with a ":" (allowed on POSIX systems): the file opens, the folder is entered
-C=$(make_dir colon)
-printf 'colon\n' >"$C/a:b.txt"
-mkdir "$C/co:lon" && printf 'in\n' >"$C/co:lon/in.txt"
-run_headless --cwd "$C" <<'S'
-key Down
-key Down
-key Enter
-screen
-key Esc
-key Up
-key Enter
-key Down
-key Enter
-S
-expect_not_contains "VX9"
-expect_not_contains "EXIT"
-expect_screen_row 2 "colon" 1
-expect_screen_row 2 "in" 2
-
 # ---- the input-file keys in a file opened from the page: nowhere to move
 run_headless --cwd "$D" <<'S'
 key Down
