@@ -126,8 +126,9 @@ bool Lister::bRenameTemp(const std::string& VXCChars, int32_t rZdir) {
   } else if (!BDOS_DEL(iCursor, -1)) {
     return false;  // the file is still there; no marker takes its place
   }
-  if (DoesFileExist(old) != -1) vxCatastrophe("VX9031 - CREATING VXTEMP FILE ALREADY EXISTS");
-  if (bWriteMarker) {
+  // A name that still finds a file now finds another one: its twin in another letter
+  // case (a case-sensitive file system). No marker is written over that file.
+  if (bWriteMarker && DoesFileExist(old) == -1) {
     if (bDebug && bLog) Log340("Writing vx0017");
     P.files.WriteWholeFile(old, std::string(kMarkerLine) + "\r\n");
   }
