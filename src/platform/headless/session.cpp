@@ -447,13 +447,8 @@ void Session::DeliverQueuedKey() {
   } else {
     // Nothing may run before the key's own character: its key-down may take the
     // character over (bSwallowChar).
-    struct Hold {
-      int& h;
-      explicit Hold(int& x) : h(x) { ++h; }
-      ~Hold() { --h; }
-    };
     {
-      Hold hold(holdKeys_);
+      CountWhile hold(holdKeys_, true);
       Guard([&] { L.Form_KeyDown(k.vk, k.shift); });
     }
     keys_.push_front({k, 2});

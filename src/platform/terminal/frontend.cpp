@@ -256,14 +256,7 @@ void FrontEnd::Dispatch(const InputEvent& e) {
       // during the key-down nothing runs before the character.
       if (e.vk) {
         const bool charFollows = e.ch >= 0;
-        if (charFollows) ++holdInput_;
-        struct Release {
-          int& h;
-          bool on;
-          ~Release() {
-            if (on) --h;
-          }
-        } release{holdInput_, charFollows};
+        CountWhile hold(holdInput_, charFollows);
         InputEvent up;
         up.kind = InputEvent::Kind::KeyUp;
         up.vk = e.vk;

@@ -374,14 +374,7 @@ void DesktopWindow::KeyDown(WPARAM vk) {
   // after its key-down and before anything typed later.
   MSG pending;
   const bool charFollows = ::PeekMessageW(&pending, hwnd_, WM_CHAR, WM_CHAR, PM_NOREMOVE) != 0;
-  if (charFollows) ++holdInput_;
-  struct Release {
-    int& h;
-    bool on;
-    ~Release() {
-      if (on) --h;
-    }
-  } release{holdInput_, charFollows};
+  CountWhile hold(holdInput_, charFollows);
   lister_->Form_KeyDown(static_cast<int>(vk), ShiftState());
 }
 
