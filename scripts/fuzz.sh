@@ -4,7 +4,10 @@
 # TEMBRA_FUZZ_ONLY=GLOB limits the run to the targets whose names match.
 # fuzz/NAME.sources lists the project sources a target links (one path or glob a line);
 # fuzz/NAME.seeds, when present, is a program that writes seed inputs into the folder it
-# is given. Corpora and crash inputs live under /tmp/tembra-fuzz.
+# is given. fuzz/corpus/NAME/, when present, is a small corpus kept in the repository
+# (regression inputs and good seeds), read as seeds; fuzz/NAME.dict a libFuzzer dictionary.
+# Corpora and crash inputs live under
+# /tmp/tembra-fuzz (or TEMBRA_FUZZ_DIR).
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 seconds=${1:-60}
@@ -47,9 +50,12 @@ for target in "$top"/fuzz/${TEMBRA_FUZZ_ONLY:-*}.cpp; do
   clang++ "${flags[@]}" "$target" "${objects[@]}" -o "$out/$name"
   mkdir -p "$out/$name.corpus" "$out/$name.seeds"
   [ -x "$top/fuzz/$name.seeds" ] && "$top/fuzz/$name.seeds" "$out/$name.seeds"
+  kept=()
+  [ -d "$top/fuzz/corpus/$name" ] && kept=("$top/fuzz/corpus/$name")
+  [ -f "$top/fuzz/$name.dict" ] && kept=(-dict="$top/fuzz/$name.dict" "${kept[@]}")
   echo "== $name: fuzzing for ${seconds}s"
   if ! (cd "$out" && "./$name" -max_total_time="$seconds" -timeout=10 -max_len=65536 -print_final_stats=1 \
-      "$name.corpus" "$name.seeds" 2>&1 | grep -v '^"' | tail -n 40); then
+      "$name.corpus" "$name.seeds" "${kept[@]}" 2>&1 | grep -v '^"' | tail -n 40); then
     echo "== $name: FAILED (the crash input is in $out)"
     status=1
   fi

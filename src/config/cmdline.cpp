@@ -259,7 +259,10 @@ void Lister::ZGETPARM() {
         R = Mid(R, 2);
         bSortAscending = false;
       }
-      if (R.empty()) zSortLetter.clear();
+      // No letter after the switch keeps the name order: an empty letter would leave the
+      // sort with nothing to sort by.
+      if (R.empty())
+        MsgBox("VX1032 - /Q needs a sort letter (D F S E N R U); sorting by file name", "", MsgButtons::OK);
       else if (InStr("DFSENRU", Left(R, 1)) > 0) zSortLetter = Left(R, 1);
     } else if (sw == "/Y") {
       zRelaunchParm = w;

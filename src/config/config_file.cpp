@@ -34,10 +34,13 @@ void Lister::LineParse(const std::string& ZlineToParse) {
   while (true) {
     while (i < n && IsSeparator(s[i])) ++i;
     if (i >= n) return;
-    ++nParms;
-    if (nParms > kMaxParms) {
-      vxCatastrophe("VX9019 - ZGETPARM - MORE THAN " + Format(kMaxParms, "####") + "PARMS");
+    if (nParms >= kMaxParms) {
+      // A typed line may hold any number of words: the ones past the table are refused.
+      MsgBox("VX1033 - More than " + Format(kMaxParms, "####") + " words: the rest of the line is ignored", "",
+             MsgButtons::OK);
+      return;
     }
+    ++nParms;
     std::string& word = zParm[nParms];
     char q = s[i];
     if (q == '"' || q == '\'') {
@@ -205,8 +208,13 @@ bool Lister::bParse1Config(std::string& zcfLine) {
       EndProcess(ExitKind::Immediate);
     }
     if (W2 != "VXTEMP" && W2 != "VX" && W2 != "VX0017") {
+      if (nDelRules >= kMaxTableEntry) {
+        // The table is full: the rule is refused, the configuration goes on.
+        MsgBox(line, "VX1034 - At most " + Format(kMaxTableEntry, "#0") + " files to delete: rule ignored",
+               MsgButtons::OK);
+        return true;
+      }
       ++nDelRules;
-      if (nDelRules > kMaxTableEntry) vxCatastrophe("VX9032 - MAX OF 63 FILES TO DELETE");
       int64_t value = 84;
       if (has3) value = WholeValue(W3);
       if (value < 20 || value > 600 || !has3) VXERROR("VX9033 - DAYS MUST BE BETWEEN 20 AND 600");

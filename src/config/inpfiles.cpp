@@ -4,6 +4,12 @@
 namespace tembra {
 
 void Lister::Next_IINPFiles(int iParm) {
+  // Without files from the command line there is nowhere to move.
+  if (nInpFiles < 1) {
+    Beep();
+    VXERROR(iParm > 0 ? "VX1010 - This is the last file" : "VX1011 - This is the first file");
+    return;
+  }
   int32_t target = iInpFile + iParm;
   if (target > nInpFiles) target = nInpFiles;
   if (target < 1) target = 1;

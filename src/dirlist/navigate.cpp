@@ -202,7 +202,11 @@ bool Lister::bDIR_Keydown(int Shift, int KeyCode) {
       }
       break;
     case kVkTab:
-    case kVkF1: nFarewellMs += 1600; break;
+    case kVkF1:
+      // They lengthen the closing message only while it shows: outside it the 1600 ms
+      // would make the page ignore every character command from then on.
+      if (nFarewellMs > 0) nFarewellMs += 1600;
+      break;
     case kVkF10:
       if (nFarewellMs < 1) {
         bDebug = false;

@@ -129,9 +129,9 @@ bool Lister::bRenameTemp(const std::string& VXCChars, int32_t rZdir) {
   } else if (!BDOS_DEL(iCursor, -1)) {
     return false;  // the file is still there; no marker takes its place
   }
-  // Exactly the name that was set aside: a file that differs only in letter case is another file.
-  if (P.files.ExistsExactly(old) != -1) vxCatastrophe("VX9031 - CREATING VXTEMP FILE ALREADY EXISTS");
-  if (bWriteMarker) {
+  // Exactly the name that was set aside: a file that differs only in letter case is another
+  // file. Should that exact name be taken again already, no marker is written over it.
+  if (bWriteMarker && P.files.ExistsExactly(old) == -1) {
     if (bDebug && bLog) Log340("Writing vx0017");
     P.files.WriteWholeFile(old, std::string(kMarkerLine) + "\r\n");
   }

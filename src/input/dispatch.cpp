@@ -39,16 +39,22 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
   const bool parmShown = bShowParm;
   const int64_t pagesBefore = nPageCount;
   bShowParm = false;
+  if (bEnding) {
+    // The closing wait: Tab and F1 make it longer, F10 ends it; nothing else acts, and
+    // no key reaches a page that is no longer shown.
+    if (KeyCode == kVkTab || KeyCode == kVkF1) nFarewellMs += 1600;
+    else if (KeyCode == kVkF10) nFarewellMs = 0;
+    return;
+  }
   // The help screen takes every key while it is shown.
   if (bHelpShown) {
     HelpKeyDown(KeyCode, Shift);
     return;
   }
-  if (bEnding && KeyCode != kVkTab && KeyCode != kVkF1 && KeyCode != kVkF10) return;
   bSearchBack = (Shift & kShift) && (KeyCode == 'F' || KeyCode == 'S');
   if (nYieldCount != 0) return;
-  // F1 shows the keys of the page (during the closing message it keeps that longer).
-  if (KeyCode == kVkF1 && !bEnding) {
+  // F1 shows the keys of the page (the closing wait has taken it above).
+  if (KeyCode == kVkF1) {
     OpenHelp();
     return;
   }
@@ -222,6 +228,11 @@ void Lister::Form_KeyPress(int keyascii) {
     bSwallowChar = false;
     return;
   }
+  if (bEnding) {
+    // Only Esc acts while the closing message shows: it cuts the wait short.
+    if (keyascii == 27) nFarewellMs = 0;
+    return;
+  }
   if (bHelpShown) return;
   SetBold(false);
   const std::string key = Chr(keyascii), keyU = UCase(key);
@@ -332,7 +343,7 @@ int Lister::MouseCharacters() {
 }
 
 void Lister::Form_Click() {
-  if (bHelpShown) return;
+  if (bHelpShown || bEnding) return;  // no page to click on
   if (nUpButton == 1 && (TDISPLAY & TD_DIR)) {
     const int32_t r = nMouseRow, c = nMouseCol;
     int32_t k = (c - 1) / (nDirColWidth + 1) + 1;
@@ -356,7 +367,7 @@ void Lister::Form_Click() {
 void Lister::Form_DblClick() {
   // The click before has put the cursor on the entry. Only the directory page opens
   // entries; in an archive's listing the double click acts as Enter there.
-  if (!(TDISPLAY & TD_DIR) || bHelpShown) return;
+  if (!(TDISPLAY & TD_DIR) || bHelpShown || bEnding) return;
   if (bZipMode) {
     ZIP_KeyPress(Chr(13));
   } else {

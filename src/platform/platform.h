@@ -79,6 +79,24 @@ class Events {
   virtual void Sleep(int milliseconds) = 0;
 };
 
+// For the front-ends: adds one to a counter while it lives, when asked to (input held
+// back while a key-down whose character is still to come runs).
+class CountWhile {
+ public:
+  CountWhile(int& counter, bool on) : counter_(counter), on_(on) {
+    if (on_) ++counter_;
+  }
+  ~CountWhile() {
+    if (on_) --counter_;
+  }
+  CountWhile(const CountWhile&) = delete;
+  CountWhile& operator=(const CountWhile&) = delete;
+
+ private:
+  int& counter_;
+  bool on_;
+};
+
 // ---------------------------------------------------------------- clipboard
 class Clipboard {
  public:

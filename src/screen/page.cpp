@@ -40,6 +40,9 @@ void Lister::SetupTopBot() {
 }
 
 void Lister::ShowPage() {
+  // While the closing message shows there is no page to draw (a click or a resize in the
+  // closing wait leaves the message as it is).
+  if (bEnding) return;
   if (bHelpShown) {
     ShowHelpPage();
     return;

@@ -271,7 +271,9 @@ void Lister::ListAFile(int32_t ListIndex) {
 }
 
 bool Lister::StartViewing(const std::string& zOpenAs) {
-  if (InStrRev(zCurFile, ":") != 2) vxCatastrophe("VX9020 - " + zCurFile);
+  // The name starts with its drive; a ":" inside the name itself (allowed on POSIX
+  // systems) is no error.
+  if (Mid(zCurFile, 2, 1) != ":") vxCatastrophe("VX9020 - " + zCurFile);
   if (hFdbin != kInvalidFile) CloseFDBIN();
   // A file that cannot be opened (vanished a moment ago, no permission) leaves the
   // lister where it was.

@@ -17,8 +17,9 @@ case "$page" in *"48;2;238;213;183"*) ;; *) fail "page not in role 5: $page" ;; 
 last=$(screen_e | sed -n 25p)
 case "$last" in *"48;2;159;159;159"*) ;; *) fail "message band not in role 8: $last" ;; esac
 
-# Ctrl+C, Ctrl+S, Ctrl+Q and Ctrl+Z are keys for the program, not signals.
-keys C-c C-s C-q C-z
+# Ctrl+C, Ctrl+S and Ctrl+Q are keys for the program, not signals (Ctrl+Z suspends:
+# suspend.sh).
+keys C-c C-s C-q
 sleep 0.3
 [ -f "$WORK/exit.txt" ] && fail "a control key ended the program"
 wait_for "Directory List"

@@ -144,7 +144,7 @@ bool HeadlessDialogs::InputBox(const std::string& prompt, const std::string& cap
 void HeadlessEvents::DoEvents() {
   // Script events reach the program from inside its own loops only while it waits
   // (it has slept during the current event): a key pressed during the closing message.
-  if (sleptInEvent) session_.DeliverWaitingEvent();
+  session_.PumpWaiting();
 }
 
 void HeadlessEvents::Sleep(int milliseconds) {
@@ -259,6 +259,24 @@ std::string RestOf(const std::string& line) {
   return line.substr(b + 1);
 }
 
+// A key of a "keys" line: NAME, with any of "shift+", "ctrl+", "alt+" before it.
+std::optional<KeyStroke> KeyWithModifiers(std::string word) {
+  int shift = 0;
+  for (bool more = true; more;) {
+    more = false;
+    static const std::pair<const char*, int> kMods[] = {{"SHIFT+", 1}, {"CTRL+", 2}, {"ALT+", 4}};
+    for (const auto& [prefix, bit] : kMods) {
+      const size_t n = std::strlen(prefix);
+      if (word.size() > n && UCase(word.substr(0, n)) == prefix) {
+        shift |= bit;
+        word.erase(0, n);
+        more = true;
+      }
+    }
+  }
+  return NamedKey(word, shift);
+}
+
 bool IsNumber(const std::string& s) {
   if (s.empty() || s.size() > 9) return false;
   for (char c : s)
@@ -321,6 +339,10 @@ std::string Session::CheckLine(const std::string& raw) {
     int shift = ModifierBits(w, 2, &ok);
     if (!ok) return "bad modifier";
     if (!NamedKey(w[1], shift)) return "unknown key: " + w[1];
+  } else if (cmd == "KEYS") {
+    if (w.size() < 2) return "keys needs at least one key";
+    for (size_t i = 1; i < w.size(); ++i)
+      if (!KeyWithModifiers(w[i])) return "unknown key: " + w[i];
   } else if (cmd == "TYPE" || cmd == "INPUT") {
   } else if (cmd == "CHAR") {
     if (w.size() != 2 || !IsNumber(w[1]) || std::atoi(w[1].c_str()) > 255) return "char needs a code 0-255";
@@ -364,21 +386,28 @@ bool Session::Dispatch(const std::string& line) {
   std::vector<std::string> w = Words(line);
   std::string cmd = UCase(w[0]);
   Lister& L = *lister_;
-  auto stroke = [&](const KeyStroke& k, bool down, bool press, bool up) {
-    if (down && k.vk) Guard([&] { L.Form_KeyDown(k.vk, k.shift); });
-    if (press && k.ch >= 0) Guard([&] { L.Form_KeyPress(k.ch); });
-    if (up && k.vk) Guard([&] { L.Form_KeyUp(k.vk, k.shift); });
+  auto stroke = [&](const KeyStroke& k) {
+    keys_.push_back({k, 0});
+    DrainKeys();
   };
   bool ok = true;
-  if (cmd == "KEY" || cmd == "DOWN" || cmd == "UP") {
+  if (cmd == "KEY") {
+    stroke(*NamedKey(w[1], ModifierBits(w, 2, &ok)));
+  } else if (cmd == "DOWN" || cmd == "UP") {
     KeyStroke k = *NamedKey(w[1], ModifierBits(w, 2, &ok));
-    stroke(k, cmd != "UP", cmd == "KEY", cmd != "DOWN");
+    if (cmd == "DOWN") Guard([&] { L.Form_KeyDown(k.vk, k.shift); });
+    else Guard([&] { L.Form_KeyUp(k.vk, k.shift); });
+  } else if (cmd == "KEYS") {
+    // Every key of the line waits at once (fast typing, a paste): a handler that lets
+    // events run gets the next ones, each in its order.
+    for (size_t i = 1; i < w.size(); ++i) keys_.push_back({*KeyWithModifiers(w[i]), 0});
+    DrainKeys();
   } else if (cmd == "TYPE") {
     std::string text = RestOf(line);
     bool good = true;
     std::string cp = Utf8ToCp1252(text, &good);
     if (!good) cp = text;
-    for (unsigned char c : cp) stroke(TypedKey(c), true, true, true);
+    for (unsigned char c : cp) stroke(TypedKey(c));
   } else if (cmd == "CHAR") {
     int code = std::atoi(w[1].c_str());
     Guard([&] { L.Form_KeyPress(code); });
@@ -425,6 +454,46 @@ bool Session::Dispatch(const std::string& line) {
   }
   out_.flush();
   return !ended_;
+}
+
+void Session::DeliverQueuedKey() {
+  QueuedKey q = keys_.front();
+  keys_.pop_front();
+  const KeyStroke& k = q.key;
+  Lister& L = *lister_;
+  if (q.phase == 1) {
+    Guard([&] { L.Form_KeyPress(k.ch); });
+  } else if (q.phase == 2) {
+    Guard([&] { L.Form_KeyUp(k.vk, k.shift); });
+  } else if (!k.vk) {
+    if (k.ch >= 0) Guard([&] { L.Form_KeyPress(k.ch); });
+  } else if (k.ch < 0) {
+    keys_.push_front({k, 2});
+    Guard([&] { L.Form_KeyDown(k.vk, k.shift); });
+  } else {
+    // Nothing may run before the key's own character: its key-down may take the
+    // character over (bSwallowChar).
+    {
+      CountWhile hold(holdKeys_, true);
+      Guard([&] { L.Form_KeyDown(k.vk, k.shift); });
+    }
+    keys_.push_front({k, 2});
+    keys_.push_front({k, 1});
+  }
+  if (ended_) keys_.clear();
+}
+
+void Session::DrainKeys() {
+  while (!keys_.empty() && !ended_ && holdKeys_ == 0) DeliverQueuedKey();
+}
+
+void Session::PumpWaiting() {
+  if (holdKeys_ > 0 || ended_) return;
+  if (!keys_.empty()) {
+    DrainKeys();
+    return;
+  }
+  if (events_.sleptInEvent) DeliverWaitingEvent();
 }
 
 void Session::DeliverWaitingEvent() {

@@ -11,6 +11,7 @@
 
 #include "core/lister.h"
 #include "platform/headless/grid.h"
+#include "platform/headless/keys.h"
 #include "platform/native.h"
 
 namespace tembra::headless {
@@ -113,6 +114,10 @@ class Session {
   void Finish();
   // Runs the next script lines while the program waits inside an event (closing wait).
   void DeliverWaitingEvent();
+  // The program lets waiting events run: the queued key events in order (none while a
+  // key-down whose character is still to come runs), else the next script line when the
+  // program has waited.
+  void PumpWaiting();
 
   bool CwdOk() const { return cwdOk_; }
   bool Ended() const { return ended_.has_value(); }
@@ -127,6 +132,13 @@ class Session {
   template <class F>
   bool Guard(F&& f);
   bool Dispatch(const std::string& line);
+  // One queued key event: the key-down (phase 0), its character (1) or its key-up (2).
+  struct QueuedKey {
+    KeyStroke key;
+    int phase;
+  };
+  void DeliverQueuedKey();
+  void DrainKeys();
 
   std::ostream& out_;
   Options options_;
@@ -143,6 +155,8 @@ class Session {
   std::vector<std::string> script_;
   size_t next_ = 0;
   int depth_ = 0;
+  std::deque<QueuedKey> keys_;  // key events waiting, in the order a Windows queue gives them
+  int holdKeys_ = 0;            // a key-down runs whose character is still to come
   std::optional<ExitKind> ended_;
 };
 

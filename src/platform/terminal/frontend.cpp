@@ -212,8 +212,14 @@ void FrontEnd::Pump(int timeoutMs) {
     decoder_.Feed(more);
   }
   while (!decoder_.events.empty()) {
-    queue_.push_back(decoder_.events.front());
+    InputEvent e = decoder_.events.front();
     decoder_.events.pop_front();
+    if (e.kind == InputEvent::Kind::Key && e.vk == 'Z' && e.shift == 2) {
+      // Ctrl+Z suspends, as in any terminal program; fg continues with the page drawn again.
+      term_.Suspend();
+      continue;
+    }
+    queue_.push_back(e);
   }
   CheckSignals();
   if (term_.HungUp() && queue_.empty()) {
@@ -233,7 +239,7 @@ void FrontEnd::DispatchQueued() {
       Event([&] { lister_->Form_Paint(); });
       continue;
     }
-    if (queue_.empty()) break;
+    if (queue_.empty() || holdInput_ > 0) break;
     InputEvent e = queue_.front();
     queue_.pop_front();
     Dispatch(e);
@@ -243,10 +249,34 @@ void FrontEnd::DispatchQueued() {
 void FrontEnd::Dispatch(const InputEvent& e) {
   Lister& L = *lister_;
   switch (e.kind) {
-    case InputEvent::Kind::Key:
-      if (e.vk) Event([&] { L.Form_KeyDown(e.vk, e.shift); });
-      if (e.ch >= 0) Event([&] { L.Form_KeyPress(e.ch); });
-      if (e.vk) Event([&] { L.Form_KeyUp(e.vk, e.shift); });
+    case InputEvent::Kind::Key: {
+      // As a Windows message queue gives them: the key-down, then its character, then
+      // the key-up, and only then the next key. The character and the key-up wait at the
+      // front of the queue, so a handler that lets events run gets them in that order;
+      // during the key-down nothing runs before the character.
+      if (e.vk) {
+        const bool charFollows = e.ch >= 0;
+        CountWhile hold(holdInput_, charFollows);
+        InputEvent up;
+        up.kind = InputEvent::Kind::KeyUp;
+        up.vk = e.vk;
+        up.shift = e.shift;
+        if (!charFollows) queue_.push_front(up);
+        Event([&] { L.Form_KeyDown(e.vk, e.shift); });
+        if (charFollows) {
+          queue_.push_front(up);
+          InputEvent ch;
+          ch.kind = InputEvent::Kind::Key;
+          ch.ch = e.ch;
+          queue_.push_front(ch);
+        }
+      } else if (e.ch >= 0) {
+        Event([&] { L.Form_KeyPress(e.ch); });
+      }
+      break;
+    }
+    case InputEvent::Kind::KeyUp:
+      Event([&] { L.Form_KeyUp(e.vk, e.shift); });
       break;
     case InputEvent::Kind::Wheel:
       for (int i = 0; i < 3; ++i) {

@@ -142,6 +142,9 @@ class FrontEnd {
   std::vector<OverlayCell> overlay_;
   int termCols_ = 80, termRows_ = 25;
   int depth_ = 0;
+  // A key-down whose character is still to come runs: waiting input stays queued until
+  // the character has been delivered (key-down, character, key-up, then the next key).
+  int holdInput_ = 0;
   int modal_ = 0;
   int escDelayMs_ = 25;
   bool loaded_ = false;

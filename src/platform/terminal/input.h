@@ -9,7 +9,7 @@
 namespace tembra::terminal {
 
 struct InputEvent {
-  enum class Kind { Key, Mouse, Wheel, Focus };
+  enum class Kind { Key, KeyUp, Mouse, Wheel, Focus };  // KeyUp: the release of a key already delivered
   Kind kind = Kind::Key;
   int vk = 0;       // key-down/up code, 0 for a character alone
   int shift = 0;    // 1 Shift, 2 Ctrl, 4 Alt

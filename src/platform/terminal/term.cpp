@@ -70,17 +70,14 @@ void OnCont(int) {
   Wake();
 }
 
-void OnStop(int sig) {
+void OnStop(int) {
   int saved = errno;
   bool wasActive = g_active;
   RestoreNow();
-  ::signal(SIGTSTP, SIG_DFL);
-  ::raise(SIGTSTP);
-  // Continued: take the handler back; the main loop enters the program's mode again.
-  struct sigaction sa{};
-  sa.sa_handler = OnStop;
-  ::sigemptyset(&sa.sa_mask);
-  ::sigaction(SIGTSTP, &sa, nullptr);
+  // Stop here, as SIGTSTP's default action would. (Raising SIGTSTP again would only be
+  // held pending while this handler runs, and caught again as soon as it returns.)
+  ::raise(SIGSTOP);
+  // Continued: the main loop enters the program's mode again and draws the page.
   if (wasActive) g_resumed = 1;
   Wake();
   errno = saved;
@@ -246,6 +243,12 @@ void Terminal::Reenter() {
 }
 
 bool Terminal::Active() const { return g_active; }
+
+void Terminal::Suspend() {
+  Flush();
+  // The SIGTSTP handler gives the terminal back and stops the process.
+  ::raise(SIGTSTP);
+}
 
 void Terminal::Size(int& cols, int& rows) const {
   struct winsize ws{};

@@ -41,6 +41,8 @@ class Terminal {
   bool Active() const;
   // Sets the program's mode again after the process was stopped and continued.
   void Reenter();
+  // Stops the process as the suspend key (Ctrl+Z) does in a shell; returns when continued.
+  void Suspend();
 
   void Size(int& cols, int& rows) const;
   // Waits up to timeoutMs (-1: no limit) for input; returns the bytes read (may be empty).

@@ -8,13 +8,16 @@ TEST_F(ConfigTest, SortSwitch) {
     const char* cmd;
     const char* letter;
     bool ascending;
-  } cases[] = {{"/Q-S", "S", false}, {"/QX", "F", true}, {"/Q", "", true}, {"/Q+e", "E", true}, {"/q-", "", false}};
+  } cases[] = {{"/Q-S", "S", false}, {"/QX", "F", true}, {"/Q", "F", true}, {"/Q+e", "E", true}, {"/q-", "F", false}};
   for (const C& c : cases) {
     Lister& l = Make(std::string("/C ") + c.cmd);
     l.ZGETPARM();
     EXPECT_EQ(l.zSortLetter, c.letter) << c.cmd;
     EXPECT_EQ(l.bSortAscending, c.ascending) << c.cmd;
   }
+  // Without a letter the name order stays, with a message (an empty letter would leave
+  // the sort nothing to sort by).
+  EXPECT_TRUE(Said("VX1032 - /Q needs a sort letter"));
 }
 
 TEST_F(ConfigTest, DisplaySwitchY) {

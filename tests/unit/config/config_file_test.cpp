@@ -40,8 +40,11 @@ TEST_F(ConfigTest, LineParse128WordsAnd129) {
   l.LineParse(line);
   EXPECT_EQ(l.nParms, 128);
   EXPECT_EQ(l.zParm[128], "w128");
-  EXPECT_TRUE(Ends([&] { l.LineParse(line + "w129"); }));
-  EXPECT_TRUE(Said("VX9019 - ZGETPARM - MORE THAN 128PARMS"));
+  // A typed line of more words is refused past the 128th, with a message; nothing ends.
+  EXPECT_FALSE(Ends([&] { l.LineParse(line + "w129 w130"); }));
+  EXPECT_EQ(l.nParms, 128);
+  EXPECT_EQ(l.zParm[128], "w128");
+  EXPECT_TRUE(Said("VX1033 - More than 128 words: the rest of the line is ignored"));
 }
 
 TEST_F(ConfigTest, IfNum) {

@@ -130,8 +130,10 @@ TEST_F(ConfigTest, DeletionRulesAndTemporaryFiles) {
   EXPECT_FALSE(l.bAutoDelete || l.bAutoDelAsked);
   for (int i = 4; i <= 63; ++i) Parse(l, "DEL *.X" + std::to_string(i) + " 30");
   EXPECT_EQ(l.nDelRules, 63);
-  EXPECT_TRUE(Ends([&] { Parse(l, "DEL *.Y 30"); }));
-  EXPECT_TRUE(Said("VX9032 - MAX OF 63 FILES TO DELETE"));
+  // The 64th rule is refused with a message; the configuration goes on.
+  EXPECT_FALSE(Ends([&] { Parse(l, "DEL *.Y 30"); }));
+  EXPECT_EQ(l.nDelRules, 63);
+  EXPECT_TRUE(Said("VX1034 - At most 63 files to delete: rule ignored"));
 }
 
 TEST_F(ConfigTest, RuleWithoutMaskEnds) {

@@ -98,6 +98,7 @@ class DesktopWindow : public Window, public Events, public Clipboard {
   bool paintEventDue_ = true;  // the first paint after the window appears relays out
   bool afterDoubleClick_ = false;
   int pumpDepth_ = 0;
+  int holdInput_ = 0;  // a key-down runs whose character is still queued
 };
 
 class DesktopDialogs : public Dialogs {

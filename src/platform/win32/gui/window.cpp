@@ -286,7 +286,15 @@ void DesktopWindow::DoEvents() {
   // meanwhile ends the process through the unload event.
   ++pumpDepth_;
   MSG msg;
-  for (int i = 0; i < 10000 && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+  // While a key-down whose character is queued runs, keyboard and mouse messages wait:
+  // the character must come first and then the input after it, in order.
+  auto next = [&](MSG& m) {
+    if (holdInput_ == 0) return ::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE) != 0;
+    return ::PeekMessageW(&m, nullptr, 0, WM_KEYFIRST - 1, PM_REMOVE) ||
+           ::PeekMessageW(&m, nullptr, WM_KEYLAST + 1, WM_MOUSEFIRST - 1, PM_REMOVE) ||
+           ::PeekMessageW(&m, nullptr, WM_MOUSELAST + 1, 0xFFFFFFFFu, PM_REMOVE);
+  };
+  for (int i = 0; i < 10000 && next(msg); ++i) {
     if (msg.message == WM_QUIT) {
       ::PostQuitMessage(static_cast<int>(msg.wParam));
       break;
@@ -361,7 +369,13 @@ LRESULT CALLBACK DesktopWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
 }
 
 void DesktopWindow::KeyDown(WPARAM vk) {
-  if (lister_) lister_->Form_KeyDown(static_cast<int>(vk), ShiftState());
+  if (!lister_) return;
+  // The key's character (posted when the key-down was translated) reaches the program
+  // after its key-down and before anything typed later.
+  MSG pending;
+  const bool charFollows = ::PeekMessageW(&pending, hwnd_, WM_CHAR, WM_CHAR, PM_NOREMOVE) != 0;
+  CountWhile hold(holdInput_, charFollows);
+  lister_->Form_KeyDown(static_cast<int>(vk), ShiftState());
 }
 
 void DesktopWindow::Mouse(UINT msg, WPARAM wParam, LPARAM lParam) {

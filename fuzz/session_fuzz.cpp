@@ -1,0 +1,318 @@
+// libFuzzer target for the whole program: each input is a tembra-headless script run in a
+// fresh headless session over a sandbox folder made once (an optional first line
+// "cmdline TEXT" gives the program's command line). Key-downs, characters, clicks, double
+// clicks, resizes down to 1x1 and the answers of message and input boxes all come from the
+// script. Programs are never started (the no-run mode); drive C: is the sandbox.
+//
+// Findings: a crash or sanitizer report, an internal error (a "VX9" message), a hang (the
+// work per input is bounded, so a run past libFuzzer's -timeout is one), and a file of the
+// sandbox changed by a script that holds none of the keys that change files.
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/headless/session.h"
+
+using namespace tembra;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t kMaxLines = 300;      // script lines run per input
+constexpr size_t kMaxLineBytes = 200;  // longer lines are cut (a "type" line is that many keys)
+constexpr int kMaxSize = 160;          // resize bound: columns and rows
+constexpr int kMaxWaitMs = 5000;       // "wait" bound (the clock is fixed: no real waiting)
+
+uint32_t Crc32(const std::string& s) {
+  uint32_t c = 0xFFFFFFFFu;
+  for (unsigned char b : s) {
+    c ^= b;
+    for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
+  }
+  return ~c;
+}
+
+void Put16(std::string& s, uint32_t v) {
+  s += static_cast<char>(v & 0xFF);
+  s += static_cast<char>((v >> 8) & 0xFF);
+}
+void Put32(std::string& s, uint32_t v) {
+  Put16(s, v & 0xFFFF);
+  Put16(s, v >> 16);
+}
+
+// A ZIP archive of stored members.
+std::string MakeZip(const std::vector<std::pair<std::string, std::string>>& members) {
+  std::string out, central;
+  for (const auto& [name, data] : members) {
+    const uint32_t offset = static_cast<uint32_t>(out.size()), crc = Crc32(data);
+    const uint32_t size = static_cast<uint32_t>(data.size());
+    Put32(out, 0x04034b50);
+    Put16(out, 10);
+    Put16(out, 0);
+    Put16(out, 0);
+    Put16(out, 0x6000);
+    Put16(out, 0x5A21);
+    Put32(out, crc);
+    Put32(out, size);
+    Put32(out, size);
+    Put16(out, static_cast<uint32_t>(name.size()));
+    Put16(out, 0);
+    out += name + data;
+    Put32(central, 0x02014b50);
+    Put16(central, 20);
+    Put16(central, 10);
+    Put16(central, 0);
+    Put16(central, 0);
+    Put16(central, 0x6000);
+    Put16(central, 0x5A21);
+    Put32(central, crc);
+    Put32(central, size);
+    Put32(central, size);
+    Put16(central, static_cast<uint32_t>(name.size()));
+    Put16(central, 0);
+    Put16(central, 0);
+    Put16(central, 0);
+    Put16(central, 0);
+    Put32(central, 0x20);
+    Put32(central, offset);
+    central += name;
+  }
+  const uint32_t cdOffset = static_cast<uint32_t>(out.size());
+  out += central;
+  Put32(out, 0x06054b50);
+  Put16(out, 0);
+  Put16(out, 0);
+  Put16(out, static_cast<uint32_t>(members.size()));
+  Put16(out, static_cast<uint32_t>(members.size()));
+  Put32(out, static_cast<uint32_t>(central.size()));
+  Put32(out, cdOffset);
+  Put16(out, 0);
+  return out;
+}
+
+struct Sandbox {
+  std::string root;  // drive C:
+  std::string box;   // C:\BOX\, where every session starts
+  std::string sums;  // the checksum list of the pristine sandbox
+
+  Sandbox() {
+    char tmpl[] = "/tmp/tembra-session-fuzz-XXXXXX";
+    if (!mkdtemp(tmpl)) __builtin_trap();
+    root = tmpl;
+    box = root + "/box";
+    setenv("TEMBRA_DRIVES", ("C=" + root).c_str(), 1);
+    // No configuration file of the user's own, and nothing written outside the sandbox.
+    setenv("HOME", (root + "/home").c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+    unsetenv("XDG_DATA_HOME");
+    setenv("TZ", "UTC", 1);
+    Make();
+    sums = Sums();
+  }
+  ~Sandbox() {
+    std::error_code ec;
+    fs::remove_all(root, ec);
+  }
+
+  void Write(const std::string& name, const std::string& data) const {
+    std::ofstream(box + "/" + name, std::ios::binary) << data;
+  }
+
+  void Make() const {
+    std::error_code ec;
+    fs::remove_all(root, ec);
+    fs::create_directories(box + "/sub", ec);
+    fs::create_directories(root + "/home", ec);
+    std::string lf, crlf, cr, lng;
+    for (int i = 1; i <= 60; ++i) {
+      std::string line = "line " + std::to_string(i) + "\tword Alpha beta " + std::string(static_cast<size_t>(i % 7), 'x');
+      lf += line + "\n";
+      crlf += line + "\r\n";
+      cr += line + "\r";
+    }
+    lng = std::string(5000, 'L') + "\n" + std::string(300, 'm') + "\n\n" + std::string(70000, 'n');
+    std::string bin;
+    for (int i = 0; i < 2048; ++i) bin += static_cast<char>((i * 37) & 0xFF);
+    Write("lf.txt", lf);
+    Write("crlf.txt", crlf);
+    Write("cr.txt", cr);
+    Write("mixed.txt", "a\r\nb\nc\rd\n\r\n\x1a tail \xe9\x80\x81");
+    Write("long.txt", lng);
+    Write("empty.txt", "");
+    Write("binary.bin", bin);
+    Write("xray.txt", "x\n");
+    std::string zip = MakeZip({{"a.txt", "alpha\r\n"}, {"dir/b.txt", std::string(300, 'b')}, {"c.bin", bin.substr(0, 99)}});
+    Write("good.zip", zip);
+    std::string bad = zip;
+    bad[bad.size() - 6] = '\x7f';  // the central directory's offset points past the file
+    Write("bad.zip", bad);
+    Write("cut.zip", zip.substr(0, zip.size() / 2));
+    Write("sub/inner.txt", "inner\r\n");
+    Write("odd \xe9 name.txt", "odd\n");
+    Write("ctl\x01name.txt", "ctl\n");
+    Write("UPPER.TXT", "upper\n");
+    Write("upper.txt", "lower\n");
+    Write("x;y&z (1).txt", "punct\n");
+    Write("a:b.txt", "colon\n");
+    fs::create_directories(box + "/co:lon", ec);
+    Write("co:lon/in.txt", "in\n");
+    Write(".hidden", "h\n");
+    Write("noext", "n\n");
+    Write(std::string(120, 'w') + ".txt", "w\n");
+    Write("temp.old", "old\n");
+  }
+
+  // Every file and folder of the sandbox with its size and its times of change (a write,
+  // a rename, a change of attributes all set the change time; reading sets neither).
+  std::string Sums() const {
+    std::vector<std::string> rows;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+      const std::string p = it->path().string();
+      struct stat st {};
+      if (::lstat(p.c_str(), &st) != 0) continue;
+      char row[96];
+      std::snprintf(row, sizeof row, " %o %lld %lld.%09ld %lld.%09ld", static_cast<unsigned>(st.st_mode),
+                    static_cast<long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec), st.st_mtim.tv_nsec,
+                    static_cast<long long>(st.st_ctim.tv_sec), st.st_ctim.tv_nsec);
+      rows.push_back(p + row);
+    }
+    std::sort(rows.begin(), rows.end());
+    std::string all;
+    for (const std::string& r : rows) all += r + "\n";
+    return all;
+  }
+};
+
+std::vector<std::string> Words(const std::string& line) {
+  std::vector<std::string> w;
+  std::istringstream in(line);
+  std::string x;
+  while (in >> x) w.push_back(x);
+  return w;
+}
+
+std::string Upper(std::string s) {
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  return s;
+}
+
+// Characters and keys that may change files: the directory commands B, C, D, E, F, M,
+// O and R (as characters and with Ctrl or Alt), "?" (a configuration line), Delete.
+bool ChangesFiles(char c) { return std::string("BCDEFMORbcdefmor?").find(c) != std::string::npos; }
+
+bool KeyChangesFiles(const std::string& name) {
+  std::string n = Upper(name);
+  size_t plus = n.find_last_of('+');
+  if (plus != std::string::npos && plus + 1 < n.size()) n = n.substr(plus + 1);
+  if (n.size() == 1) return ChangesFiles(n[0]) || n == "/";
+  return n == "DELETE" || n == "110" || n == "46" || n == "191" || (n.size() == 2 && ChangesFiles(static_cast<char>(std::atoi(n.c_str()))));
+}
+
+// Keeps a script line within the bounds of one input's work, or drops it ("").
+std::string Bounded(std::string line, bool& changesFiles) {
+  if (line.size() > kMaxLineBytes) line.resize(kMaxLineBytes);
+  if (!headless::Session::CheckLine(line).empty()) return std::string();
+  std::vector<std::string> w = Words(line);
+  if (w.empty()) return std::string();
+  std::string cmd = Upper(w[0]);
+  if (cmd == "RESIZE") {
+    int c = std::clamp(std::atoi(w[1].c_str()), 1, kMaxSize), r = std::clamp(std::atoi(w[2].c_str()), 1, kMaxSize);
+    return "resize " + std::to_string(c) + " " + std::to_string(r);
+  }
+  if (cmd == "WAIT") return "wait " + std::to_string(std::min(std::atoi(w[1].c_str()), kMaxWaitMs));
+  if (cmd == "CLOSE") return std::string();  // the window closing ends the input: nothing after it
+  if (cmd == "KEY" || cmd == "DOWN") {
+    if (KeyChangesFiles(w[1])) changesFiles = true;
+  } else if (cmd == "KEYS") {
+    for (size_t i = 1; i < w.size(); ++i)
+      if (KeyChangesFiles(w[i])) changesFiles = true;
+  } else if (cmd == "TYPE") {
+    for (char c : line.substr(std::min<size_t>(line.size(), 5)))
+      if (ChangesFiles(c)) changesFiles = true;
+  } else if (cmd == "CHAR") {
+    int code = std::atoi(w[1].c_str());
+    if (code > 0 && code < 256 && ChangesFiles(static_cast<char>(code))) changesFiles = true;
+  }
+  return line;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static Sandbox sandbox;
+  static std::string here = [] {
+    char buf[4096];
+    return std::string(getcwd(buf, sizeof buf) ? buf : "/");
+  }();
+
+  std::string text(reinterpret_cast<const char*>(data), size);
+  headless::Options o;
+  o.cwd = sandbox.box;
+  o.clock = "2026-03-04 10:00:00";
+  o.noRun = true;
+  std::vector<std::string> lines;
+  bool changesFiles = false;
+  size_t pos = 0;
+  bool first = true;
+  while (pos < text.size() && lines.size() < kMaxLines) {
+    size_t eol = text.find('\n', pos);
+    std::string line = text.substr(pos, eol == std::string::npos ? std::string::npos : eol - pos);
+    pos = eol == std::string::npos ? text.size() : eol + 1;
+    if (first && line.rfind("cmdline ", 0) == 0) {
+      o.cmdline = line.substr(8, 200);
+      // File names and switches only; the debug switch ("?") writes a trace log.
+      if (o.cmdline.find('?') != std::string::npos) changesFiles = true;
+      first = false;
+      continue;
+    }
+    first = false;
+    std::string b = Bounded(line, changesFiles);
+    if (!b.empty()) lines.push_back(b);
+  }
+
+  std::ostringstream out;
+  {
+    headless::Session session(o, out);
+    if (!session.CwdOk()) __builtin_trap();
+    session.SetScript(std::move(lines));
+    session.RunAll();
+  }
+  if (chdir(here.c_str()) != 0) __builtin_trap();
+
+  // An internal error: the fatal box of a VX9 message, or one of the program's own
+  // consistency stops.
+  const std::string transcript = "\n" + out.str();
+  for (const char* bad : {"\nMSGBOX caption=\"Critical/Unexpected Error - Contact VX Software with this message\" text=\"VX9",
+                          "\nMSGBOX caption=\"Tembra\" text=\"END_TEMBRA\"", "\nMSGBOX caption=\"Tembra\" text=\"Stop GetFdbin\""}) {
+    if (transcript.find(bad) != std::string::npos) {
+      std::fprintf(stderr, "internal error in the transcript:\n%s\n", transcript.c_str());
+      __builtin_trap();
+    }
+  }
+  const std::string now = sandbox.Sums();
+  if (now != sandbox.sums) {
+    if (!changesFiles) {
+      std::fprintf(stderr, "sandbox changed without a file command:\nbefore:\n%s\nafter:\n%s\n", sandbox.sums.c_str(),
+                   now.c_str());
+      __builtin_trap();
+    }
+    sandbox.Make();
+    sandbox.sums = sandbox.Sums();
+  }
+  return 0;
+}
