@@ -17,7 +17,7 @@
 #include <sstream>
 #include <string>
 
-#include "platform/headless/session.h"
+#include "sandbox_session.h"
 #include "record_splitter.h"
 
 using namespace tembra;
@@ -25,30 +25,6 @@ using recordcheck::Checked;
 using recordcheck::SplitRecord;
 
 namespace {
-
-struct Harness {
-  std::ostringstream out;
-  std::unique_ptr<headless::Session> session;
-  std::string root;
-  ~Harness() {
-    session.reset();
-    std::error_code ec;
-    std::filesystem::remove_all(root, ec);
-  }
-  Harness() {
-    char tmpl[] = "/tmp/tembra-fuzz-records-XXXXXX";
-    root = mkdtemp(tmpl);
-    setenv("TEMBRA_DRIVES", ("C=" + root).c_str(), 1);
-    headless::Options o;
-    o.cwd = root;
-    o.clock = "2026-01-02 10:00:00";
-    char here[4096];
-    if (!getcwd(here, sizeof here)) here[0] = 0;
-    session = std::make_unique<headless::Session>(o, out);
-    // The fuzzer's corpus folders are relative to where it was started.
-    if (here[0] && chdir(here) != 0) __builtin_trap();
-  }
-};
 
 [[noreturn]] void Finding(const std::string& what, const std::string& step) {
   std::fprintf(stderr, "record index finding after %s: %s\n", step.c_str(), what.c_str());
@@ -58,7 +34,7 @@ struct Harness {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static Harness h;
+  static SandboxSession h("records");
   FuzzedDataProvider in(data, size);
   const int32_t maxRec = in.ConsumeBool() ? 4095 : in.ConsumeIntegralInRange<int32_t>(64, 4095);
   // Mostly small segments, so that a short input spans many of them.

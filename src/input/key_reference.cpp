@@ -88,7 +88,7 @@ const std::vector<KeySection>& KeyReference() {
            {"`W`", "word wrap on/off"},
            {"`E` / `*` / `7` / `8`", "EBCDIC / 7-bit / stripped / normal characters"},
            {"Ctrl+PgDn, Ctrl+N, `Q`", "next input file (`Q` without input files: back to the directory)"},
-           {"Ctrl+PgUp, Ctrl+U, Ctrl+Z", "previous input file"},
+           {"Ctrl+PgUp, Ctrl+U, Ctrl+Z (in a terminal Ctrl+Z suspends)", "previous input file"},
            {"`1`", "first input file"},
            {"Esc", "back to the directory page"},
            {"`X`", "start a shell in the current drive and end"},
