@@ -40,14 +40,31 @@ void Lister::SORT1ST() {
   };
   std::vector<Item> it(static_cast<size_t>(n) + 1);
   for (int32_t i = 1; i <= n; ++i) it[static_cast<size_t>(i)] = {NameOf(ZDIR[static_cast<size_t>(i)]), i};
+  // The comparison sort compares the names' first eight bytes as one number (a short
+  // name padded with zero bytes, which orders it as a string compare does), and the whole
+  // names only where those numbers are equal.
+  struct Keyed {
+    uint64_t head;
+    Item item;
+  };
+  auto headOf = [](std::string_view s) {
+    uint64_t h = 0;
+    for (size_t k = 0; k < 8; ++k) h = h << 8 | (k < s.size() ? static_cast<unsigned char>(s[k]) : 0u);
+    return h;
+  };
   // Without two equal names there is only one sorted order, found faster by a
   // comparison sort; equal names keep the Shell sort's own order.
-  std::vector<Item> quick(it.begin() + 1, it.end());
-  std::sort(quick.begin(), quick.end(), [](const Item& a, const Item& b) { return a.name < b.name; });
-  const bool ties = std::adjacent_find(quick.begin(), quick.end(), [](const Item& a, const Item& b) {
-                      return a.name == b.name;
+  std::vector<Keyed> quick;
+  quick.reserve(static_cast<size_t>(n));
+  for (int32_t i = 1; i <= n; ++i) quick.push_back({headOf(it[static_cast<size_t>(i)].name), it[static_cast<size_t>(i)]});
+  std::sort(quick.begin(), quick.end(), [](const Keyed& a, const Keyed& b) {
+    return a.head != b.head ? a.head < b.head : a.item.name < b.item.name;
+  });
+  const bool ties = std::adjacent_find(quick.begin(), quick.end(), [](const Keyed& a, const Keyed& b) {
+                      return a.item.name == b.item.name;
                     }) != quick.end();
-  if (!ties) std::copy(quick.begin(), quick.end(), it.begin() + 1);
+  if (!ties)
+    for (int32_t i = 1; i <= n; ++i) it[static_cast<size_t>(i)] = quick[static_cast<size_t>(i) - 1].item;
   for (int k = ties ? FirstGap(nSortGap, n) : 0; k >= 1; --k) {
     int32_t h = nSortGap[static_cast<size_t>(k)];
     for (int32_t j = h + 1; j <= n; ++j) {
@@ -137,8 +154,9 @@ void Lister::SORTEMALL() {
     std::vector<int32_t> order(static_cast<size_t>(nSZDir));
     std::iota(order.begin(), order.end(), 1);
     auto key = [&](int32_t i) -> const std::string& { return el[static_cast<size_t>(i)].key; };
-    std::sort(order.begin(), order.end(),
-              [&](int32_t a, int32_t b) { return asc ? key(a) < key(b) : key(b) < key(a); });
+    auto before = [&](int32_t a, int32_t b) { return asc ? key(a) < key(b) : key(b) < key(a); };
+    // The records are in name order already, so the name sort finds its keys sorted.
+    if (!std::is_sorted(order.begin(), order.end(), before)) std::sort(order.begin(), order.end(), before);
     ties = std::adjacent_find(order.begin(), order.end(), [&](int32_t a, int32_t b) { return key(a) == key(b); }) !=
            order.end();
     if (!ties) {

@@ -210,10 +210,15 @@ void PosixFileSystem::FindClose(FindHandle handle) { finds_.erase(handle); }
 
 uint64_t PosixFileSystem::FileTimeToLocalFileTime(uint64_t utc) {
   int64_t secs = static_cast<int64_t>(utc / 10000000ULL) - kEpochDiff;
-  time_t t = static_cast<time_t>(secs);
-  std::tm lt;
-  if (!::localtime_r(&t, &lt)) return utc;
-  int64_t shifted = static_cast<int64_t>(utc) + static_cast<int64_t>(lt.tm_gmtoff) * 10000000LL;
+  if (secs != offsetSecond_) {
+    time_t t = static_cast<time_t>(secs);
+    std::tm lt;
+    offsetSecond_ = secs;
+    offsetKnown_ = ::localtime_r(&t, &lt) != nullptr;
+    offsetSeconds_ = offsetKnown_ ? static_cast<int64_t>(lt.tm_gmtoff) : 0;
+  }
+  if (!offsetKnown_) return utc;
+  int64_t shifted = static_cast<int64_t>(utc) + offsetSeconds_ * 10000000LL;
   return shifted < 0 ? 0 : static_cast<uint64_t>(shifted);
 }
 

@@ -8,6 +8,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
+#include <string_view>
 
 #include "core/text.h"
 
@@ -38,7 +40,7 @@ size_t NextChar(const std::string& s, size_t i, int& code) {
 
 bool Undefined1252(int c) { return c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D; }
 
-bool PlainAscii(const std::string& host, bool isName) {
+bool PlainAscii(std::string_view host, bool isName) {
   for (unsigned char c : host)
     if (c < 0x20 || c >= 0x7F || (isName && std::strchr("\\/:*?\"<>|", c))) return false;
   return !isName || host.empty() || (host.front() != ' ' && host.back() != ' ');
@@ -142,9 +144,15 @@ std::string ResolveComponent(const std::string& hostDir, const std::string& show
   int matches = 0;
   if (DIR* d = ::opendir(hostDir.empty() ? "/" : hostDir.c_str())) {
     while (dirent* e = ::readdir(d)) {
-      std::string n = e->d_name;
+      std::string_view n = e->d_name;
       if (n == "." || n == "..") continue;
-      if (UCase(ShownName(n)) == want) {
+      // A plain ASCII name is shown as it is: compared in place, without copies.
+      bool same = PlainAscii(n, true)
+                      ? n.size() == want.size() && std::equal(n.begin(), n.end(), want.begin(), [](char a, char b) {
+                          return UpperChar(static_cast<unsigned char>(a)) == static_cast<unsigned char>(b);
+                        })
+                      : UCase(ShownName(std::string(n))) == want;
+      if (same) {
         ++matches;
         found = n;
       }

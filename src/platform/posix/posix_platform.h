@@ -2,6 +2,7 @@
 // terminal front-ends.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -68,6 +69,11 @@ class PosixFileSystem : public FileSystem {
   std::map<FindHandle, std::unique_ptr<FindState>> finds_;
   FindHandle nextFind_ = 1;
   int lastError_ = 0;
+  // The local offset of the last second converted: the entries of a folder mostly share
+  // their seconds, and one localtime_r per second is enough.
+  int64_t offsetSecond_ = INT64_MIN;
+  int64_t offsetSeconds_ = 0;
+  bool offsetKnown_ = false;
 };
 
 class PosixProcesses : public Processes {
