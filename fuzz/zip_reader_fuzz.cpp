@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/zdir_layout.h"
 #include "zip/zip_reader.h"
 
 using namespace tembra;
@@ -49,7 +50,9 @@ void ListAll(ZipSource& src) {
       std::string rec = MemberRecord(e, fullPath, ntfs);
       // The fixed columns must keep their places whatever the archive holds.
       // A ZIP64 size never spills out of its 12 columns.
-      if (!rec.empty() && (rec.size() < 108 || rec[97] == ' ' || rec[77] != ' ')) __builtin_trap();
+      if (!rec.empty() && (rec.size() < static_cast<size_t>(kZdHeadLen) || ZdChar(rec, kZdType) == ' ' ||
+                           ZdChar(rec, kZdHasDot) != ' '))
+        __builtin_trap();
     }
   });
 }

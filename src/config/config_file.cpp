@@ -309,9 +309,9 @@ bool Lister::bParse1Config(std::string& zcfLine) {
       else if (w4 == "DDMM") { bMMDD = false; bDDMM = true; }
       else if (w3 == "LOC") bGMT = false;
       else if (w3 == "GMT" || w2 == "UT" || Left(W, 1) == "Z") bGMT = true;
-      else if (w3 == "ACC") { iDateCol = 50; iTimeCol = 58; }
-      else if (w3 == "CRE") { iDateCol = 33; iTimeCol = 41; }
-      else if (w3 == "UPD") { iDateCol = 16; iTimeCol = 24; }
+      else if (w3 == "ACC") { iDateCol = kZdAccessTime; iTimeCol = ZdClockCol(kZdAccessTime); }
+      else if (w3 == "CRE") { iDateCol = kZdCreateTime; iTimeCol = ZdClockCol(kZdCreateTime); }
+      else if (w3 == "UPD") { iDateCol = kZdWriteTime; iTimeCol = ZdClockCol(kZdWriteTime); }
       else if (w3 == "NOT") nTimeWidth = 0;
       else if (w2 == "T9" || InStr(W, "SS+") > 0) nTimeWidth = 9;
       else if (w2 == "T8" || InStr(W, ":SS") > 0) nTimeWidth = 8;

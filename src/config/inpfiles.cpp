@@ -47,7 +47,7 @@ void Lister::ListInpFiles() {
     const std::string& rec = ZDIR[r];
     // The name length must agree too, so that a longer name with the same beginning
     // is never taken for the file.
-    if (Mid(rec, 109, nLenName) == name && static_cast<int32_t>(Val(Mid(rec, 94, 4))) == nLenName) {
+    if (ZdField(rec, kZdName, nLenName) == name && ZdNameLength(rec) == nLenName) {
       ListAFile(r);
       return;
     }

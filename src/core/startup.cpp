@@ -19,8 +19,8 @@ void Lister::Form_Load() {
   // 4-5
   nWidthShare = 10;
   nHeightShare = 10;
-  iDateCol = 16;
-  iTimeCol = 24;
+  iDateCol = kZdWriteTime;
+  iTimeCol = ZdClockCol(kZdWriteTime);
   zComSpec = P.processes.GetEnv("COMSPEC");
   nMaxRecLen = 4095;
   bHasFocus = true;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "dirlist/zdir_layout.h"
+#include "core/zdir_layout.h"
 #include "platform/platform.h"
 
 namespace tembra {
@@ -29,7 +29,7 @@ struct DirState {
   std::string zSortLetter = "F";
   bool bSortAscending = true;
   bool bSortDirsByDate = false;
-  int32_t iDateCol = 16, iTimeCol = 24;
+  int32_t iDateCol = kZdWriteTime, iTimeCol = ZdClockCol(kZdWriteTime);
   bool bShowHidden = true, bShowReadOnly = true, bShowSystem = true;
   FindData VTOC;                  // the find-data record shared by the scans
   double dTotalBytes = 0;

@@ -23,12 +23,10 @@ struct Line {
 
 double SizeOf(const std::string& rec) {
   double v = 0;
-  for (char c : ZdField(rec, kZdSize, kZdSizeLen))
+  for (char c : ZdSizeField(rec))
     if (c >= '0' && c <= '9') v = v * 10 + (c - '0');
   return v;
 }
-
-bool IsZipMember(const std::string& rec) { return ZdField(rec, kZdAttr, 3) == "ZIP"; }
 
 }  // namespace
 
@@ -58,8 +56,8 @@ static std::string LongSize(Lister& L, const std::string& rec) {
 }
 
 static std::string ShortDate(const Lister& L, const std::string& rec) {
-  std::string d(ZdField(rec, L.iDateCol, 8));
-  d.resize(8, ' ');
+  std::string d(ZdDate(rec, L.iDateCol));
+  d.resize(kZdDateLen, ' ');
   std::string y = d.substr(2, 2), m = d.substr(4, 2), dd = d.substr(6, 2);
   if (L.bMMDD) return m + dd + y;
   if (L.bDDMM) return dd + m + y;
@@ -67,8 +65,8 @@ static std::string ShortDate(const Lister& L, const std::string& rec) {
 }
 
 static std::string LongDate(const Lister& L, const std::string& rec) {
-  std::string d(ZdField(rec, L.iDateCol, 8));
-  d.resize(8, ' ');
+  std::string d(ZdDate(rec, L.iDateCol));
+  d.resize(kZdDateLen, ' ');
   std::string y = d.substr(0, 4), m = d.substr(4, 2), dd = d.substr(6, 2);
   if (L.bMMDD) return m + "/" + dd + "/" + y;
   if (L.bDDMM) return dd + "-" + m + "-" + y;
@@ -76,8 +74,8 @@ static std::string LongDate(const Lister& L, const std::string& rec) {
 }
 
 static std::string TimeText(const Lister& L, const std::string& rec, int32_t width) {
-  std::string t(ZdField(rec, L.iTimeCol, 8));
-  t.resize(8, ' ');
+  std::string t(ZdClock(rec, L.iTimeCol));
+  t.resize(kZdClockLen, ' ');
   std::string hh = t.substr(0, 2), mm = t.substr(2, 2), ss = t.substr(4, 2);
   switch (width) {
     case 4: return hh + mm;
@@ -97,9 +95,9 @@ static std::string TimeText(const Lister& L, const std::string& rec, int32_t wid
 }
 
 static std::string AttrText(const std::string& rec, bool zipAware) {
-  if (IsZipMember(rec)) {
+  if (ZdIsZipMember(rec)) {
     // A member's attribute columns hold "ZIP" and its ratio: no attribute bits.
-    if (zipAware) return std::string(ZdField(rec, kZdAttrSystem, 3)) + "%";
+    if (zipAware) return std::string(ZdZipRatio(rec)) + "%";
     return "----";
   }
   std::string a = "----";
@@ -239,7 +237,7 @@ std::string Lister::zFormat1Old(int32_t SDZFI, int32_t nChars) {
     } else {
       line.Put(46, name);
     }
-    iCurNameCol = 109 + L;
+    iCurNameCol = kZdName + L;
   }
   nLenName = L;
   zCurType = std::string(1, type);

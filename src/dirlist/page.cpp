@@ -4,6 +4,17 @@
 
 namespace tembra {
 
+namespace {
+
+// Writes text into a page line at a 1-based column, growing the line with blanks.
+void PutAt(std::string& line, int32_t col, std::string_view text) {
+  size_t start = static_cast<size_t>(col - 1);
+  if (line.size() < start + text.size()) line.resize(start + text.size(), ' ');
+  line.replace(start, text.size(), text);
+}
+
+}  // namespace
+
 void Lister::DosDir() {
   // 1-2. Cursor at a root, caption and title line
   if (iCursor == 0 && iFirstZDir == 1) iCursor = 1;
@@ -53,14 +64,14 @@ void Lister::DosDir() {
     std::string text;
     if (i == 0 && iCurZDir == 0) {
       text = Space(w);
-      ZdPut(text, 1, "<<PARENT DIR");
+      PutAt(text, 1, "<<PARENT DIR");
       if (w > 23 && iLastOnPage != 0) {
         std::string path = ZdNameStored(rec);
         if (static_cast<int32_t>(path.size()) < w - 22) {
-          ZdPut(text, 23, path);
+          PutAt(text, 23, path);
         } else {
-          ZdPut(text, 23, path.substr(0, static_cast<size_t>(w - 23)));
-          ZdPut(text, w, "~");
+          PutAt(text, 23, path.substr(0, static_cast<size_t>(w - 23)));
+          PutAt(text, w, "~");
         }
       }
       text.resize(static_cast<size_t>(w), ' ');

@@ -9,8 +9,8 @@ namespace tembra {
 
 namespace {
 
-// Largest size the 12-column size field can hold.
-constexpr double kMaxSizeField = 999999999999.0;
+// Largest size the size field can hold.
+constexpr double kMaxSizeField = static_cast<double>(kZdSizeMax);
 
 // Digits of v right-aligned in width, at least minDigits digits (zero-filled):
 // the same as qbFl with the patterns "#000", "###0", "#####0", "#00000000000".
@@ -67,7 +67,7 @@ void Lister::GetDir(const std::string& zMyPath) {
     if (ZdChar(rec, kZdType) != '-' && !dots) {
       ++nZDir;
       if (nZDir > nZDirMax) ExpandZDir(nZDir);
-      PutNumber(rec, kZdSeq, nZDir, 6, 1);
+      PutNumber(rec, kZdSeq, nZDir, kZdSeqWidth, 1);
     }
     // Excluded entries take part in the order check too.
     if (std::string_view(prevName) > nameU) ++outOfOrder;
@@ -90,14 +90,9 @@ void Lister::GetDir(const std::string& zMyPath) {
   iFirstZDir = 1;
   nLenName = static_cast<int32_t>(zMyPath.size());
   if (zMyPath.size() > 3) {
-    std::string parent = Space(108) + UCase(zMyPath) + zMyPath;
+    std::string parent = ZdNewRecord(UCase(zMyPath), zMyPath);
     ZdPut(parent, kZdNameLen, Format(static_cast<double>(zMyPath.size()), "0000"));
-    ZdPut(parent, kZdType, "U");
-    ZdPut(parent, kZdWriteTime, "19460626123456");
-    std::string stamp = parent.substr(kZdWriteTime - 1, kZdTimeLen);
-    ZdPut(parent, kZdCreateTime, stamp);
-    ZdPut(parent, kZdAccessTime, stamp);
-    ZdPut(parent, kZdSize, "000000000000");
+    ZdMarkParent(parent);
     ZDIR[0] = std::move(parent);
     iFirstZDir = 0;
   }
@@ -131,24 +126,22 @@ FindHandle Lister::Get1Vtoc(const std::string& zFileName) {
 }
 
 std::string Lister::zVtocToDir() {
-  // 1. Name, upper-case copy and stored copy after 108 blanks; the record is the one
+  // 1. Name, upper-case copy and stored copy after the blank head; the record is the one
   //    string built for the entry, and the names are read from it.
   std::string_view found = VTOC.cFileName;
   const size_t len = std::min(found.find('\0'), found.size());
-  std::string rec;
-  rec.reserve(108 + 2 * len);
-  rec.assign(108, ' ');
-  rec.append(found.data(), len);
-  for (size_t i = 108; i < 108 + len; ++i) rec[i] = static_cast<char>(UpperChar(static_cast<unsigned char>(rec[i])));
-  rec.append(found.data(), len);
+  found = found.substr(0, len);
+  std::string rec = ZdNewRecord(found, found);
+  const size_t head = static_cast<size_t>(kZdHeadLen);
+  for (size_t i = head; i < head + len; ++i) rec[i] = static_cast<char>(UpperChar(static_cast<unsigned char>(rec[i])));
   // Views into the record: its length never changes below, so they stay valid.
-  const std::string_view nameU(rec.data() + 108, len);
-  const std::string_view name(rec.data() + 108 + len, len);
+  const std::string_view nameU(rec.data() + head, len);
+  const std::string_view name(rec.data() + head + len, len);
 
   // 2. Three time stamps yyyymmddhhmmsscc
   auto putTime = [&](int col, uint64_t ft) {
     DateTime t = P.files.FileTimeToSystemTime(bGMT ? ft : P.files.FileTimeToLocalFileTime(ft));
-    char* p = &rec[static_cast<size_t>(col - 1)];
+    char p[kZdTimeLen];
     int y = t.year;
     p[0] = static_cast<char>('0' + (y / 1000) % 10);
     p[1] = static_cast<char>('0' + (y / 100) % 10);
@@ -159,6 +152,7 @@ std::string Lister::zVtocToDir() {
     Put2(p + 10, t.minute);
     Put2(p + 12, t.second);
     Put2(p + 14, t.millisecond / 10);
+    ZdPut(rec, col, std::string_view(p, sizeof p));
   };
   putTime(kZdWriteTime, VTOC.ftLastWriteTime);
   putTime(kZdCreateTime, VTOC.ftCreationTime);
@@ -166,7 +160,7 @@ std::string Lister::zVtocToDir() {
 
   // 3. Short name
   if (VTOC.cAlternateFileName.empty() || VTOC.cAlternateFileName[0] == '\0') {
-    ZdPut(rec, kZdShortName, " ---NONE--- ");
+    ZdPut(rec, kZdShortName, kZdNoShortName);
   } else {
     std::string shortName = UCase(VTOC.cAlternateFileName);
     size_t snul = shortName.find('\0');
@@ -177,49 +171,49 @@ std::string Lister::zVtocToDir() {
 
   // 4. Attribute bits 32, 16, 8, 4, 2, 1
   uint32_t attr = VTOC.dwFileAttributes % 64;
-  for (int i = 0; i < 6; ++i) rec[static_cast<size_t>(kZdAttr - 1 + i)] = (attr & (32u >> i)) ? '1' : '0';
+  for (int i = 0; i < kZdAttrWidth; ++i) ZdPutChar(rec, kZdAttr + i, (attr & (32u >> i)) ? '1' : '0');
 
   // 5. Extension
-  rec[kZdHasDot - 1] = (len > 1 && name.find('.', 1) != std::string_view::npos) ? '9' : '0';
+  ZdPutChar(rec, kZdHasDot, (len > 1 && name.find('.', 1) != std::string_view::npos) ? '9' : '0');
   size_t dot = nameU.rfind('.');
   if (dot != std::string_view::npos && dot + 1 < len) {
-    PutNumber(rec, kZdExtCol, static_cast<int64_t>(dot) + 2, 4, 3);
+    PutNumber(rec, kZdExtCol, static_cast<int64_t>(dot) + 2, kZdExtColWidth, 3);
     std::string_view ext = nameU.substr(dot + 1);
-    if (ext.size() < 5) {
-      rec[kZdExtLen - 1] = static_cast<char>('0' + ext.size());
+    if (ext.size() <= static_cast<size_t>(kZdExtWidth)) {
+      ZdPutChar(rec, kZdExtLen, static_cast<char>('0' + ext.size()));
       ZdPut(rec, kZdExt, ext);
     } else {
-      rec[kZdExtLen - 1] = '9';
-      ZdPut(rec, kZdExt, ext.substr(0, 4));
+      ZdPutChar(rec, kZdExtLen, '9');
+      ZdPut(rec, kZdExt, ext.substr(0, kZdExtWidth));
     }
   } else {
-    rec[kZdExtLen - 1] = '0';
+    ZdPutChar(rec, kZdExtLen, '0');
   }
 
   // 6. Name length
-  PutNumber(rec, kZdNameLen, static_cast<int64_t>(len), 4, 1);
+  PutNumber(rec, kZdNameLen, static_cast<int64_t>(len), kZdNameLenWidth, 1);
 
   // 7. Type, size, attribute exclusion
   if (!(VTOC.dwFileAttributes & kAttrDirectory)) {
-    rec[kZdType - 1] = 'F';
+    ZdPutChar(rec, kZdType, 'F');
     double size = static_cast<double>(VTOC.nFileSizeHigh) * 4294967296.0 + static_cast<double>(VTOC.nFileSizeLow);
     dTotalBytes += size;
-    // A size beyond the 12 columns is shown as the largest the field holds, so that
+    // A size beyond the field is shown as the largest the field holds, so that
     // every later column stays in place.
     double shown = size > kMaxSizeField ? kMaxSizeField : size;
-    PutNumber(rec, kZdSize, static_cast<int64_t>(shown), 12, 11);
-    if ((rec[kZdAttrHidden - 1] == '1' && !bShowHidden) || (rec[kZdAttrSystem - 1] == '1' && !bShowSystem) ||
-        (rec[kZdAttrReadOnly - 1] == '1' && !bShowReadOnly))
-      rec[kZdType - 1] = '-';
+    PutNumber(rec, kZdSize, static_cast<int64_t>(shown), kZdSizeLen, kZdSizeLen - 1);
+    if ((ZdChar(rec, kZdAttrHidden) == '1' && !bShowHidden) || (ZdChar(rec, kZdAttrSystem) == '1' && !bShowSystem) ||
+        (ZdChar(rec, kZdAttrReadOnly) == '1' && !bShowReadOnly))
+      ZdPutChar(rec, kZdType, '-');
   } else {
-    rec[kZdType - 1] = 'D';
+    ZdPutChar(rec, kZdType, 'D');
   }
 
-  // 8. Display-name column: 127 for a temporary-file name
-  const char* col = "109";
+  // 8. Display-name column: the source name's column for a temporary-file name
+  const char* col = kZdNameColPlain;
   if (len >= 19 && nameU.compare(0, 2, "_V") == 0 && IsDigits(nameU.substr(2, 6)) &&
       nameU.compare(8, 3, ".VX") == 0 && IsDigits(nameU.substr(11, 4)) && nameU[17] == '.')
-    col = "127";
+    col = kZdNameColTemp;
   ZdPut(rec, kZdNameCol, col);
   return rec;
 }
@@ -260,7 +254,7 @@ void Lister::MarkIgnore() {
         if (c >= '0' && c <= '9') size = size * 10 + (c - '0');
       if (size > 2147483647.0) size = 2147483647.0;
     }
-    char type = rec[kZdType - 1];
+    char type = ZdChar(rec, kZdType);
     int32_t len = ZdNameLength(rec);
     char mark = ' ';
     if (len == 0) {
@@ -268,15 +262,15 @@ void Lister::MarkIgnore() {
     } else if (type != 'D' && !zNameFilter.empty()) {
       std::string_view nameU = ZdField(rec, kZdName, len);
       bool shown = bWildMatch(nameU, zNameFilter);
-      if (!shown && ZdField(rec, kZdNameCol, 3) != "109" && nameU.size() > 18)
-        shown = bWildMatch(nameU.substr(18), zNameFilter);
+      if (!shown && ZdNotPlainName(rec) && nameU.size() > static_cast<size_t>(kZdTempPrefixLen))
+        shown = bWildMatch(nameU.substr(kZdTempPrefixLen), zNameFilter);
       if (!shown) mark = '*';
     }
     if (type == 'F' && nSizeMax >= 1 && (size < nSizeMin || size > nSizeMax)) mark = '*';
-    std::string_view date = ZdField(rec, iDateCol, 8);
+    std::string_view date = ZdDate(rec, iDateCol);
     if (!zDateFrom.empty() && date < std::string_view(zDateFrom)) mark = '*';
     if (!zDateTo.empty() && date > std::string_view(zDateTo)) mark = '*';
-    rec[kZdIgnore - 1] = mark;
+    ZdPutChar(rec, kZdIgnore, mark);
   }
   SORTEMALL();
 }

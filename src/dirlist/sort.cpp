@@ -103,7 +103,7 @@ void Lister::SORTEMALL() {
     int32_t len = ZdNameLength(rec);
     std::string key(17, ' ');
     char type = ZdChar(rec, kZdType);
-    if (type == 'F' && (letter == 'R' || letter == 'U') && ZdField(rec, kZdNameCol, 3) != "109")
+    if (type == 'F' && (letter == 'R' || letter == 'U') && ZdNotPlainName(rec))
       key.append(ZdField(rec, kZdTempSource, len));
     else
       key.append(ZdField(rec, kZdName, len));
@@ -114,7 +114,7 @@ void Lister::SORTEMALL() {
     switch (letter) {
       case 'D':
         if (type != 'D' || bSortDirsByDate) {
-          std::string_view stamp = ZdField(rec, iDateCol, 16);
+          std::string_view stamp = ZdStamp(rec, iDateCol);
           key.replace(1, stamp.size(), stamp);
         }
         if (key[0] == 'M' && !bSortDirsByDate) {

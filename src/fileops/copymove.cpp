@@ -4,7 +4,6 @@
 // so that of two names that differ only in letter case the one the user pointed at
 // is the one acted on.
 #include "core/lister.h"
-#include "fileops/record.h"
 
 namespace tembra {
 
@@ -39,7 +38,7 @@ int Lister::CopyAFile(const std::string& zFromFile, const std::string& zToFile) 
 bool Lister::BDOS_COPY(const std::string& ZMOVE) {
   int32_t rec = iCursor >= 0 && iCursor < static_cast<int32_t>(SZDIR.size()) ? SZDIR[iCursor] : 0;
   iCurZDir = rec;
-  std::string name = fileops::StoredName(ZDIR[rec]);
+  std::string name = ZdNameStored(ZDIR[rec]);
   zCopyDest.clear();
   zCurFile = zCurDir + name;
   std::string answer = zTypedFolder(InputBox("VX0042-Enter Destination for " + name, "Tembra MOVE/COPY", zCurFile));
@@ -92,7 +91,7 @@ bool Lister::BDOS_RENAME(int32_t IRBSZDIR) {
     return false;
   }
   std::string& r = ZDIR[rec];
-  std::string name = fileops::StoredName(r);
+  std::string name = ZdNameStored(r);
   if (DoesFileExist(zCurDir + name) < 0) vxCatastrophe("VX9003 ERROR - PATH DOES NOT EXIST BDOS_RENAME");
   std::string answer = InputBox("VX0043-Enter new file name for " + name, "Tembra Rename", name);
   if (answer.empty()) {
@@ -116,8 +115,8 @@ bool Lister::BDOS_RENAME(int32_t IRBSZDIR) {
       giveBack();
       return false;
     }
-    r = Left(r, 108) + UCase(newName) + newName;
-    fileops::SetMid(r, 94, Format(static_cast<double>(newName.size()), "0000"));
+    r = ZdHead(r) + UCase(newName) + newName;
+    ZdPut(r, kZdNameLen, Format(static_cast<double>(newName.size()), "0000"));
     zFindName = UCase(newName);
     return true;
   }
@@ -133,7 +132,7 @@ bool Lister::BDOS_DEL(int32_t IRBSZDIR, int NoConfirm) {
     MsgBox("VX1014-Not able to delete/move/copy parent directory");
     return false;
   }
-  std::string path = zCurDir + fileops::StoredName(ZDIR[rec]);
+  std::string path = zCurDir + ZdNameStored(ZDIR[rec]);
   if (NoConfirm == 1) {
     int err = P.files.DeleteFile(path);
     if (err != 0) {

@@ -6,7 +6,6 @@
 
 #include "core/lister.h"
 #include "dirlist/wildcard.h"
-#include "fileops/record.h"
 
 namespace tembra {
 
@@ -58,17 +57,17 @@ std::string Lister::ZCalcName(int32_t INDEXZDIR, const std::string& ZCHARS) {
     nTempSeq = nTempSeq + 1;
     t = Left(t, 8) + Format(nTempSeq, "0000") + Mid(t, 13);
   }
-  return "_V" + Mid(t, 3, 6) + ".VX" + Mid(t, 9, 4) + ZCHARS + "." + fileops::StoredName(ZDIR[INDEXZDIR]);
+  return "_V" + Mid(t, 3, 6) + ".VX" + Mid(t, 9, 4) + ZCHARS + "." + ZdNameStored(ZDIR[INDEXZDIR]);
 }
 
 bool Lister::TempCheck(int32_t ITCZDIR) {
   const std::string& rec = ZDIR[ITCZDIR];
-  std::string name = fileops::UpperName(rec);
-  double size = Val(Mid(rec, 66, 6)) == 0 ? Val(Mid(rec, 72, 6)) : 0;
+  std::string name = ZdNameUpper(rec);
+  double size = Val(std::string(ZdSizeMillions(rec))) == 0 ? Val(std::string(ZdSizeLastSix(rec))) : 0;
   if (size == static_cast<double>(std::string(kMarkerLine).size() + 2)) {
     if (bDebug && bLog) Log340("Check for VX0017");
     std::string text;
-    P.files.ReadWholeFile(zCurDir + fileops::StoredName(rec), text);
+    P.files.ReadWholeFile(zCurDir + ZdNameStored(rec), text);
     return FirstLine(text) != kMarkerLine;
   }
   if (name.size() >= 19 && Left(name, 2) == "_V") {
@@ -85,14 +84,14 @@ double Lister::AgeOfFile(int32_t rZdir) {
   double today = static_cast<double>(DaysFromCivil(now.year, now.month, now.day)) +
                  P.clock.SecondsSinceMidnight() / 86400.0;
   double tempAge = 10000;
-  if (fileops::DisplayCol(rec) != 109) {
-    std::string name = fileops::UpperName(rec);
+  if (ZdDisplayCol(rec) != kZdName) {
+    std::string name = ZdNameUpper(rec);
     double made = static_cast<double>(DaysFromCivil(2000 + static_cast<int64_t>(Val(Mid(name, 3, 2))),
                                                     static_cast<int64_t>(Val(Mid(name, 5, 2))),
                                                     static_cast<int64_t>(Val(Mid(name, 7, 2)))));
     tempAge = std::max(0.0, today - made);
   }
-  std::string date = Mid(rec, 16, 8);
+  std::string date(ZdDate(rec, kZdWriteTime));
   double written = static_cast<double>(DaysFromCivil(static_cast<int64_t>(Val(Mid(date, 1, 4))),
                                                      static_cast<int64_t>(Val(Mid(date, 5, 2))),
                                                      static_cast<int64_t>(Val(Mid(date, 7, 2)))));
@@ -107,17 +106,17 @@ bool Lister::bRenameTemp(const std::string& VXCChars, int32_t rZdir) {
     return false;
   }
   const std::string rec = ZDIR[r];
-  if (fileops::NameLen(rec) > 222) {
+  if (ZdNameLength(rec) > 222) {
     MsgBox("VX1021 - File name too long");
     return false;
   }
-  if (fileops::RecType(rec) != "F") {
+  if (ZdCharField(rec, kZdType) != "F") {
     MsgBox("VX1001 - Delete of directory is not allowed");
     return false;
   }
   std::string temp = ZCalcName(r, VXCChars);
-  if (zSortLetter == "F") zFindName = fileops::UpperName(rec);
-  std::string old = zCurDir + fileops::StoredName(rec);
+  if (zSortLetter == "F") zFindName = ZdNameUpper(rec);
+  std::string old = zCurDir + ZdNameStored(rec);
   if (VXCChars != "??") {
     int err = P.files.RenameFile(old, zCurDir + temp);
     if (err != 0) {
@@ -147,11 +146,11 @@ bool Lister::bBackupCopy(const std::string& VXCChars) {
     return false;
   }
   const std::string src = ZDIR[r];
-  if (fileops::RecType(src) != "F") {
+  if (ZdCharField(src, kZdType) != "F") {
     MsgBox("VX1001 - Backup of directory is not allowed");
     return false;
   }
-  std::string name = fileops::StoredName(src);
+  std::string name = ZdNameStored(src);
   std::string temp = ZCalcName(r, VXCChars);
   int rc = CopyAFile(zCurDir + name, zCurDir + temp);
   if (rc != 0 || !zCopyError.empty()) {
@@ -163,21 +162,22 @@ bool Lister::bBackupCopy(const std::string& VXCChars) {
   // table is never left half shifted).
   std::string tempU = UCase(temp);
   for (int32_t i = 1; i <= nZDir; ++i)
-    if (fileops::UpperName(ZDIR[i]) == tempU) return false;
+    if (ZdNameUpper(ZDIR[i]) == tempU) return false;
   ExpandZDir(nZDir + 1);
   if (static_cast<int32_t>(ZDIR.size()) < nZDir + 2) ZDIR.resize(nZDir + 2);
   int32_t i = nZDir;
-  while (i >= 1 && fileops::UpperName(ZDIR[i]) > tempU) {
+  while (i >= 1 && ZdNameUpper(ZDIR[i]) > tempU) {
     ZDIR[i + 1] = ZDIR[i];
     --i;
   }
-  std::string rec = Left(src, 108) + tempU + temp;
-  fileops::SetMid(rec, 94, Format(static_cast<double>(fileops::NameLen(src) + 18), "0000"));
-  fileops::SetMid(rec, 84, Format(Val(Mid(src, 84, 4)) + 18, "0000"));
-  fileops::SetMid(rec, 99, Format(127, "0000"));
+  std::string rec = ZdHead(src) + tempU + temp;
+  ZdPut(rec, kZdNameLen, Format(static_cast<double>(ZdNameLength(src) + kZdTempPrefixLen), "0000"));
+  ZdPut(rec, kZdExtCol, Format(Val(std::string(ZdField(src, kZdExtCol, kZdExtColWidth))) + kZdTempPrefixLen, "0000"));
+  ZdPut(rec, kZdNameCol, Format(kZdTempSource, "0000"));
   if (Get1Vtoc(zCurDir + temp) != 0) {
     std::string shortName = UCase(VTOC.cAlternateFileName);
-    fileops::SetMid(rec, 4, Left(shortName.empty() ? std::string(" ---NONE--- ") : shortName + Space(12), 12));
+    ZdPut(rec, kZdShortName,
+          Left(shortName.empty() ? std::string(kZdNoShortName) : shortName + Space(kZdShortNameLen), kZdShortNameLen));
   }
   ZDIR[i + 1] = rec;
   nZDir = nZDir + 1;
@@ -191,15 +191,15 @@ bool Lister::bBackupCopy(const std::string& VXCChars) {
 void Lister::MarkForDeletion() {
   for (int32_t i = 1; i <= nZDir; ++i) {
     std::string& rec = ZDIR[i];
-    if (fileops::RecType(rec) == "D") continue;
-    std::string nameU = fileops::UpperName(rec);
+    if (ZdCharField(rec, kZdType) == "D") continue;
+    std::string nameU = ZdNameUpper(rec);
     double age = static_cast<double>(RoundHalfEven(AgeOfFile(i)));
-    std::string path = zCurDir + fileops::StoredName(rec);
-    if (Val(Mid(rec, 69, 9)) == 17 && age > nMarkerDays && InStr(path, " ") == 0) {
+    std::string path = zCurDir + ZdNameStored(rec);
+    if (Val(std::string(ZdSizeLastNine(rec))) == 17 && age > nMarkerDays && InStr(path, " ") == 0) {
       std::string text;
       P.files.ReadWholeFile(path, text);
       if (FirstLine(text) == kMarkerLine) {
-        fileops::SetMid(rec, 2, "D");
+        ZdPut(rec, kZdDelMark, "D");
         nDeletable = nDeletable + 1;
         continue;
       }
@@ -208,9 +208,9 @@ void Lister::MarkForDeletion() {
       int32_t value = nDelRuleValue[j];
       if (!bWildMatch(nameU, zDelRuleMask[j]) || age <= (value & 0xFFFF)) continue;
       nDeletable = nDeletable + 1;
-      if (value & kDelRuleDelete) fileops::SetMid(rec, 2, "D");
-      else if (value & kDelRuleRecycle) fileops::SetMid(rec, 2, "R");
-      else if (value & kDelRuleSetAside) fileops::SetMid(rec, 2, "Z");
+      if (value & kDelRuleDelete) ZdPut(rec, kZdDelMark, "D");
+      else if (value & kDelRuleRecycle) ZdPut(rec, kZdDelMark, "R");
+      else if (value & kDelRuleSetAside) ZdPut(rec, kZdDelMark, "Z");
       break;
     }
   }
@@ -218,33 +218,33 @@ void Lister::MarkForDeletion() {
 
 void Lister::MarkVXDelete() {
   int32_t first = nZDir + 1;
-  while (first > 1 && Left(fileops::UpperName(ZDIR[first - 1]), 2) >= "_V") --first;
+  while (first > 1 && Left(ZdNameUpper(ZDIR[first - 1]), 2) >= "_V") --first;
   // Only records under temporary names are marked: a file of the user's that merely
   // sorts here (such as "_VACATION.JPG") is never touched.
-  auto isTemp = [&](int32_t i) { return fileops::DisplayCol(ZDIR[i]) == 127; };
+  auto isTemp = [&](int32_t i) { return ZdDisplayCol(ZDIR[i]) == kZdTempSource; };
   auto mark = [&](int32_t i) {
-    fileops::SetMid(ZDIR[i], 2, "R");
+    ZdPut(ZDIR[i], kZdDelMark, "R");
     nDeletable = nDeletable + 1;
   };
   for (int32_t i = first; i <= nZDir; ++i) {
-    if (!isTemp(i) || Mid(ZDIR[i], 2, 1) != " ") continue;
+    if (!isTemp(i) || ZdCharField(ZDIR[i], kZdDelMark) != " ") continue;
     if (static_cast<double>(RoundHalfEven(AgeOfFile(i))) > nTempDays) mark(i);
   }
   // Versions: of several copies of one file made on one day, the first and the last stay.
   for (int32_t p = first; p <= nZDir - 2; ++p) {
-    if (!isTemp(p) || Mid(ZDIR[p], 2, 1) != " ") continue;
+    if (!isTemp(p) || ZdCharField(ZDIR[p], kZdDelMark) != " ") continue;
     if (static_cast<double>(RoundHalfEven(AgeOfFile(p))) <= 10) continue;
-    std::string pName = fileops::UpperName(ZDIR[p]);
+    std::string pName = ZdNameUpper(ZDIR[p]);
     std::string pDate = Mid(pName, 3, 6), pFormer = Mid(pName, 19);
     std::vector<int32_t> equals;
     for (int32_t q = p + 1; q <= nZDir; ++q) {
-      std::string qName = fileops::UpperName(ZDIR[q]);
+      std::string qName = ZdNameUpper(ZDIR[q]);
       if (Mid(qName, 3, 6) != pDate) break;
       if (isTemp(q) && Mid(qName, 19) == pFormer) equals.push_back(q);
     }
     if (equals.size() + 1 >= 3)
       for (size_t k = 0; k + 1 < equals.size(); ++k)
-        if (Mid(ZDIR[equals[k]], 2, 1) == " ") mark(equals[k]);
+        if (ZdCharField(ZDIR[equals[k]], kZdDelMark) == " ") mark(equals[k]);
   }
 }
 
@@ -271,15 +271,15 @@ void Lister::BigDelete() {
     int32_t idx = SZDIR[pos];
     if (idx < 1 || idx > nZDir) continue;
     const std::string& rec = ZDIR[idx];
-    std::string markChar = Mid(rec, 2, 1);
-    if (Mid(rec, 1, 1) != " " || (markChar != "R" && markChar != "Z" && markChar != "D")) continue;
-    work.emplace_back(fileops::StoredName(rec), markChar[0]);
+    std::string markChar(ZdCharField(rec, kZdDelMark));
+    if (ZdCharField(rec, kZdIgnore) != " " || (markChar != "R" && markChar != "Z" && markChar != "D")) continue;
+    work.emplace_back(ZdNameStored(rec), markChar[0]);
   }
   for (const auto& [name, markChar] : work) {
     // Where the entry is now.
     int32_t pos = 1;
     while (pos <= nSZDir && pos < static_cast<int32_t>(SZDIR.size()) &&
-           !(SZDIR[pos] >= 1 && SZDIR[pos] <= nZDir && fileops::StoredName(ZDIR[SZDIR[pos]]) == name))
+           !(SZDIR[pos] >= 1 && SZDIR[pos] <= nZDir && ZdNameStored(ZDIR[SZDIR[pos]]) == name))
       ++pos;
     if (pos > nSZDir || pos >= static_cast<int32_t>(SZDIR.size())) continue;  // gone meanwhile
     if (markChar == 'R') {

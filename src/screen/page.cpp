@@ -16,13 +16,13 @@ void Lister::SetupTopBot() {
   if (TDISPLAY & TD_LIST) {
     zCaptionRight = zCurFile;
     zTopLine += " - File List -(";
-    std::string rec = zCurFileRec;
-    std::string y = Mid(rec, iDateCol, 4), mo = Mid(rec, iDateCol + 4, 2), d = Mid(rec, iDateCol + 6, 2);
+    const std::string date(ZdDate(zCurFileRec, iDateCol)), clock(ZdClock(zCurFileRec, iTimeCol));
+    std::string y = Mid(date, 1, 4), mo = Mid(date, 5, 2), d = Mid(date, 7, 2);
     if (bMMDD) zTopLine += mo + "/" + d + "/" + y;
     else if (bDDMM) zTopLine += d + "-" + mo + "-" + y;
     else zTopLine += y + "-" + mo + "-" + d;
     zTopLine += " ";
-    zTopLine += Mid(rec, iTimeCol, 2) + ":" + Mid(rec, iTimeCol + 2, 2) + ":" + Mid(rec, iTimeCol + 4, 2) + ")-  ";
+    zTopLine += Mid(clock, 1, 2) + ":" + Mid(clock, 3, 2) + ":" + Mid(clock, 5, 2) + ")-  ";
     if (TDISPLAY & TD_HEX) {
       zTopLine += Format(static_cast<double>(nFileSize), "####,###,##0") + " [&H" + Hex(nFileSize) + "]  Bytes";
     } else {

@@ -242,9 +242,9 @@ void Lister::ListAFile(int32_t ListIndex) {
   } else {
     if (ListIndex < 0 || ListIndex >= static_cast<int32_t>(ZDIR.size())) return;
     const std::string& rec = ZDIR[ListIndex];
-    int32_t n = static_cast<int32_t>(Val(Mid(rec, 94, 4)));
-    zCurFile = zCurDir + Mid(rec, 109, n);
-    exactName = zCurDir + Mid(rec, 109 + n, n);
+    int32_t n = ZdNameLength(rec);
+    zCurFile = zCurDir + ZdNameUpper(rec);
+    exactName = zCurDir + ZdNameStored(rec);
     if (static_cast<int32_t>(exactName.size()) != static_cast<int32_t>(zCurDir.size()) + n) exactName = zCurFile;
     zReopenFile = zCurFile;
     zReopenExact = exactName;
@@ -256,7 +256,7 @@ void Lister::ListAFile(int32_t ListIndex) {
   std::string rec = zVtocToDir();
   zCurFileRec = rec;
   if (ListIndex != -47) ZDIR[ListIndex] = rec;
-  std::string sizeField = Mid(rec, 66, 12);
+  std::string sizeField(ZdSizeField(rec));
   // A longer file is viewed as its first kMaxViewedSize bytes, so that every position
   // in it fits a 32-bit number.
   nFileSize = std::min(static_cast<int64_t>(Val(sizeField)), kMaxViewedSize);

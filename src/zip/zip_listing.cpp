@@ -18,14 +18,13 @@ void Lister::ProcessZ(const std::string& zWhat) {
   };
 
   // The size from the entry: 2 GB and more cannot be listed, below 20 bytes is no archive.
-  if (Val(Mid(entry, 66, 9)) >= 2147483) return refuse("VX8017 - Zip files have a maximum length of 2gb");
-  if (Val(Mid(entry, 66, 12)) < 20) return refuse(invalid);
+  if (Val(std::string(ZdSizeThousands(entry))) >= 2147483) return refuse("VX8017 - Zip files have a maximum length of 2gb");
+  if (Val(std::string(ZdSizeField(entry))) < 20) return refuse(invalid);
 
-  int32_t nLen = static_cast<int32_t>(Val(Mid(entry, 94, 4)));
-  std::string zName = Mid(entry, 109, nLen);
+  std::string zName = ZdNameUpper(entry);
   std::string zFullPath = zCurDir + zName;
   if (bLog) Log340("Opening zip file");
-  FileHandle file = P.files.OpenRead(zCurDir + Mid(entry, 109 + nLen, nLen));
+  FileHandle file = P.files.OpenRead(zCurDir + ZdNameStored(entry));
   if (file == kInvalidFile) return refuse(invalid);
   auto closeArchive = [&]() {
     P.files.CloseFile(file);

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/text.h"
+#include "core/zdir_layout.h"
 
 namespace tembra::zip {
 
@@ -15,8 +16,6 @@ constexpr long kNameWindow = 4096;   // name and extra field come from this many
 constexpr long kZip64LocatorSize = 20;
 constexpr long kZip64EndSize = 56;   // the fixed part of the ZIP64 end record
 constexpr long kMaxComment = 65535;
-// The size columns hold at most twelve digits.
-constexpr uint64_t kMaxSizeField = 999999999999ULL;
 
 uint32_t U16(const std::string& s, int32_t offset) { return static_cast<uint32_t>(NumGet(s, offset, 2)); }
 uint32_t U32(const std::string& s, int32_t offset) { return static_cast<uint32_t>(NumGet(s, offset, 4)); }
@@ -30,9 +29,6 @@ std::string Field(double value, const std::string& pattern) {
   if (s.size() < pattern.size()) s = Space(static_cast<long>(pattern.size() - s.size())) + s;
   return s;
 }
-
-// Overwrites the text at 1-based column col of rec.
-void Put(std::string& rec, long col, const std::string& text) { rec.replace(col - 1, text.size(), text); }
 
 }  // namespace
 
@@ -240,8 +236,8 @@ std::string RatioText(uint64_t compressedSize, uint64_t size) {
   else if (r < 10) text = Format(r, "0.0");
   else text = Format(r, "#00");
   // Just below 10 the one-decimal form rounds up to four characters; the field has three.
-  if (text.size() > 3) text = Format(r, "#00");
-  return Space(3 - static_cast<long>(text.size())) + text;
+  if (text.size() > static_cast<size_t>(kZdZipRatioLen)) text = Format(r, "#00");
+  return Space(kZdZipRatioLen - static_cast<long>(text.size())) + text;
 }
 
 std::string MemberRecord(const CentralEntry& e, bool fullPath, const std::string& ntfsText) {
@@ -258,36 +254,32 @@ std::string MemberRecord(const CentralEntry& e, bool fullPath, const std::string
     size_t slash = name.find_last_of("/\\");
     if (slash != std::string::npos) name = name.substr(slash + 1);
   }
-  std::string rec = Space(108) + UCase(name) + name;
-  if (name.empty()) Put(rec, 1, "*");
-  Put(rec, 94, Field(static_cast<double>(name.size()), "#000"));
-  Put(rec, 98, (fullPath && folder && e.compressedSize == 0) ? "D" : "F");
+  std::string rec = ZdNewRecord(UCase(name), name);
+  if (name.empty()) ZdPut(rec, kZdIgnore, "*");
+  ZdPut(rec, kZdNameLen, Field(static_cast<double>(name.size()), "#000"));
+  ZdPut(rec, kZdType, (fullPath && folder && e.compressedSize == 0) ? "D" : "F");
   std::string ratio = RatioText(e.compressedSize, e.size);
-  if (!ratio.empty()) Put(rec, 88, "ZIP" + ratio);
+  if (!ratio.empty()) ZdPut(rec, kZdZipTag, std::string(kZdZipTagText) + ratio);
   if (!ntfsText.empty()) {
-    Put(rec, 16, ntfsText.substr(1, 14));
-    Put(rec, 50, ntfsText.substr(16, 14));
-    Put(rec, 33, ntfsText.substr(31, 14));
+    // ">" and the write, access and creation times, 14 digits each, blank-separated.
+    ZdPut(rec, kZdWriteTime, ntfsText.substr(1, 14));
+    ZdPut(rec, kZdAccessTime, ntfsText.substr(16, 14));
+    ZdPut(rec, kZdCreateTime, ntfsText.substr(31, 14));
   } else {
     std::string stamp = DosDate(e.dosDate) + DosTime(e.dosTime);
-    Put(rec, 16, stamp);
-    Put(rec, 33, stamp);
-    Put(rec, 50, stamp);
+    ZdPut(rec, kZdWriteTime, stamp);
+    ZdPut(rec, kZdCreateTime, stamp);
+    ZdPut(rec, kZdAccessTime, stamp);
   }
-  Put(rec, 66, Field(static_cast<double>(std::min(e.size, kMaxSizeField)), "###000000000"));
-  Put(rec, 79, "0");
+  ZdPut(rec, kZdSize, Field(static_cast<double>(std::min(e.size, kZdSizeMax)), "###000000000"));
+  ZdPutChar(rec, kZdExtLen, '0');
   return rec;
 }
 
 std::string ArchiveParentRecord(const std::string& fullPath) {
-  std::string rec = Space(108) + UCase(fullPath) + fullPath;
-  Put(rec, 94, Field(static_cast<double>(fullPath.size()), "#000"));
-  Put(rec, 98, "U");
-  Put(rec, 16, "19460626123456");
-  std::string stamp = Mid(rec, 16, 16);
-  Put(rec, 33, stamp);
-  Put(rec, 50, stamp);
-  Put(rec, 66, "000000000000");
+  std::string rec = ZdNewRecord(UCase(fullPath), fullPath);
+  ZdPut(rec, kZdNameLen, Field(static_cast<double>(fullPath.size()), "#000"));
+  ZdMarkParent(rec);
   return rec;
 }
 
