@@ -5,11 +5,6 @@
 namespace tembra {
 
 namespace {
-constexpr int kVkTab = 9, kVkDelete = 46, kVkDecimal = 110, kVkF1 = 112, kVkF10 = 121;
-constexpr int kVkPgUp = 33, kVkPgDn = 34, kVkEnd = 35, kVkHome = 36;
-constexpr int kVkLeft = 37, kVkUp = 38, kVkRight = 39, kVkDown = 40;
-constexpr int kShift = 1, kCtrl = 2, kAlt = 4;
-
 std::string QuoteIfBlank(const std::string& s, const std::string& q) {
   return s.find(' ') != std::string::npos ? q + s + q : s;
 }

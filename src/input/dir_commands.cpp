@@ -6,7 +6,7 @@ namespace tembra {
 
 void Lister::DirModeKeyPress(int keyascii) {
   // 1-2. Esc ends (or cuts the closing message short); nothing else while it shows
-  if (keyascii == 27) {
+  if (keyascii == kChEsc) {
     if (nFarewellMs > 0) {
       nFarewellMs = 0;
       return;
@@ -50,7 +50,7 @@ void Lister::DirModeKeyPress(int keyascii) {
       bRescan = true;
       break;
     case '.':
-    case 13:
+    case kChEnter:
       nEnterInDirMode(std::string(1, ch));
       break;
     case '0': case '1': case '2': case '3': case '4':

@@ -6,23 +6,17 @@
 namespace tembra {
 
 namespace {
-constexpr int kShift = 1, kCtrl = 2, kAlt = 4;
-constexpr int kVkTab = 9, kVkShift = 16, kVkEsc = 27, kVkF1 = 112, kVkF5 = 116, kVkF6 = 117, kVkF7 = 118,
-              kVkF8 = 119, kVkF10 = 121;
-constexpr int kVkPgUp = 33, kVkPgDn = 34, kVkEnd = 35, kVkHome = 36;
-constexpr int kVkLeft = 37, kVkUp = 38, kVkRight = 39, kVkDown = 40;
-constexpr int kVkAdd = 107, kVkSubtract = 109, kVkEquals = 187, kVkMinus = 189, kVkSlash = 191;
-
 const char* const kInfoLegend =
     "VX0252 - Ctrl+C Config file  Ctrl+D Delete count  Ctrl+P App path  Ctrl+Q Command line  Ctrl+R Current dir";
 
 // Whether a key, as Windows delivers it, also produces a character event.
 bool ProducesChar(int KeyCode, int Shift) {
   if (Shift & kAlt) return false;
-  if (KeyCode == 8 || KeyCode == kVkTab || KeyCode == 13 || KeyCode == kVkEsc || KeyCode == 32) return true;
+  if (KeyCode == kVkBack || KeyCode == kVkTab || KeyCode == kVkEnter || KeyCode == kVkEsc || KeyCode == kVkSpace)
+    return true;
   if ((KeyCode >= '0' && KeyCode <= '9') || (KeyCode >= 'A' && KeyCode <= 'Z')) return true;
-  if (KeyCode >= 96 && KeyCode <= 111 && KeyCode != 108) return true;
-  return (KeyCode >= 186 && KeyCode <= 192) || (KeyCode >= 219 && KeyCode <= 222);
+  if (KeyCode >= kVkNumpad0 && KeyCode <= kVkDivide && KeyCode != kVkSeparator) return true;
+  return (KeyCode >= kVkSemicolon && KeyCode <= kVkBackquote) || (KeyCode >= kVkOpenBracket && KeyCode <= kVkQuote);
 }
 
 // A text shorter than 30 characters centred with blanks on both sides.
@@ -230,7 +224,7 @@ void Lister::Form_KeyPress(int keyascii) {
   }
   if (bEnding) {
     // Only Esc acts while the closing message shows: it cuts the wait short.
-    if (keyascii == 27) nFarewellMs = 0;
+    if (keyascii == kChEsc) nFarewellMs = 0;
     return;
   }
   if (bHelpShown) return;
@@ -241,7 +235,7 @@ void Lister::Form_KeyPress(int keyascii) {
       bSortAscending = false;
     } else if (key == "+") {
       bSortAscending = true;
-    } else if (keyU == "X" || keyascii == 27) {
+    } else if (keyU == "X" || keyascii == kChEsc) {
       bSortAscending = true;
       VXERROR("");
       bSortPrompt = false;
@@ -369,9 +363,9 @@ void Lister::Form_DblClick() {
   // entries; in an archive's listing the double click acts as Enter there.
   if (!(TDISPLAY & TD_DIR) || bHelpShown || bEnding) return;
   if (bZipMode) {
-    ZIP_KeyPress(Chr(13));
+    ZIP_KeyPress(Chr(kChEnter));
   } else {
-    nEnterInDirMode(Chr(13));
+    nEnterInDirMode(Chr(kChEnter));
   }
   if (TDISPLAY & TD_DIR) {
     if (bRescan) GetDir(zCurDir);

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/keycodes.h"
+
 namespace tembra::headless {
 
 struct KeyStroke {

@@ -243,9 +243,9 @@ int ModifierBits(const std::vector<std::string>& words, size_t from, bool* ok) {
   *ok = true;
   for (size_t i = from; i < words.size(); ++i) {
     std::string m = UCase(words[i]);
-    if (m == "SHIFT") shift |= 1;
-    else if (m == "CTRL") shift |= 2;
-    else if (m == "ALT") shift |= 4;
+    if (m == "SHIFT") shift |= kShift;
+    else if (m == "CTRL") shift |= kCtrl;
+    else if (m == "ALT") shift |= kAlt;
     else *ok = false;
   }
   return shift;
@@ -264,7 +264,7 @@ std::optional<KeyStroke> KeyWithModifiers(std::string word) {
   int shift = 0;
   for (bool more = true; more;) {
     more = false;
-    static const std::pair<const char*, int> kMods[] = {{"SHIFT+", 1}, {"CTRL+", 2}, {"ALT+", 4}};
+    static const std::pair<const char*, int> kMods[] = {{"SHIFT+", kShift}, {"CTRL+", kCtrl}, {"ALT+", kAlt}};
     for (const auto& [prefix, bit] : kMods) {
       const size_t n = std::strlen(prefix);
       if (word.size() > n && UCase(word.substr(0, n)) == prefix) {

@@ -214,7 +214,7 @@ void FrontEnd::Pump(int timeoutMs) {
   while (!decoder_.events.empty()) {
     InputEvent e = decoder_.events.front();
     decoder_.events.pop_front();
-    if (e.kind == InputEvent::Kind::Key && e.vk == 'Z' && e.shift == 2) {
+    if (e.kind == InputEvent::Kind::Key && e.vk == 'Z' && e.shift == kCtrl) {
       // Ctrl+Z suspends, as in any terminal program; fg continues with the page drawn again.
       term_.Suspend();
       continue;
@@ -280,7 +280,7 @@ void FrontEnd::Dispatch(const InputEvent& e) {
       break;
     case InputEvent::Kind::Wheel:
       for (int i = 0; i < 3; ++i) {
-        int vk = e.wheel < 0 ? 38 : 40;
+        int vk = e.wheel < 0 ? kVkUp : kVkDown;
         Event([&] { L.Form_KeyDown(vk, 0); });
         Event([&] { L.Form_KeyUp(vk, 0); });
       }
