@@ -77,6 +77,7 @@ class Lister : public ListerState {
   int MouseCharacters();
   void CursorMove(int32_t RelMove, int32_t PageMove);
   void CursorKey(int KeyCode, int Shift);  // PgUp, PgDn, End, Home and the arrows on an entry list
+  bool EntryListKey(int KeyCode, int Shift);  // the keys the directory page and the ZIP listing share
   void DirModeKeyPress(int keyascii);  // the character commands of the directory page
   void OpenHelp();                     // the help screen: the keys of the current page
   void HelpKeyDown(int KeyCode, int Shift);

@@ -95,38 +95,12 @@ int Lister::nEnterInDirMode(const std::string& zKey) {
 
 bool Lister::bDIR_Keydown(int Shift, int KeyCode) {
   SetCursorEntry();
-  // 1. Shift+letter: the first unmarked file from that letter on
-  if (Shift == kShift && KeyCode >= 'A' && KeyCode <= 'Z') {
-    bRepaint = true;
-    bSwallowChar = true;
-    for (int32_t i = 1; i <= nSZDir; ++i) {
-      const std::string& rec = ZDIR[static_cast<size_t>(SZDIR[static_cast<size_t>(i)])];
-      std::string_view name = ZdField(rec, kZdName, ZdNameLength(rec));
-      if (!name.empty() && static_cast<unsigned char>(name[0]) >= KeyCode && ZdChar(rec, kZdType) == 'F' &&
-          ZdChar(rec, kZdDelMark) == ' ') {
-        CursorMove(i - iCursor, 0);
-        break;
-      }
-    }
-  }
+  // Shift+letter, the cursor keys and Shift+Alt+D act as in the ZIP listing.
+  if (EntryListKey(KeyCode, Shift)) return false;
   const bool ctrlAlone = Shift == kCtrl, altAlone = Shift == kAlt;
   switch (KeyCode) {
-    case kVkPgUp: case kVkPgDn: case kVkEnd: case kVkHome:
-    case kVkLeft: case kVkRight: case kVkUp: case kVkDown:
-      CursorKey(KeyCode, Shift);
-      break;
     case 'D':
-      if (Shift == (kShift | kAlt)) {
-        // Year first -> month first -> day first -> year first
-        if (!bMMDD && !bDDMM) bMMDD = true;
-        else if (bMMDD) {
-          bMMDD = false;
-          bDDMM = true;
-        } else {
-          bDDMM = false;
-        }
-        bRepaint = true;
-      } else if (altAlone && nKeyHeld != 'D') {
+      if (altAlone && nKeyHeld != 'D') {
         if (bWriteMarker) bRenameTemp("??", iCurZDir);
         else BDOS_DEL(iCursor, -1);
         bRescan = true;

@@ -163,43 +163,8 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
   } else if (TDISPLAY & TD_LIST) {
     if (bList_Keydown(Shift, KeyCode)) return;
   } else if (bZipMode) {
-    if (Shift == kShift && KeyCode >= 'A' && KeyCode <= 'Z') {
-      bSwallowChar = true;
-      bRepaint = true;
-      const std::string letter(1, static_cast<char>(KeyCode));
-      for (int32_t i = 1; i <= nSZDir; ++i) {
-        const std::string& rec = ZDIR[static_cast<size_t>(SZDIR[static_cast<size_t>(i)])];
-        if (ZdField(rec, kZdName, ZdNameLength(rec)) >= std::string_view(letter) && ZdChar(rec, kZdType) == 'F' &&
-            ZdChar(rec, kZdDelMark) == ' ') {
-          CursorMove(i - iCursor, 0);
-          break;
-        }
-      }
-    }
-    switch (KeyCode) {
-      case kVkPgUp: case kVkPgDn: case kVkEnd: case kVkHome:
-      case kVkLeft: case kVkRight: case kVkUp: case kVkDown:
-        CursorKey(KeyCode, Shift);
-        break;
-      case 'D':
-        if (Shift == (kShift | kAlt)) {
-          // month first -> day first -> year first -> month first
-          if (bMMDD) {
-            bMMDD = false;
-            bDDMM = true;
-          } else if (bDDMM) {
-            bDDMM = false;
-          } else {
-            bMMDD = true;
-          }
-          bRepaint = true;
-        }
-        break;
-      case 'X':
-        if ((Shift & kAlt) && (Shift & (kShift | kCtrl))) EndProcess(ExitKind::Immediate);
-        break;
-      default: break;
-    }
+    if (!EntryListKey(KeyCode, Shift) && KeyCode == 'X' && (Shift & kAlt) && (Shift & (kShift | kCtrl)))
+      EndProcess(ExitKind::Immediate);
   }
 
   // 10. Scan again and draw again as the handlers asked
@@ -370,6 +335,46 @@ void Lister::Form_DblClick() {
   if (TDISPLAY & TD_DIR) {
     if (bRescan) GetDir(zCurDir);
     ShowPage();
+  }
+}
+
+// The keys the directory page and the ZIP listing share: Shift+letter, the cursor keys
+// and Shift+Alt+D. True when the key was one of them.
+bool Lister::EntryListKey(int KeyCode, int Shift) {
+  if (Shift == kShift && KeyCode >= 'A' && KeyCode <= 'Z') {
+    // The first unmarked file from that letter on.
+    bRepaint = true;
+    bSwallowChar = true;
+    for (int32_t i = 1; i <= nSZDir; ++i) {
+      const std::string& rec = ZDIR[static_cast<size_t>(SZDIR[static_cast<size_t>(i)])];
+      std::string_view name = ZdField(rec, kZdName, ZdNameLength(rec));
+      if (!name.empty() && static_cast<unsigned char>(name[0]) >= KeyCode && ZdChar(rec, kZdType) == 'F' &&
+          ZdChar(rec, kZdDelMark) == ' ') {
+        CursorMove(i - iCursor, 0);
+        break;
+      }
+    }
+    return true;
+  }
+  switch (KeyCode) {
+    case kVkPgUp: case kVkPgDn: case kVkEnd: case kVkHome:
+    case kVkLeft: case kVkRight: case kVkUp: case kVkDown:
+      CursorKey(KeyCode, Shift);
+      return true;
+    case 'D':
+      if (Shift != (kShift | kAlt)) return false;
+      // The order of the dates: year first -> month first -> day first -> year first
+      if (!bMMDD && !bDDMM) bMMDD = true;
+      else if (bMMDD) {
+        bMMDD = false;
+        bDDMM = true;
+      } else {
+        bDDMM = false;
+      }
+      bRepaint = true;
+      return true;
+    default:
+      return false;
   }
 }
 
