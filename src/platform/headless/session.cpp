@@ -13,7 +13,6 @@
 #include <thread>
 
 #include "core/text.h"
-#include "platform/headless/keys.h"
 #include "platform/headless/transcript.h"
 
 #ifdef _WIN32
@@ -414,8 +413,7 @@ bool Session::Dispatch(const std::string& line) {
   } else if (cmd == "CLICK" || cmd == "DBLCLICK") {
     int col = std::atoi(w[1].c_str()), row = std::atoi(w[2].c_str());
     int button = (w.size() == 4) ? 2 : 1;
-    double x = (col - 1) * GridWindow::kCellW + GridWindow::kCellW / 2;
-    double y = (row - 1) * GridWindow::kCellH + GridWindow::kCellH / 2;
+    double x = GridWindow::CentreX(col), y = GridWindow::CentreY(row);
     Guard([&] { L.Form_MouseDown(button, 0, x, y); });
     Guard([&] { L.Form_MouseUp(button, 0, x, y); });
     Guard([&] { L.Form_Click(); });

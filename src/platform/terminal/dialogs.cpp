@@ -351,20 +351,7 @@ std::string Base64(const std::string& in) {
   return out;
 }
 
-bool InPath(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  if (!path) return false;
-  std::string p = path;
-  size_t start = 0;
-  while (start <= p.size()) {
-    size_t end = p.find(':', start);
-    if (end == std::string::npos) end = p.size();
-    std::string dir = p.substr(start, end - start);
-    if (!dir.empty() && ::access((dir + "/" + name).c_str(), X_OK) == 0) return true;
-    start = end + 1;
-  }
-  return false;
-}
+bool InPath(const std::string& name) { return !posix::FindOnPath(name).empty(); }
 
 // Hands the text to a clipboard tool on its standard input (no shell involved).
 void PipeTo(const std::vector<const char*>& argv, const std::string& text) {

@@ -4,14 +4,14 @@
 #include <vector>
 
 #include "core/text.h"
-#include "platform/headless/keys.h"
+#include "platform/grid/keys.h"
 #include "platform/keycodes.h"
 
 namespace tembra::terminal {
 
-using headless::KeyStroke;
-using headless::NamedKey;
-using headless::TypedKey;
+using grid::KeyStroke;
+using grid::NamedKey;
+using grid::TypedKey;
 
 namespace {
 // xterm's modifier parameter (1 + Shift 1, Alt 2, Ctrl 4, Meta 8) as Windows shift bits.

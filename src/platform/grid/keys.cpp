@@ -1,11 +1,11 @@
-#include "platform/headless/keys.h"
+#include "platform/grid/keys.h"
 
 #include <cctype>
 
 #include "core/text.h"
 #include "platform/keycodes.h"
 
-namespace tembra::headless {
+namespace tembra::grid {
 
 namespace {
 
@@ -117,4 +117,4 @@ std::optional<KeyStroke> NamedKey(const std::string& name, int shift) {
   return std::nullopt;
 }
 
-}  // namespace tembra::headless
+}  // namespace tembra::grid
