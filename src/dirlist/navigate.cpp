@@ -113,22 +113,7 @@ bool Lister::bDIR_Keydown(int Shift, int KeyCode) {
       }
       break;
     case 'E':
-      if (ctrlAlone || (Shift & kAlt)) {
-        if (DoesFileExist(zCurFile) != 0) {
-          VXERROR("VX1006 - Edit only allowed on a file");
-          Beep();
-          break;
-        }
-        if (ctrlAlone) {
-          if (!bBackupCopy("ED")) return true;
-          ShellAndWait(zComSpec + " /C " + zQuote + "EDIT " + zCurFile + zQuote);
-        } else {
-          if (!bBackupCopy("ZE")) return true;
-          std::string d = Left(zCurDir, 1), p = Mid(zCurDir, 3);
-          ShellAndWait(zComSpec + " /C " + "VXEDIT " + d + " " + QuoteIfBlank(p, zQuote) + " " +
-                       QuoteIfBlank(zCurNameU, zQuote) + " " + QuoteIfBlank(zCurFile, zQuote));
-        }
-      }
+      if ((ctrlAlone || (Shift & kAlt)) && !EditAtCursor(ctrlAlone)) return true;
       break;
     case 'F':
       if (ctrlAlone) bDirectoryList();
@@ -185,33 +170,58 @@ bool Lister::bDIR_Keydown(int Shift, int KeyCode) {
       break;
     case kVkDelete:
     case kVkDecimal:
-      if (Shift == kShift) {
-        bAutoDelAsked = true;
-        BigDelete();
-        bRescan = true;
-      } else if (Shift == (kShift | kCtrl)) {
-        if (MsgBox("VX8020 - Confirm automatic deletion of old temporary files", "", MsgButtons::OKCancel) ==
-            kAnswerOK) {
-          bAutoDelAsked = true;
-          bAutoDelete = true;
-          VXERROR("VX0005 - Auto Delete ON");
-        } else {
-          bAutoDelete = false;
-        }
-      } else if (altAlone) {
-        VXERROR("VX0005 - Auto Delete OFF");
-        bAutoDelete = false;
-        bAutoDelAsked = false;
-      } else if (Shift == (kShift | kAlt)) {
-        BDOS_DEL(iCursor, 1);
-        bRescan = true;
-        nKeyHeld = kVkDelete;
-        zFindName.clear();
-      }
+      DeleteKeyDown(Shift);
       break;
     default: break;
   }
   return false;
+}
+
+// Ctrl+E (EDIT) or Alt+E (VXEDIT) on the file under the cursor, after its backup copy.
+// False when the backup copy failed: the key is then taken over and nothing is edited.
+bool Lister::EditAtCursor(bool withEdit) {
+  if (DoesFileExist(zCurFile) != 0) {
+    VXERROR("VX1006 - Edit only allowed on a file");
+    Beep();
+    return true;
+  }
+  if (withEdit) {
+    if (!bBackupCopy("ED")) return false;
+    ShellAndWait(zComSpec + " /C " + zQuote + "EDIT " + zCurFile + zQuote);
+  } else {
+    if (!bBackupCopy("ZE")) return false;
+    std::string d = Left(zCurDir, 1), p = Mid(zCurDir, 3);
+    ShellAndWait(zComSpec + " /C " + "VXEDIT " + d + " " + QuoteIfBlank(p, zQuote) + " " +
+                 QuoteIfBlank(zCurNameU, zQuote) + " " + QuoteIfBlank(zCurFile, zQuote));
+  }
+  return true;
+}
+
+// The Delete key (and the keypad's decimal point) with Shift, Ctrl or Alt: the sweep of
+// the marked files, automatic deletion on or off, and deletion without a question.
+void Lister::DeleteKeyDown(int Shift) {
+  if (Shift == kShift) {
+    bAutoDelAsked = true;
+    BigDelete();
+    bRescan = true;
+  } else if (Shift == (kShift | kCtrl)) {
+    if (MsgBox("VX8020 - Confirm automatic deletion of old temporary files", "", MsgButtons::OKCancel) == kAnswerOK) {
+      bAutoDelAsked = true;
+      bAutoDelete = true;
+      VXERROR("VX0005 - Auto Delete ON");
+    } else {
+      bAutoDelete = false;
+    }
+  } else if (Shift == kAlt) {
+    VXERROR("VX0005 - Auto Delete OFF");
+    bAutoDelete = false;
+    bAutoDelAsked = false;
+  } else if (Shift == (kShift | kAlt)) {
+    BDOS_DEL(iCursor, 1);
+    bRescan = true;
+    nKeyHeld = kVkDelete;
+    zFindName.clear();
+  }
 }
 
 bool Lister::BDOS_CD(const std::string& zNewPath) {

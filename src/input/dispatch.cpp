@@ -55,42 +55,7 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
 
   // 5. The sort prompt waits for its answer
   if (bSortPrompt) {
-    if (KeyCode == kVkF10) {
-      bSortPrompt = false;
-      zDisplayMode = "DIR";
-      END_TEMBRA();
-    }
-    if (!(Shift & kCtrl)) {
-      bool letter = KeyCode >= 'A' && KeyCode <= 'Z' && std::string_view("DFSENXRU").find(static_cast<char>(KeyCode)) !=
-                                                            std::string_view::npos;
-      // Esc is accepted too: the character event then cancels the prompt.
-      bool ok = letter || KeyCode == kVkShift || (KeyCode == kVkEquals && (Shift & kShift)) ||
-                KeyCode == kVkMinus || KeyCode == kVkSubtract || KeyCode == kVkAdd || KeyCode == kVkEsc;
-      if (!ok) {
-        Beep();
-        bSortPrompt = false;
-        VXERROR("VX1018 - Invalid Sort Sequence/Key");
-        zDisplayMode = "DIR";
-        // The refused key does not go on to act as a command.
-        if (ProducesChar(KeyCode, Shift)) bSwallowChar = true;
-      }
-      return;
-    }
-    auto info = [&](const std::string& text, const std::string& caption) {
-      MsgBox(text, caption, MsgButtons::OK);
-      bSortPrompt = false;
-      zDisplayMode = "DIR";
-    };
-    switch (KeyCode) {
-      case 'B':
-      case kVkSlash: VXERROR(kInfoLegend); break;
-      case 'C': info(Centred(zConfigFile), "VX0252 - Config File"); break;
-      case 'D': info("About to delete " + Format(nDeletable, "##0") + " files", "VX0252 - Delete Count"); break;
-      case 'P': info(Centred(zAppPath), "VX0252 - App.Path"); break;
-      case 'Q': info(qbFl(static_cast<double>(zCommandLine.size()), "##0") + "," + zCommandLine, ""); break;
-      case 'R': info(P.files.CurrentDirectory(), zCurDir); break;
-      default: break;
-    }
+    SortPromptKeyDown(KeyCode, Shift);
     return;
   }
 
@@ -103,54 +68,7 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
   }
 
   // 8. Keys of every mode
-  const bool fileView = (TDISPLAY & TD_LIST) != 0;
-  if (KeyCode != 0) {
-    if (KeyCode == 'G' && Shift == kAlt) {
-      P.processes.Run(zComSpec, false);
-      if (fileView) {
-        undo();
-        CloseFDBIN();
-        if (OpenCount != 0) LogOpen("");
-        SetDirMode();
-        iInpFile = 0;
-        END_TEMBRA();
-      }
-    } else if (KeyCode == 'W' && Shift == kAlt) {
-      ShellAndWait(zAppPath + "\\" + P.processes.AppExeName() + " " + zRelaunchParm);
-    } else if (KeyCode == kVkF5) {
-      if (Shift & kCtrl) {
-        PickAColor(6);
-        Beep();
-      } else if (Shift & kAlt) {
-        Beep();
-      } else {
-        PickAColor(5);
-      }
-    } else if (KeyCode == kVkF6) {
-      PickAColor((Shift & kCtrl) ? 2 : (Shift & kAlt) ? 9 : 1);
-    } else if (KeyCode == kVkF7) {
-      if (Shift & kCtrl) Beep();
-      else PickAColor((Shift & kAlt) ? 7 : 8);
-    } else if (KeyCode == kVkF8) {
-      if (Shift & (kCtrl | kAlt)) Beep();
-      else PickAColor(4);
-    } else if (KeyCode == kVkF10 || (KeyCode == 'X' && Shift == kAlt)) {
-      if (fileView) {
-        if (OpenCount != 0) {
-          CloseFDBIN();
-          LogOpen("");
-        }
-        bQuickEnd = true;
-        undo();
-        TDISPLAY ^= (TD_DIR | TD_LIST);
-      }
-      if (nFarewellMs < 1) {
-        bDebug = false;
-        END_TEMBRA();
-      }
-      nFarewellMs = 0;
-    }
-  }
+  if (KeyCode != 0) AnyModeKeyDown(KeyCode, Shift);
 
   // 9. Routing by mode
   if ((TDISPLAY & TD_DIR) && !bZipMode) {
@@ -179,6 +97,96 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
   if (bRepaint || (parmShown && nPageCount == pagesBefore)) {
     bRepaint = false;
     ShowPage();
+  }
+}
+
+// The sort prompt waits for its answer: the sort keys, or Ctrl with an information key.
+void Lister::SortPromptKeyDown(int KeyCode, int Shift) {
+  if (KeyCode == kVkF10) {
+    bSortPrompt = false;
+    zDisplayMode = "DIR";
+    END_TEMBRA();
+  }
+  if (!(Shift & kCtrl)) {
+    bool letter = KeyCode >= 'A' && KeyCode <= 'Z' && std::string_view("DFSENXRU").find(static_cast<char>(KeyCode)) !=
+                                                          std::string_view::npos;
+    // Esc is accepted too: the character event then cancels the prompt.
+    bool ok = letter || KeyCode == kVkShift || (KeyCode == kVkEquals && (Shift & kShift)) ||
+              KeyCode == kVkMinus || KeyCode == kVkSubtract || KeyCode == kVkAdd || KeyCode == kVkEsc;
+    if (!ok) {
+      Beep();
+      bSortPrompt = false;
+      VXERROR("VX1018 - Invalid Sort Sequence/Key");
+      zDisplayMode = "DIR";
+      // The refused key does not go on to act as a command.
+      if (ProducesChar(KeyCode, Shift)) bSwallowChar = true;
+    }
+    return;
+  }
+  auto info = [&](const std::string& text, const std::string& caption) {
+    MsgBox(text, caption, MsgButtons::OK);
+    bSortPrompt = false;
+    zDisplayMode = "DIR";
+  };
+  switch (KeyCode) {
+    case 'B':
+    case kVkSlash: VXERROR(kInfoLegend); break;
+    case 'C': info(Centred(zConfigFile), "VX0252 - Config File"); break;
+    case 'D': info("About to delete " + Format(nDeletable, "##0") + " files", "VX0252 - Delete Count"); break;
+    case 'P': info(Centred(zAppPath), "VX0252 - App.Path"); break;
+    case 'Q': info(qbFl(static_cast<double>(zCommandLine.size()), "##0") + "," + zCommandLine, ""); break;
+    case 'R': info(P.files.CurrentDirectory(), zCurDir); break;
+    default: break;
+  }
+}
+
+// The keys of every mode: the interpreter, a second instance, the colour keys and the end.
+void Lister::AnyModeKeyDown(int KeyCode, int Shift) {
+  const bool fileView = (TDISPLAY & TD_LIST) != 0;
+  if (KeyCode == 'G' && Shift == kAlt) {
+    P.processes.Run(zComSpec, false);
+    if (fileView) {
+      undo();
+      CloseFDBIN();
+      if (OpenCount != 0) LogOpen("");
+      SetDirMode();
+      iInpFile = 0;
+      END_TEMBRA();
+    }
+  } else if (KeyCode == 'W' && Shift == kAlt) {
+    ShellAndWait(zAppPath + "\\" + P.processes.AppExeName() + " " + zRelaunchParm);
+  } else if (KeyCode == kVkF5) {
+    if (Shift & kCtrl) {
+      PickAColor(6);
+      Beep();
+    } else if (Shift & kAlt) {
+      Beep();
+    } else {
+      PickAColor(5);
+    }
+  } else if (KeyCode == kVkF6) {
+    PickAColor((Shift & kCtrl) ? 2 : (Shift & kAlt) ? 9 : 1);
+  } else if (KeyCode == kVkF7) {
+    if (Shift & kCtrl) Beep();
+    else PickAColor((Shift & kAlt) ? 7 : 8);
+  } else if (KeyCode == kVkF8) {
+    if (Shift & (kCtrl | kAlt)) Beep();
+    else PickAColor(4);
+  } else if (KeyCode == kVkF10 || (KeyCode == 'X' && Shift == kAlt)) {
+    if (fileView) {
+      if (OpenCount != 0) {
+        CloseFDBIN();
+        LogOpen("");
+      }
+      bQuickEnd = true;
+      undo();
+      TDISPLAY ^= (TD_DIR | TD_LIST);
+    }
+    if (nFarewellMs < 1) {
+      bDebug = false;
+      END_TEMBRA();
+    }
+    nFarewellMs = 0;
   }
 }
 

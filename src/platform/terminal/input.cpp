@@ -80,8 +80,16 @@ const char* LetterKey(char f) {
   }
 }
 
-// The shift state in a mouse report's button byte (4 Shift, 8 Meta, 16 Ctrl).
-int MouseShift(int b) { return ((b & 4) ? kShift : 0) | ((b & 16) ? kCtrl : 0) | ((b & 8) ? kAlt : 0); }
+// A mouse event on a cell, with the shift state of a report's button byte (4 Shift,
+// 8 Meta, 16 Ctrl).
+InputEvent MouseAt(int b, int col, int row) {
+  InputEvent e;
+  e.kind = InputEvent::Kind::Mouse;
+  e.shift = ((b & 4) ? kShift : 0) | ((b & 16) ? kCtrl : 0) | ((b & 8) ? kAlt : 0);
+  e.col = col;
+  e.row = row;
+  return e;
+}
 
 // Length of a UTF-8 sequence from its first byte, 0 when it cannot start one.
 size_t Utf8Length(unsigned char c) {
@@ -155,30 +163,75 @@ void InputDecoder::Codepoint(char32_t cp, int alt) {
   // Characters that Windows-1252 lacks cannot be typed into the program.
 }
 
+// A legacy mouse report (button byte, column and row, each less 32).
+void InputDecoder::LegacyMouse(int b, int col, int row) {
+  InputEvent e = MouseAt(b, col, row);
+  if (b & 64) {
+    e.kind = InputEvent::Kind::Wheel;
+    e.wheel = (b & 1) ? 1 : -1;
+    events.push_back(e);
+  } else if (!(b & 32)) {
+    int btn = b & 3;
+    e.press = btn != 3;
+    e.button = btn == 3 ? 0 : btn == 0 ? 1 : btn == 1 ? 4 : 2;
+    events.push_back(e);
+  }
+}
+
+// An SGR mouse report: CSI < button;col;row M (press) or m (release).
+void InputDecoder::SgrMouse(int b, int col, int row, bool press) {
+  InputEvent e = MouseAt(b, col, row);
+  if (b & 64) {
+    if (press) {
+      e.kind = InputEvent::Kind::Wheel;
+      e.wheel = (b & 1) ? 1 : -1;
+      events.push_back(e);
+    }
+  } else if (!(b & 32)) {
+    int btn = b & 3;
+    e.press = press;
+    e.button = btn == 0 ? 1 : btn == 1 ? 4 : btn == 2 ? 2 : 0;
+    events.push_back(e);
+  }
+}
+
+// A key of xterm's modifyOtherKeys (CSI 27;mod;code~): the character code of the key.
+void InputDecoder::OtherKey(int code, int shift) {
+  if (code <= 0 || code >= 128) return;
+  std::string n(1, static_cast<char>(code));
+  if (code >= 'A' && code <= 'Z') {
+    n[0] = static_cast<char>(code + 32);
+    shift |= kShift;
+  }
+  if (code == kChEnter) n = "ENTER";
+  else if (code == kChEsc) n = "ESC";
+  else if (code == kChTab) n = "TAB";
+  else if (code == kChDelete || code == kChBackspace) n = "BACKSPACE";
+  else if (code == ' ') n = "SPACE";
+  Named(n.c_str(), shift);
+}
+
+// A key of the "CSI code;mod u" form: the Unicode code of the key's unshifted character.
+void InputDecoder::CodeKey(int code, int shift) {
+  if (code == kChEnter) Named("ENTER", shift);
+  else if (code == kChEsc) Named("ESC", shift);
+  else if (code == kChTab) Named("TAB", shift);
+  else if (code == kChDelete) Named("BACKSPACE", shift);
+  else if (code >= 'a' && code <= 'z') Named(std::string(1, static_cast<char>(code)).c_str(), shift);
+  else if (code > ' ' && code < kChDelete) {
+    KeyStroke k = TypedKey(static_cast<unsigned char>(code));
+    Named(std::to_string(k.vk).c_str(), shift | k.shift);
+  }
+}
+
 size_t InputDecoder::DecodeCsi(size_t start, int alt, bool final) {
   size_t i = start;
   if (i >= buf_.size()) return 0;
   // Legacy mouse report: CSI M followed by three bytes.
   if (buf_[i] == 'M') {
     if (buf_.size() < i + 4) return 0;
-    int b = static_cast<unsigned char>(buf_[i + 1]) - 32;
-    int x = static_cast<unsigned char>(buf_[i + 2]) - 32;
-    int y = static_cast<unsigned char>(buf_[i + 3]) - 32;
-    InputEvent e;
-    e.kind = InputEvent::Kind::Mouse;
-    e.shift = MouseShift(b);
-    e.col = x;
-    e.row = y;
-    if (b & 64) {
-      e.kind = InputEvent::Kind::Wheel;
-      e.wheel = (b & 1) ? 1 : -1;
-      events.push_back(e);
-    } else if (!(b & 32)) {
-      int btn = b & 3;
-      e.press = btn != 3;
-      e.button = btn == 3 ? 0 : btn == 0 ? 1 : btn == 1 ? 4 : 2;
-      events.push_back(e);
-    }
+    LegacyMouse(static_cast<unsigned char>(buf_[i + 1]) - 32, static_cast<unsigned char>(buf_[i + 2]) - 32,
+                static_cast<unsigned char>(buf_[i + 3]) - 32);
     return i + 4;
   }
   // Linux console F1-F5: CSI [ A..E.
@@ -215,47 +268,14 @@ size_t InputDecoder::DecodeCsi(size_t start, int alt, bool final) {
   size_t used = i + 1;
   std::vector<int> p = Params(params);
   if (sgrMouse) {
-    if ((f == 'M' || f == 'm') && p.size() >= 3) {
-      int b = p[0];
-      InputEvent e;
-      e.kind = InputEvent::Kind::Mouse;
-      e.shift = MouseShift(b);
-      e.col = p[1];
-      e.row = p[2];
-      if (b & 64) {
-        if (f == 'M') {
-          e.kind = InputEvent::Kind::Wheel;
-          e.wheel = (b & 1) ? 1 : -1;
-          events.push_back(e);
-        }
-      } else if (!(b & 32)) {
-        int btn = b & 3;
-        e.press = f == 'M';
-        e.button = btn == 0 ? 1 : btn == 1 ? 4 : btn == 2 ? 2 : 0;
-        events.push_back(e);
-      }
-    }
+    if ((f == 'M' || f == 'm') && p.size() >= 3) SgrMouse(p[0], p[1], p[2], f == 'M');
     return used;
   }
   if (privateMark) return used;
   int shift = alt;
   if (f == '~') {
     if (p[0] == 27 && p.size() >= 3) {  // modifyOtherKeys: CSI 27;mod;code~
-      shift |= ShiftFromParam(p[1]);
-      int code = p[2];
-      if (code > 0 && code < 128) {
-        std::string n(1, static_cast<char>(code));
-        if (code >= 'A' && code <= 'Z') {
-          n[0] = static_cast<char>(code + 32);
-          shift |= kShift;
-        }
-        if (code == kChEnter) n = "ENTER";
-        else if (code == kChEsc) n = "ESC";
-        else if (code == kChTab) n = "TAB";
-        else if (code == kChDelete || code == kChBackspace) n = "BACKSPACE";
-        else if (code == ' ') n = "SPACE";
-        Named(n.c_str(), shift);
-      }
+      OtherKey(p[2], shift | ShiftFromParam(p[1]));
       return used;
     }
     if (p.size() >= 2) shift |= ShiftFromParam(p[1]);
@@ -264,16 +284,7 @@ size_t InputDecoder::DecodeCsi(size_t start, int alt, bool final) {
   }
   if (f == 'u') {  // CSI code;mod u
     if (p.size() >= 2) shift |= ShiftFromParam(p[1]);
-    int code = p[0];
-    if (code == kChEnter) Named("ENTER", shift);
-    else if (code == kChEsc) Named("ESC", shift);
-    else if (code == kChTab) Named("TAB", shift);
-    else if (code == kChDelete) Named("BACKSPACE", shift);
-    else if (code >= 'a' && code <= 'z') Named(std::string(1, static_cast<char>(code)).c_str(), shift);
-    else if (code > ' ' && code < kChDelete) {
-      KeyStroke k = TypedKey(static_cast<unsigned char>(code));
-      Named(std::to_string(k.vk).c_str(), shift | k.shift);
-    }
+    CodeKey(p[0], shift);
     return used;
   }
   if (f == 'Z') {
