@@ -67,6 +67,8 @@ class Lister : public ListerState {
 
   // ------------------------------------------------------------ input: keys and mouse
   void Form_KeyDown(int KeyCode, int Shift);
+  void SortPromptKeyDown(int KeyCode, int Shift);  // the keys while the sort prompt waits
+  void AnyModeKeyDown(int KeyCode, int Shift);     // the keys that act on every page
   void Form_KeyPress(int keyascii);
   void Form_KeyUp(int KeyCode, int Shift);
   void Form_MouseDown(int Button, int Shift, double X, double Y);
@@ -77,7 +79,15 @@ class Lister : public ListerState {
   int MouseCharacters();
   void CursorMove(int32_t RelMove, int32_t PageMove);
   void CursorKey(int KeyCode, int Shift);  // PgUp, PgDn, End, Home and the arrows on an entry list
+  bool EntryListKey(int KeyCode, int Shift);  // the keys the directory page and the ZIP listing share
   void DirModeKeyPress(int keyascii);  // the character commands of the directory page
+  void SetDirColumns(int columns);           // 0-9: the number of entry columns
+  void AskFileSpec();                        // F: the file specification of the shown files
+  void AskNewPath();                         // P: a drive, folder or host path to go to
+  void AskSizeRange();                       // "&": the size range of the shown files
+  void AskConfigLine();                      // "?": one configuration line
+  void OpenSortPrompt();                     // S: the sort prompt
+  void CopyMoveDeleteAtCursor(char command);  // B, C, D, M on the entry under the cursor
   void OpenHelp();                     // the help screen: the keys of the current page
   void HelpKeyDown(int KeyCode, int Shift);
   void ShowHelpPage();
@@ -100,6 +110,8 @@ class Lister : public ListerState {
   bool bDirectoryList();
   int nEnterInDirMode(const std::string& zKey);
   bool bDIR_Keydown(int Shift, int KeyCode);
+  bool EditAtCursor(bool withEdit);  // Ctrl+E / Alt+E; false when the backup copy failed
+  void DeleteKeyDown(int Shift);     // Delete with Shift, Ctrl or Alt on the directory page
   bool BDOS_CD(const std::string& zNewPath);
   std::string zTypedFolder(const std::string& typed);  // a typed host or relative path in Windows form
   void SetCursorEntry();  // the cursor-entry fields (iCurZDir, zCurType, names, zCurFile)

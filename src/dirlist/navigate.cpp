@@ -5,11 +5,6 @@
 namespace tembra {
 
 namespace {
-constexpr int kVkTab = 9, kVkDelete = 46, kVkDecimal = 110, kVkF1 = 112, kVkF10 = 121;
-constexpr int kVkPgUp = 33, kVkPgDn = 34, kVkEnd = 35, kVkHome = 36;
-constexpr int kVkLeft = 37, kVkUp = 38, kVkRight = 39, kVkDown = 40;
-constexpr int kShift = 1, kCtrl = 2, kAlt = 4;
-
 std::string QuoteIfBlank(const std::string& s, const std::string& q) {
   return s.find(' ') != std::string::npos ? q + s + q : s;
 }
@@ -100,38 +95,12 @@ int Lister::nEnterInDirMode(const std::string& zKey) {
 
 bool Lister::bDIR_Keydown(int Shift, int KeyCode) {
   SetCursorEntry();
-  // 1. Shift+letter: the first unmarked file from that letter on
-  if (Shift == kShift && KeyCode >= 'A' && KeyCode <= 'Z') {
-    bRepaint = true;
-    bSwallowChar = true;
-    for (int32_t i = 1; i <= nSZDir; ++i) {
-      const std::string& rec = ZDIR[static_cast<size_t>(SZDIR[static_cast<size_t>(i)])];
-      std::string_view name = ZdField(rec, kZdName, ZdNameLength(rec));
-      if (!name.empty() && static_cast<unsigned char>(name[0]) >= KeyCode && ZdChar(rec, kZdType) == 'F' &&
-          ZdChar(rec, kZdDelMark) == ' ') {
-        CursorMove(i - iCursor, 0);
-        break;
-      }
-    }
-  }
+  // Shift+letter, the cursor keys and Shift+Alt+D act as in the ZIP listing.
+  if (EntryListKey(KeyCode, Shift)) return false;
   const bool ctrlAlone = Shift == kCtrl, altAlone = Shift == kAlt;
   switch (KeyCode) {
-    case kVkPgUp: case kVkPgDn: case kVkEnd: case kVkHome:
-    case kVkLeft: case kVkRight: case kVkUp: case kVkDown:
-      CursorKey(KeyCode, Shift);
-      break;
     case 'D':
-      if (Shift == (kShift | kAlt)) {
-        // Year first -> month first -> day first -> year first
-        if (!bMMDD && !bDDMM) bMMDD = true;
-        else if (bMMDD) {
-          bMMDD = false;
-          bDDMM = true;
-        } else {
-          bDDMM = false;
-        }
-        bRepaint = true;
-      } else if (altAlone && nKeyHeld != 'D') {
+      if (altAlone && nKeyHeld != 'D') {
         if (bWriteMarker) bRenameTemp("??", iCurZDir);
         else BDOS_DEL(iCursor, -1);
         bRescan = true;
@@ -144,22 +113,7 @@ bool Lister::bDIR_Keydown(int Shift, int KeyCode) {
       }
       break;
     case 'E':
-      if (ctrlAlone || (Shift & kAlt)) {
-        if (DoesFileExist(zCurFile) != 0) {
-          VXERROR("VX1006 - Edit only allowed on a file");
-          Beep();
-          break;
-        }
-        if (ctrlAlone) {
-          if (!bBackupCopy("ED")) return true;
-          ShellAndWait(zComSpec + " /C " + zQuote + "EDIT " + zCurFile + zQuote);
-        } else {
-          if (!bBackupCopy("ZE")) return true;
-          std::string d = Left(zCurDir, 1), p = Mid(zCurDir, 3);
-          ShellAndWait(zComSpec + " /C " + "VXEDIT " + d + " " + QuoteIfBlank(p, zQuote) + " " +
-                       QuoteIfBlank(zCurNameU, zQuote) + " " + QuoteIfBlank(zCurFile, zQuote));
-        }
-      }
+      if ((ctrlAlone || (Shift & kAlt)) && !EditAtCursor(ctrlAlone)) return true;
       break;
     case 'F':
       if (ctrlAlone) bDirectoryList();
@@ -216,33 +170,58 @@ bool Lister::bDIR_Keydown(int Shift, int KeyCode) {
       break;
     case kVkDelete:
     case kVkDecimal:
-      if (Shift == kShift) {
-        bAutoDelAsked = true;
-        BigDelete();
-        bRescan = true;
-      } else if (Shift == (kShift | kCtrl)) {
-        if (MsgBox("VX8020 - Confirm automatic deletion of old temporary files", "", MsgButtons::OKCancel) ==
-            kAnswerOK) {
-          bAutoDelAsked = true;
-          bAutoDelete = true;
-          VXERROR("VX0005 - Auto Delete ON");
-        } else {
-          bAutoDelete = false;
-        }
-      } else if (altAlone) {
-        VXERROR("VX0005 - Auto Delete OFF");
-        bAutoDelete = false;
-        bAutoDelAsked = false;
-      } else if (Shift == (kShift | kAlt)) {
-        BDOS_DEL(iCursor, 1);
-        bRescan = true;
-        nKeyHeld = kVkDelete;
-        zFindName.clear();
-      }
+      DeleteKeyDown(Shift);
       break;
     default: break;
   }
   return false;
+}
+
+// Ctrl+E (EDIT) or Alt+E (VXEDIT) on the file under the cursor, after its backup copy.
+// False when the backup copy failed: the key is then taken over and nothing is edited.
+bool Lister::EditAtCursor(bool withEdit) {
+  if (DoesFileExist(zCurFile) != 0) {
+    VXERROR("VX1006 - Edit only allowed on a file");
+    Beep();
+    return true;
+  }
+  if (withEdit) {
+    if (!bBackupCopy("ED")) return false;
+    ShellAndWait(zComSpec + " /C " + zQuote + "EDIT " + zCurFile + zQuote);
+  } else {
+    if (!bBackupCopy("ZE")) return false;
+    std::string d = Left(zCurDir, 1), p = Mid(zCurDir, 3);
+    ShellAndWait(zComSpec + " /C " + "VXEDIT " + d + " " + QuoteIfBlank(p, zQuote) + " " +
+                 QuoteIfBlank(zCurNameU, zQuote) + " " + QuoteIfBlank(zCurFile, zQuote));
+  }
+  return true;
+}
+
+// The Delete key (and the keypad's decimal point) with Shift, Ctrl or Alt: the sweep of
+// the marked files, automatic deletion on or off, and deletion without a question.
+void Lister::DeleteKeyDown(int Shift) {
+  if (Shift == kShift) {
+    bAutoDelAsked = true;
+    BigDelete();
+    bRescan = true;
+  } else if (Shift == (kShift | kCtrl)) {
+    if (MsgBox("VX8020 - Confirm automatic deletion of old temporary files", "", MsgButtons::OKCancel) == kAnswerOK) {
+      bAutoDelAsked = true;
+      bAutoDelete = true;
+      VXERROR("VX0005 - Auto Delete ON");
+    } else {
+      bAutoDelete = false;
+    }
+  } else if (Shift == kAlt) {
+    VXERROR("VX0005 - Auto Delete OFF");
+    bAutoDelete = false;
+    bAutoDelAsked = false;
+  } else if (Shift == (kShift | kAlt)) {
+    BDOS_DEL(iCursor, 1);
+    bRescan = true;
+    nKeyHeld = kVkDelete;
+    zFindName.clear();
+  }
 }
 
 bool Lister::BDOS_CD(const std::string& zNewPath) {

@@ -6,7 +6,7 @@ namespace tembra {
 
 void Lister::DirModeKeyPress(int keyascii) {
   // 1-2. Esc ends (or cuts the closing message short); nothing else while it shows
-  if (keyascii == 27) {
+  if (keyascii == kChEsc) {
     if (nFarewellMs > 0) {
       nFarewellMs = 0;
       return;
@@ -28,54 +28,24 @@ void Lister::DirModeKeyPress(int keyascii) {
     case ' ':
       CursorMove(nPerPage, nPerPage);
       break;
-    case '&': {
-      std::string answer = InputBox("VX0011-Enter Size Specifications", "Size Specifications", "*");
-      if (bInputCancelled) break;
-      if (Trim(answer) == "*") {
-        nSizeMin = 0;
-        nSizeMax = 0;
-      } else {
-        // A bare size range is given the size form of a file specification.
-        std::string sizeForm = Trim(answer);
-        std::string head = UCase(Left(sizeForm, 2));
-        if (head != ">S" && head != ">Z") sizeForm = ">S" + sizeForm;
-        ParseFileSpec(sizeForm);
-      }
-      MarkIgnore();
-      ShowPage();
+    case '&':
+      AskSizeRange();
       break;
-    }
     case '*':
       zFindName = zCurNameU;
       bRescan = true;
       break;
     case '.':
-    case 13:
+    case kChEnter:
       nEnterInDirMode(std::string(1, ch));
       break;
     case '0': case '1': case '2': case '3': case '4':
-    case '5': case '6': case '7': case '8': case '9': {
-      int d = ch - '0';
-      nDirColumnsSet = d;
-      bRescan = true;
-      if (d >= 1 && d < nDirColumns) {
-        nPerPage = nPageLines * d;
-        iTopSZDir = iFindUl(iCursor);
-        ShowPage();
-        bRescan = false;
-      }
+    case '5': case '6': case '7': case '8': case '9':
+      SetDirColumns(ch - '0');
       break;
-    }
     case '?':
       // A configuration line, typed on the parent entry only
-      if (onParent && iFirstZDir == 0) {
-        std::string line = InputBox("VX0007 - Enter one config line", "", "");
-        if (!line.empty()) {
-          bParse1Config(line);
-          bAllFont();
-          REDRAW();
-        }
-      }
+      if (onParent && iFirstZDir == 0) AskConfigLine();
       break;
     default:
       switch (up) {
@@ -91,29 +61,7 @@ void Lister::DirModeKeyPress(int keyascii) {
             MsgBox("VX1014-Not able to delete/move/copy parent directory", "", MsgButtons::OK);
             break;
           }
-          if (up == 'B') {
-            bBackupCopy("BU");
-          } else if (up == 'C') {
-            bRescan = BDOS_COPY("C");
-          } else if (up == 'D') {
-            if (bNoDelConfirm) {
-              BDOS_DEL(iCursor, -1);
-              nKeyHeld = 'D';
-            } else {
-              BDOS_DEL(iCursor, 0);
-            }
-          } else {
-            if (BDOS_COPY("M")) {
-              // The source goes only after its copy was checked byte for byte.
-              if (bCopyVerified()) {
-                BDOS_DEL(iCursor, -1);
-              } else if (zCopyDest != "+") {
-                VXERROR("VX1003 - MOVE ERROR - Copy not verified; " + zCurName + " was kept");
-                Beep();
-              }
-              bRescan = true;
-            }
-          }
+          CopyMoveDeleteAtCursor(up);
           break;
         case 'E':
           if (DoesFileExist(zCurFile) == 0) {
@@ -125,14 +73,9 @@ void Lister::DirModeKeyPress(int keyascii) {
             Beep();
           }
           break;
-        case 'F': {
-          std::string answer = InputBox("VX0010-Enter File specifications", "Filespecs", "*.*");
-          if (bInputCancelled) break;
-          ParseFileSpec(answer);
-          MarkIgnore();
-          ShowPage();
+        case 'F':
+          AskFileSpec();
           break;
-        }
         case 'I':
           InvokeProgramAtCursor(false);
           break;
@@ -140,15 +83,9 @@ void Lister::DirModeKeyPress(int keyascii) {
           if (DoesFileExist(zCurFile) != 0) MsgBox("VX1006 - Edit only allowed on a file", "Tembra Not Allowed", MsgButtons::OK);
           else CallWindowsProgram(zCurFile);
           break;
-        case 'P': {
-          for (CursorCell& c : CursorCache) c = CursorCell{};
-          std::string answer = InputBox("VX0014-Enter drive:dir\\filename", "", "C:");
-          if (bInputCancelled) break;
-          answer = zTypedFolder(answer);
-          if (answer.size() == 1) answer += ":";
-          bRescan = BDOS_CD(answer);
+        case 'P':
+          AskNewPath();
           break;
-        }
         case 'Q':
           if (!zReopenFile.empty()) ListAFile(-47);
           else END_TEMBRA();
@@ -157,11 +94,7 @@ void Lister::DirModeKeyPress(int keyascii) {
           if (onEntry) bRescan = BDOS_RENAME(iCursor);
           break;
         case 'S':
-          for (CursorCell& c : CursorCache) c = CursorCell{};
-          bSortAscending = true;
-          zDisplayMode = "SDIR";
-          VXERROR("VX0088 - Sort by: [-] (F)ilename (E)xtension (D)ate (N)one (S)ize  (-)descending");
-          bSortPrompt = true;
+          OpenSortPrompt();
           break;
         case 'V':
           if (!onEntry) break;
@@ -180,6 +113,100 @@ void Lister::DirModeKeyPress(int keyascii) {
   if (bRescan) {
     GetDir(zCurDir);
     ShowPage();
+  }
+}
+
+// 0-9: the number of entry columns. A number the page has room for shows at once; the
+// others take a new scan.
+void Lister::SetDirColumns(int columns) {
+  nDirColumnsSet = columns;
+  bRescan = true;
+  if (columns >= 1 && columns < nDirColumns) {
+    nPerPage = nPageLines * columns;
+    iTopSZDir = iFindUl(iCursor);
+    ShowPage();
+    bRescan = false;
+  }
+}
+
+// One configuration line, typed and applied at once.
+void Lister::AskConfigLine() {
+  std::string line = InputBox("VX0007 - Enter one config line", "", "");
+  if (!line.empty()) {
+    bParse1Config(line);
+    bAllFont();
+    REDRAW();
+  }
+}
+
+// S: the sort prompt waits for the sort key.
+void Lister::OpenSortPrompt() {
+  for (CursorCell& c : CursorCache) c = CursorCell{};
+  bSortAscending = true;
+  zDisplayMode = "SDIR";
+  VXERROR("VX0088 - Sort by: [-] (F)ilename (E)xtension (D)ate (N)one (S)ize  (-)descending");
+  bSortPrompt = true;
+}
+
+// The file specification of the shown files.
+void Lister::AskFileSpec() {
+  std::string answer = InputBox("VX0010-Enter File specifications", "Filespecs", "*.*");
+  if (bInputCancelled) return;
+  ParseFileSpec(answer);
+  MarkIgnore();
+  ShowPage();
+}
+
+// A typed drive, folder or host path to go to.
+void Lister::AskNewPath() {
+  for (CursorCell& c : CursorCache) c = CursorCell{};
+  std::string answer = InputBox("VX0014-Enter drive:dir\\filename", "", "C:");
+  if (bInputCancelled) return;
+  answer = zTypedFolder(answer);
+  if (answer.size() == 1) answer += ":";
+  bRescan = BDOS_CD(answer);
+}
+
+// The size range of the shown files: "*" shows every size; a bare range is given the
+// size form of a file specification.
+void Lister::AskSizeRange() {
+  std::string answer = InputBox("VX0011-Enter Size Specifications", "Size Specifications", "*");
+  if (bInputCancelled) return;
+  if (Trim(answer) == "*") {
+    nSizeMin = 0;
+    nSizeMax = 0;
+  } else {
+    std::string sizeForm = Trim(answer);
+    std::string head = UCase(Left(sizeForm, 2));
+    if (head != ">S" && head != ">Z") sizeForm = ">S" + sizeForm;
+    ParseFileSpec(sizeForm);
+  }
+  MarkIgnore();
+  ShowPage();
+}
+
+// B backs up, C copies, D deletes and M moves the entry under the cursor.
+void Lister::CopyMoveDeleteAtCursor(char command) {
+  if (command == 'B') {
+    bBackupCopy("BU");
+  } else if (command == 'C') {
+    bRescan = BDOS_COPY("C");
+  } else if (command == 'D') {
+    if (bNoDelConfirm) {
+      BDOS_DEL(iCursor, -1);
+      nKeyHeld = 'D';
+    } else {
+      BDOS_DEL(iCursor, 0);
+    }
+  } else if (BDOS_COPY("M")) {
+    // The source goes only after its copy was checked byte for byte.
+    if (bCopyVerified()) {
+      BDOS_DEL(iCursor, -1);
+    } else if (zCopyDest != "+") {
+      VXERROR("VX1003 - MOVE ERROR - Copy not verified; " + zCurName + " was kept");
+      Beep();
+    }
+    bRescan = true;
   }
 }
 

@@ -6,23 +6,17 @@
 namespace tembra {
 
 namespace {
-constexpr int kShift = 1, kCtrl = 2, kAlt = 4;
-constexpr int kVkTab = 9, kVkShift = 16, kVkEsc = 27, kVkF1 = 112, kVkF5 = 116, kVkF6 = 117, kVkF7 = 118,
-              kVkF8 = 119, kVkF10 = 121;
-constexpr int kVkPgUp = 33, kVkPgDn = 34, kVkEnd = 35, kVkHome = 36;
-constexpr int kVkLeft = 37, kVkUp = 38, kVkRight = 39, kVkDown = 40;
-constexpr int kVkAdd = 107, kVkSubtract = 109, kVkEquals = 187, kVkMinus = 189, kVkSlash = 191;
-
 const char* const kInfoLegend =
     "VX0252 - Ctrl+C Config file  Ctrl+D Delete count  Ctrl+P App path  Ctrl+Q Command line  Ctrl+R Current dir";
 
 // Whether a key, as Windows delivers it, also produces a character event.
 bool ProducesChar(int KeyCode, int Shift) {
   if (Shift & kAlt) return false;
-  if (KeyCode == 8 || KeyCode == kVkTab || KeyCode == 13 || KeyCode == kVkEsc || KeyCode == 32) return true;
+  if (KeyCode == kVkBack || KeyCode == kVkTab || KeyCode == kVkEnter || KeyCode == kVkEsc || KeyCode == kVkSpace)
+    return true;
   if ((KeyCode >= '0' && KeyCode <= '9') || (KeyCode >= 'A' && KeyCode <= 'Z')) return true;
-  if (KeyCode >= 96 && KeyCode <= 111 && KeyCode != 108) return true;
-  return (KeyCode >= 186 && KeyCode <= 192) || (KeyCode >= 219 && KeyCode <= 222);
+  if (KeyCode >= kVkNumpad0 && KeyCode <= kVkDivide && KeyCode != kVkSeparator) return true;
+  return (KeyCode >= kVkSemicolon && KeyCode <= kVkBackquote) || (KeyCode >= kVkOpenBracket && KeyCode <= kVkQuote);
 }
 
 // A text shorter than 30 characters centred with blanks on both sides.
@@ -61,42 +55,7 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
 
   // 5. The sort prompt waits for its answer
   if (bSortPrompt) {
-    if (KeyCode == kVkF10) {
-      bSortPrompt = false;
-      zDisplayMode = "DIR";
-      END_TEMBRA();
-    }
-    if (!(Shift & kCtrl)) {
-      bool letter = KeyCode >= 'A' && KeyCode <= 'Z' && std::string_view("DFSENXRU").find(static_cast<char>(KeyCode)) !=
-                                                            std::string_view::npos;
-      // Esc is accepted too: the character event then cancels the prompt.
-      bool ok = letter || KeyCode == kVkShift || (KeyCode == kVkEquals && (Shift & kShift)) ||
-                KeyCode == kVkMinus || KeyCode == kVkSubtract || KeyCode == kVkAdd || KeyCode == kVkEsc;
-      if (!ok) {
-        Beep();
-        bSortPrompt = false;
-        VXERROR("VX1018 - Invalid Sort Sequence/Key");
-        zDisplayMode = "DIR";
-        // The refused key does not go on to act as a command.
-        if (ProducesChar(KeyCode, Shift)) bSwallowChar = true;
-      }
-      return;
-    }
-    auto info = [&](const std::string& text, const std::string& caption) {
-      MsgBox(text, caption, MsgButtons::OK);
-      bSortPrompt = false;
-      zDisplayMode = "DIR";
-    };
-    switch (KeyCode) {
-      case 'B':
-      case kVkSlash: VXERROR(kInfoLegend); break;
-      case 'C': info(Centred(zConfigFile), "VX0252 - Config File"); break;
-      case 'D': info("About to delete " + Format(nDeletable, "##0") + " files", "VX0252 - Delete Count"); break;
-      case 'P': info(Centred(zAppPath), "VX0252 - App.Path"); break;
-      case 'Q': info(qbFl(static_cast<double>(zCommandLine.size()), "##0") + "," + zCommandLine, ""); break;
-      case 'R': info(P.files.CurrentDirectory(), zCurDir); break;
-      default: break;
-    }
+    SortPromptKeyDown(KeyCode, Shift);
     return;
   }
 
@@ -109,54 +68,7 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
   }
 
   // 8. Keys of every mode
-  const bool fileView = (TDISPLAY & TD_LIST) != 0;
-  if (KeyCode != 0) {
-    if (KeyCode == 'G' && Shift == kAlt) {
-      P.processes.Run(zComSpec, false);
-      if (fileView) {
-        undo();
-        CloseFDBIN();
-        if (OpenCount != 0) LogOpen("");
-        SetDirMode();
-        iInpFile = 0;
-        END_TEMBRA();
-      }
-    } else if (KeyCode == 'W' && Shift == kAlt) {
-      ShellAndWait(zAppPath + "\\" + P.processes.AppExeName() + " " + zRelaunchParm);
-    } else if (KeyCode == kVkF5) {
-      if (Shift & kCtrl) {
-        PickAColor(6);
-        Beep();
-      } else if (Shift & kAlt) {
-        Beep();
-      } else {
-        PickAColor(5);
-      }
-    } else if (KeyCode == kVkF6) {
-      PickAColor((Shift & kCtrl) ? 2 : (Shift & kAlt) ? 9 : 1);
-    } else if (KeyCode == kVkF7) {
-      if (Shift & kCtrl) Beep();
-      else PickAColor((Shift & kAlt) ? 7 : 8);
-    } else if (KeyCode == kVkF8) {
-      if (Shift & (kCtrl | kAlt)) Beep();
-      else PickAColor(4);
-    } else if (KeyCode == kVkF10 || (KeyCode == 'X' && Shift == kAlt)) {
-      if (fileView) {
-        if (OpenCount != 0) {
-          CloseFDBIN();
-          LogOpen("");
-        }
-        bQuickEnd = true;
-        undo();
-        TDISPLAY ^= (TD_DIR | TD_LIST);
-      }
-      if (nFarewellMs < 1) {
-        bDebug = false;
-        END_TEMBRA();
-      }
-      nFarewellMs = 0;
-    }
-  }
+  if (KeyCode != 0) AnyModeKeyDown(KeyCode, Shift);
 
   // 9. Routing by mode
   if ((TDISPLAY & TD_DIR) && !bZipMode) {
@@ -169,43 +81,8 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
   } else if (TDISPLAY & TD_LIST) {
     if (bList_Keydown(Shift, KeyCode)) return;
   } else if (bZipMode) {
-    if (Shift == kShift && KeyCode >= 'A' && KeyCode <= 'Z') {
-      bSwallowChar = true;
-      bRepaint = true;
-      const std::string letter(1, static_cast<char>(KeyCode));
-      for (int32_t i = 1; i <= nSZDir; ++i) {
-        const std::string& rec = ZDIR[static_cast<size_t>(SZDIR[static_cast<size_t>(i)])];
-        if (ZdField(rec, kZdName, ZdNameLength(rec)) >= std::string_view(letter) && ZdChar(rec, kZdType) == 'F' &&
-            ZdChar(rec, kZdDelMark) == ' ') {
-          CursorMove(i - iCursor, 0);
-          break;
-        }
-      }
-    }
-    switch (KeyCode) {
-      case kVkPgUp: case kVkPgDn: case kVkEnd: case kVkHome:
-      case kVkLeft: case kVkRight: case kVkUp: case kVkDown:
-        CursorKey(KeyCode, Shift);
-        break;
-      case 'D':
-        if (Shift == (kShift | kAlt)) {
-          // month first -> day first -> year first -> month first
-          if (bMMDD) {
-            bMMDD = false;
-            bDDMM = true;
-          } else if (bDDMM) {
-            bDDMM = false;
-          } else {
-            bMMDD = true;
-          }
-          bRepaint = true;
-        }
-        break;
-      case 'X':
-        if ((Shift & kAlt) && (Shift & (kShift | kCtrl))) EndProcess(ExitKind::Immediate);
-        break;
-      default: break;
-    }
+    if (!EntryListKey(KeyCode, Shift) && KeyCode == 'X' && (Shift & kAlt) && (Shift & (kShift | kCtrl)))
+      EndProcess(ExitKind::Immediate);
   }
 
   // 10. Scan again and draw again as the handlers asked
@@ -223,6 +100,96 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
   }
 }
 
+// The sort prompt waits for its answer: the sort keys, or Ctrl with an information key.
+void Lister::SortPromptKeyDown(int KeyCode, int Shift) {
+  if (KeyCode == kVkF10) {
+    bSortPrompt = false;
+    zDisplayMode = "DIR";
+    END_TEMBRA();
+  }
+  if (!(Shift & kCtrl)) {
+    bool letter = KeyCode >= 'A' && KeyCode <= 'Z' && std::string_view("DFSENXRU").find(static_cast<char>(KeyCode)) !=
+                                                          std::string_view::npos;
+    // Esc is accepted too: the character event then cancels the prompt.
+    bool ok = letter || KeyCode == kVkShift || (KeyCode == kVkEquals && (Shift & kShift)) ||
+              KeyCode == kVkMinus || KeyCode == kVkSubtract || KeyCode == kVkAdd || KeyCode == kVkEsc;
+    if (!ok) {
+      Beep();
+      bSortPrompt = false;
+      VXERROR("VX1018 - Invalid Sort Sequence/Key");
+      zDisplayMode = "DIR";
+      // The refused key does not go on to act as a command.
+      if (ProducesChar(KeyCode, Shift)) bSwallowChar = true;
+    }
+    return;
+  }
+  auto info = [&](const std::string& text, const std::string& caption) {
+    MsgBox(text, caption, MsgButtons::OK);
+    bSortPrompt = false;
+    zDisplayMode = "DIR";
+  };
+  switch (KeyCode) {
+    case 'B':
+    case kVkSlash: VXERROR(kInfoLegend); break;
+    case 'C': info(Centred(zConfigFile), "VX0252 - Config File"); break;
+    case 'D': info("About to delete " + Format(nDeletable, "##0") + " files", "VX0252 - Delete Count"); break;
+    case 'P': info(Centred(zAppPath), "VX0252 - App.Path"); break;
+    case 'Q': info(qbFl(static_cast<double>(zCommandLine.size()), "##0") + "," + zCommandLine, ""); break;
+    case 'R': info(P.files.CurrentDirectory(), zCurDir); break;
+    default: break;
+  }
+}
+
+// The keys of every mode: the interpreter, a second instance, the colour keys and the end.
+void Lister::AnyModeKeyDown(int KeyCode, int Shift) {
+  const bool fileView = (TDISPLAY & TD_LIST) != 0;
+  if (KeyCode == 'G' && Shift == kAlt) {
+    P.processes.Run(zComSpec, false);
+    if (fileView) {
+      undo();
+      CloseFDBIN();
+      if (OpenCount != 0) LogOpen("");
+      SetDirMode();
+      iInpFile = 0;
+      END_TEMBRA();
+    }
+  } else if (KeyCode == 'W' && Shift == kAlt) {
+    ShellAndWait(zAppPath + "\\" + P.processes.AppExeName() + " " + zRelaunchParm);
+  } else if (KeyCode == kVkF5) {
+    if (Shift & kCtrl) {
+      PickAColor(6);
+      Beep();
+    } else if (Shift & kAlt) {
+      Beep();
+    } else {
+      PickAColor(5);
+    }
+  } else if (KeyCode == kVkF6) {
+    PickAColor((Shift & kCtrl) ? 2 : (Shift & kAlt) ? 9 : 1);
+  } else if (KeyCode == kVkF7) {
+    if (Shift & kCtrl) Beep();
+    else PickAColor((Shift & kAlt) ? 7 : 8);
+  } else if (KeyCode == kVkF8) {
+    if (Shift & (kCtrl | kAlt)) Beep();
+    else PickAColor(4);
+  } else if (KeyCode == kVkF10 || (KeyCode == 'X' && Shift == kAlt)) {
+    if (fileView) {
+      if (OpenCount != 0) {
+        CloseFDBIN();
+        LogOpen("");
+      }
+      bQuickEnd = true;
+      undo();
+      TDISPLAY ^= (TD_DIR | TD_LIST);
+    }
+    if (nFarewellMs < 1) {
+      bDebug = false;
+      END_TEMBRA();
+    }
+    nFarewellMs = 0;
+  }
+}
+
 void Lister::Form_KeyPress(int keyascii) {
   if (bSwallowChar) {
     bSwallowChar = false;
@@ -230,7 +197,7 @@ void Lister::Form_KeyPress(int keyascii) {
   }
   if (bEnding) {
     // Only Esc acts while the closing message shows: it cuts the wait short.
-    if (keyascii == 27) nFarewellMs = 0;
+    if (keyascii == kChEsc) nFarewellMs = 0;
     return;
   }
   if (bHelpShown) return;
@@ -241,7 +208,7 @@ void Lister::Form_KeyPress(int keyascii) {
       bSortAscending = false;
     } else if (key == "+") {
       bSortAscending = true;
-    } else if (keyU == "X" || keyascii == 27) {
+    } else if (keyU == "X" || keyascii == kChEsc) {
       bSortAscending = true;
       VXERROR("");
       bSortPrompt = false;
@@ -369,13 +336,53 @@ void Lister::Form_DblClick() {
   // entries; in an archive's listing the double click acts as Enter there.
   if (!(TDISPLAY & TD_DIR) || bHelpShown || bEnding) return;
   if (bZipMode) {
-    ZIP_KeyPress(Chr(13));
+    ZIP_KeyPress(Chr(kChEnter));
   } else {
-    nEnterInDirMode(Chr(13));
+    nEnterInDirMode(Chr(kChEnter));
   }
   if (TDISPLAY & TD_DIR) {
     if (bRescan) GetDir(zCurDir);
     ShowPage();
+  }
+}
+
+// The keys the directory page and the ZIP listing share: Shift+letter, the cursor keys
+// and Shift+Alt+D. True when the key was one of them.
+bool Lister::EntryListKey(int KeyCode, int Shift) {
+  if (Shift == kShift && KeyCode >= 'A' && KeyCode <= 'Z') {
+    // The first unmarked file from that letter on.
+    bRepaint = true;
+    bSwallowChar = true;
+    for (int32_t i = 1; i <= nSZDir; ++i) {
+      const std::string& rec = ZDIR[static_cast<size_t>(SZDIR[static_cast<size_t>(i)])];
+      std::string_view name = ZdField(rec, kZdName, ZdNameLength(rec));
+      if (!name.empty() && static_cast<unsigned char>(name[0]) >= KeyCode && ZdChar(rec, kZdType) == 'F' &&
+          ZdChar(rec, kZdDelMark) == ' ') {
+        CursorMove(i - iCursor, 0);
+        break;
+      }
+    }
+    return true;
+  }
+  switch (KeyCode) {
+    case kVkPgUp: case kVkPgDn: case kVkEnd: case kVkHome:
+    case kVkLeft: case kVkRight: case kVkUp: case kVkDown:
+      CursorKey(KeyCode, Shift);
+      return true;
+    case 'D':
+      if (Shift != (kShift | kAlt)) return false;
+      // The order of the dates: year first -> month first -> day first -> year first
+      if (!bMMDD && !bDDMM) bMMDD = true;
+      else if (bMMDD) {
+        bMMDD = false;
+        bDDMM = true;
+      } else {
+        bDDMM = false;
+      }
+      bRepaint = true;
+      return true;
+    default:
+      return false;
   }
 }
 

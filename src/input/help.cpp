@@ -7,12 +7,6 @@
 
 namespace tembra {
 
-namespace {
-constexpr int kAlt = 4;
-constexpr int kVkEsc = 27, kVkSpace = 32, kVkPgUp = 33, kVkPgDn = 34, kVkEnd = 35, kVkHome = 36, kVkUp = 38,
-              kVkDown = 40, kVkF1 = 112;
-}  // namespace
-
 void Lister::OpenHelp() {
   HelpPage page = HelpPage::Directory;
   if (bSortPrompt) page = HelpPage::SortPrompt;

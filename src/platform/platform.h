@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/keycodes.h"
+
 namespace tembra {
 
 // Message-box buttons and answers (the answer codes are those the program stores).

@@ -7,7 +7,6 @@
 namespace tembra {
 
 namespace {
-constexpr int kShift = 1, kCtrl = 2, kAlt = 4;
 constexpr int64_t kTwoTo31 = 2147483648LL;
 
 int32_t RoundUp10(int64_t v) { return v <= 0 ? 0 : static_cast<int32_t>(((v + 9) / 10) * 10); }
@@ -33,7 +32,7 @@ bool Lister::bList_Keydown(int Shift, int KeyCode) {
   const bool ctrl = (Shift & kCtrl) != 0, alt = (Shift & kAlt) != 0;
   const bool hex = (TDISPLAY & TD_HEX) != 0;
   switch (KeyCode) {
-    case 39:  // Right
+    case kVkRight:
       if (hex) {
         VXERROR("VX1017 - Right/Left Arrow ignored in LSTX (ListHex) mode");
       } else if (nWrapMode != 0) {
@@ -51,7 +50,7 @@ bool Lister::bList_Keydown(int Shift, int KeyCode) {
         bRepaint = true;
       }
       break;
-    case 37:  // Left
+    case kVkLeft:
       if (hex) {
         VXERROR("VX1017 - Right/Left Arrow ignored in LSTX (ListHex) mode");
       } else {
@@ -60,32 +59,32 @@ bool Lister::bList_Keydown(int Shift, int KeyCode) {
         bRepaint = true;
       }
       break;
-    case 35:  // End
+    case kVkEnd:
       bSearchPending = false;
       if (!hex) IndexWholeFile();
-      LIST_PAGEMOVE(35);
+      LIST_PAGEMOVE(kVkEnd);
       break;
-    case 36:  // Home
+    case kVkHome:
       if (ctrl) {
         JUMP2LINE();
       } else {
         bSearchPending = false;
-        LIST_PAGEMOVE(36);
+        LIST_PAGEMOVE(kVkHome);
       }
       break;
-    case 40:
-      LIST_PAGEMOVE(40);
+    case kVkDown:
+      LIST_PAGEMOVE(kVkDown);
       break;
-    case 38:
-      LIST_PAGEMOVE(38);
+    case kVkUp:
+      LIST_PAGEMOVE(kVkUp);
       break;
-    case 34:  // Page down
+    case kVkPgDn:
       if (ctrl) Next_IINPFiles(1);
-      else LIST_PAGEMOVE(34);
+      else LIST_PAGEMOVE(kVkPgDn);
       break;
-    case 33:  // Page up
+    case kVkPgUp:
       if (ctrl) Next_IINPFiles(-1);
-      else LIST_PAGEMOVE(33);
+      else LIST_PAGEMOVE(kVkPgUp);
       break;
     case 'A':
     case 'B':
@@ -123,24 +122,23 @@ bool Lister::bList_Keydown(int Shift, int KeyCode) {
         bRepaint = true;
       }
       break;
-    case 114:  // F3
-      LIST_PAGEMOVE(40);
+    case kVkF3:
+      LIST_PAGEMOVE(kVkDown);
       bSearchPending = true;
       bSearchBack = false;
       break;
-    case 120:  // F9
+    case kVkF9:
       bSearchPending = true;
       bSearchBack = true;
       bRepaint = true;
       break;
-    case 121:  // F10
+    case kVkF10:
       LeaveFileView();
       bDebug = false;
       END_TEMBRA();
     default:
       break;
   }
-  (void)kShift;
   return false;
 }
 
@@ -155,10 +153,10 @@ void Lister::KeyPress_ListMode(int keyascii) {
   std::string key = UCase(Chr(keyascii & 255));
   char k = key[0];
   switch (keyascii) {
-    case 13:
-      LIST_PAGEMOVE(34);
+    case kChEnter:
+      LIST_PAGEMOVE(kVkPgDn);
       break;
-    case 27:
+    case kChEsc:
       LeaveFileView();
       iInpFile = 0;
       GetDir(zCurDir);
@@ -167,14 +165,14 @@ void Lister::KeyPress_ListMode(int keyascii) {
       switch (k) {
         case ' ':
         case 'D':
-          LIST_PAGEMOVE(34);
+          LIST_PAGEMOVE(kVkPgDn);
           break;
         case 'U':
-          LIST_PAGEMOVE(33);
+          LIST_PAGEMOVE(kVkPgUp);
           break;
         case 'T':
           bSearchPending = false;
-          LIST_PAGEMOVE(36);
+          LIST_PAGEMOVE(kVkHome);
           break;
         case 'B': {
           bSearchPending = false;
@@ -185,11 +183,11 @@ void Lister::KeyPress_ListMode(int keyascii) {
             if (elapsed < 0) elapsed += 86400.0;
             VXERROR("*BB>" + Format(elapsed, "##0.00") + " Seconds");
           }
-          LIST_PAGEMOVE(35);
+          LIST_PAGEMOVE(kVkEnd);
           break;
         }
         case 'A':
-          LIST_PAGEMOVE(40);
+          LIST_PAGEMOVE(kVkDown);
           bSearchPending = true;
           bSearchBack = false;
           bRepaint = true;
@@ -348,7 +346,7 @@ void Lister::LIST_PAGEMOVE(int KeyCode) {
   const bool hex = (TDISPLAY & TD_HEX) != 0;
   const int64_t lastLine = std::max<int64_t>(0, (nFileSize - 1) & nHexMask);
   switch (KeyCode) {
-    case 35:
+    case kVkEnd:
       if (hex) {
         int64_t n = nPageLines;
         if ((TDISPLAY & TD_HEX2) && nColumns > 234) n *= 2;
@@ -357,11 +355,11 @@ void Lister::LIST_PAGEMOVE(int KeyCode) {
         nTopRec = Find1stRecordOnPage(nRecCount);
       }
       break;
-    case 36:
+    case kVkHome:
       if (hex) nHexTop = 0;
       else nTopRec = 1;
       break;
-    case 34:
+    case kVkPgDn:
       if (hex) {
         nHexTop = nBottomRec + L;
         if (nHexTop >= nFileSize) nHexTop = lastLine;
@@ -369,11 +367,11 @@ void Lister::LIST_PAGEMOVE(int KeyCode) {
         nTopRec = ClampToInt32(int64_t{nBottomRec} + 1);
       }
       break;
-    case 33:
+    case kVkPgUp:
       if (hex) nHexTop = std::max<int64_t>(0, 2 * nHexTop - L - nBottomRec);
       else nTopRec = Find1stRecordOnPage(nTopRec - 1);
       break;
-    case 40:
+    case kVkDown:
       if (hex) {
         nHexTop += L;
         if (nHexTop >= nFileSize) nHexTop = lastLine;
@@ -381,7 +379,7 @@ void Lister::LIST_PAGEMOVE(int KeyCode) {
         nTopRec = ClampToInt32(int64_t{nTopRec} + 1);
       }
       break;
-    case 38:
+    case kVkUp:
       if (hex) nHexTop = std::max<int64_t>(0, nHexTop - L);
       else nTopRec = std::max(1, nTopRec - 1);
       break;

@@ -103,7 +103,7 @@ std::string Lister::zTimeGet(int32_t iTime) { return zip::DosTime(iTime); }
 
 int Lister::ZIP_KeyPress(const std::string& character) {
   int code = Asc(character);
-  if ((code >= 0 && code <= 27) || character == ".") {
+  if ((code >= 0 && code <= kChEsc) || character == ".") {
     nEnterInDirMode(character);
     bZipMode = false;
     zDisplayMode = "DIR";

@@ -28,4 +28,36 @@ expect_screen_row 2 "<<PARENT DIR" 1
 expect_screen_row 3 "B       .TXT     1" 1
 expect_line "CAPTION TEMBRA • DIR • $DW"
 expect_screen_row 1 "Ver: Beta_7Z - Directory List - 2 of 3 Entries" 2
+
+# ---- The listing's Shift+letter and Shift+Alt+D act as on the directory page: the first
+# member from that letter on (its own letter included), and the date order cycles.
+if command -v python3 >/dev/null; then
+  Z=$(make_dir members)
+  python3 - "$Z/arch.zip" <<'PY' || fail "python archive"
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], "w") as z:
+    for n in ["apple.txt", "berry.txt", "cherry.txt"]:
+        z.writestr(zipfile.ZipInfo(n, (2024, 1, 7, 10, 0, 0)), b"x")
+PY
+  run_headless --size 80x6 --cwd "$Z" <<'S'
+key Down
+key v ctrl
+wait 2000
+key 1
+key b shift
+screen
+key d shift alt
+screen
+key d shift alt
+screen
+key d shift alt
+screen
+S
+  expect_screen_row 1 "Ver: Beta_7Z - Directory List - 2 of 3 Entries" 1
+  expect_screen_row 1 "Ver: Beta_7Z - Directory List - 2 of 3 Entries" 4
+  expect_contains "|BERRY   .TXT        1  01/07/2024 10:00 ---- berry.txt"
+  expect_contains "|BERRY   .TXT        1  07-01-2024 10:00 ---- berry.txt"
+  [ "$(grep -c "|BERRY   .TXT        1  2024-01-07 10:00 ---- berry.txt" "$OUT")" = 3 ] ||
+    fail "year first at the start and again after three (screens 1, 4 and the final one)"
+fi
 finish

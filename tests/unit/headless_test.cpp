@@ -1,7 +1,7 @@
 // The headless driver's own pieces: key mapping, escaping, script checks.
 #include <gtest/gtest.h>
 
-#include "platform/headless/keys.h"
+#include "platform/grid/keys.h"
 #include "platform/headless/session.h"
 #include "platform/headless/transcript.h"
 

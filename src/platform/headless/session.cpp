@@ -13,7 +13,6 @@
 #include <thread>
 
 #include "core/text.h"
-#include "platform/headless/keys.h"
 #include "platform/headless/transcript.h"
 
 #ifdef _WIN32
@@ -243,9 +242,9 @@ int ModifierBits(const std::vector<std::string>& words, size_t from, bool* ok) {
   *ok = true;
   for (size_t i = from; i < words.size(); ++i) {
     std::string m = UCase(words[i]);
-    if (m == "SHIFT") shift |= 1;
-    else if (m == "CTRL") shift |= 2;
-    else if (m == "ALT") shift |= 4;
+    if (m == "SHIFT") shift |= kShift;
+    else if (m == "CTRL") shift |= kCtrl;
+    else if (m == "ALT") shift |= kAlt;
     else *ok = false;
   }
   return shift;
@@ -264,7 +263,7 @@ std::optional<KeyStroke> KeyWithModifiers(std::string word) {
   int shift = 0;
   for (bool more = true; more;) {
     more = false;
-    static const std::pair<const char*, int> kMods[] = {{"SHIFT+", 1}, {"CTRL+", 2}, {"ALT+", 4}};
+    static const std::pair<const char*, int> kMods[] = {{"SHIFT+", kShift}, {"CTRL+", kCtrl}, {"ALT+", kAlt}};
     for (const auto& [prefix, bit] : kMods) {
       const size_t n = std::strlen(prefix);
       if (word.size() > n && UCase(word.substr(0, n)) == prefix) {
@@ -414,8 +413,7 @@ bool Session::Dispatch(const std::string& line) {
   } else if (cmd == "CLICK" || cmd == "DBLCLICK") {
     int col = std::atoi(w[1].c_str()), row = std::atoi(w[2].c_str());
     int button = (w.size() == 4) ? 2 : 1;
-    double x = (col - 1) * GridWindow::kCellW + GridWindow::kCellW / 2;
-    double y = (row - 1) * GridWindow::kCellH + GridWindow::kCellH / 2;
+    double x = GridWindow::CentreX(col), y = GridWindow::CentreY(row);
     Guard([&] { L.Form_MouseDown(button, 0, x, y); });
     Guard([&] { L.Form_MouseUp(button, 0, x, y); });
     Guard([&] { L.Form_Click(); });

@@ -10,11 +10,15 @@
 #include <vector>
 
 #include "core/lister.h"
-#include "platform/headless/grid.h"
-#include "platform/headless/keys.h"
+#include "platform/grid/keys.h"
+#include "platform/headless/transcript.h"
 #include "platform/native.h"
 
 namespace tembra::headless {
+
+using grid::KeyStroke;
+using grid::NamedKey;
+using grid::TypedKey;
 
 // Thrown by EndProcess to unwind from the program to the driver.
 struct ProcessEnded {
@@ -123,7 +127,7 @@ class Session {
   bool Ended() const { return ended_.has_value(); }
   std::optional<ExitKind> EndKind() const { return ended_; }
   Lister& lister() { return *lister_; }
-  GridWindow& grid() { return grid_; }
+  HeadlessWindow& grid() { return grid_; }
   HeadlessDialogs& dialogs() { return dialogs_; }
   HeadlessClock& clock() { return clock_; }
   HeadlessEvents& events() { return events_; }
@@ -143,7 +147,7 @@ class Session {
   std::ostream& out_;
   Options options_;
   bool cwdOk_;  // the starting directory was set before the file layer reads it
-  GridWindow grid_;
+  HeadlessWindow grid_;
   HeadlessDialogs dialogs_;
   HeadlessEvents events_;
   HeadlessClipboard clipboard_;

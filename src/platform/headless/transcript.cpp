@@ -39,4 +39,48 @@ std::string EscapeQuoted(const std::string& text) {
   return out;
 }
 
+void HeadlessWindow::SetCaption(const std::string& text) {
+  if (text == Caption()) return;
+  GridWindow::SetCaption(text);
+  out_ << "CAPTION " << EscapeText(text) << "\n";
+}
+
+void HeadlessWindow::WriteScreen(std::ostream& out) const {
+  out << "SCREEN " << Cols() << "x" << Rows() << "\n";
+  for (int r = 0; r < Rows(); ++r) out << "|" << EscapeText(RowText(r)) << "\n";
+  out << "END\n";
+}
+
+namespace {
+std::string Rgb(uint32_t bgr) {
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "%02X%02X%02X", bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+  return buf;
+}
+}  // namespace
+
+void HeadlessWindow::WriteAttrs(std::ostream& out) const {
+  out << "ATTRS\n";
+  for (int r = 0; r < Rows(); ++r) {
+    out << "|";
+    int c = 0;
+    while (c < Cols()) {
+      const Cell& first = At(c, r);
+      std::string run;
+      int e = c;
+      while (e < Cols()) {
+        const Cell& x = At(e, r);
+        if (x.fg != first.fg || x.bg != first.bg || x.bold != first.bold || x.underline != first.underline) break;
+        run += x.ch;
+        ++e;
+      }
+      out << "[fg=" << Rgb(first.fg) << " bg=" << Rgb(first.bg) << (first.bold ? " b" : "")
+          << (first.underline ? " u" : "") << "]" << EscapeText(run);
+      c = e;
+    }
+    out << "\n";
+  }
+  out << "END\n";
+}
+
 }  // namespace tembra::headless

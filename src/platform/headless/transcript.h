@@ -4,7 +4,26 @@
 #include <ostream>
 #include <string>
 
+#include "platform/grid/grid.h"
+
 namespace tembra::headless {
+
+using grid::Cell;
+using grid::FontKind;
+using grid::GridWindow;
+
+// The grid as the driver shows it: a changed caption is a transcript line, and the
+// screen and its colours are written when the script asks.
+class HeadlessWindow : public GridWindow {
+ public:
+  HeadlessWindow(int cols, int rows, FontKind font, std::ostream& out) : GridWindow(cols, rows, font), out_(out) {}
+  void SetCaption(const std::string& text) override;
+  void WriteScreen(std::ostream& out) const;
+  void WriteAttrs(std::ostream& out) const;
+
+ private:
+  std::ostream& out_;
+};
 
 // Bytes outside printable ASCII as UTF-8 of their Windows-1252 character; control
 // characters (0-31, 127) as \xHH.

@@ -169,11 +169,11 @@ int TermDialogs::MsgBox(const std::string& text, const std::string& caption, Msg
       int n = static_cast<int>(buttons.size());
       if (e.kind == InputEvent::Kind::Key) {
         int letter = e.ch >= 'a' && e.ch <= 'z' ? e.ch - 32 : e.ch;
-        if (e.vk == 37 || (e.vk == 9 && (e.shift & 1))) focus = (focus + n - 1) % n;
-        else if (e.vk == 39 || e.vk == 9) focus = (focus + 1) % n;
-        else if (e.vk == 13 || e.vk == 32) return buttons[static_cast<size_t>(focus)].answer;
-        else if (e.vk == 27) return escAnswer;
-        else if (!(e.shift & 6)) {
+        if (e.vk == kVkLeft || (e.vk == kVkTab && (e.shift & kShift))) focus = (focus + n - 1) % n;
+        else if (e.vk == kVkRight || e.vk == kVkTab) focus = (focus + 1) % n;
+        else if (e.vk == kVkEnter || e.vk == kVkSpace) return buttons[static_cast<size_t>(focus)].answer;
+        else if (e.vk == kVkEsc) return escAnswer;
+        else if (!(e.shift & (kCtrl | kAlt))) {
           for (auto& b : buttons)
             if (letter == b.label[0]) return b.answer;
         }
@@ -253,30 +253,30 @@ bool TermDialogs::InputBox(const std::string& prompt, const std::string& caption
         continue;
       }
       if (e.kind != InputEvent::Kind::Key) continue;
-      bool ctrlAlt = (e.shift & 6) != 0;
-      if (e.vk == 27) return finish(false);
-      if (e.vk == 13) return finish(focus != 1);
-      if (e.vk == 9) {
-        focus = (e.shift & 1) ? (focus == -1 ? 1 : focus - 1) : (focus == 1 ? -1 : focus + 1);
+      bool ctrlAlt = (e.shift & (kCtrl | kAlt)) != 0;
+      if (e.vk == kVkEsc) return finish(false);
+      if (e.vk == kVkEnter) return finish(focus != 1);
+      if (e.vk == kVkTab) {
+        focus = (e.shift & kShift) ? (focus == -1 ? 1 : focus - 1) : (focus == 1 ? -1 : focus + 1);
         continue;
       }
       if (focus >= 0) {
-        if (e.vk == 32) return finish(focus == 0);
-        if (e.vk == 37 || e.vk == 39) focus = 1 - focus;
+        if (e.vk == kVkSpace) return finish(focus == 0);
+        if (e.vk == kVkLeft || e.vk == kVkRight) focus = 1 - focus;
         continue;
       }
       switch (e.vk) {
-        case 37:
+        case kVkLeft:
           caret = selected ? 0 : (caret > 0 ? caret - 1 : 0);
           selected = false;
           continue;
-        case 39:
+        case kVkRight:
           caret = selected ? text.size() : std::min(text.size(), caret + 1);
           selected = false;
           continue;
-        case 36: caret = 0; selected = false; continue;
-        case 35: caret = text.size(); selected = false; continue;
-        case 8:
+        case kVkHome: caret = 0; selected = false; continue;
+        case kVkEnd: caret = text.size(); selected = false; continue;
+        case kVkBack:
           if (selected) {
             text.clear();
             caret = 0;
@@ -285,7 +285,7 @@ bool TermDialogs::InputBox(const std::string& prompt, const std::string& caption
           }
           selected = false;
           continue;
-        case 46:
+        case kVkDelete:
           if (selected) {
             text.clear();
             caret = 0;
@@ -306,7 +306,7 @@ bool TermDialogs::InputBox(const std::string& prompt, const std::string& caption
         selected = !text.empty();
         continue;
       }
-      if (e.ch >= 32 && e.ch != 127 && e.ch <= 255 && !ctrlAlt) {
+      if (e.ch >= ' ' && e.ch != kChDelete && e.ch <= 255 && !ctrlAlt) {
         if (selected) {
           text.clear();
           caret = 0;
@@ -351,20 +351,7 @@ std::string Base64(const std::string& in) {
   return out;
 }
 
-bool InPath(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  if (!path) return false;
-  std::string p = path;
-  size_t start = 0;
-  while (start <= p.size()) {
-    size_t end = p.find(':', start);
-    if (end == std::string::npos) end = p.size();
-    std::string dir = p.substr(start, end - start);
-    if (!dir.empty() && ::access((dir + "/" + name).c_str(), X_OK) == 0) return true;
-    start = end + 1;
-  }
-  return false;
-}
+bool InPath(const std::string& name) { return !posix::FindOnPath(name).empty(); }
 
 // Hands the text to a clipboard tool on its standard input (no shell involved).
 void PipeTo(const std::vector<const char*>& argv, const std::string& text) {

@@ -1,8 +1,6 @@
 #include "platform/terminal/frontend.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <exception>
@@ -18,29 +16,15 @@ namespace {
 constexpr int kMaxDepth = 3;
 constexpr int kDoubleClickMs = 500;
 
-void TerminalSize(int& cols, int& rows) {
-  struct winsize ws{};
-  if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0 && ws.ws_row > 0) {
-    cols = ws.ws_col;
-    rows = ws.ws_row;
-  } else {
-    cols = 80;
-    rows = 25;
-  }
-}
 int StartCols() {
   int c, r;
-  TerminalSize(c, r);
+  Terminal::Size(c, r);
   return c;
 }
 int StartRows() {
   int c, r;
-  TerminalSize(c, r);
+  Terminal::Size(c, r);
   return r;
-}
-
-bool ZeroWidth(unsigned char c) {
-  return c < 32 || c == 127 || c == 129 || c == 141 || c == 143 || c == 144 || c == 157;
 }
 }  // namespace
 
@@ -90,7 +74,7 @@ void TermWindow::PrintAt(long x, long y, const std::string& text) {
 // ---------------------------------------------------------------- front-end
 
 FrontEnd::FrontEnd(int argc, char** argv)
-    : window_(StartCols(), StartRows(), sink_),
+    : window_(StartCols(), StartRows()),
       dialogs_(*this),
       events_(*this),
       clipboard_(*this),
@@ -141,15 +125,16 @@ void FrontEnd::Render() {
   blank.fg = Color(1);
   f.cells.assign(static_cast<size_t>(f.cols) * f.rows, blank);
   char32_t unprintable = U'\u2022';
-  if (lister_ && lister_->zUnprintable.size() == 1 && !ZeroWidth(static_cast<unsigned char>(lister_->zUnprintable[0])))
+  if (lister_ && lister_->zUnprintable.size() == 1 &&
+      !grid::ZeroWidth(static_cast<unsigned char>(lister_->zUnprintable[0])))
     unprintable = Cp1252ToUnicode(static_cast<unsigned char>(lister_->zUnprintable[0]));
   int cols = std::min(f.cols, window_.Cols()), rows = std::min(f.rows, window_.Rows());
   for (int r = 0; r < rows; ++r) {
     for (int c = 0; c < cols; ++c) {
-      const headless::Cell& g = window_.At(c, r);
+      const grid::Cell& g = window_.At(c, r);
       FrameCell& o = f.At(c, r);
       unsigned char b = static_cast<unsigned char>(g.ch);
-      o.ch = ZeroWidth(b) ? unprintable : Cp1252ToUnicode(b);
+      o.ch = grid::ZeroWidth(b) ? unprintable : Cp1252ToUnicode(b);
       o.fg = g.fg;
       int64_t bar = window_.BarAt(c, r);
       if (bar >= 0) {
@@ -171,7 +156,7 @@ void FrontEnd::Render() {
   f.showCursor = cursorShown;
   f.cursorCol = cursorCol;
   f.cursorRow = cursorRow;
-  term_.SetTitle(Cp1252ToUtf8(window_.caption));
+  term_.SetTitle(Cp1252ToUtf8(window_.Caption()));
   term_.Draw(f);
 }
 
@@ -214,7 +199,7 @@ void FrontEnd::Pump(int timeoutMs) {
   while (!decoder_.events.empty()) {
     InputEvent e = decoder_.events.front();
     decoder_.events.pop_front();
-    if (e.kind == InputEvent::Kind::Key && e.vk == 'Z' && e.shift == 2) {
+    if (e.kind == InputEvent::Kind::Key && e.vk == 'Z' && e.shift == kCtrl) {
       // Ctrl+Z suspends, as in any terminal program; fg continues with the page drawn again.
       term_.Suspend();
       continue;
@@ -280,7 +265,7 @@ void FrontEnd::Dispatch(const InputEvent& e) {
       break;
     case InputEvent::Kind::Wheel:
       for (int i = 0; i < 3; ++i) {
-        int vk = e.wheel < 0 ? 38 : 40;
+        int vk = e.wheel < 0 ? kVkUp : kVkDown;
         Event([&] { L.Form_KeyDown(vk, 0); });
         Event([&] { L.Form_KeyUp(vk, 0); });
       }
@@ -290,8 +275,7 @@ void FrontEnd::Dispatch(const InputEvent& e) {
       else Event([&] { L.Form_LostFocus(); });
       break;
     case InputEvent::Kind::Mouse: {
-      double x = (e.col - 1) * headless::GridWindow::kCellW + headless::GridWindow::kCellW / 2;
-      double y = (e.row - 1) * headless::GridWindow::kCellH + headless::GridWindow::kCellH / 2;
+      double x = grid::GridWindow::CentreX(e.col), y = grid::GridWindow::CentreY(e.row);
       if (e.press) {
         auto now = std::chrono::steady_clock::now();
         bool dbl = !inDouble_ && e.button == 1 && lastButton_ == 1 && e.col == lastPressCol_ &&

@@ -6,12 +6,11 @@
 #include <chrono>
 #include <deque>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "core/lister.h"
-#include "platform/headless/grid.h"
+#include "platform/grid/grid.h"
 #include "platform/posix/posix_platform.h"
 #include "platform/terminal/input.h"
 #include "platform/terminal/term.h"
@@ -29,15 +28,13 @@ struct ProgramEnded {
 // shown on the terminal after every event.
 // A filled rectangle narrower than half a cell (the bars between entry columns) is
 // shown as a line in that colour through the cell rather than as a coloured cell.
-class TermWindow : public headless::GridWindow {
+class TermWindow : public grid::GridWindow {
  public:
-  TermWindow(int cols, int rows, std::ostream& sink) : GridWindow(cols, rows, headless::FontKind::Fixed, sink) {}
-  void SetCaption(const std::string& text) override { caption = text; }
+  TermWindow(int cols, int rows) : GridWindow(cols, rows, grid::FontKind::Fixed) {}
   void FillRect(long x1, long y1, long x2, long y2, uint32_t color) override;
   void PrintAt(long x, long y, const std::string& text) override;
   // The colour of the thin bar through a cell, or -1.
   int64_t BarAt(int col, int row);
-  std::string caption;
 
  private:
   void FitBars();
@@ -128,7 +125,6 @@ class FrontEnd {
 
   Terminal term_;
   InputDecoder decoder_;
-  std::ostream sink_{nullptr};
   TermWindow window_;
   TermDialogs dialogs_;
   TermEvents events_;

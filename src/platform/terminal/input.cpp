@@ -4,22 +4,21 @@
 #include <vector>
 
 #include "core/text.h"
-#include "platform/headless/keys.h"
+#include "platform/grid/keys.h"
+#include "platform/keycodes.h"
 
 namespace tembra::terminal {
 
-using headless::KeyStroke;
-using headless::NamedKey;
-using headless::TypedKey;
+using grid::KeyStroke;
+using grid::NamedKey;
+using grid::TypedKey;
 
 namespace {
-constexpr char kEsc = 27;
-
 // xterm's modifier parameter (1 + Shift 1, Alt 2, Ctrl 4, Meta 8) as Windows shift bits.
 int ShiftFromParam(int m) {
   if (m < 2) return 0;
   int x = m - 1;
-  return ((x & 1) ? 1 : 0) | ((x & 4) ? 2 : 0) | ((x & 2) || (x & 8) ? 4 : 0);
+  return ((x & 1) ? kShift : 0) | ((x & 4) ? kCtrl : 0) | ((x & 2) || (x & 8) ? kAlt : 0);
 }
 
 std::vector<int> Params(const std::string& text) {
@@ -81,6 +80,17 @@ const char* LetterKey(char f) {
   }
 }
 
+// A mouse event on a cell, with the shift state of a report's button byte (4 Shift,
+// 8 Meta, 16 Ctrl).
+InputEvent MouseAt(int b, int col, int row) {
+  InputEvent e;
+  e.kind = InputEvent::Kind::Mouse;
+  e.shift = ((b & 4) ? kShift : 0) | ((b & 16) ? kCtrl : 0) | ((b & 8) ? kAlt : 0);
+  e.col = col;
+  e.row = row;
+  return e;
+}
+
 // Length of a UTF-8 sequence from its first byte, 0 when it cannot start one.
 size_t Utf8Length(unsigned char c) {
   if (c >= 0xC2 && c <= 0xDF) return 2;
@@ -105,20 +115,20 @@ void InputDecoder::Named(const char* name, int shift) {
 
 void InputDecoder::Char(unsigned char c, int alt) {
   switch (c) {
-    case 13: Named("ENTER", alt); return;
-    case 9: Named("TAB", alt); return;
-    case 8: case 127: Named("BACKSPACE", alt); return;
-    case 0: Named("SPACE", 2 | alt); return;
-    case 10: Key('J', 2 | alt, alt ? -1 : 10); return;
-    case 27: Named("ESC", alt); return;
-    case 28: Named("ESC", 1 | alt); return;        // Ctrl+\ stands in for Shift+Esc
-    case 29: Key(221, 2 | alt, alt ? -1 : 29); return;  // Ctrl+]
-    case 30: Key('6', 3 | alt, -1); return;        // Ctrl+^
-    case 31: Key(191, 2 | alt, -1); return;        // Ctrl+/ (and Ctrl+_)
+    case kChEnter: Named("ENTER", alt); return;
+    case kChTab: Named("TAB", alt); return;
+    case kChBackspace: case kChDelete: Named("BACKSPACE", alt); return;
+    case 0: Named("SPACE", kCtrl | alt); return;
+    case kChLineFeed: Key('J', kCtrl | alt, alt ? -1 : kChLineFeed); return;
+    case kChEsc: Named("ESC", alt); return;
+    case '\\' - 64: Named("ESC", kShift | alt); return;  // Ctrl+\ stands in for Shift+Esc
+    case ']' - 64: Key(kVkCloseBracket, kCtrl | alt, alt ? -1 : c); return;  // Ctrl+]
+    case '^' - 64: Key('6', kShift | kCtrl | alt, -1); return;           // Ctrl+^
+    case '_' - 64: Key(kVkSlash, kCtrl | alt, -1); return;               // Ctrl+/ (and Ctrl+_)
     default: break;
   }
-  if (c < 32) {
-    Key('A' + c - 1, 2 | alt, alt ? -1 : c);
+  if (c < ' ') {
+    Key('A' + c - 1, kCtrl | alt, alt ? -1 : c);
     return;
   }
   if (c < 128) {
@@ -153,30 +163,75 @@ void InputDecoder::Codepoint(char32_t cp, int alt) {
   // Characters that Windows-1252 lacks cannot be typed into the program.
 }
 
+// A legacy mouse report (button byte, column and row, each less 32).
+void InputDecoder::LegacyMouse(int b, int col, int row) {
+  InputEvent e = MouseAt(b, col, row);
+  if (b & 64) {
+    e.kind = InputEvent::Kind::Wheel;
+    e.wheel = (b & 1) ? 1 : -1;
+    events.push_back(e);
+  } else if (!(b & 32)) {
+    int btn = b & 3;
+    e.press = btn != 3;
+    e.button = btn == 3 ? 0 : btn == 0 ? 1 : btn == 1 ? 4 : 2;
+    events.push_back(e);
+  }
+}
+
+// An SGR mouse report: CSI < button;col;row M (press) or m (release).
+void InputDecoder::SgrMouse(int b, int col, int row, bool press) {
+  InputEvent e = MouseAt(b, col, row);
+  if (b & 64) {
+    if (press) {
+      e.kind = InputEvent::Kind::Wheel;
+      e.wheel = (b & 1) ? 1 : -1;
+      events.push_back(e);
+    }
+  } else if (!(b & 32)) {
+    int btn = b & 3;
+    e.press = press;
+    e.button = btn == 0 ? 1 : btn == 1 ? 4 : btn == 2 ? 2 : 0;
+    events.push_back(e);
+  }
+}
+
+// A key of xterm's modifyOtherKeys (CSI 27;mod;code~): the character code of the key.
+void InputDecoder::OtherKey(int code, int shift) {
+  if (code <= 0 || code >= 128) return;
+  std::string n(1, static_cast<char>(code));
+  if (code >= 'A' && code <= 'Z') {
+    n[0] = static_cast<char>(code + 32);
+    shift |= kShift;
+  }
+  if (code == kChEnter) n = "ENTER";
+  else if (code == kChEsc) n = "ESC";
+  else if (code == kChTab) n = "TAB";
+  else if (code == kChDelete || code == kChBackspace) n = "BACKSPACE";
+  else if (code == ' ') n = "SPACE";
+  Named(n.c_str(), shift);
+}
+
+// A key of the "CSI code;mod u" form: the Unicode code of the key's unshifted character.
+void InputDecoder::CodeKey(int code, int shift) {
+  if (code == kChEnter) Named("ENTER", shift);
+  else if (code == kChEsc) Named("ESC", shift);
+  else if (code == kChTab) Named("TAB", shift);
+  else if (code == kChDelete) Named("BACKSPACE", shift);
+  else if (code >= 'a' && code <= 'z') Named(std::string(1, static_cast<char>(code)).c_str(), shift);
+  else if (code > ' ' && code < kChDelete) {
+    KeyStroke k = TypedKey(static_cast<unsigned char>(code));
+    Named(std::to_string(k.vk).c_str(), shift | k.shift);
+  }
+}
+
 size_t InputDecoder::DecodeCsi(size_t start, int alt, bool final) {
   size_t i = start;
   if (i >= buf_.size()) return 0;
   // Legacy mouse report: CSI M followed by three bytes.
   if (buf_[i] == 'M') {
     if (buf_.size() < i + 4) return 0;
-    int b = static_cast<unsigned char>(buf_[i + 1]) - 32;
-    int x = static_cast<unsigned char>(buf_[i + 2]) - 32;
-    int y = static_cast<unsigned char>(buf_[i + 3]) - 32;
-    InputEvent e;
-    e.kind = InputEvent::Kind::Mouse;
-    e.shift = ((b & 4) ? 1 : 0) | ((b & 16) ? 2 : 0) | ((b & 8) ? 4 : 0);
-    e.col = x;
-    e.row = y;
-    if (b & 64) {
-      e.kind = InputEvent::Kind::Wheel;
-      e.wheel = (b & 1) ? 1 : -1;
-      events.push_back(e);
-    } else if (!(b & 32)) {
-      int btn = b & 3;
-      e.press = btn != 3;
-      e.button = btn == 3 ? 0 : btn == 0 ? 1 : btn == 1 ? 4 : 2;
-      events.push_back(e);
-    }
+    LegacyMouse(static_cast<unsigned char>(buf_[i + 1]) - 32, static_cast<unsigned char>(buf_[i + 2]) - 32,
+                static_cast<unsigned char>(buf_[i + 3]) - 32);
     return i + 4;
   }
   // Linux console F1-F5: CSI [ A..E.
@@ -213,47 +268,14 @@ size_t InputDecoder::DecodeCsi(size_t start, int alt, bool final) {
   size_t used = i + 1;
   std::vector<int> p = Params(params);
   if (sgrMouse) {
-    if ((f == 'M' || f == 'm') && p.size() >= 3) {
-      int b = p[0];
-      InputEvent e;
-      e.kind = InputEvent::Kind::Mouse;
-      e.shift = ((b & 4) ? 1 : 0) | ((b & 16) ? 2 : 0) | ((b & 8) ? 4 : 0);
-      e.col = p[1];
-      e.row = p[2];
-      if (b & 64) {
-        if (f == 'M') {
-          e.kind = InputEvent::Kind::Wheel;
-          e.wheel = (b & 1) ? 1 : -1;
-          events.push_back(e);
-        }
-      } else if (!(b & 32)) {
-        int btn = b & 3;
-        e.press = f == 'M';
-        e.button = btn == 0 ? 1 : btn == 1 ? 4 : btn == 2 ? 2 : 0;
-        events.push_back(e);
-      }
-    }
+    if ((f == 'M' || f == 'm') && p.size() >= 3) SgrMouse(p[0], p[1], p[2], f == 'M');
     return used;
   }
   if (privateMark) return used;
   int shift = alt;
   if (f == '~') {
     if (p[0] == 27 && p.size() >= 3) {  // modifyOtherKeys: CSI 27;mod;code~
-      shift |= ShiftFromParam(p[1]);
-      int code = p[2];
-      if (code > 0 && code < 128) {
-        std::string n(1, static_cast<char>(code));
-        if (code >= 'A' && code <= 'Z') {
-          n[0] = static_cast<char>(code + 32);
-          shift |= 1;
-        }
-        if (code == 13) n = "ENTER";
-        else if (code == 27) n = "ESC";
-        else if (code == 9) n = "TAB";
-        else if (code == 127 || code == 8) n = "BACKSPACE";
-        else if (code == 32) n = "SPACE";
-        Named(n.c_str(), shift);
-      }
+      OtherKey(p[2], shift | ShiftFromParam(p[1]));
       return used;
     }
     if (p.size() >= 2) shift |= ShiftFromParam(p[1]);
@@ -262,20 +284,11 @@ size_t InputDecoder::DecodeCsi(size_t start, int alt, bool final) {
   }
   if (f == 'u') {  // CSI code;mod u
     if (p.size() >= 2) shift |= ShiftFromParam(p[1]);
-    int code = p[0];
-    if (code == 13) Named("ENTER", shift);
-    else if (code == 27) Named("ESC", shift);
-    else if (code == 9) Named("TAB", shift);
-    else if (code == 127) Named("BACKSPACE", shift);
-    else if (code >= 'a' && code <= 'z') Named(std::string(1, static_cast<char>(code)).c_str(), shift);
-    else if (code > 32 && code < 127) {
-      KeyStroke k = TypedKey(static_cast<unsigned char>(code));
-      Named(std::to_string(k.vk).c_str(), shift | k.shift);
-    }
+    CodeKey(p[0], shift);
     return used;
   }
   if (f == 'Z') {
-    Named("TAB", shift | 1 | (p.size() >= 2 ? ShiftFromParam(p[1]) : 0));
+    Named("TAB", shift | kShift | (p.size() >= 2 ? ShiftFromParam(p[1]) : 0));
     return used;
   }
   if (f == 'I' || f == 'O') {
@@ -306,19 +319,22 @@ size_t InputDecoder::DecodeSs3(size_t start, int alt, bool final) {
   } else if (f == 'M') {
     Named("ENTER", shift);
   } else if (f >= 'p' && f <= 'y') {
-    Key(96 + (f - 'p'), shift, (shift & 6) ? -1 : '0' + (f - 'p'));
+    Key(kVkNumpad0 + (f - 'p'), shift, (shift & (kCtrl | kAlt)) ? -1 : '0' + (f - 'p'));
   } else {
-    static const struct { char f; int vk; char c; } kPad[] = {
-        {'j', 106, '*'}, {'k', 107, '+'}, {'m', 109, '-'}, {'n', 110, '.'}, {'o', 111, '/'}};
+    static const struct { char f; int vk; char c; } kPad[] = {{'j', kVkMultiply, '*'},
+                                                              {'k', kVkAdd, '+'},
+                                                              {'m', kVkSubtract, '-'},
+                                                              {'n', kVkDecimal, '.'},
+                                                              {'o', kVkDivide, '/'}};
     for (auto& k : kPad)
-      if (k.f == f) Key(k.vk, shift, (shift & 6) ? -1 : k.c);
+      if (k.f == f) Key(k.vk, shift, (shift & (kCtrl | kAlt)) ? -1 : k.c);
   }
   return i + 1;
 }
 
 size_t InputDecoder::DecodeOne(bool final) {
   unsigned char c = static_cast<unsigned char>(buf_[0]);
-  if (c == kEsc) {
+  if (c == kChEsc) {
     if (buf_.size() == 1) {
       if (!final) return 0;
       Named("ESC", 0);
@@ -330,13 +346,13 @@ size_t InputDecoder::DecodeOne(bool final) {
       if (n) return n;
       if (!final) return 0;
       if (buf_.size() > 2) return buf_.size();  // a sequence cut off: dropped
-      Char(c2, 4);  // Alt+[ or Alt+O
+      Char(c2, kAlt);  // Alt+[ or Alt+O
       return 2;
     }
-    if (c2 == kEsc) {
+    if (c2 == kChEsc) {
       // Esc Esc [ ...: some terminals send Alt+cursor keys this way.
       if (buf_.size() >= 3 && (buf_[2] == '[' || buf_[2] == 'O')) {
-        size_t n = buf_[2] == '[' ? DecodeCsi(3, 4, final) : DecodeSs3(3, 4, final);
+        size_t n = buf_[2] == '[' ? DecodeCsi(3, kAlt, final) : DecodeSs3(3, kAlt, final);
         if (n) return n;
         if (!final) return 0;
       } else if (buf_.size() == 2 && !final) {
@@ -345,19 +361,19 @@ size_t InputDecoder::DecodeOne(bool final) {
       Named("ESC", 0);
       return 1;
     }
-    if (c2 < 32 || c2 == 127) {
+    if (c2 < ' ' || c2 == kChDelete) {
       // Esc and a control key in one read: two keys (Alt+Tab and the like never
       // reach a Windows program either).
       Named("ESC", 0);
       return 1;
     }
     if (c2 < 128) {
-      Char(c2, 4);
+      Char(c2, kAlt);
       return 2;
     }
     size_t len = utf8_ ? Utf8Length(c2) : 0;
     if (len == 0) {
-      Char(c2, 4);
+      Char(c2, kAlt);
       return 2;
     }
     if (buf_.size() < 1 + len) {
@@ -369,7 +385,7 @@ size_t InputDecoder::DecodeOne(bool final) {
     std::string b = Utf8ToCp1252(u, &ok);
     if (ok && b.size() == 1) {
       KeyStroke k = TypedKey(static_cast<unsigned char>(b[0]));
-      if (k.vk) Key(k.vk, k.shift | 4, -1);
+      if (k.vk) Key(k.vk, k.shift | kAlt, -1);
     }
     return 1 + len;
   }

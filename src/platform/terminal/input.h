@@ -1,5 +1,5 @@
 // Turns the bytes a terminal sends into the events a Windows keyboard and mouse give:
-// virtual-key code, shift state (1 Shift, 2 Ctrl, 4 Alt) and character; mouse buttons
+// virtual-key code, shift state (kShift, kCtrl, kAlt) and character; mouse buttons
 // (1 left, 2 right, 4 middle) on 1-based cells.
 #pragma once
 
@@ -12,7 +12,7 @@ struct InputEvent {
   enum class Kind { Key, KeyUp, Mouse, Wheel, Focus };  // KeyUp: the release of a key already delivered
   Kind kind = Kind::Key;
   int vk = 0;       // key-down/up code, 0 for a character alone
-  int shift = 0;    // 1 Shift, 2 Ctrl, 4 Alt
+  int shift = 0;    // kShift, kCtrl, kAlt
   int ch = -1;      // character event, -1 for none
   int button = 0;   // mouse: 1 left, 2 right, 4 middle
   bool press = false;  // mouse: press (true) or release; focus: gained (true) or lost
@@ -37,6 +37,10 @@ class InputDecoder {
   size_t DecodeOne(bool final);
   size_t DecodeCsi(size_t start, int alt, bool final);
   size_t DecodeSs3(size_t start, int alt, bool final);
+  void LegacyMouse(int b, int col, int row);
+  void SgrMouse(int b, int col, int row, bool press);
+  void OtherKey(int code, int shift);
+  void CodeKey(int code, int shift);
   void Key(int vk, int shift, int ch);
   void Named(const char* name, int shift);
   void Char(unsigned char c, int alt);

@@ -250,7 +250,7 @@ void Terminal::Suspend() {
   ::raise(SIGTSTP);
 }
 
-void Terminal::Size(int& cols, int& rows) const {
+void Terminal::Size(int& cols, int& rows) {
   struct winsize ws{};
   if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0 && ws.ws_row > 0) {
     cols = ws.ws_col;

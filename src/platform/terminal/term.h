@@ -44,7 +44,8 @@ class Terminal {
   // Stops the process as the suspend key (Ctrl+Z) does in a shell; returns when continued.
   void Suspend();
 
-  void Size(int& cols, int& rows) const;
+  // The terminal's size in cells (80 x 25 when it cannot be read).
+  static void Size(int& cols, int& rows);
   // Waits up to timeoutMs (-1: no limit) for input; returns the bytes read (may be empty).
   // A resize or a resume from a stop also ends the wait.
   std::string Read(int timeoutMs);

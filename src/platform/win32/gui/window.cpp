@@ -18,9 +18,9 @@ const wchar_t kClassName[] = L"TembraWindow";
 
 int ShiftState() {
   int s = 0;
-  if (::GetKeyState(VK_SHIFT) & 0x8000) s |= 1;
-  if (::GetKeyState(VK_CONTROL) & 0x8000) s |= 2;
-  if (::GetKeyState(VK_MENU) & 0x8000) s |= 4;
+  if (::GetKeyState(VK_SHIFT) & 0x8000) s |= kShift;
+  if (::GetKeyState(VK_CONTROL) & 0x8000) s |= kCtrl;
+  if (::GetKeyState(VK_MENU) & 0x8000) s |= kAlt;
   return s;
 }
 }  // namespace
@@ -381,8 +381,8 @@ void DesktopWindow::KeyDown(WPARAM vk) {
 void DesktopWindow::Mouse(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!lister_) return;
   double x = GET_X_LPARAM(lParam) * tppX_, y = GET_Y_LPARAM(lParam) * tppY_;
-  int shift = ((wParam & MK_SHIFT) ? 1 : 0) | ((wParam & MK_CONTROL) ? 2 : 0) |
-              ((::GetKeyState(VK_MENU) & 0x8000) ? 4 : 0);
+  int shift = ((wParam & MK_SHIFT) ? kShift : 0) | ((wParam & MK_CONTROL) ? kCtrl : 0) |
+              ((::GetKeyState(VK_MENU) & 0x8000) ? kAlt : 0);
   switch (msg) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
@@ -471,7 +471,7 @@ LRESULT DesktopWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       // F10 and the Alt combinations are the program's keys, not the system menu's;
       // Alt+F4 still closes the window.
       KeyDown(wParam);
-      if (wParam == VK_F4 && (ShiftState() & 4)) return ::DefWindowProcW(hwnd_, msg, wParam, lParam);
+      if (wParam == VK_F4 && (ShiftState() & kAlt)) return ::DefWindowProcW(hwnd_, msg, wParam, lParam);
       return 0;
     case WM_KEYUP:
     case WM_SYSKEYUP:

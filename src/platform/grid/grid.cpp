@@ -1,14 +1,15 @@
-#include "platform/headless/grid.h"
+#include "platform/grid/grid.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
-#include "platform/headless/transcript.h"
+namespace tembra::grid {
 
-namespace tembra::headless {
+bool ZeroWidth(unsigned char c) {
+  return c < 32 || c == 127 || c == 129 || c == 141 || c == 143 || c == 144 || c == 157;
+}
 
-GridWindow::GridWindow(int cols, int rows, FontKind font, std::ostream& out) : out_(out), font_(font) {
+GridWindow::GridWindow(int cols, int rows, FontKind font) : font_(font) {
   // The simulated screen is sized so that the start-up rule (80 columns and 25 rows plus
   // 10/25 of the rest of the screen) gives exactly the requested client area.
   screenW_ = 9600 + (cols * kCellW - 9600) * 5 / 2;
@@ -40,18 +41,12 @@ void GridWindow::SetOuterWidth(long w) { Relayout(w - kFrameW, clientH_, true); 
 void GridWindow::SetOuterHeight(long h) { Relayout(clientW_, h - kFrameH, true); }
 void GridWindow::ResizeClient(int cols, int rows) { Relayout(cols * kCellW, rows * kCellH, false); }
 
-void GridWindow::SetCaption(const std::string& text) {
-  if (captionSet_ && text == caption_) return;
-  caption_ = text;
-  captionSet_ = true;
-  out_ << "CAPTION " << EscapeText(text) << "\n";
-}
+void GridWindow::SetCaption(const std::string& text) { caption_ = text; }
 
 double GridWindow::TextWidth(const std::string& text) {
   double w = 0;
   for (unsigned char c : text) {
-    bool zero = c < 32 || c == 127 || c == 129 || c == 141 || c == 143 || c == 144 || c == 157;
-    if (zero) continue;
+    if (ZeroWidth(c)) continue;
     if (font_ == FontKind::Proportional) w += c == 'i' || c == 'l' || c == 'I' ? 60 : (c == 'M' || c == 'W') ? 160 : 120;
     else if (font_ == FontKind::BoldWider && bold_) w += 135;
     else w += 120;
@@ -113,42 +108,4 @@ std::string GridWindow::RowText(int row) const {
   return s;
 }
 
-void GridWindow::WriteScreen(std::ostream& out) const {
-  out << "SCREEN " << cols_ << "x" << rows_ << "\n";
-  for (int r = 0; r < rows_; ++r) out << "|" << EscapeText(RowText(r)) << "\n";
-  out << "END\n";
-}
-
-namespace {
-std::string Rgb(uint32_t bgr) {
-  char buf[8];
-  std::snprintf(buf, sizeof buf, "%02X%02X%02X", bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-  return buf;
-}
-}  // namespace
-
-void GridWindow::WriteAttrs(std::ostream& out) const {
-  out << "ATTRS\n";
-  for (int r = 0; r < rows_; ++r) {
-    out << "|";
-    int c = 0;
-    while (c < cols_) {
-      const Cell& first = At(c, r);
-      std::string run;
-      int e = c;
-      while (e < cols_) {
-        const Cell& x = At(e, r);
-        if (x.fg != first.fg || x.bg != first.bg || x.bold != first.bold || x.underline != first.underline) break;
-        run += x.ch;
-        ++e;
-      }
-      out << "[fg=" << Rgb(first.fg) << " bg=" << Rgb(first.bg) << (first.bold ? " b" : "")
-          << (first.underline ? " u" : "") << "]" << EscapeText(run);
-      c = e;
-    }
-    out << "\n";
-  }
-  out << "END\n";
-}
-
-}  // namespace tembra::headless
+}  // namespace tembra::grid

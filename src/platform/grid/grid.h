@@ -1,17 +1,22 @@
 // An off-screen character grid standing in for the window: text lands in cells of
 // 120 x 200 twips ("Courier New", 10 points), filled rectangles colour cell backgrounds.
+// The window of the terminal front-end and of the test driver; each shows the cells its
+// own way.
 #pragma once
 
+#include <cstdint>
 #include <functional>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
 
-namespace tembra::headless {
+namespace tembra::grid {
 
 enum class FontKind { Fixed, Proportional, BoldWider };
+
+// Windows-1252 characters drawn without width (controls and the unassigned codes).
+bool ZeroWidth(unsigned char c);
 
 struct Cell {
   char ch = ' ';
@@ -23,7 +28,10 @@ class GridWindow : public Window {
  public:
   static constexpr long kCellW = 120, kCellH = 200, kFrameW = 240, kFrameH = 600;
 
-  GridWindow(int cols, int rows, FontKind font, std::ostream& out);
+  GridWindow(int cols, int rows, FontKind font);
+  // The twips of the centre of a 1-based cell (where a mouse event on it points).
+  static double CentreX(int col) { return (col - 1) * kCellW + kCellW / 2; }
+  static double CentreY(int row) { return (row - 1) * kCellH + kCellH / 2; }
 
   long ScreenWidth() const override { return screenW_; }
   long ScreenHeight() const override { return screenH_; }
@@ -61,23 +69,19 @@ class GridWindow : public Window {
   const Cell& At(int col, int row) const { return cells_[static_cast<size_t>(row) * cols_ + col]; }
   std::string RowText(int row) const;  // raw Windows-1252 bytes of one row
   const std::string& Caption() const { return caption_; }
-  void WriteScreen(std::ostream& out) const;
-  void WriteAttrs(std::ostream& out) const;
 
  private:
   void Relayout(long clientW, long clientH, bool notify);
 
-  std::ostream& out_;
   FontKind font_;
   int cols_ = 0, rows_ = 0;
   long clientW_ = 0, clientH_ = 0;
   long screenW_ = 0, screenH_ = 0;
   std::vector<Cell> cells_;
   std::string caption_;
-  bool captionSet_ = true;  // the window starts with an empty caption
   std::string fontName_ = "Courier New";
   uint32_t fore_ = 0, back_ = 0xFFFFFF;
   bool bold_ = false, underline_ = false;
 };
 
-}  // namespace tembra::headless
+}  // namespace tembra::grid

@@ -1,11 +1,14 @@
 // Keys as a Windows keyboard (US layout) produces them: virtual-key code, shift state
-// (1 Shift, 2 Ctrl, 4 Alt) and the character event, if any.
+// (kShift, kCtrl, kAlt) and the character event, if any. The terminal front-end decodes
+// its input into them; the test driver's scripts name them.
 #pragma once
 
 #include <optional>
 #include <string>
 
-namespace tembra::headless {
+#include "platform/keycodes.h"
+
+namespace tembra::grid {
 
 struct KeyStroke {
   int vk = 0;      // 0: no key-down/up, only the character
@@ -18,4 +21,4 @@ std::optional<KeyStroke> NamedKey(const std::string& name, int shift);
 // The key that types one Windows-1252 character.
 KeyStroke TypedKey(unsigned char c);
 
-}  // namespace tembra::headless
+}  // namespace tembra::grid
