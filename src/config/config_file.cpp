@@ -404,11 +404,6 @@ KeywordOutcome Extension(Lister& l, const ConfigLine& c) {
   return kDone;
 }
 
-KeywordOutcome QuickEnd(Lister& l, const ConfigLine&) {
-  l.bQuickEnd = true;
-  return kDone;
-}
-
 KeywordOutcome FontName(Lister& l, const ConfigLine& c) {
   if (!c.has(2) || c.W2.empty()) return kInvalid;  // a font needs a name
   l.zFontName = c.W2;
@@ -446,21 +441,6 @@ KeywordOutcome MaxRecord(Lister& l, const ConfigLine& c) {
     return kStop;
   }
   l.nMaxRecLen = static_cast<int32_t>(v);
-  return kDone;
-}
-
-KeywordOutcome NoDeleteConfirm(Lister& l, const ConfigLine&) {
-  l.bNoDelConfirm = true;
-  return kDone;
-}
-
-KeywordOutcome NoTab(Lister& l, const ConfigLine&) {
-  l.bUnTab = false;
-  return kDone;
-}
-
-KeywordOutcome AskProgram(Lister& l, const ConfigLine&) {
-  l.bAskPgm = true;
   return kDone;
 }
 
@@ -508,16 +488,6 @@ KeywordOutcome TabStops(Lister& l, const ConfigLine& c) {
   return outcome;
 }
 
-KeywordOutcome UtcTimes(Lister& l, const ConfigLine&) {
-  l.bGMT = true;
-  return kDone;
-}
-
-KeywordOutcome LocalTimes(Lister& l, const ConfigLine&) {
-  l.bGMT = false;
-  return kDone;
-}
-
 KeywordOutcome WindowSize(Lister& l, const ConfigLine& c) {
   if (l.bWinSizeSet) return kStop;
   // Shares below 0 would make the window smaller than its contents.
@@ -526,17 +496,14 @@ KeywordOutcome WindowSize(Lister& l, const ConfigLine& c) {
   return kDone;
 }
 
-KeywordOutcome WordWrap(Lister& l, const ConfigLine&) {
-  l.nWrapMode = 2;
-  return kDone;
-}
-
-KeywordOutcome MarkerFiles(Lister& l, const ConfigLine&) {
-  l.bWriteMarker = true;
-  return kDone;
-}
-
 KeywordOutcome Accepted(Lister&, const ConfigLine&) { return kDone; }
+
+// A keyword that sets one setting to a fixed value.
+template <auto Setting, auto value>
+KeywordOutcome Set(Lister& l, const ConfigLine&) {
+  l.*Setting = value;
+  return kDone;
+}
 
 // The keywords, in the order they are tested: the first rule that selects the keyword
 // handles the line, so a keyword that two rules select belongs to the earlier one
@@ -551,22 +518,22 @@ constexpr KeywordRule kKeywordRules[] = {
     {{Starts("DIRF")}, 0, ListFileName},
     {{Starts("DIR")}, 2, DirectoryOptions},
     {{Starts("EXT"), Starts("EDIT")}, 0, Extension},
-    {{Starts("EXI")}, 0, QuickEnd},
+    {{Starts("EXI")}, 0, Set<&Lister::bQuickEnd, true>},
     {{Is("FONT")}, 0, FontName},
     {{Starts("FONTSI"), Is("FS")}, 0, FontSize},
     {{Starts("FT")}, 0, FoundText},
     {{Starts("MAXLRE"), Starts("MAXREC")}, 0, MaxRecord},
     {{Starts("NOAUTOD")}, 0, AutoDeleteOff},
-    {{Starts("NOPREC")}, 0, NoDeleteConfirm},
-    {{Starts("NOTAB")}, 0, NoTab},
-    {{Starts("ASKPGM"), Starts("PGMASK")}, 0, AskProgram},
+    {{Starts("NOPREC")}, 0, Set<&Lister::bNoDelConfirm, true>},
+    {{Starts("NOTAB")}, 0, Set<&Lister::bUnTab, false>},
+    {{Starts("ASKPGM"), Starts("PGMASK")}, 0, Set<&Lister::bAskPgm, true>},
     {{Starts("TAB")}, 0, TabStops},
     {{Is("UDO")}, 0, Accepted},  // an old keyword, accepted without effect
-    {{Starts("USEUT"), Starts("USEFIL"), Is("USEGMT")}, 0, UtcTimes},
-    {{Starts("USEL")}, 0, LocalTimes},
+    {{Starts("USEUT"), Starts("USEFIL"), Is("USEGMT")}, 0, Set<&Lister::bGMT, true>},
+    {{Starts("USEL")}, 0, Set<&Lister::bGMT, false>},
     {{Starts("WIN")}, 0, WindowSize},
-    {{Is("WRAP")}, 0, WordWrap},
-    {{Starts("VX0017")}, 0, MarkerFiles},
+    {{Is("WRAP")}, 0, Set<&Lister::nWrapMode, 2>},
+    {{Starts("VX0017")}, 0, Set<&Lister::bWriteMarker, true>},
     {{Starts("*"), Is("END")}, 0, Accepted},  // a comment, the end of the file
 };
 
