@@ -256,7 +256,7 @@ KeywordOutcome DeletionRule(Lister& l, const ConfigLine& c) {
   if (c.has(3)) value = WholeValue(c.W3);
   if (value < 20 || value > 600 || !c.has(3)) l.VXERROR("VX9033 - DAYS MUST BE BETWEEN 20 AND 600");
   // The days sit below the action flags; a value outside them would change the action.
-  int32_t ruleValue = Clamp(value, 0, 0xFFFF) | flag;
+  int32_t ruleValue = Clamp(value, 0, kDelRuleDays) | flag;
   if (c.has(4) && Left(l.zParm[4], 6) == "VX0017") ruleValue |= kDelRuleRecycle;
   l.zDelRuleMask[l.nDelRules] = c.W2;
   l.nDelRuleValue[l.nDelRules] = ruleValue;
