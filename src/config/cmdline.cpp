@@ -1,4 +1,5 @@
 // The command line: file and directory arguments, switches, and the input-file list.
+#include <algorithm>
 #include <vector>
 
 #include "core/lister.h"
@@ -120,6 +121,264 @@ static bool AnyFileMatches(FileSystem& files, const std::string& pattern) {
   return found;
 }
 
+namespace {
+
+// A word written as a host path ("/home/me/x") rather than a switch: it has a folder part
+// ("/tmp" alone stays a switch) and that folder exists. Empty when it is not one.
+std::string HostPathWord(Lister& l, const std::string& w) {
+  if (w.size() <= 2 || InStr(2, w, "/") == 0) return std::string();
+  std::string win = l.P.files.WinPathOfHost(w);
+  if (win.empty() || win == w) return std::string();
+  if (l.DoesFileExist(win) != -1 || l.DoesFileExist(Left(win, InStrRev(win, "\\"))) == 1) return win;
+  return std::string();
+}
+
+// The name a command-line word gives when it names a file, a pattern or a directory
+// rather than a switch; false for a switch. After "--" every word names one.
+bool FileWord(Lister& l, const std::string& w, bool filesOnly, std::string& fileWord) {
+  if (Left(w, 1) != "/") {
+    fileWord = w;
+    for (char& c : fileWord)
+      if (c == '/') c = '\\';
+    return true;
+  }
+  std::string win = filesOnly ? l.P.files.WinPathOfHost(w) : HostPathWord(l, w);
+  if (!win.empty() && win != w) {
+    fileWord = win;
+    return true;
+  }
+  if (!filesOnly) return false;
+  fileWord = w;
+  return true;
+}
+
+// One switch word as its handler sees it.
+struct SwitchWord {
+  const std::string& typed;  // as typed
+  const std::string& U;      // upper case
+  bool& dirWanted;           // "/D": start in the folder of the last file argument
+};
+
+void DebugSwitch(Lister& l, const SwitchWord&) { l.bDebug = true; }
+
+// "/C": the configuration file, read at once; "/C" alone or "/C-" reads none.
+void ConfigSwitch(Lister& l, const SwitchWord& s) {
+  std::string rest = Mid(s.typed, 3);
+  if (Left(rest, 1) == "/") {
+    std::string win = l.P.files.WinPathOfHost(rest);
+    if (!win.empty()) {
+      if (Right(rest, 1) == "/") win += "\\";
+      rest = win;
+    }
+  } else {
+    for (char& c : rest)
+      if (c == '/') c = '\\';
+  }
+  l.zConfigName = UCase(rest);
+  l.bConfigNamed = true;
+  if (!l.zConfigName.empty() && l.zConfigName != "-") l.GetConfig();
+  else l.bConfigDone = true;
+}
+
+void DirectorySwitch(Lister&, const SwitchWord& s) { s.dirWanted = true; }
+
+void AcceptedSwitch(Lister&, const SwitchWord&) {}
+
+// "/F" (case ignored) and "/T" (exact case): the text to search for; only one of them.
+void FindSwitch(Lister& l, const SwitchWord& s, bool noCase) {
+  if (l.bCmdSearch) {
+    l.MsgBox("VX1031 - " + l.zQuote + "/T" + l.zQuote + " and " + l.zQuote + "/F" + l.zQuote +
+                 " are mutually exclusive",
+             "", MsgButtons::OK);
+  } else if (s.typed.size() > 2) {  // an empty search text would find nothing useful
+    l.zFindText = Mid(s.typed, 3);
+    l.nFindLen = static_cast<int32_t>(l.zFindText.size());
+    l.bSearchPending = true;
+    l.bCmdSearch = true;
+    l.bFindNoCase = noCase;
+  }
+}
+void FindNoCaseSwitch(Lister& l, const SwitchWord& s) { FindSwitch(l, s, true); }
+void FindExactSwitch(Lister& l, const SwitchWord& s) {
+  FindSwitch(l, s, false);
+  if (!l.bFileArgSeen) {
+    l.MsgBox("VX1031 - Due to a conflict with text searches, use /Y instead of /T for setting fonts.", "",
+             MsgButtons::OK);
+  }
+}
+
+// "/Q": the sort letter, "+" or "-" in front for the direction.
+void SortSwitch(Lister& l, const SwitchWord& s) {
+  l.bSortAscending = true;
+  l.zSortLetter = "F";
+  std::string R = Mid(s.U, 3);
+  if (Left(R, 1) == "+") {
+    R = Mid(R, 2);
+  } else if (Left(R, 1) == "-") {
+    R = Mid(R, 2);
+    l.bSortAscending = false;
+  }
+  // No letter after the switch keeps the name order: an empty letter would leave the
+  // sort with nothing to sort by.
+  if (R.empty())
+    l.MsgBox("VX1032 - /Q needs a sort letter (D F S E N R U); sorting by file name", "", MsgButtons::OK);
+  else if (InStr("DFSENRU", Left(R, 1)) > 0) l.zSortLetter = Left(R, 1);
+}
+
+bool IsDigitAt(const std::string& O, size_t k) { return k < O.size() && O[k] >= '0' && O[k] <= '9'; }
+
+// The digits from k on as a number (held below a bound), k moved past them.
+int64_t ReadNumber(const std::string& O, size_t& k) {
+  int64_t n = 0;
+  while (IsDigitAt(O, k)) {
+    if (n < 100000) n = n * 10 + (O[k] - '0');
+    ++k;
+  }
+  return n;
+}
+
+void TerminalFont(Lister& l) {
+  l.zFontName = "Terminal";
+  if (l.zUnprintable.empty()) l.zUnprintable = Chr(7);
+}
+
+// A letter of "/Y" and what it does; i is the place after the letter, moved past what
+// the letter uses up.
+struct DisplayLetter {
+  char letter;
+  void (*apply)(Lister& l, const std::string& O, size_t& i);
+};
+
+constexpr DisplayLetter kDisplayLetters[] = {
+    {'.',
+     [](Lister& l, const std::string& O, size_t& i) {
+       l.bDebug = true;
+       if (i < O.size() && O[i] == '#') l.bDumpDir = true;  // the "#" is then read as any other character
+     }},
+    {'B', [](Lister& l, const std::string&, size_t&) { DarkScheme(l.lColor); }},
+    {'C', [](Lister& l, const std::string&, size_t&) { l.zFontName = "Consolas"; }},
+    {'F', [](Lister& l, const std::string&, size_t&) { l.zFontName = "Fixedsys"; }},
+    {'G', [](Lister& l, const std::string&, size_t&) { l.bGMT = true; }},
+    {'L', [](Lister& l, const std::string&, size_t&) { l.zFontName = "Lucida Console"; }},
+    {'N', [](Lister& l, const std::string&, size_t&) { l.zFontName = "Courier New"; }},
+    {'S',  // window shares: one digit 0-5 for both, a second for the height; none: 15
+     [](Lister& l, const std::string& O, size_t& i) {
+       l.bWinSizeSet = true;
+       if (i < O.size() && O[i] >= '0' && O[i] <= '5') {
+         l.nWidthShare = l.nHeightShare = (O[i] - '0') * 5;
+         ++i;
+         if (i < O.size() && O[i] >= '0' && O[i] <= '5') {
+           l.nHeightShare = (O[i] - '0') * 5;
+           ++i;
+         }
+       } else {
+         l.nWidthShare = l.nHeightShare = 15;
+       }
+     }},
+    {'T', [](Lister& l, const std::string&, size_t&) { TerminalFont(l); }},
+    {'U',  // the unprintable character: the next character, or a code 0-255 in digits
+     [](Lister& l, const std::string& O, size_t& i) {
+       if (IsDigitAt(O, i)) {
+         int64_t n = ReadNumber(O, i);
+         if (n >= 0 && n <= 255) l.zUnprintable = Chr(static_cast<int>(n));
+       } else if (i < O.size()) {
+         l.zUnprintable = std::string(1, O[i]);
+         ++i;
+       }
+     }},
+};
+
+// "/Y": display options, letters and a font size in digits; alone, the dark scheme in
+// the Terminal font.
+void DisplaySwitch(Lister& l, const SwitchWord& s) {
+  l.zRelaunchParm = s.typed;
+  std::string O = Mid(s.U, 3);
+  if (O.empty()) {
+    DarkScheme(l.lColor);
+    TerminalFont(l);
+    l.nWidthShare = l.nHeightShare = 0;
+    return;
+  }
+  O += " ";
+  size_t i = 0;
+  while (i < O.size()) {
+    if (IsDigitAt(O, i)) {
+      int64_t n = ReadNumber(O, i);
+      if (n >= 6 && n <= 20) l.nFontSize = static_cast<double>(n);
+      continue;
+    }
+    const char c = O[i++];
+    for (const DisplayLetter& d : kDisplayLetters) {
+      if (d.letter != c) continue;
+      d.apply(l, O, i);
+      break;
+    }
+  }
+}
+
+// The switches, by the first two characters of the word (upper case).
+struct SwitchRule {
+  const char* head;
+  void (*handle)(Lister& l, const SwitchWord& s);
+};
+
+constexpr SwitchRule kSwitchRules[] = {
+    {"/.", DebugSwitch},     {"/C", ConfigSwitch},     {"/D", DirectorySwitch}, {"/E", AcceptedSwitch},
+    {"/F", FindNoCaseSwitch}, {"/Q", SortSwitch},       {"/T", FindExactSwitch}, {"/Y", DisplaySwitch},
+    {"/?", AcceptedSwitch},  {"/M", AcceptedSwitch},
+};
+
+// A file, pattern or directory named on the command line: files join the input-file
+// list (the last one is remembered for "/D"), a directory becomes the current one.
+void FileArgument(Lister& l, const std::string& fileWord, const std::string& U, std::string& lastFileArg) {
+  l.bFileArgSeen = true;
+  std::string name = l.zGetCompleteName(fileWord);
+  l.zCurFile = name;
+  int kind = -1;
+  if (!name.empty()) {
+    if (HasWildcard(name)) {
+      kind = AnyFileMatches(l.P.files, name) ? 0 : -1;
+    } else {
+      kind = l.DoesFileExist(name);
+      if (kind == -1 && l.DoesFileExist(name + ".TXT") == 0) {
+        name += ".TXT";
+        kind = 0;
+      }
+      if (kind == -1 && U.size() == 1 && U[0] >= 'A' && U[0] <= 'Z') {
+        std::string drive = l.zGetCompleteName(U + ":");
+        if (!drive.empty()) {
+          name = drive;
+          kind = l.DoesFileExist(name);
+        }
+      }
+      if (kind == -1 && AnyFileMatches(l.P.files, name + ".*")) {
+        name += ".*";
+        kind = 0;
+      }
+    }
+  }
+  if (kind == -1) {
+    std::string shown = name.empty() ? fileWord : name;
+    if (l.MsgBox("VX8006 - " + shown + " is neither a file, directory, nor valid parm." +
+                     "  Press OK to ignore, or CANCEL to end TEMBRA",
+                 "", MsgButtons::OKCancel) == kAnswerCancel) {
+      l.EndProcess(ExitKind::Immediate);
+    }
+    return;
+  }
+  if (kind == 0) {
+    l.SaveZINPFiles(name);
+    lastFileArg = name;
+    return;
+  }
+  l.zCurDir = name;
+  if (Right(l.zCurDir, 1) != "\\") l.zCurDir += "\\";
+  l.P.files.ChangeDirectory(l.zCurDir);
+  if (Mid(l.zCurDir, 2, 1) == ":") l.zCurDrive = UCase(Left(l.zCurDir, 1));
+}
+
+}  // namespace
+
 void Lister::ZGETPARM() {
   LineParse(zCommandLine);
   std::vector<std::string> words(zParm.begin() + 1, zParm.begin() + 1 + nParms);
@@ -128,16 +387,6 @@ void Lister::ZGETPARM() {
   bool filesOnly = false;  // after "--" every word names a file or directory
   std::string lastFileArg;
 
-  // A word written as a host path ("/home/me/x") rather than a switch: it has a folder
-  // part ("/tmp" alone stays a switch) and that folder exists.
-  auto hostPath = [this](const std::string& w) -> std::string {
-    if (w.size() <= 2 || InStr(2, w, "/") == 0) return std::string();
-    std::string win = P.files.WinPathOfHost(w);
-    if (win.empty() || win == w) return std::string();
-    if (DoesFileExist(win) != -1 || DoesFileExist(Left(win, InStrRev(win, "\\"))) == 1) return win;
-    return std::string();
-  };
-
   for (const std::string& w : words) {
     std::string U = UCase(w);
     if (!filesOnly && w == "--") {
@@ -145,207 +394,18 @@ void Lister::ZGETPARM() {
       continue;
     }
     std::string fileWord;
-    bool isFile = false;
-    if (Left(w, 1) != "/") {
-      isFile = true;
-      fileWord = w;
-      for (char& c : fileWord)
-        if (c == '/') c = '\\';
-    } else {
-      std::string win = filesOnly ? P.files.WinPathOfHost(w) : hostPath(w);
-      if (!win.empty() && win != w) {
-        isFile = true;
-        fileWord = win;
-      } else if (filesOnly) {
-        isFile = true;
-        fileWord = w;
-      }
-    }
-
-    if (isFile) {
-      bFileArgSeen = true;
-      std::string name = zGetCompleteName(fileWord);
-      zCurFile = name;
-      int kind = -1;
-      if (!name.empty()) {
-        if (HasWildcard(name)) {
-          kind = AnyFileMatches(P.files, name) ? 0 : -1;
-        } else {
-          kind = DoesFileExist(name);
-          if (kind == -1 && DoesFileExist(name + ".TXT") == 0) {
-            name += ".TXT";
-            kind = 0;
-          }
-          if (kind == -1 && U.size() == 1 && U[0] >= 'A' && U[0] <= 'Z') {
-            std::string drive = zGetCompleteName(U + ":");
-            if (!drive.empty()) {
-              name = drive;
-              kind = DoesFileExist(name);
-            }
-          }
-          if (kind == -1 && AnyFileMatches(P.files, name + ".*")) {
-            name += ".*";
-            kind = 0;
-          }
-        }
-      }
-      if (kind == -1) {
-        std::string shown = name.empty() ? fileWord : name;
-        if (MsgBox("VX8006 - " + shown + " is neither a file, directory, nor valid parm." +
-                       "  Press OK to ignore, or CANCEL to end TEMBRA",
-                   "", MsgButtons::OKCancel) == kAnswerCancel) {
-          EndProcess(ExitKind::Immediate);
-        }
-        continue;
-      }
-      if (kind == 0) {
-        SaveZINPFiles(name);
-        lastFileArg = name;
-      } else {
-        zCurDir = name;
-        if (Right(zCurDir, 1) != "\\") zCurDir += "\\";
-        P.files.ChangeDirectory(zCurDir);
-        if (Mid(zCurDir, 2, 1) == ":") zCurDrive = UCase(Left(zCurDir, 1));
-      }
+    if (FileWord(*this, w, filesOnly, fileWord)) {
+      FileArgument(*this, fileWord, U, lastFileArg);
       continue;
     }
-
-    // Switches, by their first two characters.
-    std::string sw = Left(U, 2);
-    if (sw == "/.") {
-      bDebug = true;
-    } else if (sw == "/C") {
-      std::string rest = Mid(w, 3);
-      if (Left(rest, 1) == "/") {
-        std::string win = P.files.WinPathOfHost(rest);
-        if (!win.empty()) {
-          if (Right(rest, 1) == "/") win += "\\";
-          rest = win;
-        }
-      } else {
-        for (char& c : rest)
-          if (c == '/') c = '\\';
-      }
-      zConfigName = UCase(rest);
-      bConfigNamed = true;
-      if (!zConfigName.empty() && zConfigName != "-") GetConfig();
-      else bConfigDone = true;
-    } else if (sw == "/D") {
-      dirWanted = true;
-    } else if (sw == "/E" || sw == "/?" || sw == "/M") {
-      // accepted, no effect
-    } else if (sw == "/F" || sw == "/T") {
-      if (bCmdSearch) {
-        MsgBox("VX1031 - " + zQuote + "/T" + zQuote + " and " + zQuote + "/F" + zQuote + " are mutually exclusive", "",
-               MsgButtons::OK);
-      } else if (w.size() > 2) {  // an empty search text would find nothing useful
-        zFindText = Mid(w, 3);
-        nFindLen = static_cast<int32_t>(zFindText.size());
-        bSearchPending = true;
-        bCmdSearch = true;
-        bFindNoCase = sw == "/F";
-      }
-      if (sw == "/T" && !bFileArgSeen) {
-        MsgBox("VX1031 - Due to a conflict with text searches, use /Y instead of /T for setting fonts.", "",
-               MsgButtons::OK);
-      }
-    } else if (sw == "/Q") {
-      bSortAscending = true;
-      zSortLetter = "F";
-      std::string R = Mid(U, 3);
-      if (Left(R, 1) == "+") {
-        R = Mid(R, 2);
-      } else if (Left(R, 1) == "-") {
-        R = Mid(R, 2);
-        bSortAscending = false;
-      }
-      // No letter after the switch keeps the name order: an empty letter would leave the
-      // sort with nothing to sort by.
-      if (R.empty())
-        MsgBox("VX1032 - /Q needs a sort letter (D F S E N R U); sorting by file name", "", MsgButtons::OK);
-      else if (InStr("DFSENRU", Left(R, 1)) > 0) zSortLetter = Left(R, 1);
-    } else if (sw == "/Y") {
-      zRelaunchParm = w;
-      std::string O = Mid(U, 3);
-      if (O.empty()) {
-        DarkScheme(lColor);
-        zFontName = "Terminal";
-        nWidthShare = nHeightShare = 0;
-        if (zUnprintable.empty()) zUnprintable = Chr(7);
-      } else {
-        O += " ";
-        size_t i = 0;
-        auto isDigit = [&O](size_t k) { return k < O.size() && O[k] >= '0' && O[k] <= '9'; };
-        auto readNumber = [&O, &isDigit](size_t& k) {
-          int64_t n = 0;
-          while (isDigit(k)) {
-            if (n < 100000) n = n * 10 + (O[k] - '0');
-            ++k;
-          }
-          return n;
-        };
-        while (i < O.size()) {
-          char c = O[i];
-          if (c == '.') {
-            bDebug = true;
-            if (i + 1 < O.size() && O[i + 1] == '#') bDumpDir = true;
-            ++i;
-          } else if (c == 'B') {
-            DarkScheme(lColor);
-            ++i;
-          } else if (c == 'C') {
-            zFontName = "Consolas";
-            ++i;
-          } else if (c == 'F') {
-            zFontName = "Fixedsys";
-            ++i;
-          } else if (c == 'G') {
-            bGMT = true;
-            ++i;
-          } else if (c == 'L') {
-            zFontName = "Lucida Console";
-            ++i;
-          } else if (c == 'N') {
-            zFontName = "Courier New";
-            ++i;
-          } else if (c == 'S') {
-            bWinSizeSet = true;
-            ++i;
-            if (i < O.size() && O[i] >= '0' && O[i] <= '5') {
-              nWidthShare = nHeightShare = (O[i] - '0') * 5;
-              ++i;
-              if (i < O.size() && O[i] >= '0' && O[i] <= '5') {
-                nHeightShare = (O[i] - '0') * 5;
-                ++i;
-              }
-            } else {
-              nWidthShare = nHeightShare = 15;
-            }
-          } else if (c == 'T') {
-            zFontName = "Terminal";
-            if (zUnprintable.empty()) zUnprintable = Chr(7);
-            ++i;
-          } else if (c == 'U') {
-            ++i;
-            if (isDigit(i)) {
-              int64_t n = readNumber(i);
-              if (n >= 0 && n <= 255) zUnprintable = Chr(static_cast<int>(n));
-            } else if (i < O.size()) {
-              zUnprintable = std::string(1, O[i]);
-              ++i;
-            }
-          } else if (isDigit(i)) {
-            int64_t n = readNumber(i);
-            if (n >= 6 && n <= 20) nFontSize = static_cast<double>(n);
-          } else {
-            ++i;
-          }
-        }
-      }
-    } else {
+    const std::string head = Left(U, 2);
+    const SwitchRule* rule = std::find_if(std::begin(kSwitchRules), std::end(kSwitchRules),
+                                          [&head](const SwitchRule& r) { return head == r.head; });
+    if (rule == std::end(kSwitchRules)) {
       MsgBox("Stop zGetParm " + U, "", MsgButtons::OK);
       EndProcess(ExitKind::Immediate);
     }
+    rule->handle(*this, SwitchWord{w, U, dirWanted});
   }
 
   if (nFontSize != 0) P.window.SetFontSize(nFontSize);

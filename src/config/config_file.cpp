@@ -169,6 +169,376 @@ void Lister::GetConfig() {
   if (bLog) Log340("Closing config file");
 }
 
+namespace {
+
+// One configuration line as the keyword handlers see it; its words are in zParm.
+struct ConfigLine {
+  ConfigLine(Lister& l, const std::string& typedLine, const std::string& upperLine, const std::string& keyword)
+      : typed(typedLine), line(upperLine), K(keyword), K3(Left(keyword, 3)), words(l.nParms),
+        W2(words >= 2 ? l.zParm[2] : std::string()), W3(words >= 3 ? l.zParm[3] : std::string()) {}
+  bool has(int32_t n) const { return words >= n; }
+
+  const std::string& typed;  // trimmed, as typed
+  const std::string& line;   // trimmed, upper case
+  const std::string& K;      // the keyword: word 1, or "*" for a comment or an empty line
+  const std::string K3;      // its first three characters
+  const int32_t words;       // words on the line
+  const std::string W2, W3;  // words 2 and 3, empty when absent
+};
+
+enum class KeywordOutcome {
+  kDone,     // handled; reading goes on
+  kInvalid,  // the line is reported as invalid; reading goes on unless the user cancels
+  kStop,     // the configuration is not read further
+};
+
+// How a rule tests the keyword K (upper case).
+struct KeywordTest {
+  enum How { kNone, kPiece, kStarts, kIs };
+  How how = kNone;
+  const char* text = "";
+
+  bool Selects(const std::string& K) const {
+    switch (how) {
+      case kPiece: {  // the first three characters of K occur somewhere in the text
+        std::string K3 = Left(K, 3);
+        // An empty keyword (a quoted empty word) is a piece of every text; it selects nothing.
+        return !K3.empty() && InStr(text, K3) > 0;
+      }
+      case kStarts:
+        return Left(K, static_cast<long>(std::char_traits<char>::length(text))) == text;
+      case kIs:
+        return K == text;
+      case kNone:
+        break;
+    }
+    return false;
+  }
+};
+constexpr KeywordTest Piece(const char* list) { return {KeywordTest::kPiece, list}; }
+constexpr KeywordTest Starts(const char* head) { return {KeywordTest::kStarts, head}; }
+constexpr KeywordTest Is(const char* keyword) { return {KeywordTest::kIs, keyword}; }
+
+// A keyword rule: any one of its tests selects it, on a line of at least minWords words.
+struct KeywordRule {
+  KeywordTest tests[3];
+  int32_t minWords;
+  KeywordOutcome (*handle)(Lister& l, const ConfigLine& c);
+};
+
+using enum KeywordOutcome;
+
+KeywordOutcome DeletionRule(Lister& l, const ConfigLine& c) {
+  const int32_t flag = c.K3 == "DEL" ? kDelRuleDelete : c.K3 == "VXT" ? kDelRuleSetAside : kDelRuleRecycle;
+  if (!c.has(2)) {
+    l.MsgBox(c.line, "VX1023 - Config error in parameter #" + Format(2, "#0"), MsgButtons::OK);
+    l.EndProcess(ExitKind::Immediate);
+  }
+  if (c.W2 == "VXTEMP" || c.W2 == "VX" || c.W2 == "VX0017") {  // the temporary-file line
+    if (c.K3 == "VXT") l.MsgBox("VX8016 - VXTEMP config command can not have a file mask of VX", "", MsgButtons::OK);
+    l.nTempDays = 84;
+    l.nMarkerDays = 84;
+    if (c.has(3)) {
+      l.nTempDays = Clamp(WholeValue(c.W3), 20, 600);
+      l.nMarkerDays = l.nTempDays;
+    }
+    if (c.has(5)) l.nMarkerDays = Clamp(WholeValue(l.zParm[5]), 20, 600);
+    return kDone;
+  }
+  if (l.nDelRules >= kMaxTableEntry) {
+    // The table is full: the rule is refused, the configuration goes on.
+    l.MsgBox(c.line, "VX1034 - At most " + Format(kMaxTableEntry, "#0") + " files to delete: rule ignored",
+             MsgButtons::OK);
+    return kDone;
+  }
+  ++l.nDelRules;
+  int64_t value = 84;
+  if (c.has(3)) value = WholeValue(c.W3);
+  if (value < 20 || value > 600 || !c.has(3)) l.VXERROR("VX9033 - DAYS MUST BE BETWEEN 20 AND 600");
+  // The days sit below the action flags; a value outside them would change the action.
+  int32_t ruleValue = Clamp(value, 0, kDelRuleDays) | flag;
+  if (c.has(4) && Left(l.zParm[4], 6) == "VX0017") ruleValue |= kDelRuleRecycle;
+  l.zDelRuleMask[l.nDelRules] = c.W2;
+  l.nDelRuleValue[l.nDelRules] = ruleValue;
+  return kDone;
+}
+
+KeywordOutcome AutoDeleteOn(Lister& l, const ConfigLine& c) {
+  l.bAutoDelete = true;
+  l.bAutoDelAsked = Left(c.W2, 5) == "NOASK" || Left(c.W2, 5) == "NOPRO";
+  return kDone;
+}
+
+KeywordOutcome AutoDeleteOff(Lister& l, const ConfigLine&) {
+  l.bAutoDelete = false;
+  l.bAutoDelAsked = false;
+  return kDone;
+}
+
+KeywordOutcome Colour(Lister& l, const ConfigLine& c) {
+  static const char* const kRoles[10] = {"", "CFT", "CFD", "CFC", "CFB", "CBT", "CBD", "CBC", "CBB", "CFM"};
+  for (int role = 1; role <= 9; ++role) {
+    if (c.K3 != kRoles[role]) continue;
+    int32_t color = l.SelectColor(c.W2);
+    if (color < 0) return kInvalid;  // the role keeps its colour
+    l.lColor[role] = static_cast<uint32_t>(color);
+  }
+  return kDone;  // a piece of the list that names no role changes nothing
+}
+
+KeywordOutcome Columns(Lister& l, const ConfigLine& c) {
+  double v = Val(c.W2);
+  // Zero means as many columns as fit; a negative count would break the page layout.
+  if (v < 9 && v >= 0) l.nDirColumnsSet = static_cast<int32_t>(RoundHalfEven(v));
+  return kDone;
+}
+
+KeywordOutcome Debug(Lister& l, const ConfigLine& c) {
+  if (Left(c.W2, 1) == "N" || c.W2 == "OFF") l.bDebug = false;
+  else if (Left(c.W2, 1) == "Y" || c.W2 == "ON" || !c.has(2)) l.bDebug = true;
+  return kDone;
+}
+
+KeywordOutcome TraceLog(Lister& l, const ConfigLine& c) {
+  const std::string& W2 = c.W2;
+  if (W2.size() < 3) {
+    l.bLog = false;
+    return kDone;
+  }
+  std::string file;
+  if (Left(W2, 1) == ".") {
+    file = "C:\\0job\\tembra\\" + Mid(W2, 2);
+    if (InStr(Mid(W2, 2), ".") == 0) file += ".TXT";
+  } else if (W2 == "000") {
+    file = "C:\\0Job\\Tembra\\000Vebug.txt";
+  } else {
+    file = W2;
+  }
+  // A relative name is fixed to the current directory now, so that the log does not
+  // follow the user from folder to folder.
+  if (Left(file, 1) != "\\" && Mid(file, 2, 1) != ":" && !l.zCurDir.empty()) file = l.zGetCompleteName(file);
+  // Test that the log can be written. A log that exists already is kept (the trace
+  // is appended to it); only a file made for the test is deleted again.
+  bool ok;
+  switch (l.DoesFileExist(file)) {
+    case 0:
+      ok = l.P.files.AppendToFile(file, "");
+      break;
+    case 1:
+      ok = false;
+      break;
+    default:
+      ok = l.P.files.WriteWholeFile(file, "Delete\r\n") && l.P.files.DeleteFile(file) == 0;
+  }
+  if (ok) {
+    l.zLogFile = file;
+    l.bLog = true;
+    return kDone;
+  }
+  l.bLog = false;
+  if (l.MsgBox("VX8023 - Trace log file can not be written: " + file, "OK to continue, Cancel to end TEMBRA",
+               MsgButtons::OKCancel) == kAnswerCancel) {
+    l.EndProcess(ExitKind::Immediate);
+  }
+  return kDone;
+}
+
+// The name keeps the case it was typed in: the word's place in the upper-case line is
+// taken from the line as typed.
+KeywordOutcome ListFileName(Lister& l, const ConfigLine& c) {
+  long at = c.has(2) ? InStr(c.line, c.W2) : 0;
+  l.zListFileName = at > 0 ? Mid(c.typed, at, static_cast<long>(c.W2.size())) : std::string();
+  return kDone;
+}
+
+KeywordOutcome DirectoryOptions(Lister& l, const ConfigLine& c) {
+  for (int i = 2; i <= c.words; ++i) {
+    const std::string W = l.zParm[i];
+    const std::string w2 = Left(W, 2), w3 = Left(W, 3), w4 = Left(W, 4), w5 = Left(W, 5);
+    if (w4 == "NOSH" || w3 == "NSH" || w3 == "NO1" || w3 == "N12") l.bShortFormat = false;
+    else if (w3 == "SHO") l.bShortFormat = true;
+    else if (w4 == "YYMM") l.bMMDD = l.bDDMM = false;
+    else if (w4 == "MMDD") { l.bMMDD = true; l.bDDMM = false; }
+    else if (w4 == "DDMM") { l.bMMDD = false; l.bDDMM = true; }
+    else if (w3 == "LOC") l.bGMT = false;
+    else if (w3 == "GMT" || w2 == "UT" || Left(W, 1) == "Z") l.bGMT = true;
+    else if (w3 == "ACC") { l.iDateCol = kZdAccessTime; l.iTimeCol = ZdClockCol(kZdAccessTime); }
+    else if (w3 == "CRE") { l.iDateCol = kZdCreateTime; l.iTimeCol = ZdClockCol(kZdCreateTime); }
+    else if (w3 == "UPD") { l.iDateCol = kZdWriteTime; l.iTimeCol = ZdClockCol(kZdWriteTime); }
+    else if (w3 == "NOT") l.nTimeWidth = 0;
+    else if (w2 == "T9" || InStr(W, "SS+") > 0) l.nTimeWidth = 9;
+    else if (w2 == "T8" || InStr(W, ":SS") > 0) l.nTimeWidth = 8;
+    else if (w2 == "T6" || InStr(W, "SS") > 0) l.nTimeWidth = 6;
+    else if (w2 == "T5" || InStr(W, ":MM") > 0) l.nTimeWidth = 5;
+    else if (w2 == "T4" || InStr(W, "HHMM") > 0) l.nTimeWidth = 4;
+    else if (w3 == "ALL") l.bShowHidden = l.bShowSystem = l.bShowReadOnly = true;
+    else if (w3 == "HID") l.bShowHidden = true;
+    else if (w3 == "NOH") l.bShowHidden = false;
+    else if (w3 == "SYS") l.bShowSystem = true;
+    else if (w5 == "NOSYS") l.bShowSystem = false;
+    else if (w3 == "NOR") l.bShowReadOnly = false;
+    else if (w3 == "REA") l.bShowReadOnly = true;
+    else if (w3 == "ATT") l.nAttrWidth = 4;
+    else if (w3 == "NOA") l.nAttrWidth = 0;
+    else if (l.IfNum(W, 1) >= 0) {
+      l.bShortFormat = false;
+      l.nNameWidth = Clamp(WholeValue(W), 8, 50);
+    }
+  }
+  return kDone;
+}
+
+KeywordOutcome Extension(Lister& l, const ConfigLine& c) {
+  if (c.has(2) && c.W2.size() <= 4 && c.W3.size() >= 5) {
+    if (l.nExtTable >= kMaxTableEntry) return kInvalid;  // the table is full
+    ++l.nExtTable;
+    if (l.zExtTable.size() < 64) l.zExtTable.resize(64);
+    if (l.zExtProgram.size() < 64) l.zExtProgram.resize(64);
+    l.zExtTable[l.nExtTable] = c.W2;
+    l.zExtProgram[l.nExtTable] = c.W3;
+    return kDone;
+  }
+  if (c.W2 != "DEFAULT") return kInvalid;
+  if (l.zExtTable.empty()) l.zExtTable.resize(1);
+  l.zExtTable[0] = c.has(3) ? c.W3 : std::string("Notepad.exe");
+  return kDone;
+}
+
+KeywordOutcome FontName(Lister& l, const ConfigLine& c) {
+  if (!c.has(2) || c.W2.empty()) return kInvalid;  // a font needs a name
+  l.zFontName = c.W2;
+  l.P.window.SetFontName(l.zFontName);
+  return kDone;
+}
+
+KeywordOutcome FontSize(Lister& l, const ConfigLine& c) {
+  double v = Val(c.W2);
+  if (v >= 5 && v < 25) {
+    l.P.window.SetFontSize(v);
+    l.nFontSize = l.P.window.FontSize();
+  }
+  return kDone;
+}
+
+KeywordOutcome FoundText(Lister& l, const ConfigLine& c) {
+  const std::string& K = c.K;
+  if (K == "FTB" || K == "FTBL") l.bFoundBold = l.bFoundLineBold = true;
+  else if (K == "FTBT") { l.bFoundBold = true; l.bFoundLineBold = false; }
+  else if (K == "FTNB") l.bFoundBold = l.bFoundLineBold = false;
+  else if (K == "FTU" || K == "FTUL" || K == "FTH" || K == "FTHL" || K == "FTNU" || K == "FTNH") {
+    l.bFoundUnderline = K == "FTU";
+    l.bFoundLineUnderline = K == "FTUL";
+    l.bFoundBox = K == "FTH";
+    l.bFoundLineBox = K == "FTHL";
+  }
+  return kDone;
+}
+
+KeywordOutcome MaxRecord(Lister& l, const ConfigLine& c) {
+  int64_t v = WholeValue(c.W2);
+  if (v < 64 || v > 4095) {
+    l.VXERROR("VX1029 - Maximum record length must be between 64 and 4095");
+    return kStop;
+  }
+  l.nMaxRecLen = static_cast<int32_t>(v);
+  return kDone;
+}
+
+KeywordOutcome TabStops(Lister& l, const ConfigLine& c) {
+  std::vector<int32_t>& stops = l.nTabStops;
+  if (stops.size() < 64) stops.resize(64, 0);
+  if (c.words < 2) {
+    for (int i = 1; i <= kMaxTableEntry; ++i) stops[i] = 8 * i + 1;
+    l.bUnTab = true;
+    return kDone;
+  }
+  if (c.words == 2 && Val(c.W2) == 0) {
+    l.bUnTab = false;
+    return kDone;
+  }
+  l.bUnTab = true;
+  KeywordOutcome outcome = kDone;
+  int next = 1;
+  int64_t last = 0, increment = 0;
+  for (int i = 2; i <= c.words; ++i) {
+    const std::string& w = l.zParm[i];
+    if (i == c.words && Left(w, 1) == "+") {
+      increment = WholeValue(Mid(w, 2));
+      continue;
+    }
+    int64_t p = WholeValue(w);
+    if (p <= last) {
+      l.VXERROR("VX8021 - Invalid TAB position " + l.qbFl(i, "00") + " - >" + w + "<");
+      l.bUnTab = false;
+      return kStop;
+    }
+    if (next > kMaxTableEntry) {  // more positions than the table holds: the rest is ignored
+      outcome = kInvalid;
+      break;
+    }
+    stops[next] = static_cast<int32_t>(p);
+    last = p;
+    increment = 1;
+    ++next;
+  }
+  for (int i = next; i <= kMaxTableEntry; ++i) {
+    int64_t before = i > 1 ? stops[i - 1] : 0;
+    stops[i] = static_cast<int32_t>(std::clamp<int64_t>(before + increment, -2147483647, 2147483647));
+  }
+  return outcome;
+}
+
+KeywordOutcome WindowSize(Lister& l, const ConfigLine& c) {
+  if (l.bWinSizeSet) return kStop;
+  // Shares below 0 would make the window smaller than its contents.
+  if (c.has(2)) l.nWidthShare = Clamp(RoundHalfEven(std::clamp(Val(c.W2), 0.0, 1e6) / 4), 0, 1000000);
+  if (c.has(3)) l.nHeightShare = Clamp(RoundHalfEven(std::clamp(Val(c.W3), 0.0, 1e6) / 4), 0, 1000000);
+  return kDone;
+}
+
+KeywordOutcome Accepted(Lister&, const ConfigLine&) { return kDone; }
+
+// A keyword that sets one setting to a fixed value.
+template <auto Setting, auto value>
+KeywordOutcome Set(Lister& l, const ConfigLine&) {
+  l.*Setting = value;
+  return kDone;
+}
+
+// The keywords, in the order they are tested: the first rule that selects the keyword
+// handles the line, so a keyword that two rules select belongs to the earlier one
+// ("DIRFILE" names the listing file, "DE" is a deletion rule, "FT" a colour line).
+constexpr KeywordRule kKeywordRules[] = {
+    {{Piece("REC DEL VXT")}, 0, DeletionRule},  // or the temporary-file line
+    {{Starts("AUTOD")}, 0, AutoDeleteOn},
+    {{Piece("CBT CBB CBC CBD  CFB CFD CFM CFT"), Starts("CFC")}, 0, Colour},
+    {{Starts("COL")}, 0, Columns},
+    {{Is("DEBUG")}, 0, Debug},
+    {{Is("DF"), Is("DEBUGFILE")}, 0, TraceLog},
+    {{Starts("DIRF")}, 0, ListFileName},
+    {{Starts("DIR")}, 2, DirectoryOptions},
+    {{Starts("EXT"), Starts("EDIT")}, 0, Extension},
+    {{Starts("EXI")}, 0, Set<&Lister::bQuickEnd, true>},
+    {{Is("FONT")}, 0, FontName},
+    {{Starts("FONTSI"), Is("FS")}, 0, FontSize},
+    {{Starts("FT")}, 0, FoundText},
+    {{Starts("MAXLRE"), Starts("MAXREC")}, 0, MaxRecord},
+    {{Starts("NOAUTOD")}, 0, AutoDeleteOff},
+    {{Starts("NOPREC")}, 0, Set<&Lister::bNoDelConfirm, true>},
+    {{Starts("NOTAB")}, 0, Set<&Lister::bUnTab, false>},
+    {{Starts("ASKPGM"), Starts("PGMASK")}, 0, Set<&Lister::bAskPgm, true>},
+    {{Starts("TAB")}, 0, TabStops},
+    {{Is("UDO")}, 0, Accepted},  // an old keyword, accepted without effect
+    {{Starts("USEUT"), Starts("USEFIL"), Is("USEGMT")}, 0, Set<&Lister::bGMT, true>},
+    {{Starts("USEL")}, 0, Set<&Lister::bGMT, false>},
+    {{Starts("WIN")}, 0, WindowSize},
+    {{Is("WRAP")}, 0, Set<&Lister::nWrapMode, 2>},
+    {{Starts("VX0017")}, 0, Set<&Lister::bWriteMarker, true>},
+    {{Starts("*"), Is("END")}, 0, Accepted},  // a comment, the end of the file
+};
+
+}  // namespace
+
 bool Lister::bParse1Config(std::string& zcfLine) {
   bRescan = true;
   zcfLine = Trim(zcfLine);
@@ -178,278 +548,24 @@ bool Lister::bParse1Config(std::string& zcfLine) {
 
   zParm[1].assign(1, '*');  // not = "*": GCC 12 warns falsely (-Wrestrict) on that form
   if (Left(line, 1) != "*") LineParse(line);
-  std::string K = "*", K3 = "*";
-  if (nParms > 0 && Left(line, 1) != "*") {
-    K = zParm[1];
-    K3 = Left(K, 3);
+  std::string K = "*";
+  if (nParms > 0 && Left(line, 1) != "*") K = zParm[1];
+  const ConfigLine c(*this, typed, line, K);
+
+  KeywordOutcome outcome = KeywordOutcome::kInvalid;  // a keyword no rule selects
+  for (const KeywordRule& rule : kKeywordRules) {
+    if (c.words < rule.minWords || !std::any_of(std::begin(rule.tests), std::end(rule.tests),
+                                                [&K](const KeywordTest& t) { return t.Selects(K); }))
+      continue;
+    outcome = rule.handle(*this, c);
+    break;
   }
-  const bool has2 = nParms >= 2, has3 = nParms >= 3, has4 = nParms >= 4, has5 = nParms >= 5;
-  const std::string W2 = has2 ? zParm[2] : std::string();
-  const std::string W3 = has3 ? zParm[3] : std::string();
-  auto L = [&K](long n) { return Left(K, n); };
-
-  bool matched = true;
-  bool invalid = false;
-
-  auto reportInvalid = [&]() {
-    if (MsgBox(line, "VX8015 - Invalid CONFIG record.  OK to ignore, Cancel to end TEMBRA", MsgButtons::OKCancel) ==
-        kAnswerCancel) {
-      EndProcess(ExitKind::Immediate);
-    }
-  };
-
-  // An empty keyword (a quoted empty word) is a piece of every text; it selects nothing.
-  auto inList = [&K3](const char* list) { return !K3.empty() && InStr(list, K3) > 0; };
-  if (inList("REC DEL VXT")) {
-    // 1: deletion rule or temporary-file line
-    const int32_t flag = K3 == "DEL" ? 0x20000 : K3 == "VXT" ? 0x80000 : 0x10000;
-    if (!has2) {
-      MsgBox(line, "VX1023 - Config error in parameter #" + Format(2, "#0"), MsgButtons::OK);
-      EndProcess(ExitKind::Immediate);
-    }
-    if (W2 != "VXTEMP" && W2 != "VX" && W2 != "VX0017") {
-      if (nDelRules >= kMaxTableEntry) {
-        // The table is full: the rule is refused, the configuration goes on.
-        MsgBox(line, "VX1034 - At most " + Format(kMaxTableEntry, "#0") + " files to delete: rule ignored",
-               MsgButtons::OK);
-        return true;
-      }
-      ++nDelRules;
-      int64_t value = 84;
-      if (has3) value = WholeValue(W3);
-      if (value < 20 || value > 600 || !has3) VXERROR("VX9033 - DAYS MUST BE BETWEEN 20 AND 600");
-      // The days sit below the action flags; a value outside them would change the action.
-      int32_t days = Clamp(value, 0, 0xFFFF);
-      int32_t ruleValue = days | flag;
-      if (has4 && Left(zParm[4], 6) == "VX0017") ruleValue |= 0x10000;
-      zDelRuleMask[nDelRules] = W2;
-      nDelRuleValue[nDelRules] = ruleValue;
-    } else {
-      if (K3 == "VXT") MsgBox("VX8016 - VXTEMP config command can not have a file mask of VX", "", MsgButtons::OK);
-      nTempDays = 84;
-      nMarkerDays = 84;
-      if (has3) {
-        nTempDays = Clamp(WholeValue(W3), 20, 600);
-        nMarkerDays = nTempDays;
-      }
-      if (has5) nMarkerDays = Clamp(WholeValue(zParm[5]), 20, 600);
-    }
-  } else if (L(5) == "AUTOD") {
-    bAutoDelete = true;
-    bAutoDelAsked = false;
-    if (Left(W2, 5) == "NOASK" || Left(W2, 5) == "NOPRO") bAutoDelAsked = true;
-  } else if (inList("CBT CBB CBC CBD  CFB CFD CFM CFT") || K3 == "CFC") {
-    static const char* const kRoles[10] = {"", "CFT", "CFD", "CFC", "CFB", "CBT", "CBD", "CBC", "CBB", "CFM"};
-    int role = 0;
-    for (int r = 1; r <= 9; ++r)
-      if (K3 == kRoles[r]) role = r;
-    if (role > 0) {
-      int32_t color = SelectColor(W2);
-      if (color >= 0) lColor[role] = static_cast<uint32_t>(color);
-      else invalid = true;  // the role keeps its colour
-    }
-  } else if (L(3) == "COL") {
-    double v = Val(W2);
-    // Zero means as many columns as fit; a negative count would break the page layout.
-    if (v < 9 && v >= 0) nDirColumnsSet = static_cast<int32_t>(RoundHalfEven(v));
-  } else if (K == "DEBUG") {
-    if (Left(W2, 1) == "N" || W2 == "OFF") bDebug = false;
-    else if (Left(W2, 1) == "Y" || W2 == "ON" || !has2) bDebug = true;
-  } else if (K == "DF" || K == "DEBUGFILE") {
-    if (W2.size() < 3) {
-      bLog = false;
-    } else {
-      std::string file;
-      if (Left(W2, 1) == ".") {
-        file = "C:\\0job\\tembra\\" + Mid(W2, 2);
-        if (InStr(Mid(W2, 2), ".") == 0) file += ".TXT";
-      } else if (W2 == "000") {
-        file = "C:\\0Job\\Tembra\\000Vebug.txt";
-      } else {
-        file = W2;
-      }
-      // A relative name is fixed to the current directory now, so that the log does not
-      // follow the user from folder to folder.
-      if (Left(file, 1) != "\\" && Mid(file, 2, 1) != ":" && !zCurDir.empty()) file = zGetCompleteName(file);
-      // Test that the log can be written. A log that exists already is kept (the trace
-      // is appended to it); only a file made for the test is deleted again.
-      bool ok;
-      switch (DoesFileExist(file)) {
-        case 0:
-          ok = P.files.AppendToFile(file, "");
-          break;
-        case 1:
-          ok = false;
-          break;
-        default:
-          ok = P.files.WriteWholeFile(file, "Delete\r\n") && P.files.DeleteFile(file) == 0;
-      }
-      if (ok) {
-        zLogFile = file;
-        bLog = true;
-      } else {
-        bLog = false;
-        if (MsgBox("VX8023 - Trace log file can not be written: " + file, "OK to continue, Cancel to end TEMBRA",
-                   MsgButtons::OKCancel) == kAnswerCancel) {
-          EndProcess(ExitKind::Immediate);
-        }
-      }
-    }
-  } else if (L(4) == "DIRF") {
-    long at = has2 ? InStr(line, W2) : 0;
-    zListFileName = at > 0 ? Mid(typed, at, static_cast<long>(W2.size())) : std::string();
-  } else if (K3 == "DIR" && has2) {
-    for (int i = 2; i <= nParms; ++i) {
-      const std::string W = zParm[i];
-      const std::string w2 = Left(W, 2), w3 = Left(W, 3), w4 = Left(W, 4), w5 = Left(W, 5);
-      if (w4 == "NOSH" || w3 == "NSH" || w3 == "NO1" || w3 == "N12") bShortFormat = false;
-      else if (w3 == "SHO") bShortFormat = true;
-      else if (w4 == "YYMM") bMMDD = bDDMM = false;
-      else if (w4 == "MMDD") { bMMDD = true; bDDMM = false; }
-      else if (w4 == "DDMM") { bMMDD = false; bDDMM = true; }
-      else if (w3 == "LOC") bGMT = false;
-      else if (w3 == "GMT" || w2 == "UT" || Left(W, 1) == "Z") bGMT = true;
-      else if (w3 == "ACC") { iDateCol = kZdAccessTime; iTimeCol = ZdClockCol(kZdAccessTime); }
-      else if (w3 == "CRE") { iDateCol = kZdCreateTime; iTimeCol = ZdClockCol(kZdCreateTime); }
-      else if (w3 == "UPD") { iDateCol = kZdWriteTime; iTimeCol = ZdClockCol(kZdWriteTime); }
-      else if (w3 == "NOT") nTimeWidth = 0;
-      else if (w2 == "T9" || InStr(W, "SS+") > 0) nTimeWidth = 9;
-      else if (w2 == "T8" || InStr(W, ":SS") > 0) nTimeWidth = 8;
-      else if (w2 == "T6" || InStr(W, "SS") > 0) nTimeWidth = 6;
-      else if (w2 == "T5" || InStr(W, ":MM") > 0) nTimeWidth = 5;
-      else if (w2 == "T4" || InStr(W, "HHMM") > 0) nTimeWidth = 4;
-      else if (w3 == "ALL") bShowHidden = bShowSystem = bShowReadOnly = true;
-      else if (w3 == "HID") bShowHidden = true;
-      else if (w3 == "NOH") bShowHidden = false;
-      else if (w3 == "SYS") bShowSystem = true;
-      else if (w5 == "NOSYS") bShowSystem = false;
-      else if (w3 == "NOR") bShowReadOnly = false;
-      else if (w3 == "REA") bShowReadOnly = true;
-      else if (w3 == "ATT") nAttrWidth = 4;
-      else if (w3 == "NOA") nAttrWidth = 0;
-      else if (IfNum(W, 1) >= 0) {
-        bShortFormat = false;
-        nNameWidth = Clamp(WholeValue(W), 8, 50);
-      }
-    }
-  } else if (K3 == "EXT" || L(4) == "EDIT") {
-    if (has2 && W2.size() <= 4 && W3.size() >= 5) {
-      if (nExtTable >= kMaxTableEntry) {
-        invalid = true;  // the table is full
-      } else {
-        ++nExtTable;
-        if (zExtTable.size() < 64) zExtTable.resize(64);
-        if (zExtProgram.size() < 64) zExtProgram.resize(64);
-        zExtTable[nExtTable] = W2;
-        zExtProgram[nExtTable] = W3;
-      }
-    } else if (W2 == "DEFAULT") {
-      if (zExtTable.empty()) zExtTable.resize(1);
-      zExtTable[0] = has3 ? W3 : std::string("Notepad.exe");
-    } else {
-      invalid = true;
-    }
-  } else if (K3 == "EXI") {
-    bQuickEnd = true;
-  } else if (K == "FONT") {
-    if (!has2 || W2.empty()) {
-      invalid = true;  // a font needs a name
-    } else {
-      zFontName = W2;
-      P.window.SetFontName(zFontName);
-    }
-  } else if (L(6) == "FONTSI" || K == "FS") {
-    double v = Val(W2);
-    if (v >= 5 && v < 25) {
-      P.window.SetFontSize(v);
-      nFontSize = P.window.FontSize();
-    }
-  } else if (L(2) == "FT") {
-    if (K == "FTB" || K == "FTBL") bFoundBold = bFoundLineBold = true;
-    else if (K == "FTBT") { bFoundBold = true; bFoundLineBold = false; }
-    else if (K == "FTNB") bFoundBold = bFoundLineBold = false;
-    else if (K == "FTU" || K == "FTUL" || K == "FTH" || K == "FTHL" || K == "FTNU" || K == "FTNH") {
-      bFoundUnderline = K == "FTU";
-      bFoundLineUnderline = K == "FTUL";
-      bFoundBox = K == "FTH";
-      bFoundLineBox = K == "FTHL";
-    }
-  } else if (L(6) == "MAXLRE" || L(6) == "MAXREC") {
-    int64_t v = WholeValue(W2);
-    if (v >= 64 && v <= 4095) {
-      nMaxRecLen = static_cast<int32_t>(v);
-    } else {
-      VXERROR("VX1029 - Maximum record length must be between 64 and 4095");
-      return false;
-    }
-  } else if (L(7) == "NOAUTOD") {
-    bAutoDelete = false;
-    bAutoDelAsked = false;
-  } else if (L(6) == "NOPREC") {
-    bNoDelConfirm = true;
-  } else if (L(5) == "NOTAB") {
-    bUnTab = false;
-  } else if (L(6) == "ASKPGM" || L(6) == "PGMASK") {
-    bAskPgm = true;
-  } else if (L(3) == "TAB") {
-    if (nTabStops.size() < 64) nTabStops.resize(64, 0);
-    if (nParms < 2) {
-      for (int i = 1; i <= kMaxTableEntry; ++i) nTabStops[i] = 8 * i + 1;
-      bUnTab = true;
-    } else if (nParms == 2 && Val(W2) == 0) {
-      bUnTab = false;
-    } else {
-      bUnTab = true;
-      int next = 1;
-      int64_t last = 0, increment = 0;
-      for (int i = 2; i <= nParms; ++i) {
-        const std::string& w = zParm[i];
-        if (i == nParms && Left(w, 1) == "+") {
-          increment = WholeValue(Mid(w, 2));
-          continue;
-        }
-        int64_t p = WholeValue(w);
-        if (p <= last) {
-          VXERROR("VX8021 - Invalid TAB position " + qbFl(i, "00") + " - >" + w + "<");
-          bUnTab = false;
-          return false;
-        }
-        if (next > kMaxTableEntry) {  // more positions than the table holds: the rest is ignored
-          invalid = true;
-          break;
-        }
-        nTabStops[next] = static_cast<int32_t>(p);
-        last = p;
-        increment = 1;
-        ++next;
-      }
-      for (int i = next; i <= kMaxTableEntry; ++i) {
-        int64_t before = i > 1 ? nTabStops[i - 1] : 0;
-        nTabStops[i] = static_cast<int32_t>(std::clamp<int64_t>(before + increment, -2147483647, 2147483647));
-      }
-    }
-  } else if (L(4) == "UDO") {
-    // accepted, no effect
-  } else if (L(5) == "USEUT" || L(6) == "USEFIL" || K == "USEGMT") {
-    bGMT = true;
-  } else if (L(4) == "USEL") {
-    bGMT = false;
-  } else if (L(3) == "WIN") {
-    if (bWinSizeSet) return false;
-    // Shares below 0 would make the window smaller than its contents.
-    if (has2) nWidthShare = Clamp(RoundHalfEven(std::clamp(Val(W2), 0.0, 1e6) / 4), 0, 1000000);
-    if (has3) nHeightShare = Clamp(RoundHalfEven(std::clamp(Val(W3), 0.0, 1e6) / 4), 0, 1000000);
-  } else if (K == "WRAP") {
-    nWrapMode = 2;
-  } else if (L(6) == "VX0017") {
-    bWriteMarker = true;
-  } else if (Left(K, 1) == "*" || K == "END") {
-    // comment or end of the file
-  } else {
-    matched = false;
+  if (outcome == KeywordOutcome::kStop) return false;
+  if (outcome == KeywordOutcome::kInvalid &&
+      MsgBox(line, "VX8015 - Invalid CONFIG record.  OK to ignore, Cancel to end TEMBRA", MsgButtons::OKCancel) ==
+          kAnswerCancel) {
+    EndProcess(ExitKind::Immediate);
   }
-
-  if (!matched || invalid) reportInvalid();
   return K != "END";
 }
 

@@ -30,8 +30,9 @@ struct FileOpsState {
   int32_t nTempSeq = 0;            // its four-digit number
 };
 
-// Action flags of a deletion rule.
+// Action flags of a deletion rule; the age in days sits below them.
 constexpr int32_t kDelRuleRecycle = 0x10000, kDelRuleDelete = 0x20000, kDelRuleSetAside = 0x80000;
+constexpr int32_t kDelRuleDays = 0xFFFF;
 // The line of a marker file, written with a CR LF line end (17 bytes in all).
 inline const char* const kMarkerLine = " TEMBRA VX0017 ";
 

@@ -20,6 +20,16 @@ struct HexTables {
   char shown[256];
 };
 
+HexTables PageHexTables(Lister& L) {
+  HexTables t;
+  for (int b = 0; b < 256; ++b) {
+    t.pairs[b][0] = L.zHexDigit[b / 16][0];
+    t.pairs[b][1] = L.zHexDigit[b % 16][0];
+    t.shown[b] = static_cast<char>(L.PrintableCode(static_cast<unsigned char>(b)));  // zPrintable of the byte
+  }
+  return t;
+}
+
 // Writes the hexadecimal digits of `count` bytes (at most 16) into the 35 columns at hex
 // (four groups of four bytes, a blank between groups) and their characters into the
 // 16 columns at chars; columns of missing bytes stay as they are (blank).
@@ -71,12 +81,7 @@ std::string Lister::zCVInteger(int64_t iValue) {
 void Lister::BDOHEX16(int32_t POSBUFFR) {
   zHexBytes.assign(35, ' ');
   zHexChars.assign(16, ' ');
-  HexTables t;
-  for (int b = 0; b < 256; ++b) {
-    t.pairs[b][0] = zHexDigit[b / 16][0];
-    t.pairs[b][1] = zHexDigit[b % 16][0];
-    t.shown[b] = static_cast<char>(PrintableCode(static_cast<unsigned char>(b)));  // zPrintable of the byte
-  }
+  const HexTables t = PageHexTables(*this);
   const int32_t n = HexBytesAt(*this, POSBUFFR, 16);
   if (n > 0)
     FormatSixteen(t, reinterpret_cast<const unsigned char*>(zSegment.data()) + nHexBufBase + POSBUFFR, n,
@@ -146,12 +151,7 @@ void Lister::ListModeHex() {
 
   // The page's tables, then each line formatted whole into a scratch line and copied
   // into its pane.
-  HexTables t;
-  for (int b = 0; b < 256; ++b) {
-    t.pairs[b][0] = zHexDigit[b / 16][0];
-    t.pairs[b][1] = zHexDigit[b % 16][0];
-    t.shown[b] = static_cast<char>(PrintableCode(static_cast<unsigned char>(b)));  // zPrintable of the byte
-  }
+  const HexTables t = PageHexTables(*this);
   const unsigned char* seg = reinterpret_cast<const unsigned char*>(zSegment.data());
   const bool wide = (TDISPLAY & TD_HEX32) != 0;
   int64_t k = 0;

@@ -244,3 +244,32 @@ TEST_F(ConfigTest, TraceLogNeverFollowsALinkNorWaitsForAFifo) {
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(text, "keep\n");
 }
+
+TEST_F(ConfigTest, KeywordMatchingBoundaries) {
+  Lister& l = Make();
+  auto invalid = [&](const std::string& line) { return Said("text=\"" + line + "\" buttons=OKCancel"); };
+  // A short keyword that is a piece of "REC DEL VXT" is a recycle rule, not a deletion rule.
+  Parse(l, "DE *.Q 30");
+  ASSERT_EQ(l.nDelRules, 1);
+  EXPECT_EQ(l.nDelRuleValue[1], 30 + 0x10000);
+  // UDO is accepted only as written; USEGMT likewise, while USEUT and USEL are heads.
+  Parse(l, "UDO");
+  EXPECT_FALSE(invalid("UDO"));
+  Parse(l, "UDOX");
+  EXPECT_TRUE(invalid("UDOX"));
+  Parse(l, "USEUTC");
+  EXPECT_TRUE(l.bGMT);
+  Parse(l, "USELOCAL");
+  EXPECT_FALSE(l.bGMT);
+  Parse(l, "USEGMTX");
+  EXPECT_TRUE(invalid("USEGMTX"));
+  EXPECT_FALSE(l.bGMT);
+  // The font size needs six letters of FONTSIZE; FONTS is neither it nor FONT.
+  Parse(l, "FONTSI 12");
+  EXPECT_FALSE(invalid("FONTSI 12"));
+  Parse(l, "FONTS 14");
+  EXPECT_TRUE(invalid("FONTS 14"));
+  // CFC is not in the colour list's text but selects the colour rule by its head.
+  Parse(l, "CFCX 0000FF");
+  EXPECT_EQ(l.lColor[3], static_cast<uint32_t>(l.SelectColor("0000FF")));
+}
