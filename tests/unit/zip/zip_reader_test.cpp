@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/text.h"
+#include "file_time.h"
 #include "zip/zip_archive.h"
 #include "zip/zip_reader.h"
 
@@ -51,8 +52,6 @@ Listing List(const std::string& data, bool fullPath = false) {
   return out;
 }
 
-// FILETIME of a UTC date and time.
-uint64_t FileTime(int64_t unixSeconds) { return static_cast<uint64_t>(unixSeconds + 11644473600LL) * 10000000ULL; }
 
 }  // namespace
 
@@ -134,7 +133,7 @@ TEST(ZipReader, RatiosEmptyMembersAndNames) {
 }
 
 TEST(ZipReader, NtfsTimesAndOtherExtraBlocks) {
-  uint64_t m = FileTime(1700000000), a = FileTime(1710000000), c = FileTime(1600000000);
+  uint64_t m = testutil::FileTimeOfUnix(1700000000), a = testutil::FileTimeOfUnix(1710000000), c = testutil::FileTimeOfUnix(1600000000);
   std::string ut = Le(0x5455, 2) + Le(5, 2) + std::string("\x01\x00\x00\x00\x00", 5);
   std::string shortNtfs = Le(0x000A, 2) + Le(4, 2) + Le(0, 4);
   std::string otherAttr = Le(0x000A, 2) + Le(40, 2) + Le(0, 4) + Le(2, 2) + Le(4, 2) + Le(0, 4) + Le(1, 2) +
@@ -260,7 +259,7 @@ TEST(ZipReader, Zip64EndRecordAndExtraFields) {
 
 TEST(ZipReader, LongNamesAreCutAt4096Bytes) {
   Member longName{std::string(5000, 'n'), 1, 1};
-  longName.extra = ziptest::NtfsBlock(FileTime(0), FileTime(0), FileTime(0));
+  longName.extra = ziptest::NtfsBlock(testutil::FileTimeOfUnix(0), testutil::FileTimeOfUnix(0), testutil::FileTimeOfUnix(0));
   Listing l = List(Archive({longName, {"next.txt", 1, 1}}));
   ASSERT_EQ(l.status, ZipStatus::Ok);
   ASSERT_EQ(l.records.size(), 2u);

@@ -5,29 +5,18 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <ctime>
 #include <fstream>
 #include <sstream>
 
 #include "dirlist/wildcard.h"
+#include "file_time.h"
 #include "platform/headless/session.h"
 
 using namespace tembra;
 
 namespace {
 
-// FILETIME of a UTC calendar time.
-uint64_t FileTime(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
-  std::tm t{};
-  t.tm_year = y - 1900;
-  t.tm_mon = mo - 1;
-  t.tm_mday = d;
-  t.tm_hour = h;
-  t.tm_min = mi;
-  t.tm_sec = s;
-  int64_t secs = static_cast<int64_t>(timegm(&t)) + 11644473600LL;
-  return static_cast<uint64_t>(secs) * 10000000ULL + static_cast<uint64_t>(ms) * 10000ULL;
-}
+using testutil::FileTime;
 
 class DirTest : public ::testing::Test {
  protected:

@@ -4,7 +4,7 @@
 #include <random>
 #include <vector>
 
-#include "../../fuzz/record_splitter.h"
+#include "../../../fuzz/record_splitter.h"
 #include "viewer_fixture.h"
 
 using namespace tembra;
