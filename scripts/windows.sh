@@ -18,7 +18,7 @@ case "$build" in /*) ;; *) build="$top/$build" ;; esac
 bash scripts/deps.sh --windows || exit 1
 mkdir -p "$build"
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake" \
-  -DCMAKE_BUILD_TYPE=MinSizeRel -DTEMBRA_WERROR="${TEMBRA_WERROR:-OFF}" >"$build/configure.log" 2>&1 || { cat "$build/configure.log"; exit 1; }
+  -DCMAKE_BUILD_TYPE=Release -DTEMBRA_WERROR="${TEMBRA_WERROR:-OFF}" >"$build/configure.log" 2>&1 || { cat "$build/configure.log"; exit 1; }
 ninja -C "$build" -j2 tembra tembra-headless tembra_win32_test || exit 1
 
 passed=0
