@@ -443,6 +443,11 @@ bool Lister::bParse1Config(std::string& zcfLine) {
     nWrapMode = 2;
   } else if (L(6) == "VX0017") {
     bWriteMarker = true;
+  } else if (K == "CHARSET") {
+    // The character set of file text, names and typed text: UTF-8 or Windows-1252.
+    if (nParms == 2 && W2 == "UTF-8") bUtf8 = true;
+    else if (nParms == 2 && W2 == "1252") bUtf8 = false;
+    else invalid = true;
   } else if (Left(K, 1) == "*" || K == "END") {
     // comment or end of the file
   } else {

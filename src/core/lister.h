@@ -137,6 +137,12 @@ class Lister : public ListerState {
   unsigned char PrintableCode(unsigned char a);
   std::string zPrintableText(const std::string& text);  // zPrintable of every character
   void DrawBodyLine(const std::string& text, int32_t line, bool found);
+  // UTF-8 text view: decoding applies unless a display mode maps single bytes.
+  bool Utf8Text() const;
+  std::string zUnTabUtf8(const std::string& buffer, int32_t position, int32_t length);
+  void DecodeRecCells();  // vRecCells, nCellOfByte, nByteOfCell from zRecText
+  int32_t CellEndOfByte(int32_t byte);  // 0-based cell just after the character of a byte
+  void DrawBodyCells(int32_t from, int32_t count, int32_t line, bool found);
   void IndexWholeFile();
   void LeaveFileView();               // close and deregister the file, directory mode
   void RelativeJump(const std::string& zSign);

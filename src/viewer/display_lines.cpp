@@ -48,6 +48,7 @@ void Lister::EAFILL(const std::string& rowDigits, int32_t rowNumber) {
 std::string Lister::zUnTab(const std::string& buffer, int32_t position, int32_t length) {
   if (length <= 0 || position < 1) return std::string();
   if (!bUnTab) return Mid(buffer, position, length);
+  if (Utf8Text()) return zUnTabUtf8(buffer, position, length);
   const unsigned char* p = reinterpret_cast<const unsigned char*>(buffer.data()) + (position - 1);
   int32_t avail = static_cast<int32_t>(buffer.size()) - (position - 1);
   int32_t n = length < avail ? length : avail;
@@ -92,6 +93,23 @@ void Lister::BuildRecParse(int32_t RPRec, int32_t RPNCPL) {
   if (RPNCPL < 1) RPNCPL = 1;
   const unsigned char* t = reinterpret_cast<const unsigned char*>(zRecText.data());
   int32_t remaining = static_cast<int32_t>(zRecText.size());
+  // UTF-8 text is cut in cells: positions are cells, a break is judged by the character
+  // a cell starts, and a wide character never splits across two lines.
+  const bool cells = Utf8Text();
+  if (cells) {
+    DecodeRecCells();
+    remaining = static_cast<int32_t>(vRecCells.size());
+  }
+  auto charAt = [&](int32_t pos) -> int32_t {  // 1-based; -1 for a wide character's second cell
+    if (!cells) return t[pos - 1];
+    const int32_t b = nByteOfCell[static_cast<size_t>(pos - 1)];
+    if (b < 0) return -1;
+    const char32_t ch = vRecCells[static_cast<size_t>(pos - 1)].ch;
+    return t[b] == 0 ? 0 : ch == U'\u00A0' ? 160 : ch < 0x80 ? static_cast<int32_t>(ch) : 0x100;
+  };
+  auto wideCut = [&](int32_t next) {  // the cell after a cut is a wide character's second cell
+    return cells && next <= static_cast<int32_t>(vRecCells.size()) && vRecCells[static_cast<size_t>(next - 1)].width == 0;
+  };
   int32_t start = 1;
   int32_t n = 0;
   while (n < kMaxDisplayLines) {
@@ -106,7 +124,8 @@ void Lister::BuildRecParse(int32_t RPRec, int32_t RPNCPL) {
     for (int32_t q = 1; q <= 11; ++q) {
       int32_t pos = start + RPNCPL - 11 + q - 1;  // 1-based
       if (pos <= start) continue;  // a line holds at least one character
-      if (IsBreakChar(t[pos - 1])) p = q;
+      const int32_t ch = charAt(pos);
+      if (ch >= 0 && ch < 256 && IsBreakChar(static_cast<unsigned char>(ch))) p = q;
     }
     int32_t length;
     if (p > 0) {
@@ -116,10 +135,12 @@ void Lister::BuildRecParse(int32_t RPRec, int32_t RPNCPL) {
       remaining -= length;
     } else {
       length = RPNCPL;
+      if (length > 1 && wideCut(start + length)) --length;
       RecParse[n] = {start, length};
       start += length;
       remaining -= length;
-      if (remaining > 0 && IsSkippedAtCut(t[start - 1])) {
+      const int32_t next = remaining > 0 ? charAt(start) : -1;
+      if (next >= 0 && next < 256 && IsSkippedAtCut(static_cast<unsigned char>(next))) {
         ++start;
         --remaining;
       }

@@ -114,6 +114,11 @@ struct ViewerState {
   int32_t nWrapMode = 0;           // 0 no wrap, 2 word wrap
   std::array<std::array<int32_t, 2>, kMaxDisplayLines + 1> RecParse{};
   std::array<std::string, 256> zEbcdic;
+  // zRecText decoded (UTF-8 text): its cells; for each byte of zRecText and one past the
+  // end the cell its character starts at; for each cell the byte its character starts
+  // at (-1 for the second cell of a wide character).
+  std::vector<TextCell> vRecCells;
+  std::vector<int32_t> nCellOfByte, nByteOfCell;
 
   // ---------------------------------------------------------------- text view
   int32_t nHOffset = 0;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/text.h"
+#include "core/unicode.h"
 #include "platform/headless/transcript.h"
 
 namespace tembra::headless {
@@ -34,6 +36,20 @@ void GridWindow::Relayout(long clientW, long clientH, bool notify) {
   clientW_ = clientW;
   clientH_ = clientH;
   if (changed && notify && onResize) onResize();
+}
+
+void GridWindow::MendWide(long row, long from, long to) {
+  // A wide character whose other half was overwritten is a blank now.
+  Cell* cells = &cells_[static_cast<size_t>(row) * cols_];
+  if (from > 0 && from < cols_ && cells[from - 1].width == 2 && cells[from].width != 0) {
+    cells[from - 1].ch = U' ';
+    cells[from - 1].mark = 0;
+    cells[from - 1].width = 1;
+  }
+  if (to >= 0 && to < cols_ && cells[to].width == 0 && (to == 0 || cells[to - 1].width != 2)) {
+    cells[to].ch = U' ';
+    cells[to].width = 1;
+  }
 }
 
 void GridWindow::SetOuterWidth(long w) { Relayout(w - kFrameW, clientH_, true); }
@@ -78,12 +94,15 @@ void GridWindow::FillRect(long x1, long y1, long x2, long y2, uint32_t color) {
     Cell* row = &cells_[static_cast<size_t>(r) * cols_];
     for (long c = c0; c <= c1; ++c) {
       Cell& cell = row[c];
-      cell.ch = ' ';
+      cell.ch = U' ';
+      cell.mark = 0;
+      cell.width = 1;
       cell.fg = fg;
       cell.bg = color;
       cell.bold = false;
       cell.underline = false;
     }
+    if (c0 <= c1) MendWide(r, c0, c1 + 1);
   }
 }
 
@@ -100,22 +119,89 @@ void GridWindow::PrintAt(long x, long y, const std::string& text) {
   Cell* cells = &cells_[static_cast<size_t>(row) * cols_];
   for (long i = from; i < to; ++i) {
     Cell& cell = cells[col + i];
-    cell.ch = text[static_cast<size_t>(i)];
+    cell.ch = Cp1252ToUnicode(static_cast<unsigned char>(text[static_cast<size_t>(i)]));
+    cell.mark = 0;
+    cell.width = 1;
     cell.fg = fg;
     cell.bold = bold;
     cell.underline = underline;
   }
+  if (from < to) MendWide(row, col + from, col + to);
 }
+
+void GridWindow::PrintCellsAt(long x, long y, const std::vector<TextCell>& text) {
+  long col = std::lround(static_cast<double>(x) / kCellW);
+  long row = std::lround(static_cast<double>(y) / kCellH);
+  if (row < 0 || row >= rows_) return;
+  const long from = std::max<long>(0, -col);
+  const long to = std::min<long>(static_cast<long>(text.size()), cols_ - col);
+  Cell* cells = &cells_[static_cast<size_t>(row) * cols_];
+  for (long i = from; i < to; ++i) {
+    const TextCell& t = text[static_cast<size_t>(i)];
+    Cell& cell = cells[col + i];
+    cell.ch = t.ch;
+    cell.mark = t.mark;
+    cell.width = t.width;
+    // Half a wide character at either edge of the print shows as a blank.
+    if ((t.width == 2 && i + 1 >= to) || (t.width == 0 && i == from)) {
+      cell.ch = U' ';
+      cell.mark = 0;
+      cell.width = 1;
+    }
+    cell.fg = fore_;
+    cell.bold = bold_;
+    cell.underline = underline_;
+  }
+  if (from < to) MendWide(row, col + from, col + to);
+}
+
+namespace {
+// A cell as the transcript shows it: control codes escaped, every other character in
+// UTF-8 (for Windows-1252 text the same bytes as the escaped text), nothing for the
+// second cell of a wide character.
+void AppendCell(std::string& out, const Cell& c) {
+  if (c.width == 0) return;
+  if (c.ch < 32 || c.ch == 127) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "\\x%02X", static_cast<unsigned>(c.ch));
+    out += buf;
+    return;
+  }
+  AppendUtf8(out, c.ch);
+  if (c.mark) AppendUtf8(out, c.mark);
+}
+}  // namespace
 
 std::string GridWindow::RowText(int row) const {
   std::string s;
-  for (int c = 0; c < cols_; ++c) s += At(c, row).ch;
+  for (int c = 0; c < cols_; ++c) {
+    const Cell& cell = At(c, row);
+    if (cell.width == 0) continue;
+    const int b = UnicodeToCp1252(cell.ch);
+    s += b < 0 ? '?' : static_cast<char>(b);
+  }
+  return s;
+}
+
+std::string GridWindow::RowUtf8(int row) const {
+  std::string s;
+  for (int c = 0; c < cols_; ++c) {
+    const Cell& cell = At(c, row);
+    if (cell.width == 0) continue;
+    AppendUtf8(s, cell.ch);
+    if (cell.mark) AppendUtf8(s, cell.mark);
+  }
   return s;
 }
 
 void GridWindow::WriteScreen(std::ostream& out) const {
   out << "SCREEN " << cols_ << "x" << rows_ << "\n";
-  for (int r = 0; r < rows_; ++r) out << "|" << EscapeText(RowText(r)) << "\n";
+  std::string line;
+  for (int r = 0; r < rows_; ++r) {
+    line.assign(1, '|');
+    for (int c = 0; c < cols_; ++c) AppendCell(line, At(c, r));
+    out << line << "\n";
+  }
   out << "END\n";
 }
 
@@ -139,11 +225,11 @@ void GridWindow::WriteAttrs(std::ostream& out) const {
       while (e < cols_) {
         const Cell& x = At(e, r);
         if (x.fg != first.fg || x.bg != first.bg || x.bold != first.bold || x.underline != first.underline) break;
-        run += x.ch;
+        AppendCell(run, x);
         ++e;
       }
       out << "[fg=" << Rgb(first.fg) << " bg=" << Rgb(first.bg) << (first.bold ? " b" : "")
-          << (first.underline ? " u" : "") << "]" << EscapeText(run);
+          << (first.underline ? " u" : "") << "]" << run;
       c = e;
     }
     out << "\n";

@@ -29,6 +29,7 @@ struct Options {
   FontKind font = FontKind::Fixed;
   bool noRun = false;
   bool help = false;           // --help or -h: print the options and run nothing
+  bool utf8 = false;           // --charset utf-8: text and names are UTF-8
 };
 
 // What "tembra-headless --help" prints.

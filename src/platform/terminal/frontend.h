@@ -25,7 +25,7 @@ struct ProgramEnded {
   ExitKind kind;
 };
 
-// The window: an off-screen grid of Windows-1252 cells in the "fixed" font metrics,
+// The window: an off-screen grid of character cells in the "fixed" font metrics,
 // shown on the terminal after every event.
 // A filled rectangle narrower than half a cell (the bars between entry columns) is
 // shown as a line in that colour through the cell rather than as a coloured cell.
@@ -35,12 +35,14 @@ class TermWindow : public headless::GridWindow {
   void SetCaption(const std::string& text) override { caption = text; }
   void FillRect(long x1, long y1, long x2, long y2, uint32_t color) override;
   void PrintAt(long x, long y, const std::string& text) override;
+  void PrintCellsAt(long x, long y, const std::vector<TextCell>& cells) override;
   // The colour of the thin bar through a cell, or -1.
   int64_t BarAt(int col, int row);
   std::string caption;
 
  private:
   void FitBars();
+  void ClearBars(long x, long y, size_t n);
   std::vector<int64_t> bars_;
   int barCols_ = 0, barRows_ = 0;
 };
