@@ -161,6 +161,11 @@ class Lister : public ListerState {
   int32_t FIND_BOOKMARK();
   void InitCaseTable();
   int32_t FastInStr(const std::string& text, const std::string& pattern, int32_t start, int32_t last, bool noCase);
+  const CaseBlindUtf8& FoldUtf8(const std::string& pattern);  // built once per pattern
+  // UTF-8 text: the 1-based byte column of character column col of a record (one past
+  // its end when it has fewer characters), and its count of characters.
+  int32_t ByteColumn(int32_t pos, int32_t len, int32_t col);
+  int32_t CharCount(int32_t pos, int32_t len);
   void MarkLine(const std::string& zWhat);
   void PumpDuringSearch(double& lastPump, bool& pumping);  // the search's event pump
 

@@ -1,6 +1,9 @@
 #include "core/unicode.h"
 
 #include <algorithm>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/text.h"
 
@@ -73,6 +76,113 @@ int UnicodeToCp1252(char32_t cp) {
   if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
   for (int b = 0x80; b < 0xA0; ++b)
     if (Cp1252ToUnicode(static_cast<unsigned char>(b)) == cp) return b;
+  return -1;
+}
+
+namespace {
+// Every character with a simple upper case, ordered by that upper case.
+const std::vector<CasePair>& LowersByUpper() {
+  static const std::vector<CasePair> table = [] {
+    std::vector<CasePair> t;
+    for (const CasePair& p : kUpperPairs) t.push_back({p.to, p.from});
+    std::sort(t.begin(), t.end(), [](const CasePair& a, const CasePair& b) { return a.from < b.from || (a.from == b.from && a.to < b.to); });
+    return t;
+  }();
+  return table;
+}
+
+// The characters that match cp case-blind: its upper case and every character with the
+// same upper case.
+std::vector<char32_t> CaseVariants(char32_t cp) {
+  const char32_t up = SimpleUpper(cp);
+  std::vector<char32_t> out{up};
+  const std::vector<CasePair>& t = LowersByUpper();
+  auto it = std::lower_bound(t.begin(), t.end(), up, [](const CasePair& x, char32_t c) { return x.from < c; });
+  for (; it != t.end() && it->from == up; ++it) out.push_back(it->to);
+  return out;
+}
+}  // namespace
+
+CaseBlindUtf8::CaseBlindUtf8(const std::string& pattern) : pattern_(pattern) {
+  sets_.assign(pattern.size(), std::array<uint64_t, 4>{});
+  auto allow = [this](size_t pos, unsigned char b) { sets_[pos][b >> 6] |= uint64_t{1} << (b & 63); };
+  for (size_t i = 0; i < pattern.size();) {
+    const DecodedChar d = DecodeUtf8(pattern, i);
+    std::vector<std::string> spellings;
+    if (d.valid) {
+      for (char32_t v : CaseVariants(d.cp)) {
+        std::string u;
+        AppendUtf8(u, v);
+        if (u.size() == static_cast<size_t>(d.len) && std::find(spellings.begin(), spellings.end(), u) == spellings.end())
+          spellings.push_back(u);
+      }
+    }
+    if (spellings.empty()) spellings.push_back(pattern.substr(i, static_cast<size_t>(d.len)));
+    for (const std::string& u : spellings)
+      for (size_t k = 0; k < u.size(); ++k) allow(i + k, static_cast<unsigned char>(u[k]));
+    // Byte sets of two or more multi-byte spellings may combine bytes of different ones.
+    if (d.len > 1 && spellings.size() > 1) checked_.push_back({i, spellings});
+    i += static_cast<size_t>(d.len);
+  }
+  auto collect = [this](size_t pos, unsigned char* out, int& n) {
+    n = 0;
+    for (int b = 0; b < 256; ++b)
+      if (Allowed(pos, static_cast<unsigned char>(b))) {
+        if (n == 2) {
+          n = 0;
+          return;
+        }
+        out[n++] = static_cast<unsigned char>(b);
+      }
+  };
+  if (!pattern.empty()) {
+    collect(0, firsts_, nFirst_);
+    collect(pattern.size() - 1, lasts_, nLast_);
+  }
+}
+
+bool CaseBlindUtf8::MatchAt(const unsigned char* t) const {
+  const size_t m = pattern_.size();
+  for (size_t k = 1; k + 1 < m; ++k)
+    if (!Allowed(k, t[k])) return false;
+  for (const Element& e : checked_) {
+    bool any = false;
+    for (const std::string& s : e.spellings)
+      if (std::equal(s.begin(), s.end(), reinterpret_cast<const char*>(t) + e.offset)) {
+        any = true;
+        break;
+      }
+    if (!any) return false;
+  }
+  return true;
+}
+
+int64_t CaseBlindUtf8::Find(const unsigned char* t, int64_t lo, int64_t hi) const {
+  const int64_t m = static_cast<int64_t>(pattern_.size());
+  if (m == 0) return lo <= hi ? lo : -1;
+  int64_t i = lo;
+#if defined(__SSE2__)
+  if (nFirst_ > 0 && nLast_ > 0) {
+    const __m128i f1 = _mm_set1_epi8(static_cast<char>(firsts_[0]));
+    const __m128i f2 = _mm_set1_epi8(static_cast<char>(firsts_[nFirst_ - 1]));
+    const __m128i l1 = _mm_set1_epi8(static_cast<char>(lasts_[0]));
+    const __m128i l2 = _mm_set1_epi8(static_cast<char>(lasts_[nLast_ - 1]));
+    for (; i + 15 <= hi; i += 16) {
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+      const __m128i z = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i + m - 1));
+      const __m128i ma = _mm_or_si128(_mm_cmpeq_epi8(a, f1), _mm_cmpeq_epi8(a, f2));
+      const __m128i mz = _mm_or_si128(_mm_cmpeq_epi8(z, l1), _mm_cmpeq_epi8(z, l2));
+      unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(ma, mz)));
+      while (mask) {
+        const int64_t c = i + __builtin_ctz(mask);
+        if (MatchAt(t + c)) return c;
+        mask &= mask - 1;
+      }
+    }
+  }
+#endif
+  for (; i <= hi; ++i)
+    if (Allowed(0, t[i]) && Allowed(static_cast<size_t>(m - 1), t[i + m - 1]) && MatchAt(t + i)) return i;
   return -1;
 }
 

@@ -2,9 +2,11 @@
 // character takes on a fixed-pitch screen, and simple (one-to-one) upper case.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tembra {
 
@@ -40,5 +42,31 @@ void AppendUtf8(std::string& out, char32_t cp);
 std::string UpperUtf8(const std::string& s);
 // True when the whole text is well-formed UTF-8.
 bool IsValidUtf8(const std::string& s);
+
+// Case-blind search in UTF-8 text. A character of the pattern matches every character
+// with the same simple upper case whose UTF-8 form is as long as its own, so a match is
+// always as long as the pattern (the few case pairs of different lengths, such as the
+// dotless i and I, match only as typed); a byte outside a valid sequence matches itself.
+class CaseBlindUtf8 {
+ public:
+  explicit CaseBlindUtf8(const std::string& pattern);
+  const std::string& Pattern() const { return pattern_; }
+  // 0-based start of the first match that starts within lo..hi, -1 when there is none
+  // (t must hold hi + pattern length bytes).
+  int64_t Find(const unsigned char* t, int64_t lo, int64_t hi) const;
+
+ private:
+  bool Allowed(size_t pos, unsigned char b) const { return (sets_[pos][b >> 6] >> (b & 63)) & 1; }
+  bool MatchAt(const unsigned char* t) const;
+  struct Element {
+    size_t offset;
+    std::vector<std::string> spellings;  // checked whole when the byte sets may mix two
+  };
+  std::string pattern_;
+  std::vector<std::array<uint64_t, 4>> sets_;  // the bytes allowed at each position
+  std::vector<Element> checked_;
+  unsigned char firsts_[2] = {0, 0}, lasts_[2] = {0, 0};
+  int nFirst_ = 0, nLast_ = 0;  // 0: more than two bytes
+};
 
 }  // namespace tembra

@@ -18,7 +18,7 @@ constexpr const char* kColumnsErrorTitle = "VX8022 - Columns input error, re-ent
 
 // Reads the column numbers of an answer "@from=text", "@from/to=text", "@/to=text",
 // "@from/=text". Returns false when the prefix is faulty.
-bool ParseColumnPrefix(const std::string& answer, int32_t& from, int32_t& to, std::string& text) {
+bool ParseColumnPrefix(const std::string& answer, int32_t& from, int32_t& to, std::string& text, bool utf8) {
   const long e = InStr(answer, "=");
   const std::string middle = Mid(answer, 2, e - 2);
   int slashes = 0;
@@ -37,7 +37,13 @@ bool ParseColumnPrefix(const std::string& answer, int32_t& from, int32_t& to, st
   const long s = InStr(answer, "/");
   if (slashes == 0) {
     if (!number(middle, from)) return false;
-    to = from + static_cast<int32_t>(text.size()) - 1;
+    // The text's length in characters (UTF-8: a sequence is one).
+    int32_t chars = static_cast<int32_t>(text.size());
+    if (utf8) {
+      chars = 0;
+      for (size_t i = 0; i < text.size(); ++chars) i += static_cast<size_t>(DecodeUtf8(text, i).len);
+    }
+    to = from + chars - 1;
   } else {
     if (s == 2) from = 1;
     else if (!number(Mid(answer, 2, s - 2), from)) return false;
@@ -131,7 +137,7 @@ void Lister::SetTextToFind(const std::string& key, const std::string& text) {
       if (Left(answer, 1) == "@" && e > 0 && e != 2 && e != static_cast<long>(answer.size())) {
         int32_t from = 0, to = 0;
         std::string rest;
-        if (!ParseColumnPrefix(answer, from, to, rest)) {
+        if (!ParseColumnPrefix(answer, from, to, rest, Utf8Text())) {
           // The same faulty answer given back unchanged ends the prompt.
           if (answer == faulty) {
             zFindText.clear();
@@ -210,12 +216,13 @@ bool Lister::bFindText() {
       const unsigned char* pat = reinterpret_cast<const unsigned char*>(zFindText.data());
       const int64_t m = static_cast<int64_t>(zFindText.size());
       const uint16_t* fold = bFindNoCase ? nFoldByte.data() : nullptr;
+      const CaseBlindUtf8* utf8Fold = bFindNoCase && Utf8Text() ? &FoldUtf8(zFindText) : nullptr;
       int32_t cr = r;                     // the record under the candidate
       int64_t cpos = lo;
       uint16_t ce = RecLens[cr];
       int64_t from = lo;
       while (!found && hiEnd - m >= from) {
-        const int64_t c = FindInBytes(t, from, hiEnd - m, pat, m, fold);
+        const int64_t c = utf8Fold ? utf8Fold->Find(t, from, hiEnd - m) : FindInBytes(t, from, hiEnd - m, pat, m, fold);
         if (c < 0) break;
         while (c >= cpos + (ce & 4095) + (ce >> 12)) {
           cpos += (ce & 4095) + (ce >> 12);
@@ -247,7 +254,15 @@ bool Lister::bFindText() {
         int32_t first = nCurRecPos;
         int32_t last = nCurRecPos + nCurRecLen - 1;
         bool look = true;
-        if (bFindCols) {
+        if (bFindCols && Utf8Text()) {
+          // Columns count characters: a sequence is one.
+          if (nFindColFrom > CharCount(nCurRecPos, nCurRecLen)) {
+            look = false;
+          } else {
+            first = nCurRecPos + ByteColumn(nCurRecPos, nCurRecLen, nFindColFrom) - 1;
+            if (nFindColTo != 0) last = std::min(last, nCurRecPos + ByteColumn(nCurRecPos, nCurRecLen, nFindColTo + 1) - 2);
+          }
+        } else if (bFindCols) {
           if (nFindColFrom > nCurRecLen) {
             look = false;
           } else {
@@ -351,10 +366,30 @@ int32_t Lister::FastInStr(const std::string& text, const std::string& pattern, i
   if (start > end) return 0;
   const int64_t m = static_cast<int64_t>(pattern.size());
   if (end - start + 1 < m) return 0;
-  if (noCase && !bCaseTableBuilt) InitCaseTable();
   const unsigned char* t = reinterpret_cast<const unsigned char*>(text.data());
+  if (noCase && Utf8Text()) return static_cast<int32_t>(FoldUtf8(pattern).Find(t, start - 1, end - m) + 1);
+  if (noCase && !bCaseTableBuilt) InitCaseTable();
   const unsigned char* p = reinterpret_cast<const unsigned char*>(pattern.data());
   return static_cast<int32_t>(FindInBytes(t, start - 1, end - m, p, m, noCase ? nFoldByte.data() : nullptr) + 1);
+}
+
+const CaseBlindUtf8& Lister::FoldUtf8(const std::string& pattern) {
+  if (!pFoldUtf8 || pFoldUtf8->Pattern() != pattern) pFoldUtf8 = std::make_unique<CaseBlindUtf8>(pattern);
+  return *pFoldUtf8;
+}
+
+int32_t Lister::ByteColumn(int32_t pos, int32_t len, int32_t col) {
+  int32_t i = 0;
+  for (int32_t c = 1; c < col && i < len; ++c)
+    i += DecodeUtf8(reinterpret_cast<const unsigned char*>(zSegment.data()) + pos - 1 + i, static_cast<size_t>(len - i)).len;
+  return i + 1;
+}
+
+int32_t Lister::CharCount(int32_t pos, int32_t len) {
+  int32_t n = 0;
+  for (int32_t i = 0; i < len; ++n)
+    i += DecodeUtf8(reinterpret_cast<const unsigned char*>(zSegment.data()) + pos - 1 + i, static_cast<size_t>(len - i)).len;
+  return n;
 }
 
 void Lister::undo() {

@@ -5,12 +5,14 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
 #include <type_traits>
 #include <vector>
 
+#include "core/unicode.h"
 #include "platform/platform.h"
 
 namespace tembra {
@@ -133,6 +135,7 @@ struct ViewerState {
   // The search text the text view highlights, and a hit to bring into view (set by
   // the search).
   std::string zFindText;
+  std::unique_ptr<CaseBlindUtf8> pFoldUtf8;  // case-blind UTF-8 search of the last pattern
   int32_t nFindLen = 0;
   bool bFindNoCase = false;
   bool bShowHit = false;

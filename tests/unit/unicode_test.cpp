@@ -75,3 +75,20 @@ TEST(Unicode, Windows1252RoundTrip) {
   EXPECT_EQ(UnicodeToCp1252(U'\u0100'), -1);
   EXPECT_EQ(UnicodeToCp1252(U'\u0080'), -1);  // the euro sign's code is not its own character
 }
+
+TEST(Unicode, CaseBlindSearch) {
+  auto find = [](const std::string& pattern, const std::string& text) {
+    CaseBlindUtf8 f(pattern);
+    const auto* t = reinterpret_cast<const unsigned char*>(text.data());
+    return f.Find(t, 0, static_cast<int64_t>(text.size()) - static_cast<int64_t>(pattern.size()));
+  };
+  EXPECT_EQ(find("CAF\xC3\x89", "un caf\xC3\xA9!"), 3);
+  EXPECT_EQ(find("caf\xC3\xA9", "CAF\xC3\x89"), 0);
+  EXPECT_EQ(find("\xD0\xBC\xD0\xB8\xD1\x80", "\xD0\x9C\xD0\x98\xD0\xA0"), 0);  // мир / МИР
+  // The byte sets of ф (D1 84) and Ф (D0 A4) also allow D0 84 (Є): not a match.
+  EXPECT_EQ(find("\xD1\x84", "\xD0\x84 \xD0\xA4"), 3);
+  EXPECT_EQ(find("\xCF\x83", "\xCF\x82\xCE\xA3"), 0);  // σ finds final ς (both upper-case to Σ)
+  EXPECT_EQ(find("caf\xE9", "CAF\xC9 caf\xE9"), 5);   // a stray byte matches only itself
+  EXPECT_EQ(find("bear", std::string(40, 'x') + "BEAr"), 40);  // beyond the first 16-byte block
+  EXPECT_EQ(find("bear", "beer bea"), -1);
+}

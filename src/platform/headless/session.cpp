@@ -134,13 +134,13 @@ bool HeadlessDialogs::InputBox(const std::string& prompt, const std::string& cap
     inputs.pop_front();
   }
   out_ << "INPUT caption=\"" << EscapeQuoted(caption) << "\" prompt=\"" << EscapeQuoted(prompt) << "\" default=\""
-       << EscapeQuoted(defaultText) << "\" -> ";
+       << EscapeQuoted(defaultText, utf8) << "\" -> ";
   if (!a) {
     out_ << "CANCEL\n";
     answer.clear();
     return false;
   }
-  out_ << "\"" << EscapeQuoted(*a) << "\"\n";
+  out_ << "\"" << EscapeQuoted(*a, utf8) << "\"\n";
   answer = *a;
   return true;
 }
@@ -306,6 +306,7 @@ Session::Session(const Options& options, std::ostream& out)
   files_.confirmDialogs = &dialogs_;
   lister_ = std::make_unique<Lister>(platform_);
   lister_->bUtf8 = options.utf8;
+  dialogs_.utf8 = options.utf8;
   grid_.onResize = [this] { lister_->Form_Resize(); };
 }
 

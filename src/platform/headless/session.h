@@ -49,6 +49,7 @@ class HeadlessDialogs : public Dialogs {
   void Beep() override { out_ << "BEEP\n"; }
   std::deque<std::string> answers;                     // "OK", "Cancel", "Yes", "No"
   std::deque<std::optional<std::string>> inputs;       // nullopt = Cancel
+  bool utf8 = false;                                   // typed text is UTF-8
  private:
   std::ostream& out_;
 };

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/text.h"
+#include "core/unicode.h"
 
 namespace tembra::headless {
 
@@ -26,10 +27,18 @@ std::string EscapeText(const std::string& text) {
   return out;
 }
 
-std::string EscapeQuoted(const std::string& text) {
+std::string EscapeQuoted(const std::string& text, bool utf8) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(text[i]);
+    if (utf8 && c >= 0x80) {
+      const DecodedChar d = DecodeUtf8(text, i);
+      if (d.valid) {
+        out.append(text, i, static_cast<size_t>(d.len));
+        i += static_cast<size_t>(d.len) - 1;
+        continue;
+      }
+    }
     if (c == '"') out += "\\\"";
     else if (c == '\\') out += "\\\\";
     else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') { out += "\\n"; ++i; }
