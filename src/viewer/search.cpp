@@ -155,6 +155,9 @@ void Lister::SetTextToFind(const std::string& key, const std::string& text) {
       break;
     }
   }
+  // A front-end that types Windows-1252 characters (the terminal's input box) gives a
+  // text that is not UTF-8: in UTF-8 its characters are searched for in their UTF-8 form.
+  if (Utf8Text() && !IsValidUtf8(zFindText)) zFindText = Cp1252ToUtf8(zFindText);
   nFindLen = static_cast<int32_t>(zFindText.size());
   if (nFindLen == 0) {
     bSearchPending = false;

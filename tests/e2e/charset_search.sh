@@ -41,6 +41,10 @@ expect_screen_row 2 "Привет мир" 2
 expect_screen_row 2 "ΣΟΦΙΑ" 3
 expect_screen_row 2 "éé café" 4
 
+# Text typed as Windows-1252 (the terminal's input box) is searched for in its UTF-8 form.
+printf 'input caf\xc9\nkey F\nscreen\n' | run_headless --cwd "$D" --cmdline s.txt --charset utf-8
+expect_screen_row 2 "abc café"
+
 # In Windows-1252 the same bytes are other characters: "CAFÉ" typed as UTF-8 finds the
 # bytes of line 4 exactly and, case-blind, no other line.
 run_headless --cwd "$D" --cmdline s.txt <<'S'
