@@ -1,10 +1,8 @@
 #include "core/unicode.h"
 
 #include <algorithm>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
+#include "core/byte_scan.h"
 #include "core/text.h"
 
 namespace tembra {
@@ -161,26 +159,11 @@ int64_t CaseBlindUtf8::Find(const unsigned char* t, int64_t lo, int64_t hi) cons
   const int64_t m = static_cast<int64_t>(pattern_.size());
   if (m == 0) return lo <= hi ? lo : -1;
   int64_t i = lo;
-#if defined(__SSE2__)
   if (nFirst_ > 0 && nLast_ > 0) {
-    const __m128i f1 = _mm_set1_epi8(static_cast<char>(firsts_[0]));
-    const __m128i f2 = _mm_set1_epi8(static_cast<char>(firsts_[nFirst_ - 1]));
-    const __m128i l1 = _mm_set1_epi8(static_cast<char>(lasts_[0]));
-    const __m128i l2 = _mm_set1_epi8(static_cast<char>(lasts_[nLast_ - 1]));
-    for (; i + 15 <= hi; i += 16) {
-      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
-      const __m128i z = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i + m - 1));
-      const __m128i ma = _mm_or_si128(_mm_cmpeq_epi8(a, f1), _mm_cmpeq_epi8(a, f2));
-      const __m128i mz = _mm_or_si128(_mm_cmpeq_epi8(z, l1), _mm_cmpeq_epi8(z, l2));
-      unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(ma, mz)));
-      while (mask) {
-        const int64_t c = i + __builtin_ctz(mask);
-        if (MatchAt(t + c)) return c;
-        mask &= mask - 1;
-      }
-    }
+    const int64_t c = ScanFirstLast(t, i, hi, m, firsts_[0], firsts_[nFirst_ - 1], lasts_[0], lasts_[nLast_ - 1],
+                                    [this, t](int64_t at) { return MatchAt(t + at); });
+    if (c >= 0) return c;
   }
-#endif
   for (; i <= hi; ++i)
     if (Allowed(0, t[i]) && Allowed(static_cast<size_t>(m - 1), t[i + m - 1]) && MatchAt(t + i)) return i;
   return -1;

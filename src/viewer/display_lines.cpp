@@ -1,6 +1,7 @@
 // Records turned into display lines: tab expansion, word wrap, the character drawn for
 // each byte, and the EBCDIC (code page 1047) table.
 #include "core/lister.h"
+#include "core/unicode.h"
 
 namespace tembra {
 
@@ -17,6 +18,13 @@ const char* const kEbcdicRows[16] = {
     "7B414243444546474849ADF4F6F2F3F5", "7D4A4B4C4D4E4F505152B9FBFCF9FAFF",
     "5CF7535455565758595AB2D4D6D2D3D5", "30313233343536373839B3DBDCD9DA9F",
 };
+
+// The first tab stop (1-based list) after column c; beyond the last stop a tab takes no column.
+int32_t NextTabStop(const std::vector<int32_t>& stops, int32_t c) {
+  for (size_t s = 1; s < stops.size(); ++s)
+    if (stops[s] > c) return stops[s];
+  return c;
+}
 
 inline bool IsBreakChar(unsigned char c) { return c == 0 || c == ' ' || c == '-' || c == 160; }
 inline bool IsSkippedAtCut(unsigned char c) { return c == 0 || c == ' ' || c == 160; }
@@ -53,12 +61,7 @@ std::string Lister::zUnTab(const std::string& buffer, int32_t position, int32_t 
   int32_t avail = static_cast<int32_t>(buffer.size()) - (position - 1);
   int32_t n = length < avail ? length : avail;
   if (n <= 0) return std::string();
-  const int32_t nStops = static_cast<int32_t>(nTabStops.size()) - 1;
-  auto nextStop = [&](int32_t c) {
-    for (int32_t s = 1; s <= nStops; ++s)
-      if (nTabStops[s] > c) return nTabStops[s];
-    return c;  // beyond the last stop a tab takes no column
-  };
+  auto nextStop = [&](int32_t c) { return NextTabStop(nTabStops, c); };
   int32_t c = 1;
   bool sawTab = false;
   for (int32_t i = 0; i < n; ++i) {
@@ -83,6 +86,34 @@ std::string Lister::zUnTab(const std::string& buffer, int32_t position, int32_t 
       out[static_cast<size_t>(col - 1)] = static_cast<char>(b);
       ++col;
     }
+  }
+  return out;
+}
+
+// UTF-8 text: tab stops count cells (a wide character takes two, a combining mark none).
+std::string Lister::zUnTabUtf8(const std::string& buffer, int32_t position, int32_t length) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(buffer.data()) + (position - 1);
+  const int32_t avail = static_cast<int32_t>(buffer.size()) - (position - 1);
+  const int32_t n = length < avail ? length : avail;
+  if (n <= 0) return std::string();
+  std::string out;
+  out.reserve(static_cast<size_t>(n) + 16);
+  int32_t c = 1;
+  for (int32_t i = 0; i < n;) {
+    const unsigned char b = p[i];
+    if (b == 9) {
+      const int32_t stop = NextTabStop(nTabStops, c);
+      out.append(static_cast<size_t>(stop - c), ' ');
+      c = stop;
+      ++i;
+      continue;
+    }
+    // A record with other control codes is shown as it is, as in single-byte text.
+    if (b >= 1 && b <= 31) return std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
+    const DecodedChar d = DecodeUtf8(p + i, static_cast<size_t>(n - i));
+    c += d.valid ? CellWidth(d.cp) : 1;
+    out.append(reinterpret_cast<const char*>(p + i), static_cast<size_t>(d.len));
+    i += d.len;
   }
   return out;
 }

@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
+#include "core/byte_scan.h"
 #include "core/lister.h"
 
 namespace tembra {
@@ -88,26 +86,10 @@ int64_t FindInBytes(const unsigned char* t, int64_t lo, int64_t hi, const unsign
   auto firstOk = [&](unsigned char c) { return fold ? fold[c] == fold[p[0]] : c == p[0]; };
   auto lastOk = [&](unsigned char c) { return fold ? fold[c] == fold[p[m - 1]] : c == p[m - 1]; };
   int64_t i = lo;
-#if defined(__SSE2__)
   if (nFirst <= 2 && nLast <= 2) {
-    const __m128i f1 = _mm_set1_epi8(static_cast<char>(firsts[0]));
-    const __m128i f2 = _mm_set1_epi8(static_cast<char>(firsts[nFirst - 1]));
-    const __m128i l1 = _mm_set1_epi8(static_cast<char>(lasts[0]));
-    const __m128i l2 = _mm_set1_epi8(static_cast<char>(lasts[nLast - 1]));
-    for (; i + 15 <= hi; i += 16) {
-      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
-      const __m128i z = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i + m - 1));
-      const __m128i ma = _mm_or_si128(_mm_cmpeq_epi8(a, f1), _mm_cmpeq_epi8(a, f2));
-      const __m128i mz = _mm_or_si128(_mm_cmpeq_epi8(z, l1), _mm_cmpeq_epi8(z, l2));
-      unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(ma, mz)));
-      while (mask) {
-        const int64_t c = i + __builtin_ctz(mask);
-        if (middle(c)) return c;
-        mask &= mask - 1;
-      }
-    }
+    const int64_t c = ScanFirstLast(t, i, hi, m, firsts[0], firsts[nFirst - 1], lasts[0], lasts[nLast - 1], middle);
+    if (c >= 0) return c;
   }
-#endif
   for (; i <= hi; ++i)
     if (firstOk(t[i]) && lastOk(t[i + m - 1]) && middle(i)) return i;
   return -1;

@@ -11,39 +11,6 @@ namespace tembra {
 
 bool Lister::Utf8Text() const { return bUtf8 && !(TDISPLAY & (TD_EBCDIC | TD_STRIP | TD_ASCII)); }
 
-std::string Lister::zUnTabUtf8(const std::string& buffer, int32_t position, int32_t length) {
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(buffer.data()) + (position - 1);
-  const int32_t avail = static_cast<int32_t>(buffer.size()) - (position - 1);
-  const int32_t n = length < avail ? length : avail;
-  if (n <= 0) return std::string();
-  const int32_t nStops = static_cast<int32_t>(nTabStops.size()) - 1;
-  auto nextStop = [&](int32_t c) {
-    for (int32_t s = 1; s <= nStops; ++s)
-      if (nTabStops[s] > c) return nTabStops[s];
-    return c;  // beyond the last stop a tab takes no column
-  };
-  std::string out;
-  out.reserve(static_cast<size_t>(n) + 16);
-  int32_t c = 1;
-  for (int32_t i = 0; i < n;) {
-    const unsigned char b = p[i];
-    if (b == 9) {
-      const int32_t stop = nextStop(c);
-      out.append(static_cast<size_t>(stop - c), ' ');
-      c = stop;
-      ++i;
-      continue;
-    }
-    // A record with other control codes is shown as it is, as in single-byte text.
-    if (b >= 1 && b <= 31) return std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
-    const DecodedChar d = DecodeUtf8(p + i, static_cast<size_t>(n - i));
-    c += d.valid ? CellWidth(d.cp) : 1;
-    out.append(reinterpret_cast<const char*>(p + i), static_cast<size_t>(d.len));
-    i += d.len;
-  }
-  return out;
-}
-
 void Lister::DecodeRecCells() {
   const std::string& s = zRecText;
   const size_t n = s.size();
