@@ -281,6 +281,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       continue;
     }
     first = false;
+    if (line == "charset utf-8") {  // the session runs in UTF-8
+      o.utf8 = true;
+      continue;
+    }
     std::string b = Bounded(line, changesFiles);
     if (!b.empty()) lines.push_back(b);
   }

@@ -498,6 +498,15 @@ KeywordOutcome WindowSize(Lister& l, const ConfigLine& c) {
 
 KeywordOutcome Accepted(Lister&, const ConfigLine&) { return kDone; }
 
+// The character set of file text and typed text: UTF-8 or Windows-1252.
+KeywordOutcome CharacterSet(Lister& l, const ConfigLine& c) {
+  if (c.words != 2) return kInvalid;
+  if (c.W2 == "UTF-8") l.bUtf8 = true;
+  else if (c.W2 == "1252") l.bUtf8 = false;
+  else return kInvalid;
+  return kDone;
+}
+
 // A keyword that sets one setting to a fixed value.
 template <auto Setting, auto value>
 KeywordOutcome Set(Lister& l, const ConfigLine&) {
@@ -534,6 +543,7 @@ constexpr KeywordRule kKeywordRules[] = {
     {{Starts("WIN")}, 0, WindowSize},
     {{Is("WRAP")}, 0, Set<&Lister::nWrapMode, 2>},
     {{Starts("VX0017")}, 0, Set<&Lister::bWriteMarker, true>},
+    {{Is("CHARSET")}, 0, CharacterSet},
     {{Starts("*"), Is("END")}, 0, Accepted},  // a comment, the end of the file
 };
 

@@ -18,6 +18,7 @@ struct CoreState {
   std::string zDisplayMode = "DIR";
   bool bZipMode = false;
   bool bEnding = false;
+  bool bUtf8 = false;  // file text, names and typed text are UTF-8 (else Windows-1252)
 
   // Paths and names
   std::string zCurDir;                 // always ends in "\"

@@ -149,6 +149,12 @@ class Lister : public ListerState {
   unsigned char PrintableCode(unsigned char a);
   std::string zPrintableText(const std::string& text);  // zPrintable of every character
   void DrawBodyLine(const std::string& text, int32_t line, bool found);
+  // UTF-8 text view: decoding applies unless a display mode maps single bytes.
+  bool Utf8Text() const;
+  std::string zUnTabUtf8(const std::string& buffer, int32_t position, int32_t length);
+  void DecodeRecCells();  // vRecCells, nCellOfByte, nByteOfCell from zRecText
+  int32_t CellEndOfByte(int32_t byte);  // 0-based cell just after the character of a byte
+  void DrawBodyCells(int32_t from, int32_t count, int32_t line, bool found);
   void IndexWholeFile();
   void LeaveFileView();               // close and deregister the file, directory mode
   void RelativeJump(const std::string& zSign);
@@ -167,6 +173,11 @@ class Lister : public ListerState {
   int32_t FIND_BOOKMARK();
   void InitCaseTable();
   int32_t FastInStr(const std::string& text, const std::string& pattern, int32_t start, int32_t last, bool noCase);
+  const CaseBlindUtf8& FoldUtf8(const std::string& pattern);  // built once per pattern
+  // UTF-8 text: the 1-based byte column of character column col of a record (one past
+  // its end when it has fewer characters), and its count of characters.
+  int32_t ByteColumn(int32_t pos, int32_t len, int32_t col);
+  int32_t CharCount(int32_t pos, int32_t len);
   void MarkLine(const std::string& zWhat);
   void PumpDuringSearch(double& lastPump, bool& pumping);  // the search's event pump
 

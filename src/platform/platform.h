@@ -25,6 +25,14 @@ struct DateTime {
 };
 
 // ---------------------------------------------------------------- window and drawing
+// One screen cell of decoded text: a character, a combining mark drawn with it, and its
+// place in a wide character (width 2: the first of its two cells, 0: the second).
+struct TextCell {
+  char32_t ch = U' ';
+  char32_t mark = 0;  // 0: none
+  uint8_t width = 1;
+};
+
 // All lengths are twips. Colours are 0x00BBGGRR.
 class Window {
  public:
@@ -58,6 +66,9 @@ class Window {
   virtual void SetForeColor(uint32_t color) = 0;
   // Print a Windows-1252 text at the pen position (x, y) in the lettering colour.
   virtual void PrintAt(long x, long y, const std::string& text) = 0;
+  // Print decoded cells at (x, y), one cell each. A window without its own way shows
+  // them as Windows-1252 ("?" for what that set lacks, a wide character as "??").
+  virtual void PrintCellsAt(long x, long y, const std::vector<TextCell>& cells);
 };
 
 // ---------------------------------------------------------------- dialogs

@@ -36,6 +36,8 @@ void Lister::SetupTopBot() {
       }
     }
   }
+  // The active character set when it is not the single-byte one, after every field.
+  if (bUtf8) zTopLine += "  UTF-8";
   P.window.SetCaption(zCaptionLeft + zCaptionRight);
 }
 

@@ -1,6 +1,7 @@
 // Records turned into display lines: tab expansion, word wrap, the character drawn for
 // each byte, and the EBCDIC (code page 1047) table.
 #include "core/lister.h"
+#include "core/unicode.h"
 
 namespace tembra {
 
@@ -17,6 +18,13 @@ const char* const kEbcdicRows[16] = {
     "7B414243444546474849ADF4F6F2F3F5", "7D4A4B4C4D4E4F505152B9FBFCF9FAFF",
     "5CF7535455565758595AB2D4D6D2D3D5", "30313233343536373839B3DBDCD9DA9F",
 };
+
+// The first tab stop (1-based list) after column c; beyond the last stop a tab takes no column.
+int32_t NextTabStop(const std::vector<int32_t>& stops, int32_t c) {
+  for (size_t s = 1; s < stops.size(); ++s)
+    if (stops[s] > c) return stops[s];
+  return c;
+}
 
 inline bool IsBreakChar(unsigned char c) { return c == 0 || c == ' ' || c == '-' || c == 160; }
 inline bool IsSkippedAtCut(unsigned char c) { return c == 0 || c == ' ' || c == 160; }
@@ -48,16 +56,12 @@ void Lister::EAFILL(const std::string& rowDigits, int32_t rowNumber) {
 std::string Lister::zUnTab(const std::string& buffer, int32_t position, int32_t length) {
   if (length <= 0 || position < 1) return std::string();
   if (!bUnTab) return Mid(buffer, position, length);
+  if (Utf8Text()) return zUnTabUtf8(buffer, position, length);
   const unsigned char* p = reinterpret_cast<const unsigned char*>(buffer.data()) + (position - 1);
   int32_t avail = static_cast<int32_t>(buffer.size()) - (position - 1);
   int32_t n = length < avail ? length : avail;
   if (n <= 0) return std::string();
-  const int32_t nStops = static_cast<int32_t>(nTabStops.size()) - 1;
-  auto nextStop = [&](int32_t c) {
-    for (int32_t s = 1; s <= nStops; ++s)
-      if (nTabStops[s] > c) return nTabStops[s];
-    return c;  // beyond the last stop a tab takes no column
-  };
+  auto nextStop = [&](int32_t c) { return NextTabStop(nTabStops, c); };
   int32_t c = 1;
   bool sawTab = false;
   for (int32_t i = 0; i < n; ++i) {
@@ -86,12 +90,57 @@ std::string Lister::zUnTab(const std::string& buffer, int32_t position, int32_t 
   return out;
 }
 
+// UTF-8 text: tab stops count cells (a wide character takes two, a combining mark none).
+std::string Lister::zUnTabUtf8(const std::string& buffer, int32_t position, int32_t length) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(buffer.data()) + (position - 1);
+  const int32_t avail = static_cast<int32_t>(buffer.size()) - (position - 1);
+  const int32_t n = length < avail ? length : avail;
+  if (n <= 0) return std::string();
+  std::string out;
+  out.reserve(static_cast<size_t>(n) + 16);
+  int32_t c = 1;
+  for (int32_t i = 0; i < n;) {
+    const unsigned char b = p[i];
+    if (b == 9) {
+      const int32_t stop = NextTabStop(nTabStops, c);
+      out.append(static_cast<size_t>(stop - c), ' ');
+      c = stop;
+      ++i;
+      continue;
+    }
+    // A record with other control codes is shown as it is, as in single-byte text.
+    if (b >= 1 && b <= 31) return std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
+    const DecodedChar d = DecodeUtf8(p + i, static_cast<size_t>(n - i));
+    c += d.valid ? CellWidth(d.cp) : 1;
+    out.append(reinterpret_cast<const char*>(p + i), static_cast<size_t>(d.len));
+    i += d.len;
+  }
+  return out;
+}
+
 void Lister::BuildRecParse(int32_t RPRec, int32_t RPNCPL) {
   GetZCurRec(RPRec);
   zRecText = nCurRecLen >= 0 ? zUnTab(zSegment, nCurRecPos, nCurRecLen) : std::string();
   if (RPNCPL < 1) RPNCPL = 1;
   const unsigned char* t = reinterpret_cast<const unsigned char*>(zRecText.data());
   int32_t remaining = static_cast<int32_t>(zRecText.size());
+  // UTF-8 text is cut in cells: positions are cells, a break is judged by the character
+  // a cell starts, and a wide character never splits across two lines.
+  const bool cells = Utf8Text();
+  if (cells) {
+    DecodeRecCells();
+    remaining = static_cast<int32_t>(vRecCells.size());
+  }
+  auto charAt = [&](int32_t pos) -> int32_t {  // 1-based; -1 for a wide character's second cell
+    if (!cells) return t[pos - 1];
+    const int32_t b = nByteOfCell[static_cast<size_t>(pos - 1)];
+    if (b < 0) return -1;
+    const char32_t ch = vRecCells[static_cast<size_t>(pos - 1)].ch;
+    return t[b] == 0 ? 0 : ch == U'\u00A0' ? 160 : ch < 0x80 ? static_cast<int32_t>(ch) : 0x100;
+  };
+  auto wideCut = [&](int32_t next) {  // the cell after a cut is a wide character's second cell
+    return cells && next <= static_cast<int32_t>(vRecCells.size()) && vRecCells[static_cast<size_t>(next - 1)].width == 0;
+  };
   int32_t start = 1;
   int32_t n = 0;
   while (n < kMaxDisplayLines) {
@@ -106,7 +155,8 @@ void Lister::BuildRecParse(int32_t RPRec, int32_t RPNCPL) {
     for (int32_t q = 1; q <= 11; ++q) {
       int32_t pos = start + RPNCPL - 11 + q - 1;  // 1-based
       if (pos <= start) continue;  // a line holds at least one character
-      if (IsBreakChar(t[pos - 1])) p = q;
+      const int32_t ch = charAt(pos);
+      if (ch >= 0 && ch < 256 && IsBreakChar(static_cast<unsigned char>(ch))) p = q;
     }
     int32_t length;
     if (p > 0) {
@@ -116,10 +166,12 @@ void Lister::BuildRecParse(int32_t RPRec, int32_t RPNCPL) {
       remaining -= length;
     } else {
       length = RPNCPL;
+      if (length > 1 && wideCut(start + length)) --length;
       RecParse[n] = {start, length};
       start += length;
       remaining -= length;
-      if (remaining > 0 && IsSkippedAtCut(t[start - 1])) {
+      const int32_t next = remaining > 0 ? charAt(start) : -1;
+      if (next >= 0 && next < 256 && IsSkippedAtCut(static_cast<unsigned char>(next))) {
         ++start;
         --remaining;
       }

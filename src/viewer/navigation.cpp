@@ -42,6 +42,17 @@ bool Lister::bList_Keydown(int Shift, int KeyCode) {
           int32_t longest = 0;
           int32_t last = std::min(nBottomRec, nRecCount);
           for (int32_t r = std::max(1, nTopRec); r <= last; ++r) longest = std::max(longest, RecLens[r] & 4095);
+          if (Utf8Text()) {
+            // UTF-8 lines are as long as their cells.
+            longest = 0;
+            for (int32_t r = std::max(1, nTopRec); r <= last; ++r) {
+              GetZCurRec(r);
+              if (nCurRecLen < 0) break;
+              zRecText = zUnTab(zSegment, nCurRecPos, nCurRecLen);
+              DecodeRecCells();
+              longest = std::max(longest, static_cast<int32_t>(vRecCells.size()));
+            }
+          }
           nHOffset = RoundUp10(int64_t{longest} - nColumns + 1);
         } else {
           nHOffset = std::min(nHOffset + 10, RoundDown10(nMaxRecLen - 40));

@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
+#include "core/byte_scan.h"
 #include "core/lister.h"
 
 namespace tembra {
@@ -18,7 +16,7 @@ constexpr const char* kColumnsErrorTitle = "VX8022 - Columns input error, re-ent
 
 // Reads the column numbers of an answer "@from=text", "@from/to=text", "@/to=text",
 // "@from/=text". Returns false when the prefix is faulty.
-bool ParseColumnPrefix(const std::string& answer, int32_t& from, int32_t& to, std::string& text) {
+bool ParseColumnPrefix(const std::string& answer, int32_t& from, int32_t& to, std::string& text, bool utf8) {
   const long e = InStr(answer, "=");
   const std::string middle = Mid(answer, 2, e - 2);
   int slashes = 0;
@@ -37,7 +35,13 @@ bool ParseColumnPrefix(const std::string& answer, int32_t& from, int32_t& to, st
   const long s = InStr(answer, "/");
   if (slashes == 0) {
     if (!number(middle, from)) return false;
-    to = from + static_cast<int32_t>(text.size()) - 1;
+    // The text's length in characters (UTF-8: a sequence is one).
+    int32_t chars = static_cast<int32_t>(text.size());
+    if (utf8) {
+      chars = 0;
+      for (size_t i = 0; i < text.size(); ++chars) i += static_cast<size_t>(DecodeUtf8(text, i).len);
+    }
+    to = from + chars - 1;
   } else {
     if (s == 2) from = 1;
     else if (!number(Mid(answer, 2, s - 2), from)) return false;
@@ -82,26 +86,10 @@ int64_t FindInBytes(const unsigned char* t, int64_t lo, int64_t hi, const unsign
   auto firstOk = [&](unsigned char c) { return fold ? fold[c] == fold[p[0]] : c == p[0]; };
   auto lastOk = [&](unsigned char c) { return fold ? fold[c] == fold[p[m - 1]] : c == p[m - 1]; };
   int64_t i = lo;
-#if defined(__SSE2__)
   if (nFirst <= 2 && nLast <= 2) {
-    const __m128i f1 = _mm_set1_epi8(static_cast<char>(firsts[0]));
-    const __m128i f2 = _mm_set1_epi8(static_cast<char>(firsts[nFirst - 1]));
-    const __m128i l1 = _mm_set1_epi8(static_cast<char>(lasts[0]));
-    const __m128i l2 = _mm_set1_epi8(static_cast<char>(lasts[nLast - 1]));
-    for (; i + 15 <= hi; i += 16) {
-      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
-      const __m128i z = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i + m - 1));
-      const __m128i ma = _mm_or_si128(_mm_cmpeq_epi8(a, f1), _mm_cmpeq_epi8(a, f2));
-      const __m128i mz = _mm_or_si128(_mm_cmpeq_epi8(z, l1), _mm_cmpeq_epi8(z, l2));
-      unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(ma, mz)));
-      while (mask) {
-        const int64_t c = i + __builtin_ctz(mask);
-        if (middle(c)) return c;
-        mask &= mask - 1;
-      }
-    }
+    const int64_t c = ScanFirstLast(t, i, hi, m, firsts[0], firsts[nFirst - 1], lasts[0], lasts[nLast - 1], middle);
+    if (c >= 0) return c;
   }
-#endif
   for (; i <= hi; ++i)
     if (firstOk(t[i]) && lastOk(t[i + m - 1]) && middle(i)) return i;
   return -1;
@@ -131,7 +119,7 @@ void Lister::SetTextToFind(const std::string& key, const std::string& text) {
       if (Left(answer, 1) == "@" && e > 0 && e != 2 && e != static_cast<long>(answer.size())) {
         int32_t from = 0, to = 0;
         std::string rest;
-        if (!ParseColumnPrefix(answer, from, to, rest)) {
+        if (!ParseColumnPrefix(answer, from, to, rest, Utf8Text())) {
           // The same faulty answer given back unchanged ends the prompt.
           if (answer == faulty) {
             zFindText.clear();
@@ -149,6 +137,9 @@ void Lister::SetTextToFind(const std::string& key, const std::string& text) {
       break;
     }
   }
+  // A front-end that types Windows-1252 characters (the terminal's input box) gives a
+  // text that is not UTF-8: in UTF-8 its characters are searched for in their UTF-8 form.
+  if (Utf8Text() && !IsValidUtf8(zFindText)) zFindText = Cp1252ToUtf8(zFindText);
   nFindLen = static_cast<int32_t>(zFindText.size());
   if (nFindLen == 0) {
     bSearchPending = false;
@@ -210,12 +201,13 @@ bool Lister::bFindText() {
       const unsigned char* pat = reinterpret_cast<const unsigned char*>(zFindText.data());
       const int64_t m = static_cast<int64_t>(zFindText.size());
       const uint16_t* fold = bFindNoCase ? nFoldByte.data() : nullptr;
+      const CaseBlindUtf8* utf8Fold = bFindNoCase && Utf8Text() ? &FoldUtf8(zFindText) : nullptr;
       int32_t cr = r;                     // the record under the candidate
       int64_t cpos = lo;
       uint16_t ce = RecLens[cr];
       int64_t from = lo;
       while (!found && hiEnd - m >= from) {
-        const int64_t c = FindInBytes(t, from, hiEnd - m, pat, m, fold);
+        const int64_t c = utf8Fold ? utf8Fold->Find(t, from, hiEnd - m) : FindInBytes(t, from, hiEnd - m, pat, m, fold);
         if (c < 0) break;
         while (c >= cpos + (ce & 4095) + (ce >> 12)) {
           cpos += (ce & 4095) + (ce >> 12);
@@ -247,7 +239,15 @@ bool Lister::bFindText() {
         int32_t first = nCurRecPos;
         int32_t last = nCurRecPos + nCurRecLen - 1;
         bool look = true;
-        if (bFindCols) {
+        if (bFindCols && Utf8Text()) {
+          // Columns count characters: a sequence is one.
+          if (nFindColFrom > CharCount(nCurRecPos, nCurRecLen)) {
+            look = false;
+          } else {
+            first = nCurRecPos + ByteColumn(nCurRecPos, nCurRecLen, nFindColFrom) - 1;
+            if (nFindColTo != 0) last = std::min(last, nCurRecPos + ByteColumn(nCurRecPos, nCurRecLen, nFindColTo + 1) - 2);
+          }
+        } else if (bFindCols) {
           if (nFindColFrom > nCurRecLen) {
             look = false;
           } else {
@@ -351,10 +351,30 @@ int32_t Lister::FastInStr(const std::string& text, const std::string& pattern, i
   if (start > end) return 0;
   const int64_t m = static_cast<int64_t>(pattern.size());
   if (end - start + 1 < m) return 0;
-  if (noCase && !bCaseTableBuilt) InitCaseTable();
   const unsigned char* t = reinterpret_cast<const unsigned char*>(text.data());
+  if (noCase && Utf8Text()) return static_cast<int32_t>(FoldUtf8(pattern).Find(t, start - 1, end - m) + 1);
+  if (noCase && !bCaseTableBuilt) InitCaseTable();
   const unsigned char* p = reinterpret_cast<const unsigned char*>(pattern.data());
   return static_cast<int32_t>(FindInBytes(t, start - 1, end - m, p, m, noCase ? nFoldByte.data() : nullptr) + 1);
+}
+
+const CaseBlindUtf8& Lister::FoldUtf8(const std::string& pattern) {
+  if (!pFoldUtf8 || pFoldUtf8->Pattern() != pattern) pFoldUtf8 = std::make_unique<CaseBlindUtf8>(pattern);
+  return *pFoldUtf8;
+}
+
+int32_t Lister::ByteColumn(int32_t pos, int32_t len, int32_t col) {
+  int32_t i = 0;
+  for (int32_t c = 1; c < col && i < len; ++c)
+    i += DecodeUtf8(reinterpret_cast<const unsigned char*>(zSegment.data()) + pos - 1 + i, static_cast<size_t>(len - i)).len;
+  return i + 1;
+}
+
+int32_t Lister::CharCount(int32_t pos, int32_t len) {
+  int32_t n = 0;
+  for (int32_t i = 0; i < len; ++n)
+    i += DecodeUtf8(reinterpret_cast<const unsigned char*>(zSegment.data()) + pos - 1 + i, static_cast<size_t>(len - i)).len;
+  return n;
 }
 
 void Lister::undo() {

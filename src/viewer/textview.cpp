@@ -97,6 +97,15 @@ void Lister::ListModeAscii() {
       int32_t c = nHitCol;
       int32_t before = nHOffset;
       int32_t e = nFindLen - nColumns + c - 1;
+      if (Utf8Text()) {
+        // The hit's columns in cells of the record's display line.
+        GetZCurRec(nTopRec);
+        zRecText = nCurRecLen >= 0 ? zUnTab(zSegment, nCurRecPos, nCurRecLen) : std::string();
+        DecodeRecCells();
+        const int32_t last = static_cast<int32_t>(zRecText.size());
+        c = nCellOfByte[static_cast<size_t>(std::clamp(nHitCol - 1, 0, last))] + 1;
+        e = CellEndOfByte(std::min(nHitCol - 2 + nFindLen, last - 1)) - nColumns;
+      }
       if (c - 1 >= nHOffset && e > nHOffset) nHOffset = RoundUp10(e);
       else if (c - 1 < nHOffset) nHOffset = RoundDown10(c - 1);
       if (nHOffset != before) ZCOLFILL(nHOffset);
@@ -111,7 +120,12 @@ void Lister::ListModeAscii() {
       if (nCurRecLen < 0) break;
       zRecText = zUnTab(zSegment, nCurRecPos, nCurRecLen);
       bool found = highlight && FastInStr(zRecText, zFindText, 1, 0, bFindNoCase) > 0;
-      DrawBodyLine(Mid(zRecText, nHOffset + 1, nColumns), line, found);
+      if (Utf8Text()) {
+        DecodeRecCells();
+        DrawBodyCells(nHOffset, nColumns, line, found);
+      } else {
+        DrawBodyLine(Mid(zRecText, nHOffset + 1, nColumns), line, found);
+      }
       used = line;
       lastDrawn = r;
       ++r;
@@ -133,7 +147,8 @@ void Lister::ListModeAscii() {
       int32_t i = 1;
       for (; i <= n && line < nPageLines; ++i) {
         ++line;
-        DrawBodyLine(Mid(zRecText, RecParse[i][0], RecParse[i][1]), line, found);
+        if (Utf8Text()) DrawBodyCells(RecParse[i][0] - 1, RecParse[i][1], line, found);
+        else DrawBodyLine(Mid(zRecText, RecParse[i][0], RecParse[i][1]), line, found);
       }
       if (i > n) nBottomRec = r;
       if (line >= nPageLines) break;

@@ -5,12 +5,14 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
 #include <type_traits>
 #include <vector>
 
+#include "core/unicode.h"
 #include "platform/platform.h"
 
 namespace tembra {
@@ -114,6 +116,11 @@ struct ViewerState {
   int32_t nWrapMode = 0;           // 0 no wrap, 2 word wrap
   std::array<std::array<int32_t, 2>, kMaxDisplayLines + 1> RecParse{};
   std::array<std::string, 256> zEbcdic;
+  // zRecText decoded (UTF-8 text): its cells; for each byte of zRecText and one past the
+  // end the cell its character starts at; for each cell the byte its character starts
+  // at (-1 for the second cell of a wide character).
+  std::vector<TextCell> vRecCells;
+  std::vector<int32_t> nCellOfByte, nByteOfCell;
 
   // ---------------------------------------------------------------- text view
   int32_t nHOffset = 0;
@@ -128,6 +135,7 @@ struct ViewerState {
   // The search text the text view highlights, and a hit to bring into view (set by
   // the search).
   std::string zFindText;
+  std::unique_ptr<CaseBlindUtf8> pFoldUtf8;  // case-blind UTF-8 search of the last pattern
   int32_t nFindLen = 0;
   bool bFindNoCase = false;
   bool bShowHit = false;

@@ -3,11 +3,16 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/text.h"
+#include "core/unicode.h"
+
 namespace tembra::grid {
 
 bool ZeroWidth(unsigned char c) {
   return c < 32 || c == 127 || c == 129 || c == 141 || c == 143 || c == 144 || c == 157;
 }
+
+bool NoGlyph(char32_t c) { return c < 32 || c == 127 || (c >= 0x80 && c < 0xA0); }
 
 GridWindow::GridWindow(int cols, int rows, FontKind font) : font_(font) {
   // The simulated screen is sized so that the start-up rule (80 columns and 25 rows plus
@@ -35,6 +40,20 @@ void GridWindow::Relayout(long clientW, long clientH, bool notify) {
   clientW_ = clientW;
   clientH_ = clientH;
   if (changed && notify && onResize) onResize();
+}
+
+void GridWindow::MendWide(long row, long from, long to) {
+  // A wide character whose other half was overwritten is a blank now.
+  Cell* cells = &cells_[static_cast<size_t>(row) * cols_];
+  if (from > 0 && from < cols_ && cells[from - 1].width == 2 && cells[from].width != 0) {
+    cells[from - 1].ch = U' ';
+    cells[from - 1].mark = 0;
+    cells[from - 1].width = 1;
+  }
+  if (to >= 0 && to < cols_ && cells[to].width == 0 && (to == 0 || cells[to - 1].width != 2)) {
+    cells[to].ch = U' ';
+    cells[to].width = 1;
+  }
 }
 
 void GridWindow::SetOuterWidth(long w) { Relayout(w - kFrameW, clientH_, true); }
@@ -73,12 +92,15 @@ void GridWindow::FillRect(long x1, long y1, long x2, long y2, uint32_t color) {
     Cell* row = &cells_[static_cast<size_t>(r) * cols_];
     for (long c = c0; c <= c1; ++c) {
       Cell& cell = row[c];
-      cell.ch = ' ';
+      cell.ch = U' ';
+      cell.mark = 0;
+      cell.width = 1;
       cell.fg = fg;
       cell.bg = color;
       cell.bold = false;
       cell.underline = false;
     }
+    if (c0 <= c1) MendWide(r, c0, c1 + 1);
   }
 }
 
@@ -95,16 +117,61 @@ void GridWindow::PrintAt(long x, long y, const std::string& text) {
   Cell* cells = &cells_[static_cast<size_t>(row) * cols_];
   for (long i = from; i < to; ++i) {
     Cell& cell = cells[col + i];
-    cell.ch = text[static_cast<size_t>(i)];
+    cell.ch = Cp1252ToUnicode(static_cast<unsigned char>(text[static_cast<size_t>(i)]));
+    cell.mark = 0;
+    cell.width = 1;
     cell.fg = fg;
     cell.bold = bold;
     cell.underline = underline;
   }
+  if (from < to) MendWide(row, col + from, col + to);
+}
+
+void GridWindow::PrintCellsAt(long x, long y, const std::vector<TextCell>& text) {
+  long col = std::lround(static_cast<double>(x) / kCellW);
+  long row = std::lround(static_cast<double>(y) / kCellH);
+  if (row < 0 || row >= rows_) return;
+  const long from = std::max<long>(0, -col);
+  const long to = std::min<long>(static_cast<long>(text.size()), cols_ - col);
+  Cell* cells = &cells_[static_cast<size_t>(row) * cols_];
+  for (long i = from; i < to; ++i) {
+    const TextCell& t = text[static_cast<size_t>(i)];
+    Cell& cell = cells[col + i];
+    cell.ch = t.ch;
+    cell.mark = t.mark;
+    cell.width = t.width;
+    // Half a wide character at either edge of the print shows as a blank.
+    if ((t.width == 2 && i + 1 >= to) || (t.width == 0 && i == from)) {
+      cell.ch = U' ';
+      cell.mark = 0;
+      cell.width = 1;
+    }
+    cell.fg = fore_;
+    cell.bold = bold_;
+    cell.underline = underline_;
+  }
+  if (from < to) MendWide(row, col + from, col + to);
 }
 
 std::string GridWindow::RowText(int row) const {
   std::string s;
-  for (int c = 0; c < cols_; ++c) s += At(c, row).ch;
+  for (int c = 0; c < cols_; ++c) {
+    const Cell& cell = At(c, row);
+    if (cell.width == 0) continue;
+    const int b = UnicodeToCp1252(cell.ch);
+    s += b < 0 ? '?' : static_cast<char>(b);
+  }
+  return s;
+}
+
+std::string GridWindow::RowUtf8(int row) const {
+  std::string s;
+  for (int c = 0; c < cols_; ++c) {
+    const Cell& cell = At(c, row);
+    if (cell.width == 0) continue;
+    AppendUtf8(s, cell.ch);
+    if (cell.mark) AppendUtf8(s, cell.mark);
+  }
   return s;
 }
 

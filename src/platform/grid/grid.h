@@ -17,10 +17,17 @@ enum class FontKind { Fixed, Proportional, BoldWider };
 
 // Windows-1252 characters drawn without width (controls and the unassigned codes).
 bool ZeroWidth(unsigned char c);
+// Characters drawn without a glyph: control codes, and the codes 0x80-0x9F (the five that
+// Windows-1252 leaves undefined map to themselves; in UTF-8 text every C1 control code).
+bool NoGlyph(char32_t c);
 
+// A cell holds a character: Windows-1252 text is mapped to its characters when printed,
+// decoded UTF-8 text arrives as cells (a wide character's second cell has width 0).
 struct Cell {
-  char ch = ' ';
+  char32_t ch = U' ';
+  char32_t mark = 0;               // a combining mark drawn with the character, 0: none
   uint32_t fg = 0, bg = 0xFFFFFF;  // 0x00BBGGRR
+  uint8_t width = 1;
   bool bold = false, underline = false;
 };
 
@@ -58,6 +65,7 @@ class GridWindow : public Window {
   void FillRect(long x1, long y1, long x2, long y2, uint32_t color) override;
   void SetForeColor(uint32_t color) override { fore_ = color; }
   void PrintAt(long x, long y, const std::string& text) override;
+  void PrintCellsAt(long x, long y, const std::vector<TextCell>& cells) override;
 
   // The user resizes the client area to cols x rows cells.
   void ResizeClient(int cols, int rows);
@@ -67,11 +75,15 @@ class GridWindow : public Window {
   int Cols() const { return cols_; }
   int Rows() const { return rows_; }
   const Cell& At(int col, int row) const { return cells_[static_cast<size_t>(row) * cols_ + col]; }
-  std::string RowText(int row) const;  // raw Windows-1252 bytes of one row
+  // One row as Windows-1252 bytes ("?" for a character that set lacks; the second cell
+  // of a wide character is left out).
+  std::string RowText(int row) const;
+  std::string RowUtf8(int row) const;  // one row as UTF-8, control codes as they are
   const std::string& Caption() const { return caption_; }
 
  private:
   void Relayout(long clientW, long clientH, bool notify);
+  void MendWide(long row, long from, long to);
 
   FontKind font_;
   int cols_ = 0, rows_ = 0;

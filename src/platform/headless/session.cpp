@@ -30,7 +30,7 @@ namespace tembra::headless {
 const char* const kHeadlessUsage =
     "Usage: tembra-headless [--size COLSxROWS] [--cwd DIR] [--cmdline TEXT] [--script FILE]\n"
     "                       [--clock \"YYYY-MM-DD HH:MM:SS\"] [--font fixed|proportional|bold-wider]\n"
-    "                       [--no-run] [--help]\n"
+    "                       [--charset 1252|utf-8] [--no-run] [--help]\n"
     "\n"
     "Runs Tembra against an off-screen character grid: reads events from the script and\n"
     "writes a transcript to standard output.\n"
@@ -42,6 +42,7 @@ const char* const kHeadlessUsage =
     "  --clock TIME      a fixed local start time; the clock then moves only by the\n"
     "                    program's own sleeps and the script's wait lines\n"
     "  --font KIND       simulated font metrics: fixed, proportional or bold-wider\n"
+    "  --charset SET     the character set of text and names: 1252 (default) or utf-8\n"
     "  --no-run          programs the core starts are written as RUN lines, not started\n"
     "  --help, -h        this text\n"
     "\n"
@@ -86,6 +87,11 @@ std::string ParseOptions(int argc, char** argv, Options& o, std::string& scriptP
       else if (v == "proportional") o.font = FontKind::Proportional;
       else if (v == "bold-wider") o.font = FontKind::BoldWider;
       else return "bad --font: " + v;
+    } else if (a == "--charset") {
+      if (!value(v)) return "--charset needs 1252 or utf-8";
+      if (v == "utf-8" || v == "UTF-8") o.utf8 = true;
+      else if (v == "1252") o.utf8 = false;
+      else return "bad --charset: " + v;
     } else if (a == "--no-run") {
       o.noRun = true;
     } else if (a == "--help" || a == "-h") {
@@ -127,13 +133,13 @@ bool HeadlessDialogs::InputBox(const std::string& prompt, const std::string& cap
     inputs.pop_front();
   }
   out_ << "INPUT caption=\"" << EscapeQuoted(caption) << "\" prompt=\"" << EscapeQuoted(prompt) << "\" default=\""
-       << EscapeQuoted(defaultText) << "\" -> ";
+       << EscapeQuoted(defaultText, utf8) << "\" -> ";
   if (!a) {
     out_ << "CANCEL\n";
     answer.clear();
     return false;
   }
-  out_ << "\"" << EscapeQuoted(*a) << "\"\n";
+  out_ << "\"" << EscapeQuoted(*a, utf8) << "\"\n";
   answer = *a;
   return true;
 }
@@ -298,6 +304,8 @@ Session::Session(const Options& options, std::ostream& out)
   processes_.SetCommandLine(options.cmdline);
   files_.confirmDialogs = &dialogs_;
   lister_ = std::make_unique<Lister>(platform_);
+  lister_->bUtf8 = options.utf8;
+  dialogs_.utf8 = options.utf8;
   grid_.onResize = [this] { lister_->Form_Resize(); };
 }
 

@@ -33,6 +33,7 @@ struct Options {
   FontKind font = FontKind::Fixed;
   bool noRun = false;
   bool help = false;           // --help or -h: print the options and run nothing
+  bool utf8 = false;           // --charset utf-8: text and names are UTF-8
 };
 
 // What "tembra-headless --help" prints.
@@ -52,6 +53,7 @@ class HeadlessDialogs : public Dialogs {
   void Beep() override { out_ << "BEEP\n"; }
   std::deque<std::string> answers;                     // "OK", "Cancel", "Yes", "No"
   std::deque<std::optional<std::string>> inputs;       // nullopt = Cancel
+  bool utf8 = false;                                   // typed text is UTF-8
  private:
   std::ostream& out_;
 };

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/text.h"
+#include "core/unicode.h"
 
 namespace tembra::headless {
 
@@ -26,10 +27,18 @@ std::string EscapeText(const std::string& text) {
   return out;
 }
 
-std::string EscapeQuoted(const std::string& text) {
+std::string EscapeQuoted(const std::string& text, bool utf8) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(text[i]);
+    if (utf8 && c >= 0x80) {
+      const DecodedChar d = DecodeUtf8(text, i);
+      if (d.valid) {
+        out.append(text, i, static_cast<size_t>(d.len));
+        i += static_cast<size_t>(d.len) - 1;
+        continue;
+      }
+    }
     if (c == '"') out += "\\\"";
     else if (c == '\\') out += "\\\\";
     else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') { out += "\\n"; ++i; }
@@ -45,9 +54,31 @@ void HeadlessWindow::SetCaption(const std::string& text) {
   out_ << "CAPTION " << EscapeText(text) << "\n";
 }
 
+namespace {
+// A cell as the transcript shows it: control codes escaped, every other character in
+// UTF-8 (for Windows-1252 text the same bytes as the escaped text), nothing for the
+// second cell of a wide character.
+void AppendCell(std::string& out, const Cell& c) {
+  if (c.width == 0) return;
+  if (c.ch < 32 || c.ch == 127) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "\\x%02X", static_cast<unsigned>(c.ch));
+    out += buf;
+    return;
+  }
+  AppendUtf8(out, c.ch);
+  if (c.mark) AppendUtf8(out, c.mark);
+}
+}  // namespace
+
 void HeadlessWindow::WriteScreen(std::ostream& out) const {
   out << "SCREEN " << Cols() << "x" << Rows() << "\n";
-  for (int r = 0; r < Rows(); ++r) out << "|" << EscapeText(RowText(r)) << "\n";
+  std::string line;
+  for (int r = 0; r < Rows(); ++r) {
+    line.assign(1, '|');
+    for (int c = 0; c < Cols(); ++c) AppendCell(line, At(c, r));
+    out << line << "\n";
+  }
   out << "END\n";
 }
 
@@ -71,11 +102,11 @@ void HeadlessWindow::WriteAttrs(std::ostream& out) const {
       while (e < Cols()) {
         const Cell& x = At(e, r);
         if (x.fg != first.fg || x.bg != first.bg || x.bold != first.bold || x.underline != first.underline) break;
-        run += x.ch;
+        AppendCell(run, x);
         ++e;
       }
       out << "[fg=" << Rgb(first.fg) << " bg=" << Rgb(first.bg) << (first.bold ? " b" : "")
-          << (first.underline ? " u" : "") << "]" << EscapeText(run);
+          << (first.underline ? " u" : "") << "]" << run;
       c = e;
     }
     out << "\n";

@@ -29,6 +29,7 @@ class HeadlessWindow : public GridWindow {
 // characters (0-31, 127) as \xHH.
 std::string EscapeText(const std::string& text);
 // As EscapeText, for a quoted field: also \" and \\, and line breaks as \n.
-std::string EscapeQuoted(const std::string& text);
+// With utf8 (typed text in UTF-8), valid UTF-8 sequences are written as they are.
+std::string EscapeQuoted(const std::string& text, bool utf8 = false);
 
 }  // namespace tembra::headless

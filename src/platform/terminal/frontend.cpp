@@ -61,14 +61,23 @@ void TermWindow::FillRect(long x1, long y1, long x2, long y2, uint32_t color) {
   }
 }
 
-void TermWindow::PrintAt(long x, long y, const std::string& text) {
-  GridWindow::PrintAt(x, y, text);
+void TermWindow::ClearBars(long x, long y, size_t n) {
   FitBars();
   long col = std::lround(static_cast<double>(x) / kCellW);
   long row = std::lround(static_cast<double>(y) / kCellH);
   if (row < 0 || row >= barRows_) return;
-  for (size_t i = 0; i < text.size(); ++i, ++col)
+  for (size_t i = 0; i < n; ++i, ++col)
     if (col >= 0 && col < barCols_) bars_[static_cast<size_t>(row) * barCols_ + col] = -1;
+}
+
+void TermWindow::PrintAt(long x, long y, const std::string& text) {
+  GridWindow::PrintAt(x, y, text);
+  ClearBars(x, y, text.size());
+}
+
+void TermWindow::PrintCellsAt(long x, long y, const std::vector<TextCell>& cells) {
+  GridWindow::PrintCellsAt(x, y, cells);
+  ClearBars(x, y, cells.size());
 }
 
 // ---------------------------------------------------------------- front-end
@@ -82,6 +91,9 @@ FrontEnd::FrontEnd(int argc, char** argv)
       platform_{window_, dialogs_, events_, clipboard_, files_, processes_, clock_} {
   files_.confirmDialogs = &dialogs_;
   lister_ = std::make_unique<Lister>(platform_);
+  // A terminal whose locale's character set is UTF-8 starts in UTF-8 (the configuration
+  // can set either).
+  lister_->bUtf8 = LocaleIsUtf8();
   window_.onResize = [this] { lister_->Form_Resize(); };
   processes_.runContext = this;
   processes_.beforeRun = [](void* c) { static_cast<FrontEnd*>(c)->SuspendForProgram(); };
@@ -125,20 +137,22 @@ void FrontEnd::Render() {
   blank.fg = Color(1);
   f.cells.assign(static_cast<size_t>(f.cols) * f.rows, blank);
   char32_t unprintable = U'\u2022';
-  if (lister_ && lister_->zUnprintable.size() == 1 &&
-      !grid::ZeroWidth(static_cast<unsigned char>(lister_->zUnprintable[0])))
+  if (lister_ && lister_->zUnprintable.size() == 1 && !grid::NoGlyph(Cp1252ToUnicode(static_cast<unsigned char>(lister_->zUnprintable[0]))))
     unprintable = Cp1252ToUnicode(static_cast<unsigned char>(lister_->zUnprintable[0]));
   int cols = std::min(f.cols, window_.Cols()), rows = std::min(f.rows, window_.Rows());
   for (int r = 0; r < rows; ++r) {
     for (int c = 0; c < cols; ++c) {
       const grid::Cell& g = window_.At(c, r);
       FrameCell& o = f.At(c, r);
-      unsigned char b = static_cast<unsigned char>(g.ch);
-      o.ch = grid::ZeroWidth(b) ? unprintable : Cp1252ToUnicode(b);
+      o.ch = grid::NoGlyph(g.ch) ? unprintable : g.ch;
+      o.mark = g.mark;
+      o.width = g.width;
       o.fg = g.fg;
       int64_t bar = window_.BarAt(c, r);
       if (bar >= 0) {
         o.ch = U'\u2502';
+        o.mark = 0;
+        o.width = 1;
         o.fg = static_cast<uint32_t>(bar);
         o.bg = g.bg;
         o.bold = o.underline = false;

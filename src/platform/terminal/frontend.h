@@ -24,7 +24,7 @@ struct ProgramEnded {
   ExitKind kind;
 };
 
-// The window: an off-screen grid of Windows-1252 cells in the "fixed" font metrics,
+// The window: an off-screen grid of character cells in the "fixed" font metrics,
 // shown on the terminal after every event.
 // A filled rectangle narrower than half a cell (the bars between entry columns) is
 // shown as a line in that colour through the cell rather than as a coloured cell.
@@ -33,11 +33,13 @@ class TermWindow : public grid::GridWindow {
   TermWindow(int cols, int rows) : GridWindow(cols, rows, grid::FontKind::Fixed) {}
   void FillRect(long x1, long y1, long x2, long y2, uint32_t color) override;
   void PrintAt(long x, long y, const std::string& text) override;
+  void PrintCellsAt(long x, long y, const std::vector<TextCell>& cells) override;
   // The colour of the thin bar through a cell, or -1.
   int64_t BarAt(int col, int row);
 
  private:
   void FitBars();
+  void ClearBars(long x, long y, size_t n);
   std::vector<int64_t> bars_;
   int barCols_ = 0, barRows_ = 0;
 };

@@ -12,6 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 
+// Before the curses headers, whose macros take common names.
+#include "core/unicode.h"
+
 #include <curses.h>
 #include <term.h>
 
@@ -133,24 +136,12 @@ char32_t AsciiBoxLine(char32_t ch) {
   }
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 }  // namespace
+
+bool LocaleIsUtf8() {
+  const char* cs = ::nl_langinfo(CODESET);
+  return cs && (std::strcmp(cs, "UTF-8") == 0 || std::strcmp(cs, "utf8") == 0);
+}
 
 bool Terminal::Open(std::string* error) {
   if (!::isatty(STDIN_FILENO) || !::isatty(STDOUT_FILENO)) {
@@ -194,8 +185,7 @@ bool Terminal::Open(std::string* error) {
       t.rfind("alacritty", 0) == 0 || t.rfind("kitty", 0) == 0 || t.rfind("foot", 0) == 0)
     titles_ = true;
   colorMode = ChooseColorMode(std::getenv("COLORTERM"), rgb, colors < 0 ? 0 : colors);
-  const char* cs = ::nl_langinfo(CODESET);
-  utf8 = cs && (std::strcmp(cs, "UTF-8") == 0 || std::strcmp(cs, "utf8") == 0);
+  utf8 = LocaleIsUtf8();
 
   std::string restore = "\x1b[?1000l\x1b[?1006l\x1b[?1004l\x1b[0m\x1b[?7h" + cnorm_ + rmcup_;
   if (titles_) restore += "\x1b[23;0t";
@@ -331,10 +321,29 @@ void Terminal::Draw(const Frame& f) {
   int curR = -1, curC = -1;
   int pageIdx = colorMode == ColorMode::Basic8 ? Nearest8(f.pageBack) : -1;
   for (int r = 0; r < f.rows; ++r) {
+    // A row with wide characters, now or before, is written whole from its first change:
+    // the terminal moves two columns for a wide character and blanks its other half when
+    // one half is overwritten.
+    bool wideRow = false;
+    for (int c = 0; c < f.cols && !wideRow; ++c)
+      wideRow = f.cells[static_cast<size_t>(r) * f.cols + c].width != 1 ||
+                last_.cells[static_cast<size_t>(r) * f.cols + c].width != 1;
+    int from = f.cols;  // a wide row: written from here on
+    if (wideRow) {
+      for (int c = 0; c < f.cols; ++c)
+        if (!(f.cells[static_cast<size_t>(r) * f.cols + c] == last_.cells[static_cast<size_t>(r) * f.cols + c])) {
+          from = c > 0 && f.cells[static_cast<size_t>(r) * f.cols + c].width == 0 ? c - 1 : c;
+          break;
+        }
+    }
     for (int c = 0; c < f.cols; ++c) {
       const FrameCell& cell = f.cells[static_cast<size_t>(r) * f.cols + c];
       FrameCell& old = last_.cells[static_cast<size_t>(r) * f.cols + c];
-      if (cell == old) continue;
+      if (wideRow ? c < from : cell == old) continue;
+      if (cell.width == 0 && utf8 && c > 0 && f.cells[static_cast<size_t>(r) * f.cols + c - 1].width == 2) {
+        old = cell;  // written with its first half
+        continue;
+      }
       if (r != curR || c != curC) out_ += "\x1b[" + std::to_string(r + 1) + ";" + std::to_string(c + 1) + "H";
       if (!sgrValid_ || cell.fg != sgr_.fg || cell.bg != sgr_.bg || cell.bold != sgr_.bold ||
           cell.underline != sgr_.underline) {
@@ -356,11 +365,15 @@ void Terminal::Draw(const Frame& f) {
       }
       char32_t ch = cell.ch;
       if (ch < 32 || ch == 127 || (ch >= 0x80 && ch < 0xA0)) ch = U'?';
+      if (cell.width == 0) ch = U' ';  // half a wide character alone
       if (!utf8 && ch >= 128) ch = AsciiBoxLine(ch);
       AppendUtf8(out_, ch);
+      int advance = 1;
+      if (utf8 && cell.width == 2 && c + 1 < f.cols) advance = 2;
+      if (utf8 && cell.mark) AppendUtf8(out_, cell.mark);
       old = cell;
       curR = r;
-      curC = c + 1;
+      curC = c + advance;
     }
   }
   if (f.showCursor) {

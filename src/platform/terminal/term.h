@@ -16,8 +16,11 @@ struct FrameCell {
   char32_t ch = U' ';
   uint32_t fg = 0, bg = 0;  // 0x00BBGGRR
   bool bold = false, underline = false;
+  char32_t mark = 0;        // a combining mark written after the character, 0: none
+  uint8_t width = 1;        // 2: a wide character's first cell, 0: its second
   bool operator==(const FrameCell& o) const {
-    return ch == o.ch && fg == o.fg && bg == o.bg && bold == o.bold && underline == o.underline;
+    return ch == o.ch && fg == o.fg && bg == o.bg && bold == o.bold && underline == o.underline && mark == o.mark &&
+           width == o.width;
   }
 };
 
@@ -29,6 +32,9 @@ struct Frame {
   int cursorCol = 0, cursorRow = 0;  // 0-based
   FrameCell& At(int c, int r) { return cells[static_cast<size_t>(r) * cols + c]; }
 };
+
+// The character set of the locale (after setlocale) is UTF-8.
+bool LocaleIsUtf8();
 
 class Terminal {
  public:

@@ -1,6 +1,8 @@
 // The headless driver's own pieces: key mapping, escaping, script checks.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "platform/grid/keys.h"
 #include "platform/headless/session.h"
 #include "platform/headless/transcript.h"
@@ -55,4 +57,23 @@ TEST(Headless, ScriptLinesAreChecked) {
   EXPECT_NE(Session::CheckLine("click 1"), "");
   EXPECT_NE(Session::CheckLine("answer Maybe"), "");
   EXPECT_NE(Session::CheckLine("jump"), "");
+}
+
+TEST(Headless, WideCharactersOnTheGrid) {
+  GridWindow g(10, 2, FontKind::Fixed);
+  using tembra::TextCell;
+  const TextCell wide{U'\u6587', 0, 2}, second{0, 0, 0};
+  g.PrintCellsAt(0, 0, {wide, second, TextCell{U'e', U'\u0301', 1}});
+  EXPECT_EQ(g.RowUtf8(0), "\xE6\x96\x87" "e\xCC\x81       ");
+  EXPECT_EQ(g.RowText(0), "?e       ");
+  // Overwriting one half of a wide character leaves a blank in the other half.
+  g.PrintAt(GridWindow::kCellW, 0, "x");
+  EXPECT_EQ(g.RowUtf8(0), " xe\xCC\x81       ");
+  g.PrintCellsAt(0, 0, {wide, second});
+  g.FillRect(0, 0, GridWindow::kCellW / 2, GridWindow::kCellH, 0xFFFFFF);
+  EXPECT_EQ(g.RowUtf8(0).substr(0, 3), "  e");
+  // A wide character at the right edge of the window, or printed half, shows as a blank.
+  g.PrintCellsAt(9 * GridWindow::kCellW, GridWindow::kCellH, {wide, second});
+  g.PrintCellsAt(0, GridWindow::kCellH, {second, wide});
+  EXPECT_EQ(g.RowUtf8(1), "          ");
 }

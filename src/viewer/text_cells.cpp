@@ -1,0 +1,130 @@
+// The text view of UTF-8 text: records decoded once per display line into screen cells
+// (a wide character takes two, a combining mark joins the cell before it, a byte outside
+// a valid sequence is its Windows-1252 character); tab stops, word wrap, horizontal
+// scrolling and the found-text emphasis count cells.
+#include <algorithm>
+
+#include "core/lister.h"
+#include "core/unicode.h"
+
+namespace tembra {
+
+bool Lister::Utf8Text() const { return bUtf8 && !(TDISPLAY & (TD_EBCDIC | TD_STRIP | TD_ASCII)); }
+
+void Lister::DecodeRecCells() {
+  const std::string& s = zRecText;
+  const size_t n = s.size();
+  vRecCells.clear();
+  nByteOfCell.clear();
+  nCellOfByte.assign(n + 1, 0);
+  const char32_t unprintable = zUnprintable.empty() ? 0 : Cp1252ToUnicode(static_cast<unsigned char>(zUnprintable[0]));
+  for (size_t i = 0; i < n;) {
+    const DecodedChar d = DecodeUtf8(s, i);
+    int32_t at = static_cast<int32_t>(vRecCells.size());
+    TextCell t;
+    int width = 1;
+    if (!d.valid || d.cp < 0x80) {
+      // Single bytes show as in Windows-1252 text, control codes included.
+      t.ch = Cp1252ToUnicode(PrintableCode(static_cast<unsigned char>(s[i])));
+    } else if (d.cp < 0xA0) {
+      t.ch = unprintable ? unprintable : d.cp;  // a C1 control code
+    } else {
+      t.ch = d.cp;
+      width = CellWidth(d.cp);
+    }
+    if (width == 0) {
+      // A combining mark joins the character before it (one mark per cell is drawn).
+      if (at > 0) {
+        at = nByteOfCell[static_cast<size_t>(at - 1)] < 0 ? at - 2 : at - 1;
+        TextCell& prev = vRecCells[static_cast<size_t>(at)];
+        if (!prev.mark) prev.mark = d.cp;
+      } else {
+        t.ch = U' ';
+        t.mark = d.cp;
+        vRecCells.push_back(t);
+        nByteOfCell.push_back(static_cast<int32_t>(i));
+      }
+    } else {
+      t.width = static_cast<uint8_t>(width);
+      vRecCells.push_back(t);
+      nByteOfCell.push_back(static_cast<int32_t>(i));
+      if (width == 2) {
+        vRecCells.push_back(TextCell{0, 0, 0});
+        nByteOfCell.push_back(-1);
+      }
+    }
+    for (int k = 0; k < d.len; ++k) nCellOfByte[i + static_cast<size_t>(k)] = at;
+    i += static_cast<size_t>(d.len);
+  }
+  nCellOfByte[n] = static_cast<int32_t>(vRecCells.size());
+}
+
+int32_t Lister::CellEndOfByte(int32_t byte) {
+  if (byte < 0) return 0;
+  if (byte >= static_cast<int32_t>(zRecText.size())) return static_cast<int32_t>(vRecCells.size());
+  const int32_t c = nCellOfByte[static_cast<size_t>(byte)];
+  return c + (vRecCells[static_cast<size_t>(c)].width == 2 ? 2 : 1);
+}
+
+void Lister::DrawBodyCells(int32_t from, int32_t count, int32_t line, bool found) {
+  const int32_t total = static_cast<int32_t>(vRecCells.size());
+  const int32_t shown = std::max(0, std::min({count, nColumns, total - from}));
+  std::vector<TextCell> s(static_cast<size_t>(std::max(nColumns, 0)));
+  for (int32_t k = 0; k < shown; ++k) s[static_cast<size_t>(k)] = vRecCells[static_cast<size_t>(from + k)];
+  // Half a wide character at either edge of the line shows as a blank.
+  if (shown > 0 && s[0].width == 0) s[0] = TextCell{};
+  if (shown > 0 && s[static_cast<size_t>(shown - 1)].width == 2) s[static_cast<size_t>(shown - 1)] = TextCell{};
+  const long y = static_cast<long>(nLineHeight) * line;
+  if (!found) {
+    SetForeColor(lColor[1]);
+    SetBold(false);
+    P.window.PrintCellsAt(0, y, s);
+    return;
+  }
+  // The cells of every occurrence that lies wholly within the line.
+  std::vector<char> hit(s.size(), 0);
+  if (!zFindText.empty()) {
+    const int32_t len = static_cast<int32_t>(zFindText.size());
+    int32_t pos = FastInStr(zRecText, zFindText, 1, 0, bFindNoCase);
+    while (pos > 0) {
+      const int32_t c0 = nCellOfByte[static_cast<size_t>(pos - 1)], c1 = CellEndOfByte(pos - 2 + len);
+      if (c0 >= from && c1 <= from + shown)
+        for (int32_t c = c0; c < c1; ++c) hit[static_cast<size_t>(c - from)] = 1;
+      pos = FastInStr(zRecText, zFindText, pos + 1, 0, bFindNoCase);
+    }
+  }
+  if (bFoundLineBox)
+    FillRect(0, y + nTwipsPerPixelY, static_cast<long>(s.size()) * nCharWidth, y + nLineHeight - nTwipsPerPixelY,
+             lColor[7]);
+  std::vector<TextCell> cleared = s;
+  for (size_t k = 0; k < s.size(); ++k)
+    if (hit[k]) cleared[k] = TextCell{};
+  SetForeColor(lColor[1]);
+  SetBold(bFoundLineBold);
+  SetUnderline(bFoundLineUnderline);
+  P.window.PrintCellsAt(0, y, cleared);
+  SetBold(false);
+  SetUnderline(false);
+  for (size_t k = 0; k < s.size();) {
+    if (!hit[k]) {
+      ++k;
+      continue;
+    }
+    size_t e = k;
+    while (e < s.size() && hit[e]) ++e;
+    const long x = static_cast<long>(k) * nCharWidth;
+    if (bFoundBox)
+      FillRect(x, y + nTwipsPerPixelY, x + static_cast<long>(e - k) * nCharWidth, y + nLineHeight - nTwipsPerPixelY,
+               lColor[7]);
+    SetForeColor(lColor[9]);
+    SetBold(bFoundBold);
+    SetUnderline(bFoundUnderline);
+    P.window.PrintCellsAt(x, y, std::vector<TextCell>(s.begin() + static_cast<long>(k), s.begin() + static_cast<long>(e)));
+    k = e;
+  }
+  SetBold(false);
+  SetUnderline(false);
+  SetForeColor(lColor[1]);
+}
+
+}  // namespace tembra
