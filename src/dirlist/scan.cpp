@@ -23,10 +23,11 @@ void PutNumber(std::string& rec, int col, int64_t v, int width, int minDigits) {
     u /= 10;
   } while (u && n < 20);
   while (n < minDigits) buf[n++] = '0';
-  std::string s;
-  for (int i = n; i < width; ++i) s += ' ';
-  for (int i = n - 1; i >= 0; --i) s += buf[i];
-  ZdPut(rec, col, s);
+  char out[48];
+  int k = 0;
+  for (int i = n; i < width && k < 24; ++i) out[k++] = ' ';
+  for (int i = n - 1; i >= 0; --i) out[k++] = buf[i];
+  ZdPut(rec, col, std::string_view(out, static_cast<size_t>(k)));
 }
 
 void Put2(char* p, int v) {
@@ -253,14 +254,17 @@ void Lister::MarkIgnore() {
   for (int32_t i = 1; i <= nZDir; ++i) {
     std::string& rec = ZDIR[static_cast<size_t>(i)];
     if (rec.size() < kZdName) continue;
-    double size = 0;
-    std::string_view sf = ZdField(rec, kZdSize, kZdSizeLen);
-    if (sf.find_first_not_of(' ') != std::string_view::npos) {
-      for (char c : sf)
-        if (c >= '0' && c <= '9') size = size * 10 + (c - '0');
-      if (size > 2147483647.0) size = 2147483647.0;
-    }
     char type = rec[kZdType - 1];
+    // The size is read only where a size range is set.
+    double size = 0;
+    if (type == 'F' && nSizeMax >= 1) {
+      std::string_view sf = ZdField(rec, kZdSize, kZdSizeLen);
+      if (sf.find_first_not_of(' ') != std::string_view::npos) {
+        for (char c : sf)
+          if (c >= '0' && c <= '9') size = size * 10 + (c - '0');
+        if (size > 2147483647.0) size = 2147483647.0;
+      }
+    }
     int32_t len = ZdNameLength(rec);
     char mark = ' ';
     if (len == 0) {
