@@ -447,3 +447,18 @@ TEST_F(DirTest, ListingAndDumpFilesNeverFollowALinkNorWaitForAFifo) {
   std::string said = "VX1030 - Dump file not written: " + win + "000TEST.TXT - It is not a regular file.";
   EXPECT_EQ(said.rfind(RTrim(session_->grid().RowText(session_->grid().Rows() - 1)), 0), 0u);  // cut at the edge
 }
+
+TEST_F(DirTest, NameOrderOfNamesSharingTheirFirstSixteenBytes) {
+  // Names that differ first at byte 8 to 18, and names that end there.
+  std::vector<std::string> recs;
+  for (const char* n : {"longname-abcdefgh2", "longname-abcdefgh", "longname-abcdefg", "longname-abcdefgi", "longname-",
+                        "longname", "longname-abcdefgh10", "longnamf", "longname-abcdefgh-"})
+    recs.push_back(Record(n, 1));
+  Table(recs);
+  L().SORT1ST();
+  std::string order;
+  for (int32_t i = 1; i <= L().nZDir; ++i) order += (i > 1 ? " " : "") + ZdNameStored(L().ZDIR[static_cast<size_t>(i)]);
+  EXPECT_EQ(order,
+            "longname longname- longname-abcdefg longname-abcdefgh longname-abcdefgh- longname-abcdefgh10 "
+            "longname-abcdefgh2 longname-abcdefgi longnamf");
+}
