@@ -179,7 +179,7 @@ constexpr size_t kParallelEntries = 256;
 struct PosixFileSystem::FindState {
   int dirFd = -1;
   std::string names;            // the matching names, each ending in a zero byte
-  std::vector<uint32_t> start;  // offset of each name in `names`
+  std::vector<size_t> start;  // offset of each name in `names`
   std::unique_ptr<EntryStat[]> stats;
   std::unique_ptr<std::atomic<uint8_t>[]> done;  // 0 not yet, 1 looked at, 2 vanished
   std::atomic<size_t> nextClaim{0};
@@ -254,7 +254,7 @@ FindHandle PosixFileSystem::FindFirstFile(const std::string& pattern, FindData& 
       const char* n = e->d_name;
       if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
       if (!all && !FindMatch(ShownName(n), namePat)) continue;
-      st->start.push_back(static_cast<uint32_t>(st->names.size()));
+      st->start.push_back(st->names.size());
       st->names.append(n, std::strlen(n) + 1);
     }
   }
