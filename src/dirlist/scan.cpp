@@ -35,6 +35,16 @@ void Put2(char* p, int v) {
   p[1] = static_cast<char>('0' + v % 10);
 }
 
+// The calendar fields of the last stamp converted during a folder scan: the entries of
+// a folder mostly share their seconds, and only the hundredths then differ. Set only
+// while GetDir reads a folder, so that nothing outlives a change of time zone.
+struct StampCache {
+  bool valid = false, gmt = false;
+  uint64_t second = 0;  // the stamp's own second (FILETIME / 10,000,000)
+  DateTime time;
+};
+StampCache* gStampCache = nullptr;
+
 bool IsDigits(std::string_view s) {
   for (char c : s)
     if (c < '0' || c > '9') return false;
@@ -60,6 +70,11 @@ void Lister::GetDir(const std::string& zMyPath) {
   if (tracked) LogOpen(search);
   dTotalBytes = 0;
   bool more = opened;
+  StampCache stamps;
+  gStampCache = &stamps;
+  struct Unset {
+    ~Unset() { gStampCache = nullptr; }
+  } unset;
   while (more) {
     std::string rec = zVtocToDir();
     int32_t len = ZdNameLength(rec);
@@ -76,6 +91,7 @@ void Lister::GetDir(const std::string& zMyPath) {
     if (ZdChar(rec, kZdType) != '-' && !dots) ZDIR[static_cast<size_t>(nZDir)] = std::move(rec);
     more = P.files.FindNextFile(h, VTOC);
   }
+  gStampCache = nullptr;
   DumpDir("000VX_US.TXT");
   if (opened) {
     P.files.FindClose(h);
@@ -148,7 +164,19 @@ std::string Lister::zVtocToDir() {
 
   // 2. Three time stamps yyyymmddhhmmsscc
   auto putTime = [&](int col, uint64_t ft) {
-    DateTime t = P.files.FileTimeToSystemTime(bGMT ? ft : P.files.FileTimeToLocalFileTime(ft));
+    constexpr uint64_t kTicks = 10000000ULL;  // a second of FILETIME
+    StampCache* cache = gStampCache;
+    DateTime t;
+    if (cache != nullptr && cache->valid && cache->gmt == bGMT && cache->second == ft / kTicks) {
+      t = cache->time;
+      t.millisecond = static_cast<int>((ft % kTicks) / 10000ULL);
+    } else {
+      const uint64_t local = bGMT ? ft : P.files.FileTimeToLocalFileTime(ft);
+      t = P.files.FileTimeToSystemTime(local);
+      // Kept only for a shift of whole seconds (not cut at the calendar's start).
+      if (cache != nullptr && local >= kTicks && local < (uint64_t{1} << 62) && local % kTicks == ft % kTicks)
+        *cache = StampCache{true, bGMT, ft / kTicks, t};
+    }
     char* p = &rec[static_cast<size_t>(col - 1)];
     int y = t.year;
     p[0] = static_cast<char>('0' + (y / 1000) % 10);
