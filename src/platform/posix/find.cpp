@@ -266,9 +266,9 @@ FindHandle PosixFileSystem::FindFirstFile(const std::string& pattern, FindData& 
     FindState* s = st.get();
     // The second thread takes no signals (it inherits the mask blocking them all): they
     // stay with the thread that handles them.
-    sigset_t all, before;
-    sigfillset(&all);
-    pthread_sigmask(SIG_SETMASK, &all, &before);
+    sigset_t blocked, before;
+    sigfillset(&blocked);
+    pthread_sigmask(SIG_SETMASK, &blocked, &before);
     try {
       s->helper = std::thread([s] {
         while (s->LookAtOne()) {
