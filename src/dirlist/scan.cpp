@@ -23,16 +23,27 @@ void PutNumber(std::string& rec, int col, int64_t v, int width, int minDigits) {
     u /= 10;
   } while (u && n < 20);
   while (n < minDigits) buf[n++] = '0';
-  std::string s;
-  for (int i = n; i < width; ++i) s += ' ';
-  for (int i = n - 1; i >= 0; --i) s += buf[i];
-  ZdPut(rec, col, s);
+  char out[48];
+  int k = 0;
+  for (int i = n; i < width && k < 24; ++i) out[k++] = ' ';
+  for (int i = n - 1; i >= 0; --i) out[k++] = buf[i];
+  ZdPut(rec, col, std::string_view(out, static_cast<size_t>(k)));
 }
 
 void Put2(char* p, int v) {
   p[0] = static_cast<char>('0' + (v / 10) % 10);
   p[1] = static_cast<char>('0' + v % 10);
 }
+
+// The calendar fields of the last stamp converted during a folder scan: the entries of
+// a folder mostly share their seconds, and only the hundredths then differ. Set only
+// while GetDir reads a folder, so that nothing outlives a change of time zone.
+struct StampCache {
+  bool valid = false, gmt = false;
+  uint64_t second = 0;  // the stamp's own second (FILETIME / 10,000,000)
+  DateTime time;
+};
+StampCache* gStampCache = nullptr;
 
 bool IsDigits(std::string_view s) {
   for (char c : s)
@@ -59,6 +70,11 @@ void Lister::GetDir(const std::string& zMyPath) {
   if (tracked) LogOpen(search);
   dTotalBytes = 0;
   bool more = opened;
+  StampCache stamps;
+  gStampCache = &stamps;
+  struct Unset {
+    ~Unset() { gStampCache = nullptr; }
+  } unset;
   while (more) {
     std::string rec = zVtocToDir();
     int32_t len = ZdNameLength(rec);
@@ -75,6 +91,7 @@ void Lister::GetDir(const std::string& zMyPath) {
     if (ZdChar(rec, kZdType) != '-' && !dots) ZDIR[static_cast<size_t>(nZDir)] = std::move(rec);
     more = P.files.FindNextFile(h, VTOC);
   }
+  gStampCache = nullptr;
   DumpDir("000VX_US.TXT");
   if (opened) {
     P.files.FindClose(h);
@@ -140,7 +157,19 @@ std::string Lister::zVtocToDir() {
 
   // 2. Three time stamps yyyymmddhhmmsscc
   auto putTime = [&](int col, uint64_t ft) {
-    DateTime t = P.files.FileTimeToSystemTime(bGMT ? ft : P.files.FileTimeToLocalFileTime(ft));
+    constexpr uint64_t kTicks = 10000000ULL;  // a second of FILETIME
+    StampCache* cache = gStampCache;
+    DateTime t;
+    if (cache != nullptr && cache->valid && cache->gmt == bGMT && cache->second == ft / kTicks) {
+      t = cache->time;
+      t.millisecond = static_cast<int>((ft % kTicks) / 10000ULL);
+    } else {
+      const uint64_t local = bGMT ? ft : P.files.FileTimeToLocalFileTime(ft);
+      t = P.files.FileTimeToSystemTime(local);
+      // Kept only for a shift of whole seconds (not cut at the calendar's start).
+      if (cache != nullptr && local >= kTicks && local < (uint64_t{1} << 62) && local % kTicks == ft % kTicks)
+        *cache = StampCache{true, bGMT, ft / kTicks, t};
+    }
     char p[kZdTimeLen];
     int y = t.year;
     p[0] = static_cast<char>('0' + (y / 1000) % 10);
@@ -247,14 +276,17 @@ void Lister::MarkIgnore() {
   for (int32_t i = 1; i <= nZDir; ++i) {
     std::string& rec = ZDIR[static_cast<size_t>(i)];
     if (rec.size() < kZdName) continue;
-    double size = 0;
-    std::string_view sf = ZdField(rec, kZdSize, kZdSizeLen);
-    if (sf.find_first_not_of(' ') != std::string_view::npos) {
-      for (char c : sf)
-        if (c >= '0' && c <= '9') size = size * 10 + (c - '0');
-      if (size > 2147483647.0) size = 2147483647.0;
-    }
     char type = ZdChar(rec, kZdType);
+    // The size is read only where a size range is set.
+    double size = 0;
+    if (type == 'F' && nSizeMax >= 1) {
+      std::string_view sf = ZdField(rec, kZdSize, kZdSizeLen);
+      if (sf.find_first_not_of(' ') != std::string_view::npos) {
+        for (char c : sf)
+          if (c >= '0' && c <= '9') size = size * 10 + (c - '0');
+        if (size > 2147483647.0) size = 2147483647.0;
+      }
+    }
     int32_t len = ZdNameLength(rec);
     char mark = ' ';
     if (len == 0) {

@@ -40,25 +40,30 @@ void Lister::SORT1ST() {
   };
   std::vector<Item> it(static_cast<size_t>(n) + 1);
   for (int32_t i = 1; i <= n; ++i) it[static_cast<size_t>(i)] = {NameOf(ZDIR[static_cast<size_t>(i)]), i};
-  // The comparison sort compares the names' first eight bytes as one number (a short
+  // The comparison sort compares the names' first sixteen bytes as two numbers (a short
   // name padded with zero bytes, which orders it as a string compare does), and the whole
   // names only where those numbers are equal.
   struct Keyed {
-    uint64_t head;
+    uint64_t head, next;
     Item item;
   };
-  auto headOf = [](std::string_view s) {
+  auto headOf = [](std::string_view s, size_t from) {
     uint64_t h = 0;
-    for (size_t k = 0; k < 8; ++k) h = h << 8 | (k < s.size() ? static_cast<unsigned char>(s[k]) : 0u);
+    for (size_t k = from; k < from + 8; ++k) h = h << 8 | (k < s.size() ? static_cast<unsigned char>(s[k]) : 0u);
     return h;
   };
   // Without two equal names there is only one sorted order, found faster by a
   // comparison sort; equal names keep the Shell sort's own order.
   std::vector<Keyed> quick;
   quick.reserve(static_cast<size_t>(n));
-  for (int32_t i = 1; i <= n; ++i) quick.push_back({headOf(it[static_cast<size_t>(i)].name), it[static_cast<size_t>(i)]});
+  for (int32_t i = 1; i <= n; ++i) {
+    const Item& e = it[static_cast<size_t>(i)];
+    quick.push_back({headOf(e.name, 0), headOf(e.name, 8), e});
+  }
   std::sort(quick.begin(), quick.end(), [](const Keyed& a, const Keyed& b) {
-    return a.head != b.head ? a.head < b.head : a.item.name < b.item.name;
+    if (a.head != b.head) return a.head < b.head;
+    if (a.next != b.next) return a.next < b.next;
+    return a.item.name < b.item.name;
   });
   const bool ties = std::adjacent_find(quick.begin(), quick.end(), [](const Keyed& a, const Keyed& b) {
                       return a.item.name == b.item.name;
@@ -101,7 +106,9 @@ void Lister::SORTEMALL() {
     const std::string& rec = ZDIR[static_cast<size_t>(i)];
     if (ZdChar(rec, kZdIgnore) == '*') continue;
     int32_t len = ZdNameLength(rec);
-    std::string key(17, ' ');
+    std::string key;
+    key.reserve(17 + static_cast<size_t>(len));
+    key.assign(17, ' ');
     char type = ZdChar(rec, kZdType);
     if (type == 'F' && (letter == 'R' || letter == 'U') && ZdNotPlainName(rec))
       key.append(ZdField(rec, kZdTempSource, len));

@@ -1,17 +1,24 @@
 // Directory enumeration: find first / next / close with Windows find data.
 //
 // A search pattern is a Windows path whose last component may hold "*" and "?".
-// Entries are read lazily from the folder, so a large folder costs one stat per
-// entry and nothing more. Symbolic links are listed as what they point to; a link
+// The names are read in one pass; each entry then costs one statx, made in a large
+// folder by two threads. Symbolic links are listed as what they point to; a link
 // whose target is missing is listed as a file. A folder that cannot be read gives
 // an invalid handle (the caller lists nothing). "." and ".." are not returned.
-#include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <ctime>
+#include <memory>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "core/text.h"
@@ -20,6 +27,15 @@
 namespace tembra::posix {
 
 namespace {
+
+// An entry as getdents64 returns it.
+struct Dirent64 {
+  uint64_t d_ino;
+  int64_t d_off;
+  unsigned short d_reclen;
+  unsigned char d_type;
+  char d_name[1];
+};
 
 constexpr int64_t kEpochDiff = 11644473600LL;  // seconds from 1601-01-01 to 1970-01-01
 
@@ -74,12 +90,18 @@ bool UserMayWrite(const struct stat& st) {
   return (st.st_mode & S_IWOTH) != 0;
 }
 
-// Fills the find data of one entry of a folder; false when the entry has vanished.
+// What the find data needs of one entry, read by statx (thread-safe, no allocation).
+struct EntryStat {
+  uint32_t attr = 0;
+  uint64_t write = 0, access = 0, creation = 0, size = 0;
+};
+
 // One statx per entry, asking only for what the find data holds.
 constexpr unsigned kStatxWanted = STATX_TYPE | STATX_MODE | STATX_UID | STATX_GID | STATX_SIZE | STATX_ATIME |
                                   STATX_MTIME | STATX_BTIME;
 
-bool FillFindData(int dirFd, const char* hostName, FindData& data) {
+// False when the entry has vanished.
+bool StatEntry(int dirFd, const char* hostName, EntryStat& out) {
   struct statx sx;
   bool dangling = false;
   int rc = ::statx(dirFd, hostName, AT_STATX_SYNC_AS_STAT, kStatxWanted, &sx);
@@ -100,19 +122,28 @@ bool FillFindData(int dirFd, const char* hostName, FindData& data) {
   if (!dangling && !UserMayWrite(st)) attr |= kAttrReadOnly;
   if (!isDir && !isReg) attr |= kAttrSystem;
   if (isReg) attr |= kAttrArchive;
-  data.dwFileAttributes = attr;
+  out.attr = attr;
   auto ts = [](const struct statx_timestamp& t) {
     struct timespec s;
     s.tv_sec = static_cast<time_t>(t.tv_sec);
     s.tv_nsec = static_cast<long>(t.tv_nsec);
     return s;
   };
-  data.ftLastWriteTime = ToFileTime(ts(sx.stx_mtime));
-  data.ftLastAccessTime = ToFileTime(ts(sx.stx_atime));
-  data.ftCreationTime = (sx.stx_mask & STATX_BTIME) ? ToFileTime(ts(sx.stx_btime)) : data.ftLastWriteTime;
-  uint64_t size = (isDir || dangling) ? 0 : sx.stx_size;
-  data.nFileSizeHigh = static_cast<uint32_t>(size >> 32);
-  data.nFileSizeLow = static_cast<uint32_t>(size & 0xFFFFFFFFULL);
+  out.write = ToFileTime(ts(sx.stx_mtime));
+  out.access = ToFileTime(ts(sx.stx_atime));
+  out.creation = (sx.stx_mask & STATX_BTIME) ? ToFileTime(ts(sx.stx_btime)) : out.write;
+  out.size = (isDir || dangling) ? 0 : sx.stx_size;
+  return true;
+}
+
+// The find data of an entry from its statx result and its name.
+void FillFindData(const EntryStat& e, const char* hostName, FindData& data) {
+  data.dwFileAttributes = e.attr;
+  data.ftLastWriteTime = e.write;
+  data.ftLastAccessTime = e.access;
+  data.ftCreationTime = e.creation;
+  data.nFileSizeHigh = static_cast<uint32_t>(e.size >> 32);
+  data.nFileSizeLow = static_cast<uint32_t>(e.size & 0xFFFFFFFFULL);
   // A plain ASCII name with nothing to escape (no control code, no character a Windows
   // name cannot hold, no blank at either end) is the same in both forms: copied as it is.
   auto plain = [](unsigned char c) {
@@ -128,16 +159,46 @@ bool FillFindData(int dirFd, const char* hostName, FindData& data) {
   if (*p == 0 && (n == 0 || (hostName[0] != ' ' && hostName[n - 1] != ' '))) data.cFileName.assign(hostName, n);
   else data.cFileName = ShownName(hostName);
   data.cAlternateFileName.clear();
+}
+
+bool FillFindData(int dirFd, const char* hostName, FindData& data) {
+  EntryStat e;
+  if (!StatEntry(dirFd, hostName, e)) return false;
+  FillFindData(e, hostName, data);
   return true;
 }
 
+// Entries looked at by a second thread as well from this many on.
+constexpr size_t kParallelEntries = 256;
+
 }  // namespace
 
+// A folder search: the names matching the pattern, read in one pass, and their statx
+// results, which the caller's thread and (in a large folder) a second thread fill in
+// ahead of the caller, each claiming the next entry not yet claimed.
 struct PosixFileSystem::FindState {
-  DIR* dir = nullptr;
-  std::string pattern;  // name pattern of the last component
+  int dirFd = -1;
+  std::string names;            // the matching names, each ending in a zero byte
+  std::vector<size_t> start;  // offset of each name in `names`
+  std::unique_ptr<EntryStat[]> stats;
+  std::unique_ptr<std::atomic<uint8_t>[]> done;  // 0 not yet, 1 looked at, 2 vanished
+  std::atomic<size_t> nextClaim{0};
+  size_t next = 0;  // the entry the caller gets next
+  std::thread helper;
+
+  size_t count() const { return start.size(); }
+  const char* name(size_t i) const { return names.data() + start[i]; }
+  // Claims the next entry and looks at it; false when none is left to claim.
+  bool LookAtOne() {
+    size_t k = nextClaim.fetch_add(1, std::memory_order_relaxed);
+    if (k >= count()) return false;
+    done[k].store(StatEntry(dirFd, name(k), stats[k]) ? 1 : 2, std::memory_order_release);
+    return true;
+  }
   ~FindState() {
-    if (dir) ::closedir(dir);
+    nextClaim.store(count(), std::memory_order_relaxed);
+    if (helper.joinable()) helper.join();
+    if (dirFd >= 0) ::close(dirFd);
   }
 };
 
@@ -174,11 +235,50 @@ FindHandle PosixFileSystem::FindFirstFile(const std::string& pattern, FindData& 
     return h;
   }
 
-  DIR* d = ::opendir(hostDir.c_str());
-  if (!d) return kInvalidFind;
+  int fd = ::open(hostDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return kInvalidFind;
   auto st = std::make_unique<FindState>();
-  st->dir = d;
-  st->pattern = namePat;
+  st->dirFd = fd;
+  // Every name in one pass, with a large buffer: few system calls.
+  const bool all = namePat == "*" || namePat == "*.*";
+  static thread_local std::unique_ptr<char[]> buffer;
+  constexpr size_t kBufferBytes = size_t{256} << 10;
+  if (!buffer) buffer = std::make_unique<char[]>(kBufferBytes);
+  for (;;) {
+    long got = ::syscall(SYS_getdents64, fd, buffer.get(), kBufferBytes);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;  // the end, or a folder that can no longer be read: what was read is listed
+    for (long off = 0; off < got;) {
+      const auto* e = reinterpret_cast<const Dirent64*>(buffer.get() + off);
+      off += e->d_reclen;
+      const char* n = e->d_name;
+      if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
+      if (!all && !FindMatch(ShownName(n), namePat)) continue;
+      st->start.push_back(st->names.size());
+      st->names.append(n, std::strlen(n) + 1);
+    }
+  }
+  const size_t count = st->count();
+  st->stats = std::make_unique<EntryStat[]>(count);
+  st->done = std::make_unique<std::atomic<uint8_t>[]>(count);
+  for (size_t i = 0; i < count; ++i) st->done[i].store(0, std::memory_order_relaxed);
+  if (count >= kParallelEntries) {
+    FindState* s = st.get();
+    // The second thread takes no signals (it inherits the mask blocking them all): they
+    // stay with the thread that handles them.
+    sigset_t blocked, before;
+    sigfillset(&blocked);
+    pthread_sigmask(SIG_SETMASK, &blocked, &before);
+    try {
+      s->helper = std::thread([s] {
+        while (s->LookAtOne()) {
+        }
+      });
+    } catch (const std::system_error&) {
+      // No second thread: the caller's thread looks at every entry.
+    }
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  }
   FindHandle h = nextFind_++;
   finds_[h] = std::move(st);
   if (!FindNextFile(h, data)) {
@@ -190,20 +290,23 @@ FindHandle PosixFileSystem::FindFirstFile(const std::string& pattern, FindData& 
 
 bool PosixFileSystem::FindNextFile(FindHandle handle, FindData& data) {
   auto it = finds_.find(handle);
-  if (it == finds_.end() || !it->second->dir) return false;
+  if (it == finds_.end() || it->second->dirFd < 0) return false;
   FindState& s = *it->second;
-  int fd = ::dirfd(s.dir);
-  bool all = s.pattern == "*" || s.pattern == "*.*";
-  for (;;) {
-    errno = 0;
-    dirent* e = ::readdir(s.dir);
-    if (!e) return false;
-    const char* n = e->d_name;
-    if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
-    if (!all && !FindMatch(ShownName(n), s.pattern)) continue;
-    if (FillFindData(fd, n, data)) return true;
+  while (s.next < s.count()) {
+    const size_t i = s.next;
+    uint8_t state;
+    // The entry is looked at by whichever thread claimed it; meanwhile this thread
+    // looks at the next unclaimed ones itself.
+    while ((state = s.done[i].load(std::memory_order_acquire)) == 0)
+      if (!s.LookAtOne()) std::this_thread::yield();
+    ++s.next;
+    if (state == 1) {
+      FillFindData(s.stats[i], s.name(i), data);
+      return true;
+    }
     // The entry vanished between reading the folder and looking at it: skip it.
   }
+  return false;
 }
 
 void PosixFileSystem::FindClose(FindHandle handle) { finds_.erase(handle); }

@@ -1,6 +1,7 @@
 #include "platform/posix/paths.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <algorithm>
 #include <string_view>
+#include <vector>
 
 #include "core/text.h"
 
@@ -134,6 +136,48 @@ char UpperDrive(char c) { return static_cast<char>(UpperChar(static_cast<unsigne
 
 }  // namespace
 
+namespace {
+
+// Counts the entries of a large folder spelled as `want` (upper case) in any letter
+// case, trying each spelling. Only a plain ASCII want: every name that is not plain
+// ASCII is shown with a character beyond ASCII, so only plain ASCII names that differ
+// from it in letter case match it. False when reading the folder is the cheaper way
+// (a small folder, many letters) or a spelling cannot be looked up.
+bool CountCaseSpellings(const std::string& hostDir, const std::string& want, int& matches, std::string& found) {
+  if (want.empty() || want == "." || want == ".." || !PlainAscii(want, true)) return false;
+  std::vector<size_t> letters;
+  for (size_t i = 0; i < want.size(); ++i)
+    if (want[i] >= 'A' && want[i] <= 'Z') letters.push_back(i);
+  if (letters.size() > 12) return false;
+  const int64_t spellings = int64_t{1} << letters.size();
+  int fd = ::open(hostDir.empty() ? "/" : hostDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  // About 32 bytes of folder a name: a folder of fewer than four names a spelling is read.
+  bool ok = ::fstat(fd, &st) == 0 && st.st_size >= spellings * 128;
+  std::string name = want;
+  int n = 0;
+  std::string last;
+  for (int64_t m = 0; ok && m < spellings; ++m) {
+    for (size_t b = 0; b < letters.size(); ++b)
+      name[letters[b]] = static_cast<char>(want[letters[b]] + (((m >> b) & 1) ? 32 : 0));
+    struct stat e;
+    if (::fstatat(fd, name.c_str(), &e, AT_SYMLINK_NOFOLLOW) == 0) {
+      ++n;
+      last = name;
+    } else if (errno != ENOENT) {
+      ok = false;  // no search permission, say: the names are read instead
+    }
+  }
+  ::close(fd);
+  if (!ok) return false;
+  matches = n;
+  found = last;
+  return true;
+}
+
+}  // namespace
+
 std::string ResolveComponent(const std::string& hostDir, const std::string& shownName) {
   // Exact bytes first.
   std::string utf8 = HostNameOf(shownName);
@@ -142,22 +186,24 @@ std::string ResolveComponent(const std::string& hostDir, const std::string& show
   std::string want = UCase(shownName);
   std::string found;
   int matches = 0;
-  if (DIR* d = ::opendir(hostDir.empty() ? "/" : hostDir.c_str())) {
-    while (dirent* e = ::readdir(d)) {
-      std::string_view n = e->d_name;
-      if (n == "." || n == "..") continue;
-      // A plain ASCII name is shown as it is: compared in place, without copies.
-      bool same = PlainAscii(n, true)
-                      ? n.size() == want.size() && std::equal(n.begin(), n.end(), want.begin(), [](char a, char b) {
-                          return UpperChar(static_cast<unsigned char>(a)) == static_cast<unsigned char>(b);
-                        })
-                      : UCase(ShownName(std::string(n))) == want;
-      if (same) {
-        ++matches;
-        found = n;
+  if (!CountCaseSpellings(hostDir, want, matches, found)) {
+    if (DIR* d = ::opendir(hostDir.empty() ? "/" : hostDir.c_str())) {
+      while (dirent* e = ::readdir(d)) {
+        std::string_view n = e->d_name;
+        if (n == "." || n == "..") continue;
+        // A plain ASCII name is shown as it is: compared in place, without copies.
+        bool same = PlainAscii(n, true)
+                        ? n.size() == want.size() && std::equal(n.begin(), n.end(), want.begin(), [](char a, char b) {
+                            return UpperChar(static_cast<unsigned char>(a)) == static_cast<unsigned char>(b);
+                          })
+                        : UCase(ShownName(std::string(n))) == want;
+        if (same) {
+          ++matches;
+          found = n;
+        }
       }
+      ::closedir(d);
     }
-    ::closedir(d);
   }
   if (matches == 1) return JoinHost(hostDir, found);
   return JoinHost(hostDir, utf8);

@@ -1,6 +1,7 @@
 // Directory records, formatting and sorting, on a lister started headless in an
 // empty temporary folder.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -435,4 +436,40 @@ TEST_F(DirTest, ListingAndDumpFilesNeverFollowALinkNorWaitForAFifo) {
   EXPECT_EQ(victim(), "keep");
   std::string said = "VX1030 - Dump file not written: " + win + "000TEST.TXT - It is not a regular file.";
   EXPECT_EQ(said.rfind(RTrim(session_->grid().RowText(session_->grid().Rows() - 1)), 0), 0u);  // cut at the edge
+}
+
+TEST_F(DirTest, NameOrderOfNamesSharingTheirFirstSixteenBytes) {
+  // Names that differ first at byte 8 to 18, and names that end there.
+  std::vector<std::string> recs;
+  for (const char* n : {"longname-abcdefgh2", "longname-abcdefgh", "longname-abcdefg", "longname-abcdefgi", "longname-",
+                        "longname", "longname-abcdefgh10", "longnamf", "longname-abcdefgh-"})
+    recs.push_back(Record(n, 1));
+  Table(recs);
+  L().SORT1ST();
+  std::string order;
+  for (int32_t i = 1; i <= L().nZDir; ++i) order += (i > 1 ? " " : "") + ZdNameStored(L().ZDIR[static_cast<size_t>(i)]);
+  EXPECT_EQ(order,
+            "longname longname- longname-abcdefg longname-abcdefgh longname-abcdefgh- longname-abcdefgh10 "
+            "longname-abcdefgh2 longname-abcdefgi longnamf");
+}
+
+TEST_F(DirTest, StampsOfOneSecondKeepTheirOwnHundredths) {
+  // Entries sharing a second, and the next second, each with their own hundredths.
+  const std::pair<const char*, long> files[] = {{"a", 567000000}, {"b", 123000000}, {"c", -1}};
+  for (auto [name, nsec] : files) {
+    std::string p = dir_ + "/" + name;
+    std::ofstream(p) << "x";
+    struct timespec ts[2];
+    ts[0].tv_sec = ts[1].tv_sec = nsec < 0 ? 1709647629 : 1709647628;  // 2024-03-05 14:07:08 UTC
+    ts[0].tv_nsec = ts[1].tv_nsec = nsec < 0 ? 1000000 : nsec;
+    ASSERT_EQ(::utimensat(AT_FDCWD, p.c_str(), ts, 0), 0);
+  }
+  std::string win = "C:" + dir_ + "\\";
+  for (char& c : win)
+    if (c == '/') c = '\\';
+  L().GetDir(win);
+  ASSERT_EQ(L().nZDir, 3);
+  std::string stamps;
+  for (int32_t i = 1; i <= 3; ++i) stamps += L().ZDIR[static_cast<size_t>(i)].substr(kZdWriteTime - 1, 16) + " ";
+  EXPECT_EQ(stamps, "2024030514070856 2024030514070812 2024030514070900 ");
 }

@@ -187,3 +187,36 @@ TEST_F(FindTest, CaseTwinsAndExactNames) {
   EXPECT_EQ(fs_->Exists(win_ + "sub\\x.txt"), -1);
   EXPECT_EQ(fs_->ExistsExactly(win_ + "sub\xa4" "5Cx.txt"), 0);
 }
+
+TEST_F(FindTest, LargeFolderListsEveryEntryOnceWithItsOwnData) {
+  // Enough entries for the second thread; each size names its file.
+  constexpr int kFiles = 700;
+  for (int i = 0; i < kFiles; ++i) Make("f" + std::to_string(i), i);
+  ::mkdir((dir_ + "/sub").c_str(), 0755);
+  std::map<std::string, int> seen;
+  FindData d;
+  FindHandle h = fs_->FindFirstFile(win_ + "*", d);
+  ASSERT_NE(h, kInvalidFind);
+  do {
+    ++seen[d.cFileName];
+    if (d.cFileName == "sub") {
+      EXPECT_TRUE(d.dwFileAttributes & kAttrDirectory);
+    } else {
+      EXPECT_EQ("f" + std::to_string(Size(d)), d.cFileName);
+    }
+  } while (fs_->FindNextFile(h, d));
+  fs_->FindClose(h);
+  EXPECT_EQ(seen.size(), static_cast<size_t>(kFiles) + 1);
+  for (auto& [name, count] : seen) EXPECT_EQ(count, 1) << name;
+  // A search closed midway ends cleanly.
+  h = fs_->FindFirstFile(win_ + "f*", d);
+  ASSERT_NE(h, kInvalidFind);
+  fs_->FindClose(h);
+  EXPECT_EQ(List("f69?").size(), 10u);
+  // A case-blind name in a folder this large is found by trying its spellings.
+  Make("Twin.Txt");
+  EXPECT_EQ(fs_->Exists(win_ + "TWIN.TXT"), 0);
+  EXPECT_EQ(fs_->Exists(win_ + "TWIN.TX"), -1);
+  Make("twin.txt");
+  EXPECT_EQ(fs_->Exists(win_ + "TWIN.TXT"), -1);
+}
