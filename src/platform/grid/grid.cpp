@@ -104,22 +104,23 @@ void GridWindow::FillRect(long x1, long y1, long x2, long y2, uint32_t color) {
   }
 }
 
-void GridWindow::PrintAt(long x, long y, const std::string& text) {
-  long col = std::lround(static_cast<double>(x) / kCellW);
-  long row = std::lround(static_cast<double>(y) / kCellH);
+// Writes count characters from the cell nearest (x, y), the cells of the window only, in
+// the pen's attributes; put(i, from, to, cell) sets character i's own fields.
+template <typename Put>
+void GridWindow::PrintRun(long x, long y, long count, Put put) {
+  const long col = std::lround(static_cast<double>(x) / kCellW);
+  const long row = std::lround(static_cast<double>(y) / kCellH);
   if (row < 0 || row >= rows_) return;
   // The pen's attributes in locals: a character store could otherwise make the compiler
   // read them again for every cell.
   const uint32_t fg = fore_;
   const bool bold = bold_, underline = underline_;
   const long from = std::max<long>(0, -col);
-  const long to = std::min<long>(static_cast<long>(text.size()), cols_ - col);
+  const long to = std::min<long>(count, cols_ - col);
   Cell* cells = &cells_[static_cast<size_t>(row) * cols_];
   for (long i = from; i < to; ++i) {
     Cell& cell = cells[col + i];
-    cell.ch = Cp1252ToUnicode(static_cast<unsigned char>(text[static_cast<size_t>(i)]));
-    cell.mark = 0;
-    cell.width = 1;
+    put(i, from, to, cell);
     cell.fg = fg;
     cell.bold = bold;
     cell.underline = underline;
@@ -127,30 +128,23 @@ void GridWindow::PrintAt(long x, long y, const std::string& text) {
   if (from < to) MendWide(row, col + from, col + to);
 }
 
+void GridWindow::PrintAt(long x, long y, const std::string& text) {
+  PrintRun(x, y, static_cast<long>(text.size()), [&text](long i, long, long, Cell& cell) {
+    cell.ch = Cp1252ToUnicode(static_cast<unsigned char>(text[static_cast<size_t>(i)]));
+    cell.mark = 0;
+    cell.width = 1;
+  });
+}
+
 void GridWindow::PrintCellsAt(long x, long y, const std::vector<TextCell>& text) {
-  long col = std::lround(static_cast<double>(x) / kCellW);
-  long row = std::lround(static_cast<double>(y) / kCellH);
-  if (row < 0 || row >= rows_) return;
-  const long from = std::max<long>(0, -col);
-  const long to = std::min<long>(static_cast<long>(text.size()), cols_ - col);
-  Cell* cells = &cells_[static_cast<size_t>(row) * cols_];
-  for (long i = from; i < to; ++i) {
+  PrintRun(x, y, static_cast<long>(text.size()), [&text](long i, long from, long to, Cell& cell) {
     const TextCell& t = text[static_cast<size_t>(i)];
-    Cell& cell = cells[col + i];
-    cell.ch = t.ch;
-    cell.mark = t.mark;
-    cell.width = t.width;
     // Half a wide character at either edge of the print shows as a blank.
-    if ((t.width == 2 && i + 1 >= to) || (t.width == 0 && i == from)) {
-      cell.ch = U' ';
-      cell.mark = 0;
-      cell.width = 1;
-    }
-    cell.fg = fore_;
-    cell.bold = bold_;
-    cell.underline = underline_;
-  }
-  if (from < to) MendWide(row, col + from, col + to);
+    const bool half = (t.width == 2 && i + 1 >= to) || (t.width == 0 && i == from);
+    cell.ch = half ? U' ' : t.ch;
+    cell.mark = half ? 0 : t.mark;
+    cell.width = half ? 1 : t.width;
+  });
 }
 
 std::string GridWindow::RowText(int row) const {

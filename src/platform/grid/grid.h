@@ -84,6 +84,8 @@ class GridWindow : public Window {
  private:
   void Relayout(long clientW, long clientH, bool notify);
   void MendWide(long row, long from, long to);
+  template <typename Put>
+  void PrintRun(long x, long y, long count, Put put);
 
   FontKind font_;
   int cols_ = 0, rows_ = 0;
