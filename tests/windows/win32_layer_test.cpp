@@ -209,14 +209,16 @@ std::string Pixels(DesktopWindow& win, int cells, Draw draw) {
 
 // Decoded cells: their UTF-16 and advances, and what the window draws of them.
 void CellChecks(DesktopWindow& win) {
-  std::vector<TextCell> cut = Cells(U"\u00E9\u6587\U00020000e\u0301\u6587");
+  std::vector<TextCell> cut = Cells(U"\u00E9\u6587\U00020000x\u0301\u6587");
   cut.pop_back();
   CellText t = CellsToUtf16(cut, 8);
-  Check(t.text == L"\u00E9\u6587\U00020000e\u0301 ", "cells to UTF-16: pair, mark, half a wide character at the end");
+  Check(t.text == L"\u00E9\u6587\U00020000x\u0301 ", "cells to UTF-16: pair, mark, half a wide character at the end");
   Check(t.dx == std::vector<INT>{8, 16, 0, 16, 8, 0, 8}, "cells to UTF-16: advances", std::to_string(t.dx.size()));
   std::vector<TextCell> odd = {TextCell{U'x', 0, 0}, TextCell{0xD800, 0, 1}, TextCell{0x110000, 0, 1}};
   t = CellsToUtf16(odd, 8);
   Check(t.text == L" \uFFFD\uFFFD" && t.dx == std::vector<INT>{8, 8, 8}, "cells to UTF-16: a lone second half, no characters");
+  t = CellsToUtf16(Cells(U"e\u0301x"), 8);
+  Check(t.text == L"\u00E9x" && t.dx == std::vector<INT>{8, 8}, "cells to UTF-16: a character and mark in precomposed form");
 
   win.SetFontName("Courier New");
   win.SetForeColor(0);

@@ -299,11 +299,27 @@ CellText CellsToUtf16(const std::vector<TextCell>& cells, int cellPx) {
     // is not in this print, and a first half whose second is not, show as a blank.
     if (c.width == 0 && i > 0 && cells[i - 1].width == 2) continue;
     const bool whole = c.width == 1 || (c.width == 2 && i + 1 < cells.size() && cells[i + 1].width == 0);
+    const size_t start = out.text.size();
     AppendUtf16(out, whole ? c.ch : U' ');
-    // The mark's own advance is 0: drawn at the end of its character's cell, its
-    // negative bearing puts it over that character, as zero-width marks are designed.
-    out.dx.back() = cellPx * (whole && c.width == 2 ? 2 : 1);
-    if (whole && c.mark != 0) AppendUtf16(out, c.mark);
+    size_t baseEnd = out.text.size();
+    if (whole && c.mark != 0) {
+      // The mark's own advance is 0: drawn at the end of its character's cell, its
+      // negative bearing puts it over that character, as zero-width marks are designed.
+      AppendUtf16(out, c.mark);
+      // A character and mark with a precomposed form ("e" and U+0301: "é") draw as that
+      // one character, which fonts have far more often than the bare mark.
+      wchar_t composed[4] = {0};
+      const int n = ::FoldStringW(MAP_PRECOMPOSED, out.text.c_str() + start, static_cast<int>(out.text.size() - start),
+                                  composed, 4);
+      if (n == 1) {
+        out.text.resize(start);
+        out.dx.resize(start);
+        out.text += composed[0];
+        out.dx.push_back(0);
+        baseEnd = out.text.size();
+      }
+    }
+    out.dx[baseEnd - 1] = cellPx * (whole && c.width == 2 ? 2 : 1);
   }
   return out;
 }
