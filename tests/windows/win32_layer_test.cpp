@@ -207,8 +207,8 @@ std::string Pixels(DesktopWindow& win, int cells, Draw draw) {
   return s;
 }
 
-// Decoded cells: their UTF-16 and advances, and what the window draws of them.
-void CellChecks(DesktopWindow& win) {
+// Decoded cells as UTF-16 with their advances.
+void CellTextChecks() {
   std::vector<TextCell> cut = Cells(U"\u00E9\u6587\U00020000x\u0301\u6587");
   cut.pop_back();
   CellText t = CellsToUtf16(cut, 8);
@@ -219,7 +219,10 @@ void CellChecks(DesktopWindow& win) {
   Check(t.text == L" \uFFFD\uFFFD" && t.dx == std::vector<INT>{8, 8, 8}, "cells to UTF-16: a lone second half, no characters");
   t = CellsToUtf16(Cells(U"e\u0301x"), 8);
   Check(t.text == L"\u00E9x" && t.dx == std::vector<INT>{8, 8}, "cells to UTF-16: a character and mark in precomposed form");
+}
 
+// What the window draws of decoded cells.
+void CellChecks(DesktopWindow& win) {
   win.SetFontName("Courier New");
   win.SetForeColor(0);
   const std::string ansi = Pixels(win, 4, [&] { win.PrintAt(0, 0, "a\xE9\x80z"); });
@@ -359,6 +362,7 @@ int main(int argc, char** argv) {
   Win32Processes p;
   FileChecks(fs, root);
   ProcessChecks(p, root);
+  CellTextChecks();
   if (argc <= 2 || std::string(argv[2]) != "--no-window") {
     WindowChecks();
     DialogChecks();
