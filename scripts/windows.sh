@@ -7,7 +7,8 @@
 #      those listed in tests/windows/posix-only.txt, and the Windows ones (tests/windows/e2e);
 #   3. tembra.exe under Xvfb: its window must appear with a caption starting
 #      "TEMBRA • DIR • " and draw its first page, kept as BUILD/tembra-first-page.png;
-#      then Esc, typed on the real keyboard path, must end it.
+#      then Esc, typed on the real keyboard path, must end it; started on a UTF-8 file
+#      with "CHARSET UTF-8", its text view must draw (BUILD/tembra-utf8-page.png).
 # Usage: scripts/windows.sh [BUILD_DIR]        (default: build-win)
 set -uo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
@@ -188,6 +189,51 @@ gui_check() {
 }
 gui_check
 result desktop_window $?
+
+# tembra.exe with "CHARSET UTF-8" views a UTF-8 file: the window shows the text view and
+# draws its page (kept as BUILD/tembra-utf8-page.png), then F10 ends the program.
+gui_utf8_check() {
+  [ -n "$XDISPLAY" ] || { echo "no X display"; return 1; }
+  export DISPLAY="$XDISPLAY"
+  mkdir -p "$tests/gui8"
+  printf 'CHARSET UTF-8\r\n' >"$tests/gui8/VXCONFIG.TXT"
+  printf 'caf\xc3\xa9 \xce\xa9\xce\xbb \xd0\x96 \xe6\x96\x87\xe4\xbb\xb6 e\xcc\x81 \xf0\xa0\x80\x80 \xe9 end\r\n' >"$tests/gui8/utf8.txt"
+  (cd "$tests/gui8" && timeout -k 5 180 "$WINE" start /d 'T:\gui8' 'T:\app\tembra.exe' 'T:\gui8\utf8.txt' >"$state/gui8.log" 2>&1)
+  local win=""
+  for _ in $(seq 1 120); do
+    win="$(xdotool search --name '^TEMBRA • LIST • ' 2>/dev/null | head -1)"
+    [ -n "$win" ] && break
+    sleep 0.5
+  done
+  if [ -z "$win" ]; then
+    echo "no window with a caption starting 'TEMBRA • LIST • '"
+    xdotool search --name '.' getwindowname %@ 2>/dev/null
+    return 1
+  fi
+  echo "window $win: $(xdotool getwindowname "$win")"
+  local shot="$build/tembra-utf8-page.png" ok=1
+  for _ in $(seq 1 40); do
+    if xwd -id "$win" -silent >"$state/utf8-page.xwd" 2>/dev/null &&
+      python3 "$top/tests/windows/xwd2png.py" "$state/utf8-page.xwd" "$shot" --expect EED5B7 9F9F9F >"$state/shot8.log"; then
+      ok=0
+      break
+    fi
+    sleep 0.5
+  done
+  cat "$state/shot8.log"
+  [ $ok -eq 0 ] || { echo "the UTF-8 page was not drawn"; return 1; }
+  xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win"
+  sleep 0.5
+  xdotool key --clearmodifiers F10
+  for _ in $(seq 1 60); do
+    xdotool search --name '^TEMBRA • ' >/dev/null 2>&1 || { echo "F10 ended the program"; return 0; }
+    sleep 0.5
+  done
+  echo "the program did not end after F10"
+  return 1
+}
+gui_utf8_check
+result desktop_window_utf8 $?
 
 echo "windows: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "core/text.h"
 #include "platform/win32/win32_platform.h"
@@ -179,6 +180,67 @@ void ProcessChecks(Win32Processes& p, const std::string& root) {
   ::RegDeleteTreeA(HKEY_CLASSES_ROOT, ".tembracheck");
 }
 
+std::vector<TextCell> Cells(const std::u32string& chars) {
+  std::vector<TextCell> cells;
+  for (char32_t c : chars) {
+    if (c == U'\u0301') {
+      cells.back().mark = c;
+      continue;
+    }
+    cells.push_back(TextCell{c, 0, 1});
+    if (c >= 0x3000) {  // the wide characters used here
+      cells.back().width = 2;
+      cells.push_back(TextCell{c, 0, 0});
+    }
+  }
+  return cells;
+}
+
+// The pixels of the first line's cells, drawn one way, as text for comparison.
+template <class Draw>
+std::string Pixels(DesktopWindow& win, int cells, Draw draw) {
+  win.FillRect(0, 0, 6000, 600, 0xFFFFFF);
+  draw();
+  std::string s;
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < cells * 8 + 8; ++x) s += win.PixelAt(x, y) == 0xFFFFFF ? '.' : '#';
+  return s;
+}
+
+// Decoded cells as UTF-16 with their advances.
+void CellTextChecks() {
+  std::vector<TextCell> cut = Cells(U"\u00E9\u6587\U00020000x\u0301\u6587");
+  cut.pop_back();
+  CellText t = CellsToUtf16(cut, 8);
+  Check(t.text == L"\u00E9\u6587\U00020000x\u0301 ", "cells to UTF-16: pair, mark, half a wide character at the end");
+  Check(t.dx == std::vector<INT>{8, 16, 0, 16, 8, 0, 8}, "cells to UTF-16: advances", std::to_string(t.dx.size()));
+  std::vector<TextCell> odd = {TextCell{U'x', 0, 0}, TextCell{0xD800, 0, 1}, TextCell{0x110000, 0, 1}};
+  t = CellsToUtf16(odd, 8);
+  Check(t.text == L" \uFFFD\uFFFD" && t.dx == std::vector<INT>{8, 8, 8}, "cells to UTF-16: a lone second half, no characters");
+  t = CellsToUtf16(Cells(U"e\u0301x"), 8);
+  Check(t.text == L"\u00E9x" && t.dx == std::vector<INT>{8, 8}, "cells to UTF-16: a character and mark in precomposed form");
+}
+
+// What the window draws of decoded cells.
+void CellChecks(DesktopWindow& win) {
+  win.SetFontName("Courier New");
+  win.SetForeColor(0);
+  const std::string ansi = Pixels(win, 4, [&] { win.PrintAt(0, 0, "a\xE9\x80z"); });
+  const std::string wide = Pixels(win, 4, [&] { win.PrintCellsAt(0, 0, Cells(U"a\u00E9\u20ACz")); });
+  Check(ansi == wide && ansi.find('#') != std::string::npos, "cells draw Windows-1252 characters as the 1252 print does");
+  const std::string omega = Pixels(win, 1, [&] { win.PrintCellsAt(0, 0, Cells(U"\u03A9")); });
+  const std::string question = Pixels(win, 1, [&] { win.PrintAt(0, 0, "?"); });
+  Check(omega.find('#') != std::string::npos && omega != question, "a Greek letter draws as itself, not as \"?\"");
+  // After a wide character the next one starts two cells on, as after two blanks.
+  win.SetBold(false);
+  const std::string after = Pixels(win, 4, [&] {
+    win.PrintCellsAt(0, 0, Cells(U"\u6587z"));
+    win.FillRect(0, 0, static_cast<long>(win.TextWidth("  ")) - 15, 600, 0xFFFFFF);
+  });
+  const std::string spaced = Pixels(win, 4, [&] { win.PrintAt(0, 0, "  z"); });
+  Check(after == spaced, "a wide character takes two cells");
+}
+
 void WindowChecks() {
   DesktopWindow win;
   if (!win.Create(::GetModuleHandleW(nullptr))) {
@@ -228,6 +290,8 @@ void WindowChecks() {
   for (int y = 0; y < 16 && !red; ++y)
     for (int x = 0; x < 60 && !red; ++x) red = win.PixelAt(x, y) == 0x0000FF;
   Check(red, "text in the lettering colour");
+
+  CellChecks(win);
 
   win.SetText("copied \x95 text");
   std::string got;
@@ -298,6 +362,7 @@ int main(int argc, char** argv) {
   Win32Processes p;
   FileChecks(fs, root);
   ProcessChecks(p, root);
+  CellTextChecks();
   if (argc <= 2 || std::string(argv[2]) != "--no-window") {
     WindowChecks();
     DialogChecks();

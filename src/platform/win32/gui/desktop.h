@@ -6,6 +6,7 @@
 #include "platform/win32/win32_api.h"  // first: <windows.h> without its clashing macros
 
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -14,6 +15,17 @@ class Lister;
 }
 
 namespace tembra::win32 {
+
+// Decoded cells as UTF-16 for ExtTextOutW: a character above U+FFFF as a surrogate pair,
+// a combining mark right after its character, and the advance after each code unit, so
+// that each cell takes cellPx pixels (a wide character two). Half a wide character at
+// either end, a lone second half, and what is no character (a surrogate, above
+// U+10FFFF) show as blank or U+FFFD.
+struct CellText {
+  std::wstring text;
+  std::vector<INT> dx;  // one per code unit of text
+};
+CellText CellsToUtf16(const std::vector<TextCell>& cells, int cellPx);
 
 class DesktopWindow : public Window, public Events, public Clipboard {
  public:
@@ -56,6 +68,8 @@ class DesktopWindow : public Window, public Events, public Clipboard {
   void FillRect(long x1, long y1, long x2, long y2, uint32_t color) override;
   void SetForeColor(uint32_t color) override { fore_ = color; }
   void PrintAt(long x, long y, const std::string& text) override;
+  // Draws each cell's character with the wide calls at its own cell.
+  void PrintCellsAt(long x, long y, const std::vector<TextCell>& cells) override;
 
   // Events
   void DoEvents() override;

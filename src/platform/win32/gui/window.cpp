@@ -274,6 +274,74 @@ void DesktopWindow::PrintAt(long x, long y, const std::string& text) {
   Invalidate(r);
 }
 
+namespace {
+void AppendUtf16(CellText& out, char32_t cp) {
+  if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+  if (cp > 0xFFFF) {
+    cp -= 0x10000;
+    out.text += static_cast<wchar_t>(0xD800 + (cp >> 10));
+    out.text += static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
+    out.dx.push_back(0);
+  } else {
+    out.text += static_cast<wchar_t>(cp);
+  }
+  out.dx.push_back(0);
+}
+}  // namespace
+
+CellText CellsToUtf16(const std::vector<TextCell>& cells, int cellPx) {
+  CellText out;
+  out.text.reserve(cells.size());
+  out.dx.reserve(cells.size());
+  for (size_t i = 0; i < cells.size(); ++i) {
+    const TextCell& c = cells[i];
+    // The second half of a wide character is drawn with its first; one whose first half
+    // is not in this print, and a first half whose second is not, show as a blank.
+    if (c.width == 0 && i > 0 && cells[i - 1].width == 2) continue;
+    const bool whole = c.width == 1 || (c.width == 2 && i + 1 < cells.size() && cells[i + 1].width == 0);
+    const size_t start = out.text.size();
+    AppendUtf16(out, whole ? c.ch : U' ');
+    size_t baseEnd = out.text.size();
+    if (whole && c.mark != 0) {
+      // The mark's own advance is 0: drawn at the end of its character's cell, its
+      // negative bearing puts it over that character, as zero-width marks are designed.
+      AppendUtf16(out, c.mark);
+      // A character and mark with a precomposed form ("e" and U+0301: "é") draw as that
+      // one character, which fonts have far more often than the bare mark.
+      wchar_t composed[4] = {0};
+      const int n = ::FoldStringW(MAP_PRECOMPOSED, out.text.c_str() + start, static_cast<int>(out.text.size() - start),
+                                  composed, 4);
+      if (n == 1) {
+        out.text.resize(start);
+        out.dx.resize(start);
+        out.text += composed[0];
+        out.dx.push_back(0);
+        baseEnd = out.text.size();
+      }
+    }
+    out.dx[baseEnd - 1] = cellPx * (whole && c.width == 2 ? 2 : 1);
+  }
+  return out;
+}
+
+void DesktopWindow::PrintCellsAt(long x, long y, const std::vector<TextCell>& cells) {
+  if (cells.empty()) return;
+  EnsureFont();
+  // A cell is as wide as one character of the (fixed-pitch) font, as the Windows-1252
+  // prints are.
+  SIZE digits{};
+  ::GetTextExtentPoint32W(mem_, L"1234567890", 10, &digits);
+  const int cellPx = std::max(1, static_cast<int>(std::lround(digits.cx / 10.0)));
+  CellText t = CellsToUtf16(cells, cellPx);
+  int px = Px(x), py = Py(y);
+  ::SetTextColor(mem_, fore_ & 0xFFFFFF);
+  ::ExtTextOutW(mem_, px, py, 0, nullptr, t.text.c_str(), static_cast<UINT>(t.text.size()), t.dx.data());
+  long width = 0;
+  for (INT d : t.dx) width += d;
+  RECT r{px, py, px + static_cast<int>(width) + 2, py + digits.cy + 1};  // italic and bold overhang
+  Invalidate(r);
+}
+
 uint32_t DesktopWindow::PixelAt(int x, int y) const {
   COLORREF c = ::GetPixel(mem_, x, y);
   return c == CLR_INVALID ? 0xFFFFFFFFu : static_cast<uint32_t>(c);
