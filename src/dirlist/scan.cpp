@@ -150,7 +150,11 @@ std::string Lister::zVtocToDir() {
   found = found.substr(0, len);
   std::string rec = ZdNewRecord(found, found);
   const size_t head = static_cast<size_t>(kZdHeadLen);
-  for (size_t i = head; i < head + len; ++i) rec[i] = static_cast<char>(UpperChar(static_cast<unsigned char>(rec[i])));
+  if (bUtf8) {
+    UpperUtf8SameLength(rec.data() + head, len);
+  } else {
+    for (size_t i = head; i < head + len; ++i) rec[i] = static_cast<char>(UpperChar(static_cast<unsigned char>(rec[i])));
+  }
   // Views into the record: its length never changes below, so they stay valid.
   const std::string_view nameU(rec.data() + head, len);
   const std::string_view name(rec.data() + head + len, len);

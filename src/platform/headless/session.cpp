@@ -303,6 +303,7 @@ Session::Session(const Options& options, std::ostream& out)
   clock_.Init(options.clock);
   processes_.SetCommandLine(options.cmdline);
   files_.confirmDialogs = &dialogs_;
+  files_.SetUtf8Names(options.utf8);
   lister_ = std::make_unique<Lister>(platform_);
   lister_->bUtf8 = options.utf8;
   dialogs_.utf8 = options.utf8;
