@@ -21,9 +21,20 @@ void AppendChar(std::string& out, unsigned char c) {
 }
 }  // namespace
 
-std::string EscapeText(const std::string& text) {
+std::string EscapeText(const std::string& text, bool utf8) {
   std::string out;
-  for (unsigned char c : text) AppendChar(out, c);
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (utf8 && c >= 0x80) {
+      const DecodedChar d = DecodeUtf8(text, i);
+      if (d.valid) {
+        out.append(text, i, static_cast<size_t>(d.len));
+        i += static_cast<size_t>(d.len) - 1;
+        continue;
+      }
+    }
+    AppendChar(out, c);
+  }
   return out;
 }
 
@@ -51,7 +62,7 @@ std::string EscapeQuoted(const std::string& text, bool utf8) {
 void HeadlessWindow::SetCaption(const std::string& text) {
   if (text == Caption()) return;
   GridWindow::SetCaption(text);
-  out_ << "CAPTION " << EscapeText(text) << "\n";
+  out_ << "CAPTION " << EscapeText(text, utf8) << "\n";
 }
 
 namespace {
