@@ -47,4 +47,21 @@ screen
 S
 expect_contains "|¤E5¤A4¤8~TXT"
 expect_contains "|B¤E9D"
+
+# A ZIP member name flagged as UTF-8 shows decoded and sorts by its upper case.
+Z=$(make_dir zip)
+python3 - "$Z" <<'PY' || fail "python archive"
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1] + "/u.zip", "w") as z:
+    z.writestr("文件.txt", b"hello")  # zipfile flags a name beyond ASCII as UTF-8
+    z.writestr("ωmega.txt", b"x")
+PY
+run_headless --cwd "$Z" --charset utf-8 <<'S'
+key Down
+key v
+screen
+S
+expect_screen_row 1 "Ver: Beta_7Z - Directory List - 0 of 2 Entries  UTF-8"
+expect_screen_row 3 "ΩMEGA   .TXT     1"
+expect_screen_row 4 "文件    .TXT     5"
 finish

@@ -240,7 +240,9 @@ std::string ResolveComponent(const std::string& hostDir, const std::string& show
   std::string utf8 = HostNameOf(shownName);
   if (LExists(JoinHost(hostDir, utf8))) return JoinHost(hostDir, utf8);
   // A case-blind match, used only when it is the only one.
-  std::string want = UCase(shownName);
+  // UTF-8 names are compared in their upper case character by character.
+  auto upper = [](const std::string& s) { return gUtf8Names ? UpperUtf8(s) : UCase(s); };
+  std::string want = upper(shownName);
   std::string found;
   int matches = 0;
   if (!CountCaseSpellings(hostDir, want, matches, found)) {
@@ -253,7 +255,7 @@ std::string ResolveComponent(const std::string& hostDir, const std::string& show
                         ? n.size() == want.size() && std::equal(n.begin(), n.end(), want.begin(), [](char a, char b) {
                             return UpperChar(static_cast<unsigned char>(a)) == static_cast<unsigned char>(b);
                           })
-                        : UCase(ShownName(std::string(n))) == want;
+                        : upper(ShownName(std::string(n))) == want;
         if (same) {
           ++matches;
           found = n;
