@@ -107,7 +107,7 @@ void Lister::GetDir(const std::string& zMyPath) {
   iFirstZDir = 1;
   nLenName = static_cast<int32_t>(zMyPath.size());
   if (zMyPath.size() > 3) {
-    std::string parent = ZdNewRecord(UCase(zMyPath), zMyPath);
+    std::string parent = ZdNewRecord(NameU(zMyPath), zMyPath);
     ZdPut(parent, kZdNameLen, Format(static_cast<double>(zMyPath.size()), "0000"));
     ZdMarkParent(parent);
     ZDIR[0] = std::move(parent);

@@ -48,6 +48,12 @@ S
 expect_contains "|¤E5¤A4¤8~TXT"
 expect_contains "|B¤E9D"
 
+# A typed name is UTF-8 and found case-blind by its Unicode upper case.
+run_headless --cwd "$D" --charset utf-8 --cmdline 'ωMEGA.TXT' <<'S'
+screen
+S
+expect_screen_row 2 "omega"
+
 # A ZIP member name flagged as UTF-8 shows decoded and sorts by its upper case.
 Z=$(make_dir zip)
 python3 - "$Z" <<'PY' || fail "python archive"
