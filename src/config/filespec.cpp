@@ -95,7 +95,7 @@ void Lister::ParseFileSpec(const std::string& zInSpec) {
 
   std::string f = zInSpec;
   if (InStr(f, ".") == 0) f += InStr(f, "*") > 0 ? ".*" : "*.*";
-  f = Trim(UCase(f));
+  f = Trim(NameU(f));
   if (f == "*.*" || f == "*") f.clear();
   zNameFilter = f;
 }

@@ -41,7 +41,7 @@ void Lister::Next_IINPFiles(int iParm) {
 
 void Lister::ListInpFiles() {
   const std::string& file = zInpFiles[iInpFile];
-  std::string name = UCase(Mid(file, InStrRev(file, "\\") + 1));
+  std::string name = NameU(Mid(file, InStrRev(file, "\\") + 1));
   nLenName = static_cast<int32_t>(name.size());
   for (int32_t r = 1; r <= nZDir; ++r) {
     const std::string& rec = ZDIR[r];

@@ -1,6 +1,7 @@
 // Thin wrappers around the platform services, so that procedures read like the
 // algorithms they carry out.
 #include "core/lister.h"
+#include "core/unicode.h"
 
 #include <cstdlib>
 
@@ -23,6 +24,23 @@ void Lister::SleepMs(int ms) { P.events.Sleep(ms); }
 void Lister::Beep() { P.dialogs.Beep(); }
 void Lister::FillRect(long x1, long y1, long x2, long y2, uint32_t color) { P.window.FillRect(x1, y1, x2, y2, color); }
 void Lister::PrintAt(long x, long y, const std::string& text) { P.window.PrintAt(x, y, text); }
+void Lister::PrintShownAt(long x, long y, const std::string& text) {
+  if (bUtf8) P.window.PrintCellsAt(x, y, Utf8TextCells(text));
+  else P.window.PrintAt(x, y, text);
+}
+std::string Lister::NameU(const std::string& s) const {
+  if (!bUtf8) return UCase(s);
+  std::string u = s;
+  UpperUtf8SameLength(u.data(), u.size());
+  return u;
+}
+int32_t Lister::NameCells(std::string_view s) const {
+  return bUtf8 ? Utf8Cells(s) : static_cast<int32_t>(s.size());
+}
+std::string_view Lister::NameCut(std::string_view s, int32_t n) const {
+  if (n <= 0) return std::string_view();
+  return s.substr(0, bUtf8 ? Utf8CutBytes(s, n) : static_cast<size_t>(n));
+}
 void Lister::SetForeColor(uint32_t color) { P.window.SetForeColor(color); }
 void Lister::SetBold(bool on) { P.window.SetBold(on); }
 void Lister::SetUnderline(bool on) { P.window.SetUnderline(on); }

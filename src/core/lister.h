@@ -28,6 +28,14 @@ class Lister : public ListerState {
   void Beep();
   void FillRect(long x1, long y1, long x2, long y2, uint32_t color);
   void PrintAt(long x, long y, const std::string& text);
+  // Text holding names (the directory page, the title and message lines): in UTF-8
+  // drawn as decoded cells, else as Windows-1252.
+  void PrintShownAt(long x, long y, const std::string& text);
+  // Cells of a shown name and its start that fits n cells (bytes in Windows-1252).
+  int32_t NameCells(std::string_view s) const;
+  // Upper case of a name as the records keep it (in UTF-8 per character, same length).
+  std::string NameU(const std::string& s) const;
+  std::string_view NameCut(std::string_view s, int32_t n) const;
   void SetForeColor(uint32_t color);
   void SetBold(bool on);
   void SetUnderline(bool on);

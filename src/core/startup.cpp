@@ -96,6 +96,14 @@ void Lister::Form_Load() {
   P.window.SetItalic(false);
   // 24-25: command line and configuration
   ZGETPARM();
+  // The configuration may name the other character set: the current folder's name
+  // is taken again in it.
+  P.files.SetUtf8Names(bUtf8);
+  if (std::string again = P.files.CurrentDirectory(); again != zCurDir && nInpFiles == 0) {
+    zCurDir = again;
+    if (Right(zCurDir, 1) != "\\") zCurDir += "\\";
+    zDriveDir[1] = zCurDir;
+  }
   if (zUnprintable.empty()) zUnprintable = Chr(149);
   // 26-27: fonts, metrics, window size
   bAllFont();

@@ -199,6 +199,51 @@ std::string UpperUtf8(const std::string& s) {
   return out;
 }
 
+void UpperUtf8SameLength(char* p, size_t n) {
+  auto* u = reinterpret_cast<unsigned char*>(p);
+  for (size_t i = 0; i < n;) {
+    const DecodedChar d = DecodeUtf8(u + i, n - i);
+    if (d.valid) {
+      const char32_t up = SimpleUpper(d.cp);
+      if (up != d.cp) {
+        std::string b;
+        AppendUtf8(b, up);
+        if (b.size() == static_cast<size_t>(d.len)) b.copy(p + i, b.size());
+      }
+    }
+    i += static_cast<size_t>(d.len);
+  }
+}
+
+namespace {
+int CellsOf(const DecodedChar& d) { return d.valid && d.cp >= 0xA0 ? CellWidth(d.cp) : 1; }
+}  // namespace
+
+int32_t Utf8Cells(std::string_view s) {
+  int32_t cells = 0;
+  const auto* u = reinterpret_cast<const unsigned char*>(s.data());
+  for (size_t i = 0; i < s.size();) {
+    const DecodedChar d = DecodeUtf8(u + i, s.size() - i);
+    cells += CellsOf(d);
+    i += static_cast<size_t>(d.len);
+  }
+  return cells;
+}
+
+size_t Utf8CutBytes(std::string_view s, int32_t cells) {
+  int32_t used = 0;
+  const auto* u = reinterpret_cast<const unsigned char*>(s.data());
+  size_t i = 0;
+  while (i < s.size()) {
+    const DecodedChar d = DecodeUtf8(u + i, s.size() - i);
+    const int w = CellsOf(d);
+    if (used + w > cells) break;
+    used += w;
+    i += static_cast<size_t>(d.len);
+  }
+  return i;
+}
+
 bool IsValidUtf8(const std::string& s) {
   for (size_t i = 0; i < s.size();) {
     const DecodedChar d = DecodeUtf8(s, i);

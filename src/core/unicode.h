@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tembra {
@@ -40,6 +41,14 @@ int UnicodeToCp1252(char32_t cp);
 void AppendUtf8(std::string& out, char32_t cp);
 // Upper case of UTF-8 text character by character; bytes outside valid sequences stay.
 std::string UpperUtf8(const std::string& s);
+// Upper case in place that keeps the length: a character whose upper case has a UTF-8
+// form of another length stays as it is (so do bytes outside valid sequences).
+void UpperUtf8SameLength(char* p, size_t n);
+// Screen cells of UTF-8 text (a byte outside a valid sequence takes one cell), and the
+// bytes of its longest start that takes at most `cells` cells without cutting a
+// character (combining marks after the last character kept are kept with it).
+int32_t Utf8Cells(std::string_view s);
+size_t Utf8CutBytes(std::string_view s, int32_t cells);
 // True when the whole text is well-formed UTF-8.
 bool IsValidUtf8(const std::string& s);
 

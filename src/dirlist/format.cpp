@@ -2,21 +2,75 @@
 // (size, date, time, attributes, long name) or the compact layout (8.3-style name
 // first).
 #include "core/lister.h"
+#include "core/unicode.h"
 
 namespace tembra {
 
 namespace {
 
-// A line of exactly W characters; writes are cut at column W.
+// A line of exactly W characters; writes are cut at column W. In UTF-8 a column is a
+// screen cell: a wide character takes two, one that would cross column W is left out,
+// and a wide character half overwritten leaves a blank.
 struct Line {
   std::string s;
-  explicit Line(int32_t w) : s(static_cast<size_t>(w > 0 ? w : 0), ' ') {}
+  bool utf8;
+  std::vector<std::string> cell;  // UTF-8: the bytes of each cell ("" for a wide character's second half)
+  std::vector<uint8_t> width;
+  explicit Line(int32_t w, bool u = false) : s(static_cast<size_t>(w > 0 ? w : 0), ' '), utf8(u) {
+    if (utf8) {
+      cell.assign(s.size(), " ");
+      width.assign(s.size(), 1);
+    }
+  }
+  void Clear(size_t at) {
+    if (width[at] == 0) Blank(at - 1);
+    else if (width[at] == 2) Blank(at + 1);
+    Blank(at);
+  }
+  void Blank(size_t at) {
+    cell[at] = " ";
+    width[at] = 1;
+  }
   void Put(int32_t col, std::string_view text) {
     if (col < 1) return;
     size_t start = static_cast<size_t>(col - 1);
     if (start >= s.size()) return;
-    size_t n = std::min(text.size(), s.size() - start);
-    s.replace(start, n, text.substr(0, n));
+    if (!utf8) {
+      size_t n = std::min(text.size(), s.size() - start);
+      s.replace(start, n, text.substr(0, n));
+      return;
+    }
+    const auto* u = reinterpret_cast<const unsigned char*>(text.data());
+    size_t at = start, last = SIZE_MAX;
+    for (size_t i = 0; i < text.size();) {
+      const DecodedChar d = DecodeUtf8(u + i, text.size() - i);
+      const int w = d.valid && d.cp >= 0xA0 ? CellWidth(d.cp) : 1;
+      if (w == 0) {
+        if (last != SIZE_MAX) cell[last].append(text.substr(i, static_cast<size_t>(d.len)));
+      } else {
+        if (at + static_cast<size_t>(w) > s.size()) {
+          if (at < s.size()) Clear(at);
+          break;
+        }
+        Clear(at);
+        if (w == 2) Clear(at + 1);
+        cell[at] = std::string(text.substr(i, static_cast<size_t>(d.len)));
+        width[at] = static_cast<uint8_t>(w);
+        if (w == 2) {
+          cell[at + 1].clear();
+          width[at + 1] = 0;
+        }
+        last = at;
+        at += static_cast<size_t>(w);
+      }
+      i += static_cast<size_t>(d.len);
+    }
+  }
+  std::string Str() const {
+    if (!utf8) return s;
+    std::string out;
+    for (const std::string& c : cell) out += c;
+    return out;
   }
   int32_t W() const { return static_cast<int32_t>(s.size()); }
 };
@@ -111,7 +165,7 @@ static std::string AttrText(const std::string& rec, bool zipAware) {
 std::string Lister::zFormat1New(int32_t IndxD, int32_t nChars) {
   if (bShortFormat) return zFormat1Old(IndxD, nChars);
   const std::string& rec = ZDIR[static_cast<size_t>(IndxD)];
-  Line line(nChars);
+  Line line(nChars, bUtf8);
   const int32_t W = line.W(), N = nNameWidth, T = nTimeWidth;
   int32_t p;
   if (N + T + 22 <= W) {
@@ -144,19 +198,19 @@ std::string Lister::zFormat1New(int32_t IndxD, int32_t nChars) {
   if (W >= 1) {
     std::string name = ZdNameStored(rec);
     int32_t room = W - p + 1;
-    if (static_cast<int32_t>(name.size()) > room) {
-      if (room > 1) line.Put(p, std::string_view(name).substr(0, static_cast<size_t>(room - 1)));
+    if (NameCells(name) > room) {
+      if (room > 1) line.Put(p, NameCut(name, room - 1));
       line.Put(W, "~");
     } else {
       line.Put(p, name);
     }
   }
-  return line.s;
+  return line.Str();
 }
 
 std::string Lister::zFormat1Old(int32_t SDZFI, int32_t nChars) {
   const std::string& rec = ZDIR[static_cast<size_t>(SDZFI)];
-  Line line(nChars);
+  Line line(nChars, bUtf8);
   const int32_t W = line.W();
   const int32_t L = ZdNameLength(rec);
   const std::string nameU(ZdField(rec, kZdName, L));
@@ -168,7 +222,7 @@ std::string Lister::zFormat1Old(int32_t SDZFI, int32_t nChars) {
     ext = nameU.substr(dot + 1);
     base = nameU.substr(0, dot);
   }
-  const int32_t E = static_cast<int32_t>(ext.size());
+  const int32_t E = NameCells(ext);
 
   // 1-2. Name part
   if (type != 'D') {
@@ -181,25 +235,25 @@ std::string Lister::zFormat1Old(int32_t SDZFI, int32_t nChars) {
         line.Put(10, ext);
         if (W == 12) line.Put(12, "~");
       } else {
-        line.Put(10, ext.substr(0, 3));
+        line.Put(10, NameCut(ext, 3));
         line.Put(13, "~");
       }
-      if (base.size() <= 8) {
+      if (NameCells(base) <= 8) {
         line.Put(1, base);
         line.Put(9, ".");
       } else {
-        line.Put(1, base.substr(0, 8));
+        line.Put(1, NameCut(base, 8));
         line.Put(9, "~");
       }
-    } else if (L <= 12) {
+    } else if (NameCells(nameU) <= 12) {
       line.Put(1, nameU);
     } else {
-      line.Put(1, nameU.substr(0, 12));
+      line.Put(1, NameCut(nameU, 12));
       if (W > 12) line.Put(13, "~");
     }
   } else {
     line.Put(1, ">");
-    if (!hasShort || L <= 12) line.Put(2, std::string_view(nameU).substr(0, 12));
+    if (!hasShort || L <= 12) line.Put(2, NameCut(nameU, 12));
     else line.Put(2, ZdField(rec, kZdShortName, kZdShortNameLen));
     if (W > 18) line.Put(15, "<DIR>");
   }
@@ -231,8 +285,8 @@ std::string Lister::zFormat1Old(int32_t SDZFI, int32_t nChars) {
   // 6. Long name
   if (W > 46) {
     std::string name = ZdNameStored(rec);
-    if (L > W - 45) {
-      line.Put(46, std::string_view(name).substr(0, static_cast<size_t>(W - 46)));
+    if (NameCells(name) > W - 45) {
+      line.Put(46, NameCut(name, W - 46));
       line.Put(W, "~");
     } else {
       line.Put(46, name);
@@ -241,7 +295,7 @@ std::string Lister::zFormat1Old(int32_t SDZFI, int32_t nChars) {
   }
   nLenName = L;
   zCurType = std::string(1, type);
-  return line.s;
+  return line.Str();
 }
 
 }  // namespace tembra

@@ -20,7 +20,7 @@ void Lister::SetCursorEntry() {
     nLenName = ZdNameLength(rec);
     iCurNameCol = kZdName + nLenName;
     zCurName = ZdNameStored(rec);
-    zCurNameU = UCase(zCurName);
+    zCurNameU = NameU(zCurName);
     // The stored-case name addresses exactly this entry also where names differ only
     // in letter case.
     zCurFile = zCurDir + zCurName;

@@ -20,7 +20,7 @@ void Lister::DosDir() {
   if (iCursor == 0 && iFirstZDir == 1) iCursor = 1;
   P.window.SetCaption(zCaptionLeft + zCaptionRight);
   SetForeColor(lColor[4]);
-  PrintAt(0, nMinusPixelY, zTopLine);
+  PrintShownAt(0, nMinusPixelY, zTopLine);
   SetForeColor(lColor[1]);
   // 3-4. Column geometry
   if (nColumns < 13) vxCatastrophe("VX9005 - FORM1 NOT WIDE ENOUGH");
@@ -67,14 +67,23 @@ void Lister::DosDir() {
       PutAt(text, 1, "<<PARENT DIR");
       if (w > 23 && iLastOnPage != 0) {
         std::string path = ZdNameStored(rec);
-        if (static_cast<int32_t>(path.size()) < w - 22) {
+        if (NameCells(path) < w - 22) {
           PutAt(text, 23, path);
         } else {
-          PutAt(text, 23, path.substr(0, static_cast<size_t>(w - 23)));
-          PutAt(text, w, "~");
+          // Columns 23 to w - 1 hold the start of the path; the "~" follows it.
+          std::string_view cut = NameCut(path, w - 23);
+          text.resize(22);
+          text += cut;
+          text.append(static_cast<size_t>(w - 23 - NameCells(cut)), ' ');
+          text += '~';
         }
       }
-      text.resize(static_cast<size_t>(w), ' ');
+      if (bUtf8) {
+        const int32_t cells = NameCells(text);
+        if (cells < w) text.append(static_cast<size_t>(w - cells), ' ');
+      } else {
+        text.resize(static_cast<size_t>(w), ' ');
+      }
     } else {
       text = zFormat1New(iCurZDir, w);
     }
@@ -100,7 +109,7 @@ void Lister::DosDir() {
     }
     SetForeColor(fore);
     SetBold(bold);
-    if (!bCursorOnly) PrintAt(x, y, text);
+    if (!bCursorOnly) PrintShownAt(x, y, text);
     if (i == iCursor) {
       for (size_t k = CursorCache.size() - 1; k > 0; --k) CursorCache[k] = CursorCache[k - 1];
       for (size_t k = 1; k < CursorCache.size(); ++k)
@@ -118,7 +127,7 @@ void Lister::DosDir() {
       if (cell.text.empty()) break;
       SetForeColor(cell.color);
       SetBold(cell.bold);
-      PrintAt(cell.x, cell.y, cell.text);
+      PrintShownAt(cell.x, cell.y, cell.text);
     }
     bCursorOnly = false;
   }

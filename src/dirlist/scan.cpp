@@ -107,7 +107,7 @@ void Lister::GetDir(const std::string& zMyPath) {
   iFirstZDir = 1;
   nLenName = static_cast<int32_t>(zMyPath.size());
   if (zMyPath.size() > 3) {
-    std::string parent = ZdNewRecord(UCase(zMyPath), zMyPath);
+    std::string parent = ZdNewRecord(NameU(zMyPath), zMyPath);
     ZdPut(parent, kZdNameLen, Format(static_cast<double>(zMyPath.size()), "0000"));
     ZdMarkParent(parent);
     ZDIR[0] = std::move(parent);
@@ -150,7 +150,11 @@ std::string Lister::zVtocToDir() {
   found = found.substr(0, len);
   std::string rec = ZdNewRecord(found, found);
   const size_t head = static_cast<size_t>(kZdHeadLen);
-  for (size_t i = head; i < head + len; ++i) rec[i] = static_cast<char>(UpperChar(static_cast<unsigned char>(rec[i])));
+  if (bUtf8) {
+    UpperUtf8SameLength(rec.data() + head, len);
+  } else {
+    for (size_t i = head; i < head + len; ++i) rec[i] = static_cast<char>(UpperChar(static_cast<unsigned char>(rec[i])));
+  }
   // Views into the record: its length never changes below, so they stay valid.
   const std::string_view nameU(rec.data() + head, len);
   const std::string_view name(rec.data() + head + len, len);

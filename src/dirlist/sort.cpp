@@ -204,7 +204,7 @@ void Lister::SORTEMALL() {
 
   if (nSZDir >= 2) {
     // 4. The cursor onto the requested name
-    zFindName = UCase(zFindName);
+    zFindName = NameU(zFindName);
     if (!zFindName.empty()) {
       for (int32_t i = 1; i <= nSZDir; ++i) {
         const std::string& rec = ZDIR[static_cast<size_t>(SZDIR[static_cast<size_t>(i)])];

@@ -74,7 +74,7 @@ bool Lister::BDOS_COPY(const std::string& ZMOVE) {
     }
   }
   if (CopyAFile(zCurDir + name, dest) != 0) return false;
-  zFindName = UCase(name);
+  zFindName = NameU(name);
   zCopyDest = dest;
   return true;
 }
@@ -115,9 +115,9 @@ bool Lister::BDOS_RENAME(int32_t IRBSZDIR) {
       giveBack();
       return false;
     }
-    r = ZdHead(r) + UCase(newName) + newName;
+    r = ZdHead(r) + NameU(newName) + newName;
     ZdPut(r, kZdNameLen, Format(static_cast<double>(newName.size()), "0000"));
-    zFindName = UCase(newName);
+    zFindName = NameU(newName);
     return true;
   }
   VXERROR("VX0108 - Newname already exists");
@@ -158,7 +158,7 @@ bool Lister::BDOS_DEL(int32_t IRBSZDIR, int NoConfirm) {
 bool Lister::bCopyVerified() {
   // A move deletes its source only when the copy is a different file with the same bytes.
   if (zCopyDest.empty() || zCopyDest == "+" || zCurFile.empty()) return false;
-  if (UCase(zCopyDest) == UCase(zCurFile)) return false;
+  if (NameU(zCopyDest) == NameU(zCurFile)) return false;
   return P.files.SameContents(zCurFile, zCopyDest);
 }
 

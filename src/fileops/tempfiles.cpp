@@ -160,7 +160,7 @@ bool Lister::bBackupCopy(const std::string& VXCChars) {
   }
   // Insert the copy into the name-ordered table (checked for a clash first, so the
   // table is never left half shifted).
-  std::string tempU = UCase(temp);
+  std::string tempU = NameU(temp);
   for (int32_t i = 1; i <= nZDir; ++i)
     if (ZdNameUpper(ZDIR[i]) == tempU) return false;
   ExpandZDir(nZDir + 1);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/keycodes.h"
@@ -32,6 +33,9 @@ struct TextCell {
   char32_t mark = 0;  // 0: none
   uint8_t width = 1;
 };
+
+// The cells of UTF-8 text (a byte outside a valid sequence is its Windows-1252 character).
+std::vector<TextCell> Utf8TextCells(std::string_view text);
 
 // All lengths are twips. Colours are 0x00BBGGRR.
 class Window {
@@ -141,6 +145,9 @@ class FileSystem {
   virtual ~FileSystem() = default;
   // Directory enumeration; the pattern is a Windows path ending in a name pattern.
   virtual FindHandle FindFirstFile(const std::string& pattern, FindData& data) = 0;
+  // The character set of the names this file system gives and takes: UTF-8 or
+  // Windows-1252 (the current folders keep their place when it changes).
+  virtual void SetUtf8Names(bool) {}
   virtual bool FindNextFile(FindHandle handle, FindData& data) = 0;
   virtual void FindClose(FindHandle handle) = 0;
   virtual uint64_t FileTimeToLocalFileTime(uint64_t utc) = 0;

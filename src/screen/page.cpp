@@ -63,11 +63,11 @@ void Lister::ShowPage() {
     PrintAt(0, nClientHeight - nLineHeight + nMinusPixelY,
             zCommandLine.empty() ? std::string("VX0001 - No Command Parm") : "VX0001 - Parm=" + zCommandLine);
   } else if (!zMessageLine.empty()) {
-    PrintAt(0, nClientHeight - nLineHeight, zMessageLine);
+    PrintShownAt(0, nClientHeight - nLineHeight, zMessageLine);
     zMessageLine.clear();
   } else if (!zShownMessage.empty()) {
     // A message of this key or click, shown before the page was drawn again.
-    PrintAt(0, nClientHeight - nLineHeight + nMinusPixelY, zShownMessage);
+    PrintShownAt(0, nClientHeight - nLineHeight + nMinusPixelY, zShownMessage);
   }
   SetForeColor(lColor[1]);
   if (dirPage) {

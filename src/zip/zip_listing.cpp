@@ -48,7 +48,7 @@ void Lister::ProcessZ(const std::string& zWhat) {
     records.reserve(static_cast<size_t>(std::min<uint64_t>(end.count, 65536)));
     status = zip::ReadCentralDirectory(src, end, [&](const zip::CentralEntry& e) {
       std::string ntfs = e.extra.empty() ? std::string() : zZipExtra(e.extra, e.extraPos + 1);
-      std::string rec = zip::MemberRecord(e, bZipFullPath, ntfs);
+      std::string rec = zip::MemberRecord(e, bZipFullPath, ntfs, bUtf8);
       if (!rec.empty()) records.push_back(std::move(rec));
     });
     pZipArchive = nullptr;

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/text.h"
+#include "core/unicode.h"
 #include "core/zdir_layout.h"
 
 namespace tembra::zip {
@@ -240,10 +241,11 @@ std::string RatioText(uint64_t compressedSize, uint64_t size) {
   return Space(kZdZipRatioLen - static_cast<long>(text.size())) + text;
 }
 
-std::string MemberRecord(const CentralEntry& e, bool fullPath, const std::string& ntfsText) {
+std::string MemberRecord(const CentralEntry& e, bool fullPath, const std::string& ntfsText, bool utf8) {
   std::string name = e.name;
-  // Names flagged as UTF-8 are shown in the single-byte code page when they fit it.
-  if (e.flags & 0x800) {
+  // Names flagged as UTF-8 are shown in the single-byte code page when they fit it
+  // (in UTF-8 they are shown as they are).
+  if ((e.flags & 0x800) && !utf8) {
     bool ok = false;
     std::string converted = Utf8ToCp1252(name, &ok);
     if (ok) name = converted;
@@ -254,7 +256,10 @@ std::string MemberRecord(const CentralEntry& e, bool fullPath, const std::string
     size_t slash = name.find_last_of("/\\");
     if (slash != std::string::npos) name = name.substr(slash + 1);
   }
-  std::string rec = ZdNewRecord(UCase(name), name);
+  std::string upper = name;
+  if (utf8) UpperUtf8SameLength(upper.data(), upper.size());
+  else upper = UCase(name);
+  std::string rec = ZdNewRecord(upper, name);
   if (name.empty()) ZdPut(rec, kZdIgnore, "*");
   ZdPut(rec, kZdNameLen, Field(static_cast<double>(name.size()), "#000"));
   ZdPut(rec, kZdType, (fullPath && folder && e.compressedSize == 0) ? "D" : "F");

@@ -112,7 +112,9 @@ std::string RatioText(uint64_t compressedSize, uint64_t size);
 // The directory record of one member. Without fullPath only the name after the last
 // "/" or "\" is kept and folder entries give "" (not listed). ntfsText is the result of
 // NtfsTimesText or empty. A size beyond the 12 size columns shows as the largest they hold.
-std::string MemberRecord(const CentralEntry& e, bool fullPath, const std::string& ntfsText);
+// With utf8 (names in UTF-8) a name flagged as UTF-8 keeps its bytes and its upper-case
+// copy is upper-cased character by character.
+std::string MemberRecord(const CentralEntry& e, bool fullPath, const std::string& ntfsText, bool utf8 = false);
 
 // The parent entry of a listing: the archive's full path.
 std::string ArchiveParentRecord(const std::string& fullPath);

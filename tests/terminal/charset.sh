@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The character set follows the locale: under LANG=C.UTF-8 the program is in UTF-8 and
-# shows "café" and wide characters in two cells; under LANG=C it is in Windows-1252.
+# shows "café", wide characters in two cells and the name 文件.txt; under LANG=C it is in
+# Windows-1252.
 . "$(dirname "$0")/lib.sh"
 dir=$(make_dir charset)
 printf 'caf\xc3\xa9 \xe6\x96\x87\xe4\xbb\xb6.txt|\n' >"$dir/u.txt"
@@ -8,6 +9,13 @@ printf 'caf\xc3\xa9 \xe6\x96\x87\xe4\xbb\xb6.txt|\n' >"$dir/u.txt"
 start_tembra "$dir" "" u.txt
 wait_for "café 文件.txt|"
 row 1 | grep -q "Lines  UTF-8" || fail "no UTF-8 on the title line: $(row 1)"
+tmux -L "$SOCK" kill-server >/dev/null 2>&1
+rm -f "$WORK/exit.txt"
+
+# A file name in UTF-8 on the directory page.
+printf 'x' >"$dir/文件.txt"
+start_tembra "$dir" ""
+wait_for "文件    .TXT"
 tmux -L "$SOCK" kill-server >/dev/null 2>&1
 rm -f "$WORK/exit.txt"
 

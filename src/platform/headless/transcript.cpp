@@ -19,11 +19,23 @@ void AppendChar(std::string& out, unsigned char c) {
     out += Cp1252ToUtf8(std::string(1, static_cast<char>(c)));
   }
 }
+// A valid UTF-8 sequence at text[i] is copied as it is (i left on its last byte).
+bool AppendValidUtf8(std::string& out, const std::string& text, size_t& i) {
+  const DecodedChar d = DecodeUtf8(text, i);
+  if (!d.valid) return false;
+  out.append(text, i, static_cast<size_t>(d.len));
+  i += static_cast<size_t>(d.len) - 1;
+  return true;
+}
 }  // namespace
 
-std::string EscapeText(const std::string& text) {
+std::string EscapeText(const std::string& text, bool utf8) {
   std::string out;
-  for (unsigned char c : text) AppendChar(out, c);
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (utf8 && c >= 0x80 && AppendValidUtf8(out, text, i)) continue;
+    AppendChar(out, c);
+  }
   return out;
 }
 
@@ -31,14 +43,7 @@ std::string EscapeQuoted(const std::string& text, bool utf8) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(text[i]);
-    if (utf8 && c >= 0x80) {
-      const DecodedChar d = DecodeUtf8(text, i);
-      if (d.valid) {
-        out.append(text, i, static_cast<size_t>(d.len));
-        i += static_cast<size_t>(d.len) - 1;
-        continue;
-      }
-    }
+    if (utf8 && c >= 0x80 && AppendValidUtf8(out, text, i)) continue;
     if (c == '"') out += "\\\"";
     else if (c == '\\') out += "\\\\";
     else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') { out += "\\n"; ++i; }
@@ -51,7 +56,7 @@ std::string EscapeQuoted(const std::string& text, bool utf8) {
 void HeadlessWindow::SetCaption(const std::string& text) {
   if (text == Caption()) return;
   GridWindow::SetCaption(text);
-  out_ << "CAPTION " << EscapeText(text) << "\n";
+  out_ << "CAPTION " << EscapeText(text, utf8) << "\n";
 }
 
 namespace {

@@ -20,6 +20,7 @@ class HeadlessWindow : public GridWindow {
   void SetCaption(const std::string& text) override;
   void WriteScreen(std::ostream& out) const;
   void WriteAttrs(std::ostream& out) const;
+  bool utf8 = false;  // the caption's names are UTF-8
 
  private:
   std::ostream& out_;
@@ -27,7 +28,8 @@ class HeadlessWindow : public GridWindow {
 
 // Bytes outside printable ASCII as UTF-8 of their Windows-1252 character; control
 // characters (0-31, 127) as \xHH.
-std::string EscapeText(const std::string& text);
+// With utf8 (names in UTF-8), valid UTF-8 sequences are written as they are.
+std::string EscapeText(const std::string& text, bool utf8 = false);
 // As EscapeText, for a quoted field: also \" and \\, and line breaks as \n.
 // With utf8 (typed text in UTF-8), valid UTF-8 sequences are written as they are.
 std::string EscapeQuoted(const std::string& text, bool utf8 = false);

@@ -32,6 +32,14 @@ int ExistsAt(const DriveMap& drives, const std::string& path, bool exactLast) {
 int PosixFileSystem::Exists(const std::string& path) { return ExistsAt(drives_, path, false); }
 int PosixFileSystem::ExistsExactly(const std::string& path) { return ExistsAt(drives_, path, true); }
 
+void PosixFileSystem::SetUtf8Names(bool on) {
+  if (on == Utf8Names()) return;
+  const std::string host = drives_.HostPath(drives_.CurrentDir());
+  posix::SetUtf8Names(on);
+  const std::string win = drives_.WinPath(host);
+  if (!win.empty()) drives_.ChangeDirectory(win);
+}
+
 std::string PosixFileSystem::CurrentDirectory() { return drives_.CurrentDir(); }
 std::string PosixFileSystem::CurrentDirectoryOfDrive(char drive) { return drives_.CurrentDirOf(drive); }
 bool PosixFileSystem::ChangeDirectory(const std::string& path) { return drives_.ChangeDirectory(path); }

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "core/text.h"
+#include "core/unicode.h"
 #include "platform/posix/posix_platform.h"
 
 namespace tembra::posix {
@@ -45,19 +46,35 @@ uint64_t ToFileTime(const struct timespec& ts) {
   return static_cast<uint64_t>(s) * 10000000ULL + static_cast<uint64_t>(ts.tv_nsec) / 100ULL;
 }
 
-// "*" any run, "?" any one character, case-blind in Windows-1252.
-bool FindMatch(const std::string& name, const std::string& pat) {
-  size_t n = 0, p = 0, starP = std::string::npos, starN = 0;
+bool PlainAsciiText(const std::string& s) {
+  for (unsigned char c : s)
+    if (c >= 0x80) return false;
+  return true;
+}
+
+// The characters of a UTF-8 name in upper case (a byte outside a valid sequence is one).
+std::u32string UpperChars(const std::string& s) {
+  std::u32string out;
+  for (size_t i = 0; i < s.size();) {
+    const DecodedChar d = DecodeUtf8(s, i);
+    out += d.valid ? SimpleUpper(d.cp) : static_cast<char32_t>(0x110000 + static_cast<unsigned char>(s[i]));
+    i += static_cast<size_t>(d.len);
+  }
+  return out;
+}
+
+// "*" any run, "?" any one unit; same(a, b) compares a name unit with a pattern unit.
+template <class Text, class Same>
+bool MatchUnits(const Text& name, const Text& pat, Same same) {
+  size_t n = 0, p = 0, starP = Text::npos, starN = 0;
   while (n < name.size()) {
     if (p < pat.size() && pat[p] == '*') {
       starP = p++;
       starN = n;
-    } else if (p < pat.size() &&
-               (pat[p] == '?' || UpperChar(static_cast<unsigned char>(pat[p])) ==
-                                     UpperChar(static_cast<unsigned char>(name[n])))) {
+    } else if (p < pat.size() && (pat[p] == '?' || same(name[n], pat[p]))) {
       ++p;
       ++n;
-    } else if (starP != std::string::npos) {
+    } else if (starP != Text::npos) {
       p = starP + 1;
       n = ++starN;
     } else {
@@ -66,6 +83,15 @@ bool FindMatch(const std::string& name, const std::string& pat) {
   }
   while (p < pat.size() && pat[p] == '*') ++p;
   return p == pat.size();
+}
+
+// Case-blind in Windows-1252; UTF-8 names by characters and their Unicode upper case.
+bool FindMatch(const std::string& name, const std::string& pat) {
+  if (Utf8Names() && (!PlainAsciiText(name) || !PlainAsciiText(pat)))
+    return MatchUnits(UpperChars(name), UpperChars(pat), [](char32_t a, char32_t b) { return a == b; });
+  return MatchUnits(name, pat, [](char a, char b) {
+    return UpperChar(static_cast<unsigned char>(a)) == UpperChar(static_cast<unsigned char>(b));
+  });
 }
 
 bool HasWildcards(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }

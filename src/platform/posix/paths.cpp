@@ -14,10 +14,29 @@
 #include <vector>
 
 #include "core/text.h"
+#include "core/unicode.h"
 
 namespace tembra::posix {
 
 namespace {
+
+bool gUtf8Names = false;
+
+// A blank other than the ASCII one: escaped at either end of a name, as the blank is.
+bool WideBlank(char32_t cp) {
+  return cp == 0xA0 || cp == 0x1680 || (cp >= 0x2000 && cp <= 0x200A) || cp == 0x202F || cp == 0x205F ||
+         cp == 0x3000;
+}
+
+// A character that is shown as itself in UTF-8 names: not a control code, not the
+// escape character, not a line or paragraph separator, not an invisible format or
+// direction character (they would hide or reorder what the name shows).
+bool ShowableUtf8(char32_t cp) {
+  if (cp < 0xA0 || cp == 0xA4 || cp == 0xAD) return false;
+  if ((cp >= 0x200B && cp <= 0x200F) || (cp >= 0x2028 && cp <= 0x202E) || (cp >= 0x2060 && cp <= 0x206F)) return false;
+  if (cp == 0xFEFF || (cp >= 0xFFF9 && cp <= 0xFFFB)) return false;
+  return true;
+}
 
 // Length of the UTF-8 character at s[i] and its Windows-1252 code (-1 when the
 // character has none); an invalid byte counts as one byte without a code.
@@ -56,7 +75,26 @@ std::string Escape(const std::string& host, bool isName) {
   out.reserve(host.size());
   for (size_t i = 0; i < host.size();) {
     int code;
-    size_t len = NextChar(host, i, code);
+    size_t len;
+    if (gUtf8Names) {
+      // UTF-8 names: a showable character stays as its UTF-8 bytes.
+      const DecodedChar d = DecodeUtf8(host, i);
+      len = static_cast<size_t>(d.len);
+      if (d.valid && d.cp >= 0x80) {
+        bool plain = ShowableUtf8(d.cp);
+        if (plain && isName && WideBlank(d.cp) && (i == 0 || i + len == host.size())) plain = false;
+        if (plain) {
+          out.append(host, i, len);
+          i += len;
+          continue;
+        }
+        code = -1;
+      } else {
+        code = d.valid ? static_cast<int>(d.cp) : -1;
+      }
+    } else {
+      len = NextChar(host, i, code);
+    }
     bool plain = code >= 0x20 && code != 0x7F && !Undefined1252(code) && code != static_cast<unsigned char>(kNameEscape);
     if (plain && isName) {
       if (std::string("\\/:*?\"<>|").find(static_cast<char>(code)) != std::string::npos) plain = false;
@@ -86,6 +124,9 @@ int HexDigit(char c) {
 
 }  // namespace
 
+void SetUtf8Names(bool on) { gUtf8Names = on; }
+bool Utf8Names() { return gUtf8Names; }
+
 std::string ShownName(const std::string& hostName) { return Escape(hostName, true); }
 std::string ShownText(const std::string& hostText) { return Escape(hostText, false); }
 
@@ -94,6 +135,22 @@ std::string HostNameOf(const std::string& shownName) {
   out.reserve(shownName.size());
   for (size_t i = 0; i < shownName.size(); ++i) {
     char c = shownName[i];
+    if (gUtf8Names) {
+      // The escape is the lone byte (as shown names hold it) or the typed UTF-8 "¤".
+      const size_t at = c == '\xC2' && i + 1 < shownName.size() && shownName[i + 1] == kNameEscape ? i + 1 : i;
+      if (shownName[at] == kNameEscape && at + 2 < shownName.size() && HexDigit(shownName[at + 1]) >= 0 &&
+          HexDigit(shownName[at + 2]) >= 0) {
+        out += static_cast<char>(HexDigit(shownName[at + 1]) * 16 + HexDigit(shownName[at + 2]));
+        i = at + 2;
+        continue;
+      }
+      // A valid character is its own bytes; any other byte is a Windows-1252 character.
+      const DecodedChar d = DecodeUtf8(shownName, i);
+      if (d.valid) out.append(shownName, i, static_cast<size_t>(d.len));
+      else out += Cp1252ToUtf8(std::string(1, c));
+      i += static_cast<size_t>(d.len) - 1;
+      continue;
+    }
     if (c == kNameEscape && i + 2 < shownName.size() && HexDigit(shownName[i + 1]) >= 0 &&
         HexDigit(shownName[i + 2]) >= 0) {
       out += static_cast<char>(HexDigit(shownName[i + 1]) * 16 + HexDigit(shownName[i + 2]));
@@ -183,7 +240,9 @@ std::string ResolveComponent(const std::string& hostDir, const std::string& show
   std::string utf8 = HostNameOf(shownName);
   if (LExists(JoinHost(hostDir, utf8))) return JoinHost(hostDir, utf8);
   // A case-blind match, used only when it is the only one.
-  std::string want = UCase(shownName);
+  // UTF-8 names are compared in their upper case character by character.
+  auto upper = [](const std::string& s) { return gUtf8Names ? UpperUtf8(s) : UCase(s); };
+  std::string want = upper(shownName);
   std::string found;
   int matches = 0;
   if (!CountCaseSpellings(hostDir, want, matches, found)) {
@@ -196,7 +255,7 @@ std::string ResolveComponent(const std::string& hostDir, const std::string& show
                         ? n.size() == want.size() && std::equal(n.begin(), n.end(), want.begin(), [](char a, char b) {
                             return UpperChar(static_cast<unsigned char>(a)) == static_cast<unsigned char>(b);
                           })
-                        : UCase(ShownName(std::string(n))) == want;
+                        : upper(ShownName(std::string(n))) == want;
         if (same) {
           ++matches;
           found = n;

@@ -20,6 +20,13 @@ constexpr char kNameEscape = '\xA4';
 // (\ / : * ? " < > |) and a blank at either end. Different host names always give
 // different shown names, and no shown name holds a path separator or a line break.
 std::string ShownName(const std::string& hostName);
+// UTF-8 names (the process-wide character set of names): a host name's valid UTF-8
+// characters that can be shown (no control, format or direction character, not the
+// escape character, no blank of any kind at either end, none of \ / : * ? " < > |)
+// are shown as their own UTF-8 bytes; every other byte is escaped as above, the escape
+// character being the single byte A4. A typed UTF-8 escape character works too.
+void SetUtf8Names(bool on);
+bool Utf8Names();
 // The same for a text that may hold paths (the command line, the environment):
 // separators, wildcards, quotes and blanks stay as they are.
 std::string ShownText(const std::string& hostText);

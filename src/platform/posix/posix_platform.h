@@ -26,6 +26,7 @@ class PosixFileSystem : public FileSystem {
   ~PosixFileSystem() override;
 
   FindHandle FindFirstFile(const std::string& pattern, FindData& data) override;
+  void SetUtf8Names(bool on) override;
   bool FindNextFile(FindHandle handle, FindData& data) override;
   void FindClose(FindHandle handle) override;
   uint64_t FileTimeToLocalFileTime(uint64_t utc) override;

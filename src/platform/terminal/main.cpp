@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
   }
   std::setlocale(LC_CTYPE, "");
+  tembra::posix::SetUtf8Names(tembra::terminal::LocaleIsUtf8());
   tembra::terminal::FrontEnd frontEnd(argc, argv);
   return frontEnd.Run();
 }
