@@ -197,14 +197,6 @@ struct Sandbox {
   }
 };
 
-std::vector<std::string> Words(const std::string& line) {
-  std::vector<std::string> w;
-  std::istringstream in(line);
-  std::string x;
-  while (in >> x) w.push_back(x);
-  return w;
-}
-
 std::string Upper(std::string s) {
   for (char& c : s)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
@@ -227,7 +219,7 @@ bool KeyChangesFiles(const std::string& name) {
 std::string Bounded(std::string line, bool& changesFiles) {
   if (line.size() > kMaxLineBytes) line.resize(kMaxLineBytes);
   if (!headless::Session::CheckLine(line).empty()) return std::string();
-  std::vector<std::string> w = Words(line);
+  std::vector<std::string> w = headless::Words(line);
   if (w.empty()) return std::string();
   std::string cmd = Upper(w[0]);
   if (cmd == "RESIZE") {

@@ -233,9 +233,6 @@ long HeadlessProcesses::Run(const std::string& commandLine, bool wait) {
 
 // ---------------------------------------------------------------- session
 
-namespace {
-bool EnterCwd(const std::string& cwd) { return cwd.empty() || ::chdir(cwd.c_str()) == 0; }
-
 std::vector<std::string> Words(const std::string& line) {
   std::vector<std::string> w;
   std::istringstream in(line);
@@ -243,6 +240,9 @@ std::vector<std::string> Words(const std::string& line) {
   while (in >> x) w.push_back(x);
   return w;
 }
+
+namespace {
+bool EnterCwd(const std::string& cwd) { return cwd.empty() || ::chdir(cwd.c_str()) == 0; }
 
 int ModifierBits(const std::vector<std::string>& words, size_t from, bool* ok) {
   int shift = 0;

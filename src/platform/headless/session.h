@@ -25,6 +25,9 @@ struct ProcessEnded {
   ExitKind kind;
 };
 
+// The blank-separated words of a script line.
+std::vector<std::string> Words(const std::string& line);
+
 struct Options {
   int cols = 80, rows = 25;
   std::string cwd;             // host path; empty = the current one
