@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The character set follows the locale: under LANG=C.UTF-8 the program is in UTF-8 and
-# shows "café", wide characters in two cells and the name 文件.txt; under LANG=C it is in
-# Windows-1252.
+# shows "café", wide characters in two cells and the name 文件.txt (also in a dialog, and
+# typed into the input box); under LANG=C it is in Windows-1252.
 . "$(dirname "$0")/lib.sh"
 dir=$(make_dir charset)
 printf 'caf\xc3\xa9 \xe6\x96\x87\xe4\xbb\xb6.txt|\n' >"$dir/u.txt"
@@ -12,10 +12,16 @@ row 1 | grep -q "Lines  UTF-8" || fail "no UTF-8 on the title line: $(row 1)"
 tmux -L "$SOCK" kill-server >/dev/null 2>&1
 rm -f "$WORK/exit.txt"
 
-# A file name in UTF-8 on the directory page.
+# A file name in UTF-8 on the directory page, in a dialog, and typed into the input box.
 printf 'x' >"$dir/文件.txt"
 start_tembra "$dir" ""
 wait_for "文件    .TXT"
+keys Down Down r
+wait_for "Enter new file name for 文件.txt"
+wait_for "│ 文件.txt "
+keys End BSpace BSpace BSpace BSpace 'δ.txt' Enter
+wait_for "文件Δ   .TXT"
+[ -f "$dir/文件δ.txt" ] || fail "the typed UTF-8 name was not used: $(ls "$dir")"
 tmux -L "$SOCK" kill-server >/dev/null 2>&1
 rm -f "$WORK/exit.txt"
 

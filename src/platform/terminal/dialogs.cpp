@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "core/text.h"
+#include "core/unicode.h"
 #include "platform/terminal/frontend.h"
 
 namespace tembra::terminal {
@@ -19,11 +20,34 @@ struct Button {
   int col = 0, row = 0, width = 0;  // where it was drawn (0-based)
 };
 
-// Splits a text into lines (at line breaks, then at blanks to fit the width).
-std::vector<std::string> WrapText(const std::string& text, int width) {
-  std::vector<std::string> out;
-  std::string line;
+using Cells = std::vector<TextCell>;
+
+bool ControlGlyph(char32_t ch) { return ch < 32 || ch == 127 || (ch >= 0x80 && ch < 0xA0); }
+
+// The program's text as screen cells: each byte a Windows-1252 character, or UTF-8 (a
+// stray byte its Windows-1252 character) when the program's text is UTF-8. Control
+// codes show as a bullet.
+Cells CellsOf(const std::string& text, bool utf8) {
+  Cells cells;
+  if (utf8) {
+    cells = Utf8TextCells(text);
+  } else {
+    cells.reserve(text.size());
+    for (unsigned char c : text) cells.push_back(TextCell{Cp1252ToUnicode(c)});
+  }
+  for (TextCell& t : cells)
+    if (t.width && ControlGlyph(t.ch)) t.ch = U'\u2022';
+  return cells;
+}
+
+int CellCount(const std::string& text, bool utf8) { return static_cast<int>(CellsOf(text, utf8).size()); }
+
+// Splits a text into lines of cells (at line breaks, then at blanks to fit the width);
+// a wide character is never cut in two.
+std::vector<Cells> WrapText(const std::string& text, int width, bool utf8) {
+  std::vector<Cells> out;
   std::vector<std::string> paragraphs;
+  std::string line;
   for (size_t i = 0; i <= text.size(); ++i) {
     if (i == text.size() || text[i] == '\n' || text[i] == '\r') {
       paragraphs.push_back(line);
@@ -33,23 +57,44 @@ std::vector<std::string> WrapText(const std::string& text, int width) {
       line += text[i];
     }
   }
-  if (width < 1) width = 1;
-  for (std::string p : paragraphs) {
-    while (static_cast<int>(p.size()) > width) {
-      size_t cut = p.rfind(' ', static_cast<size_t>(width));
-      if (cut == std::string::npos || cut == 0) cut = static_cast<size_t>(width);
-      out.push_back(p.substr(0, cut));
-      p.erase(0, cut);
-      if (!p.empty() && p[0] == ' ') p.erase(0, 1);
+  const size_t w = static_cast<size_t>(std::max(1, width));
+  for (const std::string& para : paragraphs) {
+    Cells p = CellsOf(para, utf8);
+    while (p.size() > w) {
+      size_t cut = w;
+      while (cut > 0 && p[cut].ch != U' ') --cut;
+      if (cut == 0) {
+        cut = w;
+        if (p[cut].width == 0) cut = cut > 1 ? cut - 1 : 2;  // keep both halves together
+      }
+      out.emplace_back(p.begin(), p.begin() + static_cast<std::ptrdiff_t>(cut));
+      p.erase(p.begin(), p.begin() + static_cast<std::ptrdiff_t>(cut));
+      if (!p.empty() && p[0].ch == U' ' && p[0].width == 1) p.erase(p.begin());
     }
     out.push_back(p);
   }
   return out;
 }
 
-char32_t Glyph(unsigned char c) {
-  bool zero = c < 32 || c == 127 || c == 129 || c == 141 || c == 143 || c == 144 || c == 157;
-  return zero ? U'\u2022' : Cp1252ToUnicode(c);
+// The characters of an answer being typed, each with the combining marks after it: the
+// caret moves and Backspace deletes one at a time.
+std::vector<std::string> Units(const std::string& text, bool utf8) {
+  std::vector<std::string> units;
+  for (size_t i = 0; i < text.size();) {
+    size_t n = 1;
+    if (utf8) {
+      const DecodedChar d = DecodeUtf8(text, i);
+      n = static_cast<size_t>(d.len);
+      if (d.valid && CellWidth(d.cp) == 0 && d.cp >= 0xA0 && !units.empty()) {
+        units.back() += text.substr(i, n);
+        i += n;
+        continue;
+      }
+    }
+    units.push_back(text.substr(i, n));
+    i += n;
+  }
+  return units;
 }
 
 // Draws into the overlay of the front-end.
@@ -59,14 +104,24 @@ class Painter {
     fe_.overlay().assign(static_cast<size_t>(cols) * rows, OverlayCell{});
   }
   void Put(int c, int r, char32_t ch, uint32_t fg, uint32_t bg, bool bold = false, bool underline = false) {
+    Put(c, r, TextCell{ch}, fg, bg, bold, underline);
+  }
+  void Put(int c, int r, const TextCell& t, uint32_t fg, uint32_t bg, bool bold = false, bool underline = false) {
     if (c < 0 || r < 0 || c >= cols_ || r >= rows_) return;
     OverlayCell& o = fe_.overlay()[static_cast<size_t>(r) * cols_ + c];
     o.set = true;
-    o.cell = FrameCell{ch, fg, bg, bold, underline};
+    o.cell = FrameCell{t.ch, fg, bg, bold, underline, t.mark, t.width};
   }
-  void Text(int c, int r, const std::string& cp1252, uint32_t fg, uint32_t bg, bool bold = false, int maxW = 1 << 30) {
-    for (size_t i = 0; i < cp1252.size() && static_cast<int>(i) < maxW; ++i)
-      Put(c + static_cast<int>(i), r, Glyph(static_cast<unsigned char>(cp1252[i])), fg, bg, bold);
+  // Cells from column c on, at most maxW of them; a wide character that does not fit
+  // whole is left out.
+  void Text(int c, int r, const Cells& cells, uint32_t fg, uint32_t bg, bool bold = false, int maxW = 1 << 30) {
+    for (size_t i = 0; i < cells.size() && static_cast<int>(i) < maxW; ++i) {
+      if (cells[i].width == 2 && static_cast<int>(i) + 1 >= maxW) break;
+      Put(c + static_cast<int>(i), r, cells[i], fg, bg, bold);
+    }
+  }
+  void Text(int c, int r, const std::string& text, uint32_t fg, uint32_t bg, bool bold = false, int maxW = 1 << 30) {
+    Text(c, r, CellsOf(text, fe_.Utf8Text()), fg, bg, bold, maxW);
   }
   // A framed box with its caption in the top border.
   void Box(int x, int y, int w, int h, const std::string& caption, uint32_t fg, uint32_t bg) {
@@ -147,8 +202,8 @@ int TermDialogs::MsgBox(const std::string& text, const std::string& caption, Msg
     fe_.term().Size(cols, rows);
     fe_.FollowTerminalSize();
     int maxText = std::max(1, cols - 6);
-    std::vector<std::string> lines = WrapText(text, maxText);
-    int want = static_cast<int>(title.size()) + 4;
+    std::vector<Cells> lines = WrapText(text, maxText, fe_.Utf8Text());
+    int want = CellCount(title, fe_.Utf8Text()) + 4;
     for (auto& l : lines) want = std::max(want, static_cast<int>(l.size()));
     want = std::max(want, 24);
     int w = std::min(cols, want + 4);
@@ -194,19 +249,31 @@ bool TermDialogs::InputBox(const std::string& prompt, const std::string& caption
                            std::string& answer) {
   ModalScope scope(fe_);
   std::vector<Button> buttons = {{"OK", kAnswerOK}, {"Cancel", kAnswerCancel}};
-  std::string text = defaultText;
-  size_t caret = text.size();
+  const bool utf8 = fe_.Utf8Text();
+  std::vector<std::string> text = Units(defaultText, utf8);  // one character each
+  size_t bytes = defaultText.size();
+  size_t caret = text.size();  // characters before the caret
   bool selected = !text.empty();  // the default answer is selected: typing replaces it
   int focus = -1;                 // -1: the edit field; 0, 1: a button
-  size_t scroll = 0;
+  size_t scroll = 0;              // the first character shown
   int pressed = -1;
   std::string title = caption.empty() ? std::string("Tembra") : caption;
+  auto cellsOf = [&](size_t k) { return CellsOf(text[k], utf8); };
+  auto clear = [&] {
+    text.clear();
+    bytes = 0;
+    caret = 0;
+  };
+  auto erase = [&](size_t k) {
+    bytes -= text[k].size();
+    text.erase(text.begin() + static_cast<std::ptrdiff_t>(k));
+  };
   for (;;) {
     int cols = 0, rows = 0;
     fe_.term().Size(cols, rows);
     fe_.FollowTerminalSize();
-    int w = std::min(cols, std::max(50, std::min(cols - 4, static_cast<int>(prompt.size()) + 4)));
-    std::vector<std::string> lines = WrapText(prompt, std::max(1, w - 4));
+    int w = std::min(cols, std::max(50, std::min(cols - 4, CellCount(prompt, utf8) + 4)));
+    std::vector<Cells> lines = WrapText(prompt, std::max(1, w - 4), utf8);
     int maxLines = std::max(1, rows - 6);
     if (static_cast<int>(lines.size()) > maxLines) lines.resize(static_cast<size_t>(maxLines));
     int h = static_cast<int>(lines.size()) + 6;
@@ -217,17 +284,30 @@ bool TermDialogs::InputBox(const std::string& prompt, const std::string& caption
     for (size_t i = 0; i < lines.size(); ++i) p.Text(x + 2, y + 1 + static_cast<int>(i), lines[i], fg, bg, false, w - 4);
     int fieldRow = y + 2 + static_cast<int>(lines.size());
     int fieldX = x + 2, fieldW = std::max(1, w - 4);
+    // Scrolls so that the caret's cell (and the character after it) is in the field.
     if (caret < scroll) scroll = caret;
-    if (caret >= scroll + static_cast<size_t>(fieldW)) scroll = caret - static_cast<size_t>(fieldW) + 1;
-    for (int i = 0; i < fieldW; ++i) {
-      size_t k = scroll + static_cast<size_t>(i);
-      bool sel = selected && k < text.size();
-      char32_t ch = k < text.size() ? Glyph(static_cast<unsigned char>(text[k])) : U' ';
-      p.Put(fieldX + i, fieldRow, ch, sel ? fe_.Color(3) : fe_.Color(1), sel ? fe_.Color(7) : fe_.Color(5));
+    for (;;) {
+      size_t used = caret < text.size() ? cellsOf(caret).size() : 1;
+      for (size_t k = scroll; k < caret; ++k) used += cellsOf(k).size();
+      if (used <= static_cast<size_t>(fieldW) || scroll >= caret) break;
+      ++scroll;
     }
+    std::vector<size_t> unitAt(static_cast<size_t>(fieldW), text.size());  // the character under each cell
+    int col = 0, caretCol = 0;
+    for (size_t k = scroll; k <= text.size() && col < fieldW; ++k) {
+      if (k == caret) caretCol = col;
+      if (k == text.size()) break;
+      Cells cells = cellsOf(k);
+      if (col + static_cast<int>(cells.size()) > fieldW) break;
+      for (const TextCell& t : cells) {
+        p.Put(fieldX + col, fieldRow, t, selected ? fe_.Color(3) : fe_.Color(1), selected ? fe_.Color(7) : fe_.Color(5));
+        unitAt[static_cast<size_t>(col++)] = k;
+      }
+    }
+    for (; col < fieldW; ++col) p.Put(fieldX + col, fieldRow, U' ', fe_.Color(1), fe_.Color(5));
     DrawButtons(p, buttons, focus < 0 ? 0 : focus, x, w, y + h - 2, fe_);
     fe_.cursorShown = focus < 0 && fieldRow < rows;
-    fe_.cursorCol = std::min(cols - 1, fieldX + static_cast<int>(caret - scroll));
+    fe_.cursorCol = std::min(cols - 1, fieldX + caretCol);
     fe_.cursorRow = fieldRow;
     fe_.Render();
     if (fe_.queue().empty()) fe_.Pump(-1);
@@ -235,7 +315,9 @@ bool TermDialogs::InputBox(const std::string& prompt, const std::string& caption
       InputEvent e = fe_.queue().front();
       fe_.queue().pop_front();
       auto finish = [&](bool ok) {
-        answer = ok ? text : std::string();
+        answer.clear();
+        if (ok)
+          for (const std::string& u : text) answer += u;
         return ok;
       };
       if (e.kind == InputEvent::Kind::Mouse && e.button == 1) {
@@ -245,7 +327,7 @@ bool TermDialogs::InputBox(const std::string& prompt, const std::string& caption
           if (e.row - 1 == fieldRow && e.col - 1 >= fieldX && e.col - 1 < fieldX + fieldW) {
             focus = -1;
             selected = false;
-            caret = std::min(text.size(), scroll + static_cast<size_t>(e.col - 1 - fieldX));
+            caret = unitAt[static_cast<size_t>(e.col - 1 - fieldX)];
           }
         } else if (hit >= 0 && hit == pressed) {
           return finish(hit == 0);
@@ -277,28 +359,19 @@ bool TermDialogs::InputBox(const std::string& prompt, const std::string& caption
         case kVkHome: caret = 0; selected = false; continue;
         case kVkEnd: caret = text.size(); selected = false; continue;
         case kVkBack:
-          if (selected) {
-            text.clear();
-            caret = 0;
-          } else if (caret > 0) {
-            text.erase(--caret, 1);
-          }
+          if (selected) clear();
+          else if (caret > 0) erase(--caret);
           selected = false;
           continue;
         case kVkDelete:
-          if (selected) {
-            text.clear();
-            caret = 0;
-          } else if (caret < text.size()) {
-            text.erase(caret, 1);
-          }
+          if (selected) clear();
+          else if (caret < text.size()) erase(caret);
           selected = false;
           continue;
         default: break;
       }
       if (ctrlAlt && e.vk == 'U') {  // Ctrl+U empties the answer
-        text.clear();
-        caret = 0;
+        clear();
         selected = false;
         continue;
       }
@@ -306,14 +379,24 @@ bool TermDialogs::InputBox(const std::string& prompt, const std::string& caption
         selected = !text.empty();
         continue;
       }
-      if (e.ch >= ' ' && e.ch != kChDelete && e.ch <= 255 && !ctrlAlt) {
-        if (selected) {
-          text.clear();
-          caret = 0;
-          selected = false;
-        }
-        if (text.size() < 1024) text.insert(caret++, 1, static_cast<char>(e.ch));
-        else Beep();
+      if (ctrlAlt) continue;
+      // The character typed, as the program's text: UTF-8, or its Windows-1252 byte.
+      std::string typed;
+      if (utf8 && e.cp >= U' ' && !ControlGlyph(e.cp)) AppendUtf8(typed, e.cp);
+      else if (!utf8 && e.ch >= ' ' && e.ch != kChDelete && e.ch <= 255) typed = std::string(1, static_cast<char>(e.ch));
+      if (typed.empty()) continue;
+      if (selected) {
+        clear();
+        selected = false;
+      }
+      if (bytes + typed.size() > 1024) {
+        Beep();
+      } else if (utf8 && caret > 0 && CellWidth(e.cp) == 0) {
+        text[caret - 1] += typed;  // a combining mark joins the character before it
+        bytes += typed.size();
+      } else {
+        text.insert(text.begin() + static_cast<std::ptrdiff_t>(caret++), typed);
+        bytes += typed.size();
       }
     }
   }
@@ -394,7 +477,7 @@ void PipeTo(const std::vector<const char*>& argv, const std::string& text) {
 }  // namespace
 
 void TermClipboard::SetText(const std::string& text) {
-  std::string utf8 = Cp1252ToUtf8(text);
+  std::string utf8 = fe_.ToTerminalUtf8(text);
   // The terminal's own clipboard (OSC 52), then the desktop's through its tools.
   fe_.term().Write("\x1b]52;c;" + Base64(utf8) + "\x07");
   const char* wayland = std::getenv("WAYLAND_DISPLAY");

@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "core/text.h"
+#include "core/unicode.h"
 
 namespace tembra::terminal {
 
@@ -166,12 +167,37 @@ void FrontEnd::Render() {
   if (overlay_.size() == f.cells.size()) {
     for (size_t i = 0; i < overlay_.size(); ++i)
       if (overlay_[i].set) f.cells[i] = overlay_[i].cell;
+    // A wide character of the page half covered by a dialog's edge shows as a blank.
+    for (size_t i = 0; i < f.cells.size(); ++i) {
+      const bool col0 = i % static_cast<size_t>(f.cols) == 0, last = (i + 1) % static_cast<size_t>(f.cols) == 0;
+      FrameCell& c = f.cells[i];
+      const bool alone = c.width == 2 ? last || f.cells[i + 1].width != 0 : c.width == 0 && (col0 || f.cells[i - 1].width != 2);
+      if (alone) {
+        c.ch = U' ';
+        c.mark = 0;
+        c.width = 1;
+      }
+    }
   }
   f.showCursor = cursorShown;
   f.cursorCol = cursorCol;
   f.cursorRow = cursorRow;
-  term_.SetTitle(Cp1252ToUtf8(window_.Caption()));
+  term_.SetTitle(ToTerminalUtf8(window_.Caption()));
   term_.Draw(f);
+}
+
+bool FrontEnd::Utf8Text() const { return lister_ && lister_->bUtf8; }
+
+std::string FrontEnd::ToTerminalUtf8(const std::string& text) const {
+  if (!Utf8Text()) return Cp1252ToUtf8(text);
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    const DecodedChar d = DecodeUtf8(text, i);
+    AppendUtf8(out, d.valid ? d.cp : Cp1252ToUnicode(static_cast<unsigned char>(text[i])));
+    i += static_cast<size_t>(d.len);
+  }
+  return out;
 }
 
 void FrontEnd::FollowTerminalSize() {

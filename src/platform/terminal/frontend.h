@@ -113,6 +113,10 @@ class FrontEnd {
   bool cursorShown = false;
   int cursorCol = 0, cursorRow = 0;
   uint32_t Color(int role) const;
+  // The program's text is UTF-8 (else Windows-1252); follows the character-set setting.
+  bool Utf8Text() const;
+  // The program's text as UTF-8 for the terminal's title and the desktop clipboard.
+  std::string ToTerminalUtf8(const std::string& text) const;
   bool InModal() const { return modal_ > 0; }
   void EnterModal() { ++modal_; }
   void LeaveModal() { --modal_; }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/text.h"
+#include "core/unicode.h"
 #include "platform/grid/keys.h"
 #include "platform/keycodes.h"
 
@@ -100,12 +101,13 @@ size_t Utf8Length(unsigned char c) {
 }
 }  // namespace
 
-void InputDecoder::Key(int vk, int shift, int ch) {
-  if (vk == 0 && ch < 0) return;
+void InputDecoder::Key(int vk, int shift, int ch, char32_t cp) {
+  if (vk == 0 && ch < 0 && cp == 0) return;
   InputEvent e;
   e.vk = vk;
   e.shift = shift;
   e.ch = ch;
+  e.cp = cp ? cp : ch >= 0 ? Cp1252ToUnicode(static_cast<unsigned char>(ch)) : 0;
   events.push_back(e);
 }
 
@@ -145,22 +147,10 @@ void InputDecoder::Codepoint(char32_t cp, int alt) {
     Char(static_cast<unsigned char>(cp), alt);
     return;
   }
-  std::string u;
-  if (cp < 0x800) {
-    u += static_cast<char>(0xC0 | (cp >> 6));
-  } else if (cp < 0x10000) {
-    u += static_cast<char>(0xE0 | (cp >> 12));
-    u += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-  } else {
-    u += static_cast<char>(0xF0 | (cp >> 18));
-    u += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    u += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-  }
-  u += static_cast<char>(0x80 | (cp & 0x3F));
-  bool ok = true;
-  std::string b = Utf8ToCp1252(u, &ok);
-  if (ok && b.size() == 1) Key(0, 0, static_cast<unsigned char>(b[0]));
-  // Characters that Windows-1252 lacks cannot be typed into the program.
+  // A character Windows-1252 lacks has no key and no byte: only a text field in UTF-8
+  // takes it.
+  const int b = UnicodeToCp1252(cp);
+  Key(0, 0, b >= 0x80 ? b : -1, cp);
 }
 
 // A legacy mouse report (button byte, column and row, each less 32).

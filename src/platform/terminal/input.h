@@ -14,6 +14,7 @@ struct InputEvent {
   int vk = 0;       // key-down/up code, 0 for a character alone
   int shift = 0;    // kShift, kCtrl, kAlt
   int ch = -1;      // character event, -1 for none
+  char32_t cp = 0;  // the character typed, also one Windows-1252 lacks (ch is then -1); 0: none
   int button = 0;   // mouse: 1 left, 2 right, 4 middle
   bool press = false;  // mouse: press (true) or release; focus: gained (true) or lost
   int col = 0, row = 0;  // mouse: 1-based cell
@@ -41,7 +42,7 @@ class InputDecoder {
   void SgrMouse(int b, int col, int row, bool press);
   void OtherKey(int code, int shift);
   void CodeKey(int code, int shift);
-  void Key(int vk, int shift, int ch);
+  void Key(int vk, int shift, int ch, char32_t cp = 0);
   void Named(const char* name, int shift);
   void Char(unsigned char c, int alt);
   void Codepoint(char32_t cp, int alt);

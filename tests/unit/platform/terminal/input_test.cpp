@@ -41,8 +41,16 @@ TEST(TerminalInput, PlainCharactersCarryTheirKeyAndShift) {
   // A UTF-8 character of Windows-1252 arrives as its byte, without a key of its own.
   ExpectKey("\xc3\xa9", 0, 0, 0xE9);
   ExpectKey("\xe2\x82\xac", 0, 0, 0x80);
-  // A character Windows-1252 lacks cannot be typed.
-  EXPECT_TRUE(Keys("\xe2\x86\x92").empty());
+  // A character Windows-1252 lacks has no key and no byte, only its code point (for a
+  // text field in UTF-8); the others carry theirs too.
+  InputDecoder d;
+  d.Feed("\xe6\x96\x87\xc3\xa9\xe2\x82\xac");
+  ASSERT_EQ(d.events.size(), 3u);
+  EXPECT_EQ(d.events[0].vk, 0);
+  EXPECT_EQ(d.events[0].ch, -1);
+  EXPECT_EQ(d.events[0].cp, U'\u6587');
+  EXPECT_EQ(d.events[1].cp, U'\u00E9');
+  EXPECT_EQ(d.events[2].cp, U'\u20AC');
 }
 
 TEST(TerminalInput, ControlKeysArriveAsKeysInRawMode) {
