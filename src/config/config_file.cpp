@@ -553,7 +553,7 @@ bool Lister::bParse1Config(std::string& zcfLine) {
   bRescan = true;
   zcfLine = Trim(zcfLine);
   const std::string typed = zcfLine;
-  zcfLine = UCase(zcfLine);
+  zcfLine = NameU(zcfLine);  // per character in UTF-8, so name patterns match upper-case names
   const std::string& line = zcfLine;
 
   zParm[1].assign(1, '*');  // not = "*": GCC 12 warns falsely (-Wrestrict) on that form

@@ -28,12 +28,7 @@ void Lister::PrintShownAt(long x, long y, const std::string& text) {
   if (bUtf8) P.window.PrintCellsAt(x, y, Utf8TextCells(text));
   else P.window.PrintAt(x, y, text);
 }
-std::string Lister::NameU(const std::string& s) const {
-  if (!bUtf8) return UCase(s);
-  std::string u = s;
-  UpperUtf8SameLength(u.data(), u.size());
-  return u;
-}
+std::string Lister::NameU(const std::string& s) const { return UpperName(s, bUtf8); }
 int32_t Lister::NameCells(std::string_view s) const {
   return bUtf8 ? Utf8Cells(s) : static_cast<int32_t>(s.size());
 }

@@ -244,6 +244,25 @@ size_t Utf8CutBytes(std::string_view s, int32_t cells) {
   return i;
 }
 
+std::string UpperName(const std::string& s, bool utf8) {
+  if (!utf8) return UCase(s);
+  std::string u = s;
+  UpperUtf8SameLength(u.data(), u.size());
+  return u;
+}
+
+std::u32string Utf8Chars(std::string_view s, bool upper) {
+  std::u32string out;
+  out.reserve(s.size());
+  const auto* u = reinterpret_cast<const unsigned char*>(s.data());
+  for (size_t i = 0; i < s.size();) {
+    const DecodedChar d = DecodeUtf8(u + i, s.size() - i);
+    out += !d.valid ? kStrayByteBase + u[i] : upper ? SimpleUpper(d.cp) : d.cp;
+    i += static_cast<size_t>(d.len);
+  }
+  return out;
+}
+
 bool IsValidUtf8(const std::string& s) {
   for (size_t i = 0; i < s.size();) {
     const DecodedChar d = DecodeUtf8(s, i);

@@ -44,11 +44,18 @@ std::string UpperUtf8(const std::string& s);
 // Upper case in place that keeps the length: a character whose upper case has a UTF-8
 // form of another length stays as it is (so do bytes outside valid sequences).
 void UpperUtf8SameLength(char* p, size_t n);
+// The upper case of a name as the lister keeps it: per character and keeping the length
+// in UTF-8 (as UpperUtf8SameLength), else Windows-1252 upper case.
+std::string UpperName(const std::string& s, bool utf8);
 // Screen cells of UTF-8 text (a byte outside a valid sequence takes one cell), and the
 // bytes of its longest start that takes at most `cells` cells without cutting a
 // character (combining marks after the last character kept are kept with it).
 int32_t Utf8Cells(std::string_view s);
 size_t Utf8CutBytes(std::string_view s, int32_t cells);
+// The characters of UTF-8 text (in simple upper case when `upper`); a byte outside a
+// valid sequence becomes kStrayByteBase + the byte, equal to no character.
+constexpr char32_t kStrayByteBase = 0x110000;
+std::u32string Utf8Chars(std::string_view s, bool upper = false);
 // True when the whole text is well-formed UTF-8.
 bool IsValidUtf8(const std::string& s);
 

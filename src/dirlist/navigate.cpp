@@ -271,7 +271,7 @@ bool Lister::BDOS_CD(const std::string& zNewPath) {
       bool more = true;
       while (more) {
         if (fd.dwFileAttributes & kAttrDirectory) {
-          if (best.empty() || UCase(fd.cFileName) < UCase(best)) best = fd.cFileName;
+          if (best.empty() || NameU(fd.cFileName) < NameU(best)) best = fd.cFileName;
         }
         more = P.files.FindNextFile(h, fd);
       }

@@ -297,9 +297,9 @@ void Lister::MarkIgnore() {
       mark = '*';  // a nameless record (an archive member without a name) stays hidden
     } else if (type != 'D' && !zNameFilter.empty()) {
       std::string_view nameU = ZdField(rec, kZdName, len);
-      bool shown = bWildMatch(nameU, zNameFilter);
+      bool shown = bWildMatch(nameU, zNameFilter, bUtf8);
       if (!shown && ZdNotPlainName(rec) && nameU.size() > static_cast<size_t>(kZdTempPrefixLen))
-        shown = bWildMatch(nameU.substr(kZdTempPrefixLen), zNameFilter);
+        shown = bWildMatch(nameU.substr(kZdTempPrefixLen), zNameFilter, bUtf8);
       if (!shown) mark = '*';
     }
     if (type == 'F' && nSizeMax >= 1 && (size < nSizeMin || size > nSizeMax)) mark = '*';

@@ -206,7 +206,7 @@ void Lister::MarkForDeletion() {
     }
     for (int32_t j = 1; j <= nDelRules && j < static_cast<int32_t>(zDelRuleMask.size()); ++j) {
       int32_t value = nDelRuleValue[j];
-      if (!bWildMatch(nameU, zDelRuleMask[j]) || age <= (value & kDelRuleDays)) continue;
+      if (!bWildMatch(nameU, zDelRuleMask[j], bUtf8) || age <= (value & kDelRuleDays)) continue;
       nDeletable = nDeletable + 1;
       if (value & kDelRuleDelete) ZdPut(rec, kZdDelMark, "D");
       else if (value & kDelRuleRecycle) ZdPut(rec, kZdDelMark, "R");

@@ -67,7 +67,7 @@ void Lister::ProcessZ(const std::string& zWhat) {
   }
   nZDir = static_cast<int32_t>(records.size());
   for (int32_t i = 0; i < nZDir; ++i) ZDIR[i + 1] = std::move(records[i]);
-  ZDIR[0] = zip::ArchiveParentRecord(zFullPath);
+  ZDIR[0] = zip::ArchiveParentRecord(zFullPath, bUtf8);
 
   zZipReturnName = zName;
   iZipReturnCursor = iCursor;

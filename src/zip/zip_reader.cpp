@@ -256,10 +256,7 @@ std::string MemberRecord(const CentralEntry& e, bool fullPath, const std::string
     size_t slash = name.find_last_of("/\\");
     if (slash != std::string::npos) name = name.substr(slash + 1);
   }
-  std::string upper = name;
-  if (utf8) UpperUtf8SameLength(upper.data(), upper.size());
-  else upper = UCase(name);
-  std::string rec = ZdNewRecord(upper, name);
+  std::string rec = ZdNewRecord(UpperName(name, utf8), name);
   if (name.empty()) ZdPut(rec, kZdIgnore, "*");
   ZdPut(rec, kZdNameLen, Field(static_cast<double>(name.size()), "#000"));
   ZdPut(rec, kZdType, (fullPath && folder && e.compressedSize == 0) ? "D" : "F");
@@ -281,8 +278,8 @@ std::string MemberRecord(const CentralEntry& e, bool fullPath, const std::string
   return rec;
 }
 
-std::string ArchiveParentRecord(const std::string& fullPath) {
-  std::string rec = ZdNewRecord(UCase(fullPath), fullPath);
+std::string ArchiveParentRecord(const std::string& fullPath, bool utf8) {
+  std::string rec = ZdNewRecord(UpperName(fullPath, utf8), fullPath);
   ZdPut(rec, kZdNameLen, Field(static_cast<double>(fullPath.size()), "#000"));
   ZdMarkParent(rec);
   return rec;

@@ -117,6 +117,6 @@ std::string RatioText(uint64_t compressedSize, uint64_t size);
 std::string MemberRecord(const CentralEntry& e, bool fullPath, const std::string& ntfsText, bool utf8 = false);
 
 // The parent entry of a listing: the archive's full path.
-std::string ArchiveParentRecord(const std::string& fullPath);
+std::string ArchiveParentRecord(const std::string& fullPath, bool utf8 = false);
 
 }  // namespace tembra::zip

@@ -54,6 +54,22 @@ screen
 S
 expect_screen_row 2 "omega"
 
+# Name patterns count characters: "??" is two Chinese characters; "ω*" is upper-cased
+# per character and finds both omegas.
+run_headless --cwd "$D" --charset utf-8 <<'S'
+input ??.txt
+key f
+screen
+input ω*
+key f
+screen
+S
+expect_screen_row 3 "复制    .TXT     5" 1
+expect_screen_row 4 "        " 1
+expect_screen_row 3 "ΩMEGA   .TXT     5" 2
+expect_screen_row 4 "ΩΜΈΓΑ   .TXT     5" 2
+expect_screen_row 5 "        " 2
+
 # A ZIP member name flagged as UTF-8 shows decoded and sorts by its upper case.
 Z=$(make_dir zip)
 python3 - "$Z" <<'PY' || fail "python archive"

@@ -52,17 +52,6 @@ bool PlainAsciiText(const std::string& s) {
   return true;
 }
 
-// The characters of a UTF-8 name in upper case (a byte outside a valid sequence is one).
-std::u32string UpperChars(const std::string& s) {
-  std::u32string out;
-  for (size_t i = 0; i < s.size();) {
-    const DecodedChar d = DecodeUtf8(s, i);
-    out += d.valid ? SimpleUpper(d.cp) : static_cast<char32_t>(0x110000 + static_cast<unsigned char>(s[i]));
-    i += static_cast<size_t>(d.len);
-  }
-  return out;
-}
-
 // "*" any run, "?" any one unit; same(a, b) compares a name unit with a pattern unit.
 template <class Text, class Same>
 bool MatchUnits(const Text& name, const Text& pat, Same same) {
@@ -88,7 +77,7 @@ bool MatchUnits(const Text& name, const Text& pat, Same same) {
 // Case-blind in Windows-1252; UTF-8 names by characters and their Unicode upper case.
 bool FindMatch(const std::string& name, const std::string& pat) {
   if (Utf8Names() && (!PlainAsciiText(name) || !PlainAsciiText(pat)))
-    return MatchUnits(UpperChars(name), UpperChars(pat), [](char32_t a, char32_t b) { return a == b; });
+    return MatchUnits(Utf8Chars(name, true), Utf8Chars(pat, true), [](char32_t a, char32_t b) { return a == b; });
   return MatchUnits(name, pat, [](char a, char b) {
     return UpperChar(static_cast<unsigned char>(a)) == UpperChar(static_cast<unsigned char>(b));
   });

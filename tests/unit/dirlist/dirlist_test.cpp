@@ -194,6 +194,21 @@ TEST(Wildcard, Patterns) {
   EXPECT_FALSE(bWildMatch("AAAC", "*A*B"));
 }
 
+TEST(Wildcard, Utf8UnitsAreCharacters) {
+  // "?" is one character however many bytes it takes; a list ranges over characters.
+  EXPECT_TRUE(bWildMatch("文件.TXT", "文?.TXT", true));
+  EXPECT_FALSE(bWildMatch("文件.TXT", "文?.TXT", false));
+  EXPECT_FALSE(bWildMatch("文件.TXT", "??.TXT", false));
+  EXPECT_FALSE(bWildMatch("文件.TXT", "???.TXT", true));
+  EXPECT_TRUE(bWildMatch("ΒΗΤΑ", "[Α-Ω]*", true));
+  EXPECT_FALSE(bWildMatch("ЯБ", "[Α-Ω]*", true));
+  EXPECT_TRUE(bWildMatch("ЯБ", "[!Α-Ω]?", true));
+  // A stray byte is one unit of its own and matches only itself or "?".
+  EXPECT_TRUE(bWildMatch("A\xE9" "B", "A?B", true));
+  EXPECT_TRUE(bWildMatch("A\xE9" "B", "A\xE9" "B", true));
+  EXPECT_FALSE(bWildMatch("A\xC3\xA9" "B", "A\xE9" "B", true));
+}
+
 TEST_F(DirTest, CompactLayout) {
   Table({Record("Report.markdown", 12345), Record("Folder", 0, kAttrDirectory), Record("x", 99999),
          Record("y", 100000), Record("z", 9999999), Record("w", 10000000), Record("averyverylongname", 1)});
