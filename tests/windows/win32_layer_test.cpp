@@ -135,6 +135,69 @@ void FileChecks(Win32FileSystem& fs, const std::string& root) {
   fs.ChangeDirectory(start);
 }
 
+// Names in UTF-8: written, found, copied, renamed and recycled under their own UTF-16
+// names; the same file in the ANSI code page is what the A calls made of it.
+void Utf8NameChecks(Win32FileSystem& fs, Win32Processes& p, const std::string& root) {
+  const std::string dir = root + "\\\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1";  // Ωμέγα
+  const std::wstring wdir = Wide(root) + L"\\\u03A9\u03BC\u03AD\u03B3\u03B1";
+  ::CreateDirectoryW(wdir.c_str(), nullptr);
+  fs.SetUtf8Names(true);
+  const std::string name = "\xE6\x96\x87\xE4\xBB\xB6 \xCE\xB1\xCE\xB2\xCE\xB3 long name.txt";  // 文件 αβγ
+  const std::string file = dir + "\\" + name;
+  Check(fs.WriteWholeFile(file, "hello"), "UTF-8: write a Chinese and Greek name");
+  Check(::GetFileAttributesW((wdir + L"\\\u6587\u4EF6 \u03B1\u03B2\u03B3 long name.txt").c_str()) !=
+            INVALID_FILE_ATTRIBUTES,
+        "UTF-8: the file has its UTF-16 name");
+  FindData d;
+  FindHandle f = fs.FindFirstFile(dir + "\\*.txt", d);
+  Check(f != kInvalidFind && d.cFileName == name, "UTF-8: find gives the name's UTF-8 bytes", d.cFileName);
+  Check(!d.cAlternateFileName.empty() && fs.Exists(dir + "\\" + d.cAlternateFileName) == 0,
+        "UTF-8: the short name addresses the file", d.cAlternateFileName);
+  fs.FindClose(f);
+  std::string text;
+  Check(fs.ReadWholeFile(file, text) && text == "hello", "UTF-8: read");
+  const std::string copy = dir + "\\\xE5\xA4\x8D\xE5\x88\xB6.txt";  // 复制.txt
+  Check(fs.CopyFile(file, copy, true) == 0 && fs.Exists(copy) == 0, "UTF-8: copy");
+  const std::string renamed = dir + "\\\xCE\xA9mega.txt";
+  Check(fs.RenameFile(copy, renamed) == 0 && fs.Exists(renamed) == 0 && fs.Exists(copy) == -1, "UTF-8: rename");
+  Check(fs.ShortPathName(file).find('~') != std::string::npos, "UTF-8: short path name", fs.ShortPathName(file));
+  std::string start = fs.CurrentDirectory();
+  Check(fs.ChangeDirectory(dir) && fs.CurrentDirectory() == dir, "UTF-8: current directory", fs.CurrentDirectory());
+  ::SetEnvironmentVariableW(L"TEMBRA_CHECK", wdir.c_str());
+  Check(p.GetEnv("TEMBRA_CHECK") == dir, "UTF-8: environment value", p.GetEnv("TEMBRA_CHECK"));
+  struct Record : Dialogs {
+    std::string text;
+    int MsgBox(const std::string& t, const std::string&, MsgButtons) override { return text = t, kAnswerNo; }
+    bool InputBox(const std::string&, const std::string&, const std::string&, std::string&) override { return false; }
+    void Beep() override {}
+  } record;
+  fs.confirmDialogs = &record;
+  Check(fs.RecycleFile(renamed, true) == kRecycleRefused &&
+            record.text == "Are you sure you want to move \"\xCE\xA9mega.txt\" to the Recycle Bin?",
+        "UTF-8: the recycle question names the file", record.text);
+  fs.confirmDialogs = nullptr;
+  Check(fs.DeleteFile(renamed) == 0 && fs.Exists(renamed) == -1, "UTF-8: delete");
+  // A program started with a UTF-8 command line gets the UTF-16 names.
+  std::string comspec = p.GetEnv("COMSPEC");
+  if (comspec.empty()) comspec = "cmd.exe";
+  const std::string made = dir + "\\\xCE\xB4.txt";  // δ.txt
+  Check(p.Run("\"" + comspec + "\" /C echo x>\"" + made + "\"", true) > 0 &&
+            ::GetFileAttributesW((wdir + L"\\\u03B4.txt").c_str()) != INVALID_FILE_ATTRIBUTES,
+        "UTF-8: a started program gets the names");
+  fs.ChangeDirectory(start);
+
+  // The ANSI code page (Windows-1252 here): a name of that set is its bytes, as before.
+  fs.SetUtf8Names(false);
+  const std::string cafe = root + "\\caf\xE9.txt";
+  Check(fs.WriteWholeFile(cafe, "x") &&
+            ::GetFileAttributesW((Wide(root) + L"\\caf\u00E9.txt").c_str()) != INVALID_FILE_ATTRIBUTES,
+        "1252: a name of the set");
+  f = fs.FindFirstFile(root + "\\caf*.txt", d);
+  Check(f != kInvalidFind && d.cFileName == "caf\xE9.txt", "1252: find gives the name's bytes", d.cFileName);
+  fs.FindClose(f);
+  fs.DeleteFile(cafe);
+}
+
 void ProcessChecks(Win32Processes& p, const std::string& root) {
   Check(ArgumentsOf("\"C:\\Program Files\\t.exe\" /Q  a b") == "/Q  a b", "arguments after a quoted name");
   Check(ArgumentsOf("t.exe") == "", "no arguments");
@@ -345,6 +408,31 @@ void DialogChecks() {
   ok = dialogs.InputBox("prompt", "Input check 2", "x", answer);
   t.join();
   Check(ok && answer == "typed \xFC text", "input box returns the typed answer", answer);
+  // In UTF-8 the texts are UTF-8 (a stray byte is its Windows-1252 character) and a
+  // typed answer comes back as UTF-8; the character set is the one of the moment.
+  bool utf8 = true;
+  win.FollowCharset(&utf8);
+  t = Answer(L"Input \u2022 \u03A9", IDOK);
+  ok = dialogs.InputBox("prompt", "Input \x95 \xCE\xA9", "caf\xC3\xA9 \xE6\x96\x87", answer);
+  t.join();
+  Check(ok && answer == "caf\xC3\xA9 \xE6\x96\x87", "UTF-8: input box caption and default answer", answer);
+  t = Answer(L"Input check 4", IDOK, L"CAF\u00C9 \u6587");
+  ok = dialogs.InputBox("prompt", "Input check 4", "x", answer);
+  t.join();
+  Check(ok && answer == "CAF\xC3\x89 \xE6\x96\x87", "UTF-8: the typed answer is UTF-8", answer);
+  t = Answer(L"Box \u03A9", IDOK);
+  rc = dialogs.MsgBox("text", "Box \xCE\xA9", MsgButtons::OK);
+  t.join();
+  Check(rc == kAnswerOK, "UTF-8: message box caption", std::to_string(rc));
+  win.SetCaption("TEMBRA \x95 DIR \x95 C:\\\xCE\xA9\\");
+  wchar_t cap[64] = {0};
+  ::GetWindowTextW(win.Handle(), cap, 64);
+  Check(std::wstring(cap) == L"TEMBRA \u2022 DIR \u2022 C:\\\u03A9\\", "UTF-8: caption");
+  utf8 = false;
+  t = Answer(L"Input check 5", IDOK, L"caf\u00E9");
+  ok = dialogs.InputBox("prompt", "Input check 5", "x", answer);
+  t.join();
+  Check(ok && answer == "caf\xE9", "the set of the moment: Windows-1252 again", answer);
   t = Answer(L"Input check 3", IDCANCEL, L"ignored");
   ok = dialogs.InputBox("prompt", "Input check 3", "x", answer);
   t.join();
@@ -361,6 +449,7 @@ int main(int argc, char** argv) {
   while (root.size() > 3 && root.back() == '\\') root.pop_back();
   Win32Processes p;
   FileChecks(fs, root);
+  Utf8NameChecks(fs, p, root);
   ProcessChecks(p, root);
   CellTextChecks();
   if (argc <= 2 || std::string(argv[2]) != "--no-window") {

@@ -23,29 +23,33 @@ std::string ArgumentsOf(const std::string& full) {
 }
 
 Win32Processes::Win32Processes() {
-  const char* cmd = ::GetCommandLineA();
-  commandLine_ = ArgumentsOf(cmd ? cmd : "");
+  const wchar_t* cmd = ::GetCommandLineW();
+  wideCommandLine_ = cmd ? cmd : L"";
 }
 
-std::string Win32Processes::CommandLine() { return commandLine_; }
+// The command line in the names' character set of the moment.
+std::string Win32Processes::CommandLine() {
+  return commandLineSet_ ? commandLine_ : ArgumentsOf(NarrowName(wideCommandLine_));
+}
 
 std::string Win32Processes::GetEnv(const std::string& name) {
   if (name.empty()) return std::string();
-  DWORD n = ::GetEnvironmentVariableA(name.c_str(), nullptr, 0);
+  const std::wstring wideName = WideName(name);
+  DWORD n = ::GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
   if (n == 0) return std::string();
-  std::vector<char> buf(n + 1);
-  DWORD got = ::GetEnvironmentVariableA(name.c_str(), buf.data(), static_cast<DWORD>(buf.size()));
+  std::vector<wchar_t> buf(n + 1);
+  DWORD got = ::GetEnvironmentVariableW(wideName.c_str(), buf.data(), static_cast<DWORD>(buf.size()));
   if (got == 0 || got >= buf.size()) return std::string();
-  return std::string(buf.data(), got);
+  return NarrowName(std::wstring(buf.data(), got));
 }
 
 namespace {
 std::string ModulePath() {
-  std::vector<char> buf(MAX_PATH);
+  std::vector<wchar_t> buf(MAX_PATH);
   for (;;) {
-    DWORD n = ::GetModuleFileNameA(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+    DWORD n = ::GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
     if (n == 0) return std::string();
-    if (n < buf.size()) return std::string(buf.data(), n);
+    if (n < buf.size()) return NarrowName(std::wstring(buf.data(), n));
     if (buf.size() > 32768) return std::string();
     buf.resize(buf.size() * 2);
   }
@@ -67,16 +71,17 @@ std::string Win32Processes::AppExeName() {
 
 long Win32Processes::Run(const std::string& commandLine, bool wait) {
   if (commandLine.empty()) return 0;
-  STARTUPINFOA si;
+  STARTUPINFOW si;
   std::memset(&si, 0, sizeof si);
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESHOWWINDOW;
   si.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION pi;
   std::memset(&pi, 0, sizeof pi);
-  std::vector<char> cmd(commandLine.begin(), commandLine.end());
-  cmd.push_back('\0');  // CreateProcessA may write into the command line
-  if (!::CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 0;
+  const std::wstring wide = WideName(commandLine);
+  std::vector<wchar_t> cmd(wide.begin(), wide.end());
+  cmd.push_back(L'\0');  // CreateProcessW may write into the command line
+  if (!::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 0;
   ::CloseHandle(pi.hThread);
   long pid = static_cast<long>(pi.dwProcessId);
   if (wait) {
@@ -92,11 +97,12 @@ long Win32Processes::Run(const std::string& commandLine, bool wait) {
 
 std::string Win32Processes::FindExecutable(const std::string& file) {
   if (file.empty()) return std::string();
-  char result[MAX_PATH + 1];
-  result[0] = '\0';
-  HINSTANCE rc = ::FindExecutableA(file.c_str(), nullptr, result);
+  wchar_t result[MAX_PATH + 1];
+  result[0] = L'\0';
+  HINSTANCE rc = ::FindExecutableW(WideName(file).c_str(), nullptr, result);
   if (reinterpret_cast<intptr_t>(rc) <= 32) return std::string();
-  return result;
+  result[MAX_PATH] = L'\0';
+  return NarrowName(result);
 }
 
 void Win32Processes::CharUpperBuffW(std::u16string& text) {

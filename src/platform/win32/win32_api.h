@@ -40,6 +40,20 @@ inline std::string Narrow(const std::wstring& wide) {
   return s;
 }
 
+// The character set of the names (and paths, command lines, environment values) the
+// program gives to and takes from the system: UTF-8, or the bytes of the system's ANSI
+// code page as the A calls take them (Windows-1252 on a western system).
+void SetUtf8Names(bool on);
+bool Utf8Names();
+std::wstring WideName(const std::string& name);
+std::string NarrowName(const std::wstring& name);
+std::string NarrowName(const wchar_t* name);
+
+// Window texts (captions, messages, prompts, answers): UTF-8, where a byte outside a
+// valid sequence is its Windows-1252 character, or Windows-1252.
+std::wstring WideText(const std::string& text, bool utf8);
+std::string NarrowText(const std::wstring& text, bool utf8);
+
 inline uint64_t Ticks(const FILETIME& ft) {
   return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
 }

@@ -31,6 +31,8 @@ class Win32FileSystem : public FileSystem {
   int DeleteFile(const std::string& path) override;
   int RecycleFile(const std::string& path, bool confirm) override;
   int TouchFile(const std::string& path) override;
+  // UTF-8 or the ANSI code page, for every name of the Win32 layer (processes included).
+  void SetUtf8Names(bool on) override;
   std::string ErrorText(int error) override;
 
   int Exists(const std::string& path) override;
@@ -60,10 +62,15 @@ class Win32Processes : public Processes {
   void CharUpperBuffA(std::string& text) override;
   [[noreturn]] void EndProcess(ExitKind kind) override;
 
-  void SetCommandLine(const std::string& cmd) { commandLine_ = cmd; }
+  void SetCommandLine(const std::string& cmd) {
+    commandLine_ = cmd;
+    commandLineSet_ = true;
+  }
 
  private:
+  std::wstring wideCommandLine_;  // as the system gives it, program name included
   std::string commandLine_;
+  bool commandLineSet_ = false;
 };
 
 // The arguments of a Windows command line after the program's own name.
