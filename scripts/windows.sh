@@ -8,7 +8,9 @@
 #   3. tembra.exe under Xvfb: its window must appear with a caption starting
 #      "TEMBRA • DIR • " and draw its first page, kept as BUILD/tembra-first-page.png;
 #      then Esc, typed on the real keyboard path, must end it; started on a UTF-8 file
-#      with "CHARSET UTF-8", its text view must draw (BUILD/tembra-utf8-page.png).
+#      with "CHARSET UTF-8", its text view must draw (BUILD/tembra-utf8-page.png);
+#      started in a Greek folder in UTF-8, its caption must name the folder and Enter
+#      must open a Chinese name.
 # Usage: scripts/windows.sh [BUILD_DIR]        (default: build-win)
 set -uo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
@@ -234,6 +236,46 @@ gui_utf8_check() {
 }
 gui_utf8_check
 result desktop_window_utf8 $?
+
+# tembra.exe with "CHARSET UTF-8" started in a Greek folder: the caption names the folder,
+# and Enter on a Chinese name opens that file (its name in the caption); then F10.
+gui_utf8_names_check() {
+  [ -n "$XDISPLAY" ] || { echo "no X display"; return 1; }
+  export DISPLAY="$XDISPLAY"
+  local dir="$tests/gui8/Ωμέγα" win="" caption=""
+  mkdir -p "$dir"
+  printf 'CHARSET UTF-8\r\n' >"$dir/VXCONFIG.TXT"
+  printf 'hello\r\n' >"$dir/文件.txt"
+  (cd "$dir" && timeout -k 5 180 "$WINE" start /d 'T:\gui8\Ωμέγα' 'T:\app\tembra.exe' >"$state/gui8n.log" 2>&1)
+  for _ in $(seq 1 120); do
+    win="$(xdotool search --name '^TEMBRA • DIR • ' 2>/dev/null | head -1)"
+    [ -n "$win" ] && break
+    sleep 0.5
+  done
+  [ -n "$win" ] || { echo "no window with a caption starting 'TEMBRA • DIR • '"; return 1; }
+  caption="$(xdotool getwindowname "$win")"
+  echo "window $win: $caption"
+  [ "$caption" = 'TEMBRA • DIR • T:\gui8\Ωμέγα\' ] || { echo "the caption does not name the folder"; return 1; }
+  xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win"
+  sleep 0.5
+  xdotool key --clearmodifiers End Return
+  for _ in $(seq 1 60); do
+    caption="$(xdotool getwindowname "$win" 2>/dev/null)"
+    case "$caption" in "TEMBRA • LIST • "*) break ;; esac
+    sleep 0.5
+  done
+  echo "window $win: $caption"
+  [ "$caption" = 'TEMBRA • LIST • T:\gui8\Ωμέγα\文件.TXT' ] || { echo "the Chinese name was not opened"; return 1; }
+  xdotool key --clearmodifiers F10
+  for _ in $(seq 1 60); do
+    xdotool search --name '^TEMBRA • ' >/dev/null 2>&1 || { echo "F10 ended the program"; return 0; }
+    sleep 0.5
+  done
+  echo "the program did not end after F10"
+  return 1
+}
+gui_utf8_names_check
+result desktop_window_utf8_names $?
 
 echo "windows: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -196,6 +196,17 @@ void Utf8NameChecks(Win32FileSystem& fs, Win32Processes& p, const std::string& r
   Check(f != kInvalidFind && d.cFileName == "caf\xE9.txt", "1252: find gives the name's bytes", d.cFileName);
   fs.FindClose(f);
   fs.DeleteFile(cafe);
+  // A current folder beyond the code page is given by its short path, which reaches it;
+  // in UTF-8 that short path is given back as the long one.
+  ::SetCurrentDirectoryW(wdir.c_str());
+  const std::string shortDir = fs.CurrentDirectory();
+  Check(shortDir.find('~') != std::string::npos && fs.Exists(shortDir) == 1,
+        "1252: a folder beyond the code page as its short path", shortDir);
+  fs.SetUtf8Names(true);
+  Check(fs.ChangeDirectory(shortDir) && fs.CurrentDirectory() == dir, "UTF-8: a short current folder as the long one",
+        fs.CurrentDirectory());
+  fs.SetUtf8Names(false);
+  fs.ChangeDirectory(start);
 }
 
 void ProcessChecks(Win32Processes& p, const std::string& root) {

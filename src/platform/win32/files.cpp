@@ -293,7 +293,7 @@ int Win32FileSystem::Exists(const std::string& path) {
   return (a & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
 }
 
-std::string Win32FileSystem::CurrentDirectory() { return NarrowName(CurrentDirectoryW()); }
+std::string Win32FileSystem::CurrentDirectory() { return NarrowPath(CurrentDirectoryW(), true); }
 
 std::string Win32FileSystem::CurrentDirectoryOfDrive(char drive) {
   if (drive >= 'a' && drive <= 'z') drive = static_cast<char>(drive - 'a' + 'A');
@@ -302,7 +302,7 @@ std::string Win32FileSystem::CurrentDirectoryOfDrive(char drive) {
   const wchar_t driveName[3] = {static_cast<wchar_t>(drive), L':', L'\0'};
   const std::wstring full = FullPathName(driveName);
   if (full.empty()) return std::string(1, drive) + ":\\";
-  std::string dir = NarrowName(full);
+  std::string dir = NarrowPath(full, true);
   if (dir.size() > 3 && dir.back() == '\\') dir.pop_back();
   return dir;
 }

@@ -38,6 +38,28 @@ std::string ToUtf8(const std::wstring& wide) {
   const std::u16string u(wide.begin(), wide.end());
   return Utf16ToUtf8(u);
 }
+
+// GetShortPathNameW or GetLongPathNameW of an existing path; "" when it fails.
+template <class Call>
+std::wstring OtherForm(const std::wstring& path, Call call) {
+  std::wstring buf(MAX_PATH, L'\0');
+  for (int tries = 0; tries < 4; ++tries) {
+    const DWORD n = call(path.c_str(), buf.data(), static_cast<DWORD>(buf.size()));
+    if (n == 0) return std::wstring();
+    if (n < buf.size()) {
+      buf.resize(n);
+      return buf;
+    }
+    buf.resize(n + 1);
+  }
+  return std::wstring();
+}
+
+// The ANSI bytes of a text when they lead back to exactly it.
+bool AnsiExactly(const std::wstring& wide, std::string& bytes) {
+  bytes = ToCodePage(CP_ACP, wide);
+  return FromCodePage(CP_ACP, bytes) == wide;
+}
 }  // namespace
 
 void SetUtf8Names(bool on) { gUtf8Names = on; }
@@ -47,6 +69,20 @@ bool Utf8Names() { return gUtf8Names; }
 std::wstring WideName(const std::string& name) { return gUtf8Names ? FromUtf8(name) : FromCodePage(CP_ACP, name); }
 std::string NarrowName(const std::wstring& name) { return gUtf8Names ? ToUtf8(name) : ToCodePage(CP_ACP, name); }
 std::string NarrowName(const wchar_t* name) { return name ? NarrowName(std::wstring(name)) : std::string(); }
+
+std::string NarrowPath(const std::wstring& path, bool longForm) {
+  if (gUtf8Names) {
+    if (longForm && path.find(L'~') != std::wstring::npos) {
+      const std::wstring longer = OtherForm(path, ::GetLongPathNameW);
+      if (!longer.empty()) return ToUtf8(longer);
+    }
+    return ToUtf8(path);
+  }
+  std::string bytes, shorter;
+  if (AnsiExactly(path, bytes)) return bytes;
+  const std::wstring shortPath = OtherForm(path, ::GetShortPathNameW);
+  return !shortPath.empty() && AnsiExactly(shortPath, shorter) ? shorter : bytes;
+}
 
 std::wstring WideText(const std::string& text, bool utf8) { return utf8 ? FromUtf8(text) : Wide(text); }
 std::string NarrowText(const std::wstring& text, bool utf8) { return utf8 ? ToUtf8(text) : Narrow(text); }

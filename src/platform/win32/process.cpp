@@ -40,7 +40,7 @@ std::string Win32Processes::GetEnv(const std::string& name) {
   std::vector<wchar_t> buf(n + 1);
   DWORD got = ::GetEnvironmentVariableW(wideName.c_str(), buf.data(), static_cast<DWORD>(buf.size()));
   if (got == 0 || got >= buf.size()) return std::string();
-  return NarrowName(std::wstring(buf.data(), got));
+  return NarrowPath(std::wstring(buf.data(), got));
 }
 
 namespace {
@@ -49,7 +49,7 @@ std::string ModulePath() {
   for (;;) {
     DWORD n = ::GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
     if (n == 0) return std::string();
-    if (n < buf.size()) return NarrowName(std::wstring(buf.data(), n));
+    if (n < buf.size()) return NarrowPath(std::wstring(buf.data(), n));
     if (buf.size() > 32768) return std::string();
     buf.resize(buf.size() * 2);
   }

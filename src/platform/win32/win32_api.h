@@ -48,6 +48,11 @@ bool Utf8Names();
 std::wstring WideName(const std::string& name);
 std::string NarrowName(const std::wstring& name);
 std::string NarrowName(const wchar_t* name);
+// A path of the system (the current folder, the program's, an environment value). In
+// the ANSI code page a path with a character that code page lacks could not be given
+// back: its short (8.3) form is given instead where the volume has one. In UTF-8 the
+// current folder is given as the long path a short form stands for (`longForm`).
+std::string NarrowPath(const std::wstring& path, bool longForm = false);
 
 // Window texts (captions, messages, prompts, answers): UTF-8, where a byte outside a
 // valid sequence is its Windows-1252 character, or Windows-1252.
