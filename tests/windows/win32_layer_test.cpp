@@ -379,6 +379,29 @@ void WindowChecks() {
     ::CloseClipboard();
   }
   Check(got == "copied \x95 text", "clipboard text", got);
+  // In UTF-8 the bytes stay as they are and other programs get the characters they spell.
+  bool utf8 = true;
+  win.FollowCharset(&utf8);
+  win.SetText("caf\xC3\xA9 \x95");
+  std::wstring wide;
+  got.clear();
+  if (::OpenClipboard(win.Handle())) {
+    if (HANDLE g = ::GetClipboardData(CF_UNICODETEXT)) {
+      if (const wchar_t* s = static_cast<const wchar_t*>(::GlobalLock(g))) {
+        wide = s;
+        ::GlobalUnlock(g);
+      }
+    }
+    if (HANDLE g = ::GetClipboardData(CF_TEXT)) {
+      if (const char* s = static_cast<const char*>(::GlobalLock(g))) {
+        got = s;
+        ::GlobalUnlock(g);
+      }
+    }
+    ::CloseClipboard();
+  }
+  Check(wide == L"caf\u00E9 \u2022" && got == "caf\xC3\xA9 \x95", "UTF-8: clipboard text", got);
+  win.FollowCharset(nullptr);
 }
 // Answers the next top-level window with this caption, as a user would: types the
 // text into its answer field (when given) and presses the button.
