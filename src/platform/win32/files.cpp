@@ -54,23 +54,6 @@ bool WriteAll(HANDLE h, const std::string& text) {
   return true;
 }
 
-// The text a W call writes into a buffer of a size it is given: it returns the length on
-// success, the size it needs when the buffer is too small, and 0 on failure.
-template <class Call>
-std::wstring Filled(Call call) {
-  std::wstring buf(MAX_PATH, L'\0');
-  for (int tries = 0; tries < 4; ++tries) {
-    const DWORD n = call(buf.data(), static_cast<DWORD>(buf.size()));
-    if (n == 0) return std::wstring();
-    if (n < buf.size()) {
-      buf.resize(n);
-      return buf;
-    }
-    buf.resize(n + 1);
-  }
-  return std::wstring();
-}
-
 std::wstring FullPathName(const std::wstring& path) {
   return Filled([&](wchar_t* b, DWORD n) { return ::GetFullPathNameW(path.c_str(), n, b, nullptr); });
 }

@@ -42,17 +42,7 @@ std::string ToUtf8(const std::wstring& wide) {
 // GetShortPathNameW or GetLongPathNameW of an existing path; "" when it fails.
 template <class Call>
 std::wstring OtherForm(const std::wstring& path, Call call) {
-  std::wstring buf(MAX_PATH, L'\0');
-  for (int tries = 0; tries < 4; ++tries) {
-    const DWORD n = call(path.c_str(), buf.data(), static_cast<DWORD>(buf.size()));
-    if (n == 0) return std::wstring();
-    if (n < buf.size()) {
-      buf.resize(n);
-      return buf;
-    }
-    buf.resize(n + 1);
-  }
-  return std::wstring();
+  return Filled([&](wchar_t* b, DWORD n) { return call(path.c_str(), b, n); });
 }
 
 // The ANSI bytes of a text when they lead back to exactly it.

@@ -59,6 +59,23 @@ std::string NarrowPath(const std::wstring& path, bool longForm = false);
 std::wstring WideText(const std::string& text, bool utf8);
 std::string NarrowText(const std::wstring& text, bool utf8);
 
+// The text a W call writes into a buffer of a size it is given: it returns the length on
+// success, the size it needs when the buffer is too small, and 0 on failure.
+template <class Call>
+std::wstring Filled(Call call) {
+  std::wstring buf(MAX_PATH, L'\0');
+  for (int tries = 0; tries < 4; ++tries) {
+    const DWORD n = call(buf.data(), static_cast<DWORD>(buf.size()));
+    if (n == 0) return std::wstring();
+    if (n < buf.size()) {
+      buf.resize(n);
+      return buf;
+    }
+    buf.resize(n + 1);
+  }
+  return std::wstring();
+}
+
 inline uint64_t Ticks(const FILETIME& ft) {
   return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
 }
