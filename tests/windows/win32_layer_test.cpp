@@ -315,6 +315,22 @@ void CellChecks(DesktopWindow& win) {
   Check(after == spaced, "a wide character takes two cells");
 }
 
+// The clipboard's text in one format.
+template <class Char>
+std::basic_string<Char> Clip(DesktopWindow& win, UINT format) {
+  std::basic_string<Char> text;
+  if (::OpenClipboard(win.Handle())) {
+    if (HANDLE g = ::GetClipboardData(format)) {
+      if (const Char* s = static_cast<const Char*>(::GlobalLock(g))) {
+        text = s;
+        ::GlobalUnlock(g);
+      }
+    }
+    ::CloseClipboard();
+  }
+  return text;
+}
+
 void WindowChecks() {
   DesktopWindow win;
   if (!win.Create(::GetModuleHandleW(nullptr))) {
@@ -368,39 +384,15 @@ void WindowChecks() {
   CellChecks(win);
 
   win.SetText("copied \x95 text");
-  std::string got;
-  if (::OpenClipboard(win.Handle())) {
-    if (HANDLE g = ::GetClipboardData(CF_TEXT)) {
-      if (const char* s = static_cast<const char*>(::GlobalLock(g))) {
-        got = s;
-        ::GlobalUnlock(g);
-      }
-    }
-    ::CloseClipboard();
-  }
+  std::string got = Clip<char>(win, CF_TEXT);
   Check(got == "copied \x95 text", "clipboard text", got);
   // In UTF-8 the bytes stay as they are and other programs get the characters they spell.
   bool utf8 = true;
   win.FollowCharset(&utf8);
   win.SetText("caf\xC3\xA9 \x95");
-  std::wstring wide;
-  got.clear();
-  if (::OpenClipboard(win.Handle())) {
-    if (HANDLE g = ::GetClipboardData(CF_UNICODETEXT)) {
-      if (const wchar_t* s = static_cast<const wchar_t*>(::GlobalLock(g))) {
-        wide = s;
-        ::GlobalUnlock(g);
-      }
-    }
-    if (HANDLE g = ::GetClipboardData(CF_TEXT)) {
-      if (const char* s = static_cast<const char*>(::GlobalLock(g))) {
-        got = s;
-        ::GlobalUnlock(g);
-      }
-    }
-    ::CloseClipboard();
-  }
-  Check(wide == L"caf\u00E9 \u2022" && got == "caf\xC3\xA9 \x95", "UTF-8: clipboard text", got);
+  got = Clip<char>(win, CF_TEXT);
+  Check(Clip<wchar_t>(win, CF_UNICODETEXT) == L"caf\u00E9 \u2022" && got == "caf\xC3\xA9 \x95", "UTF-8: clipboard text",
+        got);
   win.FollowCharset(nullptr);
 }
 // Answers the next top-level window with this caption, as a user would: types the
@@ -418,6 +410,16 @@ std::thread Answer(const std::wstring& caption, int button, const std::wstring& 
       ::Sleep(20);
     }
   });
+}
+
+// The input box with this caption (`shown` as the window has it), answered with OK after
+// typing `typed` into it (when given).
+bool Input(DesktopDialogs& dialogs, const std::wstring& shown, const std::string& caption, const std::string& def,
+           const std::wstring& typed, std::string& answer) {
+  std::thread t = Answer(shown, IDOK, typed);
+  bool ok = dialogs.InputBox("prompt", caption, def, answer);
+  t.join();
+  return ok;
 }
 
 void DialogChecks() {
@@ -446,13 +448,9 @@ void DialogChecks() {
   // typed answer comes back as UTF-8; the character set is the one of the moment.
   bool utf8 = true;
   win.FollowCharset(&utf8);
-  t = Answer(L"Input \u2022 \u03A9", IDOK);
-  ok = dialogs.InputBox("prompt", "Input \x95 \xCE\xA9", "caf\xC3\xA9 \xE6\x96\x87", answer);
-  t.join();
+  ok = Input(dialogs, L"Input \u2022 \u03A9", "Input \x95 \xCE\xA9", "caf\xC3\xA9 \xE6\x96\x87", L"", answer);
   Check(ok && answer == "caf\xC3\xA9 \xE6\x96\x87", "UTF-8: input box caption and default answer", answer);
-  t = Answer(L"Input check 4", IDOK, L"CAF\u00C9 \u6587");
-  ok = dialogs.InputBox("prompt", "Input check 4", "x", answer);
-  t.join();
+  ok = Input(dialogs, L"Input check 4", "Input check 4", "x", L"CAF\u00C9 \u6587", answer);
   Check(ok && answer == "CAF\xC3\x89 \xE6\x96\x87", "UTF-8: the typed answer is UTF-8", answer);
   t = Answer(L"Box \u03A9", IDOK);
   rc = dialogs.MsgBox("text", "Box \xCE\xA9", MsgButtons::OK);
@@ -463,9 +461,7 @@ void DialogChecks() {
   ::GetWindowTextW(win.Handle(), cap, 64);
   Check(std::wstring(cap) == L"TEMBRA \u2022 DIR \u2022 C:\\\u03A9\\", "UTF-8: caption");
   utf8 = false;
-  t = Answer(L"Input check 5", IDOK, L"caf\u00E9");
-  ok = dialogs.InputBox("prompt", "Input check 5", "x", answer);
-  t.join();
+  ok = Input(dialogs, L"Input check 5", "Input check 5", "x", L"caf\u00E9", answer);
   Check(ok && answer == "caf\xE9", "the set of the moment: Windows-1252 again", answer);
   t = Answer(L"Input check 3", IDCANCEL, L"ignored");
   ok = dialogs.InputBox("prompt", "Input check 3", "x", answer);
