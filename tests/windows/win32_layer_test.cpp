@@ -185,9 +185,17 @@ void Utf8NameChecks(Win32FileSystem& fs, Win32Processes& p, const std::string& r
             ::GetFileAttributesW((wdir + L"\\\u03B4.txt").c_str()) != INVALID_FILE_ATTRIBUTES,
         "UTF-8: a started program gets the names");
   fs.ChangeDirectory(start);
+  const std::wstring commandLine = L"t.exe /Q \"" + wdir + L"\\\u6587\u4EF6 \u03B1\u03B2\u03B3 long name.txt\"";
+  Check(CommandLineBytes(commandLine) == "/Q \"" + file + "\"", "UTF-8: the command line", CommandLineBytes(commandLine));
 
   // The ANSI code page (Windows-1252 here): a name of that set is its bytes, as before.
   fs.SetUtf8Names(false);
+  // A name on the command line beyond the code page is given by its short path.
+  const std::string args = CommandLineBytes(commandLine);
+  Check(args.size() > 5 && args.rfind("/Q \"", 0) == 0 && args.find('~') != std::string::npos &&
+            fs.Exists(args.substr(4, args.size() - 5)) == 0,
+        "1252: a command-line name beyond the code page as its short path", args);
+  Check(CommandLineBytes(L"t.exe  caf\u00E9 \"a b\"") == "caf\xE9 \"a b\"", "1252: the command line as before");
   const std::string cafe = root + "\\caf\xE9.txt";
   Check(fs.WriteWholeFile(cafe, "x") &&
             ::GetFileAttributesW((Wide(root) + L"\\caf\u00E9.txt").c_str()) != INVALID_FILE_ATTRIBUTES,

@@ -22,6 +22,37 @@ std::string ArgumentsOf(const std::string& full) {
   return full.substr(i);
 }
 
+std::string CommandLineBytes(const std::wstring& full) {
+  if (Utf8Names()) return ArgumentsOf(NarrowName(full));
+  std::string out;
+  size_t i = 0;
+  while (i < full.size()) {
+    // A run of blanks, then a word (blanks inside quotes belong to it).
+    size_t end = i;
+    while (end < full.size() && (full[end] == L' ' || full[end] == L'\t')) ++end;
+    if (end == i) {
+      bool quoted = false;
+      while (end < full.size() && (quoted || (full[end] != L' ' && full[end] != L'\t'))) {
+        if (full[end] == L'"') quoted = !quoted;
+        ++end;
+      }
+    }
+    const std::wstring word = full.substr(i, end - i);
+    std::string bytes = NarrowName(word);
+    if (WideName(bytes) != word) {
+      // A name the code page cannot hold: its short path, where it names a file.
+      std::wstring bare;
+      for (wchar_t c : word)
+        if (c != L'"') bare += c;
+      bytes = NarrowPath(bare);
+      if (bare.size() != word.size()) bytes = "\"" + bytes + "\"";
+    }
+    out += bytes;
+    i = end;
+  }
+  return ArgumentsOf(out);
+}
+
 Win32Processes::Win32Processes() {
   const wchar_t* cmd = ::GetCommandLineW();
   wideCommandLine_ = cmd ? cmd : L"";
@@ -29,7 +60,7 @@ Win32Processes::Win32Processes() {
 
 // The command line in the names' character set of the moment.
 std::string Win32Processes::CommandLine() {
-  return commandLineSet_ ? commandLine_ : ArgumentsOf(NarrowName(wideCommandLine_));
+  return commandLineSet_ ? commandLine_ : CommandLineBytes(wideCommandLine_);
 }
 
 std::string Win32Processes::GetEnv(const std::string& name) {

@@ -75,6 +75,10 @@ class Win32Processes : public Processes {
 
 // The arguments of a Windows command line after the program's own name.
 std::string ArgumentsOf(const std::string& fullCommandLine);
+// The arguments of the system's (UTF-16) command line as bytes in the names' character
+// set. In the ANSI code page a word with a character that code page lacks is given as
+// its short (8.3) path where it names a file or folder, so that it can still be reached.
+std::string CommandLineBytes(const std::wstring& fullCommandLine);
 
 class Win32Clock : public Clock {
  public:
