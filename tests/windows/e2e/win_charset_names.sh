@@ -25,15 +25,16 @@ input Ωμέγα.txt
 key r
 screen
 S
-expect_contains "|ΑΒΓ"
-expect_contains "|文件"
-expect_contains "hello"
+expect_screen_row 4 "CAFÉ    .TXT     4" 1
+expect_screen_row 5 "ΑΒΓ     .TXT     5" 1
+expect_screen_row 6 "文件    .TXT     5" 1
+expect_screen_row 2 "hello" 2
 expect_contains 'prompt="VX0043-Enter new file name for 文件.txt" default="文件.txt"'
 [ "$(cat "$D/复制.txt")" = hello ] || fail "copy to 复制.txt"
 [ "$(cat "$D/Ωμέγα.txt")" = hello ] || fail "rename to Ωμέγα.txt"
 [ ! -e "$D/文件.txt" ] || fail "the renamed file is still there"
-expect_contains "|ΩΜΈΓΑ"
-expect_contains "|复制"
+expect_screen_row 6 "ΩΜΈΓΑ   .TXT     5"
+expect_screen_row 7 "复制    .TXT     5"
 
 # Windows-1252: names are what the ANSI calls make of them, as before ("?" and the best
 # fit for characters the set lacks); "café.txt" is the byte E9 of that set, and a typed
