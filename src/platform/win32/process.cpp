@@ -27,7 +27,7 @@ std::string CommandLineBytes(const std::wstring& full) {
   std::string out;
   size_t i = 0;
   while (i < full.size()) {
-    // A run of blanks, then a word (blanks inside quotes belong to it).
+    // One run of blanks or one word (blanks inside quotes belong to the word).
     size_t end = i;
     while (end < full.size() && (full[end] == L' ' || full[end] == L'\t')) ++end;
     if (end == i) {
@@ -44,8 +44,11 @@ std::string CommandLineBytes(const std::wstring& full) {
       std::wstring bare;
       for (wchar_t c : word)
         if (c != L'"') bare += c;
-      bytes = NarrowPath(bare);
-      if (bare.size() != word.size()) bytes = "\"" + bytes + "\"";
+      const std::wstring shortPath =
+          Filled([&](wchar_t* b, DWORD n) { return ::GetShortPathNameW(bare.c_str(), b, n); });
+      const std::string shortBytes = NarrowName(shortPath);
+      if (!shortPath.empty() && WideName(shortBytes) == shortPath)
+        bytes = bare.size() != word.size() ? "\"" + shortBytes + "\"" : shortBytes;
     }
     out += bytes;
     i = end;
