@@ -8,7 +8,9 @@
 #   3. tembra.exe under Xvfb: its window must appear with a caption starting
 #      "TEMBRA • DIR • " and draw its first page, kept as BUILD/tembra-first-page.png;
 #      then Esc, typed on the real keyboard path, must end it; started on a UTF-8 file
-#      with "CHARSET UTF-8", its text view must draw (BUILD/tembra-utf8-page.png).
+#      with "CHARSET UTF-8", its text view must draw (BUILD/tembra-utf8-page.png);
+#      started in a Greek folder in UTF-8, its caption must name the folder and Enter
+#      must open a Chinese name.
 # Usage: scripts/windows.sh [BUILD_DIR]        (default: build-win)
 set -uo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
@@ -141,6 +143,32 @@ for name in "${names[@]}"; do
 done
 
 # ---------------------------------------------------------------- 3. the desktop window
+# gui_window REGEX: waits for a window whose caption matches and prints its id.
+gui_window() {
+  local win=""
+  for _ in $(seq 1 120); do
+    win="$(xdotool search --name "$1" 2>/dev/null | head -1)"
+    [ -n "$win" ] && { echo "$win"; return 0; }
+    sleep 0.5
+  done
+  echo "no window with a caption matching '$1'" >&2
+  xdotool search --name '.' getwindowname %@ >&2 2>/dev/null
+  return 1
+}
+
+# gui_end WIN KEY: KEY typed into the window, on the real keyboard path, ends the program.
+gui_end() {
+  xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
+  sleep 0.5
+  xdotool key --clearmodifiers "$2"
+  for _ in $(seq 1 60); do
+    xdotool search --name '^TEMBRA • ' >/dev/null 2>&1 || { echo "$2 ended the program"; return 0; }
+    sleep 0.5
+  done
+  echo "the program did not end after $2"
+  return 1
+}
+
 gui_check() {
   [ -n "$XDISPLAY" ] || { echo "no X display"; return 1; }
   command -v xdotool >/dev/null || { echo "xdotool missing"; return 1; }
@@ -150,16 +178,7 @@ gui_check() {
   cp "$build/tembra.exe" "$tests/app/tembra.exe"
   (cd "$tests/gui" && timeout -k 5 180 "$WINE" start /d 'T:\gui' 'T:\app\tembra.exe' >"$state/gui.log" 2>&1)
   local win="" caption=""
-  for _ in $(seq 1 120); do
-    win="$(xdotool search --name '^TEMBRA • DIR • ' 2>/dev/null | head -1)"
-    [ -n "$win" ] && break
-    sleep 0.5
-  done
-  if [ -z "$win" ]; then
-    echo "no window with a caption starting 'TEMBRA • DIR • '"
-    xdotool search --name '.' getwindowname %@ 2>/dev/null
-    return 1
-  fi
+  win="$(gui_window '^TEMBRA • DIR • ')" || return 1
   caption="$(xdotool getwindowname "$win")"
   echo "window $win: $caption"
   case "$caption" in "TEMBRA • DIR • "*) ;; *) echo "bad caption"; return 1 ;; esac
@@ -176,16 +195,8 @@ gui_check() {
   done
   cat "$state/shot.log"
   [ $ok -eq 0 ] || { echo "the first page was not drawn"; return 1; }
-  # Esc on the directory page ends the program: the key travels the real keyboard path.
-  xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win"
-  sleep 0.5
-  xdotool key --clearmodifiers Escape
-  for _ in $(seq 1 60); do
-    xdotool search --name '^TEMBRA • ' >/dev/null 2>&1 || { echo "Esc ended the program"; return 0; }
-    sleep 0.5
-  done
-  echo "the program did not end after Esc"
-  return 1
+  # Esc on the directory page ends the program.
+  gui_end "$win" Escape
 }
 gui_check
 result desktop_window $?
@@ -200,16 +211,7 @@ gui_utf8_check() {
   printf 'caf\xc3\xa9 \xce\xa9\xce\xbb \xd0\x96 \xe6\x96\x87\xe4\xbb\xb6 e\xcc\x81 \xf0\xa0\x80\x80 \xe9 end\r\n' >"$tests/gui8/utf8.txt"
   (cd "$tests/gui8" && timeout -k 5 180 "$WINE" start /d 'T:\gui8' 'T:\app\tembra.exe' 'T:\gui8\utf8.txt' >"$state/gui8.log" 2>&1)
   local win=""
-  for _ in $(seq 1 120); do
-    win="$(xdotool search --name '^TEMBRA • LIST • ' 2>/dev/null | head -1)"
-    [ -n "$win" ] && break
-    sleep 0.5
-  done
-  if [ -z "$win" ]; then
-    echo "no window with a caption starting 'TEMBRA • LIST • '"
-    xdotool search --name '.' getwindowname %@ 2>/dev/null
-    return 1
-  fi
+  win="$(gui_window '^TEMBRA • LIST • ')" || return 1
   echo "window $win: $(xdotool getwindowname "$win")"
   local shot="$build/tembra-utf8-page.png" ok=1
   for _ in $(seq 1 40); do
@@ -222,18 +224,39 @@ gui_utf8_check() {
   done
   cat "$state/shot8.log"
   [ $ok -eq 0 ] || { echo "the UTF-8 page was not drawn"; return 1; }
-  xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win"
-  sleep 0.5
-  xdotool key --clearmodifiers F10
-  for _ in $(seq 1 60); do
-    xdotool search --name '^TEMBRA • ' >/dev/null 2>&1 || { echo "F10 ended the program"; return 0; }
-    sleep 0.5
-  done
-  echo "the program did not end after F10"
-  return 1
+  gui_end "$win" F10
 }
 gui_utf8_check
 result desktop_window_utf8 $?
+
+# tembra.exe with "CHARSET UTF-8" started in a Greek folder: the caption names the folder,
+# and Enter on a Chinese name opens that file (its name in the caption); then F10.
+gui_utf8_names_check() {
+  [ -n "$XDISPLAY" ] || { echo "no X display"; return 1; }
+  export DISPLAY="$XDISPLAY"
+  local dir="$tests/gui8/Ωμέγα" win="" caption=""
+  mkdir -p "$dir"
+  printf 'CHARSET UTF-8\r\n' >"$dir/VXCONFIG.TXT"
+  printf 'hello\r\n' >"$dir/文件.txt"
+  (cd "$dir" && timeout -k 5 180 "$WINE" start /d 'T:\gui8\Ωμέγα' 'T:\app\tembra.exe' >"$state/gui8n.log" 2>&1)
+  win="$(gui_window '^TEMBRA • DIR • ')" || return 1
+  caption="$(xdotool getwindowname "$win")"
+  echo "window $win: $caption"
+  [ "$caption" = 'TEMBRA • DIR • T:\gui8\Ωμέγα\' ] || { echo "the caption does not name the folder"; return 1; }
+  xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win"
+  sleep 0.5
+  xdotool key --clearmodifiers End Return
+  for _ in $(seq 1 60); do
+    caption="$(xdotool getwindowname "$win" 2>/dev/null)"
+    case "$caption" in "TEMBRA • LIST • "*) break ;; esac
+    sleep 0.5
+  done
+  echo "window $win: $caption"
+  [ "$caption" = 'TEMBRA • LIST • T:\gui8\Ωμέγα\文件.TXT' ] || { echo "the Chinese name was not opened"; return 1; }
+  gui_end "$win" F10
+}
+gui_utf8_names_check
+result desktop_window_utf8_names $?
 
 echo "windows: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -94,6 +94,7 @@ class Lister : public ListerState {
   void AskNewPath();                         // P: a drive, folder or host path to go to
   void AskSizeRange();                       // "&": the size range of the shown files
   void AskConfigLine();                      // "?": one configuration line
+  void FollowCharset(const std::string& cwd);  // the file layer follows a changed set
   void OpenSortPrompt();                     // S: the sort prompt
   void CopyMoveDeleteAtCursor(char command);  // B, C, D, M on the entry under the cursor
   void OpenHelp();                     // the help screen: the keys of the current page

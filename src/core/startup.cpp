@@ -96,9 +96,10 @@ void Lister::Form_Load() {
   P.window.SetItalic(false);
   // 24-25: command line and configuration
   ZGETPARM();
-  // The configuration may name the other character set: the current folder's name
-  // is taken again in it.
+  // The configuration may name the other character set: the current folder's and the
+  // program folder's names are taken again in it.
   P.files.SetUtf8Names(bUtf8);
+  zAppPath = P.processes.AppPath();
   if (std::string again = P.files.CurrentDirectory(); again != zCurDir && nInpFiles == 0) {
     zCurDir = again;
     if (Right(zCurDir, 1) != "\\") zCurDir += "\\";

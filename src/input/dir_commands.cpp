@@ -133,10 +133,29 @@ void Lister::SetDirColumns(int columns) {
 void Lister::AskConfigLine() {
   std::string line = InputBox("VX0007 - Enter one config line", "", "");
   if (!line.empty()) {
+    const bool utf8 = bUtf8;
+    const std::string cwd = P.files.CurrentDirectory();
     bParse1Config(line);
+    if (bUtf8 != utf8) FollowCharset(cwd);
     bAllFont();
     REDRAW();
   }
+}
+
+// The character set changed: the file layer gives and takes names in the new one from
+// now on, and the names taken in the old one are taken again (the listed folder's, when
+// it is the current folder `cwd` was in the old set; the scan that follows lists the
+// entries in the new set).
+void Lister::FollowCharset(const std::string& cwd) {
+  P.files.SetUtf8Names(bUtf8);
+  zAppPath = P.processes.AppPath();
+  std::string listed = zCurDir;
+  if (listed.size() > 3 && listed.back() == '\\') listed.pop_back();
+  if (nInpFiles > 0 || cwd.empty() || cwd != listed) return;
+  std::string again = P.files.CurrentDirectory();
+  if (again.empty()) return;
+  if (Right(again, 1) != "\\") again += "\\";
+  zCurDir = again;
 }
 
 // S: the sort prompt waits for the sort key.

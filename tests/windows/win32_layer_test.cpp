@@ -135,6 +135,88 @@ void FileChecks(Win32FileSystem& fs, const std::string& root) {
   fs.ChangeDirectory(start);
 }
 
+// Names in UTF-8: written, found, copied, renamed and recycled under their own UTF-16
+// names; the same file in the ANSI code page is what the A calls made of it.
+void Utf8NameChecks(Win32FileSystem& fs, Win32Processes& p, const std::string& root) {
+  const std::string dir = root + "\\\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1";  // Ωμέγα
+  const std::wstring wdir = Wide(root) + L"\\\u03A9\u03BC\u03AD\u03B3\u03B1";
+  ::CreateDirectoryW(wdir.c_str(), nullptr);
+  fs.SetUtf8Names(true);
+  const std::string name = "\xE6\x96\x87\xE4\xBB\xB6 \xCE\xB1\xCE\xB2\xCE\xB3 long name.txt";  // 文件 αβγ
+  const std::string file = dir + "\\" + name;
+  Check(fs.WriteWholeFile(file, "hello"), "UTF-8: write a Chinese and Greek name");
+  Check(::GetFileAttributesW((wdir + L"\\\u6587\u4EF6 \u03B1\u03B2\u03B3 long name.txt").c_str()) !=
+            INVALID_FILE_ATTRIBUTES,
+        "UTF-8: the file has its UTF-16 name");
+  FindData d;
+  FindHandle f = fs.FindFirstFile(dir + "\\*.txt", d);
+  Check(f != kInvalidFind && d.cFileName == name, "UTF-8: find gives the name's UTF-8 bytes", d.cFileName);
+  Check(!d.cAlternateFileName.empty() && fs.Exists(dir + "\\" + d.cAlternateFileName) == 0,
+        "UTF-8: the short name addresses the file", d.cAlternateFileName);
+  fs.FindClose(f);
+  std::string text;
+  Check(fs.ReadWholeFile(file, text) && text == "hello", "UTF-8: read");
+  const std::string copy = dir + "\\\xE5\xA4\x8D\xE5\x88\xB6.txt";  // 复制.txt
+  Check(fs.CopyFile(file, copy, true) == 0 && fs.Exists(copy) == 0, "UTF-8: copy");
+  const std::string renamed = dir + "\\\xCE\xA9mega.txt";
+  Check(fs.RenameFile(copy, renamed) == 0 && fs.Exists(renamed) == 0 && fs.Exists(copy) == -1, "UTF-8: rename");
+  Check(fs.ShortPathName(file).find('~') != std::string::npos, "UTF-8: short path name", fs.ShortPathName(file));
+  std::string start = fs.CurrentDirectory();
+  Check(fs.ChangeDirectory(dir) && fs.CurrentDirectory() == dir, "UTF-8: current directory", fs.CurrentDirectory());
+  ::SetEnvironmentVariableW(L"TEMBRA_CHECK", wdir.c_str());
+  Check(p.GetEnv("TEMBRA_CHECK") == dir, "UTF-8: environment value", p.GetEnv("TEMBRA_CHECK"));
+  struct Record : Dialogs {
+    std::string text;
+    int MsgBox(const std::string& t, const std::string&, MsgButtons) override { return text = t, kAnswerNo; }
+    bool InputBox(const std::string&, const std::string&, const std::string&, std::string&) override { return false; }
+    void Beep() override {}
+  } record;
+  fs.confirmDialogs = &record;
+  Check(fs.RecycleFile(renamed, true) == kRecycleRefused &&
+            record.text == "Are you sure you want to move \"\xCE\xA9mega.txt\" to the Recycle Bin?",
+        "UTF-8: the recycle question names the file", record.text);
+  fs.confirmDialogs = nullptr;
+  Check(fs.DeleteFile(renamed) == 0 && fs.Exists(renamed) == -1, "UTF-8: delete");
+  // A program started with a UTF-8 command line gets the UTF-16 names.
+  std::string comspec = p.GetEnv("COMSPEC");
+  if (comspec.empty()) comspec = "cmd.exe";
+  const std::string made = dir + "\\\xCE\xB4.txt";  // δ.txt
+  Check(p.Run("\"" + comspec + "\" /C echo x>\"" + made + "\"", true) > 0 &&
+            ::GetFileAttributesW((wdir + L"\\\u03B4.txt").c_str()) != INVALID_FILE_ATTRIBUTES,
+        "UTF-8: a started program gets the names");
+  fs.ChangeDirectory(start);
+  const std::wstring commandLine = L"t.exe /Q \"" + wdir + L"\\\u6587\u4EF6 \u03B1\u03B2\u03B3 long name.txt\"";
+  Check(CommandLineBytes(commandLine) == "/Q \"" + file + "\"", "UTF-8: the command line", CommandLineBytes(commandLine));
+
+  // The ANSI code page (Windows-1252 here): a name of that set is its bytes, as before.
+  fs.SetUtf8Names(false);
+  // A name on the command line beyond the code page is given by its short path.
+  const std::string args = CommandLineBytes(commandLine);
+  Check(args.size() > 5 && args.rfind("/Q \"", 0) == 0 && args.find('~') != std::string::npos &&
+            fs.Exists(args.substr(4, args.size() - 5)) == 0,
+        "1252: a command-line name beyond the code page as its short path", args);
+  Check(CommandLineBytes(L"t.exe  caf\u00E9 \"a b\"") == "caf\xE9 \"a b\"", "1252: the command line as before");
+  const std::string cafe = root + "\\caf\xE9.txt";
+  Check(fs.WriteWholeFile(cafe, "x") &&
+            ::GetFileAttributesW((Wide(root) + L"\\caf\u00E9.txt").c_str()) != INVALID_FILE_ATTRIBUTES,
+        "1252: a name of the set");
+  f = fs.FindFirstFile(root + "\\caf*.txt", d);
+  Check(f != kInvalidFind && d.cFileName == "caf\xE9.txt", "1252: find gives the name's bytes", d.cFileName);
+  fs.FindClose(f);
+  fs.DeleteFile(cafe);
+  // A current folder beyond the code page is given by its short path, which reaches it;
+  // in UTF-8 that short path is given back as the long one.
+  ::SetCurrentDirectoryW(wdir.c_str());
+  const std::string shortDir = fs.CurrentDirectory();
+  Check(shortDir.find('~') != std::string::npos && fs.Exists(shortDir) == 1,
+        "1252: a folder beyond the code page as its short path", shortDir);
+  fs.SetUtf8Names(true);
+  Check(fs.ChangeDirectory(shortDir) && fs.CurrentDirectory() == dir, "UTF-8: a short current folder as the long one",
+        fs.CurrentDirectory());
+  fs.SetUtf8Names(false);
+  fs.ChangeDirectory(start);
+}
+
 void ProcessChecks(Win32Processes& p, const std::string& root) {
   Check(ArgumentsOf("\"C:\\Program Files\\t.exe\" /Q  a b") == "/Q  a b", "arguments after a quoted name");
   Check(ArgumentsOf("t.exe") == "", "no arguments");
@@ -241,6 +323,22 @@ void CellChecks(DesktopWindow& win) {
   Check(after == spaced, "a wide character takes two cells");
 }
 
+// The clipboard's text in one format.
+template <class Char>
+std::basic_string<Char> Clip(DesktopWindow& win, UINT format) {
+  std::basic_string<Char> text;
+  if (::OpenClipboard(win.Handle())) {
+    if (HANDLE g = ::GetClipboardData(format)) {
+      if (const Char* s = static_cast<const Char*>(::GlobalLock(g))) {
+        text = s;
+        ::GlobalUnlock(g);
+      }
+    }
+    ::CloseClipboard();
+  }
+  return text;
+}
+
 void WindowChecks() {
   DesktopWindow win;
   if (!win.Create(::GetModuleHandleW(nullptr))) {
@@ -294,17 +392,16 @@ void WindowChecks() {
   CellChecks(win);
 
   win.SetText("copied \x95 text");
-  std::string got;
-  if (::OpenClipboard(win.Handle())) {
-    if (HANDLE g = ::GetClipboardData(CF_TEXT)) {
-      if (const char* s = static_cast<const char*>(::GlobalLock(g))) {
-        got = s;
-        ::GlobalUnlock(g);
-      }
-    }
-    ::CloseClipboard();
-  }
+  std::string got = Clip<char>(win, CF_TEXT);
   Check(got == "copied \x95 text", "clipboard text", got);
+  // In UTF-8 the bytes stay as they are and other programs get the characters they spell.
+  bool utf8 = true;
+  win.FollowCharset(&utf8);
+  win.SetText("caf\xC3\xA9 \x95");
+  got = Clip<char>(win, CF_TEXT);
+  Check(Clip<wchar_t>(win, CF_UNICODETEXT) == L"caf\u00E9 \u2022" && got == "caf\xC3\xA9 \x95", "UTF-8: clipboard text",
+        got);
+  win.FollowCharset(nullptr);
 }
 // Answers the next top-level window with this caption, as a user would: types the
 // text into its answer field (when given) and presses the button.
@@ -321,6 +418,16 @@ std::thread Answer(const std::wstring& caption, int button, const std::wstring& 
       ::Sleep(20);
     }
   });
+}
+
+// The input box with this caption (`shown` as the window has it), answered with OK after
+// typing `typed` into it (when given).
+bool Input(DesktopDialogs& dialogs, const std::wstring& shown, const std::string& caption, const std::string& def,
+           const std::wstring& typed, std::string& answer) {
+  std::thread t = Answer(shown, IDOK, typed);
+  bool ok = dialogs.InputBox("prompt", caption, def, answer);
+  t.join();
+  return ok;
 }
 
 void DialogChecks() {
@@ -345,6 +452,25 @@ void DialogChecks() {
   ok = dialogs.InputBox("prompt", "Input check 2", "x", answer);
   t.join();
   Check(ok && answer == "typed \xFC text", "input box returns the typed answer", answer);
+  // In UTF-8 the texts are UTF-8 (a stray byte is its Windows-1252 character) and a
+  // typed answer comes back as UTF-8; the character set is the one of the moment.
+  bool utf8 = true;
+  win.FollowCharset(&utf8);
+  ok = Input(dialogs, L"Input \u2022 \u03A9", "Input \x95 \xCE\xA9", "caf\xC3\xA9 \xE6\x96\x87", L"", answer);
+  Check(ok && answer == "caf\xC3\xA9 \xE6\x96\x87", "UTF-8: input box caption and default answer", answer);
+  ok = Input(dialogs, L"Input check 4", "Input check 4", "x", L"CAF\u00C9 \u6587", answer);
+  Check(ok && answer == "CAF\xC3\x89 \xE6\x96\x87", "UTF-8: the typed answer is UTF-8", answer);
+  t = Answer(L"Box \u03A9", IDOK);
+  rc = dialogs.MsgBox("text", "Box \xCE\xA9", MsgButtons::OK);
+  t.join();
+  Check(rc == kAnswerOK, "UTF-8: message box caption", std::to_string(rc));
+  win.SetCaption("TEMBRA \x95 DIR \x95 C:\\\xCE\xA9\\");
+  wchar_t cap[64] = {0};
+  ::GetWindowTextW(win.Handle(), cap, 64);
+  Check(std::wstring(cap) == L"TEMBRA \u2022 DIR \u2022 C:\\\u03A9\\", "UTF-8: caption");
+  utf8 = false;
+  ok = Input(dialogs, L"Input check 5", "Input check 5", "x", L"caf\u00E9", answer);
+  Check(ok && answer == "caf\xE9", "the set of the moment: Windows-1252 again", answer);
   t = Answer(L"Input check 3", IDCANCEL, L"ignored");
   ok = dialogs.InputBox("prompt", "Input check 3", "x", answer);
   t.join();
@@ -361,6 +487,7 @@ int main(int argc, char** argv) {
   while (root.size() > 3 && root.back() == '\\') root.pop_back();
   Win32Processes p;
   FileChecks(fs, root);
+  Utf8NameChecks(fs, p, root);
   ProcessChecks(p, root);
   CellTextChecks();
   if (argc <= 2 || std::string(argv[2]) != "--no-window") {

@@ -15,22 +15,22 @@ namespace {
 // that expect no short names run this way).
 bool ShortNamesShown() {
   static const bool shown = [] {
-    char v[8];
-    DWORD n = ::GetEnvironmentVariableA("TEMBRA_NO_SHORT_NAMES", v, sizeof v);
-    return !(n > 0 && n < sizeof v && v[0] == '1');
+    wchar_t v[8];
+    DWORD n = ::GetEnvironmentVariableW(L"TEMBRA_NO_SHORT_NAMES", v, 8);
+    return !(n > 0 && n < 8 && v[0] == L'1');
   }();
   return shown;
 }
 
-void FillFindData(const WIN32_FIND_DATAA& w, FindData& d) {
+void FillFindData(const WIN32_FIND_DATAW& w, FindData& d) {
   d.dwFileAttributes = w.dwFileAttributes;
   d.ftCreationTime = Ticks(w.ftCreationTime);
   d.ftLastAccessTime = Ticks(w.ftLastAccessTime);
   d.ftLastWriteTime = Ticks(w.ftLastWriteTime);
   d.nFileSizeHigh = w.nFileSizeHigh;
   d.nFileSizeLow = w.nFileSizeLow;
-  d.cFileName = w.cFileName;
-  d.cAlternateFileName = ShortNamesShown() ? w.cAlternateFileName : "";
+  d.cFileName = NarrowName(w.cFileName);
+  d.cAlternateFileName = ShortNamesShown() ? NarrowName(w.cAlternateFileName) : std::string();
 }
 
 HANDLE AsHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
@@ -39,8 +39,8 @@ intptr_t AsInt(HANDLE h) { return reinterpret_cast<intptr_t>(h); }
 // Opens a file for reading, shared with writers and with deletion (a viewed file
 // may grow, be renamed or be removed by others while it is shown).
 HANDLE OpenShared(const std::string& path) {
-  return ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return ::CreateFileW(WideName(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 bool WriteAll(HANDLE h, const std::string& text) {
@@ -54,6 +54,14 @@ bool WriteAll(HANDLE h, const std::string& text) {
   return true;
 }
 
+std::wstring FullPathName(const std::wstring& path) {
+  return Filled([&](wchar_t* b, DWORD n) { return ::GetFullPathNameW(path.c_str(), n, b, nullptr); });
+}
+
+std::wstring CurrentDirectoryW() {
+  return Filled([](wchar_t* b, DWORD n) { return ::GetCurrentDirectoryW(n, b); });
+}
+
 int LastError() {
   DWORD e = ::GetLastError();
   return e == 0 ? static_cast<int>(ERROR_GEN_FAILURE) : static_cast<int>(e);
@@ -63,10 +71,13 @@ int LastError() {
 
 // ---------------------------------------------------------------- find functions
 
+// The system keeps the current folders in UTF-16: they keep their place by themselves.
+void Win32FileSystem::SetUtf8Names(bool on) { win32::SetUtf8Names(on); }
+
 FindHandle Win32FileSystem::FindFirstFile(const std::string& pattern, FindData& data) {
-  WIN32_FIND_DATAA w;
+  WIN32_FIND_DATAW w;
   std::memset(&w, 0, sizeof w);
-  HANDLE h = ::FindFirstFileA(pattern.c_str(), &w);
+  HANDLE h = ::FindFirstFileW(WideName(pattern).c_str(), &w);
   if (h == INVALID_HANDLE_VALUE) return kInvalidFind;
   FillFindData(w, data);
   return AsInt(h);
@@ -74,9 +85,9 @@ FindHandle Win32FileSystem::FindFirstFile(const std::string& pattern, FindData& 
 
 bool Win32FileSystem::FindNextFile(FindHandle handle, FindData& data) {
   if (handle == kInvalidFind) return false;
-  WIN32_FIND_DATAA w;
+  WIN32_FIND_DATAW w;
   std::memset(&w, 0, sizeof w);
-  if (!::FindNextFileA(AsHandle(handle), &w)) return false;
+  if (!::FindNextFileW(AsHandle(handle), &w)) return false;
   FillFindData(w, data);
   return true;
 }
@@ -161,8 +172,8 @@ bool Win32FileSystem::ReadWholeFile(const std::string& path, std::string& conten
 
 bool Win32FileSystem::WriteWholeFile(const std::string& path, const std::string& contents) {
   if (path.empty()) return false;
-  HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
+  HANDLE h = ::CreateFileW(WideName(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   bool ok = WriteAll(h, contents);
   if (!::CloseHandle(h)) ok = false;
@@ -171,8 +182,8 @@ bool Win32FileSystem::WriteWholeFile(const std::string& path, const std::string&
 
 bool Win32FileSystem::AppendToFile(const std::string& path, const std::string& text) {
   if (path.empty()) return false;
-  HANDLE h = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = ::CreateFileW(WideName(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   bool ok = WriteAll(h, text);
   if (!::CloseHandle(h)) ok = false;
@@ -183,59 +194,59 @@ bool Win32FileSystem::AppendToFile(const std::string& path, const std::string& t
 
 int Win32FileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
   if (from.empty() || to.empty()) return ERROR_INVALID_NAME;
-  return ::CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) ? 0 : LastError();
+  return ::CopyFileW(WideName(from).c_str(), WideName(to).c_str(), failIfExists ? TRUE : FALSE) ? 0 : LastError();
 }
 
 int Win32FileSystem::RenameFile(const std::string& from, const std::string& to) {
   if (from.empty() || to.empty()) return ERROR_INVALID_NAME;
   // Never replaces an existing target.
-  return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_COPY_ALLOWED) ? 0 : LastError();
+  return ::MoveFileExW(WideName(from).c_str(), WideName(to).c_str(), MOVEFILE_COPY_ALLOWED) ? 0 : LastError();
 }
 
 int Win32FileSystem::DeleteFile(const std::string& path) {
   if (path.empty()) return ERROR_INVALID_NAME;
-  return ::DeleteFileA(path.c_str()) ? 0 : LastError();
+  return ::DeleteFileW(WideName(path).c_str()) ? 0 : LastError();
 }
 
 int Win32FileSystem::RecycleFile(const std::string& path, bool confirm) {
   if (path.empty() || path.find_first_of("*?") != std::string::npos) return ERROR_INVALID_NAME;
-  if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return LastError();
+  const std::wstring wide = WideName(path);
+  if (::GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES) return LastError();
   // The shell wants a full name (a relative one is taken from its own idea of the
-  // current directory) and a list ending in two zero bytes.
-  char full[MAX_PATH * 2];
-  DWORD n = ::GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
-  if (n == 0 || n >= sizeof full) return ERROR_FILENAME_EXCED_RANGE;
+  // current directory) and a list ending in two zero characters.
+  const std::wstring full = FullPathName(wide);
+  if (full.empty()) return ERROR_FILENAME_EXCED_RANGE;
   FILEOP_FLAGS flags = FOF_ALLOWUNDO | FOF_SILENT | FOF_NOERRORUI;
   if (confirm && confirmDialogs) {
     // The shell's own question, asked through the front-end's dialogs.
-    std::string name = full;
-    name = name.substr(name.find_last_of('\\') + 1);
-    bool folder = (::GetFileAttributesA(full) & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    std::string name = NarrowName(full.substr(full.find_last_of(L'\\') + 1));
+    bool folder = (::GetFileAttributesW(full.c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0;
     int answer = confirmDialogs->MsgBox("Are you sure you want to move \"" + name + "\" to the Recycle Bin?",
                                         folder ? "Delete Folder" : "Delete File", MsgButtons::YesNo);
     if (answer != kAnswerYes) return kRecycleRefused;
     confirm = false;
   }
   if (!confirm) flags |= FOF_NOCONFIRMATION;
-  std::string from(full, n);
-  from.push_back('\0');  // the second terminating zero; c_str() adds the first
-  SHFILEOPSTRUCTA op;
+  std::wstring from = full;
+  from.push_back(L'\0');  // the second terminating zero; c_str() adds the first
+  SHFILEOPSTRUCTW op;
   std::memset(&op, 0, sizeof op);
   op.wFunc = FO_DELETE;
   op.pFrom = from.c_str();
   op.fFlags = flags;
-  int rc = ::SHFileOperationA(&op);
+  int rc = ::SHFileOperationW(&op);
   if (op.fAnyOperationsAborted) return kRecycleRefused;
   if (rc != 0) return rc;
   // The shell reports success also when it did nothing; the name must be gone.
-  if (::GetFileAttributesA(full) != INVALID_FILE_ATTRIBUTES) return ERROR_ACCESS_DENIED;
+  if (::GetFileAttributesW(full.c_str()) != INVALID_FILE_ATTRIBUTES) return ERROR_ACCESS_DENIED;
   return 0;
 }
 
 int Win32FileSystem::TouchFile(const std::string& path) {
   if (path.empty()) return ERROR_INVALID_NAME;
-  HANDLE h = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE h = ::CreateFileW(WideName(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (h == INVALID_HANDLE_VALUE) return LastError();
   FILETIME now;
   ::GetSystemTimeAsFileTime(&now);
@@ -245,11 +256,11 @@ int Win32FileSystem::TouchFile(const std::string& path) {
 }
 
 std::string Win32FileSystem::ErrorText(int error) {
-  char* text = nullptr;
-  DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+  wchar_t* text = nullptr;
+  DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                              nullptr, static_cast<DWORD>(error), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                             reinterpret_cast<LPSTR>(&text), 0, nullptr);
-  std::string s = (n > 0 && text) ? std::string(text, n) : std::string();
+                             reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+  std::string s = (n > 0 && text) ? NarrowName(std::wstring(text, n)) : std::string();
   if (text) ::LocalFree(text);
   while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ' || s.back() == '.')) s.pop_back();
   if (s.empty()) s = "error " + std::to_string(error);
@@ -260,27 +271,21 @@ std::string Win32FileSystem::ErrorText(int error) {
 
 int Win32FileSystem::Exists(const std::string& path) {
   if (path.empty() || path.find_first_of("*?") != std::string::npos) return -1;
-  DWORD a = ::GetFileAttributesA(path.c_str());
+  DWORD a = ::GetFileAttributesW(WideName(path).c_str());
   if (a == INVALID_FILE_ATTRIBUTES) return -1;
   return (a & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
 }
 
-std::string Win32FileSystem::CurrentDirectory() {
-  char buf[MAX_PATH * 2];
-  DWORD n = ::GetCurrentDirectoryA(sizeof buf, buf);
-  if (n == 0 || n >= sizeof buf) return std::string();
-  return std::string(buf, n);
-}
+std::string Win32FileSystem::CurrentDirectory() { return NarrowPath(CurrentDirectoryW(), true); }
 
 std::string Win32FileSystem::CurrentDirectoryOfDrive(char drive) {
   if (drive >= 'a' && drive <= 'z') drive = static_cast<char>(drive - 'a' + 'A');
   if (drive < 'A' || drive > 'Z') return std::string();
   // "X:" alone names the remembered directory of that drive (the "=X:" variable).
-  char driveName[3] = {drive, ':', '\0'};
-  char buf[MAX_PATH * 2];
-  DWORD n = ::GetFullPathNameA(driveName, sizeof buf, buf, nullptr);
-  if (n == 0 || n >= sizeof buf) return std::string(1, drive) + ":\\";
-  std::string dir(buf, n);
+  const wchar_t driveName[3] = {static_cast<wchar_t>(drive), L':', L'\0'};
+  const std::wstring full = FullPathName(driveName);
+  if (full.empty()) return std::string(1, drive) + ":\\";
+  std::string dir = NarrowPath(full, true);
   if (dir.size() > 3 && dir.back() == '\\') dir.pop_back();
   return dir;
 }
@@ -288,20 +293,20 @@ std::string Win32FileSystem::CurrentDirectoryOfDrive(char drive) {
 namespace {
 // Remembers the current directory of its drive, as the command interpreter and the C
 // runtime do, so that "X:" later returns to it.
-void RememberDriveDirectory(const std::string& dir) {
-  if (dir.size() < 2 || dir[1] != ':') return;
-  char drive = dir[0];
-  if (drive >= 'a' && drive <= 'z') drive = static_cast<char>(drive - 'a' + 'A');
-  char name[4] = {'=', drive, ':', '\0'};
-  ::SetEnvironmentVariableA(name, dir.c_str());
+void RememberDriveDirectory(const std::wstring& dir) {
+  if (dir.size() < 2 || dir[1] != L':') return;
+  wchar_t drive = dir[0];
+  if (drive >= L'a' && drive <= L'z') drive = static_cast<wchar_t>(drive - L'a' + L'A');
+  const wchar_t name[4] = {L'=', drive, L':', L'\0'};
+  ::SetEnvironmentVariableW(name, dir.c_str());
 }
 }  // namespace
 
 bool Win32FileSystem::ChangeDirectory(const std::string& path) {
   if (path.empty()) return false;
-  RememberDriveDirectory(CurrentDirectory());
-  if (!::SetCurrentDirectoryA(path.c_str())) return false;
-  RememberDriveDirectory(CurrentDirectory());
+  RememberDriveDirectory(CurrentDirectoryW());
+  if (!::SetCurrentDirectoryW(WideName(path).c_str())) return false;
+  RememberDriveDirectory(CurrentDirectoryW());
   return true;
 }
 
@@ -314,10 +319,8 @@ bool Win32FileSystem::ChangeDrive(char drive) {
 }
 
 std::string Win32FileSystem::ShortPathName(const std::string& path) {
-  char buf[MAX_PATH * 2];
-  DWORD n = ::GetShortPathNameA(path.c_str(), buf, sizeof buf);
-  if (n == 0 || n >= sizeof buf) return std::string();
-  return std::string(buf, n);
+  const std::wstring wide = WideName(path);
+  return NarrowName(Filled([&](wchar_t* b, DWORD n) { return ::GetShortPathNameW(wide.c_str(), b, n); }));
 }
 
 }  // namespace tembra::win32

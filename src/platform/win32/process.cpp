@@ -22,30 +22,68 @@ std::string ArgumentsOf(const std::string& full) {
   return full.substr(i);
 }
 
-Win32Processes::Win32Processes() {
-  const char* cmd = ::GetCommandLineA();
-  commandLine_ = ArgumentsOf(cmd ? cmd : "");
+std::string CommandLineBytes(const std::wstring& full) {
+  if (Utf8Names()) return ArgumentsOf(NarrowName(full));
+  std::string out;
+  size_t i = 0;
+  while (i < full.size()) {
+    // One run of blanks or one word (blanks inside quotes belong to the word).
+    size_t end = i;
+    while (end < full.size() && (full[end] == L' ' || full[end] == L'\t')) ++end;
+    if (end == i) {
+      bool quoted = false;
+      while (end < full.size() && (quoted || (full[end] != L' ' && full[end] != L'\t'))) {
+        if (full[end] == L'"') quoted = !quoted;
+        ++end;
+      }
+    }
+    const std::wstring word = full.substr(i, end - i);
+    std::string bytes = NarrowName(word);
+    if (WideName(bytes) != word) {
+      // A name the code page cannot hold: its short path, where it names a file.
+      std::wstring bare;
+      for (wchar_t c : word)
+        if (c != L'"') bare += c;
+      const std::wstring shortPath =
+          Filled([&](wchar_t* b, DWORD n) { return ::GetShortPathNameW(bare.c_str(), b, n); });
+      const std::string shortBytes = NarrowName(shortPath);
+      if (!shortPath.empty() && WideName(shortBytes) == shortPath)
+        bytes = bare.size() != word.size() ? "\"" + shortBytes + "\"" : shortBytes;
+    }
+    out += bytes;
+    i = end;
+  }
+  return ArgumentsOf(out);
 }
 
-std::string Win32Processes::CommandLine() { return commandLine_; }
+Win32Processes::Win32Processes() {
+  const wchar_t* cmd = ::GetCommandLineW();
+  wideCommandLine_ = cmd ? cmd : L"";
+}
+
+// The command line in the names' character set of the moment.
+std::string Win32Processes::CommandLine() {
+  return commandLineSet_ ? commandLine_ : CommandLineBytes(wideCommandLine_);
+}
 
 std::string Win32Processes::GetEnv(const std::string& name) {
   if (name.empty()) return std::string();
-  DWORD n = ::GetEnvironmentVariableA(name.c_str(), nullptr, 0);
+  const std::wstring wideName = WideName(name);
+  DWORD n = ::GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
   if (n == 0) return std::string();
-  std::vector<char> buf(n + 1);
-  DWORD got = ::GetEnvironmentVariableA(name.c_str(), buf.data(), static_cast<DWORD>(buf.size()));
+  std::vector<wchar_t> buf(n + 1);
+  DWORD got = ::GetEnvironmentVariableW(wideName.c_str(), buf.data(), static_cast<DWORD>(buf.size()));
   if (got == 0 || got >= buf.size()) return std::string();
-  return std::string(buf.data(), got);
+  return NarrowPath(std::wstring(buf.data(), got));
 }
 
 namespace {
 std::string ModulePath() {
-  std::vector<char> buf(MAX_PATH);
+  std::vector<wchar_t> buf(MAX_PATH);
   for (;;) {
-    DWORD n = ::GetModuleFileNameA(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+    DWORD n = ::GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
     if (n == 0) return std::string();
-    if (n < buf.size()) return std::string(buf.data(), n);
+    if (n < buf.size()) return NarrowPath(std::wstring(buf.data(), n));
     if (buf.size() > 32768) return std::string();
     buf.resize(buf.size() * 2);
   }
@@ -67,16 +105,17 @@ std::string Win32Processes::AppExeName() {
 
 long Win32Processes::Run(const std::string& commandLine, bool wait) {
   if (commandLine.empty()) return 0;
-  STARTUPINFOA si;
+  STARTUPINFOW si;
   std::memset(&si, 0, sizeof si);
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESHOWWINDOW;
   si.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION pi;
   std::memset(&pi, 0, sizeof pi);
-  std::vector<char> cmd(commandLine.begin(), commandLine.end());
-  cmd.push_back('\0');  // CreateProcessA may write into the command line
-  if (!::CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 0;
+  const std::wstring wide = WideName(commandLine);
+  std::vector<wchar_t> cmd(wide.begin(), wide.end());
+  cmd.push_back(L'\0');  // CreateProcessW may write into the command line
+  if (!::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 0;
   ::CloseHandle(pi.hThread);
   long pid = static_cast<long>(pi.dwProcessId);
   if (wait) {
@@ -92,11 +131,12 @@ long Win32Processes::Run(const std::string& commandLine, bool wait) {
 
 std::string Win32Processes::FindExecutable(const std::string& file) {
   if (file.empty()) return std::string();
-  char result[MAX_PATH + 1];
-  result[0] = '\0';
-  HINSTANCE rc = ::FindExecutableA(file.c_str(), nullptr, result);
+  wchar_t result[MAX_PATH + 1];
+  result[0] = L'\0';
+  HINSTANCE rc = ::FindExecutableW(WideName(file).c_str(), nullptr, result);
   if (reinterpret_cast<intptr_t>(rc) <= 32) return std::string();
-  return result;
+  result[MAX_PATH] = L'\0';
+  return NarrowName(result);
 }
 
 void Win32Processes::CharUpperBuffW(std::u16string& text) {

@@ -31,6 +31,8 @@ class Win32FileSystem : public FileSystem {
   int DeleteFile(const std::string& path) override;
   int RecycleFile(const std::string& path, bool confirm) override;
   int TouchFile(const std::string& path) override;
+  // UTF-8 or the ANSI code page, for every name of the Win32 layer (processes included).
+  void SetUtf8Names(bool on) override;
   std::string ErrorText(int error) override;
 
   int Exists(const std::string& path) override;
@@ -60,14 +62,23 @@ class Win32Processes : public Processes {
   void CharUpperBuffA(std::string& text) override;
   [[noreturn]] void EndProcess(ExitKind kind) override;
 
-  void SetCommandLine(const std::string& cmd) { commandLine_ = cmd; }
+  void SetCommandLine(const std::string& cmd) {
+    commandLine_ = cmd;
+    commandLineSet_ = true;
+  }
 
  private:
+  std::wstring wideCommandLine_;  // as the system gives it, program name included
   std::string commandLine_;
+  bool commandLineSet_ = false;
 };
 
 // The arguments of a Windows command line after the program's own name.
 std::string ArgumentsOf(const std::string& fullCommandLine);
+// The arguments of the system's (UTF-16) command line as bytes in the names' character
+// set. In the ANSI code page a word with a character that code page lacks is given as
+// its short (8.3) path where it names a file or folder, so that it can still be reached.
+std::string CommandLineBytes(const std::wstring& fullCommandLine);
 
 class Win32Clock : public Clock {
  public:

@@ -36,8 +36,13 @@ class DesktopWindow : public Window, public Events, public Clipboard {
 
   // Creates the (still hidden) window; false when the system refuses.
   bool Create(HINSTANCE instance);
-  // From now on window events reach the lister.
-  void Attach(Lister* lister) { lister_ = lister; }
+  // From now on window events reach the lister, and the texts it gives and takes are in
+  // its character set of the moment.
+  void Attach(Lister* lister);
+  // The texts (caption, dialogs, clipboard) are UTF-8 while *utf8 is true, otherwise
+  // Windows-1252; nullptr: always Windows-1252.
+  void FollowCharset(const bool* utf8) { utf8_ = utf8; }
+  bool Utf8Text() const { return utf8_ && *utf8_; }
   HWND Handle() const { return hwnd_; }
   // Runs the message loop until the window is gone; returns the exit code.
   int MessageLoop();
@@ -98,6 +103,7 @@ class DesktopWindow : public Window, public Events, public Clipboard {
 
   HWND hwnd_ = nullptr;
   Lister* lister_ = nullptr;
+  const bool* utf8_ = nullptr;
   double tppX_ = 15, tppY_ = 15;
   int dpiY_ = 96;
   HDC mem_ = nullptr;

@@ -11,8 +11,8 @@ namespace {
 const wchar_t kDefaultCaption[] = L"Tembra";
 constexpr int kEditId = 100, kPromptId = 101;
 
-std::wstring CaptionOf(const std::string& caption) {
-  return caption.empty() ? std::wstring(kDefaultCaption) : Wide(caption);
+std::wstring CaptionOf(const std::string& caption, bool utf8) {
+  return caption.empty() ? std::wstring(kDefaultCaption) : WideText(caption, utf8);
 }
 
 // A dialog template in memory: header, then one item after another, each on a
@@ -119,7 +119,9 @@ int DesktopDialogs::MsgBox(const std::string& text, const std::string& caption, 
   if (buttons == MsgButtons::OKCancel) type = MB_OKCANCEL;
   else if (buttons == MsgButtons::YesNo) type = MB_YESNO | MB_DEFBUTTON2;
   HWND owner = ::IsWindowVisible(window_.Handle()) ? window_.Handle() : nullptr;
-  int rc = ::MessageBoxW(owner, Wide(text).c_str(), CaptionOf(caption).c_str(), type | MB_SETFOREGROUND);
+  const bool utf8 = window_.Utf8Text();
+  int rc =
+      ::MessageBoxW(owner, WideText(text, utf8).c_str(), CaptionOf(caption, utf8).c_str(), type | MB_SETFOREGROUND);
   switch (rc) {
     case IDOK:
       return kAnswerOK;
@@ -144,7 +146,10 @@ bool DesktopDialogs::InputBox(const std::string& prompt, const std::string& capt
   t.Add(BS_DEFPUSHBUTTON | WS_TABSTOP, 200, 7, 53, 14, IDOK, 0x0080);
   t.Add(BS_PUSHBUTTON | WS_TABSTOP, 200, 25, 53, 14, IDCANCEL, 0x0080);
   t.Add(ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 7, 64, 246, 13, kEditId, 0x0081);
-  InputState s{Wide(prompt), CaptionOf(caption), Wide(defaultText)};
+  // The texts and the answer in the character set of the moment: a typed answer in
+  // UTF-8 is UTF-8 bytes.
+  const bool utf8 = window_.Utf8Text();
+  InputState s{WideText(prompt, utf8), CaptionOf(caption, utf8), WideText(defaultText, utf8)};
   HWND owner = ::IsWindowVisible(window_.Handle()) ? window_.Handle() : nullptr;
   INT_PTR rc = ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), t.Get(), owner, &InputProc,
                                          reinterpret_cast<LPARAM>(&s));
@@ -152,7 +157,7 @@ bool DesktopDialogs::InputBox(const std::string& prompt, const std::string& capt
     answer.clear();
     return false;
   }
-  answer = Narrow(s.text);
+  answer = NarrowText(s.text, utf8);
   return true;
 }
 

@@ -72,6 +72,11 @@ bool DesktopWindow::Create(HINSTANCE instance) {
   return hwnd_ != nullptr;
 }
 
+void DesktopWindow::Attach(Lister* lister) {
+  lister_ = lister;
+  FollowCharset(lister ? &lister->bUtf8 : nullptr);
+}
+
 int DesktopWindow::MessageLoop() {
   MSG msg;
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -171,7 +176,9 @@ void DesktopWindow::SetTop(long y) {
   ::SetWindowPos(hwnd_, nullptr, r.left, Py(y), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void DesktopWindow::SetCaption(const std::string& text) { ::SetWindowTextW(hwnd_, Wide(text).c_str()); }
+void DesktopWindow::SetCaption(const std::string& text) {
+  ::SetWindowTextW(hwnd_, WideText(text, Utf8Text()).c_str());
+}
 
 void DesktopWindow::BringToFront() {
   // Shows the window when it is still hidden; a shown window keeps its place, so that
@@ -395,8 +402,9 @@ void DesktopWindow::Clear() {
 void DesktopWindow::SetText(const std::string& text) {
   if (!OpenClipboardRetrying()) return;
   ::EmptyClipboard();
-  // CF_TEXT with the bytes as they are, and the same text as UTF-16 so that a system
-  // whose own code page is not Windows-1252 pastes the same characters.
+  // CF_TEXT with the bytes as they are, and the same text as UTF-16 (decoded in the
+  // character set of the moment) so that a program reading UTF-16 pastes the same
+  // characters as the page shows.
   if (HGLOBAL g = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
     char* p = static_cast<char*>(::GlobalLock(g));
     if (p) {
@@ -408,7 +416,7 @@ void DesktopWindow::SetText(const std::string& text) {
       ::GlobalFree(g);
     }
   }
-  std::wstring w = Wide(text);
+  std::wstring w = WideText(text, Utf8Text());
   if (HGLOBAL g = ::GlobalAlloc(GMEM_MOVEABLE, (w.size() + 1) * sizeof(wchar_t))) {
     wchar_t* p = static_cast<wchar_t*>(::GlobalLock(g));
     if (p) {
