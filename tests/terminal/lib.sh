@@ -7,9 +7,12 @@ export TZ=${TZ:-UTC}
 TEST_NAME=$(basename "$0" .sh)
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/tembra-term-$TEST_NAME.XXXXXX")
 SOCK="tembra-$TEST_NAME-$$"
+STARTS=0
 FAILURES=0
 cleanup() {
+  local n
   tmux -L "$SOCK" kill-server >/dev/null 2>&1
+  for n in $(seq 1 "$STARTS"); do tmux -L "tembra-$TEST_NAME-$$-$n" kill-server >/dev/null 2>&1; done
   rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -41,6 +44,9 @@ mv '$WORK/exit.tmp' '$WORK/exit.txt'
 printf 'SHELL-BACK\n'
 exec sleep 600
 RUN
+  # Each start gets a server of its own: a server just killed may still be ending.
+  STARTS=$((STARTS + 1))
+  SOCK="tembra-$TEST_NAME-$$-$STARTS"
   tmux -L "$SOCK" -f /dev/null new-session -d -s t -x 80 -y 25 "bash '$WORK/run.sh'"
   tmux -L "$SOCK" set-option -t t status off >/dev/null
   tmux -L "$SOCK" resize-window -t t -x 80 -y 25 >/dev/null 2>&1
