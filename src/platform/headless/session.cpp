@@ -117,8 +117,8 @@ int HeadlessDialogs::MsgBox(const std::string& text, const std::string& caption,
                (buttons == MsgButtons::OKCancel && (answer == "OK" || answer == "Cancel")) ||
                (buttons == MsgButtons::YesNo && (answer == "Yes" || answer == "No"));
   if (!valid) answer = buttons == MsgButtons::YesNo ? "No" : "OK";
-  out_ << "MSGBOX caption=\"" << EscapeQuoted(caption.empty() ? std::string("Tembra") : caption, utf8) << "\" text=\""
-       << EscapeQuoted(text, utf8) << "\" buttons=" << names[static_cast<int>(buttons)] << " -> " << answer << "\n";
+  out_ << "MSGBOX caption=\"" << EscapeQuoted(caption.empty() ? std::string("Tembra") : caption, Utf8()) << "\" text=\""
+       << EscapeQuoted(text, Utf8()) << "\" buttons=" << names[static_cast<int>(buttons)] << " -> " << answer << "\n";
   if (answer == "OK") return kAnswerOK;
   if (answer == "Cancel") return kAnswerCancel;
   if (answer == "Yes") return kAnswerYes;
@@ -132,15 +132,15 @@ bool HeadlessDialogs::InputBox(const std::string& prompt, const std::string& cap
     a = inputs.front();
     inputs.pop_front();
   }
-  out_ << "INPUT caption=\"" << EscapeQuoted(caption, utf8) << "\" prompt=\"" << EscapeQuoted(prompt, utf8)
+  out_ << "INPUT caption=\"" << EscapeQuoted(caption, Utf8()) << "\" prompt=\"" << EscapeQuoted(prompt, Utf8())
        << "\" default=\""
-       << EscapeQuoted(defaultText, utf8) << "\" -> ";
+       << EscapeQuoted(defaultText, Utf8()) << "\" -> ";
   if (!a) {
     out_ << "CANCEL\n";
     answer.clear();
     return false;
   }
-  out_ << "\"" << EscapeQuoted(*a, utf8) << "\"\n";
+  out_ << "\"" << EscapeQuoted(*a, Utf8()) << "\"\n";
   answer = *a;
   return true;
 }
@@ -307,12 +307,15 @@ Session::Session(const Options& options, std::ostream& out)
   files_.SetUtf8Names(options.utf8);
   lister_ = std::make_unique<Lister>(platform_);
   lister_->bUtf8 = options.utf8;
-  dialogs_.utf8 = options.utf8;
-  grid_.utf8 = options.utf8;
+  dialogs_.utf8 = &lister_->bUtf8;
+  grid_.utf8 = &lister_->bUtf8;
   grid_.onResize = [this] { lister_->Form_Resize(); };
 }
 
-Session::~Session() = default;
+Session::~Session() {
+  dialogs_.utf8 = nullptr;
+  grid_.utf8 = nullptr;
+}
 
 template <class F>
 bool Session::Guard(F&& f) {

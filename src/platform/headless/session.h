@@ -56,7 +56,8 @@ class HeadlessDialogs : public Dialogs {
   void Beep() override { out_ << "BEEP\n"; }
   std::deque<std::string> answers;                     // "OK", "Cancel", "Yes", "No"
   std::deque<std::optional<std::string>> inputs;       // nullopt = Cancel
-  bool utf8 = false;                                   // typed text is UTF-8
+  const bool* utf8 = nullptr;  // texts are UTF-8 (the lister's set of the moment)
+  bool Utf8() const { return utf8 && *utf8; }
  private:
   std::ostream& out_;
 };

@@ -56,7 +56,7 @@ std::string EscapeQuoted(const std::string& text, bool utf8) {
 void HeadlessWindow::SetCaption(const std::string& text) {
   if (text == Caption()) return;
   GridWindow::SetCaption(text);
-  out_ << "CAPTION " << EscapeText(text, utf8) << "\n";
+  out_ << "CAPTION " << EscapeText(text, utf8 && *utf8) << "\n";
 }
 
 namespace {

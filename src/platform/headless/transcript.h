@@ -20,7 +20,7 @@ class HeadlessWindow : public GridWindow {
   void SetCaption(const std::string& text) override;
   void WriteScreen(std::ostream& out) const;
   void WriteAttrs(std::ostream& out) const;
-  bool utf8 = false;  // the caption's names are UTF-8
+  const bool* utf8 = nullptr;  // the caption's names are UTF-8 (the lister's set of the moment)
 
  private:
   std::ostream& out_;
