@@ -5,7 +5,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
   libncurses-dev libgtest-dev
-  tmux zip unzip python3 xxd man-db groff-base
+  tmux zip unzip python3 xxd man-db groff-base time
   clang libclang-rt-dev
 )
 # --windows: also what the Windows build needs (scripts/windows.sh): the mingw-w64

@@ -1,7 +1,8 @@
-// Memory of the record-index tables. On Linux the tables are mapped directly, grown
-// with mremap (no copy, no second copy in memory while growing) and backed by huge
-// pages where the system offers them, which keeps page faults rare while millions of
-// records are added. Elsewhere plain realloc serves.
+// Memory of the record-index tables. On Linux a table of more than a few pages is
+// mapped directly and grown with mremap: no copy, no second copy in memory while
+// growing, and no freed smaller copies left behind on the heap. Only the pages written
+// take memory; huge pages are not asked for, since the last one of each table would
+// take 2 MiB however little of it is used. Elsewhere plain realloc serves.
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -16,10 +17,7 @@ namespace tembra {
 
 namespace {
 constexpr size_t kPage = 4096;
-constexpr size_t kMapFrom = 1 << 20;  // smaller tables stay on the heap
-#if defined(__linux__)
-constexpr size_t kHuge = 2 << 20;
-#endif
+constexpr size_t kMapFrom = 64 << 10;  // smaller tables stay on the heap
 [[maybe_unused]] size_t RoundUp(size_t n, size_t to) { return (n + to - 1) / to * to; }
 }  // namespace
 
@@ -49,9 +47,6 @@ void TableMemory::Resize(size_t bytes) {
       }
     }
     if (p == MAP_FAILED) throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-    if (want >= kHuge) ::madvise(p, want, MADV_HUGEPAGE);
-#endif
     data_ = p;
     bytes_ = want;
     mapped_ = true;
