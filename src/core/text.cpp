@@ -219,19 +219,6 @@ std::string Hex(int64_t value) {
 
 std::string Str(int64_t value) { return std::to_string(value); }
 
-namespace {
-const char16_t kHigh[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-}  // namespace
-
-char32_t Cp1252ToUnicode(unsigned char c) {
-  if (c >= 0x80 && c < 0xA0) return kHigh[c - 0x80];
-  return c;
-}
-
 std::string Cp1252ToUtf8(const std::string& s) {
   std::string out;
   out.reserve(s.size());
@@ -266,7 +253,7 @@ std::string Utf8ToCp1252(const std::string& s, bool* ok) {
     if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) code = static_cast<int>(u);
     else
       for (int k = 0; k < 32; ++k)
-        if (kHigh[k] == u) { code = 0x80 + k; break; }
+        if (kCp1252High[k] == u) { code = 0x80 + k; break; }
     if (code < 0) { out += '?'; good = false; }
     else out += static_cast<char>(code);
   }

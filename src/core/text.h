@@ -49,7 +49,13 @@ std::string Str(int64_t value);
 
 // Windows-1252 code of one byte as a Unicode code point (the five undefined codes map
 // to themselves).
-char32_t Cp1252ToUnicode(unsigned char c);
+inline constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+inline char32_t Cp1252ToUnicode(unsigned char c) {
+  return c >= 0x80 && c < 0xA0 ? char32_t{kCp1252High[c - 0x80]} : char32_t{c};
+}
 std::string Cp1252ToUtf8(const std::string& s);
 // Converts UTF-8 to Windows-1252; ok is false when a sequence is invalid or a
 // character has no Windows-1252 code (those become "?").

@@ -90,16 +90,10 @@ void GridWindow::FillRect(long x1, long y1, long x2, long y2, uint32_t color) {
   const uint32_t fg = fore_;
   for (long r = r0; r <= r1; ++r) {
     Cell* row = &cells_[static_cast<size_t>(r) * cols_];
-    for (long c = c0; c <= c1; ++c) {
-      Cell& cell = row[c];
-      cell.ch = U' ';
-      cell.mark = 0;
-      cell.width = 1;
-      cell.fg = fg;
-      cell.bg = color;
-      cell.bold = false;
-      cell.underline = false;
-    }
+    Cell blank;
+    blank.fg = fg;
+    blank.bg = color;
+    if (c0 <= c1) std::fill(row + c0, row + c1 + 1, blank);
     if (c0 <= c1) MendWide(r, c0, c1 + 1);
   }
 }
