@@ -102,6 +102,17 @@ std::string MakeZip(const std::vector<std::pair<std::string, std::string>>& memb
   return out;
 }
 
+// The open file descriptors of this process, each with what it refers to.
+std::vector<std::string> OpenDescriptors() {
+  std::vector<std::string> out;
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator("/proc/self/fd", ec)) {
+    std::error_code ec2;
+    out.push_back(e.path().filename().string() + " -> " + fs::read_symlink(e.path(), ec2).string());
+  }
+  return out;
+}
+
 struct Sandbox {
   std::string root;  // drive C:
   std::string box;   // C:\BOX\, where every session starts
@@ -281,6 +292,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!b.empty()) lines.push_back(b);
   }
 
+  // Descriptors open before the first session: a session must leave no more behind.
+  static const size_t fdsBefore = OpenDescriptors().size();
+
   std::ostringstream out;
   {
     headless::Session session(o, out);
@@ -299,6 +313,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::fprintf(stderr, "internal error in the transcript:\n%s\n", transcript.c_str());
       __builtin_trap();
     }
+  }
+  const std::vector<std::string> fds = OpenDescriptors();
+  if (fds.size() > fdsBefore) {
+    std::fprintf(stderr, "file descriptors left open by the session:\n");
+    for (const std::string& f : fds) std::fprintf(stderr, "  %s\n", f.c_str());
+    __builtin_trap();
   }
   const std::string now = sandbox.Sums();
   if (now != sandbox.sums) {

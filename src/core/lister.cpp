@@ -19,6 +19,8 @@ std::string Lister::InputBox(const std::string& prompt, const std::string& capti
   return answer;
 }
 
+Lister::~Lister() { CloseFDBIN(); }
+
 void Lister::DoEvents() { P.events.DoEvents(); }
 void Lister::SleepMs(int ms) { P.events.Sleep(ms); }
 void Lister::Beep() { P.dialogs.Beep(); }

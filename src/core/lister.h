@@ -15,6 +15,7 @@ namespace tembra {
 class Lister : public ListerState {
  public:
   explicit Lister(Platform& platform) : P(platform) {}
+  ~Lister();  // closes the viewed file
   Lister(const Lister&) = delete;
   Lister& operator=(const Lister&) = delete;
 

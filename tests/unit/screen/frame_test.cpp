@@ -206,3 +206,22 @@ TEST(Frame, DebugSwitchChangesToTheDebugFolder) {
   f.L().ShowPage();
   EXPECT_EQ(TrimRight(f.Row(25)), "VX0001 - No Command Parm");
 }
+
+// A session that ends while viewing a file leaves no descriptor open (a program that
+// keeps listers, as the fuzzer does, would otherwise run out of them).
+TEST(Frame, EndingWhileViewingClosesTheFile) {
+  auto openFiles = [] {
+    size_t n = 0;
+    for (const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) n += e.path().empty() ? 0 : 1;
+    return n;
+  };
+  const size_t before = openFiles();
+  {
+    SessionFixture f;
+    f.dir.Write("a.txt", "one\ntwo\n");
+    ASSERT_TRUE(f.Start());
+    ASSERT_TRUE(f.Run("key End\nkey Enter\n"));
+    ASSERT_NE(f.L().hFdbin, kInvalidFile);
+  }
+  EXPECT_EQ(openFiles(), before);
+}
