@@ -102,13 +102,16 @@ std::string MakeZip(const std::vector<std::pair<std::string, std::string>>& memb
   return out;
 }
 
-// The open file descriptors of this process, each with what it refers to.
-std::vector<std::string> OpenDescriptors() {
+// The open file descriptors of this process that refer to something under `root`, each
+// with its target (the fuzzer's own, such as the symbolizer's pipes, are not counted).
+std::vector<std::string> OpenDescriptors(const std::string& root) {
   std::vector<std::string> out;
   std::error_code ec;
   for (const auto& e : fs::directory_iterator("/proc/self/fd", ec)) {
     std::error_code ec2;
-    out.push_back(e.path().filename().string() + " -> " + fs::read_symlink(e.path(), ec2).string());
+    const std::string target = fs::read_symlink(e.path(), ec2).string();
+    if (target.compare(0, root.size() + 1, root + "/") == 0 || target == root)
+      out.push_back(e.path().filename().string() + " -> " + target);
   }
   return out;
 }
@@ -292,8 +295,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!b.empty()) lines.push_back(b);
   }
 
-  // Descriptors open before the first session: a session must leave no more behind.
-  static const size_t fdsBefore = OpenDescriptors().size();
+  // Descriptors of sandbox files open before the first session: a session must leave no
+  // more behind.
+  static const size_t fdsBefore = OpenDescriptors(sandbox.root).size();
 
   std::ostringstream out;
   {
@@ -314,7 +318,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       __builtin_trap();
     }
   }
-  const std::vector<std::string> fds = OpenDescriptors();
+  const std::vector<std::string> fds = OpenDescriptors(sandbox.root);
   if (fds.size() > fdsBefore) {
     std::fprintf(stderr, "file descriptors left open by the session:\n");
     for (const std::string& f : fds) std::fprintf(stderr, "  %s\n", f.c_str());
