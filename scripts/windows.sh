@@ -169,6 +169,23 @@ gui_end() {
   return 1
 }
 
+# gui_page_drawn WIN NAME: waits (up to 20 s) until the window shows the page's colours,
+# background (role 5) and the bands (role 8); its picture is kept as BUILD/tembra-NAME.png.
+gui_page_drawn() {
+  local win=$1 name=$2 ok=1
+  for _ in $(seq 1 40); do
+    if xwd -id "$win" -silent >"$state/$name.xwd" 2>/dev/null &&
+      python3 "$top/tests/windows/xwd2png.py" "$state/$name.xwd" "$build/tembra-$name.png" --expect EED5B7 9F9F9F \
+        >"$state/$name.log"; then
+      ok=0
+      break
+    fi
+    sleep 0.5
+  done
+  cat "$state/$name.log"
+  return $ok
+}
+
 gui_check() {
   [ -n "$XDISPLAY" ] || { echo "no X display"; return 1; }
   command -v xdotool >/dev/null || { echo "xdotool missing"; return 1; }
@@ -183,18 +200,7 @@ gui_check() {
   echo "window $win: $caption"
   case "$caption" in "TEMBRA • DIR • "*) ;; *) echo "bad caption"; return 1 ;; esac
   xwininfo -id "$win" | grep -E 'Width|Height'
-  # The page is drawn in the window's colours: background (role 5) and the bands (role 8).
-  local shot="$build/tembra-first-page.png" ok=1
-  for _ in $(seq 1 40); do
-    if xwd -id "$win" -silent >"$state/first-page.xwd" 2>/dev/null &&
-      python3 "$top/tests/windows/xwd2png.py" "$state/first-page.xwd" "$shot" --expect EED5B7 9F9F9F >"$state/shot.log"; then
-      ok=0
-      break
-    fi
-    sleep 0.5
-  done
-  cat "$state/shot.log"
-  [ $ok -eq 0 ] || { echo "the first page was not drawn"; return 1; }
+  gui_page_drawn "$win" first-page || { echo "the first page was not drawn"; return 1; }
   # Esc on the directory page ends the program.
   gui_end "$win" Escape
 }
@@ -213,17 +219,7 @@ gui_utf8_check() {
   local win=""
   win="$(gui_window '^TEMBRA • LIST • ')" || return 1
   echo "window $win: $(xdotool getwindowname "$win")"
-  local shot="$build/tembra-utf8-page.png" ok=1
-  for _ in $(seq 1 40); do
-    if xwd -id "$win" -silent >"$state/utf8-page.xwd" 2>/dev/null &&
-      python3 "$top/tests/windows/xwd2png.py" "$state/utf8-page.xwd" "$shot" --expect EED5B7 9F9F9F >"$state/shot8.log"; then
-      ok=0
-      break
-    fi
-    sleep 0.5
-  done
-  cat "$state/shot8.log"
-  [ $ok -eq 0 ] || { echo "the UTF-8 page was not drawn"; return 1; }
+  gui_page_drawn "$win" utf8-page || { echo "the UTF-8 page was not drawn"; return 1; }
   gui_end "$win" F10
 }
 gui_utf8_check
