@@ -12,6 +12,8 @@
 
 namespace tembra {
 
+struct AheadBuffers;  // memory of indexing ahead on a second thread
+
 class Lister : public ListerState {
  public:
   explicit Lister(Platform& platform) : P(platform) {}
@@ -166,6 +168,9 @@ class Lister : public ListerState {
   int32_t CellEndOfByte(int32_t byte);  // 0-based cell just after the character of a byte
   void DrawBodyCells(int32_t from, int32_t count, int32_t line, bool found);
   void IndexWholeFile();
+  void IndexAhead(int64_t upTo);          // the rest up to about address upTo, two threads
+  void IndexAheadToRecord(int32_t rec);   // most of the way to a far record, the same way
+  bool IndexAheadStretch(int64_t to, AheadBuffers& bufs);
   void LeaveFileView();               // close and deregister the file, directory mode
   void RelativeJump(const std::string& zSign);
 

@@ -234,6 +234,7 @@ int32_t Lister::FindAsciiRecordNumber(int64_t OFFSETB) {
   if ((TDISPLAY & TD_HEX) && t > nLastRecPointer && !bAllIndexed) return -1;
   if (nLastRecPointer < t && !bAllIndexed) {
     nYieldCount = 1;
+    IndexAhead(t);
     while (nLastRecPointer < t && !bAllIndexed) GetASeg();
     nYieldCount = 0;
   }

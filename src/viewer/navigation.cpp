@@ -18,6 +18,7 @@ int32_t ClampToInt32(int64_t v) {
 
 void Lister::IndexWholeFile() {
   nYieldCount = 1;
+  IndexAhead(nFileSize);
   while (!bAllIndexed && !bIndexing) GetASeg();
   nYieldCount = 0;
 }
@@ -346,6 +347,7 @@ void Lister::LOADEMUP() {
   }
   if (TDISPLAY & TD_HEX) return;
   nYieldCount = 1;
+  IndexAheadToRecord(nTopRec);
   while (nTopRec > nRecCount && !bAllIndexed && !bIndexing) GetASeg();
   nYieldCount = 0;
   if (nTopRec > nRecCount) nTopRec = Find1stRecordOnPage(nRecCount);
@@ -399,6 +401,7 @@ void Lister::LIST_PAGEMOVE(int KeyCode) {
   }
   bRepaint = true;
   nYieldCount = 1;
+  IndexAheadToRecord(nTopRec);
   while (nTopRec > nRecCount && !bAllIndexed && !bIndexing) GetASeg();
   nYieldCount = 0;
   nTopRec = std::max(1, std::min(nTopRec, nRecCount));

@@ -1,7 +1,11 @@
 // The viewed file: opening it, reading it in segments, and the record index that finds
 // any line by number without holding the file in memory.
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <memory>
+#include <system_error>
+#include <thread>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -15,6 +19,14 @@
 #endif
 
 #include "core/lister.h"
+
+#if !defined(_WIN32)
+#include <pthread.h>
+#include <signal.h>
+#endif
+#if defined(__linux__)
+#include <sched.h>
+#endif
 
 namespace tembra {
 
@@ -39,12 +51,12 @@ void MasksPortableOne(const unsigned char* p, uint64_t& crOut, uint64_t& lfOut) 
   lfOut = lf;
 }
 
-[[maybe_unused]] void MasksPortable(const unsigned char* p, int32_t blocks, LineEndMasks& m) {
-  for (int32_t k = 0; k < blocks; ++k, p += 64) MasksPortableOne(p, m.Cr[k], m.Lf[k]);
+[[maybe_unused]] void MasksPortable(const unsigned char* p, int32_t blocks, uint64_t* crs, uint64_t* lfs) {
+  for (int32_t k = 0; k < blocks; ++k, p += 64) MasksPortableOne(p, crs[k], lfs[k]);
 }
 
 #if defined(__SSE2__)
-void MasksSse2(const unsigned char* p, int32_t blocks, LineEndMasks& m) {
+void MasksSse2(const unsigned char* p, int32_t blocks, uint64_t* crs, uint64_t* lfs) {
   const __m128i vcr = _mm_set1_epi8('\r');
   const __m128i vlf = _mm_set1_epi8('\n');
   for (int32_t k = 0; k < blocks; ++k, p += 64) {
@@ -54,14 +66,14 @@ void MasksSse2(const unsigned char* p, int32_t blocks, LineEndMasks& m) {
       cr |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vcr)))) << (16 * q);
       lf |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vlf)))) << (16 * q);
     }
-    m.Cr[k] = cr;
-    m.Lf[k] = lf;
+    crs[k] = cr;
+    lfs[k] = lf;
   }
 }
 #endif
 
 #if TEMBRA_HAVE_AVX2
-__attribute__((target("avx2"))) void MasksAvx2(const unsigned char* p, int32_t blocks, LineEndMasks& m) {
+__attribute__((target("avx2"))) void MasksAvx2(const unsigned char* p, int32_t blocks, uint64_t* crs, uint64_t* lfs) {
   const __m256i vcr = _mm256_set1_epi8('\r');
   const __m256i vlf = _mm256_set1_epi8('\n');
   for (int32_t k = 0; k < blocks; ++k, p += 64) {
@@ -71,13 +83,13 @@ __attribute__((target("avx2"))) void MasksAvx2(const unsigned char* p, int32_t b
     uint64_t crHi = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(b, vcr)));
     uint64_t lfLo = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, vlf)));
     uint64_t lfHi = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(b, vlf)));
-    m.Cr[k] = crLo | (crHi << 32);
-    m.Lf[k] = lfLo | (lfHi << 32);
+    crs[k] = crLo | (crHi << 32);
+    lfs[k] = lfLo | (lfHi << 32);
   }
 }
 #endif
 
-using MasksFn = void (*)(const unsigned char*, int32_t, LineEndMasks&);
+using MasksFn = void (*)(const unsigned char*, int32_t, uint64_t*, uint64_t*);
 
 // The widest vectors this processor has, chosen once.
 MasksFn ChooseMasks() {
@@ -92,16 +104,16 @@ MasksFn ChooseMasks() {
 #endif
 }
 
-// Masks of the first `valid` bytes of a segment buffer of kSegBytes bytes.
-void SegmentMasks(const unsigned char* buf, int32_t valid, LineEndMasks& m) {
+// Masks of the first `valid` bytes of a buffer, into arrays of (valid + 63) / 64 words.
+void SegmentMasks(const unsigned char* buf, int32_t valid, uint64_t* crs, uint64_t* lfs) {
   static const MasksFn fn = ChooseMasks();
   const int32_t whole = valid / 64;
-  fn(buf, whole, m);
+  fn(buf, whole, crs, lfs);
   // The bytes after the last whole block are copied first: nothing past `valid` is read.
   if (valid % 64 != 0) {
     alignas(64) unsigned char last[64] = {};
     std::memcpy(last, buf + int64_t{whole} * 64, static_cast<size_t>(valid % 64));
-    MasksPortableOne(last, m.Cr[whole], m.Lf[whole]);
+    MasksPortableOne(last, crs[whole], lfs[whole]);
   }
 }
 
@@ -142,44 +154,51 @@ inline void StoreRecord(ViewerState& v, int64_t RecPointer, int32_t RecLen, int3
   if (n == v.nNextCheckpoint) StoreCheckpoint(v, RecPointer);
 }
 
-// Indexes the records of one segment of `valid` bytes at file address segStart, whose
-// first `scan` bytes are scanned for line ends (the last byte of a full segment is only
-// looked at as the byte after a CR); `last` when the segment ends the file, whose
-// unterminated tail is then a record too.
-void ScanSegment(ViewerState& v, const unsigned char* buf, int32_t scan, int32_t valid, int64_t segStart, bool last) {
+// Where a record scan stands between two pieces of the file: the start of the record
+// not yet ended, relative to the start of the next piece (at most the longest record
+// length before it), and whether the byte before that piece is a CR.
+struct ScanCursor {
+  int64_t b = 0;
+  uint64_t crBefore = 0;
+};
+
+// Stores the records that end in the first `scan` bytes of a piece at file address
+// pieceStart, whose line-end masks crs / lfs cover `valid` bytes (a byte after the scanned
+// ones, when there is one, tells whether a CR at the end is followed by an LF). A record
+// that reaches past `scan` is left to the next piece, cut first into records of the
+// longest length while it is longer than that; `last` when the piece ends the file,
+// whose unterminated tail is then a record too.
+#if defined(__GNUC__) || defined(__clang__)
+#define TEMBRA_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define TEMBRA_ALWAYS_INLINE inline
+#endif
+
+TEMBRA_ALWAYS_INLINE void StorePieceBody(ViewerState& v, const uint64_t* crs, const uint64_t* lfs, int32_t scan,
+                                         int32_t valid, int64_t pieceStart, ScanCursor& at, bool last) {
   const int32_t maxRec = v.nMaxRecLen;
-  const uint32_t base = static_cast<uint32_t>(segStart);
   if (scan <= 0) return;
 
-  // A segment of s bytes holds at most s + 1 records: room for them is made first, so
-  // that records are stored without a check each; the highest indexes of the tables
-  // follow their growth rule afterwards.
+  // A piece of s bytes ends at most s + 1 records (more when a record carried over from
+  // the previous piece is cut): room for them is made first, so that records are stored
+  // without a check each; the highest indexes of the tables follow their growth rule
+  // afterwards.
   const int32_t n0 = v.nRecCount;
-  v.RecLens.Reserve(int64_t{n0} + scan + 2);
-  v.RecAddrs.Reserve((int64_t{n0} + scan + 2) / 16 + 1);
+  const int64_t most = int64_t{n0} + scan + 2 + (at.b < 0 ? -at.b : 0);
+  v.RecLens.Reserve(most);
+  v.RecAddrs.Reserve(most / 16 + 1);
   uint16_t* lens = v.RecLens.data();
   uint32_t* addrs = v.RecAddrs.data();
-
-  static LineEndMasks* const masks = new LineEndMasks;
-  SegmentMasks(buf, valid, *masks);
   const int32_t blocks = (valid + 63) / 64;
 
-  int32_t n = n0, longest = v.nLongestRec;
-  int32_t b = 0;      // 0-based start of the current record
-  int32_t lastB = 0;  // start of the last record stored
-  // Entry k of RecAddrs is record 16k's address; the address of every other record goes
-  // to entry 0, which is set back to 0 at the end (a store without a branch per record).
-  auto store = [&](int32_t len, uint32_t entry) {
-    ++n;
-    lens[n] = static_cast<uint16_t>(entry);
-    addrs[(n & 15) == 0 ? (n >> 4) : 0] = base + static_cast<uint32_t>(b);
-    lastB = b;
-    longest = std::max(longest, len);
-  };
-  uint64_t crBefore = 0;  // a CR as the last byte of the previous block
+  // First the length entries alone, in the order the line ends come.
+  int32_t n = n0;
+  int64_t b = at.b;  // start of the current record, relative to the piece
+  auto store = [&](uint32_t entry) { lens[++n] = static_cast<uint16_t>(entry); };
+  uint64_t crBefore = at.crBefore;  // a CR as the last byte of the previous block
   for (int32_t k = 0, blk = 0; blk < scan; ++k, blk += 64) {
-    const uint64_t cr = masks->Cr[k], lf = masks->Lf[k];
-    const uint64_t lfAfter = k + 1 < blocks ? (masks->Lf[k + 1] & 1) : 0;
+    const uint64_t cr = crs[k], lf = lfs[k];
+    const uint64_t lfAfter = k + 1 < blocks ? (lfs[k + 1] & 1) : 0;
     // A CR followed by an LF ends its record with both bytes; that LF ends nothing.
     const uint64_t pairs = cr & ((lf >> 1) | (lfAfter << 63));
     uint64_t ends = cr | (lf & ~((cr << 1) | crBefore));
@@ -189,27 +208,59 @@ void ScanSegment(ViewerState& v, const unsigned char* buf, int32_t scan, int32_t
       const int32_t bit = __builtin_ctzll(ends);
       ends &= ends - 1;
       const int32_t j = blk + bit;
-      int32_t len = j - b;
+      int64_t len = j - b;
       if (__builtin_expect(len > maxRec, 0)) {
         while (len > maxRec) {
-          store(maxRec, static_cast<uint32_t>(maxRec));
+          store(static_cast<uint32_t>(maxRec));
           b += maxRec;
           len -= maxRec;
         }
       }
       const int32_t pair = static_cast<int32_t>((pairs >> bit) & 1);
-      store(len, static_cast<uint32_t>(((1 + pair) << 12) | len));
+      store(static_cast<uint32_t>(((1 + pair) << 12) | len));
       b = j + 1 + pair;
     }
   }
-  int32_t tail = scan - b;
+  int64_t tail = scan - b;
   while (tail > maxRec) {
-    store(maxRec, static_cast<uint32_t>(maxRec));
+    store(static_cast<uint32_t>(maxRec));
     b += maxRec;
     tail -= maxRec;
   }
-  if (last && tail > 0) store(tail, static_cast<uint32_t>(tail));
+  if (last && tail > 0) store(static_cast<uint32_t>(tail));
+  const int64_t first = pieceStart + at.b;  // address of the piece's first record
+  at.b = b - scan;
+  at.crBefore = (crs[(scan - 1) / 64] >> ((scan - 1) % 64)) & 1;
   if (n == n0) return;
+
+  // Then the addresses of every 16th record and the longest length, from the entries:
+  // sixteen at a time between checkpoints.
+  auto size = [&](int32_t r) { return static_cast<uint32_t>(lens[r] & 4095) + static_cast<uint32_t>(lens[r] >> 12); };
+  int64_t addr = first;
+  uint32_t longest = static_cast<uint32_t>(v.nLongestRec);
+  int32_t r = n0 + 1;
+  for (; r <= n && (r & 15) != 0; ++r) {
+    longest = std::max<uint32_t>(longest, lens[r] & 4095);
+    addr += size(r);
+  }
+  for (; r + 15 <= n; r += 16) {
+    addrs[r >> 4] = static_cast<uint32_t>(addr);
+    uint32_t sum = 0, most16 = 0;
+    for (int32_t t = 0; t < 16; ++t) {
+      const uint32_t e = lens[r + t];
+      sum += (e & 4095) + (e >> 12);
+      most16 = std::max(most16, e & 4095);
+    }
+    addr += sum;
+    longest = std::max(longest, most16);
+  }
+  for (; r <= n; ++r) {
+    if ((r & 15) == 0) addrs[r >> 4] = static_cast<uint32_t>(addr);
+    longest = std::max<uint32_t>(longest, lens[r] & 4095);
+    addr += size(r);
+  }
+
+  const int64_t lastAddr = addr - size(n);  // (growing the tables below may move them)
 
   // Write back: the counters, the fixed entries 0 and the tables' highest indexes.
   if (n0 == 0) v.RecAddrs.Resize(1023);
@@ -218,12 +269,264 @@ void ScanSegment(ViewerState& v, const unsigned char* buf, int32_t scan, int32_t
   while (n > v.RecLens.Max()) GrowRecLens(v);
   while (n / 16 > v.RecAddrs.Max()) GrowRecAddrs(v);
   v.nRecCount = n;
-  v.nLongestRec = longest;
-  v.nLastRecPointer = int64_t{base} + lastB;
+  v.nLongestRec = static_cast<int32_t>(longest);
+  v.nLastRecPointer = lastAddr;
   v.nNextCheckpoint = (n / 16 + 1) * 16;
 }
 
+using StorePieceFn = void (*)(ViewerState&, const uint64_t*, const uint64_t*, int32_t, int32_t, int64_t, ScanCursor&,
+                              bool);
+
+void StorePiecePlain(ViewerState& v, const uint64_t* crs, const uint64_t* lfs, int32_t scan, int32_t valid,
+                     int64_t pieceStart, ScanCursor& at, bool last) {
+  StorePieceBody(v, crs, lfs, scan, valid, pieceStart, at, last);
+}
+
+#if TEMBRA_HAVE_AVX2
+// The same with the bit instructions of newer processors, where it has them.
+__attribute__((target("avx2,bmi,bmi2,popcnt"))) void StorePieceBmi(ViewerState& v, const uint64_t* crs,
+                                                                   const uint64_t* lfs, int32_t scan, int32_t valid,
+                                                                   int64_t pieceStart, ScanCursor& at, bool last) {
+  StorePieceBody(v, crs, lfs, scan, valid, pieceStart, at, last);
+}
+#endif
+
+StorePieceFn ChooseStorePiece() {
+#if TEMBRA_HAVE_AVX2
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
+      __builtin_cpu_supports("popcnt"))
+    return StorePieceBmi;
+#endif
+  return StorePiecePlain;
+}
+
+// Stores the records that end in the first `scan` bytes of a piece (see StorePieceBody).
+void StorePiece(ViewerState& v, const uint64_t* crs, const uint64_t* lfs, int32_t scan, int32_t valid,
+                int64_t pieceStart, ScanCursor& at, bool last) {
+  static const StorePieceFn fn = ChooseStorePiece();
+  fn(v, crs, lfs, scan, valid, pieceStart, at, last);
+}
+
+// Indexes the records of one segment of `valid` bytes at file address segStart, whose
+// first `scan` bytes are scanned for line ends (the last byte of a full segment is only
+// looked at as the byte after a CR); `last` when the segment ends the file.
+void ScanSegment(ViewerState& v, const unsigned char* buf, int32_t scan, int32_t valid, int64_t segStart, bool last) {
+  if (scan <= 0) return;
+  static LineEndMasks* const masks = new LineEndMasks;
+  SegmentMasks(buf, valid, masks->Cr, masks->Lf);
+  ScanCursor at;
+  StorePiece(v, masks->Cr, masks->Lf, scan, valid, segStart, at, last);
+}
+
+// The address after the last indexed record.
+int64_t NextStart(const ViewerState& v) {
+  if (v.nRecCount < 1) return 1;
+  const uint16_t e = v.RecLens[v.nRecCount];
+  return v.nLastRecPointer + (e & 4095) + (e >> 12);
+}
+
 }  // namespace
+
+// ---------------------------------------------------------------- indexing ahead
+//
+// A long rest of the file is indexed by two threads in a pipeline: a second thread reads
+// it piece after piece and finds the line ends of each (the bit masks), while the
+// caller's thread stores the records from those masks into the tables, exactly as the
+// one-thread scan does. The pieces follow one another from the first record not yet
+// indexed and a record that spans pieces is carried over, so the tables are the same
+// entry for entry. Only the second thread reads the file meanwhile; no events run until
+// it has stopped. It never reaches the file's last segment, which the usual scan reads
+// and which completes the index.
+
+constexpr int32_t kAheadSlots = 8;  // pieces read ahead of the caller at most
+
+// Memory of one run: the second thread's read buffer and the masks of each slot.
+struct AheadBuffers {
+  explicit AheadBuffers(int32_t piece)
+      : words(piece / 64 + 2), read(new unsigned char[static_cast<size_t>(piece) + 1]),
+        masks(new uint64_t[static_cast<size_t>(2 * kAheadSlots) * static_cast<size_t>(words)]) {}
+  const int32_t words;  // mask words of a piece and the byte after it
+  std::unique_ptr<unsigned char[]> read;
+  std::unique_ptr<uint64_t[]> masks;
+  uint64_t* Cr(int32_t slot) { return masks.get() + static_cast<size_t>(2 * slot) * static_cast<size_t>(words); }
+  uint64_t* Lf(int32_t slot) { return Cr(slot) + words; }
+};
+
+namespace {
+
+// Waits until `counter` is above `atLeast`, or `stop` is set: first by looking for a
+// while (the other thread is usually about to hand a piece over, and sleeping and waking
+// for each piece would cost more than the piece), then by sleeping.
+void WaitAbove(const std::atomic<int32_t>& counter, int32_t atLeast, const std::atomic<bool>& stop) {
+  for (int spin = 0; spin < 4000; ++spin) {
+    if (counter.load(std::memory_order_acquire) > atLeast || stop.load(std::memory_order_acquire)) return;
+#if defined(__SSE2__)
+    _mm_pause();
+#endif
+  }
+  for (int32_t c = counter.load(std::memory_order_acquire); c <= atLeast && !stop.load(std::memory_order_acquire);
+       c = counter.load(std::memory_order_acquire))
+    counter.wait(c, std::memory_order_acquire);
+}
+
+// The second thread: reads piece i from `from` + i * piece (and the byte after it) into
+// slot i % kAheadSlots once the caller has taken piece i - kAheadSlots, up to `to`.
+struct PieceReader {
+  PieceReader(FileSystem& f, FileHandle h, int64_t start, int64_t end, int32_t bytes, AheadBuffers& b)
+      : fs(f), file(h), from(start), to(end), piece(bytes), bufs(b) {}
+  FileSystem& fs;
+  const FileHandle file;
+  const int64_t from, to;
+  const int32_t piece;
+  AheadBuffers& bufs;
+  int32_t scan[kAheadSlots] = {};  // bytes of the piece in the slot; 0 when it could not be read
+  std::atomic<int32_t> produced{0}, consumed{0};
+  std::atomic<bool> stop{false};
+
+  int32_t Pieces() const { return static_cast<int32_t>((to - from + piece - 1) / piece); }
+
+  void Run() {
+    const int32_t count = Pieces();
+    for (int32_t i = 0; i < count; ++i) {
+      // When every slot is full, the thread waits until half of them are free again, so
+      // that it is not woken for every piece the caller takes.
+      if (consumed.load(std::memory_order_acquire) <= i - kAheadSlots) WaitAbove(consumed, i - kAheadSlots / 2, stop);
+      if (stop.load(std::memory_order_acquire)) return;
+      const int32_t slot = i % kAheadSlots;
+      const int64_t at = from + int64_t{i} * piece;
+      const int32_t bytes = static_cast<int32_t>(std::min<int64_t>(piece, to - at));
+      // The byte after the piece tells whether a CR at its end is followed by an LF; the
+      // file is longer than `to`, so a shorter read means it shrank or failed.
+      const long got = fs.ReadAt(file, at, reinterpret_cast<char*>(bufs.read.get()), bytes + 1);
+      scan[slot] = got == bytes + 1 ? bytes : 0;
+      if (scan[slot] != 0) SegmentMasks(bufs.read.get(), bytes + 1, bufs.Cr(slot), bufs.Lf(slot));
+      produced.store(i + 1, std::memory_order_release);
+      produced.notify_one();
+      if (scan[slot] == 0) return;
+    }
+  }
+};
+
+}  // namespace
+
+#if defined(__linux__)
+// Keeps the two threads on two processors while a stretch runs: left to itself, the
+// scheduler at times wakes the second thread on the caller's processor, and the two then
+// take turns on one while the other idles. The caller's processor set is given back after.
+struct CpuSplit {
+  cpu_set_t before;
+  bool pinned = false;
+  void Apply(std::thread& helper) {
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0 || CPU_COUNT(&allowed) < 2) return;
+    const int cpu = sched_getcpu();
+    if (cpu < 0 || cpu >= CPU_SETSIZE || !CPU_ISSET(cpu, &allowed)) return;
+    cpu_set_t others = allowed, mine;
+    CPU_CLR(cpu, &others);
+    CPU_ZERO(&mine);
+    CPU_SET(cpu, &mine);
+    if (pthread_setaffinity_np(helper.native_handle(), sizeof others, &others) != 0) return;
+    before = allowed;
+    pinned = sched_setaffinity(0, sizeof mine, &mine) == 0;
+  }
+  ~CpuSplit() {
+    if (pinned) sched_setaffinity(0, sizeof before, &before);
+  }
+};
+#endif
+
+// Indexes from the end of the index to about address `to` (records that end before it).
+// False when the file could not be read as far; the usual scan then goes on.
+bool Lister::IndexAheadStretch(int64_t to, AheadBuffers& bufs) {
+  const int64_t from = NextStart(*this);
+  PieceReader r(P.files, hFdbin, from, to, nPieceBytes, bufs);
+  std::thread helper;
+#if !defined(_WIN32)
+  // The second thread takes no signals: they stay with the thread that handles them.
+  sigset_t blocked, before;
+  sigfillset(&blocked);
+  pthread_sigmask(SIG_SETMASK, &blocked, &before);
+#endif
+  try {
+    helper = std::thread([&r] { r.Run(); });
+  } catch (const std::system_error&) {
+  }
+#if !defined(_WIN32)
+  pthread_sigmask(SIG_SETMASK, &before, nullptr);
+#endif
+  if (!helper.joinable()) return false;
+#if defined(__linux__)
+  CpuSplit split;
+  split.Apply(helper);
+#endif
+  // The second thread is stopped and joined however this ends (a table that cannot grow
+  // throws).
+  struct Ender {
+    PieceReader& r;
+    std::thread& t;
+    ~Ender() {
+      r.stop.store(true, std::memory_order_release);
+      r.consumed.store(INT32_MAX, std::memory_order_release);
+      r.consumed.notify_all();
+      t.join();
+    }
+  } ender{r, helper};
+
+  ScanCursor cursor;
+  const int32_t count = r.Pieces();
+  for (int32_t i = 0; i < count; ++i) {
+    WaitAbove(r.produced, i, r.stop);
+    const int32_t slot = i % kAheadSlots;
+    if (r.scan[slot] == 0) return false;
+    StorePiece(*this, bufs.Cr(slot), bufs.Lf(slot), r.scan[slot], r.scan[slot] + 1, from + int64_t{i} * nPieceBytes,
+               cursor, false);
+    ++nAheadPieces;
+    r.consumed.store(i + 1, std::memory_order_release);
+    r.consumed.notify_one();
+  }
+  return true;
+}
+
+void Lister::IndexAheadToRecord(int32_t rec) {
+  if (rec <= nRecCount || nRecCount < 1) return;
+  // Three quarters of the way the records indexed so far let expect; the usual scan
+  // goes the rest.
+  const int64_t at = NextStart(*this);
+  IndexAhead(at + (at - 1) / nRecCount * (int64_t{rec} - nRecCount) * 3 / 4);
+}
+
+void Lister::IndexAhead(int64_t upTo) {
+  if (bIndexing || bAllIndexed || nRecCount < 1 || nSegStart == 0 || hFdbin == kInvalidFile || bFileShrank) return;
+  if (nFileSize - NextStart(*this) + 1 < nAheadMinRest || nPieceBytes < 1) return;
+  std::unique_ptr<AheadBuffers> bufs;
+  try {
+    bufs = std::make_unique<AheadBuffers>(nPieceBytes);
+  } catch (const std::bad_alloc&) {
+    return;  // the usual scan needs no more memory than the tables
+  }
+  for (;;) {
+    const int64_t at = NextStart(*this);
+    // The file's last segment is left to the usual scan.
+    const int64_t end = std::min(upTo, nFileSize - nSegBytes - 1);
+    if (end - at <= nMaxRecLen) return;
+    // About 50 MB a stretch while events are let run between them.
+    const int64_t to = nYieldCount != 0 ? std::min<int64_t>(end, at + 50000000) : end;
+    const FileHandle file = hFdbin;
+    if (!IndexAheadStretch(to, *bufs) || NextStart(*this) <= at) return;
+    if (nYieldCount != 0) {
+      nYieldCount = static_cast<int32_t>(std::min<int64_t>(int64_t{nYieldCount} + NextStart(*this) - at, INT32_MAX));
+      if (nYieldCount > 50000000) {
+        nYieldCount = 1;
+        bIndexing = true;
+        DoEvents();
+        bIndexing = false;
+      }
+    }
+    if (hFdbin != file || bAllIndexed || bFileShrank) return;
+  }
+}
 
 // ---------------------------------------------------------------- opening and closing
 

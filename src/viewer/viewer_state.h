@@ -85,6 +85,12 @@ struct ViewerState {
   // Bytes per segment read: kSegBytes. Checks of the index use fewer (at least
   // nMaxRecLen + 2, so that every segment holds a whole record and ends a record).
   int32_t nSegBytes = kSegBytes;
+  // Indexing a long rest of the file ahead with a second thread that reads it and finds
+  // its line ends: bytes per piece the two threads hand over, and the shortest rest
+  // indexed that way (smaller rests are indexed on one thread). Checks make both small.
+  int32_t nPieceBytes = 64 << 10;
+  int64_t nAheadMinRest = int64_t{12} << 20;
+  int64_t nAheadPieces = 0;       // pieces indexed that way (for checks)
   int32_t nYieldCount = 0;
   std::string zCurFileRec;        // directory record of the viewed file
   std::string zReopenFile;        // last file opened by entry ("Q" reopens it)
