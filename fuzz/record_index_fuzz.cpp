@@ -2,9 +2,10 @@
 // the segment size, a run of padding lines (so that any byte can land on a segment
 // boundary), the file's bytes and a sequence of lookups: next, previous, same and random
 // records, records past the end, reads of any segment for the display (as the hex view
-// makes), single index steps, whole-file indexing and existence checks. After every
-// step the index, the current record's bytes and the segment buffer are compared with an
-// independent split of the file (record_splitter.h); any difference is a finding.
+// makes), single index steps, jumps and whole-file indexing (ahead on a second thread in
+// tiny pieces, or on one) and existence checks. After every step the index, the current
+// record's bytes and the segment buffer are compared with an independent split of the
+// file (record_splitter.h); any difference is a finding.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -45,20 +46,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case 3: seg = maxRec + 2 + in.ConsumeIntegralInRange<int32_t>(0, 255); break;
     default: break;
   }
+  // Indexing ahead on a second thread: tiny pieces, so that a short input has many.
+  int32_t piece = 64 << 10;
+  int64_t aheadMinRest = int64_t{12} << 20;
+  if (in.ConsumeBool()) {
+    piece = in.ConsumeIntegralInRange<int32_t>(1, 4 * seg);
+    aheadMinRest = in.ConsumeIntegralInRange<int64_t>(0, 2 * int64_t{seg});
+  }
   // Padding: lines of `period` bytes, the last byte of each being `end`.
   std::string file;
   if (in.ConsumeBool()) {
-    size_t pad = in.ConsumeIntegralInRange<size_t>(0, 2 * static_cast<size_t>(seg) + static_cast<size_t>(maxRec));
+    // Longer when indexing ahead, which leaves the first and the last segment alone.
+    const size_t segs = aheadMinRest < (int64_t{12} << 20) ? 6 : 2;
+    size_t pad = in.ConsumeIntegralInRange<size_t>(0, segs * static_cast<size_t>(seg) + static_cast<size_t>(maxRec));
     size_t period = in.ConsumeIntegralInRange<size_t>(1, 2 * static_cast<size_t>(maxRec) + 2);
     char fill = static_cast<char>(in.ConsumeIntegral<uint8_t>());
     char end = static_cast<char>(in.ConsumeIntegral<uint8_t>());
     file.resize(pad, fill);
-    for (size_t i = period - 1; i < pad; i += period) file[i] = end;
+    // Or CR LF pairs, which then straddle every kind of boundary.
+    const bool pairs = in.ConsumeBool();
+    for (size_t i = period - 1; i < pad; i += period) {
+      file[i] = end;
+      if (pairs && i > 0) file[i - 1] = '\r', file[i] = '\n';
+    }
   }
   const int nOps = in.ConsumeIntegralInRange(0, 64);
   std::vector<std::pair<int, int32_t>> ops;
   for (int k = 0; k < nOps; ++k) {
-    int op = in.ConsumeIntegralInRange(0, 9);
+    int op = in.ConsumeIntegralInRange(0, 10);
     ops.emplace_back(op, in.ConsumeIntegral<int32_t>());
   }
   file += in.ConsumeRemainingBytesAsString();
@@ -75,6 +90,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   l.nMaxRecLen = maxRec;
   l.nSegBytes = seg;
+  l.nPieceBytes = piece;
+  l.nAheadMinRest = aheadMinRest;
+  l.nAheadPieces = 0;
   l.zCurFile = "C:\\REC.TXT";
   l.nFileSize = static_cast<int64_t>(file.size());
   Checked done;
@@ -128,6 +146,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 8:
         step = "GetASeg";
         if (!l.bAllIndexed) l.GetASeg();
+        check();
+        break;
+      case 10:
+        // A jump to any record, far ones mostly indexed ahead.
+        step = "LOADEMUP";
+        l.nTopRec = static_cast<int32_t>(u % (static_cast<uint32_t>(total) + 3));
+        l.LOADEMUP();
         check();
         break;
       default: {

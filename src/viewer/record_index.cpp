@@ -511,8 +511,10 @@ void Lister::IndexAhead(int64_t upTo) {
     // The file's last segment is left to the usual scan.
     const int64_t end = std::min(upTo, nFileSize - nSegBytes - 1);
     if (end - at <= nMaxRecLen) return;
-    // About 50 MB a stretch while events are let run between them.
-    const int64_t to = nYieldCount != 0 ? std::min<int64_t>(end, at + 50000000) : end;
+    // While events are let run, a stretch ends where the count passes 50,000,000 bytes
+    // (a record may end up to the longest length before the stretch's end).
+    const int64_t to =
+        nYieldCount != 0 ? std::min<int64_t>(end, at + std::max(1, 50000001 - nYieldCount) + nMaxRecLen + 2) : end;
     const FileHandle file = hFdbin;
     if (!IndexAheadStretch(to, *bufs) || NextStart(*this) <= at) return;
     if (nYieldCount != 0) {

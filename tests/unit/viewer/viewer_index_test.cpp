@@ -319,3 +319,86 @@ TEST_F(ViewerTest, SizesAboveTheLongestViewedLengthAreCapped) {
     L().LeaveFileView();
   }
 }
+
+namespace {
+// The whole index after indexing the whole file: entries, checkpoints and counters.
+struct IndexCopy {
+  std::vector<uint16_t> lens;
+  std::vector<uint32_t> addrs;
+  int64_t lensMax, addrsMax, last;
+  int32_t longest, nextCheckpoint;
+  bool operator==(const IndexCopy&) const = default;
+};
+IndexCopy CopyIndex(Lister& l) {
+  IndexCopy c{{}, {}, l.RecLens.Max(), l.RecAddrs.Max(), l.nLastRecPointer, l.nLongestRec, l.nNextCheckpoint};
+  for (int32_t n = 0; n <= l.nRecCount; ++n) c.lens.push_back(l.RecLens[n]);
+  for (int32_t k = 0; k <= l.nRecCount / 16; ++k) c.addrs.push_back(l.RecAddrs[k]);
+  return c;
+}
+}  // namespace
+
+TEST_F(ViewerTest, IndexAheadEqualsTheOneThreadIndex) {
+  // Pieces of 97 or 128 bytes on segments of 300 to 360 bytes. The first segment, indexed
+  // on opening, is the same in every file of one segment size, so the pieces lie still
+  // while a growing gap moves CR LF pairs, lone CRs, LF CR, records of exactly the
+  // maximum length and one byte longer across every piece and segment boundary. The
+  // file ends in a Ctrl-Z record.
+  std::string head;
+  for (int i = 0; head.size() < 400; ++i) head += "head line " + std::to_string(i) + "\n";
+  std::string body;
+  for (int k = 0; k < 12; ++k) {
+    body += "ab\r\nc\rd\n" + std::string(64, 'x') + "\r\n" + std::string(65, 'y') + "\n";
+    body += std::string(200, 'z') + "\n\r" + std::string(64, 'w') + "\r" + std::string(k, 'v') + "\n";
+  }
+  int64_t pieces = 0, jumpPieces = 0;
+  for (int gap = 0; gap < 2 * 128; ++gap) {
+    const std::string data = head + std::string(static_cast<size_t>(gap), 'g') + "\n" + body + "\x1a";
+    auto indexed = [&](bool ahead) {
+      L().nMaxRecLen = 64;
+      L().nSegBytes = 300 + gap % 61;
+      L().nPieceBytes = gap % 2 == 0 ? 97 : 128;
+      L().nAheadMinRest = ahead ? 0 : INT64_MAX;
+      L().nAheadPieces = 0;
+      View("p.txt", data);
+      if (ahead) {
+        // A jump far ahead first: most of the way goes on two threads too.
+        L().nTopRec = static_cast<int32_t>(data.size() / 20);
+        L().LOADEMUP();
+        jumpPieces += L().nAheadPieces;
+      }
+      L().IndexWholeFile();
+      pieces += L().nAheadPieces;
+      return CopyIndex(L());
+    };
+    const IndexCopy one = indexed(false), two = indexed(true);
+    ASSERT_TRUE(one == two) << gap;
+    const std::vector<recordcheck::SplitRecord> ref = recordcheck::SplitRecords(data, 64);
+    ASSERT_EQ(two.lens.size(), ref.size() + 1) << gap;
+    for (size_t n = 1; n <= ref.size(); ++n)
+      ASSERT_EQ(two.lens[n], ref[n - 1].ends * 4096 + ref[n - 1].len) << gap << " " << n;
+    EXPECT_FALSE(L().bCheckForRec(L().nRecCount)) << gap;
+  }
+  EXPECT_GT(pieces, 256 * 20);  // the second thread read most of every file
+  EXPECT_GT(jumpPieces, 0);
+}
+
+TEST_F(ViewerTest, IndexAheadLetsEventsRunEvery50MB) {
+  // 60 MB: a stretch of 50 MB, then events run once (the count starts again at 1), then
+  // the rest but the last segment, which the usual scan indexes.
+  std::string line(59, 'a');
+  line += '\n';
+  std::string data;
+  data.reserve(60000000);
+  while (data.size() < 60000000) data += line;
+  View("big.txt", data);
+  L().nYieldCount = 1;
+  L().IndexAhead(L().nFileSize);
+  EXPECT_GT(L().nYieldCount, 9000000);
+  EXPECT_LT(L().nYieldCount, 10000000);
+  EXPECT_FALSE(L().bAllIndexed);
+  EXPECT_GT(L().nLastRecPointer, 60000000 - kSegBytes - 4096);
+  L().nYieldCount = 0;
+  L().IndexWholeFile();
+  EXPECT_EQ(L().nRecCount, 1000000);
+  EXPECT_EQ(L().FindRecAddr(999999), 999998 * 60 + 1);
+}
