@@ -1,6 +1,7 @@
 #include "platform/grid/grid.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cmath>
 
 #include "core/text.h"
@@ -87,15 +88,16 @@ void GridWindow::FillRect(long x1, long y1, long x2, long y2, uint32_t color) {
   };
   const long r0 = first(y1, kCellH), r1 = std::min<long>(last(y2, kCellH), rows_ - 1);
   const long c0 = first(x1, kCellW), c1 = std::min<long>(last(x2, kCellW), cols_ - 1);
-  const uint32_t fg = fore_;
-  for (long r = r0; r <= r1; ++r) {
-    Cell* row = &cells_[static_cast<size_t>(r) * cols_];
-    Cell blank;
-    blank.fg = fg;
-    blank.bg = color;
-    if (c0 <= c1) std::fill(row + c0, row + c1 + 1, blank);
-    if (c0 <= c1) MendWide(r, c0, c1 + 1);
-  }
+  if (c0 > c1 || r0 > r1) return;
+  Cell blank;
+  blank.fg = fore_;
+  blank.bg = color;
+  // The first row is filled cell by cell, the others are copies of it.
+  Cell* const top = &cells_[static_cast<size_t>(r0) * cols_ + c0];
+  std::fill(top, top + (c1 - c0 + 1), blank);
+  for (long r = r0 + 1; r <= r1; ++r)
+    std::memcpy(&cells_[static_cast<size_t>(r) * cols_ + c0], top, static_cast<size_t>(c1 - c0 + 1) * sizeof(Cell));
+  for (long r = r0; r <= r1; ++r) MendWide(r, c0, c1 + 1);
 }
 
 // Writes count characters from the cell nearest (x, y), the cells of the window only, in
@@ -113,11 +115,14 @@ void GridWindow::PrintRun(long x, long y, long count, Put put) {
   const long to = std::min<long>(count, cols_ - col);
   Cell* cells = &cells_[static_cast<size_t>(row) * cols_];
   for (long i = from; i < to; ++i) {
-    Cell& cell = cells[col + i];
+    // The cell is made whole and stored at once, keeping only its background.
+    Cell cell;
+    cell.bg = cells[col + i].bg;
     put(i, from, to, cell);
     cell.fg = fg;
     cell.bold = bold;
     cell.underline = underline;
+    cells[col + i] = cell;
   }
   if (from < to) MendWide(row, col + from, col + to);
 }
