@@ -359,7 +359,7 @@ namespace {
 // while (the other thread is usually about to hand a piece over, and sleeping and waking
 // for each piece would cost more than the piece), then by sleeping.
 void WaitAbove(const std::atomic<int32_t>& counter, int32_t atLeast, const std::atomic<bool>& stop) {
-  for (int spin = 0; spin < 4000; ++spin) {
+  for (int spin = 0; spin < 1000; ++spin) {
     if (counter.load(std::memory_order_acquire) > atLeast || stop.load(std::memory_order_acquire)) return;
 #if defined(__SSE2__)
     _mm_pause();
