@@ -48,8 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   // Indexing ahead on a second thread: tiny pieces, so that a short input has many.
   int32_t piece = 64 << 10;
-  int64_t aheadMinRest = int64_t{12} << 20;
-  if (in.ConsumeBool()) {
+  int64_t aheadMinRest = AheadMinRestDefault();
+  const bool ahead = in.ConsumeBool();
+  if (ahead) {
     piece = in.ConsumeIntegralInRange<int32_t>(1, 4 * seg);
     aheadMinRest = in.ConsumeIntegralInRange<int64_t>(0, 2 * int64_t{seg});
   }
@@ -57,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string file;
   if (in.ConsumeBool()) {
     // Longer when indexing ahead, which leaves the first and the last segment alone.
-    const size_t segs = aheadMinRest < (int64_t{12} << 20) ? 6 : 2;
+    const size_t segs = ahead ? 6 : 2;
     size_t pad = in.ConsumeIntegralInRange<size_t>(0, segs * static_cast<size_t>(seg) + static_cast<size_t>(maxRec));
     size_t period = in.ConsumeIntegralInRange<size_t>(1, 2 * static_cast<size_t>(maxRec) + 2);
     char fill = static_cast<char>(in.ConsumeIntegral<uint8_t>());

@@ -489,6 +489,11 @@ bool Lister::IndexAheadStretch(int64_t to, AheadBuffers& bufs) {
   return true;
 }
 
+int64_t AheadMinRestDefault() {
+  static const int64_t rest = std::thread::hardware_concurrency() >= 2 ? int64_t{12} << 20 : INT64_MAX;
+  return rest;
+}
+
 void Lister::IndexAheadToRecord(int32_t rec) {
   if (rec <= nRecCount || nRecCount < 1) return;
   // Three quarters of the way the records indexed so far let expect; the usual scan

@@ -74,6 +74,10 @@ class GrowTable {
   int64_t cap_ = 0;   // entries the memory holds
 };
 
+// The shortest rest of a file indexed ahead on a second thread: 12 MiB, or none where
+// only one processor is at hand.
+int64_t AheadMinRestDefault();
+
 struct ViewerState {
   // ---------------------------------------------------------------- segments and index
   int32_t nTopRec = 0;
@@ -87,9 +91,10 @@ struct ViewerState {
   int32_t nSegBytes = kSegBytes;
   // Indexing a long rest of the file ahead with a second thread that reads it and finds
   // its line ends: bytes per piece the two threads hand over, and the shortest rest
-  // indexed that way (smaller rests are indexed on one thread). Checks make both small.
+  // indexed that way (smaller rests are indexed on one thread; on a single processor,
+  // none). Checks make both small.
   int32_t nPieceBytes = 64 << 10;
-  int64_t nAheadMinRest = int64_t{12} << 20;
+  int64_t nAheadMinRest = AheadMinRestDefault();
   int64_t nAheadPieces = 0;       // pieces indexed that way (for checks)
   int32_t nYieldCount = 0;
   std::string zCurFileRec;        // directory record of the viewed file
