@@ -10,6 +10,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -91,7 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   l.nMaxRecLen = maxRec;
   l.nSegBytes = seg;
-  l.nPieceBytes = piece;
+  // At most about 2,000 pieces a file: every piece is a hand-over between the threads.
+  l.nPieceBytes = std::max<int32_t>(piece, static_cast<int32_t>(file.size() / 2048));
   l.nAheadMinRest = aheadMinRest;
   l.nAheadPieces = 0;
   l.zCurFile = "C:\\REC.TXT";
