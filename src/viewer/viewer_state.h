@@ -93,7 +93,7 @@ struct ViewerState {
   // its line ends: bytes per piece the two threads hand over, and the shortest rest
   // indexed that way (smaller rests are indexed on one thread; on a single processor,
   // none). Checks make both small.
-  int32_t nPieceBytes = 64 << 10;
+  int32_t nPieceBytes = 32 << 10;
   int64_t nAheadMinRest = AheadMinRestDefault();
   int64_t nAheadPieces = 0;       // pieces indexed that way (for checks)
   int32_t nYieldCount = 0;
