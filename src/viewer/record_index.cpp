@@ -162,18 +162,18 @@ struct ScanCursor {
   uint64_t crBefore = 0;
 };
 
-// Stores the records that end in the first `scan` bytes of a piece at file address
-// pieceStart, whose line-end masks crs / lfs cover `valid` bytes (a byte after the scanned
-// ones, when there is one, tells whether a CR at the end is followed by an LF). A record
-// that reaches past `scan` is left to the next piece, cut first into records of the
-// longest length while it is longer than that; `last` when the piece ends the file,
-// whose unterminated tail is then a record too.
 #if defined(__GNUC__) || defined(__clang__)
 #define TEMBRA_ALWAYS_INLINE inline __attribute__((always_inline))
 #else
 #define TEMBRA_ALWAYS_INLINE inline
 #endif
 
+// Stores the records that end in the first `scan` bytes of a piece at file address
+// pieceStart, whose line-end masks crs / lfs cover `valid` bytes (a byte after the scanned
+// ones, when there is one, tells whether a CR at the end is followed by an LF). A record
+// that reaches past `scan` is left to the next piece, cut first into records of the
+// longest length while it is longer than that; `last` when the piece ends the file,
+// whose unterminated tail is then a record too.
 TEMBRA_ALWAYS_INLINE void StorePieceBody(ViewerState& v, const uint64_t* crs, const uint64_t* lfs, int32_t scan,
                                          int32_t valid, int64_t pieceStart, ScanCursor& at, bool last) {
   const int32_t maxRec = v.nMaxRecLen;
