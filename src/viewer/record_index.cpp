@@ -32,6 +32,9 @@ namespace tembra {
 
 namespace {
 
+// Bytes indexed between two runs of the event pump during a long scan.
+constexpr int32_t kYieldBytes = 50000000;
+
 constexpr int kLookupNext = 0, kLookupPrev = 1, kLookupSame = 2, kLookupRandom = 3;
 
 // Line-end bit masks of a segment: bit i of Cr[k] / Lf[k] is set when byte 64k + i is a
@@ -516,15 +519,15 @@ void Lister::IndexAhead(int64_t upTo) {
     // The file's last segment is left to the usual scan.
     const int64_t end = std::min(upTo, nFileSize - nSegBytes - 1);
     if (end - at <= nMaxRecLen) return;
-    // While events are let run, a stretch ends where the count passes 50,000,000 bytes
+    // While events are let run, a stretch ends where the count passes kYieldBytes
     // (a record may end up to the longest length before the stretch's end).
     const int64_t to =
-        nYieldCount != 0 ? std::min<int64_t>(end, at + std::max(1, 50000001 - nYieldCount) + nMaxRecLen + 2) : end;
+        nYieldCount != 0 ? std::min<int64_t>(end, at + std::max(1, kYieldBytes + 1 - nYieldCount) + nMaxRecLen + 2) : end;
     const FileHandle file = hFdbin;
     if (!IndexAheadStretch(to, *bufs) || NextStart(*this) <= at) return;
     if (nYieldCount != 0) {
       nYieldCount = static_cast<int32_t>(std::min<int64_t>(int64_t{nYieldCount} + NextStart(*this) - at, INT32_MAX));
-      if (nYieldCount > 50000000) {
+      if (nYieldCount > kYieldBytes) {
         nYieldCount = 1;
         bIndexing = true;
         DoEvents();
@@ -639,7 +642,7 @@ void Lister::GetFdbin(int64_t FBYTE) {
   }
   if (nYieldCount != 0) {
     nYieldCount += kSegBytes;
-    if (nYieldCount > 50000000) {
+    if (nYieldCount > kYieldBytes) {
       nYieldCount = 1;
       DoEvents();
     }
@@ -670,11 +673,7 @@ void Lister::GetFdbin(int64_t FBYTE) {
 
 void Lister::GetASeg() {
   if (bIndexing) return;  // a page drawn from the event pump while a scan runs
-  int64_t start = 1;
-  if (nSegStart != 0 && nRecCount > 0) {
-    uint16_t e = RecLens[nRecCount];
-    start = nLastRecPointer + (e & 4095) + (e >> 12);
-  }
+  const int64_t start = nSegStart != 0 ? NextStart(*this) : 1;
   if (start < 1) vxCatastrophe("VX9029 - RDHAddr1 < 1");
   if (start > nFileSize) {
     // Everything up to the (possibly shrunken) end is indexed already.
