@@ -507,6 +507,15 @@ KeywordOutcome CharacterSet(Lister& l, const ConfigLine& c) {
   return kDone;
 }
 
+// The set of defaults: CLASSIC or LINUX.
+KeywordOutcome ProfileKeyword(Lister& l, const ConfigLine& c) {
+  if (c.words != 2) return kInvalid;
+  if (c.W2 == "CLASSIC") l.eProfile = Profile::Classic;
+  else if (c.W2 == "LINUX") l.eProfile = Profile::Linux;
+  else return kInvalid;
+  return kDone;
+}
+
 // A keyword that sets one setting to a fixed value.
 template <auto Setting, auto value>
 KeywordOutcome Set(Lister& l, const ConfigLine&) {
@@ -544,6 +553,7 @@ constexpr KeywordRule kKeywordRules[] = {
     {{Is("WRAP")}, 0, Set<&Lister::nWrapMode, 2>},
     {{Starts("VX0017")}, 0, Set<&Lister::bWriteMarker, true>},
     {{Is("CHARSET")}, 0, CharacterSet},
+    {{Is("PROFILE")}, 0, ProfileKeyword},
     {{Starts("*"), Is("END")}, 0, Accepted},  // a comment, the end of the file
 };
 

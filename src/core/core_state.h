@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,18 @@ namespace tembra {
 constexpr int32_t TD_DIR = 1, TD_LIST = 2, TD_HEX = 16, TD_HEX32 = 64, TD_RULER = 128,
                   TD_HEX2 = 256, TD_EBCDIC = 512, TD_STRIP = 1024, TD_ASCII = 2048;
 
+// The set of defaults in force. Classic follows the original Windows design exactly and
+// is the default of the test driver and the Windows program; Linux gives the places where
+// that design meets Linux their Linux form and is the default of the terminal program.
+enum class Profile { Classic, Linux };
+
+// A setting whose default the profile gives: unset, it is on under Linux and off under
+// Classic; a keyword or switch of its own sets it either way, in either profile.
+struct ProfileItem {
+  std::optional<bool> set;
+  bool On(Profile p) const { return set ? *set : p == Profile::Linux; }
+};
+
 struct CoreState {
   // Mode
   int32_t TDISPLAY = TD_DIR;
@@ -19,6 +32,7 @@ struct CoreState {
   bool bZipMode = false;
   bool bEnding = false;
   bool bUtf8 = false;  // file text, names and typed text are UTF-8 (else Windows-1252)
+  Profile eProfile = Profile::Classic;
 
   // Paths and names
   std::string zCurDir;                 // always ends in "\"

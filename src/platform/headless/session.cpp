@@ -30,7 +30,7 @@ namespace tembra::headless {
 const char* const kHeadlessUsage =
     "Usage: tembra-headless [--size COLSxROWS] [--cwd DIR] [--cmdline TEXT] [--script FILE]\n"
     "                       [--clock \"YYYY-MM-DD HH:MM:SS\"] [--font fixed|proportional|bold-wider]\n"
-    "                       [--charset 1252|utf-8] [--no-run] [--help]\n"
+    "                       [--charset 1252|utf-8] [--profile classic|linux] [--no-run] [--help]\n"
     "\n"
     "Runs Tembra against an off-screen character grid: reads events from the script and\n"
     "writes a transcript to standard output.\n"
@@ -43,6 +43,7 @@ const char* const kHeadlessUsage =
     "                    program's own sleeps and the script's wait lines\n"
     "  --font KIND       simulated font metrics: fixed, proportional or bold-wider\n"
     "  --charset SET     the character set of text and names: 1252 (default) or utf-8\n"
+    "  --profile NAME    the set of defaults: classic (default) or linux\n"
     "  --no-run          programs the core starts are written as RUN lines, not started\n"
     "  --help, -h        this text\n"
     "\n"
@@ -92,6 +93,11 @@ std::string ParseOptions(int argc, char** argv, Options& o, std::string& scriptP
       if (v == "utf-8" || v == "UTF-8") o.utf8 = true;
       else if (v == "1252") o.utf8 = false;
       else return "bad --charset: " + v;
+    } else if (a == "--profile") {
+      if (!value(v)) return "--profile needs classic or linux";
+      if (v == "classic") o.linuxProfile = false;
+      else if (v == "linux") o.linuxProfile = true;
+      else return "bad --profile: " + v;
     } else if (a == "--no-run") {
       o.noRun = true;
     } else if (a == "--help" || a == "-h") {
@@ -307,6 +313,7 @@ Session::Session(const Options& options, std::ostream& out)
   files_.SetUtf8Names(options.utf8);
   lister_ = std::make_unique<Lister>(platform_);
   lister_->bUtf8 = options.utf8;
+  lister_->eProfile = options.linuxProfile ? Profile::Linux : Profile::Classic;
   dialogs_.utf8 = &lister_->bUtf8;
   grid_.utf8 = &lister_->bUtf8;
   grid_.onResize = [this] { lister_->Form_Resize(); };

@@ -37,6 +37,7 @@ struct Options {
   bool noRun = false;
   bool help = false;           // --help or -h: print the options and run nothing
   bool utf8 = false;           // --charset utf-8: text and names are UTF-8
+  bool linuxProfile = false;         // --profile linux: the Linux set of defaults
 };
 
 // What "tembra-headless --help" prints.

@@ -95,6 +95,10 @@ FrontEnd::FrontEnd(int argc, char** argv)
   // A terminal whose locale's character set is UTF-8 starts in UTF-8 (the configuration
   // can set either).
   lister_->bUtf8 = LocaleIsUtf8();
+  // The terminal on Linux takes the Linux set of defaults; TEMBRA_PROFILE=classic (or a
+  // PROFILE line in the configuration) keeps the original design.
+  const char* profile = std::getenv("TEMBRA_PROFILE");
+  lister_->eProfile = profile && std::string(profile) == "classic" ? Profile::Classic : Profile::Linux;
   window_.onResize = [this] { lister_->Form_Resize(); };
   processes_.runContext = this;
   processes_.beforeRun = [](void* c) { static_cast<FrontEnd*>(c)->SuspendForProgram(); };
