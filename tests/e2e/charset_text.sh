@@ -74,7 +74,16 @@ answer OK
 screen
 S
 expect_line 'MSGBOX caption="VX8015 - Invalid CONFIG record.  OK to ignore, Cancel to end TEMBRA" text="CHARSET UTF-16" buttons=OKCancel -> OK'
+# The profile keyword takes the two names and reports any other.
+printf 'PROFILE linux\nPROFILE CLASSIC\nPROFILE BSD\n' >"$D/VXCONFIG.TXT"
+run_headless --cwd "$D" --cmdline u.txt <<'S'
+answer OK
+S
+[ "$(grep -c '^MSGBOX' "$OUT")" = 1 ] || fail "PROFILE lines: $(cat "$OUT")"
+expect_line 'MSGBOX caption="VX8015 - Invalid CONFIG record.  OK to ignore, Cancel to end TEMBRA" text="PROFILE BSD" buttons=OKCancel -> OK'
 rm "$D/VXCONFIG.TXT"
+"$TEMBRA_HEADLESS" --profile bsd >/dev/null 2>"$WORK/err.txt" && fail "--profile bsd accepted"
+grep -qF "bad --profile: bsd" "$WORK/err.txt" || fail "no message for --profile bsd"
 "$TEMBRA_HEADLESS" --charset utf-16 >/dev/null 2>"$WORK/err.txt" && fail "--charset utf-16 accepted"
 grep -qF "bad --charset: utf-16" "$WORK/err.txt" || fail "no message for --charset utf-16"
 finish
