@@ -101,10 +101,12 @@ bool Lister::bDIR_Keydown(int Shift, int KeyCode) {
   switch (KeyCode) {
     case 'D':
       if (altAlone && nKeyHeld != 'D') {
+        // The guard is set first: the key may be released while the deletion runs
+        // (its dialogs and pumps deliver the key-up), and that release must clear it.
+        nKeyHeld = 'D';
         if (bWriteMarker) bRenameTemp("??", iCurZDir);
         else BDOS_DEL(iCursor, -1);
         bRescan = true;
-        nKeyHeld = 'D';
         zFindName.clear();
       } else if (ctrlAlone && nKeyHeld != 'D') {
         zFindName.clear();
@@ -217,9 +219,9 @@ void Lister::DeleteKeyDown(int Shift) {
     bAutoDelete = false;
     bAutoDelAsked = false;
   } else if (Shift == (kShift | kAlt)) {
+    nKeyHeld = kVkDelete;  // before the deletion, which may see the key released
     BDOS_DEL(iCursor, 1);
     bRescan = true;
-    nKeyHeld = kVkDelete;
     zFindName.clear();
   }
 }

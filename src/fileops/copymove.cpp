@@ -148,7 +148,9 @@ bool Lister::BDOS_DEL(int32_t IRBSZDIR, int NoConfirm) {
     bRescan = true;
     return true;
   }
-  if (err != 0 && err != kRecycleRefused) VXERROR("VX1003 - DELETE ERROR - " + P.files.ErrorText(err));
+  // The user declined the platform's question (No, or Esc): a cancel, not a failure.
+  if (err == kRecycleRefused) return false;
+  if (err != 0) VXERROR("VX1003 - DELETE ERROR - " + P.files.ErrorText(err));
   if (MsgBox("VX8009 - File not deleted - Press OK to continue, CANCEL to end", "", MsgButtons::OKCancel) ==
       kAnswerCancel)
     EndProcess(ExitKind::Immediate);

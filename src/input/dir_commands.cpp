@@ -212,8 +212,8 @@ void Lister::CopyMoveDeleteAtCursor(char command) {
     bRescan = BDOS_COPY("C");
   } else if (command == 'D') {
     if (bNoDelConfirm) {
+      nKeyHeld = 'D';  // before the deletion, which may see the key released
       BDOS_DEL(iCursor, -1);
-      nKeyHeld = 'D';
     } else {
       BDOS_DEL(iCursor, 0);
     }

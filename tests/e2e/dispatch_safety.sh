@@ -74,6 +74,12 @@ expect_not_contains "VX9"
 expect_line "EXIT normal"
 [ "$(grep -c '^SCREEN ' "$OUT")" = 31 ] || fail "Tab did not lengthen the closing wait"
 expect_contains "VX0099 - "
+# Four Tabs at once (6.4 s more) stop at the 5-second cap: the turn after them starts at
+# 5 s, so exactly 100 more turns take a screen each (plus the final one).
+{ echo "key F10"; echo "keys Tab Tab Tab Tab"; for i in $(seq 1 130); do echo screen; done; } |
+  run_headless --cwd "$D"
+expect_line "EXIT normal"
+[ "$(grep -c '^SCREEN ' "$OUT")" = 101 ] || fail "the closing wait is not capped at 5 s: $(grep -c '^SCREEN ' "$OUT")"
 run_headless --cwd "$D" <<'S'
 key F10
 key F10

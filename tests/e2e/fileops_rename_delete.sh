@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Rename and delete from the directory page: existing names, the parent entry, the
-# Trash with its info file, a refused confirmation, permanent deletion, another file system.
+# Trash with its info file, a declined confirmation (a cancel, nothing reported),
+# permanent deletion, another file system.
 . "$(dirname "$0")/lib.sh"
 D=$(make_dir work)
 printf 'alpha' >"$D/a.txt"
@@ -40,8 +41,8 @@ answer Yes
 key d
 key e shift
 answer No
-answer OK
 key d
+screen
 S
 expect_line 'MSGBOX caption="Delete" text="Move the file \"c d.txt\" to the Trash?" buttons=YesNo -> Yes'
 [ ! -e "$D/c d.txt" ] || fail "deleted file still there"
@@ -50,9 +51,12 @@ INFO="$XDG_DATA_HOME/Trash/info/c d.txt.trashinfo"
 [ "$(sed -n 1p "$INFO")" = "[Trash Info]" ] || fail "info file header"
 [ "$(sed -n 2p "$INFO")" = "Path=${D// /%20}/c%20d.txt" ] || fail "info file path: $(sed -n 2p "$INFO")"
 grep -qE '^DeletionDate=[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}$' "$INFO" || fail "info file date"
-expect_line 'MSGBOX caption="Tembra" text="VX8009 - File not deleted - Press OK to continue, CANCEL to end" buttons=OKCancel -> OK'
+# No is a cancel: no failure is reported, the file stays, and the program goes on.
+expect_line 'MSGBOX caption="Delete" text="Move the file \"e.txt\" to the Trash?" buttons=YesNo -> No'
+expect_not_contains "VX8009"
 [ "$(cat "$D/e.txt")" = echo ] || fail "No to the confirmation deleted the file"
 expect_no_line "EXIT immediate"
+expect_contains "|E       .TXT"
 
 # Permanent deletion (Shift+Alt+Delete): gone, and not in the Trash.
 run_headless --cwd "$D" --clock "2026-03-04 10:00:00" --no-run <<'S'

@@ -2,6 +2,7 @@
 # Input boxes in a terminal: drawn over the page with prompt, caption and the default
 # answer selected; typing replaces it; cursor keys, Home, End, Backspace and Delete edit;
 # Esc cancels and Enter accepts. The terminal's cursor shows only while the box is open.
+# A resize to 1x1 and back leaves the answer shown.
 . "$(dirname "$0")/lib.sh"
 dir=$(make_dir page)
 touch "$dir/one.txt"
@@ -38,6 +39,29 @@ wait_gone "VX0014-Enter drive:dir"
 wait_for "Directory List - 0 of 0 Entries"
 tmux -L "$SOCK" display-message -p -t t '#{pane_title}' | grep -qi '\\sub\\$' ||
   fail "not in sub: $(tmux -L "$SOCK" display-message -p -t t '#{pane_title}')"
+
+# After a resize to 1x1 and back the answer is shown again, not only kept: the rename
+# box, then the folder prompt.
+tiny_and_back() {
+  tmux -L "$SOCK" resize-window -t t -x 1 -y 1
+  sleep 0.5
+  tmux -L "$SOCK" resize-window -t t -x 100 -y 30
+}
+keys p
+wait_for "VX0014-Enter drive:dir\\filename"
+shown=$(screen | grep -o 'C:[^ │]*' | tail -1)
+tiny_and_back
+wait_for "VX0014-Enter drive:dir\\filename"
+wait_for "│ $shown "
+keys C-u .. Enter
+wait_for "Directory List - 0 of 2 Entries"
+keys O r
+wait_for "VX0043-Enter new file name for one.txt"
+tiny_and_back
+wait_for "VX0043-Enter new file name for one.txt"
+wait_for "│ one.txt "
+keys Escape
+wait_gone "VX0043-Enter new file name"
 
 keys Escape
 status=$(wait_exit)

@@ -222,7 +222,9 @@ int TermDialogs::MsgBox(const std::string& text, const std::string& caption, Msg
       InputEvent e = fe_.queue().front();
       fe_.queue().pop_front();
       int n = static_cast<int>(buttons.size());
-      if (e.kind == InputEvent::Kind::Key) {
+      if (e.kind == InputEvent::Kind::KeyUp) {
+        fe_.KeyReleasedInModal(e);
+      } else if (e.kind == InputEvent::Kind::Key) {
         int letter = e.ch >= 'a' && e.ch <= 'z' ? e.ch - 32 : e.ch;
         if (e.vk == kVkLeft || (e.vk == kVkTab && (e.shift & kShift))) focus = (focus + n - 1) % n;
         else if (e.vk == kVkRight || e.vk == kVkTab) focus = (focus + 1) % n;
@@ -292,6 +294,14 @@ bool TermDialogs::InputBox(const std::string& prompt, const std::string& caption
       if (used <= static_cast<size_t>(fieldW) || scroll >= caret) break;
       ++scroll;
     }
+    // A field that has grown (the terminal was made larger) shows again the characters
+    // scrolled off at its left while the rest of the answer still fits behind them.
+    if (scroll > 0) {
+      size_t tail = 1;  // the caret's cell after the last character
+      for (size_t k = scroll; k < text.size(); ++k) tail += cellsOf(k).size();
+      while (scroll > 0 && tail + cellsOf(scroll - 1).size() <= static_cast<size_t>(fieldW))
+        tail += cellsOf(--scroll).size();
+    }
     std::vector<size_t> unitAt(static_cast<size_t>(fieldW), text.size());  // the character under each cell
     int col = 0, caretCol = 0;
     for (size_t k = scroll; k <= text.size() && col < fieldW; ++k) {
@@ -334,6 +344,7 @@ bool TermDialogs::InputBox(const std::string& prompt, const std::string& caption
         }
         continue;
       }
+      if (e.kind == InputEvent::Kind::KeyUp) fe_.KeyReleasedInModal(e);
       if (e.kind != InputEvent::Kind::Key) continue;
       bool ctrlAlt = (e.shift & (kCtrl | kAlt)) != 0;
       if (e.vk == kVkEsc) return finish(false);

@@ -259,6 +259,10 @@ void FrontEnd::Pump(int timeoutMs) {
   }
 }
 
+void FrontEnd::KeyReleasedInModal(const InputEvent& e) {
+  if (loaded_ && e.kind == InputEvent::Kind::KeyUp) lister_->Form_KeyUp(e.vk, e.shift);
+}
+
 void FrontEnd::DispatchQueued() {
   if (modal_ > 0 || !loaded_) return;
   while (depth_ < kMaxDepth) {

@@ -120,6 +120,9 @@ class FrontEnd {
   bool InModal() const { return modal_ > 0; }
   void EnterModal() { ++modal_; }
   void LeaveModal() { --modal_; }
+  // A key released while a box is open: the program still hears of it (a held-key
+  // guard set by the command that opened the box waits for exactly that release).
+  void KeyReleasedInModal(const InputEvent& e);
   void SuspendForProgram();
   void ResumeAfterProgram();
 

@@ -112,6 +112,14 @@ TEST_F(ConfigTest, DeletionRulesAndTemporaryFiles) {
   EXPECT_TRUE(Said("VX9033 - DAYS MUST BE BETWEEN 20 AND 600"));
   Parse(l, "REC *.OLD 40 VX0017");  // stays a recycle rule
   EXPECT_EQ(l.nDelRuleValue[3], 40 + 0x10000);
+  // Days beyond the 16 bits below the action flags, or below 0, never change the action:
+  // 131072 is 0x20000, the flag of a DEL rule.
+  Parse(l, "REC *.X1 65536");
+  Parse(l, "REC *.X2 131072");
+  Parse(l, "DEL *.X3 -1");
+  EXPECT_EQ(l.nDelRuleValue[4], 0xFFFF + 0x10000);
+  EXPECT_EQ(l.nDelRuleValue[5], 0xFFFF + 0x10000);
+  EXPECT_EQ(l.nDelRuleValue[6], 0x20000);
   Parse(l, "REC VXTEMP 5");
   EXPECT_EQ(l.nTempDays, 20);
   EXPECT_EQ(l.nMarkerDays, 20);

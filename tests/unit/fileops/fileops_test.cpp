@@ -300,13 +300,13 @@ TEST_F(FileOps, DeleteToTrashPermanentAndRefused) {
   EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + (dir_ / "work/a%20b.txt").string() + "\nDeletionDate=", 0), 0u)
       << info;
   EXPECT_FALSE(Has("MSGBOX"));
-  // Mode 0: the platform asks; No keeps the file, and the program asks to go on.
+  // Mode 0: the platform asks; No keeps the file and is a cancel: nothing is reported.
   Answer("No");
-  Answer("OK");
   EXPECT_FALSE(L().BDOS_DEL(2, 0));
   EXPECT_TRUE(fs::exists(dir_ / "work/c.txt"));
   EXPECT_TRUE(Has("text=\"Move the file \\\"c.txt\\\" to the Trash?\" buttons=YesNo -> No"));
-  EXPECT_TRUE(Has("text=\"VX8009 - File not deleted - Press OK to continue, CANCEL to end\" buttons=OKCancel -> OK"));
+  EXPECT_FALSE(Has("VX8009"));
+  EXPECT_FALSE(Has("VX1003"));
   // Mode 1: gone for good.
   EXPECT_FALSE(L().BDOS_DEL(3, 1));
   EXPECT_FALSE(fs::exists(dir_ / "work/d.txt"));

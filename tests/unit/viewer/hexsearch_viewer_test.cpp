@@ -109,6 +109,13 @@ TEST_F(HexView, CharacterModes) {
 
 TEST_F(HexView, LayoutsByWidth) {
   std::string bytes = Lines(400);
+  // 117 columns is the narrowest window with 32-byte lines; 116 keeps 16.
+  for (int cols : {116, 117}) {
+    Open(bytes, cols);
+    Hex();
+    EXPECT_EQ(L().nHexMask, cols == 116 ? -16 : -32) << cols;
+    EXPECT_EQ(Row(2).substr(0, 8), cols == 116 ? "00000010" : "00000020") << cols;
+  }
   Open(bytes, 120);
   Hex();
   EXPECT_EQ(L().nHexMask, -32);

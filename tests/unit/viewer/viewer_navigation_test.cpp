@@ -59,6 +59,10 @@ TEST_F(ViewerTest, JumpsAreClamped) {
 }
 
 TEST_F(ViewerTest, HorizontalOffsetKeys) {
+  View("n.txt", std::string(90, 'n') + "\n");
+  L().ShowPage();
+  L().bList_Keydown(2, 39);  // Ctrl+Right: 90 - 80 + 1 = 11 is rounded up, never to the nearest ten
+  EXPECT_EQ(L().nHOffset, 20);
   View("a.txt", std::string(95, 'a') + "\n" + std::string(50, 'b') + "\n");
   L().ShowPage();
   L().bList_Keydown(2, 39);  // Ctrl+Right

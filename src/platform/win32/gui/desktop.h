@@ -46,6 +46,9 @@ class DesktopWindow : public Window, public Events, public Clipboard {
   HWND Handle() const { return hwnd_; }
   // Runs the message loop until the window is gone; returns the exit code.
   int MessageLoop();
+  // After a modal box: a key released while the box had the keyboard sent its key-up
+  // to the box; the program is told of it here (its held-key guard waits for it).
+  void KeysReleasedDuringModal();
 
   // Window
   long ScreenWidth() const override;

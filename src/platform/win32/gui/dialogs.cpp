@@ -122,6 +122,7 @@ int DesktopDialogs::MsgBox(const std::string& text, const std::string& caption, 
   const bool utf8 = window_.Utf8Text();
   int rc =
       ::MessageBoxW(owner, WideText(text, utf8).c_str(), CaptionOf(caption, utf8).c_str(), type | MB_SETFOREGROUND);
+  window_.KeysReleasedDuringModal();
   switch (rc) {
     case IDOK:
       return kAnswerOK;
@@ -153,6 +154,7 @@ bool DesktopDialogs::InputBox(const std::string& prompt, const std::string& capt
   HWND owner = ::IsWindowVisible(window_.Handle()) ? window_.Handle() : nullptr;
   INT_PTR rc = ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), t.Get(), owner, &InputProc,
                                          reinterpret_cast<LPARAM>(&s));
+  window_.KeysReleasedDuringModal();
   if (rc != 1) {
     answer.clear();
     return false;

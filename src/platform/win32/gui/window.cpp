@@ -77,6 +77,11 @@ void DesktopWindow::Attach(Lister* lister) {
   FollowCharset(lister ? &lister->bUtf8 : nullptr);
 }
 
+void DesktopWindow::KeysReleasedDuringModal() {
+  if (!lister_ || lister_->nKeyHeld == 0) return;
+  if (!(::GetKeyState(lister_->nKeyHeld) & 0x8000)) lister_->Form_KeyUp(lister_->nKeyHeld, ShiftState());
+}
+
 int DesktopWindow::MessageLoop() {
   MSG msg;
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
