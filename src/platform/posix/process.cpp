@@ -142,7 +142,7 @@ bool IsInterpreter(const std::string& word, const std::string& comspec) {
 }
 
 // A command run by the interpreter with /C, or a program named directly.
-void PlanCommand(const std::string& tail, DriveMap* drives, LaunchPlan& plan) {
+void PlanCommand(const std::string& tail, DriveMap* drives, bool allowLocal, LaunchPlan& plan) {
   std::vector<std::string> words = SplitCommandLine(tail);
   if (words.empty()) return;
   std::string key = ProgramKey(words[0]);
@@ -169,7 +169,19 @@ void PlanCommand(const std::string& tail, DriveMap* drives, LaunchPlan& plan) {
   bool hasPath = prog.find_first_of("\\/:") != std::string::npos;
   std::string local = drives ? drives->HostPath(prog) : std::string();
   struct stat st;
-  if (hasPath || (!local.empty() && ::stat(local.c_str(), &st) == 0 && S_ISREG(st.st_mode))) {
+  if (!allowLocal) {
+    // Only a full path (of the host, of a drive, or from the current drive's root) or a
+    // name found in an absolute folder of the PATH: never a file of the current folder.
+    const bool full = prog[0] == '/' || prog[0] == '\\' || IsWinAbsolute(prog);
+    std::string found = full ? (local.empty() ? HostNameOf(prog) : local)
+                        : hasPath ? std::string()
+                                  : FindOnAbsolutePath(HostNameOf(prog));
+    if (found.empty()) {
+      plan.refused = true;
+      return;
+    }
+    plan.argv.push_back(found);
+  } else if (hasPath || (!local.empty() && ::stat(local.c_str(), &st) == 0 && S_ISREG(st.st_mode))) {
     plan.argv.push_back(local.empty() ? HostNameOf(prog) : local);
   } else {
     plan.argv.push_back(HostNameOf(prog));
@@ -180,7 +192,8 @@ void PlanCommand(const std::string& tail, DriveMap* drives, LaunchPlan& plan) {
 
 }  // namespace
 
-LaunchPlan PlanLaunch(const std::string& commandLine, DriveMap* drives, const std::string& comspec) {
+LaunchPlan PlanLaunch(const std::string& commandLine, DriveMap* drives, const std::string& comspec,
+                      bool allowLocal) {
   LaunchPlan plan;
   std::vector<std::string> words = SplitCommandLine(commandLine);
   size_t i = 0;
@@ -192,7 +205,7 @@ LaunchPlan PlanLaunch(const std::string& commandLine, DriveMap* drives, const st
     interp = true;  // the interpreter's name was empty (COMSPEC not set)
   }
   if (!interp) {
-    PlanCommand(commandLine, drives, plan);
+    PlanCommand(commandLine, drives, allowLocal, plan);
     return plan;
   }
   if (i < words.size() && UCase(words[i]) == "/C") {
@@ -200,7 +213,7 @@ LaunchPlan PlanLaunch(const std::string& commandLine, DriveMap* drives, const st
     std::string t = Trim(tail);
     // cmd /C "command line": one level of enclosing quotes belongs to the interpreter.
     if (t.size() >= 2 && t.front() == '"' && t.back() == '"') t = t.substr(1, t.size() - 2);
-    PlanCommand(t, drives, plan);
+    PlanCommand(t, drives, allowLocal, plan);
     return plan;
   }
   // An interactive interpreter, in the named drive's folder for /k with a drive:
@@ -223,7 +236,9 @@ LaunchPlan PlanLaunch(const std::string& commandLine, DriveMap* drives, const st
   return plan;
 }
 
-std::string FindOnPath(const std::string& name) {
+namespace {
+
+std::string SearchPath(const std::string& name, bool absoluteOnly) {
   const char* path = std::getenv("PATH");
   if (!path) return std::string();
   std::string p = path;
@@ -232,13 +247,22 @@ std::string FindOnPath(const std::string& name) {
     size_t end = p.find(':', start);
     if (end == std::string::npos) end = p.size();
     std::string dir = p.substr(start, end - start);
-    if (!dir.empty()) {
+    if (!dir.empty() && (!absoluteOnly || dir[0] == '/')) {
       std::string full = dir + "/" + name;
       if (::access(full.c_str(), X_OK) == 0) return full;
     }
     start = end + 1;
   }
   return std::string();
+}
+
+}  // namespace
+
+std::string FindOnPath(const std::string& name) { return SearchPath(name, false); }
+
+std::string FindOnAbsolutePath(const std::string& name) {
+  if (name.empty() || name.find('/') != std::string::npos) return std::string();
+  return SearchPath(name, true);
 }
 
 long StartArgv(const LaunchPlan& plan, bool wait, bool quietStdio) {
@@ -331,8 +355,11 @@ std::string PosixProcesses::AppExeName() {
   return ShownName(slash == std::string::npos ? exePath_ : exePath_.substr(slash + 1));
 }
 
-long PosixProcesses::Run(const std::string& commandLine, bool wait) {
-  LaunchPlan plan = PlanLaunch(commandLine, drives_, GetEnv("COMSPEC"));
+long PosixProcesses::Run(const std::string& commandLine, bool wait) { return RunConfigured(commandLine, wait, true); }
+
+long PosixProcesses::RunConfigured(const std::string& commandLine, bool wait, bool allowLocal) {
+  LaunchPlan plan = PlanLaunch(commandLine, drives_, GetEnv("COMSPEC"), allowLocal);
+  if (plan.refused) return kRunRefused;
   if (plan.touchFile) {
     // "Copy file +" refreshes the file's time stamp in place.
     if (!drives_) return 0;
