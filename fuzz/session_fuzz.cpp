@@ -335,7 +335,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       Upper(text).find("PAYLOAD") == std::string::npos) {
     for (size_t at = transcript.find("\nRUN "); at != std::string::npos; at = transcript.find("\nRUN ", at + 1)) {
       const std::string run = transcript.substr(at + 1, transcript.find('\n', at + 1) - at - 1);
-      if (run.find("\"payload.sh\" \"") != std::string::npos || run.find("\"./payload.sh\" \"") != std::string::npos) {
+      if (run.find("\"PAYLOAD.SH\" \"") != std::string::npos || run.find("\"./PAYLOAD.SH\" \"") != std::string::npos) {
         std::fprintf(stderr, "a program of the untrusted folder configuration: %s\n", run.c_str());
         __builtin_trap();
       }

@@ -147,7 +147,7 @@ void Lister::GetConfig() {
   const std::string userFolder = P.files.UserConfigFolder();
   const std::string appFolder = zAppPath + (Right(zAppPath, 1) == "\\" ? "" : "\\");
   std::string contents;
-  bool read = false, refused = false, searched = false;
+  bool read = false, refused = false, searched = false, foreign = false;
   if (Left(name, 1) != "\\" && Mid(name, 2, 1) != ":") {
     bool found = false, passedOver = false;
     for (const std::string& place : ConfigPlaces(zCurDir, zAppPath, zComSpec, userFolder, name)) {
@@ -160,7 +160,7 @@ void Lister::GetConfig() {
       }
       name = place;
       found = searched = true;
-      bFolderConfig = !InFolder(place, userFolder);
+      foreign = !InFolder(place, userFolder);
       break;
     }
     if (!found && passedOver) return;
@@ -199,6 +199,7 @@ void Lister::GetConfig() {
     }
     return;
   }
+  bFolderConfig = foreign;
   size_t pos = 0;
   while (pos < contents.size()) {
     size_t eol = contents.find('\n', pos);

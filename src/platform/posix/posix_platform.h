@@ -128,9 +128,10 @@ std::vector<std::string> SplitCommandLine(const std::string& line);
 long StartArgv(const LaunchPlan& plan, bool wait, bool quietStdio);
 // Full path of an executable on the PATH, or "".
 std::string FindOnPath(const std::string& name);
-// The same, looking only in the PATH's absolute folders: an empty or relative entry
-// (which stands for the current folder) is passed over.
-std::string FindOnAbsolutePath(const std::string& name);
+// The same for a shown name, looking only in the PATH's absolute folders (an empty or
+// relative entry, which stands for the current folder, is passed over) and taking the
+// stored name that differs in letter case alone when it is the only one.
+std::string FindOnAbsolutePath(const std::string& shownName);
 
 // Reads a regular file of at most 16 MiB whole through one descriptor, whose status is
 // left in st. Returns 0, or an error number for ErrorText.

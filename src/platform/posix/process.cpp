@@ -175,7 +175,7 @@ void PlanCommand(const std::string& tail, DriveMap* drives, bool allowLocal, Lau
     const bool full = prog[0] == '/' || prog[0] == '\\' || IsWinAbsolute(prog);
     std::string found = full ? (local.empty() ? HostNameOf(prog) : local)
                         : hasPath ? std::string()
-                                  : FindOnAbsolutePath(HostNameOf(prog));
+                                  : FindOnAbsolutePath(prog);
     if (found.empty()) {
       plan.refused = true;
       return;
@@ -236,9 +236,7 @@ LaunchPlan PlanLaunch(const std::string& commandLine, DriveMap* drives, const st
   return plan;
 }
 
-namespace {
-
-std::string SearchPath(const std::string& name, bool absoluteOnly) {
+std::string FindOnPath(const std::string& name) {
   const char* path = std::getenv("PATH");
   if (!path) return std::string();
   std::string p = path;
@@ -247,7 +245,7 @@ std::string SearchPath(const std::string& name, bool absoluteOnly) {
     size_t end = p.find(':', start);
     if (end == std::string::npos) end = p.size();
     std::string dir = p.substr(start, end - start);
-    if (!dir.empty() && (!absoluteOnly || dir[0] == '/')) {
+    if (!dir.empty()) {
       std::string full = dir + "/" + name;
       if (::access(full.c_str(), X_OK) == 0) return full;
     }
@@ -256,13 +254,24 @@ std::string SearchPath(const std::string& name, bool absoluteOnly) {
   return std::string();
 }
 
-}  // namespace
-
-std::string FindOnPath(const std::string& name) { return SearchPath(name, false); }
-
-std::string FindOnAbsolutePath(const std::string& name) {
-  if (name.empty() || name.find('/') != std::string::npos) return std::string();
-  return SearchPath(name, true);
+std::string FindOnAbsolutePath(const std::string& shownName) {
+  if (shownName.empty() || shownName.find('/') != std::string::npos) return std::string();
+  const char* path = std::getenv("PATH");
+  std::string p = path ? path : "";
+  size_t start = 0;
+  while (start < p.size()) {
+    size_t end = p.find(':', start);
+    if (end == std::string::npos) end = p.size();
+    std::string dir = p.substr(start, end - start);
+    start = end + 1;
+    if (dir.empty() || dir[0] != '/') continue;
+    // The configuration's words are upper case: the stored name is the exact one, else
+    // the only one that differs from it in letter case alone.
+    std::string full = ResolveComponent(dir, shownName);
+    struct stat st;
+    if (::stat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(full.c_str(), X_OK) == 0) return full;
+  }
+  return std::string();
 }
 
 long StartArgv(const LaunchPlan& plan, bool wait, bool quietStdio) {

@@ -122,6 +122,8 @@ TEST_F(Launch, ConfiguredProgramsNeverComeFromTheCurrentFolder) {
       {Win(dir_ / "tool.sh"), {(dir_ / "tool.sh").string(), (dir_ / "a.txt").string()}},
       {(dir_ / "tool.sh").string(), {(dir_ / "tool.sh").string(), (dir_ / "a.txt").string()}},
       {"pathtool", {(dir_ / "bin" / "pathtool").string(), (dir_ / "a.txt").string()}},
+      {"PATHTOOL", {(dir_ / "bin" / "pathtool").string(), (dir_ / "a.txt").string()}},
+      {"TOOL.SH", {}},
       {"NOTEPAD.EXE", {"myeditor", "-w", (dir_ / "a.txt").string()}},
   };
   for (const auto& c : cases) {
