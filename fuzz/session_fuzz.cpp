@@ -2,11 +2,14 @@
 // fresh headless session over a sandbox folder made once (an optional first line
 // "cmdline TEXT" gives the program's command line). Key-downs, characters, clicks, double
 // clicks, resizes down to 1x1 and the answers of message and input boxes all come from the
-// script. Programs are never started (the no-run mode); drive C: is the sandbox.
+// script. Programs are never started (the no-run mode); drive C: is the sandbox. An input
+// whose lines hold "profile linux" runs in the Linux profile.
 //
 // Findings: a crash or sanitizer report, an internal error (a "VX9" message), a hang (the
-// work per input is bounded, so a run past libFuzzer's -timeout is one), and a file of the
-// sandbox changed by a script that holds none of the keys that change files.
+// work per input is bounded, so a run past libFuzzer's -timeout is one), a file of the
+// sandbox changed by a script that holds none of the keys that change files, and, in the
+// Linux profile, a program named by the sandbox folder's own (untrusted) configuration
+// file reached at all.
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -186,6 +189,10 @@ struct Sandbox {
     Write("noext", "n\n");
     Write(std::string(120, 'w') + ".txt", "w\n");
     Write("temp.old", "old\n");
+    // The folder's own configuration names its own script for every file: in the Linux
+    // profile it is never trusted, so no script may name the payload in a started program.
+    Write("VXCONFIG.TXT", "EXT TXT payload.sh\r\nEXT BIN ./payload.sh\r\nEXT DEFAULT payload.sh\r\n");
+    Write("payload.sh", "#!/bin/sh\ntouch payload-ran\n");
   }
 
   // Every file and folder of the sandbox with its size and its times of change (a write,
@@ -291,6 +298,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       o.utf8 = true;
       continue;
     }
+    if (line == "profile linux") {
+      o.linuxProfile = true;
+      continue;
+    }
     std::string b = Bounded(line, changesFiles);
     if (!b.empty()) lines.push_back(b);
   }
@@ -316,6 +327,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (transcript.find(bad) != std::string::npos) {
       std::fprintf(stderr, "internal error in the transcript:\n%s\n", transcript.c_str());
       __builtin_trap();
+    }
+  }
+  // A configured program is started as "program" "file". A configuration line typed with
+  // "?", a name typed at the program question, or a file named with /C is the user's own.
+  if (o.linuxProfile && !changesFiles && Upper(o.cmdline).find("/C") == std::string::npos &&
+      Upper(text).find("PAYLOAD") == std::string::npos) {
+    for (size_t at = transcript.find("\nRUN "); at != std::string::npos; at = transcript.find("\nRUN ", at + 1)) {
+      const std::string run = transcript.substr(at + 1, transcript.find('\n', at + 1) - at - 1);
+      if (run.find("\"PAYLOAD.SH\" \"") != std::string::npos || run.find("\"./PAYLOAD.SH\" \"") != std::string::npos) {
+        std::fprintf(stderr, "a program of the untrusted folder configuration: %s\n", run.c_str());
+        __builtin_trap();
+      }
     }
   }
   const std::vector<std::string> fds = OpenDescriptors(sandbox.root);

@@ -100,6 +100,31 @@ static std::vector<std::string> ConfigPlaces(const std::string& zCurDir, const s
   return places;
 }
 
+namespace {
+
+// The folder part of a Windows name is exactly `folder` (which ends in "\").
+bool InFolder(const std::string& name, const std::string& folder) {
+  if (folder.empty() || name.size() <= folder.size()) return false;
+  return name.compare(0, folder.size(), folder) == 0 &&
+         name.find('\\', folder.size()) == std::string::npos;
+}
+
+}  // namespace
+
+bool Lister::ReadConfigFile(const std::string& name, bool needsTrust, std::string& contents, bool& refused) {
+  using Read = FileSystem::ConfigFileRead;
+  std::string why;
+  Read outcome = P.files.ReadConfigFile(name, needsTrust, contents, why);
+  refused = outcome == Read::kUnsafe || outcome == Read::kUntrusted;
+  if (!refused) return outcome == Read::kRead;
+  if (zMessageLine.empty()) {
+    zMessageLine = outcome == Read::kUntrusted
+                       ? "VX1035 - Untrusted, not read (tembra --trust FILE trusts it): " + name
+                       : "VX1036 - Not read, it " + why + ": " + name;
+  }
+  return false;
+}
+
 void Lister::GetConfig() {
   if (bConfigDone) return;
   bConfigDone = true;
@@ -116,16 +141,29 @@ void Lister::GetConfig() {
     name = zConfigName;
   }
 
+  // Under Linux a file found outside the user's configuration folder and the program's
+  // own folder (the current folder above all) is read only when the user trusts it; a
+  // file the host refuses is passed over, so the user's own configuration is still read.
+  const std::string userFolder = P.files.UserConfigFolder();
+  const std::string appFolder = zAppPath + (Right(zAppPath, 1) == "\\" ? "" : "\\");
+  std::string contents;
+  bool read = false, refused = false, searched = false, foreign = false;
   if (Left(name, 1) != "\\" && Mid(name, 2, 1) != ":") {
-    bool found = false;
-    for (const std::string& place :
-         ConfigPlaces(zCurDir, zAppPath, zComSpec, P.files.UserConfigFolder(), name)) {
-      if (DoesFileExist(place) == 0) {
-        name = place;
-        found = true;
-        break;
+    bool found = false, passedOver = false;
+    for (const std::string& place : ConfigPlaces(zCurDir, zAppPath, zComSpec, userFolder, name)) {
+      if (DoesFileExist(place) != 0) continue;
+      const bool own = InFolder(place, userFolder) || InFolder(place, appFolder);
+      read = ReadConfigFile(place, eProfile == Profile::Linux && !own, contents, refused);
+      if (refused) {
+        passedOver = true;
+        continue;
       }
+      name = place;
+      found = searched = true;
+      foreign = !InFolder(place, userFolder);
+      break;
     }
+    if (!found && passedOver) return;
     if (!found && bConfigNamed) vxCatastrophe("VX1019 - Configuration file not found " + name);
   }
 
@@ -145,10 +183,13 @@ void Lister::GetConfig() {
     return;
   }
 
+  // A name the user gave in full is the user's own choice: its owner and mode are
+  // checked, trust is not asked for.
+  if (!searched) read = ReadConfigFile(name, false, contents, refused);
+  if (refused) return;
   zConfigFile = name;
   if (bLog) Log340("Opening config file");
-  std::string contents;
-  if (!P.files.ReadWholeFile(name, contents)) {
+  if (!read) {
     // A name that is there but cannot be read (a FIFO, a device, a huge file) says why.
     int err = P.files.LastFileError();
     std::string text = err == 0 ? std::string("VX0112 - CONFIG file missing")
@@ -158,6 +199,7 @@ void Lister::GetConfig() {
     }
     return;
   }
+  bFolderConfig = foreign;
   size_t pos = 0;
   while (pos < contents.size()) {
     size_t eol = contents.find('\n', pos);
@@ -166,6 +208,7 @@ void Lister::GetConfig() {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (!bParse1Config(line)) break;
   }
+  bFolderConfig = false;
   if (bLog) Log340("Closing config file");
 }
 
@@ -516,6 +559,16 @@ KeywordOutcome ProfileKeyword(Lister& l, const ConfigLine& c) {
   return kDone;
 }
 
+// Programs named by the configuration may be files of the current folder: only the
+// user's own configuration, or a line the user types, may say so.
+KeywordOutcome RunLocal(Lister& l, const ConfigLine& c) {
+  if (l.bFolderConfig || c.words > 2) return kInvalid;
+  if (c.W2.empty() || c.W2 == "ON") l.bRunLocal = true;
+  else if (c.W2 == "OFF") l.bRunLocal = false;
+  else return kInvalid;
+  return kDone;
+}
+
 // A keyword that sets one setting to a fixed value.
 template <auto Setting, auto value>
 KeywordOutcome Set(Lister& l, const ConfigLine&) {
@@ -554,6 +607,7 @@ constexpr KeywordRule kKeywordRules[] = {
     {{Starts("VX0017")}, 0, Set<&Lister::bWriteMarker, true>},
     {{Is("CHARSET")}, 0, CharacterSet},
     {{Is("PROFILE")}, 0, ProfileKeyword},
+    {{Is("RUNLOCAL")}, 0, RunLocal},
     {{Starts("*"), Is("END")}, 0, Accepted},  // a comment, the end of the file
 };
 

@@ -22,6 +22,7 @@ struct ConfigState {
   bool bConfigNamed = false;  // the command line held a "/C"
   bool bConfigDone = false;   // read or suppressed
   std::string zConfigFile;    // full name of the file as found
+  bool bFolderConfig = false;  // the file being read is not the user's own (RUNLOCAL is refused)
 
   // ---- other keyword settings
   bool bMMDD = false, bDDMM = false;
@@ -30,6 +31,7 @@ struct ConfigState {
   std::vector<std::string> zExtTable, zExtProgram;
   int32_t nExtTable = 0;
   bool bNoDelConfirm = false;
+  bool bRunLocal = false;  // a configured program may be a file of the current folder
 
   // ---- command line
   std::vector<std::string> zInpFiles;  // input files (1-based, up to 1024)

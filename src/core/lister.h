@@ -203,6 +203,9 @@ class Lister : public ListerState {
   bool BDOS_RENAME(int32_t IRBSZDIR);
   bool BDOS_DEL(int32_t IRBSZDIR, int NoConfirm);
   void ShellAndWait(const std::string& command);
+  // ShellAndWait for a program the configuration named; false (and a message) when the
+  // platform refuses to look for it in the current folder.
+  bool ShellConfiguredAndWait(const std::string& command, const std::string& program, bool allowLocal);
   // The name of the entry under the cursor for a command line relative to zCurDir:
   // the upper-case name, or the stored-case one where another entry of the folder has
   // the same upper-case name (the upper-case one would address that other entry).
@@ -232,6 +235,9 @@ class Lister : public ListerState {
   void LineParse(const std::string& ZlineToParse);
   int IfNum(const std::string& text, int32_t position);
   void GetConfig();
+  // Reads one configuration file with the host's checks; a refused file says why on the
+  // message line (the first refusal only) and gives false with the contents empty.
+  bool ReadConfigFile(const std::string& name, bool needsTrust, std::string& contents, bool& refused);
   bool bParse1Config(std::string& zcfLine);
   void ZGETPARM();
   std::string zGetCompleteName(const std::string& name);

@@ -10,6 +10,7 @@ const std::string& VersionLabel() {
 
 std::string UsageText() {
   return "Usage: tembra [FOLDER | FILE... | PATTERN...] [SWITCHES]\n"
+         "       tembra --trust [FILE]\n"
          "       tembra --help | -h | --version\n"
          "\n"
          "Tembra is a keyboard-driven file lister. It shows a folder page by page, views any\n"
@@ -40,9 +41,16 @@ std::string UsageText() {
          "  ESCDELAY        milliseconds the rest of a key sequence may take after Esc (25)\n"
          "\n"
          "Files:\n"
-         "  VXCONFIG.TXT    the configuration, looked for in the current folder, the program's\n"
-         "                  folder, C:\\0BAT\\, C:\\0JOB\\TEMBRA\\, then $XDG_CONFIG_HOME/tembra/\n"
-         "                  or ~/.config/tembra/\n"
+         "  VXCONFIG.TXT    the configuration: the first one found in the current folder, the\n"
+         "                  program's folder, \\Program Files (x86)\\Tembra\\ and \\Program Files\\Tembra\\\n"
+         "                  on the drive of COMSPEC, then $XDG_CONFIG_HOME/tembra/ or\n"
+         "                  ~/.config/tembra/. A file another user could have written is never\n"
+         "                  read. In the Linux profile (not TEMBRA_PROFILE=classic) a file outside\n"
+         "                  the last folder and the program's folder is read only once trusted\n"
+         "  tembra --trust [FILE]\n"
+         "                  shows the lines of FILE (./VXCONFIG.TXT) that start programs or\n"
+         "                  delete files, and trusts it as it is now (a changed file needs trust\n"
+         "                  again); the list is $XDG_CONFIG_HOME/tembra/trusted\n"
          "\n"
          "Keys: F1 shows the keys of the page you are on. The full reference is in\n"
          "\"man tembra\" and in docs/keys.md.\n";

@@ -12,6 +12,17 @@ void Lister::ShellAndWait(const std::string& command) {
   bWaitForProgram = false;
 }
 
+bool Lister::ShellConfiguredAndWait(const std::string& command, const std::string& program, bool allowLocal) {
+  if (P.processes.RunConfigured(command, bWaitForProgram, allowLocal) == kRunRefused) {
+    bWaitForProgram = false;
+    VXERROR("VX1037 - Not run: " + program + " - a configured program needs a full path or a name on PATH");
+    return false;
+  }
+  SleepMs(200);
+  bWaitForProgram = false;
+  return true;
+}
+
 std::string Lister::zCurCommandName() {
   for (int32_t i = 1; i <= nZDir && i < static_cast<int32_t>(ZDIR.size()); ++i)
     if (i != iCurZDir && ZdNameUpper(ZDIR[static_cast<size_t>(i)]) == zCurNameU) return zCurName;
@@ -75,9 +86,14 @@ void Lister::CallWindowsProgram(const std::string& zFile) {
       program = def;
     }
   }
+  const std::string proposed = program;
   if (bAskPgm) program = InputBox("Select name of program to process this file", "VX8015", program);
   program = Trim(program);
-  if (program.size() >= 3) ShellAndWait(zQuote + program + zQuote + " " + zQuote + zFile + zQuote);
+  // A program named by the configuration is looked for in the current folder only when
+  // the user's own configuration allows it, or when the user typed a name of their own.
+  const bool allowLocal = bRunLocal || (bAskPgm && program != Trim(proposed));
+  if (program.size() >= 3)
+    ShellConfiguredAndWait(zQuote + program + zQuote + " " + zQuote + zFile + zQuote, program, allowLocal);
 }
 
 }  // namespace tembra

@@ -201,6 +201,17 @@ class FileSystem {
   virtual std::string WinPathOfHost(const std::string& hostPath) { return hostPath; }
   // The user's own configuration folder in Windows form, ending in "\"; "" when there is none.
   virtual std::string UserConfigFolder() { return std::string(); }
+  // Reads a configuration file whole with the checks of this host: a file that another
+  // user could have written is refused (kUnsafe), and with needsTrust a file the user has
+  // not trusted with exactly these contents is refused too (kUntrusted). why says what is
+  // wrong with an unsafe file ("is writable by its group"). kUnreadable sets LastFileError.
+  enum class ConfigFileRead { kRead, kUnreadable, kUnsafe, kUntrusted };
+  virtual ConfigFileRead ReadConfigFile(const std::string& path, bool needsTrust, std::string& contents,
+                                        std::string& why) {
+    (void)needsTrust;
+    why.clear();
+    return ReadWholeFile(path, contents) ? ConfigFileRead::kRead : ConfigFileRead::kUnreadable;
+  }
 };
 constexpr int kRecycleRefused = -2;
 
@@ -215,6 +226,13 @@ class Processes {
   // Start a command line in a normal window; wait for it to end when asked.
   // Returns a process id (> 0), or 0 when it could not be started.
   virtual long Run(const std::string& commandLine, bool wait) = 0;
+  // Start a program that the configuration named. Where the host would otherwise find a
+  // program in the current folder, it looks only at full paths and the PATH unless
+  // allowLocal; a program refused for that gives kRunRefused.
+  virtual long RunConfigured(const std::string& commandLine, bool wait, bool allowLocal) {
+    (void)allowLocal;
+    return Run(commandLine, wait);
+  }
   // The program associated with a file, or empty.
   virtual std::string FindExecutable(const std::string& file) = 0;
   // Upper-case conversion of the platform for UTF-16 units and Windows-1252 bytes.
@@ -223,6 +241,8 @@ class Processes {
   // End the process at once. The headless and test front-ends unwind to their driver.
   [[noreturn]] virtual void EndProcess(ExitKind kind) = 0;
 };
+
+constexpr long kRunRefused = -1;
 
 // ---------------------------------------------------------------- clock
 class Clock {

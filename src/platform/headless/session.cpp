@@ -237,6 +237,13 @@ long HeadlessProcesses::Run(const std::string& commandLine, bool wait) {
   return native::Processes::Run(commandLine, wait);
 }
 
+long HeadlessProcesses::RunConfigured(const std::string& commandLine, bool wait, bool allowLocal) {
+  out_ << "RUN wait=" << (wait ? 1 : 0) << " " << EscapeText(commandLine) << "\n";
+  out_.flush();
+  if (noRun_) return 1;
+  return native::Processes::RunConfigured(commandLine, wait, allowLocal);
+}
+
 // ---------------------------------------------------------------- session
 
 std::vector<std::string> Words(const std::string& line) {

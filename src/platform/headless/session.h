@@ -103,6 +103,7 @@ class HeadlessProcesses : public native::Processes {
   HeadlessProcesses(std::ostream& out, native::FileSystem& files, bool noRun)
       : native::Processes(native::ProcessesFor(files)), out_(out), noRun_(noRun) {}
   long Run(const std::string& commandLine, bool wait) override;
+  long RunConfigured(const std::string& commandLine, bool wait, bool allowLocal) override;
   [[noreturn]] void EndProcess(ExitKind kind) override { throw ProcessEnded{kind}; }
  private:
   std::ostream& out_;

@@ -84,20 +84,13 @@ int RefusedTarget(const std::string& host, struct stat& st, bool& exists) {
 
 }  // namespace
 
-bool PosixFileSystem::ReadWholeFile(const std::string& path, std::string& contents) {
+int ReadHostFile(const std::string& host, std::string& contents, struct stat& st) {
   contents.clear();
-  lastError_ = kErrNoDrive;
-  std::string host = drives_.HostPath(path);
-  if (host.empty()) return false;
   int fd;
   do {
     fd = ::open(host.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   } while (fd < 0 && errno == EINTR);
-  if (fd < 0) {
-    lastError_ = errno;
-    return false;
-  }
-  struct stat st;
+  if (fd < 0) return errno;
   int err = 0;
   if (::fstat(fd, &st) != 0) err = errno;
   else if (S_ISDIR(st.st_mode)) err = EISDIR;
@@ -115,9 +108,18 @@ bool PosixFileSystem::ReadWholeFile(const std::string& path, std::string& conten
     else contents.append(buf, static_cast<size_t>(n));
   }
   ::close(fd);
-  lastError_ = err;
   if (err) contents.clear();
-  return err == 0;
+  return err;
+}
+
+bool PosixFileSystem::ReadWholeFile(const std::string& path, std::string& contents) {
+  contents.clear();
+  lastError_ = kErrNoDrive;
+  std::string host = drives_.HostPath(path);
+  if (host.empty()) return false;
+  struct stat st;
+  lastError_ = ReadHostFile(host, contents, st);
+  return lastError_ == 0;
 }
 
 bool PosixFileSystem::WriteWholeFile(const std::string& path, const std::string& contents) {

@@ -1,6 +1,8 @@
-// Host-form paths typed by the user, and the user's configuration folder.
+// Host-form paths typed by the user, the user's configuration folder, and reading a
+// configuration file with its owner, mode and trust checked.
 #include <cstdlib>
 
+#include "platform/posix/config_trust.h"
 #include "platform/posix/posix_platform.h"
 
 namespace tembra::posix {
@@ -20,6 +22,26 @@ std::string PosixFileSystem::UserConfigFolder() {
   if (win.empty()) return win;
   if (win.back() != '\\') win += "\\";
   return win;
+}
+
+FileSystem::ConfigFileRead PosixFileSystem::ReadConfigFile(const std::string& path, bool needsTrust,
+                                                           std::string& contents, std::string& why) {
+  contents.clear();
+  why.clear();
+  lastError_ = kErrNoDrive;
+  std::string host = drives_.HostPath(path);
+  if (host.empty()) return ConfigFileRead::kUnreadable;
+  why = ReadOwnConfigFile(host, contents, lastError_);
+  if (why == "-") {
+    why.clear();
+    return ConfigFileRead::kUnreadable;
+  }
+  if (!why.empty()) return ConfigFileRead::kUnsafe;
+  if (needsTrust && !IsTrustedConfig(host, contents)) {
+    contents.clear();
+    return ConfigFileRead::kUntrusted;
+  }
+  return ConfigFileRead::kRead;
 }
 
 }  // namespace tembra::posix

@@ -2,6 +2,8 @@
 // terminal front-ends.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -59,6 +61,8 @@ class PosixFileSystem : public FileSystem {
   bool SameContents(const std::string& a, const std::string& b) override;
   std::string WinPathOfHost(const std::string& hostPath) override;
   std::string UserConfigFolder() override;
+  ConfigFileRead ReadConfigFile(const std::string& path, bool needsTrust, std::string& contents,
+                                std::string& why) override;
 
   DriveMap& drives() { return drives_; }
   // Asks the user to confirm a deletion to the recycle bin (set by the front-end).
@@ -86,6 +90,7 @@ class PosixProcesses : public Processes {
   std::string AppPath() override;
   std::string AppExeName() override;
   long Run(const std::string& commandLine, bool wait) override;
+  long RunConfigured(const std::string& commandLine, bool wait, bool allowLocal) override;
   std::string FindExecutable(const std::string& file) override;
   void CharUpperBuffW(std::u16string& text) override;
   void CharUpperBuffA(std::string& text) override;
@@ -111,14 +116,26 @@ struct LaunchPlan {
   bool needsTerminal = false;     // an editor or an interactive interpreter
   bool touchFile = false;
   std::string touchPath;          // Windows path of the file to refresh
+  bool refused = false;           // a configured program named relative to the current folder
 };
-LaunchPlan PlanLaunch(const std::string& commandLine, DriveMap* drives, const std::string& comspec);
+// allowLocal: a program may be a file of the current folder or a path relative to it
+// (false for a program named by the configuration: only a full path or a PATH name).
+LaunchPlan PlanLaunch(const std::string& commandLine, DriveMap* drives, const std::string& comspec,
+                      bool allowLocal = true);
 // Words of a command line: blanks separate, double quotes group and are removed.
 std::vector<std::string> SplitCommandLine(const std::string& line);
 // Starts the plan's argument vector; waits when asked. Returns the process id, 0 on failure.
 long StartArgv(const LaunchPlan& plan, bool wait, bool quietStdio);
 // Full path of an executable on the PATH, or "".
 std::string FindOnPath(const std::string& name);
+// The same for a shown name, looking only in the PATH's absolute folders (an empty or
+// relative entry, which stands for the current folder, is passed over) and taking the
+// stored name that differs in letter case alone when it is the only one.
+std::string FindOnAbsolutePath(const std::string& shownName);
+
+// Reads a regular file of at most 16 MiB whole through one descriptor, whose status is
+// left in st. Returns 0, or an error number for ErrorText.
+int ReadHostFile(const std::string& host, std::string& contents, struct stat& st);
 
 // Joins program arguments into one command line, quoting words that hold blanks.
 std::string JoinArguments(const std::vector<std::string>& args);

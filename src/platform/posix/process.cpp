@@ -142,7 +142,7 @@ bool IsInterpreter(const std::string& word, const std::string& comspec) {
 }
 
 // A command run by the interpreter with /C, or a program named directly.
-void PlanCommand(const std::string& tail, DriveMap* drives, LaunchPlan& plan) {
+void PlanCommand(const std::string& tail, DriveMap* drives, bool allowLocal, LaunchPlan& plan) {
   std::vector<std::string> words = SplitCommandLine(tail);
   if (words.empty()) return;
   std::string key = ProgramKey(words[0]);
@@ -169,7 +169,19 @@ void PlanCommand(const std::string& tail, DriveMap* drives, LaunchPlan& plan) {
   bool hasPath = prog.find_first_of("\\/:") != std::string::npos;
   std::string local = drives ? drives->HostPath(prog) : std::string();
   struct stat st;
-  if (hasPath || (!local.empty() && ::stat(local.c_str(), &st) == 0 && S_ISREG(st.st_mode))) {
+  if (!allowLocal) {
+    // Only a full path (of the host, of a drive, or from the current drive's root) or a
+    // name found in an absolute folder of the PATH: never a file of the current folder.
+    const bool full = prog[0] == '/' || prog[0] == '\\' || IsWinAbsolute(prog);
+    std::string found = full ? (local.empty() ? HostNameOf(prog) : local)
+                        : hasPath ? std::string()
+                                  : FindOnAbsolutePath(prog);
+    if (found.empty()) {
+      plan.refused = true;
+      return;
+    }
+    plan.argv.push_back(found);
+  } else if (hasPath || (!local.empty() && ::stat(local.c_str(), &st) == 0 && S_ISREG(st.st_mode))) {
     plan.argv.push_back(local.empty() ? HostNameOf(prog) : local);
   } else {
     plan.argv.push_back(HostNameOf(prog));
@@ -180,7 +192,8 @@ void PlanCommand(const std::string& tail, DriveMap* drives, LaunchPlan& plan) {
 
 }  // namespace
 
-LaunchPlan PlanLaunch(const std::string& commandLine, DriveMap* drives, const std::string& comspec) {
+LaunchPlan PlanLaunch(const std::string& commandLine, DriveMap* drives, const std::string& comspec,
+                      bool allowLocal) {
   LaunchPlan plan;
   std::vector<std::string> words = SplitCommandLine(commandLine);
   size_t i = 0;
@@ -192,7 +205,7 @@ LaunchPlan PlanLaunch(const std::string& commandLine, DriveMap* drives, const st
     interp = true;  // the interpreter's name was empty (COMSPEC not set)
   }
   if (!interp) {
-    PlanCommand(commandLine, drives, plan);
+    PlanCommand(commandLine, drives, allowLocal, plan);
     return plan;
   }
   if (i < words.size() && UCase(words[i]) == "/C") {
@@ -200,7 +213,7 @@ LaunchPlan PlanLaunch(const std::string& commandLine, DriveMap* drives, const st
     std::string t = Trim(tail);
     // cmd /C "command line": one level of enclosing quotes belongs to the interpreter.
     if (t.size() >= 2 && t.front() == '"' && t.back() == '"') t = t.substr(1, t.size() - 2);
-    PlanCommand(t, drives, plan);
+    PlanCommand(t, drives, allowLocal, plan);
     return plan;
   }
   // An interactive interpreter, in the named drive's folder for /k with a drive:
@@ -237,6 +250,26 @@ std::string FindOnPath(const std::string& name) {
       if (::access(full.c_str(), X_OK) == 0) return full;
     }
     start = end + 1;
+  }
+  return std::string();
+}
+
+std::string FindOnAbsolutePath(const std::string& shownName) {
+  if (shownName.empty() || shownName.find('/') != std::string::npos) return std::string();
+  const char* path = std::getenv("PATH");
+  std::string p = path ? path : "";
+  size_t start = 0;
+  while (start < p.size()) {
+    size_t end = p.find(':', start);
+    if (end == std::string::npos) end = p.size();
+    std::string dir = p.substr(start, end - start);
+    start = end + 1;
+    if (dir.empty() || dir[0] != '/') continue;
+    // The configuration's words are upper case: the stored name is the exact one, else
+    // the only one that differs from it in letter case alone.
+    std::string full = ResolveComponent(dir, shownName);
+    struct stat st;
+    if (::stat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(full.c_str(), X_OK) == 0) return full;
   }
   return std::string();
 }
@@ -331,8 +364,11 @@ std::string PosixProcesses::AppExeName() {
   return ShownName(slash == std::string::npos ? exePath_ : exePath_.substr(slash + 1));
 }
 
-long PosixProcesses::Run(const std::string& commandLine, bool wait) {
-  LaunchPlan plan = PlanLaunch(commandLine, drives_, GetEnv("COMSPEC"));
+long PosixProcesses::Run(const std::string& commandLine, bool wait) { return RunConfigured(commandLine, wait, true); }
+
+long PosixProcesses::RunConfigured(const std::string& commandLine, bool wait, bool allowLocal) {
+  LaunchPlan plan = PlanLaunch(commandLine, drives_, GetEnv("COMSPEC"), allowLocal);
+  if (plan.refused) return kRunRefused;
   if (plan.touchFile) {
     // "Copy file +" refreshes the file's time stamp in place.
     if (!drives_) return 0;

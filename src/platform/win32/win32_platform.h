@@ -57,6 +57,10 @@ class Win32Processes : public Processes {
   std::string AppPath() override;
   std::string AppExeName() override;
   long Run(const std::string& commandLine, bool wait) override;
+  // Windows finds a program the way CreateProcess does, the current folder included.
+  long RunConfigured(const std::string& commandLine, bool wait, bool) override {
+    return Win32Processes::Run(commandLine, wait);
+  }
   std::string FindExecutable(const std::string& file) override;
   void CharUpperBuffW(std::u16string& text) override;
   void CharUpperBuffA(std::string& text) override;

@@ -10,6 +10,7 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/posix/config_trust.h"
 #include "platform/posix/posix_platform.h"
 
 namespace fs = std::filesystem;
@@ -95,6 +96,60 @@ TEST_F(Launch, ProgramsInterpretersAndRefresh) {
   EXPECT_TRUE(c.argv.empty());
   EXPECT_EQ(c.touchPath, "C:\\x\\a  b.txt");
   EXPECT_TRUE(c.argv.empty());
+}
+
+// A program a configuration names: a full path, or a name in an absolute folder of the
+// PATH, never a file of the current folder (an empty or "." entry of the PATH included).
+TEST_F(Launch, ConfiguredProgramsNeverComeFromTheCurrentFolder) {
+  std::ofstream(dir_ / "tool.sh") << "x";
+  fs::create_directories(dir_ / "bin");
+  std::ofstream(dir_ / "bin" / "pathtool") << "x";
+  fs::permissions(dir_ / "bin" / "pathtool", fs::perms::owner_all);
+  fs::permissions(dir_ / "tool.sh", fs::perms::owner_all);
+  const char* old = std::getenv("PATH");
+  const std::string saved = old ? old : "";
+  setenv("PATH", (":.:" + (dir_ / "bin").string()).c_str(), 1);
+  const std::string file = " \"" + Win(dir_ / "a.txt") + "\"";
+  const struct {
+    std::string program;
+    Args argv;  // empty: refused
+  } cases[] = {
+      {"tool.sh", {}},
+      {"./tool.sh", {}},
+      {".\\tool.sh", {}},
+      {"C:tool.sh", {}},
+      {"nowhere", {}},
+      {Win(dir_ / "tool.sh"), {(dir_ / "tool.sh").string(), (dir_ / "a.txt").string()}},
+      {(dir_ / "tool.sh").string(), {(dir_ / "tool.sh").string(), (dir_ / "a.txt").string()}},
+      {"pathtool", {(dir_ / "bin" / "pathtool").string(), (dir_ / "a.txt").string()}},
+      {"PATHTOOL", {(dir_ / "bin" / "pathtool").string(), (dir_ / "a.txt").string()}},
+      {"TOOL.SH", {}},
+      {"NOTEPAD.EXE", {"myeditor", "-w", (dir_ / "a.txt").string()}},
+  };
+  for (const auto& c : cases) {
+    LaunchPlan p = PlanLaunch("\"" + c.program + "\"" + file, drives_.get(), "", false);
+    EXPECT_EQ(p.argv, c.argv) << c.program;
+    EXPECT_EQ(p.refused, c.argv.empty()) << c.program;
+  }
+  // Allowed, the file of the current folder runs as before.
+  EXPECT_EQ(PlanLaunch("\"tool.sh\"" + file, drives_.get(), "", true).argv,
+            (Args{(dir_ / "tool.sh").string(), (dir_ / "a.txt").string()}));
+  setenv("PATH", saved.c_str(), 1);
+}
+
+TEST(ConfigTrust, Sha256OfEveryPaddingCase) {
+  // Lengths on both sides of the one-block and two-block padding limits (55/56, 63/64, 119/120).
+  const std::pair<size_t, const char*> cases[] = {
+      {0, "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+      {55, "9f4390f8d30c2dd92ec9f095b65e2b9ae9b0a925a5258e241c9f1e910f734318"},
+      {56, "b35439a4ac6f0948b6d6f9e3c6af0f5f590ce20f1bde7090ef7970686ec6738a"},
+      {63, "7d3e74a05d7db15bce4ad9ec0658ea98e3f06eeecf16b4c6fff2da457ddc2f34"},
+      {64, "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb"},
+      {119, "31eba51c313a5c08226adf18d4a359cfdfd8d2e816b13f4af952f7ea6584dcfb"},
+      {120, "2f3d335432c70b580af0e8e1b3674a7c020d683aa5f73aaaedfdc55af904c21c"},
+      {1000, "41edece42d63e8d9bf515a9ba6932e1c20cbc9f5a5d134645adb5db1b9737ea3"},
+  };
+  for (const auto& [n, hex] : cases) EXPECT_EQ(Sha256Hex(std::string(n, 'a')), hex) << n;
 }
 
 TEST_F(Launch, RunningANastyNameRunsNothingExtra) {
