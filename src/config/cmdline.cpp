@@ -328,6 +328,29 @@ constexpr SwitchRule kSwitchRules[] = {
     {"/?", AcceptedSwitch},  {"/M", AcceptedSwitch},
 };
 
+// The files whose names equal the last component of `name` but for letter case (case
+// twins such as a.txt and A.TXT for "a.TXT", none of them the name itself): the
+// platform's case-blind lookup takes none of several, so each is named exactly here.
+// Only names of the same length are looked at: every ASCII letter becomes a "?".
+std::vector<std::string> CaseTwinFiles(Lister& l, const std::string& name) {
+  std::vector<std::string> twins;
+  const long slash = InStrRev(name, "\\");
+  const std::string folder = Left(name, slash), want = l.NameU(Mid(name, slash + 1));
+  std::string pattern = Mid(name, slash + 1);
+  for (char& c : pattern)
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) c = '?';
+  if (want.empty() || pattern.find('?') == std::string::npos) return twins;
+  FindData d;
+  FindHandle h = l.P.files.FindFirstFile(folder + pattern, d);
+  if (h == kInvalidFind) return twins;
+  do {
+    if (!(d.dwFileAttributes & kAttrDirectory) && l.NameU(d.cFileName) == want) twins.push_back(folder + d.cFileName);
+  } while (l.P.files.FindNextFile(h, d));
+  l.P.files.FindClose(h);
+  if (twins.size() < 2) twins.clear();  // a single one is found by the name itself
+  return twins;
+}
+
 // A file, pattern or directory named on the command line: files join the input-file
 // list (the last one is remembered for "/D"), a directory becomes the current one.
 void FileArgument(Lister& l, const std::string& fileWord, const std::string& U, std::string& lastFileArg) {
@@ -335,15 +358,22 @@ void FileArgument(Lister& l, const std::string& fileWord, const std::string& U, 
   std::string name = l.zGetCompleteName(fileWord);
   l.zCurFile = name;
   int kind = -1;
+  std::vector<std::string> twins;
   if (!name.empty()) {
     if (HasWildcard(name)) {
       kind = AnyFileMatches(l.P.files, name) ? 0 : -1;
     } else {
       kind = l.DoesFileExist(name);
-      if (kind == -1 && l.DoesFileExist(name + ".TXT") == 0) {
+      if (kind == -1) twins = CaseTwinFiles(l, name);
+      if (kind == -1 && twins.empty() && l.DoesFileExist(name + ".TXT") == 0) {
         name += ".TXT";
         kind = 0;
       }
+      if (kind == -1 && twins.empty()) {
+        twins = CaseTwinFiles(l, name + ".TXT");
+        if (!twins.empty()) name += ".TXT";
+      }
+      if (!twins.empty()) kind = 0;
       if (kind == -1 && U.size() == 1 && U[0] >= 'A' && U[0] <= 'Z') {
         std::string drive = l.zGetCompleteName(U + ":");
         if (!drive.empty()) {
@@ -367,7 +397,8 @@ void FileArgument(Lister& l, const std::string& fileWord, const std::string& U, 
     return;
   }
   if (kind == 0) {
-    l.SaveZINPFiles(name);
+    if (twins.empty()) l.SaveZINPFiles(name);
+    for (const std::string& twin : twins) l.SaveZINPFiles(twin);
     lastFileArg = name;
     return;
   }

@@ -41,16 +41,27 @@ void Lister::Next_IINPFiles(int iParm) {
 
 void Lister::ListInpFiles() {
   const std::string& file = zInpFiles[iInpFile];
-  std::string name = NameU(Mid(file, InStrRev(file, "\\") + 1));
+  const std::string stored = Mid(file, InStrRev(file, "\\") + 1);
+  std::string name = NameU(stored);
   nLenName = static_cast<int32_t>(name.size());
+  // The entry of exactly the listed name; where names differ only in letter case, the
+  // first of the same upper-case name would be its twin. Only when no entry has the
+  // exact name is the first of the same upper-case name taken.
+  int32_t found = 0;
   for (int32_t r = 1; r <= nZDir; ++r) {
     const std::string& rec = ZDIR[r];
     // The name length must agree too, so that a longer name with the same beginning
     // is never taken for the file.
-    if (ZdField(rec, kZdName, nLenName) == name && ZdNameLength(rec) == nLenName) {
-      ListAFile(r);
-      return;
+    if (ZdNameLength(rec) != nLenName || ZdField(rec, kZdName, nLenName) != name) continue;
+    if (found == 0) found = r;
+    if (ZdNameStored(rec) == stored) {
+      found = r;
+      break;
     }
+  }
+  if (found > 0) {
+    ListAFile(found);
+    return;
   }
   // The file vanished after the list was made: leave the list and stay in the directory.
   iInpFile = 0;

@@ -34,6 +34,7 @@ struct DirState {
   FindData VTOC;                  // the find-data record shared by the scans
   double dTotalBytes = 0;
   std::string zFindName;          // put the cursor on this name after the next sort
+  std::string zFindExact;         // the stored name of the entry zFindName stands for; empty: any of its upper-case name
 
   // Entry formatting and page geometry
   bool bShortFormat = true;

@@ -76,6 +76,7 @@ int Lister::nEnterInDirMode(const std::string& zKey) {
     zCurDir = Left(path, slash);
     P.files.ChangeDirectory(zCurDir);
     zFindName = Mid(path, slash + 1);
+    zFindExact.clear();
     bRescan = true;
   } else if (zCurType == "D") {
     // 6. Into a directory
@@ -311,6 +312,7 @@ bool Lister::BDOS_CD(const std::string& zNewPath) {
         if (UCase(Left(zDriveDir[static_cast<size_t>(i)], 1)) == drive) {
           t = drive + ":" + Mid(zDriveDir[static_cast<size_t>(i)], 3);
           zFindName = zDriveName[static_cast<size_t>(i)];
+          zFindExact.clear();
           break;
         }
       }

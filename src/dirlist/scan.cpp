@@ -270,10 +270,14 @@ void Lister::MarkIgnore() {
   //    to the archive whose listing was left.
   if (zSortLetter == "F" && zFindName.empty() && iCursor >= 0 && iCursor < static_cast<int32_t>(SZDIR.size())) {
     int32_t k = SZDIR[static_cast<size_t>(iCursor)];
-    if (k >= 1 && k <= nZDir) zFindName = ZdNameUpper(ZDIR[static_cast<size_t>(k)]);
+    if (k >= 1 && k <= nZDir) {
+      zFindName = ZdNameUpper(ZDIR[static_cast<size_t>(k)]);
+      zFindExact = ZdNameStored(ZDIR[static_cast<size_t>(k)]);
+    }
   }
   if (!bZipMode && !zZipReturnName.empty()) {
     zFindName = zZipReturnName;
+    zFindExact.clear();
     zZipReturnName.clear();
   }
   // 2. The ignore mark of every record

@@ -205,12 +205,17 @@ void Lister::SORTEMALL() {
   if (nSZDir >= 2) {
     // 4. The cursor onto the requested name
     zFindName = NameU(zFindName);
+    //    Where the entry's own stored name is known, only that entry: of two names that
+    //    differ only in letter case the cursor keeps its own, and never takes the other
+    //    when its own has gone. Otherwise the first of the same upper-case name.
+    const bool exact = !zFindExact.empty() && NameU(zFindExact) == zFindName;
     if (!zFindName.empty()) {
       for (int32_t i = 1; i <= nSZDir; ++i) {
         const std::string& rec = ZDIR[static_cast<size_t>(SZDIR[static_cast<size_t>(i)])];
-        if (NameOf(rec) == zFindName) {
+        if (NameOf(rec) == zFindName && (!exact || ZdNameStored(rec) == zFindExact)) {
           iCursor = i;
           zFindName.clear();
+          zFindExact.clear();
           break;
         }
       }

@@ -75,6 +75,7 @@ bool Lister::BDOS_COPY(const std::string& ZMOVE) {
   }
   if (CopyAFile(zCurDir + name, dest) != 0) return false;
   zFindName = NameU(name);
+  zFindExact = name;
   zCopyDest = dest;
   return true;
 }
@@ -118,6 +119,7 @@ bool Lister::BDOS_RENAME(int32_t IRBSZDIR) {
     r = ZdHead(r) + NameU(newName) + newName;
     ZdPut(r, kZdNameLen, Format(static_cast<double>(newName.size()), "0000"));
     zFindName = NameU(newName);
+    zFindExact = newName;
     return true;
   }
   VXERROR("VX0108 - Newname already exists");
@@ -160,7 +162,12 @@ bool Lister::BDOS_DEL(int32_t IRBSZDIR, int NoConfirm) {
 bool Lister::bCopyVerified() {
   // A move deletes its source only when the copy is a different file with the same bytes.
   if (zCopyDest.empty() || zCopyDest == "+" || zCurFile.empty()) return false;
-  if (NameU(zCopyDest) == NameU(zCurFile)) return false;
+  // The destination as a full name, however it was typed, so that a full path and a
+  // plain name for the same file are judged alike. Where the file system ignores letter
+  // case a name that differs only in case is the source itself.
+  std::string dest = zGetCompleteName(zCopyDest);
+  if (dest.empty()) dest = zCopyDest;
+  if (dest == zCurFile || (NameU(dest) == NameU(zCurFile) && !P.files.KeepsCaseTwins())) return false;
   return P.files.SameContents(zCurFile, zCopyDest);
 }
 

@@ -115,7 +115,10 @@ bool Lister::bRenameTemp(const std::string& VXCChars, int32_t rZdir) {
     return false;
   }
   std::string temp = ZCalcName(r, VXCChars);
-  if (zSortLetter == "F") zFindName = ZdNameUpper(rec);
+  if (zSortLetter == "F") {
+    zFindName = ZdNameUpper(rec);
+    zFindExact = ZdNameStored(rec);
+  }
   std::string old = zCurDir + ZdNameStored(rec);
   if (VXCChars != "??") {
     int err = P.files.RenameFile(old, zCurDir + temp);

@@ -33,6 +33,7 @@ void Lister::DirModeKeyPress(int keyascii) {
       break;
     case '*':
       zFindName = zCurNameU;
+      zFindExact = zCurName;
       bRescan = true;
       break;
     case '.':

@@ -197,6 +197,8 @@ class FileSystem {
     std::string x, y;
     return ReadWholeFile(a, x) && ReadWholeFile(b, y) && x == y;
   }
+  // True where two names that differ only in letter case can name two different files.
+  virtual bool KeepsCaseTwins() { return false; }
   // Windows form of a path written the host's way ("/home/me/x"); "" when it has none.
   virtual std::string WinPathOfHost(const std::string& hostPath) { return hostPath; }
   // The user's own configuration folder in Windows form, ending in "\"; "" when there is none.

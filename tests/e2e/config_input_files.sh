@@ -63,6 +63,27 @@ S
 expect_line "CAPTION TEMBRA • LIST • ${BW}FOUR.TXT"
 expect_screen_row 25 "VX0004 - Text not found"
 
+# Case twins: each name opens its own file; a pattern and "a" (tried as "a.TXT") step
+# through both, each once, and a search finds the one that holds the text.
+T=$(make_dir twins)
+printf 'lower\n' >"$T/a.txt"
+printf 'UPPER\n' >"$T/A.TXT"
+row2() { screen_row 2 "$1" | sed 's/ *$//'; }
+for words in "a.txt A.TXT" "*.txt" "a" "/Flower *.txt" "/FUPPER *.txt"; do
+  run_headless --cwd "$T" --cmdline "$words" <<'S'
+screen
+key PgDn ctrl
+screen
+S
+  expect_not_contains "VX8006"
+  seen="$(row2 1) $(row2 2)"
+  case "$words" in
+    /F*) [ "$(row2 1)" = "${words:2:5}" ] || fail "$words: opened [$(row2 1)]" ;;
+    a.txt*) [ "$seen" = "lower UPPER" ] || fail "$words: stepped through [$seen]" ;;
+    *) [ "$seen" = "lower UPPER" ] || [ "$seen" = "UPPER lower" ] || fail "$words: stepped through [$seen]" ;;
+  esac
+done
+
 # /D: the file's folder, filtered to its name, instead of viewing it.
 run_headless --cwd "$WORK" --cmdline "b/four.txt /D" <<'S'
 S

@@ -116,4 +116,39 @@ input +
 key m
 S
 [ -f "$D/a.txt" ] || fail "move with + deleted the file"
+
+# Case twins: after "+" the cursor stays on the entry refreshed (a.txt sorts after A.TXT).
+T=$(make_dir twins)
+printf 'lower' >"$T/a.txt"
+printf 'UPPER' >"$T/A.TXT"
+run_headless --cwd "$T" --no-run <<'S'
+key End ctrl
+input +
+key c
+key Enter
+screen
+S
+expect_screen_row 2 "lower"
+# A move to the same name in other letters, typed as a full path or as a plain name, and a
+# rename to it: the file takes the new name, nothing else is left.
+for how in full plain rename; do
+  M=$(make_dir "case-$how")
+  printf 'alpha' >"$M/a.txt"
+  dest=A.TXT key=m
+  [ $how != full ] || dest="$(win "$M")\\A.TXT"
+  [ $how != rename ] || key=r
+  printf 'key a shift\ninput %s\nkey %s\n' "$dest" "$key" | run_headless --cwd "$M" --no-run
+  expect_not_contains "VX1003"
+  [ "$(ls "$M")" = A.TXT ] && [ "$(cat "$M/A.TXT")" = alpha ] || fail "$how to A.TXT: [$(ls "$M")]"
+done
+
+# A typed escape that stands for "/" or NUL is refused and named; nothing moves.
+E=$(make_dir esc/in)
+printf 'alpha' >"$E/a.txt"
+printf 'key a shift\ninput \xa42F..\xa42Fx\nkey r\nscreen\ninput %s\\a\xa400b\nkey c\nscreen\ninput \xa42f..\xa42fy\nkey m\nscreen\n' \
+  "$(win "$E")" | run_headless --cwd "$E" --no-run
+expect_screen_row 25 'VX1003 - RENAME ERROR - A name cannot hold "/" (typed as ¤2F).' 1
+expect_screen_row 25 'VX1003 - BACKUP ERROR - A name cannot hold the NUL character (typed as ¤00).' 2
+expect_screen_row 25 'VX1003 - BACKUP ERROR - A name cannot hold "/" (typed as ¤2F).' 3
+[ "$(ls "$WORK/esc")" = in ] && [ "$(ls "$E")" = a.txt ] || fail "escapes: [$(ls "$WORK/esc")] [$(ls "$E")]"
 finish

@@ -30,6 +30,16 @@ constexpr int kErrNoTrash = 100002;
 constexpr int kErrNotMapped = 100003;
 constexpr int kErrNotRegular = 100004;
 
+// Why a path has no host path: an escape in it that stands for "/" or NUL, or a drive
+// that is not mapped.
+int NoHostPath(const std::string& winPath) {
+  switch (ForbiddenEscapeIn(winPath)) {
+    case '/': return kErrEscapedSlash;
+    case 0: return kErrEscapedNul;
+    default: return kErrNotMapped;
+  }
+}
+
 std::string DirOf(const std::string& host) {
   size_t slash = host.rfind('/');
   if (slash == std::string::npos) return ".";
@@ -264,7 +274,8 @@ std::string DeletionDate() {
 int PosixFileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
   // Exact names: never an entry that differs only in letter case.
   std::string src = drives_.HostPath(from, true), dst = drives_.HostPath(to, true);
-  if (src.empty() || dst.empty()) return kErrNotMapped;
+  if (src.empty()) return NoHostPath(from);
+  if (dst.empty()) return NoHostPath(to);
   // Opened without blocking, so that a pipe or device is refused instead of hanging.
   int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (in < 0) return errno;
@@ -347,7 +358,8 @@ int PosixFileSystem::CopyFile(const std::string& from, const std::string& to, bo
 
 int PosixFileSystem::RenameFile(const std::string& from, const std::string& to) {
   std::string src = drives_.HostPath(from, true), dst = drives_.HostPath(to, true);
-  if (src.empty() || dst.empty()) return kErrNotMapped;
+  if (src.empty()) return NoHostPath(from);
+  if (dst.empty()) return NoHostPath(to);
   struct stat st;
   if (::lstat(src.c_str(), &st) != 0) return errno;
   return RenameNoReplace(src, dst);
@@ -355,7 +367,7 @@ int PosixFileSystem::RenameFile(const std::string& from, const std::string& to) 
 
 int PosixFileSystem::DeleteFile(const std::string& path) {
   std::string host = drives_.HostPath(path, true);
-  if (host.empty()) return kErrNotMapped;
+  if (host.empty()) return NoHostPath(path);
   struct stat st;
   if (::lstat(host.c_str(), &st) != 0) return errno;
   // A folder goes only when it is empty: nothing below it is ever removed.
@@ -365,7 +377,7 @@ int PosixFileSystem::DeleteFile(const std::string& path) {
 
 int PosixFileSystem::RecycleFile(const std::string& path, bool confirm) {
   std::string host = drives_.HostPath(path, true);
-  if (host.empty()) return kErrNotMapped;
+  if (host.empty()) return NoHostPath(path);
   struct stat st;
   if (::lstat(host.c_str(), &st) != 0) return errno;
   if (confirm && confirmDialogs) {
@@ -419,14 +431,15 @@ int PosixFileSystem::RecycleFile(const std::string& path, bool confirm) {
 
 int PosixFileSystem::TouchFile(const std::string& path) {
   std::string host = drives_.HostPath(path, true);
-  if (host.empty()) return kErrNotMapped;
+  if (host.empty()) return NoHostPath(path);
   struct stat st;
   if (::stat(host.c_str(), &st) != 0) return errno;  // never creates a file
   return ::utimensat(AT_FDCWD, host.c_str(), nullptr, 0) == 0 ? 0 : errno;
 }
 
 bool PosixFileSystem::SameContents(const std::string& a, const std::string& b) {
-  std::string ha = drives_.HostPath(a), hb = drives_.HostPath(b);
+  // Exact names, as the copy that is checked used them.
+  std::string ha = drives_.HostPath(a, true), hb = drives_.HostPath(b, true);
   if (ha.empty() || hb.empty()) return false;
   int fa = ::open(ha.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fa < 0) return false;
@@ -470,6 +483,10 @@ std::string PosixFileSystem::ErrorText(int error) {
     case kErrSameFile: return "The file cannot be copied onto itself.";
     case kErrNoTrash: return "This file system has no Trash folder; the file was not deleted.";
     case kErrNotMapped: return "The drive is not available.";
+    case kErrEscapedSlash:
+      return std::string("A name cannot hold \"/\" (typed as ") + kNameEscape + "2F).";
+    case kErrEscapedNul:
+      return std::string("A name cannot hold the NUL character (typed as ") + kNameEscape + "00).";
     case kErrNotRegular: return "Only a regular file can be copied.";
     case kErrNotRegularFile: return "It is not a regular file.";
     case kErrTooLarge: return "The file is larger than 16 MB.";

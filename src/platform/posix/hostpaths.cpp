@@ -8,6 +8,8 @@
 namespace tembra::posix {
 
 std::string PosixFileSystem::WinPathOfHost(const std::string& hostPath) {
+  // An escape that stands for "/" or NUL would add or cut a component: no such path.
+  if (ForbiddenEscapeIn(hostPath) >= 0) return std::string();
   return drives_.WinPath(HostNameOf(hostPath));
 }
 

@@ -162,6 +162,24 @@ std::string HostNameOf(const std::string& shownName) {
   return out;
 }
 
+int ForbiddenEscapeIn(const std::string& path) {
+  // Only an escape can give these bytes: a typed "/" or "\" separates components, so
+  // each component is decoded alone.
+  if (path.find(kNameEscape) == std::string::npos) return -1;
+  size_t i = 0;
+  while (i <= path.size()) {
+    size_t sep = path.find_first_of("\\/", i);
+    if (sep == std::string::npos) sep = path.size();
+    if (path.find(kNameEscape, i) < sep) {
+      const std::string host = HostNameOf(path.substr(i, sep - i));
+      size_t bad = host.find_first_of(std::string("/\0", 2));
+      if (bad != std::string::npos) return static_cast<unsigned char>(host[bad]);
+    }
+    i = sep + 1;
+  }
+  return -1;
+}
+
 namespace {
 
 bool LExists(const std::string& p) {
@@ -365,6 +383,7 @@ std::string DriveMap::FullWinPath(const std::string& winPath) const {
 }
 
 std::string DriveMap::HostPath(const std::string& winPath, bool exactLast) const {
+  if (ForbiddenEscapeIn(winPath) >= 0) return std::string();
   std::string full = FullWinPath(winPath);
   if (full.empty()) return std::string();
   std::string host = Root(full[0]);

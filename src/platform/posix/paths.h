@@ -33,6 +33,10 @@ std::string ShownText(const std::string& hostText);
 // The host bytes of a shown name or text: escapes give their bytes, every other
 // character its UTF-8 form. HostNameOf(ShownName(n)) == n for every host name n.
 std::string HostNameOf(const std::string& shownName);
+// The first byte that an escape in a path stands for and that no host name can hold:
+// "/" (it would act as a separator) or NUL (it would end the name); -1 when there is
+// none. Such a path addresses nothing: HostPath gives "" for it.
+int ForbiddenEscapeIn(const std::string& path);
 
 class DriveMap {
  public:

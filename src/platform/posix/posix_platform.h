@@ -19,6 +19,8 @@ namespace tembra::posix {
 constexpr int kErrNotRegularFile = 100005;  // a link, FIFO or device where a file is needed
 constexpr int kErrTooLarge = 100006;        // larger than a whole-file read takes
 constexpr int kErrNoDrive = 100003;         // the path's drive is not mapped
+constexpr int kErrEscapedSlash = 100007;    // an escape in a name stands for "/"
+constexpr int kErrEscapedNul = 100008;      // an escape in a name stands for NUL
 
 class PosixFileSystem : public FileSystem {
  public:
@@ -59,6 +61,7 @@ class PosixFileSystem : public FileSystem {
   bool ChangeDirectory(const std::string& path) override;
   bool ChangeDrive(char drive) override;
   bool SameContents(const std::string& a, const std::string& b) override;
+  bool KeepsCaseTwins() override { return true; }
   std::string WinPathOfHost(const std::string& hostPath) override;
   std::string UserConfigFolder() override;
   ConfigFileRead ReadConfigFile(const std::string& path, bool needsTrust, std::string& contents,

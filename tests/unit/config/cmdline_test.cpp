@@ -1,3 +1,5 @@
+#include <set>
+
 #include "config_fixture.h"
 
 using namespace tembra;
@@ -106,6 +108,11 @@ TEST_F(ConfigTest, FileArguments) {
   m.ZGETPARM();
   EXPECT_EQ(m.nInpFiles, 1);
   EXPECT_EQ(m.zCurDir, cwd + "sub\\");
+  // A "." step names no folder of its own.
+  Lister& dot = Make("/C sub\\.\\*.txt");
+  dot.ZGETPARM();
+  ASSERT_EQ(dot.nInpFiles, 1);
+  EXPECT_EQ(dot.zInpFiles[1], cwd + "sub\\inner.txt");
   Lister& n = Make("/C " + root_ + "/cwd/sub");
   n.ZGETPARM();
   EXPECT_EQ(n.zCurDir, cwd + "sub\\");
@@ -116,6 +123,21 @@ TEST_F(ConfigTest, FileArguments) {
   p.ZGETPARM();
   EXPECT_EQ(p.nInpFiles, 1);
   EXPECT_EQ(p.zCurDir, Left(cwd, InStrRev(Left(cwd, cwd.size() - 1), "\\")));
+}
+
+TEST_F(ConfigTest, CaseTwinsOnTheCommandLineAreEachListedOnce) {
+  Write("cwd/a.txt", "lower");
+  Write("cwd/A.TXT", "UPPER");
+  // Each exact name is its own file; "a" tries "a.TXT", which names both twins alike.
+  Lister& l = Make("/C a.txt A.TXT a");
+  l.ZGETPARM();
+  const std::string cwd = l.zCurDir;
+  ASSERT_EQ(l.nInpFiles, 4);
+  EXPECT_EQ(l.zInpFiles[1], cwd + "a.txt");
+  EXPECT_EQ(l.zInpFiles[2], cwd + "A.TXT");
+  EXPECT_EQ(std::set<std::string>({l.zInpFiles[3], l.zInpFiles[4]}),
+            std::set<std::string>({cwd + "a.txt", cwd + "A.TXT"}));
+  EXPECT_FALSE(Said("VX8006"));
 }
 
 TEST_F(ConfigTest, SwitchDStartsInTheFolderWithAFilter) {

@@ -185,6 +185,8 @@ TEST(Wildcard, Patterns) {
   EXPECT_TRUE(bWildMatch("A1.TXT", "A#.TXT"));
   EXPECT_FALSE(bWildMatch("AB.TXT", "A#.TXT"));
   EXPECT_TRUE(bWildMatch("B.TXT", "[A-C].TXT"));
+  EXPECT_TRUE(bWildMatch("A.TXT", "[A-C].TXT"));  // both ends of a range belong to it
+  EXPECT_TRUE(bWildMatch("C.TXT", "[A-C].TXT"));
   EXPECT_FALSE(bWildMatch("D.TXT", "[A-C].TXT"));
   EXPECT_TRUE(bWildMatch("D.TXT", "[!A-C].TXT"));
   EXPECT_TRUE(bWildMatch("X", "[XYZ]"));
@@ -242,8 +244,11 @@ TEST_F(DirTest, ZipMemberInCompactLayoutShowsNoAttributeLetters) {
 TEST_F(DirTest, ColumnedLayout) {
   L().bShortFormat = false;
   Table({Record("Report.markdown", 12345), Record("Folder", 0, kAttrDirectory), Record("x", 99999),
-         Record("y", 100000), Record("z", 9999999), Record("w", 10000000)});
+         Record("y", 100000), Record("z", 9999999), Record("w", 10000000), Record("v", 999), Record("u", 1000)});
   EXPECT_EQ(L().zFormat1New(1, 48), "  12,345  2024-03-05 14:07 A--- Report.markdown ");
+  // The long size is grouped from 1,000 bytes on.
+  EXPECT_EQ(L().zFormat1New(7, 48), "     999  2024-03-05 14:07 A--- v               ");
+  EXPECT_EQ(L().zFormat1New(8, 48), "   1,000  2024-03-05 14:07 A--- u               ");
   EXPECT_EQ(L().zFormat1New(1, 39), "  12,345  2024-03-05 14:07 Report.mark~");
   EXPECT_EQ(L().zFormat1New(2, 39), " <DIR>    2024-03-05 14:07 Folder      ");
   EXPECT_EQ(L().zFormat1New(1, 38), "12345  240305 1407  Report.markdown   ");
@@ -442,6 +447,15 @@ TEST_F(DirTest, ListingAndDumpFilesNeverFollowALinkNorWaitForAFifo) {
   ASSERT_EQ(::lstat((dir_ + "/$$Tembra_Directory.txt").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
   EXPECT_GT(st.st_size, 11);
+  // A read-only one is refused, also for root, and kept as it was.
+  { std::ofstream(dir_ + "/ro.lst") << "read-only"; }
+  ::chmod((dir_ + "/ro.lst").c_str(), 0444);
+  L().zListFileName = "ro.lst";
+  EXPECT_FALSE(L().bDirectoryList());
+  EXPECT_EQ(L().zMessageLine, "VX1030 - Directory list not written: " + win + "ro.lst - Permission denied.");
+  std::stringstream kept;
+  kept << std::ifstream(dir_ + "/ro.lst").rdbuf();
+  EXPECT_EQ(kept.str(), "read-only");
 
   // The debug dump: the same care, and the failure is said.
   ASSERT_EQ(::symlink("other/victim.txt", (dir_ + "/000TEST.TXT").c_str()), 0);
@@ -451,6 +465,11 @@ TEST_F(DirTest, ListingAndDumpFilesNeverFollowALinkNorWaitForAFifo) {
   EXPECT_EQ(victim(), "keep");
   std::string said = "VX1030 - Dump file not written: " + win + "000TEST.TXT - It is not a regular file.";
   EXPECT_EQ(said.rfind(RTrim(session_->grid().RowText(session_->grid().Rows() - 1)), 0), 0u);  // cut at the edge
+  { std::ofstream(dir_ + "/000RO.TXT") << "read-only"; }
+  ::chmod((dir_ + "/000RO.TXT").c_str(), 0444);
+  L().DumpDir("000RO.TXT");
+  said = "VX1030 - Dump file not written: " + win + "000RO.TXT - Permission denied.";
+  EXPECT_EQ(said.rfind(RTrim(session_->grid().RowText(session_->grid().Rows() - 1)), 0), 0u);
 }
 
 TEST_F(DirTest, NameOrderOfNamesSharingTheirFirstSixteenBytes) {

@@ -164,6 +164,42 @@ TEST(ShownNames, EscapesExactlyWhatCannotBeShownAndMapBack) {
   // An escape character not followed by two digits is the character itself.
   EXPECT_EQ(HostNameOf(e + "5"), "\xc2\xa4" "5");
   EXPECT_EQ(HostNameOf(e + "G0"), "\xc2\xa4G0");
+
+  // UTF-8 names, both ways: a blank beyond ASCII at either end, the escape character in
+  // a name and a name that ends in an escape; the typed UTF-8 escape character works too.
+  posix::SetUtf8Names(true);
+  const std::pair<std::string, std::string> utf8Cases[] = {
+      {"a\xc2\xa0" "b", "a\xc2\xa0" "b"},                     // U+00A0 inside a name is shown
+      {"a\xc2\xa0", "a" + e + "C2" + e + "A0"},                 // ... at its end, escaped
+      {"\xc2\xa0" "a", e + "C2" + e + "A0" "a"},                 // ... and at its start
+      {"a\xe3\x80\x80", "a" + e + "E3" + e + "80" + e + "80"},  // U+3000 at the end
+      {"a\xc2\xa4" "b", "a" + e + "C2" + e + "A4" "b"},          // the escape character itself
+      {"caf\xe9", "caf" + e + "E9"},                            // not UTF-8: ends in an escape
+      {"\xe6\x96\x87.txt", "\xe6\x96\x87.txt"},
+  };
+  for (const auto& [host, shown] : utf8Cases) {
+    EXPECT_EQ(ShownName(host), shown);
+    EXPECT_EQ(HostNameOf(shown), host);
+  }
+  EXPECT_EQ(HostNameOf("caf\xc2\xa4" "E9"), "caf\xe9");
+  for (int a = 0; a < 256; ++a)
+    for (int b = 0; b < 256; b += 7) {
+      std::string n{static_cast<char>(a), static_cast<char>(b)};
+      if (n.find('\0') != std::string::npos) continue;
+      ASSERT_EQ(HostNameOf(ShownName(n)), n) << a << " " << b;
+      ASSERT_EQ(ShownName(n).find_first_of("\\/\n\r\""), std::string::npos);
+    }
+  posix::SetUtf8Names(false);
+}
+
+TEST(ShownNames, AnEscapeForASeparatorOrNulAddressesNothing) {
+  const std::string e = "\xa4";
+  EXPECT_EQ(posix::ForbiddenEscapeIn("C:\\d\\a" + e + "2F..\\x"), '/');
+  EXPECT_EQ(posix::ForbiddenEscapeIn("a" + e + "2f"), '/');
+  EXPECT_EQ(posix::ForbiddenEscapeIn("a" + e + "00b"), 0);
+  EXPECT_EQ(posix::ForbiddenEscapeIn("sub" + e + "5Cx.txt"), -1);  // "\" is part of a Linux name
+  EXPECT_EQ(posix::ForbiddenEscapeIn("C:\\d\\plain.txt"), -1);
+  EXPECT_EQ(posix::DriveMap("", "/").HostPath("C:\\tmp\\a" + e + "2F..\\x"), "");
 }
 
 TEST_F(FindTest, CaseTwinsAndExactNames) {
