@@ -63,6 +63,8 @@ int CellWidth(char32_t cp) {
   return 1;
 }
 
+bool IsFormatChar(char32_t cp) { return cp >= 0xAD && InRanges(kFormatRanges, cp); }
+
 char32_t SimpleUpper(char32_t cp) {
   if (cp < 0x80) return cp >= 'a' && cp <= 'z' ? cp - 32 : cp;
   const CasePair* e = std::lower_bound(std::begin(kUpperPairs), std::end(kUpperPairs), cp,

@@ -29,6 +29,10 @@ inline DecodedChar DecodeUtf8(const std::string& s, size_t i) {
 // combining marks and zero-width format characters (they join the cell before them),
 // 1 for every other character, control codes included (they show as one sign).
 int CellWidth(char32_t cp);
+// A format character (Unicode category Cf): direction controls such as U+202E, zero-width
+// characters such as U+200B and U+FEFF, the soft hyphen; invisible, or reordering what
+// follows them.
+bool IsFormatChar(char32_t cp);
 
 // The simple upper case of a character (itself when it has none or when its upper case
 // is more than one character, as for "ß").

@@ -148,6 +148,9 @@ class FileSystem {
   // The character set of the names this file system gives and takes: UTF-8 or
   // Windows-1252 (the current folders keep their place when it changes).
   virtual void SetUtf8Names(bool) {}
+  // A name given in UTF-8 (a member name stored in an archive) as this file system shows
+  // the names it gives in the current character set; "/" and "\" stay as they are.
+  virtual std::string ShownUtf8Name(const std::string& utf8) { return utf8; }
   virtual bool FindNextFile(FindHandle handle, FindData& data) = 0;
   virtual void FindClose(FindHandle handle) = 0;
   virtual uint64_t FileTimeToLocalFileTime(uint64_t utc) = 0;

@@ -10,7 +10,7 @@ void Lister::VXERROR(const std::string& zMessage) {
   }
   FillRect(0, nClientHeight - nLineHeight, nClientWidth, nClientHeight, lColor[8]);
   SetForeColor(lColor[4]);
-  PrintAt(0, nClientHeight - nLineHeight + nMinusPixelY, zMessage);
+  PrintShownAt(0, nClientHeight - nLineHeight + nMinusPixelY, zMessage);
   zShownMessage = zMessage;
   if (bHasFocus) P.window.BringToFront();
   DoEvents();
@@ -22,7 +22,7 @@ void Lister::vxCatastrophe(const std::string& zErrorText) {
   MsgBox(zErrorText, "Critical/Unexpected Error - Contact VX Software with this message", MsgButtons::OK);
   std::string composed = "   ERROR   ***   " + zErrorText + " *** Contact VX Software with this message";
   FillRect(0, 0, nClientWidth, nLineHeight, lColor[8]);
-  PrintAt(0, 0, composed);
+  PrintShownAt(0, 0, composed);
   MsgBox(composed, "", MsgButtons::OK);
   EndProcess(ExitKind::Fatal);
 }

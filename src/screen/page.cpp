@@ -60,8 +60,8 @@ void Lister::ShowPage() {
   FillRect(0, nClientHeight - nLineHeight, nClientWidth, nClientHeight, lColor[8]);
   SetForeColor(lColor[4]);
   if (bShowParm) {
-    PrintAt(0, nClientHeight - nLineHeight + nMinusPixelY,
-            zCommandLine.empty() ? std::string("VX0001 - No Command Parm") : "VX0001 - Parm=" + zCommandLine);
+    PrintShownAt(0, nClientHeight - nLineHeight + nMinusPixelY,
+                 zCommandLine.empty() ? std::string("VX0001 - No Command Parm") : "VX0001 - Parm=" + zCommandLine);
   } else if (!zMessageLine.empty()) {
     PrintShownAt(0, nClientHeight - nLineHeight, zMessageLine);
     zMessageLine.clear();

@@ -111,7 +111,7 @@ std::string Lister::zUnTabUtf8(const std::string& buffer, int32_t position, int3
     // A record with other control codes is shown as it is, as in single-byte text.
     if (b >= 1 && b <= 31) return std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
     const DecodedChar d = DecodeUtf8(p + i, static_cast<size_t>(n - i));
-    c += d.valid ? CellWidth(d.cp) : 1;
+    c += d.valid && !IsFormatChar(d.cp) ? CellWidth(d.cp) : 1;  // a format character shows in one cell
     out.append(reinterpret_cast<const char*>(p + i), static_cast<size_t>(d.len));
     i += d.len;
   }

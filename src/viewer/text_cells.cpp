@@ -1,7 +1,8 @@
 // The text view of UTF-8 text: records decoded once per display line into screen cells
 // (a wide character takes two, a combining mark joins the cell before it, a byte outside
-// a valid sequence is its Windows-1252 character); tab stops, word wrap, horizontal
-// scrolling and the found-text emphasis count cells.
+// a valid sequence is its Windows-1252 character, a format character is one cell of the
+// unprintable character); tab stops, word wrap, horizontal scrolling and the found-text
+// emphasis count cells.
 #include <algorithm>
 
 #include "core/lister.h"
@@ -28,6 +29,11 @@ void Lister::DecodeRecCells() {
       t.ch = Cp1252ToUnicode(PrintableCode(static_cast<unsigned char>(s[i])));
     } else if (d.cp < 0xA0) {
       t.ch = unprintable ? unprintable : d.cp;  // a C1 control code
+    } else if (IsFormatChar(d.cp)) {
+      // A format character (a direction control, a zero-width character) would hide
+      // itself or reorder the line: it takes a cell of its own and shows as the
+      // unprintable character.
+      t.ch = unprintable ? unprintable : U'\u2022';
     } else {
       t.ch = d.cp;
       width = CellWidth(d.cp);

@@ -45,10 +45,12 @@ void Lister::ProcessZ(const std::string& zWhat) {
   std::vector<std::string> records;
   if (status == zip::ZipStatus::Ok) {
     pZipArchive = &src;
+    // Member names that are UTF-8 show as file names do (escapes and all).
+    const zip::ShownNameFn shownName = [this](const std::string& n) { return P.files.ShownUtf8Name(n); };
     records.reserve(static_cast<size_t>(std::min<uint64_t>(end.count, 65536)));
     status = zip::ReadCentralDirectory(src, end, [&](const zip::CentralEntry& e) {
       std::string ntfs = e.extra.empty() ? std::string() : zZipExtra(e.extra, e.extraPos + 1);
-      std::string rec = zip::MemberRecord(e, bZipFullPath, ntfs, bUtf8);
+      std::string rec = zip::MemberRecord(e, bZipFullPath, ntfs, bUtf8, shownName);
       if (!rec.empty()) records.push_back(std::move(rec));
     });
     pZipArchive = nullptr;

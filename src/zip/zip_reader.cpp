@@ -241,11 +241,14 @@ std::string RatioText(uint64_t compressedSize, uint64_t size) {
   return Space(kZdZipRatioLen - static_cast<long>(text.size())) + text;
 }
 
-std::string MemberRecord(const CentralEntry& e, bool fullPath, const std::string& ntfsText, bool utf8) {
+std::string MemberRecord(const CentralEntry& e, bool fullPath, const std::string& ntfsText, bool utf8,
+                         const ShownNameFn& shownName) {
   std::string name = e.name;
-  // Names flagged as UTF-8 are shown in the single-byte code page when they fit it
-  // (in UTF-8 they are shown as they are).
-  if ((e.flags & 0x800) && !utf8) {
+  if (shownName && IsValidUtf8(name)) {
+    name = shownName(name);
+  } else if ((e.flags & 0x800) && !utf8) {
+    // Names flagged as UTF-8 are shown in the single-byte code page when they fit it
+    // (in UTF-8 they are shown as they are).
     bool ok = false;
     std::string converted = Utf8ToCp1252(name, &ok);
     if (ok) name = converted;

@@ -113,8 +113,12 @@ std::string RatioText(uint64_t compressedSize, uint64_t size);
 // "/" or "\" is kept and folder entries give "" (not listed). ntfsText is the result of
 // NtfsTimesText or empty. A size beyond the 12 size columns shows as the largest they hold.
 // With utf8 (names in UTF-8) a name flagged as UTF-8 keeps its bytes and its upper-case
-// copy is upper-cased character by character.
-std::string MemberRecord(const CentralEntry& e, bool fullPath, const std::string& ntfsText, bool utf8 = false);
+// copy is upper-cased character by character. shownName, where given, turns a name that
+// is valid UTF-8 (flagged or not, as many tools write them) into the form file names
+// are shown in; other names keep their bytes.
+using ShownNameFn = std::function<std::string(const std::string&)>;
+std::string MemberRecord(const CentralEntry& e, bool fullPath, const std::string& ntfsText, bool utf8 = false,
+                         const ShownNameFn& shownName = {});
 
 // The parent entry of a listing: the archive's full path.
 std::string ArchiveParentRecord(const std::string& fullPath, bool utf8 = false);

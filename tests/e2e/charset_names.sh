@@ -54,6 +54,24 @@ screen
 S
 expect_screen_row 2 "omega"
 
+# The message line decodes UTF-8 as the page does: the command line, and a path in a
+# message.
+M=$(make_dir message)
+printf 'hello' >"$M/文件.txt"
+mkdir "$M/文件夹"
+run_headless --cwd "$M" --charset utf-8 --size 200x25 --cmdline 文件.txt <<'S'
+screen
+key Esc
+input 文件夹\nosuch
+key p
+screen
+S
+expect_screen_row 25 "VX0001 - Parm=文件.txt" 1
+case "$(screen_row 25)" in
+  "VX0104 - Path (C:"*"\message\文件夹\nosuch\) does not exist"*) ;;
+  *) fail "folder prompt message: $(screen_row 25)" ;;
+esac
+
 # Name patterns count characters: "??" is two Chinese characters; "ω*" is upper-cased
 # per character and finds both omegas.
 run_headless --cwd "$D" --charset utf-8 <<'S'
@@ -86,4 +104,38 @@ S
 expect_screen_row 1 "Ver: Beta_7Z - Directory List - 0 of 2 Entries  UTF-8"
 expect_screen_row 3 "ΩMEGA   .TXT     1"
 expect_screen_row 4 "文件    .TXT     5"
+
+# Names that are UTF-8 without the flag (as jar writes them) show as file names do, in
+# both sets: the escapes of the directory page in Windows-1252, a format character
+# escaped in UTF-8 too.
+N=$(make_dir zipnames)
+printf 'x' >"$N/Főtanúsítvány.txt"
+python3 - "$N/n.zip" <<'PY' || fail "python archive"
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], "w") as z:
+    z.writestr("Főtanúsítvány.txt", b"abc")
+    z.writestr("a\u202eb.txt", b"y")
+d = bytearray(open(sys.argv[1], "rb").read())
+for sig, flags in ((b"PK\x03\x04", 6), (b"PK\x01\x02", 8)):  # clear the UTF-8 flag
+    i = d.find(sig)
+    while i >= 0:
+        d[i + flags + 1] &= 0xF7
+        i = d.find(sig, i + 4)
+open(sys.argv[1], "wb").write(bytes(d))
+PY
+last_word() { awk '{print $NF}' <<<"$1"; }
+for cs in 1252 utf-8; do
+  run_headless --cwd "$N" --charset "$cs" <<'S'
+key 1
+screen
+key Down
+key Down
+key v
+screen
+S
+  [ "$cs" = 1252 ] && want=F¤C5¤91tanúsítvány.txt || want=Főtanúsítvány.txt
+  [ "$(last_word "$(screen_row 3 1)")" = "$want" ] || fail "$cs: directory page: $(screen_row 3 1)"
+  [ "$(last_word "$(screen_row 4 2)")" = "$want" ] || fail "$cs: ZIP listing: $(screen_row 4 2)"
+  [ "$(last_word "$(screen_row 3 2)")" = "a¤E2¤80¤AEb.txt" ] || fail "$cs: ZIP listing: $(screen_row 3 2)"
+done
 finish

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The character-set setting and the text view in UTF-8: accents, wide characters,
-# combining marks, stray bytes, tabs, word wrap and horizontal scrolling count cells;
-# Windows-1252 text reads the same in both sets.
+# combining marks, format characters, stray bytes, tabs, word wrap and horizontal
+# scrolling count cells; Windows-1252 text reads the same in both sets.
 . "$(dirname "$0")/lib.sh"
 D=$(make_dir text)
 W50=$(printf '文%.0s' $(seq 1 50))
@@ -13,6 +13,9 @@ W50=$(printf '文%.0s' $(seq 1 50))
   printf '\xe6\x96\x87\tX\n'                          # 6: a tab after a wide character
   printf 'a%s\n' "$W50"                               # 7: a wide character at the edges
   printf 'tail\n'
+  printf '\xe6\x96\x87\xcc\x81x\n'                      # 9: a combining mark after a wide character
+  # 10: format characters (U+202E, U+200B, U+FEFF, the soft hyphen, U+2066), then a tab
+  printf 'a\xe2\x80\xaeb\xe2\x80\x8bc\xef\xbb\xbfd\xc2\xade\xe2\x81\xa6f\tX\n'
 } >"$D/u.txt"
 printf 'caf\xe9 na\xefve \x80 \x93q\x94\n' >"$D/w.txt"   # Windows-1252, not valid UTF-8
 
@@ -30,6 +33,10 @@ expect_screen_row 3 "文件 CJK" 1
 expect_screen_row 4 $'cafe\u0301!' 1          # the mark joins the "e" cell
 expect_screen_row 5 $'café Ã í\u00a0€ end' 1
 expect_screen_row 6 "文      X" 1   # 文 takes 2 cells, the tab goes to column 9
+expect_screen_row 9 $'文\u0301x' 1          # the mark joins the wide character's cell
+# Each format character takes a cell and shows as the unprintable character; the tab
+# counts those cells.
+expect_screen_row 10 "a•b•c•d•e•f     X" 1
 # 79 cells: "a" and 39 wide characters; the 40th would cross the right edge.
 expect_screen_row 7 "a$(printf '文%.0s' $(seq 1 39)) " 1
 [ "$(screen_row 7 1)" = "a$(printf '文%.0s' $(seq 1 39)) " ] || fail "row 7: '$(screen_row 7 1)'"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The character set follows the locale: under LANG=C.UTF-8 the program is in UTF-8 and
-# shows "café", wide characters in two cells and the name 文件.txt (also in a dialog, and
-# typed into the input box); under LANG=C it is in Windows-1252.
+# shows "café", wide characters in two cells and the name 文件.txt (also in a dialog, on
+# the message line, and typed into the input box); under LANG=C it is in Windows-1252.
 . "$(dirname "$0")/lib.sh"
 dir=$(make_dir charset)
 printf 'caf\xc3\xa9 \xe6\x96\x87\xe4\xbb\xb6.txt|\n' >"$dir/u.txt"
@@ -22,6 +22,20 @@ wait_for "│ 文件.txt "
 keys End BSpace BSpace BSpace BSpace 'δ.txt' Enter
 wait_for "文件Δ   .TXT"
 [ -f "$dir/文件δ.txt" ] || fail "the typed UTF-8 name was not used: $(ls "$dir")"
+tmux -L "$SOCK" kill-server >/dev/null 2>&1
+rm -f "$WORK/exit.txt"
+
+# The message line in UTF-8: the command line, and a path named in a message.
+mkdir "$dir/文件夹"
+start_tembra "$dir" "" 文件δ.txt
+wait_for "VX0001 - Parm=文件δ.txt"
+keys Escape
+wait_for "文件夹"
+keys p
+wait_for "Enter drive:dir"
+keys C-u '文件夹\nosuch' Enter
+wait_for "VX0104 - Path (C:"
+wait_for '\charset\文件夹\nosuch\'
 tmux -L "$SOCK" kill-server >/dev/null 2>&1
 rm -f "$WORK/exit.txt"
 

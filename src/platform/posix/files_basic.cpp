@@ -40,6 +40,9 @@ void PosixFileSystem::SetUtf8Names(bool on) {
   if (!win.empty()) drives_.ChangeDirectory(win);
 }
 
+// A host name is UTF-8 bytes already: shown with the escapes of a path's text.
+std::string PosixFileSystem::ShownUtf8Name(const std::string& utf8) { return ShownText(utf8); }
+
 std::string PosixFileSystem::CurrentDirectory() { return drives_.CurrentDir(); }
 std::string PosixFileSystem::CurrentDirectoryOfDrive(char drive) { return drives_.CurrentDirOf(drive); }
 bool PosixFileSystem::ChangeDirectory(const std::string& path) { return drives_.ChangeDirectory(path); }

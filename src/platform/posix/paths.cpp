@@ -34,8 +34,7 @@ bool WideBlank(char32_t cp) {
 bool ShowableUtf8(char32_t cp) {
   if (cp < 0xA0 || cp == 0xA4 || cp == 0xAD) return false;
   if ((cp >= 0x200B && cp <= 0x200F) || (cp >= 0x2028 && cp <= 0x202E) || (cp >= 0x2060 && cp <= 0x206F)) return false;
-  if (cp == 0xFEFF || (cp >= 0xFFF9 && cp <= 0xFFFB)) return false;
-  return true;
+  return !IsFormatChar(cp);
 }
 
 // Length of the UTF-8 character at s[i] and its Windows-1252 code (-1 when the

@@ -31,6 +31,7 @@ class PosixFileSystem : public FileSystem {
 
   FindHandle FindFirstFile(const std::string& pattern, FindData& data) override;
   void SetUtf8Names(bool on) override;
+  std::string ShownUtf8Name(const std::string& utf8) override;
   bool FindNextFile(FindHandle handle, FindData& data) override;
   void FindClose(FindHandle handle) override;
   uint64_t FileTimeToLocalFileTime(uint64_t utc) override;

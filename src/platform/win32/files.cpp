@@ -73,6 +73,9 @@ int LastError() {
 
 // The system keeps the current folders in UTF-16: they keep their place by themselves.
 void Win32FileSystem::SetUtf8Names(bool on) { win32::SetUtf8Names(on); }
+// Through UTF-16, as a name the system gives (in the ANSI code page a character it
+// lacks becomes "?" or its nearest letter).
+std::string Win32FileSystem::ShownUtf8Name(const std::string& utf8) { return NarrowName(WideText(utf8, true)); }
 
 FindHandle Win32FileSystem::FindFirstFile(const std::string& pattern, FindData& data) {
   WIN32_FIND_DATAW w;

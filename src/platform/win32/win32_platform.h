@@ -33,6 +33,7 @@ class Win32FileSystem : public FileSystem {
   int TouchFile(const std::string& path) override;
   // UTF-8 or the ANSI code page, for every name of the Win32 layer (processes included).
   void SetUtf8Names(bool on) override;
+  std::string ShownUtf8Name(const std::string& utf8) override;
   std::string ErrorText(int error) override;
 
   int Exists(const std::string& path) override;

@@ -18,6 +18,8 @@ TEST(Unicode, DecodeValidSequencesAtTheirBounds) {
   EXPECT_TRUE(top.valid && top.cp == 0x10FFFF);
   EXPECT_EQ(D("\xC3\xA9").cp, U'\u00E9');
   EXPECT_EQ(D("\xED\x9F\xBF").cp, 0xD7FFu);  // last code point before the surrogates
+  auto ff01 = D("\xEF\xBC\x81");  // the last lead byte of the three-byte range
+  EXPECT_TRUE(ff01.valid && ff01.len == 3 && ff01.cp == 0xFF01);
 }
 
 TEST(Unicode, InvalidBytesAreTheirWindows1252Characters) {
@@ -57,6 +59,14 @@ TEST(Unicode, CellWidthsAtRangeEnds) {
   EXPECT_EQ(CellWidth(0x200B), 0);
 }
 
+TEST(Unicode, FormatCharactersAtRangeEnds) {
+  for (char32_t cp : {0xADu, 0x600u, 0x61Cu, 0x200Bu, 0x200Fu, 0x202Au, 0x202Eu, 0x2066u, 0x2069u, 0xFEFFu, 0xFFFBu,
+                      0xE0001u, 0xE007Fu})
+    EXPECT_TRUE(IsFormatChar(cp)) << std::hex << static_cast<uint32_t>(cp);
+  for (char32_t cp : {0xACu, 0xAEu, 0x200Au, 0x2010u, 0x2065u, 0xFEFEu, 0xFFFCu, 0xE0080u, 0x10FFFFu})
+    EXPECT_FALSE(IsFormatChar(cp)) << std::hex << static_cast<uint32_t>(cp);
+}
+
 TEST(Unicode, SimpleUpperCase) {
   EXPECT_EQ(SimpleUpper(U'z'), U'Z');
   EXPECT_EQ(SimpleUpper(U'{'), U'{');
@@ -91,4 +101,11 @@ TEST(Unicode, CaseBlindSearch) {
   EXPECT_EQ(find("caf\xE9", "CAF\xC9 caf\xE9"), 5);   // a stray byte matches only itself
   EXPECT_EQ(find("bear", std::string(40, 'x') + "BEAr"), 40);  // beyond the first 16-byte block
   EXPECT_EQ(find("bear", "beer bea"), -1);
+  EXPECT_EQ(find("abc", "axc"), -1);  // only the second byte differs
+  // A letter whose other case is longer or shorter in UTF-8 does not match it: the
+  // dotless i (C4 B1) is not "i", the long s (C5 BF) is not "s" and must not let "s"
+  // match the first byte of Ł (C5 81).
+  EXPECT_EQ(find("dim", "d\xC4\xB1x"), -1);
+  EXPECT_EQ(find("s", "\xC5\x81"), -1);
+  EXPECT_EQ(find("s", "\xC5\xBF"), -1);
 }

@@ -95,6 +95,8 @@ TEST_F(HexSearch, FastInStrExactAndBlind) {
   // First and last characters match, the middle does not.
   EXPECT_EQ(l.FastInStr("axxb ayyb", "ayyb", 1, 0, false), 6);
   EXPECT_EQ(l.FastInStr("AXXB AyYb", "aYyB", 1, 0, true), 6);
+  EXPECT_EQ(l.FastInStr("axc", "abc", 1, 0, false), 0);  // only the second byte differs
+  EXPECT_EQ(l.FastInStr("axc", "ABC", 1, 0, true), 0);
   // A character with three spellings under the case table (none here) and overlapping runs.
   EXPECT_EQ(l.FastInStr("aaaa", "aa", 2, 0, false), 2);
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/text.h"
+#include "core/zdir_layout.h"
 #include "file_time.h"
 #include "zip/zip_archive.h"
 #include "zip/zip_reader.h"
@@ -245,6 +246,21 @@ TEST(ZipReader, Zip64EndRecordAndExtraFields) {
   EXPECT_EQ(Mid(l.records[3], 88, 6), "ZIP 45");
   // A ZIP64 end record behind a plain end record that marks no field.
   EXPECT_EQ(List(head + cd + z64 + locator + ziptest::EndRecord(4, cd.size(), head.size())).status, ZipStatus::Ok);
+  // A plain archive whose central directory ends with what looks like a locator (here
+  // the last member's comment) lists normally.
+  Member tail{"tail.txt", 3, 3};
+  tail.comment = std::string("PK\x06\x07", 4) + std::string(16, '\0');
+  Listing plain = List(Archive({{"a.txt", 3, 3}, tail}));
+  ASSERT_EQ(plain.status, ZipStatus::Ok);
+  EXPECT_EQ(plain.records.size(), 2u);
+  // A ZIP64 extra block holding the compressed size alone (the uncompressed one fits
+  // its own field).
+  Member conly{"conly.txt", 0xFFFFFFFFu, 100};
+  conly.extra = Le(1, 2) + Le(8, 2) + Le(45, 8);
+  Listing c = List(Archive({conly}));
+  ASSERT_EQ(c.records.size(), 1u);
+  EXPECT_EQ(Mid(c.records[0], 66, 12), "   000000100");
+  EXPECT_EQ(Mid(c.records[0], 88, 6), "ZIP 45");
   // A ZIP64 end record whose locator points past it, or at something else.
   std::string pastIt = std::string("PK\x06\x07", 4) + Le(0, 4) + Le(z64At + 1, 8) + Le(1, 4);
   std::string atData = std::string("PK\x06\x07", 4) + Le(0, 4) + Le(0, 8) + Le(1, 4);
@@ -277,6 +293,21 @@ TEST(ZipReader, Utf8NamesInTheSingleByteCodePage) {
   ASSERT_EQ(l.records.size(), 2u);
   EXPECT_EQ(Mid(l.records[0], 109), "CAF\xc9.TXTcaf\xe9.txt");
   EXPECT_EQ(Mid(l.records[1], 94, 4), " 009");  // unflagged names keep their bytes
+  // With the file system's way of showing names, every name that is valid UTF-8 goes
+  // through it, flagged or not; other names keep their bytes.
+  auto shown = [](const Member& m) {
+    BufferSource src(Archive({m}));
+    EndRecord end;
+    std::string rec;
+    if (ReadEndRecord(src, end) == ZipStatus::Ok)
+      ReadCentralDirectory(src, end, [&](const CentralEntry& e) {
+        rec = MemberRecord(e, true, "", false, [](const std::string& n) { return "<" + n + ">"; });
+      });
+    return ZdNameStored(rec);
+  };
+  EXPECT_EQ(shown(flagged), "<caf\xc3\xa9.txt>");
+  EXPECT_EQ(shown(raw), "<caf\xc3\xa9.txt>");
+  EXPECT_EQ(shown({"caf\xe9.txt", 1, 1}), "caf\xe9.txt");
 }
 
 TEST(ZipReader, ParentRecordOfTheArchive) {
