@@ -58,6 +58,10 @@ class PosixFileSystem : public FileSystem {
   bool ChangeDrive(char drive) override;
   bool SameContents(const std::string& a, const std::string& b) override;
   std::string WinPathOfHost(const std::string& hostPath) override;
+  std::string LinkTarget(const std::string& path) override;
+  bool SameFile(const std::string& a, const std::string& b) override;
+  int FolderError(const std::string& path) override;
+  std::string HostPathOfWin(const std::string& winPath) override { return drives_.HostPath(winPath); }
   std::string UserConfigFolder() override;
 
   DriveMap& drives() { return drives_; }
@@ -87,6 +91,8 @@ class PosixProcesses : public Processes {
   std::string AppExeName() override;
   long Run(const std::string& commandLine, bool wait) override;
   std::string FindExecutable(const std::string& file) override;
+  std::string WhyNotStarted(const std::string& commandLine) override;
+  std::string MissingOpener() override;
   void CharUpperBuffW(std::u16string& text) override;
   void CharUpperBuffA(std::string& text) override;
   [[noreturn]] void EndProcess(ExitKind kind) override;
