@@ -71,9 +71,9 @@ void Lister::CallWindowsProgram(const std::string& zFile) {
     program = Trim(found);
   }
   if (program.empty()) {
-    // No opener at all on this system: the next page says which and how to set one.
+    // No opener at all on this system: the message line says which and how to set one.
     if (!matched) {
-      if (std::string missing = P.processes.MissingOpener(); !missing.empty()) zMessageLine = "VX1042 - " + missing;
+      if (std::string missing = P.processes.MissingOpener(); !missing.empty()) VXERROR("VX1042 - " + missing);
     }
     std::string def = zExtTable.empty() ? std::string() : zExtTable[0];
     if (def.empty()) {

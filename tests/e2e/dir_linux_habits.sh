@@ -58,18 +58,21 @@ key Enter
 screen'
 expect_screen_row 6 "Mixed_Case_Long_Name_Of_A_File.txt"
 
-# A copy onto itself is refused before the replace question; a missing editor is named
-# with the way to set one.
-VISUAL=/nonexistent/editor run_headless --cwd "$D" --size 120x25 <<'EOF'
+# A copy onto itself is refused before the replace question; a missing editor and a
+# missing opener are named with the way to set one.
+VISUAL=/nonexistent/editor PATH=/nonexistent run_headless --cwd "$D" --size 120x25 <<'EOF'
 key A shift
 key c
 screen
 key e
 screen
+answer Cancel
+key o
 EOF
 expect_contains "VX1003 - BACKUP ERROR - The file cannot be copied onto itself."
 expect_not_contains "VX0045"
 expect_contains "VX1041 - Editor /nonexistent/editor not found: set VISUAL or EDITOR to the editor to use"
+expect_contains "VX1042 - xdg-open not found: install xdg-utils, or name a program with EXT or EXT DEFAULT"
 
 # As an ordinary user: a folder that cannot be read is named with the reason and the
 # page stays; a file that cannot be opened is named as it is on disk.
