@@ -34,6 +34,15 @@ expect_contains "DANGLING!"
 expect_contains "LINK-TO-ALPH@"
 expect_not_contains "Mixed_Case"
 
+# Each Linux item has its own keyword: OFF gives the Classic form in the Linux profile.
+mkdir -p "$WORK/cfg" && printf 'FULLNAMES OFF\nBACKSPACE OFF\n' >"$WORK/cfg/VXCONFIG.TXT"
+run_headless --profile linux --cwd "$D/sub" --cmdline "/C$WORK/cfg/" <<<'key Backspace
+key Backspace'
+expect_no_line "CAPTION TEMBRA • DIR • $DW\\"
+printf 'FULLNAMES ON\n' >"$WORK/cfg/VXCONFIG.TXT"
+run_headless --cwd "$D" --size 133x8 --cmdline "/C$WORK/cfg/" <<<'screen'
+expect_contains "link-to-dir@ -> sub"
+
 # Backspace goes up (cursor on the folder left) and TEMBRA_LASTDIR gets the folder
 # Tembra ends in; Classic leaves Backspace alone.
 TEMBRA_LASTDIR="$WORK/last" run_headless --profile linux --cwd "$D/sub" --size 133x6 <<'EOF'
