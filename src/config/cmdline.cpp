@@ -410,6 +410,12 @@ void FileArgument(Lister& l, const std::string& fileWord, const std::string& U, 
 
 }  // namespace
 
+bool KnownSwitchWord(const std::string& word) {
+  const std::string head = UCase(Left(word, 2));
+  return std::any_of(std::begin(kSwitchRules), std::end(kSwitchRules),
+                     [&head](const SwitchRule& r) { return head == r.head; });
+}
+
 void Lister::ZGETPARM() {
   LineParse(zCommandLine);
   std::vector<std::string> words(zParm.begin() + 1, zParm.begin() + 1 + nParms);

@@ -398,8 +398,8 @@ KeywordOutcome DirectoryOptions(Lister& l, const ConfigLine& c) {
   for (int i = 2; i <= c.words; ++i) {
     const std::string W = l.zParm[i];
     const std::string w2 = Left(W, 2), w3 = Left(W, 3), w4 = Left(W, 4), w5 = Left(W, 5);
-    if (w4 == "NOSH" || w3 == "NSH" || w3 == "NO1" || w3 == "N12") l.bShortFormat = false;
-    else if (w3 == "SHO") l.bShortFormat = true;
+    if (w4 == "NOSH" || w3 == "NSH" || w3 == "NO1" || w3 == "N12") l.bShortFormat = false, l.bShortFormatChosen = true;
+    else if (w3 == "SHO") l.bShortFormat = true, l.bShortFormatChosen = true;
     else if (w4 == "YYMM") l.bMMDD = l.bDDMM = false;
     else if (w4 == "MMDD") { l.bMMDD = true; l.bDDMM = false; }
     else if (w4 == "DDMM") { l.bMMDD = false; l.bDDMM = true; }
@@ -425,6 +425,7 @@ KeywordOutcome DirectoryOptions(Lister& l, const ConfigLine& c) {
     else if (w3 == "NOA") l.nAttrWidth = 0;
     else if (l.IfNum(W, 1) >= 0) {
       l.bShortFormat = false;
+      l.bShortFormatChosen = true;
       l.nNameWidth = Clamp(WholeValue(W), 8, 50);
     }
   }
@@ -569,6 +570,22 @@ KeywordOutcome RunLocal(Lister& l, const ConfigLine& c) {
   return kDone;
 }
 
+// A Linux item set either way: the keyword and ON or OFF.
+template <auto Item>
+KeywordOutcome ProfileItemOnOff(Lister& l, const ConfigLine& c) {
+  if (c.words != 2 || (c.W2 != "ON" && c.W2 != "OFF")) return kInvalid;
+  (l.*Item).set = c.W2 == "ON";
+  return kDone;
+}
+
+// FULLNAMES ON: the columned layout with full names; OFF: the compact layout.
+KeywordOutcome FullNames(Lister& l, const ConfigLine& c) {
+  if (ProfileItemOnOff<&Lister::piFullNames>(l, c) != kDone) return kInvalid;
+  l.bShortFormat = !*l.piFullNames.set;
+  l.bShortFormatChosen = true;
+  return kDone;
+}
+
 // A keyword that sets one setting to a fixed value.
 template <auto Setting, auto value>
 KeywordOutcome Set(Lister& l, const ConfigLine&) {
@@ -608,6 +625,9 @@ constexpr KeywordRule kKeywordRules[] = {
     {{Is("CHARSET")}, 0, CharacterSet},
     {{Is("PROFILE")}, 0, ProfileKeyword},
     {{Is("RUNLOCAL")}, 0, RunLocal},
+    {{Is("FULLNAMES")}, 0, FullNames},
+    {{Is("BACKSPACE")}, 0, ProfileItemOnOff<&Lister::piBackspaceUp>},
+    {{Is("SHOWNAME")}, 0, ProfileItemOnOff<&Lister::piShowName>},
     {{Starts("*"), Is("END")}, 0, Accepted},  // a comment, the end of the file
 };
 

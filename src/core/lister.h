@@ -125,6 +125,8 @@ class Lister : public ListerState {
   bool EditAtCursor(bool withEdit);  // Ctrl+E / Alt+E; false when the backup copy failed
   void DeleteKeyDown(int Shift);     // Delete with Shift, Ctrl or Alt on the directory page
   bool BDOS_CD(const std::string& zNewPath);
+  // True when a folder can be read; otherwise says which one and why (VX1040).
+  bool FolderReadable(const std::string& folder);
   std::string zTypedFolder(const std::string& typed);  // a typed host or relative path in Windows form
   void SetCursorEntry();  // the cursor-entry fields (iCurZDir, zCurType, names, zCurFile)
 

@@ -208,6 +208,14 @@ void Lister::END_TEMBRA() {
     if (DebugLookupsWereRandom()) Beep();
     MsgBox("bDebug is set.  Hit enter to end Tembra");
   }
+  // TEMBRA_LASTDIR names a file that gets the host folder Tembra ends in, for a shell
+  // function that goes there.
+  if (std::string file = P.processes.GetEnv("TEMBRA_LASTDIR"); !file.empty()) {
+    std::string folder = P.files.HostPathOfWin(zCurDir);
+    if (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
+    std::string target = P.files.WinPathOfHost(file);
+    if (!target.empty() && !folder.empty()) P.files.WriteWholeFile(target, folder + "\n");
+  }
   EndProcess(ExitKind::Normal);
 }
 

@@ -106,6 +106,8 @@ void Lister::Form_Load() {
     zDriveDir[1] = zCurDir;
   }
   if (zUnprintable.empty()) zUnprintable = Chr(149);
+  // Full names: the profile chooses the layout unless a DIR or FULLNAMES line did.
+  if (!bShortFormatChosen) bShortFormat = !piFullNames.On(eProfile);
   // 26-27: fonts, metrics, window size
   bAllFont();
   InitialWindowSize();

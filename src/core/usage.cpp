@@ -8,10 +8,14 @@ const std::string& VersionLabel() {
   return kLabel;
 }
 
-std::string UsageText() {
+std::string UsageLine() {
   return "Usage: tembra [FOLDER | FILE... | PATTERN...] [SWITCHES]\n"
          "       tembra --trust [FILE]\n"
-         "       tembra --help | -h | --version\n"
+         "       tembra --help | -h | --version\n";
+}
+
+std::string UsageText() {
+  return UsageLine() +
          "\n"
          "Tembra is a keyboard-driven file lister. It shows a folder page by page, views any\n"
          "file as text or as a hex dump without loading it, lists ZIP archives, and copies,\n"
@@ -39,6 +43,8 @@ std::string UsageText() {
          "  VISUAL, EDITOR  the editor of E, Ctrl+E, Alt+E and Alt+O (default vi)\n"
          "  COMSPEC, SHELL  the command interpreter of X and Alt+G\n"
          "  ESCDELAY        milliseconds the rest of a key sequence may take after Esc (25)\n"
+         "  TEMBRA_LASTDIR  a file that gets the folder Tembra ends in (see README)\n"
+         "  TEMBRA_PROFILE  classic: the original design's defaults (8.3 names, ...)\n"
          "\n"
          "Files:\n"
          "  VXCONFIG.TXT    the configuration: the first one found in the current folder, the\n"

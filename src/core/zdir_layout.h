@@ -13,6 +13,8 @@ namespace tembra {
 // Column (1-based) and width of each field.
 constexpr int kZdIgnore = 1;          // "*" hidden by a filter, blank shown
 constexpr int kZdDelMark = 2;         // deletion mark: blank, "R", "D" or "Z"
+constexpr int kZdLink = 3;            // symbolic link: blank none, "L" a link, "B" a broken (dangling) link
+constexpr char kZdLinkLive = 'L', kZdLinkBroken = 'B';
 constexpr int kZdShortName = 4;       // 8.3 short name, 12 wide; " ---NONE--- " when none
 constexpr int kZdShortNameLen = 12;
 constexpr int kZdWriteTime = 16;      // yyyymmddhhmmsscc, 16 wide

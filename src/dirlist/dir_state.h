@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/core_state.h"
 #include "core/zdir_layout.h"
 #include "platform/platform.h"
 
@@ -39,6 +40,14 @@ struct DirState {
   // Entry formatting and page geometry
   bool bShortFormat = true;
   int32_t nNameWidth = 12, nTimeWidth = 5, nAttrWidth = 4;
+  // Full names (FULLNAMES): the columned layout by default, its entry columns as wide as
+  // the longest shown name needs within the page width. bShortFormatChosen: a DIR or
+  // FULLNAMES line chose the layout, so the profile's default does not.
+  ProfileItem piFullNames;
+  bool bShortFormatChosen = false;
+  int32_t nLongestName = 0;  // cells of the longest shown name (with its link mark)
+  // Backspace on the directory page goes to the parent folder (BACKSPACE).
+  ProfileItem piBackspaceUp;
   int32_t nDirColumnsSet = 4, nDirColumns = 1, nDirColWidth = 0;
   bool bCursorOnly = false;
   int32_t iLastOnPage = 0;

@@ -73,7 +73,25 @@ struct Line {
     return out;
   }
   int32_t W() const { return static_cast<int32_t>(s.size()); }
+  // The last column up to `upto` that holds more than a blank (0 when none).
+  int32_t LastUsed(int32_t upto) const {
+    for (int32_t c = std::min(upto, W()); c >= 1; --c) {
+      const size_t i = static_cast<size_t>(c - 1);
+      if (utf8 ? (width[i] == 0 || cell[i] != " ") : s[i] != ' ') return c;
+    }
+    return 0;
+  }
 };
+
+// The mark beside the name of a symbolic link: "@" a link, "!" a link whose target is
+// missing (or a loop); empty for anything else.
+std::string_view LinkMark(const std::string& rec) {
+  switch (ZdChar(rec, kZdLink)) {
+    case kZdLinkLive: return "@";
+    case kZdLinkBroken: return "!";
+    default: return {};
+  }
+}
 
 double SizeOf(const std::string& rec) {
   double v = 0;
@@ -198,7 +216,24 @@ std::string Lister::zFormat1New(int32_t IndxD, int32_t nChars) {
   if (W >= 1) {
     std::string name = ZdNameStored(rec);
     int32_t room = W - p + 1;
-    if (NameCells(name) > room) {
+    const std::string_view mark = LinkMark(rec);
+    if (!mark.empty()) {
+      // A link: the name, its mark, and where it points when that fits too; a name cut
+      // short keeps its "~" before the mark.
+      const int32_t cells = NameCells(name);
+      if (cells + 1 > room) {
+        if (room > 2) line.Put(p, NameCut(name, room - 2));
+        if (room > 1) line.Put(W - 1, "~");
+        line.Put(W, mark);
+      } else {
+        line.Put(p, name);
+        line.Put(p + cells, mark);
+        if (!bZipMode) {
+          const std::string target = " -> " + P.files.LinkTarget(zCurDir + name);
+          if (target.size() > 4 && cells + 1 + NameCells(target) <= room) line.Put(p + cells + 1, target);
+        }
+      }
+    } else if (NameCells(name) > room) {
       if (room > 1) line.Put(p, NameCut(name, room - 1));
       line.Put(W, "~");
     } else {
@@ -257,6 +292,9 @@ std::string Lister::zFormat1Old(int32_t SDZFI, int32_t nChars) {
     else line.Put(2, ZdField(rec, kZdShortName, kZdShortNameLen));
     if (W > 18) line.Put(15, "<DIR>");
   }
+  // A link's mark right after the name part (at most in column 13).
+  if (const std::string_view mark = LinkMark(rec); !mark.empty())
+    line.Put(std::min({line.LastUsed(13) + 1, 13, W}), mark);
 
   // 3. Size
   if (type == 'F' && W >= 14) {

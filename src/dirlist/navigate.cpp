@@ -73,13 +73,15 @@ int Lister::nEnterInDirMode(const std::string& zKey) {
     if (Right(path, 1) != "\\" && !bZipMode) vxCatastrophe("VX9009 - DIR NAME ERROR");
     if (!bZipMode) path.pop_back();
     long slash = InStrRev(path, "\\");
+    if (!bZipMode && !FolderReadable(Left(path, slash))) return 0;
     zCurDir = Left(path, slash);
     P.files.ChangeDirectory(zCurDir);
     zFindName = Mid(path, slash + 1);
     zFindExact.clear();
     bRescan = true;
   } else if (zCurType == "D") {
-    // 6. Into a directory
+    // 6. Into a directory (one that cannot be read is reported, and the page stays)
+    if (!FolderReadable(zCurDir + ZdNameStored(rec) + "\\")) return 0;
     zCurDir = zCurDir + ZdNameStored(rec) + "\\";
     P.files.ChangeDirectory(zCurDir);
     bRescan = true;
@@ -92,6 +94,14 @@ int Lister::nEnterInDirMode(const std::string& zKey) {
     vxCatastrophe("VX9010 - INVALID KZDTYPE");
   }
   return 0;
+}
+
+bool Lister::FolderReadable(const std::string& folder) {
+  const int err = P.files.FolderError(folder);
+  if (err == 0) return true;
+  VXERROR("VX1040 - Folder cannot be read: " + folder + " - " + P.files.ErrorText(err));
+  Beep();
+  return false;
 }
 
 bool Lister::bDIR_Keydown(int Shift, int KeyCode) {
@@ -329,6 +339,7 @@ bool Lister::BDOS_CD(const std::string& zNewPath) {
   }
   // 8. Change drive and directory
   if (Right(t, 1) != "\\") t += "\\";
+  if (!FolderReadable(t)) return false;
   zCurDrive = drive;
   P.files.ChangeDrive(drive[0]);
   zCurDir = t;

@@ -25,7 +25,20 @@ void Lister::DosDir() {
   // 3-4. Column geometry
   if (nColumns < 13) vxCatastrophe("VX9005 - FORM1 NOT WIDE ENOUGH");
   int32_t w;
-  if (nDirColumnsSet != 0) {
+  const int32_t perPageBefore = nPerPage;
+  const bool fitNames = !bShortFormat && piFullNames.On(eProfile);
+  if (fitNames) {
+    // Full names: as many columns (at most those asked for) as fit entries whose name
+    // column holds the longest shown name; one column when even that one does not fit.
+    int32_t nameCol = 22;
+    if (nTimeWidth > 0) nameCol = nTimeWidth == 9 ? 31 : 22 + nTimeWidth + 1;
+    if (nAttrWidth != 0) nameCol += 5;
+    const int32_t need = nameCol - 1 + std::max(nNameWidth, nLongestName);
+    int32_t columns = std::max(1, (nColumns + 1) / (need + 1));
+    if (nDirColumnsSet != 0) columns = std::min(columns, nDirColumnsSet);
+    w = (nColumns + 1) / columns - 1;
+    nDirColumns = columns;
+  } else if (nDirColumnsSet != 0) {
     w = (nColumns + 1) / nDirColumnsSet - 1;
     if (w < 13) {
       w = 12;
@@ -42,6 +55,8 @@ void Lister::DosDir() {
   }
   nDirColWidth = w;
   nPerPage = nPageLines * nDirColumns;
+  // Fitted columns change with the names shown: the page must still hold the cursor.
+  if (fitNames && nPerPage != perPageBefore) iTopSZDir = iFindUl(std::max(iCursor, iFirstZDir));
   const long cw = nCharWidth, pitch = static_cast<long>(w + 1) * cw;
   // 5. Bars between the entry columns
   if (!bCursorOnly) {

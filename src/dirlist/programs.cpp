@@ -7,7 +7,13 @@ namespace tembra {
 void Lister::ShellAndWait(const std::string& command) {
   // The platform starts the command (as an argument vector) and waits for it only
   // when asked; a command that could not start gives 0 and is not waited for.
-  P.processes.Run(command, bWaitForProgram);
+  // A command that cannot start says what is missing (the editor, the opener).
+  if (P.processes.Run(command, bWaitForProgram) == 0) {
+    if (std::string why = P.processes.WhyNotStarted(command); !why.empty()) {
+      VXERROR("VX1041 - " + why);
+      Beep();
+    }
+  }
   SleepMs(200);
   bWaitForProgram = false;
 }
@@ -76,6 +82,10 @@ void Lister::CallWindowsProgram(const std::string& zFile) {
     program = Trim(found);
   }
   if (program.empty()) {
+    // No opener at all on this system: the message line says which and how to set one.
+    if (!matched) {
+      if (std::string missing = P.processes.MissingOpener(); !missing.empty()) VXERROR("VX1042 - " + missing);
+    }
     std::string def = zExtTable.empty() ? std::string() : zExtTable[0];
     if (def.empty()) {
       if (MsgBox("VX0254 - No editor found for extension " + ext, " Notepad?  Hit cancel to end Tembra",

@@ -202,6 +202,9 @@ std::string Lister::zVtocToDir() {
     ZdPut(rec, kZdShortName, shortName.substr(0, kZdShortNameLen));
   }
 
+  // A symbolic link is marked beside the fields that describe what it points to.
+  if (VTOC.nLinkKind != 0) ZdPutChar(rec, kZdLink, VTOC.nLinkKind == 1 ? kZdLinkLive : kZdLinkBroken);
+
   // 4. Attribute bits 32, 16, 8, 4, 2, 1
   uint32_t attr = VTOC.dwFileAttributes % 64;
   for (int i = 0; i < kZdAttrWidth; ++i) ZdPutChar(rec, kZdAttr + i, (attr & (32u >> i)) ? '1' : '0');

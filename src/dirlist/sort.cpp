@@ -198,6 +198,14 @@ void Lister::SORTEMALL() {
   }
   SZDIR[0] = 0;
   SZDIRKey[0] = "<PARENT>";
+  // Full names: the entry columns are made as wide as the longest shown name needs.
+  nLongestName = 0;
+  if (piFullNames.On(eProfile)) {
+    for (int32_t i = 1; i <= nSZDir; ++i) {
+      const std::string& rec = ZDIR[static_cast<size_t>(SZDIR[static_cast<size_t>(i)])];
+      nLongestName = std::max(nLongestName, NameCells(ZdNameStored(rec)) + (ZdChar(rec, kZdLink) != ' ' ? 1 : 0));
+    }
+  }
   // A cursor left past the shown entries addresses the parent element, never a
   // record of an earlier listing.
   SZDIR[static_cast<size_t>(nSZDir) + 1] = 0;

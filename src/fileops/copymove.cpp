@@ -13,7 +13,9 @@ int Lister::CopyAFile(const std::string& zFromFile, const std::string& zToFile) 
   int dest = zToFile == "+" ? -1 : P.files.ExistsExactly(zToFile);
   zCopyError.clear();
   int err = 0;
-  if (zToFile != "+" && dest == 0) {
+  // A copy onto itself is refused (by the file system, with its reason) before any question.
+  const bool ontoItself = zToFile != "+" && dest == 0 && P.files.SameFile(zFromFile, zToFile);
+  if (zToFile != "+" && dest == 0 && !ontoItself) {
     if (MsgBox("VX0045-BACKUP/COPY File already exists.  Do you want to replace?", "", MsgButtons::YesNo) !=
         kAnswerYes) {
       zCopyError = " *** FILE ALREADY EXISTS; NOT REPLACED *** ";

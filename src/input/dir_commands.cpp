@@ -44,6 +44,13 @@ void Lister::DirModeKeyPress(int keyascii) {
     case '5': case '6': case '7': case '8': case '9':
       SetDirColumns(ch - '0');
       break;
+    case kChBackspace:
+      // Backspace goes up to the parent folder (BACKSPACE); at a root it only beeps.
+      if (piBackspaceUp.On(eProfile)) {
+        if (iFirstZDir == 0) nEnterInDirMode(".");
+        else Beep();
+      }
+      break;
     case '?':
       // A configuration line, typed on the parent entry only
       if (onParent && iFirstZDir == 0) AskConfigLine();

@@ -17,6 +17,7 @@ const std::vector<KeySection>& KeyReference() {
            {"Ctrl+Home / Ctrl+End", "first / last entry"},
            {"Shift+letter", "first file whose name starts at or after the letter"},
            {"Enter, `.`, `L`, double click", "open: enter a directory, view a file, go up from the parent entry"},
+           {"Backspace", "up to the parent folder (Linux profile; `BACKSPACE ON` or `OFF` in the configuration)"},
            {"`0`-`9`", "entry columns per page (`0`: as many as fit)"},
            {"`S`", "sort prompt (see Sort prompt)"},
            {"`F`", "file specification (name patterns, dates, sizes)"},

@@ -133,6 +133,9 @@ struct FindData {  // the ANSI find-data record
   uint32_t nFileSizeHigh = 0, nFileSizeLow = 0;
   std::string cFileName;           // Windows-1252 (a POSIX name with escapes may be longer than 259)
   std::string cAlternateFileName;  // 8.3 short name; empty where there is none
+  // A symbolic link, listed as what it points to: 1 a link, 2 a link whose target is
+  // missing or cannot be reached (a loop); 0 not a link.
+  uint8_t nLinkKind = 0;
 };
 
 using FindHandle = intptr_t;
@@ -202,6 +205,14 @@ class FileSystem {
   }
   // True where two names that differ only in letter case can name two different files.
   virtual bool KeepsCaseTwins() { return false; }
+  // Where the symbolic link at a path points, as stored in the link; "" for none.
+  virtual std::string LinkTarget(const std::string&) { return std::string(); }
+  // Why a folder cannot be read (an error number for ErrorText); 0 when it can.
+  virtual int FolderError(const std::string&) { return 0; }
+  // The host's form of a Windows path ("/home/me"); the path itself where there is none.
+  virtual std::string HostPathOfWin(const std::string& winPath) { return winPath; }
+  // True when two paths name the very same file (a copy of it onto itself).
+  virtual bool SameFile(const std::string&, const std::string&) { return false; }
   // Windows form of a path written the host's way ("/home/me/x"); "" when it has none.
   virtual std::string WinPathOfHost(const std::string& hostPath) { return hostPath; }
   // The user's own configuration folder in Windows form, ending in "\"; "" when there is none.
@@ -240,6 +251,12 @@ class Processes {
   }
   // The program associated with a file, or empty.
   virtual std::string FindExecutable(const std::string& file) = 0;
+  // Why a command line that Run could not start did not start: the missing program and
+  // how to name another; "" when there is nothing to say.
+  virtual std::string WhyNotStarted(const std::string&) { return std::string(); }
+  // What is missing when FindExecutable finds no program for any file, and how to set
+  // one; "" when nothing is.
+  virtual std::string MissingOpener() { return std::string(); }
   // Upper-case conversion of the platform for UTF-16 units and Windows-1252 bytes.
   virtual void CharUpperBuffW(std::u16string& text) = 0;
   virtual void CharUpperBuffA(std::string& text) = 0;

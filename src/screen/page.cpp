@@ -38,6 +38,17 @@ void Lister::SetupTopBot() {
   }
   // The active character set when it is not the single-byte one, after every field.
   if (bUtf8) zTopLine += "  UTF-8";
+  // SHOWNAME: the viewed file's name as it is on disk, at the right end of the title
+  // line when it fits there after two blanks.
+  bNameOnTitle = false;
+  if ((TDISPLAY & TD_LIST) && piShowName.On(eProfile)) {
+    const std::string name = ZdNameStored(zCurFileRec);
+    const int32_t used = NameCells(zTopLine), cells = NameCells(name);
+    if (!name.empty() && used + 2 + cells <= nColumns) {
+      zTopLine += Space(nColumns - used - cells) + name;
+      bNameOnTitle = true;
+    }
+  }
   P.window.SetCaption(zCaptionLeft + zCaptionRight);
 }
 

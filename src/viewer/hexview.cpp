@@ -111,7 +111,7 @@ void Lister::ListModeHex() {
   SetForeColor(lColor[4]);
   SetBold(false);
   if (!(TDISPLAY & TD_RULER)) {
-    PrintAt(0, 0, zTopLine);
+    PrintShownAt(0, 0, zTopLine);
   } else {
     std::string head = Space(nColumns);
     if (!(TDISPLAY & TD_HEX32)) {

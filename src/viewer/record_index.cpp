@@ -580,6 +580,12 @@ void Lister::ListAFile(int32_t ListIndex) {
     return;
   }
   if (!StartViewing(exactName)) return;
+  // SHOWNAME: the name as it is on disk goes on the title line; where that has no room,
+  // on the message line as the file opens.
+  if (piShowName.On(eProfile)) {
+    SetupTopBot();
+    if (!bNameOnTitle && zMessageLine.empty()) zMessageLine = ZdNameStored(zCurFileRec);
+  }
   ShowPage();
 }
 
@@ -593,7 +599,7 @@ bool Lister::StartViewing(const std::string& zOpenAs) {
   FileHandle h = P.files.OpenRead(zOpenAs);
   if (h == kInvalidFile) {
     if (P.files.Exists(zOpenAs) < 0) MsgBox("VX1023 - File has been deleted");
-    else MsgBox("VX1009 - File cannot be opened for reading", zCurFile);
+    else MsgBox("VX1009 - File cannot be opened for reading", zOpenAs);  // the name as it is on disk
     return false;
   }
   SETListMode();

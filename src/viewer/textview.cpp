@@ -163,7 +163,7 @@ void Lister::ListModeAscii() {
     if (static_cast<int32_t>(ruler.size()) < nColumns) ruler.append(static_cast<size_t>(nColumns) - ruler.size(), ' ');
     PrintAt(0, nMinusPixelY, ruler);
   } else {
-    PrintAt(0, nMinusPixelY, zTopLine);
+    PrintShownAt(0, nMinusPixelY, zTopLine);
   }
   SetForeColor(lColor[1]);
   DoEvents();

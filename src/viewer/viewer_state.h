@@ -12,6 +12,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "core/core_state.h"
 #include "core/unicode.h"
 #include "platform/platform.h"
 
@@ -79,6 +80,10 @@ class GrowTable {
 int64_t AheadMinRestDefault();
 
 struct ViewerState {
+  // The viewed file's name as it is on disk: on the title line, or on the message line
+  // when the file opens and the title has no room for it (SHOWNAME).
+  ProfileItem piShowName;
+  bool bNameOnTitle = false;  // the last title line of the file view holds the name
   // ---------------------------------------------------------------- segments and index
   int32_t nTopRec = 0;
   int32_t nRecCount = 0;

@@ -25,7 +25,8 @@ fail() {
 make_dir() { mkdir -p "$WORK/$1" && printf '%s\n' "$WORK/$1"; }
 
 # start_tembra DIR [COLORTERM] [ARGS...]: runs tembra in DIR in an 80x25 pane with
-# TERM=xterm-256color (or $TEST_TERM) and LANG=C.UTF-8 (or $TEST_LANG). When tembra ends,
+# TERM=xterm-256color (or $TEST_TERM) and LANG=C.UTF-8 (or $TEST_LANG), in the Classic
+# profile (or TEST_PROFILE=linux: the terminal's own defaults). When tembra ends,
 # its exit status and the terminal's mode (stty -a) are written to $WORK/exit.txt and
 # $WORK/stty.txt.
 start_tembra() {
@@ -37,6 +38,7 @@ start_tembra() {
 cd '$dir' || exit 1
 stty sane
 export TERM=${TEST_TERM:-xterm-256color} COLORTERM='$colorterm' LANG=${TEST_LANG:-C.UTF-8} LC_ALL=${TEST_LANG:-C.UTF-8}
+export TEMBRA_PROFILE=${TEST_PROFILE:-classic}
 bash -c 'echo \$\$ >"$WORK/pid.txt"; exec "\$0" "\$@"' '$TEMBRA_BIN' $args
 echo \$? >'$WORK/exit.tmp'
 stty -a >'$WORK/stty.txt' 2>&1

@@ -32,6 +32,31 @@ int ExistsAt(const DriveMap& drives, const std::string& path, bool exactLast) {
 int PosixFileSystem::Exists(const std::string& path) { return ExistsAt(drives_, path, false); }
 int PosixFileSystem::ExistsExactly(const std::string& path) { return ExistsAt(drives_, path, true); }
 
+std::string PosixFileSystem::LinkTarget(const std::string& path) {
+  std::string host = drives_.HostPath(path, true);
+  if (host.empty()) return std::string();
+  char buf[4096];
+  ssize_t n = ::readlink(host.c_str(), buf, sizeof buf);
+  if (n <= 0) return std::string();
+  return ShownText(std::string(buf, static_cast<size_t>(n)));
+}
+
+bool PosixFileSystem::SameFile(const std::string& a, const std::string& b) {
+  std::string ha = drives_.HostPath(a), hb = drives_.HostPath(b, true);
+  struct stat sa, sb;
+  return !ha.empty() && !hb.empty() && ::stat(ha.c_str(), &sa) == 0 && ::stat(hb.c_str(), &sb) == 0 &&
+         sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+int PosixFileSystem::FolderError(const std::string& path) {
+  std::string host = drives_.HostPath(path);
+  if (host.empty()) return ENOENT;
+  int fd = ::open(host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  ::close(fd);
+  return 0;
+}
+
 void PosixFileSystem::SetUtf8Names(bool on) {
   if (on == Utf8Names()) return;
   const std::string host = drives_.HostPath(drives_.CurrentDir());

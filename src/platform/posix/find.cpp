@@ -5,6 +5,7 @@
 // folder by two threads. Symbolic links are listed as what they point to; a link
 // whose target is missing is listed as a file. A folder that cannot be read gives
 // an invalid handle (the caller lists nothing). "." and ".." are not returned.
+#include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/stat.h>
@@ -108,6 +109,7 @@ bool UserMayWrite(const struct stat& st) {
 // What the find data needs of one entry, read by statx (thread-safe, no allocation).
 struct EntryStat {
   uint32_t attr = 0;
+  uint8_t link = 0;  // as FindData::nLinkKind
   uint64_t write = 0, access = 0, creation = 0, size = 0;
 };
 
@@ -115,8 +117,9 @@ struct EntryStat {
 constexpr unsigned kStatxWanted = STATX_TYPE | STATX_MODE | STATX_UID | STATX_GID | STATX_SIZE | STATX_ATIME |
                                   STATX_MTIME | STATX_BTIME;
 
-// False when the entry has vanished.
-bool StatEntry(int dirFd, const char* hostName, EntryStat& out) {
+// False when the entry has vanished. dirType is the type the folder gave (DT_UNKNOWN
+// where it gives none: then a link is told by a second look that does not follow it).
+bool StatEntry(int dirFd, const char* hostName, EntryStat& out, unsigned char dirType = DT_UNKNOWN) {
   struct statx sx;
   bool dangling = false;
   int rc = ::statx(dirFd, hostName, AT_STATX_SYNC_AS_STAT, kStatxWanted, &sx);
@@ -124,6 +127,17 @@ bool StatEntry(int dirFd, const char* hostName, EntryStat& out) {
     rc = ::statx(dirFd, hostName, AT_SYMLINK_NOFOLLOW | AT_STATX_SYNC_AS_STAT, kStatxWanted, &sx);
     if (rc != 0) return false;
     dangling = true;
+  }
+  out.link = 0;
+  if (dangling) {
+    out.link = S_ISLNK(sx.stx_mode) ? 2 : 0;
+  } else if (dirType == DT_LNK) {
+    out.link = 1;
+  } else if (dirType == DT_UNKNOWN) {
+    struct statx own;
+    if (::statx(dirFd, hostName, AT_SYMLINK_NOFOLLOW | AT_STATX_SYNC_AS_STAT, STATX_TYPE, &own) == 0 &&
+        S_ISLNK(own.stx_mode))
+      out.link = 1;
   }
   struct stat st {};
   st.st_mode = sx.stx_mode;
@@ -154,6 +168,7 @@ bool StatEntry(int dirFd, const char* hostName, EntryStat& out) {
 // The find data of an entry from its statx result and its name.
 void FillFindData(const EntryStat& e, const char* hostName, FindData& data) {
   data.dwFileAttributes = e.attr;
+  data.nLinkKind = e.link;
   data.ftLastWriteTime = e.write;
   data.ftLastAccessTime = e.access;
   data.ftCreationTime = e.creation;
@@ -195,6 +210,7 @@ struct PosixFileSystem::FindState {
   int dirFd = -1;
   std::string names;            // the matching names, each ending in a zero byte
   std::vector<size_t> start;  // offset of each name in `names`
+  std::vector<unsigned char> type;  // the type the folder gave each name (d_type)
   std::unique_ptr<EntryStat[]> stats;
   std::unique_ptr<std::atomic<uint8_t>[]> done;  // 0 not yet, 1 looked at, 2 vanished
   std::atomic<size_t> nextClaim{0};
@@ -207,7 +223,7 @@ struct PosixFileSystem::FindState {
   bool LookAtOne() {
     size_t k = nextClaim.fetch_add(1, std::memory_order_relaxed);
     if (k >= count()) return false;
-    done[k].store(StatEntry(dirFd, name(k), stats[k]) ? 1 : 2, std::memory_order_release);
+    done[k].store(StatEntry(dirFd, name(k), stats[k], type[k]) ? 1 : 2, std::memory_order_release);
     return true;
   }
   ~FindState() {
@@ -270,6 +286,7 @@ FindHandle PosixFileSystem::FindFirstFile(const std::string& pattern, FindData& 
       if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
       if (!all && !FindMatch(ShownName(n), namePat)) continue;
       st->start.push_back(st->names.size());
+      st->type.push_back(e->d_type);
       st->names.append(n, std::strlen(n) + 1);
     }
   }

@@ -64,6 +64,10 @@ class PosixFileSystem : public FileSystem {
   bool SameContents(const std::string& a, const std::string& b) override;
   bool KeepsCaseTwins() override { return true; }
   std::string WinPathOfHost(const std::string& hostPath) override;
+  std::string LinkTarget(const std::string& path) override;
+  bool SameFile(const std::string& a, const std::string& b) override;
+  int FolderError(const std::string& path) override;
+  std::string HostPathOfWin(const std::string& winPath) override { return drives_.HostPath(winPath); }
   std::string UserConfigFolder() override;
   ConfigFileRead ReadConfigFile(const std::string& path, bool needsTrust, std::string& contents,
                                 std::string& why) override;
@@ -96,6 +100,8 @@ class PosixProcesses : public Processes {
   long Run(const std::string& commandLine, bool wait) override;
   long RunConfigured(const std::string& commandLine, bool wait, bool allowLocal) override;
   std::string FindExecutable(const std::string& file) override;
+  std::string WhyNotStarted(const std::string& commandLine) override;
+  std::string MissingOpener() override;
   void CharUpperBuffW(std::u16string& text) override;
   void CharUpperBuffA(std::string& text) override;
   [[noreturn]] void EndProcess(ExitKind kind) override;

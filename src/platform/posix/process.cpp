@@ -393,6 +393,25 @@ std::string PosixProcesses::FindExecutable(const std::string& file) {
   return FindOnPath("xdg-open").empty() ? std::string() : std::string("xdg-open");
 }
 
+std::string PosixProcesses::WhyNotStarted(const std::string& commandLine) {
+  LaunchPlan plan = PlanLaunch(commandLine, drives_, GetEnv("COMSPEC"));
+  if (plan.touchFile || plan.argv.empty()) return std::string();
+  const std::string& program = plan.argv[0];
+  const bool found = program.find('/') != std::string::npos ? ::access(program.c_str(), X_OK) == 0
+                                                            : !FindOnPath(program).empty();
+  if (found) return std::string();
+  const std::string shown = ShownText(program);
+  if (program == EditorWords()[0])
+    return "Editor " + shown + " not found: set VISUAL or EDITOR to the editor to use";
+  if (program == "xdg-open") return MissingOpener();
+  return "Program " + shown + " not found";
+}
+
+std::string PosixProcesses::MissingOpener() {
+  if (!FindOnPath("xdg-open").empty()) return std::string();
+  return "xdg-open not found: install xdg-utils, or name a program with EXT or EXT DEFAULT in the configuration";
+}
+
 void PosixProcesses::CharUpperBuffW(std::u16string& text) {
   // Case mappings beyond ASCII need a Unicode character-type locale, whatever the
   // process's own locale is.

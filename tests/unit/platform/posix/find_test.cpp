@@ -79,6 +79,12 @@ TEST_F(FindTest, EntriesWithSizesAttributesAndNames) {
   EXPECT_EQ(all["dangling"].dwFileAttributes & kAttrDirectory, 0u);  // a dangling link: a file
   EXPECT_NE(all["dangling"].dwFileAttributes & kAttrArchive, 0u);
   EXPECT_NE(all["pipe"].dwFileAttributes & kAttrSystem, 0u);
+  // Links are told apart: 1 a link, 2 a dangling one; the single-name search too.
+  for (auto [name, kind] : {std::pair{"tofile", 1}, {"todir", 1}, {"dangling", 2}, {"plain.txt", 0}, {"sub", 0}}) {
+    EXPECT_EQ(all[name].nLinkKind, kind) << name;
+    EXPECT_EQ(List(name)[name].nLinkKind, kind) << name;
+  }
+  EXPECT_EQ(fs_->LinkTarget(win_ + "dangling"), "missing");
   EXPECT_EQ(all.count("caf\xe9.txt"), 1u);                     // shown in Windows-1252
   EXPECT_EQ(all.count("raw\xa4" "FF.bin"), 1u);               // a byte that is not UTF-8, escaped
   EXPECT_TRUE(all["plain.txt"].cAlternateFileName.empty());
