@@ -516,6 +516,25 @@ KeywordOutcome ProfileKeyword(Lister& l, const ConfigLine& c) {
   return kDone;
 }
 
+// MOVE RENAME: a move within one file system renames; MOVE COPY: it copies, then the
+// original goes to the Trash.
+KeywordOutcome MoveKeyword(Lister& l, const ConfigLine& c) {
+  if (c.words != 2) return kInvalid;
+  if (c.W2 == "RENAME") l.bMoveRenames.set = true;
+  else if (c.W2 == "COPY") l.bMoveRenames.set = false;
+  else return kInvalid;
+  return kDone;
+}
+
+// KEYHINT ON or OFF: a key that does nothing says once that F1 lists the keys.
+KeywordOutcome KeyHintKeyword(Lister& l, const ConfigLine& c) {
+  if (c.words != 2) return kInvalid;
+  if (c.W2 == "ON") l.bKeyHint.set = true;
+  else if (c.W2 == "OFF") l.bKeyHint.set = false;
+  else return kInvalid;
+  return kDone;
+}
+
 // A keyword that sets one setting to a fixed value.
 template <auto Setting, auto value>
 KeywordOutcome Set(Lister& l, const ConfigLine&) {
@@ -541,6 +560,8 @@ constexpr KeywordRule kKeywordRules[] = {
     {{Starts("FONTSI"), Is("FS")}, 0, FontSize},
     {{Starts("FT")}, 0, FoundText},
     {{Starts("MAXLRE"), Starts("MAXREC")}, 0, MaxRecord},
+    {{Is("MOVE")}, 0, MoveKeyword},
+    {{Is("KEYHINT")}, 0, KeyHintKeyword},
     {{Starts("NOAUTOD")}, 0, AutoDeleteOff},
     {{Starts("NOPREC")}, 0, Set<&Lister::bNoDelConfirm, true>},
     {{Starts("NOTAB")}, 0, Set<&Lister::bUnTab, false>},
