@@ -570,6 +570,16 @@ KeywordOutcome RunLocal(Lister& l, const ConfigLine& c) {
   return kDone;
 }
 
+// MOVE RENAME: a move within one file system renames; MOVE COPY: it copies, then the
+// original goes to the Trash.
+KeywordOutcome MoveKeyword(Lister& l, const ConfigLine& c) {
+  if (c.words != 2) return kInvalid;
+  if (c.W2 == "RENAME") l.bMoveRenames.set = true;
+  else if (c.W2 == "COPY") l.bMoveRenames.set = false;
+  else return kInvalid;
+  return kDone;
+}
+
 // A Linux item set either way: the keyword and ON or OFF.
 template <auto Item>
 KeywordOutcome ProfileItemOnOff(Lister& l, const ConfigLine& c) {
@@ -611,6 +621,8 @@ constexpr KeywordRule kKeywordRules[] = {
     {{Starts("FONTSI"), Is("FS")}, 0, FontSize},
     {{Starts("FT")}, 0, FoundText},
     {{Starts("MAXLRE"), Starts("MAXREC")}, 0, MaxRecord},
+    {{Is("MOVE")}, 0, MoveKeyword},
+    {{Is("KEYHINT")}, 0, ProfileItemOnOff<&Lister::bKeyHint>},
     {{Starts("NOAUTOD")}, 0, AutoDeleteOff},
     {{Starts("NOPREC")}, 0, Set<&Lister::bNoDelConfirm, true>},
     {{Starts("NOTAB")}, 0, Set<&Lister::bUnTab, false>},

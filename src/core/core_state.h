@@ -71,6 +71,9 @@ struct CoreState {
   // pages drawn before the next key or click show it again.
   std::string zShownMessage;
   int32_t nFarewellMs = 0;
+  // A typed key that does nothing says once that F1 lists the keys (KEYHINT ON).
+  ProfileItem bKeyHint;
+  bool bKeysHinted = false;  // it has said so
   bool bQuickEnd = false;
 
   // Unsigned 32-bit arithmetic helpers

@@ -19,6 +19,14 @@ std::string Lister::InputBox(const std::string& prompt, const std::string& capti
   return answer;
 }
 
+std::string Lister::InputBox(const std::string& prompt, const std::string& caption, const std::string& def,
+                             InputOption& option) {
+  std::string answer;
+  bInputCancelled = !P.dialogs.InputBoxWithOption(prompt, caption, def, answer, option);
+  if (bInputCancelled) answer.clear();
+  return answer;
+}
+
 Lister::~Lister() { CloseFDBIN(); }
 
 void Lister::DoEvents() { P.events.DoEvents(); }

@@ -26,6 +26,8 @@ class Lister : public ListerState {
   // ------------------------------------------------------------ platform wrappers
   int MsgBox(const std::string& text, const std::string& caption = "", MsgButtons buttons = MsgButtons::OK);
   std::string InputBox(const std::string& prompt, const std::string& caption = "", const std::string& def = "");
+  std::string InputBox(const std::string& prompt, const std::string& caption, const std::string& def,
+                       InputOption& option);
   void DoEvents();
   void SleepMs(int ms);
   void Beep();
@@ -101,6 +103,7 @@ class Lister : public ListerState {
   void OpenSortPrompt();                     // S: the sort prompt
   void CopyMoveDeleteAtCursor(char command);  // B, C, D, M on the entry under the cursor
   void OpenHelp();                     // the help screen: the keys of the current page
+  void HintKeys();                     // a key that does nothing: says once that F1 lists the keys
   void HelpKeyDown(int KeyCode, int Shift);
   void ShowHelpPage();
 
@@ -201,7 +204,9 @@ class Lister : public ListerState {
   // ------------------------------------------------------------ fileops: copy, programs, temporary files
   int DoesFileExist(const std::string& ZFQN);
   int CopyAFile(const std::string& zFromFile, const std::string& zToFile);
+  int CopyWithProgress(const std::string& zFromFile, const std::string& zToFile);
   bool BDOS_COPY(const std::string& ZMOVE);
+  bool bMoveByRename(const std::string& from, const std::string& dest, bool folder);
   bool BDOS_RENAME(int32_t IRBSZDIR);
   bool BDOS_DEL(int32_t IRBSZDIR, int NoConfirm);
   void ShellAndWait(const std::string& command);

@@ -3,6 +3,8 @@
 // Every file-system call uses the name as stored on disk (not the upper-case copy),
 // so that of two names that differ only in letter case the one the user pointed at
 // is the one acted on.
+#include <cmath>
+
 #include "core/lister.h"
 
 namespace tembra {
@@ -27,7 +29,7 @@ int Lister::CopyAFile(const std::string& zFromFile, const std::string& zToFile) 
     // is started, and a failure is reported like any other.
     err = P.files.TouchFile(zFromFile);
   } else {
-    err = P.files.CopyFile(zFromFile, zToFile, false);
+    err = CopyWithProgress(zFromFile, zToFile);
   }
   if (err != 0) {
     zCopyError = P.files.ErrorText(err);
@@ -37,12 +39,48 @@ int Lister::CopyAFile(const std::string& zFromFile, const std::string& zToFile) 
   return zCopyError.empty() ? 0 : err;
 }
 
+// A copy that runs past a second shows its bytes and percent on the message line, and
+// Esc cancels it (the copy then leaves nothing at the destination).
+int Lister::CopyWithProgress(const std::string& zFromFile, const std::string& zToFile) {
+  const double start = P.clock.SecondsSinceMidnight();
+  double shown = -1;
+  const std::string name = Mid(zFromFile, InStrRev(zFromFile, "\\") + 1);
+  bFileWork = true;
+  bFileWorkCancel = false;
+  P.files.copyProgress = [&](int64_t done, int64_t total) {
+    double now = P.clock.SecondsSinceMidnight();
+    if (now < start) now += 86400.0;
+    if (now - start < 1.0) return true;
+    if (now - shown >= 0.25) {
+      shown = now;
+      const double percent = total > 0 ? std::floor(100.0 * static_cast<double>(done) / static_cast<double>(total)) : 100;
+      VXERROR("Copying " + name + ": " + Format(static_cast<double>(done), "#,##0") + " of " +
+              Format(static_cast<double>(total), "#,##0") + " bytes (" + Format(percent, "0") + "%)  Esc cancels");
+    } else {
+      DoEvents();
+    }
+    return !bFileWorkCancel;
+  };
+  const int err = P.files.CopyFile(zFromFile, zToFile, false);
+  P.files.copyProgress = nullptr;
+  bFileWork = false;
+  return err;
+}
+
 bool Lister::BDOS_COPY(const std::string& ZMOVE) {
   int32_t rec = iCursor >= 0 && iCursor < static_cast<int32_t>(SZDIR.size()) ? SZDIR[iCursor] : 0;
   iCurZDir = rec;
   std::string name = ZdNameStored(ZDIR[rec]);
   zCopyDest.clear();
+  bMovedByRename = false;
   zCurFile = zCurDir + name;
+  const bool renames = bMoveRenames.On(eProfile);
+  const bool folder = ZdChar(ZDIR[rec], kZdType) == 'D';
+  if (folder && renames && ZMOVE != "M") {
+    VXERROR("VX1003 - COPY ERROR - Folders are not copied; " + name + " is a folder");
+    Beep();
+    return false;
+  }
   std::string answer = zTypedFolder(InputBox("VX0042-Enter Destination for " + name, "Tembra MOVE/COPY", zCurFile));
   if (answer.empty()) {
     VXERROR("VX1005 - User Cancelled Request");
@@ -75,10 +113,45 @@ bool Lister::BDOS_COPY(const std::string& ZMOVE) {
       dest = answer;
     }
   }
+  if (ZMOVE == "M" && renames && dest != "+") {
+    if (P.files.SameFileSystem(zCurDir + name, dest)) return bMoveByRename(zCurDir + name, dest, folder);
+    if (folder) {
+      VXERROR("VX1003 - MOVE ERROR - Folders are not copied; a folder moves only within one file system");
+      Beep();
+      return false;
+    }
+  }
   if (CopyAFile(zCurDir + name, dest) != 0) return false;
   zFindName = NameU(name);
   zFindExact = name;
   zCopyDest = dest;
+  return true;
+}
+
+// A move within one file system: the entry takes its new name and place in one step,
+// so nothing is copied and nothing goes to the Trash. An existing file there is
+// replaced only after the same question a copy asks.
+bool Lister::bMoveByRename(const std::string& from, const std::string& dest, bool folder) {
+  if (from == dest) {
+    VXERROR("VX1003 - MOVE ERROR - The file cannot be moved onto itself.");
+    Beep();
+    return false;
+  }
+  const bool replace = !folder && P.files.ExistsExactly(dest) == 0;
+  if (replace &&
+      MsgBox("VX0045-BACKUP/COPY File already exists.  Do you want to replace?", "", MsgButtons::YesNo) != kAnswerYes) {
+    zCopyError = " *** FILE ALREADY EXISTS; NOT REPLACED *** ";
+    return false;
+  }
+  if (int err = P.files.MoveByRename(from, dest, replace); err != 0) {
+    VXERROR("VX1003 - MOVE ERROR - " + P.files.ErrorText(err));
+    Beep();
+    return false;
+  }
+  zCopyError.clear();
+  zCopyDest = dest;
+  zFindName = NameU(ZdNameStored(ZDIR[iCurZDir]));
+  bMovedByRename = true;
   return true;
 }
 

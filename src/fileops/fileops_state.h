@@ -5,12 +5,20 @@
 #include <string>
 #include <vector>
 
+#include "core/core_state.h"
+
 namespace tembra {
 
 struct FileOpsState {
   // Copy, move, rename and delete
   std::string zCopyError;          // text of the last copy failure; empty after a good copy
   std::string zCopyDest;           // destination of the last successful copy ("+" for a refresh)
+  // A move within one file system renames (nothing copied, nothing in the Trash), and a
+  // folder can be moved so; a copy of a folder is refused in plain words (MOVE RENAME).
+  ProfileItem bMoveRenames;
+  bool bMovedByRename = false;     // the last successful move was a rename: nothing to delete
+  bool bFileWork = false;          // a copy is running: keys wait, Esc cancels it
+  bool bFileWorkCancel = false;    // Esc was pressed during the copy
 
   // Program starting
   bool bWaitForProgram = false;    // the next ShellAndWait waits for the started process

@@ -113,6 +113,7 @@ void Lister::DirModeKeyPress(int keyascii) {
           P.processes.Run(zComSpec, false);
           END_TEMBRA();
         default:
+          if (keyascii >= 32 && keyascii != 127) HintKeys();
           break;
       }
   }
@@ -226,7 +227,12 @@ void Lister::CopyMoveDeleteAtCursor(char command) {
       BDOS_DEL(iCursor, 0);
     }
   } else if (BDOS_COPY("M")) {
-    // The source goes only after its copy was checked byte for byte.
+    // A rename has already moved it; a copy's source goes only after the copy was
+    // checked byte for byte.
+    if (bMovedByRename) {
+      bRescan = true;
+      return;
+    }
     if (bCopyVerified()) {
       BDOS_DEL(iCursor, -1);
     } else if (zCopyDest != "+") {

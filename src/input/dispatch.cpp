@@ -28,6 +28,11 @@ std::string Centred(const std::string& s) {
 }  // namespace
 
 void Lister::Form_KeyDown(int KeyCode, int Shift) {
+  // While a copy runs only Esc acts: it cancels the copy.
+  if (bFileWork) {
+    if (KeyCode == kVkEsc) bFileWorkCancel = true;
+    return;
+  }
   zShownMessage.clear();  // a new key: the last one's message has been seen
   // 1-4. The parameter line goes with the first key (the page is drawn again for it).
   const bool parmShown = bShowParm;
@@ -191,6 +196,7 @@ void Lister::AnyModeKeyDown(int KeyCode, int Shift) {
 }
 
 void Lister::Form_KeyPress(int keyascii) {
+  if (bFileWork) return;
   if (bSwallowChar) {
     bSwallowChar = false;
     return;
@@ -310,7 +316,7 @@ int Lister::MouseCharacters() {
 }
 
 void Lister::Form_Click() {
-  if (bHelpShown || bEnding) return;  // no page to click on
+  if (bHelpShown || bEnding || bFileWork) return;  // no page to click on
   if (nUpButton == 1 && (TDISPLAY & TD_DIR)) {
     const int32_t r = nMouseRow, c = nMouseCol;
     int32_t k = (c - 1) / (nDirColWidth + 1) + 1;
@@ -334,7 +340,7 @@ void Lister::Form_Click() {
 void Lister::Form_DblClick() {
   // The click before has put the cursor on the entry. Only the directory page opens
   // entries; in an archive's listing the double click acts as Enter there.
-  if (!(TDISPLAY & TD_DIR) || bHelpShown || bEnding) return;
+  if (!(TDISPLAY & TD_DIR) || bHelpShown || bEnding || bFileWork) return;
   if (bZipMode) {
     ZIP_KeyPress(Chr(kChEnter));
   } else {

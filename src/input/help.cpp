@@ -18,6 +18,14 @@ void Lister::OpenHelp() {
   ShowHelpPage();
 }
 
+// A typed key that does nothing on this page: the first one of the run is answered on
+// the message line, so that a user trying keys learns where they are listed.
+void Lister::HintKeys() {
+  if (bKeysHinted || !bKeyHint.On(eProfile)) return;
+  bKeysHinted = true;
+  VXERROR("This key does nothing here; F1 lists the keys");
+}
+
 void Lister::HelpKeyDown(int KeyCode, int Shift) {
   const int32_t rows = nPageLines > 1 ? nPageLines : 1;
   switch (KeyCode) {

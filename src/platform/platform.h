@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,6 +77,14 @@ class Window {
 };
 
 // ---------------------------------------------------------------- dialogs
+// A switch an input box offers beside its answer: Ctrl with the letter `key` turns it,
+// and the box shows the label of the state in force.
+struct InputOption {
+  char key = 0;  // an upper-case letter
+  std::string labelOn, labelOff;
+  bool on = false;
+};
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
@@ -84,6 +93,11 @@ class Dialogs {
   // Modal input box; returns false when cancelled (answer is then empty).
   virtual bool InputBox(const std::string& prompt, const std::string& caption,
                         const std::string& defaultText, std::string& answer) = 0;
+  // The same with a switch the user may turn (a box that cannot show one leaves it).
+  virtual bool InputBoxWithOption(const std::string& prompt, const std::string& caption,
+                                  const std::string& defaultText, std::string& answer, InputOption& /*option*/) {
+    return InputBox(prompt, caption, defaultText, answer);
+  }
   virtual void Beep() = 0;
 };
 
@@ -173,9 +187,20 @@ class FileSystem {
   // Error number (for ErrorText) of the last of these three calls that failed.
   virtual int LastFileError() { return 0; }
 
+  // Told, while a copy runs, the bytes written so far and the file's size, after each
+  // piece; false cancels the copy, which then leaves nothing at the destination.
+  std::function<bool(int64_t done, int64_t total)> copyProgress;
   // Copy, rename, delete: 0 on success, else an error number for ErrorText.
   virtual int CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
   virtual int RenameFile(const std::string& from, const std::string& to) = 0;
+  // True when the entry `from` and the folder that is to hold `to` lie on one file
+  // system, so that moving the one to the other can be a rename.
+  virtual bool SameFileSystem(const std::string& /*from*/, const std::string& /*to*/) { return false; }
+  // A move by renaming (a file or a folder); an existing file `to` is replaced only when
+  // asked. 0 on success, else an error number for ErrorText.
+  virtual int MoveByRename(const std::string& from, const std::string& to, bool /*replace*/) {
+    return RenameFile(from, to);
+  }
   virtual int DeleteFile(const std::string& path) = 0;
   // Move to the recycle bin; with confirm the platform asks first (kAnswerNo-style
   // refusal returns kRecycleRefused).

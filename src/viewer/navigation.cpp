@@ -164,6 +164,22 @@ void Lister::KeyPress_ListMode(int keyascii) {
   const bool hex = (TDISPLAY & TD_HEX) != 0;
   std::string key = UCase(Chr(keyascii & 255));
   char k = key[0];
+  // Keys left free here mean what they mean in less: n / N the next / previous match,
+  // g / G the top / end, h, H and ? the list of keys.
+  switch (keyascii) {
+    case 'n': keyascii = 'A'; break;
+    case 'N':
+      bSearchPending = true;
+      bSearchBack = true;
+      ShowPage();
+      return;
+    case 'g': keyascii = 'T'; break;
+    case 'G': keyascii = 'B'; break;
+    case 'h': case 'H': case '?': OpenHelp(); return;
+    default: break;
+  }
+  key = UCase(Chr(keyascii & 255));
+  k = key[0];
   switch (keyascii) {
     case kChEnter:
       LIST_PAGEMOVE(kVkPgDn);
@@ -261,6 +277,7 @@ void Lister::KeyPress_ListMode(int keyascii) {
           RelativeJump(key);
           break;
         default:
+          if (keyascii >= 32 && keyascii != 127) HintKeys();
           break;
       }
   }
@@ -303,8 +320,33 @@ void Lister::JUMP2LINE() {
   bRepaint = true;
 }
 
+namespace {
+// The text with the group separators of a number taken out: a "," or "_" between a
+// digit and three more digits (5,000,000 and 5_000_000 read 5000000).
+std::string Ungrouped(const std::string& text) {
+  auto digit = [&](size_t i) { return i < text.size() && text[i] >= '0' && text[i] <= '9'; };
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const bool separator = (text[i] == ',' || text[i] == '_') && i > 0 && digit(i - 1) && digit(i + 1) &&
+                           digit(i + 2) && digit(i + 3) && !digit(i + 4);
+    if (!separator) out += text[i];
+  }
+  return out;
+}
+
+// Whether a decimal reading finds a number at the start of the text (blanks and a sign
+// may come first).
+bool StartsWithNumber(const std::string& t) {
+  size_t i = t.find_first_not_of(' ');
+  if (i == std::string::npos) return false;
+  if (t[i] == '+' || t[i] == '-') ++i;
+  if (i < t.size() && t[i] == '.') ++i;
+  return i < t.size() && t[i] >= '0' && t[i] <= '9';
+}
+}  // namespace
+
 std::optional<int32_t> Lister::NConvert(const std::string& ZNumber) {
-  std::string t = UCase(ZNumber);
+  std::string t = UCase(Ungrouped(ZNumber));
   long p = InStr(t, "X");
   if (p == 0) p = InStr(t, "H");
   int64_t v;
@@ -326,6 +368,11 @@ std::optional<int32_t> Lister::NConvert(const std::string& ZNumber) {
     }
     v = static_cast<int64_t>(h);
   } else {
+    if (!StartsWithNumber(t) && !Trim(t).empty()) {
+      // Read as 0, as always, but no longer without a word.
+      zMessageLine = "VX1027 - Not a number: " + ZNumber;
+      bRepaint = true;
+    }
     double d = Val(t);
     if (!(d > -2147483648.5 && d < 2147483647.5)) {
       zMessageLine = "VX1026 - Number too large: " + ZNumber;

@@ -107,8 +107,11 @@ void Lister::SetTextToFind(const std::string& key, const std::string& text) {
   if (zFindText.empty()) {
     std::string caption = kSearchTitle;
     std::string faulty;  // the last answer refused for its column prefix
+    // The box shows whether letter case counts, and Ctrl+T turns it.
+    InputOption anyCase{'T', "Any case (Ctrl+T: exact case)", "Exact case (Ctrl+T: any case)", bFindNoCase};
     for (;;) {
-      std::string answer = InputBox(kSearchPrompt, caption, zLastFindText);
+      std::string answer = InputBox(kSearchPrompt, caption, zLastFindText, anyCase);
+      bFindNoCase = anyCase.on;
       if (bInputCancelled) {
         zFindText.clear();
         break;

@@ -118,6 +118,8 @@ int Lister::ZIP_KeyPress(const std::string& character) {
       iTopSZDir = iFindUl(iCursor);
     }
     ShowPage();
+  } else if (code > ' ' && code != 127) {
+    HintKeys();
   }
   return 0;
 }

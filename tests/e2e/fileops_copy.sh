@@ -151,4 +151,68 @@ expect_screen_row 25 'VX1003 - RENAME ERROR - A name cannot hold "/" (typed as �
 expect_screen_row 25 'VX1003 - BACKUP ERROR - A name cannot hold the NUL character (typed as ¤00).' 2
 expect_screen_row 25 'VX1003 - BACKUP ERROR - A name cannot hold "/" (typed as ¤2F).' 3
 [ "$(ls "$WORK/esc")" = in ] && [ "$(ls "$E")" = a.txt ] || fail "escapes: [$(ls "$WORK/esc")] [$(ls "$E")]"
+# Moves that are renames (Linux profile, or MOVE RENAME): within one file system the
+# entry keeps its inode and nothing goes to the Trash, a folder moves too, and a copy of
+# a folder is refused in plain words; across file systems (/tmp and /dev/shm) the copy is
+# made and the original goes to the Trash.
+R=$(make_dir renames)
+mkdir -p "$R/dest" "$R/folder"
+printf 'one' >"$R/a1.txt"
+printf 'two' >"$R/folder/inside.txt"
+printf 'three' >"$R/x3.txt"
+INODE=$(stat -c %i "$R/a1.txt")
+rm -rf "$XDG_DATA_HOME/Trash"
+SHM=
+if [ -d /dev/shm ] && [ "$(stat -c %d /dev/shm)" != "$(stat -c %d "$R")" ]; then SHM=$(mktemp -d /dev/shm/tembra-e2e.XXXXXX); fi
+run_headless --profile linux --cwd "$R" --clock "2026-03-04 10:00:00" --no-run <<S
+key a shift
+input dest
+key m
+key Home
+key Down
+key Down
+input dest
+key c
+screen
+key m
+input ${SHM:-$R/dest}
+key x shift
+key m
+screen
+S
+[ "$(stat -c %i "$R/dest/a1.txt" 2>/dev/null)" = "$INODE" ] || fail "move within a file system: not a rename"
+[ -f "$R/dest/folder/inside.txt" ] && [ ! -e "$R/folder" ] || fail "folder not moved within a file system"
+[ ! -e "$XDG_DATA_HOME/Trash/files/a1.txt" ] && [ ! -e "$XDG_DATA_HOME/Trash/files/folder" ] ||
+  fail "a rename put something in the Trash"
+expect_contains "|VX1003 - COPY ERROR - Folders are not copied; folder is a folder"
+if [ -n "$SHM" ]; then
+  [ "$(cat "$SHM/x3.txt")" = three ] || fail "move across file systems: no copy"
+  [ "$(cat "$XDG_DATA_HOME/Trash/files/x3.txt")" = three ] || fail "move across file systems: original not in the Trash"
+  rm -rf "$SHM"
+fi
+# Classic moves by copying; the MOVE RENAME line makes it rename there too.
+printf 'four' >"$R/a4.txt"
+INODE=$(stat -c %i "$R/a4.txt")
+run_headless --cwd "$R" --clock "2026-03-04 10:00:00" --no-run <<S
+key Home
+input MOVE RENAME
+key ?
+key a shift
+input dest
+key m
+S
+[ "$(stat -c %i "$R/dest/a4.txt" 2>/dev/null)" = "$INODE" ] || fail "MOVE RENAME in Classic: not a rename"
+# Esc during a long copy cancels it and leaves nothing at the destination (each piece of
+# 1 MiB made slow by the test hook; the progress it shows is a unit test's).
+P=$(make_dir progress)
+mkdir -p "$P/to"
+head -c 4194304 /dev/zero >"$P/big4.bin"
+TEMBRA_SIMULATE_SLOW_COPY=400 run_headless --cwd "$P" --no-run <<S
+key b shift
+input $(win "$P")\\to
+keys c Esc
+screen
+S
+expect_contains "|VX1003 - BACKUP ERROR - Operation canceled."
+[ -z "$(ls -A "$P/to")" ] || fail "a cancelled copy left $(ls -A "$P/to")"
 finish

@@ -88,4 +88,50 @@ S
 else
   echo "no sparse file here; skipping the 3 GB case"
 fi
+# Keys that speak: less's n / Shift+N / g / Shift+G / h; "#" reads grouped numbers and
+# says when an answer is not a number (read as 0: the top); the first key that does nothing
+# says that F1 lists the keys (KEYHINT ON, the Linux default), and only the first.
+K=$(make_dir keys)
+for i in $(seq 1 1200); do if [ "$i" = 30 ] || [ "$i" = 70 ]; then echo "needle $i"; else echo "row $i"; fi; done >"$K/n.txt"
+run_headless --cwd "$K" --clock "2026-03-04 10:00:00" <<'S'
+input KEYHINT ON
+key ?
+key Down
+key Enter
+input NEEDLE
+key F
+key N
+screen
+key N shift
+screen
+key G shift
+screen
+key G
+input 1,100
+key #
+screen
+input 1_000
+key #
+screen
+input abc
+key #
+screen
+key Z
+screen
+key Down
+key J
+screen
+key H
+screen
+S
+expect_screen_row 2 "needle 70" 1
+expect_screen_row 24 "needle 30" 2
+expect_screen_row 24 "row 1200" 3
+expect_screen_row 2 "row 1100" 4
+expect_screen_row 2 "row 1000" 5
+[ "$(screen_row 2 6 | sed 's/ *$//')" = "row 1" ] || fail "not a number: not read as 0"
+expect_screen_row 25 "VX1027 - Not a number: abc" 6
+expect_screen_row 25 "This key does nothing here; F1 lists the keys" 7
+[ "$(screen_row 25 8 | grep -c 'F1 lists')" = 0 ] || fail "the key hint was shown twice"
+expect_screen_row 1 "Keys - File view" 9
 finish

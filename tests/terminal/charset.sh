@@ -22,6 +22,15 @@ wait_for "│ 文件.txt "
 keys End BSpace BSpace BSpace BSpace 'δ.txt' Enter
 wait_for "文件Δ   .TXT"
 [ -f "$dir/文件δ.txt" ] || fail "the typed UTF-8 name was not used: $(ls "$dir")"
+# Chinese typed into the input box: the folder 中文 is reached by its name.
+mkdir "$dir/中文"
+keys p
+wait_for "VX0014-Enter drive:dir"
+keys '中文' Enter
+wait_gone "VX0014-Enter drive:dir"
+wait_for "0 of 0 Entries"
+tmux -L "$SOCK" display-message -p -t t '#{pane_title}' | grep -q '中文' ||
+  fail "the typed Chinese name was not reached: $(tmux -L "$SOCK" display-message -p -t t '#{pane_title}')"
 tmux -L "$SOCK" kill-server >/dev/null 2>&1
 rm -f "$WORK/exit.txt"
 

@@ -21,7 +21,9 @@ screen | grep -q "^>SUB  *<DIR>" || fail "no directory entry on the first page"
 screen | grep -q "^MID     .DAT   200" || fail "no file entry on the first page"
 expect_cell 1:1 "fg=000000 bg=9F9F9F V" "title band (roles 4 on 8)"
 expect_cell 25:1 "fg=000000 bg=9F9F9F" "message band"
-expect_cell 2:1 "fg=0000C0 bg=FFF1A6 <" "cursor cell on the parent entry (role 7 background)"
+# The cursor's role 7 background (FFF1A6) is too close to the page's (EED5B7) to be seen
+# well: the terminal shows it darkened until 3:1 apart, the lettering black on it.
+expect_cell 2:1 "fg=000000 bg=807953 <" "cursor cell on the parent entry (role 7 background, darkened)"
 expect_cell 3:1 "fg=0000C0 bg=EED5B7 >" "directory entry (roles 2 on 6)"
 expect_cell 5:1 "fg=000000 bg=EED5B7 M" "file entry"
 expect_cell 3:20 "fg=9F9F9F bg=EED5B7" "bar between entry columns (role 8)"
@@ -29,7 +31,7 @@ expect_cell 3:20 "fg=9F9F9F bg=EED5B7" "bar between entry columns (role 8)"
 # Cursor keys, also with Ctrl as xterm reports it.
 keys Down Down
 wait_for "Directory List - 2 of 4 Entries"
-expect_cell 4:1 "fg=000000 bg=FFF1A6 B" "cursor cell after two Down"
+expect_cell 4:1 "fg=000000 bg=807953 B" "cursor cell after two Down"
 expect_cell 2:1 "fg=0000C0 bg=EED5B7 <" "old cursor cell after two Down"
 keys Up
 wait_for "Directory List - 1 of 4 Entries"

@@ -67,4 +67,19 @@ keys Escape
 status=$(wait_exit)
 [ "$status" = 0 ] || fail "exit status $status"
 expect_normal_terminal
+
+# The search prompt shows whether letter case counts, and Ctrl+T turns it: "/" searches
+# with exact case, turned to any case it finds GAMMA before gamma.
+sdir=$(make_dir search)
+printf 'alpha\nbeta\nGAMMA\ngamma\n' >"$sdir/g.txt"
+start_tembra "$sdir" truecolor g.txt
+wait_for "alpha"
+keys /
+wait_for "Exact case (Ctrl+T: any case)"
+keys C-t
+wait_for "Any case (Ctrl+T: exact case)"
+keys gamma Enter
+wait_gone "Any case (Ctrl+T"
+wait_for "GAMMA"
+row 2 | grep -q "^GAMMA" || fail "the any-case search did not stop at GAMMA: $(row 2)"
 finish

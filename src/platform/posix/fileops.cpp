@@ -61,6 +61,13 @@ int SimulatedCopyError() {
   return e > 0 ? e : ENOSPC;
 }
 
+// The same for a copy that takes its time: TEMBRA_SIMULATE_SLOW_COPY=<ms> pauses that
+// long after every piece a copy writes.
+void SimulatedSlowCopy() {
+  const char* ms = std::getenv("TEMBRA_SIMULATE_SLOW_COPY");
+  if (ms && std::atoi(ms) > 0) ::usleep(static_cast<useconds_t>(std::atoi(ms)) * 1000);
+}
+
 bool WriteAllFd(int fd, const char* data, size_t size, int& err) {
   size_t done = 0;
   while (done < size) {
@@ -326,6 +333,7 @@ int PosixFileSystem::CopyFile(const std::string& from, const std::string& to, bo
   }
   int err = 0;
   std::vector<char> buf(1 << 20);
+  int64_t done = 0;
   for (;;) {
     ssize_t n = ::read(in, buf.data(), buf.size());
     if (n < 0 && errno == EINTR) continue;
@@ -336,6 +344,12 @@ int PosixFileSystem::CopyFile(const std::string& from, const std::string& to, bo
     if (n == 0) break;
     if ((err = SimulatedCopyError()) != 0) break;
     if (!WriteAllFd(out, buf.data(), static_cast<size_t>(n), err)) break;
+    done += n;
+    SimulatedSlowCopy();
+    if (copyProgress && !copyProgress(done, static_cast<int64_t>(sst.st_size))) {
+      err = ECANCELED;
+      break;
+    }
   }
   if (!err) {
     // The copy keeps the source's permissions and last-write time.
@@ -363,6 +377,24 @@ int PosixFileSystem::RenameFile(const std::string& from, const std::string& to) 
   struct stat st;
   if (::lstat(src.c_str(), &st) != 0) return errno;
   return RenameNoReplace(src, dst);
+}
+
+bool PosixFileSystem::SameFileSystem(const std::string& from, const std::string& to) {
+  std::string src = drives_.HostPath(from, true), dst = drives_.HostPath(to, true);
+  if (src.empty() || dst.empty()) return false;
+  struct stat s, d;
+  return ::lstat(src.c_str(), &s) == 0 && ::stat(DirOf(dst).c_str(), &d) == 0 && s.st_dev == d.st_dev;
+}
+
+int PosixFileSystem::MoveByRename(const std::string& from, const std::string& to, bool replace) {
+  std::string src = drives_.HostPath(from, true), dst = drives_.HostPath(to, true);
+  if (src.empty() || dst.empty()) return kErrNotMapped;
+  struct stat st;
+  if (::lstat(src.c_str(), &st) != 0) return errno;
+  if (!replace) return RenameNoReplace(src, dst);
+  struct stat dt;
+  if (::lstat(dst.c_str(), &dt) == 0 && dt.st_dev == st.st_dev && dt.st_ino == st.st_ino) return kErrSameFile;
+  return ::rename(src.c_str(), dst.c_str()) == 0 ? 0 : errno;
 }
 
 int PosixFileSystem::DeleteFile(const std::string& path) {

@@ -1,7 +1,9 @@
 #include "platform/terminal/colors.h"
 
+#include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace tembra::terminal {
 
@@ -62,6 +64,61 @@ int Nearest8(uint32_t bgr, int avoid) {
   }
   if (best == avoid && second >= 0) return second;
   return best;
+}
+
+double Luminance(uint32_t bgr) {
+  auto linear = [](int v) {
+    double c = v / 255.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(R(bgr)) + 0.7152 * linear(G(bgr)) + 0.0722 * linear(B(bgr));
+}
+
+double ContrastRatio(uint32_t a, uint32_t b) {
+  double la = Luminance(a), lb = Luminance(b);
+  if (la < lb) std::swap(la, lb);
+  return (la + 0.05) / (lb + 0.05);
+}
+
+namespace {
+uint32_t Bgr(int r, int g, int b) {
+  return static_cast<uint32_t>(r) | (static_cast<uint32_t>(g) << 8) | (static_cast<uint32_t>(b) << 16);
+}
+}  // namespace
+
+uint32_t ShownColor(ColorMode mode, uint32_t bgr, int avoid8) {
+  switch (mode) {
+    case ColorMode::Palette256: {
+      int i = Nearest256(bgr);
+      if (i >= 232) return Bgr(8 + 10 * (i - 232), 8 + 10 * (i - 232), 8 + 10 * (i - 232));
+      i -= 16;
+      return Bgr(kCube[i / 36], kCube[(i / 6) % 6], kCube[i % 6]);
+    }
+    case ColorMode::Basic8: {
+      const int* c = kBasic[Nearest8(bgr, avoid8)];
+      return Bgr(c[0], c[1], c[2]);
+    }
+    default:
+      return bgr;
+  }
+}
+
+uint32_t StandOutBack(ColorMode mode, uint32_t back, uint32_t page) {
+  const int pageIdx = mode == ColorMode::Basic8 ? Nearest8(page) : -1;
+  const uint32_t shownPage = ShownColor(mode, page);
+  const int toward = Luminance(shownPage) > 0.18 ? 0 : 255;
+  for (int step = 0; step <= 20; ++step) {
+    auto mix = [&](int v) { return static_cast<int>(std::lround(v + (toward - v) * step / 20.0)); };
+    uint32_t c = Bgr(mix(R(back)), mix(G(back)), mix(B(back)));
+    if (ContrastRatio(ShownColor(mode, c, pageIdx), shownPage) >= 3.0) return c;
+  }
+  return toward ? Bgr(255, 255, 255) : 0;
+}
+
+uint32_t LegibleOn(ColorMode mode, uint32_t fore, uint32_t back, int avoid8) {
+  const uint32_t shownBack = ShownColor(mode, back, avoid8);
+  if (ContrastRatio(ShownColor(mode, fore), shownBack) >= 4.5) return fore;
+  return ContrastRatio(0, shownBack) >= ContrastRatio(Bgr(255, 255, 255), shownBack) ? 0 : Bgr(255, 255, 255);
 }
 
 std::string SgrColor(ColorMode mode, uint32_t bgr, bool background, int avoid8) {

@@ -249,6 +249,16 @@ int TermDialogs::MsgBox(const std::string& text, const std::string& caption, Msg
 
 bool TermDialogs::InputBox(const std::string& prompt, const std::string& caption, const std::string& defaultText,
                            std::string& answer) {
+  return Ask(prompt, caption, defaultText, answer, nullptr);
+}
+
+bool TermDialogs::InputBoxWithOption(const std::string& prompt, const std::string& caption,
+                                     const std::string& defaultText, std::string& answer, InputOption& option) {
+  return Ask(prompt, caption, defaultText, answer, &option);
+}
+
+bool TermDialogs::Ask(const std::string& prompt, const std::string& caption, const std::string& defaultText,
+                      std::string& answer, InputOption* option) {
   ModalScope scope(fe_);
   std::vector<Button> buttons = {{"OK", kAnswerOK}, {"Cancel", kAnswerCancel}};
   const bool utf8 = fe_.Utf8Text();
@@ -315,6 +325,11 @@ bool TermDialogs::InputBox(const std::string& prompt, const std::string& caption
       }
     }
     for (; col < fieldW; ++col) p.Put(fieldX + col, fieldRow, U' ', fe_.Color(1), fe_.Color(5));
+    if (option) {
+      // The switch's state in force, on the free line under the field.
+      const std::string& label = option->on ? option->labelOn : option->labelOff;
+      p.Text(x + 2, fieldRow + 1, label, fg, bg, false, w - 4);
+    }
     DrawButtons(p, buttons, focus < 0 ? 0 : focus, x, w, y + h - 2, fe_);
     fe_.cursorShown = focus < 0 && fieldRow < rows;
     fe_.cursorCol = std::min(cols - 1, fieldX + caretCol);
@@ -384,6 +399,10 @@ bool TermDialogs::InputBox(const std::string& prompt, const std::string& caption
       if (ctrlAlt && e.vk == 'U') {  // Ctrl+U empties the answer
         clear();
         selected = false;
+        continue;
+      }
+      if (option && (e.shift & kCtrl) && e.vk == option->key) {
+        option->on = !option->on;
         continue;
       }
       if (ctrlAlt && e.vk == 'A') {

@@ -137,6 +137,7 @@ void FrontEnd::Render() {
   f.cols = termCols_;
   f.rows = termRows_;
   f.pageBack = Color(5);
+  f.standOut = Color(7);
   FrameCell blank;
   blank.bg = f.pageBack;
   blank.fg = Color(1);

@@ -320,6 +320,10 @@ void Terminal::Draw(const Frame& f) {
   }
   int curR = -1, curC = -1;
   int pageIdx = colorMode == ColorMode::Basic8 ? Nearest8(f.pageBack) : -1;
+  // The cursor row, marked lines and found text stand 3:1 apart from the page in every
+  // colour mode, their lettering legible on them.
+  const bool standOut = colorMode != ColorMode::None && f.standOut != f.pageBack;
+  const uint32_t standBack = standOut ? StandOutBack(colorMode, f.standOut, f.pageBack) : 0;
   for (int r = 0; r < f.rows; ++r) {
     // A row with wide characters, now or before, is written whole from its first change:
     // the terminal moves two columns for a wide character and blanks its other half when
@@ -345,22 +349,27 @@ void Terminal::Draw(const Frame& f) {
         continue;
       }
       if (r != curR || c != curC) out_ += "\x1b[" + std::to_string(r + 1) + ";" + std::to_string(c + 1) + "H";
-      if (!sgrValid_ || cell.fg != sgr_.fg || cell.bg != sgr_.bg || cell.bold != sgr_.bold ||
-          cell.underline != sgr_.underline) {
+      FrameCell look = cell;
+      if (standOut && cell.bg == f.standOut) {
+        look.bg = standBack;
+        look.fg = LegibleOn(colorMode, cell.fg, standBack, pageIdx);
+      }
+      if (!sgrValid_ || look.fg != sgr_.fg || look.bg != sgr_.bg || look.bold != sgr_.bold ||
+          look.underline != sgr_.underline) {
         std::string s = "\x1b[0";
         if (cell.bold) s += ";1";
         if (cell.underline) s += ";4";
         if (colorMode == ColorMode::None) {
           if (cell.bg != f.pageBack) s += ";7";
         } else {
-          int bgAvoid = (colorMode == ColorMode::Basic8 && cell.bg != f.pageBack) ? pageIdx : -1;
-          std::string bg = SgrColor(colorMode, cell.bg, true, bgAvoid);
-          int bgIdx = colorMode == ColorMode::Basic8 ? Nearest8(cell.bg, bgAvoid) : -1;
-          std::string fg = SgrColor(colorMode, cell.fg, false, cell.fg != cell.bg ? bgIdx : -1);
+          int bgAvoid = (colorMode == ColorMode::Basic8 && look.bg != f.pageBack) ? pageIdx : -1;
+          std::string bg = SgrColor(colorMode, look.bg, true, bgAvoid);
+          int bgIdx = colorMode == ColorMode::Basic8 ? Nearest8(look.bg, bgAvoid) : -1;
+          std::string fg = SgrColor(colorMode, look.fg, false, look.fg != look.bg ? bgIdx : -1);
           s += ";" + fg + ";" + bg;
         }
         out_ += s + "m";
-        sgr_ = cell;
+        sgr_ = look;
         sgrValid_ = true;
       }
       char32_t ch = cell.ch;

@@ -28,6 +28,7 @@ struct Frame {
   int cols = 0, rows = 0;
   std::vector<FrameCell> cells;
   uint32_t pageBack = 0;  // the page's background colour, kept apart from others with 8 colours
+  uint32_t standOut = 0;  // the background of the cursor row, marked lines and found text
   bool showCursor = false;
   int cursorCol = 0, cursorRow = 0;  // 0-based
   FrameCell& At(int c, int r) { return cells[static_cast<size_t>(r) * cols + c]; }

@@ -68,13 +68,14 @@ class FileOps : public ::testing::Test {
     fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
     fs::remove_all(dir_);
     unsetenv("TEMBRA_SIMULATE_WRITE_ERROR");
+    unsetenv("TEMBRA_SIMULATE_SLOW_COPY");
   }
   void Start(const std::string& clock, bool noRun = true) {
     session_.reset();
     out_.str("");
     headless::Options o;
     o.cwd = (dir_ / "work").string();
-    o.clock = clock;
+    if (!clock.empty()) o.clock = clock;  // "": the real clock
     o.noRun = noRun;
     session_ = std::make_unique<headless::Session>(o, out_);
     ASSERT_TRUE(session_->Start());
@@ -198,6 +199,17 @@ TEST_F(FileOps, KilledCopyLeavesNothingAndOldLeftoversAreCleaned) {
   for (auto& e : fs::directory_iterator(dir_ / "dest")) names.insert(e.path().filename().string());
   EXPECT_EQ(names, (std::set<std::string>{"big.bin", ".tembra-copy-Fresh1", ".tembra-copy-Ab12Cde", "tembra-copy-Ab12Cd"}));
   EXPECT_EQ(fs::file_size(dir_ / "dest/big.bin"), 1u << 20);
+}
+
+// A copy past a second (four pieces of 1 MiB, each made slow by the test hook) shows
+// its bytes and percent; the last piece shows 100%.
+TEST_F(FileOps, LongCopyShowsItsProgress) {
+  Start("");
+  setenv("TEMBRA_SIMULATE_SLOW_COPY", "400", 1);
+  WriteFile(dir_ / "work/big4.bin", std::string(4 << 20, 'x'));
+  EXPECT_EQ(L().CopyAFile(Win(dir_ / "work/big4.bin"), Win(dir_ / "work/copy.bin")), 0);
+  EXPECT_TRUE(OnLine("Copying big4.bin: 4,194,304 of 4,194,304 bytes (100%)  Esc cancels")) << MessageLine();
+  EXPECT_EQ(fs::file_size(dir_ / "work/copy.bin"), 4u << 20);
 }
 
 TEST_F(FileOps, CopyPlusRefreshesTheTimeStampAndWaits) {

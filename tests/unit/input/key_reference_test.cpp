@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "input/key_reference.h"
@@ -45,6 +46,36 @@ TEST(KeyReference, DocumentedTablesAreTheHelpTables) {
       EXPECT_EQ(inReadme, KeyTableMarkdown(section)) << "README.md: " << section.title;
     }
   }
+}
+
+// The README's tour names keys as the reference does, in the case that works: every
+// key written `x`, Shift+x, Ctrl+x, Alt+x or Fn in its Key column is one of the keys of
+// the page in its Where column ("Anywhere": of some page).
+TEST(KeyReference, TourNamesReferenceKeys) {
+  std::istringstream in(ReadDoc("README.md"));
+  std::string line, where;
+  bool inTour = false;
+  int keysChecked = 0;
+  const std::regex key(R"(`[^`]+`|(Shift|Ctrl|Alt)\+[^ ,/]+|\bF[0-9]+\b)");
+  while (std::getline(in, line)) {
+    if (line == "## A short tour") inTour = true;
+    else if (inTour && line.rfind("| ", 0) == 0 && line.rfind("| Where", 0) != 0) {
+      const size_t c1 = line.find(" | "), c2 = line.find(" | ", c1 + 3);
+      ASSERT_NE(c2, std::string::npos) << line;
+      if (c1 > 2) where = line.substr(2, c1 - 2);
+      std::string keys;
+      for (const KeySection& s : KeyReference())
+        if (where == "Anywhere" || where == s.title)
+          for (const KeyRow& r : s.rows) keys += r.key + std::string("\n");
+      ASSERT_FALSE(keys.empty()) << where;
+      const std::string column = line.substr(c1 + 3, c2 - c1 - 3);
+      for (std::sregex_iterator m(column.begin(), column.end(), key), end; m != end; ++m, ++keysChecked)
+        EXPECT_NE(keys.find(m->str()), std::string::npos) << where << ": " << m->str();
+    } else if (inTour && line.rfind("The reference", 0) == 0) {
+      break;
+    }
+  }
+  EXPECT_GT(keysChecked, 20);
 }
 
 TEST(KeyReference, HelpLinesFitTheWidthAndKeepEveryWord) {
