@@ -1,15 +1,23 @@
 // libFuzzer target for the whole program: each input is a tembra-headless script run in a
 // fresh headless session over a sandbox folder made once (an optional first line
-// "cmdline TEXT" gives the program's command line). Key-downs, characters, clicks, double
-// clicks, resizes down to 1x1 and the answers of message and input boxes all come from the
-// script. Programs are never started (the no-run mode); drive C: is the sandbox. An input
-// whose lines hold "profile linux" runs in the Linux profile.
+// "cmdline TEXT" gives the program's command line; a line "charset utf-8" runs the session
+// in UTF-8, a line "profile linux" in the Linux profile). Key-downs, characters, clicks,
+// double clicks, resizes down to 1x1 and the answers of message and input boxes all come
+// from the script. Programs are never started (the no-run mode records them); drive C: is
+// the sandbox. Its own configuration names a script of the folder for every file (in the
+// Linux profile it is never trusted), its folder SUB holds a configuration whose EXT lines
+// name programs (read with "cmdline /CC:\BOX\SUB\"), and an input may type more at run
+// time: none of them may run.
 //
 // Findings: a crash or sanitizer report, an internal error (a "VX9" message), a hang (the
-// work per input is bounded, so a run past libFuzzer's -timeout is one), a file of the
-// sandbox changed by a script that holds none of the keys that change files, and, in the
-// Linux profile, a program named by the sandbox folder's own (untrusted) configuration
-// file reached at all.
+// work per input is bounded, so a run past libFuzzer's -timeout is one), a process started
+// during a session, a file of the sandbox changed by a script that holds none of the keys
+// that change files, and, in the Linux profile, a program named by the sandbox folder's
+// own (untrusted) configuration file reached at all.
+//
+// TEMBRA_FUZZ_TRANSCRIPT=1 writes each session's transcript to standard error (for a look
+// at what an input does: ./session_fuzz INPUT).
+#include <pthread.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -193,6 +201,14 @@ struct Sandbox {
     // profile it is never trusted, so no script may name the payload in a started program.
     Write("VXCONFIG.TXT", "EXT TXT payload.sh\r\nEXT BIN ./payload.sh\r\nEXT DEFAULT payload.sh\r\n");
     Write("payload.sh", "#!/bin/sh\ntouch payload-ran\n");
+    // Bait for the process layer: programs named by a configuration and a file that would
+    // leave a mark if it ever ran.
+    Write("sub/VXCONFIG.TXT",
+          "* Programs for extensions\r\nEXT TXT C:\\BOX\\sub\\spy.sh\r\nEXT BIN /bin/sh\r\nEXT ZIP spy.sh\r\n"
+          "EDIT OLD C:\\BOX\\sub\\spy.sh\r\n");
+    Write("sub/spy.sh", "#!/bin/sh\n: > \"${0%/*}/ran\"\n");
+    fs::permissions(box + "/sub/spy.sh", fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec,
+                    fs::perm_options::add, ec);
   }
 
   // Every file and folder of the sandbox with its size and its times of change (a write,
@@ -264,10 +280,23 @@ std::string Bounded(std::string line, bool& changesFiles) {
   return line;
 }
 
+// A process started while a session runs is a finding: the program starts programs only
+// through fork (the no-run mode must stop it before), so a fork during a session means a
+// program was about to run. Found before the child exists, so nothing runs.
+bool inSession = false;
+
+void ForkInSession() {
+  if (!inSession) return;
+  std::fprintf(stderr, "a process was started during a session\n");
+  __builtin_trap();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static Sandbox sandbox;
+  static const bool forkGuard = pthread_atfork(ForkInSession, nullptr, nullptr) == 0;
+  if (!forkGuard) __builtin_trap();
   static std::string here = [] {
     char buf[4096];
     return std::string(getcwd(buf, sizeof buf) ? buf : "/");
@@ -298,8 +327,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       o.utf8 = true;
       continue;
     }
-    if (line == "profile linux") {
-      o.linuxProfile = true;
+    if (line == "profile linux" || line == "profile classic") {  // the set of defaults
+      o.linuxProfile = line == "profile linux";
       continue;
     }
     std::string b = Bounded(line, changesFiles);
@@ -311,12 +340,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const size_t fdsBefore = OpenDescriptors(sandbox.root).size();
 
   std::ostringstream out;
+  inSession = true;
   {
     headless::Session session(o, out);
     if (!session.CwdOk()) __builtin_trap();
     session.SetScript(std::move(lines));
     session.RunAll();
   }
+  inSession = false;
+  static const bool showTranscript = std::getenv("TEMBRA_FUZZ_TRANSCRIPT") != nullptr;
+  if (showTranscript) std::fprintf(stderr, "%s", out.str().c_str());
   if (chdir(here.c_str()) != 0) __builtin_trap();
 
   // An internal error: the fatal box of a VX9 message, or one of the program's own

@@ -5,7 +5,9 @@
 # fuzz/NAME.sources lists the project sources a target links (one path or glob a line);
 # fuzz/NAME.seeds, when present, is a program that writes seed inputs into the folder it
 # is given. fuzz/corpus/NAME/, when present, is a small corpus kept in the repository
-# (regression inputs and good seeds), read as seeds; fuzz/NAME.dict a libFuzzer dictionary.
+# (regression inputs and good seeds), read as seeds; fuzz/NAME.dict a libFuzzer dictionary;
+# fuzz/NAME.flags more libFuzzer flags for the target, one a line ("#" starts a comment),
+# given after the common ones so that they override them.
 # Corpora and crash inputs live under
 # /tmp/tembra-fuzz (or TEMBRA_FUZZ_DIR).
 set -euo pipefail
@@ -53,9 +55,15 @@ for target in "$top"/fuzz/${TEMBRA_FUZZ_ONLY:-*}.cpp; do
   kept=()
   [ -d "$top/fuzz/corpus/$name" ] && kept=("$top/fuzz/corpus/$name")
   [ -f "$top/fuzz/$name.dict" ] && kept=(-dict="$top/fuzz/$name.dict" "${kept[@]}")
+  extra=()
+  if [ -f "$top/fuzz/$name.flags" ]; then
+    while read -r f; do
+      case "$f" in ''|'#'*) ;; *) extra+=("$f") ;; esac
+    done <"$top/fuzz/$name.flags"
+  fi
   echo "== $name: fuzzing for ${seconds}s"
   if ! (cd "$out" && "./$name" -max_total_time="$seconds" -timeout=10 -max_len=65536 -print_final_stats=1 \
-      "$name.corpus" "$name.seeds" "${kept[@]}" 2>&1 | grep -v '^"' | tail -n 40); then
+      "${extra[@]}" "$name.corpus" "$name.seeds" "${kept[@]}" 2>&1 | grep -v '^"' | tail -n 40); then
     echo "== $name: FAILED (the crash input is in $out)"
     status=1
   fi
