@@ -13,7 +13,8 @@ printf 'EXT TXT payload.sh\r\nEXT DEFAULT payload.sh\r\n' >"$dir/VXCONFIG.TXT"
 printf '#!/bin/sh\ntouch "%s/payload-ran"\n' "$WORK" >"$dir/payload.sh"
 chmod 755 "$dir/payload.sh"
 printf 'read me\n' >"$dir/README.TXT"
-unset TEMBRA_PROFILE COMSPEC
+unset COMSPEC
+TEST_PROFILE=linux
 
 start_tembra "$dir" truecolor
 wait_for "Directory List - 0 of 3 Entries"
