@@ -516,6 +516,25 @@ KeywordOutcome ProfileKeyword(Lister& l, const ConfigLine& c) {
   return kDone;
 }
 
+// Files of any size (FILESIZE ANY) or their first 2,147,221,504 bytes (FILESIZE CAPPED).
+KeywordOutcome FileSizeKeyword(Lister& l, const ConfigLine& c) {
+  if (c.words != 2) return kInvalid;
+  if (c.W2 == "ANY") l.piAnySize.set = true;
+  else if (c.W2 == "CAPPED") l.piAnySize.set = false;
+  else return kInvalid;
+  return kDone;
+}
+
+// Lines as grep counts them (LINES GREP) or records of at most MAXREC bytes ended by
+// CR, LF or CR LF (LINES RECORDS).
+KeywordOutcome LinesKeyword(Lister& l, const ConfigLine& c) {
+  if (c.words != 2) return kInvalid;
+  if (c.W2 == "GREP") l.piGrepLines.set = true;
+  else if (c.W2 == "RECORDS") l.piGrepLines.set = false;
+  else return kInvalid;
+  return kDone;
+}
+
 // A keyword that sets one setting to a fixed value.
 template <auto Setting, auto value>
 KeywordOutcome Set(Lister& l, const ConfigLine&) {
@@ -554,6 +573,8 @@ constexpr KeywordRule kKeywordRules[] = {
     {{Starts("VX0017")}, 0, Set<&Lister::bWriteMarker, true>},
     {{Is("CHARSET")}, 0, CharacterSet},
     {{Is("PROFILE")}, 0, ProfileKeyword},
+    {{Is("FILESIZE")}, 0, FileSizeKeyword},
+    {{Is("LINES")}, 0, LinesKeyword},
     {{Starts("*"), Is("END")}, 0, Accepted},  // a comment, the end of the file
 };
 

@@ -27,14 +27,13 @@ void Lister::MarkLine(const std::string& zWhat) {
       r.start = offset + 1;
       r.end = std::min(offset + width, nFileSize);
     } else {
-      int32_t rec = top ? nTopRec : nBottomRec;
+      int32_t rec = top ? nTopRec : static_cast<int32_t>(std::min<int64_t>(nBottomRec, nRecCount));
       if (rec > nRecCount) rec = nRecCount;  // the page ended with the file
       if (rec < 1) rec = 1;
       if (nRecCount < 1) return r;
       const int64_t a = FindRecAddr(rec);
-      const uint16_t entry = RecLens[static_cast<size_t>(rec)];
       r.start = a;
-      r.end = a + (entry & 4095) + entry / 4096 - 1;
+      r.end = a + RecSize(rec) - 1;
     }
     return r;
   };

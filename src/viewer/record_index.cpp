@@ -35,6 +35,10 @@ namespace {
 // Bytes indexed between two runs of the event pump during a long scan.
 constexpr int32_t kYieldBytes = 50000000;
 
+// Record numbers are 32-bit; a file of more lines is indexed this far (a segment or a
+// piece never adds more than the rest).
+constexpr int32_t kMaxRecords = INT32_MAX - (8 << 20);
+
 constexpr int kLookupNext = 0, kLookupPrev = 1, kLookupSame = 2, kLookupRandom = 3;
 
 // Line-end bit masks of a segment: bit i of Cr[k] / Lf[k] is set when byte 64k + i is a
@@ -132,6 +136,20 @@ void GrowRecAddrs(ViewerState& v) {
   v.RecAddrs.Resize(newMax);
 }
 
+// The high 32 bits of checkpoint k's address, where they differ from the one before.
+inline void NoteAddrHigh(ViewerState& v, int64_t k, int64_t addr) {
+  const uint32_t high = static_cast<uint32_t>(static_cast<uint64_t>(addr) >> 32);
+  const uint32_t before = v.RecAddrHigh.empty() ? 0 : v.RecAddrHigh.back().high;
+  if (high != before) v.RecAddrHigh.push_back({k, high});
+}
+
+// A line's length entry: short lines in the entry itself, longer ones beside it.
+inline uint16_t LineEntry(ViewerState& v, int32_t n, int64_t len, int32_t ends) {
+  if (len < kLongEntry) return static_cast<uint16_t>((ends << 12) | len);
+  v.LongRecs.push_back({n, len});
+  return static_cast<uint16_t>(kLongFlag | (ends << 12) | 4095);
+}
+
 // Every 16th record's address; the table grows in blocks of 1,024, about 1.33 times.
 __attribute__((noinline)) void StoreCheckpoint(ViewerState& v, int64_t RecPointer) {
   if (v.nNextCheckpoint == 1) {
@@ -144,16 +162,17 @@ __attribute__((noinline)) void StoreCheckpoint(ViewerState& v, int64_t RecPointe
   int64_t k = v.nNextCheckpoint / 16;
   if (k > v.RecAddrs.Max()) GrowRecAddrs(v);
   v.RecAddrs[k] = static_cast<uint32_t>(RecPointer);
+  NoteAddrHigh(v, k, RecPointer);
   v.nNextCheckpoint += 16;
 }
 
 // Appends one record to the index (the body of StoreRecordPointers, inlined into the scan).
-inline void StoreRecord(ViewerState& v, int64_t RecPointer, int32_t RecLen, int32_t RecFlags) {
+inline void StoreRecord(ViewerState& v, int64_t RecPointer, int64_t RecLen, int32_t RecFlags) {
   int32_t n = ++v.nRecCount;
   v.nLastRecPointer = RecPointer;
-  if (RecLen > v.nLongestRec) v.nLongestRec = RecLen;
+  if (RecLen > v.nLongestRec) v.nLongestRec = static_cast<int32_t>(std::min<int64_t>(RecLen, INT32_MAX));
   if (n > v.RecLens.Max()) GrowRecLens(v);
-  v.RecLens[n] = static_cast<uint16_t>(RecFlags * 4096 + RecLen);
+  v.RecLens[n] = RecLen < kLongEntry ? static_cast<uint16_t>(RecFlags * 4096 + RecLen) : LineEntry(v, n, RecLen, RecFlags);
   if (n == v.nNextCheckpoint) StoreCheckpoint(v, RecPointer);
 }
 
@@ -177,6 +196,10 @@ struct ScanCursor {
 // that reaches past `scan` is left to the next piece, cut first into records of the
 // longest length while it is longer than that; `last` when the piece ends the file,
 // whose unterminated tail is then a record too.
+// Lines (Lines = true) are lines as grep counts them: only an LF ends one (with the CR
+// before it, when there is one, as a two-byte end), and a line of any length is one
+// record; one that reaches past `scan` is carried over whole.
+template <bool Lines>
 TEMBRA_ALWAYS_INLINE void StorePieceBody(ViewerState& v, const uint64_t* crs, const uint64_t* lfs, int32_t scan,
                                          int32_t valid, int64_t pieceStart, ScanCursor& at, bool last) {
   const int32_t maxRec = v.nMaxRecLen;
@@ -187,52 +210,81 @@ TEMBRA_ALWAYS_INLINE void StorePieceBody(ViewerState& v, const uint64_t* crs, co
   // without a check each; the highest indexes of the tables follow their growth rule
   // afterwards.
   const int32_t n0 = v.nRecCount;
-  const int64_t most = int64_t{n0} + scan + 2 + (at.b < 0 ? -at.b : 0);
+  const int64_t most = int64_t{n0} + scan + 2 + (Lines || at.b >= 0 ? 0 : -at.b);
   v.RecLens.Reserve(most);
   v.RecAddrs.Reserve(most / 16 + 1);
   uint16_t* lens = v.RecLens.data();
   uint32_t* addrs = v.RecAddrs.data();
   const int32_t blocks = (valid + 63) / 64;
+  const size_t longBefore = v.LongRecs.size();
 
   // First the length entries alone, in the order the line ends come.
   int32_t n = n0;
   int64_t b = at.b;  // start of the current record, relative to the piece
   auto store = [&](uint32_t entry) { lens[++n] = static_cast<uint16_t>(entry); };
+  auto storeLine = [&](int64_t len, int32_t ends) {
+    if (__builtin_expect(len < kLongEntry, 1)) {
+      store(static_cast<uint32_t>((ends << 12) | len));
+    } else {
+      ++n;
+      lens[n] = LineEntry(v, n, len, ends);
+    }
+  };
   uint64_t crBefore = at.crBefore;  // a CR as the last byte of the previous block
   for (int32_t k = 0, blk = 0; blk < scan; ++k, blk += 64) {
     const uint64_t cr = crs[k], lf = lfs[k];
-    const uint64_t lfAfter = k + 1 < blocks ? (lfs[k + 1] & 1) : 0;
-    // A CR followed by an LF ends its record with both bytes; that LF ends nothing.
-    const uint64_t pairs = cr & ((lf >> 1) | (lfAfter << 63));
-    uint64_t ends = cr | (lf & ~((cr << 1) | crBefore));
-    crBefore = cr >> 63;
-    if (scan - blk < 64) ends &= (uint64_t{1} << (scan - blk)) - 1;
-    while (ends != 0) {
-      const int32_t bit = __builtin_ctzll(ends);
-      ends &= ends - 1;
-      const int32_t j = blk + bit;
-      int64_t len = j - b;
-      if (__builtin_expect(len > maxRec, 0)) {
-        while (len > maxRec) {
-          store(static_cast<uint32_t>(maxRec));
-          b += maxRec;
-          len -= maxRec;
-        }
+    if constexpr (Lines) {
+      // An LF after a CR ends its line with both bytes; a lone CR is text.
+      const uint64_t pairs = lf & ((cr << 1) | crBefore);
+      uint64_t ends = lf;
+      crBefore = cr >> 63;
+      if (scan - blk < 64) ends &= (uint64_t{1} << (scan - blk)) - 1;
+      while (ends != 0) {
+        const int32_t bit = __builtin_ctzll(ends);
+        ends &= ends - 1;
+        const int32_t j = blk + bit;
+        const int32_t pair = static_cast<int32_t>((pairs >> bit) & 1);
+        storeLine(j - b - pair, 1 + pair);
+        b = j + 1;
       }
-      const int32_t pair = static_cast<int32_t>((pairs >> bit) & 1);
-      store(static_cast<uint32_t>(((1 + pair) << 12) | len));
-      b = j + 1 + pair;
+    } else {
+      const uint64_t lfAfter = k + 1 < blocks ? (lfs[k + 1] & 1) : 0;
+      // A CR followed by an LF ends its record with both bytes; that LF ends nothing.
+      const uint64_t pairs = cr & ((lf >> 1) | (lfAfter << 63));
+      uint64_t ends = cr | (lf & ~((cr << 1) | crBefore));
+      crBefore = cr >> 63;
+      if (scan - blk < 64) ends &= (uint64_t{1} << (scan - blk)) - 1;
+      while (ends != 0) {
+        const int32_t bit = __builtin_ctzll(ends);
+        ends &= ends - 1;
+        const int32_t j = blk + bit;
+        int64_t len = j - b;
+        if (__builtin_expect(len > maxRec, 0)) {
+          while (len > maxRec) {
+            store(static_cast<uint32_t>(maxRec));
+            b += maxRec;
+            len -= maxRec;
+          }
+        }
+        const int32_t pair = static_cast<int32_t>((pairs >> bit) & 1);
+        store(static_cast<uint32_t>(((1 + pair) << 12) | len));
+        b = j + 1 + pair;
+      }
     }
   }
   int64_t tail = scan - b;
-  while (tail > maxRec) {
-    store(static_cast<uint32_t>(maxRec));
-    b += maxRec;
-    tail -= maxRec;
+  if constexpr (Lines) {
+    if (last && tail > 0) storeLine(tail, 0);
+  } else {
+    while (tail > maxRec) {
+      store(static_cast<uint32_t>(maxRec));
+      b += maxRec;
+      tail -= maxRec;
+    }
+    if (last && tail > 0) store(static_cast<uint32_t>(tail));
   }
-  if (last && tail > 0) store(static_cast<uint32_t>(tail));
   const int64_t first = pieceStart + at.b;  // address of the piece's first record
-  at.b = b - scan;
+  at.b = (last && tail > 0 ? scan : b) - scan;
   at.crBefore = (crs[(scan - 1) / 64] >> ((scan - 1) % 64)) & 1;
   if (n == n0) return;
 
@@ -240,30 +292,52 @@ TEMBRA_ALWAYS_INLINE void StorePieceBody(ViewerState& v, const uint64_t* crs, co
   // sixteen at a time between checkpoints.
   auto size = [&](int32_t r) { return static_cast<uint32_t>(lens[r] & 4095) + static_cast<uint32_t>(lens[r] >> 12); };
   int64_t addr = first;
-  uint32_t longest = static_cast<uint32_t>(v.nLongestRec);
-  int32_t r = n0 + 1;
-  for (; r <= n && (r & 15) != 0; ++r) {
-    longest = std::max<uint32_t>(longest, lens[r] & 4095);
-    addr += size(r);
-  }
-  for (; r + 15 <= n; r += 16) {
+  uint32_t longest = static_cast<uint32_t>(std::min(v.nLongestRec, 4095));
+  int64_t longestLong = v.nLongestRec;
+  uint32_t high = v.RecAddrHigh.empty() ? 0 : v.RecAddrHigh.back().high;
+  auto checkpoint = [&](int32_t r) {
     addrs[r >> 4] = static_cast<uint32_t>(addr);
-    uint32_t sum = 0, most16 = 0;
-    for (int32_t t = 0; t < 16; ++t) {
-      const uint32_t e = lens[r + t];
-      sum += (e & 4095) + (e >> 12);
-      most16 = std::max(most16, e & 4095);
+    if (__builtin_expect(static_cast<uint32_t>(static_cast<uint64_t>(addr) >> 32) != high, 0)) {
+      high = static_cast<uint32_t>(static_cast<uint64_t>(addr) >> 32);
+      v.RecAddrHigh.push_back({r >> 4, high});
     }
-    addr += sum;
-    longest = std::max(longest, most16);
-  }
-  for (; r <= n; ++r) {
-    if ((r & 15) == 0) addrs[r >> 4] = static_cast<uint32_t>(addr);
-    longest = std::max<uint32_t>(longest, lens[r] & 4095);
-    addr += size(r);
+  };
+  int32_t r = n0 + 1;
+  if (Lines && v.LongRecs.size() != longBefore) {
+    // Lines of any length in this piece: each record's size from its entry or beside it.
+    size_t li = longBefore;
+    for (; r <= n; ++r) {
+      if ((r & 15) == 0) checkpoint(r);
+      const uint16_t e = lens[r];
+      int64_t len = e & 4095;
+      if (e & kLongFlag) len = v.LongRecs[li++].len;
+      longestLong = std::max(longestLong, len);
+      addr += len + ((e >> 12) & 3);
+    }
+  } else {
+    for (; r <= n && (r & 15) != 0; ++r) {
+      longest = std::max<uint32_t>(longest, lens[r] & 4095);
+      addr += size(r);
+    }
+    for (; r + 15 <= n; r += 16) {
+      checkpoint(r);
+      uint32_t sum = 0, most16 = 0;
+      for (int32_t t = 0; t < 16; ++t) {
+        const uint32_t e = lens[r + t];
+        sum += (e & 4095) + (e >> 12);
+        most16 = std::max(most16, e & 4095);
+      }
+      addr += sum;
+      longest = std::max(longest, most16);
+    }
+    for (; r <= n; ++r) {
+      if ((r & 15) == 0) checkpoint(r);
+      longest = std::max<uint32_t>(longest, lens[r] & 4095);
+      addr += size(r);
+    }
   }
 
-  const int64_t lastAddr = addr - size(n);  // (growing the tables below may move them)
+  const int64_t lastAddr = addr - v.RecSize(n);  // (growing the tables below may move them)
 
   // Write back: the counters, the fixed entries 0 and the tables' highest indexes.
   if (n0 == 0) v.RecAddrs.Resize(1023);
@@ -272,7 +346,7 @@ TEMBRA_ALWAYS_INLINE void StorePieceBody(ViewerState& v, const uint64_t* crs, co
   while (n > v.RecLens.Max()) GrowRecLens(v);
   while (n / 16 > v.RecAddrs.Max()) GrowRecAddrs(v);
   v.nRecCount = n;
-  v.nLongestRec = static_cast<int32_t>(longest);
+  v.nLongestRec = static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(longest, longestLong), INT32_MAX));
   v.nLastRecPointer = lastAddr;
   v.nNextCheckpoint = (n / 16 + 1) * 16;
 }
@@ -280,54 +354,69 @@ TEMBRA_ALWAYS_INLINE void StorePieceBody(ViewerState& v, const uint64_t* crs, co
 using StorePieceFn = void (*)(ViewerState&, const uint64_t*, const uint64_t*, int32_t, int32_t, int64_t, ScanCursor&,
                               bool);
 
+template <bool Lines>
 void StorePiecePlain(ViewerState& v, const uint64_t* crs, const uint64_t* lfs, int32_t scan, int32_t valid,
                      int64_t pieceStart, ScanCursor& at, bool last) {
-  StorePieceBody(v, crs, lfs, scan, valid, pieceStart, at, last);
+  StorePieceBody<Lines>(v, crs, lfs, scan, valid, pieceStart, at, last);
 }
 
 #if TEMBRA_HAVE_AVX2
 // The same with the bit instructions of newer processors, where it has them.
+template <bool Lines>
 __attribute__((target("avx2,bmi,bmi2,popcnt"))) void StorePieceBmi(ViewerState& v, const uint64_t* crs,
                                                                    const uint64_t* lfs, int32_t scan, int32_t valid,
                                                                    int64_t pieceStart, ScanCursor& at, bool last) {
-  StorePieceBody(v, crs, lfs, scan, valid, pieceStart, at, last);
+  StorePieceBody<Lines>(v, crs, lfs, scan, valid, pieceStart, at, last);
 }
 #endif
 
+template <bool Lines>
 StorePieceFn ChooseStorePiece() {
 #if TEMBRA_HAVE_AVX2
   __builtin_cpu_init();
   if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
       __builtin_cpu_supports("popcnt"))
-    return StorePieceBmi;
+    return StorePieceBmi<Lines>;
 #endif
-  return StorePiecePlain;
+  return StorePiecePlain<Lines>;
 }
 
 // Stores the records that end in the first `scan` bytes of a piece (see StorePieceBody).
 void StorePiece(ViewerState& v, const uint64_t* crs, const uint64_t* lfs, int32_t scan, int32_t valid,
                 int64_t pieceStart, ScanCursor& at, bool last) {
-  static const StorePieceFn fn = ChooseStorePiece();
-  fn(v, crs, lfs, scan, valid, pieceStart, at, last);
+  static const StorePieceFn records = ChooseStorePiece<false>();
+  static const StorePieceFn lines = ChooseStorePiece<true>();
+  (v.bGrepLines ? lines : records)(v, crs, lfs, scan, valid, pieceStart, at, last);
 }
 
 // Indexes the records of one segment of `valid` bytes at file address segStart, whose
 // first `scan` bytes are scanned for line ends (the last byte of a full segment is only
 // looked at as the byte after a CR); `last` when the segment ends the file.
+// Lines as grep counts them go on from where the scan stopped (the line not yet ended
+// and whether a CR came last).
 void ScanSegment(ViewerState& v, const unsigned char* buf, int32_t scan, int32_t valid, int64_t segStart, bool last) {
   if (scan <= 0) return;
   static LineEndMasks* const masks = new LineEndMasks;
   SegmentMasks(buf, valid, masks->Cr, masks->Lf);
   ScanCursor at;
+  if (v.bGrepLines) at = ScanCursor{v.nOpenLine - segStart, v.bCrBefore ? 1u : 0u};
   StorePiece(v, masks->Cr, masks->Lf, scan, valid, segStart, at, last);
+  if (v.bGrepLines) {
+    v.nScanFrom = segStart + scan;
+    v.nOpenLine = v.nScanFrom + at.b;
+    v.bCrBefore = at.crBefore != 0;
+  }
 }
 
 // The address after the last indexed record.
 int64_t NextStart(const ViewerState& v) {
   if (v.nRecCount < 1) return 1;
-  const uint16_t e = v.RecLens[v.nRecCount];
-  return v.nLastRecPointer + (e & 4095) + (e >> 12);
+  return v.nLastRecPointer + v.RecSize(v.nRecCount);
 }
+
+// Where indexing goes on: the next record, or with lines as grep counts them the first
+// byte not yet scanned.
+int64_t ScanStart(const ViewerState& v) { return v.bGrepLines ? v.nScanFrom : NextStart(v); }
 
 }  // namespace
 
@@ -443,7 +532,7 @@ struct CpuSplit {
 // Indexes from the end of the index to about address `to` (records that end before it).
 // False when the file could not be read as far; the usual scan then goes on.
 bool Lister::IndexAheadStretch(int64_t to, AheadBuffers& bufs) {
-  const int64_t from = NextStart(*this);
+  const int64_t from = ScanStart(*this);
   PieceReader r(P.files, hFdbin, from, to, nPieceBytes, bufs);
   std::thread helper;
 #if !defined(_WIN32)
@@ -478,13 +567,19 @@ bool Lister::IndexAheadStretch(int64_t to, AheadBuffers& bufs) {
   } ender{r, helper};
 
   ScanCursor cursor;
+  if (bGrepLines) cursor = ScanCursor{nOpenLine - from, bCrBefore ? 1u : 0u};
   const int32_t count = r.Pieces();
   for (int32_t i = 0; i < count; ++i) {
     WaitAbove(r.produced, i, r.stop);
     const int32_t slot = i % kAheadSlots;
-    if (r.scan[slot] == 0) return false;
-    StorePiece(*this, bufs.Cr(slot), bufs.Lf(slot), r.scan[slot], r.scan[slot] + 1, from + int64_t{i} * nPieceBytes,
-               cursor, false);
+    if (r.scan[slot] == 0 || nRecCount >= kMaxRecords) return false;
+    const int64_t at = from + int64_t{i} * nPieceBytes;
+    StorePiece(*this, bufs.Cr(slot), bufs.Lf(slot), r.scan[slot], r.scan[slot] + 1, at, cursor, false);
+    if (bGrepLines) {
+      nScanFrom = at + r.scan[slot];
+      nOpenLine = nScanFrom + cursor.b;
+      bCrBefore = cursor.crBefore != 0;
+    }
     ++nAheadPieces;
     r.consumed.store(i + 1, std::memory_order_release);
     r.consumed.notify_one();
@@ -501,13 +596,13 @@ void Lister::IndexAheadToRecord(int32_t rec) {
   if (rec <= nRecCount || nRecCount < 1) return;
   // Three quarters of the way the records indexed so far let expect; the usual scan
   // goes the rest.
-  const int64_t at = NextStart(*this);
+  const int64_t at = ScanStart(*this);
   IndexAhead(at + (at - 1) / nRecCount * (int64_t{rec} - nRecCount) * 3 / 4);
 }
 
 void Lister::IndexAhead(int64_t upTo) {
   if (bIndexing || bAllIndexed || nRecCount < 1 || nSegStart == 0 || hFdbin == kInvalidFile || bFileShrank) return;
-  if (nFileSize - NextStart(*this) + 1 < nAheadMinRest || nPieceBytes < 1) return;
+  if (nFileSize - ScanStart(*this) + 1 < nAheadMinRest || nPieceBytes < 1) return;
   std::unique_ptr<AheadBuffers> bufs;
   try {
     bufs = std::make_unique<AheadBuffers>(nPieceBytes);
@@ -515,7 +610,7 @@ void Lister::IndexAhead(int64_t upTo) {
     return;  // the usual scan needs no more memory than the tables
   }
   for (;;) {
-    const int64_t at = NextStart(*this);
+    const int64_t at = ScanStart(*this);
     // The file's last segment is left to the usual scan.
     const int64_t end = std::min(upTo, nFileSize - nSegBytes - 1);
     if (end - at <= nMaxRecLen) return;
@@ -524,9 +619,9 @@ void Lister::IndexAhead(int64_t upTo) {
     const int64_t to =
         nYieldCount != 0 ? std::min<int64_t>(end, at + std::max(1, kYieldBytes + 1 - nYieldCount) + nMaxRecLen + 2) : end;
     const FileHandle file = hFdbin;
-    if (!IndexAheadStretch(to, *bufs) || NextStart(*this) <= at) return;
+    if (!IndexAheadStretch(to, *bufs) || ScanStart(*this) <= at) return;
     if (nYieldCount != 0) {
-      nYieldCount = static_cast<int32_t>(std::min<int64_t>(int64_t{nYieldCount} + NextStart(*this) - at, INT32_MAX));
+      nYieldCount = static_cast<int32_t>(std::min<int64_t>(int64_t{nYieldCount} + ScanStart(*this) - at, INT32_MAX));
       if (nYieldCount > kYieldBytes) {
         nYieldCount = 1;
         bIndexing = true;
@@ -571,8 +666,10 @@ void Lister::ListAFile(int32_t ListIndex) {
   if (ListIndex != -47) ZDIR[ListIndex] = rec;
   std::string sizeField(ZdSizeField(rec));
   // A longer file is viewed as its first kMaxViewedSize bytes, so that every position
-  // in it fits a 32-bit number.
-  nFileSize = std::min(static_cast<int64_t>(Val(sizeField)), kMaxViewedSize);
+  // in it fits a 32-bit number; with any size allowed, the file's own length counts
+  // (taken again from the open file).
+  nTrueFileSize = static_cast<int64_t>(Val(sizeField));
+  nFileSize = piAnySize.On(eProfile) ? nTrueFileSize : std::min(nTrueFileSize, kMaxViewedSize);
   if (nFileSize <= 0) {
     VXERROR("VX1002 - >>>   FILE LENGTH IS ZERO   <<<");
     SleepMs(400);
@@ -601,6 +698,20 @@ bool Lister::StartViewing(const std::string& zOpenAs) {
   LogOpen(zCurFile);
   hFdbin = h;
   bFileShrank = false;
+  if (piAnySize.On(eProfile)) {
+    const int64_t len = P.files.FileLength(h);
+    if (len > 0) nFileSize = nTrueFileSize = len;
+  } else if (nTrueFileSize > nFileSize) {
+    // Said once per file: the rest is not shown.
+    zMessageLine = "VX0033 - Viewing the first " + Format(static_cast<double>(nFileSize), "#,###,###,##0") +
+                   " bytes of " + Format(static_cast<double>(nTrueFileSize), "#,###,###,###,##0");
+  }
+  bGrepLines = piGrepLines.On(eProfile);
+  nScanFrom = 1;
+  nOpenLine = 1;
+  bCrBefore = false;
+  LongRecs.clear();
+  RecAddrHigh.clear();
   nSegStart = 0;
   nSegEnd = 1;
   nSegScan = 0;
@@ -647,7 +758,7 @@ void Lister::GetFdbin(int64_t FBYTE) {
       DoEvents();
     }
   }
-  if (static_cast<int32_t>(zSegment.size()) != kSegBytes) zSegment.assign(kSegBytes, ' ');
+  if (static_cast<int32_t>(zSegment.size()) < kSegBytes) zSegment.assign(kSegBytes, ' ');
   int64_t want64 = std::min<int64_t>(nSegBytes, nFileSize - FBYTE + 1);
   long want = static_cast<long>(want64);
   long got = hFdbin == kInvalidFile ? -1 : P.files.ReadAt(hFdbin, FBYTE, zSegment.data(), want);
@@ -673,6 +784,16 @@ void Lister::GetFdbin(int64_t FBYTE) {
 
 void Lister::GetASeg() {
   if (bIndexing) return;  // a page drawn from the event pump while a scan runs
+  if (nRecCount >= kMaxRecords) {
+    // Record numbers are 32-bit: the rest of such a file is not indexed.
+    bAllIndexed = true;
+    zMessageLine = "VX1027 - Only the first " + Format(nRecCount, "#,###,###,##0") + " lines are indexed";
+    return;
+  }
+  if (bGrepLines) {
+    GetLineSeg();
+    return;
+  }
   const int64_t start = nSegStart != 0 ? NextStart(*this) : 1;
   if (start < 1) vxCatastrophe("VX9029 - RDHAddr1 < 1");
   if (start > nFileSize) {
@@ -691,6 +812,35 @@ void Lister::GetASeg() {
               bAllIndexed);
 }
 
+// GetASeg with lines as grep counts them: the next segment from the first byte not yet
+// scanned, every byte of it scanned (only an LF ends a line, and the CR before it is
+// remembered across the segment's end).
+void Lister::GetLineSeg() {
+  const int64_t start = nScanFrom;
+  if (start > nFileSize) {
+    // The end moved below the scan (the file shrank): what was scanned ends the index.
+    if (nOpenLine <= nFileSize && nOpenLine < start) {
+      StoreRecord(*this, nOpenLine, std::min(start, nFileSize + 1) - nOpenLine, 0);
+      nOpenLine = start;
+    }
+    bAllIndexed = true;
+    return;
+  }
+  bIndexing = true;
+  GetFdbin(start);
+  bIndexing = false;
+  const int32_t valid = nSegEnd - 1;
+  const bool last = nSegStart + valid - 1 >= nFileSize;
+  if (last) bAllIndexed = true;
+  if (valid <= 0) {
+    if (nOpenLine < start) StoreRecord(*this, nOpenLine, start - nOpenLine, 0);
+    nOpenLine = start;
+    bAllIndexed = true;
+    return;
+  }
+  ScanSegment(*this, reinterpret_cast<const unsigned char*>(zSegment.data()), valid, valid, nSegStart, last);
+}
+
 void Lister::StoreRecordPointers(int64_t RecPointer, int32_t RecLen, int32_t RecFlags) {
   StoreRecord(*this, RecPointer, RecLen, RecFlags);
 }
@@ -703,29 +853,26 @@ int64_t Lister::FindRecAddr(int32_t Recno) {
   }
   int32_t d = AddrCache.rec < 0 ? 2 : Recno - AddrCache.rec;
   if (d == 1) {
-    uint16_t e = RecLens[Recno];
     AddrCache.addr += AddrCache.len + AddrCache.count;
-    AddrCache.len = e & 4095;
-    AddrCache.count = e >> 12;
+    AddrCache.len = RecLen(Recno);
+    AddrCache.count = RecEnds(Recno);
     ++LookupStats[kLookupNext];
   } else if (d == -1) {
-    uint16_t e = RecLens[Recno];
-    AddrCache.len = e & 4095;
-    AddrCache.count = e >> 12;
+    AddrCache.len = RecLen(Recno);
+    AddrCache.count = RecEnds(Recno);
     AddrCache.addr -= AddrCache.len + AddrCache.count;
     ++LookupStats[kLookupPrev];
   } else if (d == 0) {
     ++LookupStats[kLookupSame];
   } else {
     int32_t k = Recno / 16;
-    int64_t addr = RecAddrs[k];
-    uint16_t e = RecLens[int64_t{16} * k];
-    int32_t len = e & 4095, count = e >> 12;
+    int64_t addr = CheckpointAddr(k);
+    int64_t len = RecLen(int64_t{16} * k);
+    int32_t count = RecEnds(int64_t{16} * k);
     for (int32_t m = 1; m <= Recno % 16; ++m) {
       addr += len + count;
-      e = RecLens[int64_t{16} * k + m];
-      len = e & 4095;
-      count = e >> 12;
+      len = RecLen(int64_t{16} * k + m);
+      count = RecEnds(int64_t{16} * k + m);
     }
     AddrCache.addr = addr;
     AddrCache.len = len;
@@ -753,7 +900,11 @@ void Lister::GetZCurRec(int32_t Recno) {
     return;
   }
   int64_t address = FindRecAddr(nCurRec);
-  nCurRecLen = AddrCache.len;
+  if (AddrCache.len > nSegBytes) {
+    GetLongRec(address, AddrCache.len);
+    return;
+  }
+  nCurRecLen = static_cast<int32_t>(AddrCache.len);
   if (address + nCurRecLen - 1 > nSegStart + nSegEnd - 2) {
     if (address > nFileSize) {
       if (!bFileShrank) vxCatastrophe("VX9034 - Logic error - Record pointer beyond EOF");
@@ -764,11 +915,33 @@ void Lister::GetZCurRec(int32_t Recno) {
     }
     GetFdbin(address);
   } else if (address < nSegStart) {
-    GetFdbin(std::max<int64_t>(1, address + nLongestRec - nSegBytes));
+    GetFdbin(std::max<int64_t>(1, address + std::min(nLongestRec, nSegBytes) - nSegBytes));
   }
   nCurRecPos = static_cast<int32_t>(address - nSegStart + 1);
   // Only bytes that were read from the file are handed out.
   if (nCurRecPos + nCurRecLen - 1 > nSegEnd - 1) nCurRecLen = std::max(0, nSegEnd - nCurRecPos);
+}
+
+// A line longer than a segment (lines as grep counts them): its first kLongLineShown
+// bytes are brought into the buffer, which grows for them.
+void Lister::GetLongRec(int64_t address, int64_t len) {
+  const int64_t shown = std::min<int64_t>(len, kLongLineShown);
+  if (!(nSegStart > 0 && address >= nSegStart && address + shown - 1 <= nSegStart + nSegEnd - 2)) {
+    if (address > nFileSize) {
+      nCurRecLen = 0;
+      nCurRecPos = 1;
+      return;
+    }
+    if (static_cast<int64_t>(zSegment.size()) < shown) zSegment.resize(static_cast<size_t>(shown), ' ');
+    const int64_t want = std::min(shown, nFileSize - address + 1);
+    long got = hFdbin == kInvalidFile ? -1 : P.files.ReadAt(hFdbin, address, zSegment.data(), static_cast<long>(want));
+    if (got < 0) got = 0;
+    nSegStart = address;
+    nSegEnd = static_cast<int32_t>(got) + 1;
+    nSegScan = static_cast<int32_t>(got);
+  }
+  nCurRecPos = static_cast<int32_t>(address - nSegStart + 1);
+  nCurRecLen = static_cast<int32_t>(std::min<int64_t>(shown, nSegEnd - nCurRecPos));
 }
 
 bool Lister::bCheckForRec(int32_t Recno) {
@@ -776,7 +949,7 @@ bool Lister::bCheckForRec(int32_t Recno) {
   while (!bAllIndexed && !bIndexing && Recno > nRecCount) GetASeg();
   nYieldCount = 0;
   if (Recno > nRecCount || Recno < 1) return false;
-  if (Recno == nRecCount) {
+  if (Recno == nRecCount && !bGrepLines) {
     uint16_t e = RecLens[Recno];
     int32_t len = e & 4095;
     if (e != 0 && (e >> 12) == 0) {
