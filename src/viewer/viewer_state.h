@@ -30,24 +30,6 @@ constexpr int32_t kLongLineShown = 8 << 20;
 constexpr uint16_t kLongFlag = 0x8000;
 constexpr int64_t kLongEntry = 4096;
 
-// Memory of a growable table: grows in place or is moved by the system without a copy
-// where it can, so that the memory in use stays close to the table's own size.
-class TableMemory {
- public:
-  TableMemory() = default;
-  TableMemory(const TableMemory&) = delete;
-  TableMemory& operator=(const TableMemory&) = delete;
-  ~TableMemory();
-  // Makes room for `bytes` bytes, keeping the contents; throws std::bad_alloc.
-  void Resize(size_t bytes);
-  void* data() const { return data_; }
-
- private:
-  void* data_ = nullptr;
-  size_t bytes_ = 0;   // bytes reserved
-  bool mapped_ = false;
-};
-
 // A growable table of plain numbers with an explicit highest index. The memory behind
 // it may reach further than the highest index (room reserved for a whole segment of
 // records), so that a scan can store without a check per record; it never shrinks.
