@@ -1,6 +1,6 @@
-// libFuzzer target for the viewer's record index. The input chooses the longest record,
-// the segment size, a run of padding lines (so that any byte can land on a segment
-// boundary), the file's bytes and a sequence of lookups: next, previous, same and random
+// libFuzzer target for the viewer's record index. The input chooses records or lines as
+// grep counts them, the longest record, the segment size, a run of padding lines (so that
+// any byte can land on a segment boundary), the file's bytes and a sequence of lookups: next, previous, same and random
 // records, records past the end, reads of any segment for the display (as the hex view
 // makes), single index steps, jumps and whole-file indexing (ahead on a second thread in
 // tiny pieces, or on one) and existence checks. After every step the index, the current
@@ -39,6 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static SandboxSession h("records");
   FuzzedDataProvider in(data, size);
   const int32_t maxRec = in.ConsumeBool() ? 4095 : in.ConsumeIntegralInRange<int32_t>(64, 4095);
+  // Records of at most maxRec bytes, or lines as grep counts them (any length).
+  const bool lines = in.ConsumeBool();
   // Mostly small segments, so that a short input spans many of them.
   int32_t seg = kSegBytes;
   switch (in.ConsumeIntegralInRange(0, 3)) {
@@ -81,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   file += in.ConsumeRemainingBytesAsString();
   if (file.empty()) return 0;  // an empty file is refused before it is viewed
 
-  const std::vector<SplitRecord> recs = recordcheck::SplitRecords(file, maxRec);
+  const std::vector<SplitRecord> recs = lines ? recordcheck::SplitLines(file) : recordcheck::SplitRecords(file, maxRec);
   const int32_t total = static_cast<int32_t>(recs.size());
   Lister& l = h.session->lister();
   l.CloseFDBIN();
@@ -91,6 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!f) __builtin_trap();
   }
   l.nMaxRecLen = maxRec;
+  l.piGrepLines.set = lines;
   l.nSegBytes = seg;
   // At most about 2,000 pieces a file: every piece is a hand-over between the threads.
   l.nPieceBytes = std::max<int32_t>(piece, static_cast<int32_t>(file.size() / 2048));
@@ -163,7 +166,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         step = "bCheckForRec(" + std::to_string(r) + ")";
         bool got = l.bCheckForRec(r);
         check();
-        if (got != recordcheck::RecordCounts(file, recs, r)) Finding(got ? "counts" : "does not count", step);
+        if (got != recordcheck::RecordCounts(file, recs, r, lines)) Finding(got ? "counts" : "does not count", step);
         break;
       }
     }

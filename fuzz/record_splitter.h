@@ -6,6 +6,10 @@
 // empty record between). A line longer than the maximum record length is cut into pieces
 // of exactly that length with no line end, and its last 1 to maximum bytes carry the line
 // end. The bytes after the last line end form a last record with no line end, when any.
+//
+// Lines as grep counts them (SplitLines): only an LF ends a line, CR LF is one end of two
+// bytes, a lone CR is text, a line of any length is one record, and the bytes after the
+// last LF are a last line.
 #pragma once
 
 #include <algorithm>
@@ -20,7 +24,7 @@ namespace tembra::recordcheck {
 
 struct SplitRecord {
   int64_t addr;   // 1-based file address of the first byte
-  int32_t len;    // bytes, line end not counted
+  int64_t len;    // bytes, line end not counted
   int32_t ends;   // line-end bytes after it: 0, 1 or 2
 };
 
@@ -60,12 +64,25 @@ inline std::vector<SplitRecord> SplitRecords(std::string_view file, int32_t maxR
   return out;
 }
 
+inline std::vector<SplitRecord> SplitLines(std::string_view file) {
+  std::vector<SplitRecord> out;
+  size_t start = 0;
+  for (size_t i = 0; i < file.size(); ++i) {
+    if (file[i] != '\n') continue;
+    const bool pair = i > start && file[i - 1] == '\r';
+    out.push_back({static_cast<int64_t>(start) + 1, static_cast<int64_t>(i - start) - (pair ? 1 : 0), pair ? 2 : 1});
+    start = i + 1;
+  }
+  if (start < file.size()) out.push_back({static_cast<int64_t>(start) + 1, static_cast<int64_t>(file.size() - start), 0});
+  return out;
+}
+
 // Whether record n (1-based) exists for bCheckForRec: a last record with no line end
 // made only of Ctrl-Z bytes (the old end-of-file mark) does not.
-inline bool RecordCounts(std::string_view file, const std::vector<SplitRecord>& recs, int64_t n) {
+inline bool RecordCounts(std::string_view file, const std::vector<SplitRecord>& recs, int64_t n, bool lines = false) {
   if (n < 1 || n > static_cast<int64_t>(recs.size())) return false;
   const SplitRecord& r = recs[static_cast<size_t>(n - 1)];
-  if (n < static_cast<int64_t>(recs.size()) || r.ends != 0 || r.len == 0) return true;
+  if (n < static_cast<int64_t>(recs.size()) || r.ends != 0 || r.len == 0 || lines) return true;
   std::string_view bytes = file.substr(static_cast<size_t>(r.addr - 1), static_cast<size_t>(r.len));
   return !std::all_of(bytes.begin(), bytes.end(), [](char c) { return c == '\x1a'; });
 }
@@ -73,7 +90,7 @@ inline bool RecordCounts(std::string_view file, const std::vector<SplitRecord>& 
 // How much of an index has been compared already.
 struct Checked {
   int32_t records = 0;  // leading records known to agree
-  int32_t longest = 1;  // longest of them
+  int64_t longest = 1;  // longest of them
 };
 
 // Compares the index built so far with the split file, and the segment buffer with the
@@ -90,9 +107,17 @@ inline std::string IndexMismatch(ViewerState& v, std::string_view file, const st
   for (int32_t n = done.records + 1; n <= v.nRecCount; ++n) {
     const SplitRecord& r = recs[static_cast<size_t>(n - 1)];
     uint16_t e = v.RecLens[n];
-    if ((e & 4095) != r.len) return at("wrong length", n);
-    if ((e >> 12) != r.ends) return at("wrong line-end count", n);
+    if (v.bGrepLines) {
+      // Lines: a long one's length beside the table, flagged in the entry.
+      if (v.RecLen(n) != r.len) return at("wrong length", n);
+      if (((e & kLongFlag) != 0) != (r.len >= kLongEntry)) return at("wrong long-line flag", n);
+      if (((e >> 12) & 7) != r.ends) return at("wrong line-end count", n);
+    } else {
+      if ((e & 4095) != r.len) return at("wrong length", n);
+      if ((e >> 12) != r.ends) return at("wrong line-end count", n);
+    }
     if (n % 16 == 0 && v.RecAddrs[n / 16] != static_cast<uint32_t>(r.addr)) return at("wrong checkpoint", n);
+    if (n % 16 == 0 && v.CheckpointAddr(n / 16) != r.addr) return at("wrong checkpoint above 4 GiB", n);
     done.longest = std::max(done.longest, r.len);
   }
   done.records = v.nRecCount;

@@ -580,6 +580,15 @@ KeywordOutcome MoveKeyword(Lister& l, const ConfigLine& c) {
   return kDone;
 }
 
+// Files of any size (FILESIZE ANY) or their first 2,147,221,504 bytes (FILESIZE CAPPED).
+KeywordOutcome FileSizeKeyword(Lister& l, const ConfigLine& c) {
+  if (c.words != 2) return kInvalid;
+  if (c.W2 == "ANY") l.piAnySize.set = true;
+  else if (c.W2 == "CAPPED") l.piAnySize.set = false;
+  else return kInvalid;
+  return kDone;
+}
+
 // A Linux item set either way: the keyword and ON or OFF.
 template <auto Item>
 KeywordOutcome ProfileItemOnOff(Lister& l, const ConfigLine& c) {
@@ -593,6 +602,16 @@ KeywordOutcome FullNames(Lister& l, const ConfigLine& c) {
   if (ProfileItemOnOff<&Lister::piFullNames>(l, c) != kDone) return kInvalid;
   l.bShortFormat = !*l.piFullNames.set;
   l.bShortFormatChosen = true;
+  return kDone;
+}
+
+// Lines as grep counts them (LINES GREP) or records of at most MAXREC bytes ended by
+// CR, LF or CR LF (LINES RECORDS).
+KeywordOutcome LinesKeyword(Lister& l, const ConfigLine& c) {
+  if (c.words != 2) return kInvalid;
+  if (c.W2 == "GREP") l.piGrepLines.set = true;
+  else if (c.W2 == "RECORDS") l.piGrepLines.set = false;
+  else return kInvalid;
   return kDone;
 }
 
@@ -640,6 +659,8 @@ constexpr KeywordRule kKeywordRules[] = {
     {{Is("FULLNAMES")}, 0, FullNames},
     {{Is("BACKSPACE")}, 0, ProfileItemOnOff<&Lister::piBackspaceUp>},
     {{Is("SHOWNAME")}, 0, ProfileItemOnOff<&Lister::piShowName>},
+    {{Is("FILESIZE")}, 0, FileSizeKeyword},
+    {{Is("LINES")}, 0, LinesKeyword},
     {{Starts("*"), Is("END")}, 0, Accepted},  // a comment, the end of the file
 };
 

@@ -138,6 +138,8 @@ class Lister : public ListerState {
   void ListAFile(int32_t ListIndex);
   void GetFdbin(int64_t FBYTE);
   void GetASeg();
+  void GetLineSeg();                            // GetASeg with lines as grep counts them
+  void GetLongRec(int64_t address, int64_t len);  // a line longer than a segment into the buffer
   void StoreRecordPointers(int64_t RecPointer, int32_t RecLen, int32_t RecFlags);
   int64_t FindRecAddr(int32_t Recno);
   void GetZCurRec(int32_t Recno);
@@ -157,7 +159,8 @@ class Lister : public ListerState {
   void KeyPress_ListMode(int keyascii);
   void LIST_PAGEMOVE(int KeyCode);
   void JUMP2LINE();
-  std::optional<int32_t> NConvert(const std::string& ZNumber);  // nothing for a number beyond 32 bits
+  // Nothing for a number beyond 31 bits (63 bits with files of any size).
+  std::optional<int64_t> NConvert(const std::string& ZNumber);
   void LOADEMUP();
   bool DebugLookupsWereRandom();  // the closing check of the record-lookup counters
   bool StartViewing(const std::string& zOpenAs);  // open zCurFile (nFileSize set), reset, index

@@ -3,8 +3,10 @@
 // The core includes only this header; each front-end supplies implementations.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -299,6 +301,47 @@ class Clock {
   virtual DateTime UtcNow() = 0;
   virtual double SecondsSinceMidnight() = 0;  // local time, with fractions
 };
+
+// ---------------------------------------------------------------- memory and threads
+// Memory of a growable table: grows in place or is moved by the host without a copy where
+// it can, so that the memory in use stays close to the table's own size.
+class TableMemory {
+ public:
+  TableMemory() = default;
+  TableMemory(const TableMemory&) = delete;
+  TableMemory& operator=(const TableMemory&) = delete;
+  ~TableMemory();
+  // Makes room for `bytes` bytes, keeping the contents; throws std::bad_alloc.
+  void Resize(size_t bytes);
+  void* data() const { return data_; }
+
+ private:
+  void* data_ = nullptr;
+  size_t bytes_ = 0;   // bytes reserved
+  bool mapped_ = false;
+};
+
+// Work beside the calling thread, where a second processor pays off (indexing a long rest
+// of a file ahead). The thread takes no signals (they stay with the thread that handles
+// them), and where the host can, the two threads keep to two processors while it runs.
+class HelperThread {
+ public:
+  HelperThread();
+  HelperThread(const HelperThread&) = delete;
+  HelperThread& operator=(const HelperThread&) = delete;
+  ~HelperThread();  // joins
+  // Runs `work` on a second thread; false when none could be made (then nothing runs).
+  bool Start(std::function<void()> work);
+  // Waits for the work to end; the caller's processor set is given back.
+  void Join();
+
+ private:
+  struct Host;
+  std::unique_ptr<Host> host_;
+};
+
+// Whether a second processor is at hand for such work.
+bool HelperThreadsPay();
 
 // The set of platform services one window uses.
 struct Platform {

@@ -54,6 +54,14 @@ int32_t HexBytesAt(const Lister& L, int32_t pos, int32_t want) {
   return static_cast<int32_t>(std::max<int64_t>(n, 0));
 }
 
+// Hexadecimal digits of the offset column beyond the usual 8: a file longer than 4 GiB
+// (viewed whole) needs more, and every column after the offsets moves right by as many.
+int32_t ExtraOffsetDigits(int64_t fileSize) {
+  int32_t extra = 0;
+  for (uint64_t last = fileSize > 0 ? static_cast<uint64_t>(fileSize - 1) >> 32 : 0; last != 0; last >>= 4) ++extra;
+  return extra;
+}
+
 // Writes text into line from 1-based column col, cut at the line's end.
 void PutAt(std::string& line, long col, const std::string& text) {
   if (col < 1 || col > static_cast<long>(line.size())) return;
@@ -107,6 +115,8 @@ void Lister::ListModeHex() {
     zDisplayMode = "LSTX";
   }
 
+  const int32_t extra = ExtraOffsetDigits(nFileSize);
+
   // Title line or column headings.
   SetForeColor(lColor[4]);
   SetBold(false);
@@ -115,10 +125,10 @@ void Lister::ListModeHex() {
   } else {
     std::string head = Space(nColumns);
     if (!(TDISPLAY & TD_HEX32)) {
-      PutAt(head, 1, zHexHead16);
+      PutAt(head, 1 + extra, zHexHead16);
     } else {
-      PutAt(head, 1, nPaneWidth < 130 ? Left(zHexHead32, 117) : zHexHead32);
-      if (TDISPLAY & TD_HEX2) PutAt(head, nPaneWidth + 1, Left(zHexHead32, 117));
+      PutAt(head, 1 + extra, nPaneWidth < 130 + extra ? Left(zHexHead32, 117) : zHexHead32);
+      if (TDISPLAY & TD_HEX2) PutAt(head, nPaneWidth + 1 + extra, Left(zHexHead32, 117));
     }
     PrintAt(0, 0, head);
   }
@@ -162,15 +172,18 @@ void Lister::ListModeHex() {
     if (lines < 1) break;
     const int64_t offset = pageStart + k;
     if (offset >= nFileSize) {
-      nBottomRec = static_cast<int32_t>(nFileSize);
+      nBottomRec = nFileSize;
       break;
     }
-    nBottomRec = static_cast<int32_t>(offset);
+    nBottomRec = offset;
     std::string& line = HexLines[static_cast<size_t>(i)];
     // buf[i] is column c + i: the offset at 0-7, hexadecimal from 10, characters after.
-    char buf[128];
-    std::memset(buf, ' ', sizeof buf);
-    for (uint32_t d = 8, v = static_cast<uint32_t>(offset); d-- > 0; v >>= 4) buf[d] = zHexDigit[v & 15][0];
+    // buf[extra + i] is column c + i: the offset at 0-7 (and the digits above 4 GiB
+    // before it), hexadecimal from 10, characters after.
+    char wideBuf[128 + 16];
+    std::memset(wideBuf, ' ', sizeof wideBuf);
+    for (int32_t d = extra + 8; d-- > 0;) wideBuf[d] = zHexDigit[(static_cast<uint64_t>(offset) >> (4 * (extra + 7 - d))) & 15][0];
+    char* buf = wideBuf + extra;
     const int32_t n = HexBytesAt(*this, static_cast<int32_t>(k), wide ? 32 : 16);
     const unsigned char* bytes = n > 0 ? seg + nHexBufBase + k : seg;
     long width;
@@ -180,20 +193,21 @@ void Lister::ListModeHex() {
       buf[46] = '|';
       buf[63] = '|';
       width = 64;
-      recCol = c + 65;
+      recCol = c + 65 + extra;
       k += 16;
     } else {
       FormatSixteen(t, bytes, std::min(n, 16), buf + 10, buf + 84);
       if (n > 16) FormatSixteen(t, bytes + 16, n - 16, buf + 47, buf + 100);
       buf[83] = '|';
       width = 116;
-      if (nPaneWidth > 117) buf[width++] = '|';
-      if (nPaneWidth > 129) recCol = c + 118;
+      if (nPaneWidth > 117 + extra) buf[width++] = '|';
+      if (nPaneWidth > 129 + extra) recCol = c + 118 + extra;
       k += 32;
     }
     if (c <= static_cast<long>(line.size())) {
       size_t room = line.size() - static_cast<size_t>(c - 1);
-      line.replace(static_cast<size_t>(c - 1), std::min(static_cast<size_t>(width), room), buf,
+      width += extra;
+      line.replace(static_cast<size_t>(c - 1), std::min(static_cast<size_t>(width), room), wideBuf,
                    std::min(static_cast<size_t>(width), room));
     }
     if (recCol > 0) {

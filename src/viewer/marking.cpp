@@ -1,6 +1,7 @@
 // Line marks in the text and hex views and copying the marked stretch of the file to
 // the clipboard.
 #include <algorithm>
+#include <exception>
 
 #include "core/lister.h"
 
@@ -27,14 +28,13 @@ void Lister::MarkLine(const std::string& zWhat) {
       r.start = offset + 1;
       r.end = std::min(offset + width, nFileSize);
     } else {
-      int32_t rec = top ? nTopRec : nBottomRec;
+      int32_t rec = top ? nTopRec : static_cast<int32_t>(std::min<int64_t>(nBottomRec, nRecCount));
       if (rec > nRecCount) rec = nRecCount;  // the page ended with the file
       if (rec < 1) rec = 1;
       if (nRecCount < 1) return r;
       const int64_t a = FindRecAddr(rec);
-      const uint16_t entry = RecLens[static_cast<size_t>(rec)];
       r.start = a;
-      r.end = a + (entry & 4095) + entry / 4096 - 1;
+      r.end = a + RecSize(rec) - 1;
     }
     return r;
   };
@@ -82,7 +82,12 @@ void Lister::MarkLine(const std::string& zWhat) {
     if (ok) {
       int64_t len = std::min(P.files.FileLength(f), nFileSize);
       int64_t want = std::min(count, std::max<int64_t>(len - start + 1, 0));
-      bytes.resize(static_cast<size_t>(want));
+      // A stretch of a file of any size may not fit in memory: then nothing is copied.
+      try {
+        bytes.resize(static_cast<size_t>(want));
+      } catch (const std::exception&) {
+        want = 0;
+      }
       int64_t got = 0;
       while (got < want) {
         long chunk = static_cast<long>(std::min<int64_t>(want - got, 1 << 26));

@@ -41,8 +41,9 @@ bool Lister::bList_Keydown(int Shift, int KeyCode) {
       } else {
         if (ctrl) {
           int32_t longest = 0;
-          int32_t last = std::min(nBottomRec, nRecCount);
-          for (int32_t r = std::max(1, nTopRec); r <= last; ++r) longest = std::max(longest, RecLens[r] & 4095);
+          int32_t last = static_cast<int32_t>(std::min<int64_t>(nBottomRec, nRecCount));
+          for (int32_t r = std::max(1, nTopRec); r <= last; ++r)
+            longest = static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(longest, RecLen(r)), kLongLineShown));
           if (Utf8Text()) {
             // UTF-8 lines are as long as their cells.
             longest = 0;
@@ -56,7 +57,9 @@ bool Lister::bList_Keydown(int Shift, int KeyCode) {
           }
           nHOffset = RoundUp10(int64_t{longest} - nColumns + 1);
         } else {
-          nHOffset = std::min(nHOffset + 10, RoundDown10(nMaxRecLen - 40));
+          // Lines as grep counts them scroll as far as the longest line shown allows.
+          const int64_t widest = bGrepLines ? std::min<int64_t>(std::max(nLongestRec, nMaxRecLen), kLongLineShown) : nMaxRecLen;
+          nHOffset = std::min(nHOffset + 10, RoundDown10(widest - 40));
         }
         ZCOLFILL(nHOffset);
         bRepaint = true;
@@ -292,13 +295,14 @@ void Lister::RelativeJump(const std::string& zSign) {
   std::string prompt = std::string("VX0040 - Enter the number of ") + (hex ? "bytes" : "lines") + " to " +
                        (zSign == "+" ? "increment" : "decrement");
   std::string answer = InputBox(prompt, "Relative jump", "0");
-  std::optional<int32_t> n = NConvert(answer);
+  std::optional<int64_t> n = NConvert(answer);
   if (!n) return;
-  int64_t step = zSign == "-" ? -int64_t{*n} : int64_t{*n};
+  int64_t step = zSign == "-" ? -*n : *n;
   if (hex) {
-    nHexTop = std::clamp<int64_t>(nHexTop + step, 0, std::max<int64_t>(0, nFileSize - 1));
+    nHexTop = std::clamp<int64_t>(nHexTop + std::clamp<int64_t>(step, -nFileSize, nFileSize), 0,
+                                  std::max<int64_t>(0, nFileSize - 1));
   } else {
-    nTopRec = ClampToInt32(int64_t{nTopRec} + step);
+    nTopRec = ClampToInt32(int64_t{nTopRec} + std::clamp<int64_t>(step, -kTwoTo31, kTwoTo31));
     LOADEMUP();
   }
   bRepaint = true;
@@ -307,14 +311,14 @@ void Lister::RelativeJump(const std::string& zSign) {
 void Lister::JUMP2LINE() {
   if (TDISPLAY & TD_HEX) {
     std::string answer = InputBox("VX0036 - Enter byte offset to which to jump", "Jump to address", "1");
-    std::optional<int32_t> n = NConvert(answer);
+    std::optional<int64_t> n = NConvert(answer);
     if (!n) return;
     nHexTop = std::clamp<int64_t>(*n, 0, std::max<int64_t>(0, nFileSize - 1));
   } else {
     std::string answer = InputBox("VX0037 - Enter line number to which to jump", "Jump to line", "1");
-    std::optional<int32_t> n = NConvert(answer);
+    std::optional<int64_t> n = NConvert(answer);
     if (!n) return;
-    nTopRec = *n;
+    nTopRec = ClampToInt32(*n);
     LOADEMUP();
   }
   bRepaint = true;
@@ -345,7 +349,9 @@ bool StartsWithNumber(const std::string& t) {
 }
 }  // namespace
 
-std::optional<int32_t> Lister::NConvert(const std::string& ZNumber) {
+std::optional<int64_t> Lister::NConvert(const std::string& ZNumber) {
+  // Offsets and line numbers of files of any size may take 63 bits.
+  const int64_t limit = piAnySize.On(eProfile) ? INT64_MAX : kTwoTo31;
   std::string t = UCase(Ungrouped(ZNumber));
   long p = InStr(t, "X");
   if (p == 0) p = InStr(t, "H");
@@ -357,10 +363,14 @@ std::optional<int32_t> Lister::NConvert(const std::string& ZNumber) {
     for (char c : rest) {
       int d = (c >= '0' && c <= '9') ? c - '0' : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : -1;
       if (d < 0) break;
+      if (h > (static_cast<uint64_t>(limit) - static_cast<uint64_t>(d)) / 16) {
+        h = static_cast<uint64_t>(limit);
+        break;
+      }
       h = h * 16 + static_cast<uint64_t>(d);
-      if (h >= static_cast<uint64_t>(kTwoTo31)) break;
+      if (h >= static_cast<uint64_t>(limit)) break;
     }
-    if (h >= static_cast<uint64_t>(kTwoTo31)) {
+    if (h >= static_cast<uint64_t>(limit)) {
       // 80000000 hex and above has no 32-bit line number or offset.
       zMessageLine = "VX1026 - Number too large: " + ZNumber;
       bRepaint = true;
@@ -370,11 +380,12 @@ std::optional<int32_t> Lister::NConvert(const std::string& ZNumber) {
   } else {
     if (!StartsWithNumber(t) && !Trim(t).empty()) {
       // Read as 0, as always, but no longer without a word.
-      zMessageLine = "VX1027 - Not a number: " + ZNumber;
+      zMessageLine = "VX1038 - Not a number: " + ZNumber;
       bRepaint = true;
     }
     double d = Val(t);
-    if (!(d > -2147483648.5 && d < 2147483647.5)) {
+    const double range = static_cast<double>(limit) - (limit == INT64_MAX ? 1024.0 : 0.5);
+    if (!(d > -range - 1.0 && d < range)) {
       zMessageLine = "VX1026 - Number too large: " + ZNumber;
       bRepaint = true;
       return std::nullopt;
@@ -382,9 +393,10 @@ std::optional<int32_t> Lister::NConvert(const std::string& ZNumber) {
     v = RoundHalfEven(d);
   }
   if (v >= -55554 && v <= -1) v += 65536;
-  if (InStr(t, "K") > 0 && v * 1024 < kTwoTo31 && v * 1024 >= -kTwoTo31) v *= 1024;
-  if (InStr(t, "M") > 0 && v * 1048576 < kTwoTo31 && v * 1048576 >= -kTwoTo31) v *= 1048576;
-  return static_cast<int32_t>(v);
+  auto fits = [limit](int64_t x, int64_t by) { return x < limit / by && x >= -(limit / by); };
+  if (InStr(t, "K") > 0 && fits(v, 1024)) v *= 1024;
+  if (InStr(t, "M") > 0 && fits(v, 1048576)) v *= 1048576;
+  return v;
 }
 
 void Lister::LOADEMUP() {
@@ -424,7 +436,7 @@ void Lister::LIST_PAGEMOVE(int KeyCode) {
         nHexTop = nBottomRec + L;
         if (nHexTop >= nFileSize) nHexTop = lastLine;
       } else {
-        nTopRec = ClampToInt32(int64_t{nBottomRec} + 1);
+        nTopRec = ClampToInt32(nBottomRec + 1);
       }
       break;
     case kVkPgUp:

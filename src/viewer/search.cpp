@@ -189,16 +189,15 @@ bool Lister::bFindText() {
       int64_t a = nSegStart + nCurRecPos - 1;            // address of record q
       int32_t q = r;
       while (q < nRecCount) {
-        const uint16_t e = RecLens[q], ne = RecLens[q + 1];
-        const int64_t next = a + (e & 4095) + (e >> 12);
-        if (next + (ne & 4095) - 1 > bufLast) break;
+        const int64_t next = a + RecSize(q);
+        if (next + RecLen(q + 1) - 1 > bufLast) break;
         a = next;
         ++q;
       }
       const int64_t lo = nCurRecPos - 1;                          // 0-based buffer positions
       // One past the last text byte; never beyond the bytes the buffer really holds (the
       // current record is cut there when the file shrank while viewed).
-      int64_t hiEnd = q == r ? lo + nCurRecLen : (a - nSegStart) + (RecLens[q] & 4095);
+      int64_t hiEnd = q == r ? lo + nCurRecLen : (a - nSegStart) + RecLen(q);
       hiEnd = std::min<int64_t>({hiEnd, std::max(nSegEnd - 1, 0), static_cast<int64_t>(zSegment.size())});
       const unsigned char* t = reinterpret_cast<const unsigned char*>(zSegment.data());
       const unsigned char* pat = reinterpret_cast<const unsigned char*>(zFindText.data());
@@ -207,16 +206,17 @@ bool Lister::bFindText() {
       const CaseBlindUtf8* utf8Fold = bFindNoCase && Utf8Text() ? &FoldUtf8(zFindText) : nullptr;
       int32_t cr = r;                     // the record under the candidate
       int64_t cpos = lo;
-      uint16_t ce = RecLens[cr];
+      int64_t cLen = nCurRecLen, cSize = RecSize(cr);  // (a long line: its part shown)
       int64_t from = lo;
       while (!found && hiEnd - m >= from) {
         const int64_t c = utf8Fold ? utf8Fold->Find(t, from, hiEnd - m) : FindInBytes(t, from, hiEnd - m, pat, m, fold);
         if (c < 0) break;
-        while (c >= cpos + (ce & 4095) + (ce >> 12)) {
-          cpos += (ce & 4095) + (ce >> 12);
-          ce = RecLens[++cr];
+        while (c >= cpos + cSize) {
+          cpos += cSize;
+          cLen = RecLen(++cr);
+          cSize = cLen + RecEnds(cr);
         }
-        if (c + m <= cpos + (ce & 4095)) {
+        if (c + m <= cpos + cLen) {
           found = true;
           hitRec = cr;
           hitCol = static_cast<int32_t>(c - cpos + 1);

@@ -25,6 +25,8 @@ void Lister::ZCOLFILL(int32_t offset) {
     std::string label;
     if (n < 100) label = Format(n / 10.0, "0");
     else if (n <= 999) label = Format(n, "000");
+    // Lines as grep counts them scroll past column 9,999: the label takes the digits it needs.
+    else if (bGrepLines && n > 9999) label = Format(n, "0");
     else label = Left(Format(n, "0000"), 4);
     zRuler.replace(static_cast<size_t>(g + 10) - label.size(), label.size(), label);
   }

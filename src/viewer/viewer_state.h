@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <optional>
@@ -21,24 +22,13 @@ namespace tembra {
 constexpr int32_t kSegBytes = 262144;               // bytes per segment read
 constexpr int64_t kMaxViewedSize = 2147221504;      // 7FFC0000 hex: longest viewed length
 constexpr int32_t kMaxDisplayLines = 63;            // display lines of one record
-
-// Memory of a growable table: grows in place or is moved by the system without a copy
-// where it can, so that the memory in use stays close to the table's own size.
-class TableMemory {
- public:
-  TableMemory() = default;
-  TableMemory(const TableMemory&) = delete;
-  TableMemory& operator=(const TableMemory&) = delete;
-  ~TableMemory();
-  // Makes room for `bytes` bytes, keeping the contents; throws std::bad_alloc.
-  void Resize(size_t bytes);
-  void* data() const { return data_; }
-
- private:
-  void* data_ = nullptr;
-  size_t bytes_ = 0;   // bytes reserved
-  bool mapped_ = false;
-};
+// A line longer than a segment is shown (and searched) as its first kLongLineShown bytes;
+// it is counted and addressed whole.
+constexpr int32_t kLongLineShown = 8 << 20;
+// Record-table entry of a line of kLongEntry bytes or more (lines as grep counts them):
+// the length lives in LongRecs, the low bits keep the line-end count.
+constexpr uint16_t kLongFlag = 0x8000;
+constexpr int64_t kLongEntry = 4096;
 
 // A growable table of plain numbers with an explicit highest index. The memory behind
 // it may reach further than the highest index (room reserved for a whole segment of
@@ -80,6 +70,10 @@ class GrowTable {
 int64_t AheadMinRestDefault();
 
 struct ViewerState {
+  // ---------------------------------------------------------------- settings (profile items)
+  ProfileItem piAnySize;     // files of any length (else the first kMaxViewedSize bytes)
+  ProfileItem piGrepLines;   // lines as grep counts them (else records of nMaxRecLen)
+
   // The viewed file's name as it is on disk: on the title line, or on the message line
   // when the file opens and the title has no room for it (SHOWNAME).
   ProfileItem piShowName;
@@ -88,7 +82,9 @@ struct ViewerState {
   int32_t nTopRec = 0;
   int32_t nRecCount = 0;
   bool bAllIndexed = false;
-  int64_t nFileSize = 0;          // viewed length, at most kMaxViewedSize
+  int64_t nFileSize = 0;          // viewed length (at most kMaxViewedSize unless any size)
+  int64_t nTrueFileSize = 0;      // the file's own length when it was opened
+  bool bGrepLines = false;        // this file is indexed in lines as grep counts them
   int32_t nMaxRecLen = 4095;
   std::string zSegment;           // the segment buffer (262,144 bytes)
   // Bytes per segment read: kSegBytes. Checks of the index use fewer (at least
@@ -114,16 +110,58 @@ struct ViewerState {
   int64_t nLastRecPointer = 0;    // file address of record nRecCount
   int32_t nLongestRec = 1;
   GrowTable<uint16_t> RecLens;    // per record: line-end count * 4096 + length
-  GrowTable<uint32_t> RecAddrs;   // entry k: file address of record 16k
+  GrowTable<uint32_t> RecAddrs;   // entry k: low 32 bits of the file address of record 16k
+  // Where the high 32 bits of the checkpoint addresses change: from checkpoint `from` on
+  // they are `high` (addresses only grow, so a file of n times 4 GiB has n entries).
+  struct AddrHigh {
+    int64_t from;
+    uint32_t high;
+  };
+  std::vector<AddrHigh> RecAddrHigh;
+  // Lines of kLongEntry bytes or more, in record order (lines as grep counts them).
+  struct LongRec {
+    int32_t rec;
+    int64_t len;
+  };
+  std::vector<LongRec> LongRecs;
+  // Lines as grep counts them: the scan goes on where it stopped, not at the next record,
+  // since a line may be longer than a segment.
+  int64_t nScanFrom = 1;          // address of the first byte not yet scanned
+  int64_t nOpenLine = 1;          // address of the line not yet ended
+  bool bCrBefore = false;         // the byte before nScanFrom is a CR
   int32_t nNextCheckpoint = 1;
   struct {
     int32_t rec = -1;             // -1: empty
     int64_t addr = 0;
-    int32_t len = 0, count = 0;
+    int64_t len = 0;
+    int32_t count = 0;
   } AddrCache;
   // Lookups that were next, previous, same and random record.
   std::array<int32_t, 4> LookupStats{};
   int32_t nCurRec = 0, nCurRecLen = -1, nCurRecPos = 1;
+
+  // Length of record n (line end not counted) and its line-end count.
+  int64_t RecLen(int64_t n) const {
+    const uint16_t e = RecLens[n];
+    return (e & kLongFlag) ? LongRecLen(n) : (e & 4095);
+  }
+  int32_t RecEnds(int64_t n) const { return (RecLens[n] >> 12) & 3; }
+  int64_t RecSize(int64_t n) const { return RecLen(n) + RecEnds(n); }
+  int64_t LongRecLen(int64_t n) const {
+    auto it = std::lower_bound(LongRecs.begin(), LongRecs.end(), n,
+                               [](const LongRec& l, int64_t r) { return l.rec < r; });
+    return it != LongRecs.end() && it->rec == n ? it->len : 0;
+  }
+  // File address of record 16k.
+  int64_t CheckpointAddr(int64_t k) const {
+    int64_t a = RecAddrs[k];
+    if (!RecAddrHigh.empty()) {
+      auto it = std::upper_bound(RecAddrHigh.begin(), RecAddrHigh.end(), k,
+                                 [](int64_t x, const AddrHigh& h) { return x < h.from; });
+      if (it != RecAddrHigh.begin()) a += int64_t{std::prev(it)->high} << 32;
+    }
+    return a;
+  }
 
   // ---------------------------------------------------------------- display lines
   bool bUnTab = true;
@@ -140,7 +178,7 @@ struct ViewerState {
 
   // ---------------------------------------------------------------- text view
   int32_t nHOffset = 0;
-  int32_t nBottomRec = 0;          // text view: last record drawn; hex view: last line's offset
+  int64_t nBottomRec = 0;          // text view: last record drawn; hex view: last line's offset
   std::string zRuler;              // column ruler, 480 characters
 
   // Found-text highlighting

@@ -62,13 +62,15 @@ expect_line "BEEP"
 expect_screen_row 25 "VX1002 - >>>   FILE LENGTH IS ZERO   <<<"
 expect_no_line "CAPTION TEMBRA • LIST • $(printf 'C:%s\\ZERO.TXT' "${E//\//\\}")"
 
-# 3,000,000,000 bytes (sparse): viewed as 2,147,221,504; its last page works.
+# 3,000,000,000 bytes (sparse): viewed as 2,147,221,504, which the message line says; its
+# last page works.
 B=$(make_dir big)
 if truncate -s 3000000000 "$B/big.bin" 2>/dev/null &&
   printf 'END OF VIEW\n' | dd of="$B/big.bin" bs=1 seek=2147221400 conv=notrunc status=none; then
   run_headless --cwd "$B" <<'S'
 key Down
 key Enter
+screen
 key H alt
 screen
 key End
@@ -82,6 +84,7 @@ key Q
 S
   expect_contains "- File List -("
   expect_contains ")-  2,147,221,504 [&H7FFC0000]"
+  expect_contains "VX0033 - Viewing the first 2,147,221,504 bytes of 3,000,000,000"
   expect_contains "7FFBFFF0"
   expect_contains "END OF VIEW"
   expect_contains " 524,331 of 524,353 Lines"
@@ -130,7 +133,7 @@ expect_screen_row 24 "row 1200" 3
 expect_screen_row 2 "row 1100" 4
 expect_screen_row 2 "row 1000" 5
 [ "$(screen_row 2 6 | sed 's/ *$//')" = "row 1" ] || fail "not a number: not read as 0"
-expect_screen_row 25 "VX1027 - Not a number: abc" 6
+expect_screen_row 25 "VX1038 - Not a number: abc" 6
 expect_screen_row 25 "This key does nothing here; F1 lists the keys" 7
 [ "$(screen_row 25 8 | grep -c 'F1 lists')" = 0 ] || fail "the key hint was shown twice"
 expect_screen_row 1 "Keys - File view" 9

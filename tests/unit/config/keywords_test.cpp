@@ -177,6 +177,17 @@ TEST_F(ConfigTest, ExtensionsFontsAndLimits) {
   EXPECT_EQ(l.nMaxRecLen, 64);
   EXPECT_FALSE(Parse(l, "MAXREC 63"));
   EXPECT_EQ(l.nMaxRecLen, 64);
+  // Each viewer item of the profiles alone, either way, in either profile.
+  EXPECT_FALSE(l.piAnySize.On(l.eProfile));
+  Parse(l, "FILESIZE ANY");
+  Parse(l, "LINES GREP");
+  EXPECT_TRUE(l.piAnySize.On(Profile::Classic) && l.piGrepLines.On(Profile::Classic));
+  Parse(l, "FILESIZE CAPPED");
+  Parse(l, "LINES RECORDS");
+  EXPECT_FALSE(l.piAnySize.On(Profile::Linux) || l.piGrepLines.On(Profile::Linux));
+  EXPECT_FALSE(Said("text=\"LINES RECORDS\""));
+  Parse(l, "LINES");
+  EXPECT_TRUE(Said("text=\"LINES\""));
   Parse(l, "FTU");
   EXPECT_TRUE(l.bFoundUnderline);
   EXPECT_FALSE(l.bFoundBox);

@@ -1,6 +1,7 @@
 // The hex view, the search and line marking on files opened in the viewer.
 #include <string>
 
+#include "../../../fuzz/record_splitter.h"
 #include "viewer_fixture.h"
 
 using namespace tembra;
@@ -359,3 +360,57 @@ TEST_F(HexView, LargeCopyAsksFirst) {
 }
 
 }  // namespace
+
+TEST_F(HexView, LinesAsGrepCountsThemOrRecords) {
+  // A first line of n bytes, "b" with CR LF, "c" CR "d" (a lone CR inside), "e" without a
+  // line end. Line numbers come from an independent split of the file: as grep counts
+  // them (LINES GREP), or the records of at most 4,095 bytes (LINES RECORDS).
+  for (int64_t n : {4095, 4096, 1000000}) {
+    for (bool grep : {false, true}) {
+      SCOPED_TRACE(std::to_string(n) + (grep ? " grep" : " records"));
+      std::string bytes(static_cast<size_t>(n), 'x');
+      bytes.back() = 'y';
+      bytes += "\nb\r\nc\rd\ne";
+      const auto ref = grep ? recordcheck::SplitLines(bytes) : recordcheck::SplitRecords(bytes, 4095);
+      const int32_t total = static_cast<int32_t>(ref.size());
+      // The line of a byte (1-based address) by the split.
+      auto lineOf = [&](int64_t addr) {
+        int32_t r = 0;
+        while (r < total && ref[static_cast<size_t>(r)].addr <= addr) ++r;
+        return r;
+      };
+      Begin(80, 25);
+      L().piGrepLines.set = grep;
+      View("f.txt", bytes);
+      L().ShowPage();
+      // The first line whole, however long.
+      const int64_t first = ref[0].len;
+      EXPECT_EQ(Rec(1).size(), static_cast<size_t>(first));
+      // The title counts the lines at the end.
+      Key(35);
+      EXPECT_NE(Row(0).find(" of " + std::to_string(total) + " Lines"), std::string::npos) << Row(0);
+      // "#" jumps to line 2 by these numbers.
+      session_->dialogs().inputs.push_back(std::string("2"));
+      Char('#');
+      EXPECT_EQ(L().nTopRec, 2);
+      EXPECT_EQ(Rec(2), bytes.substr(static_cast<size_t>(ref[1].addr - 1), static_cast<size_t>(ref[1].len)));
+      // A search from the top finds "d" on its line, which is bookmarked.
+      Key(36);
+      Search('S', "d");
+      const int32_t dLine = lineOf(static_cast<int64_t>(bytes.find('d')) + 1);
+      EXPECT_EQ(L().nTopRec, dLine);
+      EXPECT_EQ(L().Bookmarks[1], dLine);
+      // The first line marked and copied: all of it with its line end.
+      Key(36);
+      Key('T', 2);
+      Key('C', 2);
+      EXPECT_NE(Transcript().find("CLIPBOARD " + std::to_string(first + ref[0].ends) + " "), std::string::npos);
+      // Ctrl+Right reaches the end of the longest line on the page.
+      Key(39, 2);
+      EXPECT_EQ(Row(1).find_last_not_of(' '), first - L().nHOffset - 1) << L().nHOffset;
+      // and the ruler's first group is labelled with its last column, however many digits.
+      const std::string label = std::to_string(L().nHOffset + 10);
+      EXPECT_EQ(L().zRuler.substr(10 - label.size(), label.size()), label);
+    }
+  }
+}

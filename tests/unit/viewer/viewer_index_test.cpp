@@ -220,16 +220,29 @@ TEST_F(ViewerTest, IndexMatchesTheRecordRulesOnRandomFiles) {
       d += alphabet[na - 2 + rng() % 2];
     }
     if (round == 2) d[262142] = '\r', d[262143] = '\n';
+    // CR LF split across a segment's end: the last byte of one, the first of the next.
+    if (round == 3) d[262143] = '\r', d[262144] = '\n';
     int32_t maxRec = round < 3 ? 4095 : static_cast<int32_t>(64 + rng() % 4000);
-    L().nMaxRecLen = maxRec;
-    View("r" + std::to_string(round) + ".txt", d);
-    L().IndexWholeFile();
-    std::vector<recordcheck::SplitRecord> ref = recordcheck::SplitRecords(d, maxRec);
-    ASSERT_EQ(L().nRecCount, static_cast<int32_t>(ref.size())) << round;
-    for (int32_t n = 1; n <= L().nRecCount; ++n) {
-      ASSERT_EQ(L().FindRecAddr(n), ref[n - 1].addr) << round << " " << n;
-      ASSERT_EQ(Len(n), ref[n - 1].len) << round << " " << n;
-      ASSERT_EQ(Flags(n), ref[n - 1].ends) << round << " " << n;
+    // Records, and lines as grep counts them, each against its own splitter.
+    for (bool lines : {false, true}) {
+      L().nMaxRecLen = maxRec;
+      L().piGrepLines.set = lines;
+      View("r" + std::to_string(round) + ".txt", d);
+      L().IndexWholeFile();
+      std::vector<recordcheck::SplitRecord> ref = lines ? recordcheck::SplitLines(d) : recordcheck::SplitRecords(d, maxRec);
+      ASSERT_EQ(L().nRecCount, static_cast<int32_t>(ref.size())) << round;
+      for (int32_t n = 1; n <= L().nRecCount; ++n) {
+        ASSERT_EQ(L().FindRecAddr(n), ref[n - 1].addr) << round << " " << n;
+        ASSERT_EQ(L().RecLen(n), ref[n - 1].len) << round << " " << n;
+        ASSERT_EQ(L().RecEnds(n), ref[n - 1].ends) << round << " " << n;
+        if (!lines) {
+          ASSERT_EQ(Flags(n), ref[n - 1].ends);
+        }
+      }
+      // Every line's bytes, however long, from the file.
+      for (int32_t n = 1; lines && n <= L().nRecCount; n += 97) {
+        ASSERT_EQ(Rec(n), d.substr(ref[n - 1].addr - 1, ref[n - 1].len));
+      }
     }
   }
 }
@@ -305,17 +318,69 @@ TEST_F(ViewerTest, DisplayReadOfTheLastSegmentLeavesTheIndexOpen) {
 }
 
 TEST_F(ViewerTest, SizesAboveTheLongestViewedLengthAreCapped) {
-  // Sparse files around the cap of 2,147,221,504 bytes and at 2 GiB.
+  // Sparse files around the cap of 2,147,221,504 bytes and at 2 GiB; with any size
+  // (FILESIZE ANY, the Linux default) the whole file.
   const std::pair<int64_t, int64_t> cases[] = {
       {2147221503, 2147221503}, {2147221504, 2147221504}, {2147221505, 2147221504}, {2147483648, 2147221504}};
-  for (auto [size, viewed] : cases) {
-    Write("big.bin", "");
-    std::filesystem::resize_file(HostPath("big.bin"), static_cast<uintmax_t>(size));
+  for (bool any : {false, true}) {
+    for (auto [size, viewed] : cases) {
+      L().piAnySize.set = any;
+      Write("big.bin", "");
+      std::filesystem::resize_file(HostPath("big.bin"), static_cast<uintmax_t>(size));
+      L().GetDir(L().zCurDir);
+      int32_t i = EntryOf(L(), "BIG.BIN");
+      ASSERT_GT(i, 0);
+      L().ListAFile(i);
+      EXPECT_EQ(L().nFileSize, any ? size : viewed) << size;
+      // Capped, it says so once, on the message line.
+      EXPECT_EQ(Row(24).find("VX0033 - Viewing the first 2,147,221,504 bytes of "), size > viewed && !any ? 0 : std::string::npos);
+      L().LeaveFileView();
+    }
+  }
+}
+
+TEST_F(ViewerTest, FilesBeyond4GiBAreIndexedWhole) {
+  // Sparse: a first line, a hole of NULs ended by an LF just before 4 GiB + 10, then two
+  // lines past 4 GiB.
+  const int64_t at = (int64_t{1} << 32) + 10;  // 0-based offset of "a"
+  Write("huge.bin", "first\n");
+  std::filesystem::resize_file(HostPath("huge.bin"), static_cast<uintmax_t>(at - 1));
+  {
+    std::ofstream f(HostPath("huge.bin"), std::ios::binary | std::ios::app);
+    f << "\na\r\nbb\n";
+  }
+  const int64_t hole = at - 1 - 6;  // NULs of line 2
+  for (bool lines : {false, true}) {
+    L().piAnySize.set = true;
+    L().piGrepLines.set = lines;
     L().GetDir(L().zCurDir);
-    int32_t i = EntryOf(L(), "BIG.BIN");
-    ASSERT_GT(i, 0);
-    L().ListAFile(i);
-    EXPECT_EQ(L().nFileSize, viewed) << size;
+    L().ListAFile(EntryOf(L(), "HUGE.BIN"));
+    ASSERT_EQ(L().nFileSize, at + 6);
+    L().IndexWholeFile();
+    // Records: the hole in pieces of 4,095 bytes; lines: one line of more than 4 GiB.
+    const int32_t holeRecs = lines ? 1 : static_cast<int32_t>((hole + 4094) / 4095);
+    ASSERT_EQ(L().nRecCount, 1 + holeRecs + 2);
+    if (lines) {
+      EXPECT_EQ(L().RecLen(2), hole);
+    }
+    L().AddrCache.rec = -1;  // from the checkpoints, not the cache
+    EXPECT_EQ(L().FindRecAddr(L().nRecCount), at + 4);
+    EXPECT_EQ(Rec(L().nRecCount - 1), "a");
+    EXPECT_EQ(Rec(L().nRecCount), "bb");
+    // Every checkpoint past 4 GiB is read back whole.
+    for (int32_t n = (L().nRecCount - 2) / 16 * 16; n > 0 && !lines; n -= 16 * 997) {
+      L().AddrCache.rec = -1;
+      ASSERT_EQ(L().FindRecAddr(n), 7 + int64_t{n - 2} * 4095) << n;
+    }
+    // The hex view: offsets of nine digits, and a jump beyond 32 bits.
+    L().ALT_H_LST();
+    session_->dialogs().inputs.push_back(std::string("x100000000"));
+    L().JUMP2LINE();
+    EXPECT_EQ(L().nHexTop, int64_t{1} << 32);
+    L().ShowPage();
+    EXPECT_EQ(Row(1).substr(0, 11), "100000000  ");
+    EXPECT_EQ(Row(1).substr(31, 2), "0A");  // the LF at offset 4 GiB + 9
+    L().ALT_H_LST();
     L().LeaveFileView();
   }
 }

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <new>
 
-#include "viewer/viewer_state.h"
+#include "platform/platform.h"
 
 #if defined(__linux__)
 #include <sys/mman.h>

@@ -1,0 +1,181 @@
+// Indexing a long rest of the file ahead: a second thread (the host's helper thread)
+// reads pieces and finds their line ends while the caller stores the records.
+#include <algorithm>
+#include <atomic>
+#include <memory>
+
+#include "core/lister.h"
+#include "viewer/line_masks.h"
+#include "viewer/record_store.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace tembra {
+
+// A long rest of the file is indexed by two threads in a pipeline: a second thread reads
+// it piece after piece and finds the line ends of each (the bit masks), while the
+// caller's thread stores the records from those masks into the tables, exactly as the
+// one-thread scan does. The pieces follow one another from the first record not yet
+// indexed and a record that spans pieces is carried over, so the tables are the same
+// entry for entry. Only the second thread reads the file meanwhile; no events run until
+// it has stopped. It never reaches the file's last segment, which the usual scan reads
+// and which completes the index.
+
+constexpr int32_t kAheadSlots = 8;  // pieces read ahead of the caller at most
+
+// Memory of one run: the second thread's read buffer and the masks of each slot.
+struct AheadBuffers {
+  explicit AheadBuffers(int32_t piece)
+      : words(piece / 64 + 2), read(new unsigned char[static_cast<size_t>(piece) + 1]),
+        masks(new uint64_t[static_cast<size_t>(2 * kAheadSlots) * static_cast<size_t>(words)]) {}
+  const int32_t words;  // mask words of a piece and the byte after it
+  std::unique_ptr<unsigned char[]> read;
+  std::unique_ptr<uint64_t[]> masks;
+  uint64_t* Cr(int32_t slot) { return masks.get() + static_cast<size_t>(2 * slot) * static_cast<size_t>(words); }
+  uint64_t* Lf(int32_t slot) { return Cr(slot) + words; }
+};
+
+namespace {
+
+// Waits until `counter` is above `atLeast`, or `stop` is set: first by looking for a
+// while (the other thread is usually about to hand a piece over, and sleeping and waking
+// for each piece would cost more than the piece), then by sleeping.
+void WaitAbove(const std::atomic<int32_t>& counter, int32_t atLeast, const std::atomic<bool>& stop) {
+  for (int spin = 0; spin < 1000; ++spin) {
+    if (counter.load(std::memory_order_acquire) > atLeast || stop.load(std::memory_order_acquire)) return;
+#if defined(__SSE2__)
+    _mm_pause();
+#endif
+  }
+  for (int32_t c = counter.load(std::memory_order_acquire); c <= atLeast && !stop.load(std::memory_order_acquire);
+       c = counter.load(std::memory_order_acquire))
+    counter.wait(c, std::memory_order_acquire);
+}
+
+// The second thread: reads piece i from `from` + i * piece (and the byte after it) into
+// slot i % kAheadSlots once the caller has taken piece i - kAheadSlots, up to `to`.
+struct PieceReader {
+  PieceReader(FileSystem& f, FileHandle h, int64_t start, int64_t end, int32_t bytes, AheadBuffers& b)
+      : fs(f), file(h), from(start), to(end), piece(bytes), bufs(b) {}
+  FileSystem& fs;
+  const FileHandle file;
+  const int64_t from, to;
+  const int32_t piece;
+  AheadBuffers& bufs;
+  int32_t scan[kAheadSlots] = {};  // bytes of the piece in the slot; 0 when it could not be read
+  std::atomic<int32_t> produced{0}, consumed{0};
+  std::atomic<bool> stop{false};
+
+  int32_t Pieces() const { return static_cast<int32_t>((to - from + piece - 1) / piece); }
+
+  void Run() {
+    const int32_t count = Pieces();
+    for (int32_t i = 0; i < count; ++i) {
+      // When every slot is full, the thread waits until half of them are free again, so
+      // that it is not woken for every piece the caller takes.
+      if (consumed.load(std::memory_order_acquire) <= i - kAheadSlots) WaitAbove(consumed, i - kAheadSlots / 2, stop);
+      if (stop.load(std::memory_order_acquire)) return;
+      const int32_t slot = i % kAheadSlots;
+      const int64_t at = from + int64_t{i} * piece;
+      const int32_t bytes = static_cast<int32_t>(std::min<int64_t>(piece, to - at));
+      // The byte after the piece tells whether a CR at its end is followed by an LF; the
+      // file is longer than `to`, so a shorter read means it shrank or failed.
+      const long got = fs.ReadAt(file, at, reinterpret_cast<char*>(bufs.read.get()), bytes + 1);
+      scan[slot] = got == bytes + 1 ? bytes : 0;
+      if (scan[slot] != 0) SegmentMasks(bufs.read.get(), bytes + 1, bufs.Cr(slot), bufs.Lf(slot));
+      produced.store(i + 1, std::memory_order_release);
+      produced.notify_one();
+      if (scan[slot] == 0) return;
+    }
+  }
+};
+
+}  // namespace
+
+// Indexes from the end of the index to about address `to` (records that end before it).
+// False when the file could not be read as far; the usual scan then goes on.
+bool Lister::IndexAheadStretch(int64_t to, AheadBuffers& bufs) {
+  RecordIndex index(*this);
+  const int64_t from = index.ScanStart();
+  PieceReader r(P.files, hFdbin, from, to, nPieceBytes, bufs);
+  HelperThread helper;
+  if (!helper.Start([&r] { r.Run(); })) return false;
+  // The second thread is stopped and joined however this ends (a table that cannot grow
+  // throws).
+  struct Ender {
+    PieceReader& r;
+    HelperThread& t;
+    ~Ender() {
+      r.stop.store(true, std::memory_order_release);
+      r.consumed.store(INT32_MAX, std::memory_order_release);
+      r.consumed.notify_all();
+      t.Join();
+    }
+  } ender{r, helper};
+
+  ScanCursor cursor = bGrepLines ? index.LineCursor(from) : ScanCursor{};
+  const int32_t count = r.Pieces();
+  for (int32_t i = 0; i < count; ++i) {
+    WaitAbove(r.produced, i, r.stop);
+    const int32_t slot = i % kAheadSlots;
+    if (r.scan[slot] == 0 || nRecCount >= kMaxRecords) return false;
+    const int64_t at = from + int64_t{i} * nPieceBytes;
+    index.AppendPiece(bufs.Cr(slot), bufs.Lf(slot), r.scan[slot], r.scan[slot] + 1, at, cursor, false);
+    if (bGrepLines) index.KeepLineCursor(at + r.scan[slot], cursor);
+    ++nAheadPieces;
+    r.consumed.store(i + 1, std::memory_order_release);
+    r.consumed.notify_one();
+  }
+  return true;
+}
+
+int64_t AheadMinRestDefault() {
+  static const int64_t rest = HelperThreadsPay() ? int64_t{12} << 20 : INT64_MAX;
+  return rest;
+}
+
+void Lister::IndexAheadToRecord(int32_t rec) {
+  if (rec <= nRecCount || nRecCount < 1) return;
+  // Three quarters of the way the records indexed so far let expect; the usual scan
+  // goes the rest.
+  const int64_t at = RecordIndex(*this).ScanStart();
+  IndexAhead(at + (at - 1) / nRecCount * (int64_t{rec} - nRecCount) * 3 / 4);
+}
+
+void Lister::IndexAhead(int64_t upTo) {
+  const RecordIndex index(*this);
+  if (bIndexing || bAllIndexed || nRecCount < 1 || nSegStart == 0 || hFdbin == kInvalidFile || bFileShrank) return;
+  if (nFileSize - index.ScanStart() + 1 < nAheadMinRest || nPieceBytes < 1) return;
+  std::unique_ptr<AheadBuffers> bufs;
+  try {
+    bufs = std::make_unique<AheadBuffers>(nPieceBytes);
+  } catch (const std::bad_alloc&) {
+    return;  // the usual scan needs no more memory than the tables
+  }
+  for (;;) {
+    const int64_t at = index.ScanStart();
+    // The file's last segment is left to the usual scan.
+    const int64_t end = std::min(upTo, nFileSize - nSegBytes - 1);
+    if (end - at <= nMaxRecLen) return;
+    // While events are let run, a stretch ends where the count passes kYieldBytes
+    // (a record may end up to the longest length before the stretch's end).
+    const int64_t to =
+        nYieldCount != 0 ? std::min<int64_t>(end, at + std::max(1, kYieldBytes + 1 - nYieldCount) + nMaxRecLen + 2) : end;
+    const FileHandle file = hFdbin;
+    if (!IndexAheadStretch(to, *bufs) || index.ScanStart() <= at) return;
+    if (nYieldCount != 0) {
+      nYieldCount = static_cast<int32_t>(std::min<int64_t>(int64_t{nYieldCount} + index.ScanStart() - at, INT32_MAX));
+      if (nYieldCount > kYieldBytes) {
+        nYieldCount = 1;
+        bIndexing = true;
+        DoEvents();
+        bIndexing = false;
+      }
+    }
+    if (hFdbin != file || bAllIndexed || bFileShrank) return;
+  }
+}
+
+}  // namespace tembra
