@@ -570,31 +570,29 @@ KeywordOutcome RunLocal(Lister& l, const ConfigLine& c) {
   return kDone;
 }
 
-// MOVE RENAME: a move within one file system renames; MOVE COPY: it copies, then the
-// original goes to the Trash.
-KeywordOutcome MoveKeyword(Lister& l, const ConfigLine& c) {
-  if (c.words != 2) return kInvalid;
-  if (c.W2 == "RENAME") l.bMoveRenames.set = true;
-  else if (c.W2 == "COPY") l.bMoveRenames.set = false;
-  else return kInvalid;
+// A Linux item set by the keyword and one of two words: the first sets it on, the second
+// off.
+KeywordOutcome SetItem(ProfileItem& item, const ConfigLine& c, const char* on, const char* off) {
+  if (c.words != 2 || (c.W2 != on && c.W2 != off)) return kInvalid;
+  item.set = c.W2 == on;
   return kDone;
 }
 
+// MOVE RENAME: a move within one file system renames; MOVE COPY: it copies, then the
+// original goes to the Trash.
+KeywordOutcome MoveKeyword(Lister& l, const ConfigLine& c) { return SetItem(l.bMoveRenames, c, "RENAME", "COPY"); }
+
 // Files of any size (FILESIZE ANY) or their first 2,147,221,504 bytes (FILESIZE CAPPED).
-KeywordOutcome FileSizeKeyword(Lister& l, const ConfigLine& c) {
-  if (c.words != 2) return kInvalid;
-  if (c.W2 == "ANY") l.piAnySize.set = true;
-  else if (c.W2 == "CAPPED") l.piAnySize.set = false;
-  else return kInvalid;
-  return kDone;
-}
+KeywordOutcome FileSizeKeyword(Lister& l, const ConfigLine& c) { return SetItem(l.piAnySize, c, "ANY", "CAPPED"); }
+
+// Lines as grep counts them (LINES GREP) or records of at most MAXREC bytes ended by
+// CR, LF or CR LF (LINES RECORDS).
+KeywordOutcome LinesKeyword(Lister& l, const ConfigLine& c) { return SetItem(l.piGrepLines, c, "GREP", "RECORDS"); }
 
 // A Linux item set either way: the keyword and ON or OFF.
 template <auto Item>
 KeywordOutcome ProfileItemOnOff(Lister& l, const ConfigLine& c) {
-  if (c.words != 2 || (c.W2 != "ON" && c.W2 != "OFF")) return kInvalid;
-  (l.*Item).set = c.W2 == "ON";
-  return kDone;
+  return SetItem(l.*Item, c, "ON", "OFF");
 }
 
 // FULLNAMES ON: the columned layout with full names; OFF: the compact layout.
@@ -602,16 +600,6 @@ KeywordOutcome FullNames(Lister& l, const ConfigLine& c) {
   if (ProfileItemOnOff<&Lister::piFullNames>(l, c) != kDone) return kInvalid;
   l.bShortFormat = !*l.piFullNames.set;
   l.bShortFormatChosen = true;
-  return kDone;
-}
-
-// Lines as grep counts them (LINES GREP) or records of at most MAXREC bytes ended by
-// CR, LF or CR LF (LINES RECORDS).
-KeywordOutcome LinesKeyword(Lister& l, const ConfigLine& c) {
-  if (c.words != 2) return kInvalid;
-  if (c.W2 == "GREP") l.piGrepLines.set = true;
-  else if (c.W2 == "RECORDS") l.piGrepLines.set = false;
-  else return kInvalid;
   return kDone;
 }
 
