@@ -3,6 +3,9 @@
 set -u
 : "${TEMBRA_HEADLESS:?TEMBRA_HEADLESS must point to tembra-headless}"
 export TZ=${TZ:-UTC}
+# Files the tests write are the user's alone, as the program expects of a configuration
+# file it reads, whatever the umask of the shell that runs them.
+umask 022
 TEST_NAME=$(basename "$0" .sh)
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/tembra-e2e-$TEST_NAME.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT

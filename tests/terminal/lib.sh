@@ -4,6 +4,9 @@ set -u
 : "${TEMBRA_BIN:?TEMBRA_BIN must point to tembra}"
 command -v tmux >/dev/null 2>&1 || { echo "tmux is not installed: skipped"; exit 77; }
 export TZ=${TZ:-UTC}
+# Files the tests write are the user's alone, as the program expects of a configuration
+# file it reads, whatever the umask of the shell that runs them.
+umask 022
 TEST_NAME=$(basename "$0" .sh)
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/tembra-term-$TEST_NAME.XXXXXX")
 SOCK="tembra-$TEST_NAME-$$"
