@@ -130,9 +130,13 @@ class DesktopDialogs : public Dialogs {
   int MsgBox(const std::string& text, const std::string& caption, MsgButtons buttons) override;
   bool InputBox(const std::string& prompt, const std::string& caption, const std::string& defaultText,
                 std::string& answer) override;
+  bool InputBoxWithOption(const std::string& prompt, const std::string& caption, const std::string& defaultText,
+                          std::string& answer, InputOption& option) override;
   void Beep() override;
 
  private:
+  bool ShowInputBox(const std::string& prompt, const std::string& caption, const std::string& defaultText,
+                    std::string& answer, InputOption* option);
   DesktopWindow& window_;
 };
 

@@ -9,7 +9,7 @@ namespace tembra::win32 {
 namespace {
 
 const wchar_t kDefaultCaption[] = L"Tembra";
-constexpr int kEditId = 100, kPromptId = 101;
+constexpr int kEditId = 100, kPromptId = 101, kOptionId = 102;
 
 std::wstring CaptionOf(const std::string& caption, bool utf8) {
   return caption.empty() ? std::wstring(kDefaultCaption) : WideText(caption, utf8);
@@ -73,6 +73,8 @@ class Template {
 
 struct InputState {
   std::wstring prompt, caption, text;
+  std::wstring optionLabel;  // a check box beside the answer when not empty
+  bool optionOn = false;
 };
 
 INT_PTR CALLBACK InputProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -84,6 +86,10 @@ INT_PTR CALLBACK InputProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
       ::SetDlgItemTextW(dlg, kPromptId, s->prompt.c_str());
       ::SetDlgItemTextW(dlg, IDOK, L"OK");
       ::SetDlgItemTextW(dlg, IDCANCEL, L"Cancel");
+      if (!s->optionLabel.empty()) {
+        ::SetDlgItemTextW(dlg, kOptionId, s->optionLabel.c_str());
+        ::CheckDlgButton(dlg, kOptionId, s->optionOn ? BST_CHECKED : BST_UNCHECKED);
+      }
       HWND edit = ::GetDlgItem(dlg, kEditId);
       ::SetWindowTextW(edit, s->text.c_str());
       ::SendMessageW(edit, EM_SETSEL, 0, -1);
@@ -101,6 +107,7 @@ INT_PTR CALLBACK InputProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
           int got = ::GetWindowTextW(edit, t.data(), n + 1);
           t.resize(static_cast<size_t>(got > 0 ? got : 0));
           s->text = t;
+          if (!s->optionLabel.empty()) s->optionOn = ::IsDlgButtonChecked(dlg, kOptionId) == BST_CHECKED;
         }
         ::EndDialog(dlg, id == IDOK ? 1 : 0);
         return TRUE;
@@ -140,17 +147,34 @@ int DesktopDialogs::MsgBox(const std::string& text, const std::string& caption, 
 
 bool DesktopDialogs::InputBox(const std::string& prompt, const std::string& caption, const std::string& defaultText,
                               std::string& answer) {
+  return ShowInputBox(prompt, caption, defaultText, answer, nullptr);
+}
+
+bool DesktopDialogs::InputBoxWithOption(const std::string& prompt, const std::string& caption,
+                                        const std::string& defaultText, std::string& answer, InputOption& option) {
+  return ShowInputBox(prompt, caption, defaultText, answer, &option);
+}
+
+bool DesktopDialogs::ShowInputBox(const std::string& prompt, const std::string& caption,
+                                  const std::string& defaultText, std::string& answer, InputOption* option) {
   // The layout of the usual input box, in dialog units: the prompt at the top left,
-  // OK and Cancel at the right, the answer across the bottom.
+  // OK and Cancel at the right, the answer across the bottom; a switch is a check box
+  // under the buttons, labelled with the name of its "on" state ("Any case").
   Template t(DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 260, 86);
   t.Add(SS_LEFT | SS_NOPREFIX, 7, 7, 184, 52, kPromptId, 0x0082);
   t.Add(BS_DEFPUSHBUTTON | WS_TABSTOP, 200, 7, 53, 14, IDOK, 0x0080);
   t.Add(BS_PUSHBUTTON | WS_TABSTOP, 200, 25, 53, 14, IDCANCEL, 0x0080);
   t.Add(ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 7, 64, 246, 13, kEditId, 0x0081);
+  if (option) t.Add(BS_AUTOCHECKBOX | WS_TABSTOP, 200, 45, 53, 12, kOptionId, 0x0080);
   // The texts and the answer in the character set of the moment: a typed answer in
   // UTF-8 is UTF-8 bytes.
   const bool utf8 = window_.Utf8Text();
-  InputState s{WideText(prompt, utf8), CaptionOf(caption, utf8), WideText(defaultText, utf8)};
+  InputState s{WideText(prompt, utf8), CaptionOf(caption, utf8), WideText(defaultText, utf8), {}, false};
+  if (option) {
+    const std::string& l = option->labelOn;
+    s.optionLabel = WideText(l.substr(0, l.find(" (")), utf8);
+    s.optionOn = option->on;
+  }
   HWND owner = ::IsWindowVisible(window_.Handle()) ? window_.Handle() : nullptr;
   INT_PTR rc = ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), t.Get(), owner, &InputProc,
                                          reinterpret_cast<LPARAM>(&s));
@@ -159,6 +183,7 @@ bool DesktopDialogs::InputBox(const std::string& prompt, const std::string& capt
     answer.clear();
     return false;
   }
+  if (option) option->on = s.optionOn;
   answer = NarrowText(s.text, utf8);
   return true;
 }
