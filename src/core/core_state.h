@@ -74,6 +74,10 @@ struct CoreState {
   // A typed key that does nothing says once that F1 lists the keys (KEYHINT ON).
   ProfileItem bKeyHint;
   bool bKeysHinted = false;  // it has said so
+  // Everything a key can visibly do (drawing, a box, a beep, a program started) counts
+  // here; a key-down that leaves it unchanged did nothing.
+  int64_t nOutputs = 0;
+  int64_t nOutputsAtKeyDown = -1;
   bool bQuickEnd = false;
 
   // Unsigned 32-bit arithmetic helpers

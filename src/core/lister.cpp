@@ -8,12 +8,14 @@
 namespace tembra {
 
 int Lister::MsgBox(const std::string& text, const std::string& caption, MsgButtons buttons) {
+  ++nOutputs;
   nMsgAnswer = P.dialogs.MsgBox(text, caption, buttons);
   return nMsgAnswer;
 }
 
 std::string Lister::InputBox(const std::string& prompt, const std::string& caption, const std::string& def) {
   std::string answer;
+  ++nOutputs;
   bInputCancelled = !P.dialogs.InputBox(prompt, caption, def, answer);
   if (bInputCancelled) answer.clear();
   return answer;
@@ -22,6 +24,7 @@ std::string Lister::InputBox(const std::string& prompt, const std::string& capti
 std::string Lister::InputBox(const std::string& prompt, const std::string& caption, const std::string& def,
                              InputOption& option) {
   std::string answer;
+  ++nOutputs;
   bInputCancelled = !P.dialogs.InputBoxWithOption(prompt, caption, def, answer, option);
   if (bInputCancelled) answer.clear();
   return answer;
@@ -31,12 +34,29 @@ Lister::~Lister() { CloseFDBIN(); }
 
 void Lister::DoEvents() { P.events.DoEvents(); }
 void Lister::SleepMs(int ms) { P.events.Sleep(ms); }
-void Lister::Beep() { P.dialogs.Beep(); }
-void Lister::FillRect(long x1, long y1, long x2, long y2, uint32_t color) { P.window.FillRect(x1, y1, x2, y2, color); }
-void Lister::PrintAt(long x, long y, const std::string& text) { P.window.PrintAt(x, y, text); }
+void Lister::Beep() {
+  ++nOutputs;
+  P.dialogs.Beep();
+}
+void Lister::FillRect(long x1, long y1, long x2, long y2, uint32_t color) {
+  ++nOutputs;
+  P.window.FillRect(x1, y1, x2, y2, color);
+}
+void Lister::PrintAt(long x, long y, const std::string& text) {
+  ++nOutputs;
+  P.window.PrintAt(x, y, text);
+}
+void Lister::PrintCellsAt(long x, long y, const std::vector<TextCell>& cells) {
+  ++nOutputs;
+  P.window.PrintCellsAt(x, y, cells);
+}
+int Lister::StartProgram(const std::string& command, bool wait) {
+  ++nOutputs;
+  return P.processes.Run(command, wait);
+}
 void Lister::PrintShownAt(long x, long y, const std::string& text) {
-  if (bUtf8) P.window.PrintCellsAt(x, y, Utf8TextCells(text));
-  else P.window.PrintAt(x, y, text);
+  if (bUtf8) PrintCellsAt(x, y, Utf8TextCells(text));
+  else PrintAt(x, y, text);
 }
 std::string Lister::NameU(const std::string& s) const { return UpperName(s, bUtf8); }
 int32_t Lister::NameCells(std::string_view s) const {

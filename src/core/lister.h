@@ -33,6 +33,8 @@ class Lister : public ListerState {
   void Beep();
   void FillRect(long x1, long y1, long x2, long y2, uint32_t color);
   void PrintAt(long x, long y, const std::string& text);
+  void PrintCellsAt(long x, long y, const std::vector<TextCell>& cells);
+  int StartProgram(const std::string& command, bool wait);  // P.processes.Run, counted as an output
   // Text holding names (the directory page, the title and message lines): in UTF-8
   // drawn as decoded cells, else as Windows-1252.
   void PrintShownAt(long x, long y, const std::string& text);
@@ -104,6 +106,7 @@ class Lister : public ListerState {
   void CopyMoveDeleteAtCursor(char command);  // B, C, D, M on the entry under the cursor
   void OpenHelp();                     // the help screen: the keys of the current page
   void HintKeys();                     // a key that does nothing: says once that F1 lists the keys
+  void HintTypedKey(int keyascii);     // the same for a character no command took
   void HelpKeyDown(int KeyCode, int Shift);
   void ShowHelpPage();
 

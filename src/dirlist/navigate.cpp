@@ -134,7 +134,7 @@ bool Lister::bDIR_Keydown(int Shift, int KeyCode) {
     case 'G':
       if (Shift & kAlt) {
         // Plain Alt+G has already started the interpreter (a key of every mode).
-        if (Shift != kAlt) P.processes.Run(zComSpec, false);
+        if (Shift != kAlt) StartProgram(zComSpec, false);
         return true;
       }
       break;
@@ -164,7 +164,7 @@ bool Lister::bDIR_Keydown(int Shift, int KeyCode) {
       break;
     case 'X':
       if (Shift & kAlt) {
-        P.processes.Run(zComSpec, false);
+        StartProgram(zComSpec, false);
         return true;
       }
       break;

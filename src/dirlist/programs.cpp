@@ -8,7 +8,7 @@ void Lister::ShellAndWait(const std::string& command) {
   // The platform starts the command (as an argument vector) and waits for it only
   // when asked; a command that could not start gives 0 and is not waited for.
   // A command that cannot start says what is missing (the editor, the opener).
-  if (P.processes.Run(command, bWaitForProgram) == 0) {
+  if (StartProgram(command, bWaitForProgram) == 0) {
     if (std::string why = P.processes.WhyNotStarted(command); !why.empty()) {
       VXERROR("VX1041 - " + why);
       Beep();

@@ -110,10 +110,10 @@ void Lister::DirModeKeyPress(int keyascii) {
           ProcessZ("Z");
           break;
         case 'X':
-          P.processes.Run(zComSpec, false);
+          StartProgram(zComSpec, false);
           END_TEMBRA();
         default:
-          if (keyascii >= 32 && keyascii != 127) HintKeys();
+          HintTypedKey(keyascii);
           break;
       }
   }

@@ -19,6 +19,12 @@ bool ProducesChar(int KeyCode, int Shift) {
   return (KeyCode >= kVkSemicolon && KeyCode <= kVkBackquote) || (KeyCode >= kVkOpenBracket && KeyCode <= kVkQuote);
 }
 
+// Keys that only change the state of others: pressed alone they are no command.
+bool IsLockOrModifier(int KeyCode) {
+  return (KeyCode >= kVkShift && KeyCode <= 20) || KeyCode == 91 || KeyCode == 92 || KeyCode == 93 ||
+         KeyCode == 144 || KeyCode == 145 || KeyCode == 0;
+}
+
 // A text shorter than 30 characters centred with blanks on both sides.
 std::string Centred(const std::string& s) {
   if (s.size() >= 30) return s;
@@ -52,6 +58,7 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
   }
   bSearchBack = (Shift & kShift) && (KeyCode == 'F' || KeyCode == 'S');
   if (nYieldCount != 0) return;
+  nOutputsAtKeyDown = nOutputs;
   // F1 shows the keys of the page (the closing wait has taken it above).
   if (KeyCode == kVkF1) {
     OpenHelp();
@@ -103,6 +110,8 @@ void Lister::Form_KeyDown(int KeyCode, int Shift) {
     bRepaint = false;
     ShowPage();
   }
+  // A key with no character of its own (F2, Alt+K, Insert, ...) that did nothing at all.
+  if (nOutputs == nOutputsAtKeyDown && !ProducesChar(KeyCode, Shift) && !IsLockOrModifier(KeyCode)) HintKeys();
 }
 
 // The sort prompt waits for its answer: the sort keys, or Ctrl with an information key.
@@ -149,7 +158,7 @@ void Lister::SortPromptKeyDown(int KeyCode, int Shift) {
 void Lister::AnyModeKeyDown(int KeyCode, int Shift) {
   const bool fileView = (TDISPLAY & TD_LIST) != 0;
   if (KeyCode == 'G' && Shift == kAlt) {
-    P.processes.Run(zComSpec, false);
+    StartProgram(zComSpec, false);
     if (fileView) {
       undo();
       CloseFDBIN();

@@ -26,6 +26,15 @@ void Lister::HintKeys() {
   VXERROR("This key does nothing here; F1 lists the keys");
 }
 
+// A character that reached no command: a printable one, or a control character (Ctrl+K)
+// whose key-down did nothing either. Enter, Tab, Backspace and Esc are never idle keys.
+void Lister::HintTypedKey(int keyascii) {
+  const bool printable = keyascii >= 32 && keyascii != 127;
+  const bool control = keyascii >= 1 && keyascii <= 26 && keyascii != kChBackspace && keyascii != kChTab &&
+                       keyascii != kChLineFeed && keyascii != kChEnter;
+  if (printable || (control && nOutputs == nOutputsAtKeyDown)) HintKeys();
+}
+
 void Lister::HelpKeyDown(int KeyCode, int Shift) {
   const int32_t rows = nPageLines > 1 ? nPageLines : 1;
   switch (KeyCode) {

@@ -250,7 +250,7 @@ void Lister::KeyPress_ListMode(int keyascii) {
           undo();
           LeaveFileView();
           iInpFile = 0;
-          P.processes.Run(zComSpec + " /k " + Left(zCurDir, 2), false);
+          StartProgram(zComSpec + " /k " + Left(zCurDir, 2), false);
           END_TEMBRA();
         }
         case '#':
@@ -280,7 +280,7 @@ void Lister::KeyPress_ListMode(int keyascii) {
           RelativeJump(key);
           break;
         default:
-          if (keyascii >= 32 && keyascii != 127) HintKeys();
+          HintTypedKey(keyascii);
           break;
       }
   }

@@ -84,7 +84,7 @@ void Lister::DrawBodyCells(int32_t from, int32_t count, int32_t line, bool found
   if (!found) {
     SetForeColor(lColor[1]);
     SetBold(false);
-    P.window.PrintCellsAt(0, y, s);
+    PrintCellsAt(0, y, s);
     return;
   }
   // The cells of every occurrence that lies wholly within the line.
@@ -108,7 +108,7 @@ void Lister::DrawBodyCells(int32_t from, int32_t count, int32_t line, bool found
   SetForeColor(lColor[1]);
   SetBold(bFoundLineBold);
   SetUnderline(bFoundLineUnderline);
-  P.window.PrintCellsAt(0, y, cleared);
+  PrintCellsAt(0, y, cleared);
   SetBold(false);
   SetUnderline(false);
   for (size_t k = 0; k < s.size();) {
@@ -125,7 +125,7 @@ void Lister::DrawBodyCells(int32_t from, int32_t count, int32_t line, bool found
     SetForeColor(lColor[9]);
     SetBold(bFoundBold);
     SetUnderline(bFoundUnderline);
-    P.window.PrintCellsAt(x, y, std::vector<TextCell>(s.begin() + static_cast<long>(k), s.begin() + static_cast<long>(e)));
+    PrintCellsAt(x, y, std::vector<TextCell>(s.begin() + static_cast<long>(k), s.begin() + static_cast<long>(e)));
     k = e;
   }
   SetBold(false);

@@ -137,4 +137,15 @@ expect_screen_row 25 "VX1038 - Not a number: abc" 6
 expect_screen_row 25 "This key does nothing here; F1 lists the keys" 7
 [ "$(screen_row 25 8 | grep -c 'F1 lists')" = 0 ] || fail "the key hint was shown twice"
 expect_screen_row 1 "Keys - File view" 9
+# Keys with no character of their own, and control characters, are hinted when they did
+# nothing; a lone modifier or a key that acted is not.
+for c in "F2:1" "K alt:1" "K ctrl:1" "F2 ctrl:1" "16:0" "Down:0" "F ctrl:0"; do
+  run_headless --cwd "$K" --clock "2026-03-04 10:00:00" <<S
+input KEYHINT ON
+key ?
+key ${c%:*}
+screen
+S
+  [ "$(screen_row 25 1 | grep -c 'F1 lists')" = "${c#*:}" ] || fail "key hint after ${c%:*}"
+done
 finish
