@@ -71,6 +71,18 @@ void FileChecks(Win32FileSystem& fs, const std::string& root) {
   Check(fs.RenameFile(b, a) != 0 && fs.Exists(b) == 0, "rename never replaces an existing file");
   std::string c = dir + "\\A Long Name With Blanks.text";
   Check(fs.RenameFile(b, c) == 0 && fs.Exists(c) == 0 && fs.Exists(b) == -1, "rename");
+  // A move within the volume is a rename; it replaces only when asked. A copy told to
+  // stop by its progress report leaves nothing behind.
+  Check(fs.SameFileSystem(c, dir + "\\moved.txt"), "one volume");
+  Check(fs.MoveByRename(c, a, false) != 0 && fs.Exists(c) == 0, "move by rename keeps an existing target");
+  Check(fs.MoveByRename(c, b, false) == 0 && fs.Exists(b) == 0 && fs.Exists(c) == -1, "move by rename");
+  Check(fs.MoveByRename(b, c, false) == 0, "move by rename, back");
+  int reports = 0;
+  fs.copyProgress = [&](int64_t, int64_t) { return ++reports, false; };
+  const bool cancelled = fs.CopyFile(a, b, true) != 0;
+  fs.copyProgress = nullptr;
+  Check(reports == 0 || (cancelled && fs.Exists(b) == -1), "a cancelled copy leaves no file");
+  if (!cancelled) fs.DeleteFile(b);
   int err = fs.DeleteFile(dir + "\\missing.txt");
   Check(err != 0 && !fs.ErrorText(err).empty(), "delete of a missing file reports", fs.ErrorText(err));
 

@@ -195,9 +195,55 @@ bool Win32FileSystem::AppendToFile(const std::string& path, const std::string& t
 
 // ---------------------------------------------------------------- copy, rename, delete
 
+namespace {
+// CopyFileEx's report after each piece: the copy's progress goes to the caller, whose
+// false cancels the copy (Windows then removes the partial destination).
+DWORD CALLBACK CopyProgressRoutine(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER, LARGE_INTEGER, DWORD,
+                                   DWORD, HANDLE, HANDLE, LPVOID data) {
+  auto* report = static_cast<std::function<bool(int64_t, int64_t)>*>(data);
+  return (*report)(done.QuadPart, total.QuadPart) ? PROGRESS_CONTINUE : PROGRESS_CANCEL;
+}
+
+// The root of the volume that holds a path ("C:\", or a mounted folder), "" when unknown.
+std::wstring VolumeOf(const std::wstring& path) {
+  wchar_t root[MAX_PATH + 1] = {};
+  return ::GetVolumePathNameW(path.c_str(), root, MAX_PATH) ? std::wstring(root) : std::wstring();
+}
+}  // namespace
+
 int Win32FileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
   if (from.empty() || to.empty()) return ERROR_INVALID_NAME;
+  if (copyProgress) {
+    bool stopped = false;
+    std::function<bool(int64_t, int64_t)> report = [&](int64_t done, int64_t total) {
+      stopped = !copyProgress(done, total);
+      return !stopped;
+    };
+    if (::CopyFileExW(WideName(from).c_str(), WideName(to).c_str(), &CopyProgressRoutine, &report, nullptr,
+                      failIfExists ? COPY_FILE_FAIL_IF_EXISTS : 0))
+      return 0;
+    const int err = LastError();
+    // A cancelled copy leaves no partial file, whatever the system did with it.
+    if (stopped) ::DeleteFileW(WideName(to).c_str());
+    return err;
+  }
   return ::CopyFileW(WideName(from).c_str(), WideName(to).c_str(), failIfExists ? TRUE : FALSE) ? 0 : LastError();
+}
+
+bool Win32FileSystem::SameFileSystem(const std::string& from, const std::string& to) {
+  if (from.empty() || to.empty()) return false;
+  const std::wstring dest = WideName(to);
+  const size_t slash = dest.find_last_of(L"\\/");
+  const std::wstring a = VolumeOf(WideName(from)), b = VolumeOf(slash == std::wstring::npos ? dest : dest.substr(0, slash + 1));
+  return !a.empty() && _wcsicmp(a.c_str(), b.c_str()) == 0;
+}
+
+int Win32FileSystem::MoveByRename(const std::string& from, const std::string& to, bool replace) {
+  if (from.empty() || to.empty()) return ERROR_INVALID_NAME;
+  // Within one volume only: nothing is copied.
+  return ::MoveFileExW(WideName(from).c_str(), WideName(to).c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0)
+             ? 0
+             : LastError();
 }
 
 int Win32FileSystem::RenameFile(const std::string& from, const std::string& to) {

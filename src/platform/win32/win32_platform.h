@@ -28,6 +28,8 @@ class Win32FileSystem : public FileSystem {
 
   int CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
   int RenameFile(const std::string& from, const std::string& to) override;
+  bool SameFileSystem(const std::string& from, const std::string& to) override;
+  int MoveByRename(const std::string& from, const std::string& to, bool replace) override;
   int DeleteFile(const std::string& path) override;
   int RecycleFile(const std::string& path, bool confirm) override;
   int TouchFile(const std::string& path) override;
