@@ -29,7 +29,12 @@ std::string Lister::InputBox(const std::string& prompt, const std::string& capti
 
 Lister::~Lister() { CloseFDBIN(); }
 
-void Lister::DoEvents() { P.events.DoEvents(); }
+void Lister::DoEvents() {
+  // Keys kept during a scan that reach the closing wait act there as they would have
+  // come: they lengthen or end the wait.
+  while (bEnding && !KeptKeys.empty()) ActOnKeptKey();
+  P.events.DoEvents();
+}
 void Lister::SleepMs(int ms) { P.events.Sleep(ms); }
 void Lister::Beep() { P.dialogs.Beep(); }
 void Lister::FillRect(long x1, long y1, long x2, long y2, uint32_t color) { P.window.FillRect(x1, y1, x2, y2, color); }
