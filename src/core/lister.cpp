@@ -7,13 +7,21 @@
 
 namespace tembra {
 
+// Keys typed ahead of a box while a scan ran answer the box, as they would have come.
+void Lister::KeptKeysToBox() {
+  if (KeptKeys.empty()) return;
+  if (P.dialogs.TypeAhead(std::vector<KeptKey>(KeptKeys.begin(), KeptKeys.end()))) KeptKeys.clear();
+}
+
 int Lister::MsgBox(const std::string& text, const std::string& caption, MsgButtons buttons) {
+  KeptKeysToBox();
   nMsgAnswer = P.dialogs.MsgBox(text, caption, buttons);
   return nMsgAnswer;
 }
 
 std::string Lister::InputBox(const std::string& prompt, const std::string& caption, const std::string& def) {
   std::string answer;
+  KeptKeysToBox();
   bInputCancelled = !P.dialogs.InputBox(prompt, caption, def, answer);
   if (bInputCancelled) answer.clear();
   return answer;
@@ -22,6 +30,7 @@ std::string Lister::InputBox(const std::string& prompt, const std::string& capti
 std::string Lister::InputBox(const std::string& prompt, const std::string& caption, const std::string& def,
                              InputOption& option) {
   std::string answer;
+  KeptKeysToBox();
   bInputCancelled = !P.dialogs.InputBoxWithOption(prompt, caption, def, answer, option);
   if (bInputCancelled) answer.clear();
   return answer;

@@ -91,6 +91,7 @@ class Lister : public ListerState {
   void AsEvent(F&& handler);  // runs an event handler; the outermost one then lets the kept keys act
   void AfterOutermostEvent();
   void ActOnKeptKey();  // the first kept key acts
+  void KeptKeysToBox();  // a box that opens gets the kept keys first
   void KeyDownNow(int KeyCode, int Shift);
   void KeyPressNow(int keyascii);
   void ClickNow();

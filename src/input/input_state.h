@@ -5,6 +5,8 @@
 #include <deque>
 #include <string>
 
+#include "platform/platform.h"
+
 namespace tembra {
 
 struct InputState {
@@ -19,11 +21,7 @@ struct InputState {
 
   // Key events that arrive while a long scan lets events run wait here, in their order,
   // until the outermost event handler returns; then they act one after the other.
-  struct KeptKey {
-    enum Kind { Down, Char, Up } kind;
-    int32_t code;
-    int32_t shift;
-  };
+  using KeptKey = Dialogs::TypedKey;
   std::deque<KeptKey> KeptKeys;
   int32_t nEventDepth = 0;     // event handlers on the stack
   bool bReplayingKeys = false;  // the kept keys are acting

@@ -2,7 +2,8 @@
 # Keys that arrive together (fast typing, a paste, ssh) act one after the other, each
 # key's character right after its own key: Shift+X then "j" jumps to xray.txt and starts
 # no shell, "D j" asks to delete nothing, "E Enter" opens the file instead of an editor.
-# Keys typed while End indexes a large file act after it: End Home ends at the top.
+# Keys typed while End indexes a large file act after it: End Home ends at the top, and in
+# "End # 5 Enter" the prompt that "#" opens gets the "5" and the Enter.
 . "$(dirname "$0")/lib.sh"
 dir=$(make_dir fast)
 printf 'd\n' >"$dir/dog.txt"
@@ -36,9 +37,9 @@ keys F10
 wait_exit >/dev/null
 start_tembra "$big" truecolor big.txt
 wait_for "File List"
-keys End "#"
-wait_for "Enter line number"
-keys Escape
+keys End "#" 5 Enter
+wait_for " 5 of 30,000,000 Lines"
+row 2 | grep -qx "5 *" || fail "End # 5 Enter did not jump to line 5: $(row 2)"
 keys F10
 status=$(wait_exit)
 [ "$status" = 0 ] || fail "exit status $status"
