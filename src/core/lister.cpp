@@ -7,8 +7,15 @@
 
 namespace tembra {
 
+// Keys typed ahead of a box while a scan ran answer the box, as they would have come.
+void Lister::KeptKeysToBox() {
+  if (KeptKeys.empty()) return;
+  if (P.dialogs.TypeAhead(std::vector<KeptKey>(KeptKeys.begin(), KeptKeys.end()))) KeptKeys.clear();
+}
+
 int Lister::MsgBox(const std::string& text, const std::string& caption, MsgButtons buttons) {
   ++nOutputs;
+  KeptKeysToBox();
   nMsgAnswer = P.dialogs.MsgBox(text, caption, buttons);
   return nMsgAnswer;
 }
@@ -16,6 +23,7 @@ int Lister::MsgBox(const std::string& text, const std::string& caption, MsgButto
 std::string Lister::InputBox(const std::string& prompt, const std::string& caption, const std::string& def) {
   std::string answer;
   ++nOutputs;
+  KeptKeysToBox();
   bInputCancelled = !P.dialogs.InputBox(prompt, caption, def, answer);
   if (bInputCancelled) answer.clear();
   return answer;
@@ -25,6 +33,7 @@ std::string Lister::InputBox(const std::string& prompt, const std::string& capti
                              InputOption& option) {
   std::string answer;
   ++nOutputs;
+  KeptKeysToBox();
   bInputCancelled = !P.dialogs.InputBoxWithOption(prompt, caption, def, answer, option);
   if (bInputCancelled) answer.clear();
   return answer;
@@ -32,7 +41,12 @@ std::string Lister::InputBox(const std::string& prompt, const std::string& capti
 
 Lister::~Lister() { CloseFDBIN(); }
 
-void Lister::DoEvents() { P.events.DoEvents(); }
+void Lister::DoEvents() {
+  // Keys kept during a scan that reach the closing wait act there as they would have
+  // come: they lengthen or end the wait.
+  while (bEnding && !KeptKeys.empty()) ActOnKeptKey();
+  P.events.DoEvents();
+}
 void Lister::SleepMs(int ms) { P.events.Sleep(ms); }
 void Lister::Beep() {
   ++nOutputs;

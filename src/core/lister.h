@@ -53,6 +53,7 @@ class Lister : public ListerState {
 
   // ------------------------------------------------------------ core: start-up, end
   void Form_Load();
+  void LoadNow();
   void SetDirMode();
   void SETListMode();
   void Form_GotFocus();
@@ -86,6 +87,17 @@ class Lister : public ListerState {
   void AnyModeKeyDown(int KeyCode, int Shift);     // the keys that act on every page
   void Form_KeyPress(int keyascii);
   void Form_KeyUp(int KeyCode, int Shift);
+  // Keys that arrive while a long scan runs are kept and act after the outermost handler.
+  bool KeepKey(InputState::KeptKey::Kind kind, int code, int shift);  // true: kept or dropped
+  template <class F>
+  void AsEvent(F&& handler);  // runs an event handler; the outermost one then lets the kept keys act
+  void AfterOutermostEvent();
+  void ActOnKeptKey();  // the first kept key acts
+  void KeptKeysToBox();  // a box that opens gets the kept keys first
+  void KeyDownNow(int KeyCode, int Shift);
+  void KeyPressNow(int keyascii);
+  void ClickNow();
+  void DblClickNow();
   void Form_MouseDown(int Button, int Shift, double X, double Y);
   void Form_MouseMove(int Button, int Shift, double X, double Y);
   void Form_MouseUp(int Button, int Shift, double X, double Y);
@@ -182,6 +194,12 @@ class Lister : public ListerState {
   void IndexAhead(int64_t upTo);          // the rest up to about address upTo, two threads
   void IndexAheadToRecord(int32_t rec);   // most of the way to a far record, the same way
   bool IndexAheadStretch(int64_t to, AheadBuffers& bufs);
+  // A long scan: false once Esc or Ctrl+C stopped it (saying once where); its progress
+  // is due every half second, and shown on the message line.
+  bool ScanGoesOn(int32_t line = -1, int64_t bytes = -1);  // line -1: how far the index is
+  bool ScanProgressDue();
+  void ShowScanProgress(int32_t line, int64_t bytes);
+  std::string ScanPlace(int32_t line, int64_t bytes) const;
   void LeaveFileView();               // close and deregister the file, directory mode
   void RelativeJump(const std::string& zSign);
 
@@ -205,7 +223,7 @@ class Lister : public ListerState {
   int32_t ByteColumn(int32_t pos, int32_t len, int32_t col);
   int32_t CharCount(int32_t pos, int32_t len);
   void MarkLine(const std::string& zWhat);
-  void PumpDuringSearch(double& lastPump, bool& pumping);  // the search's event pump
+  void PumpDuringSearch(double& lastPump, bool& pumping, int32_t rec, int64_t at);  // the search's event pump
 
   // ------------------------------------------------------------ fileops: copy, programs, temporary files
   int DoesFileExist(const std::string& ZFQN);
@@ -266,5 +284,17 @@ class Lister : public ListerState {
  private:
   std::mt19937 rng_{12345};
 };
+
+template <class F>
+void Lister::AsEvent(F&& handler) {
+  ++nEventDepth;
+  try {
+    handler();
+  } catch (...) {
+    --nEventDepth;
+    throw;
+  }
+  if (--nEventDepth == 0) AfterOutermostEvent();
+}
 
 }  // namespace tembra

@@ -8,6 +8,10 @@ constexpr int32_t kSegmentSize = 262144;
 }
 
 void Lister::Form_Load() {
+  AsEvent([&] { LoadNow(); });
+}
+
+void Lister::LoadNow() {
   // 1-3: clock, segment buffer, quote, directory tables, random seed
   nStartTime = P.clock.SecondsSinceMidnight();
   zSegment.assign(kSegmentSize, ' ');

@@ -34,6 +34,11 @@ std::string Centred(const std::string& s) {
 }  // namespace
 
 void Lister::Form_KeyDown(int KeyCode, int Shift) {
+  if (KeepKey(KeptKey::Down, KeyCode, Shift)) return;
+  AsEvent([&] { KeyDownNow(KeyCode, Shift); });
+}
+
+void Lister::KeyDownNow(int KeyCode, int Shift) {
   // While a copy runs only Esc acts: it cancels the copy.
   if (bFileWork) {
     if (KeyCode == kVkEsc) bFileWorkCancel = true;
@@ -205,6 +210,11 @@ void Lister::AnyModeKeyDown(int KeyCode, int Shift) {
 }
 
 void Lister::Form_KeyPress(int keyascii) {
+  if (KeepKey(KeptKey::Char, keyascii, 0)) return;
+  AsEvent([&] { KeyPressNow(keyascii); });
+}
+
+void Lister::KeyPressNow(int keyascii) {
   if (bFileWork) return;
   if (bSwallowChar) {
     bSwallowChar = false;
@@ -258,7 +268,10 @@ void Lister::Form_KeyPress(int keyascii) {
 }
 
 void Lister::Form_KeyUp(int KeyCode, int Shift) {
-  if (KeyCode == nKeyHeld) nKeyHeld = 0;
+  if (KeepKey(KeptKey::Up, KeyCode, Shift)) return;
+  AsEvent([&] {
+    if (KeyCode == nKeyHeld) nKeyHeld = 0;
+  });
 }
 
 void Lister::CursorMove(int32_t RelMove, int32_t PageMove) {
@@ -325,6 +338,10 @@ int Lister::MouseCharacters() {
 }
 
 void Lister::Form_Click() {
+  AsEvent([&] { ClickNow(); });
+}
+
+void Lister::ClickNow() {
   if (bHelpShown || bEnding || bFileWork) return;  // no page to click on
   if (nUpButton == 1 && (TDISPLAY & TD_DIR)) {
     const int32_t r = nMouseRow, c = nMouseCol;
@@ -347,6 +364,10 @@ void Lister::Form_Click() {
 }
 
 void Lister::Form_DblClick() {
+  AsEvent([&] { DblClickNow(); });
+}
+
+void Lister::DblClickNow() {
   // The click before has put the cursor on the entry. Only the directory page opens
   // entries; in an archive's listing the double click acts as Enter there.
   if (!(TDISPLAY & TD_DIR) || bHelpShown || bEnding || bFileWork) return;

@@ -101,6 +101,14 @@ class Dialogs {
     return InputBox(prompt, caption, defaultText, answer);
   }
   virtual void Beep() = 0;
+  // Key events typed before a box opens that the program held back (a long scan ran):
+  // a box that reads keys takes them first, in order. False: they stay with the program.
+  struct TypedKey {
+    enum Kind { Down, Char, Up } kind;
+    int code;
+    int shift;
+  };
+  virtual bool TypeAhead(const std::vector<TypedKey>& /*keys*/) { return false; }
 };
 
 // ---------------------------------------------------------------- events

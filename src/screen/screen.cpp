@@ -112,7 +112,11 @@ void Lister::REDRAW() {
   nRedrawCount = nRedrawCount + 1;
 }
 
-void Lister::Form_Paint() { REDRAW(); }
-void Lister::Form_Resize() { REDRAW(); }
+void Lister::Form_Paint() {
+  AsEvent([&] { REDRAW(); });
+}
+void Lister::Form_Resize() {
+  AsEvent([&] { REDRAW(); });
+}
 
 }  // namespace tembra

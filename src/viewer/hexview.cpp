@@ -249,7 +249,7 @@ int32_t Lister::FindAsciiRecordNumber(int64_t OFFSETB) {
   if (nLastRecPointer < t && !bAllIndexed) {
     nYieldCount = 1;
     IndexAhead(t);
-    while (nLastRecPointer < t && !bAllIndexed) GetASeg();
+    while (nLastRecPointer < t && !bAllIndexed && ScanGoesOn()) GetASeg();
     nYieldCount = 0;
   }
   // Largest record whose address is at most t: bisection down to steps of 16, then a

@@ -127,6 +127,8 @@ bool Lister::IndexAheadStretch(int64_t to, AheadBuffers& bufs) {
     ++nAheadPieces;
     r.consumed.store(i + 1, std::memory_order_release);
     r.consumed.notify_one();
+    // A stretch that takes long (a slow disk) ends early for the progress and the events.
+    if (nYieldCount != 0 && (i & 63) == 63 && ScanProgressDue()) return true;
   }
   return true;
 }
@@ -167,14 +169,16 @@ void Lister::IndexAhead(int64_t upTo) {
     if (!IndexAheadStretch(to, *bufs) || index.ScanStart() <= at) return;
     if (nYieldCount != 0) {
       nYieldCount = static_cast<int32_t>(std::min<int64_t>(int64_t{nYieldCount} + index.ScanStart() - at, INT32_MAX));
-      if (nYieldCount > kYieldBytes) {
+      const bool due = ScanProgressDue();
+      if (nYieldCount > kYieldBytes || due) {
         nYieldCount = 1;
+        if (due) ShowScanProgress(nRecCount, index.ScanStart() - 1);
         bIndexing = true;
         DoEvents();
         bIndexing = false;
       }
     }
-    if (hFdbin != file || bAllIndexed || bFileShrank) return;
+    if (hFdbin != file || bAllIndexed || bFileShrank || bScanStopped) return;
   }
 }
 

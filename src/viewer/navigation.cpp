@@ -19,7 +19,7 @@ int32_t ClampToInt32(int64_t v) {
 void Lister::IndexWholeFile() {
   nYieldCount = 1;
   IndexAhead(nFileSize);
-  while (!bAllIndexed && !bIndexing) GetASeg();
+  while (!bAllIndexed && !bIndexing && ScanGoesOn()) GetASeg();
   nYieldCount = 0;
 }
 
@@ -407,7 +407,7 @@ void Lister::LOADEMUP() {
   if (TDISPLAY & TD_HEX) return;
   nYieldCount = 1;
   IndexAheadToRecord(nTopRec);
-  while (nTopRec > nRecCount && !bAllIndexed && !bIndexing) GetASeg();
+  while (nTopRec > nRecCount && !bAllIndexed && !bIndexing && ScanGoesOn()) GetASeg();
   nYieldCount = 0;
   if (nTopRec > nRecCount) nTopRec = Find1stRecordOnPage(nRecCount);
 }
@@ -461,7 +461,7 @@ void Lister::LIST_PAGEMOVE(int KeyCode) {
   bRepaint = true;
   nYieldCount = 1;
   IndexAheadToRecord(nTopRec);
-  while (nTopRec > nRecCount && !bAllIndexed && !bIndexing) GetASeg();
+  while (nTopRec > nRecCount && !bAllIndexed && !bIndexing && ScanGoesOn()) GetASeg();
   nYieldCount = 0;
   nTopRec = std::max(1, std::min(nTopRec, nRecCount));
   if (hex) nHexTop = std::clamp<int64_t>(nHexTop, 0, std::max<int64_t>(0, nFileSize & nHexMask));

@@ -133,9 +133,13 @@ void Lister::GetFdbin(int64_t FBYTE) {
     return;
   }
   if (nYieldCount != 0) {
+    // A long scan lets events run every 50 MB, and every half second (a slow source),
+    // when it also shows how far it is.
     nYieldCount += kSegBytes;
-    if (nYieldCount > kYieldBytes) {
+    const bool due = ScanProgressDue();
+    if (nYieldCount > kYieldBytes || due) {
       nYieldCount = 1;
+      if (due) ShowScanProgress(nRecCount, FBYTE - 1);
       DoEvents();
     }
   }
@@ -241,7 +245,7 @@ void Lister::GetZCurRec(int32_t Recno) {
   nCurRec = Recno;
   nYieldCount = 1;
   while (nCurRec > nRecCount) {
-    if (bAllIndexed || bIndexing) {
+    if (bAllIndexed || bIndexing || !ScanGoesOn()) {
       nCurRecLen = -1;
       nYieldCount = 0;
       return;
@@ -300,7 +304,7 @@ void Lister::GetLongRec(int64_t address, int64_t len) {
 
 bool Lister::bCheckForRec(int32_t Recno) {
   nYieldCount = 1;
-  while (!bAllIndexed && !bIndexing && Recno > nRecCount) GetASeg();
+  while (!bAllIndexed && !bIndexing && Recno > nRecCount && ScanGoesOn()) GetASeg();
   nYieldCount = 0;
   if (Recno > nRecCount || Recno < 1) return false;
   if (Recno == nRecCount && !bGrepLines) {
@@ -321,7 +325,7 @@ bool Lister::bCheckForRec(int32_t Recno) {
         // Only the file's last record is the end-of-file mark. A record cut at the longest
         // length has no line end either and more may follow it: index on until that is known.
         nYieldCount = 1;
-        while (!bAllIndexed && !bIndexing && Recno == nRecCount) GetASeg();
+        while (!bAllIndexed && !bIndexing && Recno == nRecCount && ScanGoesOn()) GetASeg();
         nYieldCount = 0;
         return !(Recno == nRecCount && bAllIndexed);
       }

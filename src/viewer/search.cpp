@@ -151,15 +151,16 @@ void Lister::SetTextToFind(const std::string& key, const std::string& text) {
   ShowPage();
 }
 
-// Lets waiting window events run about once a second during a long search. A key typed
-// meanwhile is swallowed by the list-mode key handler, which clears nYieldCount: the
-// search then goes on without further pumping.
-void Lister::PumpDuringSearch(double& lastPump, bool& pumping) {
+// Lets waiting window events run every half second of a long search, and shows how far
+// it is (record `rec` at address `at`). Keys typed meanwhile are kept for after the
+// search; Esc and Ctrl+C stop it.
+void Lister::PumpDuringSearch(double& lastPump, bool& pumping, int32_t rec, int64_t at) {
   if (!pumping) return;
   double now = P.clock.SecondsSinceMidnight();
-  if (std::fabs(now - lastPump) <= 1.0) return;
+  if (std::fabs(now - lastPump) < 0.5) return;
   lastPump = now;
   nYieldCount = 1;
+  ShowScanProgress(rec, at - 1);
   DoEvents();
   if (nYieldCount == 0) pumping = false;
   nYieldCount = 0;
@@ -227,14 +228,17 @@ bool Lister::bFindText() {
       sincePump += q - r + 1;
       if (sincePump >= 40000) {
         sincePump = 0;
-        PumpDuringSearch(lastPump, pumping);
+        PumpDuringSearch(lastPump, pumping, q, a);
+        if (!ScanGoesOn(q, a - 1)) break;
       }
       r = q + 1;
     }
     while (!wholeRecords) {
       if (++sincePump >= 40000) {
         sincePump = 0;
-        PumpDuringSearch(lastPump, pumping);
+        const int64_t at = nSegStart + nCurRecPos - 1;  // the record searched last
+        PumpDuringSearch(lastPump, pumping, r, at);
+        if (!ScanGoesOn(r, at - 1)) break;
       }
       GetZCurRec(r);
       if (nCurRecLen < 0) break;
@@ -284,7 +288,7 @@ bool Lister::bFindText() {
   if (bDebug) {
     double secs = std::fabs(P.clock.SecondsSinceMidnight() - nSearchStart);
     VXERROR((found ? "*ET>" : "*NF>") + Format(secs, "##0.00") + " Seconds");
-  } else if (!found) {
+  } else if (!found && !bScanStopped) {
     VXERROR("VX0004 - Text not found");
   }
   bSearchPending = found;

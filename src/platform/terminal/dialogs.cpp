@@ -434,6 +434,31 @@ bool TermDialogs::Ask(const std::string& prompt, const std::string& caption, con
 
 void TermDialogs::Beep() { fe_.term().Beep(); }
 
+bool TermDialogs::TypeAhead(const std::vector<TypedKey>& keys) {
+  // As the terminal delivers them: a key with its character (its release follows of
+  // itself); they come before whatever was typed since.
+  std::vector<InputEvent> events;
+  for (const TypedKey& k : keys) {
+    if (k.kind == TypedKey::Up) continue;
+    InputEvent e;
+    if (k.kind == TypedKey::Char && !events.empty() && events.back().kind == InputEvent::Kind::Key &&
+        events.back().vk != 0 && events.back().ch < 0) {
+      events.back().ch = k.code;
+      if (k.code < 128) events.back().cp = static_cast<char32_t>(k.code);
+      continue;
+    }
+    e.vk = k.kind == TypedKey::Char ? 0 : k.code;
+    e.shift = k.shift;
+    if (k.kind == TypedKey::Char) {
+      e.ch = k.code;
+      if (k.code < 128) e.cp = static_cast<char32_t>(k.code);
+    }
+    events.push_back(e);
+  }
+  fe_.queue().insert(fe_.queue().begin(), events.begin(), events.end());
+  return true;
+}
+
 // ---------------------------------------------------------------- clipboard
 
 namespace {

@@ -59,6 +59,7 @@ class TermDialogs : public Dialogs {
   bool InputBoxWithOption(const std::string& prompt, const std::string& caption, const std::string& defaultText,
                           std::string& answer, InputOption& option) override;
   void Beep() override;
+  bool TypeAhead(const std::vector<TypedKey>& keys) override;
 
  private:
   bool Ask(const std::string& prompt, const std::string& caption, const std::string& defaultText,

@@ -296,6 +296,28 @@ TEST_F(ViewerTest, LongScansPumpEventsEvery50MB) {
   EXPECT_EQ(L().nYieldCount, 0);
 }
 
+TEST_F(ViewerTest, LongScansShowTheirProgressEveryHalfSecond) {
+  // The fixed clock moves only when told: the progress is due half a second after the
+  // scan began and after it last showed, not a millisecond before.
+  std::string data;
+  while (data.size() < 800000) data += "0123456789abcdefghi\n";  // 40,000 lines of 20 bytes
+  View("a.txt", data);
+  auto message = [&] { return Row(24).substr(0, Row(24).find_last_not_of(' ') + 1); };
+  L().nYieldCount = 1;
+  L().GetFdbin(1);
+  for (int step : {499, 1}) {
+    EXPECT_EQ(message().find("VX1048"), std::string::npos);
+    session_->clock().Advance(step);
+    L().GetFdbin(262145);
+  }
+  EXPECT_EQ(message(), "VX1048 - Reading line 13,107, byte 262,144 of 800,000 (32%) - Esc stops");
+  EXPECT_EQ(L().nYieldCount, 1);  // events ran
+  session_->clock().Advance(499);
+  L().GetFdbin(524289);
+  EXPECT_EQ(message(), "VX1048 - Reading line 13,107, byte 262,144 of 800,000 (32%) - Esc stops");
+  L().nYieldCount = 0;
+}
+
 TEST_F(ViewerTest, DisplayReadOfTheLastSegmentLeavesTheIndexOpen) {
   // 10,000 lines of 80 bytes: the first three segments index about 9,830 of them.
   std::string data;

@@ -1,0 +1,60 @@
+// A long scan of the viewed file (indexing to the end or to a far line, a search): it
+// shows how far it is every half second, and Esc or Ctrl+C stops it where it is.
+#include <algorithm>
+#include <cmath>
+
+#include "core/lister.h"
+#include "viewer/record_store.h"
+
+namespace tembra {
+
+std::string Lister::ScanPlace(int32_t line, int64_t bytes) const {
+  std::string place = "line " + Format(static_cast<double>(line), "#,###,###,##0");
+  if (bytes < 0) return place;
+  place += ", byte " + Format(static_cast<double>(bytes), "#,###,###,###,###,##0");
+  // A source whose size is not known yet shows the bytes alone.
+  if (nFileSize > 0) {
+    const double percent = std::min(100.0, std::floor(100.0 * static_cast<double>(bytes) / static_cast<double>(nFileSize)));
+    place += " of " + Format(static_cast<double>(nFileSize), "#,###,###,###,###,##0") + " (" +
+             Format(percent, "##0") + "%)";
+  }
+  return place;
+}
+
+bool Lister::ScanGoesOn(int32_t line, int64_t bytes) {
+  if (!bScanStopped) return true;
+  if (!bStopSaid) {
+    // What is indexed stays; the message says how far it got.
+    bStopSaid = true;
+    if (line < 0) {
+      line = nRecCount;
+      bytes = nSegStart == 0 ? 0 : RecordIndex(*this).ScanStart() - 1;
+    }
+    VXERROR("VX1047 - Stopped at " + ScanPlace(line, bytes));
+  }
+  return false;
+}
+
+bool Lister::ScanProgressDue() {
+  const double now = P.clock.SecondsSinceMidnight();
+  if (nScanBegan < 0) {
+    nScanBegan = nScanShown = now;
+    return false;
+  }
+  double since = now - nScanShown;
+  if (since < 0) since += 86400;  // past midnight
+  return since >= 0.5;
+}
+
+void Lister::ShowScanProgress(int32_t line, int64_t bytes) {
+  nScanShown = P.clock.SecondsSinceMidnight();
+  if (nScanBegan < 0) nScanBegan = nScanShown;
+  // Drawn on the message line only: the next page, or the end of the event, takes it away.
+  FillRect(0, nClientHeight - nLineHeight, nClientWidth, nClientHeight, lColor[8]);
+  SetForeColor(lColor[4]);
+  PrintShownAt(0, nClientHeight - nLineHeight + nMinusPixelY, "VX1048 - Reading " + ScanPlace(line, bytes) + " - Esc stops");
+  SetForeColor(lColor[1]);
+  nProgressPage = nPageCount;
+}
+
+}  // namespace tembra
