@@ -109,6 +109,8 @@ FrontEnd::FrontEnd(int argc, char** argv)
 
 FrontEnd::~FrontEnd() { term_.Leave(); }
 
+void FrontEnd::FollowFirstFile() { lister_->bFollowOnOpen = true; }
+
 uint32_t FrontEnd::Color(int role) const {
   static const uint32_t kDefaults[10] = {0, 0x000000, 0xC00000, 0xC00000, 0x000000, 0xB7D5EE,
                                          0xB7D5EE, 0xA6F1FF, 0x9F9F9F, 0x0000FF};
