@@ -8,6 +8,7 @@ constexpr int32_t kSegmentSize = 262144;
 }
 
 void Lister::Form_Load() {
+  bLoading = true;
   // 1-3: clock, segment buffer, quote, directory tables, random seed
   nStartTime = P.clock.SecondsSinceMidnight();
   zSegment.assign(kSegmentSize, ' ');
@@ -128,6 +129,7 @@ void Lister::Form_Load() {
   } else {
     GetDir(zCurDir);
   }
+  bLoading = false;
 }
 
 void Lister::SetDirMode() {

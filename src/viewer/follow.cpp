@@ -41,9 +41,21 @@ void Lister::FollowFile() {
   bFollowing = false;
   bFollowStop = false;
   if (hFdbin != kInvalidFile && (TDISPLAY & TD_LIST)) {
-    if (zMessageLine.empty()) zMessageLine = "VX0061 - Following stopped";
-    bRepaint = true;
+    zMessageLine = "VX0061 - Following stopped";
+    ShowPage();
   }
+}
+
+void Lister::AfterStartUp() {
+  if (bStreamOpen && (TDISPLAY & TD_LIST) && !bFollowOnOpen) {
+    TakeGrowth();
+    if (bAllIndexed) ReopenIndex();
+    ShowPage();
+  }
+  if (!bFollowOnOpen) return;
+  bFollowOnOpen = false;
+  bShowParm = false;  // the message line says that the file is followed
+  FollowFile();
 }
 
 bool Lister::FollowStep() {

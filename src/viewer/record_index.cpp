@@ -68,10 +68,6 @@ void Lister::ListAFile(int32_t ListIndex) {
     if (!bNameOnTitle && zMessageLine.empty()) zMessageLine = ZdNameStored(zCurFileRec);
   }
   ShowPage();
-  if (bFollowOnOpen) {
-    bFollowOnOpen = false;
-    FollowFile();
-  }
 }
 
 bool Lister::StartViewing(const std::string& zOpenAs, bool stream) {
@@ -129,7 +125,7 @@ bool Lister::StartViewing(const std::string& zOpenAs, bool stream) {
   // A source of unknown size: the first line is waited for (a key stops the wait).
   if (stream) nYieldCount = 1;
   if (stream && nFileSize <= 0) WaitForSource();
-  if (stream && nFileSize <= 0) {
+  if (stream && nFileSize <= 0 && !(bLoading && bStreamOpen)) {
     const bool ended = !bStreamOpen;
     CloseFDBIN();
     LogOpen("");
@@ -164,25 +160,25 @@ bool Lister::TakeGrowth() {
   if (viewed <= nFileSize) return false;
   nTrueFileSize = len;
   nFileSize = viewed;
-  if (bAllIndexed) {
-    // The index was complete: its last line goes on when it had no end (or a CR that an
-    // LF may now follow), so it is indexed again from its start.
-    bAllIndexed = false;
-    if (nRecCount > 0) {
-      const int32_t ends = RecEnds(nRecCount);
-      bool open = ends == 0;
-      if (!bGrepLines && ends == 1) {
-        char c = 0;
-        open = P.files.ReadAt(hFdbin, nLastRecPointer + RecLen(nRecCount), &c, 1) == 1 && c == '\r';
-      }
-      if (open) {
-        const int64_t at = nLastRecPointer;
-        RecordIndex(*this).DropLast();
-        if (bGrepLines) nOpenLine = at;
-      }
-    }
-  }
+  if (bAllIndexed) ReopenIndex();
   return true;
+}
+
+void Lister::ReopenIndex() {
+  // The index was complete: its last line goes on when it had no end (or a CR that an
+  // LF may now follow), so it is indexed again from its start.
+  bAllIndexed = false;
+  if (nRecCount < 1) return;
+  const int32_t ends = RecEnds(nRecCount);
+  bool open = ends == 0;
+  if (!bGrepLines && ends == 1) {
+    char c = 0;
+    open = P.files.ReadAt(hFdbin, nLastRecPointer + RecLen(nRecCount), &c, 1) == 1 && c == '\r';
+  }
+  if (!open) return;
+  const int64_t at = nLastRecPointer;
+  RecordIndex(*this).DropLast();
+  if (bGrepLines) nOpenLine = at;
 }
 
 bool Lister::WaitForSource() {
@@ -196,8 +192,9 @@ bool Lister::WaitForSource() {
       NoteStreamEnd(s);
       return TakeGrowth();
     }
-    // Only a scan that lets events run waits; a key typed meanwhile ends the wait.
-    if (nYieldCount == 0) return false;
+    // Only a scan that lets events run waits, and not during the start-up (no key could
+    // end the wait); a key typed meanwhile ends it.
+    if (nYieldCount == 0 || bLoading) return false;
     bIndexing = true;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     DoEvents();

@@ -113,7 +113,10 @@ struct ViewerState {
   // Following the end of the file (tail -f): the loop runs, and a key asks it to stop.
   bool bFollowing = false;
   bool bFollowStop = false;
-  bool bFollowOnOpen = false;     // the next file opened is followed at once (--follow)
+  bool bFollowOnOpen = false;     // the file shown at start is followed (--follow)
+  // The start-up runs (keys reach the program only after it): a source shows what has
+  // arrived, and waits for more once the program has started (AfterStartUp).
+  bool bLoading = false;
   std::string zOpenedAs;          // the name the viewed file was opened by (read again by it)
   bool bIndexing = false;         // a segment scan is under way (the event pump may run)
   int64_t nSegStart = 0;          // file address of the buffer's first byte; 0 = none read

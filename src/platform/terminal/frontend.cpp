@@ -388,6 +388,7 @@ int FrontEnd::Run() {
   try {
     Event([&] { lister_->Form_Load(); });
     loaded_ = true;
+    Event([&] { lister_->AfterStartUp(); });
     // The window fills the terminal, whatever size the start-up asked for.
     if (window_.Cols() != termCols_ || window_.Rows() != termRows_) {
       window_.ResizeClient(termCols_, termRows_);
