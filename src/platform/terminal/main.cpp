@@ -94,7 +94,23 @@ int main(int argc, char** argv) {
     else if (filesOnly || w.empty() || w[0] != '/' || ::lstat(w.c_str(), &st) == 0) namesFile = true;
     words.push_back(w);
   }
-  if (dash || (!namesFile && !::isatty(STDIN_FILENO))) {
+  // Without "-" a pipe is taken only where a terminal is there for the keys (else the
+  // terminal's own check says what is missing).
+  std::vector<char*> given{argv[0]};
+  for (std::string& w : words) given.push_back(w.data());
+  given.push_back(nullptr);
+  // A command line the program cannot use: said on standard error, no window at all.
+  if (const std::string problem = CommandLineProblem(static_cast<int>(given.size()) - 1, given.data()); !problem.empty()) {
+    std::fprintf(stderr, "tembra: %s\n%sTry 'tembra --help' for more.\n", problem.c_str(), tembra::UsageLine().c_str());
+    return 2;
+  }
+  auto terminalThere = [] {
+    const int fd = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
+    if (fd >= 0) ::close(fd);
+    return fd >= 0;
+  };
+  const bool implicit = !dash && !namesFile && !::isatty(STDIN_FILENO) && ::isatty(STDOUT_FILENO) && terminalThere();
+  if (dash || implicit) {
     std::string problem;
     const std::string input = TakeStandardInput(problem);
     if (input.empty()) {
@@ -111,11 +127,6 @@ int main(int argc, char** argv) {
   args.push_back(nullptr);
   argc = static_cast<int>(args.size()) - 1;
   argv = args.data();
-  // A command line the program cannot use: said on standard error, no window at all.
-  if (const std::string problem = CommandLineProblem(argc, argv); !problem.empty()) {
-    std::fprintf(stderr, "tembra: %s\n%sTry 'tembra --help' for more.\n", problem.c_str(), tembra::UsageLine().c_str());
-    return 2;
-  }
   std::setlocale(LC_CTYPE, "");
   tembra::posix::SetUtf8Names(tembra::terminal::LocaleIsUtf8());
   tembra::terminal::FrontEnd frontEnd(argc, argv);
