@@ -95,7 +95,9 @@ void Lister::SaveZINPFiles(const std::string& ZDH_NAME) {
     std::string full = folder + fileName;
     if (Get1Vtoc(full) == 0) vxCatastrophe("VX9024 - Get1Vtoc ERROR");
     uint64_t size = (static_cast<uint64_t>(VTOC.nFileSizeHigh) << 32) | VTOC.nFileSizeLow;
-    if (size == 0) {
+    // A pipe, FIFO, device or /proc file tells no size and is read when viewed.
+    const FileSystem::StreamKindOf stream = size == 0 ? P.files.StreamKind(full) : FileSystem::kNoStream;
+    if (size == 0 && stream != FileSystem::kStandardInput && !(stream == FileSystem::kStream && piPipes.On(eProfile))) {
       if (MsgBox("VX1012 - " + full + " has zero length and will be bypassed", "", MsgButtons::OKCancel) ==
           kAnswerCancel) {
         END_TEMBRA();

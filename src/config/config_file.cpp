@@ -649,6 +649,7 @@ constexpr KeywordRule kKeywordRules[] = {
     {{Is("SHOWNAME")}, 0, ProfileItemOnOff<&Lister::piShowName>},
     {{Is("FILESIZE")}, 0, FileSizeKeyword},
     {{Is("LINES")}, 0, LinesKeyword},
+    {{Is("PIPES")}, 0, ProfileItemOnOff<&Lister::piPipes>},
     {{Starts("*"), Is("END")}, 0, Accepted},  // a comment, the end of the file
 };
 

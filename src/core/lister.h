@@ -178,7 +178,17 @@ class Lister : public ListerState {
   std::optional<int64_t> NConvert(const std::string& ZNumber);
   void LOADEMUP();
   bool DebugLookupsWereRandom();  // the closing check of the record-lookup counters
-  bool StartViewing(const std::string& zOpenAs);  // open zCurFile (nFileSize set), reset, index
+  // Open zCurFile (nFileSize set), reset, index; stream: a source of unknown size.
+  bool StartViewing(const std::string& zOpenAs, bool stream = false);
+  void IndexSegment();                // GetASeg's scan of the next segment
+  bool WaitForSource();               // more of a source still arriving (events run meanwhile)
+  bool TakeGrowth();                  // the viewed file's new length, the index opened again
+  void ReopenIndex();                 // a complete index goes on (more of the file may come)
+  void NoteStreamEnd(const FileSystem::StreamState& s);  // a source stopped early: why
+  void FollowFile();                  // follow the end of the file until a key
+  // After start-up: the page of a source still arriving filled, the file followed (--follow).
+  void AfterStartUp();
+  bool FollowStep();                  // one look at the followed file; true when the page changed
   void CloseFDBIN();                  // close the viewed file (callers then report LogOpen(""))
   void PopulateList();                // the EBCDIC table
   unsigned char PrintableCode(unsigned char a);

@@ -12,6 +12,7 @@ void Lister::Form_Load() {
 }
 
 void Lister::LoadNow() {
+  bLoading = true;
   // 1-3: clock, segment buffer, quote, directory tables, random seed
   nStartTime = P.clock.SecondsSinceMidnight();
   zSegment.assign(kSegmentSize, ' ');
@@ -132,6 +133,7 @@ void Lister::LoadNow() {
   } else {
     GetDir(zCurDir);
   }
+  bLoading = false;
 }
 
 void Lister::SetDirMode() {

@@ -9,7 +9,7 @@ const std::string& VersionLabel() {
 }
 
 std::string UsageLine() {
-  return "Usage: tembra [FOLDER | FILE... | PATTERN...] [SWITCHES]\n"
+  return "Usage: tembra [--follow] [FOLDER | FILE... | PATTERN... | -] [SWITCHES]\n"
          "       tembra --trust [FILE]\n"
          "       tembra --help | -h | --version\n";
 }
@@ -27,6 +27,8 @@ std::string UsageText() {
          "  tembra ~/notes.txt todo.txt  view the files one after the other (Ctrl+N: next)\n"
          "  tembra '*.log'               view every file that matches\n"
          "  tembra -- /odd-name          after \"--\" every word names a file or folder\n"
+         "  command | tembra             view standard input (tembra - too); keys from the terminal\n"
+         "  tembra --follow app.log      follow the file's end as it grows (+F too; Ctrl+F in the view)\n"
          "  tembra 'C:\\etc\\hosts'        a Windows path (see TEMBRA_DRIVES)\n"
          "\n"
          "Switches (a word that starts with \"/\" and names no existing host path):\n"
@@ -45,6 +47,7 @@ std::string UsageText() {
          "  ESCDELAY        milliseconds the rest of a key sequence may take after Esc (25)\n"
          "  TEMBRA_LASTDIR  a file that gets the folder Tembra ends in (see README)\n"
          "  TEMBRA_PROFILE  classic: the original design's defaults (8.3 names, ...)\n"
+         "  TEMBRA_SPOOL_LIMIT  bytes read at most from a pipe or device (default 4 GiB)\n"
          "\n"
          "Files:\n"
          "  VXCONFIG.TXT    the configuration: the first one found in the current folder, the\n"

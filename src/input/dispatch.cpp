@@ -44,6 +44,12 @@ void Lister::KeyDownNow(int KeyCode, int Shift) {
     if (KeyCode == kVkEsc) bFileWorkCancel = true;
     return;
   }
+  // While the file's end is followed a key stops that and does nothing else.
+  if (bFollowing) {
+    bFollowStop = true;
+    if (ProducesChar(KeyCode, Shift)) bSwallowChar = true;
+    return;
+  }
   zShownMessage.clear();  // a new key: the last one's message has been seen
   // 1-4. The parameter line goes with the first key (the page is drawn again for it).
   const bool parmShown = bShowParm;

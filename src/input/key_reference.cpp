@@ -78,6 +78,7 @@ const std::vector<KeySection>& KeyReference() {
            {"Down / Up", "one line forward / back"},
            {"PgDn, Enter, Space, `d` / PgUp, `u`", "page forward / back"},
            {"Home, `t`, `g` / End, `b`, Shift+G", "top / end of the file"},
+           {"Ctrl+F", "follow the end of the file as it grows (as tail -f); any key stops"},
            {"Right / Left",
             "scroll the text 10 columns (Ctrl+Right: to the longest line's end; Ctrl+Left: back to column 1)"},
            {"Ctrl+Home, `#`", "jump to a line (hex view: to a byte offset); `5,000,000` and `5_000_000` are read as 5000000"},

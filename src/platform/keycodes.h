@@ -27,6 +27,6 @@ constexpr int kVkSemicolon = 186, kVkEquals = 187, kVkComma = 188, kVkMinus = 18
 constexpr int kVkLast = 254;
 
 // Character codes of the keys that type control characters.
-constexpr int kChBackspace = 8, kChTab = 9, kChLineFeed = 10, kChEnter = 13, kChEsc = 27, kChDelete = 127;
+constexpr int kChCtrlF = 6, kChBackspace = 8, kChTab = 9, kChLineFeed = 10, kChEnter = 13, kChEsc = 27, kChDelete = 127;
 
 }  // namespace tembra

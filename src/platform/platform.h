@@ -189,6 +189,29 @@ class FileSystem {
   virtual long ReadAt(FileHandle file, int64_t pos, char* buffer, long n) = 0;
   virtual int64_t FileLength(FileHandle file) = 0;  // -1 on error
   virtual void CloseFile(FileHandle file) = 0;
+  // False when the path names another file than the open one (it was replaced, as log
+  // rotation does); true when it names the open file, names nothing or the host cannot tell.
+  virtual bool StillAtPath(FileHandle, const std::string&) { return true; }
+
+  // Sources of unknown size: a pipe, a FIFO, a device, a zero-length /proc or /sys file.
+  // The kind at a path: kNoStream (a file of known size, or nothing), kStream, or
+  // kStandardInput (what was piped into the program, which it always may read).
+  enum StreamKindOf { kNoStream = 0, kStream = 1, kStandardInput = 2 };
+  virtual StreamKindOf StreamKind(const std::string&) { return kNoStream; }
+  // Opens such a source: it is read on to its end into a temporary file that vanishes
+  // with the process, and the handle reads that file, which grows as the source delivers.
+  // kInvalidFile where the host cannot (errno-style reason in LastFileError).
+  virtual FileHandle OpenStream(const std::string&) { return kInvalidFile; }
+  // How the reading of a source opened that way stands.
+  enum class StreamStop { kEnd, kBound, kFull, kReadError, kWriteError };
+  struct StreamState {
+    bool stream = false;   // the handle reads a source opened with OpenStream
+    bool running = false;  // more may still arrive
+    StreamStop stop = StreamStop::kEnd;  // once not running: why it stopped
+    int64_t bound = 0;     // the most bytes such a source is read to
+    std::string error;     // the host's text for a read or write error
+  };
+  virtual StreamState StreamStateOf(FileHandle) { return StreamState(); }
 
   // Whole text files (bytes as stored). Write replaces; Append creates when missing.
   virtual bool ReadWholeFile(const std::string& path, std::string& contents) = 0;

@@ -32,6 +32,10 @@ void Lister::LeaveFileView() {
 bool Lister::bList_Keydown(int Shift, int KeyCode) {
   const bool ctrl = (Shift & kCtrl) != 0, alt = (Shift & kAlt) != 0;
   const bool hex = (TDISPLAY & TD_HEX) != 0;
+  // What a source of unknown size delivered since the last key is there to be seen, and
+  // more of one still arriving is waited for where the key needs it.
+  if (bStream) TakeGrowth();
+  if (bStreamOpen && bAllIndexed) ReopenIndex();
   switch (KeyCode) {
     case kVkRight:
       if (hex) {
@@ -179,6 +183,7 @@ void Lister::KeyPress_ListMode(int keyascii) {
     case 'g': keyascii = 'T'; break;
     case 'G': keyascii = 'B'; break;
     case 'h': case 'H': case '?': OpenHelp(); return;
+    case kChCtrlF: FollowFile(); return;  // follow the end of the file (tail -f) until a key
     default: break;
   }
   key = UCase(Chr(keyascii & 255));

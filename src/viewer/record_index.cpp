@@ -2,6 +2,8 @@
 // line by number through the record index (record_store.h) without holding the file in
 // memory.
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "core/lister.h"
 #include "viewer/record_store.h"
@@ -45,13 +47,20 @@ void Lister::ListAFile(int32_t ListIndex) {
   // (taken again from the open file).
   nTrueFileSize = static_cast<int64_t>(Val(sizeField));
   nFileSize = piAnySize.On(eProfile) ? nTrueFileSize : std::min(nTrueFileSize, kMaxViewedSize);
+  // A pipe, FIFO, device or /proc file tells no size: read to its end as it arrives (what
+  // was piped into the program always, others with PIPES ON).
+  bool stream = false;
   if (nFileSize <= 0) {
+    const FileSystem::StreamKindOf kind = P.files.StreamKind(exactName);
+    stream = kind == FileSystem::kStandardInput || (kind == FileSystem::kStream && piPipes.On(eProfile));
+  }
+  if (nFileSize <= 0 && !stream) {
     VXERROR("VX1002 - >>>   FILE LENGTH IS ZERO   <<<");
     SleepMs(400);
     Beep();
     return;
   }
-  if (!StartViewing(exactName)) return;
+  if (!StartViewing(exactName, stream)) return;
   // SHOWNAME: the name as it is on disk goes on the title line; where that has no room,
   // on the message line as the file opens.
   if (piShowName.On(eProfile)) {
@@ -61,14 +70,14 @@ void Lister::ListAFile(int32_t ListIndex) {
   ShowPage();
 }
 
-bool Lister::StartViewing(const std::string& zOpenAs) {
+bool Lister::StartViewing(const std::string& zOpenAs, bool stream) {
   // The name starts with its drive; a ":" inside the name itself (allowed on POSIX
   // systems) is no error.
   if (Mid(zCurFile, 2, 1) != ":") vxCatastrophe("VX9020 - " + zCurFile);
   if (hFdbin != kInvalidFile) CloseFDBIN();
   // A file that cannot be opened (vanished a moment ago, no permission) leaves the
   // lister where it was.
-  FileHandle h = P.files.OpenRead(zOpenAs);
+  FileHandle h = stream ? P.files.OpenStream(zOpenAs) : P.files.OpenRead(zOpenAs);
   if (h == kInvalidFile) {
     if (P.files.Exists(zOpenAs) < 0) MsgBox("VX1023 - File has been deleted");
     else MsgBox("VX1009 - File cannot be opened for reading", zOpenAs);  // the name as it is on disk
@@ -79,7 +88,12 @@ bool Lister::StartViewing(const std::string& zOpenAs) {
   LogOpen(zCurFile);
   hFdbin = h;
   bFileShrank = false;
-  if (piAnySize.On(eProfile)) {
+  zOpenedAs = zOpenAs;
+  bStream = bStreamOpen = stream;
+  bHoldEnd = false;
+  if (stream) {
+    nFileSize = nTrueFileSize = 0;  // the length follows what arrives
+  } else if (piAnySize.On(eProfile)) {
     const int64_t len = P.files.FileLength(h);
     if (len > 0) nFileSize = nTrueFileSize = len;
   } else if (nTrueFileSize > nFileSize) {
@@ -108,13 +122,106 @@ bool Lister::StartViewing(const std::string& zOpenAs) {
   nCurRecLen = -1;
   nCurRecPos = 1;
   if (static_cast<int32_t>(zSegment.size()) != kSegBytes) zSegment.assign(kSegBytes, ' ');
+  // A source of unknown size: the first line is waited for (a key stops the wait).
+  if (stream) nYieldCount = 1;
+  if (stream && nFileSize <= 0) WaitForSource();
+  if (stream && nFileSize <= 0 && !(bLoading && bStreamOpen)) {
+    const bool ended = !bStreamOpen;
+    CloseFDBIN();
+    LogOpen("");
+    SetDirMode();
+    nYieldCount = 0;
+    if (ended) {
+      VXERROR("VX1002 - >>>   FILE LENGTH IS ZERO   <<<");
+      SleepMs(400);
+      Beep();
+    } else {
+      VXERROR("VX0064 - Nothing has arrived yet from " + zCurFile);
+    }
+    return false;
+  }
   GetASeg();
+  nYieldCount = 0;
   return true;
 }
 
 void Lister::CloseFDBIN() {
   if (hFdbin != kInvalidFile) P.files.CloseFile(hFdbin);
   hFdbin = kInvalidFile;
+  bStream = bStreamOpen = false;
+}
+
+// ---------------------------------------------------------------- files that grow
+
+bool Lister::TakeGrowth() {
+  if (hFdbin == kInvalidFile) return false;
+  const int64_t len = P.files.FileLength(hFdbin);
+  const int64_t viewed = piAnySize.On(eProfile) ? len : std::min(len, kMaxViewedSize);
+  if (viewed <= nFileSize) return false;
+  nTrueFileSize = len;
+  nFileSize = viewed;
+  if (bAllIndexed) ReopenIndex();
+  return true;
+}
+
+void Lister::ReopenIndex() {
+  // The index was complete: its last line goes on when it had no end (or a CR that an
+  // LF may now follow), so it is indexed again from its start.
+  bAllIndexed = false;
+  if (nRecCount < 1) return;
+  const int32_t ends = RecEnds(nRecCount);
+  bool open = ends == 0;
+  if (!bGrepLines && ends == 1) {
+    char c = 0;
+    open = P.files.ReadAt(hFdbin, nLastRecPointer + RecLen(nRecCount), &c, 1) == 1 && c == '\r';
+  }
+  if (!open) return;
+  const int64_t at = nLastRecPointer;
+  RecordIndex(*this).DropLast();
+  if (bGrepLines) nOpenLine = at;
+}
+
+bool Lister::WaitForSource() {
+  if (!bStreamOpen || hFdbin == kInvalidFile) return false;
+  const bool indexing = bIndexing;
+  for (;;) {
+    if (TakeGrowth()) return true;
+    const FileSystem::StreamState s = P.files.StreamStateOf(hFdbin);
+    if (!s.running) {
+      bStreamOpen = false;
+      NoteStreamEnd(s);
+      return TakeGrowth();
+    }
+    // Only a scan that lets events run waits, and not during the start-up (no key could
+    // end the wait); Esc or Ctrl+C stops it, keys typed meanwhile act after it.
+    if (nYieldCount == 0 || bLoading || !ScanGoesOn()) return false;
+    if (ScanProgressDue()) ShowScanProgress(nRecCount, std::max<int64_t>(0, P.files.FileLength(hFdbin)));
+    bIndexing = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    DoEvents();
+    bIndexing = indexing;
+    if (hFdbin == kInvalidFile) return false;
+  }
+}
+
+void Lister::NoteStreamEnd(const FileSystem::StreamState& s) {
+  const std::string kept = Format(static_cast<double>(std::max<int64_t>(0, P.files.FileLength(hFdbin))), "#,###,###,###,##0");
+  switch (s.stop) {
+    case FileSystem::StreamStop::kEnd:
+      return;
+    case FileSystem::StreamStop::kBound:
+      zMessageLine = "VX1060 - Reading stopped at the limit of " + kept + " bytes";
+      return;
+    case FileSystem::StreamStop::kFull:
+      zMessageLine = "VX1061 - Reading stopped at " + kept + " bytes: the temporary folder is full";
+      return;
+    case FileSystem::StreamStop::kReadError:
+      zMessageLine = "VX1062 - Reading stopped at " + kept + " bytes: " + s.error;
+      return;
+    case FileSystem::StreamStop::kWriteError:
+      zMessageLine = "VX1062 - Reading stopped at " + kept + " bytes (temporary file): " + s.error;
+      return;
+  }
 }
 
 // ---------------------------------------------------------------- segments
@@ -175,6 +282,23 @@ void Lister::GetASeg() {
     zMessageLine = "VX1027 - Only the first " + Format(nRecCount, "#,###,###,##0") + " lines are indexed";
     return;
   }
+  // A source still arriving: what has arrived is indexed with its last line left open;
+  // with nothing new to index it waits for more. When it ends, or a key stops the wait,
+  // what has arrived is indexed to its end (for now: it goes on when more arrives).
+  while (bStreamOpen) {
+    const int32_t recs = nRecCount;
+    const int64_t from = RecordIndex(*this).ScanStart();
+    bHoldEnd = true;
+    IndexSegment();
+    bHoldEnd = false;
+    if (nRecCount > recs) return;
+    if (RecordIndex(*this).ScanStart() > from) continue;
+    if (!WaitForSource()) break;
+  }
+  if (!bAllIndexed) IndexSegment();
+}
+
+void Lister::IndexSegment() {
   if (bGrepLines) {
     GetLineSeg();
     return;
@@ -184,7 +308,7 @@ void Lister::GetASeg() {
   if (start < 1) vxCatastrophe("VX9029 - RDHAddr1 < 1");
   if (start > nFileSize) {
     // Everything up to the (possibly shrunken) end is indexed already.
-    bAllIndexed = true;
+    if (!bHoldEnd) bAllIndexed = true;
     return;
   }
   bIndexing = true;
@@ -192,6 +316,11 @@ void Lister::GetASeg() {
   bIndexing = false;
   // The last segment completes the index whatever the view.
   bool last = nSegStart + nSegScan - 1 >= nFileSize;
+  if (bHoldEnd && last) {
+    // More may follow: the unended tail waits, and a CR at the end for the byte after it.
+    last = false;
+    if (nSegScan > 0 && zSegment[static_cast<size_t>(nSegScan - 1)] == '\r') --nSegScan;
+  }
   if (last) bAllIndexed = true;
 
   index.AppendSegment(reinterpret_cast<const unsigned char*>(zSegment.data()), nSegScan, nSegEnd - 1, nSegStart,
@@ -203,6 +332,7 @@ void Lister::GetASeg() {
 // remembered across the segment's end).
 void Lister::GetLineSeg() {
   const int64_t start = nScanFrom;
+  if (start > nFileSize && bHoldEnd) return;
   if (start > nFileSize) {
     // The end moved below the scan (the file shrank): what was scanned ends the index.
     if (nOpenLine <= nFileSize && nOpenLine < start) {
@@ -216,8 +346,9 @@ void Lister::GetLineSeg() {
   GetFdbin(start);
   bIndexing = false;
   const int32_t valid = nSegEnd - 1;
-  const bool last = nSegStart + valid - 1 >= nFileSize;
+  const bool last = !bHoldEnd && nSegStart + valid - 1 >= nFileSize;
   if (last) bAllIndexed = true;
+  if (valid <= 0 && bHoldEnd) return;
   if (valid <= 0) {
     if (nOpenLine < start) RecordIndex(*this).Append(nOpenLine, start - nOpenLine, 0);
     nOpenLine = start;

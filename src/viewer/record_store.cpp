@@ -306,6 +306,18 @@ RecordIndex::Line RecordIndex::Find(int32_t n) {
   return Line{c.addr, c.len, c.count};
 }
 
+void RecordIndex::DropLast() {
+  ViewerState& v = v_;
+  const int32_t n = v.nRecCount;
+  if (n < 1) return;
+  if (!v.LongRecs.empty() && v.LongRecs.back().rec == n) v.LongRecs.pop_back();
+  if (n % 16 == 0 && !v.RecAddrHigh.empty() && v.RecAddrHigh.back().from == n / 16) v.RecAddrHigh.pop_back();
+  v.nRecCount = n - 1;
+  v.nLastRecPointer = n > 1 ? v.nLastRecPointer - v.RecSize(n - 1) : 0;
+  v.nNextCheckpoint = n > 1 ? ((n - 1) / 16 + 1) * 16 : 1;
+  if (v.AddrCache.rec >= n - 1) v.AddrCache.rec = -1;
+}
+
 void RecordIndex::Append(int64_t addr, int64_t len, int32_t ends) { StoreRecord(v_, addr, len, ends); }
 
 void RecordIndex::AppendPiece(const uint64_t* crs, const uint64_t* lfs, int32_t scan, int32_t valid,

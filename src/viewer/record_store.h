@@ -40,6 +40,8 @@ class RecordIndex {
   // previous or the same record in one step, any other from its checkpoint.
   Line Find(int32_t n);
 
+  // Takes the last record away again (its line had no end yet, and more of it came).
+  void DropLast();
   // Appends one record.
   void Append(int64_t addr, int64_t len, int32_t ends);
   // Appends the records that end in the first `scan` bytes of a piece at file address

@@ -13,7 +13,7 @@ std::string Lister::ScanPlace(int32_t line, int64_t bytes) const {
   if (bytes < 0) return place;
   place += ", byte " + Format(static_cast<double>(bytes), "#,###,###,###,###,##0");
   // A source whose size is not known yet shows the bytes alone.
-  if (nFileSize > 0) {
+  if (nFileSize > 0 && !bStreamOpen) {
     const double percent = std::min(100.0, std::floor(100.0 * static_cast<double>(bytes) / static_cast<double>(nFileSize)));
     place += " of " + Format(static_cast<double>(nFileSize), "#,###,###,###,###,##0") + " (" +
              Format(percent, "##0") + "%)";

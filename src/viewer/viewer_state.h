@@ -73,6 +73,7 @@ struct ViewerState {
   // ---------------------------------------------------------------- settings (profile items)
   ProfileItem piAnySize;     // files of any length (else the first kMaxViewedSize bytes)
   ProfileItem piGrepLines;   // lines as grep counts them (else records of nMaxRecLen)
+  ProfileItem piPipes;       // FIFOs, devices and zero-length /proc files read to their end
 
   // The viewed file's name as it is on disk: on the title line, or on the message line
   // when the file opens and the title has no room for it (SHOWNAME).
@@ -111,6 +112,20 @@ struct ViewerState {
   std::string zReopenExact;       // the same file under its stored name
   FileHandle hFdbin = kInvalidFile;  // the viewed file, open read-only while viewed
   bool bFileShrank = false;       // the file got shorter while viewed; its end was moved
+  // A source of unknown size (a pipe, a FIFO, a device, a /proc file), read into a
+  // temporary file as it arrives: bStream for such a file, bStreamOpen while more may
+  // arrive. bHoldEnd: the index leaves the last line open (more of it may come).
+  bool bStream = false;
+  bool bStreamOpen = false;
+  bool bHoldEnd = false;
+  // Following the end of the file (tail -f): the loop runs, and a key asks it to stop.
+  bool bFollowing = false;
+  bool bFollowStop = false;
+  bool bFollowOnOpen = false;     // the file shown at start is followed (--follow)
+  // The start-up runs (keys reach the program only after it): a source shows what has
+  // arrived, and waits for more once the program has started (AfterStartUp).
+  bool bLoading = false;
+  std::string zOpenedAs;          // the name the viewed file was opened by (read again by it)
   bool bIndexing = false;         // a segment scan is under way (the event pump may run)
   int64_t nSegStart = 0;          // file address of the buffer's first byte; 0 = none read
   int32_t nSegEnd = 1;            // valid bytes in the buffer plus one

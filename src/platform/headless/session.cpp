@@ -30,7 +30,8 @@ namespace tembra::headless {
 const char* const kHeadlessUsage =
     "Usage: tembra-headless [--size COLSxROWS] [--cwd DIR] [--cmdline TEXT] [--script FILE]\n"
     "                       [--clock \"YYYY-MM-DD HH:MM:SS\"] [--font fixed|proportional|bold-wider]\n"
-    "                       [--charset 1252|utf-8] [--profile classic|linux] [--no-run] [--help]\n"
+    "                       [--charset 1252|utf-8] [--profile classic|linux] [--no-run] [--follow]\n"
+    "                       [--help]\n"
     "\n"
     "Runs Tembra against an off-screen character grid: reads events from the script and\n"
     "writes a transcript to standard output.\n"
@@ -45,6 +46,7 @@ const char* const kHeadlessUsage =
     "  --charset SET     the character set of text and names: 1252 (default) or utf-8\n"
     "  --profile NAME    the set of defaults: classic (default) or linux\n"
     "  --no-run          programs the core starts are written as RUN lines, not started\n"
+    "  --follow          the file shown at start is followed as it grows (as Ctrl+F)\n"
     "  --help, -h        this text\n"
     "\n"
     "Script lines: key NAME [shift] [ctrl] [alt], type TEXT, char CODE, down/up NAME,\n"
@@ -100,6 +102,8 @@ std::string ParseOptions(int argc, char** argv, Options& o, std::string& scriptP
       else return "bad --profile: " + v;
     } else if (a == "--no-run") {
       o.noRun = true;
+    } else if (a == "--follow") {
+      o.follow = true;
     } else if (a == "--help" || a == "-h") {
       o.help = true;
     } else {
@@ -321,6 +325,7 @@ Session::Session(const Options& options, std::ostream& out)
   lister_ = std::make_unique<Lister>(platform_);
   lister_->bUtf8 = options.utf8;
   lister_->eProfile = options.linuxProfile ? Profile::Linux : Profile::Classic;
+  lister_->bFollowOnOpen = options.follow;
   dialogs_.utf8 = &lister_->bUtf8;
   grid_.utf8 = &lister_->bUtf8;
   grid_.onResize = [this] { lister_->Form_Resize(); };
@@ -351,7 +356,7 @@ bool Session::Guard(F&& f) {
 }
 
 bool Session::Start() {
-  return Guard([&] { lister_->Form_Load(); });
+  return Guard([&] { lister_->Form_Load(); }) && Guard([&] { lister_->AfterStartUp(); });
 }
 
 std::string Session::CheckLine(const std::string& raw) {

@@ -38,6 +38,7 @@ struct Options {
   bool help = false;           // --help or -h: print the options and run nothing
   bool utf8 = false;           // --charset utf-8: text and names are UTF-8
   bool linuxProfile = false;         // --profile linux: the Linux set of defaults
+  bool follow = false;               // --follow: the file shown at start is followed
 };
 
 // What "tembra-headless --help" prints.

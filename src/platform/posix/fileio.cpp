@@ -57,8 +57,4 @@ int64_t PosixFileSystem::FileLength(FileHandle file) {
   return static_cast<int64_t>(st.st_size);
 }
 
-void PosixFileSystem::CloseFile(FileHandle file) {
-  if (file >= 0) ::close(static_cast<int>(file));
-}
-
 }  // namespace tembra::posix

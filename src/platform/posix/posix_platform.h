@@ -41,6 +41,10 @@ class PosixFileSystem : public FileSystem {
   long ReadAt(FileHandle file, int64_t pos, char* buffer, long n) override;
   int64_t FileLength(FileHandle file) override;
   void CloseFile(FileHandle file) override;
+  bool StillAtPath(FileHandle file, const std::string& path) override;
+  StreamKindOf StreamKind(const std::string& path) override;
+  FileHandle OpenStream(const std::string& path) override;
+  StreamState StreamStateOf(FileHandle file) override;
 
   bool ReadWholeFile(const std::string& path, std::string& contents) override;
   bool WriteWholeFile(const std::string& path, const std::string& contents) override;
@@ -90,6 +94,17 @@ class PosixFileSystem : public FileSystem {
   int64_t offsetSeconds_ = 0;
   bool offsetKnown_ = false;
 };
+
+// The standard input the program was started with, kept open at descriptor fd (the
+// terminal then takes descriptor 0): "/dev/fd/<fd>" names it, and it is read as a source
+// of unknown size in every profile.
+void SetStandardInput(int fd);
+// The most bytes a source of unknown size is read to: TEMBRA_SPOOL_LIMIT (bytes) when set,
+// else kSpoolBound; reading stops sooner when the temporary folder would keep less than
+// kSpoolReserve bytes free.
+constexpr int64_t kSpoolBound = int64_t{4} << 30;
+constexpr int64_t kSpoolReserve = int64_t{256} << 20;
+int64_t SpoolBound();
 
 class PosixProcesses : public Processes {
  public:

@@ -109,6 +109,8 @@ FrontEnd::FrontEnd(int argc, char** argv)
 
 FrontEnd::~FrontEnd() { term_.Leave(); }
 
+void FrontEnd::FollowFirstFile() { lister_->bFollowOnOpen = true; }
+
 uint32_t FrontEnd::Color(int role) const {
   static const uint32_t kDefaults[10] = {0, 0x000000, 0xC00000, 0xC00000, 0x000000, 0xB7D5EE,
                                          0xB7D5EE, 0xA6F1FF, 0x9F9F9F, 0x0000FF};
@@ -386,6 +388,7 @@ int FrontEnd::Run() {
   try {
     Event([&] { lister_->Form_Load(); });
     loaded_ = true;
+    Event([&] { lister_->AfterStartUp(); });
     // The window fills the terminal, whatever size the start-up asked for.
     if (window_.Cols() != termCols_ || window_.Rows() != termRows_) {
       window_.ResizeClient(termCols_, termRows_);

@@ -100,6 +100,8 @@ class FrontEnd {
   ~FrontEnd();
   // Runs the program until it ends; returns the process's exit status.
   int Run();
+  // The first file viewed is followed at once (--follow, +F).
+  void FollowFirstFile();
 
   // Services for the platform classes.
   Terminal& term() { return term_; }

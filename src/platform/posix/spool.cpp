@@ -1,0 +1,283 @@
+// Sources of unknown size (pipes, FIFOs, devices, zero-length /proc and /sys files): a
+// thread reads each to its end into a temporary file that is unlinked at once, so that it
+// vanishes with the process however that ends, and the viewer reads that file as one
+// that grows. A pipe can be read once only: its copy is kept for the process's life, so
+// that viewing it again shows the same bytes.
+#include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "platform/posix/posix_platform.h"
+
+namespace tembra::posix {
+
+namespace {
+
+using StreamStop = FileSystem::StreamStop;
+
+int g_stdin = -1;  // the standard input the program was started with
+
+struct Spool {
+  int src = -1, tmp = -1;
+  int wake[2] = {-1, -1};  // written to when the spool is dropped: the thread ends
+  int64_t bound = kSpoolBound;
+  std::atomic<bool> running{true};
+  StreamStop stop = StreamStop::kEnd;  // written before running turns false
+  std::string error;
+  std::thread thread;
+
+  ~Spool() {
+    if (thread.joinable()) {
+      const char c = 'x';
+      ssize_t ignored = ::write(wake[1], &c, 1);
+      (void)ignored;
+      thread.join();
+    }
+    for (int fd : {src, tmp, wake[0], wake[1]})
+      if (fd >= 0) ::close(fd);
+  }
+
+  void Ended(StreamStop why, int err) {
+    stop = why;
+    if (err != 0) error = std::strerror(err);
+    running.store(false, std::memory_order_release);
+  }
+
+  void Run() {
+    std::vector<char> buf(size_t{1} << 16);
+    int64_t written = 0, sinceCheck = 0;
+    for (;;) {
+      struct pollfd pf[2] = {{src, POLLIN, 0}, {wake[0], POLLIN, 0}};
+      if (::poll(pf, 2, -1) < 0) {
+        if (errno == EINTR) continue;
+        return Ended(StreamStop::kReadError, errno);
+      }
+      if (pf[1].revents != 0) return Ended(StreamStop::kEnd, 0);
+      // A FIFO without a writer yet reports nothing and is not read: a read would give 0,
+      // which is no end there.
+      if (!(pf[0].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL))) continue;
+      const size_t want = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(buf.size()), bound - written));
+      const ssize_t got = ::read(src, buf.data(), want);
+      if (got < 0) {
+        if (errno == EINTR || errno == EAGAIN) continue;
+        return Ended(StreamStop::kReadError, errno);
+      }
+      if (got == 0) return Ended(StreamStop::kEnd, 0);
+      for (ssize_t done = 0; done < got;) {
+        const ssize_t put = ::pwrite(tmp, buf.data() + done, static_cast<size_t>(got - done), written);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) {
+          const int err = put < 0 ? errno : ENOSPC;
+          return Ended(err == ENOSPC || err == EDQUOT ? StreamStop::kFull : StreamStop::kWriteError, err);
+        }
+        done += put;
+        written += put;
+      }
+      if (written >= bound) return Ended(StreamStop::kBound, 0);
+      sinceCheck += got;
+      if (sinceCheck >= (8 << 20)) {
+        sinceCheck = 0;
+        struct statvfs fs;
+        if (::fstatvfs(tmp, &fs) == 0 && static_cast<int64_t>(fs.f_bavail) * static_cast<int64_t>(fs.f_frsize) <
+                                             kSpoolReserve)
+          return Ended(StreamStop::kFull, 0);
+      }
+    }
+  }
+};
+
+// Handles given out (each a descriptor of its spool's file), and the spools of pipes by
+// device and inode, kept for the process's life.
+std::map<FileHandle, std::shared_ptr<Spool>>& Handles() {
+  static auto* handles = new std::map<FileHandle, std::shared_ptr<Spool>>;
+  return *handles;
+}
+std::map<std::pair<dev_t, ino_t>, std::shared_ptr<Spool>>& Pipes() {
+  static auto* pipes = new std::map<std::pair<dev_t, ino_t>, std::shared_ptr<Spool>>;
+  return *pipes;
+}
+
+// An unnamed file in the temporary folder (O_TMPFILE, else a name removed at once).
+int TemporaryFile() {
+  const char* env = std::getenv("TMPDIR");
+  const std::string dir = env && *env ? env : "/tmp";
+  int fd = -1;
+#ifdef O_TMPFILE
+  fd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+#endif
+  if (fd < 0) {
+    std::string name = dir + "/tembra-spool.XXXXXX";
+    fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd >= 0) ::unlink(name.c_str());
+  }
+  return fd;
+}
+
+// File systems whose files tell no size: proc, sysfs, debugfs, tracefs, securityfs,
+// cgroup, cgroup2, configfs.
+bool PseudoFileSystem(const std::string& host) {
+  struct statfs fs;
+  if (::statfs(host.c_str(), &fs) != 0) return false;
+  switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0x9fa0UL: case 0x62656572UL: case 0x64626720UL: case 0x74726163UL:
+    case 0x73636673UL: case 0x27e0ebUL: case 0x63677270UL: case 0x62656570UL:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsStandardInput(const struct stat& st) {
+  struct stat in;
+  return g_stdin >= 0 && ::fstat(g_stdin, &in) == 0 && in.st_dev == st.st_dev && in.st_ino == st.st_ino;
+}
+
+// Starts the thread that copies src into a new temporary file; null when it cannot.
+std::shared_ptr<Spool> StartSpool(int src, int& error) {
+  auto spool = std::make_shared<Spool>();
+  spool->src = src;
+  spool->bound = SpoolBound();
+  spool->tmp = TemporaryFile();
+  if (spool->tmp < 0 || ::pipe2(spool->wake, O_CLOEXEC) != 0) {
+    error = errno;
+    return nullptr;
+  }
+  sigset_t blocked, before;
+  sigfillset(&blocked);
+  pthread_sigmask(SIG_SETMASK, &blocked, &before);
+  try {
+    spool->thread = std::thread([s = spool.get()] { s->Run(); });
+  } catch (const std::system_error&) {
+  }
+  pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  if (!spool->thread.joinable()) {
+    error = EAGAIN;
+    return nullptr;
+  }
+  return spool;
+}
+
+}  // namespace
+
+void SetStandardInput(int fd) { g_stdin = fd; }
+
+int64_t SpoolBound() {
+  const char* env = std::getenv("TEMBRA_SPOOL_LIMIT");
+  if (env && *env) {
+    char* end = nullptr;
+    const long long n = std::strtoll(env, &end, 10);
+    if (end && *end == '\0' && n > 0) return n;
+  }
+  return kSpoolBound;
+}
+
+FileSystem::StreamKindOf PosixFileSystem::StreamKind(const std::string& path) {
+  const std::string host = drives_.HostPath(path);
+  struct stat st;
+  if (host.empty() || ::stat(host.c_str(), &st) != 0) return kNoStream;
+  if (S_ISREG(st.st_mode) && st.st_size > 0) return kNoStream;
+  if (IsStandardInput(st)) return kStandardInput;
+  if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)) return kStream;
+  if (S_ISREG(st.st_mode)) return PseudoFileSystem(host) ? kStream : kNoStream;
+  if (S_ISCHR(st.st_mode)) {
+    // A terminal is where the keys come from: never read as a file.
+    const int fd = ::open(host.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return kNoStream;
+    const bool tty = ::isatty(fd);
+    ::close(fd);
+    return tty ? kNoStream : kStream;
+  }
+  return kNoStream;
+}
+
+FileHandle PosixFileSystem::OpenStream(const std::string& path) {
+  const std::string host = drives_.HostPath(path);
+  struct stat st;
+  if (host.empty() || ::stat(host.c_str(), &st) != 0) {
+    lastError_ = host.empty() ? kErrNoDrive : errno;
+    return kInvalidFile;
+  }
+  const bool pipe = S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode);
+  std::shared_ptr<Spool> spool;
+  if (pipe) {
+    auto it = Pipes().find({st.st_dev, st.st_ino});
+    if (it != Pipes().end()) spool = it->second;
+  }
+  if (!spool) {
+    int src;
+    if (IsStandardInput(st)) {
+      src = ::fcntl(g_stdin, F_DUPFD_CLOEXEC, 3);
+    } else {
+      // Not blocking: a FIFO without a writer would hold the open until one comes.
+      do {
+        src = ::open(host.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+      } while (src < 0 && errno == EINTR);
+    }
+    if (src < 0) {
+      lastError_ = errno;
+      return kInvalidFile;
+    }
+    int error = 0;
+    spool = StartSpool(src, error);
+    if (!spool) {
+      ::close(src);
+      lastError_ = error;
+      return kInvalidFile;
+    }
+    if (pipe) Pipes()[{st.st_dev, st.st_ino}] = spool;
+  }
+  const int fd = ::fcntl(spool->tmp, F_DUPFD_CLOEXEC, 3);
+  if (fd < 0) {
+    lastError_ = errno;
+    return kInvalidFile;
+  }
+  Handles()[fd] = spool;
+  return static_cast<FileHandle>(fd);
+}
+
+FileSystem::StreamState PosixFileSystem::StreamStateOf(FileHandle file) {
+  StreamState s;
+  auto it = Handles().find(file);
+  if (it == Handles().end()) return s;
+  const Spool& spool = *it->second;
+  s.stream = true;
+  s.bound = spool.bound;
+  s.running = spool.running.load(std::memory_order_acquire);
+  if (!s.running) {
+    s.stop = spool.stop;
+    s.error = spool.error;
+  }
+  return s;
+}
+
+bool PosixFileSystem::StillAtPath(FileHandle file, const std::string& path) {
+  if (file < 0 || Handles().count(file)) return true;
+  struct stat open, named;
+  const std::string host = drives_.HostPath(path);
+  if (::fstat(static_cast<int>(file), &open) != 0 || host.empty() || ::stat(host.c_str(), &named) != 0) return true;
+  return open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
+void PosixFileSystem::CloseFile(FileHandle file) {
+  if (file < 0) return;
+  ::close(static_cast<int>(file));
+  Handles().erase(file);  // the last handle of a spool that is no pipe's ends its reading
+}
+
+}  // namespace tembra::posix

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Sources of unknown size read to their end as they arrive: a FIFO fed a byte at a time,
+# a process substitution, a /proc file, /dev/zero stopped at the bound, a CR LF split
+# between two writes; Classic skips a FIFO unless PIPES ON. Following a file: appended
+# lines appear, a truncated file is read again from its start.
+. "$(dirname "$0")/lib.sh"
+D=$(make_dir pipes)
+mkfifo "$D/slow"
+(s=$(seq 1 30 | sed 's/^/row /'); for ((k = 0; k < ${#s}; k++)); do printf '%s' "${s:k:1}"; sleep 0.002; done; echo) >"$D/slow" &
+run_headless --profile linux --cwd "$D" --cmdline slow <<'S'
+screen
+key End
+screen
+S
+wait
+expect_screen_row 2 "row 1" 1
+expect_contains "8 of 30 Lines"
+expect_screen_row 24 "row 30" 2
+
+run_headless --profile linux --cmdline /dev/fd/63 63< <(seq 1 1000) <<'S'
+key End
+screen
+S
+expect_contains "978 of 1,000 Lines"
+expect_screen_row 24 "1000"
+
+run_headless --profile linux --cmdline /proc/self/status <<'S'
+screen
+S
+expect_screen_row 2 "Name:"
+
+TEMBRA_SPOOL_LIMIT=300000 run_headless --profile linux --cmdline /dev/zero <<'S'
+key End
+screen
+S
+expect_screen_row 25 "VX1060 - Reading stopped at the limit of 300,000 bytes"
+
+# Classic: a FIFO has zero length and is bypassed; with PIPES ON a CR LF split between
+# two writes is one line end.
+rm -f "$D/slow" && mkfifo "$D/slow"
+printf 'PIPES ON\n' >"$D/pipes.cfg"
+(printf 'a\r'; sleep 0.3; printf '\nb\n') >"$D/slow" &
+run_headless --cwd "$D" --cmdline "/C$D/pipes.cfg slow" <<'S'
+key End
+screen
+S
+wait
+expect_contains "1 of 2 Lines"
+run_headless --cwd "$D" --cmdline slow <<'S'
+S
+expect_contains "has zero length and will be bypassed"
+
+# Follow: lines appended meanwhile appear; a file truncated is read from its start.
+# Each look at the file (every 100 ms) runs one script line: "char 0" does nothing.
+seq 1 50 | sed 's/^/line /' >"$D/app.log"
+pace=$(for i in $(seq 1 30); do echo "char 0"; done)
+(sleep 0.5; printf 'new 1\nnew 2\n' >>"$D/app.log") &
+run_headless --profile linux --follow --cwd "$D" --cmdline app.log <<S
+$pace
+screen
+key Esc
+screen
+S
+wait
+expect_screen_row 24 "new 2" 1
+expect_contains "30 of 52 Lines"
+expect_screen_row 25 "VX0061 - Following stopped" 2
+(sleep 0.5; printf 'fresh 1\n' >"$D/app.log") &
+run_headless --follow --cwd "$D" --cmdline app.log <<S
+$pace
+screen
+key Esc
+S
+wait
+expect_screen_row 2 "fresh 1"
+expect_contains "|VX0062 - The file got shorter: read again from its start"
+finish
