@@ -188,6 +188,7 @@ class Lister : public ListerState {
   void FollowFile();                  // follow the end of the file until a key
   // After start-up: the page of a source still arriving filled, the file followed (--follow).
   void AfterStartUp();
+  void AfterStartUpNow();
   bool FollowStep();                  // one look at the followed file; true when the page changed
   void CloseFDBIN();                  // close the viewed file (callers then report LogOpen(""))
   void PopulateList();                // the EBCDIC table

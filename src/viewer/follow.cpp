@@ -52,7 +52,12 @@ void Lister::FollowFile() {
   }
 }
 
+// An event of its own: keys that arrive while it waits for a source are kept for after it.
 void Lister::AfterStartUp() {
+  AsEvent([&] { AfterStartUpNow(); });
+}
+
+void Lister::AfterStartUpNow() {
   if (bStreamOpen && (TDISPLAY & TD_LIST) && !bFollowOnOpen) {
     TakeGrowth();
     if (bAllIndexed) ReopenIndex();

@@ -2,8 +2,6 @@
 // line by number through the record index (record_store.h) without holding the file in
 // memory.
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 #include "core/lister.h"
 #include "viewer/record_store.h"
@@ -193,11 +191,14 @@ bool Lister::WaitForSource() {
       return TakeGrowth();
     }
     // Only a scan that lets events run waits, and not during the start-up (no key could
-    // end the wait); Esc or Ctrl+C stops it, keys typed meanwhile act after it.
-    if (nYieldCount == 0 || bLoading || !ScanGoesOn()) return false;
+    // end the wait). Esc or Ctrl+C stops it with a message; any other key typed
+    // meanwhile ends the wait and then acts.
+    // (The release of the key that began the wait is no new key.)
+    const bool typed = std::any_of(KeptKeys.begin(), KeptKeys.end(), [](const KeptKey& k) { return k.kind != KeptKey::Up; });
+    if (nYieldCount == 0 || bLoading || typed || !ScanGoesOn()) return false;
     if (ScanProgressDue()) ShowScanProgress(nRecCount, std::max<int64_t>(0, P.files.FileLength(hFdbin)));
     bIndexing = true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    SleepMs(10);
     DoEvents();
     bIndexing = indexing;
     if (hFdbin == kInvalidFile) return false;

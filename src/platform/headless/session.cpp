@@ -535,6 +535,12 @@ void Session::DeliverWaitingEvent() {
     Dispatch(line);
     return;
   }
+  // No line left while the program waits for a pipe or follows a file: the source has
+  // ten seconds more to end; then, as no key can come to end the wait, the window is closed.
+  if (ended_ || lister_->bEnding || !(lister_->bFollowing || lister_->bStreamOpen)) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (!idleSince_) idleSince_ = now;
+  if (lister_->bFollowing || now - *idleSince_ > std::chrono::seconds(10)) Dispatch("close");
 }
 
 void Session::Finish() {

@@ -2,6 +2,7 @@
 // of events, writing a transcript. Used by tembra-headless and by the unit tests.
 #pragma once
 
+#include <chrono>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -131,6 +132,8 @@ class Session {
   // key-down whose character is still to come runs), else the next script line when the
   // program has waited.
   void PumpWaiting();
+  // When the script ran out while the program waited for a source.
+  std::optional<std::chrono::steady_clock::time_point> idleSince_;
 
   bool CwdOk() const { return cwdOk_; }
   bool Ended() const { return ended_.has_value(); }
