@@ -117,6 +117,7 @@ class Lister : public ListerState {
   void OpenSortPrompt();                     // S: the sort prompt
   void CopyMoveDeleteAtCursor(char command);  // B, C, D, M on the entry under the cursor
   void OpenHelp();                     // the help screen: the keys of the current page
+  void PaintMessageLine(const std::string& text);  // the message line shows this text
   void HintKeys();                     // a key that does nothing: says once that F1 lists the keys
   void HintTypedKey(int keyascii);     // the same for a character no command took
   void HelpKeyDown(int KeyCode, int Shift);

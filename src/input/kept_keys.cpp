@@ -39,12 +39,7 @@ bool Lister::KeepKey(KeptKey::Kind kind, int code, int shift) {
 void Lister::AfterOutermostEvent() {
   // A progress message that no page has replaced since gives way to the message of the
   // event, or to none.
-  if (nProgressPage >= 0 && nProgressPage == nPageCount && !bEnding) {
-    FillRect(0, nClientHeight - nLineHeight, nClientWidth, nClientHeight, lColor[8]);
-    SetForeColor(lColor[4]);
-    PrintShownAt(0, nClientHeight - nLineHeight + nMinusPixelY, zShownMessage);
-    SetForeColor(lColor[1]);
-  }
+  if (nProgressPage >= 0 && nProgressPage == nPageCount && !bEnding) PaintMessageLine(zShownMessage);
   nProgressPage = -1;
   nScanBegan = -1;
   bScanStopped = false;

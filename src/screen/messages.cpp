@@ -8,12 +8,18 @@ void Lister::VXERROR(const std::string& zMessage) {
     MsgBox(zMessage, "Tembra Error", MsgButtons::OK);
     return;
   }
-  FillRect(0, nClientHeight - nLineHeight, nClientWidth, nClientHeight, lColor[8]);
-  SetForeColor(lColor[4]);
-  PrintShownAt(0, nClientHeight - nLineHeight + nMinusPixelY, zMessage);
+  PaintMessageLine(zMessage);
   zShownMessage = zMessage;
   if (bHasFocus) P.window.BringToFront();
   DoEvents();
+}
+
+// The message line drawn with a text, in the message colours; the lettering colour is
+// the page's again afterwards.
+void Lister::PaintMessageLine(const std::string& text) {
+  FillRect(0, nClientHeight - nLineHeight, nClientWidth, nClientHeight, lColor[8]);
+  SetForeColor(lColor[4]);
+  PrintShownAt(0, nClientHeight - nLineHeight + nMinusPixelY, text);
   SetForeColor(lColor[1]);
 }
 

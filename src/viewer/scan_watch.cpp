@@ -50,10 +50,7 @@ void Lister::ShowScanProgress(int32_t line, int64_t bytes) {
   nScanShown = P.clock.SecondsSinceMidnight();
   if (nScanBegan < 0) nScanBegan = nScanShown;
   // Drawn on the message line only: the next page, or the end of the event, takes it away.
-  FillRect(0, nClientHeight - nLineHeight, nClientWidth, nClientHeight, lColor[8]);
-  SetForeColor(lColor[4]);
-  PrintShownAt(0, nClientHeight - nLineHeight + nMinusPixelY, "VX1048 - Reading " + ScanPlace(line, bytes) + " - Esc stops");
-  SetForeColor(lColor[1]);
+  PaintMessageLine("VX1048 - Reading " + ScanPlace(line, bytes) + " - Esc stops");
   nProgressPage = nPageCount;
 }
 
