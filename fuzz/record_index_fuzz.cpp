@@ -80,6 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int op = in.ConsumeIntegralInRange(0, 10);
     ops.emplace_back(op, in.ConsumeIntegral<int32_t>());
   }
+  file.reserve(file.size() + in.remaining_bytes());
   file += in.ConsumeRemainingBytesAsString();
   if (file.empty()) return 0;  // an empty file is refused before it is viewed
 
