@@ -344,6 +344,9 @@ class TableMemory {
   ~TableMemory();
   // Makes room for `bytes` bytes, keeping the contents; throws std::bad_alloc.
   void Resize(size_t bytes);
+  // Backs bytes [from, to) with memory now, in one call, where the host can (writing
+  // into fresh pages one at a time costs a fault each). A hint: nothing changes otherwise.
+  void Prepare(size_t from, size_t to);
   void* data() const { return data_; }
 
  private:

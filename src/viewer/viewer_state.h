@@ -49,6 +49,15 @@ class GrowTable {
   void Reserve(int64_t entries) {
     if (entries > cap_) Grow(std::max(entries, cap_ + cap_ / 2));
   }
+  // Backs the first `entries` entries with memory ahead of their writing, in steps of
+  // 64 KiB (so that at most a step is held before it is used).
+  void Prepare(int64_t entries) {
+    if (entries <= ready_) return;
+    constexpr int64_t kStep = (64 << 10) / static_cast<int64_t>(sizeof(T));
+    const int64_t to = std::min(cap_, (entries + kStep - 1) / kStep * kStep);
+    mem_.Prepare(static_cast<size_t>(ready_) * sizeof(T), static_cast<size_t>(to) * sizeof(T));
+    ready_ = to;
+  }
   T& operator[](int64_t i) { return data_[i]; }
   const T& operator[](int64_t i) const { return data_[i]; }
   T* data() { return data_; }
@@ -62,7 +71,8 @@ class GrowTable {
   TableMemory mem_;
   T* data_ = nullptr;
   int64_t max_ = -1;
-  int64_t cap_ = 0;   // entries the memory holds
+  int64_t cap_ = 0;    // entries the memory holds
+  int64_t ready_ = 0;  // entries backed by Prepare
 };
 
 // The shortest rest of a file indexed ahead on a second thread: 12 MiB, or none where

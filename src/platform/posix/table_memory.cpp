@@ -59,4 +59,13 @@ void TableMemory::Resize(size_t bytes) {
   bytes_ = bytes;
 }
 
+void TableMemory::Prepare([[maybe_unused]] size_t from, [[maybe_unused]] size_t to) {
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+  from = from / kPage * kPage;
+  to = RoundUp(to < bytes_ ? to : bytes_, kPage);
+  // Older kernels refuse the advice; the pages then come one fault at a time as before.
+  if (mapped_ && from < to) ::madvise(static_cast<char*>(data_) + from, to - from, MADV_POPULATE_WRITE);
+#endif
+}
+
 }  // namespace tembra
