@@ -1,6 +1,7 @@
 #include "core/unicode.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "core/byte_scan.h"
 #include "core/text.h"
@@ -24,7 +25,7 @@ bool InRanges(const CodeRange (&table)[N], char32_t cp) {
 }
 }  // namespace
 
-DecodedChar DecodeUtf8(const unsigned char* p, size_t n) {
+DecodedChar DecodeUtf8Rest(const unsigned char* p, size_t n) {
   const unsigned char c = p[0];
   if (c < 0x80) return {c, 1, true};
   const DecodedChar stray{Cp1252ToUnicode(c), 1, false};
@@ -56,14 +57,44 @@ DecodedChar DecodeUtf8(const unsigned char* p, size_t n) {
   return {cp, len, true};
 }
 
-int CellWidth(char32_t cp) {
-  if (cp < 0x300) return 1;
+namespace {
+int WidthFromRanges(char32_t cp) {
   if (InRanges(kZeroRanges, cp)) return 0;
   if (cp >= 0x1100 && InRanges(kWideRanges, cp)) return 2;
   return 1;
 }
 
-bool IsFormatChar(char32_t cp) { return cp >= 0xAD && InRanges(kFormatRanges, cp); }
+// Width (bits 0-1) and format flag (bit 2) of every character of the first plane, from
+// the ranges once: text is drawn a cell at a time, and a search of three tables per
+// character would cost more than the drawing.
+constexpr uint8_t kFormatBit = kFormatChar;
+const uint8_t* PlaneInfo() {
+  static const std::unique_ptr<uint8_t[]> table = [] {
+    auto t = std::make_unique<uint8_t[]>(0x10000);
+    for (char32_t cp = 0; cp < 0x10000; ++cp)
+      t[cp] = static_cast<uint8_t>(WidthFromRanges(cp) | (cp >= 0xAD && InRanges(kFormatRanges, cp) ? kFormatBit : 0));
+    return t;
+  }();
+  return table.get();
+}
+}  // namespace
+
+int CellWidth(char32_t cp) {
+  if (cp < 0x300) return 1;
+  if (cp < 0x10000) return PlaneInfo()[cp] & 3;
+  return WidthFromRanges(cp);
+}
+
+int CellInfo(char32_t cp) {
+  if (cp < 0x10000) return cp < 0xAD ? 1 : PlaneInfo()[cp];
+  return WidthFromRanges(cp) | (InRanges(kFormatRanges, cp) ? kFormatChar : 0);
+}
+
+bool IsFormatChar(char32_t cp) {
+  if (cp < 0xAD) return false;
+  if (cp < 0x10000) return (PlaneInfo()[cp] & kFormatBit) != 0;
+  return InRanges(kFormatRanges, cp);
+}
 
 char32_t SimpleUpper(char32_t cp) {
   if (cp < 0x80) return cp >= 'a' && cp <= 'z' ? cp - 32 : cp;

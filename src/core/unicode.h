@@ -20,7 +20,19 @@ struct DecodedChar {
 // The character at p[0..n), n >= 1. A well-formed UTF-8 sequence (no overlong form, no
 // surrogate, nothing above U+10FFFF, not cut short) is one character; any other byte
 // is one character on its own, its Windows-1252 meaning.
-DecodedChar DecodeUtf8(const unsigned char* p, size_t n);
+// (Inline for the one-, two- and three-byte forms that text is mostly made of; the rest
+// out of line.)
+DecodedChar DecodeUtf8Rest(const unsigned char* p, size_t n);
+inline DecodedChar DecodeUtf8(const unsigned char* p, size_t n) {
+  const unsigned char c = p[0];
+  if (c < 0x80) return {c, 1, true};
+  if (c >= 0xC2 && c <= 0xDF) {
+    if (n >= 2 && (p[1] & 0xC0) == 0x80) return {static_cast<char32_t>(((c & 0x1F) << 6) | (p[1] & 0x3F)), 2, true};
+  } else if (c >= 0xE1 && c <= 0xEF && c != 0xED && n >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
+    return {static_cast<char32_t>(((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F)), 3, true};
+  }
+  return DecodeUtf8Rest(p, n);
+}
 inline DecodedChar DecodeUtf8(const std::string& s, size_t i) {
   return DecodeUtf8(reinterpret_cast<const unsigned char*>(s.data()) + i, s.size() - i);
 }
@@ -33,6 +45,10 @@ int CellWidth(char32_t cp);
 // characters such as U+200B and U+FEFF, the soft hyphen; invisible, or reordering what
 // follows them.
 bool IsFormatChar(char32_t cp);
+// Both in one look-up: bits 0-1 hold CellWidth, bit 2 (kFormatChar) is set for a format
+// character.
+constexpr int kFormatChar = 4;
+int CellInfo(char32_t cp);
 
 // The simple upper case of a character (itself when it has none or when its upper case
 // is more than one character, as for "ß").

@@ -96,6 +96,14 @@ std::string Lister::zUnTabUtf8(const std::string& buffer, int32_t position, int3
   const int32_t avail = static_cast<int32_t>(buffer.size()) - (position - 1);
   const int32_t n = length < avail ? length : avail;
   if (n <= 0) return std::string();
+  // Without a tab the record is shown as it is; with another control code too.
+  bool tab = false;
+  for (int32_t i = 0; i < n; ++i) {
+    if (p[i] >= 32 || p[i] == 0) continue;
+    if (p[i] != 9) return std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
+    tab = true;
+  }
+  if (!tab) return std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
   std::string out;
   out.reserve(static_cast<size_t>(n) + 16);
   int32_t c = 1;
@@ -108,8 +116,6 @@ std::string Lister::zUnTabUtf8(const std::string& buffer, int32_t position, int3
       ++i;
       continue;
     }
-    // A record with other control codes is shown as it is, as in single-byte text.
-    if (b >= 1 && b <= 31) return std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
     const DecodedChar d = DecodeUtf8(p + i, static_cast<size_t>(n - i));
     c += d.valid && !IsFormatChar(d.cp) ? CellWidth(d.cp) : 1;  // a format character shows in one cell
     out.append(reinterpret_cast<const char*>(p + i), static_cast<size_t>(d.len));

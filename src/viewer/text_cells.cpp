@@ -15,54 +15,71 @@ bool Lister::Utf8Text() const { return bUtf8 && !(TDISPLAY & (TD_EBCDIC | TD_STR
 void Lister::DecodeRecCells() {
   const std::string& s = zRecText;
   const size_t n = s.size();
-  vRecCells.clear();
-  nByteOfCell.clear();
-  nCellOfByte.assign(n + 1, 0);
+  // A record never takes more cells than it has bytes: the tables are sized for that
+  // and written through pointers, then cut to the cells used.
+  vRecCells.resize(n);
+  nByteOfCell.resize(n);
+  nCellOfByte.resize(n + 1);
+  TextCell* cells = vRecCells.data();
+  int32_t* byteOf = nByteOfCell.data();
+  int32_t* cellOf = nCellOfByte.data();
+  int32_t m = 0;  // cells so far
   const char32_t unprintable = zUnprintable.empty() ? 0 : Cp1252ToUnicode(static_cast<unsigned char>(zUnprintable[0]));
   for (size_t i = 0; i < n;) {
+    const unsigned char b = static_cast<unsigned char>(s[i]);
+    if (b >= 0x20 && b < 0x7F && nCharWidths[b] != 0) {
+      // Printable ASCII, most of most text.
+      cells[m] = TextCell{b, 0, 1};
+      byteOf[m] = static_cast<int32_t>(i);
+      cellOf[i++] = m++;
+      continue;
+    }
     const DecodedChar d = DecodeUtf8(s, i);
-    int32_t at = static_cast<int32_t>(vRecCells.size());
+    int32_t at = m;
     TextCell t;
     int width = 1;
+    const int info = d.valid && d.cp >= 0xA0 ? CellInfo(d.cp) : 1;
     if (!d.valid || d.cp < 0x80) {
       // Single bytes show as in Windows-1252 text, control codes included.
-      t.ch = Cp1252ToUnicode(PrintableCode(static_cast<unsigned char>(s[i])));
+      t.ch = Cp1252ToUnicode(PrintableCode(b));
     } else if (d.cp < 0xA0) {
       t.ch = unprintable ? unprintable : d.cp;  // a C1 control code
-    } else if (IsFormatChar(d.cp)) {
+    } else if (info & kFormatChar) {
       // A format character (a direction control, a zero-width character) would hide
       // itself or reorder the line: it takes a cell of its own and shows as the
       // unprintable character.
       t.ch = unprintable ? unprintable : U'\u2022';
     } else {
       t.ch = d.cp;
-      width = CellWidth(d.cp);
+      width = info & 3;
     }
     if (width == 0) {
       // A combining mark joins the character before it (one mark per cell is drawn).
       if (at > 0) {
-        at = nByteOfCell[static_cast<size_t>(at - 1)] < 0 ? at - 2 : at - 1;
-        TextCell& prev = vRecCells[static_cast<size_t>(at)];
+        at = byteOf[at - 1] < 0 ? at - 2 : at - 1;
+        TextCell& prev = cells[at];
         if (!prev.mark) prev.mark = d.cp;
       } else {
         t.ch = U' ';
         t.mark = d.cp;
-        vRecCells.push_back(t);
-        nByteOfCell.push_back(static_cast<int32_t>(i));
+        cells[m] = t;
+        byteOf[m++] = static_cast<int32_t>(i);
       }
     } else {
       t.width = static_cast<uint8_t>(width);
-      vRecCells.push_back(t);
-      nByteOfCell.push_back(static_cast<int32_t>(i));
+      cells[m] = t;
+      byteOf[m++] = static_cast<int32_t>(i);
       if (width == 2) {
-        vRecCells.push_back(TextCell{0, 0, 0});
-        nByteOfCell.push_back(-1);
+        cells[m] = TextCell{0, 0, 0};
+        byteOf[m++] = -1;
       }
     }
-    for (int k = 0; k < d.len; ++k) nCellOfByte[i + static_cast<size_t>(k)] = at;
+    for (int k = 0; k < d.len; ++k) cellOf[i + static_cast<size_t>(k)] = at;
     i += static_cast<size_t>(d.len);
   }
-  nCellOfByte[n] = static_cast<int32_t>(vRecCells.size());
+  cellOf[n] = m;
+  vRecCells.resize(static_cast<size_t>(m));
+  nByteOfCell.resize(static_cast<size_t>(m));
 }
 
 int32_t Lister::CellEndOfByte(int32_t byte) {
@@ -75,8 +92,10 @@ int32_t Lister::CellEndOfByte(int32_t byte) {
 void Lister::DrawBodyCells(int32_t from, int32_t count, int32_t line, bool found) {
   const int32_t total = static_cast<int32_t>(vRecCells.size());
   const int32_t shown = std::max(0, std::min({count, nColumns, total - from}));
-  std::vector<TextCell> s(static_cast<size_t>(std::max(nColumns, 0)));
-  for (int32_t k = 0; k < shown; ++k) s[static_cast<size_t>(k)] = vRecCells[static_cast<size_t>(from + k)];
+  // One line's cells, kept between lines (a page draws many).
+  thread_local std::vector<TextCell> s;
+  s.assign(static_cast<size_t>(std::max(nColumns, 0)), TextCell{});
+  if (shown > 0) std::copy_n(vRecCells.begin() + from, shown, s.begin());
   // Half a wide character at either edge of the line shows as a blank.
   if (shown > 0 && s[0].width == 0) s[0] = TextCell{};
   if (shown > 0 && s[static_cast<size_t>(shown - 1)].width == 2) s[static_cast<size_t>(shown - 1)] = TextCell{};
