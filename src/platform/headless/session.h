@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/lister.h"
+#include "platform/grid/key_queue.h"
 #include "platform/grid/keys.h"
 #include "platform/headless/transcript.h"
 #include "platform/native.h"
@@ -112,7 +113,7 @@ class HeadlessProcesses : public native::Processes {
   bool noRun_;
 };
 
-class Session {
+class Session : private grid::KeyTarget {
  public:
   Session(const Options& options, std::ostream& out);
   ~Session();
@@ -148,11 +149,9 @@ class Session {
   template <class F>
   bool Guard(F&& f);
   bool Dispatch(const std::string& line);
-  // One queued key event: the key-down (phase 0), its character (1) or its key-up (2).
-  struct QueuedKey {
-    KeyStroke key;
-    int phase;
-  };
+  void KeyDown(int vk, int shift) override;
+  void KeyPress(int ch) override;
+  void KeyUp(int vk, int shift) override;
   void DeliverQueuedKey();
   void DrainKeys();
 
@@ -171,8 +170,7 @@ class Session {
   std::vector<std::string> script_;
   size_t next_ = 0;
   int depth_ = 0;
-  std::deque<QueuedKey> keys_;  // key events waiting, in the order a Windows queue gives them
-  int holdKeys_ = 0;            // a key-down runs whose character is still to come
+  grid::KeyQueue keys_;  // key events waiting, in the order a Windows queue gives them
   std::optional<ExitKind> ended_;
 };
 

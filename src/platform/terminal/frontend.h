@@ -94,7 +94,7 @@ class TermProcesses : public posix::PosixProcesses {
   [[noreturn]] void EndProcess(ExitKind kind) override { throw ProgramEnded{kind}; }
 };
 
-class FrontEnd {
+class FrontEnd : private grid::KeyTarget {
  public:
   FrontEnd(int argc, char** argv);
   ~FrontEnd();
@@ -114,7 +114,7 @@ class FrontEnd {
   void DispatchQueued();
   // Follows a change of the terminal's size (the program is told later when busy).
   void FollowTerminalSize();
-  std::deque<InputEvent>& queue() { return queue_; }
+  std::deque<InputEvent>& queue() { return queue_.events; }
   std::vector<OverlayCell>& overlay() { return overlay_; }
   void ClearOverlay();
   bool cursorShown = false;
@@ -135,6 +135,9 @@ class FrontEnd {
 
  private:
   void Dispatch(const InputEvent& e);
+  void KeyDown(int vk, int shift) override;
+  void KeyPress(int ch) override;
+  void KeyUp(int vk, int shift) override;
   template <class F>
   void Event(F&& f);
   void CheckSignals();
@@ -150,13 +153,10 @@ class FrontEnd {
   posix::PosixClock clock_;
   Platform platform_;
   std::unique_ptr<Lister> lister_;
-  std::deque<InputEvent> queue_;
+  grid::KeyQueue queue_;
   std::vector<OverlayCell> overlay_;
   int termCols_ = 80, termRows_ = 25;
   int depth_ = 0;
-  // A key-down whose character is still to come runs: waiting input stays queued until
-  // the character has been delivered (key-down, character, key-up, then the next key).
-  int holdInput_ = 0;
   int modal_ = 0;
   int escDelayMs_ = 25;
   bool loaded_ = false;

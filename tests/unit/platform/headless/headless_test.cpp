@@ -3,6 +3,7 @@
 
 #include <sstream>
 
+#include "platform/grid/key_queue.h"
 #include "platform/grid/keys.h"
 #include "platform/headless/session.h"
 #include "platform/headless/transcript.h"
@@ -40,6 +41,25 @@ TEST(Headless, KeysAsAWindowsKeyboardGivesThem) {
   t = TypedKey(0xE9);  // not on the layout: the character alone
   EXPECT_EQ(t.vk, 0);
   EXPECT_EQ(t.ch, 0xE9);
+}
+
+// The queue both grid front-ends share: key-down, character, key-up, then the next key;
+// nothing else is delivered while a key-down whose character is still to come runs.
+TEST(Headless, KeyQueueGivesTheWindowsOrder) {
+  struct Target : tembra::grid::KeyTarget {
+    tembra::grid::KeyQueue* q = nullptr;
+    std::string log;
+    void KeyDown(int vk, int shift) override { log += "D" + std::to_string(vk) + (q->Held() ? "h " : " "); }
+    void KeyPress(int ch) override { log += "C" + std::to_string(ch) + " "; }
+    void KeyUp(int vk, int shift) override { log += "U" + std::to_string(vk) + " "; }
+  } t;
+  tembra::grid::KeyQueue q;
+  t.q = &q;
+  q.PushKey(TypedKey('a'));
+  q.PushKey(*NamedKey("F2", 0));
+  q.PushKey(TypedKey(0xE9));  // a character without a key
+  while (q.Ready()) q.DeliverKey(q.Take(), t);
+  EXPECT_EQ(t.log, "D65h C97 U65 D113 U113 C233 ");
 }
 
 TEST(Headless, EscapingOfTranscriptTexts) {
