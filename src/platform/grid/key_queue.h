@@ -26,17 +26,6 @@ struct InputEvent {
   int wheel = 0;    // -1 up, +1 down
 };
 
-// The window's three key events, each run the front-end's way (its guard, its nesting).
-class KeyTarget {
- public:
-  virtual void KeyDown(int vk, int shift) = 0;
-  virtual void KeyPress(int ch) = 0;
-  virtual void KeyUp(int vk, int shift) = 0;
-
- protected:
-  ~KeyTarget() = default;
-};
-
 class KeyQueue {
  public:
   // The waiting events, oldest first (a modal box reads them itself).
@@ -59,16 +48,18 @@ class KeyQueue {
     events.pop_front();
     return e;
   }
-  // Delivers a key event taken from the queue (Kind::Key or Kind::KeyUp). A key-down
-  // leaves its character and its key-up at the front of the queue, so that a handler
-  // that lets events run gets them in that order.
-  void DeliverKey(const InputEvent& e, KeyTarget& target) {
+  // Delivers a key event taken from the queue (Kind::Key or Kind::KeyUp) to the
+  // window's Form_KeyDown, Form_KeyPress or Form_KeyUp, each inside run (the front-end's
+  // guard and nesting count). A key-down leaves its character and its key-up at the
+  // front of the queue, so that a handler that lets events run gets them in that order.
+  template <class Window, class Run>
+  void DeliverKey(const InputEvent& e, Window& window, Run&& run) {
     if (e.kind == InputEvent::Kind::KeyUp) {
-      target.KeyUp(e.vk, e.shift);
+      run([&] { window.Form_KeyUp(e.vk, e.shift); });
       return;
     }
     if (!e.vk) {
-      if (e.ch >= 0) target.KeyPress(e.ch);
+      if (e.ch >= 0) run([&] { window.Form_KeyPress(e.ch); });
       return;
     }
     InputEvent up;
@@ -77,12 +68,12 @@ class KeyQueue {
     up.shift = e.shift;
     if (e.ch < 0) {
       events.push_front(up);
-      target.KeyDown(e.vk, e.shift);
+      run([&] { window.Form_KeyDown(e.vk, e.shift); });
       return;
     }
     {
       CountWhile hold(hold_, true);
-      target.KeyDown(e.vk, e.shift);
+      run([&] { window.Form_KeyDown(e.vk, e.shift); });
     }
     events.push_front(up);
     InputEvent ch;

@@ -487,20 +487,8 @@ bool Session::Dispatch(const std::string& line) {
   return !ended_;
 }
 
-void Session::KeyDown(int vk, int shift) {
-  Guard([&] { lister_->Form_KeyDown(vk, shift); });
-}
-
-void Session::KeyPress(int ch) {
-  Guard([&] { lister_->Form_KeyPress(ch); });
-}
-
-void Session::KeyUp(int vk, int shift) {
-  Guard([&] { lister_->Form_KeyUp(vk, shift); });
-}
-
 void Session::DeliverQueuedKey() {
-  keys_.DeliverKey(keys_.Take(), *this);
+  keys_.DeliverKey(keys_.Take(), *lister_, [&](auto&& f) { Guard(f); });
   if (ended_) keys_.events.clear();
 }
 

@@ -113,7 +113,7 @@ class HeadlessProcesses : public native::Processes {
   bool noRun_;
 };
 
-class Session : private grid::KeyTarget {
+class Session {
  public:
   Session(const Options& options, std::ostream& out);
   ~Session();
@@ -149,9 +149,6 @@ class Session : private grid::KeyTarget {
   template <class F>
   bool Guard(F&& f);
   bool Dispatch(const std::string& line);
-  void KeyDown(int vk, int shift) override;
-  void KeyPress(int ch) override;
-  void KeyUp(int vk, int shift) override;
   void DeliverQueuedKey();
   void DrainKeys();
 

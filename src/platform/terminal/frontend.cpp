@@ -285,7 +285,7 @@ void FrontEnd::Dispatch(const InputEvent& e) {
   switch (e.kind) {
     case InputEvent::Kind::Key:
     case InputEvent::Kind::KeyUp:
-      queue_.DeliverKey(e, *this);
+      queue_.DeliverKey(e, L, [&](auto&& f) { Event(f); });
       break;
     case InputEvent::Kind::Wheel:
       for (int i = 0; i < 3; ++i) {
@@ -330,18 +330,6 @@ void FrontEnd::Dispatch(const InputEvent& e) {
       break;
     }
   }
-}
-
-void FrontEnd::KeyDown(int vk, int shift) {
-  Event([&] { lister_->Form_KeyDown(vk, shift); });
-}
-
-void FrontEnd::KeyPress(int ch) {
-  Event([&] { lister_->Form_KeyPress(ch); });
-}
-
-void FrontEnd::KeyUp(int vk, int shift) {
-  Event([&] { lister_->Form_KeyUp(vk, shift); });
 }
 
 void FrontEnd::SuspendForProgram() {

@@ -94,7 +94,7 @@ class TermProcesses : public posix::PosixProcesses {
   [[noreturn]] void EndProcess(ExitKind kind) override { throw ProgramEnded{kind}; }
 };
 
-class FrontEnd : private grid::KeyTarget {
+class FrontEnd {
  public:
   FrontEnd(int argc, char** argv);
   ~FrontEnd();
@@ -135,9 +135,6 @@ class FrontEnd : private grid::KeyTarget {
 
  private:
   void Dispatch(const InputEvent& e);
-  void KeyDown(int vk, int shift) override;
-  void KeyPress(int ch) override;
-  void KeyUp(int vk, int shift) override;
   template <class F>
   void Event(F&& f);
   void CheckSignals();

@@ -46,20 +46,19 @@ TEST(Headless, KeysAsAWindowsKeyboardGivesThem) {
 // The queue both grid front-ends share: key-down, character, key-up, then the next key;
 // nothing else is delivered while a key-down whose character is still to come runs.
 TEST(Headless, KeyQueueGivesTheWindowsOrder) {
-  struct Target : tembra::grid::KeyTarget {
-    tembra::grid::KeyQueue* q = nullptr;
-    std::string log;
-    void KeyDown(int vk, int shift) override { log += "D" + std::to_string(vk) + (q->Held() ? "h " : " "); }
-    void KeyPress(int ch) override { log += "C" + std::to_string(ch) + " "; }
-    void KeyUp(int vk, int shift) override { log += "U" + std::to_string(vk) + " "; }
-  } t;
   tembra::grid::KeyQueue q;
-  t.q = &q;
+  struct Window {
+    tembra::grid::KeyQueue& q;
+    std::string log;
+    void Form_KeyDown(int vk, int) { log += "D" + std::to_string(vk) + (q.Held() ? "h " : " "); }
+    void Form_KeyPress(int ch) { log += "C" + std::to_string(ch) + " "; }
+    void Form_KeyUp(int vk, int) { log += "U" + std::to_string(vk) + " "; }
+  } w{q, {}};
   q.PushKey(TypedKey('a'));
   q.PushKey(*NamedKey("F2", 0));
   q.PushKey(TypedKey(0xE9));  // a character without a key
-  while (q.Ready()) q.DeliverKey(q.Take(), t);
-  EXPECT_EQ(t.log, "D65h C97 U65 D113 U113 C233 ");
+  while (q.Ready()) q.DeliverKey(q.Take(), w, [](auto&& f) { f(); });
+  EXPECT_EQ(w.log, "D65h C97 U65 D113 U113 C233 ");
 }
 
 TEST(Headless, EscapingOfTranscriptTexts) {
