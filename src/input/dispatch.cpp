@@ -2,6 +2,7 @@
 // information keys, the colour keys, routing by mode, the ZIP listing's navigation
 // keys, the directory cursor movement and the mouse.
 #include "core/lister.h"
+#include "input/key_reference.h"
 
 namespace tembra {
 
@@ -84,6 +85,7 @@ void Lister::KeyDownNow(int KeyCode, int Shift) {
 
   // 6-7
   bRepaint = false;
+  KeyNext next = KeyNext::Done;  // what the page's key table asks for
   if (KeyCode == kVkEsc && Shift == kShift) {
     undo();
     MsgBox("Stop - Shift_1", "", MsgButtons::OK);
@@ -104,20 +106,20 @@ void Lister::KeyDownNow(int KeyCode, int Shift) {
   } else if (TDISPLAY & TD_LIST) {
     if (bList_Keydown(Shift, KeyCode)) return;
   } else if (bZipMode) {
-    if (!EntryListKey(KeyCode, Shift) && KeyCode == 'X' && (Shift & kAlt) && (Shift & (kShift | kCtrl)))
-      EndProcess(ExitKind::Immediate);
+    if (const KeyBinding* b = FindKeyBinding(ZipListingKeys(), KeyBinding::On::Down, KeyCode, Shift))
+      next = b->action(*this, KeyCode, Shift);
   }
 
   // 10. Scan again and draw again as the handlers asked
-  if (bRescan) {
+  if (bRescan || next == KeyNext::Rescan) {
     // A message a handler left for the next page outlives the scan's own drawing.
     std::string message = zMessageLine;
     GetDir(zCurDir);
     if (zMessageLine.empty()) zMessageLine = message;
-    bRepaint = true;
+    next = KeyNext::Redraw;
   }
   // A key that drew no page of its own still takes the parameter line away.
-  if (bRepaint || (parmShown && nPageCount == pagesBefore)) {
+  if (bRepaint || next == KeyNext::Redraw || (parmShown && nPageCount == pagesBefore)) {
     bRepaint = false;
     ShowPage();
   }
@@ -125,43 +127,118 @@ void Lister::KeyDownNow(int KeyCode, int Shift) {
   if (nOutputs == nOutputsAtKeyDown && !ProducesChar(KeyCode, Shift) && !IsLockOrModifier(KeyCode)) HintKeys();
 }
 
+namespace {
+// The prompt is answered: the directory page again.
+void LeavePrompt(Lister& l) {
+  l.bSortPrompt = false;
+  l.zDisplayMode = "DIR";
+}
+
+// An information key's box, which answers the prompt.
+KeyNext Info(Lister& l, const std::string& text, const std::string& caption) {
+  l.MsgBox(text, caption, MsgButtons::OK);
+  LeavePrompt(l);
+  return KeyNext::Done;
+}
+KeyNext ConfigFileInfo(Lister& l, int, int) { return Info(l, Centred(l.zConfigFile), "VX0252 - Config File"); }
+KeyNext DeleteCountInfo(Lister& l, int, int) {
+  return Info(l, "About to delete " + Format(l.nDeletable, "##0") + " files", "VX0252 - Delete Count");
+}
+KeyNext AppPathInfo(Lister& l, int, int) { return Info(l, Centred(l.zAppPath), "VX0252 - App.Path"); }
+KeyNext CommandLineInfo(Lister& l, int, int) {
+  return Info(l, l.qbFl(static_cast<double>(l.zCommandLine.size()), "##0") + "," + l.zCommandLine, "");
+}
+KeyNext CurrentDirInfo(Lister& l, int, int) { return Info(l, l.P.files.CurrentDirectory(), l.zCurDir); }
+
+// The legend of the information keys; a typed "?" goes on to the page's keys.
+KeyNext InfoLegend(Lister& l, int, int) {
+  l.VXERROR(kInfoLegend);
+  return KeyNext::PassOn;
+}
+
+KeyNext EndFromPrompt(Lister& l, int, int) {
+  LeavePrompt(l);
+  l.END_TEMBRA();
+  return KeyNext::Done;
+}
+
+// "-" and "+": the direction of the sort to come; the character goes on to the page's keys.
+KeyNext SortDescending(Lister& l, int, int) {
+  l.bSortAscending = false;
+  return KeyNext::PassOn;
+}
+KeyNext SortAscending(Lister& l, int, int) {
+  l.bSortAscending = true;
+  return KeyNext::PassOn;
+}
+
+KeyNext CancelSort(Lister& l, int, int) {
+  l.bSortAscending = true;
+  l.VXERROR("");
+  LeavePrompt(l);
+  return KeyNext::Done;
+}
+
+// A sort letter: sorts the entries (D twice: directories by date too).
+KeyNext SortBy(Lister& l, int code, int) {
+  const std::string keyU = UCase(Chr(code));
+  if (keyU == "D" && l.zSortLetter == "D") l.bSortDirsByDate = !l.bSortDirsByDate;
+  l.zSortLetter = keyU;
+  LeavePrompt(l);
+  l.VXERROR("");
+  l.nSortStart = l.P.clock.SecondsSinceMidnight();
+  l.SORTEMALL();
+  l.nSortSeconds = l.P.clock.SecondsSinceMidnight() - l.nSortStart;
+  return KeyNext::Redraw;
+}
+}  // namespace
+
+const KeySection& SortPromptKeys() {
+  // F1 (help) is taken before the prompt's keys.
+  static const KeySection kPage = {
+      "Sort prompt",
+      {
+          {"`F` / `E` / `D` / `S` / `N`",
+           "sort by name / extension / date / size / none, with or without Shift (`D` again: directories by "
+           "date too)",
+           {OnLetters('D', 'F', SortBy), OnLetters('N', 'N', SortBy), OnLetters('S', 'S', SortBy)}},
+          {"`R` / `U`", "by name, temporary copies beside their originals (`R`: marked files first, as `F`)",
+           {OnLetters('R', 'R', SortBy), OnLetters('U', 'U', SortBy)}},
+          {"`-` / `+`", "descending / ascending, then the letter",
+           {OnChar('-', '-', SortDescending), OnChar('+', '+', SortAscending)}},
+          {"`X`, Esc", "cancel", {OnLetters('X', 'X', CancelSort), OnChar(kChEsc, kChEsc, CancelSort)}},
+          {"`?`, Ctrl+B, Ctrl+/", "legend of the information keys",
+           {OnChar('?', '?', InfoLegend), OnKey('B', 'B', kCtrl, kCtrl, InfoLegend),
+            OnKey(kVkSlash, kVkSlash, kCtrl, kCtrl, InfoLegend)}},
+          {"Ctrl+C / Ctrl+D", "configuration file / number of files marked for automatic deletion",
+           {OnKey('C', 'C', kCtrl, kCtrl, ConfigFileInfo), OnKey('D', 'D', kCtrl, kCtrl, DeleteCountInfo)}},
+          {"Ctrl+P / Ctrl+Q / Ctrl+R", "program folder / command line / current directory",
+           {OnKey('P', 'P', kCtrl, kCtrl, AppPathInfo), OnKey('Q', 'Q', kCtrl, kCtrl, CommandLineInfo),
+            OnKey('R', 'R', kCtrl, kCtrl, CurrentDirInfo)}},
+          {"F1", "this list of keys (Esc or F1 closes it; the prompt stays)"},
+          {"F10", "end", {OnKey(kVkF10, kVkF10, kAnyShift, 0, EndFromPrompt)}},
+      }};
+  return kPage;
+}
+
 // The sort prompt waits for its answer: the sort keys, or Ctrl with an information key.
+// Its key-down actions draw what they change themselves.
 void Lister::SortPromptKeyDown(int KeyCode, int Shift) {
-  if (KeyCode == kVkF10) {
+  if (const KeyBinding* b = FindKeyBinding(SortPromptKeys(), KeyBinding::On::Down, KeyCode, Shift))
+    b->action(*this, KeyCode, Shift);
+  if (Shift & kCtrl) return;
+  bool letter = KeyCode >= 'A' && KeyCode <= 'Z' && std::string_view("DFSENXRU").find(static_cast<char>(KeyCode)) !=
+                                                        std::string_view::npos;
+  // Esc is accepted too: the character event then cancels the prompt.
+  bool ok = letter || KeyCode == kVkShift || (KeyCode == kVkEquals && (Shift & kShift)) || KeyCode == kVkMinus ||
+            KeyCode == kVkSubtract || KeyCode == kVkAdd || KeyCode == kVkEsc;
+  if (!ok) {
+    Beep();
     bSortPrompt = false;
+    VXERROR("VX1018 - Invalid Sort Sequence/Key");
     zDisplayMode = "DIR";
-    END_TEMBRA();
-  }
-  if (!(Shift & kCtrl)) {
-    bool letter = KeyCode >= 'A' && KeyCode <= 'Z' && std::string_view("DFSENXRU").find(static_cast<char>(KeyCode)) !=
-                                                          std::string_view::npos;
-    // Esc is accepted too: the character event then cancels the prompt.
-    bool ok = letter || KeyCode == kVkShift || (KeyCode == kVkEquals && (Shift & kShift)) ||
-              KeyCode == kVkMinus || KeyCode == kVkSubtract || KeyCode == kVkAdd || KeyCode == kVkEsc;
-    if (!ok) {
-      Beep();
-      bSortPrompt = false;
-      VXERROR("VX1018 - Invalid Sort Sequence/Key");
-      zDisplayMode = "DIR";
-      // The refused key does not go on to act as a command.
-      if (ProducesChar(KeyCode, Shift)) bSwallowChar = true;
-    }
-    return;
-  }
-  auto info = [&](const std::string& text, const std::string& caption) {
-    MsgBox(text, caption, MsgButtons::OK);
-    bSortPrompt = false;
-    zDisplayMode = "DIR";
-  };
-  switch (KeyCode) {
-    case 'B':
-    case kVkSlash: VXERROR(kInfoLegend); break;
-    case 'C': info(Centred(zConfigFile), "VX0252 - Config File"); break;
-    case 'D': info("About to delete " + Format(nDeletable, "##0") + " files", "VX0252 - Delete Count"); break;
-    case 'P': info(Centred(zAppPath), "VX0252 - App.Path"); break;
-    case 'Q': info(qbFl(static_cast<double>(zCommandLine.size()), "##0") + "," + zCommandLine, ""); break;
-    case 'R': info(P.files.CurrentDirectory(), zCurDir); break;
-    default: break;
+    // The refused key does not go on to act as a command.
+    if (ProducesChar(KeyCode, Shift)) bSwallowChar = true;
   }
 }
 
@@ -233,31 +310,12 @@ void Lister::KeyPressNow(int keyascii) {
   }
   if (bHelpShown) return;
   SetBold(false);
-  const std::string key = Chr(keyascii), keyU = UCase(key);
+  const std::string key = Chr(keyascii);
   if (bSortPrompt) {
-    if (key == "-") {
-      bSortAscending = false;
-    } else if (key == "+") {
-      bSortAscending = true;
-    } else if (keyU == "X" || keyascii == kChEsc) {
-      bSortAscending = true;
-      VXERROR("");
-      bSortPrompt = false;
-      zDisplayMode = "DIR";
-      return;
-    } else if (keyU.size() == 1 && std::string_view("DFSENRU").find(keyU[0]) != std::string_view::npos) {
-      if (keyU == "D" && zSortLetter == "D") bSortDirsByDate = !bSortDirsByDate;
-      zSortLetter = keyU;
-      bSortPrompt = false;
-      zDisplayMode = "DIR";
-      VXERROR("");
-      nSortStart = P.clock.SecondsSinceMidnight();
-      SORTEMALL();
-      nSortSeconds = P.clock.SecondsSinceMidnight() - nSortStart;
-      ShowPage();
-      return;
-    } else if (key == "?") {
-      VXERROR(kInfoLegend);
+    if (const KeyBinding* b = FindKeyBinding(SortPromptKeys(), KeyBinding::On::Char, keyascii, 0)) {
+      const KeyNext next = b->action(*this, keyascii, 0);
+      if (next == KeyNext::Redraw) ShowPage();
+      if (next != KeyNext::PassOn) return;
     }
   }
   if (TDISPLAY & TD_LIST) {
@@ -388,44 +446,53 @@ void Lister::DblClickNow() {
   }
 }
 
-// The keys the directory page and the ZIP listing share: Shift+letter, the cursor keys
-// and Shift+Alt+D. True when the key was one of them.
-bool Lister::EntryListKey(int KeyCode, int Shift) {
-  if (Shift == kShift && KeyCode >= 'A' && KeyCode <= 'Z') {
-    // The first unmarked file from that letter on.
-    bRepaint = true;
-    bSwallowChar = true;
-    for (int32_t i = 1; i <= nSZDir; ++i) {
-      const std::string& rec = ZDIR[static_cast<size_t>(SZDIR[static_cast<size_t>(i)])];
-      std::string_view name = ZdField(rec, kZdName, ZdNameLength(rec));
-      if (!name.empty() && static_cast<unsigned char>(name[0]) >= KeyCode && ZdChar(rec, kZdType) == 'F' &&
-          ZdChar(rec, kZdDelMark) == ' ') {
-        CursorMove(i - iCursor, 0);
-        break;
-      }
+namespace {
+// Shift+letter: the first unmarked file from that letter on.
+KeyNext FirstFileFromLetter(Lister& l, int KeyCode, int) {
+  l.bSwallowChar = true;
+  for (int32_t i = 1; i <= l.nSZDir; ++i) {
+    const std::string& rec = l.ZDIR[static_cast<size_t>(l.SZDIR[static_cast<size_t>(i)])];
+    std::string_view name = ZdField(rec, kZdName, ZdNameLength(rec));
+    if (!name.empty() && static_cast<unsigned char>(name[0]) >= KeyCode && ZdChar(rec, kZdType) == 'F' &&
+        ZdChar(rec, kZdDelMark) == ' ') {
+      l.CursorMove(i - l.iCursor, 0);
+      break;
     }
+  }
+  return KeyNext::Redraw;
+}
+
+KeyNext MoveOnEntryList(Lister& l, int KeyCode, int Shift) {
+  l.CursorKey(KeyCode, Shift);
+  return KeyNext::Done;
+}
+
+// Shift+Alt+D: the order of the dates, year first -> month first -> day first -> year first.
+KeyNext NextDateOrder(Lister& l, int, int) {
+  if (!l.bMMDD && !l.bDDMM) {
+    l.bMMDD = true;
+  } else if (l.bMMDD) {
+    l.bMMDD = false;
+    l.bDDMM = true;
+  } else {
+    l.bDDMM = false;
+  }
+  return KeyNext::Redraw;
+}
+}  // namespace
+
+constexpr KeyBinding kEntryCursorKeys = OnKey(kVkPgUp, kVkDown, kAnyShift, 0, MoveOnEntryList);
+constexpr KeyBinding kEntryLetterKeys = OnKey('A', 'Z', kExactShift, kShift, FirstFileFromLetter);
+constexpr KeyBinding kEntryDateOrderKey = OnKey('D', 'D', kExactShift, kShift | kAlt, NextDateOrder);
+
+// The keys the directory page and the ZIP listing share. True when the key was one of them.
+bool Lister::EntryListKey(int KeyCode, int Shift) {
+  for (const KeyBinding* b : {&kEntryLetterKeys, &kEntryCursorKeys, &kEntryDateOrderKey}) {
+    if (!b->Matches(KeyBinding::On::Down, KeyCode, Shift)) continue;
+    if (b->action(*this, KeyCode, Shift) == KeyNext::Redraw) bRepaint = true;
     return true;
   }
-  switch (KeyCode) {
-    case kVkPgUp: case kVkPgDn: case kVkEnd: case kVkHome:
-    case kVkLeft: case kVkRight: case kVkUp: case kVkDown:
-      CursorKey(KeyCode, Shift);
-      return true;
-    case 'D':
-      if (Shift != (kShift | kAlt)) return false;
-      // The order of the dates: year first -> month first -> day first -> year first
-      if (!bMMDD && !bDDMM) bMMDD = true;
-      else if (bMMDD) {
-        bMMDD = false;
-        bDDMM = true;
-      } else {
-        bDDMM = false;
-      }
-      bRepaint = true;
-      return true;
-    default:
-      return false;
-  }
+  return false;
 }
 
 // The cursor keys of the directory page and of the ZIP listing.

@@ -59,56 +59,8 @@ const std::vector<KeySection>& KeyReference() {
            {"Tab", "keep the closing message longer"},
            {"Shift+Esc, Ctrl+\\", "emergency stop (Ctrl+\\ in a terminal)"},
        }},
-      {"Sort prompt",
-       {
-           {"`F` / `E` / `D` / `S` / `N`",
-            "sort by name / extension / date / size / none, with or without Shift (`D` again: directories by "
-            "date too)"},
-           {"`R` / `U`", "by name, temporary copies beside their originals (`R`: marked files first, as `F`)"},
-           {"`-` / `+`", "descending / ascending, then the letter"},
-           {"`X`, Esc", "cancel"},
-           {"`?`, Ctrl+B, Ctrl+/", "legend of the information keys"},
-           {"Ctrl+C / Ctrl+D", "configuration file / number of files marked for automatic deletion"},
-           {"Ctrl+P / Ctrl+Q / Ctrl+R", "program folder / command line / current directory"},
-           {"F1", "this list of keys (Esc or F1 closes it; the prompt stays)"},
-           {"F10", "end"},
-       }},
-      {"File view",
-       {
-           {"Down / Up", "one line forward / back"},
-           {"PgDn, Enter, Space, `d` / PgUp, `u`", "page forward / back"},
-           {"Home, `t`, `g` / End, `b`, Shift+G", "top / end of the file"},
-           {"Ctrl+F", "follow the end of the file as it grows (as tail -f); any key stops"},
-           {"Right / Left",
-            "scroll the text 10 columns (Ctrl+Right: to the longest line's end; Ctrl+Left: back to column 1)"},
-           {"Ctrl+Home, `#`", "jump to a line (hex view: to a byte offset); `5,000,000` and `5_000_000` are read as 5000000"},
-           {"`+` / `-`", "jump a number of lines (bytes) forward / back"},
-           {"`f`, `/`, `s`, `\\`",
-            "search forward for a text: `f` and `\\` in any case, `/` and `s` with exact case; Ctrl+T at the "
-            "prompt switches between the two"},
-           {"Shift+F, Shift+S", "search backward (Shift+F in any case, Shift+S with exact case)"},
-           {"Shift+letter", "as the letter alone, except Shift+F, Shift+S and Shift+N (backward) and Shift+G (end)"},
-           {"F3, `a`, `n`", "next match: next line, then search forward again"},
-           {"F9, Shift+N", "previous match: search backward again"},
-           {"Ctrl+Y / Alt+Y", "set / recall the bookmark"},
-           {"Ctrl+T / Ctrl+B", "mark the top / bottom line of the page"},
-           {"Ctrl+A", "mark the whole file"},
-           {"Ctrl+C", "copy the marked lines to the clipboard"},
-           {"Alt+V", "clear the marks"},
-           {"Alt+H", "switch between text and hex view"},
-           {"Alt+R", "column ruler on/off"},
-           {"`w`", "word wrap on/off"},
-           {"`e` / `*` / `7` / `8`", "EBCDIC / 7-bit / stripped / normal characters"},
-           {"Ctrl+PgDn, Ctrl+N, `q`", "next input file (`q` without input files: back to the directory)"},
-           {"Ctrl+PgUp, Ctrl+U, Ctrl+Z (in a terminal Ctrl+Z suspends)", "previous input file"},
-           {"`1`", "first input file"},
-           {"Esc", "back to the directory page"},
-           {"`x`", "start a shell in the current drive and end"},
-           {"Alt+G", "start a shell and end"},
-           {"F5, F6, F7, F8 (with Ctrl, Alt)", "pick colours, as on the directory page"},
-           {"F1, `h`, Shift+H, `?`", "this list of keys (Esc or F1 closes it)"},
-           {"F10, Alt+X", "end"},
-       }},
+      SortPromptKeys(),
+      FileViewKeys(),
       {"Hex view",
        {
            {"Down / Up", "one line (16 or 32 bytes) forward / back"},
@@ -121,19 +73,16 @@ const std::vector<KeySection>& KeyReference() {
            {"`e` / `*` / `7` / `8`", "character column: EBCDIC / dots for control and non-ASCII bytes / high bit stripped / normal"},
            {"Other keys", "as in the file view"},
        }},
-      {"ZIP listing",
-       {
-           {"Up / Down, Left / Right, PgUp / PgDn, Home / End, Ctrl+Home / Ctrl+End", "move as on the directory page"},
-           {"Shift+letter", "first member whose name starts at or after the letter"},
-           {"`0`-`9`", "entry columns per page"},
-           {"Enter, Esc, `.` on the parent entry", "back to the archive's directory, cursor on the archive"},
-           {"Shift+Alt+D", "date order"},
-           {"F1", "this list of keys (Esc or F1 closes it)"},
-           {"F10, Alt+X", "end"},
-           {"Alt+X with Shift or Ctrl", "end at once"},
-       }},
+      ZipListingKeys(),
   };
   return kSections;
+}
+
+const KeyBinding* FindKeyBinding(const KeySection& page, KeyBinding::On event, int code, int shift) {
+  for (const KeyRow& row : page.rows)
+    for (const KeyBinding& b : row.bindings)
+      if (b.Matches(event, code, shift)) return &b;
+  return nullptr;
 }
 
 std::vector<const KeySection*> HelpSections(HelpPage page) {

@@ -1,5 +1,6 @@
 // The key reference: one table of the keys of every page. The help screen (F1), the
-// manual page and the key tables of the documentation are all made from it.
+// manual page and the key tables of the documentation are all made from it; on the
+// pages whose keys are tables, the same rows carry the bindings the keys go through.
 #pragma once
 
 #include <string>
@@ -7,17 +8,72 @@
 
 namespace tembra {
 
+class Lister;
+
+// What must happen after a key's action: nothing more, the page drawn again, the
+// folder read again and the page drawn, the character going on to the keys of the page
+// under a prompt, or nothing at all (Drawn: the action has shown the page itself, and a
+// redraw that a procedure it called asked for waits for the next key).
+enum class KeyNext { Done, Redraw, Rescan, PassOn, Drawn };
+
+// One key event a row acts on: a key-down with a code from first to last and a shift
+// state with (shift & shiftMask) == shiftWant, or a character from first to last (with
+// anyCase, also the small letters of capitals first to last).
+struct KeyBinding {
+  enum class On { Down, Char };
+  using Action = KeyNext (*)(Lister& l, int code, int shift);
+  On on = On::Down;
+  int first = 0, last = 0;
+  int shiftMask = 0, shiftWant = 0;
+  Action action = nullptr;
+  bool anyCase = false;
+  bool Matches(On event, int code, int shift) const {
+    if (event != on || (shift & shiftMask) != shiftWant) return false;
+    if (anyCase && code >= 'a' && code <= 'z') code -= 'a' - 'A';
+    return code >= first && code <= last;
+  }
+};
+// Any shift state, or exactly this one, for OnKey.
+constexpr int kAnyShift = 0, kExactShift = -1;
+// A key-down binding: codes first..last with (shift & mask) == want.
+constexpr KeyBinding OnKey(int first, int last, int mask, int want, KeyBinding::Action action) {
+  return {KeyBinding::On::Down, first, last, mask, want, action};
+}
+// A character binding: characters first..last.
+constexpr KeyBinding OnChar(int first, int last, KeyBinding::Action action) {
+  return {KeyBinding::On::Char, first, last, 0, 0, action};
+}
+// The letters first..last typed in either case.
+constexpr KeyBinding OnLetters(char first, char last, KeyBinding::Action action) {
+  return {KeyBinding::On::Char, first, last, 0, 0, action, true};
+}
+
 // One row: the keys and what they do, written as in the documentation (names of typed
-// characters in backticks).
+// characters in backticks), and the bindings that do it. A row without bindings is
+// handled outside its page's table (F1 and the keys of every mode, or a page whose keys
+// are not a table yet).
 struct KeyRow {
   const char* key;
   const char* action;
+  std::vector<KeyBinding> bindings = {};
 };
 
 struct KeySection {
   const char* title;  // "Directory page", "Sort prompt", "File view", "Hex view", "ZIP listing"
   std::vector<KeyRow> rows;
 };
+
+// The first binding of a page for a key event, in the order of its rows; nullptr for none.
+const KeyBinding* FindKeyBinding(const KeySection& page, KeyBinding::On event, int code, int shift);
+// The keys the directory page and the ZIP listing share: the cursor keys, Shift+letter
+// and Shift+Alt+D (in src/input/dispatch.cpp).
+extern const KeyBinding kEntryCursorKeys, kEntryLetterKeys, kEntryDateOrderKey;
+// The keys of the file view, text and hex (in src/viewer/navigation.cpp).
+const KeySection& FileViewKeys();
+// The keys of the sort prompt (in src/input/dispatch.cpp).
+const KeySection& SortPromptKeys();
+// The keys of the ZIP listing (in src/zip/zip_listing.cpp).
+const KeySection& ZipListingKeys();
 
 // The pages a help screen can be asked for.
 enum class HelpPage { Directory, SortPrompt, FileView, HexView, ZipListing };

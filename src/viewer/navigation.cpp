@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/lister.h"
+#include "input/key_reference.h"
 
 namespace tembra {
 
@@ -29,135 +30,311 @@ void Lister::LeaveFileView() {
   SetDirMode();
 }
 
+namespace {
+bool HexView(const Lister& l) { return (l.TDISPLAY & TD_HEX) != 0; }
+
+// Right: the text 10 columns on (Ctrl: to the end of the longest line on the page).
+KeyNext ScrollRight(Lister& l, int, int Shift) {
+  if (HexView(l)) {
+    l.VXERROR("VX1017 - Right/Left Arrow ignored in LSTX (ListHex) mode");
+    return KeyNext::Done;
+  }
+  if (l.nWrapMode != 0) {
+    l.VXERROR("VX1016 - Right Arrow Ignored if Word Wrap is on");
+    return KeyNext::Done;
+  }
+  if (Shift & kCtrl) {
+    int32_t longest = 0;
+    int32_t last = static_cast<int32_t>(std::min<int64_t>(l.nBottomRec, l.nRecCount));
+    for (int32_t r = std::max(1, l.nTopRec); r <= last; ++r)
+      longest = static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(longest, l.RecLen(r)), kLongLineShown));
+    if (l.Utf8Text()) {
+      // UTF-8 lines are as long as their cells.
+      longest = 0;
+      for (int32_t r = std::max(1, l.nTopRec); r <= last; ++r) {
+        l.GetZCurRec(r);
+        if (l.nCurRecLen < 0) break;
+        l.zRecText = l.zUnTab(l.zSegment, l.nCurRecPos, l.nCurRecLen);
+        l.DecodeRecCells();
+        longest = std::max(longest, static_cast<int32_t>(l.vRecCells.size()));
+      }
+    }
+    l.nHOffset = RoundUp10(int64_t{longest} - l.nColumns + 1);
+  } else {
+    // Lines as grep counts them scroll as far as the longest line shown allows.
+    const int64_t widest =
+        l.bGrepLines ? std::min<int64_t>(std::max(l.nLongestRec, l.nMaxRecLen), kLongLineShown) : l.nMaxRecLen;
+    l.nHOffset = std::min(l.nHOffset + 10, RoundDown10(widest - 40));
+  }
+  l.ZCOLFILL(l.nHOffset);
+  return KeyNext::Redraw;
+}
+
+// Left: the text 10 columns back (Ctrl: to column 1).
+KeyNext ScrollLeft(Lister& l, int, int Shift) {
+  if (HexView(l)) {
+    l.VXERROR("VX1017 - Right/Left Arrow ignored in LSTX (ListHex) mode");
+    return KeyNext::Done;
+  }
+  l.nHOffset = (Shift & kCtrl) ? 0 : std::max(0, l.nHOffset - 10);
+  l.ZCOLFILL(l.nHOffset);
+  return KeyNext::Redraw;
+}
+
+// A line or a page on or back (LIST_PAGEMOVE with the key that moves so).
+template <int Move>
+KeyNext PageMove(Lister& l, int, int) {
+  l.LIST_PAGEMOVE(Move);
+  return KeyNext::Done;
+}
+
+KeyNext ToTop(Lister& l, int, int) {
+  l.bSearchPending = false;
+  l.LIST_PAGEMOVE(kVkHome);
+  return KeyNext::Done;
+}
+
+// End: the whole file indexed, then its last page.
+KeyNext ToEnd(Lister& l, int, int) {
+  l.bSearchPending = false;
+  if (!HexView(l)) l.IndexWholeFile();
+  l.LIST_PAGEMOVE(kVkEnd);
+  return KeyNext::Done;
+}
+
+// "b": as End, timed for the debug message.
+KeyNext ToEndTimed(Lister& l, int, int) {
+  l.bSearchPending = false;
+  double t0 = l.P.clock.SecondsSinceMidnight();
+  if (!HexView(l)) l.IndexWholeFile();
+  if (l.bDebug) {
+    double elapsed = l.P.clock.SecondsSinceMidnight() - t0;
+    if (elapsed < 0) elapsed += 86400.0;
+    l.VXERROR("*BB>" + Format(elapsed, "##0.00") + " Seconds");
+  }
+  l.LIST_PAGEMOVE(kVkEnd);
+  return KeyNext::Done;
+}
+
+KeyNext JumpToLine(Lister& l, int, int) {
+  l.JUMP2LINE();
+  return KeyNext::Done;
+}
+
+KeyNext JumpRelative(Lister& l, int code, int) {
+  l.RelativeJump(Chr(code));
+  return KeyNext::Done;
+}
+
+KeyNext Follow(Lister& l, int, int) {
+  l.FollowFile();
+  return KeyNext::Drawn;
+}
+
+KeyNext Search(Lister& l, int code, int) {
+  l.nSearchStart = l.P.clock.SecondsSinceMidnight();
+  l.SetTextToFind(UCase(Chr(code)), "");
+  return KeyNext::Done;
+}
+
+// F3: the next line, then the search forward again.
+KeyNext NextMatch(Lister& l, int, int) {
+  PageMove<kVkDown>(l, 0, 0);
+  l.bSearchPending = true;
+  l.bSearchBack = false;
+  return KeyNext::Done;
+}
+KeyNext NextMatchTyped(Lister& l, int code, int shift) {
+  NextMatch(l, code, shift);
+  return KeyNext::Redraw;
+}
+
+KeyNext SearchBackAgain(Lister& l, int, int) {
+  l.bSearchPending = true;
+  l.bSearchBack = true;
+  return KeyNext::Redraw;
+}
+KeyNext SearchBackAgainTyped(Lister& l, int code, int shift) {
+  SearchBackAgain(l, code, shift);
+  l.ShowPage();
+  return KeyNext::Drawn;
+}
+
+KeyNext SetBookmark(Lister& l, int, int) {
+  l.SET_BOOKMARK(l.nTopRec);
+  return KeyNext::Done;
+}
+KeyNext RecallBookmark(Lister& l, int, int) {
+  l.nTopRec = l.FIND_BOOKMARK();
+  return KeyNext::Redraw;
+}
+
+// Ctrl+T, Ctrl+B, Ctrl+A, Ctrl+C and Alt+V: the line marks, by the key's letter.
+KeyNext MarkByKey(Lister& l, int KeyCode, int) {
+  l.MarkLine(std::string(1, static_cast<char>(KeyCode)));
+  return KeyNext::Done;
+}
+
+KeyNext TextOrHex(Lister& l, int, int) {
+  l.ALT_H_LST();
+  return KeyNext::Redraw;
+}
+KeyNext Ruler(Lister& l, int, int) {
+  l.TDISPLAY ^= TD_RULER;
+  return KeyNext::Redraw;
+}
+KeyNext WordWrap(Lister& l, int, int) {
+  l.nWrapMode = l.nWrapMode == 0 ? 2 : 0;
+  l.zMessageLine = l.nWrapMode != 0 ? "VX0202 - Word Wrap ON" : "VX0203 - Line Wrap OFF";
+  return KeyNext::Redraw;
+}
+
+// "*", "e", "7" and "8": how the characters are shown.
+KeyNext SevenBit(Lister& l, int, int) {
+  l.TDISPLAY &= ~(TD_EBCDIC | TD_STRIP);
+  l.TDISPLAY ^= TD_ASCII;
+  return KeyNext::Redraw;
+}
+KeyNext Ebcdic(Lister& l, int, int) {
+  l.TDISPLAY &= ~(TD_STRIP | TD_ASCII);
+  l.TDISPLAY ^= TD_EBCDIC;
+  return KeyNext::Redraw;
+}
+KeyNext Stripped(Lister& l, int, int) {
+  l.TDISPLAY &= ~(TD_EBCDIC | TD_ASCII);
+  l.TDISPLAY |= TD_STRIP;
+  return KeyNext::Redraw;
+}
+KeyNext NormalCharacters(Lister& l, int, int) {
+  l.TDISPLAY &= ~(TD_EBCDIC | TD_STRIP | TD_ASCII);
+  return KeyNext::Redraw;
+}
+
+// The next (1) or the previous (-1) input file.
+template <int Step>
+KeyNext InputFile(Lister& l, int, int) {
+  l.Next_IINPFiles(Step);
+  return KeyNext::Done;
+}
+KeyNext FirstInputFile(Lister& l, int, int) {
+  if (l.iInpFile > 0) l.Next_IINPFiles(1 - l.iInpFile);
+  return KeyNext::Done;
+}
+// "q": the next input file; without input files, back to the directory.
+KeyNext NextInputFileOrLeave(Lister& l, int, int) {
+  if (l.nInpFiles > 0) return InputFile<1>(l, 0, 0);
+  l.LeaveFileView();
+  return KeyNext::Redraw;
+}
+
+KeyNext BackToDirectory(Lister& l, int, int) {
+  l.LeaveFileView();
+  l.iInpFile = 0;
+  l.GetDir(l.zCurDir);
+  return KeyNext::Done;
+}
+
+KeyNext ShellAndEnd(Lister& l, int, int) {
+  l.undo();
+  l.LeaveFileView();
+  l.iInpFile = 0;
+  l.StartProgram(l.zComSpec + " /k " + Left(l.zCurDir, 2), false);
+  l.END_TEMBRA();
+  return KeyNext::Done;
+}
+
+KeyNext Help(Lister& l, int, int) {
+  l.OpenHelp();
+  return KeyNext::Drawn;
+}
+
+KeyNext EndFromView(Lister& l, int, int) {
+  l.LeaveFileView();
+  l.bDebug = false;
+  l.END_TEMBRA();
+  return KeyNext::Done;
+}
+
+constexpr int kCtrlAlt = kCtrl | kAlt;
+}  // namespace
+
+const KeySection& FileViewKeys() {
+  // Keys left free in the original mean what they mean in less: n / N the next /
+  // previous match, g / G the top / end, h, H and ? the list of keys. Ctrl and Alt
+  // letters need the other of the two up. F1, Alt+G, the colour keys and Alt+X are
+  // taken before the page's keys.
+  static const KeySection kPage = {
+      "File view",
+      {
+          {"Down / Up", "one line forward / back",
+           {OnKey(kVkDown, kVkDown, kAnyShift, 0, PageMove<kVkDown>),
+            OnKey(kVkUp, kVkUp, kAnyShift, 0, PageMove<kVkUp>)}},
+          {"PgDn, Enter, Space, `d` / PgUp, `u`", "page forward / back",
+           {OnKey(kVkPgDn, kVkPgDn, kCtrl, 0, PageMove<kVkPgDn>), OnChar(kChEnter, kChEnter, PageMove<kVkPgDn>),
+            OnChar(' ', ' ', PageMove<kVkPgDn>), OnLetters('D', 'D', PageMove<kVkPgDn>),
+            OnKey(kVkPgUp, kVkPgUp, kCtrl, 0, PageMove<kVkPgUp>), OnLetters('U', 'U', PageMove<kVkPgUp>)}},
+          {"Home, `t`, `g` / End, `b`, Shift+G", "top / end of the file",
+           {OnKey(kVkHome, kVkHome, kCtrl, 0, ToTop), OnLetters('T', 'T', ToTop), OnChar('g', 'g', ToTop),
+            OnKey(kVkEnd, kVkEnd, kAnyShift, 0, ToEnd), OnLetters('B', 'B', ToEndTimed), OnChar('G', 'G', ToEndTimed)}},
+          {"Ctrl+F", "follow the end of the file as it grows (as tail -f); any key stops",
+           {OnChar(kChCtrlF, kChCtrlF, Follow)}},
+          {"Right / Left",
+           "scroll the text 10 columns (Ctrl+Right: to the longest line's end; Ctrl+Left: back to column 1)",
+           {OnKey(kVkRight, kVkRight, kAnyShift, 0, ScrollRight), OnKey(kVkLeft, kVkLeft, kAnyShift, 0, ScrollLeft)}},
+          {"Ctrl+Home, `#`", "jump to a line (hex view: to a byte offset); `5,000,000` and `5_000_000` are read as 5000000",
+           {OnKey(kVkHome, kVkHome, kCtrl, kCtrl, JumpToLine), OnChar('#', '#', JumpToLine)}},
+          {"`+` / `-`", "jump a number of lines (bytes) forward / back",
+           {OnChar('+', '+', JumpRelative), OnChar('-', '-', JumpRelative)}},
+          {"`f`, `/`, `s`, `\\`",
+           "search forward for a text: `f` and `\\` in any case, `/` and `s` with exact case; Ctrl+T at the "
+           "prompt switches between the two",
+           {OnChar('f', 'f', Search), OnChar('/', '/', Search), OnChar('s', 's', Search), OnChar('\\', '\\', Search)}},
+          {"Shift+F, Shift+S", "search backward (Shift+F in any case, Shift+S with exact case)",
+           {OnChar('F', 'F', Search), OnChar('S', 'S', Search)}},
+          {"Shift+letter", "as the letter alone, except Shift+F, Shift+S and Shift+N (backward) and Shift+G (end)"},
+          {"F3, `a`, `n`", "next match: next line, then search forward again",
+           {OnKey(kVkF3, kVkF3, kAnyShift, 0, NextMatch), OnLetters('A', 'A', NextMatchTyped),
+            OnChar('n', 'n', NextMatchTyped)}},
+          {"F9, Shift+N", "previous match: search backward again",
+           {OnKey(kVkF9, kVkF9, kAnyShift, 0, SearchBackAgain), OnChar('N', 'N', SearchBackAgainTyped)}},
+          {"Ctrl+Y / Alt+Y", "set / recall the bookmark",
+           {OnKey('Y', 'Y', kCtrlAlt, kCtrl, SetBookmark), OnKey('Y', 'Y', kCtrlAlt, kAlt, RecallBookmark)}},
+          {"Ctrl+T / Ctrl+B", "mark the top / bottom line of the page",
+           {OnKey('T', 'T', kCtrlAlt, kCtrl, MarkByKey), OnKey('B', 'B', kCtrlAlt, kCtrl, MarkByKey)}},
+          {"Ctrl+A", "mark the whole file", {OnKey('A', 'A', kCtrlAlt, kCtrl, MarkByKey)}},
+          {"Ctrl+C", "copy the marked lines to the clipboard", {OnKey('C', 'C', kCtrlAlt, kCtrl, MarkByKey)}},
+          {"Alt+V", "clear the marks", {OnKey('V', 'V', kCtrlAlt, kAlt, MarkByKey)}},
+          {"Alt+H", "switch between text and hex view", {OnKey('H', 'H', kCtrlAlt, kAlt, TextOrHex)}},
+          {"Alt+R", "column ruler on/off", {OnKey('R', 'R', kCtrlAlt, kAlt, Ruler)}},
+          {"`w`", "word wrap on/off", {OnLetters('W', 'W', WordWrap)}},
+          {"`e` / `*` / `7` / `8`", "EBCDIC / 7-bit / stripped / normal characters",
+           {OnLetters('E', 'E', Ebcdic), OnChar('*', '*', SevenBit), OnChar('7', '7', Stripped),
+            OnChar('8', '8', NormalCharacters)}},
+          {"Ctrl+PgDn, Ctrl+N, `q`", "next input file (`q` without input files: back to the directory)",
+           {OnKey(kVkPgDn, kVkPgDn, kCtrl, kCtrl, InputFile<1>), OnKey('N', 'N', kCtrlAlt, kCtrl, InputFile<1>),
+            OnLetters('Q', 'Q', NextInputFileOrLeave)}},
+          {"Ctrl+PgUp, Ctrl+U, Ctrl+Z (in a terminal Ctrl+Z suspends)", "previous input file",
+           {OnKey(kVkPgUp, kVkPgUp, kCtrl, kCtrl, InputFile<-1>), OnKey('U', 'U', kCtrlAlt, kCtrl, InputFile<-1>),
+            OnKey('Z', 'Z', kCtrlAlt, kCtrl, InputFile<-1>)}},
+          {"`1`", "first input file", {OnChar('1', '1', FirstInputFile)}},
+          {"Esc", "back to the directory page", {OnChar(kChEsc, kChEsc, BackToDirectory)}},
+          {"`x`", "start a shell in the current drive and end", {OnLetters('X', 'X', ShellAndEnd)}},
+          {"Alt+G", "start a shell and end"},
+          {"F5, F6, F7, F8 (with Ctrl, Alt)", "pick colours, as on the directory page"},
+          {"F1, `h`, Shift+H, `?`", "this list of keys (Esc or F1 closes it)",
+           {OnLetters('H', 'H', Help), OnChar('?', '?', Help)}},
+          {"F10, Alt+X", "end", {OnKey(kVkF10, kVkF10, kAnyShift, 0, EndFromView)}},
+      }};
+  return kPage;
+}
+
 bool Lister::bList_Keydown(int Shift, int KeyCode) {
-  const bool ctrl = (Shift & kCtrl) != 0, alt = (Shift & kAlt) != 0;
-  const bool hex = (TDISPLAY & TD_HEX) != 0;
   // What a source of unknown size delivered since the last key is there to be seen, and
   // more of one still arriving is waited for where the key needs it.
   if (bStream) TakeGrowth();
   if (bStreamOpen && bAllIndexed) ReopenIndex();
-  switch (KeyCode) {
-    case kVkRight:
-      if (hex) {
-        VXERROR("VX1017 - Right/Left Arrow ignored in LSTX (ListHex) mode");
-      } else if (nWrapMode != 0) {
-        VXERROR("VX1016 - Right Arrow Ignored if Word Wrap is on");
-      } else {
-        if (ctrl) {
-          int32_t longest = 0;
-          int32_t last = static_cast<int32_t>(std::min<int64_t>(nBottomRec, nRecCount));
-          for (int32_t r = std::max(1, nTopRec); r <= last; ++r)
-            longest = static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(longest, RecLen(r)), kLongLineShown));
-          if (Utf8Text()) {
-            // UTF-8 lines are as long as their cells.
-            longest = 0;
-            for (int32_t r = std::max(1, nTopRec); r <= last; ++r) {
-              GetZCurRec(r);
-              if (nCurRecLen < 0) break;
-              zRecText = zUnTab(zSegment, nCurRecPos, nCurRecLen);
-              DecodeRecCells();
-              longest = std::max(longest, static_cast<int32_t>(vRecCells.size()));
-            }
-          }
-          nHOffset = RoundUp10(int64_t{longest} - nColumns + 1);
-        } else {
-          // Lines as grep counts them scroll as far as the longest line shown allows.
-          const int64_t widest = bGrepLines ? std::min<int64_t>(std::max(nLongestRec, nMaxRecLen), kLongLineShown) : nMaxRecLen;
-          nHOffset = std::min(nHOffset + 10, RoundDown10(widest - 40));
-        }
-        ZCOLFILL(nHOffset);
-        bRepaint = true;
-      }
-      break;
-    case kVkLeft:
-      if (hex) {
-        VXERROR("VX1017 - Right/Left Arrow ignored in LSTX (ListHex) mode");
-      } else {
-        nHOffset = ctrl ? 0 : std::max(0, nHOffset - 10);
-        ZCOLFILL(nHOffset);
-        bRepaint = true;
-      }
-      break;
-    case kVkEnd:
-      bSearchPending = false;
-      if (!hex) IndexWholeFile();
-      LIST_PAGEMOVE(kVkEnd);
-      break;
-    case kVkHome:
-      if (ctrl) {
-        JUMP2LINE();
-      } else {
-        bSearchPending = false;
-        LIST_PAGEMOVE(kVkHome);
-      }
-      break;
-    case kVkDown:
-      LIST_PAGEMOVE(kVkDown);
-      break;
-    case kVkUp:
-      LIST_PAGEMOVE(kVkUp);
-      break;
-    case kVkPgDn:
-      if (ctrl) Next_IINPFiles(1);
-      else LIST_PAGEMOVE(kVkPgDn);
-      break;
-    case kVkPgUp:
-      if (ctrl) Next_IINPFiles(-1);
-      else LIST_PAGEMOVE(kVkPgUp);
-      break;
-    case 'A':
-    case 'B':
-    case 'C':
-    case 'T':
-      if (ctrl && !alt) MarkLine(std::string(1, static_cast<char>(KeyCode)));
-      break;
-    case 'V':
-      if (alt && !ctrl) MarkLine("V");
-      break;
-    case 'H':
-      if (alt && !ctrl) {
-        ALT_H_LST();
-        bRepaint = true;
-      }
-      break;
-    case 'N':
-      if (ctrl && !alt) Next_IINPFiles(1);
-      break;
-    case 'U':
-    case 'Z':
-      if (ctrl && !alt) Next_IINPFiles(-1);
-      break;
-    case 'R':
-      if (alt && !ctrl) {
-        TDISPLAY ^= TD_RULER;
-        bRepaint = true;
-      }
-      break;
-    case 'Y':
-      if (ctrl && !alt) {
-        SET_BOOKMARK(nTopRec);
-      } else if (alt && !ctrl) {
-        nTopRec = FIND_BOOKMARK();
-        bRepaint = true;
-      }
-      break;
-    case kVkF3:
-      LIST_PAGEMOVE(kVkDown);
-      bSearchPending = true;
-      bSearchBack = false;
-      break;
-    case kVkF9:
-      bSearchPending = true;
-      bSearchBack = true;
-      bRepaint = true;
-      break;
-    case kVkF10:
-      LeaveFileView();
-      bDebug = false;
-      END_TEMBRA();
-    default:
-      break;
-  }
+  if (const KeyBinding* b = FindKeyBinding(FileViewKeys(), KeyBinding::On::Down, KeyCode, Shift))
+    if (b->action(*this, KeyCode, Shift) == KeyNext::Redraw) bRepaint = true;  // drawn at the end of Form_KeyDown
   return false;
 }
 
@@ -168,128 +345,12 @@ void Lister::KeyPress_ListMode(int keyascii) {
     return;
   }
   if (keyascii == 0) return;
-  const bool hex = (TDISPLAY & TD_HEX) != 0;
-  std::string key = UCase(Chr(keyascii & 255));
-  char k = key[0];
-  // Keys left free here mean what they mean in less: n / N the next / previous match,
-  // g / G the top / end, h, H and ? the list of keys.
-  switch (keyascii) {
-    case 'n': keyascii = 'A'; break;
-    case 'N':
-      bSearchPending = true;
-      bSearchBack = true;
-      ShowPage();
-      return;
-    case 'g': keyascii = 'T'; break;
-    case 'G': keyascii = 'B'; break;
-    case 'h': case 'H': case '?': OpenHelp(); return;
-    case kChCtrlF: FollowFile(); return;  // follow the end of the file (tail -f) until a key
-    default: break;
-  }
-  key = UCase(Chr(keyascii & 255));
-  k = key[0];
-  switch (keyascii) {
-    case kChEnter:
-      LIST_PAGEMOVE(kVkPgDn);
-      break;
-    case kChEsc:
-      LeaveFileView();
-      iInpFile = 0;
-      GetDir(zCurDir);
-      break;
-    default:
-      switch (k) {
-        case ' ':
-        case 'D':
-          LIST_PAGEMOVE(kVkPgDn);
-          break;
-        case 'U':
-          LIST_PAGEMOVE(kVkPgUp);
-          break;
-        case 'T':
-          bSearchPending = false;
-          LIST_PAGEMOVE(kVkHome);
-          break;
-        case 'B': {
-          bSearchPending = false;
-          double t0 = P.clock.SecondsSinceMidnight();
-          if (!hex) IndexWholeFile();
-          if (bDebug) {
-            double elapsed = P.clock.SecondsSinceMidnight() - t0;
-            if (elapsed < 0) elapsed += 86400.0;
-            VXERROR("*BB>" + Format(elapsed, "##0.00") + " Seconds");
-          }
-          LIST_PAGEMOVE(kVkEnd);
-          break;
-        }
-        case 'A':
-          LIST_PAGEMOVE(kVkDown);
-          bSearchPending = true;
-          bSearchBack = false;
-          bRepaint = true;
-          break;
-        case 'F':
-        case 'S':
-        case '/':
-        case '\\':
-          nSearchStart = P.clock.SecondsSinceMidnight();
-          SetTextToFind(key, "");
-          break;
-        case '1':
-          if (iInpFile > 0) Next_IINPFiles(1 - iInpFile);
-          break;
-        case 'Q':
-          if (nInpFiles > 0) {
-            Next_IINPFiles(1);
-          } else {
-            LeaveFileView();
-            bRepaint = true;
-          }
-          break;
-        case 'W':
-          nWrapMode = nWrapMode == 0 ? 2 : 0;
-          zMessageLine = nWrapMode != 0 ? "VX0202 - Word Wrap ON" : "VX0203 - Line Wrap OFF";
-          bRepaint = true;
-          break;
-        case 'X': {
-          undo();
-          LeaveFileView();
-          iInpFile = 0;
-          StartProgram(zComSpec + " /k " + Left(zCurDir, 2), false);
-          END_TEMBRA();
-        }
-        case '#':
-          JUMP2LINE();
-          break;
-        case '*':
-          TDISPLAY &= ~(TD_EBCDIC | TD_STRIP);
-          TDISPLAY ^= TD_ASCII;
-          bRepaint = true;
-          break;
-        case 'E':
-          TDISPLAY &= ~(TD_STRIP | TD_ASCII);
-          TDISPLAY ^= TD_EBCDIC;
-          bRepaint = true;
-          break;
-        case '7':
-          TDISPLAY &= ~(TD_EBCDIC | TD_ASCII);
-          TDISPLAY |= TD_STRIP;
-          bRepaint = true;
-          break;
-        case '8':
-          TDISPLAY &= ~(TD_EBCDIC | TD_STRIP | TD_ASCII);
-          bRepaint = true;
-          break;
-        case '+':
-        case '-':
-          RelativeJump(key);
-          break;
-        default:
-          HintTypedKey(keyascii);
-          break;
-      }
-  }
-  if (bRepaint) {
+  KeyNext next = KeyNext::Done;
+  if (const KeyBinding* b = FindKeyBinding(FileViewKeys(), KeyBinding::On::Char, keyascii & 255, 0))
+    next = b->action(*this, keyascii & 255, 0);
+  else
+    HintTypedKey(keyascii);
+  if (next != KeyNext::Drawn && (next == KeyNext::Redraw || bRepaint)) {
     bRepaint = false;
     ShowPage();
   }

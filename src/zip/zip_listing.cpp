@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/lister.h"
+#include "input/key_reference.h"
 #include "zip/zip_reader.h"
 
 namespace tembra {
@@ -103,24 +104,62 @@ std::string Lister::zDateGet(int32_t iDate) { return zip::DosDate(iDate); }
 
 std::string Lister::zTimeGet(int32_t iTime) { return zip::DosTime(iTime); }
 
-int Lister::ZIP_KeyPress(const std::string& character) {
-  int code = Asc(character);
-  if ((code >= 0 && code <= kChEsc) || character == ".") {
-    nEnterInDirMode(character);
-    bZipMode = false;
-    zDisplayMode = "DIR";
-    bRescan = true;
-  } else if (code >= '0' && code <= '9') {
-    int32_t d = code - '0';
-    nDirColumnsSet = d;
-    if (d >= 1 && d < nDirColumns) {
-      nPerPage = nPageLines * d;
-      iTopSZDir = iFindUl(iCursor);
-    }
-    ShowPage();
-  } else if (code > ' ' && code != 127) {
-    HintKeys();
+namespace {
+// Enter, Esc (any control character) or "." on the parent entry: back to the
+// archive's directory.
+KeyNext LeaveArchive(Lister& l, int code, int) {
+  l.nEnterInDirMode(Chr(code));
+  l.bZipMode = false;
+  l.zDisplayMode = "DIR";
+  return KeyNext::Rescan;
+}
+
+// 0-9: the number of entry columns.
+KeyNext ArchiveColumns(Lister& l, int code, int) {
+  int32_t d = code - '0';
+  l.nDirColumnsSet = d;
+  if (d >= 1 && d < l.nDirColumns) {
+    l.nPerPage = l.nPageLines * d;
+    l.iTopSZDir = l.iFindUl(l.iCursor);
   }
+  return KeyNext::Redraw;
+}
+
+// Alt+X with Shift or Ctrl: end at once.
+[[noreturn]] KeyNext EndAtOnce(Lister& l, int, int) { l.EndProcess(ExitKind::Immediate); }
+}  // namespace
+
+const KeySection& ZipListingKeys() {
+  // F1 (help) and F10, Alt+X (end) are taken before any page's keys.
+  static const KeySection kPage = {
+      "ZIP listing",
+      {
+          {"Up / Down, Left / Right, PgUp / PgDn, Home / End, Ctrl+Home / Ctrl+End", "move as on the directory page",
+           {kEntryCursorKeys}},
+          {"Shift+letter", "first member whose name starts at or after the letter", {kEntryLetterKeys}},
+          {"`0`-`9`", "entry columns per page", {OnChar('0', '9', ArchiveColumns)}},
+          {"Enter, Esc, `.` on the parent entry", "back to the archive's directory, cursor on the archive",
+           {OnChar(0, kChEsc, LeaveArchive), OnChar('.', '.', LeaveArchive)}},
+          {"Shift+Alt+D", "date order", {kEntryDateOrderKey}},
+          {"F1", "this list of keys (Esc or F1 closes it)"},
+          {"F10, Alt+X", "end"},
+          {"Alt+X with Shift or Ctrl", "end at once",
+           {OnKey('X', 'X', kAlt | kShift, kAlt | kShift, EndAtOnce),
+            OnKey('X', 'X', kAlt | kCtrl, kAlt | kCtrl, EndAtOnce)}},
+      }};
+  return kPage;
+}
+
+int Lister::ZIP_KeyPress(const std::string& character) {
+  const int code = Asc(character);
+  const KeyBinding* b = FindKeyBinding(ZipListingKeys(), KeyBinding::On::Char, code, 0);
+  if (!b) {
+    if (code > ' ' && code != 127) HintKeys();
+    return 0;
+  }
+  const KeyNext next = b->action(*this, code, 0);
+  if (next == KeyNext::Rescan) bRescan = true;  // the caller reads the folder again
+  else if (next == KeyNext::Redraw) ShowPage();
   return 0;
 }
 

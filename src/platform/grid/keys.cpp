@@ -82,6 +82,20 @@ KeyStroke TypedKey(unsigned char c) {
   return k;
 }
 
+KeyStroke KeyOf(int vk, int shift) {
+  KeyStroke k;
+  k.vk = vk;
+  k.shift = shift;
+  k.ch = CharFor(vk, shift);
+  return k;
+}
+
+std::optional<KeyStroke> CharKey(unsigned char c, int shift) {
+  KeyStroke t = TypedKey(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  if (t.vk == 0) return std::nullopt;
+  return KeyOf(t.vk, shift | t.shift);  // a shifted punctuation character brings its Shift along
+}
+
 std::optional<KeyStroke> NamedKey(const std::string& name, int shift) {
   KeyStroke k;
   k.shift = shift;
@@ -93,26 +107,18 @@ std::optional<KeyStroke> NamedKey(const std::string& name, int shift) {
       {"PGDN", kVkPgDn},   {"PAGEDOWN", kVkPgDn},   {"HOME", kVkHome},      {"END", kVkEnd},
       {"INSERT", kVkInsert}, {"DELETE", kVkDelete}};
   for (auto& e : kNames)
-    if (u == e.n) { k.vk = e.vk; k.ch = CharFor(k.vk, shift); return k; }
+    if (u == e.n) return KeyOf(e.vk, shift);
   if (u.size() >= 2 && u[0] == 'F' && std::isdigit(static_cast<unsigned char>(u[1]))) {
     int n = std::atoi(u.c_str() + 1);
     if (n >= 1 && n <= 12 && u == "F" + std::to_string(n)) { k.vk = kVkF1 + n - 1; return k; }
   }
-  if (u.size() == 1) {
-    KeyStroke t = TypedKey(static_cast<unsigned char>(u[0] >= 'A' && u[0] <= 'Z' ? u[0] + 32 : u[0]));
-    if (t.vk == 0) return std::nullopt;
-    k.vk = t.vk;
-    k.shift = shift | t.shift;  // a shifted punctuation character brings its Shift along
-    k.ch = CharFor(k.vk, k.shift);
-    return k;
-  }
+  if (u.size() == 1) return CharKey(static_cast<unsigned char>(u[0]), shift);
   bool digits = !u.empty();
   for (char c : u) digits = digits && std::isdigit(static_cast<unsigned char>(c));
   if (digits && u.size() <= 3) {
-    k.vk = std::atoi(u.c_str());
-    if (k.vk < 1 || k.vk > kVkLast) return std::nullopt;
-    k.ch = CharFor(k.vk, shift);
-    return k;
+    const int vk = std::atoi(u.c_str());
+    if (vk < 1 || vk > kVkLast) return std::nullopt;
+    return KeyOf(vk, shift);
   }
   return std::nullopt;
 }

@@ -16,6 +16,11 @@ struct KeyStroke {
   int ch = -1;     // character event code, -1 for none
 };
 
+// The key vk with a shift state, and the character it types (-1 for none).
+KeyStroke KeyOf(int vk, int shift);
+// The key that types the character c (a letter in either case is its unshifted key),
+// the Shift it needs added to shift; nullopt when no key types it.
+std::optional<KeyStroke> CharKey(unsigned char c, int shift);
 // A named key ("a", "Enter", "F5", "*", "187") with modifiers; nullopt for an unknown name.
 std::optional<KeyStroke> NamedKey(const std::string& name, int shift);
 // The key that types one Windows-1252 character.

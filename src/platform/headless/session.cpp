@@ -419,7 +419,7 @@ bool Session::Dispatch(const std::string& line) {
   std::string cmd = UCase(w[0]);
   Lister& L = *lister_;
   auto stroke = [&](const KeyStroke& k) {
-    keys_.push_back({k, 0});
+    keys_.PushKey(k);
     DrainKeys();
   };
   bool ok = true;
@@ -432,7 +432,7 @@ bool Session::Dispatch(const std::string& line) {
   } else if (cmd == "KEYS") {
     // Every key of the line waits at once (fast typing, a paste): a handler that lets
     // events run gets the next ones, each in its order.
-    for (size_t i = 1; i < w.size(); ++i) keys_.push_back({*KeyWithModifiers(w[i]), 0});
+    for (size_t i = 1; i < w.size(); ++i) keys_.PushKey(*KeyWithModifiers(w[i]));
     DrainKeys();
   } else if (cmd == "TYPE") {
     std::string text = RestOf(line);
@@ -488,39 +488,17 @@ bool Session::Dispatch(const std::string& line) {
 }
 
 void Session::DeliverQueuedKey() {
-  QueuedKey q = keys_.front();
-  keys_.pop_front();
-  const KeyStroke& k = q.key;
-  Lister& L = *lister_;
-  if (q.phase == 1) {
-    Guard([&] { L.Form_KeyPress(k.ch); });
-  } else if (q.phase == 2) {
-    Guard([&] { L.Form_KeyUp(k.vk, k.shift); });
-  } else if (!k.vk) {
-    if (k.ch >= 0) Guard([&] { L.Form_KeyPress(k.ch); });
-  } else if (k.ch < 0) {
-    keys_.push_front({k, 2});
-    Guard([&] { L.Form_KeyDown(k.vk, k.shift); });
-  } else {
-    // Nothing may run before the key's own character: its key-down may take the
-    // character over (bSwallowChar).
-    {
-      CountWhile hold(holdKeys_, true);
-      Guard([&] { L.Form_KeyDown(k.vk, k.shift); });
-    }
-    keys_.push_front({k, 2});
-    keys_.push_front({k, 1});
-  }
-  if (ended_) keys_.clear();
+  keys_.DeliverKey(keys_.Take(), *lister_, [&](auto&& f) { Guard(f); });
+  if (ended_) keys_.events.clear();
 }
 
 void Session::DrainKeys() {
-  while (!keys_.empty() && !ended_ && holdKeys_ == 0) DeliverQueuedKey();
+  while (keys_.Ready() && !ended_) DeliverQueuedKey();
 }
 
 void Session::PumpWaiting() {
-  if (holdKeys_ > 0 || ended_) return;
-  if (!keys_.empty()) {
+  if (keys_.Held() || ended_) return;
+  if (!keys_.events.empty()) {
     DrainKeys();
     return;
   }

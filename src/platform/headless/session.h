@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/lister.h"
+#include "platform/grid/key_queue.h"
 #include "platform/grid/keys.h"
 #include "platform/headless/transcript.h"
 #include "platform/native.h"
@@ -148,11 +149,6 @@ class Session {
   template <class F>
   bool Guard(F&& f);
   bool Dispatch(const std::string& line);
-  // One queued key event: the key-down (phase 0), its character (1) or its key-up (2).
-  struct QueuedKey {
-    KeyStroke key;
-    int phase;
-  };
   void DeliverQueuedKey();
   void DrainKeys();
 
@@ -171,8 +167,7 @@ class Session {
   std::vector<std::string> script_;
   size_t next_ = 0;
   int depth_ = 0;
-  std::deque<QueuedKey> keys_;  // key events waiting, in the order a Windows queue gives them
-  int holdKeys_ = 0;            // a key-down runs whose character is still to come
+  grid::KeyQueue keys_;  // key events waiting, in the order a Windows queue gives them
   std::optional<ExitKind> ended_;
 };
 

@@ -251,10 +251,10 @@ void FrontEnd::Pump(int timeoutMs) {
       term_.Suspend();
       continue;
     }
-    queue_.push_back(e);
+    queue_.events.push_back(e);
   }
   CheckSignals();
-  if (term_.HungUp() && queue_.empty()) {
+  if (term_.HungUp() && queue_.events.empty()) {
     // The terminal is gone: the window is closed.
     term_.Leave();
     if (loaded_) lister_->Form_Unload();
@@ -275,44 +275,17 @@ void FrontEnd::DispatchQueued() {
       Event([&] { lister_->Form_Paint(); });
       continue;
     }
-    if (queue_.empty() || holdInput_ > 0) break;
-    InputEvent e = queue_.front();
-    queue_.pop_front();
-    Dispatch(e);
+    if (!queue_.Ready()) break;
+    Dispatch(queue_.Take());
   }
 }
 
 void FrontEnd::Dispatch(const InputEvent& e) {
   Lister& L = *lister_;
   switch (e.kind) {
-    case InputEvent::Kind::Key: {
-      // As a Windows message queue gives them: the key-down, then its character, then
-      // the key-up, and only then the next key. The character and the key-up wait at the
-      // front of the queue, so a handler that lets events run gets them in that order;
-      // during the key-down nothing runs before the character.
-      if (e.vk) {
-        const bool charFollows = e.ch >= 0;
-        CountWhile hold(holdInput_, charFollows);
-        InputEvent up;
-        up.kind = InputEvent::Kind::KeyUp;
-        up.vk = e.vk;
-        up.shift = e.shift;
-        if (!charFollows) queue_.push_front(up);
-        Event([&] { L.Form_KeyDown(e.vk, e.shift); });
-        if (charFollows) {
-          queue_.push_front(up);
-          InputEvent ch;
-          ch.kind = InputEvent::Kind::Key;
-          ch.ch = e.ch;
-          queue_.push_front(ch);
-        }
-      } else if (e.ch >= 0) {
-        Event([&] { L.Form_KeyPress(e.ch); });
-      }
-      break;
-    }
+    case InputEvent::Kind::Key:
     case InputEvent::Kind::KeyUp:
-      Event([&] { L.Form_KeyUp(e.vk, e.shift); });
+      queue_.DeliverKey(e, L, [&](auto&& f) { Event(f); });
       break;
     case InputEvent::Kind::Wheel:
       for (int i = 0; i < 3; ++i) {

@@ -114,7 +114,7 @@ class FrontEnd {
   void DispatchQueued();
   // Follows a change of the terminal's size (the program is told later when busy).
   void FollowTerminalSize();
-  std::deque<InputEvent>& queue() { return queue_; }
+  std::deque<InputEvent>& queue() { return queue_.events; }
   std::vector<OverlayCell>& overlay() { return overlay_; }
   void ClearOverlay();
   bool cursorShown = false;
@@ -150,13 +150,10 @@ class FrontEnd {
   posix::PosixClock clock_;
   Platform platform_;
   std::unique_ptr<Lister> lister_;
-  std::deque<InputEvent> queue_;
+  grid::KeyQueue queue_;
   std::vector<OverlayCell> overlay_;
   int termCols_ = 80, termRows_ = 25;
   int depth_ = 0;
-  // A key-down whose character is still to come runs: waiting input stays queued until
-  // the character has been delivered (key-down, character, key-up, then the next key).
-  int holdInput_ = 0;
   int modal_ = 0;
   int escDelayMs_ = 25;
   bool loaded_ = false;

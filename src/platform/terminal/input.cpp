@@ -11,7 +11,8 @@
 namespace tembra::terminal {
 
 using grid::KeyStroke;
-using grid::NamedKey;
+using grid::CharKey;
+using grid::KeyOf;
 using grid::TypedKey;
 
 namespace {
@@ -41,43 +42,34 @@ std::vector<int> Params(const std::string& text) {
   return p;
 }
 
-const char* TildeKey(int code) {
+// The key of "CSI code ~", 0 for none.
+int TildeKey(int code) {
   switch (code) {
-    case 1: case 7: return "HOME";
-    case 2: return "INSERT";
-    case 3: return "DELETE";
-    case 4: case 8: return "END";
-    case 5: return "PGUP";
-    case 6: return "PGDN";
-    case 11: return "F1";
-    case 12: return "F2";
-    case 13: return "F3";
-    case 14: return "F4";
-    case 15: return "F5";
-    case 17: return "F6";
-    case 18: return "F7";
-    case 19: return "F8";
-    case 20: return "F9";
-    case 21: return "F10";
-    case 23: return "F11";
-    case 24: return "F12";
-    default: return nullptr;
+    case 1: case 7: return kVkHome;
+    case 2: return kVkInsert;
+    case 3: return kVkDelete;
+    case 4: case 8: return kVkEnd;
+    case 5: return kVkPgUp;
+    case 6: return kVkPgDn;
+    case 11: case 12: case 13: case 14: case 15: return kVkF1 + code - 11;
+    case 17: case 18: case 19: case 20: case 21: return kVkF6 + code - 17;
+    case 23: return kVkF11;
+    case 24: return kVkF12;
+    default: return 0;
   }
 }
 
-const char* LetterKey(char f) {
+// The key of a sequence ending in a letter (CSI A, SS3 P), 0 for none.
+int LetterKey(char f) {
   switch (f) {
-    case 'A': return "UP";
-    case 'B': return "DOWN";
-    case 'C': return "RIGHT";
-    case 'D': return "LEFT";
-    case 'H': return "HOME";
-    case 'F': return "END";
-    case 'P': return "F1";
-    case 'Q': return "F2";
-    case 'R': return "F3";
-    case 'S': return "F4";
-    default: return nullptr;
+    case 'A': return kVkUp;
+    case 'B': return kVkDown;
+    case 'C': return kVkRight;
+    case 'D': return kVkLeft;
+    case 'H': return kVkHome;
+    case 'F': return kVkEnd;
+    case 'P': case 'Q': case 'R': case 'S': return kVkF1 + (f - 'P');
+    default: return 0;
   }
 }
 
@@ -111,19 +103,24 @@ void InputDecoder::Key(int vk, int shift, int ch, char32_t cp) {
   events.push_back(e);
 }
 
-void InputDecoder::Named(const char* name, int shift) {
-  if (auto k = NamedKey(name, shift)) Key(k->vk, k->shift, k->ch);
+void InputDecoder::Vk(int vk, int shift) {
+  const KeyStroke k = KeyOf(vk, shift);
+  Key(k.vk, k.shift, k.ch);
+}
+
+void InputDecoder::Stroke(const std::optional<KeyStroke>& k) {
+  if (k) Key(k->vk, k->shift, k->ch);
 }
 
 void InputDecoder::Char(unsigned char c, int alt) {
   switch (c) {
-    case kChEnter: Named("ENTER", alt); return;
-    case kChTab: Named("TAB", alt); return;
-    case kChBackspace: case kChDelete: Named("BACKSPACE", alt); return;
-    case 0: Named("SPACE", kCtrl | alt); return;
+    case kChEnter: Vk(kVkEnter, alt); return;
+    case kChTab: Vk(kVkTab, alt); return;
+    case kChBackspace: case kChDelete: Vk(kVkBack, alt); return;
+    case 0: Vk(kVkSpace, kCtrl | alt); return;
     case kChLineFeed: Key('J', kCtrl | alt, alt ? -1 : kChLineFeed); return;
-    case kChEsc: Named("ESC", alt); return;
-    case '\\' - 64: Named("ESC", kShift | alt); return;  // Ctrl+\ stands in for Shift+Esc
+    case kChEsc: Vk(kVkEsc, alt); return;
+    case '\\' - 64: Vk(kVkEsc, kShift | alt); return;  // Ctrl+\ stands in for Shift+Esc
     case ']' - 64: Key(kVkCloseBracket, kCtrl | alt, alt ? -1 : c); return;  // Ctrl+]
     case '^' - 64: Key('6', kShift | kCtrl | alt, -1); return;           // Ctrl+^
     case '_' - 64: Key(kVkSlash, kCtrl | alt, -1); return;               // Ctrl+/ (and Ctrl+_)
@@ -188,29 +185,21 @@ void InputDecoder::SgrMouse(int b, int col, int row, bool press) {
 // A key of xterm's modifyOtherKeys (CSI 27;mod;code~): the character code of the key.
 void InputDecoder::OtherKey(int code, int shift) {
   if (code <= 0 || code >= 128) return;
-  std::string n(1, static_cast<char>(code));
-  if (code >= 'A' && code <= 'Z') {
-    n[0] = static_cast<char>(code + 32);
-    shift |= kShift;
-  }
-  if (code == kChEnter) n = "ENTER";
-  else if (code == kChEsc) n = "ESC";
-  else if (code == kChTab) n = "TAB";
-  else if (code == kChDelete || code == kChBackspace) n = "BACKSPACE";
-  else if (code == ' ') n = "SPACE";
-  Named(n.c_str(), shift);
+  if (code >= 'A' && code <= 'Z') shift |= kShift;
+  if (code == kChDelete) Vk(kVkBack, shift);
+  else Stroke(CharKey(static_cast<unsigned char>(code), shift));
 }
 
 // A key of the "CSI code;mod u" form: the Unicode code of the key's unshifted character.
 void InputDecoder::CodeKey(int code, int shift) {
-  if (code == kChEnter) Named("ENTER", shift);
-  else if (code == kChEsc) Named("ESC", shift);
-  else if (code == kChTab) Named("TAB", shift);
-  else if (code == kChDelete) Named("BACKSPACE", shift);
-  else if (code >= 'a' && code <= 'z') Named(std::string(1, static_cast<char>(code)).c_str(), shift);
+  if (code == kChEnter) Vk(kVkEnter, shift);
+  else if (code == kChEsc) Vk(kVkEsc, shift);
+  else if (code == kChTab) Vk(kVkTab, shift);
+  else if (code == kChDelete) Vk(kVkBack, shift);
+  else if (code >= 'a' && code <= 'z') Stroke(CharKey(static_cast<unsigned char>(code), shift));
   else if (code > ' ' && code < kChDelete) {
     KeyStroke k = TypedKey(static_cast<unsigned char>(code));
-    Named(std::to_string(k.vk).c_str(), shift | k.shift);
+    if (k.vk) Vk(k.vk, shift | k.shift);
   }
 }
 
@@ -228,10 +217,7 @@ size_t InputDecoder::DecodeCsi(size_t start, int alt, bool final) {
   if (buf_[i] == '[') {
     if (buf_.size() < i + 2) return 0;
     char f = buf_[i + 1];
-    if (f >= 'A' && f <= 'E') {
-      std::string n = "F" + std::to_string(f - 'A' + 1);
-      Named(n.c_str(), alt);
-    }
+    if (f >= 'A' && f <= 'E') Vk(kVkF1 + (f - 'A'), alt);
     return i + 2;
   }
   bool sgrMouse = buf_[i] == '<';
@@ -269,7 +255,7 @@ size_t InputDecoder::DecodeCsi(size_t start, int alt, bool final) {
       return used;
     }
     if (p.size() >= 2) shift |= ShiftFromParam(p[1]);
-    if (const char* name = TildeKey(p[0])) Named(name, shift);
+    if (const int vk = TildeKey(p[0])) Vk(vk, shift);
     return used;
   }
   if (f == 'u') {  // CSI code;mod u
@@ -278,7 +264,7 @@ size_t InputDecoder::DecodeCsi(size_t start, int alt, bool final) {
     return used;
   }
   if (f == 'Z') {
-    Named("TAB", shift | kShift | (p.size() >= 2 ? ShiftFromParam(p[1]) : 0));
+    Vk(kVkTab, shift | kShift | (p.size() >= 2 ? ShiftFromParam(p[1]) : 0));
     return used;
   }
   if (f == 'I' || f == 'O') {
@@ -290,9 +276,9 @@ size_t InputDecoder::DecodeCsi(size_t start, int alt, bool final) {
     }
     return used;
   }
-  if (const char* name = LetterKey(static_cast<char>(f))) {
+  if (const int vk = LetterKey(static_cast<char>(f))) {
     if (p.size() >= 2) shift |= ShiftFromParam(p[1]);
-    Named(name, shift);
+    Vk(vk, shift);
   }
   return used;
 }
@@ -304,10 +290,10 @@ size_t InputDecoder::DecodeSs3(size_t start, int alt, bool final) {
   if (i >= buf_.size()) return 0;
   char f = buf_[i];
   int shift = alt | (digits.empty() ? 0 : ShiftFromParam(std::atoi(digits.c_str())));
-  if (const char* name = LetterKey(f)) {
-    Named(name, shift);
+  if (const int vk = LetterKey(f)) {
+    Vk(vk, shift);
   } else if (f == 'M') {
-    Named("ENTER", shift);
+    Vk(kVkEnter, shift);
   } else if (f >= 'p' && f <= 'y') {
     Key(kVkNumpad0 + (f - 'p'), shift, (shift & (kCtrl | kAlt)) ? -1 : '0' + (f - 'p'));
   } else {
@@ -327,7 +313,7 @@ size_t InputDecoder::DecodeOne(bool final) {
   if (c == kChEsc) {
     if (buf_.size() == 1) {
       if (!final) return 0;
-      Named("ESC", 0);
+      Vk(kVkEsc, 0);
       return 1;
     }
     unsigned char c2 = static_cast<unsigned char>(buf_[1]);
@@ -348,13 +334,13 @@ size_t InputDecoder::DecodeOne(bool final) {
       } else if (buf_.size() == 2 && !final) {
         return 0;
       }
-      Named("ESC", 0);
+      Vk(kVkEsc, 0);
       return 1;
     }
     if (c2 < ' ' || c2 == kChDelete) {
       // Esc and a control key in one read: two keys (Alt+Tab and the like never
       // reach a Windows program either).
-      Named("ESC", 0);
+      Vk(kVkEsc, 0);
       return 1;
     }
     if (c2 < 128) {

@@ -4,22 +4,15 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
+
+#include "platform/grid/key_queue.h"
 
 namespace tembra::terminal {
 
-struct InputEvent {
-  enum class Kind { Key, KeyUp, Mouse, Wheel, Focus };  // KeyUp: the release of a key already delivered
-  Kind kind = Kind::Key;
-  int vk = 0;       // key-down/up code, 0 for a character alone
-  int shift = 0;    // kShift, kCtrl, kAlt
-  int ch = -1;      // character event, -1 for none
-  char32_t cp = 0;  // the character typed, also one Windows-1252 lacks (ch is then -1); 0: none
-  int button = 0;   // mouse: 1 left, 2 right, 4 middle
-  bool press = false;  // mouse: press (true) or release; focus: gained (true) or lost
-  int col = 0, row = 0;  // mouse: 1-based cell
-  int wheel = 0;    // -1 up, +1 down
-};
+using grid::InputEvent;
+using grid::KeyStroke;
 
 class InputDecoder {
  public:
@@ -43,7 +36,10 @@ class InputDecoder {
   void OtherKey(int code, int shift);
   void CodeKey(int code, int shift);
   void Key(int vk, int shift, int ch, char32_t cp = 0);
-  void Named(const char* name, int shift);
+  // The key vk with the character it types.
+  void Vk(int vk, int shift);
+  // A key found for a character, if any.
+  void Stroke(const std::optional<KeyStroke>& k);
   void Char(unsigned char c, int alt);
   void Codepoint(char32_t cp, int alt);
   std::string buf_;

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "input/key_reference.h"
+#include "platform/keycodes.h"
 
 namespace tembra {
 namespace {
@@ -46,6 +47,66 @@ TEST(KeyReference, DocumentedTablesAreTheHelpTables) {
       EXPECT_EQ(inReadme, KeyTableMarkdown(section)) << "README.md: " << section.title;
     }
   }
+}
+
+using On = KeyBinding::On;
+
+// The row of a page whose binding a key event goes through; "" for none.
+std::string RowOf(const KeySection& page, On on, int code, int shift) {
+  for (const KeyRow& r : page.rows)
+    for (const KeyBinding& b : r.bindings)
+      if (&b == FindKeyBinding(page, on, code, shift)) return r.key;
+  return "";
+}
+
+// The keys of the pages that are tables go through their rows: each binding at both
+// ends of its range.
+TEST(KeyReference, BindingsAtTheirEdges) {
+  const KeySection& zip = ZipListingKeys();
+  auto row = [&](On on, int code, int shift) { return RowOf(zip, on, code, shift); };
+  const std::string leave = "Enter, Esc, `.` on the parent entry", cols = "`0`-`9`";
+  EXPECT_EQ(row(On::Char, 0, 0), leave);
+  EXPECT_EQ(row(On::Char, kChEsc, 0), leave);
+  EXPECT_EQ(row(On::Char, kChEsc + 1, 0), "");
+  EXPECT_EQ(row(On::Char, '.', 0), leave);
+  EXPECT_EQ(row(On::Char, '0', 0), cols);
+  EXPECT_EQ(row(On::Char, '9', 0), cols);
+  EXPECT_EQ(row(On::Char, '/', 0), "");
+  EXPECT_EQ(row(On::Char, ':', 0), "");
+  EXPECT_EQ(row(On::Down, kVkPgUp, kCtrl), zip.rows[0].key);
+  EXPECT_EQ(row(On::Down, kVkDown, 0), zip.rows[0].key);
+  EXPECT_EQ(row(On::Down, kVkPgUp - 1, 0), "");
+  EXPECT_EQ(row(On::Down, kVkDown + 1, 0), "");
+  EXPECT_EQ(row(On::Down, 'A', kShift), "Shift+letter");
+  EXPECT_EQ(row(On::Down, 'Z', kShift), "Shift+letter");
+  EXPECT_EQ(row(On::Down, 'Z', kShift | kCtrl), "");
+  EXPECT_EQ(row(On::Down, 'D', kShift | kAlt), "Shift+Alt+D");
+  EXPECT_EQ(row(On::Down, 'X', kAlt | kShift), "Alt+X with Shift or Ctrl");
+  EXPECT_EQ(row(On::Down, 'X', kAlt | kCtrl), "Alt+X with Shift or Ctrl");
+  EXPECT_EQ(row(On::Down, 'X', kAlt), "");  // the end, a key of every page
+  EXPECT_EQ(row(On::Down, kVkF1, 0), "");
+
+  const KeySection& sort = SortPromptKeys();
+  const std::string letters = sort.rows[0].key, legend = "`?`, Ctrl+B, Ctrl+/";
+  for (int c : {'D', 'F', 'd', 'f', 'N', 's'}) EXPECT_EQ(RowOf(sort, On::Char, c, 0), letters) << c;
+  for (int c : {'C', 'G', 'c', 'g'}) EXPECT_EQ(RowOf(sort, On::Char, c, 0), "") << c;
+  EXPECT_EQ(RowOf(sort, On::Char, 'x', 0), "`X`, Esc");
+  EXPECT_EQ(RowOf(sort, On::Char, '?', 0), legend);
+  EXPECT_EQ(RowOf(sort, On::Down, 'B', kCtrl | kShift), legend);
+  EXPECT_EQ(RowOf(sort, On::Down, 'B', kShift), "");
+  EXPECT_EQ(RowOf(sort, On::Down, kVkF10, kCtrl), "F10");
+
+  const KeySection& view = FileViewKeys();
+  const std::string ends = "Home, `t`, `g` / End, `b`, Shift+G", jump = "Ctrl+Home, `#`";
+  EXPECT_EQ(RowOf(view, On::Down, kVkHome, kShift), ends);
+  EXPECT_EQ(RowOf(view, On::Down, kVkHome, kCtrl | kShift), jump);
+  EXPECT_EQ(RowOf(view, On::Down, 'Y', kCtrl | kAlt), "");
+  EXPECT_EQ(RowOf(view, On::Down, 'Y', kAlt | kShift), "Ctrl+Y / Alt+Y");
+  for (int c : {'g', 'G', 't', 'T', 'b', 'B'}) EXPECT_EQ(RowOf(view, On::Char, c, 0), ends) << c;
+  EXPECT_EQ(RowOf(view, On::Char, 'n', 0), "F3, `a`, `n`");
+  EXPECT_EQ(RowOf(view, On::Char, 'N', 0), "F9, Shift+N");
+  EXPECT_EQ(RowOf(view, On::Char, 'F', 0), "Shift+F, Shift+S");
+  EXPECT_EQ(RowOf(view, On::Char, 'm', 0), "");
 }
 
 // The README's tour names keys as the reference does, in the case that works: every

@@ -3,6 +3,7 @@
 
 #include <sstream>
 
+#include "platform/grid/key_queue.h"
 #include "platform/grid/keys.h"
 #include "platform/headless/session.h"
 #include "platform/headless/transcript.h"
@@ -40,6 +41,24 @@ TEST(Headless, KeysAsAWindowsKeyboardGivesThem) {
   t = TypedKey(0xE9);  // not on the layout: the character alone
   EXPECT_EQ(t.vk, 0);
   EXPECT_EQ(t.ch, 0xE9);
+}
+
+// The queue both grid front-ends share: key-down, character, key-up, then the next key;
+// nothing else is delivered while a key-down whose character is still to come runs.
+TEST(Headless, KeyQueueGivesTheWindowsOrder) {
+  tembra::grid::KeyQueue q;
+  struct Window {
+    tembra::grid::KeyQueue& q;
+    std::string log;
+    void Form_KeyDown(int vk, int) { log += "D" + std::to_string(vk) + (q.Held() ? "h " : " "); }
+    void Form_KeyPress(int ch) { log += "C" + std::to_string(ch) + " "; }
+    void Form_KeyUp(int vk, int) { log += "U" + std::to_string(vk) + " "; }
+  } w{q, {}};
+  q.PushKey(TypedKey('a'));
+  q.PushKey(*NamedKey("F2", 0));
+  q.PushKey(TypedKey(0xE9));  // a character without a key
+  while (q.Ready()) q.DeliverKey(q.Take(), w, [](auto&& f) { f(); });
+  EXPECT_EQ(w.log, "D65h C97 U65 D113 U113 C233 ");
 }
 
 TEST(Headless, EscapingOfTranscriptTexts) {
