@@ -6,8 +6,6 @@
 namespace tembra {
 
 namespace {
-const char* const kInfoLegend =
-    "VX0252 - Ctrl+C Config file  Ctrl+D Delete count  Ctrl+P App path  Ctrl+Q Command line  Ctrl+R Current dir";
 
 // Whether a key, as Windows delivers it, also produces a character event.
 bool ProducesChar(int KeyCode, int Shift) {
@@ -129,7 +127,7 @@ void Lister::KeyDownNow(int KeyCode, int Shift) {
 void Lister::SortPromptKeyDown(int KeyCode, int Shift) {
   if (KeyCode == kVkF10) {
     bSortPrompt = false;
-    zDisplayMode = "DIR";
+    SyncDisplayMode();
     END_TEMBRA();
   }
   if (!(Shift & kCtrl)) {
@@ -141,8 +139,8 @@ void Lister::SortPromptKeyDown(int KeyCode, int Shift) {
     if (!ok) {
       Beep();
       bSortPrompt = false;
-      VXERROR("VX1018 - Invalid Sort Sequence/Key");
-      zDisplayMode = "DIR";
+      VXERROR(MsgText(Msg::VX1018));
+      SyncDisplayMode();
       // The refused key does not go on to act as a command.
       if (ProducesChar(KeyCode, Shift)) bSwallowChar = true;
     }
@@ -151,14 +149,14 @@ void Lister::SortPromptKeyDown(int KeyCode, int Shift) {
   auto info = [&](const std::string& text, const std::string& caption) {
     MsgBox(text, caption, MsgButtons::OK);
     bSortPrompt = false;
-    zDisplayMode = "DIR";
+    SyncDisplayMode();
   };
   switch (KeyCode) {
     case 'B':
-    case kVkSlash: VXERROR(kInfoLegend); break;
-    case 'C': info(Centred(zConfigFile), "VX0252 - Config File"); break;
-    case 'D': info("About to delete " + Format(nDeletable, "##0") + " files", "VX0252 - Delete Count"); break;
-    case 'P': info(Centred(zAppPath), "VX0252 - App.Path"); break;
+    case kVkSlash: VXERROR(MsgText(Msg::VX0252Legend)); break;
+    case 'C': info(Centred(zConfigFile), MsgText(Msg::VX0252Config)); break;
+    case 'D': info("About to delete " + Format(nDeletable, "##0") + " files", MsgText(Msg::VX0252Delete)); break;
+    case 'P': info(Centred(zAppPath), MsgText(Msg::VX0252AppPath)); break;
     case 'Q': info(qbFl(static_cast<double>(zCommandLine.size()), "##0") + "," + zCommandLine, ""); break;
     case 'R': info(P.files.CurrentDirectory(), zCurDir); break;
     default: break;
@@ -243,13 +241,13 @@ void Lister::KeyPressNow(int keyascii) {
       bSortAscending = true;
       VXERROR("");
       bSortPrompt = false;
-      zDisplayMode = "DIR";
+      SyncDisplayMode();
       return;
     } else if (keyU.size() == 1 && std::string_view("DFSENRU").find(keyU[0]) != std::string_view::npos) {
       if (keyU == "D" && zSortLetter == "D") bSortDirsByDate = !bSortDirsByDate;
       zSortLetter = keyU;
       bSortPrompt = false;
-      zDisplayMode = "DIR";
+      SyncDisplayMode();
       VXERROR("");
       nSortStart = P.clock.SecondsSinceMidnight();
       SORTEMALL();
@@ -257,7 +255,7 @@ void Lister::KeyPressNow(int keyascii) {
       ShowPage();
       return;
     } else if (key == "?") {
-      VXERROR(kInfoLegend);
+      VXERROR(MsgText(Msg::VX0252Legend));
     }
   }
   if (TDISPLAY & TD_LIST) {

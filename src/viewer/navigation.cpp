@@ -39,9 +39,9 @@ bool Lister::bList_Keydown(int Shift, int KeyCode) {
   switch (KeyCode) {
     case kVkRight:
       if (hex) {
-        VXERROR("VX1017 - Right/Left Arrow ignored in LSTX (ListHex) mode");
+        VXERROR(MsgText(Msg::VX1017));
       } else if (nWrapMode != 0) {
-        VXERROR("VX1016 - Right Arrow Ignored if Word Wrap is on");
+        VXERROR(MsgText(Msg::VX1016));
       } else {
         if (ctrl) {
           int32_t longest = 0;
@@ -71,7 +71,7 @@ bool Lister::bList_Keydown(int Shift, int KeyCode) {
       break;
     case kVkLeft:
       if (hex) {
-        VXERROR("VX1017 - Right/Left Arrow ignored in LSTX (ListHex) mode");
+        VXERROR(MsgText(Msg::VX1017));
       } else {
         nHOffset = ctrl ? 0 : std::max(0, nHOffset - 10);
         ZCOLFILL(nHOffset);
@@ -248,7 +248,7 @@ void Lister::KeyPress_ListMode(int keyascii) {
           break;
         case 'W':
           nWrapMode = nWrapMode == 0 ? 2 : 0;
-          zMessageLine = nWrapMode != 0 ? "VX0202 - Word Wrap ON" : "VX0203 - Line Wrap OFF";
+          zMessageLine = MsgText(nWrapMode != 0 ? Msg::VX0202 : Msg::VX0203);
           bRepaint = true;
           break;
         case 'X': {
@@ -297,8 +297,7 @@ void Lister::KeyPress_ListMode(int keyascii) {
 
 void Lister::RelativeJump(const std::string& zSign) {
   const bool hex = (TDISPLAY & TD_HEX) != 0;
-  std::string prompt = std::string("VX0040 - Enter the number of ") + (hex ? "bytes" : "lines") + " to " +
-                       (zSign == "+" ? "increment" : "decrement");
+  std::string prompt = MsgText(Msg::VX0040, hex ? "bytes" : "lines", zSign == "+" ? "increment" : "decrement");
   std::string answer = InputBox(prompt, "Relative jump", "0");
   std::optional<int64_t> n = NConvert(answer);
   if (!n) return;
@@ -315,12 +314,12 @@ void Lister::RelativeJump(const std::string& zSign) {
 
 void Lister::JUMP2LINE() {
   if (TDISPLAY & TD_HEX) {
-    std::string answer = InputBox("VX0036 - Enter byte offset to which to jump", "Jump to address", "1");
+    std::string answer = InputBox(MsgText(Msg::VX0036), "Jump to address", "1");
     std::optional<int64_t> n = NConvert(answer);
     if (!n) return;
     nHexTop = std::clamp<int64_t>(*n, 0, std::max<int64_t>(0, nFileSize - 1));
   } else {
-    std::string answer = InputBox("VX0037 - Enter line number to which to jump", "Jump to line", "1");
+    std::string answer = InputBox(MsgText(Msg::VX0037), "Jump to line", "1");
     std::optional<int64_t> n = NConvert(answer);
     if (!n) return;
     nTopRec = ClampToInt32(*n);
@@ -377,7 +376,7 @@ std::optional<int64_t> Lister::NConvert(const std::string& ZNumber) {
     }
     if (h >= static_cast<uint64_t>(limit)) {
       // 80000000 hex and above has no 32-bit line number or offset.
-      zMessageLine = "VX1026 - Number too large: " + ZNumber;
+      zMessageLine = MsgText(Msg::VX1026, ZNumber);
       bRepaint = true;
       return std::nullopt;
     }
@@ -385,13 +384,13 @@ std::optional<int64_t> Lister::NConvert(const std::string& ZNumber) {
   } else {
     if (!StartsWithNumber(t) && !Trim(t).empty()) {
       // Read as 0, as always, but no longer without a word.
-      zMessageLine = "VX1038 - Not a number: " + ZNumber;
+      zMessageLine = MsgText(Msg::VX1038, ZNumber);
       bRepaint = true;
     }
     double d = Val(t);
     const double range = static_cast<double>(limit) - (limit == INT64_MAX ? 1024.0 : 0.5);
     if (!(d > -range - 1.0 && d < range)) {
-      zMessageLine = "VX1026 - Number too large: " + ZNumber;
+      zMessageLine = MsgText(Msg::VX1026, ZNumber);
       bRepaint = true;
       return std::nullopt;
     }

@@ -16,6 +16,7 @@
 #include <sstream>
 
 #include "core/text.h"
+#include "fileops/temp_name.h"
 #include "platform/headless/session.h"
 
 namespace fs = std::filesystem;
@@ -530,3 +531,27 @@ TEST_F(FileOps, MessagesBeforeARescanOrRedrawStayOnThePageThatFollows) {
 }
 
 }  // namespace
+
+// The temporary-name rule at each of its boundaries, as the listing and TempCheck read it.
+TEST(TempName, FormAsListingAndSetAsideReadIt) {
+  struct Case {
+    const char* nameU;
+    bool listing, setAside;
+  };
+  const Case cases[] = {
+      {"_V260301.VX1200BU.A", true, true},      // 19 characters: the shortest
+      {"_V260301.VX1200BU.", false, false},     // 18
+      {"_V260301.VX1200BU.A.TXT", true, true},
+      {"_V100000.VX1200BU.A", true, true},      // the lowest date TempCheck takes
+      {"_V099999.VX1200BU.A", true, false},     // below it
+      {"_V260301.VXAB00BU.A", false, true},     // TempCheck does not read the four digits
+      {"_V26030X.VX1200BU.A", false, false},
+      {"_V260301-VX1200BU.A", false, false},
+      {"_V260301.VX1200BUXA", false, false},
+      {"_X260301.VX1200BU.A", false, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsTempName(c.nameU, TempNameUse::Listing), c.listing) << c.nameU;
+    EXPECT_EQ(IsTempName(c.nameU, TempNameUse::SetAside), c.setAside) << c.nameU;
+  }
+}
