@@ -9,6 +9,7 @@
 #include <map>
 
 #include "platform/posix/posix_platform.h"
+#include "test.h"
 
 using namespace tembra;
 
@@ -17,16 +18,11 @@ namespace {
 class FindTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/tembra-unit-find.XXXXXX";
-    dir_ = mkdtemp(tmpl);
     fs_ = std::make_unique<posix::PosixFileSystem>(posix::DriveMap("C=/", dir_));
-    win_ = "C:";
-    for (char c : dir_) win_ += c == '/' ? '\\' : c;
-    win_ += "\\";
+    win_ = tmp_.win();
   }
   void TearDown() override {
-    std::string cmd = "rm -rf '" + dir_ + "'";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    ASSERT_TRUE(tmp_.Remove());
   }
   void Make(const std::string& name, off_t size = 0) {
     std::string p = dir_ + "/" + name;
@@ -45,7 +41,8 @@ class FindTest : public ::testing::Test {
     fs_->FindClose(h);
     return out;
   }
-  std::string dir_, win_;
+  tembra::testing::TempDir tmp_{"find"};
+  std::string dir_ = tmp_.path(), win_;
   std::unique_ptr<posix::PosixFileSystem> fs_;
 };
 
