@@ -9,6 +9,7 @@
 #include <map>
 
 #include "platform/posix/posix_platform.h"
+#include "platform/filesystem_contract.h"
 #include "test.h"
 
 using namespace tembra;
@@ -21,9 +22,7 @@ class FindTest : public ::testing::Test {
     fs_ = std::make_unique<posix::PosixFileSystem>(posix::DriveMap("C=/", dir_));
     win_ = tmp_.win();
   }
-  void TearDown() override {
-    ASSERT_TRUE(tmp_.Remove());
-  }
+  void TearDown() override { ASSERT_TRUE(tmp_.Remove()); }
   void Make(const std::string& name, off_t size = 0) {
     std::string p = dir_ + "/" + name;
     int fd = ::open(p.c_str(), O_CREAT | O_WRONLY, 0644);
@@ -49,6 +48,14 @@ class FindTest : public ::testing::Test {
 uint64_t Size(const FindData& d) { return (static_cast<uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow; }
 
 }  // namespace
+
+// The checks every FileSystem passes, shared with the Windows checks.
+TEST_F(FindTest, FileSystemContract) {
+  contract::FileSystemContract(*fs_, win_.substr(0, win_.size() - 1),
+                               [](bool ok, const char* what, const std::string& detail) {
+                                 EXPECT_TRUE(ok) << what << " " << detail;
+                               });
+}
 
 TEST_F(FindTest, EntriesWithSizesAttributesAndNames) {
   Make("plain.txt", 1234);
