@@ -92,16 +92,17 @@ void Lister::KeyDownNow(int KeyCode, int Shift) {
   if (KeyCode != 0) AnyModeKeyDown(KeyCode, Shift);
 
   // 9. Routing by mode
-  if ((TDISPLAY & TD_DIR) && !bZipMode) {
+  const ShownPage page = CurrentPage();
+  if (page == ShownPage::Directory) {
     if (bDIR_Keydown(Shift, KeyCode)) {
       // The command took the key over: its character (Ctrl+V gives 22) must not act
       // again, above all not as Enter in the archive listing it has just opened.
       if (ProducesChar(KeyCode, Shift)) bSwallowChar = true;
       return;
     }
-  } else if (TDISPLAY & TD_LIST) {
+  } else if (page == ShownPage::FileView || page == ShownPage::HexView) {
     if (bList_Keydown(Shift, KeyCode)) return;
-  } else if (bZipMode) {
+  } else if (page == ShownPage::ZipListing) {
     if (!EntryListKey(KeyCode, Shift) && KeyCode == 'X' && (Shift & kAlt) && (Shift & (kShift | kCtrl)))
       EndProcess(ExitKind::Immediate);
   }
@@ -180,21 +181,21 @@ void Lister::AnyModeKeyDown(int KeyCode, int Shift) {
     ShellAndWait(zAppPath + "\\" + P.processes.AppExeName() + " " + zRelaunchParm);
   } else if (KeyCode == kVkF5) {
     if (Shift & kCtrl) {
-      PickAColor(6);
+      PickAColor(kColorDirBack);
       Beep();
     } else if (Shift & kAlt) {
       Beep();
     } else {
-      PickAColor(5);
+      PickAColor(kColorBack);
     }
   } else if (KeyCode == kVkF6) {
-    PickAColor((Shift & kCtrl) ? 2 : (Shift & kAlt) ? 9 : 1);
+    PickAColor((Shift & kCtrl) ? kColorDirText : (Shift & kAlt) ? kColorDeletedText : kColorText);
   } else if (KeyCode == kVkF7) {
     if (Shift & kCtrl) Beep();
-    else PickAColor((Shift & kAlt) ? 7 : 8);
+    else PickAColor((Shift & kAlt) ? kColorSelectedBack : kColorInfoBack);
   } else if (KeyCode == kVkF8) {
     if (Shift & (kCtrl | kAlt)) Beep();
-    else PickAColor(4);
+    else PickAColor(kColorInfoText);
   } else if (KeyCode == kVkF10 || (KeyCode == 'X' && Shift == kAlt)) {
     if (fileView) {
       if (OpenCount != 0) {
