@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# Builds every libFuzzer target fuzz/NAME.cpp with clang (-fsanitize=fuzzer,address,
-# undefined) and runs each for a bounded time: scripts/fuzz.sh [SECONDS per target, default 60].
+# Builds every libFuzzer target fuzz/NAME.cpp with clang through CMake (TEMBRA_FUZZ=ON:
+# -fsanitize=fuzzer,address,undefined; the targets link the project's own libraries) and
+# runs each for a bounded time: scripts/fuzz.sh [SECONDS per target, default 60].
 # TEMBRA_FUZZ_ONLY=GLOB limits the run to the targets whose names match.
-# fuzz/NAME.sources lists the project sources a target links (one path or glob a line);
 # fuzz/NAME.seeds, when present, is a program that writes seed inputs into the folder it
 # is given. fuzz/corpus/NAME/, when present, is a small corpus kept in the repository
 # (regression inputs and good seeds), read as seeds; fuzz/NAME.dict a libFuzzer dictionary;
 # fuzz/NAME.flags more libFuzzer flags for the target, one a line ("#" starts a comment),
 # given after the common ones so that they override them.
-# Corpora and crash inputs live under
+# The build (in build/), corpora and crash inputs live under
 # /tmp/tembra-fuzz (or TEMBRA_FUZZ_DIR).
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
@@ -16,40 +16,16 @@ seconds=${1:-60}
 command -v clang++ >/dev/null || "$top/scripts/deps.sh"
 out=${TEMBRA_FUZZ_DIR:-/tmp/tembra-fuzz}
 mkdir -p "$out"
-flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I"$top/src")
+names=()
+for target in "$top"/fuzz/${TEMBRA_FUZZ_ONLY:-*}.cpp; do names+=("$(basename "$target" .cpp)"); done
+echo "== building ${names[*]}"
+CXX=clang++ cmake -S "$top" -B "$out/build" -G Ninja -DTEMBRA_FUZZ=ON -DTEMBRA_TESTS=OFF \
+  -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" >"$out/configure.log" || { cat "$out/configure.log"; exit 1; }
+cmake --build "$out/build" -j 2 --target "${names[@]}"
 
 status=0
-for target in "$top"/fuzz/${TEMBRA_FUZZ_ONLY:-*}.cpp; do
-  name=$(basename "$target" .cpp)
-  sources=()
-  if [ -f "$top/fuzz/$name.sources" ]; then
-    while read -r s; do
-      [ -n "$s" ] || continue
-      for f in "$top"/$s; do
-        if [ -e "$f" ]; then sources+=("$f"); fi
-      done
-    done <"$top/fuzz/$name.sources"
-  fi
-  echo "== $name: building"
-  # Project sources are compiled once into objects shared by the targets, two at a time;
-  # the objects are thrown away when any header changed.
-  sig=$(find "$top/src" -name '*.h' -type f -print0 | sort -z | xargs -0 cat | md5sum)
-  if [ "$(cat "$out/obj/.headers" 2>/dev/null)" != "$sig" ]; then
-    rm -rf "$out/obj"
-    mkdir -p "$out/obj"
-    printf '%s' "$sig" >"$out/obj/.headers"
-  fi
-  objects=()
-  for src in "${sources[@]}"; do
-    rel=${src#"$top"/}
-    objects+=("$out/obj/${rel//\//_}.o")
-  done
-  for i in "${!sources[@]}"; do
-    if [ ! -e "${objects[$i]}" ] || [ "${sources[$i]}" -nt "${objects[$i]}" ]; then
-      printf '%s\0%s\0' "${sources[$i]}" "${objects[$i]}"
-    fi
-  done | xargs -0 -r -n 2 -P 2 bash -c 'a=("$@"); n=${#a[@]}; clang++ "${a[@]:0:n-2}" -c "${a[n-2]}" -o "${a[n-1]}"' _ "${flags[@]}"
-  clang++ "${flags[@]}" "$target" "${objects[@]}" -o "$out/$name"
+for name in "${names[@]}"; do
+  cp "$out/build/$name" "$out/$name"
   mkdir -p "$out/$name.corpus" "$out/$name.seeds"
   [ -x "$top/fuzz/$name.seeds" ] && "$top/fuzz/$name.seeds" "$out/$name.seeds"
   kept=()

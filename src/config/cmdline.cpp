@@ -11,11 +11,11 @@ namespace {
 constexpr int32_t kMaxInpFiles = 1024;
 
 // The dark colour scheme of "/Y" (0x00BBGGRR).
-void DarkScheme(std::array<uint32_t, 10>& lColor) {
-  lColor[5] = 0x000000;
-  lColor[1] = 0xD0D0D0;
-  lColor[2] = 0xFFC0C0;
-  lColor[7] = 0x606060;
+void DarkScheme(std::array<uint32_t, kColorRoles>& lColor) {
+  lColor[kColorBack] = 0x000000;
+  lColor[kColorText] = 0xD0D0D0;
+  lColor[kColorDirText] = 0xFFC0C0;
+  lColor[kColorSelectedBack] = 0x606060;
 }
 
 bool HasWildcard(const std::string& name) {
@@ -71,7 +71,7 @@ std::string Lister::zGetCompleteName(const std::string& name) {
 
 void Lister::SaveZINPFiles(const std::string& ZDH_NAME) {
   long slash = InStrRev(ZDH_NAME, "\\");
-  if (slash == 0) vxCatastrophe("VX9001 - NO \\ IN FILENAME");
+  if (slash == 0) vxCatastrophe(MsgText(Msg::VX9001));
   std::string folder = Left(ZDH_NAME, slash);
   FindData data;
   FindHandle h = P.files.FindFirstFile(ZDH_NAME, data);
@@ -85,21 +85,18 @@ void Lister::SaveZINPFiles(const std::string& ZDH_NAME) {
 
   for (const std::string& fileName : names) {
     if (nInpFiles >= kMaxInpFiles) {
-      if (MsgBox("VX1015-More than " + Format(kMaxInpFiles, "####") +
-                     " encountered.  Press OK to ignore excess.  Press CANCEL to end",
-                 "", MsgButtons::OKCancel) == kAnswerCancel) {
+      if (MsgBox(MsgText(Msg::VX1015, Format(kMaxInpFiles, "####")), "", MsgButtons::OKCancel) == kAnswerCancel) {
         EndProcess(ExitKind::Immediate);
       }
       return;
     }
     std::string full = folder + fileName;
-    if (Get1Vtoc(full) == 0) vxCatastrophe("VX9024 - Get1Vtoc ERROR");
+    if (Get1Vtoc(full) == 0) vxCatastrophe(MsgText(Msg::VX9024));
     uint64_t size = (static_cast<uint64_t>(VTOC.nFileSizeHigh) << 32) | VTOC.nFileSizeLow;
     // A pipe, FIFO, device or /proc file tells no size and is read when viewed.
     const FileSystem::StreamKindOf stream = size == 0 ? P.files.StreamKind(full) : FileSystem::kNoStream;
     if (size == 0 && stream != FileSystem::kStandardInput && !(stream == FileSystem::kStream && piPipes.On(eProfile))) {
-      if (MsgBox("VX1012 - " + full + " has zero length and will be bypassed", "", MsgButtons::OKCancel) ==
-          kAnswerCancel) {
+      if (MsgBox(MsgText(Msg::VX1012, full), "", MsgButtons::OKCancel) == kAnswerCancel) {
         END_TEMBRA();
       }
       continue;
@@ -189,9 +186,7 @@ void AcceptedSwitch(Lister&, const SwitchWord&) {}
 // "/F" (case ignored) and "/T" (exact case): the text to search for; only one of them.
 void FindSwitch(Lister& l, const SwitchWord& s, bool noCase) {
   if (l.bCmdSearch) {
-    l.MsgBox("VX1031 - " + l.zQuote + "/T" + l.zQuote + " and " + l.zQuote + "/F" + l.zQuote +
-                 " are mutually exclusive",
-             "", MsgButtons::OK);
+    l.MsgBox(MsgText(Msg::VX1031Exclusive, l.zQuote, l.zQuote, l.zQuote, l.zQuote), "", MsgButtons::OK);
   } else if (s.typed.size() > 2) {  // an empty search text would find nothing useful
     l.zFindText = Mid(s.typed, 3);
     l.nFindLen = static_cast<int32_t>(l.zFindText.size());
@@ -204,8 +199,7 @@ void FindNoCaseSwitch(Lister& l, const SwitchWord& s) { FindSwitch(l, s, true); 
 void FindExactSwitch(Lister& l, const SwitchWord& s) {
   FindSwitch(l, s, false);
   if (!l.bFileArgSeen) {
-    l.MsgBox("VX1031 - Due to a conflict with text searches, use /Y instead of /T for setting fonts.", "",
-             MsgButtons::OK);
+    l.MsgBox(MsgText(Msg::VX1031Fonts), "", MsgButtons::OK);
   }
 }
 
@@ -223,7 +217,7 @@ void SortSwitch(Lister& l, const SwitchWord& s) {
   // No letter after the switch keeps the name order: an empty letter would leave the
   // sort with nothing to sort by.
   if (R.empty())
-    l.MsgBox("VX1032 - /Q needs a sort letter (D F S E N R U); sorting by file name", "", MsgButtons::OK);
+    l.MsgBox(MsgText(Msg::VX1032), "", MsgButtons::OK);
   else if (InStr("DFSENRU", Left(R, 1)) > 0) l.zSortLetter = Left(R, 1);
 }
 
@@ -391,9 +385,7 @@ void FileArgument(Lister& l, const std::string& fileWord, const std::string& U, 
   }
   if (kind == -1) {
     std::string shown = name.empty() ? fileWord : name;
-    if (l.MsgBox("VX8006 - " + shown + " is neither a file, directory, nor valid parm." +
-                     "  Press OK to ignore, or CANCEL to end TEMBRA",
-                 "", MsgButtons::OKCancel) == kAnswerCancel) {
+    if (l.MsgBox(MsgText(Msg::VX8006, shown), "", MsgButtons::OKCancel) == kAnswerCancel) {
       l.EndProcess(ExitKind::Immediate);
     }
     return;

@@ -92,8 +92,8 @@ int32_t Lister::SelectColor(const std::string& zColorI) {
 }
 
 void Lister::PickAColor(int role) {
-  if (role < 1 || role > 9) return;
-  std::string title = "VX0008-Enter color for " + zColorName[role];
+  if (role < kColorText || role >= kColorRoles) return;
+  std::string title = MsgText(Msg::VX0008, zColorName[role]);
   std::string answer = InputBox("Choices: ROY G. BIV, CMYK, or ?", title, "");
   if (InStr(answer, "?") > 0) {
     answer = InputBox(
@@ -106,7 +106,7 @@ void Lister::PickAColor(int role) {
     lColor[role] = static_cast<uint32_t>(v);
     bRepaint = true;
   } else {
-    VXERROR("VX8014 - Invalid color selected");
+    VXERROR(MsgText(Msg::VX8014));
     Beep();
   }
 }

@@ -36,8 +36,7 @@ void Lister::LineParse(const std::string& ZlineToParse) {
     if (i >= n) return;
     if (nParms >= kMaxParms) {
       // A typed line may hold any number of words: the ones past the table are refused.
-      MsgBox("VX1033 - More than " + Format(kMaxParms, "####") + " words: the rest of the line is ignored", "",
-             MsgButtons::OK);
+      MsgBox(MsgText(Msg::VX1033, Format(kMaxParms, "####")), "", MsgButtons::OK);
       return;
     }
     ++nParms;
@@ -119,8 +118,8 @@ bool Lister::ReadConfigFile(const std::string& name, bool needsTrust, std::strin
   if (!refused) return outcome == Read::kRead;
   if (zMessageLine.empty()) {
     zMessageLine = outcome == Read::kUntrusted
-                       ? "VX1035 - Untrusted, not read (tembra --trust FILE trusts it): " + name
-                       : "VX1036 - Not read, it " + why + ": " + name;
+                       ? MsgText(Msg::VX1035, name)
+                       : MsgText(Msg::VX1036, why, name);
   }
   return false;
 }
@@ -164,7 +163,7 @@ void Lister::GetConfig() {
       break;
     }
     if (!found && passedOver) return;
-    if (!found && bConfigNamed) vxCatastrophe("VX1019 - Configuration file not found " + name);
+    if (!found && bConfigNamed) vxCatastrophe(MsgText(Msg::VX1019, name));
   }
 
   int kind = DoesFileExist(name);
@@ -175,7 +174,7 @@ void Lister::GetConfig() {
   }
   if (kind != 0) {
     if (bConfigNamed) {
-      if (MsgBox("VX0112 - CONFIG file missing", "OK to continue, Cancel to end TEMBRA", MsgButtons::OKCancel) ==
+      if (MsgBox(MsgText(Msg::VX0112Missing), "OK to continue, Cancel to end TEMBRA", MsgButtons::OKCancel) ==
           kAnswerCancel) {
         EndProcess(ExitKind::Immediate);
       }
@@ -192,8 +191,8 @@ void Lister::GetConfig() {
   if (!read) {
     // A name that is there but cannot be read (a FIFO, a device, a huge file) says why.
     int err = P.files.LastFileError();
-    std::string text = err == 0 ? std::string("VX0112 - CONFIG file missing")
-                                : "VX0112 - CONFIG file not read: " + name + " - " + P.files.ErrorText(err);
+    std::string text = err == 0 ? MsgText(Msg::VX0112Missing)
+                                : MsgText(Msg::VX0112NotRead, name, P.files.ErrorText(err));
     if (MsgBox(text, "OK to continue, Cancel to end TEMBRA", MsgButtons::OKCancel) == kAnswerCancel) {
       EndProcess(ExitKind::Immediate);
     }
@@ -274,11 +273,11 @@ using enum KeywordOutcome;
 KeywordOutcome DeletionRule(Lister& l, const ConfigLine& c) {
   const int32_t flag = c.K3 == "DEL" ? kDelRuleDelete : c.K3 == "VXT" ? kDelRuleSetAside : kDelRuleRecycle;
   if (!c.has(2)) {
-    l.MsgBox(c.line, "VX1023 - Config error in parameter #" + Format(2, "#0"), MsgButtons::OK);
+    l.MsgBox(c.line, MsgText(Msg::VX1023Config, Format(2, "#0")), MsgButtons::OK);
     l.EndProcess(ExitKind::Immediate);
   }
   if (c.W2 == "VXTEMP" || c.W2 == "VX" || c.W2 == "VX0017") {  // the temporary-file line
-    if (c.K3 == "VXT") l.MsgBox("VX8016 - VXTEMP config command can not have a file mask of VX", "", MsgButtons::OK);
+    if (c.K3 == "VXT") l.MsgBox(MsgText(Msg::VX8016), "", MsgButtons::OK);
     l.nTempDays = 84;
     l.nMarkerDays = 84;
     if (c.has(3)) {
@@ -290,14 +289,13 @@ KeywordOutcome DeletionRule(Lister& l, const ConfigLine& c) {
   }
   if (l.nDelRules >= kMaxTableEntry) {
     // The table is full: the rule is refused, the configuration goes on.
-    l.MsgBox(c.line, "VX1034 - At most " + Format(kMaxTableEntry, "#0") + " files to delete: rule ignored",
-             MsgButtons::OK);
+    l.MsgBox(c.line, MsgText(Msg::VX1034, Format(kMaxTableEntry, "#0")), MsgButtons::OK);
     return kDone;
   }
   ++l.nDelRules;
   int64_t value = 84;
   if (c.has(3)) value = WholeValue(c.W3);
-  if (value < 20 || value > 600 || !c.has(3)) l.VXERROR("VX9033 - DAYS MUST BE BETWEEN 20 AND 600");
+  if (value < 20 || value > 600 || !c.has(3)) l.VXERROR(MsgText(Msg::VX9033));
   // The days sit below the action flags; a value outside them would change the action.
   int32_t ruleValue = Clamp(value, 0, kDelRuleDays) | flag;
   if (c.has(4) && Left(l.zParm[4], 6) == "VX0017") ruleValue |= kDelRuleRecycle;
@@ -319,8 +317,8 @@ KeywordOutcome AutoDeleteOff(Lister& l, const ConfigLine&) {
 }
 
 KeywordOutcome Colour(Lister& l, const ConfigLine& c) {
-  static const char* const kRoles[10] = {"", "CFT", "CFD", "CFC", "CFB", "CBT", "CBD", "CBC", "CBB", "CFM"};
-  for (int role = 1; role <= 9; ++role) {
+  static const char* const kRoles[kColorRoles] = {"", "CFT", "CFD", "CFC", "CFB", "CBT", "CBD", "CBC", "CBB", "CFM"};
+  for (int role = kColorText; role < kColorRoles; ++role) {
     if (c.K3 != kRoles[role]) continue;
     int32_t color = l.SelectColor(c.W2);
     if (color < 0) return kInvalid;  // the role keeps its colour
@@ -379,7 +377,7 @@ KeywordOutcome TraceLog(Lister& l, const ConfigLine& c) {
     return kDone;
   }
   l.bLog = false;
-  if (l.MsgBox("VX8023 - Trace log file can not be written: " + file, "OK to continue, Cancel to end TEMBRA",
+  if (l.MsgBox(MsgText(Msg::VX8023, file), "OK to continue, Cancel to end TEMBRA",
                MsgButtons::OKCancel) == kAnswerCancel) {
     l.EndProcess(ExitKind::Immediate);
   }
@@ -481,7 +479,7 @@ KeywordOutcome FoundText(Lister& l, const ConfigLine& c) {
 KeywordOutcome MaxRecord(Lister& l, const ConfigLine& c) {
   int64_t v = WholeValue(c.W2);
   if (v < 64 || v > 4095) {
-    l.VXERROR("VX1029 - Maximum record length must be between 64 and 4095");
+    l.VXERROR(MsgText(Msg::VX1029));
     return kStop;
   }
   l.nMaxRecLen = static_cast<int32_t>(v);
@@ -512,7 +510,7 @@ KeywordOutcome TabStops(Lister& l, const ConfigLine& c) {
     }
     int64_t p = WholeValue(w);
     if (p <= last) {
-      l.VXERROR("VX8021 - Invalid TAB position " + l.qbFl(i, "00") + " - >" + w + "<");
+      l.VXERROR(MsgText(Msg::VX8021, l.qbFl(i, "00"), w));
       l.bUnTab = false;
       return kStop;
     }
@@ -678,8 +676,7 @@ bool Lister::bParse1Config(std::string& zcfLine) {
   }
   if (outcome == KeywordOutcome::kStop) return false;
   if (outcome == KeywordOutcome::kInvalid &&
-      MsgBox(line, "VX8015 - Invalid CONFIG record.  OK to ignore, Cancel to end TEMBRA", MsgButtons::OKCancel) ==
-          kAnswerCancel) {
+      MsgBox(line, MsgText(Msg::VX8015Record), MsgButtons::OKCancel) == kAnswerCancel) {
     EndProcess(ExitKind::Immediate);
   }
   return K != "END";

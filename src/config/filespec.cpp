@@ -41,7 +41,7 @@ void Lister::ParseFileSpec(const std::string& zInSpec) {
       if (zDateTo.empty() || d <= zDateTo) {
         zDateFrom = d;
       } else {
-        VXERROR("VX1028 - Dates Inconsistent");
+        VXERROR(MsgText(Msg::VX1028));
         zDateFrom.clear();
         zDateTo.clear();
       }
@@ -50,7 +50,7 @@ void Lister::ParseFileSpec(const std::string& zInSpec) {
       if (zDateFrom.empty() || d >= zDateFrom) {
         zDateTo = d;
       } else {
-        VXERROR("VX1028 - Dates Inconsistent");
+        VXERROR(MsgText(Msg::VX1028));
         zDateFrom.clear();
         zDateTo.clear();
       }
@@ -59,7 +59,7 @@ void Lister::ParseFileSpec(const std::string& zInSpec) {
       zDateTo = zDateFix(Mid(T, p + 1));
       // An unreadable bound means no bound and is not compared.
       if (!zDateFrom.empty() && !zDateTo.empty() && zDateFrom > zDateTo) {
-        VXERROR("VX1028 - Dates Iniconsistent");
+        VXERROR(MsgText(Msg::VX1028Range));
         zDateFrom.clear();
         zDateTo.clear();
       }

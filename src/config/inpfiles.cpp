@@ -7,7 +7,7 @@ void Lister::Next_IINPFiles(int iParm) {
   // Without files from the command line there is nowhere to move.
   if (nInpFiles < 1) {
     Beep();
-    VXERROR(iParm > 0 ? "VX1010 - This is the last file" : "VX1011 - This is the first file");
+    VXERROR(MsgText(iParm > 0 ? Msg::VX1010 : Msg::VX1011));
     return;
   }
   int32_t target = iInpFile + iParm;
@@ -15,7 +15,7 @@ void Lister::Next_IINPFiles(int iParm) {
   if (target < 1) target = 1;
   if (target == iInpFile) {
     Beep();
-    VXERROR(target == nInpFiles ? "VX1010 - This is the last file" : "VX1011 - This is the first file");
+    VXERROR(MsgText(target == nInpFiles ? Msg::VX1010 : Msg::VX1011));
     return;
   }
   bool keepSearch = bCmdSearch;
@@ -25,7 +25,7 @@ void Lister::Next_IINPFiles(int iParm) {
   iInpFile = target;
   const std::string& file = zInpFiles[iInpFile];
   std::string dir = Left(file, InStrRev(file, "\\"));
-  zMessageLine = "VX0250 - " + Format(iInpFile, "###") + " of " + Format(nInpFiles, "###") + " Files";
+  zMessageLine = MsgText(Msg::VX0250, Format(iInpFile, "###"), Format(nInpFiles, "###"));
   if (UCase(dir) != UCase(zCurDir)) {
     zCurDir = dir;
     if (Mid(zCurDir, 2, 1) == ":") zCurDrive = UCase(Left(zCurDir, 1));
@@ -67,7 +67,7 @@ void Lister::ListInpFiles() {
   iInpFile = 0;
   bSearchPending = false;
   bCmdSearch = false;
-  zMessageLine = "VX1030 - File not found: " + file;
+  zMessageLine = MsgText(Msg::VX1030FileNotFound, file);
   ShowPage();
 }
 

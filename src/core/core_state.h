@@ -13,6 +13,10 @@ namespace tembra {
 constexpr int32_t TD_DIR = 1, TD_LIST = 2, TD_HEX = 16, TD_HEX32 = 64, TD_RULER = 128,
                   TD_HEX2 = 256, TD_EBCDIC = 512, TD_STRIP = 1024, TD_ASCII = 2048;
 
+// The page shown, as Lister::CurrentPage derives it from TDISPLAY, bZipMode, bSortPrompt
+// and bEnding; zDisplayMode (the caption's word) follows it through SyncDisplayMode.
+enum class ShownPage { Directory, SortPrompt, ZipListing, FileView, HexView, Ending };
+
 // The set of defaults in force. Classic follows the original Windows design exactly and
 // is the default of the test driver and the Windows program; Linux gives the places where
 // that design meets Linux their Linux form and is the default of the terminal program.

@@ -9,6 +9,7 @@
 #include "core/lister_state.h"
 #include "core/text.h"
 #include "platform/platform.h"
+#include "screen/message_catalogue.h"
 
 namespace tembra {
 
@@ -77,6 +78,9 @@ class Lister : public ListerState {
   void Form_Resize();
   void ShowPage();
   void SetupTopBot();
+  ShownPage CurrentPage() const;  // which page is shown: the one answer to "which mode"
+  void SetDisplayMode(ShownPage page);  // sets zDisplayMode, the caption's word for the page
+  void SyncDisplayMode();               // SetDisplayMode(CurrentPage())
   void VXERROR(const std::string& zMessage);
   [[noreturn]] void vxCatastrophe(const std::string& zErrorText);
   void DefaultColors();

@@ -118,7 +118,7 @@ void Lister::Log340(const std::string& zText) {
   if (P.files.AppendToFile(zLogFile, line)) return;
   // The log went away or became something else (a link, a FIFO): tracing stops, once said.
   bLog = false;
-  std::string text = "VX8023 - Trace log file can not be written: " + zLogFile;
+  std::string text = MsgText(Msg::VX8023, zLogFile);
   if (int err = P.files.LastFileError()) text += " - " + P.files.ErrorText(err);
   VXERROR(text);
 }
@@ -158,7 +158,7 @@ void Lister::DumpDir(const std::string& zName) {
   // to the current directory instead.
   std::string folder = DoesFileExist(Left(zDumpFolder, static_cast<long>(zDumpFolder.size()) - 1)) == 1 ? zDumpFolder : zCurDir;
   if (P.files.WriteWholeFile(folder + zName, out)) return;
-  std::string text = "VX1030 - Dump file not written: " + folder + zName;
+  std::string text = MsgText(Msg::VX1030Dump, folder + zName);
   if (int err = P.files.LastFileError()) text += " - " + P.files.ErrorText(err);
   VXERROR(text);
 }
@@ -183,18 +183,18 @@ void Lister::END_TEMBRA() {
     EndProcess(ExitKind::Immediate);
   }
   TDISPLAY &= ~TD_DIR;
-  zDisplayMode = "TERM";
+  SetDisplayMode(ShownPage::Ending);
   bEnding = true;
   nFarewellMs = 1000;
   Randomize();
   double r = Rnd();
   if (r > 0.25 || bQuickEnd) {
-    VXERROR("VX0099 - End Tembra");
+    VXERROR(MsgText(Msg::VX0099End));
     nFarewellMs = nFarewellMs / 4;
   } else {
     int i = static_cast<int>(89 * Rnd());
     if (i > 88) i = 88;
-    VXERROR("VX0099 - " + QQ(kClosingTexts[i]));
+    VXERROR(MsgText(Msg::VX0099Closing, QQ(kClosingTexts[i])));
   }
   do {
     if (nFarewellMs > 5000) nFarewellMs = 5000;

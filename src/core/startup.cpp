@@ -80,8 +80,8 @@ void Lister::LoadNow() {
   if (!problem.empty()) MsgBox(problem, "", MsgButtons::OK);
   int exists = problem.empty() ? DoesFileExist(zCurDir) : -1;
   if (exists != 1) {
-    MsgBox("VX9004 LOAD - FILE IS NOT A PATH", zCurDir + " - " + Format(exists, "#0"), MsgButtons::OK);
-    vxCatastrophe("VX9004 LOAD - FILE IS NOT A PATH");
+    MsgBox(MsgText(Msg::VX9004), zCurDir + " - " + Format(exists, "#0"), MsgButtons::OK);
+    vxCatastrophe(MsgText(Msg::VX9004));
   }
   // 19-21
   zDriveDir.assign(2, std::string());
@@ -142,13 +142,13 @@ void Lister::SetDirMode() {
   bCmdSearch = false;
   undo();
   bCursorOnly = false;
-  zDisplayMode = "DIR";
+  SetDisplayMode(ShownPage::Directory);
 }
 
 void Lister::SETListMode() {
   TDISPLAY = (TDISPLAY & ~TD_DIR) | TD_LIST;
   InitCaseTable();
-  zDisplayMode = (TDISPLAY & TD_HEX) ? "LSTX" : "LIST";
+  SetDisplayMode((TDISPLAY & TD_HEX) ? ShownPage::HexView : ShownPage::FileView);
 }
 
 void Lister::Form_GotFocus() { bHasFocus = true; }

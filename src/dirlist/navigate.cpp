@@ -34,13 +34,13 @@ int Lister::nEnterInDirMode(const std::string& zKey) {
   // 1. The entry; members of an archive cannot be opened
   iCurZDir = (iCursor >= 0 && static_cast<size_t>(iCursor) < SZDIR.size()) ? SZDIR[static_cast<size_t>(iCursor)] : 0;
   if (bZipMode && iCurZDir >= 1 && zKey != ".") {
-    VXERROR("VX1024 - Key ignored in ZIP mode");
+    VXERROR(MsgText(Msg::VX1024));
     return 0;
   }
   // 2. Automatic deletion before the directory is left
   if (bAutoDelete && nDeletable >= 1 && zSortLetter == "F" && bSortAscending) {
     if (ZdChar(ZDIR[static_cast<size_t>(iCurZDir)], kZdDelMark) != ' ') {
-      VXERROR("VX0006 - Auto Delete Off");
+      VXERROR(MsgText(Msg::VX0006));
       Beep();
       SleepMs(1250);
       bAutoDelete = false;
@@ -54,7 +54,7 @@ int Lister::nEnterInDirMode(const std::string& zKey) {
   nBookmarks = 0;
   if (zKey == ".") {
     if (iFirstZDir != 0) {
-      VXERROR("VX1008 -   \".\"   ignored in root directory");
+      VXERROR(MsgText(Msg::VX1008));
       Beep();
       return 0;
     }
@@ -70,7 +70,7 @@ int Lister::nEnterInDirMode(const std::string& zKey) {
   if (iCurZDir == 0) {
     // 5. Up to the parent (or out of an archive back to its folder)
     std::string path = ZdNameStored(rec);
-    if (Right(path, 1) != "\\" && !bZipMode) vxCatastrophe("VX9009 - DIR NAME ERROR");
+    if (Right(path, 1) != "\\" && !bZipMode) vxCatastrophe(MsgText(Msg::VX9009));
     if (!bZipMode) path.pop_back();
     long slash = InStrRev(path, "\\");
     if (!bZipMode && !FolderReadable(Left(path, slash))) return 0;
@@ -91,7 +91,7 @@ int Lister::nEnterInDirMode(const std::string& zKey) {
     // 7. A file: the file view
     ListAFile(iCurZDir);
   } else {
-    vxCatastrophe("VX9010 - INVALID KZDTYPE");
+    vxCatastrophe(MsgText(Msg::VX9010));
   }
   return 0;
 }
@@ -99,7 +99,7 @@ int Lister::nEnterInDirMode(const std::string& zKey) {
 bool Lister::FolderReadable(const std::string& folder) {
   const int err = P.files.FolderError(folder);
   if (err == 0) return true;
-  VXERROR("VX1040 - Folder cannot be read: " + folder + " - " + P.files.ErrorText(err));
+  VXERROR(MsgText(Msg::VX1040, folder, P.files.ErrorText(err)));
   Beep();
   return false;
 }
@@ -144,7 +144,7 @@ bool Lister::bDIR_Keydown(int Shift, int KeyCode) {
     case 'O':
       if (Shift & (kCtrl | kAlt)) {
         if (DoesFileExist(zCurFile) != 0) {
-          MsgBox("VX1006 - Edit only allowed on a file", "Tembra Not Allowed", MsgButtons::OK);
+          MsgBox(MsgText(Msg::VX1006), "Tembra Not Allowed", MsgButtons::OK);
           break;
         }
         if ((Shift & kCtrl) && !bBackupCopy("WE")) return true;
@@ -194,7 +194,7 @@ bool Lister::bDIR_Keydown(int Shift, int KeyCode) {
 // False when the backup copy failed: the key is then taken over and nothing is edited.
 bool Lister::EditAtCursor(bool withEdit) {
   if (DoesFileExist(zCurFile) != 0) {
-    VXERROR("VX1006 - Edit only allowed on a file");
+    VXERROR(MsgText(Msg::VX1006));
     Beep();
     return true;
   }
@@ -218,15 +218,15 @@ void Lister::DeleteKeyDown(int Shift) {
     BigDelete();
     bRescan = true;
   } else if (Shift == (kShift | kCtrl)) {
-    if (MsgBox("VX8020 - Confirm automatic deletion of old temporary files", "", MsgButtons::OKCancel) == kAnswerOK) {
+    if (MsgBox(MsgText(Msg::VX8020), "", MsgButtons::OKCancel) == kAnswerOK) {
       bAutoDelAsked = true;
       bAutoDelete = true;
-      VXERROR("VX0005 - Auto Delete ON");
+      VXERROR(MsgText(Msg::VX0005On));
     } else {
       bAutoDelete = false;
     }
   } else if (Shift == kAlt) {
-    VXERROR("VX0005 - Auto Delete OFF");
+    VXERROR(MsgText(Msg::VX0005Off));
     bAutoDelete = false;
     bAutoDelAsked = false;
   } else if (Shift == (kShift | kAlt)) {
@@ -257,7 +257,7 @@ bool Lister::BDOS_CD(const std::string& zNewPath) {
   }
   // 3. The drive must exist
   if (DoesFileExist(drive + ":\\") == -1) {
-    VXERROR("VX0003 - Drive " + drive + " not available");
+    VXERROR(MsgText(Msg::VX0003, drive));
     return false;
   }
   // 4. The target
@@ -292,7 +292,7 @@ bool Lister::BDOS_CD(const std::string& zNewPath) {
       if (tracked) LogOpen("");
     }
     if (best.empty()) {
-      VXERROR("VX0104 - Path (" + t + ") does not exist");
+      VXERROR(MsgText(Msg::VX0104, t));
       return false;
     }
     t = Left(u, InStrRev(u, "\\")) + best + "\\";
@@ -300,7 +300,7 @@ bool Lister::BDOS_CD(const std::string& zNewPath) {
   }
   // 6. A file is no path
   if (exists == 0) {
-    VXERROR("VX0110 - New Path Specified is a file, not a path");
+    VXERROR(MsgText(Msg::VX0110));
     return false;
   }
   // 7. Another drive: remember where this one was left

@@ -19,11 +19,11 @@ void Lister::DosDir() {
   // 1-2. Cursor at a root, caption and title line
   if (iCursor == 0 && iFirstZDir == 1) iCursor = 1;
   P.window.SetCaption(zCaptionLeft + zCaptionRight);
-  SetForeColor(lColor[4]);
+  SetForeColor(lColor[kColorInfoText]);
   PrintShownAt(0, nMinusPixelY, zTopLine);
-  SetForeColor(lColor[1]);
+  SetForeColor(lColor[kColorText]);
   // 3-4. Column geometry
-  if (nColumns < 13) vxCatastrophe("VX9005 - FORM1 NOT WIDE ENOUGH");
+  if (nColumns < 13) vxCatastrophe(MsgText(Msg::VX9005));
   int32_t w;
   const int32_t perPageBefore = nPerPage;
   const bool fitNames = !bShortFormat && piFullNames.On(eProfile);
@@ -62,7 +62,7 @@ void Lister::DosDir() {
   if (!bCursorOnly) {
     for (int32_t k = 1; k < nDirColumns; ++k) {
       long x1 = (static_cast<long>(w + 1) * k - 1) * cw + cw / 3;
-      FillRect(x1, nLineHeight, x1 + cw / 3, nClientHeight - nLineHeight, lColor[8]);
+      FillRect(x1, nLineHeight, x1 + cw / 3, nClientHeight - nLineHeight, lColor[kColorInfoBack]);
     }
     // A full page starts the cursor cache afresh: the cells it remembers belong to this page.
     for (CursorCell& c : CursorCache) c = CursorCell{};
@@ -105,22 +105,22 @@ void Lister::DosDir() {
     long x = (c - 1) * pitch, y = static_cast<long>(r) * nLineHeight;
     if (i == iCursor) {
       long y1 = y + 2L * nTwipsPerPixelY;
-      FillRect(x, y1, x + w * cw, y1 + nLineHeight - nTwipsPerPixelY, lColor[7]);
+      FillRect(x, y1, x + w * cw, y1 + nLineHeight - nTwipsPerPixelY, lColor[kColorSelectedBack]);
     } else if (bCursorOnly && i == iOldCursor) {
       long y1 = y + 2L * nTwipsPerPixelY;
-      FillRect(x, y1, x + w * cw, y1 + nLineHeight - nTwipsPerPixelY, lColor[5]);
+      FillRect(x, y1, x + w * cw, y1 + nLineHeight - nTwipsPerPixelY, lColor[kColorBack]);
     }
     uint32_t fore;
     bool bold = false;
     char type = ZdChar(rec, kZdType);
     if (type != 'F') {
-      fore = lColor[2];
-      P.window.SetBackColor(lColor[6]);
+      fore = lColor[kColorDirText];
+      P.window.SetBackColor(lColor[kColorDirBack]);
     } else if (ZdChar(rec, kZdDelMark) != ' ') {
-      fore = lColor[9];
+      fore = lColor[kColorDeletedText];
       bold = bFoundBold;
     } else {
-      fore = lColor[1];
+      fore = lColor[kColorText];
     }
     SetForeColor(fore);
     SetBold(bold);
@@ -147,7 +147,7 @@ void Lister::DosDir() {
     bCursorOnly = false;
   }
   SetBold(false);
-  SetForeColor(lColor[1]);
+  SetForeColor(lColor[kColorText]);
 }
 
 int32_t Lister::iFindUl(int32_t ICURSOR) {
@@ -178,7 +178,7 @@ bool Lister::bDirectoryList() {
   bool ok = P.files.WriteWholeFile(name, out);
   if (!ok) {
     // Kept for the page that the rescan below draws.
-    zMessageLine = "VX1030 - Directory list not written: " + name;
+    zMessageLine = MsgText(Msg::VX1030DirList, name);
     if (int err = P.files.LastFileError()) zMessageLine += " - " + P.files.ErrorText(err);
     Beep();
   }

@@ -10,7 +10,7 @@ void Lister::ShellAndWait(const std::string& command) {
   // A command that cannot start says what is missing (the editor, the opener).
   if (StartProgram(command, bWaitForProgram) == 0) {
     if (std::string why = P.processes.WhyNotStarted(command); !why.empty()) {
-      VXERROR("VX1041 - " + why);
+      VXERROR(MsgText(Msg::VX1041, why));
       Beep();
     }
   }
@@ -21,7 +21,7 @@ void Lister::ShellAndWait(const std::string& command) {
 bool Lister::ShellConfiguredAndWait(const std::string& command, const std::string& program, bool allowLocal) {
   if (P.processes.RunConfigured(command, bWaitForProgram, allowLocal) == kRunRefused) {
     bWaitForProgram = false;
-    VXERROR("VX1037 - Not run: " + program + " - a configured program needs a full path or a name on PATH");
+    VXERROR(MsgText(Msg::VX1037, program));
     return false;
   }
   SleepMs(200);
@@ -37,13 +37,12 @@ std::string Lister::zCurCommandName() {
 
 int Lister::InvokeProgramAtCursor(bool bAskForParm) {
   if (zCurType != "F") {
-    VXERROR("VX8011 - This operation only valid for a file");
+    VXERROR(MsgText(Msg::VX8011));
     return 12;
   }
   if (InStr(zCurNameU, ".COM") == 0 && InStr(zCurNameU, ".BAT") == 0 && InStr(zCurNameU, ".EXE") == 0) {
-    if (MsgBox("VX1007 - Warning: File not .COM, .BAT, or .EXE. Click OK to continue", "", MsgButtons::OKCancel) ==
-        kAnswerCancel) {
-      VXERROR("VX0111 - Invoke cancelled");
+    if (MsgBox(MsgText(Msg::VX1007), "", MsgButtons::OKCancel) == kAnswerCancel) {
+      VXERROR(MsgText(Msg::VX0111));
       return 12;
     }
   }
@@ -51,7 +50,7 @@ int Lister::InvokeProgramAtCursor(bool bAskForParm) {
   std::string name = zCurCommandName();
   std::string command = InStr(name, " ") > 0 ? zQuote + name + zQuote : name;
   if (bAskForParm) {
-    std::string parms = InputBox("VX0012-Enter parameters for " + zCurNameU, "Tembra Invoke File", "");
+    std::string parms = InputBox(MsgText(Msg::VX0012, zCurNameU), "Tembra Invoke File", "");
     command = command + " " + parms;
   }
   ShellAndWait(command);
@@ -72,7 +71,7 @@ void Lister::CallWindowsProgram(const std::string& zFile) {
     }
   }
   if (matched && program.empty()) {
-    MsgBox("VX0253 - Edit not allowed on DLL, COM, EXE files");
+    MsgBox(MsgText(Msg::VX0253));
     return;
   }
   if (!matched) {
@@ -84,11 +83,11 @@ void Lister::CallWindowsProgram(const std::string& zFile) {
   if (program.empty()) {
     // No opener at all on this system: the message line says which and how to set one.
     if (!matched) {
-      if (std::string missing = P.processes.MissingOpener(); !missing.empty()) VXERROR("VX1042 - " + missing);
+      if (std::string missing = P.processes.MissingOpener(); !missing.empty()) VXERROR(MsgText(Msg::VX1042, missing));
     }
     std::string def = zExtTable.empty() ? std::string() : zExtTable[0];
     if (def.empty()) {
-      if (MsgBox("VX0254 - No editor found for extension " + ext, " Notepad?  Hit cancel to end Tembra",
+      if (MsgBox(MsgText(Msg::VX0254, ext), " Notepad?  Hit cancel to end Tembra",
                  MsgButtons::OKCancel) == kAnswerCancel)
         EndProcess(ExitKind::Immediate);
       program = "Notepad.exe";
@@ -97,7 +96,7 @@ void Lister::CallWindowsProgram(const std::string& zFile) {
     }
   }
   const std::string proposed = program;
-  if (bAskPgm) program = InputBox("Select name of program to process this file", "VX8015", program);
+  if (bAskPgm) program = InputBox("Select name of program to process this file", MsgText(Msg::VX8015Caption), program);
   program = Trim(program);
   // A program named by the configuration is looked for in the current folder only when
   // the user's own configuration allows it, or when the user typed a name of their own.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/lister.h"
+#include "fileops/temp_name.h"
 #include "dirlist/wildcard.h"
 
 namespace tembra {
@@ -44,12 +45,6 @@ struct StampCache {
   DateTime time;
 };
 StampCache* gStampCache = nullptr;
-
-bool IsDigits(std::string_view s) {
-  for (char c : s)
-    if (c < '0' || c > '9') return false;
-  return true;
-}
 
 }  // namespace
 
@@ -247,9 +242,7 @@ std::string Lister::zVtocToDir() {
 
   // 8. Display-name column: the source name's column for a temporary-file name
   const char* col = kZdNameColPlain;
-  if (len >= 19 && nameU.compare(0, 2, "_V") == 0 && IsDigits(nameU.substr(2, 6)) &&
-      nameU.compare(8, 3, ".VX") == 0 && IsDigits(nameU.substr(11, 4)) && nameU[17] == '.')
-    col = kZdNameColTemp;
+  if (IsTempName(nameU, TempNameUse::Listing)) col = kZdNameColTemp;
   ZdPut(rec, kZdNameCol, col);
   return rec;
 }

@@ -92,7 +92,7 @@ void Lister::SORTEMALL() {
   if (SZDIRKey.size() < SZDIR.size()) SZDIRKey.resize(SZDIR.size());
   const char letter = zSortLetter.empty() ? ' ' : zSortLetter[0];
   if (std::string_view("DFSENRU").find(letter) == std::string_view::npos)
-    vxCatastrophe("VX9015 - SORTEMALL ERROR - INVALID RECORD TYPE");
+    vxCatastrophe(MsgText(Msg::VX9015));
 
   // 1. One element per shown record, with its key built once.
   struct Elem {
@@ -178,7 +178,7 @@ void Lister::SORTEMALL() {
     const bool asc = bSortAscending;
     for (int k = FirstGap(nSortGap, nSZDir); k >= 1; --k) {
       int32_t h = nSortGap[static_cast<size_t>(k)];
-      if (h + 1 > nSZDir) vxCatastrophe("VX9016 - SORTEMALL ERROR - SORT2 > nSZDir");
+      if (h + 1 > nSZDir) vxCatastrophe(MsgText(Msg::VX9016));
       for (int32_t j = h + 1; j <= nSZDir; ++j) {
         Elem t = std::move(el[static_cast<size_t>(j)]);
         int32_t i = j;

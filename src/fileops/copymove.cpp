@@ -18,7 +18,7 @@ int Lister::CopyAFile(const std::string& zFromFile, const std::string& zToFile) 
   // A copy onto itself is refused (by the file system, with its reason) before any question.
   const bool ontoItself = zToFile != "+" && dest == 0 && P.files.SameFile(zFromFile, zToFile);
   if (zToFile != "+" && dest == 0 && !ontoItself) {
-    if (MsgBox("VX0045-BACKUP/COPY File already exists.  Do you want to replace?", "", MsgButtons::YesNo) !=
+    if (MsgBox(MsgText(Msg::VX0045), "", MsgButtons::YesNo) !=
         kAnswerYes) {
       zCopyError = " *** FILE ALREADY EXISTS; NOT REPLACED *** ";
       return -1;
@@ -33,7 +33,7 @@ int Lister::CopyAFile(const std::string& zFromFile, const std::string& zToFile) 
   }
   if (err != 0) {
     zCopyError = P.files.ErrorText(err);
-    VXERROR("VX1003 - BACKUP ERROR - " + zCopyError);
+    VXERROR(MsgText(Msg::VX1003Backup, zCopyError));
     Beep();
   }
   return zCopyError.empty() ? 0 : err;
@@ -77,19 +77,19 @@ bool Lister::BDOS_COPY(const std::string& ZMOVE) {
   const bool renames = bMoveRenames.On(eProfile);
   const bool folder = ZdChar(ZDIR[rec], kZdType) == 'D';
   if (folder && renames && ZMOVE != "M") {
-    VXERROR("VX1003 - COPY ERROR - Folders are not copied; " + name + " is a folder");
+    VXERROR(MsgText(Msg::VX1003CopyFolder, name));
     Beep();
     return false;
   }
-  std::string answer = zTypedFolder(InputBox("VX0042-Enter Destination for " + name, "Tembra MOVE/COPY", zCurFile));
+  std::string answer = zTypedFolder(InputBox(MsgText(Msg::VX0042, name), "Tembra MOVE/COPY", zCurFile));
   if (answer.empty()) {
-    VXERROR("VX1005 - User Cancelled Request");
+    VXERROR(MsgText(Msg::VX1005));
     Beep();
     return false;
   }
   if (answer.find_first_of("*?") != std::string::npos) {
     // A pattern names no one destination.
-    VXERROR("VX1003 - BACKUP ERROR - Wild cards are not allowed in the destination");
+    VXERROR(MsgText(Msg::VX1003BackupWildCards));
     Beep();
     return false;
   }
@@ -116,7 +116,7 @@ bool Lister::BDOS_COPY(const std::string& ZMOVE) {
   if (ZMOVE == "M" && renames && dest != "+") {
     if (P.files.SameFileSystem(zCurDir + name, dest)) return bMoveByRename(zCurDir + name, dest, folder);
     if (folder) {
-      VXERROR("VX1003 - MOVE ERROR - Folders are not copied; a folder moves only within one file system");
+      VXERROR(MsgText(Msg::VX1003MoveFolder));
       Beep();
       return false;
     }
@@ -133,18 +133,18 @@ bool Lister::BDOS_COPY(const std::string& ZMOVE) {
 // replaced only after the same question a copy asks.
 bool Lister::bMoveByRename(const std::string& from, const std::string& dest, bool folder) {
   if (from == dest) {
-    VXERROR("VX1003 - MOVE ERROR - The file cannot be moved onto itself.");
+    VXERROR(MsgText(Msg::VX1003MoveOntoItself));
     Beep();
     return false;
   }
   const bool replace = !folder && P.files.ExistsExactly(dest) == 0;
   if (replace &&
-      MsgBox("VX0045-BACKUP/COPY File already exists.  Do you want to replace?", "", MsgButtons::YesNo) != kAnswerYes) {
+      MsgBox(MsgText(Msg::VX0045), "", MsgButtons::YesNo) != kAnswerYes) {
     zCopyError = " *** FILE ALREADY EXISTS; NOT REPLACED *** ";
     return false;
   }
   if (int err = P.files.MoveByRename(from, dest, replace); err != 0) {
-    VXERROR("VX1003 - MOVE ERROR - " + P.files.ErrorText(err));
+    VXERROR(MsgText(Msg::VX1003Move, P.files.ErrorText(err)));
     Beep();
     return false;
   }
@@ -162,23 +162,23 @@ bool Lister::BDOS_RENAME(int32_t IRBSZDIR) {
   };
   int32_t rec = IRBSZDIR >= 0 && IRBSZDIR < static_cast<int32_t>(SZDIR.size()) ? SZDIR[IRBSZDIR] : 0;
   if (rec == 0) {
-    VXERROR("VX0105 - Cursor must point to file or directory");
+    VXERROR(MsgText(Msg::VX0105));
     giveBack();
     return false;
   }
   std::string& r = ZDIR[rec];
   std::string name = ZdNameStored(r);
-  if (DoesFileExist(zCurDir + name) < 0) vxCatastrophe("VX9003 ERROR - PATH DOES NOT EXIST BDOS_RENAME");
-  std::string answer = InputBox("VX0043-Enter new file name for " + name, "Tembra Rename", name);
+  if (DoesFileExist(zCurDir + name) < 0) vxCatastrophe(MsgText(Msg::VX9003));
+  std::string answer = InputBox(MsgText(Msg::VX0043, name), "Tembra Rename", name);
   if (answer.empty()) {
-    VXERROR("VX1005 - User Cancelled Request");
+    VXERROR(MsgText(Msg::VX1005));
     Beep();
     giveBack();
     return false;
   }
   std::string newName = Trim(answer);
   if (newName.find_first_of("*?") != std::string::npos) {
-    VXERROR("VX1003 - RENAME ERROR - Wild cards are not allowed in a new name");
+    VXERROR(MsgText(Msg::VX1003RenameWildCards));
     Beep();
     giveBack();
     return false;
@@ -186,7 +186,7 @@ bool Lister::BDOS_RENAME(int32_t IRBSZDIR) {
   if (P.files.ExistsExactly(zCurDir + newName) == -1) {
     int err = P.files.RenameFile(zCurDir + name, zCurDir + newName);
     if (err != 0) {
-      VXERROR("VX1003 - RENAME ERROR - " + P.files.ErrorText(err));
+      VXERROR(MsgText(Msg::VX1003Rename, P.files.ErrorText(err)));
       Beep();
       giveBack();
       return false;
@@ -197,7 +197,7 @@ bool Lister::BDOS_RENAME(int32_t IRBSZDIR) {
     zFindExact = newName;
     return true;
   }
-  VXERROR("VX0108 - Newname already exists");
+  VXERROR(MsgText(Msg::VX0108));
   giveBack();
   return false;
 }
@@ -206,14 +206,14 @@ bool Lister::BDOS_DEL(int32_t IRBSZDIR, int NoConfirm) {
   int32_t rec = IRBSZDIR >= 0 && IRBSZDIR < static_cast<int32_t>(SZDIR.size()) ? SZDIR[IRBSZDIR] : 0;
   if (rec == 0) {
     // The parent entry names the listed directory itself: never deleted from here.
-    MsgBox("VX1014-Not able to delete/move/copy parent directory");
+    MsgBox(MsgText(Msg::VX1014));
     return false;
   }
   std::string path = zCurDir + ZdNameStored(ZDIR[rec]);
   if (NoConfirm == 1) {
     int err = P.files.DeleteFile(path);
     if (err != 0) {
-      VXERROR("VX1003 - DELETE ERROR - " + P.files.ErrorText(err));
+      VXERROR(MsgText(Msg::VX1003Delete, P.files.ErrorText(err)));
       Beep();
     }
     return false;
@@ -227,8 +227,8 @@ bool Lister::BDOS_DEL(int32_t IRBSZDIR, int NoConfirm) {
   }
   // The user declined the platform's question (No, or Esc): a cancel, not a failure.
   if (err == kRecycleRefused) return false;
-  if (err != 0) VXERROR("VX1003 - DELETE ERROR - " + P.files.ErrorText(err));
-  if (MsgBox("VX8009 - File not deleted - Press OK to continue, CANCEL to end", "", MsgButtons::OKCancel) ==
+  if (err != 0) VXERROR(MsgText(Msg::VX1003Delete, P.files.ErrorText(err)));
+  if (MsgBox(MsgText(Msg::VX8009), "", MsgButtons::OKCancel) ==
       kAnswerCancel)
     EndProcess(ExitKind::Immediate);
   return false;

@@ -6,17 +6,11 @@
 
 #include "core/lister.h"
 #include "dirlist/wildcard.h"
+#include "fileops/temp_name.h"
 
 namespace tembra {
 
 namespace {
-
-bool AllDigits(const std::string& s) {
-  if (s.empty()) return false;
-  for (char c : s)
-    if (c < '0' || c > '9') return false;
-  return true;
-}
 
 // Days since 1970-01-01 of a calendar date.
 int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
@@ -70,12 +64,7 @@ bool Lister::TempCheck(int32_t ITCZDIR) {
     P.files.ReadWholeFile(zCurDir + ZdNameStored(rec), text);
     return FirstLine(text) != kMarkerLine;
   }
-  if (name.size() >= 19 && Left(name, 2) == "_V") {
-    std::string six = Mid(name, 3, 6);
-    if (!AllDigits(six) || Val(six) < 100000 || Mid(name, 9, 3) != ".VX" || Mid(name, 18, 1) != ".") return true;
-    return false;
-  }
-  return true;
+  return !IsTempName(name, TempNameUse::SetAside);
 }
 
 double Lister::AgeOfFile(int32_t rZdir) {
@@ -102,16 +91,16 @@ double Lister::AgeOfFile(int32_t rZdir) {
 bool Lister::bRenameTemp(const std::string& VXCChars, int32_t rZdir) {
   int32_t r = rZdir < 1 ? (iCursor >= 0 && iCursor < static_cast<int32_t>(SZDIR.size()) ? SZDIR[iCursor] : 0) : rZdir;
   if (!TempCheck(r)) {
-    MsgBox("VX1000 - May not rename temporary file from existing temporary file");
+    MsgBox(MsgText(Msg::VX1000Rename));
     return false;
   }
   const std::string rec = ZDIR[r];
   if (ZdNameLength(rec) > 222) {
-    MsgBox("VX1021 - File name too long");
+    MsgBox(MsgText(Msg::VX1021));
     return false;
   }
   if (ZdCharField(rec, kZdType) != "F") {
-    MsgBox("VX1001 - Delete of directory is not allowed");
+    MsgBox(MsgText(Msg::VX1001Delete));
     return false;
   }
   std::string temp = ZCalcName(r, VXCChars);
@@ -124,7 +113,7 @@ bool Lister::bRenameTemp(const std::string& VXCChars, int32_t rZdir) {
     int err = P.files.RenameFile(old, zCurDir + temp);
     if (err != 0) {
       // Nothing was set aside: say why and leave the file as it is.
-      VXERROR("VX1003 - RENAME ERROR - " + P.files.ErrorText(err));
+      VXERROR(MsgText(Msg::VX1003Rename, P.files.ErrorText(err)));
       Beep();
       return false;
     }
@@ -145,19 +134,19 @@ bool Lister::bRenameTemp(const std::string& VXCChars, int32_t rZdir) {
 bool Lister::bBackupCopy(const std::string& VXCChars) {
   int32_t r = iCursor >= 0 && iCursor < static_cast<int32_t>(SZDIR.size()) ? SZDIR[iCursor] : 0;
   if (!TempCheck(r)) {
-    MsgBox("VX1000 - May not create temporary file from existing temporary file");
+    MsgBox(MsgText(Msg::VX1000Create));
     return false;
   }
   const std::string src = ZDIR[r];
   if (ZdCharField(src, kZdType) != "F") {
-    MsgBox("VX1001 - Backup of directory is not allowed");
+    MsgBox(MsgText(Msg::VX1001Backup));
     return false;
   }
   std::string name = ZdNameStored(src);
   std::string temp = ZCalcName(r, VXCChars);
   int rc = CopyAFile(zCurDir + name, zCurDir + temp);
   if (rc != 0 || !zCopyError.empty()) {
-    VXERROR("VX8010 - " + zCopyError);
+    VXERROR(MsgText(Msg::VX8010, zCopyError));
     zCopyError.clear();
     return false;
   }
@@ -253,11 +242,11 @@ void Lister::MarkVXDelete() {
 
 void Lister::BigDelete() {
   if (ZDIR.empty() || ZDIR[0].empty()) {
-    VXERROR("VX8019 - Auto delete not allowed in Root directory");
+    VXERROR(MsgText(Msg::VX8019));
     return;
   }
   if (bAutoDelete && !bAutoDelAsked) {
-    if (MsgBox("VX8020 - Confirm automatic deletion of old temporary files", "", MsgButtons::OKCancel) ==
+    if (MsgBox(MsgText(Msg::VX8020), "", MsgButtons::OKCancel) ==
         kAnswerCancel) {
       bAutoDelete = false;
       return;
@@ -291,7 +280,7 @@ void Lister::BigDelete() {
       bRenameTemp("CD", SZDIR[pos]);
     } else {
       int err = P.files.DeleteFile(zCurDir + name);
-      if (err != 0) VXERROR("VX1003 - DELETE ERROR - " + P.files.ErrorText(err));
+      if (err != 0) VXERROR(MsgText(Msg::VX1003Delete, P.files.ErrorText(err)));
     }
   }
 }

@@ -66,7 +66,7 @@ void Lister::DirModeKeyPress(int keyascii) {
         case 'M':
           if (!onEntry) break;
           if (onParent) {
-            MsgBox("VX1014-Not able to delete/move/copy parent directory", "", MsgButtons::OK);
+            MsgBox(MsgText(Msg::VX1014), "", MsgButtons::OK);
             break;
           }
           CopyMoveDeleteAtCursor(up);
@@ -77,7 +77,7 @@ void Lister::DirModeKeyPress(int keyascii) {
             if (n.find(' ') != std::string::npos) n = zQuote + n + zQuote;
             ShellAndWait(zComSpec + " /C " + "EDIT " + n);
           } else {
-            VXERROR("VX1006 - Edit only allowed on a file");
+            VXERROR(MsgText(Msg::VX1006));
             Beep();
           }
           break;
@@ -88,7 +88,7 @@ void Lister::DirModeKeyPress(int keyascii) {
           InvokeProgramAtCursor(false);
           break;
         case 'O':
-          if (DoesFileExist(zCurFile) != 0) MsgBox("VX1006 - Edit only allowed on a file", "Tembra Not Allowed", MsgButtons::OK);
+          if (DoesFileExist(zCurFile) != 0) MsgBox(MsgText(Msg::VX1006), "Tembra Not Allowed", MsgButtons::OK);
           else CallWindowsProgram(zCurFile);
           break;
         case 'P':
@@ -140,7 +140,7 @@ void Lister::SetDirColumns(int columns) {
 
 // One configuration line, typed and applied at once.
 void Lister::AskConfigLine() {
-  std::string line = InputBox("VX0007 - Enter one config line", "", "");
+  std::string line = InputBox(MsgText(Msg::VX0007), "", "");
   if (!line.empty()) {
     const bool utf8 = bUtf8;
     const std::string cwd = P.files.CurrentDirectory();
@@ -171,14 +171,14 @@ void Lister::FollowCharset(const std::string& cwd) {
 void Lister::OpenSortPrompt() {
   for (CursorCell& c : CursorCache) c = CursorCell{};
   bSortAscending = true;
-  zDisplayMode = "SDIR";
-  VXERROR("VX0088 - Sort by: [-] (F)ilename (E)xtension (D)ate (N)one (S)ize  (-)descending");
+  SetDisplayMode(ShownPage::SortPrompt);
+  VXERROR(MsgText(Msg::VX0088));
   bSortPrompt = true;
 }
 
 // The file specification of the shown files.
 void Lister::AskFileSpec() {
-  std::string answer = InputBox("VX0010-Enter File specifications", "Filespecs", "*.*");
+  std::string answer = InputBox(MsgText(Msg::VX0010), "Filespecs", "*.*");
   if (bInputCancelled) return;
   ParseFileSpec(answer);
   MarkIgnore();
@@ -188,7 +188,7 @@ void Lister::AskFileSpec() {
 // A typed drive, folder or host path to go to.
 void Lister::AskNewPath() {
   for (CursorCell& c : CursorCache) c = CursorCell{};
-  std::string answer = InputBox("VX0014-Enter drive:dir\\filename", "", "C:");
+  std::string answer = InputBox(MsgText(Msg::VX0014), "", "C:");
   if (bInputCancelled) return;
   answer = zTypedFolder(answer);
   if (answer.size() == 1) answer += ":";
@@ -198,7 +198,7 @@ void Lister::AskNewPath() {
 // The size range of the shown files: "*" shows every size; a bare range is given the
 // size form of a file specification.
 void Lister::AskSizeRange() {
-  std::string answer = InputBox("VX0011-Enter Size Specifications", "Size Specifications", "*");
+  std::string answer = InputBox(MsgText(Msg::VX0011), "Size Specifications", "*");
   if (bInputCancelled) return;
   if (Trim(answer) == "*") {
     nSizeMin = 0;
@@ -236,7 +236,7 @@ void Lister::CopyMoveDeleteAtCursor(char command) {
     if (bCopyVerified()) {
       BDOS_DEL(iCursor, -1);
     } else if (zCopyDest != "+") {
-      VXERROR("VX1003 - MOVE ERROR - Copy not verified; " + zCurName + " was kept");
+      VXERROR(MsgText(Msg::VX1003MoveNotVerified, zCurName));
       Beep();
     }
     bRescan = true;

@@ -7,8 +7,6 @@
 namespace tembra {
 
 namespace {
-const char* const kInfoLegend =
-    "VX0252 - Ctrl+C Config file  Ctrl+D Delete count  Ctrl+P App path  Ctrl+Q Command line  Ctrl+R Current dir";
 
 // Whether a key, as Windows delivers it, also produces a character event.
 bool ProducesChar(int KeyCode, int Shift) {
@@ -96,16 +94,17 @@ void Lister::KeyDownNow(int KeyCode, int Shift) {
   if (KeyCode != 0) AnyModeKeyDown(KeyCode, Shift);
 
   // 9. Routing by mode
-  if ((TDISPLAY & TD_DIR) && !bZipMode) {
+  const ShownPage page = CurrentPage();
+  if (page == ShownPage::Directory) {
     if (bDIR_Keydown(Shift, KeyCode)) {
       // The command took the key over: its character (Ctrl+V gives 22) must not act
       // again, above all not as Enter in the archive listing it has just opened.
       if (ProducesChar(KeyCode, Shift)) bSwallowChar = true;
       return;
     }
-  } else if (TDISPLAY & TD_LIST) {
+  } else if (page == ShownPage::FileView || page == ShownPage::HexView) {
     if (bList_Keydown(Shift, KeyCode)) return;
-  } else if (bZipMode) {
+  } else if (page == ShownPage::ZipListing) {
     if (const KeyBinding* b = FindKeyBinding(ZipListingKeys(), KeyBinding::On::Down, KeyCode, Shift))
       next = b->action(*this, KeyCode, Shift);
   }
@@ -131,7 +130,7 @@ namespace {
 // The prompt is answered: the directory page again.
 void LeavePrompt(Lister& l) {
   l.bSortPrompt = false;
-  l.zDisplayMode = "DIR";
+  l.SyncDisplayMode();
 }
 
 // An information key's box, which answers the prompt.
@@ -140,11 +139,11 @@ KeyNext Info(Lister& l, const std::string& text, const std::string& caption) {
   LeavePrompt(l);
   return KeyNext::Done;
 }
-KeyNext ConfigFileInfo(Lister& l, int, int) { return Info(l, Centred(l.zConfigFile), "VX0252 - Config File"); }
+KeyNext ConfigFileInfo(Lister& l, int, int) { return Info(l, Centred(l.zConfigFile), MsgText(Msg::VX0252Config)); }
 KeyNext DeleteCountInfo(Lister& l, int, int) {
-  return Info(l, "About to delete " + Format(l.nDeletable, "##0") + " files", "VX0252 - Delete Count");
+  return Info(l, "About to delete " + Format(l.nDeletable, "##0") + " files", MsgText(Msg::VX0252Delete));
 }
-KeyNext AppPathInfo(Lister& l, int, int) { return Info(l, Centred(l.zAppPath), "VX0252 - App.Path"); }
+KeyNext AppPathInfo(Lister& l, int, int) { return Info(l, Centred(l.zAppPath), MsgText(Msg::VX0252AppPath)); }
 KeyNext CommandLineInfo(Lister& l, int, int) {
   return Info(l, l.qbFl(static_cast<double>(l.zCommandLine.size()), "##0") + "," + l.zCommandLine, "");
 }
@@ -152,7 +151,7 @@ KeyNext CurrentDirInfo(Lister& l, int, int) { return Info(l, l.P.files.CurrentDi
 
 // The legend of the information keys; a typed "?" goes on to the page's keys.
 KeyNext InfoLegend(Lister& l, int, int) {
-  l.VXERROR(kInfoLegend);
+  l.VXERROR(MsgText(Msg::VX0252Legend));
   return KeyNext::PassOn;
 }
 
@@ -235,8 +234,8 @@ void Lister::SortPromptKeyDown(int KeyCode, int Shift) {
   if (!ok) {
     Beep();
     bSortPrompt = false;
-    VXERROR("VX1018 - Invalid Sort Sequence/Key");
-    zDisplayMode = "DIR";
+    VXERROR(MsgText(Msg::VX1018));
+    SyncDisplayMode();
     // The refused key does not go on to act as a command.
     if (ProducesChar(KeyCode, Shift)) bSwallowChar = true;
   }
@@ -259,21 +258,21 @@ void Lister::AnyModeKeyDown(int KeyCode, int Shift) {
     ShellAndWait(zAppPath + "\\" + P.processes.AppExeName() + " " + zRelaunchParm);
   } else if (KeyCode == kVkF5) {
     if (Shift & kCtrl) {
-      PickAColor(6);
+      PickAColor(kColorDirBack);
       Beep();
     } else if (Shift & kAlt) {
       Beep();
     } else {
-      PickAColor(5);
+      PickAColor(kColorBack);
     }
   } else if (KeyCode == kVkF6) {
-    PickAColor((Shift & kCtrl) ? 2 : (Shift & kAlt) ? 9 : 1);
+    PickAColor((Shift & kCtrl) ? kColorDirText : (Shift & kAlt) ? kColorDeletedText : kColorText);
   } else if (KeyCode == kVkF7) {
     if (Shift & kCtrl) Beep();
-    else PickAColor((Shift & kAlt) ? 7 : 8);
+    else PickAColor((Shift & kAlt) ? kColorSelectedBack : kColorInfoBack);
   } else if (KeyCode == kVkF8) {
     if (Shift & (kCtrl | kAlt)) Beep();
-    else PickAColor(4);
+    else PickAColor(kColorInfoText);
   } else if (KeyCode == kVkF10 || (KeyCode == 'X' && Shift == kAlt)) {
     if (fileView) {
       if (OpenCount != 0) {

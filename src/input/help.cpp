@@ -9,9 +9,14 @@ namespace tembra {
 
 void Lister::OpenHelp() {
   HelpPage page = HelpPage::Directory;
-  if (bSortPrompt) page = HelpPage::SortPrompt;
-  else if (TDISPLAY & TD_LIST) page = (TDISPLAY & TD_HEX) ? HelpPage::HexView : HelpPage::FileView;
-  else if (bZipMode) page = HelpPage::ZipListing;
+  switch (CurrentPage()) {
+    case ShownPage::SortPrompt: page = HelpPage::SortPrompt; break;
+    case ShownPage::FileView: page = HelpPage::FileView; break;
+    case ShownPage::HexView: page = HelpPage::HexView; break;
+    case ShownPage::ZipListing: page = HelpPage::ZipListing; break;
+    case ShownPage::Directory:
+    case ShownPage::Ending: break;
+  }
   nHelpPage = static_cast<int>(page);
   nHelpTop = 0;
   bHelpShown = true;
@@ -47,7 +52,7 @@ void Lister::HelpKeyDown(int KeyCode, int Shift) {
       bCursorOnly = false;
       for (CursorCell& c : CursorCache) c = CursorCell{};
       ShowPage();
-      if (bSortPrompt) VXERROR("VX0088 - Sort by: [-] (F)ilename (E)xtension (D)ate (N)one (S)ize  (-)descending");
+      if (bSortPrompt) VXERROR(MsgText(Msg::VX0088));
       return;
     case kVkUp: nHelpTop -= 1; break;
     case kVkDown: nHelpTop += 1; break;
@@ -72,14 +77,14 @@ void Lister::ShowHelpPage() {
   const int32_t last = std::min(count, nHelpTop + rows);
 
   SetBold(false);
-  FillRect(0, 0, nClientWidth, nClientHeight, lColor[5]);
-  FillRect(0, 0, nClientWidth, nLineHeight, lColor[8]);
-  FillRect(0, nClientHeight - nLineHeight, nClientWidth, nClientHeight, lColor[8]);
-  SetForeColor(lColor[4]);
+  FillRect(0, 0, nClientWidth, nClientHeight, lColor[kColorBack]);
+  FillRect(0, 0, nClientWidth, nLineHeight, lColor[kColorInfoBack]);
+  FillRect(0, nClientHeight - nLineHeight, nClientWidth, nClientHeight, lColor[kColorInfoBack]);
+  SetForeColor(lColor[kColorInfoText]);
   PrintAt(0, 0, "Keys - " + HelpPageTitle(page) + "  (lines " + Str(nHelpTop + 1) + "-" + Str(last) + " of " +
                     Str(count) + ")");
   PrintAt(0, nClientHeight - nLineHeight, "Esc or F1: close   Up, Down, PgUp, PgDn, Home, End: scroll");
-  SetForeColor(lColor[1]);
+  SetForeColor(lColor[kColorText]);
   for (int32_t i = nHelpTop; i < last; ++i) {
     const HelpLine& line = lines[static_cast<size_t>(i)];
     if (line.heading) SetBold(true);

@@ -17,17 +17,17 @@ void Lister::VXERROR(const std::string& zMessage) {
 // The message line drawn with a text, in the message colours; the lettering colour is
 // the page's again afterwards.
 void Lister::PaintMessageLine(const std::string& text) {
-  FillRect(0, nClientHeight - nLineHeight, nClientWidth, nClientHeight, lColor[8]);
-  SetForeColor(lColor[4]);
+  FillRect(0, nClientHeight - nLineHeight, nClientWidth, nClientHeight, lColor[kColorInfoBack]);
+  SetForeColor(lColor[kColorInfoText]);
   PrintShownAt(0, nClientHeight - nLineHeight + nMinusPixelY, text);
-  SetForeColor(lColor[1]);
+  SetForeColor(lColor[kColorText]);
 }
 
 void Lister::vxCatastrophe(const std::string& zErrorText) {
   undo();
   MsgBox(zErrorText, "Critical/Unexpected Error - Contact VX Software with this message", MsgButtons::OK);
   std::string composed = "   ERROR   ***   " + zErrorText + " *** Contact VX Software with this message";
-  FillRect(0, 0, nClientWidth, nLineHeight, lColor[8]);
+  FillRect(0, 0, nClientWidth, nLineHeight, lColor[kColorInfoBack]);
   PrintShownAt(0, 0, composed);
   MsgBox(composed, "", MsgButtons::OK);
   EndProcess(ExitKind::Fatal);

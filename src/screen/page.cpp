@@ -5,6 +5,27 @@
 
 namespace tembra {
 
+ShownPage Lister::CurrentPage() const {
+  if (bEnding) return ShownPage::Ending;
+  if (bSortPrompt) return ShownPage::SortPrompt;
+  if (TDISPLAY & TD_LIST) return (TDISPLAY & TD_HEX) ? ShownPage::HexView : ShownPage::FileView;
+  if (bZipMode) return ShownPage::ZipListing;
+  return ShownPage::Directory;
+}
+
+void Lister::SyncDisplayMode() { SetDisplayMode(CurrentPage()); }
+
+void Lister::SetDisplayMode(ShownPage page) {
+  switch (page) {
+    case ShownPage::Directory: zDisplayMode = "DIR"; break;
+    case ShownPage::SortPrompt: zDisplayMode = "SDIR"; break;
+    case ShownPage::ZipListing: zDisplayMode = "ZIP"; break;
+    case ShownPage::FileView: zDisplayMode = "LIST"; break;
+    case ShownPage::HexView: zDisplayMode = "LSTX"; break;
+    case ShownPage::Ending: zDisplayMode = "TERM"; break;
+  }
+}
+
 void Lister::SetupTopBot() {
   const std::string sep = std::string(" ") + Chr(149) + " ";
   zCaptionLeft = "TEMBRA" + sep + zDisplayMode + sep;
@@ -63,16 +84,16 @@ void Lister::ShowPage() {
   ++nPageCount;
   bool dirPage = (TDISPLAY & TD_DIR) != 0;
   if (!(dirPage && bCursorOnly)) {
-    FillRect(0, 0, nClientWidth, nClientHeight, lColor[5]);
+    FillRect(0, 0, nClientWidth, nClientHeight, lColor[kColorBack]);
     P.window.SetCaption(zCaptionLeft + zCaptionRight);
   }
   if (dirPage) SetBold(false);
-  FillRect(0, 0, nClientWidth, nLineHeight, lColor[8]);
-  FillRect(0, nClientHeight - nLineHeight, nClientWidth, nClientHeight, lColor[8]);
-  SetForeColor(lColor[4]);
+  FillRect(0, 0, nClientWidth, nLineHeight, lColor[kColorInfoBack]);
+  FillRect(0, nClientHeight - nLineHeight, nClientWidth, nClientHeight, lColor[kColorInfoBack]);
+  SetForeColor(lColor[kColorInfoText]);
   if (bShowParm) {
     PrintShownAt(0, nClientHeight - nLineHeight + nMinusPixelY,
-                 zCommandLine.empty() ? std::string("VX0001 - No Command Parm") : "VX0001 - Parm=" + zCommandLine);
+                 zCommandLine.empty() ? MsgText(Msg::VX0001NoParm) : MsgText(Msg::VX0001Parm, zCommandLine));
   } else if (!zMessageLine.empty()) {
     PrintShownAt(0, nClientHeight - nLineHeight, zMessageLine);
     zMessageLine.clear();
@@ -80,7 +101,7 @@ void Lister::ShowPage() {
     // A message of this key or click, shown before the page was drawn again.
     PrintShownAt(0, nClientHeight - nLineHeight + nMinusPixelY, zShownMessage);
   }
-  SetForeColor(lColor[1]);
+  SetForeColor(lColor[kColorText]);
   if (dirPage) {
     SetupTopBot();
     DosDir();
@@ -94,7 +115,7 @@ void Lister::ShowPage() {
     if (!(TDISPLAY & TD_HEX)) {
       ListModeAscii();
     } else if (nColumns < 75) {
-      MsgBox("Hex display must be 75+ columns wide", "VX8012", MsgButtons::OK);
+      MsgBox(MsgText(Msg::VX8012Box), MsgText(Msg::VX8012Caption), MsgButtons::OK);
       VXERROR(zMessageLine);
       TDISPLAY &= ~TD_HEX;
       SleepMs(250);
@@ -103,7 +124,7 @@ void Lister::ShowPage() {
       ListModeHex();
     }
   } else {
-    vxCatastrophe("VX9006 - TDISPLAY IS WRONG");
+    vxCatastrophe(MsgText(Msg::VX9006));
   }
   if (bHasFocus && !bCmdSearch) P.window.BringToFront();
   DoEvents();

@@ -8,18 +8,16 @@ int32_t N(double x) { return static_cast<int32_t>(RoundHalfEven(x)); }
 }  // namespace
 
 void Lister::DefaultColors() {
-  static const uint32_t kColors[10] = {0, 0x000000, 0xC00000, 0xC00000, 0x000000, 0xB7D5EE,
-                                       0xB7D5EE, 0xA6F1FF, 0x9F9F9F, 0x0000FF};
-  for (int i = 1; i <= 9; ++i) lColor[i] = kColors[i];
-  zColorName[1] = "Lettering of screen";
-  zColorName[2] = "Lettering of directory names";
-  zColorName[3] = "Lettering of selected file";
-  zColorName[4] = "Lettering of informational messages";
-  zColorName[5] = QQ("ELA)UTk#{ftkJt`AT]]{");
-  zColorName[6] = "Background of directory names";
-  zColorName[7] = "Background of selected file";
-  zColorName[8] = "Background of informational messages";
-  zColorName[9] = "Foregrond of files marked for deletion";
+  lColor = kDefaultColors;
+  zColorName[kColorText] = "Lettering of screen";
+  zColorName[kColorDirText] = "Lettering of directory names";
+  zColorName[kColorSelectedText] = "Lettering of selected file";
+  zColorName[kColorInfoText] = "Lettering of informational messages";
+  zColorName[kColorBack] = QQ("ELA)UTk#{ftkJt`AT]]{");
+  zColorName[kColorDirBack] = "Background of directory names";
+  zColorName[kColorSelectedBack] = "Background of selected file";
+  zColorName[kColorInfoBack] = "Background of informational messages";
+  zColorName[kColorDeletedText] = "Foregrond of files marked for deletion";
 }
 
 bool Lister::bAllFont() {
@@ -39,14 +37,14 @@ bool Lister::bAllFont() {
     bFoundLineBold = false;
   }
   w.SetBold(false);
-  if (nWidthError != 0) vxCatastrophe("VX9028 - Font error - Not fixed width");
+  if (nWidthError != 0) vxCatastrophe(MsgText(Msg::VX9028));
   return false;
 }
 
 void Lister::VXFONTWIDTH() {
   Window& w = P.window;
   int32_t wi = N(w.TextWidth("i"));
-  if (wi != N(w.TextWidth("M"))) vxCatastrophe("VX9021 - Fonts not Monospace");
+  if (wi != N(w.TextWidth("M"))) vxCatastrophe(MsgText(Msg::VX9021));
   for (int k = 0; k < 256; ++k) {
     int32_t d = N(w.TextWidth(std::string(1, static_cast<char>(k))));
     nCharWidths[k] = d == wi ? d : 0;
@@ -76,8 +74,8 @@ void Lister::InitialWindowSize() {
   nClientHeight = H;
   w.SetFontName(zFontName);
   w.SetBold(false);
-  SetForeColor(lColor[1]);
-  w.SetBackColor(lColor[5]);
+  SetForeColor(lColor[kColorText]);
+  w.SetBackColor(lColor[kColorBack]);
   nRedrawCount = 1;
   nRows = H / nLineHeight;
   nPageLines = nRows - 2;
@@ -91,7 +89,7 @@ void Lister::REDRAW() {
     nClientHeight = nWindowHeight - nFrameHeight;
     nWindowWidth = w.OuterWidth();
     nClientWidth = nWindowWidth - nFrameWidth;
-    w.SetBackColor(lColor[5]);
+    w.SetBackColor(lColor[kColorBack]);
     nRows = nClientHeight / nLineHeight;
     nPageLines = nRows - 2;
     nPerPage = nDirColumns * nPageLines;

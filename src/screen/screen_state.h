@@ -7,6 +7,24 @@
 
 namespace tembra {
 
+// The colour roles: indices into lColor and zColorName (0 unused), keywords CFT..CFM.
+enum ColorRole : int {
+  kColorText = 1,           // lettering of the page
+  kColorDirText = 2,        // lettering of directory names
+  kColorSelectedText = 3,   // lettering of the selected entry
+  kColorInfoText = 4,       // lettering of the title and message lines
+  kColorBack = 5,           // background of the page
+  kColorDirBack = 6,        // background of directory names
+  kColorSelectedBack = 7,   // background of the selected entry and of marked lines
+  kColorInfoBack = 8,       // background of the title and message lines
+  kColorDeletedText = 9,    // lettering of entries marked for deletion and of marked lines
+  kColorRoles = 10          // size of the tables
+};
+
+// The colours of the roles before configuration, 0x00BBGGRR.
+inline constexpr std::array<uint32_t, kColorRoles> kDefaultColors = {
+    0, 0x000000, 0xC00000, 0xC00000, 0x000000, 0xB7D5EE, 0xB7D5EE, 0xA6F1FF, 0x9F9F9F, 0x0000FF};
+
 struct ScreenState {
   std::string zFontName = "Courier New";
   double nFontSize = 10;
@@ -23,9 +41,9 @@ struct ScreenState {
   int32_t nPerPage = 0;
   int32_t nWidthShare = 10, nHeightShare = 10;
   int32_t nRedrawCount = -10;
-  // Colour roles 1..9 (index 0 unused), 0x00BBGGRR.
-  std::array<uint32_t, 10> lColor{};
-  std::array<std::string, 10> zColorName{};
+  // Colours by role (ColorRole; index 0 unused), 0x00BBGGRR.
+  std::array<uint32_t, kColorRoles> lColor{};
+  std::array<std::string, kColorRoles> zColorName{};
 
   // Page frame
   std::string zTopLine;

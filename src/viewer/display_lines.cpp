@@ -48,7 +48,7 @@ void Lister::EAFILL(const std::string& rowDigits, int32_t rowNumber) {
     std::string hi = Mid(rowDigits, 2 * k + 1, 1), lo = Mid(rowDigits, 2 * k + 2, 1);
     long high = hi.empty() ? 0 : InStr(kDigits, hi);
     long low = lo.empty() ? 0 : InStr(kDigits, lo);
-    if (high == 0 || low == 0) vxCatastrophe("VX9018 - EAFILL ERROR = 0");
+    if (high == 0 || low == 0) vxCatastrophe(MsgText(Msg::VX9018));
     zEbcdic[static_cast<size_t>(rowNumber * 16 + k) & 255] = Chr(static_cast<int>(high * 16 + low - 17));
   }
 }
@@ -183,7 +183,7 @@ void Lister::BuildRecParse(int32_t RPRec, int32_t RPNCPL) {
       }
     }
   }
-  if (remaining < 0) vxCatastrophe("VX9022 - RPCTR < 0 (REC_PARSE)");
+  if (remaining < 0) vxCatastrophe(MsgText(Msg::VX9022));
   RecParse[0] = {n, RPRec};
 }
 

@@ -30,7 +30,7 @@ void Lister::FollowFile() {
   bSearchPending = false;
   if (bStream) TakeGrowth();
   IndexArrivedAndEnd(*this);
-  zMessageLine = "VX0060 - Following the end of the file (any key stops)";
+  zMessageLine = MsgText(Msg::VX0060);
   ShowPage();
   while (!bFollowStop) {
     SleepMs(kFollowMs);
@@ -47,7 +47,7 @@ void Lister::FollowFile() {
   bFollowing = false;
   bFollowStop = false;
   if (hFdbin != kInvalidFile && (TDISPLAY & TD_LIST)) {
-    zMessageLine = "VX0061 - Following stopped";
+    zMessageLine = MsgText(Msg::VX0061);
     ShowPage();
   }
 }
@@ -89,8 +89,7 @@ bool Lister::FollowStep() {
       }
       TakeGrowth();
       IndexArrivedAndEnd(*this);
-      zMessageLine = replaced ? "VX0063 - The file was replaced: read again from its start"
-                              : "VX0062 - The file got shorter: read again from its start";
+      zMessageLine = MsgText(replaced ? Msg::VX0063 : Msg::VX0062);
       return true;
     }
   }

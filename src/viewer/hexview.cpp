@@ -112,13 +112,13 @@ void Lister::ListModeHex() {
     nHexMask = -32;
     TDISPLAY |= TD_HEX32 | TD_HEX2;
     nPaneWidth = w / 2;
-    zDisplayMode = "LSTX";
+    SyncDisplayMode();
   }
 
   const int32_t extra = ExtraOffsetDigits(nFileSize);
 
   // Title line or column headings.
-  SetForeColor(lColor[4]);
+  SetForeColor(lColor[kColorInfoText]);
   SetBold(false);
   if (!(TDISPLAY & TD_RULER)) {
     PrintShownAt(0, 0, zTopLine);
@@ -132,7 +132,7 @@ void Lister::ListModeHex() {
     }
     PrintAt(0, 0, head);
   }
-  SetForeColor(lColor[1]);
+  SetForeColor(lColor[kColorText]);
 
   // Body.
   // Every body line starts blank (lines beyond the page are never drawn).
@@ -215,7 +215,7 @@ void Lister::ListModeHex() {
       if (r != prevRec) {
         prevRec = r;
         std::string text;
-        if (r == -1) text = "VX0032";
+        if (r == -1) text = MessageText(Msg::VX0032);
         else if (r < 98765433) text = Format(r, "##,###,##0");
         else text = Format(r, "0000000000");
         // The record number stays inside its own pane.
@@ -237,7 +237,7 @@ void Lister::ListModeHex() {
 }
 
 void Lister::PRINT_LINES() {
-  SetForeColor(lColor[1]);
+  SetForeColor(lColor[kColorText]);
   const int32_t lines = std::clamp(nPageLines, 0, 255);
   for (int32_t i = 1; i <= lines; ++i) PrintAt(0, static_cast<long>(nLineHeight) * i, HexLines[static_cast<size_t>(i)]);
   DoEvents();
@@ -279,17 +279,17 @@ void Lister::ALT_H_LST() {
   TDISPLAY ^= TD_HEX;
   if (!(TDISPLAY & TD_HEX)) {
     int32_t r = FindAsciiRecordNumber(nHexTop + 1);
-    if (r < 1 || r > nRecCount) vxCatastrophe("VX9023 - FindAsciiRecordNumber ERROR " + Format(r, "##########"));
+    if (r < 1 || r > nRecCount) vxCatastrophe(MsgText(Msg::VX9023, Format(r, "##########")));
     nTopRec = r;
-    zDisplayMode = "LIST";
+    SyncDisplayMode();
   } else if (nColumns < 75) {
-    zMessageLine = "VX8012 - Hex display must be 75+ columns wide";
+    zMessageLine = MsgText(Msg::VX8012);
     VXERROR(zMessageLine);
   } else {
     if (nTopRec > nRecCount) nTopRec = nRecCount;
     if (nTopRec < 1) nTopRec = 1;
     nHexTop = nRecCount > 0 ? FindRecAddr(nTopRec) - 1 : 0;
-    zDisplayMode = "LSTX";
+    SyncDisplayMode();
   }
 }
 

@@ -64,13 +64,12 @@ void Lister::MarkLine(const std::string& zWhat) {
     const int64_t count = end - start + 1;
     nMarkStart = nMarkEnd = nLastMarkStart = nLastMarkEnd = 0;
     if (count > nClipLimit) {
-      int answer = MsgBox("VX0113 - About to move " + Format(static_cast<double>(count), "#########0") +
-                              " bytes to the clipboard. Continue?",
+      int answer = MsgBox(MsgText(Msg::VX0113, Format(static_cast<double>(count), "#########0")),
                           "Move Large Amount of Data to Clipboard", MsgButtons::OKCancel);
       if (answer == kAnswerCancel) return;
     }
     if (start < 1 || count < 1) {
-      VXERROR("VX1025 - No text has been marked.  Clipboard empty.");
+      VXERROR(MsgText(Msg::VX1025NotMarked));
       Beep();
       return;
     }
@@ -100,7 +99,7 @@ void Lister::MarkLine(const std::string& zWhat) {
       ok = got > 0;
     }
     if (!ok) {
-      VXERROR("VX1025 - The marked text could not be read.  Clipboard empty.");
+      VXERROR(MsgText(Msg::VX1025Unread));
       Beep();
       return;
     }

@@ -36,11 +36,11 @@ bool HexView(const Lister& l) { return (l.TDISPLAY & TD_HEX) != 0; }
 // Right: the text 10 columns on (Ctrl: to the end of the longest line on the page).
 KeyNext ScrollRight(Lister& l, int, int Shift) {
   if (HexView(l)) {
-    l.VXERROR("VX1017 - Right/Left Arrow ignored in LSTX (ListHex) mode");
+    l.VXERROR(MsgText(Msg::VX1017));
     return KeyNext::Done;
   }
   if (l.nWrapMode != 0) {
-    l.VXERROR("VX1016 - Right Arrow Ignored if Word Wrap is on");
+    l.VXERROR(MsgText(Msg::VX1016));
     return KeyNext::Done;
   }
   if (Shift & kCtrl) {
@@ -73,7 +73,7 @@ KeyNext ScrollRight(Lister& l, int, int Shift) {
 // Left: the text 10 columns back (Ctrl: to column 1).
 KeyNext ScrollLeft(Lister& l, int, int Shift) {
   if (HexView(l)) {
-    l.VXERROR("VX1017 - Right/Left Arrow ignored in LSTX (ListHex) mode");
+    l.VXERROR(MsgText(Msg::VX1017));
     return KeyNext::Done;
   }
   l.nHOffset = (Shift & kCtrl) ? 0 : std::max(0, l.nHOffset - 10);
@@ -185,7 +185,7 @@ KeyNext Ruler(Lister& l, int, int) {
 }
 KeyNext WordWrap(Lister& l, int, int) {
   l.nWrapMode = l.nWrapMode == 0 ? 2 : 0;
-  l.zMessageLine = l.nWrapMode != 0 ? "VX0202 - Word Wrap ON" : "VX0203 - Line Wrap OFF";
+  l.zMessageLine = MsgText(l.nWrapMode != 0 ? Msg::VX0202 : Msg::VX0203);
   return KeyNext::Redraw;
 }
 
@@ -358,8 +358,7 @@ void Lister::KeyPress_ListMode(int keyascii) {
 
 void Lister::RelativeJump(const std::string& zSign) {
   const bool hex = (TDISPLAY & TD_HEX) != 0;
-  std::string prompt = std::string("VX0040 - Enter the number of ") + (hex ? "bytes" : "lines") + " to " +
-                       (zSign == "+" ? "increment" : "decrement");
+  std::string prompt = MsgText(Msg::VX0040, hex ? "bytes" : "lines", zSign == "+" ? "increment" : "decrement");
   std::string answer = InputBox(prompt, "Relative jump", "0");
   std::optional<int64_t> n = NConvert(answer);
   if (!n) return;
@@ -376,12 +375,12 @@ void Lister::RelativeJump(const std::string& zSign) {
 
 void Lister::JUMP2LINE() {
   if (TDISPLAY & TD_HEX) {
-    std::string answer = InputBox("VX0036 - Enter byte offset to which to jump", "Jump to address", "1");
+    std::string answer = InputBox(MsgText(Msg::VX0036), "Jump to address", "1");
     std::optional<int64_t> n = NConvert(answer);
     if (!n) return;
     nHexTop = std::clamp<int64_t>(*n, 0, std::max<int64_t>(0, nFileSize - 1));
   } else {
-    std::string answer = InputBox("VX0037 - Enter line number to which to jump", "Jump to line", "1");
+    std::string answer = InputBox(MsgText(Msg::VX0037), "Jump to line", "1");
     std::optional<int64_t> n = NConvert(answer);
     if (!n) return;
     nTopRec = ClampToInt32(*n);
@@ -438,7 +437,7 @@ std::optional<int64_t> Lister::NConvert(const std::string& ZNumber) {
     }
     if (h >= static_cast<uint64_t>(limit)) {
       // 80000000 hex and above has no 32-bit line number or offset.
-      zMessageLine = "VX1026 - Number too large: " + ZNumber;
+      zMessageLine = MsgText(Msg::VX1026, ZNumber);
       bRepaint = true;
       return std::nullopt;
     }
@@ -446,13 +445,13 @@ std::optional<int64_t> Lister::NConvert(const std::string& ZNumber) {
   } else {
     if (!StartsWithNumber(t) && !Trim(t).empty()) {
       // Read as 0, as always, but no longer without a word.
-      zMessageLine = "VX1038 - Not a number: " + ZNumber;
+      zMessageLine = MsgText(Msg::VX1038, ZNumber);
       bRepaint = true;
     }
     double d = Val(t);
     const double range = static_cast<double>(limit) - (limit == INT64_MAX ? 1024.0 : 0.5);
     if (!(d > -range - 1.0 && d < range)) {
-      zMessageLine = "VX1026 - Number too large: " + ZNumber;
+      zMessageLine = MsgText(Msg::VX1026, ZNumber);
       bRepaint = true;
       return std::nullopt;
     }

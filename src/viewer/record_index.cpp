@@ -33,7 +33,7 @@ void Lister::ListAFile(int32_t ListIndex) {
     zReopenExact = exactName;
   }
   if (zCurFile.empty() || Get1Vtoc(exactName) == 0) {
-    MsgBox("VX1023 - File has been deleted");
+    MsgBox(MsgText(Msg::VX1023Deleted));
     return;
   }
   std::string rec = zVtocToDir();
@@ -53,7 +53,7 @@ void Lister::ListAFile(int32_t ListIndex) {
     stream = kind == FileSystem::kStandardInput || (kind == FileSystem::kStream && piPipes.On(eProfile));
   }
   if (nFileSize <= 0 && !stream) {
-    VXERROR("VX1002 - >>>   FILE LENGTH IS ZERO   <<<");
+    VXERROR(MsgText(Msg::VX1002));
     SleepMs(400);
     Beep();
     return;
@@ -71,14 +71,14 @@ void Lister::ListAFile(int32_t ListIndex) {
 bool Lister::StartViewing(const std::string& zOpenAs, bool stream) {
   // The name starts with its drive; a ":" inside the name itself (allowed on POSIX
   // systems) is no error.
-  if (Mid(zCurFile, 2, 1) != ":") vxCatastrophe("VX9020 - " + zCurFile);
+  if (Mid(zCurFile, 2, 1) != ":") vxCatastrophe(MsgText(Msg::VX9020, zCurFile));
   if (hFdbin != kInvalidFile) CloseFDBIN();
   // A file that cannot be opened (vanished a moment ago, no permission) leaves the
   // lister where it was.
   FileHandle h = stream ? P.files.OpenStream(zOpenAs) : P.files.OpenRead(zOpenAs);
   if (h == kInvalidFile) {
-    if (P.files.Exists(zOpenAs) < 0) MsgBox("VX1023 - File has been deleted");
-    else MsgBox("VX1009 - File cannot be opened for reading", zOpenAs);  // the name as it is on disk
+    if (P.files.Exists(zOpenAs) < 0) MsgBox(MsgText(Msg::VX1023Deleted));
+    else MsgBox(MsgText(Msg::VX1009), zOpenAs);  // the name as it is on disk
     return false;
   }
   SETListMode();
@@ -96,8 +96,8 @@ bool Lister::StartViewing(const std::string& zOpenAs, bool stream) {
     if (len > 0) nFileSize = nTrueFileSize = len;
   } else if (nTrueFileSize > nFileSize) {
     // Said once per file: the rest is not shown.
-    zMessageLine = "VX0033 - Viewing the first " + Format(static_cast<double>(nFileSize), "#,###,###,##0") +
-                   " bytes of " + Format(static_cast<double>(nTrueFileSize), "#,###,###,###,##0");
+    zMessageLine = MsgText(Msg::VX0033, Format(static_cast<double>(nFileSize), "#,###,###,##0"),
+                   Format(static_cast<double>(nTrueFileSize), "#,###,###,###,##0"));
   }
   bGrepLines = piGrepLines.On(eProfile);
   nScanFrom = 1;
@@ -130,11 +130,11 @@ bool Lister::StartViewing(const std::string& zOpenAs, bool stream) {
     SetDirMode();
     nYieldCount = 0;
     if (ended) {
-      VXERROR("VX1002 - >>>   FILE LENGTH IS ZERO   <<<");
+      VXERROR(MsgText(Msg::VX1002));
       SleepMs(400);
       Beep();
     } else {
-      VXERROR("VX0064 - Nothing has arrived yet from " + zCurFile);
+      VXERROR(MsgText(Msg::VX0064, zCurFile));
     }
     return false;
   }
@@ -211,16 +211,16 @@ void Lister::NoteStreamEnd(const FileSystem::StreamState& s) {
     case FileSystem::StreamStop::kEnd:
       return;
     case FileSystem::StreamStop::kBound:
-      zMessageLine = "VX1060 - Reading stopped at the limit of " + kept + " bytes";
+      zMessageLine = MsgText(Msg::VX1060, kept);
       return;
     case FileSystem::StreamStop::kFull:
-      zMessageLine = "VX1061 - Reading stopped at " + kept + " bytes: the temporary folder is full";
+      zMessageLine = MsgText(Msg::VX1061, kept);
       return;
     case FileSystem::StreamStop::kReadError:
-      zMessageLine = "VX1062 - Reading stopped at " + kept + " bytes: " + s.error;
+      zMessageLine = MsgText(Msg::VX1062Read, kept, s.error);
       return;
     case FileSystem::StreamStop::kWriteError:
-      zMessageLine = "VX1062 - Reading stopped at " + kept + " bytes (temporary file): " + s.error;
+      zMessageLine = MsgText(Msg::VX1062Write, kept, s.error);
       return;
   }
 }
@@ -280,7 +280,7 @@ void Lister::GetASeg() {
   if (nRecCount >= kMaxRecords) {
     // Record numbers are 32-bit: the rest of such a file is not indexed.
     bAllIndexed = true;
-    zMessageLine = "VX1027 - Only the first " + Format(nRecCount, "#,###,###,##0") + " lines are indexed";
+    zMessageLine = MsgText(Msg::VX1027, Format(nRecCount, "#,###,###,##0"));
     return;
   }
   // A source still arriving: what has arrived is indexed with its last line left open;
@@ -306,7 +306,7 @@ void Lister::IndexSegment() {
   }
   RecordIndex index(*this);
   const int64_t start = nSegStart != 0 ? index.NextStart() : 1;
-  if (start < 1) vxCatastrophe("VX9029 - RDHAddr1 < 1");
+  if (start < 1) vxCatastrophe(MsgText(Msg::VX9029));
   if (start > nFileSize) {
     // Everything up to the (possibly shrunken) end is indexed already.
     if (!bHoldEnd) bAllIndexed = true;
@@ -397,7 +397,7 @@ void Lister::GetZCurRec(int32_t Recno) {
   nCurRecLen = static_cast<int32_t>(AddrCache.len);
   if (address + nCurRecLen - 1 > nSegStart + nSegEnd - 2) {
     if (address > nFileSize) {
-      if (!bFileShrank) vxCatastrophe("VX9034 - Logic error - Record pointer beyond EOF");
+      if (!bFileShrank) vxCatastrophe(MsgText(Msg::VX9034));
       // The file lost this record's bytes while it was viewed.
       nCurRecLen = 0;
       nCurRecPos = 1;

@@ -30,7 +30,7 @@ bool Lister::ScanGoesOn(int32_t line, int64_t bytes) {
       line = nRecCount;
       bytes = nSegStart == 0 ? 0 : RecordIndex(*this).ScanStart() - 1;
     }
-    VXERROR("VX1047 - Stopped at " + ScanPlace(line, bytes));
+    VXERROR(MsgText(Msg::VX1047, ScanPlace(line, bytes)));
   }
   return false;
 }
@@ -50,7 +50,7 @@ void Lister::ShowScanProgress(int32_t line, int64_t bytes) {
   nScanShown = P.clock.SecondsSinceMidnight();
   if (nScanBegan < 0) nScanBegan = nScanShown;
   // Drawn on the message line only: the next page, or the end of the event, takes it away.
-  PaintMessageLine("VX1048 - Reading " + ScanPlace(line, bytes) + " - Esc stops");
+  PaintMessageLine(MsgText(Msg::VX1048, ScanPlace(line, bytes)));
   nProgressPage = nPageCount;
 }
 

@@ -10,9 +10,7 @@
 namespace tembra {
 
 namespace {
-constexpr const char* kSearchPrompt = "VX0044-Text For Which to Search";
 constexpr const char* kSearchTitle = "Tembra Text Search";
-constexpr const char* kColumnsErrorTitle = "VX8022 - Columns input error, re-enter";
 
 // Reads the column numbers of an answer "@from=text", "@from/to=text", "@/to=text",
 // "@from/=text". Returns false when the prefix is faulty.
@@ -110,7 +108,7 @@ void Lister::SetTextToFind(const std::string& key, const std::string& text) {
     // The box shows whether letter case counts, and Ctrl+T turns it.
     InputOption anyCase{'T', "Any case (Ctrl+T: exact case)", "Exact case (Ctrl+T: any case)", bFindNoCase};
     for (;;) {
-      std::string answer = InputBox(kSearchPrompt, caption, zLastFindText, anyCase);
+      std::string answer = InputBox(MsgText(Msg::VX0044), caption, zLastFindText, anyCase);
       bFindNoCase = anyCase.on;
       if (bInputCancelled) {
         zFindText.clear();
@@ -129,7 +127,7 @@ void Lister::SetTextToFind(const std::string& key, const std::string& text) {
             break;
           }
           faulty = answer;
-          caption = kColumnsErrorTitle;
+          caption = MsgText(Msg::VX8022);
           continue;
         }
         nFindColFrom = from;
@@ -289,7 +287,7 @@ bool Lister::bFindText() {
     double secs = std::fabs(P.clock.SecondsSinceMidnight() - nSearchStart);
     VXERROR((found ? "*ET>" : "*NF>") + Format(secs, "##0.00") + " Seconds");
   } else if (!found && !bScanStopped) {
-    VXERROR("VX0004 - Text not found");
+    VXERROR(MsgText(Msg::VX0004));
   }
   bSearchPending = found;
   return found;

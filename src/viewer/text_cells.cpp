@@ -101,7 +101,7 @@ void Lister::DrawBodyCells(int32_t from, int32_t count, int32_t line, bool found
   if (shown > 0 && s[static_cast<size_t>(shown - 1)].width == 2) s[static_cast<size_t>(shown - 1)] = TextCell{};
   const long y = static_cast<long>(nLineHeight) * line;
   if (!found) {
-    SetForeColor(lColor[1]);
+    SetForeColor(lColor[kColorText]);
     SetBold(false);
     PrintCellsAt(0, y, s);
     return;
@@ -120,11 +120,11 @@ void Lister::DrawBodyCells(int32_t from, int32_t count, int32_t line, bool found
   }
   if (bFoundLineBox)
     FillRect(0, y + nTwipsPerPixelY, static_cast<long>(s.size()) * nCharWidth, y + nLineHeight - nTwipsPerPixelY,
-             lColor[7]);
+             lColor[kColorSelectedBack]);
   std::vector<TextCell> cleared = s;
   for (size_t k = 0; k < s.size(); ++k)
     if (hit[k]) cleared[k] = TextCell{};
-  SetForeColor(lColor[1]);
+  SetForeColor(lColor[kColorText]);
   SetBold(bFoundLineBold);
   SetUnderline(bFoundLineUnderline);
   PrintCellsAt(0, y, cleared);
@@ -140,8 +140,8 @@ void Lister::DrawBodyCells(int32_t from, int32_t count, int32_t line, bool found
     const long x = static_cast<long>(k) * nCharWidth;
     if (bFoundBox)
       FillRect(x, y + nTwipsPerPixelY, x + static_cast<long>(e - k) * nCharWidth, y + nLineHeight - nTwipsPerPixelY,
-               lColor[7]);
-    SetForeColor(lColor[9]);
+               lColor[kColorSelectedBack]);
+    SetForeColor(lColor[kColorDeletedText]);
     SetBold(bFoundBold);
     SetUnderline(bFoundUnderline);
     PrintCellsAt(x, y, std::vector<TextCell>(s.begin() + static_cast<long>(k), s.begin() + static_cast<long>(e)));
@@ -149,7 +149,7 @@ void Lister::DrawBodyCells(int32_t from, int32_t count, int32_t line, bool found
   }
   SetBold(false);
   SetUnderline(false);
-  SetForeColor(lColor[1]);
+  SetForeColor(lColor[kColorText]);
 }
 
 }  // namespace tembra

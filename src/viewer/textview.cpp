@@ -53,8 +53,9 @@ void Lister::PrintFoundText(const std::string& zinLine, const std::string& zinTe
   while (pos > 0) {
     long x = static_cast<long>(PrintCol + pos - 2) * nCharWidth;
     if (bFoundBox)
-      FillRect(x, y + nTwipsPerPixelY, x + static_cast<long>(len) * nCharWidth, y + nLineHeight - nTwipsPerPixelY, lColor[7]);
-    SetForeColor(lColor[9]);
+      FillRect(x, y + nTwipsPerPixelY, x + static_cast<long>(len) * nCharWidth, y + nLineHeight - nTwipsPerPixelY,
+               lColor[kColorSelectedBack]);
+    SetForeColor(lColor[kColorDeletedText]);
     SetBold(bFoundBold);
     SetUnderline(bFoundUnderline);
     PrintAt(x, y, zPrintableText(Mid(zinLine, pos, len)));
@@ -62,7 +63,7 @@ void Lister::PrintFoundText(const std::string& zinLine, const std::string& zinTe
   }
   SetBold(false);
   SetUnderline(false);
-  SetForeColor(lColor[1]);
+  SetForeColor(lColor[kColorText]);
 }
 
 void Lister::DrawBodyLine(const std::string& text, int32_t line, bool found) {
@@ -74,14 +75,15 @@ void Lister::DrawBodyLine(const std::string& text, int32_t line, bool found) {
   if (static_cast<int32_t>(s.size()) < nColumns) s.append(static_cast<size_t>(nColumns - static_cast<int32_t>(s.size())), ' ');
   long y = static_cast<long>(nLineHeight) * line;
   if (!found) {
-    SetForeColor(lColor[1]);
+    SetForeColor(lColor[kColorText]);
     SetBold(false);
     PrintAt(0, y, shown(s));
     return;
   }
   if (bFoundLineBox)
-    FillRect(0, y + nTwipsPerPixelY, static_cast<long>(s.size()) * nCharWidth, y + nLineHeight - nTwipsPerPixelY, lColor[7]);
-  SetForeColor(lColor[1]);
+    FillRect(0, y + nTwipsPerPixelY, static_cast<long>(s.size()) * nCharWidth, y + nLineHeight - nTwipsPerPixelY,
+             lColor[kColorSelectedBack]);
+  SetForeColor(lColor[kColorText]);
   SetBold(bFoundLineBold);
   SetUnderline(bFoundLineUnderline);
   PrintAt(0, y, shown(zClearFoundText(s, zFindText, bFindNoCase)));
@@ -158,7 +160,7 @@ void Lister::ListModeAscii() {
       if (!bCheckForRec(r)) break;
     }
   }
-  SetForeColor(lColor[4]);
+  SetForeColor(lColor[kColorInfoText]);
   SetBold(false);
   if (TDISPLAY & TD_RULER) {
     std::string ruler = Left(zRuler, nColumns);
@@ -167,7 +169,7 @@ void Lister::ListModeAscii() {
   } else {
     PrintShownAt(0, nMinusPixelY, zTopLine);
   }
-  SetForeColor(lColor[1]);
+  SetForeColor(lColor[kColorText]);
   DoEvents();
 }
 

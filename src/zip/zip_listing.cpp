@@ -12,14 +12,14 @@ namespace tembra {
 void Lister::ProcessZ(const std::string& zWhat) {
   if (iCurZDir < 0 || iCurZDir > nZDir || iCurZDir >= static_cast<int32_t>(ZDIR.size())) return;
   const std::string entry = ZDIR[iCurZDir];
-  const std::string invalid = "VX8018 - File is not a valid ZIP file";
+  const std::string invalid = MsgText(Msg::VX8018);
   auto refuse = [&](const std::string& message) {
     VXERROR(message);
     SleepMs(1250);
   };
 
   // The size from the entry: 2 GB and more cannot be listed, below 20 bytes is no archive.
-  if (Val(std::string(ZdSizeThousands(entry))) >= 2147483) return refuse("VX8017 - Zip files have a maximum length of 2gb");
+  if (Val(std::string(ZdSizeThousands(entry))) >= 2147483) return refuse(MsgText(Msg::VX8017));
   if (Val(std::string(ZdSizeField(entry))) < 20) return refuse(invalid);
 
   std::string zName = ZdNameUpper(entry);
@@ -39,7 +39,7 @@ void Lister::ProcessZ(const std::string& zWhat) {
   // The file may have changed since the directory was scanned: its real size decides.
   if (src.Size() >= 2147483648LL) {
     closeArchive();
-    return refuse("VX8017 - Zip files have a maximum length of 2gb");
+    return refuse(MsgText(Msg::VX8017));
   }
   zip::EndRecord end;
   zip::ZipStatus status = zip::ReadEndRecord(src, end);
@@ -76,7 +76,7 @@ void Lister::ProcessZ(const std::string& zWhat) {
   iZipReturnCursor = iCursor;
   iFirstZDir = 0;
   bZipMode = true;
-  zDisplayMode = "ZIP";
+  SyncDisplayMode();
   zCaptionRight = zFullPath;
   zFindName.clear();
   iCursor = 0;
@@ -110,7 +110,7 @@ namespace {
 KeyNext LeaveArchive(Lister& l, int code, int) {
   l.nEnterInDirMode(Chr(code));
   l.bZipMode = false;
-  l.zDisplayMode = "DIR";
+  l.SetDisplayMode(ShownPage::Directory);
   return KeyNext::Rescan;
 }
 

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "../unit/platform/filesystem_contract.h"
 #include "core/text.h"
 #include "platform/win32/win32_platform.h"
 
@@ -27,50 +28,14 @@ void Check(bool ok, const char* what, const std::string& detail = "") {
   }
 }
 
-std::string Q(const std::string& s) { return "'" + s + "'"; }
-
 void FileChecks(Win32FileSystem& fs, const std::string& root) {
   std::string dir = root + "\\files";
   ::CreateDirectoryA(dir.c_str(), nullptr);
-  std::string a = dir + "\\a.txt";
-  Check(fs.WriteWholeFile(a, "line 1\r\nline 2\r\n"), "write whole file");
-  Check(fs.AppendToFile(a, "line 3\r\n"), "append to file");
-  Check(fs.AppendToFile(dir + "\\new.log", "x"), "append creates a missing file");
-  std::string text;
-  Check(fs.ReadWholeFile(a, text) && text == "line 1\r\nline 2\r\nline 3\r\n", "read whole file", Q(text));
-  Check(!fs.ReadWholeFile(dir + "\\missing.txt", text) && text.empty(), "read of a missing file fails");
-
-  FileHandle h = fs.OpenRead(a);
-  Check(h != kInvalidFile, "open for reading");
-  char buf[64];
-  Check(fs.ReadAt(h, 1, buf, 4) == 4 && std::string(buf, 4) == "line", "read at position 1");
-  Check(fs.ReadAt(h, 9, buf, 6) == 6 && std::string(buf, 6) == "line 2", "read at position 9");
-  Check(fs.ReadAt(h, 20, buf, 64) == 5, "read across the end returns what is there");
-  Check(fs.ReadAt(h, 25, buf, 10) == 0, "read past the end returns 0");
-  Check(fs.ReadAt(h, 0, buf, 10) == -1, "position 0 is refused");
-  Check(fs.FileLength(h) == 24, "file length");
-  // The viewed file stays shared: others may write and delete it meanwhile.
-  Check(fs.AppendToFile(a, "more"), "a viewed file can still be written");
-  Check(fs.FileLength(h) == 28, "length follows a growing file");
-  fs.CloseFile(h);
-  Check(fs.OpenRead(dir) == kInvalidFile, "a folder is not opened as a file");
-  Check(fs.OpenRead(dir + "\\missing") == kInvalidFile, "a missing file is not opened");
-
-  Check(fs.Exists(a) == 0, "exists: file");
-  Check(fs.Exists(dir) == 1, "exists: folder");
-  Check(fs.Exists(dir + "\\") == 1, "exists: folder with final backslash");
-  Check(fs.Exists(dir + "\\nothing") == -1, "exists: nothing");
-  Check(fs.Exists(dir + "\\*.txt") == -1, "exists: a pattern is no name");
-  Check(fs.Exists(root.substr(0, 2)) == 1, "exists: bare drive");
-
-  // Copy, rename, delete.
-  std::string b = dir + "\\b.txt";
-  Check(fs.CopyFile(a, b, true) == 0, "copy");
-  Check(fs.CopyFile(a, b, true) != 0, "copy refuses an existing target when asked");
-  Check(fs.CopyFile(a, b, false) == 0, "copy replaces when allowed");
-  Check(fs.RenameFile(b, a) != 0 && fs.Exists(b) == 0, "rename never replaces an existing file");
-  std::string c = dir + "\\A Long Name With Blanks.text";
-  Check(fs.RenameFile(b, c) == 0 && fs.Exists(c) == 0 && fs.Exists(b) == -1, "rename");
+  const contract::ContractFiles files =
+      contract::FileSystemContract(fs, dir, [](bool ok, const char* what, const std::string& detail) {
+        Check(ok, what, detail);
+      });
+  const std::string &a = files.a, &b = files.b, &c = files.c;
   // A move within the volume is a rename; it replaces only when asked. A copy told to
   // stop by its progress report leaves nothing behind.
   Check(fs.SameFileSystem(c, dir + "\\moved.txt"), "one volume");

@@ -22,8 +22,6 @@ struct Button {
 
 using Cells = std::vector<TextCell>;
 
-bool ControlGlyph(char32_t ch) { return ch < 32 || ch == 127 || (ch >= 0x80 && ch < 0xA0); }
-
 // The program's text as screen cells: each byte a Windows-1252 character, or UTF-8 (a
 // stray byte its Windows-1252 character) when the program's text is UTF-8. Control
 // codes show as a bullet.
@@ -36,7 +34,7 @@ Cells CellsOf(const std::string& text, bool utf8) {
     for (unsigned char c : text) cells.push_back(TextCell{Cp1252ToUnicode(c)});
   }
   for (TextCell& t : cells)
-    if (t.width && ControlGlyph(t.ch)) t.ch = U'\u2022';
+    if (t.width && grid::NoGlyph(t.ch)) t.ch = U'\u2022';
   return cells;
 }
 
@@ -151,7 +149,8 @@ void DrawButtons(Painter& p, std::vector<Button>& buttons, int focus, int x, int
     Button& b = buttons[i];
     bool f = static_cast<int>(i) == focus;
     std::string text = (f ? "[ " : "  ") + b.label + (f ? " ]" : "  ");
-    uint32_t fg = f ? fe.Color(3) : fe.Color(1), bg = f ? fe.Color(7) : fe.Color(5);
+    uint32_t fg = f ? fe.Color(kColorSelectedText) : fe.Color(kColorText);
+    uint32_t bg = f ? fe.Color(kColorSelectedBack) : fe.Color(kColorBack);
     p.Text(c, row, text, fg, bg, f);
     b.col = c;
     b.row = row;
@@ -212,7 +211,7 @@ int TermDialogs::MsgBox(const std::string& text, const std::string& caption, Msg
     int h = static_cast<int>(lines.size()) + 4;
     int x = std::max(0, (cols - w) / 2), y = std::max(0, (rows - h) / 2);
     Painter p(fe_, cols, rows);
-    uint32_t fg = fe_.Color(4), bg = fe_.Color(8);
+    uint32_t fg = fe_.Color(kColorInfoText), bg = fe_.Color(kColorInfoBack);
     p.Box(x, y, w, h, title, fg, bg);
     for (size_t i = 0; i < lines.size(); ++i) p.Text(x + 2, y + 1 + static_cast<int>(i), lines[i], fg, bg, false, w - 4);
     DrawButtons(p, buttons, focus, x, w, y + h - 2, fe_);
@@ -291,7 +290,7 @@ bool TermDialogs::Ask(const std::string& prompt, const std::string& caption, con
     int h = static_cast<int>(lines.size()) + 6;
     int x = std::max(0, (cols - w) / 2), y = std::max(0, (rows - h) / 2);
     Painter p(fe_, cols, rows);
-    uint32_t fg = fe_.Color(4), bg = fe_.Color(8);
+    uint32_t fg = fe_.Color(kColorInfoText), bg = fe_.Color(kColorInfoBack);
     p.Box(x, y, w, h, title, fg, bg);
     for (size_t i = 0; i < lines.size(); ++i) p.Text(x + 2, y + 1 + static_cast<int>(i), lines[i], fg, bg, false, w - 4);
     int fieldRow = y + 2 + static_cast<int>(lines.size());
@@ -320,11 +319,12 @@ bool TermDialogs::Ask(const std::string& prompt, const std::string& caption, con
       Cells cells = cellsOf(k);
       if (col + static_cast<int>(cells.size()) > fieldW) break;
       for (const TextCell& t : cells) {
-        p.Put(fieldX + col, fieldRow, t, selected ? fe_.Color(3) : fe_.Color(1), selected ? fe_.Color(7) : fe_.Color(5));
+        p.Put(fieldX + col, fieldRow, t, selected ? fe_.Color(kColorSelectedText) : fe_.Color(kColorText),
+              selected ? fe_.Color(kColorSelectedBack) : fe_.Color(kColorBack));
         unitAt[static_cast<size_t>(col++)] = k;
       }
     }
-    for (; col < fieldW; ++col) p.Put(fieldX + col, fieldRow, U' ', fe_.Color(1), fe_.Color(5));
+    for (; col < fieldW; ++col) p.Put(fieldX + col, fieldRow, U' ', fe_.Color(kColorText), fe_.Color(kColorBack));
     if (option) {
       // The switch's state in force, on the free line under the field.
       const std::string& label = option->on ? option->labelOn : option->labelOff;
@@ -412,7 +412,7 @@ bool TermDialogs::Ask(const std::string& prompt, const std::string& caption, con
       if (ctrlAlt) continue;
       // The character typed, as the program's text: UTF-8, or its Windows-1252 byte.
       std::string typed;
-      if (utf8 && e.cp >= U' ' && !ControlGlyph(e.cp)) AppendUtf8(typed, e.cp);
+      if (utf8 && e.cp >= U' ' && !grid::NoGlyph(e.cp)) AppendUtf8(typed, e.cp);
       else if (!utf8 && e.ch >= ' ' && e.ch != kChDelete && e.ch <= 255) typed = std::string(1, static_cast<char>(e.ch));
       if (typed.empty()) continue;
       if (selected) {

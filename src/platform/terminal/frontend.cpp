@@ -112,10 +112,8 @@ FrontEnd::~FrontEnd() { term_.Leave(); }
 void FrontEnd::FollowFirstFile() { lister_->bFollowOnOpen = true; }
 
 uint32_t FrontEnd::Color(int role) const {
-  static const uint32_t kDefaults[10] = {0, 0x000000, 0xC00000, 0xC00000, 0x000000, 0xB7D5EE,
-                                         0xB7D5EE, 0xA6F1FF, 0x9F9F9F, 0x0000FF};
-  if (role < 1 || role > 9) return 0;
-  if (!lister_ || !loaded_) return kDefaults[role];
+  if (role < kColorText || role >= kColorRoles) return 0;
+  if (!lister_ || !loaded_) return kDefaultColors[role];
   return lister_->lColor[role];
 }
 

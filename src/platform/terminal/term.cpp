@@ -14,6 +14,7 @@
 
 // Before the curses headers, whose macros take common names.
 #include "core/unicode.h"
+#include "platform/grid/grid.h"
 
 #include <curses.h>
 #include <term.h>
@@ -373,7 +374,7 @@ void Terminal::Draw(const Frame& f) {
         sgrValid_ = true;
       }
       char32_t ch = cell.ch;
-      if (ch < 32 || ch == 127 || (ch >= 0x80 && ch < 0xA0)) ch = U'?';
+      if (grid::NoGlyph(ch)) ch = U'?';
       if (cell.width == 0) ch = U' ';  // half a wide character alone
       if (!utf8 && ch >= 128) ch = AsciiBoxLine(ch);
       AppendUtf8(out_, ch);

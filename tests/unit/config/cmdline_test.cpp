@@ -167,8 +167,8 @@ TEST_F(ConfigTest, InputFileThatVanished) {
   L().Next_IINPFiles(1);
   EXPECT_EQ(L().iInpFile, 0);
   EXPECT_TRUE(L().TDISPLAY & TD_DIR);
-  EXPECT_NE(session_->grid().RowText(24).find("VX1030 - File not found: "), std::string::npos)
-      << Transcript() << session_->grid().RowText(24);
+  EXPECT_NE(tembra::testing::MessageLine(*session_).find("VX1030 - File not found: "), std::string::npos)
+      << Transcript() << tembra::testing::MessageLine(*session_);
   EXPECT_FALSE(session_->Ended());
 }
 

@@ -11,15 +11,13 @@
 #include <sstream>
 #include <string>
 
-#include "platform/headless/session.h"
+#include "test.h"
 
 namespace tembra::testing {
 
 class ConfigTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/tembra-config-XXXXXX";
-    root_ = mkdtemp(tmpl);
     std::filesystem::create_directories(root_ + "/cwd");
     setenv("XDG_CONFIG_HOME", (root_ + "/xdg").c_str(), 1);
     setenv("TEMBRA_DRIVES", ("C=/;Q=" + root_ + "/sys").c_str(), 1);
@@ -91,10 +89,11 @@ class ConfigTest : public ::testing::Test {
   // The transcript or the message line holds the text.
   bool Said(const std::string& text) const {
     if (out_.str().find(text) != std::string::npos) return true;
-    return session_ && session_->grid().RowText(24).find(text) != std::string::npos;
+    return session_ && MessageLine(*session_).find(text) != std::string::npos;
   }
 
-  std::string root_;
+  TempDir tmp_{"config"};
+  std::string root_ = tmp_.path();
   std::ostringstream out_;
   std::unique_ptr<headless::Session> session_;
 };

@@ -12,6 +12,7 @@
 #include "dirlist/wildcard.h"
 #include "file_time.h"
 #include "platform/headless/session.h"
+#include "test.h"
 
 using namespace tembra;
 
@@ -22,8 +23,6 @@ using testutil::FileTime;
 class DirTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/tembra-unit-dir.XXXXXX";
-    dir_ = mkdtemp(tmpl);
     headless::Options o;
     o.cwd = dir_;
     o.clock = "2026-03-04 10:00:00";
@@ -33,8 +32,7 @@ class DirTest : public ::testing::Test {
   }
   void TearDown() override {
     session_.reset();
-    std::string cmd = "rm -rf '" + dir_ + "'";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    ASSERT_TRUE(tmp_.Remove());
   }
   Lister& L() { return session_->lister(); }
 
@@ -81,7 +79,8 @@ class DirTest : public ::testing::Test {
   }
 
   std::ostringstream out_;
-  std::string dir_;
+  tembra::testing::TempDir tmp_{"dir"};
+  std::string dir_ = tmp_.path();
   std::unique_ptr<headless::Session> session_;
 };
 
@@ -436,7 +435,7 @@ TEST_F(DirTest, ListingAndDumpFilesNeverFollowALinkNorWaitForAFifo) {
   // Ctrl+F says so on the page it draws after the rescan.
   L().zListFileName.clear();
   ASSERT_TRUE(session_->RunLine("key f ctrl"));
-  EXPECT_EQ(session_->grid().RowText(session_->grid().Rows() - 1).rfind("VX1030 - Directory list not written: ", 0), 0u);
+  EXPECT_EQ(tembra::testing::MessageLine(*session_).rfind("VX1030 - Directory list not written: ", 0), 0u);
   // An existing listing file is replaced, its own permissions kept.
   ASSERT_EQ(::unlink((dir_ + "/$$Tembra_Directory.txt").c_str()), 0);
   { std::ofstream(dir_ + "/$$Tembra_Directory.txt") << "old listing"; }
@@ -464,12 +463,12 @@ TEST_F(DirTest, ListingAndDumpFilesNeverFollowALinkNorWaitForAFifo) {
   L().DumpDir("000TEST.TXT");
   EXPECT_EQ(victim(), "keep");
   std::string said = "VX1030 - Dump file not written: " + win + "000TEST.TXT - It is not a regular file.";
-  EXPECT_EQ(said.rfind(RTrim(session_->grid().RowText(session_->grid().Rows() - 1)), 0), 0u);  // cut at the edge
+  EXPECT_EQ(said.rfind(RTrim(tembra::testing::MessageLine(*session_)), 0), 0u);  // cut at the edge
   { std::ofstream(dir_ + "/000RO.TXT") << "read-only"; }
   ::chmod((dir_ + "/000RO.TXT").c_str(), 0444);
   L().DumpDir("000RO.TXT");
   said = "VX1030 - Dump file not written: " + win + "000RO.TXT - Permission denied.";
-  EXPECT_EQ(said.rfind(RTrim(session_->grid().RowText(session_->grid().Rows() - 1)), 0), 0u);
+  EXPECT_EQ(said.rfind(RTrim(tembra::testing::MessageLine(*session_)), 0), 0u);
 }
 
 TEST_F(DirTest, NameOrderOfNamesSharingTheirFirstSixteenBytes) {

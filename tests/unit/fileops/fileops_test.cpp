@@ -16,10 +16,13 @@
 #include <sstream>
 
 #include "core/text.h"
+#include "fileops/temp_name.h"
 #include "platform/headless/session.h"
+#include "test.h"
 
 namespace fs = std::filesystem;
 using namespace tembra;
+using tembra::testing::Field;
 
 namespace {
 
@@ -38,23 +41,21 @@ void WriteFile(const fs::path& p, const std::string& text) {
 // A directory record with the columns the file operations read.
 std::string Rec(const std::string& name, const std::string& type = "F", const std::string& date = "20260301",
                 long size = 10) {
-  std::string r(108, ' ');
+  std::string r(kZdHeadLen, ' ');
   auto put = [&](long col, const std::string& t) { r.replace(static_cast<size_t>(col - 1), t.size(), t); };
-  put(16, date + "12000000");
-  put(66, type == "D" ? std::string(12, ' ') : " " + Format(static_cast<double>(size), "00000000000"));
-  put(94, Format(static_cast<double>(name.size()), "###0"));
-  while (r.size() < 98) r += ' ';
-  put(98, type);
+  put(kZdWriteTime, date + "12000000");
+  put(kZdSize, type == "D" ? std::string(kZdSizeLen, ' ') : " " + Format(static_cast<double>(size), "00000000000"));
+  put(kZdNameLen, Format(static_cast<double>(name.size()), "###0"));
+  while (r.size() < kZdType) r += ' ';
+  put(kZdType, type);
   bool temp = name.size() >= 19 && UCase(name).rfind("_V", 0) == 0 && Mid(name, 9, 3) == ".VX";
-  put(99, temp ? "127 " : "109 ");
+  put(kZdNameCol, temp ? "127 " : "109 ");
   return r + UCase(name) + name;
 }
 
 class FileOps : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/tembra-fileops-XXXXXX";
-    dir_ = mkdtemp(tmpl);
     fs::create_directories(dir_ / "work");
     fs::create_directories(dir_ / "data");
     setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1);
@@ -105,10 +106,11 @@ class FileOps : public ::testing::Test {
   void Input(const std::string& a) { session_->dialogs().inputs.push_back(a); }
   void Answer(const std::string& a) { session_->dialogs().answers.push_back(a); }
   bool Has(const std::string& line) { return out_.str().find(line) != std::string::npos; }
-  std::string MessageLine() { return session_->grid().RowText(session_->grid().Rows() - 1); }
+  std::string MessageLine() { return tembra::testing::MessageLine(*session_); }
   bool OnLine(const std::string& text) { return MessageLine().rfind(text, 0) == 0; }
 
-  fs::path dir_;
+  tembra::testing::TempDir tmp_{"fileops"};
+  fs::path dir_ = tmp_.path();
   std::ostringstream out_;
   std::unique_ptr<headless::Session> session_;
 };
@@ -293,8 +295,8 @@ TEST_F(FileOps, RenameCases) {
   EXPECT_TRUE(L().BDOS_RENAME(1));
   EXPECT_EQ(ReadFile(dir_ / "work/New Name.txt"), "1");
   EXPECT_EQ(L().zFindName, "NEW NAME.TXT");
-  EXPECT_EQ(Mid(L().ZDIR[1], 94, 4), "0012");
-  EXPECT_EQ(Mid(L().ZDIR[1], 109), "NEW NAME.TXTNew Name.txt");
+  EXPECT_EQ(Field(L().ZDIR[1], kZdNameLen), "0012");
+  EXPECT_EQ(Field(L().ZDIR[1], kZdName), "NEW NAME.TXTNew Name.txt");
 }
 
 TEST_F(FileOps, DeleteToTrashPermanentAndRefused) {
@@ -404,12 +406,12 @@ TEST_F(FileOps, BackupCopyInsertsTheRecord) {
   EXPECT_EQ(ReadFile(dir_ / "work/_V260304.VX1015BU.a.txt"), "1");
   ASSERT_EQ(L().nZDir, 3);
   // "_" sorts after the letters: the copy is the last record.
-  EXPECT_EQ(Mid(L().ZDIR[2], 109, 5), "Z.TXT");
+  EXPECT_EQ(Field(L().ZDIR[2], kZdName, 5), "Z.TXT");
   const std::string& r = L().ZDIR[3];
-  EXPECT_EQ(Mid(r, 109), "_V260304.VX1015BU.A.TXT_V260304.VX1015BU.a.txt");
-  EXPECT_EQ(Mid(r, 94, 4), "0023");
-  EXPECT_EQ(Mid(r, 84, 4), "0021");
-  EXPECT_EQ(Mid(r, 99, 4), "0127");
+  EXPECT_EQ(Field(r, kZdName), "_V260304.VX1015BU.A.TXT_V260304.VX1015BU.a.txt");
+  EXPECT_EQ(Field(r, kZdNameLen), "0023");
+  EXPECT_EQ(Field(r, kZdExtCol), "0021");
+  EXPECT_EQ(Field(r, kZdNameCol), "0127");
 }
 
 TEST_F(FileOps, FourVersionsOnOneDayTheMiddleTwoAreMarked) {
@@ -421,16 +423,16 @@ TEST_F(FileOps, FourVersionsOnOneDayTheMiddleTwoAreMarked) {
   L().nDeletable = 0;
   L().MarkVXDelete();
   std::string marks;
-  for (int i = 1; i <= 6; ++i) marks += Mid(L().ZDIR[i], 2, 1);
+  for (int i = 1; i <= 6; ++i) marks += Field(L().ZDIR[i], kZdDelMark);
   EXPECT_EQ(marks, "  RR  ");
   EXPECT_EQ(L().nDeletable, 2);
   // By age: with a limit of 30 days every temporary name is marked, the user's file is not.
-  for (int i = 1; i <= 6; ++i) L().ZDIR[i][1] = ' ';
+  for (int i = 1; i <= 6; ++i) L().ZDIR[i][kZdDelMark - 1] = ' ';
   L().nTempDays = 30;
   L().nDeletable = 0;
   L().MarkVXDelete();
   marks.clear();
-  for (int i = 1; i <= 6; ++i) marks += Mid(L().ZDIR[i], 2, 1);
+  for (int i = 1; i <= 6; ++i) marks += Field(L().ZDIR[i], kZdDelMark);
   EXPECT_EQ(marks, " RRRR ");
 }
 
@@ -447,7 +449,7 @@ TEST_F(FileOps, DeletionRulesAndMarkers) {
   L().nDeletable = 0;
   L().MarkForDeletion();
   std::string marks;
-  for (int i = 1; i <= 5; ++i) marks += Mid(L().ZDIR[i], 2, 1);
+  for (int i = 1; i <= 5; ++i) marks += Field(L().ZDIR[i], kZdDelMark);
   EXPECT_EQ(marks, "R Z D");
   EXPECT_EQ(L().nDeletable, 3);
 }
@@ -462,7 +464,7 @@ TEST_F(FileOps, SweepRootConfirmationAndLimit) {
     std::string n = "f" + Format(i, "00") + ".tmp";
     WriteFile(dir_ / "work" / n, "x");
     recs.push_back(Rec(n));
-    recs.back()[1] = 'D';
+    recs.back()[kZdDelMark - 1] = 'D';
   }
   List(recs);
   L().nDeletable = 60;
@@ -530,3 +532,27 @@ TEST_F(FileOps, MessagesBeforeARescanOrRedrawStayOnThePageThatFollows) {
 }
 
 }  // namespace
+
+// The temporary-name rule at each of its boundaries, as the listing and TempCheck read it.
+TEST(TempName, FormAsListingAndSetAsideReadIt) {
+  struct Case {
+    const char* nameU;
+    bool listing, setAside;
+  };
+  const Case cases[] = {
+      {"_V260301.VX1200BU.A", true, true},      // 19 characters: the shortest
+      {"_V260301.VX1200BU.", false, false},     // 18
+      {"_V260301.VX1200BU.A.TXT", true, true},
+      {"_V100000.VX1200BU.A", true, true},      // the lowest date TempCheck takes
+      {"_V099999.VX1200BU.A", true, false},     // below it
+      {"_V260301.VXAB00BU.A", false, true},     // TempCheck does not read the four digits
+      {"_V26030X.VX1200BU.A", false, false},
+      {"_V260301-VX1200BU.A", false, false},
+      {"_V260301.VX1200BUXA", false, false},
+      {"_X260301.VX1200BU.A", false, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsTempName(c.nameU, TempNameUse::Listing), c.listing) << c.nameU;
+    EXPECT_EQ(IsTempName(c.nameU, TempNameUse::SetAside), c.setAside) << c.nameU;
+  }
+}

@@ -1,7 +1,7 @@
 // Start-up, the page frame, messages, the fatal-error path and the end of the program.
 #include <gtest/gtest.h>
 
-#include "session_fixture.h"
+#include "test.h"
 
 using namespace tembra;
 using tembra::testing::SessionFixture;

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "platform/headless/session.h"
+#include "test.h"
 
 using namespace tembra;
 using namespace tembra::headless;
@@ -19,9 +20,7 @@ namespace {
 class HexSearch : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/tembra-hexsearch-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
+    ASSERT_FALSE(dir_.empty());
     Options o;
     o.cwd = dir_;
     o.clock = "2026-03-04 10:00:00";
@@ -44,7 +43,8 @@ class HexSearch : public ::testing::Test {
     L().nHexMask = -16;
     L().nHexBufBase = 0;
   }
-  std::string dir_;
+  tembra::testing::TempDir tmp_{"hexsearch"};
+  std::string dir_ = tmp_.path();
   std::ostringstream out_;
   std::unique_ptr<Session> session_;
 };

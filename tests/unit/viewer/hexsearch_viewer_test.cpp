@@ -56,7 +56,7 @@ class HexView : public tembra::testing::ViewerTest {
     session_->dialogs().inputs.push_back(answer);
     Char(key);
   }
-  std::string Message() { return Row(24).substr(0, Row(24).find_last_not_of(' ') + 1); }
+  std::string Message() { return Row(25).substr(0, Row(25).find_last_not_of(' ') + 1); }
   size_t Count(const std::string& text) {
     std::string t = Transcript();
     size_t n = 0;
@@ -71,7 +71,7 @@ TEST_F(HexView, LineOfOffsetZeroColumnByColumn) {
   Open(bytes);
   Hex();
   EXPECT_EQ(L().zDisplayMode, "LSTX");
-  std::string row = Row(1);
+  std::string row = Row(2);
   EXPECT_EQ(row.substr(0, 8), "00000000");
   EXPECT_EQ(row.substr(8, 2), "  ");
   EXPECT_EQ(row.substr(10, 35), "41420943 0D0A7879 7A2E2E2E 2E2E2E2E");
@@ -80,32 +80,32 @@ TEST_F(HexView, LineOfOffsetZeroColumnByColumn) {
   EXPECT_EQ(row.substr(53, 3), "xyz");
   EXPECT_EQ(row.substr(63, 3), "| 1");
   // A line whose first byte lies in the record of the line above shows no number.
-  EXPECT_EQ(Row(2).substr(64, 10), " 2        ");
-  EXPECT_EQ(Row(3).substr(64, 10), std::string(10, ' '));
+  EXPECT_EQ(Row(3).substr(64, 10), " 2        ");
+  EXPECT_EQ(Row(4).substr(64, 10), std::string(10, ' '));
   // Page ending the file: the last line holds 8 bytes, the rest blank.
   L().nHexTop = 992;
   L().ShowPage();
-  EXPECT_EQ(Row(1).substr(0, 8), "000003E0");
-  EXPECT_EQ(Row(1).substr(10, 35), "2E2E2E2E 2E2E2E2E" + std::string(18, ' '));
-  EXPECT_EQ(Row(2).find_first_not_of(' '), std::string::npos);
+  EXPECT_EQ(Row(2).substr(0, 8), "000003E0");
+  EXPECT_EQ(Row(2).substr(10, 35), "2E2E2E2E 2E2E2E2E" + std::string(18, ' '));
+  EXPECT_EQ(Row(3).find_first_not_of(' '), std::string::npos);
   EXPECT_EQ(L().nBottomRec, 1000);
 }
 
 TEST_F(HexView, CharacterModes) {
   Open(std::string("\xc1\x81\x05\xe9" "Az\r\n", 8));
   Hex();
-  EXPECT_EQ(Row(1).substr(10, 17), "C18105E9 417A0D0A");
+  EXPECT_EQ(Row(2).substr(10, 17), "C18105E9 417A0D0A");
   // 81 is undefined in Windows-1252 and 05 a control code: neither can be drawn.
-  EXPECT_EQ(Row(1).substr(47, 6), "\xc1\x95\x95\xe9" "Az");
+  EXPECT_EQ(Row(2).substr(47, 6), "\xc1\x95\x95\xe9" "Az");
   Char('E');  // EBCDIC: C1 is "A", 81 is "a"; the hexadecimal columns stay
-  EXPECT_EQ(Row(1).substr(47, 2), "Aa");
-  EXPECT_EQ(Row(1).substr(10, 8), "C18105E9");
+  EXPECT_EQ(Row(2).substr(47, 2), "Aa");
+  EXPECT_EQ(Row(2).substr(10, 8), "C18105E9");
   Char('7');  // high bit dropped
-  EXPECT_EQ(Row(1).substr(47, 2), "A\x95");
+  EXPECT_EQ(Row(2).substr(47, 2), "A\x95");
   Char('*');  // dots for control and high characters that can be drawn
-  EXPECT_EQ(Row(1).substr(47, 8), ".\x95\x95.Az\x95\x95");
+  EXPECT_EQ(Row(2).substr(47, 8), ".\x95\x95.Az\x95\x95");
   Char('8');
-  EXPECT_EQ(Row(1).substr(47, 2), "\xc1\x95");
+  EXPECT_EQ(Row(2).substr(47, 2), "\xc1\x95");
 }
 
 TEST_F(HexView, LayoutsByWidth) {
@@ -115,40 +115,40 @@ TEST_F(HexView, LayoutsByWidth) {
     Open(bytes, cols);
     Hex();
     EXPECT_EQ(L().nHexMask, cols == 116 ? -16 : -32) << cols;
-    EXPECT_EQ(Row(2).substr(0, 8), cols == 116 ? "00000010" : "00000020") << cols;
+    EXPECT_EQ(Row(3).substr(0, 8), cols == 116 ? "00000010" : "00000020") << cols;
   }
   Open(bytes, 120);
   Hex();
   EXPECT_EQ(L().nHexMask, -32);
   EXPECT_TRUE(L().TDISPLAY & TD_HEX32);
-  EXPECT_EQ(Row(1).substr(10, 35), "6C696E65 20303030 30310D0A 6C696E65");
-  EXPECT_EQ(Row(1).substr(47, 35), "20303030 30320D0A 6C696E65 20303030");
-  EXPECT_EQ(Row(1)[83], '|');
-  EXPECT_EQ(Row(1).substr(84, 4), "line");
-  EXPECT_EQ(Row(1)[116], '|');
-  EXPECT_EQ(Row(1).substr(117), "   ");  // no record number at 120 columns
-  EXPECT_EQ(Row(2).substr(0, 8), "00000020");
+  EXPECT_EQ(Row(2).substr(10, 35), "6C696E65 20303030 30310D0A 6C696E65");
+  EXPECT_EQ(Row(2).substr(47, 35), "20303030 30320D0A 6C696E65 20303030");
+  EXPECT_EQ(Row(2)[83], '|');
+  EXPECT_EQ(Row(2).substr(84, 4), "line");
+  EXPECT_EQ(Row(2)[116], '|');
+  EXPECT_EQ(Row(2).substr(117), "   ");  // no record number at 120 columns
+  EXPECT_EQ(Row(3).substr(0, 8), "00000020");
 
   Open(bytes, 130);
   Hex();
-  EXPECT_EQ(Row(1).substr(118, 1), "1");
-  EXPECT_EQ(Row(2).substr(118, 1), "3");  // offset 32 lies in record 3
+  EXPECT_EQ(Row(2).substr(118, 1), "1");
+  EXPECT_EQ(Row(3).substr(118, 1), "3");  // offset 32 lies in record 3
 
   Open(bytes, 240);
   Hex();
   EXPECT_TRUE(L().TDISPLAY & TD_HEX2);
   EXPECT_EQ(L().nPaneWidth, 120);
-  EXPECT_EQ(Row(23).substr(0, 8), "000002C0");
-  EXPECT_EQ(Row(1).substr(120, 8), "000002E0");  // the second pane goes on
-  EXPECT_EQ(Row(23).substr(120, 8), "000005A0");
+  EXPECT_EQ(Row(24).substr(0, 8), "000002C0");
+  EXPECT_EQ(Row(2).substr(120, 8), "000002E0");  // the second pane goes on
+  EXPECT_EQ(Row(24).substr(120, 8), "000005A0");
   EXPECT_EQ(L().nBottomRec, 0x5A0);
 
   // Column headings replace the title line.
   L().TDISPLAY |= TD_RULER;
   L().ShowPage();
-  EXPECT_EQ(Row(0).substr(0, 6), "Offset");
-  EXPECT_EQ(Row(0).substr(120, 6), "Offset");
-  EXPECT_EQ(Row(0).substr(84, 16), "0123456789ABCDEF");
+  EXPECT_EQ(Row(1).substr(0, 6), "Offset");
+  EXPECT_EQ(Row(1).substr(120, 6), "Offset");
+  EXPECT_EQ(Row(1).substr(84, 16), "0123456789ABCDEF");
 }
 
 TEST_F(HexView, UnindexedOffsetsShowVX0032AndAreNotIndexed) {
@@ -159,9 +159,9 @@ TEST_F(HexView, UnindexedOffsetsShowVX0032AndAreNotIndexed) {
   ASSERT_FALSE(L().bAllIndexed);
   L().nHexTop = 500000;
   L().ShowPage();
-  EXPECT_EQ(Row(1).substr(65, 6), "VX0032");
-  EXPECT_EQ(Row(2).substr(65, 6), "      ");
-  Key(35);  // End
+  EXPECT_EQ(Row(2).substr(65, 6), "VX0032");
+  EXPECT_EQ(Row(3).substr(65, 6), "      ");
+  Key(kVkEnd);
   EXPECT_EQ(L().nRecCount, indexed);
   EXPECT_FALSE(L().bAllIndexed);
   // Back in the text view the place is kept, indexing as needed.
@@ -180,7 +180,7 @@ TEST_F(HexView, SwitchingKeepsThePlace) {
   L().ShowPage();
   Hex();
   EXPECT_EQ(L().nHexTop, 999);
-  EXPECT_EQ(Row(1).substr(0, 8), "000003E0");
+  EXPECT_EQ(Row(2).substr(0, 8), "000003E0");
   EXPECT_EQ(L().nBookmarks, 0);
   Hex();
   EXPECT_EQ(L().nTopRec, 2);
@@ -192,7 +192,7 @@ TEST_F(HexView, NarrowWindowRefused) {
   Hex();
   EXPECT_NE(Transcript().find("VX8012"), std::string::npos);
   EXPECT_FALSE(L().TDISPLAY & TD_HEX);
-  EXPECT_EQ(Row(1).substr(0, 10), "line 00001");
+  EXPECT_EQ(Row(2).substr(0, 10), "line 00001");
 }
 
 TEST_F(HexView, ColumnSearches) {
@@ -236,7 +236,7 @@ TEST_F(HexView, CaseAndDirection) {
   EXPECT_EQ(L().nHitCol, 9);
   EXPECT_EQ(Message(), "");
   // Found text is shown in its style: the occurrence in colour role 9.
-  EXPECT_EQ(Row(1).substr(0, 11), "here is Abc");
+  EXPECT_EQ(Row(2).substr(0, 11), "here is Abc");
   EXPECT_EQ(L().Bookmarks[1], 101);
   // Backward from the first page reaches record 1 and stops there.
   L().nTopRec = 50;
@@ -248,11 +248,11 @@ TEST_F(HexView, CaseAndDirection) {
   L().nTopRec = 150;
   Search('F', "ABC");
   EXPECT_EQ(L().nTopRec, 101 - 23 + 1);
-  EXPECT_EQ(Row(23).substr(0, 11), "here is Abc");
+  EXPECT_EQ(Row(24).substr(0, 11), "here is Abc");
   L().bSearchBack = false;
   // F3 goes on from the record after the top: nothing more.
   L().nTopRec = 101;
-  Key(114);
+  Key(kVkF3);
   EXPECT_EQ(Message(), "VX0004 - Text not found");
 }
 
@@ -308,34 +308,34 @@ TEST_F(HexView, HitBeyondTheWindowIsBroughtIntoView) {
 
 TEST_F(HexView, MarksAndClipboard) {
   Open("abc\r\n" + Lines(200));
-  Key('T', 2);
-  Key('C', 2);
+  Key('T', kCtrl);
+  Key('C', kCtrl);
   EXPECT_NE(Transcript().find("CLIPBOARD 5 abc\\x0D\\x0A\n"), std::string::npos);
   // Without marks: message and beep, the clipboard untouched.
-  Key('C', 2);
+  Key('C', kCtrl);
   EXPECT_EQ(Message(), "VX1025 - No text has been marked.  Clipboard empty.");
   EXPECT_NE(Transcript().find("BEEP"), std::string::npos);
   EXPECT_EQ(Count("CLIPBOARD"), 1u);
   // Bottom of page 3, then top of page 1: from line 1 to the end of page 3.
-  Key(34);
-  Key(34);
-  Key('B', 2);
-  Key(36);
-  Key('T', 2);
-  Key('C', 2);
+  Key(kVkPgDn);
+  Key(kVkPgDn);
+  Key('B', kCtrl);
+  Key(kVkHome);
+  Key('T', kCtrl);
+  Key('C', kCtrl);
   EXPECT_NE(Transcript().find("CLIPBOARD 821 abc\\x0D\\x0Aline 00001"), std::string::npos);
   EXPECT_NE(Transcript().find("line 00068\\x0D\\x0A\n"), std::string::npos);
   // "V" clears the marks.
-  Key('T', 2);
+  Key('T', kCtrl);
   Key('V', 4);
-  Key('C', 2);
+  Key('C', kCtrl);
   EXPECT_EQ(Count("CLIPBOARD"), 2u);
 
   // Hex view, 32 bytes a line: the first 32 bytes.
   Open(Lines(100), 130);
   Hex();
-  Key('T', 2);
-  Key('C', 2);
+  Key('T', kCtrl);
+  Key('C', kCtrl);
   EXPECT_NE(Transcript().find("CLIPBOARD 32 line 00001\\x0D\\x0Aline 00002\\x0D\\x0Aline 000\n"), std::string::npos);
 }
 
@@ -343,18 +343,18 @@ TEST_F(HexView, LargeCopyAsksFirst) {
   std::string bytes(2097152, 'q');
   Open(bytes);
   session_->dialogs().answers.push_back("Cancel");
-  Key('A', 2);
-  Key('C', 2);
+  Key('A', kCtrl);
+  Key('C', kCtrl);
   EXPECT_NE(Transcript().find("MSGBOX caption=\"Move Large Amount of Data to Clipboard\" "
                               "text=\"VX0113 - About to move 2097152 bytes to the clipboard. Continue?\" "
                               "buttons=OKCancel -> Cancel"),
             std::string::npos);
   EXPECT_EQ(Count("CLIPBOARD"), 0u);
   // The cancelled copy left no marks behind.
-  Key('C', 2);
+  Key('C', kCtrl);
   EXPECT_EQ(Message(), "VX1025 - No text has been marked.  Clipboard empty.");
-  Key('A', 2);
-  Key('C', 2);
+  Key('A', kCtrl);
+  Key('C', kCtrl);
   EXPECT_EQ(session_->dialogs().answers.size(), 0u);
   EXPECT_NE(Transcript().find("CLIPBOARD 2097152 qqq"), std::string::npos);
 }
@@ -387,27 +387,27 @@ TEST_F(HexView, LinesAsGrepCountsThemOrRecords) {
       const int64_t first = ref[0].len;
       EXPECT_EQ(Rec(1).size(), static_cast<size_t>(first));
       // The title counts the lines at the end.
-      Key(35);
-      EXPECT_NE(Row(0).find(" of " + std::to_string(total) + " Lines"), std::string::npos) << Row(0);
+      Key(kVkEnd);
+      EXPECT_NE(Row(1).find(" of " + std::to_string(total) + " Lines"), std::string::npos) << Row(1);
       // "#" jumps to line 2 by these numbers.
       session_->dialogs().inputs.push_back(std::string("2"));
       Char('#');
       EXPECT_EQ(L().nTopRec, 2);
       EXPECT_EQ(Rec(2), bytes.substr(static_cast<size_t>(ref[1].addr - 1), static_cast<size_t>(ref[1].len)));
       // A search from the top finds "d" on its line, which is bookmarked.
-      Key(36);
+      Key(kVkHome);
       Search('S', "d");
       const int32_t dLine = lineOf(static_cast<int64_t>(bytes.find('d')) + 1);
       EXPECT_EQ(L().nTopRec, dLine);
       EXPECT_EQ(L().Bookmarks[1], dLine);
       // The first line marked and copied: all of it with its line end.
-      Key(36);
-      Key('T', 2);
-      Key('C', 2);
+      Key(kVkHome);
+      Key('T', kCtrl);
+      Key('C', kCtrl);
       EXPECT_NE(Transcript().find("CLIPBOARD " + std::to_string(first + ref[0].ends) + " "), std::string::npos);
       // Ctrl+Right reaches the end of the longest line on the page.
-      Key(39, 2);
-      EXPECT_EQ(Row(1).find_last_not_of(' '), first - L().nHOffset - 1) << L().nHOffset;
+      Key(kVkRight, kCtrl);
+      EXPECT_EQ(Row(2).find_last_not_of(' '), first - L().nHOffset - 1) << L().nHOffset;
       // and the ruler's first group is labelled with its last column, however many digits.
       const std::string label = std::to_string(L().nHOffset + 10);
       EXPECT_EQ(L().zRuler.substr(10 - label.size(), label.size()), label);

@@ -85,10 +85,10 @@ TEST_F(ViewerTest, EbcdicShowsTheFileBytesAndBlankPadding) {
   L().zFindText = "\xC4";  // a found line is drawn by the other path
   L().nFindLen = 1;
   L().ShowPage();
-  EXPECT_EQ(Row(1), "AB" + std::string(78, ' '));
-  EXPECT_EQ(Row(2), std::string(80, ' '));
-  EXPECT_EQ(Row(3), "C D" + std::string(77, ' '));
-  EXPECT_EQ(Row(4), std::string(80, ' '));
+  EXPECT_EQ(Row(2), "AB" + std::string(78, ' '));
+  EXPECT_EQ(Row(3), std::string(80, ' '));
+  EXPECT_EQ(Row(4), "C D" + std::string(77, ' '));
+  EXPECT_EQ(Row(5), std::string(80, ' '));
 }
 
 TEST_F(ViewerTest, EbcdicRowWithABadDigitIsFatal) {
@@ -113,15 +113,15 @@ TEST_F(ViewerTest, RulerLabels) {
 TEST_F(ViewerTest, TextPageDrawsRecordsAndStopsAtTheEnd) {
   View("a.txt", "first\r\n\tsecond\r\nthird\r\n\x1a");
   L().ShowPage();
-  EXPECT_EQ(Row(1), "first" + std::string(75, ' '));
-  EXPECT_EQ(Row(2).substr(0, 14), std::string(8, ' ') + "second");
-  EXPECT_EQ(Row(3).substr(0, 5), "third");
-  EXPECT_EQ(Row(4), std::string(80, ' '));  // the Ctrl-Z record is not drawn
+  EXPECT_EQ(Row(2), "first" + std::string(75, ' '));
+  EXPECT_EQ(Row(3).substr(0, 14), std::string(8, ' ') + "second");
+  EXPECT_EQ(Row(4).substr(0, 5), "third");
+  EXPECT_EQ(Row(5), std::string(80, ' '));  // the Ctrl-Z record is not drawn
   EXPECT_EQ(L().nBottomRec, 4);             // the record after the last one drawn
-  EXPECT_NE(Row(0).find("1 of 4 Lines"), std::string::npos);
+  EXPECT_NE(Row(1).find("1 of 4 Lines"), std::string::npos);
   L().TDISPLAY |= TD_RULER;
   L().ShowPage();
-  EXPECT_EQ(Row(0).substr(0, 20), "....v....1....v....2");
+  EXPECT_EQ(Row(1).substr(0, 20), "....v....1....v....2");
 }
 
 TEST_F(ViewerTest, FullPageBottomRecordAndPaging) {
@@ -130,23 +130,23 @@ TEST_F(ViewerTest, FullPageBottomRecordAndPaging) {
   View("a.txt", data);
   L().ShowPage();
   EXPECT_EQ(L().nBottomRec, 23);
-  EXPECT_EQ(Row(23).substr(0, 7), "line 23");
+  EXPECT_EQ(Row(24).substr(0, 7), "line 23");
   L().LIST_PAGEMOVE(34);
   L().ShowPage();
   EXPECT_EQ(L().nTopRec, 24);
-  EXPECT_EQ(Row(1).substr(0, 7), "line 24");
+  EXPECT_EQ(Row(2).substr(0, 7), "line 24");
   L().LIST_PAGEMOVE(33);
   EXPECT_EQ(L().nTopRec, 1);
   L().LIST_PAGEMOVE(35);
   L().ShowPage();
   EXPECT_EQ(L().nTopRec, 78);
-  EXPECT_EQ(Row(23).substr(0, 8), "line 100");
+  EXPECT_EQ(Row(24).substr(0, 8), "line 100");
   // Page down on the last page shows the last record alone at the top.
   L().LIST_PAGEMOVE(34);
   L().ShowPage();
   EXPECT_EQ(L().nTopRec, 100);
-  EXPECT_EQ(Row(1).substr(0, 8), "line 100");
-  EXPECT_EQ(Row(2), std::string(80, ' '));
+  EXPECT_EQ(Row(2).substr(0, 8), "line 100");
+  EXPECT_EQ(Row(3), std::string(80, ' '));
   L().LIST_PAGEMOVE(40);
   EXPECT_EQ(L().nTopRec, 100);
   L().LIST_PAGEMOVE(36);
@@ -160,8 +160,8 @@ TEST_F(ViewerTest, WrappedPageCutsALongRecordAtThePageEnd) {
   L().nHOffset = 30;
   L().ShowPage();
   EXPECT_EQ(L().nHOffset, 0);
-  EXPECT_EQ(Row(1).substr(0, 6), "short ");
-  EXPECT_EQ(Row(23), std::string(80, 'x'));
+  EXPECT_EQ(Row(2).substr(0, 6), "short ");
+  EXPECT_EQ(Row(24), std::string(80, 'x'));
   EXPECT_EQ(L().nBottomRec, 1);
   // A first record that alone overfills the page is the bottom record as well.
   L().nTopRec = 2;
@@ -181,7 +181,7 @@ TEST_F(ViewerTest, FoundTextIsBlankedAndDrawnOverlapping) {
   L().bFindNoCase = true;
   L().ShowPage();
   const auto& grid = session_->grid();
-  EXPECT_EQ(Row(1).substr(0, 12), "one hit here");
+  EXPECT_EQ(Row(2).substr(0, 12), "one hit here");
   EXPECT_EQ(grid.At(4, 1).fg, L().lColor[9]);
   EXPECT_TRUE(grid.At(4, 1).bold);
   EXPECT_EQ(grid.At(4, 1).bg, L().lColor[7]);

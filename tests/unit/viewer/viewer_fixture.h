@@ -11,25 +11,17 @@
 #include <sstream>
 #include <string>
 
-#include "platform/headless/session.h"
+#include "test.h"
 
 namespace tembra::testing {
 
 class ViewerTest : public ::testing::Test {
  protected:
   void SetUp() override { Begin(80, 25); }
-  void TearDown() override {
-    session_.reset();
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
+  void TearDown() override { session_.reset(); }
 
   void Begin(int cols, int rows) {
-    if (dir_.empty()) {
-      char tmpl[] = "/tmp/tembra-viewer-XXXXXX";
-      ASSERT_NE(mkdtemp(tmpl), nullptr);
-      dir_ = tmpl;
-    }
+    ASSERT_FALSE(dir_.empty());
     headless::Options o;
     o.cols = cols;
     o.rows = rows;
@@ -70,9 +62,10 @@ class ViewerTest : public ::testing::Test {
   int32_t Flags(int32_t n) { return L().RecLens[n] >> 12; }
   int32_t Len(int32_t n) { return L().RecLens[n] & 4095; }
 
-  std::string Row(int row) { return session_->grid().RowText(row); }
+  std::string Row(int row) { return ScreenRow(*session_, row); }  // 1-based
 
-  std::string dir_;
+  TempDir tmp_{"viewer"};
+  std::string dir_ = tmp_.path();
   std::ostringstream out_;
   std::unique_ptr<headless::Session> session_;
 };

@@ -6,8 +6,10 @@
 
 #include "../../../fuzz/record_splitter.h"
 #include "viewer_fixture.h"
+#include "test.h"
 
 using namespace tembra;
+using tembra::testing::Field;
 using tembra::testing::ViewerTest;
 
 TEST_F(ViewerTest, CrLfBetweenTwoRecords) {
@@ -251,8 +253,8 @@ namespace {
 int32_t EntryOf(Lister& L, const std::string& upperName) {
   for (int32_t i = 1; i <= L.nZDir; ++i) {
     const std::string& rec = L.ZDIR[i];
-    int32_t n = static_cast<int32_t>(Val(Mid(rec, 94, 4)));
-    if (Mid(rec, 109, n) == upperName) return i;
+    int32_t n = static_cast<int32_t>(Val(Field(rec, kZdNameLen)));
+    if (Field(rec, kZdName, n) == upperName) return i;
   }
   return -1;
 }
@@ -269,7 +271,7 @@ TEST_F(ViewerTest, OpeningByEntryAndReopening) {
   EXPECT_EQ(L().nFileSize, 10);
   EXPECT_EQ(L().zDisplayMode, "LIST");
   EXPECT_EQ(L().nRecCount, 2);
-  EXPECT_EQ(Row(1).substr(0, 3), "abc");
+  EXPECT_EQ(Row(2).substr(0, 3), "abc");
   L().LeaveFileView();
   L().ListAFile(-47);
   EXPECT_EQ(L().OpenCount, 1);
@@ -302,7 +304,7 @@ TEST_F(ViewerTest, LongScansShowTheirProgressEveryHalfSecond) {
   std::string data;
   while (data.size() < 800000) data += "0123456789abcdefghi\n";  // 40,000 lines of 20 bytes
   View("a.txt", data);
-  auto message = [&] { return Row(24).substr(0, Row(24).find_last_not_of(' ') + 1); };
+  auto message = [&] { return Row(25).substr(0, Row(25).find_last_not_of(' ') + 1); };
   L().nYieldCount = 1;
   L().GetFdbin(1);
   for (int step : {499, 1}) {
@@ -355,7 +357,7 @@ TEST_F(ViewerTest, SizesAboveTheLongestViewedLengthAreCapped) {
       L().ListAFile(i);
       EXPECT_EQ(L().nFileSize, any ? size : viewed) << size;
       // Capped, it says so once, on the message line.
-      EXPECT_EQ(Row(24).find("VX0033 - Viewing the first 2,147,221,504 bytes of "), size > viewed && !any ? 0 : std::string::npos);
+      EXPECT_EQ(Row(25).find("VX0033 - Viewing the first 2,147,221,504 bytes of "), size > viewed && !any ? 0 : std::string::npos);
       L().LeaveFileView();
     }
   }
@@ -400,8 +402,8 @@ TEST_F(ViewerTest, FilesBeyond4GiBAreIndexedWhole) {
     L().JUMP2LINE();
     EXPECT_EQ(L().nHexTop, int64_t{1} << 32);
     L().ShowPage();
-    EXPECT_EQ(Row(1).substr(0, 11), "100000000  ");
-    EXPECT_EQ(Row(1).substr(31, 2), "0A");  // the LF at offset 4 GiB + 9
+    EXPECT_EQ(Row(2).substr(0, 11), "100000000  ");
+    EXPECT_EQ(Row(2).substr(31, 2), "0A");  // the LF at offset 4 GiB + 9
     L().ALT_H_LST();
     L().LeaveFileView();
   }

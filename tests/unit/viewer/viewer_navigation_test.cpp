@@ -77,7 +77,7 @@ TEST_F(ViewerTest, HorizontalOffsetKeys) {
   L().nWrapMode = 2;
   L().bList_Keydown(0, 39);
   EXPECT_EQ(L().nHOffset, 4040);
-  EXPECT_EQ(Row(24).substr(0, 6), "VX1016");
+  EXPECT_EQ(Row(25).substr(0, 6), "VX1016");
   L().nWrapMode = 0;
   L().TDISPLAY |= TD_HEX;
   L().bList_Keydown(0, 37);
@@ -93,15 +93,15 @@ TEST_F(ViewerTest, CharacterKeysOfTheView) {
   EXPECT_EQ(L().nTopRec, 1);
   L().KeyPress_ListMode('B');
   EXPECT_EQ(L().nTopRec, 78);
-  EXPECT_EQ(Row(23).substr(0, 8), "line 100");
+  EXPECT_EQ(Row(24).substr(0, 8), "line 100");
   L().KeyPress_ListMode('t');
   EXPECT_EQ(L().nTopRec, 1);
   L().KeyPress_ListMode('w');
   EXPECT_EQ(L().nWrapMode, 2);
-  EXPECT_EQ(Row(24).substr(0, 21), "VX0202 - Word Wrap ON");
+  EXPECT_EQ(Row(25).substr(0, 21), "VX0202 - Word Wrap ON");
   L().KeyPress_ListMode('W');
   EXPECT_EQ(L().nWrapMode, 0);
-  EXPECT_EQ(Row(24).substr(0, 22), "VX0203 - Line Wrap OFF");
+  EXPECT_EQ(Row(25).substr(0, 22), "VX0203 - Line Wrap OFF");
   L().KeyPress_ListMode('7');
   EXPECT_TRUE(L().TDISPLAY & TD_STRIP);
   L().KeyPress_ListMode('e');

@@ -2,10 +2,11 @@
 // listed through the platform's file layer.
 #include <gtest/gtest.h>
 
-#include "session_fixture.h"
+#include "test.h"
 #include "zip/zip_archive.h"
 
 using namespace tembra;
+using tembra::testing::Field;
 using tembra::testing::SessionFixture;
 using ziptest::Archive;
 using ziptest::Member;
@@ -50,12 +51,12 @@ TEST_F(ZipListing, ListsMembersWithTheArchiveAsParent) {
   Lister& L = f.L();
   ASSERT_TRUE(L.bZipMode);
   EXPECT_EQ(L.nZDir, 2);
-  EXPECT_EQ(Mid(L.ZDIR[1], 109), "STORED.BINstored.bin");
-  EXPECT_EQ(Mid(L.ZDIR[1], 88, 6), "ZIP100");
-  EXPECT_EQ(Mid(L.ZDIR[2], 109), "README.TXTreadme.txt");
+  EXPECT_EQ(Field(L.ZDIR[1], kZdName), "STORED.BINstored.bin");
+  EXPECT_EQ(Field(L.ZDIR[1], kZdAttr), "ZIP100");
+  EXPECT_EQ(Field(L.ZDIR[2], kZdName), "README.TXTreadme.txt");
   std::string full = f.dir.win() + "ARC.ZIP";
-  EXPECT_EQ(Mid(L.ZDIR[0], 109), UCase(full) + full);
-  EXPECT_EQ(Mid(L.ZDIR[0], 98, 1), "U");
+  EXPECT_EQ(Field(L.ZDIR[0], kZdName), UCase(full) + full);
+  EXPECT_EQ(Field(L.ZDIR[0], kZdType), "U");
   EXPECT_EQ(L.zZipReturnName, "ARC.ZIP");
   EXPECT_EQ(L.zDisplayMode, "ZIP");
   EXPECT_EQ(L.zCaptionRight, full);
@@ -64,7 +65,7 @@ TEST_F(ZipListing, ListsMembersWithTheArchiveAsParent) {
   EXPECT_TRUE(f.Has("CAPTION TEMBRA \xe2\x80\xa2 ZIP \xe2\x80\xa2 " + Cp1252ToUtf8(full)));
 
   // Esc leaves the listing and asks for the directory again.
-  L.ZIP_KeyPress(Chr(27));
+  L.ZIP_KeyPress(Chr(kChEsc));
   EXPECT_FALSE(L.bZipMode);
   EXPECT_TRUE(L.bRescan);
   EXPECT_EQ(L.zDisplayMode, "DIR");
@@ -74,9 +75,9 @@ TEST_F(ZipListing, FullPathsListFolderEntries) {
   List("a.zip", Archive({{"docs/"}, {"docs/readme.txt", 45, 100}}), true);
   Lister& L = f.L();
   ASSERT_EQ(L.nZDir, 2);
-  EXPECT_EQ(Mid(L.ZDIR[1], 98, 1), "D");
-  EXPECT_EQ(Mid(L.ZDIR[1], 109), "DOCS/docs/");
-  EXPECT_EQ(Mid(L.ZDIR[2], 109), "DOCS/README.TXTdocs/readme.txt");
+  EXPECT_EQ(Field(L.ZDIR[1], kZdType), "D");
+  EXPECT_EQ(Field(L.ZDIR[1], kZdName), "DOCS/docs/");
+  EXPECT_EQ(Field(L.ZDIR[2], kZdName), "DOCS/README.TXTdocs/readme.txt");
 }
 
 TEST_F(ZipListing, TablesGrowForLargeArchives) {
@@ -88,7 +89,7 @@ TEST_F(ZipListing, TablesGrowForLargeArchives) {
   EXPECT_EQ(L.nZDirMax, 3072);
   EXPECT_EQ(L.ZDIR.size(), 3073u);
   EXPECT_EQ(L.SZDIR.size(), 3073u);
-  EXPECT_EQ(Mid(L.ZDIR[2100], 109), "M2099m2099");
+  EXPECT_EQ(Field(L.ZDIR[2100], kZdName), "M2099m2099");
 }
 
 TEST_F(ZipListing, DamagedArchivesKeepTheDirectoryListing) {

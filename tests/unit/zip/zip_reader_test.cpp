@@ -5,8 +5,10 @@
 #include "file_time.h"
 #include "zip/zip_archive.h"
 #include "zip/zip_reader.h"
+#include "test.h"
 
 using namespace tembra;
+using tembra::testing::Field;
 using namespace tembra::zip;
 using ziptest::Archive;
 using ziptest::Le;
@@ -89,26 +91,26 @@ TEST(ZipReader, FolderAndMemberInBothModes) {
   ASSERT_EQ(names.status, ZipStatus::Ok);
   ASSERT_EQ(names.records.size(), 1u);
   const std::string& r = names.records[0];
-  EXPECT_EQ(Mid(r, 109), "README.TXTreadme.txt");
-  EXPECT_EQ(Mid(r, 94, 4), " 010");
-  EXPECT_EQ(Mid(r, 98, 1), "F");
-  EXPECT_EQ(Mid(r, 88, 6), "ZIP 45");
-  EXPECT_EQ(Mid(r, 16, 16), "20250101120000  ");
-  EXPECT_EQ(Mid(r, 33, 16), "20250101120000  ");
-  EXPECT_EQ(Mid(r, 50, 16), "20250101120000  ");
-  EXPECT_EQ(Mid(r, 66, 12), "   000000100");
-  EXPECT_EQ(Mid(r, 78, 2), " 0");
+  EXPECT_EQ(Field(r, kZdName), "README.TXTreadme.txt");
+  EXPECT_EQ(Field(r, kZdNameLen), " 010");
+  EXPECT_EQ(Field(r, kZdType), "F");
+  EXPECT_EQ(Field(r, kZdAttr), "ZIP 45");
+  EXPECT_EQ(Field(r, kZdWriteTime), "20250101120000  ");
+  EXPECT_EQ(Field(r, kZdCreateTime), "20250101120000  ");
+  EXPECT_EQ(Field(r, kZdAccessTime), "20250101120000  ");
+  EXPECT_EQ(Field(r, kZdSize), "   000000100");
+  EXPECT_EQ(Field(r, kZdHasDot, 2), " 0");
   EXPECT_EQ(Left(r, 15), Space(15));
-  EXPECT_EQ(Mid(r, 80, 8), Space(8));
-  EXPECT_EQ(Mid(r, 99, 10), Space(10));
+  EXPECT_EQ(Field(r, kZdExt, 8), Space(8));
+  EXPECT_EQ(Field(r, kZdNameCol, 10), Space(10));
 
   Listing full = List(data, true);
   ASSERT_EQ(full.records.size(), 2u);
-  EXPECT_EQ(Mid(full.records[0], 109), "DOCS/docs/");
-  EXPECT_EQ(Mid(full.records[0], 98, 1), "D");
-  EXPECT_EQ(Mid(full.records[0], 88, 6), Space(6));  // nothing stored, no ratio
-  EXPECT_EQ(Mid(full.records[1], 109), "DOCS/README.TXTdocs/readme.txt");
-  EXPECT_EQ(Mid(full.records[1], 98, 1), "F");
+  EXPECT_EQ(Field(full.records[0], kZdName), "DOCS/docs/");
+  EXPECT_EQ(Field(full.records[0], kZdType), "D");
+  EXPECT_EQ(Field(full.records[0], kZdAttr), Space(6));  // nothing stored, no ratio
+  EXPECT_EQ(Field(full.records[1], kZdName), "DOCS/README.TXTdocs/readme.txt");
+  EXPECT_EQ(Field(full.records[1], kZdType), "F");
 }
 
 TEST(ZipReader, RatiosEmptyMembersAndNames) {
@@ -120,17 +122,17 @@ TEST(ZipReader, RatiosEmptyMembersAndNames) {
   Listing l = List(data, false);
   ASSERT_EQ(l.status, ZipStatus::Ok);
   ASSERT_EQ(l.records.size(), 5u);
-  EXPECT_EQ(Mid(l.records[0], 88, 6), "ZIP100");
-  EXPECT_EQ(Mid(l.records[1], 88, 6), "ZIP5.3");
-  EXPECT_EQ(Mid(l.records[2], 88, 6), Space(6));
-  EXPECT_EQ(Mid(l.records[2], 66, 12), "   000000000");
-  EXPECT_EQ(Mid(l.records[3], 109), "WIN.TXTwin.txt");
-  EXPECT_EQ(Left(l.records[4], 1), "*");  // no name: hidden
-  EXPECT_EQ(Mid(l.records[4], 94, 4), " 000");
+  EXPECT_EQ(Field(l.records[0], kZdAttr), "ZIP100");
+  EXPECT_EQ(Field(l.records[1], kZdAttr), "ZIP5.3");
+  EXPECT_EQ(Field(l.records[2], kZdAttr), Space(6));
+  EXPECT_EQ(Field(l.records[2], kZdSize), "   000000000");
+  EXPECT_EQ(Field(l.records[3], kZdName), "WIN.TXTwin.txt");
+  EXPECT_EQ(Field(l.records[4], kZdIgnore), "*");  // no name: hidden
+  EXPECT_EQ(Field(l.records[4], kZdNameLen), " 000");
   // An empty file is not a folder, also with full paths.
   Listing full = List(data, true);
-  EXPECT_EQ(Mid(full.records[2], 98, 1), "F");
-  EXPECT_EQ(Mid(full.records[3], 109), "SUB\\WIN.TXTsub\\win.txt");
+  EXPECT_EQ(Field(full.records[2], kZdType), "F");
+  EXPECT_EQ(Field(full.records[3], kZdName), "SUB\\WIN.TXTsub\\win.txt");
 }
 
 TEST(ZipReader, NtfsTimesAndOtherExtraBlocks) {
@@ -149,17 +151,17 @@ TEST(ZipReader, NtfsTimesAndOtherExtraBlocks) {
   ASSERT_EQ(l.status, ZipStatus::Ok);
   ASSERT_EQ(l.records.size(), 3u);
   for (int i = 0; i < 2; ++i) {
-    EXPECT_EQ(Mid(l.records[i], 16, 16), "20231114221320  ") << i;  // modification
-    EXPECT_EQ(Mid(l.records[i], 50, 16), "20240309160000  ") << i;  // access
-    EXPECT_EQ(Mid(l.records[i], 33, 16), "20200913122640  ") << i;  // creation
+    EXPECT_EQ(Field(l.records[i], kZdWriteTime), "20231114221320  ") << i;  // modification
+    EXPECT_EQ(Field(l.records[i], kZdAccessTime), "20240309160000  ") << i;  // access
+    EXPECT_EQ(Field(l.records[i], kZdCreateTime), "20200913122640  ") << i;  // creation
   }
-  EXPECT_EQ(Mid(l.records[2], 33, 14), "20250101120000");  // no NTFS block: the DOS time
+  EXPECT_EQ(Field(l.records[2], kZdCreateTime, 14), "20250101120000");  // no NTFS block: the DOS time
   // A time beyond year 9999 cannot fill its digits: the DOS time is used instead.
   Member far{"f.txt", 5, 10};
   far.extra = ziptest::NtfsBlock(m, 0x7FFFFFFFFFFFFFFFULL, c);
   Listing lf = List(Archive({far}));
   ASSERT_EQ(lf.records.size(), 1u);
-  EXPECT_EQ(Mid(lf.records[0], 50, 14), "20250101120000");
+  EXPECT_EQ(Field(lf.records[0], kZdAccessTime, 14), "20250101120000");
 }
 
 TEST(ZipReader, RefusesDamagedArchives) {
@@ -211,7 +213,7 @@ TEST(ZipReader, CommentsUpTo65535Bytes) {
     Listing l = List(head + cd + ziptest::EndRecord(1, cd.size(), 30, comment));
     ASSERT_EQ(l.status, ZipStatus::Ok) << comment.size();
     ASSERT_EQ(l.records.size(), 1u);
-    EXPECT_EQ(Mid(l.records[0], 109), "A.TXTa.txt");
+    EXPECT_EQ(Field(l.records[0], kZdName), "A.TXTa.txt");
   }
 }
 
@@ -238,12 +240,12 @@ TEST(ZipReader, Zip64EndRecordAndExtraFields) {
   Listing l = List(data);
   ASSERT_EQ(l.status, ZipStatus::Ok);
   ASSERT_EQ(l.records.size(), 4u);
-  EXPECT_EQ(Mid(l.records[0], 66, 12), "  8589934592");
-  EXPECT_EQ(Mid(l.records[0], 88, 6), "ZIP 50");
-  EXPECT_EQ(Mid(l.records[1], 66, 12), "999999999999");
-  EXPECT_EQ(Mid(l.records[2], 66, 14), "999999999999 0");  // cut to the columns, the next ones in place
-  EXPECT_EQ(Mid(l.records[2], 109), "MORE.BINmore.bin");
-  EXPECT_EQ(Mid(l.records[3], 88, 6), "ZIP 45");
+  EXPECT_EQ(Field(l.records[0], kZdSize), "  8589934592");
+  EXPECT_EQ(Field(l.records[0], kZdAttr), "ZIP 50");
+  EXPECT_EQ(Field(l.records[1], kZdSize), "999999999999");
+  EXPECT_EQ(Field(l.records[2], kZdSize, 14), "999999999999 0");  // cut to the columns, the next ones in place
+  EXPECT_EQ(Field(l.records[2], kZdName), "MORE.BINmore.bin");
+  EXPECT_EQ(Field(l.records[3], kZdAttr), "ZIP 45");
   // A ZIP64 end record behind a plain end record that marks no field.
   EXPECT_EQ(List(head + cd + z64 + locator + ziptest::EndRecord(4, cd.size(), head.size())).status, ZipStatus::Ok);
   // A plain archive whose central directory ends with what looks like a locator (here
@@ -259,8 +261,8 @@ TEST(ZipReader, Zip64EndRecordAndExtraFields) {
   conly.extra = Le(1, 2) + Le(8, 2) + Le(45, 8);
   Listing c = List(Archive({conly}));
   ASSERT_EQ(c.records.size(), 1u);
-  EXPECT_EQ(Mid(c.records[0], 66, 12), "   000000100");
-  EXPECT_EQ(Mid(c.records[0], 88, 6), "ZIP 45");
+  EXPECT_EQ(Field(c.records[0], kZdSize), "   000000100");
+  EXPECT_EQ(Field(c.records[0], kZdAttr), "ZIP 45");
   // A ZIP64 end record whose locator points past it, or at something else.
   std::string pastIt = std::string("PK\x06\x07", 4) + Le(0, 4) + Le(z64At + 1, 8) + Le(1, 4);
   std::string atData = std::string("PK\x06\x07", 4) + Le(0, 4) + Le(0, 8) + Le(1, 4);
@@ -279,10 +281,10 @@ TEST(ZipReader, LongNamesAreCutAt4096Bytes) {
   Listing l = List(Archive({longName, {"next.txt", 1, 1}}));
   ASSERT_EQ(l.status, ZipStatus::Ok);
   ASSERT_EQ(l.records.size(), 2u);
-  EXPECT_EQ(Mid(l.records[0], 94, 4), "4096");
+  EXPECT_EQ(Field(l.records[0], kZdNameLen), "4096");
   EXPECT_EQ(l.records[0].size(), 108u + 2 * 4096);
-  EXPECT_EQ(Mid(l.records[0], 16, 8), "20250101");  // the extra field was cut away
-  EXPECT_EQ(Mid(l.records[1], 109), "NEXT.TXTnext.txt");
+  EXPECT_EQ(Field(l.records[0], kZdWriteTime, kZdDateLen), "20250101");  // the extra field was cut away
+  EXPECT_EQ(Field(l.records[1], kZdName), "NEXT.TXTnext.txt");
 }
 
 TEST(ZipReader, Utf8NamesInTheSingleByteCodePage) {
@@ -291,8 +293,8 @@ TEST(ZipReader, Utf8NamesInTheSingleByteCodePage) {
   Member raw{"caf\xc3\xa9.txt", 1, 1};
   Listing l = List(Archive({flagged, raw}));
   ASSERT_EQ(l.records.size(), 2u);
-  EXPECT_EQ(Mid(l.records[0], 109), "CAF\xc9.TXTcaf\xe9.txt");
-  EXPECT_EQ(Mid(l.records[1], 94, 4), " 009");  // unflagged names keep their bytes
+  EXPECT_EQ(Field(l.records[0], kZdName), "CAF\xc9.TXTcaf\xe9.txt");
+  EXPECT_EQ(Field(l.records[1], kZdNameLen), " 009");  // unflagged names keep their bytes
   // With the file system's way of showing names, every name that is valid UTF-8 goes
   // through it, flagged or not; other names keep their bytes.
   auto shown = [](const Member& m) {
@@ -312,12 +314,12 @@ TEST(ZipReader, Utf8NamesInTheSingleByteCodePage) {
 
 TEST(ZipReader, ParentRecordOfTheArchive) {
   std::string r = ArchiveParentRecord("C:\\tmp\\Arc.zip");
-  EXPECT_EQ(Mid(r, 109), "C:\\TMP\\ARC.ZIPC:\\tmp\\Arc.zip");
-  EXPECT_EQ(Mid(r, 94, 5), " 014U");
-  EXPECT_EQ(Mid(r, 16, 16), "19460626123456  ");
-  EXPECT_EQ(Mid(r, 33, 16), "19460626123456  ");
-  EXPECT_EQ(Mid(r, 50, 16), "19460626123456  ");
-  EXPECT_EQ(Mid(r, 66, 12), "000000000000");
+  EXPECT_EQ(Field(r, kZdName), "C:\\TMP\\ARC.ZIPC:\\tmp\\Arc.zip");
+  EXPECT_EQ(Field(r, kZdNameLen, 5), " 014U");
+  EXPECT_EQ(Field(r, kZdWriteTime), "19460626123456  ");
+  EXPECT_EQ(Field(r, kZdCreateTime), "19460626123456  ");
+  EXPECT_EQ(Field(r, kZdAccessTime), "19460626123456  ");
+  EXPECT_EQ(Field(r, kZdSize), "000000000000");
 }
 
 TEST(ZipReader, BlockSourceReadsOnlyInsideTheData) {

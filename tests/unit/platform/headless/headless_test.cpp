@@ -7,12 +7,14 @@
 #include "platform/grid/keys.h"
 #include "platform/headless/session.h"
 #include "platform/headless/transcript.h"
+#include "test.h"
 
 using namespace tembra::headless;
+using namespace tembra;
 
 TEST(Headless, KeysAsAWindowsKeyboardGivesThem) {
   KeyStroke k = *NamedKey("a", 0);
-  EXPECT_EQ(k.vk, 65);
+  EXPECT_EQ(k.vk, 'A');
   EXPECT_EQ(k.ch, 'a');
   k = *NamedKey("A", 1);
   EXPECT_EQ(k.ch, 'A');
@@ -21,14 +23,14 @@ TEST(Headless, KeysAsAWindowsKeyboardGivesThem) {
   k = *NamedKey("x", 4);
   EXPECT_EQ(k.ch, -1);
   k = *NamedKey("Esc", 0);
-  EXPECT_EQ(k.vk, 27);
+  EXPECT_EQ(k.vk, kVkEsc);
   EXPECT_EQ(k.ch, 27);
   k = *NamedKey("F10", 0);
-  EXPECT_EQ(k.vk, 121);
+  EXPECT_EQ(k.vk, kVkF10);
   EXPECT_EQ(k.ch, -1);
   k = *NamedKey("*", 0);
-  EXPECT_EQ(k.vk, 56);
-  EXPECT_EQ(k.shift, 1);
+  EXPECT_EQ(k.vk, '8');
+  EXPECT_EQ(k.shift, kShift);
   EXPECT_EQ(k.ch, '*');
   k = *NamedKey("187", 0);
   EXPECT_EQ(k.ch, '=');
@@ -36,8 +38,8 @@ TEST(Headless, KeysAsAWindowsKeyboardGivesThem) {
   EXPECT_EQ(k.ch, '%');
   EXPECT_FALSE(NamedKey("Bogus", 0));
   KeyStroke t = TypedKey('?');
-  EXPECT_EQ(t.vk, 191);
-  EXPECT_EQ(t.shift, 1);
+  EXPECT_EQ(t.vk, kVkSlash);
+  EXPECT_EQ(t.shift, kShift);
   t = TypedKey(0xE9);  // not on the layout: the character alone
   EXPECT_EQ(t.vk, 0);
   EXPECT_EQ(t.ch, 0xE9);

@@ -9,6 +9,8 @@
 #include <map>
 
 #include "platform/posix/posix_platform.h"
+#include "platform/filesystem_contract.h"
+#include "test.h"
 
 using namespace tembra;
 
@@ -17,17 +19,10 @@ namespace {
 class FindTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/tembra-unit-find.XXXXXX";
-    dir_ = mkdtemp(tmpl);
     fs_ = std::make_unique<posix::PosixFileSystem>(posix::DriveMap("C=/", dir_));
-    win_ = "C:";
-    for (char c : dir_) win_ += c == '/' ? '\\' : c;
-    win_ += "\\";
+    win_ = tmp_.win();
   }
-  void TearDown() override {
-    std::string cmd = "rm -rf '" + dir_ + "'";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
-  }
+  void TearDown() override { ASSERT_TRUE(tmp_.Remove()); }
   void Make(const std::string& name, off_t size = 0) {
     std::string p = dir_ + "/" + name;
     int fd = ::open(p.c_str(), O_CREAT | O_WRONLY, 0644);
@@ -45,13 +40,22 @@ class FindTest : public ::testing::Test {
     fs_->FindClose(h);
     return out;
   }
-  std::string dir_, win_;
+  tembra::testing::TempDir tmp_{"find"};
+  std::string dir_ = tmp_.path(), win_;
   std::unique_ptr<posix::PosixFileSystem> fs_;
 };
 
 uint64_t Size(const FindData& d) { return (static_cast<uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow; }
 
 }  // namespace
+
+// The checks every FileSystem passes, shared with the Windows checks.
+TEST_F(FindTest, FileSystemContract) {
+  contract::FileSystemContract(*fs_, win_.substr(0, win_.size() - 1),
+                               [](bool ok, const char* what, const std::string& detail) {
+                                 EXPECT_TRUE(ok) << what << " " << detail;
+                               });
+}
 
 TEST_F(FindTest, EntriesWithSizesAttributesAndNames) {
   Make("plain.txt", 1234);

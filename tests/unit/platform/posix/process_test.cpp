@@ -12,6 +12,7 @@
 
 #include "platform/posix/config_trust.h"
 #include "platform/posix/posix_platform.h"
+#include "test.h"
 
 namespace fs = std::filesystem;
 using namespace tembra::posix;
@@ -21,8 +22,6 @@ namespace {
 class Launch : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/tembra-launch-XXXXXX";
-    dir_ = mkdtemp(tmpl);
     drives_ = std::make_unique<DriveMap>("C=/", dir_.string());
     drives_->ChangeDirectory(Win(dir_));
     setenv("EDITOR", "myeditor -w", 1);
@@ -43,7 +42,8 @@ class Launch : public ::testing::Test {
   LaunchPlan Plan(const std::string& cmd, const std::string& comspec = "") {
     return PlanLaunch(cmd, drives_.get(), comspec);
   }
-  fs::path dir_;
+  tembra::testing::TempDir tmp_{"launch"};
+  fs::path dir_ = tmp_.path();
   std::unique_ptr<DriveMap> drives_;
 };
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/terminal/colors.h"
-#include "session_fixture.h"
+#include "test.h"
 
 namespace tembra::terminal {
 namespace {

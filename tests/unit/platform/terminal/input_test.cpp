@@ -3,6 +3,7 @@
 
 #include "platform/terminal/colors.h"
 #include "platform/terminal/input.h"
+#include "test.h"
 
 namespace tembra::terminal {
 namespace {
@@ -30,14 +31,14 @@ void ExpectKey(const std::string& bytes, int vk, int shift, int ch) {
 
 TEST(TerminalInput, PlainCharactersCarryTheirKeyAndShift) {
   ExpectKey("a", 'A', 0, 'a');
-  ExpectKey("A", 'A', 1, 'A');
+  ExpectKey("A", 'A', kShift, 'A');
   ExpectKey("5", '5', 0, '5');
-  ExpectKey("&", '7', 1, '&');
-  ExpectKey("/", 191, 0, '/');
-  ExpectKey(" ", 32, 0, 32);
-  ExpectKey("\r", 13, 0, 13);
-  ExpectKey("\t", 9, 0, 9);
-  ExpectKey("\x7f", 8, 0, 8);
+  ExpectKey("&", '7', kShift, '&');
+  ExpectKey("/", kVkSlash, 0, '/');
+  ExpectKey(" ", kVkSpace, 0, ' ');
+  ExpectKey("\r", kVkEnter, 0, kChEnter);
+  ExpectKey("\t", kVkTab, 0, kChTab);
+  ExpectKey("\x7f", kVkBack, 0, kChBackspace);
   // A UTF-8 character of Windows-1252 arrives as its byte, without a key of its own.
   ExpectKey("\xc3\xa9", 0, 0, 0xE9);
   ExpectKey("\xe2\x82\xac", 0, 0, 0x80);
@@ -54,43 +55,43 @@ TEST(TerminalInput, PlainCharactersCarryTheirKeyAndShift) {
 }
 
 TEST(TerminalInput, ControlKeysArriveAsKeysInRawMode) {
-  ExpectKey("\x03", 'C', 2, 3);   // Ctrl+C
-  ExpectKey("\x13", 'S', 2, 19);  // Ctrl+S
-  ExpectKey("\x11", 'Q', 2, 17);  // Ctrl+Q
-  ExpectKey("\x1a", 'Z', 2, 26);  // Ctrl+Z
-  ExpectKey("\x1f", 191, 2, -1);  // Ctrl+/
-  ExpectKey("\x1c", 27, 1, 27);   // Ctrl+\ stands in for Shift+Esc
+  ExpectKey("\x03", 'C', kCtrl, 3);   // Ctrl+C
+  ExpectKey("\x13", 'S', kCtrl, 19);  // Ctrl+S
+  ExpectKey("\x11", 'Q', kCtrl, 17);  // Ctrl+Q
+  ExpectKey("\x1a", 'Z', kCtrl, 26);  // Ctrl+Z
+  ExpectKey("\x1f", kVkSlash, kCtrl, -1);  // Ctrl+/
+  ExpectKey("\x1c", kVkEsc, kShift, kChEsc);   // Ctrl+\ stands in for Shift+Esc
 }
 
 TEST(TerminalInput, EscapeAloneAltAndSequences) {
-  ExpectKey("\x1b", 27, 0, 27);
+  ExpectKey("\x1b", kVkEsc, 0, kChEsc);
   // Without the timeout a lone Esc waits: it may start a sequence.
   EXPECT_TRUE(Keys("\x1b", false).empty());
-  ExpectKey("\x1bx", 'X', 4, -1);   // Alt+X
+  ExpectKey("\x1bx", 'X', kAlt, -1);   // Alt+X
   auto two = Keys("\x1b\t");          // Esc, then Tab
   ASSERT_EQ(two.size(), 2u);
-  EXPECT_EQ(two[0].vk, 27);
-  EXPECT_EQ(two[1].vk, 9);
-  ExpectKey("\x1b" "D", 'D', 5, -1);  // Shift+Alt+D
-  ExpectKey("\x1b[A", 38, 0, -1);
-  ExpectKey("\x1bOB", 40, 0, -1);
-  ExpectKey("\x1b[1;5H", 36, 2, -1);   // Ctrl+Home
-  ExpectKey("\x1b[1;5F", 35, 2, -1);   // Ctrl+End
-  ExpectKey("\x1b[6;5~", 34, 2, -1);   // Ctrl+PgDn
-  ExpectKey("\x1b[1;5C", 39, 2, -1);   // Ctrl+Right
-  ExpectKey("\x1b[3;2~", 46, 1, -1);   // Shift+Delete
-  ExpectKey("\x1b[3;4~", 46, 5, -1);   // Shift+Alt+Delete
-  ExpectKey("\x1b[3;6~", 46, 3, -1);   // Shift+Ctrl+Delete
-  ExpectKey("\x1b[2~", 45, 0, -1);
-  ExpectKey("\x1bOP", 112, 0, -1);     // F1
-  ExpectKey("\x1b[21~", 121, 0, -1);   // F10
-  ExpectKey("\x1b[15;5~", 116, 2, -1); // Ctrl+F5
-  ExpectKey("\x1b[17;3~", 117, 4, -1); // Alt+F6
-  ExpectKey("\x1b[24~", 123, 0, -1);   // F12
-  ExpectKey("\x1b[Z", 9, 1, 9);        // Shift+Tab
-  ExpectKey("\x1b\x1b[A", 38, 4, -1);  // Alt+Up sent with a second Esc
-  ExpectKey("\x1b[[A", 112, 0, -1);    // Linux console F1
-  ExpectKey("\x1bOk", 107, 0, '+');    // keypad +
+  EXPECT_EQ(two[0].vk, kVkEsc);
+  EXPECT_EQ(two[1].vk, kVkTab);
+  ExpectKey("\x1b" "D", 'D', kShift | kAlt, -1);  // Shift+Alt+D
+  ExpectKey("\x1b[A", kVkUp, 0, -1);
+  ExpectKey("\x1bOB", kVkDown, 0, -1);
+  ExpectKey("\x1b[1;5H", kVkHome, kCtrl, -1);   // Ctrl+Home
+  ExpectKey("\x1b[1;5F", kVkEnd, kCtrl, -1);   // Ctrl+End
+  ExpectKey("\x1b[6;5~", kVkPgDn, kCtrl, -1);   // Ctrl+PgDn
+  ExpectKey("\x1b[1;5C", kVkRight, kCtrl, -1);   // Ctrl+Right
+  ExpectKey("\x1b[3;2~", kVkDelete, kShift, -1);   // Shift+Delete
+  ExpectKey("\x1b[3;4~", kVkDelete, kShift | kAlt, -1);   // Shift+Alt+Delete
+  ExpectKey("\x1b[3;6~", kVkDelete, kShift | kCtrl, -1);   // Shift+Ctrl+Delete
+  ExpectKey("\x1b[2~", kVkInsert, 0, -1);
+  ExpectKey("\x1bOP", kVkF1, 0, -1);     // F1
+  ExpectKey("\x1b[21~", kVkF10, 0, -1);   // F10
+  ExpectKey("\x1b[15;5~", kVkF5, kCtrl, -1); // Ctrl+F5
+  ExpectKey("\x1b[17;3~", kVkF6, kAlt, -1); // Alt+F6
+  ExpectKey("\x1b[24~", kVkF12, 0, -1);   // F12
+  ExpectKey("\x1b[Z", kVkTab, kShift, kChTab);        // Shift+Tab
+  ExpectKey("\x1b\x1b[A", kVkUp, kAlt, -1);  // Alt+Up sent with a second Esc
+  ExpectKey("\x1b[[A", kVkF1, 0, -1);    // Linux console F1
+  ExpectKey("\x1bOk", kVkAdd, 0, '+');    // keypad +
 }
 
 TEST(TerminalInput, SequencesSplitAcrossReadsAndBrokenOnes) {
@@ -100,7 +101,7 @@ TEST(TerminalInput, SequencesSplitAcrossReadsAndBrokenOnes) {
   EXPECT_TRUE(d.Pending());
   d.Feed("5Ca");
   ASSERT_EQ(d.events.size(), 2u);
-  EXPECT_EQ(d.events[0].vk, 39);
+  EXPECT_EQ(d.events[0].vk, kVkRight);
   EXPECT_EQ(d.events[0].shift, 2);
   EXPECT_EQ(d.events[1].ch, 'a');
   // Unknown and cut-off sequences do not produce keys or stop later input.
