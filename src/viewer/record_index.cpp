@@ -441,8 +441,8 @@ bool Lister::bCheckForRec(int32_t Recno) {
   if (Recno > nRecCount || Recno < 1) return false;
   if (Recno == nRecCount && !bGrepLines) {
     uint16_t e = RecLens[Recno];
-    int32_t len = e & 4095;
-    if (e != 0 && (e >> 12) == 0) {
+    int32_t len = static_cast<int32_t>(EntryLen(e));
+    if (e != 0 && EntryBitsAbove(e) == 0) {
       // The record's bytes: from the segment when it still holds them, else from the file.
       std::string bytes;
       int64_t pos = nLastRecPointer - nSegStart + 1;
