@@ -192,7 +192,7 @@ bool Lister::BDOS_RENAME(int32_t IRBSZDIR) {
       return false;
     }
     r = ZdHead(r) + NameU(newName) + newName;
-    ZdPut(r, kZdNameLen, Format(static_cast<double>(newName.size()), "0000"));
+    ZdPutNameLength(r, static_cast<int64_t>(newName.size()), kZdZeroFilled);
     zFindName = NameU(newName);
     zFindExact = newName;
     return true;

@@ -63,7 +63,7 @@ std::string Lister::ZCalcName(int32_t INDEXZDIR, const std::string& ZCHARS) {
 bool Lister::TempCheck(int32_t ITCZDIR) {
   const std::string& rec = ZDIR[ITCZDIR];
   std::string name = ZdNameUpper(rec);
-  double size = Val(std::string(ZdSizeMillions(rec))) == 0 ? Val(std::string(ZdSizeLastSix(rec))) : 0;
+  double size = ZdNumber(ZdSizeMillions(rec)) == 0 ? ZdNumber(ZdSizeLastSix(rec)) : 0;
   if (size == static_cast<double>(std::string(kMarkerLine).size() + 2)) {
     if (bDebug && bLog) Log340("Check for VX0017");
     std::string text;
@@ -174,9 +174,9 @@ bool Lister::bBackupCopy(const std::string& VXCChars) {
     --i;
   }
   std::string rec = ZdHead(src) + tempU + temp;
-  ZdPut(rec, kZdNameLen, Format(static_cast<double>(ZdNameLength(src) + kZdTempPrefixLen), "0000"));
-  ZdPut(rec, kZdExtCol, Format(Val(std::string(ZdField(src, kZdExtCol, kZdExtColWidth))) + kZdTempPrefixLen, "0000"));
-  ZdPut(rec, kZdNameCol, Format(kZdTempSource, "0000"));
+  ZdPutNameLength(rec, ZdNameLength(src) + kZdTempPrefixLen, kZdZeroFilled);
+  ZdPutExtColumn(rec, ZdExtColumn(src) + kZdTempPrefixLen, kZdZeroFilled);
+  ZdPutDisplayCol(rec, kZdTempSource, kZdZeroFilled);
   if (Get1Vtoc(zCurDir + temp) != 0) {
     std::string shortName = UCase(VTOC.cAlternateFileName);
     ZdPut(rec, kZdShortName,
@@ -198,7 +198,7 @@ void Lister::MarkForDeletion() {
     std::string nameU = ZdNameUpper(rec);
     double age = static_cast<double>(RoundHalfEven(AgeOfFile(i)));
     std::string path = zCurDir + ZdNameStored(rec);
-    if (Val(std::string(ZdSizeLastNine(rec))) == 17 && age > nMarkerDays && InStr(path, " ") == 0) {
+    if (ZdNumber(ZdSizeLastNine(rec)) == 17 && age > nMarkerDays && InStr(path, " ") == 0) {
       std::string text;
       P.files.ReadWholeFile(path, text);
       if (FirstLine(text) == kMarkerLine) {

@@ -39,11 +39,10 @@ void Lister::ListAFile(int32_t ListIndex) {
   std::string rec = zVtocToDir();
   zCurFileRec = rec;
   if (ListIndex != -47) ZDIR[ListIndex] = rec;
-  std::string sizeField(ZdSizeField(rec));
   // A longer file is viewed as its first kMaxViewedSize bytes, so that every position
   // in it fits a 32-bit number; with any size allowed, the file's own length counts
   // (taken again from the open file).
-  nTrueFileSize = static_cast<int64_t>(Val(sizeField));
+  nTrueFileSize = static_cast<int64_t>(ZdSizeValue(rec));
   nFileSize = piAnySize.On(eProfile) ? nTrueFileSize : std::min(nTrueFileSize, kMaxViewedSize);
   // A pipe, FIFO, device or /proc file tells no size: read to its end as it arrives (what
   // was piped into the program always, others with PIPES ON).

@@ -18,8 +18,8 @@ void Lister::ProcessZ(const std::string& zWhat) {
   };
 
   // The size from the entry: 2 GB and more cannot be listed, below 20 bytes is no archive.
-  if (Val(std::string(ZdSizeThousands(entry))) >= 2147483) return refuse("VX8017 - Zip files have a maximum length of 2gb");
-  if (Val(std::string(ZdSizeField(entry))) < 20) return refuse(invalid);
+  if (ZdNumber(ZdSizeThousands(entry)) >= 2147483) return refuse("VX8017 - Zip files have a maximum length of 2gb");
+  if (ZdSizeValue(entry) < 20) return refuse(invalid);
 
   std::string zName = ZdNameUpper(entry);
   std::string zFullPath = zCurDir + zName;
