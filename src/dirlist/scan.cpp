@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/lister.h"
+#include "dirlist/entry_table.h"
 #include "dirlist/wildcard.h"
 
 namespace tembra {
@@ -236,25 +237,13 @@ std::string Lister::zVtocToDir() {
   return rec;
 }
 
-void Lister::ExpandZDir(int32_t INEW) {
-  if (INEW <= nZDirMax) return;
-  int32_t grow = ((INEW - nZDirMax + 1023) / 1024) * 1024;
-  nZDirMax += grow;
-  // Capacity grows geometrically underneath, so a large folder is not copied again
-  // for every block. The display table's contents are rebuilt by every sort.
-  size_t want = static_cast<size_t>(nZDirMax) + 1;
-  if (ZDIR.capacity() < want) ZDIR.reserve(std::max(want, ZDIR.capacity() * 2));
-  if (SZDIR.capacity() < want) SZDIR.reserve(std::max(want, SZDIR.capacity() * 2));
-  ZDIR.resize(want);
-  SZDIR.resize(want, 0);
-  SZDIR[0] = 0;
-}
+void Lister::ExpandZDir(int32_t INEW) { EntryTable(*this).Grow(INEW); }
 
 void Lister::MarkIgnore() {
   // 1. Keep the cursor on its entry (a name asked for explicitly wins), or return it
   //    to the archive whose listing was left.
-  if (zSortLetter == "F" && zFindName.empty() && iCursor >= 0 && iCursor < static_cast<int32_t>(SZDIR.size())) {
-    int32_t k = SZDIR[static_cast<size_t>(iCursor)];
+  if (zSortLetter == "F" && zFindName.empty()) {
+    int32_t k = EntryTable(*this).IndexAt(iCursor);
     if (k >= 1 && k <= nZDir) {
       zFindName = ZdNameUpper(ZDIR[static_cast<size_t>(k)]);
       zFindExact = ZdNameStored(ZDIR[static_cast<size_t>(k)]);

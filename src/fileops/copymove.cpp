@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/lister.h"
+#include "dirlist/entry_table.h"
 
 namespace tembra {
 
@@ -68,7 +69,7 @@ int Lister::CopyWithProgress(const std::string& zFromFile, const std::string& zT
 }
 
 bool Lister::BDOS_COPY(const std::string& ZMOVE) {
-  int32_t rec = iCursor >= 0 && iCursor < static_cast<int32_t>(SZDIR.size()) ? SZDIR[iCursor] : 0;
+  int32_t rec = EntryTable(*this).IndexAt(iCursor);
   iCurZDir = rec;
   std::string name = ZdNameStored(ZDIR[rec]);
   zCopyDest.clear();
@@ -160,7 +161,7 @@ bool Lister::BDOS_RENAME(int32_t IRBSZDIR) {
     if (bHasFocus) P.window.BringToFront();
     DoEvents();
   };
-  int32_t rec = IRBSZDIR >= 0 && IRBSZDIR < static_cast<int32_t>(SZDIR.size()) ? SZDIR[IRBSZDIR] : 0;
+  int32_t rec = EntryTable(*this).IndexAt(IRBSZDIR);
   if (rec == 0) {
     VXERROR("VX0105 - Cursor must point to file or directory");
     giveBack();
@@ -203,7 +204,7 @@ bool Lister::BDOS_RENAME(int32_t IRBSZDIR) {
 }
 
 bool Lister::BDOS_DEL(int32_t IRBSZDIR, int NoConfirm) {
-  int32_t rec = IRBSZDIR >= 0 && IRBSZDIR < static_cast<int32_t>(SZDIR.size()) ? SZDIR[IRBSZDIR] : 0;
+  int32_t rec = EntryTable(*this).IndexAt(IRBSZDIR);
   if (rec == 0) {
     // The parent entry names the listed directory itself: never deleted from here.
     MsgBox("VX1014-Not able to delete/move/copy parent directory");

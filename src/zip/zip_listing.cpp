@@ -4,12 +4,13 @@
 #include <vector>
 
 #include "core/lister.h"
+#include "dirlist/entry_table.h"
 #include "zip/zip_reader.h"
 
 namespace tembra {
 
 void Lister::ProcessZ(const std::string& zWhat) {
-  if (iCurZDir < 0 || iCurZDir > nZDir || iCurZDir >= static_cast<int32_t>(ZDIR.size())) return;
+  if (iCurZDir < 0 || iCurZDir > EntryTable(*this).Last()) return;
   const std::string entry = ZDIR[iCurZDir];
   const std::string invalid = "VX8018 - File is not a valid ZIP file";
   auto refuse = [&](const std::string& message) {
@@ -62,10 +63,7 @@ void Lister::ProcessZ(const std::string& zWhat) {
   // The tables are made afresh when the archive's entries do not fit them.
   int32_t count = static_cast<int32_t>(end.count);
   if (nZDirMax < count) {
-    nZDirMax = ((count + 1024) / 1024) * 1024;
-    ZDIR.assign(nZDirMax + 1, std::string());
-    SZDIR.assign(nZDirMax + 1, 0);
-    SZDIRKey.assign(nZDirMax + 1, std::string());
+    EntryTable(*this).Reset(((count + 1024) / 1024) * 1024);
   }
   nZDir = static_cast<int32_t>(records.size());
   for (int32_t i = 0; i < nZDir; ++i) ZDIR[i + 1] = std::move(records[i]);
