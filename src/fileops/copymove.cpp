@@ -68,31 +68,32 @@ int Lister::CopyWithProgress(const std::string& zFromFile, const std::string& zT
   return err;
 }
 
-bool Lister::BDOS_COPY(const std::string& ZMOVE) {
+bool Lister::BDOS_COPY(const std::string& ZMOVE) { return CopyOrMove(ZMOVE) != CopyOutcome::Failed; }
+
+CopyOutcome Lister::CopyOrMove(const std::string& ZMOVE) {
   int32_t rec = EntryTable(*this).IndexAt(iCursor);
   iCurZDir = rec;
   std::string name = ZdNameStored(ZDIR[rec]);
   zCopyDest.clear();
-  bMovedByRename = false;
   zCurFile = zCurDir + name;
   const bool renames = bMoveRenames.On(eProfile);
   const bool folder = ZdChar(ZDIR[rec], kZdType) == 'D';
   if (folder && renames && ZMOVE != "M") {
     VXERROR("VX1003 - COPY ERROR - Folders are not copied; " + name + " is a folder");
     Beep();
-    return false;
+    return CopyOutcome::Failed;
   }
   std::string answer = zTypedFolder(InputBox("VX0042-Enter Destination for " + name, "Tembra MOVE/COPY", zCurFile));
   if (answer.empty()) {
     VXERROR("VX1005 - User Cancelled Request");
     Beep();
-    return false;
+    return CopyOutcome::Failed;
   }
   if (answer.find_first_of("*?") != std::string::npos) {
     // A pattern names no one destination.
     VXERROR("VX1003 - BACKUP ERROR - Wild cards are not allowed in the destination");
     Beep();
-    return false;
+    return CopyOutcome::Failed;
   }
   auto withName = [&](std::string dir) {
     if (dir.empty() || dir.back() != '\\') dir += "\\";
@@ -115,18 +116,19 @@ bool Lister::BDOS_COPY(const std::string& ZMOVE) {
     }
   }
   if (ZMOVE == "M" && renames && dest != "+") {
-    if (P.files.SameFileSystem(zCurDir + name, dest)) return bMoveByRename(zCurDir + name, dest, folder);
+    if (P.files.SameFileSystem(zCurDir + name, dest))
+      return bMoveByRename(zCurDir + name, dest, folder) ? CopyOutcome::MovedByRename : CopyOutcome::Failed;
     if (folder) {
       VXERROR("VX1003 - MOVE ERROR - Folders are not copied; a folder moves only within one file system");
       Beep();
-      return false;
+      return CopyOutcome::Failed;
     }
   }
-  if (CopyAFile(zCurDir + name, dest) != 0) return false;
+  if (CopyAFile(zCurDir + name, dest) != 0) return CopyOutcome::Failed;
   zFindName = NameU(name);
   zFindExact = name;
   zCopyDest = dest;
-  return true;
+  return CopyOutcome::Copied;
 }
 
 // A move within one file system: the entry takes its new name and place in one step,
@@ -152,7 +154,6 @@ bool Lister::bMoveByRename(const std::string& from, const std::string& dest, boo
   zCopyError.clear();
   zCopyDest = dest;
   zFindName = NameU(ZdNameStored(ZDIR[iCurZDir]));
-  bMovedByRename = true;
   return true;
 }
 
