@@ -140,7 +140,10 @@ inline double ZdNumber(std::string_view text) {
   return n;
 }
 inline int32_t ZdDigits(const std::string& rec, int col, int len) {
-  return static_cast<int32_t>(ZdNumber(ZdField(rec, col, len)));
+  int32_t n = 0;
+  for (char c : ZdField(rec, col, len))
+    if (c >= '0' && c <= '9') n = n * 10 + (c - '0');
+  return n;
 }
 
 // The name length of columns 94-97 (0 when blank or unreadable).

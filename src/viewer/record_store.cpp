@@ -170,7 +170,7 @@ TEMBRA_ALWAYS_INLINE void StorePieceBody(ViewerState& v, const uint64_t* crs, co
 
   // Then the addresses of every 16th record and the longest length, from the entries:
   // sixteen at a time between checkpoints.
-  auto size = [&](int32_t r) { return EntrySize(lens[r]); };
+  auto size = [&](int32_t r) { return static_cast<uint32_t>(EntryLen(lens[r])) + static_cast<uint32_t>(EntryBitsAbove(lens[r])); };
   int64_t addr = first;
   uint32_t longest = static_cast<uint32_t>(std::min(v.nLongestRec, 4095));
   int64_t longestLong = v.nLongestRec;

@@ -33,10 +33,15 @@ constexpr int64_t kLongEntry = 4096;
 // EntryLen: the length bits; EntryEnds: the count of any entry; EntryBitsAbove: all bits
 // above the length (the count itself in an entry without kLongFlag); EntrySize: length
 // plus count of an entry without kLongFlag.
-constexpr uint32_t EntryLen(uint32_t e) { return e & 4095; }
-constexpr uint32_t EntryEnds(uint32_t e) { return (e >> 12) & 3; }
-constexpr uint32_t EntryBitsAbove(uint32_t e) { return e >> 12; }
-constexpr uint32_t EntrySize(uint32_t e) { return EntryLen(e) + EntryBitsAbove(e); }
+// They keep the entry's own type (promoted as the expressions they name would be).
+template <class E>
+constexpr auto EntryLen(E e) { return e & 4095; }
+template <class E>
+constexpr auto EntryEnds(E e) { return (e >> 12) & 3; }
+template <class E>
+constexpr auto EntryBitsAbove(E e) { return e >> 12; }
+template <class E>
+constexpr auto EntrySize(E e) { return EntryLen(e) + EntryBitsAbove(e); }
 
 // A growable table of plain numbers with an explicit highest index. The memory behind
 // it may reach further than the highest index (room reserved for a whole segment of
@@ -176,7 +181,7 @@ struct ViewerState {
     const uint16_t e = RecLens[n];
     return (e & kLongFlag) ? LongRecLen(n) : EntryLen(e);
   }
-  int32_t RecEnds(int64_t n) const { return static_cast<int32_t>(EntryEnds(RecLens[n])); }
+  int32_t RecEnds(int64_t n) const { return EntryEnds(RecLens[n]); }
   int64_t RecSize(int64_t n) const { return RecLen(n) + RecEnds(n); }
   int64_t LongRecLen(int64_t n) const {
     auto it = std::lower_bound(LongRecs.begin(), LongRecs.end(), n,
