@@ -106,8 +106,9 @@ inline std::string ZdNewRecord(std::string_view nameUpper, std::string_view name
 // The record's head (everything before the names), to give a copy other names.
 inline std::string ZdHead(const std::string& rec) { return rec.substr(0, static_cast<size_t>(kZdHeadLen)); }
 
-// Number fields. Every number is written by ZdPutNumber and read by ZdNumber: its digits
-// right-aligned in the field, at least minDigits of them (zero-filled), blanks before.
+// Number fields. Every number is written by ZdPutNumber and read by ZdDigits (ZdNumber for
+// the size, which outgrows 32 bits): its digits right-aligned in the field, at least
+// minDigits of them (zero-filled), blanks before.
 // Each writer keeps its own pattern; the patterns, as minDigits:
 constexpr int kZdBlankPadded = 1;  // "###0", "#####0": 5 gives "   5"
 constexpr int kZdThreeDigits = 3;  // "#000": 5 gives " 005"
