@@ -131,10 +131,10 @@ RECORDCHECK_PLAIN inline std::string IndexMismatch(ViewerState& v, std::string_v
       // Lines: a long one's length beside the table, flagged in the entry.
       if (v.RecLen(n) != r.len) return at("wrong length", n);
       if (((e & kLongFlag) != 0) != (r.len >= kLongEntry)) return at("wrong long-line flag", n);
-      if (((e >> 12) & 7) != r.ends) return at("wrong line-end count", n);
+      if (static_cast<int32_t>(EntryBitsAbove(e) & 7) != r.ends) return at("wrong line-end count", n);
     } else {
-      if ((e & 4095) != r.len) return at("wrong length", n);
-      if ((e >> 12) != r.ends) return at("wrong line-end count", n);
+      if (EntryLen(e) != r.len) return at("wrong length", n);
+      if (static_cast<int32_t>(EntryBitsAbove(e)) != r.ends) return at("wrong line-end count", n);
     }
     if (n % 16 == 0 && v.RecAddrs[n / 16] != static_cast<uint32_t>(r.addr)) return at("wrong checkpoint", n);
     if (n % 16 == 0 && v.CheckpointAddr(n / 16) != r.addr) return at("wrong checkpoint above 4 GiB", n);

@@ -246,6 +246,7 @@ class Lister : public ListerState {
   int CopyAFile(const std::string& zFromFile, const std::string& zToFile);
   int CopyWithProgress(const std::string& zFromFile, const std::string& zToFile);
   bool BDOS_COPY(const std::string& ZMOVE);
+  CopyOutcome CopyOrMove(const std::string& ZMOVE);  // BDOS_COPY, telling a move by rename apart
   bool bMoveByRename(const std::string& from, const std::string& dest, bool folder);
   bool BDOS_RENAME(int32_t IRBSZDIR);
   bool BDOS_DEL(int32_t IRBSZDIR, int NoConfirm);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/lister.h"
+#include "dirlist/entry_table.h"
 
 namespace tembra {
 
@@ -149,7 +150,7 @@ void Lister::LogOpen(const std::string& zName) {
 void Lister::DumpDir(const std::string& zName) {
   if (!bDumpDir) return;
   std::string out;
-  for (int32_t i = 0; i <= nZDir && i < static_cast<int32_t>(ZDIR.size()); ++i) {
+  for (int32_t i = 0; i <= EntryTable(*this).Last(); ++i) {
     if (ZDIR[i].empty()) continue;
     out += Format(i, "0000") + " " + ZDIR[i] + "\r\n";
   }

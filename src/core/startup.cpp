@@ -1,5 +1,6 @@
 // Start-up sequence, the two mode switches, focus and unload.
 #include "core/lister.h"
+#include "dirlist/entry_table.h"
 
 namespace tembra {
 
@@ -17,9 +18,7 @@ void Lister::LoadNow() {
   nStartTime = P.clock.SecondsSinceMidnight();
   zSegment.assign(kSegmentSize, ' ');
   zQuote = Chr(34);
-  nZDirMax = 1024;
-  ZDIR.assign(nZDirMax + 1, std::string());
-  SZDIR.assign(nZDirMax + 1, 0);
+  EntryTable(*this).Reset(1024);
   Randomize();
   // 4-5
   nWidthShare = 10;

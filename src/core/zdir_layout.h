@@ -62,10 +62,9 @@ constexpr int kZdTempSource = kZdName + kZdTempPrefixLen;  // source name inside
 constexpr int kZdHeadLen = kZdName - 1;
 // Short-name field of an entry without a short name.
 constexpr std::string_view kZdNoShortName = " ---NONE--- ";
-// The display-name column as the scan writes it: the name's column in three digits.
-inline constexpr char kZdNameColPlain[] = "109";
-inline constexpr char kZdNameColTemp[] = "127";
-static_assert(kZdName == 109 && kZdTempSource == 127, "the display-name texts above follow the name columns");
+// The scan writes the display-name column as three digits in the field's first columns.
+constexpr int kZdNameColDigits = 3;
+static_assert(kZdTempSource < 1000, "the display-name columns have three digits");
 // A ZIP member carries "ZIP" and its compression ratio (3 wide) in the attribute columns.
 constexpr int kZdZipTag = kZdAttr;
 constexpr std::string_view kZdZipTagText = "ZIP";
@@ -107,15 +106,60 @@ inline std::string ZdNewRecord(std::string_view nameUpper, std::string_view name
 // The record's head (everything before the names), to give a copy other names.
 inline std::string ZdHead(const std::string& rec) { return rec.substr(0, static_cast<size_t>(kZdHeadLen)); }
 
-// The digits of a field read as a number (blanks and other characters skipped).
+// Number fields. Every number is written by ZdPutNumber and read by ZdDigits (ZdNumber for
+// the size, which outgrows 32 bits): its digits right-aligned in the field, at least
+// minDigits of them (zero-filled), blanks before.
+// Each writer keeps its own pattern; the patterns, as minDigits:
+constexpr int kZdBlankPadded = 1;  // "###0", "#####0": 5 gives "   5"
+constexpr int kZdThreeDigits = 3;  // "#000": 5 gives " 005"
+constexpr int kZdZeroFilled = 99;  // "0000": 5 gives "0005" (the whole field)
+constexpr int kZdSizeDigits = kZdSizeLen - 1;     // the scan's "#00000000000"
+constexpr int kZdZipSizeDigits = kZdSizeLen - 3;  // the archive listing's "###000000000"
+
+// Writes v (negative as 0) into the field of `width` at a 1-based column; a number of more
+// digits than the width is written whole.
+inline void ZdPutNumber(std::string& rec, int col, int width, int64_t v, int minDigits) {
+  char buf[24];
+  int n = 0;
+  uint64_t u = v < 0 ? 0 : static_cast<uint64_t>(v);
+  do {
+    buf[n++] = static_cast<char>('0' + u % 10);
+    u /= 10;
+  } while (u && n < 20);
+  while (n < minDigits && n < width) buf[n++] = '0';
+  char out[48];
+  int k = 0;
+  for (int i = n; i < width && k < 24; ++i) out[k++] = ' ';
+  for (int i = n - 1; i >= 0; --i) out[k++] = buf[i];
+  ZdPut(rec, col, std::string_view(out, static_cast<size_t>(k)));
+}
+// The digits of a field's text read as a number (blanks and other characters skipped).
+inline double ZdNumber(std::string_view text) {
+  double n = 0;
+  for (char c : text)
+    if (c >= '0' && c <= '9') n = n * 10 + (c - '0');
+  return n;
+}
 inline int32_t ZdDigits(const std::string& rec, int col, int len) {
   int32_t n = 0;
   for (char c : ZdField(rec, col, len))
     if (c >= '0' && c <= '9') n = n * 10 + (c - '0');
   return n;
 }
+
 // The name length of columns 94-97 (0 when blank or unreadable).
 inline int32_t ZdNameLength(const std::string& rec) { return ZdDigits(rec, kZdNameLen, kZdNameLenWidth); }
+inline void ZdPutNameLength(std::string& rec, int64_t n, int minDigits) {
+  ZdPutNumber(rec, kZdNameLen, kZdNameLenWidth, n, minDigits);
+}
+// The column of the extension within the name (0 when blank).
+inline int32_t ZdExtColumn(const std::string& rec) { return ZdDigits(rec, kZdExtCol, kZdExtColWidth); }
+inline void ZdPutExtColumn(std::string& rec, int64_t col, int minDigits) {
+  ZdPutNumber(rec, kZdExtCol, kZdExtColWidth, col, minDigits);
+}
+// The scan sequence number (0 when blank).
+inline int32_t ZdSeqNumber(const std::string& rec) { return ZdDigits(rec, kZdSeq, kZdSeqWidth); }
+inline void ZdPutSeqNumber(std::string& rec, int64_t n) { ZdPutNumber(rec, kZdSeq, kZdSeqWidth, n, kZdBlankPadded); }
 // The upper-case name (from column 109) and the stored-case name (after it).
 inline std::string ZdNameUpper(const std::string& rec) {
   return std::string(ZdField(rec, kZdName, ZdNameLength(rec)));
@@ -125,11 +169,13 @@ inline std::string ZdNameStored(const std::string& rec) {
   return std::string(ZdField(rec, kZdName + n, n));
 }
 // The display-name column: kZdName, kZdTempSource for a temporary-file name, 0 when blank.
+// The scan writes it in three digits ("109"), a temporary copy zero-filled ("0127").
 inline int32_t ZdDisplayCol(const std::string& rec) { return ZdDigits(rec, kZdNameCol, kZdNameColWidth); }
-// True unless the scan marked the name as a plain one (temporary names, ZIP members).
-inline bool ZdNotPlainName(const std::string& rec) {
-  return ZdField(rec, kZdNameCol, static_cast<int>(sizeof(kZdNameColPlain) - 1)) != kZdNameColPlain;
+inline void ZdPutDisplayCol(std::string& rec, int col, int minDigits) {
+  ZdPutNumber(rec, kZdNameCol, minDigits >= kZdNameColWidth ? kZdNameColWidth : kZdNameColDigits, col, minDigits);
 }
+// True unless the scan marked the name as a plain one (temporary names, ZIP members).
+inline bool ZdNotPlainName(const std::string& rec) { return ZdDisplayCol(rec) != kZdName; }
 
 // The size field, whole and in parts: the size in thousands (all but the last three
 // digits), in millions (all but the last six), and its last six and last nine digits.
@@ -138,6 +184,11 @@ inline std::string_view ZdSizeThousands(const std::string& rec) { return ZdField
 inline std::string_view ZdSizeMillions(const std::string& rec) { return ZdField(rec, kZdSize, kZdSizeLen - 6); }
 inline std::string_view ZdSizeLastSix(const std::string& rec) { return ZdField(rec, kZdSize + kZdSizeLen - 6, 6); }
 inline std::string_view ZdSizeLastNine(const std::string& rec) { return ZdField(rec, kZdSize + kZdSizeLen - 9, 9); }
+// The size as a number (0 when blank), and its writer.
+inline double ZdSizeValue(const std::string& rec) { return ZdNumber(ZdSizeField(rec)); }
+inline void ZdPutSize(std::string& rec, uint64_t size, int minDigits) {
+  ZdPutNumber(rec, kZdSize, kZdSizeLen, static_cast<int64_t>(size), minDigits);
+}
 
 // The ZIP listing's marks in the attribute columns.
 inline bool ZdIsZipMember(const std::string& rec) { return ZdField(rec, kZdZipTag, static_cast<int>(kZdZipTagText.size())) == kZdZipTagText; }

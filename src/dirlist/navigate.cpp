@@ -1,6 +1,7 @@
 // Directory navigation: opening the entry under the cursor, the key-down commands of
 // the directory page, and the change of drive and directory.
 #include "core/lister.h"
+#include "dirlist/entry_table.h"
 
 namespace tembra {
 
@@ -11,8 +12,7 @@ std::string QuoteIfBlank(const std::string& s, const std::string& q) {
 }  // namespace
 
 void Lister::SetCursorEntry() {
-  int32_t k = (iCursor >= 0 && static_cast<size_t>(iCursor) < SZDIR.size()) ? SZDIR[static_cast<size_t>(iCursor)] : 0;
-  if (k < 0 || static_cast<size_t>(k) >= ZDIR.size()) k = 0;
+  int32_t k = EntryTable(*this).IndexAt(iCursor);
   iCurZDir = k;
   const std::string& rec = ZDIR[static_cast<size_t>(k)];
   zCurType = std::string(1, ZdChar(rec, kZdType));
@@ -32,7 +32,7 @@ void Lister::SetCursorEntry() {
 
 int Lister::nEnterInDirMode(const std::string& zKey) {
   // 1. The entry; members of an archive cannot be opened
-  iCurZDir = (iCursor >= 0 && static_cast<size_t>(iCursor) < SZDIR.size()) ? SZDIR[static_cast<size_t>(iCursor)] : 0;
+  iCurZDir = EntryTable(*this).IndexAt(iCursor);
   if (bZipMode && iCurZDir >= 1 && zKey != ".") {
     VXERROR(MsgText(Msg::VX1024));
     return 0;

@@ -1,6 +1,7 @@
 // The directory page: entries in newspaper columns with the cursor highlighted, the
 // cursor-only repaint, the page start for a cursor, and the listing file.
 #include "core/lister.h"
+#include "dirlist/entry_table.h"
 
 namespace tembra {
 
@@ -74,7 +75,7 @@ void Lister::DosDir() {
   if (iLastOnPage > nSZDir) iLastOnPage = nSZDir;
   int32_t r = 1, c = 1;
   for (int32_t i = iTopSZDir; i <= iLastOnPage; ++i) {
-    iCurZDir = SZDIR[static_cast<size_t>(i)];
+    iCurZDir = EntryTable(*this).IndexAt(i);
     const std::string& rec = ZDIR[static_cast<size_t>(iCurZDir)];
     std::string text;
     if (i == 0 && iCurZDir == 0) {
@@ -168,7 +169,7 @@ bool Lister::bDirectoryList() {
   out += " \r\n";
   bool separated = false;
   for (int32_t i = 1; i <= nSZDir; ++i) {
-    std::string line = RTrim(zFormat1New(SZDIR[static_cast<size_t>(i)], 300));
+    std::string line = RTrim(zFormat1New(EntryTable(*this).IndexAt(i), 300));
     if (!separated && line.find("<DIR>") == std::string::npos) {
       if (i != 1) out += " \r\n";
       separated = true;

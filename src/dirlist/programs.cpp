@@ -1,6 +1,7 @@
 // Running the file under the cursor, opening a file with the program of its
 // extension, and the one starter every command uses.
 #include "core/lister.h"
+#include "dirlist/entry_table.h"
 
 namespace tembra {
 
@@ -30,7 +31,7 @@ bool Lister::ShellConfiguredAndWait(const std::string& command, const std::strin
 }
 
 std::string Lister::zCurCommandName() {
-  for (int32_t i = 1; i <= nZDir && i < static_cast<int32_t>(ZDIR.size()); ++i)
+  for (int32_t i = 1; i <= EntryTable(*this).Last(); ++i)
     if (i != iCurZDir && ZdNameUpper(ZDIR[static_cast<size_t>(i)]) == zCurNameU) return zCurName;
   return zCurNameU;
 }

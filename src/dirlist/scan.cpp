@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/lister.h"
+#include "dirlist/entry_table.h"
 #include "fileops/temp_name.h"
 #include "dirlist/wildcard.h"
 
@@ -12,24 +13,6 @@ namespace {
 
 // Largest size the size field can hold.
 constexpr double kMaxSizeField = static_cast<double>(kZdSizeMax);
-
-// Digits of v right-aligned in width, at least minDigits digits (zero-filled):
-// the same as qbFl with the patterns "#000", "###0", "#####0", "#00000000000".
-void PutNumber(std::string& rec, int col, int64_t v, int width, int minDigits) {
-  char buf[24];
-  int n = 0;
-  uint64_t u = v < 0 ? 0 : static_cast<uint64_t>(v);
-  do {
-    buf[n++] = static_cast<char>('0' + u % 10);
-    u /= 10;
-  } while (u && n < 20);
-  while (n < minDigits) buf[n++] = '0';
-  char out[48];
-  int k = 0;
-  for (int i = n; i < width && k < 24; ++i) out[k++] = ' ';
-  for (int i = n - 1; i >= 0; --i) out[k++] = buf[i];
-  ZdPut(rec, col, std::string_view(out, static_cast<size_t>(k)));
-}
 
 void Put2(char* p, int v) {
   p[0] = static_cast<char>('0' + (v / 10) % 10);
@@ -78,7 +61,7 @@ void Lister::GetDir(const std::string& zMyPath) {
     if (ZdChar(rec, kZdType) != '-' && !dots) {
       ++nZDir;
       if (nZDir > nZDirMax) ExpandZDir(nZDir);
-      PutNumber(rec, kZdSeq, nZDir, kZdSeqWidth, 1);
+      ZdPutSeqNumber(rec, nZDir);
     }
     // Excluded entries take part in the order check too.
     if (std::string_view(prevName) > nameU) ++outOfOrder;
@@ -103,7 +86,7 @@ void Lister::GetDir(const std::string& zMyPath) {
   nLenName = static_cast<int32_t>(zMyPath.size());
   if (zMyPath.size() > 3) {
     std::string parent = ZdNewRecord(NameU(zMyPath), zMyPath);
-    ZdPut(parent, kZdNameLen, Format(static_cast<double>(zMyPath.size()), "0000"));
+    ZdPutNameLength(parent, static_cast<int64_t>(zMyPath.size()), kZdZeroFilled);
     ZdMarkParent(parent);
     ZDIR[0] = std::move(parent);
     iFirstZDir = 0;
@@ -208,7 +191,7 @@ std::string Lister::zVtocToDir() {
   ZdPutChar(rec, kZdHasDot, (len > 1 && name.find('.', 1) != std::string_view::npos) ? '9' : '0');
   size_t dot = nameU.rfind('.');
   if (dot != std::string_view::npos && dot + 1 < len) {
-    PutNumber(rec, kZdExtCol, static_cast<int64_t>(dot) + 2, kZdExtColWidth, 3);
+    ZdPutExtColumn(rec, static_cast<int64_t>(dot) + 2, kZdThreeDigits);
     std::string_view ext = nameU.substr(dot + 1);
     if (ext.size() <= static_cast<size_t>(kZdExtWidth)) {
       ZdPutChar(rec, kZdExtLen, static_cast<char>('0' + ext.size()));
@@ -222,7 +205,7 @@ std::string Lister::zVtocToDir() {
   }
 
   // 6. Name length
-  PutNumber(rec, kZdNameLen, static_cast<int64_t>(len), kZdNameLenWidth, 1);
+  ZdPutNameLength(rec, static_cast<int64_t>(len), kZdBlankPadded);
 
   // 7. Type, size, attribute exclusion
   if (!(VTOC.dwFileAttributes & kAttrDirectory)) {
@@ -232,7 +215,7 @@ std::string Lister::zVtocToDir() {
     // A size beyond the field is shown as the largest the field holds, so that
     // every later column stays in place.
     double shown = size > kMaxSizeField ? kMaxSizeField : size;
-    PutNumber(rec, kZdSize, static_cast<int64_t>(shown), kZdSizeLen, kZdSizeLen - 1);
+    ZdPutSize(rec, static_cast<uint64_t>(shown), kZdSizeDigits);
     if ((ZdChar(rec, kZdAttrHidden) == '1' && !bShowHidden) || (ZdChar(rec, kZdAttrSystem) == '1' && !bShowSystem) ||
         (ZdChar(rec, kZdAttrReadOnly) == '1' && !bShowReadOnly))
       ZdPutChar(rec, kZdType, '-');
@@ -241,31 +224,19 @@ std::string Lister::zVtocToDir() {
   }
 
   // 8. Display-name column: the source name's column for a temporary-file name
-  const char* col = kZdNameColPlain;
-  if (IsTempName(nameU, TempNameUse::Listing)) col = kZdNameColTemp;
-  ZdPut(rec, kZdNameCol, col);
+  int col = kZdName;
+  if (IsTempName(nameU, TempNameUse::Listing)) col = kZdTempSource;
+  ZdPutDisplayCol(rec, col, kZdBlankPadded);
   return rec;
 }
 
-void Lister::ExpandZDir(int32_t INEW) {
-  if (INEW <= nZDirMax) return;
-  int32_t grow = ((INEW - nZDirMax + 1023) / 1024) * 1024;
-  nZDirMax += grow;
-  // Capacity grows geometrically underneath, so a large folder is not copied again
-  // for every block. The display table's contents are rebuilt by every sort.
-  size_t want = static_cast<size_t>(nZDirMax) + 1;
-  if (ZDIR.capacity() < want) ZDIR.reserve(std::max(want, ZDIR.capacity() * 2));
-  if (SZDIR.capacity() < want) SZDIR.reserve(std::max(want, SZDIR.capacity() * 2));
-  ZDIR.resize(want);
-  SZDIR.resize(want, 0);
-  SZDIR[0] = 0;
-}
+void Lister::ExpandZDir(int32_t INEW) { EntryTable(*this).Grow(INEW); }
 
 void Lister::MarkIgnore() {
   // 1. Keep the cursor on its entry (a name asked for explicitly wins), or return it
   //    to the archive whose listing was left.
-  if (zSortLetter == "F" && zFindName.empty() && iCursor >= 0 && iCursor < static_cast<int32_t>(SZDIR.size())) {
-    int32_t k = SZDIR[static_cast<size_t>(iCursor)];
+  if (zSortLetter == "F" && zFindName.empty()) {
+    int32_t k = EntryTable(*this).IndexAt(iCursor);
     if (k >= 1 && k <= nZDir) {
       zFindName = ZdNameUpper(ZDIR[static_cast<size_t>(k)]);
       zFindExact = ZdNameStored(ZDIR[static_cast<size_t>(k)]);
@@ -284,12 +255,7 @@ void Lister::MarkIgnore() {
     // The size is read only where a size range is set.
     double size = 0;
     if (type == 'F' && nSizeMax >= 1) {
-      std::string_view sf = ZdField(rec, kZdSize, kZdSizeLen);
-      if (sf.find_first_not_of(' ') != std::string_view::npos) {
-        for (char c : sf)
-          if (c >= '0' && c <= '9') size = size * 10 + (c - '0');
-        if (size > 2147483647.0) size = 2147483647.0;
-      }
+      size = std::min(ZdSizeValue(rec), 2147483647.0);
     }
     int32_t len = ZdNameLength(rec);
     char mark = ' ';

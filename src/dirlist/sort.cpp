@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "core/lister.h"
+#include "dirlist/entry_table.h"
 
 namespace tembra {
 
@@ -88,17 +89,13 @@ void Lister::SORT1ST() {
 }
 
 void Lister::SORTEMALL() {
-  if (SZDIR.size() < static_cast<size_t>(nZDir) + 2) SZDIR.resize(static_cast<size_t>(nZDir) + 2, 0);
-  if (SZDIRKey.size() < SZDIR.size()) SZDIRKey.resize(SZDIR.size());
+  EntryTable table(*this);
   const char letter = zSortLetter.empty() ? ' ' : zSortLetter[0];
   if (std::string_view("DFSENRU").find(letter) == std::string_view::npos)
     vxCatastrophe(MsgText(Msg::VX9015));
 
   // 1. One element per shown record, with its key built once.
-  struct Elem {
-    int32_t index;
-    std::string key;
-  };
+  using Elem = EntryTable::Shown;
   std::vector<Elem> el;
   el.reserve(static_cast<size_t>(nZDir) + 1);
   el.push_back({0, "<PARENT>"});
@@ -192,24 +189,15 @@ void Lister::SORTEMALL() {
       }
     }
   }
-  for (int32_t i = 1; i <= nSZDir; ++i) {
-    SZDIR[static_cast<size_t>(i)] = el[static_cast<size_t>(i)].index;
-    SZDIRKey[static_cast<size_t>(i)] = std::move(el[static_cast<size_t>(i)].key);
-  }
-  SZDIR[0] = 0;
-  SZDIRKey[0] = "<PARENT>";
+  table.SetOrder(el);
   // Full names: the entry columns are made as wide as the longest shown name needs.
   nLongestName = 0;
   if (piFullNames.On(eProfile)) {
     for (int32_t i = 1; i <= nSZDir; ++i) {
-      const std::string& rec = ZDIR[static_cast<size_t>(SZDIR[static_cast<size_t>(i)])];
+      const std::string& rec = table.RecordAt(i);
       nLongestName = std::max(nLongestName, NameCells(ZdNameStored(rec)) + (ZdChar(rec, kZdLink) != ' ' ? 1 : 0));
     }
   }
-  // A cursor left past the shown entries addresses the parent element, never a
-  // record of an earlier listing.
-  SZDIR[static_cast<size_t>(nSZDir) + 1] = 0;
-
   if (nSZDir >= 2) {
     // 4. The cursor onto the requested name
     zFindName = NameU(zFindName);
@@ -219,7 +207,7 @@ void Lister::SORTEMALL() {
     const bool exact = !zFindExact.empty() && NameU(zFindExact) == zFindName;
     if (!zFindName.empty()) {
       for (int32_t i = 1; i <= nSZDir; ++i) {
-        const std::string& rec = ZDIR[static_cast<size_t>(SZDIR[static_cast<size_t>(i)])];
+        const std::string& rec = table.RecordAt(i);
         if (NameOf(rec) == zFindName && (!exact || ZdNameStored(rec) == zFindExact)) {
           iCursor = i;
           zFindName.clear();

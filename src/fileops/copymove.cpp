@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/lister.h"
+#include "dirlist/entry_table.h"
 
 namespace tembra {
 
@@ -67,31 +68,32 @@ int Lister::CopyWithProgress(const std::string& zFromFile, const std::string& zT
   return err;
 }
 
-bool Lister::BDOS_COPY(const std::string& ZMOVE) {
-  int32_t rec = iCursor >= 0 && iCursor < static_cast<int32_t>(SZDIR.size()) ? SZDIR[iCursor] : 0;
+bool Lister::BDOS_COPY(const std::string& ZMOVE) { return CopyOrMove(ZMOVE) != CopyOutcome::Failed; }
+
+CopyOutcome Lister::CopyOrMove(const std::string& ZMOVE) {
+  int32_t rec = EntryTable(*this).IndexAt(iCursor);
   iCurZDir = rec;
   std::string name = ZdNameStored(ZDIR[rec]);
   zCopyDest.clear();
-  bMovedByRename = false;
   zCurFile = zCurDir + name;
   const bool renames = bMoveRenames.On(eProfile);
   const bool folder = ZdChar(ZDIR[rec], kZdType) == 'D';
   if (folder && renames && ZMOVE != "M") {
     VXERROR(MsgText(Msg::VX1003CopyFolder, name));
     Beep();
-    return false;
+    return CopyOutcome::Failed;
   }
   std::string answer = zTypedFolder(InputBox(MsgText(Msg::VX0042, name), "Tembra MOVE/COPY", zCurFile));
   if (answer.empty()) {
     VXERROR(MsgText(Msg::VX1005));
     Beep();
-    return false;
+    return CopyOutcome::Failed;
   }
   if (answer.find_first_of("*?") != std::string::npos) {
     // A pattern names no one destination.
     VXERROR(MsgText(Msg::VX1003BackupWildCards));
     Beep();
-    return false;
+    return CopyOutcome::Failed;
   }
   auto withName = [&](std::string dir) {
     if (dir.empty() || dir.back() != '\\') dir += "\\";
@@ -114,18 +116,19 @@ bool Lister::BDOS_COPY(const std::string& ZMOVE) {
     }
   }
   if (ZMOVE == "M" && renames && dest != "+") {
-    if (P.files.SameFileSystem(zCurDir + name, dest)) return bMoveByRename(zCurDir + name, dest, folder);
+    if (P.files.SameFileSystem(zCurDir + name, dest))
+      return bMoveByRename(zCurDir + name, dest, folder) ? CopyOutcome::MovedByRename : CopyOutcome::Failed;
     if (folder) {
       VXERROR(MsgText(Msg::VX1003MoveFolder));
       Beep();
-      return false;
+      return CopyOutcome::Failed;
     }
   }
-  if (CopyAFile(zCurDir + name, dest) != 0) return false;
+  if (CopyAFile(zCurDir + name, dest) != 0) return CopyOutcome::Failed;
   zFindName = NameU(name);
   zFindExact = name;
   zCopyDest = dest;
-  return true;
+  return CopyOutcome::Copied;
 }
 
 // A move within one file system: the entry takes its new name and place in one step,
@@ -151,7 +154,6 @@ bool Lister::bMoveByRename(const std::string& from, const std::string& dest, boo
   zCopyError.clear();
   zCopyDest = dest;
   zFindName = NameU(ZdNameStored(ZDIR[iCurZDir]));
-  bMovedByRename = true;
   return true;
 }
 
@@ -160,7 +162,7 @@ bool Lister::BDOS_RENAME(int32_t IRBSZDIR) {
     if (bHasFocus) P.window.BringToFront();
     DoEvents();
   };
-  int32_t rec = IRBSZDIR >= 0 && IRBSZDIR < static_cast<int32_t>(SZDIR.size()) ? SZDIR[IRBSZDIR] : 0;
+  int32_t rec = EntryTable(*this).IndexAt(IRBSZDIR);
   if (rec == 0) {
     VXERROR(MsgText(Msg::VX0105));
     giveBack();
@@ -192,7 +194,7 @@ bool Lister::BDOS_RENAME(int32_t IRBSZDIR) {
       return false;
     }
     r = ZdHead(r) + NameU(newName) + newName;
-    ZdPut(r, kZdNameLen, Format(static_cast<double>(newName.size()), "0000"));
+    ZdPutNameLength(r, static_cast<int64_t>(newName.size()), kZdZeroFilled);
     zFindName = NameU(newName);
     zFindExact = newName;
     return true;
@@ -203,7 +205,7 @@ bool Lister::BDOS_RENAME(int32_t IRBSZDIR) {
 }
 
 bool Lister::BDOS_DEL(int32_t IRBSZDIR, int NoConfirm) {
-  int32_t rec = IRBSZDIR >= 0 && IRBSZDIR < static_cast<int32_t>(SZDIR.size()) ? SZDIR[IRBSZDIR] : 0;
+  int32_t rec = EntryTable(*this).IndexAt(IRBSZDIR);
   if (rec == 0) {
     // The parent entry names the listed directory itself: never deleted from here.
     MsgBox(MsgText(Msg::VX1014));

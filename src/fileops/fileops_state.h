@@ -9,6 +9,9 @@
 
 namespace tembra {
 
+// How a copy or a move ended: failed, copied, or moved by a rename (nothing left to delete).
+enum class CopyOutcome { Failed, Copied, MovedByRename };
+
 struct FileOpsState {
   // Copy, move, rename and delete
   std::string zCopyError;          // text of the last copy failure; empty after a good copy
@@ -16,7 +19,6 @@ struct FileOpsState {
   // A move within one file system renames (nothing copied, nothing in the Trash), and a
   // folder can be moved so; a copy of a folder is refused in plain words (MOVE RENAME).
   ProfileItem bMoveRenames;
-  bool bMovedByRename = false;     // the last successful move was a rename: nothing to delete
   bool bFileWork = false;          // a copy is running: keys wait, Esc cancels it
   bool bFileWorkCancel = false;    // Esc was pressed during the copy
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/lister.h"
+#include "dirlist/entry_table.h"
 #include "dirlist/wildcard.h"
 #include "fileops/temp_name.h"
 
@@ -57,7 +58,7 @@ std::string Lister::ZCalcName(int32_t INDEXZDIR, const std::string& ZCHARS) {
 bool Lister::TempCheck(int32_t ITCZDIR) {
   const std::string& rec = ZDIR[ITCZDIR];
   std::string name = ZdNameUpper(rec);
-  double size = Val(std::string(ZdSizeMillions(rec))) == 0 ? Val(std::string(ZdSizeLastSix(rec))) : 0;
+  double size = ZdNumber(ZdSizeMillions(rec)) == 0 ? ZdNumber(ZdSizeLastSix(rec)) : 0;
   if (size == static_cast<double>(std::string(kMarkerLine).size() + 2)) {
     if (bDebug && bLog) Log340("Check for VX0017");
     std::string text;
@@ -89,7 +90,7 @@ double Lister::AgeOfFile(int32_t rZdir) {
 }
 
 bool Lister::bRenameTemp(const std::string& VXCChars, int32_t rZdir) {
-  int32_t r = rZdir < 1 ? (iCursor >= 0 && iCursor < static_cast<int32_t>(SZDIR.size()) ? SZDIR[iCursor] : 0) : rZdir;
+  int32_t r = rZdir < 1 ? EntryTable(*this).IndexAt(iCursor) : rZdir;
   if (!TempCheck(r)) {
     MsgBox(MsgText(Msg::VX1000Rename));
     return false;
@@ -132,7 +133,7 @@ bool Lister::bRenameTemp(const std::string& VXCChars, int32_t rZdir) {
 }
 
 bool Lister::bBackupCopy(const std::string& VXCChars) {
-  int32_t r = iCursor >= 0 && iCursor < static_cast<int32_t>(SZDIR.size()) ? SZDIR[iCursor] : 0;
+  int32_t r = EntryTable(*this).IndexAt(iCursor);
   if (!TempCheck(r)) {
     MsgBox(MsgText(Msg::VX1000Create));
     return false;
@@ -153,26 +154,17 @@ bool Lister::bBackupCopy(const std::string& VXCChars) {
   // Insert the copy into the name-ordered table (checked for a clash first, so the
   // table is never left half shifted).
   std::string tempU = NameU(temp);
-  for (int32_t i = 1; i <= nZDir; ++i)
-    if (ZdNameUpper(ZDIR[i]) == tempU) return false;
-  ExpandZDir(nZDir + 1);
-  if (static_cast<int32_t>(ZDIR.size()) < nZDir + 2) ZDIR.resize(nZDir + 2);
-  int32_t i = nZDir;
-  while (i >= 1 && ZdNameUpper(ZDIR[i]) > tempU) {
-    ZDIR[i + 1] = ZDIR[i];
-    --i;
-  }
+  if (EntryTable(*this).HasName(tempU)) return false;
   std::string rec = ZdHead(src) + tempU + temp;
-  ZdPut(rec, kZdNameLen, Format(static_cast<double>(ZdNameLength(src) + kZdTempPrefixLen), "0000"));
-  ZdPut(rec, kZdExtCol, Format(Val(std::string(ZdField(src, kZdExtCol, kZdExtColWidth))) + kZdTempPrefixLen, "0000"));
-  ZdPut(rec, kZdNameCol, Format(kZdTempSource, "0000"));
+  ZdPutNameLength(rec, ZdNameLength(src) + kZdTempPrefixLen, kZdZeroFilled);
+  ZdPutExtColumn(rec, ZdExtColumn(src) + kZdTempPrefixLen, kZdZeroFilled);
+  ZdPutDisplayCol(rec, kZdTempSource, kZdZeroFilled);
   if (Get1Vtoc(zCurDir + temp) != 0) {
     std::string shortName = UCase(VTOC.cAlternateFileName);
     ZdPut(rec, kZdShortName,
           Left(shortName.empty() ? std::string(kZdNoShortName) : shortName + Space(kZdShortNameLen), kZdShortNameLen));
   }
-  ZDIR[i + 1] = rec;
-  nZDir = nZDir + 1;
+  EntryTable(*this).InsertInNameOrder(std::move(rec), tempU);
   MarkIgnore();
   ShowPage();
   DumpDir("000VX_BK.TXT");
@@ -187,7 +179,7 @@ void Lister::MarkForDeletion() {
     std::string nameU = ZdNameUpper(rec);
     double age = static_cast<double>(RoundHalfEven(AgeOfFile(i)));
     std::string path = zCurDir + ZdNameStored(rec);
-    if (Val(std::string(ZdSizeLastNine(rec))) == 17 && age > nMarkerDays && InStr(path, " ") == 0) {
+    if (ZdNumber(ZdSizeLastNine(rec)) == 17 && age > nMarkerDays && InStr(path, " ") == 0) {
       std::string text;
       P.files.ReadWholeFile(path, text);
       if (FirstLine(text) == kMarkerLine) {
@@ -259,8 +251,7 @@ void Lister::BigDelete() {
   if (Left(zCommandLine, 1) == "?") limit = std::min(limit, 1);
   std::vector<std::pair<std::string, char>> work;  // stored name, mark
   for (int32_t pos = 1; pos <= nSZDir && static_cast<int32_t>(work.size()) < limit; ++pos) {
-    if (pos >= static_cast<int32_t>(SZDIR.size())) break;
-    int32_t idx = SZDIR[pos];
+    int32_t idx = EntryTable(*this).IndexAt(pos);
     if (idx < 1 || idx > nZDir) continue;
     const std::string& rec = ZDIR[idx];
     std::string markChar(ZdCharField(rec, kZdDelMark));
@@ -269,15 +260,12 @@ void Lister::BigDelete() {
   }
   for (const auto& [name, markChar] : work) {
     // Where the entry is now.
-    int32_t pos = 1;
-    while (pos <= nSZDir && pos < static_cast<int32_t>(SZDIR.size()) &&
-           !(SZDIR[pos] >= 1 && SZDIR[pos] <= nZDir && ZdNameStored(ZDIR[SZDIR[pos]]) == name))
-      ++pos;
-    if (pos > nSZDir || pos >= static_cast<int32_t>(SZDIR.size())) continue;  // gone meanwhile
+    int32_t pos = EntryTable(*this).PositionOfStored(name);
+    if (pos == 0) continue;  // gone meanwhile
     if (markChar == 'R') {
       BDOS_DEL(pos, -1);
     } else if (markChar == 'Z') {
-      bRenameTemp("CD", SZDIR[pos]);
+      bRenameTemp("CD", EntryTable(*this).IndexAt(pos));
     } else {
       int err = P.files.DeleteFile(zCurDir + name);
       if (err != 0) VXERROR(MsgText(Msg::VX1003Delete, P.files.ErrorText(err)));

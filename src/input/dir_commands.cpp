@@ -226,10 +226,10 @@ void Lister::CopyMoveDeleteAtCursor(char command) {
     } else {
       BDOS_DEL(iCursor, 0);
     }
-  } else if (BDOS_COPY("M")) {
+  } else if (const CopyOutcome moved = CopyOrMove("M"); moved != CopyOutcome::Failed) {
     // A rename has already moved it; a copy's source goes only after the copy was
     // checked byte for byte.
-    if (bMovedByRename) {
+    if (moved == CopyOutcome::MovedByRename) {
       bRescan = true;
       return;
     }

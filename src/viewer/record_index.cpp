@@ -39,11 +39,10 @@ void Lister::ListAFile(int32_t ListIndex) {
   std::string rec = zVtocToDir();
   zCurFileRec = rec;
   if (ListIndex != -47) ZDIR[ListIndex] = rec;
-  std::string sizeField(ZdSizeField(rec));
   // A longer file is viewed as its first kMaxViewedSize bytes, so that every position
   // in it fits a 32-bit number; with any size allowed, the file's own length counts
   // (taken again from the open file).
-  nTrueFileSize = static_cast<int64_t>(Val(sizeField));
+  nTrueFileSize = static_cast<int64_t>(ZdSizeValue(rec));
   nFileSize = piAnySize.On(eProfile) ? nTrueFileSize : std::min(nTrueFileSize, kMaxViewedSize);
   // A pipe, FIFO, device or /proc file tells no size: read to its end as it arrives (what
   // was piped into the program always, others with PIPES ON).
@@ -441,8 +440,8 @@ bool Lister::bCheckForRec(int32_t Recno) {
   if (Recno > nRecCount || Recno < 1) return false;
   if (Recno == nRecCount && !bGrepLines) {
     uint16_t e = RecLens[Recno];
-    int32_t len = e & 4095;
-    if (e != 0 && (e >> 12) == 0) {
+    int32_t len = static_cast<int32_t>(EntryLen(e));
+    if (e != 0 && EntryBitsAbove(e) == 0) {
       // The record's bytes: from the segment when it still holds them, else from the file.
       std::string bytes;
       int64_t pos = nLastRecPointer - nSegStart + 1;

@@ -170,7 +170,7 @@ TEMBRA_ALWAYS_INLINE void StorePieceBody(ViewerState& v, const uint64_t* crs, co
 
   // Then the addresses of every 16th record and the longest length, from the entries:
   // sixteen at a time between checkpoints.
-  auto size = [&](int32_t r) { return static_cast<uint32_t>(lens[r] & 4095) + static_cast<uint32_t>(lens[r] >> 12); };
+  auto size = [&](int32_t r) { return static_cast<uint32_t>(EntryLen(lens[r])) + static_cast<uint32_t>(EntryBitsAbove(lens[r])); };
   int64_t addr = first;
   uint32_t longest = static_cast<uint32_t>(std::min(v.nLongestRec, 4095));
   int64_t longestLong = v.nLongestRec;
@@ -189,14 +189,14 @@ TEMBRA_ALWAYS_INLINE void StorePieceBody(ViewerState& v, const uint64_t* crs, co
     for (; r <= n; ++r) {
       if ((r & 15) == 0) checkpoint(r);
       const uint16_t e = lens[r];
-      int64_t len = e & 4095;
+      int64_t len = EntryLen(e);
       if (e & kLongFlag) len = v.LongRecs[li++].len;
       longestLong = std::max(longestLong, len);
-      addr += len + ((e >> 12) & 3);
+      addr += len + EntryEnds(e);
     }
   } else {
     for (; r <= n && (r & 15) != 0; ++r) {
-      longest = std::max<uint32_t>(longest, lens[r] & 4095);
+      longest = std::max<uint32_t>(longest, EntryLen(lens[r]));
       addr += size(r);
     }
     for (; r + 15 <= n; r += 16) {
@@ -204,15 +204,15 @@ TEMBRA_ALWAYS_INLINE void StorePieceBody(ViewerState& v, const uint64_t* crs, co
       uint32_t sum = 0, most16 = 0;
       for (int32_t t = 0; t < 16; ++t) {
         const uint32_t e = lens[r + t];
-        sum += (e & 4095) + (e >> 12);
-        most16 = std::max(most16, e & 4095);
+        sum += EntrySize(e);
+        most16 = std::max(most16, EntryLen(e));
       }
       addr += sum;
       longest = std::max(longest, most16);
     }
     for (; r <= n; ++r) {
       if ((r & 15) == 0) checkpoint(r);
-      longest = std::max<uint32_t>(longest, lens[r] & 4095);
+      longest = std::max<uint32_t>(longest, EntryLen(lens[r]));
       addr += size(r);
     }
   }

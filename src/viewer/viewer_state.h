@@ -29,6 +29,19 @@ constexpr int32_t kLongLineShown = 8 << 20;
 // the length lives in LongRecs, the low bits keep the line-end count.
 constexpr uint16_t kLongFlag = 0x8000;
 constexpr int64_t kLongEntry = 4096;
+// A record-table entry packs the line-end count above the length: count * 4096 + length.
+// EntryLen: the length bits; EntryEnds: the count of any entry; EntryBitsAbove: all bits
+// above the length (the count itself in an entry without kLongFlag); EntrySize: length
+// plus count of an entry without kLongFlag.
+// They keep the entry's own type (promoted as the expressions they name would be).
+template <class E>
+constexpr auto EntryLen(E e) { return e & 4095; }
+template <class E>
+constexpr auto EntryEnds(E e) { return (e >> 12) & 3; }
+template <class E>
+constexpr auto EntryBitsAbove(E e) { return e >> 12; }
+template <class E>
+constexpr auto EntrySize(E e) { return EntryLen(e) + EntryBitsAbove(e); }
 
 // A growable table of plain numbers with an explicit highest index. The memory behind
 // it may reach further than the highest index (room reserved for a whole segment of
@@ -176,9 +189,9 @@ struct ViewerState {
   // Length of record n (line end not counted) and its line-end count.
   int64_t RecLen(int64_t n) const {
     const uint16_t e = RecLens[n];
-    return (e & kLongFlag) ? LongRecLen(n) : (e & 4095);
+    return (e & kLongFlag) ? LongRecLen(n) : EntryLen(e);
   }
-  int32_t RecEnds(int64_t n) const { return (RecLens[n] >> 12) & 3; }
+  int32_t RecEnds(int64_t n) const { return EntryEnds(RecLens[n]); }
   int64_t RecSize(int64_t n) const { return RecLen(n) + RecEnds(n); }
   int64_t LongRecLen(int64_t n) const {
     auto it = std::lower_bound(LongRecs.begin(), LongRecs.end(), n,

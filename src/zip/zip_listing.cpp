@@ -4,13 +4,14 @@
 #include <vector>
 
 #include "core/lister.h"
+#include "dirlist/entry_table.h"
 #include "input/key_reference.h"
 #include "zip/zip_reader.h"
 
 namespace tembra {
 
 void Lister::ProcessZ(const std::string& zWhat) {
-  if (iCurZDir < 0 || iCurZDir > nZDir || iCurZDir >= static_cast<int32_t>(ZDIR.size())) return;
+  if (iCurZDir < 0 || iCurZDir > EntryTable(*this).Last()) return;
   const std::string entry = ZDIR[iCurZDir];
   const std::string invalid = MsgText(Msg::VX8018);
   auto refuse = [&](const std::string& message) {
@@ -19,8 +20,8 @@ void Lister::ProcessZ(const std::string& zWhat) {
   };
 
   // The size from the entry: 2 GB and more cannot be listed, below 20 bytes is no archive.
-  if (Val(std::string(ZdSizeThousands(entry))) >= 2147483) return refuse(MsgText(Msg::VX8017));
-  if (Val(std::string(ZdSizeField(entry))) < 20) return refuse(invalid);
+  if (ZdNumber(ZdSizeThousands(entry)) >= 2147483) return refuse(MsgText(Msg::VX8017));
+  if (ZdSizeValue(entry) < 20) return refuse(invalid);
 
   std::string zName = ZdNameUpper(entry);
   std::string zFullPath = zCurDir + zName;
@@ -63,10 +64,7 @@ void Lister::ProcessZ(const std::string& zWhat) {
   // The tables are made afresh when the archive's entries do not fit them.
   int32_t count = static_cast<int32_t>(end.count);
   if (nZDirMax < count) {
-    nZDirMax = ((count + 1024) / 1024) * 1024;
-    ZDIR.assign(nZDirMax + 1, std::string());
-    SZDIR.assign(nZDirMax + 1, 0);
-    SZDIRKey.assign(nZDirMax + 1, std::string());
+    EntryTable(*this).Reset(((count + 1024) / 1024) * 1024);
   }
   nZDir = static_cast<int32_t>(records.size());
   for (int32_t i = 0; i < nZDir; ++i) ZDIR[i + 1] = std::move(records[i]);

@@ -24,13 +24,6 @@ uint64_t U64(const std::string& s, int32_t offset) {
   return U32(s, offset) | (static_cast<uint64_t>(U32(s, offset + 4)) << 32);
 }
 
-// A number right-aligned in a field as wide as its pattern.
-std::string Field(double value, const std::string& pattern) {
-  std::string s = Format(value, pattern);
-  if (s.size() < pattern.size()) s = Space(static_cast<long>(pattern.size() - s.size())) + s;
-  return s;
-}
-
 }  // namespace
 
 std::string BufferSource::Read(int64_t pos, long n) {
@@ -261,7 +254,7 @@ std::string MemberRecord(const CentralEntry& e, bool fullPath, const std::string
   }
   std::string rec = ZdNewRecord(UpperName(name, utf8), name);
   if (name.empty()) ZdPut(rec, kZdIgnore, "*");
-  ZdPut(rec, kZdNameLen, Field(static_cast<double>(name.size()), "#000"));
+  ZdPutNameLength(rec, static_cast<int64_t>(name.size()), kZdThreeDigits);
   ZdPut(rec, kZdType, (fullPath && folder && e.compressedSize == 0) ? "D" : "F");
   std::string ratio = RatioText(e.compressedSize, e.size);
   if (!ratio.empty()) ZdPut(rec, kZdZipTag, std::string(kZdZipTagText) + ratio);
@@ -276,14 +269,14 @@ std::string MemberRecord(const CentralEntry& e, bool fullPath, const std::string
     ZdPut(rec, kZdCreateTime, stamp);
     ZdPut(rec, kZdAccessTime, stamp);
   }
-  ZdPut(rec, kZdSize, Field(static_cast<double>(std::min(e.size, kZdSizeMax)), "###000000000"));
+  ZdPutSize(rec, std::min(e.size, kZdSizeMax), kZdZipSizeDigits);
   ZdPutChar(rec, kZdExtLen, '0');
   return rec;
 }
 
 std::string ArchiveParentRecord(const std::string& fullPath, bool utf8) {
   std::string rec = ZdNewRecord(UpperName(fullPath, utf8), fullPath);
-  ZdPut(rec, kZdNameLen, Field(static_cast<double>(fullPath.size()), "#000"));
+  ZdPutNameLength(rec, static_cast<int64_t>(fullPath.size()), kZdThreeDigits);
   ZdMarkParent(rec);
   return rec;
 }

@@ -59,8 +59,8 @@ class ViewerTest : public ::testing::Test {
     if (L().nCurRecLen < 0) return "<none>";
     return L().zSegment.substr(static_cast<size_t>(L().nCurRecPos - 1), static_cast<size_t>(L().nCurRecLen));
   }
-  int32_t Flags(int32_t n) { return L().RecLens[n] >> 12; }
-  int32_t Len(int32_t n) { return L().RecLens[n] & 4095; }
+  int32_t Flags(int32_t n) { return static_cast<int32_t>(EntryBitsAbove(L().RecLens[n])); }
+  int32_t Len(int32_t n) { return static_cast<int32_t>(EntryLen(L().RecLens[n])); }
 
   std::string Row(int row) { return ScreenRow(*session_, row); }  // 1-based
 
