@@ -485,16 +485,6 @@ constexpr KeyBinding kEntryCursorKeys = OnKey(kVkPgUp, kVkDown, kAnyShift, 0, Mo
 constexpr KeyBinding kEntryLetterKeys = OnKey('A', 'Z', kExactShift, kShift, FirstFileFromLetter);
 constexpr KeyBinding kEntryDateOrderKey = OnKey('D', 'D', kExactShift, kShift | kAlt, NextDateOrder);
 
-// The keys the directory page and the ZIP listing share. True when the key was one of them.
-bool Lister::EntryListKey(int KeyCode, int Shift) {
-  for (const KeyBinding* b : {&kEntryLetterKeys, &kEntryCursorKeys, &kEntryDateOrderKey}) {
-    if (!b->Matches(KeyBinding::On::Down, KeyCode, Shift)) continue;
-    if (b->action(*this, KeyCode, Shift) == KeyNext::Redraw) bRepaint = true;
-    return true;
-  }
-  return false;
-}
-
 // The cursor keys of the directory page and of the ZIP listing.
 void Lister::CursorKey(int KeyCode, int Shift) {
   switch (KeyCode) {
