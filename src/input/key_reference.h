@@ -83,6 +83,11 @@ const KeySection& FileViewKeys();
 const KeySection& SortPromptKeys();
 // The keys of the ZIP listing (in src/zip/zip_listing.cpp).
 const KeySection& ZipListingKeys();
+// The keys of every page, taken before the page's own (in src/input/dispatch.cpp), and
+// the help screen's own keys (in src/input/help.cpp). They are no section of the
+// reference: the pages' sections document the first, the help screen's footer the second.
+const KeySection& EveryPageKeys();
+const KeySection& HelpScreenKeys();
 
 // The pages a help screen can be asked for.
 enum class HelpPage { Directory, SortPrompt, FileView, HexView, ZipListing };

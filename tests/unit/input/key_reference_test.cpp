@@ -127,6 +127,15 @@ TEST(KeyReference, BindingsAtTheirEdges) {
   EXPECT_EQ(dirRow(On::Char, ':', 0), "");
   EXPECT_EQ(dirRow(On::Char, 'l', 0), "Enter, `.`, `l`, double click");
   EXPECT_EQ(dirRow(On::Char, kChEsc, 0), "");  // taken before the page's keys
+
+  const KeySection& every = EveryPageKeys();
+  EXPECT_EQ(RowOf(every, On::Down, 'G', kAlt), "Alt+G");
+  EXPECT_EQ(RowOf(every, On::Down, 'G', kAlt | kShift), "");  // the directory page's own
+  EXPECT_EQ(RowOf(every, On::Down, 'X', kAlt), "F10, Alt+X");
+  EXPECT_EQ(RowOf(every, On::Down, kVkF8, kCtrl | kAlt), "F5, F6, F7, F8 (with Ctrl, Alt)");
+  EXPECT_EQ(RowOf(every, On::Down, kVkF9, 0), "");
+  EXPECT_EQ(RowOf(HelpScreenKeys(), On::Down, kVkSpace, kShift), "PgUp / PgDn, Space");
+  EXPECT_EQ(RowOf(HelpScreenKeys(), On::Down, kVkF2, 0), "");
 }
 
 // The README's tour names keys as the reference does, in the case that works: every
