@@ -264,8 +264,8 @@ KeyNext SecondInstance(Lister& l, int, int) {
   return KeyNext::Done;
 }
 
-// The colour keys: F5 to F8 alone or with Ctrl or Alt pick a colour role (a combination
-// without one beeps).
+// The colour keys: F5 to F8 alone or with Ctrl or Alt pick a colour role; the
+// combinations that have none beep.
 KeyNext ColourF5(Lister& l, int, int Shift) {
   if (Shift & kCtrl) {
     l.PickAColor(6);
