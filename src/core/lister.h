@@ -164,7 +164,6 @@ class Lister : public ListerState {
   // Moves the directory cursor by RelMove and the page by PageMove (single steps wrap); draws.
   void CursorMove(int32_t RelMove, int32_t PageMove);
   void CursorKey(int KeyCode, int Shift);  // PgUp, PgDn, End, Home and the arrows on an entry list
-  bool EntryListKey(int KeyCode, int Shift);  // the keys the directory page and the ZIP listing share
   void DirModeKeyPress(int keyascii);  // the character commands of the directory page
   void SetDirColumns(int columns);           // 0-9: the number of entry columns
   void AskFileSpec();                        // F: the file specification of the shown files

@@ -2,6 +2,7 @@
 // the directory page, and the change of drive and directory.
 #include "core/lister.h"
 #include "dirlist/entry_table.h"
+#include "input/dir_keys.h"
 
 namespace tembra {
 
@@ -104,90 +105,109 @@ bool Lister::FolderReadable(const std::string& folder) {
   return false;
 }
 
+namespace dir_keys {
+KeyNext DeleteToTrash(Lister& l, int, int) {
+  if (l.nKeyHeld == 'D') return KeyNext::Done;  // once per press of the key
+  // The guard is set first: the key may be released while the deletion runs
+  // (its dialogs and pumps deliver the key-up), and that release must clear it.
+  l.nKeyHeld = 'D';
+  if (l.bWriteMarker) l.bRenameTemp("??", l.iCurZDir);
+  else l.BDOS_DEL(l.iCursor, -1);
+  l.zFindName.clear();
+  return KeyNext::Rescan;
+}
+
+KeyNext SetAside(Lister& l, int, int) {
+  if (l.nKeyHeld == 'D') return KeyNext::Done;  // once per press of the key
+  l.zFindName.clear();
+  l.nKeyHeld = 'D';
+  l.bRenameTemp("DD", l.iCurZDir);
+  return KeyNext::Done;
+}
+
+// A failed backup copy takes the key over: nothing is edited.
+KeyNext EditWithBackup(Lister& l, int, int Shift) {
+  return l.EditAtCursor(Shift == kCtrl) ? KeyNext::Done : KeyNext::Drawn;
+}
+
+KeyNext ListingFile(Lister& l, int, int) {
+  l.bDirectoryList();
+  return KeyNext::Done;
+}
+
+KeyNext Shell(Lister& l, int, int Shift) {
+  // Plain Alt+G has already started the interpreter (a key of every mode).
+  if (Shift != kAlt) l.StartProgram(l.zComSpec, false);
+  return KeyNext::Drawn;
+}
+
+KeyNext RunWithParameters(Lister& l, int, int) {
+  l.nMsgAnswer = l.InvokeProgramAtCursor(true);
+  return KeyNext::Done;
+}
+
+// Ctrl+O after a backup copy; Alt+O in the NOTEPAD editor.
+KeyNext OpenWithBackup(Lister& l, int, int Shift) {
+  if (l.DoesFileExist(l.zCurFile) != 0) {
+    l.MsgBox(MsgText(Msg::VX1006), "Tembra Not Allowed", MsgButtons::OK);
+    return KeyNext::Done;
+  }
+  if ((Shift & kCtrl) && !l.bBackupCopy("WE")) return KeyNext::Drawn;
+  if (Shift & kAlt) l.ShellAndWait("NOTEPAD " + l.zCurFile);
+  else l.CallWindowsProgram(l.zCurFile);
+  return KeyNext::Done;
+}
+
+KeyNext DebugUndo(Lister& l, int, int) {
+  if (l.bDebug) l.undo();
+  return KeyNext::Done;
+}
+
+KeyNext ArchiveByKey(Lister& l, int, int) {
+  l.bZipFullPath = false;
+  l.ProcessZ("Z");
+  return KeyNext::Drawn;
+}
+
+// After Alt+X, a key of every mode, has asked for the end.
+KeyNext ShellByAltX(Lister& l, int, int) {
+  l.StartProgram(l.zComSpec, false);
+  return KeyNext::Drawn;
+}
+
+KeyNext LongerFarewell(Lister& l, int, int) {
+  // It lengthens the closing message only while it shows: outside it the 1600 ms
+  // would make the page ignore every character command from then on.
+  if (l.nFarewellMs > 0) l.nFarewellMs += 1600;
+  return KeyNext::Done;
+}
+
+KeyNext End(Lister& l, int, int) {
+  if (l.nFarewellMs < 1) {
+    l.bDebug = false;
+    l.END_TEMBRA();
+  }
+  l.nFarewellMs = 0;
+  return KeyNext::Done;
+}
+
+KeyNext DeleteKey(Lister& l, int, int Shift) {
+  l.DeleteKeyDown(Shift);
+  return KeyNext::Done;
+}
+}  // namespace dir_keys
+
+// The key-down commands of the directory page, from its key table. True when the command
+// took the key over (its character must not act again).
 bool Lister::bDIR_Keydown(int Shift, int KeyCode) {
   SetCursorEntry();
-  // Shift+letter, the cursor keys and Shift+Alt+D act as in the ZIP listing.
-  if (EntryListKey(KeyCode, Shift)) return false;
-  const bool ctrlAlone = Shift == kCtrl, altAlone = Shift == kAlt;
-  switch (KeyCode) {
-    case 'D':
-      if (altAlone && nKeyHeld != 'D') {
-        // The guard is set first: the key may be released while the deletion runs
-        // (its dialogs and pumps deliver the key-up), and that release must clear it.
-        nKeyHeld = 'D';
-        if (bWriteMarker) bRenameTemp("??", iCurZDir);
-        else BDOS_DEL(iCursor, -1);
-        bRescan = true;
-        zFindName.clear();
-      } else if (ctrlAlone && nKeyHeld != 'D') {
-        zFindName.clear();
-        nKeyHeld = 'D';
-        bRenameTemp("DD", iCurZDir);
-      }
-      break;
-    case 'E':
-      if ((ctrlAlone || (Shift & kAlt)) && !EditAtCursor(ctrlAlone)) return true;
-      break;
-    case 'F':
-      if (ctrlAlone) bDirectoryList();
-      break;
-    case 'G':
-      if (Shift & kAlt) {
-        // Plain Alt+G has already started the interpreter (a key of every mode).
-        if (Shift != kAlt) StartProgram(zComSpec, false);
-        return true;
-      }
-      break;
-    case 'I':
-      if (Shift & kAlt) nMsgAnswer = InvokeProgramAtCursor(true);
-      break;
-    case 'O':
-      if (Shift & (kCtrl | kAlt)) {
-        if (DoesFileExist(zCurFile) != 0) {
-          MsgBox(MsgText(Msg::VX1006), "Tembra Not Allowed", MsgButtons::OK);
-          break;
-        }
-        if ((Shift & kCtrl) && !bBackupCopy("WE")) return true;
-        if (Shift & kAlt) ShellAndWait("NOTEPAD " + zCurFile);
-        else CallWindowsProgram(zCurFile);
-      }
-      break;
-    case 'R':
-      if ((Shift & kAlt) && bDebug) undo();
-      break;
-    case 'V':
-      if (ctrlAlone) {
-        bZipFullPath = false;
-        ProcessZ("Z");
-        return true;
-      }
-      break;
-    case 'X':
-      if (Shift & kAlt) {
-        StartProgram(zComSpec, false);
-        return true;
-      }
-      break;
-    case kVkTab:
-    case kVkF1:
-      // They lengthen the closing message only while it shows: outside it the 1600 ms
-      // would make the page ignore every character command from then on.
-      if (nFarewellMs > 0) nFarewellMs += 1600;
-      break;
-    case kVkF10:
-      if (nFarewellMs < 1) {
-        bDebug = false;
-        END_TEMBRA();
-      }
-      nFarewellMs = 0;
-      break;
-    case kVkDelete:
-    case kVkDecimal:
-      DeleteKeyDown(Shift);
-      break;
-    default: break;
-  }
-  return false;
+  const KeyBinding* b = FindKeyBinding(DirectoryPageKeys(), KeyBinding::On::Down, KeyCode, Shift);
+  if (!b) return false;
+  const KeyNext next = b->action(*this, KeyCode, Shift);
+  // Scanned and drawn at the end of Form_KeyDown.
+  if (next == KeyNext::Rescan) bRescan = true;
+  if (next == KeyNext::Redraw) bRepaint = true;
+  return next == KeyNext::Drawn;
 }
 
 // Ctrl+E (EDIT) or Alt+E (VXEDIT) on the file under the cursor, after its backup copy.

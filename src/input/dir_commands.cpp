@@ -1,8 +1,133 @@
 // The character commands of the directory page: each works on the entry under the
 // cursor or on the page, and most hand the work to the procedure that owns it.
 #include "core/lister.h"
+#include "input/dir_keys.h"
 
 namespace tembra {
+
+namespace {
+// The cursor is on an entry (an empty root has none), on the parent entry.
+bool OnEntry(const Lister& l) { return !l.ZDIR[static_cast<size_t>(l.iCurZDir)].empty(); }
+bool OnParent(const Lister& l) { return l.iCurZDir == 0; }
+}  // namespace
+
+namespace dir_keys {
+KeyNext PageForward(Lister& l, int, int) {
+  l.CursorMove(l.nPerPage, l.nPerPage);
+  return KeyNext::Done;
+}
+
+KeyNext SizeSpec(Lister& l, int, int) {
+  l.AskSizeRange();
+  return KeyNext::Done;
+}
+
+// The scan again finds this entry for the cursor.
+KeyNext ScanAgain(Lister& l, int, int) {
+  l.zFindName = l.zCurNameU;
+  l.zFindExact = l.zCurName;
+  return KeyNext::Rescan;
+}
+
+KeyNext Open(Lister& l, int code, int) {
+  l.nEnterInDirMode(std::string(1, static_cast<char>(code)));
+  return KeyNext::Done;
+}
+
+KeyNext Columns(Lister& l, int code, int) {
+  l.SetDirColumns(code - '0');
+  return KeyNext::Done;
+}
+
+KeyNext UpByBackspace(Lister& l, int, int) {
+  // Backspace goes up to the parent folder (BACKSPACE); at a root it only beeps.
+  if (l.piBackspaceUp.On(l.eProfile)) {
+    if (l.iFirstZDir == 0) l.nEnterInDirMode(".");
+    else l.Beep();
+  }
+  return KeyNext::Done;
+}
+
+KeyNext ConfigLine(Lister& l, int, int) {
+  // A configuration line, typed on the parent entry only
+  if (OnParent(l) && l.iFirstZDir == 0) l.AskConfigLine();
+  return KeyNext::Done;
+}
+
+KeyNext CopyMoveDelete(Lister& l, int code, int) {
+  if (!OnEntry(l)) return KeyNext::Done;
+  if (OnParent(l)) {
+    l.MsgBox(MsgText(Msg::VX1014), "", MsgButtons::OK);
+    return KeyNext::Done;
+  }
+  l.CopyMoveDeleteAtCursor(static_cast<char>(UpperChar(static_cast<unsigned char>(code))));
+  return KeyNext::Done;
+}
+
+KeyNext Edit(Lister& l, int, int) {
+  if (l.DoesFileExist(l.zCurFile) == 0) {
+    std::string n = l.zCurCommandName();
+    if (n.find(' ') != std::string::npos) n = l.zQuote + n + l.zQuote;
+    l.ShellAndWait(l.zComSpec + " /C " + "EDIT " + n);
+  } else {
+    l.VXERROR(MsgText(Msg::VX1006));
+    l.Beep();
+  }
+  return KeyNext::Done;
+}
+
+KeyNext FileSpec(Lister& l, int, int) {
+  l.AskFileSpec();
+  return KeyNext::Done;
+}
+
+KeyNext Run(Lister& l, int, int) {
+  l.InvokeProgramAtCursor(false);
+  return KeyNext::Done;
+}
+
+KeyNext OpenWith(Lister& l, int, int) {
+  if (l.DoesFileExist(l.zCurFile) != 0) l.MsgBox(MsgText(Msg::VX1006), "Tembra Not Allowed", MsgButtons::OK);
+  else l.CallWindowsProgram(l.zCurFile);
+  return KeyNext::Done;
+}
+
+KeyNext NewPath(Lister& l, int, int) {
+  l.AskNewPath();
+  return KeyNext::Done;
+}
+
+KeyNext BackToFile(Lister& l, int, int) {
+  if (!l.zReopenFile.empty()) l.ListAFile(-47);
+  else l.END_TEMBRA();
+  return KeyNext::Done;
+}
+
+KeyNext Rename(Lister& l, int, int) {
+  if (!OnEntry(l)) return KeyNext::Done;
+  return l.BDOS_RENAME(l.iCursor) ? KeyNext::Rescan : KeyNext::Done;
+}
+
+KeyNext SortPrompt(Lister& l, int, int) {
+  l.OpenSortPrompt();
+  return KeyNext::Done;
+}
+
+KeyNext Archive(Lister& l, int, int) {
+  if (!OnEntry(l)) return KeyNext::Done;
+  l.bZipFullPath = true;
+  l.ProcessZ("Z");
+  return KeyNext::Done;
+}
+
+KeyNext ShellAndEnd(Lister& l, int code, int) {
+  l.StartProgram(l.zComSpec, false);
+  l.END_TEMBRA();
+  // Then, as it always has, the key counts as one that did nothing.
+  l.HintTypedKey(code);
+  return KeyNext::Done;
+}
+}  // namespace dir_keys
 
 void Lister::DirModeKeyPress(int keyascii) {
   // 1-2. Esc ends (or cuts the closing message short); nothing else while it shows
@@ -18,108 +143,17 @@ void Lister::DirModeKeyPress(int keyascii) {
 
   // 3. The entry under the cursor
   SetCursorEntry();
-  const bool onEntry = !ZDIR[static_cast<size_t>(iCurZDir)].empty();
-  const bool onParent = iCurZDir == 0;
-  const char ch = static_cast<char>(keyascii);
-  const char up = static_cast<char>(UpperChar(static_cast<unsigned char>(keyascii)));
 
-  // 4. The command of the character
-  switch (ch) {
-    case ' ':
-      CursorMove(nPerPage, nPerPage);
-      break;
-    case '&':
-      AskSizeRange();
-      break;
-    case '*':
-      zFindName = zCurNameU;
-      zFindExact = zCurName;
-      bRescan = true;
-      break;
-    case '.':
-    case kChEnter:
-      nEnterInDirMode(std::string(1, ch));
-      break;
-    case '0': case '1': case '2': case '3': case '4':
-    case '5': case '6': case '7': case '8': case '9':
-      SetDirColumns(ch - '0');
-      break;
-    case kChBackspace:
-      // Backspace goes up to the parent folder (BACKSPACE); at a root it only beeps.
-      if (piBackspaceUp.On(eProfile)) {
-        if (iFirstZDir == 0) nEnterInDirMode(".");
-        else Beep();
-      }
-      break;
-    case '?':
-      // A configuration line, typed on the parent entry only
-      if (onParent && iFirstZDir == 0) AskConfigLine();
-      break;
-    default:
-      switch (up) {
-        case 'L':
-          nEnterInDirMode(std::string(1, ch));
-          break;
-        case 'B':
-        case 'C':
-        case 'D':
-        case 'M':
-          if (!onEntry) break;
-          if (onParent) {
-            MsgBox(MsgText(Msg::VX1014), "", MsgButtons::OK);
-            break;
-          }
-          CopyMoveDeleteAtCursor(up);
-          break;
-        case 'E':
-          if (DoesFileExist(zCurFile) == 0) {
-            std::string n = zCurCommandName();
-            if (n.find(' ') != std::string::npos) n = zQuote + n + zQuote;
-            ShellAndWait(zComSpec + " /C " + "EDIT " + n);
-          } else {
-            VXERROR(MsgText(Msg::VX1006));
-            Beep();
-          }
-          break;
-        case 'F':
-          AskFileSpec();
-          break;
-        case 'I':
-          InvokeProgramAtCursor(false);
-          break;
-        case 'O':
-          if (DoesFileExist(zCurFile) != 0) MsgBox(MsgText(Msg::VX1006), "Tembra Not Allowed", MsgButtons::OK);
-          else CallWindowsProgram(zCurFile);
-          break;
-        case 'P':
-          AskNewPath();
-          break;
-        case 'Q':
-          if (!zReopenFile.empty()) ListAFile(-47);
-          else END_TEMBRA();
-          break;
-        case 'R':
-          if (onEntry) bRescan = BDOS_RENAME(iCursor);
-          break;
-        case 'S':
-          OpenSortPrompt();
-          break;
-        case 'V':
-          if (!onEntry) break;
-          bZipFullPath = true;
-          ProcessZ("Z");
-          break;
-        case 'X':
-          StartProgram(zComSpec, false);
-          END_TEMBRA();
-        default:
-          HintTypedKey(keyascii);
-          break;
-      }
-  }
+  // 4. The command of the character, from the page's key table
+  const int code = keyascii & 255;
+  KeyNext next = KeyNext::Done;
+  if (const KeyBinding* b = FindKeyBinding(DirectoryPageKeys(), KeyBinding::On::Char, code, 0))
+    next = b->action(*this, code, 0);
+  else
+    HintTypedKey(keyascii);
 
   // 5. A command that changed the directory asks for a new scan
-  if (bRescan) {
+  if (bRescan || next == KeyNext::Rescan) {
     GetDir(zCurDir);
     ShowPage();
   }

@@ -241,54 +241,96 @@ void Lister::SortPromptKeyDown(int KeyCode, int Shift) {
   }
 }
 
-// The keys of every mode: the interpreter, a second instance, the colour keys and the end.
-void Lister::AnyModeKeyDown(int KeyCode, int Shift) {
-  const bool fileView = (TDISPLAY & TD_LIST) != 0;
-  if (KeyCode == 'G' && Shift == kAlt) {
-    StartProgram(zComSpec, false);
-    if (fileView) {
-      undo();
-      CloseFDBIN();
-      if (OpenCount != 0) LogOpen("");
-      SetDirMode();
-      iInpFile = 0;
-      END_TEMBRA();
-    }
-  } else if (KeyCode == 'W' && Shift == kAlt) {
-    ShellAndWait(zAppPath + "\\" + P.processes.AppExeName() + " " + zRelaunchParm);
-  } else if (KeyCode == kVkF5) {
-    if (Shift & kCtrl) {
-      PickAColor(kColorDirBack);
-      Beep();
-    } else if (Shift & kAlt) {
-      Beep();
-    } else {
-      PickAColor(kColorBack);
-    }
-  } else if (KeyCode == kVkF6) {
-    PickAColor((Shift & kCtrl) ? kColorDirText : (Shift & kAlt) ? kColorDeletedText : kColorText);
-  } else if (KeyCode == kVkF7) {
-    if (Shift & kCtrl) Beep();
-    else PickAColor((Shift & kAlt) ? kColorSelectedBack : kColorInfoBack);
-  } else if (KeyCode == kVkF8) {
-    if (Shift & (kCtrl | kAlt)) Beep();
-    else PickAColor(kColorInfoText);
-  } else if (KeyCode == kVkF10 || (KeyCode == 'X' && Shift == kAlt)) {
-    if (fileView) {
-      if (OpenCount != 0) {
-        CloseFDBIN();
-        LogOpen("");
-      }
-      bQuickEnd = true;
-      undo();
-      TDISPLAY ^= (TD_DIR | TD_LIST);
-    }
-    if (nFarewellMs < 1) {
-      bDebug = false;
-      END_TEMBRA();
-    }
-    nFarewellMs = 0;
+namespace {
+// Alt+G: the interpreter; from the file view the program then ends.
+KeyNext ShellEverywhere(Lister& l, int, int) {
+  const bool fileView = (l.TDISPLAY & TD_LIST) != 0;
+  l.StartProgram(l.zComSpec, false);
+  if (fileView) {
+    l.undo();
+    l.CloseFDBIN();
+    if (l.OpenCount != 0) l.LogOpen("");
+    l.SetDirMode();
+    l.iInpFile = 0;
+    l.END_TEMBRA();
   }
+  return KeyNext::Done;
+}
+
+// Alt+W: a second instance, with the parameters this one was started with.
+KeyNext SecondInstance(Lister& l, int, int) {
+  l.ShellAndWait(l.zAppPath + "\\" + l.P.processes.AppExeName() + " " + l.zRelaunchParm);
+  return KeyNext::Done;
+}
+
+// The colour keys: F5 to F8 alone or with Ctrl or Alt pick a colour role; the
+// combinations that have none beep.
+KeyNext ColourF5(Lister& l, int, int Shift) {
+  if (Shift & kCtrl) {
+    l.PickAColor(kColorDirBack);
+    l.Beep();
+  } else if (Shift & kAlt) {
+    l.Beep();
+  } else {
+    l.PickAColor(kColorBack);
+  }
+  return KeyNext::Done;
+}
+KeyNext ColourF6(Lister& l, int, int Shift) {
+  l.PickAColor((Shift & kCtrl) ? kColorDirText : (Shift & kAlt) ? kColorDeletedText : kColorText);
+  return KeyNext::Done;
+}
+KeyNext ColourF7(Lister& l, int, int Shift) {
+  if (Shift & kCtrl) l.Beep();
+  else l.PickAColor((Shift & kAlt) ? kColorSelectedBack : kColorInfoBack);
+  return KeyNext::Done;
+}
+KeyNext ColourF8(Lister& l, int, int Shift) {
+  if (Shift & (kCtrl | kAlt)) l.Beep();
+  else l.PickAColor(kColorInfoText);
+  return KeyNext::Done;
+}
+
+// F10, Alt+X: the end (the file view is left first); during the closing message, at once.
+KeyNext EndEverywhere(Lister& l, int, int) {
+  if (l.TDISPLAY & TD_LIST) {
+    if (l.OpenCount != 0) {
+      l.CloseFDBIN();
+      l.LogOpen("");
+    }
+    l.bQuickEnd = true;
+    l.undo();
+    l.TDISPLAY ^= (TD_DIR | TD_LIST);
+  }
+  if (l.nFarewellMs < 1) {
+    l.bDebug = false;
+    l.END_TEMBRA();
+  }
+  l.nFarewellMs = 0;
+  return KeyNext::Done;
+}
+}  // namespace
+
+const KeySection& EveryPageKeys() {
+  static const KeySection kPage = {
+      "Every page",
+      {
+          {"Alt+G", "start a shell (from the file view: and end)", {OnKey('G', 'G', kExactShift, kAlt, ShellEverywhere)}},
+          {"Alt+W", "run a second copy of the program", {OnKey('W', 'W', kExactShift, kAlt, SecondInstance)}},
+          {"F5, F6, F7, F8 (with Ctrl, Alt)", "pick colours",
+           {OnKey(kVkF5, kVkF5, kAnyShift, 0, ColourF5), OnKey(kVkF6, kVkF6, kAnyShift, 0, ColourF6),
+            OnKey(kVkF7, kVkF7, kAnyShift, 0, ColourF7), OnKey(kVkF8, kVkF8, kAnyShift, 0, ColourF8)}},
+          {"F10, Alt+X", "end",
+           {OnKey(kVkF10, kVkF10, kAnyShift, 0, EndEverywhere), OnKey('X', 'X', kExactShift, kAlt, EndEverywhere)}},
+      }};
+  return kPage;
+}
+
+// The keys of every mode, from their table: the interpreter, a second instance, the
+// colour keys and the end.
+void Lister::AnyModeKeyDown(int KeyCode, int Shift) {
+  if (const KeyBinding* b = FindKeyBinding(EveryPageKeys(), KeyBinding::On::Down, KeyCode, Shift))
+    b->action(*this, KeyCode, Shift);
 }
 
 void Lister::Form_KeyPress(int keyascii) {
@@ -483,16 +525,6 @@ KeyNext NextDateOrder(Lister& l, int, int) {
 constexpr KeyBinding kEntryCursorKeys = OnKey(kVkPgUp, kVkDown, kAnyShift, 0, MoveOnEntryList);
 constexpr KeyBinding kEntryLetterKeys = OnKey('A', 'Z', kExactShift, kShift, FirstFileFromLetter);
 constexpr KeyBinding kEntryDateOrderKey = OnKey('D', 'D', kExactShift, kShift | kAlt, NextDateOrder);
-
-// The keys the directory page and the ZIP listing share. True when the key was one of them.
-bool Lister::EntryListKey(int KeyCode, int Shift) {
-  for (const KeyBinding* b : {&kEntryLetterKeys, &kEntryCursorKeys, &kEntryDateOrderKey}) {
-    if (!b->Matches(KeyBinding::On::Down, KeyCode, Shift)) continue;
-    if (b->action(*this, KeyCode, Shift) == KeyNext::Redraw) bRepaint = true;
-    return true;
-  }
-  return false;
-}
 
 // The cursor keys of the directory page and of the ZIP listing.
 void Lister::CursorKey(int KeyCode, int Shift) {

@@ -40,30 +40,59 @@ void Lister::HintTypedKey(int keyascii) {
   if (printable || (control && nOutputs == nOutputsAtKeyDown)) HintKeys();
 }
 
+namespace {
+// Esc or F1: the page under the help comes back whole; a waiting sort prompt shows again.
+KeyNext CloseHelp(Lister& l, int KeyCode, int Shift) {
+  // The character of Esc, still to come, must not act on that page.
+  if (KeyCode == kVkEsc && !(Shift & kAlt)) l.bSwallowChar = true;
+  l.bHelpShown = false;
+  l.bCursorOnly = false;
+  for (CursorCell& c : l.CursorCache) c = CursorCell{};
+  l.ShowPage();
+  if (l.bSortPrompt) l.VXERROR(MsgText(Msg::VX0088));
+  return KeyNext::Drawn;
+}
+
+// The help's own lines a page holds (at least one).
+int32_t HelpRows(const Lister& l) { return l.nPageLines > 1 ? l.nPageLines : 1; }
+
+// Scrolling: by Lines lines, or (with Pages) by pages; the help screen is then drawn again.
+template <int Lines, int Pages>
+KeyNext ScrollHelp(Lister& l, int, int) {
+  l.nHelpTop += Lines + Pages * HelpRows(l);
+  return KeyNext::Redraw;
+}
+KeyNext HelpToTop(Lister& l, int, int) {
+  l.nHelpTop = 0;
+  return KeyNext::Redraw;
+}
+KeyNext HelpToEnd(Lister& l, int, int) {
+  l.nHelpTop = INT32_MAX / 2;
+  return KeyNext::Redraw;
+}
+}  // namespace
+
+const KeySection& HelpScreenKeys() {
+  // The screen's footer names these keys; they are the help screen's only ones.
+  static const KeySection kPage = {
+      "Help screen",
+      {
+          {"Esc, F1", "close", {OnKey(kVkEsc, kVkEsc, kAnyShift, 0, CloseHelp), OnKey(kVkF1, kVkF1, kAnyShift, 0, CloseHelp)}},
+          {"Up / Down", "one line back / on",
+           {OnKey(kVkUp, kVkUp, kAnyShift, 0, ScrollHelp<-1, 0>), OnKey(kVkDown, kVkDown, kAnyShift, 0, ScrollHelp<1, 0>)}},
+          {"PgUp / PgDn, Space", "one page back / on",
+           {OnKey(kVkPgUp, kVkPgUp, kAnyShift, 0, ScrollHelp<0, -1>), OnKey(kVkPgDn, kVkPgDn, kAnyShift, 0, ScrollHelp<0, 1>),
+            OnKey(kVkSpace, kVkSpace, kAnyShift, 0, ScrollHelp<0, 1>)}},
+          {"Home / End", "first / last lines",
+           {OnKey(kVkHome, kVkHome, kAnyShift, 0, HelpToTop), OnKey(kVkEnd, kVkEnd, kAnyShift, 0, HelpToEnd)}},
+      }};
+  return kPage;
+}
+
+// The help screen takes every key while it is shown; the keys of its table act.
 void Lister::HelpKeyDown(int KeyCode, int Shift) {
-  const int32_t rows = nPageLines > 1 ? nPageLines : 1;
-  switch (KeyCode) {
-    case kVkEsc:
-    case kVkF1:
-      // The page under the help comes back whole; a waiting sort prompt shows again.
-      // The character of Esc, still to come, must not act on that page.
-      if (KeyCode == kVkEsc && !(Shift & kAlt)) bSwallowChar = true;
-      bHelpShown = false;
-      bCursorOnly = false;
-      for (CursorCell& c : CursorCache) c = CursorCell{};
-      ShowPage();
-      if (bSortPrompt) VXERROR(MsgText(Msg::VX0088));
-      return;
-    case kVkUp: nHelpTop -= 1; break;
-    case kVkDown: nHelpTop += 1; break;
-    case kVkPgUp: nHelpTop -= rows; break;
-    case kVkPgDn:
-    case kVkSpace: nHelpTop += rows; break;
-    case kVkHome: nHelpTop = 0; break;
-    case kVkEnd: nHelpTop = INT32_MAX / 2; break;
-    default: return;
-  }
-  ShowHelpPage();
+  const KeyBinding* b = FindKeyBinding(HelpScreenKeys(), KeyBinding::On::Down, KeyCode, Shift);
+  if (b && b->action(*this, KeyCode, Shift) == KeyNext::Redraw) ShowHelpPage();
 }
 
 void Lister::ShowHelpPage() {

@@ -4,61 +4,100 @@
 
 #include <algorithm>
 
+#include "input/dir_keys.h"
+#include "platform/keycodes.h"
+
 namespace tembra {
+
+namespace {
+constexpr int kCtrlAlt = kCtrl | kAlt;
+// Delete or the keypad's decimal point with exactly this shift state.
+KeyBinding DeleteWith(int shift) { return OnKey(kVkDelete, kVkDelete, kExactShift, shift, dir_keys::DeleteKey); }
+KeyBinding DecimalWith(int shift) { return OnKey(kVkDecimal, kVkDecimal, kExactShift, shift, dir_keys::DeleteKey); }
+}  // namespace
+
+const KeySection& DirectoryPageKeys() {
+  using namespace dir_keys;
+  // Esc (its character) is taken before the page's keys, as F1 is; F10, Alt+X, Alt+G,
+  // Alt+W and the colour keys act as keys of every page first. Shift+letter needs
+  // exactly Shift: the letter commands are typed without it.
+  static const KeySection kPage = {
+      "Directory page",
+      {
+          {"Up / Down", "previous / next entry (wraps around)",
+           {EntryCursorKeys(kVkUp, kVkUp), EntryCursorKeys(kVkDown, kVkDown)}},
+          {"Left / Right", "one entry column back / forward",
+           {EntryCursorKeys(kVkLeft, kVkLeft), EntryCursorKeys(kVkRight, kVkRight)}},
+          {"PgUp / PgDn, Space", "page back / forward (Space: forward)",
+           {EntryCursorKeys(kVkPgUp, kVkPgDn), OnChar(' ', ' ', PageForward)}},
+          {"Home / End", "first / last place on the page", {EntryCursorKeys(kVkEnd, kVkHome, kCtrl, 0)}},
+          {"Ctrl+Home / Ctrl+End", "first / last entry", {EntryCursorKeys(kVkEnd, kVkHome, kCtrl, kCtrl)}},
+          {"Shift+letter (Shift+P, Shift+S, ...)",
+           "first file whose name starts at or after the letter: the letter commands below are typed without "
+           "Shift",
+           {kEntryLetterKeys}},
+          {"Enter, `.`, `l`, double click", "open: enter a directory, view a file, go up from the parent entry",
+           {OnChar(kChEnter, kChEnter, Open), OnChar('.', '.', Open), OnLetters('L', 'L', Open)}},
+          {"Backspace", "up to the parent folder (Linux profile; `BACKSPACE ON` or `OFF` in the configuration)",
+           {OnChar(kChBackspace, kChBackspace, UpByBackspace)}},
+          {"`0`-`9`", "entry columns per page (`0`: as many as fit)", {OnChar('0', '9', Columns)}},
+          {"`s`", "sort prompt (see Sort prompt)", {OnLetters('S', 'S', SortPrompt)}},
+          {"`f`", "file specification (name patterns, dates, sizes)", {OnLetters('F', 'F', FileSpec)}},
+          {"`&`", "size specification (`*` removes it)", {OnChar('&', '&', SizeSpec)}},
+          {"`*`", "scan again, keeping the cursor on this entry", {OnChar('*', '*', ScanAgain)}},
+          {"`p`",
+           "change drive and directory: `D:\\dir`, `\\dir`, `dir`, or a host path (`/usr/share`, `~`, `~/src`, "
+           "`../x`); partial names work as prefixes; `D:` returns to the last directory of drive D",
+           {OnLetters('P', 'P', NewPath)}},
+          {"`c` / `m` / `r`",
+           "copy / move / rename the entry (a move within one file system is a rename: see MOVE in the "
+           "configuration)",
+           {OnLetters('C', 'C', CopyMoveDelete), OnLetters('M', 'M', CopyMoveDelete), OnLetters('R', 'R', Rename)}},
+          {"`b`", "backup copy", {OnLetters('B', 'B', CopyMoveDelete)}},
+          {"`d`", "delete (to the trash; asks unless configured not to)", {OnLetters('D', 'D', CopyMoveDelete)}},
+          {"Alt+D", "delete to the trash without asking (release the key before the next)",
+           {OnKey('D', 'D', kExactShift, kAlt, DeleteToTrash)}},
+          {"Ctrl+D", "set the file aside under a dated temporary name", {OnKey('D', 'D', kExactShift, kCtrl, SetAside)}},
+          {"Shift+Alt+Delete", "delete permanently", {DeleteWith(kShift | kAlt), DecimalWith(kShift | kAlt)}},
+          {"Shift+Delete", "delete the files marked for automatic deletion", {DeleteWith(kShift), DecimalWith(kShift)}},
+          {"Shift+Ctrl+Delete / Alt+Delete", "automatic deletion on (asks) / off",
+           {DeleteWith(kShift | kCtrl), DecimalWith(kShift | kCtrl), DeleteWith(kAlt), DecimalWith(kAlt)}},
+          {"`e`, Ctrl+E, Alt+E", "edit the file (Ctrl+E: after a backup copy; Alt+E: the VXEDIT command)",
+           {OnLetters('E', 'E', Edit), OnKey('E', 'E', kExactShift, kCtrl, EditWithBackup),
+            OnKey('E', 'E', kAlt, kAlt, EditWithBackup)}},
+          {"`o`, Ctrl+O, Alt+O",
+           "open with the associated program (Ctrl+O: after a backup; Alt+O: the NOTEPAD editor)",
+           {OnLetters('O', 'O', OpenWith), OnKey('O', 'O', kCtrl, kCtrl, OpenWithBackup),
+            OnKey('O', 'O', kCtrlAlt, kAlt, OpenWithBackup)}},
+          {"`i` / Alt+I", "run the file / run it with parameters",
+           {OnLetters('I', 'I', Run), OnKey('I', 'I', kAlt, kAlt, RunWithParameters)}},
+          {"`v`, Ctrl+V", "list the file as a ZIP archive",
+           {OnLetters('V', 'V', Archive), OnKey('V', 'V', kExactShift, kCtrl, ArchiveByKey)}},
+          {"Ctrl+F", "write the directory listing file", {OnKey('F', 'F', kExactShift, kCtrl, ListingFile)}},
+          {"`?` on the parent entry", "type one configuration line", {OnChar('?', '?', ConfigLine)}},
+          {"Shift+Alt+D", "date order: year first, month first, day first", {kEntryDateOrderKey}},
+          {"`q`", "back to the last file viewed (ends the program when there is none)",
+           {OnLetters('Q', 'Q', BackToFile)}},
+          {"`x`", "start a shell and end", {OnLetters('X', 'X', ShellAndEnd)}},
+          {"Alt+G", "start a shell", {OnKey('G', 'G', kAlt, kAlt, Shell)}},
+          {"Alt+W", "run a second copy of the program"},
+          {"F5, F6, F7, F8 (with Ctrl, Alt)",
+           "pick colours: F5 window background, Ctrl+F5 entry background, F6 lettering, Ctrl+F6 directory "
+           "names, Alt+F6 marked entries, F7 band background, Alt+F7 cursor background, F8 band lettering"},
+          {"F1", "this list of keys (Esc or F1 closes it); during the closing message: keep it longer. With KEYHINT "
+                 "ON (Linux), a key that does nothing says so once"},
+          {"Esc, F10, Alt+X", "end (Esc or F10 pressed again during the closing message: end at once)",
+           {OnKey(kVkF10, kVkF10, kAnyShift, 0, End), OnKey('X', 'X', kAlt, kAlt, ShellByAltX)}},
+          {"Tab", "keep the closing message longer", {OnKey(kVkTab, kVkTab, kAnyShift, 0, LongerFarewell)}},
+          {"Shift+Esc, Ctrl+\\", "emergency stop (Ctrl+\\ in a terminal)"},
+      },
+      {OnKey('R', 'R', kAlt, kAlt, DebugUndo)}};
+  return kPage;
+}
 
 const std::vector<KeySection>& KeyReference() {
   static const std::vector<KeySection> kSections = {
-      {"Directory page",
-       {
-           {"Up / Down", "previous / next entry (wraps around)"},
-           {"Left / Right", "one entry column back / forward"},
-           {"PgUp / PgDn, Space", "page back / forward (Space: forward)"},
-           {"Home / End", "first / last place on the page"},
-           {"Ctrl+Home / Ctrl+End", "first / last entry"},
-           {"Shift+letter (Shift+P, Shift+S, ...)",
-            "first file whose name starts at or after the letter: the letter commands below are typed without "
-            "Shift"},
-           {"Enter, `.`, `l`, double click", "open: enter a directory, view a file, go up from the parent entry"},
-           {"Backspace", "up to the parent folder (Linux profile; `BACKSPACE ON` or `OFF` in the configuration)"},
-           {"`0`-`9`", "entry columns per page (`0`: as many as fit)"},
-           {"`s`", "sort prompt (see Sort prompt)"},
-           {"`f`", "file specification (name patterns, dates, sizes)"},
-           {"`&`", "size specification (`*` removes it)"},
-           {"`*`", "scan again, keeping the cursor on this entry"},
-           {"`p`",
-            "change drive and directory: `D:\\dir`, `\\dir`, `dir`, or a host path (`/usr/share`, `~`, `~/src`, "
-            "`../x`); partial names work as prefixes; `D:` returns to the last directory of drive D"},
-           {"`c` / `m` / `r`",
-            "copy / move / rename the entry (a move within one file system is a rename: see MOVE in the "
-            "configuration)"},
-           {"`b`", "backup copy"},
-           {"`d`", "delete (to the trash; asks unless configured not to)"},
-           {"Alt+D", "delete to the trash without asking (release the key before the next)"},
-           {"Ctrl+D", "set the file aside under a dated temporary name"},
-           {"Shift+Alt+Delete", "delete permanently"},
-           {"Shift+Delete", "delete the files marked for automatic deletion"},
-           {"Shift+Ctrl+Delete / Alt+Delete", "automatic deletion on (asks) / off"},
-           {"`e`, Ctrl+E, Alt+E", "edit the file (Ctrl+E: after a backup copy; Alt+E: the VXEDIT command)"},
-           {"`o`, Ctrl+O, Alt+O",
-            "open with the associated program (Ctrl+O: after a backup; Alt+O: the NOTEPAD editor)"},
-           {"`i` / Alt+I", "run the file / run it with parameters"},
-           {"`v`, Ctrl+V", "list the file as a ZIP archive"},
-           {"Ctrl+F", "write the directory listing file"},
-           {"`?` on the parent entry", "type one configuration line"},
-           {"Shift+Alt+D", "date order: year first, month first, day first"},
-           {"`q`", "back to the last file viewed (ends the program when there is none)"},
-           {"`x`", "start a shell and end"},
-           {"Alt+G", "start a shell"},
-           {"Alt+W", "run a second copy of the program"},
-           {"F5, F6, F7, F8 (with Ctrl, Alt)",
-            "pick colours: F5 window background, Ctrl+F5 entry background, F6 lettering, Ctrl+F6 directory "
-            "names, Alt+F6 marked entries, F7 band background, Alt+F7 cursor background, F8 band lettering"},
-           {"F1", "this list of keys (Esc or F1 closes it); during the closing message: keep it longer. With KEYHINT "
-                  "ON (Linux), a key that does nothing says so once"},
-           {"Esc, F10, Alt+X", "end (Esc or F10 pressed again during the closing message: end at once)"},
-           {"Tab", "keep the closing message longer"},
-           {"Shift+Esc, Ctrl+\\", "emergency stop (Ctrl+\\ in a terminal)"},
-       }},
+      DirectoryPageKeys(),
       SortPromptKeys(),
       FileViewKeys(),
       {"Hex view",
@@ -82,6 +121,8 @@ const KeyBinding* FindKeyBinding(const KeySection& page, KeyBinding::On event, i
   for (const KeyRow& row : page.rows)
     for (const KeyBinding& b : row.bindings)
       if (b.Matches(event, code, shift)) return &b;
+  for (const KeyBinding& b : page.unlisted)
+    if (b.Matches(event, code, shift)) return &b;
   return nullptr;
 }
 

@@ -13,7 +13,8 @@ class Lister;
 // What must happen after a key's action: nothing more, the page drawn again, the
 // folder read again and the page drawn, the character going on to the keys of the page
 // under a prompt, or nothing at all (Drawn: the action has shown the page itself, and a
-// redraw that a procedure it called asked for waits for the next key).
+// redraw that a procedure it called asked for waits for the next key; on the directory
+// page: the command took the key over, and its character does not act).
 enum class KeyNext { Done, Redraw, Rescan, PassOn, Drawn };
 
 // One key event a row acts on: a key-down with a code from first to last and a shift
@@ -61,19 +62,32 @@ struct KeyRow {
 struct KeySection {
   const char* title;  // "Directory page", "Sort prompt", "File view", "Hex view", "ZIP listing"
   std::vector<KeyRow> rows;
+  std::vector<KeyBinding> unlisted = {};  // keys no row documents (a debugging key)
 };
 
-// The first binding of a page for a key event, in the order of its rows; nullptr for none.
+// The first binding of a page for a key event, in the order of its rows, then the unlisted
+// ones; nullptr for none.
 const KeyBinding* FindKeyBinding(const KeySection& page, KeyBinding::On event, int code, int shift);
 // The keys the directory page and the ZIP listing share: the cursor keys, Shift+letter
 // and Shift+Alt+D (in src/input/dispatch.cpp).
 extern const KeyBinding kEntryCursorKeys, kEntryLetterKeys, kEntryDateOrderKey;
+// Some of the cursor keys: codes first..last with (shift & mask) == want.
+inline KeyBinding EntryCursorKeys(int first, int last, int mask = kAnyShift, int want = 0) {
+  return OnKey(first, last, mask, want, kEntryCursorKeys.action);
+}
+// The keys of the directory page (in src/input/key_reference.cpp).
+const KeySection& DirectoryPageKeys();
 // The keys of the file view, text and hex (in src/viewer/navigation.cpp).
 const KeySection& FileViewKeys();
 // The keys of the sort prompt (in src/input/dispatch.cpp).
 const KeySection& SortPromptKeys();
 // The keys of the ZIP listing (in src/zip/zip_listing.cpp).
 const KeySection& ZipListingKeys();
+// The keys of every page, taken before the page's own (in src/input/dispatch.cpp), and
+// the help screen's own keys (in src/input/help.cpp). They are no section of the
+// reference: the pages' sections document the first, the help screen's footer the second.
+const KeySection& EveryPageKeys();
+const KeySection& HelpScreenKeys();
 
 // The pages a help screen can be asked for.
 enum class HelpPage { Directory, SortPrompt, FileView, HexView, ZipListing };

@@ -107,6 +107,35 @@ TEST(KeyReference, BindingsAtTheirEdges) {
   EXPECT_EQ(RowOf(view, On::Char, 'N', 0), "F9, Shift+N");
   EXPECT_EQ(RowOf(view, On::Char, 'F', 0), "Shift+F, Shift+S");
   EXPECT_EQ(RowOf(view, On::Char, 'm', 0), "");
+
+  const KeySection& dir = DirectoryPageKeys();
+  auto dirRow = [&](On on, int code, int shift) { return RowOf(dir, on, code, shift); };
+  const std::string open = "`o`, Ctrl+O, Alt+O", del = "Shift+Ctrl+Delete / Alt+Delete";
+  EXPECT_EQ(dirRow(On::Down, kVkEnd, kShift), "Home / End");
+  EXPECT_EQ(dirRow(On::Down, kVkHome, kCtrl | kShift), "Ctrl+Home / Ctrl+End");
+  EXPECT_EQ(dirRow(On::Down, 'O', kShift), "Shift+letter (Shift+P, Shift+S, ...)");
+  for (int shift : {kCtrl, kAlt, kCtrl | kAlt, kCtrl | kShift}) EXPECT_EQ(dirRow(On::Down, 'O', shift), open) << shift;
+  EXPECT_EQ(dirRow(On::Down, 'O', 0), "");
+  EXPECT_EQ(dirRow(On::Down, 'D', kAlt), "Alt+D");
+  EXPECT_EQ(dirRow(On::Down, 'D', kCtrl), "Ctrl+D");
+  EXPECT_EQ(dirRow(On::Down, 'D', kCtrl | kAlt), "");
+  EXPECT_EQ(dirRow(On::Down, kVkDecimal, kAlt), del);
+  EXPECT_EQ(dirRow(On::Down, kVkDelete, kShift | kCtrl), del);
+  EXPECT_EQ(dirRow(On::Down, kVkDelete, kCtrl), "");
+  EXPECT_EQ(dirRow(On::Char, '0', 0), "`0`-`9`");
+  EXPECT_EQ(dirRow(On::Char, '9', 0), "`0`-`9`");
+  EXPECT_EQ(dirRow(On::Char, ':', 0), "");
+  EXPECT_EQ(dirRow(On::Char, 'l', 0), "Enter, `.`, `l`, double click");
+  EXPECT_EQ(dirRow(On::Char, kChEsc, 0), "");  // taken before the page's keys
+
+  const KeySection& every = EveryPageKeys();
+  EXPECT_EQ(RowOf(every, On::Down, 'G', kAlt), "Alt+G");
+  EXPECT_EQ(RowOf(every, On::Down, 'G', kAlt | kShift), "");  // the directory page's own
+  EXPECT_EQ(RowOf(every, On::Down, 'X', kAlt), "F10, Alt+X");
+  EXPECT_EQ(RowOf(every, On::Down, kVkF8, kCtrl | kAlt), "F5, F6, F7, F8 (with Ctrl, Alt)");
+  EXPECT_EQ(RowOf(every, On::Down, kVkF9, 0), "");
+  EXPECT_EQ(RowOf(HelpScreenKeys(), On::Down, kVkSpace, kShift), "PgUp / PgDn, Space");
+  EXPECT_EQ(RowOf(HelpScreenKeys(), On::Down, kVkF2, 0), "");
 }
 
 // The README's tour names keys as the reference does, in the case that works: every
