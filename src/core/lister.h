@@ -299,6 +299,12 @@ class Lister : public ListerState {
   void PickAColor(int role);
 
  private:
+  // ------------------------------------------------------------ steps of long procedures
+  // ListModeHex
+  void HexLayout();                   // 16 or 32 bytes a line, one or two panes, by window width
+  void HexHeading(int32_t extra);     // the title line or the column headings
+  int64_t HexPageSegment(int32_t lines);  // loads the page's bytes; returns its first offset
+  void HexPageLines(int64_t pageStart, int32_t lines, int32_t extra);  // formats the body lines
   std::mt19937 rng_{12345};
 };
 
