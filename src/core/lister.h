@@ -305,6 +305,10 @@ class Lister : public ListerState {
   void HexHeading(int32_t extra);     // the title line or the column headings
   int64_t HexPageSegment(int32_t lines);  // loads the page's bytes; returns its first offset
   void HexPageLines(int64_t pageStart, int32_t lines, int32_t extra);  // formats the body lines
+  // DosDir
+  int32_t DirPageGeometry();            // the entry columns of the page; returns their width
+  void DirColumnBars(int32_t w, long cw);  // the bars between the entry columns
+  void DirPageEntries(int32_t w, long cw, long pitch);  // draws the entries of the page
   std::mt19937 rng_{12345};
 };
 
