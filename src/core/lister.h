@@ -309,6 +309,9 @@ class Lister : public ListerState {
   int32_t DirPageGeometry();            // the entry columns of the page; returns their width
   void DirColumnBars(int32_t w, long cw);  // the bars between the entry columns
   void DirPageEntries(int32_t w, long cw, long pitch);  // draws the entries of the page
+  // bFindText
+  bool FindInWholeRecords(int32_t r, int32_t& hitRec, int32_t& hitCol);  // forward, many records a pass
+  bool FindRecordByRecord(int32_t r, int32_t& hitRec, int32_t& hitCol);  // backward or in columns
   std::mt19937 rng_{12345};
 };
 
