@@ -312,6 +312,10 @@ class Lister : public ListerState {
   // bFindText
   bool FindInWholeRecords(int32_t r, int32_t& hitRec, int32_t& hitCol);  // forward, many records a pass
   bool FindRecordByRecord(int32_t r, int32_t& hitRec, int32_t& hitCol);  // backward or in columns
+  // LoadNow
+  void StartupDefaults();       // clock, buffers, the settings' defaults, the viewer's tables
+  void StartupFolder();         // the current folder (checked), the command line, the drive table
+  void StartupConfiguration();  // colours, font, command line and configuration, window size
   std::mt19937 rng_{12345};
 };
 
