@@ -316,6 +316,9 @@ class Lister : public ListerState {
   void StartupDefaults();       // clock, buffers, the settings' defaults, the viewer's tables
   void StartupFolder();         // the current folder (checked), the command line, the drive table
   void StartupConfiguration();  // colours, font, command line and configuration, window size
+  // zVtocToDir
+  void VtocStamps(std::string& rec);  // the found file's three time stamps into its record
+
   std::mt19937 rng_{12345};
 };
 
