@@ -455,6 +455,26 @@ class Lister : public ListerState {
   void PickAColor(int role);
 
  private:
+  // ------------------------------------------------------------ steps of long procedures
+  // ListModeHex
+  void HexLayout();                   // 16 or 32 bytes a line, one or two panes, by window width
+  void HexHeading(int32_t extra);     // the title line or the column headings
+  int64_t HexPageSegment(int32_t lines);  // loads the page's bytes; returns its first offset
+  void HexPageLines(int64_t pageStart, int32_t lines, int32_t extra);  // formats the body lines
+  // DosDir
+  int32_t DirPageGeometry();            // the entry columns of the page; returns their width
+  void DirColumnBars(int32_t w, long cw);  // the bars between the entry columns
+  void DirPageEntries(int32_t w, long cw, long pitch);  // draws the entries of the page
+  // bFindText
+  bool FindInWholeRecords(int32_t r, int32_t& hitRec, int32_t& hitCol);  // forward, many records a pass
+  bool FindRecordByRecord(int32_t r, int32_t& hitRec, int32_t& hitCol);  // backward or in columns
+  // LoadNow
+  void StartupDefaults();       // clock, buffers, the settings' defaults, the viewer's tables
+  void StartupFolder();         // the current folder (checked), the command line, the drive table
+  void StartupConfiguration();  // colours, font, command line and configuration, window size
+  // zVtocToDir
+  void VtocStamps(std::string& rec);  // the found file's three time stamps into its record
+
   std::mt19937 rng_{12345};
 };
 

@@ -12,8 +12,8 @@ void Lister::Form_Load() {
   AsEvent([&] { LoadNow(); });
 }
 
-void Lister::LoadNow() {
-  bLoading = true;
+// Start-up steps 1-13: clock, buffers, defaults of the settings, the viewer's tables.
+void Lister::StartupDefaults() {
   // 1-3: clock, segment buffer, quote, directory tables, random seed
   nStartTime = P.clock.SecondsSinceMidnight();
   zSegment.assign(kSegmentSize, ' ');
@@ -54,6 +54,10 @@ void Lister::LoadNow() {
   InitViewerTables();
   InitHexHeaders();
   PopulateSort();
+}
+
+// Start-up steps 14-21: the current folder (checked), the command line, the drive table.
+void Lister::StartupFolder() {
   // 14: current directory
   zCurDir = P.files.CurrentDirectory();
   zCurDrive = UCase(Left(zCurDir, 1));
@@ -92,6 +96,10 @@ void Lister::LoadNow() {
   dTwoTo31 = 2147483648.0;
   bSortAscending = true;
   zSortLetter = "F";
+}
+
+// Start-up steps 22-27: colours, font, command line and configuration, window size.
+void Lister::StartupConfiguration() {
   // 22-23: colours and font
   DefaultColors();
   zFontName = "Courier New";
@@ -115,6 +123,13 @@ void Lister::LoadNow() {
   // 26-27: fonts, metrics, window size
   bAllFont();
   InitialWindowSize();
+}
+
+void Lister::LoadNow() {
+  bLoading = true;
+  StartupDefaults();
+  StartupFolder();
+  StartupConfiguration();
   // 28: first directory or first input file
   if (nInpFiles > 0) {
     iInpFile = 1;

@@ -16,14 +16,8 @@ void PutAt(std::string& line, int32_t col, std::string_view text) {
 
 }  // namespace
 
-void Lister::DosDir() {
-  // 1-2. Cursor at a root, caption and title line
-  if (iCursor == 0 && iFirstZDir == 1) iCursor = 1;
-  P.window.SetCaption(zCaptionLeft + zCaptionRight);
-  SetForeColor(lColor[kColorInfoText]);
-  PrintShownAt(0, nMinusPixelY, zTopLine);
-  SetForeColor(lColor[kColorText]);
-  // 3-4. Column geometry
+// 3-4. Column geometry: the entry columns and their width, which it returns.
+int32_t Lister::DirPageGeometry() {
   if (nColumns < 13) vxCatastrophe(MsgText(Msg::VX9005));
   int32_t w;
   const int32_t perPageBefore = nPerPage;
@@ -58,8 +52,11 @@ void Lister::DosDir() {
   nPerPage = nPageLines * nDirColumns;
   // Fitted columns change with the names shown: the page must still hold the cursor.
   if (fitNames && nPerPage != perPageBefore) iTopSZDir = iFindUl(std::max(iCursor, iFirstZDir));
-  const long cw = nCharWidth, pitch = static_cast<long>(w + 1) * cw;
-  // 5. Bars between the entry columns
+  return w;
+}
+
+// 5. Bars between the entry columns
+void Lister::DirColumnBars(int32_t w, long cw) {
   if (!bCursorOnly) {
     for (int32_t k = 1; k < nDirColumns; ++k) {
       long x1 = (static_cast<long>(w + 1) * k - 1) * cw + cw / 3;
@@ -68,8 +65,10 @@ void Lister::DosDir() {
     // A full page starts the cursor cache afresh: the cells it remembers belong to this page.
     for (CursorCell& c : CursorCache) c = CursorCell{};
   }
+}
 
-  // 6-7. Entries (a page start left below the first entry by a tiny window is raised)
+// 6-7. Entries (a page start left below the first entry by a tiny window is raised)
+void Lister::DirPageEntries(int32_t w, long cw, long pitch) {
   if (iTopSZDir < iFirstZDir) iTopSZDir = iFirstZDir;
   iLastOnPage = iTopSZDir + nPerPage - 1;
   if (iLastOnPage > nSZDir) iLastOnPage = nSZDir;
@@ -137,6 +136,21 @@ void Lister::DosDir() {
       ++c;
     }
   }
+}
+
+void Lister::DosDir() {
+  // 1-2. Cursor at a root, caption and title line
+  if (iCursor == 0 && iFirstZDir == 1) iCursor = 1;
+  P.window.SetCaption(zCaptionLeft + zCaptionRight);
+  SetForeColor(lColor[kColorInfoText]);
+  PrintShownAt(0, nMinusPixelY, zTopLine);
+  SetForeColor(lColor[kColorText]);
+  // 3-4. Column geometry
+  const int32_t w = DirPageGeometry();
+  const long cw = nCharWidth, pitch = static_cast<long>(w + 1) * cw;
+  DirColumnBars(w, cw);
+
+  DirPageEntries(w, cw, pitch);
   // 8. Cursor-only repaint: the remembered cursor cells again
   if (bCursorOnly) {
     for (const CursorCell& cell : CursorCache) {

@@ -120,23 +120,8 @@ FindHandle Lister::Get1Vtoc(const std::string& zFileName) {
   return h;
 }
 
-std::string Lister::zVtocToDir() {
-  // 1. Name, upper-case copy and stored copy after the blank head; the record is the one
-  //    string built for the entry, and the names are read from it.
-  std::string_view found = VTOC.cFileName;
-  const size_t len = std::min(found.find('\0'), found.size());
-  found = found.substr(0, len);
-  std::string rec = ZdNewRecord(found, found);
-  const size_t head = static_cast<size_t>(kZdHeadLen);
-  if (bUtf8) {
-    UpperUtf8SameLength(rec.data() + head, len);
-  } else {
-    for (size_t i = head; i < head + len; ++i) rec[i] = static_cast<char>(UpperChar(static_cast<unsigned char>(rec[i])));
-  }
-  // Views into the record: its length never changes below, so they stay valid.
-  const std::string_view nameU(rec.data() + head, len);
-  const std::string_view name(rec.data() + head + len, len);
-
+// Step 2 of zVtocToDir: the three time stamps of the found file into its record.
+void Lister::VtocStamps(std::string& rec) {
   // 2. Three time stamps yyyymmddhhmmsscc
   auto putTime = [&](int col, uint64_t ft) {
     constexpr uint64_t kTicks = 10000000ULL;  // a second of FILETIME
@@ -168,6 +153,26 @@ std::string Lister::zVtocToDir() {
   putTime(kZdWriteTime, VTOC.ftLastWriteTime);
   putTime(kZdCreateTime, VTOC.ftCreationTime);
   putTime(kZdAccessTime, VTOC.ftLastAccessTime);
+}
+
+std::string Lister::zVtocToDir() {
+  // 1. Name, upper-case copy and stored copy after the blank head; the record is the one
+  //    string built for the entry, and the names are read from it.
+  std::string_view found = VTOC.cFileName;
+  const size_t len = std::min(found.find('\0'), found.size());
+  found = found.substr(0, len);
+  std::string rec = ZdNewRecord(found, found);
+  const size_t head = static_cast<size_t>(kZdHeadLen);
+  if (bUtf8) {
+    UpperUtf8SameLength(rec.data() + head, len);
+  } else {
+    for (size_t i = head; i < head + len; ++i) rec[i] = static_cast<char>(UpperChar(static_cast<unsigned char>(rec[i])));
+  }
+  // Views into the record: its length never changes below, so they stay valid.
+  const std::string_view nameU(rec.data() + head, len);
+  const std::string_view name(rec.data() + head + len, len);
+
+  VtocStamps(rec);
 
   // 3. Short name
   if (VTOC.cAlternateFileName.empty() || VTOC.cAlternateFileName[0] == '\0') {

@@ -88,19 +88,17 @@ void Lister::SORT1ST() {
   for (int32_t i = 1; i <= n; ++i) ZDIR[static_cast<size_t>(i)] = std::move(sorted[static_cast<size_t>(i)]);
 }
 
-void Lister::SORTEMALL() {
-  EntryTable table(*this);
-  const char letter = zSortLetter.empty() ? ' ' : zSortLetter[0];
-  if (std::string_view("DFSENRU").find(letter) == std::string_view::npos)
-    vxCatastrophe(MsgText(Msg::VX9015));
+namespace {
 
+// Step 1 of SORTEMALL: one element per shown record, the parent first.
+std::vector<EntryTable::Shown> ShownElements(Lister& L, char letter) {
   // 1. One element per shown record, with its key built once.
   using Elem = EntryTable::Shown;
   std::vector<Elem> el;
-  el.reserve(static_cast<size_t>(nZDir) + 1);
+  el.reserve(static_cast<size_t>(L.nZDir) + 1);
   el.push_back({0, "<PARENT>"});
-  for (int32_t i = 1; i <= nZDir; ++i) {
-    const std::string& rec = ZDIR[static_cast<size_t>(i)];
+  for (int32_t i = 1; i <= L.nZDir; ++i) {
+    const std::string& rec = L.ZDIR[static_cast<size_t>(i)];
     if (ZdChar(rec, kZdIgnore) == '*') continue;
     int32_t len = ZdNameLength(rec);
     std::string key;
@@ -111,20 +109,20 @@ void Lister::SORTEMALL() {
       key.append(ZdField(rec, kZdTempSource, len));
     else
       key.append(ZdField(rec, kZdName, len));
-    if (type == 'D') key[0] = bSortAscending ? 'D' : 'M';
+    if (type == 'D') key[0] = L.bSortAscending ? 'D' : 'M';
     if (type == 'F' && ZdChar(rec, kZdDelMark) != ' ' && (letter == 'R' || letter == 'F'))
-      key[0] = bSortAscending ? 'E' : 'K';
+      key[0] = L.bSortAscending ? 'E' : 'K';
     if (key[0] == ' ') key[0] = type;
     switch (letter) {
       case 'D':
-        if (type != 'D' || bSortDirsByDate) {
-          std::string_view stamp = ZdStamp(rec, iDateCol);
+        if (type != 'D' || L.bSortDirsByDate) {
+          std::string_view stamp = ZdStamp(rec, L.iDateCol);
           key.replace(1, stamp.size(), stamp);
         }
-        if (key[0] == 'M' && !bSortDirsByDate) {
+        if (key[0] == 'M' && !L.bSortDirsByDate) {
           // Reversed position in name order, so that directories keep ascending name
           // order when the date sort runs descending.
-          std::string rev = qbFl(999999 - i, "######");
+          std::string rev = L.qbFl(999999 - i, "######");
           key.replace(2, 6, rev.substr(rev.size() > 6 ? rev.size() - 6 : 0));
         }
         break;
@@ -146,16 +144,19 @@ void Lister::SORTEMALL() {
     }
     el.push_back({i, std::move(key)});
   }
-  nSZDir = static_cast<int32_t>(el.size()) - 1;
-  iTopSZDir = iFirstZDir;
+  return el;
+}
 
+// Step 3 of SORTEMALL: the elements 1..nSZDir into sort order.
+void SortElements(Lister& L, std::vector<EntryTable::Shown>& el) {
+  using Elem = EntryTable::Shown;
   // 3. Shell sort of elements 1..nSZDir on their keys. Without two equal keys there is
   //    only one sorted order, found faster by a comparison sort; equal keys keep the
   //    Shell sort's own order.
   bool ties = true;
-  if (nSZDir >= 2) {
-    const bool asc = bSortAscending;
-    std::vector<int32_t> order(static_cast<size_t>(nSZDir));
+  if (L.nSZDir >= 2) {
+    const bool asc = L.bSortAscending;
+    std::vector<int32_t> order(static_cast<size_t>(L.nSZDir));
     std::iota(order.begin(), order.end(), 1);
     auto key = [&](int32_t i) -> const std::string& { return el[static_cast<size_t>(i)].key; };
     auto before = [&](int32_t a, int32_t b) { return asc ? key(a) < key(b) : key(b) < key(a); };
@@ -171,12 +172,12 @@ void Lister::SORTEMALL() {
       el = std::move(sorted);
     }
   }
-  if (nSZDir >= 2 && ties) {
-    const bool asc = bSortAscending;
-    for (int k = FirstGap(nSortGap, nSZDir); k >= 1; --k) {
-      int32_t h = nSortGap[static_cast<size_t>(k)];
-      if (h + 1 > nSZDir) vxCatastrophe(MsgText(Msg::VX9016));
-      for (int32_t j = h + 1; j <= nSZDir; ++j) {
+  if (L.nSZDir >= 2 && ties) {
+    const bool asc = L.bSortAscending;
+    for (int k = FirstGap(L.nSortGap, L.nSZDir); k >= 1; --k) {
+      int32_t h = L.nSortGap[static_cast<size_t>(k)];
+      if (h + 1 > L.nSZDir) L.vxCatastrophe(MsgText(Msg::VX9016));
+      for (int32_t j = h + 1; j <= L.nSZDir; ++j) {
         Elem t = std::move(el[static_cast<size_t>(j)]);
         int32_t i = j;
         while (i - h >= 1) {
@@ -189,6 +190,50 @@ void Lister::SORTEMALL() {
       }
     }
   }
+}
+
+// Steps 4 and 5 of SORTEMALL: the cursor onto the requested name, the page that holds it.
+void PlaceSortCursor(Lister& L, const EntryTable& table) {
+  if (L.nSZDir >= 2) {
+    // 4. The cursor onto the requested name
+    L.zFindName = L.NameU(L.zFindName);
+    //    Where the entry's own stored name is known, only that entry: of two names that
+    //    differ only in letter case the cursor keeps its own, and never takes the other
+    //    when its own has gone. Otherwise the first of the same upper-case name.
+    const bool exact = !L.zFindExact.empty() && L.NameU(L.zFindExact) == L.zFindName;
+    if (!L.zFindName.empty()) {
+      for (int32_t i = 1; i <= L.nSZDir; ++i) {
+        const std::string& rec = table.RecordAt(i);
+        if (NameOf(rec) == L.zFindName && (!exact || ZdNameStored(rec) == L.zFindExact)) {
+          L.iCursor = i;
+          L.zFindName.clear();
+          L.zFindExact.clear();
+          break;
+        }
+      }
+    }
+    // A cursor beyond the entries that are left (some went away) goes to the last one.
+    if (L.iCursor > L.nSZDir) L.iCursor = L.nSZDir;
+    // 5. The page that holds the cursor
+    if (L.iCursor > L.iFirstZDir) L.iTopSZDir = L.iFindUl(L.iCursor);
+  } else {
+    L.iCursor = L.zFindName.empty() ? 0 : 1;
+  }
+}
+
+}  // namespace
+
+void Lister::SORTEMALL() {
+  EntryTable table(*this);
+  const char letter = zSortLetter.empty() ? ' ' : zSortLetter[0];
+  if (std::string_view("DFSENRU").find(letter) == std::string_view::npos)
+    vxCatastrophe(MsgText(Msg::VX9015));
+
+  std::vector<EntryTable::Shown> el = ShownElements(*this, letter);
+  nSZDir = static_cast<int32_t>(el.size()) - 1;
+  iTopSZDir = iFirstZDir;
+
+  SortElements(*this, el);
   table.SetOrder(el);
   // Full names: the entry columns are made as wide as the longest shown name needs.
   nLongestName = 0;
@@ -198,31 +243,7 @@ void Lister::SORTEMALL() {
       nLongestName = std::max(nLongestName, NameCells(ZdNameStored(rec)) + (ZdChar(rec, kZdLink) != ' ' ? 1 : 0));
     }
   }
-  if (nSZDir >= 2) {
-    // 4. The cursor onto the requested name
-    zFindName = NameU(zFindName);
-    //    Where the entry's own stored name is known, only that entry: of two names that
-    //    differ only in letter case the cursor keeps its own, and never takes the other
-    //    when its own has gone. Otherwise the first of the same upper-case name.
-    const bool exact = !zFindExact.empty() && NameU(zFindExact) == zFindName;
-    if (!zFindName.empty()) {
-      for (int32_t i = 1; i <= nSZDir; ++i) {
-        const std::string& rec = table.RecordAt(i);
-        if (NameOf(rec) == zFindName && (!exact || ZdNameStored(rec) == zFindExact)) {
-          iCursor = i;
-          zFindName.clear();
-          zFindExact.clear();
-          break;
-        }
-      }
-    }
-    // A cursor beyond the entries that are left (some went away) goes to the last one.
-    if (iCursor > nSZDir) iCursor = nSZDir;
-    // 5. The page that holds the cursor
-    if (iCursor > iFirstZDir) iTopSZDir = iFindUl(iCursor);
-  } else {
-    iCursor = zFindName.empty() ? 0 : 1;
-  }
+  PlaceSortCursor(*this, table);
 }
 
 }  // namespace tembra

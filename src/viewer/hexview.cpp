@@ -96,8 +96,8 @@ void Lister::BDOHEX16(int32_t POSBUFFR) {
                   zHexBytes.data(), zHexChars.data());
 }
 
-void Lister::ListModeHex() {
-  // Layout by window width.
+// Layout by window width.
+void Lister::HexLayout() {
   const int32_t w = nColumns;
   if (w < 117) {
     nHexMask = -16;
@@ -114,10 +114,10 @@ void Lister::ListModeHex() {
     nPaneWidth = w / 2;
     SyncDisplayMode();
   }
+}
 
-  const int32_t extra = ExtraOffsetDigits(nFileSize);
-
-  // Title line or column headings.
+// Title line or column headings.
+void Lister::HexHeading(int32_t extra) {
   SetForeColor(lColor[kColorInfoText]);
   SetBold(false);
   if (!(TDISPLAY & TD_RULER)) {
@@ -133,16 +133,10 @@ void Lister::ListModeHex() {
     PrintAt(0, 0, head);
   }
   SetForeColor(lColor[kColorText]);
+}
 
-  // Body.
-  // Every body line starts blank (lines beyond the page are never drawn).
-  const int32_t lines = std::clamp(nPageLines, 0, 255);
-  for (int i = 1; i <= lines; ++i) HexLines[static_cast<size_t>(i)].assign(static_cast<size_t>(std::max(nColumns, 0)), ' ');
-  if (nFileSize <= 0) {
-    nBottomRec = 0;
-    PRINT_LINES();
-    return;
-  }
+// Puts the page inside the file and its bytes into the buffer; returns its first offset.
+int64_t Lister::HexPageSegment(int32_t lines) {
   // A page never starts beyond the last byte of the file.
   if (nHexTop < 0) nHexTop = 0;
   if ((nHexTop & nHexMask) >= nFileSize) nHexTop = (nFileSize - 1) & nHexMask;
@@ -158,9 +152,12 @@ void Lister::ListModeHex() {
     GetFdbin(pageStart + 1);
     nHexBufBase = 0;
   }
+  return pageStart;
+}
 
-  // The page's tables, then each line formatted whole into a scratch line and copied
-  // into its pane.
+// The page's tables, then each line formatted whole into a scratch line and copied
+// into its pane.
+void Lister::HexPageLines(int64_t pageStart, int32_t lines, int32_t extra) {
   const HexTables t = PageHexTables(*this);
   const unsigned char* seg = reinterpret_cast<const unsigned char*>(zSegment.data());
   const bool wide = (TDISPLAY & TD_HEX32) != 0;
@@ -233,6 +230,24 @@ void Lister::ListModeHex() {
       }
     }
   }
+}
+
+void Lister::ListModeHex() {
+  HexLayout();
+  const int32_t extra = ExtraOffsetDigits(nFileSize);
+  HexHeading(extra);
+
+  // Body.
+  // Every body line starts blank (lines beyond the page are never drawn).
+  const int32_t lines = std::clamp(nPageLines, 0, 255);
+  for (int i = 1; i <= lines; ++i) HexLines[static_cast<size_t>(i)].assign(static_cast<size_t>(std::max(nColumns, 0)), ' ');
+  if (nFileSize <= 0) {
+    nBottomRec = 0;
+    PRINT_LINES();
+    return;
+  }
+  const int64_t pageStart = HexPageSegment(lines);
+  HexPageLines(pageStart, lines, extra);
   PRINT_LINES();
 }
 

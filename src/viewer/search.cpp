@@ -164,6 +164,121 @@ void Lister::PumpDuringSearch(double& lastPump, bool& pumping, int32_t rec, int6
   nYieldCount = 0;
 }
 
+// Forward through whole records from record r; true with the hit's record and column.
+bool Lister::FindInWholeRecords(int32_t r, int32_t& hitRec, int32_t& hitCol) {
+  bool found = false;
+  double lastPump = nSearchStart;
+  int32_t sincePump = 0;
+  bool pumping = true;
+  while (true) {
+    // Forward through whole records: every indexed record that lies wholly in the
+    // buffer is searched in one pass over the buffer, and a candidate counts only when
+    // it lies within one record's text.
+    GetZCurRec(r);
+    if (nCurRecLen < 0) break;
+    const int64_t bufLast = nSegStart + nSegEnd - 2;  // address of the last valid byte
+    int64_t a = nSegStart + nCurRecPos - 1;            // address of record q
+    int32_t q = r;
+    while (q < nRecCount) {
+      const int64_t next = a + RecSize(q);
+      if (next + RecLen(q + 1) - 1 > bufLast) break;
+      a = next;
+      ++q;
+    }
+    const int64_t lo = nCurRecPos - 1;                          // 0-based buffer positions
+    // One past the last text byte; never beyond the bytes the buffer really holds (the
+    // current record is cut there when the file shrank while viewed).
+    int64_t hiEnd = q == r ? lo + nCurRecLen : (a - nSegStart) + RecLen(q);
+    hiEnd = std::min<int64_t>({hiEnd, std::max(nSegEnd - 1, 0), static_cast<int64_t>(zSegment.size())});
+    const unsigned char* t = reinterpret_cast<const unsigned char*>(zSegment.data());
+    const unsigned char* pat = reinterpret_cast<const unsigned char*>(zFindText.data());
+    const int64_t m = static_cast<int64_t>(zFindText.size());
+    const uint16_t* fold = bFindNoCase ? nFoldByte.data() : nullptr;
+    const CaseBlindUtf8* utf8Fold = bFindNoCase && Utf8Text() ? &FoldUtf8(zFindText) : nullptr;
+    int32_t cr = r;                     // the record under the candidate
+    int64_t cpos = lo;
+    int64_t cLen = nCurRecLen, cSize = RecSize(cr);  // (a long line: its part shown)
+    int64_t from = lo;
+    while (!found && hiEnd - m >= from) {
+      const int64_t c = utf8Fold ? utf8Fold->Find(t, from, hiEnd - m) : FindInBytes(t, from, hiEnd - m, pat, m, fold);
+      if (c < 0) break;
+      while (c >= cpos + cSize) {
+        cpos += cSize;
+        cLen = RecLen(++cr);
+        cSize = cLen + RecEnds(cr);
+      }
+      if (c + m <= cpos + cLen) {
+        found = true;
+        hitRec = cr;
+        hitCol = static_cast<int32_t>(c - cpos + 1);
+      }
+      from = c + 1;
+    }
+    if (found) break;
+    sincePump += q - r + 1;
+    if (sincePump >= 40000) {
+      sincePump = 0;
+      PumpDuringSearch(lastPump, pumping, q, a);
+      if (!ScanGoesOn(q, a - 1)) break;
+    }
+    r = q + 1;
+  }
+  return found;
+}
+
+// Record by record from record r (backward, or within columns); true with the hit's
+// record and column.
+bool Lister::FindRecordByRecord(int32_t r, int32_t& hitRec, int32_t& hitCol) {
+  bool found = false;
+  const int32_t dir = bSearchBack ? -1 : 1;
+  double lastPump = nSearchStart;
+  int32_t sincePump = 0;
+  bool pumping = true;
+  while (true) {
+    if (++sincePump >= 40000) {
+      sincePump = 0;
+      const int64_t at = nSegStart + nCurRecPos - 1;  // the record searched last
+      PumpDuringSearch(lastPump, pumping, r, at);
+      if (!ScanGoesOn(r, at - 1)) break;
+    }
+    GetZCurRec(r);
+    if (nCurRecLen < 0) break;
+    if (nCurRecLen > 0) {
+      int32_t first = nCurRecPos;
+      int32_t last = nCurRecPos + nCurRecLen - 1;
+      bool look = true;
+      if (bFindCols && Utf8Text()) {
+        // Columns count characters: a sequence is one.
+        if (nFindColFrom > CharCount(nCurRecPos, nCurRecLen)) {
+          look = false;
+        } else {
+          first = nCurRecPos + ByteColumn(nCurRecPos, nCurRecLen, nFindColFrom) - 1;
+          if (nFindColTo != 0) last = std::min(last, nCurRecPos + ByteColumn(nCurRecPos, nCurRecLen, nFindColTo + 1) - 2);
+        }
+      } else if (bFindCols) {
+        if (nFindColFrom > nCurRecLen) {
+          look = false;
+        } else {
+          first = nCurRecPos + nFindColFrom - 1;
+          if (nFindColTo != 0 && nFindColTo <= nCurRecLen) last = nCurRecPos + nFindColTo - 1;
+        }
+      }
+      if (look) {
+        int32_t pos = FastInStr(zSegment, zFindText, first, last, bFindNoCase);
+        if (pos > 0) {
+          hitRec = r;
+          hitCol = pos - nCurRecPos + 1;
+          found = true;
+          break;
+        }
+      }
+    }
+    r += dir;
+    if (r < 1) break;
+  }
+  return found;
+}
+
 bool Lister::bFindText() {
   // The search runs in the text view only.
   if (TDISPLAY & TD_HEX) return false;
@@ -172,107 +287,9 @@ bool Lister::bFindText() {
   int32_t hitRec = 0, hitCol = 0;
   if (nFindLen > 0 && !zFindText.empty()) {
     if (!bCaseTableBuilt) InitCaseTable();
-    const int32_t dir = bSearchBack ? -1 : 1;
     int32_t r = bSearchBack ? std::max(1, nTopRec - 1) : std::max(1, nTopRec);
-    double lastPump = nSearchStart;
-    int32_t sincePump = 0;
-    bool pumping = true;
     const bool wholeRecords = !bSearchBack && !bFindCols;
-    while (wholeRecords) {
-      // Forward through whole records: every indexed record that lies wholly in the
-      // buffer is searched in one pass over the buffer, and a candidate counts only when
-      // it lies within one record's text.
-      GetZCurRec(r);
-      if (nCurRecLen < 0) break;
-      const int64_t bufLast = nSegStart + nSegEnd - 2;  // address of the last valid byte
-      int64_t a = nSegStart + nCurRecPos - 1;            // address of record q
-      int32_t q = r;
-      while (q < nRecCount) {
-        const int64_t next = a + RecSize(q);
-        if (next + RecLen(q + 1) - 1 > bufLast) break;
-        a = next;
-        ++q;
-      }
-      const int64_t lo = nCurRecPos - 1;                          // 0-based buffer positions
-      // One past the last text byte; never beyond the bytes the buffer really holds (the
-      // current record is cut there when the file shrank while viewed).
-      int64_t hiEnd = q == r ? lo + nCurRecLen : (a - nSegStart) + RecLen(q);
-      hiEnd = std::min<int64_t>({hiEnd, std::max(nSegEnd - 1, 0), static_cast<int64_t>(zSegment.size())});
-      const unsigned char* t = reinterpret_cast<const unsigned char*>(zSegment.data());
-      const unsigned char* pat = reinterpret_cast<const unsigned char*>(zFindText.data());
-      const int64_t m = static_cast<int64_t>(zFindText.size());
-      const uint16_t* fold = bFindNoCase ? nFoldByte.data() : nullptr;
-      const CaseBlindUtf8* utf8Fold = bFindNoCase && Utf8Text() ? &FoldUtf8(zFindText) : nullptr;
-      int32_t cr = r;                     // the record under the candidate
-      int64_t cpos = lo;
-      int64_t cLen = nCurRecLen, cSize = RecSize(cr);  // (a long line: its part shown)
-      int64_t from = lo;
-      while (!found && hiEnd - m >= from) {
-        const int64_t c = utf8Fold ? utf8Fold->Find(t, from, hiEnd - m) : FindInBytes(t, from, hiEnd - m, pat, m, fold);
-        if (c < 0) break;
-        while (c >= cpos + cSize) {
-          cpos += cSize;
-          cLen = RecLen(++cr);
-          cSize = cLen + RecEnds(cr);
-        }
-        if (c + m <= cpos + cLen) {
-          found = true;
-          hitRec = cr;
-          hitCol = static_cast<int32_t>(c - cpos + 1);
-        }
-        from = c + 1;
-      }
-      if (found) break;
-      sincePump += q - r + 1;
-      if (sincePump >= 40000) {
-        sincePump = 0;
-        PumpDuringSearch(lastPump, pumping, q, a);
-        if (!ScanGoesOn(q, a - 1)) break;
-      }
-      r = q + 1;
-    }
-    while (!wholeRecords) {
-      if (++sincePump >= 40000) {
-        sincePump = 0;
-        const int64_t at = nSegStart + nCurRecPos - 1;  // the record searched last
-        PumpDuringSearch(lastPump, pumping, r, at);
-        if (!ScanGoesOn(r, at - 1)) break;
-      }
-      GetZCurRec(r);
-      if (nCurRecLen < 0) break;
-      if (nCurRecLen > 0) {
-        int32_t first = nCurRecPos;
-        int32_t last = nCurRecPos + nCurRecLen - 1;
-        bool look = true;
-        if (bFindCols && Utf8Text()) {
-          // Columns count characters: a sequence is one.
-          if (nFindColFrom > CharCount(nCurRecPos, nCurRecLen)) {
-            look = false;
-          } else {
-            first = nCurRecPos + ByteColumn(nCurRecPos, nCurRecLen, nFindColFrom) - 1;
-            if (nFindColTo != 0) last = std::min(last, nCurRecPos + ByteColumn(nCurRecPos, nCurRecLen, nFindColTo + 1) - 2);
-          }
-        } else if (bFindCols) {
-          if (nFindColFrom > nCurRecLen) {
-            look = false;
-          } else {
-            first = nCurRecPos + nFindColFrom - 1;
-            if (nFindColTo != 0 && nFindColTo <= nCurRecLen) last = nCurRecPos + nFindColTo - 1;
-          }
-        }
-        if (look) {
-          int32_t pos = FastInStr(zSegment, zFindText, first, last, bFindNoCase);
-          if (pos > 0) {
-            hitRec = r;
-            hitCol = pos - nCurRecPos + 1;
-            found = true;
-            break;
-          }
-        }
-      }
-      r += dir;
-      if (r < 1) break;
-    }
+    found = wholeRecords ? FindInWholeRecords(r, hitRec, hitCol) : FindRecordByRecord(r, hitRec, hitCol);
   }
   if (found) {
     GetZCurRec(hitRec);
