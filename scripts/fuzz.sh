@@ -8,24 +8,26 @@
 # (regression inputs and good seeds), read as seeds; fuzz/NAME.dict a libFuzzer dictionary;
 # fuzz/NAME.flags more libFuzzer flags for the target, one a line ("#" starts a comment),
 # given after the common ones so that they override them.
-# The build (in build/), corpora and crash inputs live under
-# /tmp/tembra-fuzz (or TEMBRA_FUZZ_DIR).
+# The build lives in build-fuzz/ of this checkout (or TEMBRA_FUZZ_BUILD), so that two
+# checkouts never share a CMake cache; corpora and crash inputs live under /tmp/tembra-fuzz
+# (or TEMBRA_FUZZ_DIR).
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 seconds=${1:-60}
 command -v clang++ >/dev/null || "$top/scripts/deps.sh"
 out=${TEMBRA_FUZZ_DIR:-/tmp/tembra-fuzz}
+build=${TEMBRA_FUZZ_BUILD:-$top/build-fuzz}
 mkdir -p "$out"
 names=()
 for target in "$top"/fuzz/${TEMBRA_FUZZ_ONLY:-*}.cpp; do names+=("$(basename "$target" .cpp)"); done
 echo "== building ${names[*]}"
-CXX=clang++ cmake -S "$top" -B "$out/build" -G Ninja -DTEMBRA_FUZZ=ON -DTEMBRA_TESTS=OFF \
+CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DTEMBRA_FUZZ=ON -DTEMBRA_TESTS=OFF \
   -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" >"$out/configure.log" || { cat "$out/configure.log"; exit 1; }
-cmake --build "$out/build" -j 2 --target "${names[@]}"
+cmake --build "$build" -j 2 --target "${names[@]}"
 
 status=0
 for name in "${names[@]}"; do
-  cp "$out/build/$name" "$out/$name"
+  cp "$build/$name" "$out/$name"
   mkdir -p "$out/$name.corpus" "$out/$name.seeds"
   [ -x "$top/fuzz/$name.seeds" ] && "$top/fuzz/$name.seeds" "$out/$name.seeds"
   kept=()
