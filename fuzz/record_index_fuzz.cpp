@@ -3,7 +3,8 @@
 // any byte can land on a segment boundary), the file's bytes and a sequence of lookups: next, previous, same and random
 // records, records past the end, reads of any segment for the display (as the hex view
 // makes), single index steps, jumps and whole-file indexing (ahead on a second thread in
-// tiny pieces, or on one) and existence checks. After every step the index, the current
+// tiny pieces, or on one), existence checks, and growth (the input's last bytes appended
+// a part at a time while the file is viewed). After every step the index, the current
 // record's bytes and the segment buffer are compared with an independent split of the
 // file (record_splitter.h); any difference is a finding.
 #include <fuzzer/FuzzedDataProvider.h>
@@ -77,15 +78,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int nOps = in.ConsumeIntegralInRange(0, 64);
   std::vector<std::pair<int, int32_t>> ops;
   for (int k = 0; k < nOps; ++k) {
-    int op = in.ConsumeIntegralInRange(0, 10);
+    int op = in.ConsumeIntegralInRange(0, 11);
     ops.emplace_back(op, in.ConsumeIntegral<int32_t>());
   }
-  file.reserve(file.size() + in.remaining_bytes());
+  // With growth, the last bytes of the input arrive later, appended by the grow steps.
+  std::string later;
+  if (std::any_of(ops.begin(), ops.end(), [](const auto& o) { return o.first == 11; }))
+    later = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, in.remaining_bytes() / 2));
+  file.reserve(file.size() + in.remaining_bytes() + later.size());
   file += in.ConsumeRemainingBytesAsString();
   if (file.empty()) return 0;  // an empty file is refused before it is viewed
 
-  const std::vector<SplitRecord> recs = lines ? recordcheck::SplitLines(file) : recordcheck::SplitRecords(file, maxRec);
-  const int32_t total = static_cast<int32_t>(recs.size());
+  auto split = [&] { return lines ? recordcheck::SplitLines(file) : recordcheck::SplitRecords(file, maxRec); };
+  std::vector<SplitRecord> recs = split();
+  int32_t total = static_cast<int32_t>(recs.size());
   Lister& l = h.session->lister();
   l.CloseFDBIN();
   {
@@ -155,6 +161,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!l.bAllIndexed) l.GetASeg();
         check();
         break;
+      case 11: {
+        // The file grows while it is viewed (as a log does): its next bytes are appended
+        // and taken in, and the whole index is compared again.
+        if (later.empty()) break;
+        const size_t n = std::min<size_t>(later.size(), 1 + u % 5000);
+        {
+          std::ofstream f(h.root + "/rec.txt", std::ios::binary | std::ios::app);
+          f.write(later.data(), static_cast<std::streamsize>(n));
+          if (!f) __builtin_trap();
+        }
+        file.append(later, 0, n);
+        later.erase(0, n);
+        recs = split();
+        total = static_cast<int32_t>(recs.size());
+        done = Checked{};
+        step = "TakeGrowth";
+        if (!l.TakeGrowth() || l.nFileSize != static_cast<int64_t>(file.size())) Finding("growth not taken", step);
+        check();
+        break;
+      }
       case 10:
         // A jump to any record, far ones mostly indexed ahead.
         step = "LOADEMUP";

@@ -15,8 +15,14 @@
 // that change files, and, in the Linux profile, a program named by the sandbox folder's
 // own (untrusted) configuration file reached at all.
 //
+// Sources that change while a session runs: comment lines act between events. "#grow
+// TEXT" appends TEXT and a line end to grow.log, "#shrink" cuts it to half, "#rotate"
+// puts a new file in its place (as log rotation does); "#feed TEXT" writes TEXT and a
+// line end into the FIFO pipe.fifo, whose writer closes when the script ends.
+//
 // TEMBRA_FUZZ_TRANSCRIPT=1 writes each session's transcript to standard error (for a look
 // at what an input does: ./session_fuzz INPUT).
+#include <fcntl.h>
 #include <pthread.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -121,6 +127,8 @@ std::vector<std::string> OpenDescriptors(const std::string& root) {
   for (const auto& e : fs::directory_iterator("/proc/self/fd", ec)) {
     std::error_code ec2;
     const std::string target = fs::read_symlink(e.path(), ec2).string();
+    // A FIFO's copy is kept with the process (a pipe can be read once only).
+    if (target.find("/box/pipe.fifo") != std::string::npos) continue;
     if (target.compare(0, root.size() + 1, root + "/") == 0 || target == root)
       out.push_back(e.path().filename().string() + " -> " + target);
   }
@@ -149,6 +157,56 @@ struct Sandbox {
   ~Sandbox() {
     std::error_code ec;
     fs::remove_all(root, ec);
+  }
+
+  // The files that change while sessions run, made again before each: not in the sums.
+  static bool Changing(const std::string& path) {
+    return path.find("/box/grow.log") != std::string::npos || path.find("/box/pipe.fifo") != std::string::npos;
+  }
+  static std::string GrowLog() {
+    std::string log;
+    for (int i = 1; i <= 30; ++i) log += "entry " + std::to_string(i) + (i % 4 == 0 ? "\r\n" : "\n");
+    return log;
+  }
+  int writer = -1;     // the FIFO's writer during a session
+  size_t fed = 0;      // bytes written into FIFOs by this process (bounded)
+
+  // A fresh grow.log and FIFO for a session, the FIFO with a writer that never blocks.
+  void Fresh() {
+    Close();
+    std::error_code ec;
+    fs::remove(box + "/grow.log.new", ec);
+    Write("grow.log", GrowLog());
+    const std::string fifo = box + "/pipe.fifo";
+    ::unlink(fifo.c_str());
+    if (::mkfifo(fifo.c_str(), 0644) != 0) return;
+    writer = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+  }
+  void Close() {
+    if (writer >= 0) ::close(writer);
+    writer = -1;
+  }
+  void Act(const std::string& line) {
+    const std::string log = box + "/grow.log";
+    const std::string text = line.size() > 6 ? line.substr(6) : std::string();
+    std::error_code ec;
+    if (line.rfind("#grow ", 0) == 0) {
+      if (fs::file_size(log, ec) < (1u << 20) && !ec) std::ofstream(log, std::ios::binary | std::ios::app) << text << "\n";
+    } else if (line == "#shrink") {
+      const auto size = fs::file_size(log, ec);
+      if (!ec) fs::resize_file(log, size / 2, ec);
+    } else if (line == "#rotate") {
+      std::ofstream(log + ".new", std::ios::binary) << "rotated\n";
+      fs::rename(log + ".new", log, ec);
+    } else if (line.rfind("#feed ", 0) == 0) {
+      const std::string bytes = text + "\n";
+      if (writer >= 0 && fed < (1u << 20)) {
+        const ssize_t put = ::write(writer, bytes.data(), bytes.size());
+        if (put > 0) fed += static_cast<size_t>(put);
+      }
+    } else if (line == "#eof") {
+      Close();
+    }
   }
 
   void Write(const std::string& name, const std::string& data) const {
@@ -219,8 +277,10 @@ struct Sandbox {
     for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
          it.increment(ec)) {
       const std::string p = it->path().string();
+      if (Changing(p)) continue;
       struct stat st {};
       if (::lstat(p.c_str(), &st) != 0) continue;
+      if (p == box) st.st_mtim = st.st_ctim = {};  // its entries say what changed in it
       char row[96];
       std::snprintf(row, sizeof row, " %o %lld %lld.%09ld %lld.%09ld", static_cast<unsigned>(st.st_mode),
                     static_cast<long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec), st.st_mtim.tv_nsec,
@@ -339,15 +399,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // more behind.
   static const size_t fdsBefore = OpenDescriptors(sandbox.root).size();
 
+  // The FIFO's writer closes when the script ends: a session that waits for it then ends.
+  lines.push_back("#eof");
+  sandbox.Fresh();
   std::ostringstream out;
   inSession = true;
   {
     headless::Session session(o, out);
     if (!session.CwdOk()) __builtin_trap();
+    session.onComment = [&](const std::string& line) { sandbox.Act(line); };
     session.SetScript(std::move(lines));
     session.RunAll();
   }
   inSession = false;
+  sandbox.Close();
   static const bool showTranscript = std::getenv("TEMBRA_FUZZ_TRANSCRIPT") != nullptr;
   if (showTranscript) std::fprintf(stderr, "%s", out.str().c_str());
   if (chdir(here.c_str()) != 0) __builtin_trap();

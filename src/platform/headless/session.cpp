@@ -410,6 +410,7 @@ bool Session::RunLine(const std::string& raw) {
   std::string line = raw;
   if (!line.empty() && line.back() == '\r') line.pop_back();
   std::vector<std::string> w = Words(line);
+  if (!w.empty() && w[0][0] == '#' && onComment) onComment(line);
   if (w.empty() || w[0][0] == '#') return true;
   return Dispatch(line);
 }
@@ -509,6 +510,10 @@ void Session::DeliverWaitingEvent() {
   while (next_ < script_.size()) {
     const std::string& line = script_[next_++];
     std::vector<std::string> w = Words(line);
+    if (!w.empty() && w[0][0] == '#' && onComment) {
+      onComment(line);
+      return;
+    }
     if (w.empty() || w[0][0] == '#') continue;
     Dispatch(line);
     return;

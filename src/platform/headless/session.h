@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -135,6 +136,9 @@ class Session {
   void PumpWaiting();
   // When the script ran out while the program waited for a source.
   std::optional<std::chrono::steady_clock::time_point> idleSince_;
+  // Told each comment line ("#...") when its turn comes, for a driver that acts between
+  // events (a fuzzer that makes a file grow while it is followed).
+  std::function<void(const std::string&)> onComment;
 
   bool CwdOk() const { return cwdOk_; }
   bool Ended() const { return ended_.has_value(); }

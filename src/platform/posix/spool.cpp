@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <system_error>
@@ -215,6 +216,14 @@ FileHandle PosixFileSystem::OpenStream(const std::string& path) {
   }
   const bool pipe = S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode);
   std::shared_ptr<Spool> spool;
+  // The copy of a pipe read to its end whose name is gone is dropped (views still open
+  // keep it): no name can reach it again, and its inode number may come back for another.
+  for (auto it = Pipes().begin(); it != Pipes().end();) {
+    struct stat gone;
+    const bool unnamed = !it->second->running.load(std::memory_order_acquire) &&
+                         ::fstat(it->second->src, &gone) == 0 && gone.st_nlink == 0;
+    it = unnamed ? Pipes().erase(it) : std::next(it);
+  }
   if (pipe) {
     auto it = Pipes().find({st.st_dev, st.st_ino});
     if (it != Pipes().end()) spool = it->second;
