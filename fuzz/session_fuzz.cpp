@@ -408,6 +408,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     headless::Session session(o, out);
     if (!session.CwdOk()) __builtin_trap();
     session.onComment = [&](const std::string& line) { sandbox.Act(line); };
+    session.idleLimit = std::chrono::milliseconds(500);  // a source that never ends
     session.SetScript(std::move(lines));
     session.RunAll();
   }

@@ -135,6 +135,8 @@ class Lister : public ListerState {
   void Form_KeyUp(int KeyCode, int Shift);
   // Keys that arrive while a long scan runs are kept and act after the outermost handler.
   bool KeepKey(InputState::KeptKey::Kind kind, int code, int shift);  // true: kept or dropped
+  // Keys typed now are kept or stop a scan (a long scan or a wait for a source runs).
+  bool KeepsTypedKeys() const { return nEventDepth != 0 && !bEnding && !bFileWork && nYieldCount != 0; }
   template <class F>
   void AsEvent(F&& handler);  // runs an event handler; the outermost one then lets the kept keys act
   // End of the outermost event: scan state cleared, the event's message back, kept keys act.

@@ -14,25 +14,28 @@
 
 namespace tembra {
 
-// A long rest of the file is indexed by two threads in a pipeline: a second thread reads
-// it piece after piece and finds the line ends of each (the bit masks), while the
-// caller's thread stores the records from those masks into the tables, exactly as the
-// one-thread scan does. The pieces follow one another from the first record not yet
-// indexed and a record that spans pieces is carried over, so the tables are the same
-// entry for entry. Only the second thread reads the file meanwhile; no events run until
-// it has stopped. It never reaches the file's last segment, which the usual scan reads
-// and which completes the index.
+// A long rest of the file is indexed by two threads: pieces of it are read and their line
+// ends found (the bit masks) by a second thread and, whenever it would otherwise wait, by
+// the caller's thread too, while the caller's thread stores the records from those masks
+// into the tables in the pieces' order, exactly as the one-thread scan does. The pieces
+// follow one another from the first record not yet indexed and a record that spans
+// pieces is carried over, so the tables are the same entry for entry. No events run until
+// the second thread has stopped. It never reaches the file's last segment, which the
+// usual scan reads and which completes the index.
 
 constexpr int32_t kAheadSlots = 8;  // pieces read ahead of the caller at most
 
-// Memory of one run: the second thread's read buffer and the masks of each slot.
+// Memory of one run: a read buffer for each thread and the masks of each slot.
 struct AheadBuffers {
   explicit AheadBuffers(int32_t piece)
-      : words(piece / 64 + 2), read(new unsigned char[static_cast<size_t>(piece) + 1]),
-        masks(new uint64_t[static_cast<size_t>(2 * kAheadSlots) * static_cast<size_t>(words)]) {}
+      : words(piece / 64 + 2), read(new unsigned char[2 * (static_cast<size_t>(piece) + 1)]),
+        masks(new uint64_t[static_cast<size_t>(2 * kAheadSlots) * static_cast<size_t>(words)]),
+        piece(piece) {}
   const int32_t words;  // mask words of a piece and the byte after it
   std::unique_ptr<unsigned char[]> read;
   std::unique_ptr<uint64_t[]> masks;
+  const int32_t piece;
+  unsigned char* Read(bool helper) { return read.get() + (helper ? static_cast<size_t>(piece) + 1 : 0); }
   uint64_t* Cr(int32_t slot) { return masks.get() + static_cast<size_t>(2 * slot) * static_cast<size_t>(words); }
   uint64_t* Lf(int32_t slot) { return Cr(slot) + words; }
 };
@@ -54,8 +57,10 @@ void WaitAbove(const std::atomic<int32_t>& counter, int32_t atLeast, const std::
     counter.wait(c, std::memory_order_acquire);
 }
 
-// The second thread: reads piece i from `from` + i * piece (and the byte after it) into
-// slot i % kAheadSlots once the caller has taken piece i - kAheadSlots, up to `to`.
+// The pieces of one stretch: piece i lies at `from` + i * piece, up to `to`, and its masks
+// go into slot i % kAheadSlots once the caller has stored piece i - kAheadSlots. Either
+// thread claims the next piece not yet claimed; the second thread claims one after the
+// other, the caller only while the piece it must store next is not ready.
 struct PieceReader {
   PieceReader(FileSystem& f, FileHandle h, int64_t start, int64_t end, int32_t bytes, AheadBuffers& b)
       : fs(f), file(h), from(start), to(end), piece(bytes), bufs(b) {}
@@ -65,30 +70,59 @@ struct PieceReader {
   const int32_t piece;
   AheadBuffers& bufs;
   int32_t scan[kAheadSlots] = {};  // bytes of the piece in the slot; 0 when it could not be read
-  std::atomic<int32_t> produced{0}, consumed{0};
+  std::atomic<int32_t> ready[kAheadSlots] = {};  // 1 + the piece whose masks the slot holds
+  std::atomic<int32_t> claimed{0}, consumed{0};
   std::atomic<bool> stop{false};
 
   int32_t Pieces() const { return static_cast<int32_t>((to - from + piece - 1) / piece); }
 
+  // Reads piece i (and the byte after it) and finds its masks; false when it could not be
+  // read (the file shrank or failed).
+  bool Fill(int32_t i, bool helper) {
+    const int32_t slot = i % kAheadSlots;
+    const int64_t at = from + int64_t{i} * piece;
+    const int32_t bytes = static_cast<int32_t>(std::min<int64_t>(piece, to - at));
+    // The byte after the piece tells whether a CR at its end is followed by an LF; the
+    // file is longer than `to`, so a shorter read means it shrank or failed.
+    unsigned char* buf = bufs.Read(helper);
+    const long got = fs.ReadAt(file, at, reinterpret_cast<char*>(buf), bytes + 1);
+    scan[slot] = got == bytes + 1 ? bytes : 0;
+    if (scan[slot] != 0) SegmentMasks(buf, bytes + 1, bufs.Cr(slot), bufs.Lf(slot));
+    ready[slot].store(i + 1, std::memory_order_release);
+    ready[slot].notify_one();
+    return scan[slot] != 0;
+  }
+
+  // The second thread.
   void Run() {
     const int32_t count = Pieces();
-    for (int32_t i = 0; i < count; ++i) {
+    for (;;) {
+      const int32_t i = claimed.fetch_add(1, std::memory_order_acq_rel);
+      if (i >= count) return;
       // When every slot is full, the thread waits until half of them are free again, so
       // that it is not woken for every piece the caller takes.
       if (consumed.load(std::memory_order_acquire) <= i - kAheadSlots) WaitAbove(consumed, i - kAheadSlots / 2, stop);
-      if (stop.load(std::memory_order_acquire)) return;
-      const int32_t slot = i % kAheadSlots;
-      const int64_t at = from + int64_t{i} * piece;
-      const int32_t bytes = static_cast<int32_t>(std::min<int64_t>(piece, to - at));
-      // The byte after the piece tells whether a CR at its end is followed by an LF; the
-      // file is longer than `to`, so a shorter read means it shrank or failed.
-      const long got = fs.ReadAt(file, at, reinterpret_cast<char*>(bufs.read.get()), bytes + 1);
-      scan[slot] = got == bytes + 1 ? bytes : 0;
-      if (scan[slot] != 0) SegmentMasks(bufs.read.get(), bytes + 1, bufs.Cr(slot), bufs.Lf(slot));
-      produced.store(i + 1, std::memory_order_release);
-      produced.notify_one();
-      if (scan[slot] == 0) return;
+      if (stop.load(std::memory_order_acquire) || !Fill(i, true)) return;
     }
+  }
+
+  // The caller, before it stores piece `next`: waits until its masks are ready, meanwhile
+  // doing the next pieces itself while their slots are free. False when a piece could not
+  // be read or the run stops.
+  bool AwaitPiece(int32_t next) {
+    std::atomic<int32_t>& mine = ready[next % kAheadSlots];
+    while (mine.load(std::memory_order_acquire) <= next) {
+      if (stop.load(std::memory_order_acquire)) return false;
+      int32_t j = claimed.load(std::memory_order_acquire);
+      if (j < Pieces() && j < next + kAheadSlots &&
+          claimed.compare_exchange_weak(j, j + 1, std::memory_order_acq_rel)) {
+        if (!Fill(j, false)) return false;
+        continue;
+      }
+      if (j < Pieces() && j < next + kAheadSlots) continue;  // lost the claim: look again
+      WaitAbove(mine, next, stop);
+    }
+    return scan[next % kAheadSlots] != 0;
   }
 };
 
@@ -118,9 +152,8 @@ bool Lister::IndexAheadStretch(int64_t to, AheadBuffers& bufs) {
   ScanCursor cursor = bGrepLines ? index.LineCursor(from) : ScanCursor{};
   const int32_t count = r.Pieces();
   for (int32_t i = 0; i < count; ++i) {
-    WaitAbove(r.produced, i, r.stop);
+    if (!r.AwaitPiece(i) || nRecCount >= kMaxRecords) return false;
     const int32_t slot = i % kAheadSlots;
-    if (r.scan[slot] == 0 || nRecCount >= kMaxRecords) return false;
     const int64_t at = from + int64_t{i} * nPieceBytes;
     index.AppendPiece(bufs.Cr(slot), bufs.Lf(slot), r.scan[slot], r.scan[slot] + 1, at, cursor, false);
     if (bGrepLines) index.KeepLineCursor(at + r.scan[slot], cursor);

@@ -3,6 +3,7 @@
 // then its character, then the key-up, and only then the next key.
 #pragma once
 
+#include <algorithm>
 #include <deque>
 
 #include "platform/grid/keys.h"
@@ -41,11 +42,18 @@ class KeyQueue {
   // A key-down whose character is still to come runs: nothing else may be delivered,
   // because the key-down may take the character over.
   bool Held() const { return hold_ > 0; }
-  // An event waits and may be delivered now.
-  bool Ready() const { return !events.empty() && hold_ == 0; }
+  // An event waits and may be delivered now. While a key is held, only Esc or Ctrl+C may
+  // be, and only while the window keeps the keys typed during a long scan or a wait for a
+  // source (`keeping`): there they stop the scan and do nothing else, so that a wait
+  // inside such a key-down can still be left. They come out of turn then.
+  bool Ready(bool keeping = false) const {
+    if (hold_ == 0) return !events.empty();
+    return keeping && StopKey() != events.end();
+  }
   InputEvent Take() {
-    InputEvent e = events.front();
-    events.pop_front();
+    auto at = hold_ == 0 ? events.begin() : StopKey();
+    InputEvent e = *at;
+    events.erase(at);
     return e;
   }
   // Delivers a key event taken from the queue (Kind::Key or Kind::KeyUp) to the
@@ -82,6 +90,11 @@ class KeyQueue {
   }
 
  private:
+  std::deque<InputEvent>::const_iterator StopKey() const {
+    return std::find_if(events.begin(), events.end(), [](const InputEvent& e) {
+      return e.kind == InputEvent::Kind::Key && ((e.vk == kVkEsc && e.shift == 0) || (e.vk == 'C' && e.shift == kCtrl));
+    });
+  }
   int hold_ = 0;
 };
 

@@ -494,11 +494,18 @@ void Session::DeliverQueuedKey() {
 }
 
 void Session::DrainKeys() {
-  while (keys_.Ready() && !ended_) DeliverQueuedKey();
+  while (keys_.Ready(lister_->KeepsTypedKeys()) && !ended_) DeliverQueuedKey();
 }
 
 void Session::PumpWaiting() {
-  if (keys_.Held() || ended_) return;
+  if (ended_) return;
+  if (keys_.Held()) {
+    // Inside a key-down whose character is still to come: Esc or Ctrl+C may stop a scan,
+    // and the lines that bring no event of their own go on (keys wait in the queue).
+    if (keys_.Ready(lister_->KeepsTypedKeys())) DrainKeys();
+    else if (events_.sleptInEvent) DeliverWaitingEvent(true);
+    return;
+  }
   if (!keys_.events.empty()) {
     DrainKeys();
     return;
@@ -506,10 +513,16 @@ void Session::PumpWaiting() {
   if (events_.sleptInEvent) DeliverWaitingEvent();
 }
 
-void Session::DeliverWaitingEvent() {
+void Session::DeliverWaitingEvent(bool held) {
   while (next_ < script_.size()) {
-    const std::string& line = script_[next_++];
+    const std::string& line = script_[next_];
     std::vector<std::string> w = Words(line);
+    if (held && !w.empty() && w[0][0] != '#') {
+      static const char* const queued[] = {"KEY", "KEYS", "TYPE", "ANSWER", "INPUT", "INPUT-CANCEL", "SCREEN", "ATTRS"};
+      const std::string cmd = UCase(w[0]);
+      if (std::none_of(std::begin(queued), std::end(queued), [&](const char* c) { return cmd == c; })) break;
+    }
+    ++next_;
     if (!w.empty() && w[0][0] == '#' && onComment) {
       onComment(line);
       return;
@@ -518,12 +531,13 @@ void Session::DeliverWaitingEvent() {
     Dispatch(line);
     return;
   }
-  // No line left while the program waits for a pipe or follows a file: the source has
-  // ten seconds more to end; then, as no key can come to end the wait, the window is closed.
+  // No line left (or none that may come now) while the program waits for a pipe or
+  // follows a file: the source has idleLimit more to end; then, as no key can come to
+  // end the wait, the window is closed.
   if (ended_ || lister_->bEnding || !(lister_->bFollowing || lister_->bStreamOpen)) return;
   const auto now = std::chrono::steady_clock::now();
   if (!idleSince_) idleSince_ = now;
-  if (lister_->bFollowing || now - *idleSince_ > std::chrono::seconds(10)) Dispatch("close");
+  if (lister_->bFollowing || now - *idleSince_ > idleLimit) Dispatch("close");
 }
 
 void Session::Finish() {

@@ -128,14 +128,18 @@ class Session {
   bool Start();                              // false when the program ended during start-up
   bool RunLine(const std::string& line);     // false when the program has ended
   void Finish();
-  // Runs the next script lines while the program waits inside an event (closing wait).
-  void DeliverWaitingEvent();
+  // Runs the next script line while the program waits inside an event (closing wait);
+  // `held`: inside a key-down whose character is still to come, where only lines that
+  // bring no event of their own may run.
+  void DeliverWaitingEvent(bool held = false);
   // The program lets waiting events run: the queued key events in order (none while a
   // key-down whose character is still to come runs), else the next script line when the
   // program has waited.
   void PumpWaiting();
   // When the script ran out while the program waited for a source.
   std::optional<std::chrono::steady_clock::time_point> idleSince_;
+  // How long a source may then take to end before the window is closed.
+  std::chrono::milliseconds idleLimit{10000};
   // Told each comment line ("#...") when its turn comes, for a driver that acts between
   // events (a fuzzer that makes a file grow while it is followed).
   std::function<void(const std::string&)> onComment;

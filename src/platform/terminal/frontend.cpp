@@ -273,7 +273,7 @@ void FrontEnd::DispatchQueued() {
       Event([&] { lister_->Form_Paint(); });
       continue;
     }
-    if (!queue_.Ready()) break;
+    if (!queue_.Ready(lister_->KeepsTypedKeys())) break;
     Dispatch(queue_.Take());
   }
 }

@@ -46,13 +46,22 @@ TEST(Headless, KeysAsAWindowsKeyboardGivesThem) {
 }
 
 // The queue both grid front-ends share: key-down, character, key-up, then the next key;
-// nothing else is delivered while a key-down whose character is still to come runs.
+// nothing else is delivered while a key-down whose character is still to come runs, but
+// Esc (or Ctrl+C), out of turn, while the window keeps typed keys (a scan or a wait runs).
 TEST(Headless, KeyQueueGivesTheWindowsOrder) {
   tembra::grid::KeyQueue q;
   struct Window {
     tembra::grid::KeyQueue& q;
     std::string log;
-    void Form_KeyDown(int vk, int) { log += "D" + std::to_string(vk) + (q.Held() ? "h " : " "); }
+    bool scan = false;  // the key-down of 'x' waits for a source, as a view of a pipe can
+    void Form_KeyDown(int vk, int) {
+      log += "D" + std::to_string(vk) + (q.Held() ? "h " : " ");
+      if (vk != 'X' || !scan) return;
+      EXPECT_FALSE(q.Ready(false));
+      ASSERT_TRUE(q.Ready(true));
+      q.DeliverKey(q.Take(), *this, [](auto&& f) { f(); });  // Esc, not the 'b' before it
+      EXPECT_FALSE(q.Ready(true));
+    }
     void Form_KeyPress(int ch) { log += "C" + std::to_string(ch) + " "; }
     void Form_KeyUp(int vk, int) { log += "U" + std::to_string(vk) + " "; }
   } w{q, {}};
@@ -61,6 +70,11 @@ TEST(Headless, KeyQueueGivesTheWindowsOrder) {
   q.PushKey(TypedKey(0xE9));  // a character without a key
   while (q.Ready()) q.DeliverKey(q.Take(), w, [](auto&& f) { f(); });
   EXPECT_EQ(w.log, "D65h C97 U65 D113 U113 C233 ");
+  w.log.clear();
+  w.scan = true;
+  for (int c : {int{'x'}, int{'b'}, 27}) q.PushKey(c == 27 ? *NamedKey("Esc", 0) : TypedKey(c));
+  while (q.Ready()) q.DeliverKey(q.Take(), w, [](auto&& f) { f(); });
+  EXPECT_EQ(w.log, "D88h D27h C120 U88 C27 U27 D66h C98 U66 ");
 }
 
 TEST(Headless, EscapingOfTranscriptTexts) {
