@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <new>
 
 #include "core/lister.h"
 #include "viewer/line_masks.h"
@@ -23,19 +24,25 @@ namespace tembra {
 // the second thread has stopped. It never reaches the file's last segment, which the
 // usual scan reads and which completes the index.
 
-constexpr int32_t kAheadSlots = 8;  // pieces read ahead of the caller at most
+constexpr int32_t kAheadSlots = 4;  // pieces read ahead of the caller at most
 
-// Memory of one run: a read buffer for each thread and the masks of each slot.
+// Memory of one run: a read buffer for each thread (the caller's made when it first reads
+// a piece; where the second thread keeps ahead, it never does) and the masks of each slot.
 struct AheadBuffers {
   explicit AheadBuffers(int32_t piece)
-      : words(piece / 64 + 2), read(new unsigned char[2 * (static_cast<size_t>(piece) + 1)]),
+      : words(piece / 64 + 2), read(new unsigned char[static_cast<size_t>(piece) + 1]),
         masks(new uint64_t[static_cast<size_t>(2 * kAheadSlots) * static_cast<size_t>(words)]),
         piece(piece) {}
   const int32_t words;  // mask words of a piece and the byte after it
-  std::unique_ptr<unsigned char[]> read;
+  std::unique_ptr<unsigned char[]> read, callerRead;
   std::unique_ptr<uint64_t[]> masks;
   const int32_t piece;
-  unsigned char* Read(bool helper) { return read.get() + (helper ? static_cast<size_t>(piece) + 1 : 0); }
+  // The buffer of the second thread or of the caller; null when the caller's cannot be made.
+  unsigned char* Read(bool helper) {
+    if (helper) return read.get();
+    if (!callerRead) callerRead.reset(new (std::nothrow) unsigned char[static_cast<size_t>(piece) + 1]);
+    return callerRead.get();
+  }
   uint64_t* Cr(int32_t slot) { return masks.get() + static_cast<size_t>(2 * slot) * static_cast<size_t>(words); }
   uint64_t* Lf(int32_t slot) { return Cr(slot) + words; }
 };
@@ -85,6 +92,7 @@ struct PieceReader {
     // The byte after the piece tells whether a CR at its end is followed by an LF; the
     // file is longer than `to`, so a shorter read means it shrank or failed.
     unsigned char* buf = bufs.Read(helper);
+    if (buf == nullptr) return false;
     const long got = fs.ReadAt(file, at, reinterpret_cast<char*>(buf), bytes + 1);
     scan[slot] = got == bytes + 1 ? bytes : 0;
     if (scan[slot] != 0) SegmentMasks(buf, bytes + 1, bufs.Cr(slot), bufs.Lf(slot));

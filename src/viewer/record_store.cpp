@@ -225,8 +225,8 @@ TEMBRA_ALWAYS_INLINE void StorePieceBody(ViewerState& v, const uint64_t* crs, co
   v.RecLens[0] = 4096;
   while (n > v.RecLens.Max()) GrowRecLens(v);
   while (n / 16 > v.RecAddrs.Max()) GrowRecAddrs(v);
-  // Memory for about two more such pieces, backed now rather than a fault a page.
-  v.RecLens.Prepare(int64_t{n} + 2 * (n - n0) + 1);
+  // Memory for about one more such piece, backed now rather than a fault a page.
+  v.RecLens.Prepare(int64_t{n} + (n - n0) + 1);
   v.nRecCount = n;
   v.nLongestRec = static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(longest, longestLong), INT32_MAX));
   v.nLastRecPointer = lastAddr;

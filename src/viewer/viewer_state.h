@@ -63,10 +63,10 @@ class GrowTable {
     if (entries > cap_) Grow(std::max(entries, cap_ + cap_ / 2));
   }
   // Backs the first `entries` entries with memory ahead of their writing, in steps of
-  // 64 KiB (so that at most a step is held before it is used).
+  // 32 KiB (so that at most a step is held before it is used).
   void Prepare(int64_t entries) {
     if (entries <= ready_) return;
-    constexpr int64_t kStep = (64 << 10) / static_cast<int64_t>(sizeof(T));
+    constexpr int64_t kStep = (32 << 10) / static_cast<int64_t>(sizeof(T));
     const int64_t to = std::min(cap_, (entries + kStep - 1) / kStep * kStep);
     mem_.Prepare(static_cast<size_t>(ready_) * sizeof(T), static_cast<size_t>(to) * sizeof(T));
     ready_ = to;
