@@ -250,6 +250,14 @@ class Lister : public ListerState {
   std::string zUnTab(const std::string& buffer, int32_t position, int32_t length);
   // Record RPRec cut into lines of RPNCPL columns: RecParse[1..n] start, length; [0] n, record.
   void BuildRecParse(int32_t RPRec, int32_t RPNCPL);
+  // Wrapped lines as grep counts them: the display lines of the top record above the
+  // page, the display lines of record r, and the page set to start at line `row` of r.
+  int32_t TopRow() const { return nWrapMode != 0 && bGrepLines && nTopRowRec == nTopRec ? nTopRow : 0; }
+  int32_t WrapRows(int32_t r);
+  void SetTop(int32_t r, int32_t row);
+  // The paging keys of wrapped lines as grep counts them, which move by display lines
+  // within a line longer than the page; false for the others.
+  bool WrapPageMove(int KeyCode);
   // The first character of zChar as the display mode shows it.
   std::string zPrintable(const std::string& zChar);
   // Row rowNumber of the EBCDIC table (zEbcdic) from its hex digits; a bad digit is fatal.

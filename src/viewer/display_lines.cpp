@@ -149,8 +149,11 @@ void Lister::BuildRecParse(int32_t RPRec, int32_t RPNCPL) {
   };
   int32_t start = 1;
   int32_t n = 0;
-  while (n < kMaxDisplayLines) {
+  const int32_t most = bGrepLines ? INT32_MAX - 1 : kMaxDisplayLines;
+  RecParse.resize(kMaxDisplayLines + 1);
+  while (n < most) {
     ++n;
+    if (n >= static_cast<int32_t>(RecParse.size())) RecParse.resize(RecParse.size() * 2);
     if (remaining <= RPNCPL) {
       RecParse[n] = {start, remaining};
       remaining = 0;

@@ -477,12 +477,61 @@ void Lister::LOADEMUP() {
   if (nTopRec > nRecCount) nTopRec = Find1stRecordOnPage(nRecCount);
 }
 
+bool Lister::WrapPageMove(int KeyCode) {
+  if (nWrapMode == 0 || !bGrepLines || (TDISPLAY & TD_HEX)) return false;
+  const int32_t top = TopRow();
+  switch (KeyCode) {
+    case kVkPgDn:
+      // On from the display line after the page, inside a line or at the next one.
+      if (nNextRow > 0 && nNextRowRec >= nTopRec) SetTop(nNextRowRec, nNextRow);
+      else SetTop(ClampToInt32(nBottomRec + 1), 0);
+      return true;
+    case kVkDown:
+      // Within a line longer than the page, one display line; else the next line.
+      if (top + nPageLines < WrapRows(nTopRec)) SetTop(nTopRec, top + 1);
+      else SetTop(ClampToInt32(int64_t{nTopRec} + 1), 0);
+      return true;
+    case kVkUp:
+      if (top > 0) {
+        SetTop(nTopRec, top - 1);
+      } else if (nTopRec > 1) {
+        const int32_t rows = WrapRows(nTopRec - 1);
+        SetTop(nTopRec - 1, rows > nPageLines ? rows - 1 : 0);
+      }
+      return true;
+    case kVkPgUp:
+    case kVkEnd: {
+      // A page back; or the last page. Whole lines as far as they fit, the last
+      // page of a line that alone is longer than the page.
+      if (KeyCode == kVkPgUp && top > 0) {
+        SetTop(nTopRec, top - nPageLines);
+        return true;
+      }
+      const int32_t last = KeyCode == kVkEnd ? nRecCount : nTopRec - 1;
+      int32_t first = std::max(1, Find1stRecordOnPage(last)), row = 0;
+      int32_t used = 0;
+      for (int32_t r = first; r <= last; ++r) used += WrapRows(r);
+      if (first == last && used > nPageLines) {
+        row = used - nPageLines;
+      } else if (first > 1 && used < nPageLines) {
+        // The rest of the page from the end of a line before that is longer than a page.
+        const int32_t before = WrapRows(first - 1);
+        if (before > nPageLines) row = before - (nPageLines - used), --first;
+      }
+      SetTop(first, row);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
 void Lister::LIST_PAGEMOVE(int KeyCode) {
   nHexTop &= nHexMask;
   const int64_t L = (TDISPLAY & TD_HEX32) ? 32 : 16;
   const bool hex = (TDISPLAY & TD_HEX) != 0;
   const int64_t lastLine = std::max<int64_t>(0, (nFileSize - 1) & nHexMask);
-  switch (KeyCode) {
+  switch (WrapPageMove(KeyCode) ? 0 : KeyCode) {
     case kVkEnd:
       if (hex) {
         int64_t n = nPageLines;

@@ -139,22 +139,35 @@ void Lister::ListModeAscii() {
     nBottomRec = used == nPageLines ? lastDrawn : r;
   } else {
     nHOffset = 0;
+    if (bShowHit && bGrepLines) {
+      // A hit beyond the first page of its line: the page starts at the hit's display line.
+      BuildRecParse(nTopRec, nColumns);
+      int32_t pos = nHitCol;
+      if (Utf8Text()) pos = nCellOfByte[static_cast<size_t>(std::clamp(nHitCol - 1, 0, static_cast<int32_t>(zRecText.size())))] + 1;
+      int32_t row = 0;
+      for (int32_t i = 1; i <= RecParse[0][0] && RecParse[i][0] <= pos; ++i) row = i - 1;
+      SetTop(nTopRec, row < nPageLines ? 0 : row);
+    }
     bShowHit = false;
     int32_t r = nTopRec;
     int32_t line = 0;
+    int32_t skip = TopRow();  // display lines of the top record above the page
     nBottomRec = nTopRec;
+    nNextRow = 0;
     while (line < nPageLines) {
       BuildRecParse(r, nColumns);
       if (nCurRecLen < 0) break;
       bool found = searchText && FastInStr(zRecText, zFindText, 1, 0, bFindNoCase) > 0;
       int32_t n = RecParse[0][0];
-      int32_t i = 1;
+      int32_t i = std::min(skip, n - 1) + 1;
+      skip = 0;
       for (; i <= n && line < nPageLines; ++i) {
         ++line;
         if (Utf8Text()) DrawBodyCells(RecParse[i][0] - 1, RecParse[i][1], line, found);
         else DrawBodyLine(Mid(zRecText, RecParse[i][0], RecParse[i][1]), line, found);
       }
       if (i > n) nBottomRec = r;
+      else if (bGrepLines) nNextRow = i - 1, nNextRowRec = r;  // the page ends inside the line
       if (line >= nPageLines) break;
       ++r;
       if (!bCheckForRec(r)) break;
@@ -171,6 +184,17 @@ void Lister::ListModeAscii() {
   }
   SetForeColor(lColor[kColorText]);
   DoEvents();
+}
+
+int32_t Lister::WrapRows(int32_t r) {
+  BuildRecParse(r, nColumns);
+  return nCurRecLen < 0 ? 0 : RecParse[0][0];
+}
+
+void Lister::SetTop(int32_t r, int32_t row) {
+  nTopRec = r;
+  nTopRowRec = r;
+  nTopRow = std::max(0, row);
 }
 
 int32_t Lister::Find1stRecordOnPage(int32_t record) {

@@ -214,7 +214,14 @@ struct ViewerState {
   std::vector<int32_t> nTabStops;  // 1-based, 63 stops
   std::string zRecText;            // the current record after tab expansion
   int32_t nWrapMode = 0;           // 0 no wrap, 2 word wrap
-  std::array<std::array<int32_t, 2>, kMaxDisplayLines + 1> RecParse{};
+  // A record cut into display lines: [1..n] start, length; [0] n, record. At most
+  // kMaxDisplayLines of them, except for lines as grep counts them (any length).
+  std::vector<std::array<int32_t, 2>> RecParse = std::vector<std::array<int32_t, 2>>(kMaxDisplayLines + 1);
+  // Wrapped lines as grep counts them may be longer than a page: the page then starts
+  // nTopRow display lines into record nTopRowRec (when that is still nTopRec), and the
+  // display line after the page is line nNextRow of record nNextRowRec (0: a record's start).
+  int32_t nTopRow = 0, nTopRowRec = 0;
+  int32_t nNextRow = 0, nNextRowRec = 0;
   std::array<std::string, 256> zEbcdic;
   // zRecText decoded (UTF-8 text): its cells; for each byte of zRecText and one past the
   // end the cell its character starts at; for each cell the byte its character starts

@@ -149,4 +149,30 @@ screen
 S
   [ "$(screen_row 25 1 | grep -c 'F1 lists')" = "${c#*:}" ] || fail "key hint after ${c%:*}"
 done
+
+# Word wrap of a line longer than the page (Linux): PgDn, Down and Up move by display
+# lines inside it, End shows its tail before the last line, a hit deep inside shows its
+# display line; nothing of it is lost beyond 63 display lines.
+W=$(make_dir wrap)
+{ echo first; seq -s ' ' 1 2000; echo last; } >"$W/long.txt"
+run_headless --profile linux --size 40x10 --cwd "$W" --cmdline long.txt <<'S'
+key w
+keys PgDn PgDn Down
+screen
+key Up
+screen
+key End
+screen
+keys PgUp PgDn
+screen
+input 1500
+key F
+screen
+S
+row() { screen_row "$1" "$2" | sed 's/ *$//'; }
+[ "$(row 3 2)" = "$(row 2 1)" ] || fail "Down and Up are not one display line"
+expect_screen_row 9 "last" 3
+case "$(row 8 3)" in *"1999 2000") ;; *) fail "End: the tail of the long line";; esac
+[ "$(row 2 4)" = "$(row 2 3)" ] || fail "PgUp PgDn did not return to the end"
+case "$(row 2 5)" in *1500*) ;; *) fail "the hit's display line";; esac
 finish
