@@ -257,6 +257,66 @@ void Lister::DeleteKeyDown(int Shift) {
   }
 }
 
+namespace {
+
+// The first folder (by upper-case name) whose name begins with the last name of `u` (a
+// path without its final backslash), or "" when there is none.
+std::string FirstFolderBeginning(Lister& l, std::string u) {
+  if (u.find_first_of("*?") == std::string::npos) u += "*";
+  const std::string search = u + "*";
+  FindData fd;
+  std::string best;
+  FindHandle h = l.P.files.FindFirstFile(search, fd);
+  if (h == kInvalidFind) return best;
+  const bool tracked = l.OpenCount == 0;
+  if (tracked) l.LogOpen(search);
+  for (bool more = true; more; more = l.P.files.FindNextFile(h, fd)) {
+    if ((fd.dwFileAttributes & kAttrDirectory) && (best.empty() || l.NameU(fd.cFileName) < l.NameU(best)))
+      best = fd.cFileName;
+  }
+  l.P.files.FindClose(h);
+  if (tracked) l.LogOpen("");
+  return best;
+}
+
+// Leaving the current drive for `drive`: the folder and entry left on it are remembered
+// (up to 16 drives, the latest first); a drive given alone goes back to its remembered
+// folder (`t`) and entry.
+void LeaveDrive(Lister& l, const std::string& drive, bool driveOnly, std::string& t) {
+  if (l.zDriveDir.size() < 17) l.zDriveDir.resize(17);
+  if (l.zDriveName.size() < 17) l.zDriveName.resize(17);
+  l.SetCursorEntry();
+  const std::string nameHere = (l.zCurType == "F" || l.zCurType == "D") ? l.zCurNameU : std::string();
+  bool leftOne = false;
+  for (int32_t i = 1; i <= l.nDriveDirs; ++i) {
+    if (UCase(Left(l.zDriveDir[static_cast<size_t>(i)], 1)) == l.zCurDrive) {
+      l.zDriveDir[static_cast<size_t>(i)] = l.zCurDir;
+      l.zDriveName[static_cast<size_t>(i)] = nameHere;
+      leftOne = true;
+    }
+  }
+  if (driveOnly) {
+    for (int32_t i = 1; i <= l.nDriveDirs; ++i) {
+      if (UCase(Left(l.zDriveDir[static_cast<size_t>(i)], 1)) == drive) {
+        t = drive + ":" + Mid(l.zDriveDir[static_cast<size_t>(i)], 3);
+        l.zFindName = l.zDriveName[static_cast<size_t>(i)];
+        l.zFindExact.clear();
+        break;
+      }
+    }
+  }
+  if (leftOne) return;
+  if (l.nDriveDirs < 16) ++l.nDriveDirs;
+  for (int32_t i = l.nDriveDirs; i >= 2; --i) {
+    l.zDriveDir[static_cast<size_t>(i)] = l.zDriveDir[static_cast<size_t>(i - 1)];
+    l.zDriveName[static_cast<size_t>(i)] = l.zDriveName[static_cast<size_t>(i - 1)];
+  }
+  l.zDriveDir[1] = l.zCurDir;
+  l.zDriveName[1] = nameHere;
+}
+
+}  // namespace
+
 bool Lister::BDOS_CD(const std::string& zNewPath) {
   // 1-2. The drive and the path on it. The typed letter case is kept for the path
   // (names are matched without regard to case; the stored spelling is taken below).
@@ -292,25 +352,8 @@ bool Lister::BDOS_CD(const std::string& zNewPath) {
   int exists = DoesFileExist(t);
   // 5. A missing name: the first directory (by upper-case name) that it begins
   if (exists == -1) {
-    std::string u = Left(t, static_cast<long>(t.size()) - 1);
-    if (u.find_first_of("*?") == std::string::npos) u += "*";
-    std::string search = u + "*";
-    FindData fd;
-    std::string best;
-    FindHandle h = P.files.FindFirstFile(search, fd);
-    if (h != kInvalidFind) {
-      bool tracked = OpenCount == 0;
-      if (tracked) LogOpen(search);
-      bool more = true;
-      while (more) {
-        if (fd.dwFileAttributes & kAttrDirectory) {
-          if (best.empty() || NameU(fd.cFileName) < NameU(best)) best = fd.cFileName;
-        }
-        more = P.files.FindNextFile(h, fd);
-      }
-      P.files.FindClose(h);
-      if (tracked) LogOpen("");
-    }
+    const std::string u = Left(t, static_cast<long>(t.size()) - 1);
+    const std::string best = FirstFolderBeginning(*this, u);
     if (best.empty()) {
       VXERROR(MsgText(Msg::VX0104, t));
       return false;
@@ -324,39 +367,7 @@ bool Lister::BDOS_CD(const std::string& zNewPath) {
     return false;
   }
   // 7. Another drive: remember where this one was left
-  if (drive != zCurDrive) {
-    if (zDriveDir.size() < 17) zDriveDir.resize(17);
-    if (zDriveName.size() < 17) zDriveName.resize(17);
-    SetCursorEntry();
-    std::string nameHere = (zCurType == "F" || zCurType == "D") ? zCurNameU : std::string();
-    bool leftOne = false;
-    for (int32_t i = 1; i <= nDriveDirs; ++i) {
-      if (UCase(Left(zDriveDir[static_cast<size_t>(i)], 1)) == zCurDrive) {
-        zDriveDir[static_cast<size_t>(i)] = zCurDir;
-        zDriveName[static_cast<size_t>(i)] = nameHere;
-        leftOne = true;
-      }
-    }
-    if (driveOnly) {
-      for (int32_t i = 1; i <= nDriveDirs; ++i) {
-        if (UCase(Left(zDriveDir[static_cast<size_t>(i)], 1)) == drive) {
-          t = drive + ":" + Mid(zDriveDir[static_cast<size_t>(i)], 3);
-          zFindName = zDriveName[static_cast<size_t>(i)];
-          zFindExact.clear();
-          break;
-        }
-      }
-    }
-    if (!leftOne) {
-      if (nDriveDirs < 16) ++nDriveDirs;
-      for (int32_t i = nDriveDirs; i >= 2; --i) {
-        zDriveDir[static_cast<size_t>(i)] = zDriveDir[static_cast<size_t>(i - 1)];
-        zDriveName[static_cast<size_t>(i)] = zDriveName[static_cast<size_t>(i - 1)];
-      }
-      zDriveDir[1] = zCurDir;
-      zDriveName[1] = nameHere;
-    }
-  }
+  if (drive != zCurDrive) LeaveDrive(*this, drive, driveOnly, t);
   // 8. Change drive and directory
   if (Right(t, 1) != "\\") t += "\\";
   if (!FolderReadable(t)) return false;
