@@ -81,15 +81,9 @@ void Lister::KeyDownNow(int KeyCode, int Shift) {
     return;
   }
 
-  // 6-7
+  // 6-7. The page's own key tables decide what is drawn again
   bRepaint = false;
   KeyNext next = KeyNext::Done;  // what the page's key table asks for
-  if (KeyCode == kVkEsc && Shift == kShift) {
-    undo();
-    MsgBox("Stop - Shift_1", "", MsgButtons::OK);
-    EndProcess(ExitKind::Immediate);
-  }
-
   // 8. Keys of every mode
   if (KeyCode != 0) AnyModeKeyDown(KeyCode, Shift);
 
@@ -309,12 +303,20 @@ KeyNext EndEverywhere(Lister& l, int, int) {
   l.nFarewellMs = 0;
   return KeyNext::Done;
 }
+// Shift+Esc: the emergency stop, at once.
+KeyNext EmergencyStop(Lister& l, int, int) {
+  l.undo();
+  l.MsgBox("Stop - Shift_1", "", MsgButtons::OK);
+  l.EndProcess(ExitKind::Immediate);
+  return KeyNext::Done;
+}
 }  // namespace
 
 const KeySection& EveryPageKeys() {
   static const KeySection kPage = {
       "Every page",
       {
+          {"Shift+Esc", "emergency stop", {OnKey(kVkEsc, kVkEsc, kExactShift, kShift, EmergencyStop)}},
           {"Alt+G", "start a shell (from the file view: and end)", {OnKey('G', 'G', kExactShift, kAlt, ShellEverywhere)}},
           {"Alt+W", "run a second copy of the program", {OnKey('W', 'W', kExactShift, kAlt, SecondInstance)}},
           {"F5, F6, F7, F8 (with Ctrl, Alt)", "pick colours",
@@ -407,7 +409,7 @@ void Lister::CursorMove(int32_t RelMove, int32_t PageMove) {
     while (cur > top + nPerPage - 1) top += nPageLines;
   }
   top = clampTop(top);
-  // 6-7
+  // 6-7. The new cursor and page; a page that stays draws the cursor only
   iOldCursor = oldCursor;
   iTopSZDir = top;
   iCursor = cur;

@@ -120,6 +120,22 @@ FileHandle Win32FileSystem::OpenRead(const std::string& path) {
   return h == INVALID_HANDLE_VALUE ? kInvalidFile : AsInt(h);
 }
 
+bool Win32FileSystem::StillAtPath(FileHandle file, const std::string& path) {
+  // The same file when the volume and the file index agree (a log rotated by a rename
+  // and a new file leaves another index at the name).
+  if (file == kInvalidFile || path.empty()) return true;
+  HANDLE named = ::CreateFileW(WideName(path).c_str(), FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (named == INVALID_HANDLE_VALUE) return true;
+  BY_HANDLE_FILE_INFORMATION a, b;
+  const bool known = ::GetFileInformationByHandle(AsHandle(file), &a) && ::GetFileInformationByHandle(named, &b);
+  ::CloseHandle(named);
+  if (!known) return true;
+  return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+         a.nFileIndexLow == b.nFileIndexLow;
+}
+
 long Win32FileSystem::ReadAt(FileHandle file, int64_t pos, char* buffer, long n) {
   if (file == kInvalidFile || pos < 1 || n < 0) return -1;
   long total = 0;

@@ -21,6 +21,7 @@ class Win32FileSystem : public FileSystem {
   long ReadAt(FileHandle file, int64_t pos, char* buffer, long n) override;
   int64_t FileLength(FileHandle file) override;
   void CloseFile(FileHandle file) override;
+  bool StillAtPath(FileHandle file, const std::string& path) override;
 
   bool ReadWholeFile(const std::string& path, std::string& contents) override;
   bool WriteWholeFile(const std::string& path, const std::string& contents) override;

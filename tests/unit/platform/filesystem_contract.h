@@ -58,6 +58,17 @@ ContractFiles FileSystemContract(FileSystem& fs, const std::string& dir, Check&&
   check(fs.CopyFile(a, b, false) == 0, "copy replaces when allowed", "");
   check(fs.RenameFile(b, a) != 0 && fs.Exists(b) == 0, "rename never replaces an existing file", "");
   check(fs.RenameFile(b, c) == 0 && fs.Exists(c) == 0 && fs.Exists(b) == -1, "rename", "");
+
+  // A log rotated while it is viewed: the name then holds another file.
+  const std::string log = dir + "\\app.log", old = dir + "\\app.log.1";
+  fs.WriteWholeFile(log, "old\r\n");
+  FileHandle viewed = fs.OpenRead(log);
+  check(fs.StillAtPath(viewed, log), "an open file is at its name", "");
+  check(fs.RenameFile(log, old) == 0 && fs.WriteWholeFile(log, "new\r\n") && !fs.StillAtPath(viewed, log),
+        "a file put in its place is another one", "");
+  fs.CloseFile(viewed);
+  fs.DeleteFile(log);
+  fs.DeleteFile(old);
   return f;
 }
 
