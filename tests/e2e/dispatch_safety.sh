@@ -107,4 +107,11 @@ run_headless --cwd "$D" --cmdline "$(printf '/QS %.0s' $(seq 1 130))" <<'S'
 S
 expect_line 'MSGBOX caption="Tembra" text="VX1033 - More than 128 words: the rest of the line is ignored" buttons=OK -> OK'
 expect_not_contains "EXIT"
+# Shift+Esc is the one key that ends the program at once, from the file view too.
+run_headless --cwd "$D" --cmdline xray.txt <<'S'
+key Esc shift
+key Down
+S
+expect_line 'MSGBOX caption="Tembra" text="Stop - Shift_1" buttons=OK -> OK'
+expect_line "EXIT immediate"
 finish
