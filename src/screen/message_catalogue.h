@@ -38,6 +38,7 @@ enum class Msg {
   VX0062,
   VX0063,
   VX0064,
+  VX0065,
   VX0088,
   VX0099End,
   VX0099Closing,

@@ -214,6 +214,15 @@ bool Lister::FindInWholeRecords(int32_t r, int32_t& hitRec, int32_t& hitCol) {
       }
       from = c + 1;
     }
+    if (!found && q == r && RecLen(r) > nCurRecLen) {
+      // A line longer than the part of it shown: the rest is searched in the file.
+      const int64_t at = FindInLineRest(nSegStart + lo, nCurRecLen, RecLen(r), lastPump, pumping, r);
+      if (at >= 0) {
+        found = true;
+        hitRec = r;
+        hitCol = static_cast<int32_t>(std::min<int64_t>(at + 1, INT32_MAX));
+      }
+    }
     if (found) break;
     sincePump += q - r + 1;
     if (sincePump >= 40000) {
@@ -224,6 +233,30 @@ bool Lister::FindInWholeRecords(int32_t r, int32_t& hitRec, int32_t& hitCol) {
     r = q + 1;
   }
   return found;
+}
+
+int64_t Lister::FindInLineRest(int64_t addr, int64_t shown, int64_t len, double& lastPump, bool& pumping,
+                               int32_t rec) {
+  const int64_t m = static_cast<int64_t>(zFindText.size());
+  if (m < 1 || hFdbin == kInvalidFile) return -1;
+  const unsigned char* pat = reinterpret_cast<const unsigned char*>(zFindText.data());
+  const uint16_t* fold = bFindNoCase ? nFoldByte.data() : nullptr;
+  const CaseBlindUtf8* utf8Fold = bFindNoCase && Utf8Text() ? &FoldUtf8(zFindText) : nullptr;
+  constexpr int64_t kChunk = 1 << 20;
+  std::string buf(static_cast<size_t>(std::max(kChunk, m)), '\0');
+  const unsigned char* t = reinterpret_cast<const unsigned char*>(buf.data());
+  // Chunks that overlap by the text's length less one, from where a match could first
+  // reach past the part shown.
+  for (int64_t off = std::max<int64_t>(0, shown - m + 1); off + m <= len; off += static_cast<int64_t>(buf.size()) - m + 1) {
+    const long want = static_cast<long>(std::min<int64_t>(static_cast<int64_t>(buf.size()), len - off));
+    const long got = P.files.ReadAt(hFdbin, addr + off, buf.data(), want);
+    if (got < m) return -1;  // the file shrank
+    const int64_t c = utf8Fold ? utf8Fold->Find(t, 0, got - m) : FindInBytes(t, 0, got - m, pat, m, fold);
+    if (c >= 0) return off + c;
+    PumpDuringSearch(lastPump, pumping, rec, addr + off);
+    if (!ScanGoesOn(rec, addr + off - 1)) return -1;
+  }
+  return -1;
 }
 
 // Record by record from record r (backward, or within columns); true with the hit's
@@ -299,6 +332,10 @@ bool Lister::bFindText() {
     nTopRec = hitRec;
     SET_BOOKMARK(hitRec);
     if (bSearchBack) nTopRec = Find1stRecordOnPage(hitRec);
+    // A hit in a long line beyond the part of it shown is said, not drawn.
+    if (nCurRecLen >= 0 && int64_t{hitCol} + nFindLen - 1 > nCurRecLen)
+      VXERROR(MsgText(Msg::VX0065, Format(static_cast<double>(hitCol), "#,###,###,##0"), Format(hitRec, "#,###,###,##0"),
+                             Format(static_cast<double>(nCurRecLen), "#,###,###,##0")));
   }
   if (bDebug) {
     double secs = std::fabs(P.clock.SecondsSinceMidnight() - nSearchStart);

@@ -175,4 +175,11 @@ expect_screen_row 9 "last" 3
 case "$(row 8 3)" in *"1999 2000") ;; *) fail "End: the tail of the long line";; esac
 [ "$(row 2 4)" = "$(row 2 3)" ] || fail "PgUp PgDn did not return to the end"
 case "$(row 2 5)" in *1500*) ;; *) fail "the hit's display line";; esac
+# A search finds a text beyond the part of a long line that is shown, and says so.
+{ echo first; head -c 9000000 /dev/zero | tr '\0' a; echo ' MARKER'; echo 'last MARKER'; } >"$W/huge.txt"
+run_headless --profile linux --cwd "$W" --cmdline huge.txt <<'S'
+input MARKER
+key S
+S
+expect_screen_row 25 "VX0065 - Found at column 9,000,002 of line 2, past the 8,388,608 bytes shown"
 finish
