@@ -304,6 +304,16 @@ bool Lister::FindRecordByRecord(int32_t r, int32_t& hitRec, int32_t& hitCol) {
           found = true;
           break;
         }
+        if (!bFindCols && RecLen(r) > nCurRecLen) {
+          const int64_t at =
+              FindInLineRest(nSegStart + nCurRecPos - 1, nCurRecLen, RecLen(r), lastPump, pumping, r);
+          if (at >= 0) {
+            hitRec = r;
+            hitCol = static_cast<int32_t>(std::min<int64_t>(at + 1, INT32_MAX));
+            found = true;
+            break;
+          }
+        }
       }
     }
     r += dir;
