@@ -501,7 +501,7 @@ void Session::PumpWaiting() {
   if (ended_) return;
   if (keys_.Held()) {
     // Inside a key-down whose character is still to come: Esc or Ctrl+C may stop a scan,
-    // and the lines that bring no event of their own go on (keys wait in the queue).
+    // and key lines go on into the queue (the other keys wait there).
     if (keys_.Ready(lister_->KeepsTypedKeys())) DrainKeys();
     else if (events_.sleptInEvent) DeliverWaitingEvent(true);
     return;
@@ -518,7 +518,9 @@ void Session::DeliverWaitingEvent(bool held) {
     const std::string& line = script_[next_];
     std::vector<std::string> w = Words(line);
     if (held && !w.empty() && w[0][0] != '#') {
-      static const char* const queued[] = {"KEY", "KEYS", "TYPE", "ANSWER", "INPUT", "INPUT-CANCEL", "SCREEN", "ATTRS"};
+      // Keys only join the queue (where Esc may stop a scan); answers, screens and
+      // events wait, so that they keep their place after the key that runs.
+      static const char* const queued[] = {"KEY", "KEYS", "TYPE"};
       const std::string cmd = UCase(w[0]);
       if (std::none_of(std::begin(queued), std::end(queued), [&](const char* c) { return cmd == c; })) break;
     }

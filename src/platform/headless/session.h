@@ -129,8 +129,8 @@ class Session {
   bool RunLine(const std::string& line);     // false when the program has ended
   void Finish();
   // Runs the next script line while the program waits inside an event (closing wait);
-  // `held`: inside a key-down whose character is still to come, where only lines that
-  // bring no event of their own may run.
+  // `held`: inside a key-down whose character is still to come, where only comments and
+  // key lines (which join the queue) may run.
   void DeliverWaitingEvent(bool held = false);
   // The program lets waiting events run: the queued key events in order (none while a
   // key-down whose character is still to come runs), else the next script line when the
