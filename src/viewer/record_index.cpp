@@ -467,7 +467,7 @@ bool Lister::bCheckForRec(int32_t Recno) {
 
 bool Lister::DebugLookupsWereRandom() {
   // LookupStats: next, previous, same, random.
-  int64_t total = int64_t{LookupStats[0]} + LookupStats[1] + LookupStats[2] + LookupStats[3];
+  const uint64_t total = LookupStats[0] + LookupStats[1] + LookupStats[2] + LookupStats[3];
   return total >= 10001 && LookupStats[3] > LookupStats[0] + LookupStats[1] + 8;
 }
 

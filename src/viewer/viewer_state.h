@@ -183,7 +183,7 @@ struct ViewerState {
     int32_t count = 0;
   } AddrCache;
   // Lookups that were next, previous, same and random record.
-  std::array<int32_t, 4> LookupStats{};
+  std::array<uint64_t, 4> LookupStats{};  // (64 bits: a long session makes billions)
   int32_t nCurRec = 0, nCurRecLen = -1, nCurRecPos = 1;
 
   // Length of record n (line end not counted) and its line-end count.

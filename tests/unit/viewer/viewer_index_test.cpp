@@ -118,7 +118,7 @@ TEST_F(ViewerTest, CheckpointsAndTheLookupCache) {
   // Record 17 from checkpoint 1 plus one step; record 15 from checkpoint 0 plus 15 steps.
   EXPECT_EQ(L().FindRecAddr(17), addrOf(17));
   EXPECT_EQ(L().FindRecAddr(15), addrOf(15));
-  EXPECT_EQ(L().LookupStats[3], 2);
+  EXPECT_EQ(L().LookupStats[3], 2u);
   // Next, previous (subtracting that record's own length and line end) and same.
   EXPECT_EQ(L().FindRecAddr(16), addrOf(16));
   EXPECT_EQ(L().FindRecAddr(15), addrOf(15));
