@@ -1,5 +1,8 @@
 // The page frame: window caption, title line, message line, and the hand-over to the
 // renderer of the current mode.
+#include <algorithm>
+#include <string_view>
+
 #include "core/lister.h"
 #include "core/usage.h"
 
@@ -27,33 +30,40 @@ void Lister::SetDisplayMode(ShownPage page) {
 }
 
 void Lister::SetupTopBot() {
-  const std::string sep = std::string(" ") + Chr(149) + " ";
-  zCaptionLeft = "TEMBRA" + sep + zDisplayMode + sep;
-  zTopLine = "Ver: " + VersionLabel();
+  // Built by appending in place: this runs for every page drawn.
+  const char sep[] = {' ', static_cast<char>(149), ' ', 0};
+  zCaptionLeft.assign("TEMBRA").append(sep).append(zDisplayMode).append(sep);
+  zTopLine.assign("Ver: ").append(VersionLabel());
   if (TDISPLAY & TD_DIR) {
-    zTopLine += " - Directory List - " + Format(iCursor, "####0") + " of " + Format(nSZDir, "####0") + " Entries";
-    if (!bZipMode) zCaptionRight = zCurDir + zNameFilter;
+    zTopLine.append(" - Directory List - ").append(Format(iCursor, "####0")).append(" of ");
+    zTopLine.append(Format(nSZDir, "####0")).append(" Entries");
+    if (!bZipMode) zCaptionRight.assign(zCurDir).append(zNameFilter);
   }
   if (TDISPLAY & TD_LIST) {
     zCaptionRight = zCurFile;
     zTopLine += " - File List -(";
     const std::string date(ZdDate(zCurFileRec, iDateCol)), clock(ZdClock(zCurFileRec, iTimeCol));
-    std::string y = Mid(date, 1, 4), mo = Mid(date, 5, 2), d = Mid(date, 7, 2);
-    if (bMMDD) zTopLine += mo + "/" + d + "/" + y;
-    else if (bDDMM) zTopLine += d + "-" + mo + "-" + y;
-    else zTopLine += y + "-" + mo + "-" + d;
-    zTopLine += " ";
-    zTopLine += Mid(clock, 1, 2) + ":" + Mid(clock, 3, 2) + ":" + Mid(clock, 5, 2) + ")-  ";
+    // Part of a field: count characters from 0-based position at (fewer at its end).
+    auto part = [](const std::string& field, size_t at, size_t count) {
+      return std::string_view(field).substr(std::min(at, field.size()), count);
+    };
+    const std::string_view y = part(date, 0, 4), mo = part(date, 4, 2), d = part(date, 6, 2);
+    if (bMMDD) zTopLine.append(mo).append("/").append(d).append("/").append(y);
+    else if (bDDMM) zTopLine.append(d).append("-").append(mo).append("-").append(y);
+    else zTopLine.append(y).append("-").append(mo).append("-").append(d);
+    zTopLine.append(" ").append(part(clock, 0, 2)).append(":").append(part(clock, 2, 2)).append(":");
+    zTopLine.append(part(clock, 4, 2)).append(")-  ");
     if (TDISPLAY & TD_HEX) {
-      zTopLine += Format(static_cast<double>(nFileSize), "####,###,##0") + " [&H" + Hex(nFileSize) + "]  Bytes";
+      zTopLine.append(Format(static_cast<double>(nFileSize), "####,###,##0")).append(" [&H");
+      zTopLine.append(Hex(nFileSize)).append("]  Bytes");
     } else {
       zTopLine += Format(nTopRec, "####,##0");
       if (bAllIndexed) {
-        zTopLine += " of " + Format(nRecCount, "####,##0") + " Lines";
+        zTopLine.append(" of ").append(Format(nRecCount, "####,##0")).append(" Lines");
       } else {
         double addr = nTopRec > nRecCount ? 0.0 : static_cast<double>(FindRecAddr(nTopRec));
         double pct = nFileSize > 0 ? addr * 100.0 / static_cast<double>(nFileSize) : 0.0;
-        zTopLine += " - " + Format(pct, "##0.0") + "%";
+        zTopLine.append(" - ").append(Format(pct, "##0.0")).append("%");
       }
     }
   }

@@ -1,6 +1,8 @@
 // The hex view: a dump of the viewed file with offsets, hexadecimal and character
 // columns and the record number of each line, and the switch between text and hex view.
 #include <algorithm>
+#include <array>
+#include <optional>
 #include <cstring>
 
 #include "core/lister.h"
@@ -20,13 +22,31 @@ struct HexTables {
   char shown[256];
 };
 
-HexTables PageHexTables(Lister& L) {
-  HexTables t;
+// The tables depend on the digits, the character mode, the unprintable mark and the
+// font's widths; a page reuses the last tables when those are the same (building them
+// cost more than formatting a page). The EBCDIC tables are built every time.
+const HexTables& PageHexTables(Lister& L) {
+  struct Key {
+    char digits[16];
+    int32_t mode;
+    int unprintable;
+    std::array<int32_t, 256> widths;
+    bool operator==(const Key&) const = default;
+  };
+  thread_local HexTables t;
+  thread_local std::optional<Key> last;
+  Key key{};
+  for (int d = 0; d < 16; ++d) key.digits[d] = L.zHexDigit[static_cast<size_t>(d)][0];
+  key.mode = L.TDISPLAY & (TD_HEX | TD_EBCDIC | TD_STRIP | TD_ASCII);
+  key.unprintable = L.zUnprintable.empty() ? -1 : static_cast<unsigned char>(L.zUnprintable[0]);
+  key.widths = L.nCharWidths;
+  if (last && *last == key && !(key.mode & TD_EBCDIC)) return t;
   for (int b = 0; b < 256; ++b) {
-    t.pairs[b][0] = L.zHexDigit[b / 16][0];
-    t.pairs[b][1] = L.zHexDigit[b % 16][0];
+    t.pairs[b][0] = key.digits[b / 16];
+    t.pairs[b][1] = key.digits[b % 16];
     t.shown[b] = static_cast<char>(L.PrintableCode(static_cast<unsigned char>(b)));  // zPrintable of the byte
   }
+  last = key;
   return t;
 }
 
@@ -89,7 +109,7 @@ std::string Lister::zCVInteger(int64_t iValue) {
 void Lister::BDOHEX16(int32_t POSBUFFR) {
   zHexBytes.assign(35, ' ');
   zHexChars.assign(16, ' ');
-  const HexTables t = PageHexTables(*this);
+  const HexTables& t = PageHexTables(*this);
   const int32_t n = HexBytesAt(*this, POSBUFFR, 16);
   if (n > 0)
     FormatSixteen(t, reinterpret_cast<const unsigned char*>(zSegment.data()) + nHexBufBase + POSBUFFR, n,
@@ -158,7 +178,7 @@ int64_t Lister::HexPageSegment(int32_t lines) {
 // The page's tables, then each line formatted whole into a scratch line and copied
 // into its pane.
 void Lister::HexPageLines(int64_t pageStart, int32_t lines, int32_t extra) {
-  const HexTables t = PageHexTables(*this);
+  const HexTables& t = PageHexTables(*this);
   const unsigned char* seg = reinterpret_cast<const unsigned char*>(zSegment.data());
   const bool wide = (TDISPLAY & TD_HEX32) != 0;
   int64_t k = 0;

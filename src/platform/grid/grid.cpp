@@ -1,6 +1,9 @@
 #include "platform/grid/grid.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <cstddef>
 #include <cstring>
 #include <cmath>
 
@@ -23,7 +26,24 @@ GridWindow::GridWindow(int cols, int rows, FontKind font) : font_(font) {
   Relayout(cols * kCellW, rows * kCellH, false);
 }
 
+void GridWindow::Settle(long row) const {
+  if (!pending_[static_cast<size_t>(row)]) return;
+  pending_[static_cast<size_t>(row)] = 0;
+  --pendingRows_;
+  Cell* const first = &cells_[static_cast<size_t>(row) * cols_];
+  first[0] = pendingFill_[static_cast<size_t>(row)];
+  // Copies of the first cell, doubling each time.
+  const size_t width = static_cast<size_t>(cols_);
+  for (size_t done = 1; done < width; done *= 2)
+    std::memcpy(static_cast<void*>(first + done), first, std::min(done, width - done) * sizeof(Cell));
+}
+
+void GridWindow::SettleAll() const {
+  for (long r = 0; r < rows_ && pendingRows_ != 0; ++r) Settle(r);
+}
+
 void GridWindow::Relayout(long clientW, long clientH, bool notify) {
+  SettleAll();
   if (clientW < 0) clientW = 0;
   if (clientH < 0) clientH = 0;
   bool changed = clientW != clientW_ || clientH != clientH_;
@@ -35,6 +55,8 @@ void GridWindow::Relayout(long clientW, long clientH, bool notify) {
     for (int r = 0; r < std::min(rows, rows_); ++r)
       for (int c = 0; c < std::min(cols, cols_); ++c) cells[static_cast<size_t>(r) * cols + c] = At(c, r);
     cells_.swap(cells);
+    pending_.assign(static_cast<size_t>(rows), 0);
+    pendingFill_.resize(static_cast<size_t>(rows));
     cols_ = cols;
     rows_ = rows;
   }
@@ -92,57 +114,98 @@ void GridWindow::FillRect(long x1, long y1, long x2, long y2, uint32_t color) {
   Cell blank;
   blank.fg = fore_;
   blank.bg = color;
-  // The first row is filled cell by cell, the others are copies of it.
+  if (c0 == 0 && c1 == cols_ - 1) {
+    // Whole rows: noted, written when something needs the cells.
+    for (long r = r0; r <= r1; ++r) {
+      if (!pending_[static_cast<size_t>(r)]) ++pendingRows_;
+      pending_[static_cast<size_t>(r)] = 1;
+      pendingFill_[static_cast<size_t>(r)] = blank;
+    }
+    return;
+  }
+  // The first row is filled by copies of its first cell (doubling each time), the other
+  // rows are copies of it.
+  for (long r = r0; r <= r1; ++r) Settle(r);
   Cell* const top = &cells_[static_cast<size_t>(r0) * cols_ + c0];
-  std::fill(top, top + (c1 - c0 + 1), blank);
+  const size_t width = static_cast<size_t>(c1 - c0 + 1);
+  top[0] = blank;
+  for (size_t done = 1; done < width; done *= 2)
+    std::memcpy(static_cast<void*>(top + done), top, std::min(done, width - done) * sizeof(Cell));
   for (long r = r0 + 1; r <= r1; ++r)
-    std::memcpy(&cells_[static_cast<size_t>(r) * cols_ + c0], top, static_cast<size_t>(c1 - c0 + 1) * sizeof(Cell));
+    std::memcpy(static_cast<void*>(&cells_[static_cast<size_t>(r) * cols_ + c0]), top, width * sizeof(Cell));
   for (long r = r0; r <= r1; ++r) MendWide(r, c0, c1 + 1);
 }
 
 // Writes count characters from the cell nearest (x, y), the cells of the window only, in
-// the pen's attributes; put(i, from, to, cell) sets character i's own fields.
+// the pen's attributes; put(i, from, to) gives character i's own fields. The background
+// is kept.
 template <typename Put>
 void GridWindow::PrintRun(long x, long y, long count, Put put) {
   const long col = std::lround(static_cast<double>(x) / kCellW);
   const long row = std::lround(static_cast<double>(y) / kCellH);
   if (row < 0 || row >= rows_) return;
-  // The pen's attributes in locals: a character store could otherwise make the compiler
-  // read them again for every cell.
-  const uint32_t fg = fore_;
-  const bool bold = bold_, underline = underline_;
+  // The 16 bytes before the background are built in two registers and stored at once
+  // (one store a cell, not one a field; the fields are then read back as the struct).
+  Cell pen;
+  pen.fg = fore_;
+  pen.bold = bold_;
+  pen.underline = underline_;
+  static_assert(std::endian::native == std::endian::little);
+  static_assert(offsetof(Cell, mark) == 4 && offsetof(Cell, width) == 12 && offsetof(Cell, bg) == 16);
+  uint64_t penHigh;
+  std::memcpy(&penHigh, &pen.fg, 8);
+  const uint64_t widthOne = uint64_t{1} << 32;
   const long from = std::max<long>(0, -col);
   const long to = std::min<long>(count, cols_ - col);
   Cell* cells = &cells_[static_cast<size_t>(row) * cols_];
+  auto head = [&](long i) {
+    const Glyph g = put(i, from, to);
+    return std::array<uint64_t, 2>{g.ch | uint64_t{g.mark} << 32, (penHigh & ~(uint64_t{0xFF} << 32)) | widthOne * g.width};
+  };
+  if (pending_[static_cast<size_t>(row)]) {
+    if (col + from == 0 && col + to == cols_) {
+      // The print covers the row that still owes a fill: its cells are written once,
+      // with the fill's background.
+      const uint32_t bg = pendingFill_[static_cast<size_t>(row)].bg;
+      for (long i = from; i < to; ++i) {
+        const std::array<uint64_t, 2> h = head(i);
+        std::memcpy(static_cast<void*>(&cells[col + i]), h.data(), sizeof h);
+        cells[col + i].bg = bg;
+      }
+      pending_[static_cast<size_t>(row)] = 0;
+      --pendingRows_;
+      return;
+    }
+    Settle(row);
+  }
   for (long i = from; i < to; ++i) {
-    // The cell is made whole and stored at once, keeping only its background.
-    Cell cell;
-    cell.bg = cells[col + i].bg;
-    put(i, from, to, cell);
-    cell.fg = fg;
-    cell.bold = bold;
-    cell.underline = underline;
-    cells[col + i] = cell;
+    const std::array<uint64_t, 2> h = head(i);
+    std::memcpy(static_cast<void*>(&cells[col + i]), h.data(), sizeof h);
   }
   if (from < to) MendWide(row, col + from, col + to);
 }
 
+namespace {
+// Every Windows-1252 byte's character, a load rather than a branch per printed cell.
+constexpr std::array<char32_t, 256> kCp1252Chars = [] {
+  std::array<char32_t, 256> t{};
+  for (int c = 0; c < 256; ++c) t[static_cast<size_t>(c)] = Cp1252ToUnicode(static_cast<unsigned char>(c));
+  return t;
+}();
+}  // namespace
+
 void GridWindow::PrintAt(long x, long y, const std::string& text) {
-  PrintRun(x, y, static_cast<long>(text.size()), [&text](long i, long, long, Cell& cell) {
-    cell.ch = Cp1252ToUnicode(static_cast<unsigned char>(text[static_cast<size_t>(i)]));
-    cell.mark = 0;
-    cell.width = 1;
+  PrintRun(x, y, static_cast<long>(text.size()), [&text](long i, long, long) {
+    return Glyph{kCp1252Chars[static_cast<unsigned char>(text[static_cast<size_t>(i)])], 0, 1};
   });
 }
 
 void GridWindow::PrintCellsAt(long x, long y, const std::vector<TextCell>& text) {
-  PrintRun(x, y, static_cast<long>(text.size()), [&text](long i, long from, long to, Cell& cell) {
+  PrintRun(x, y, static_cast<long>(text.size()), [&text](long i, long from, long to) {
     const TextCell& t = text[static_cast<size_t>(i)];
     // Half a wide character at either edge of the print shows as a blank.
     const bool half = (t.width == 2 && i + 1 >= to) || (t.width == 0 && i == from);
-    cell.ch = half ? U' ' : t.ch;
-    cell.mark = half ? 0 : t.mark;
-    cell.width = half ? 1 : t.width;
+    return half ? Glyph{U' ', 0, 1} : Glyph{t.ch, t.mark, t.width};
   });
 }
 

@@ -23,12 +23,14 @@ bool NoGlyph(char32_t c);
 
 // A cell holds a character: Windows-1252 text is mapped to its characters when printed,
 // decoded UTF-8 text arrives as cells (a wide character's second cell has width 0).
+// The background comes last: printing replaces the 16 bytes before it in one store.
 struct Cell {
   char32_t ch = U' ';
-  char32_t mark = 0;               // a combining mark drawn with the character, 0: none
-  uint32_t fg = 0, bg = 0xFFFFFF;  // 0x00BBGGRR
+  char32_t mark = 0;  // a combining mark drawn with the character, 0: none
+  uint32_t fg = 0;    // 0x00BBGGRR
   uint8_t width = 1;
   bool bold = false, underline = false;
+  uint32_t bg = 0xFFFFFF;
 };
 
 class GridWindow : public Window {
@@ -74,7 +76,10 @@ class GridWindow : public Window {
 
   int Cols() const { return cols_; }
   int Rows() const { return rows_; }
-  const Cell& At(int col, int row) const { return cells_[static_cast<size_t>(row) * cols_ + col]; }
+  const Cell& At(int col, int row) const {
+    if (pendingRows_ != 0) SettleAll();
+    return cells_[static_cast<size_t>(row) * cols_ + col];
+  }
   // One row as Windows-1252 bytes ("?" for a character that set lacks; the second cell
   // of a wide character is left out).
   std::string RowText(int row) const;
@@ -84,6 +89,10 @@ class GridWindow : public Window {
  private:
   void Relayout(long clientW, long clientH, bool notify);
   void MendWide(long row, long from, long to);
+  struct Glyph {
+    char32_t ch, mark;
+    uint8_t width;
+  };
   template <typename Put>
   void PrintRun(long x, long y, long count, Put put);
 
@@ -91,7 +100,18 @@ class GridWindow : public Window {
   int cols_ = 0, rows_ = 0;
   long clientW_ = 0, clientH_ = 0;
   long screenW_ = 0, screenH_ = 0;
-  std::vector<Cell> cells_;
+  // Writes the whole-row fill that a row still owes into its cells.
+  void Settle(long row) const;
+  void SettleAll() const;
+
+  mutable std::vector<Cell> cells_;
+  // A fill of whole rows is only noted (pendingFill_[row], owed while pending_[row]);
+  // a print over the whole row takes its background from it, anything else writes it
+  // first. A page is a fill of the window and a print of every line: the cells are
+  // written once, not twice.
+  mutable std::vector<Cell> pendingFill_;
+  mutable std::vector<uint8_t> pending_;
+  mutable long pendingRows_ = 0;
   std::string caption_;
   std::string fontName_ = "Courier New";
   uint32_t fore_ = 0, back_ = 0xFFFFFF;
