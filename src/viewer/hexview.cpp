@@ -31,16 +31,22 @@ const HexTables& PageHexTables(Lister& L) {
     int32_t mode;
     int unprintable;
     std::array<int32_t, 256> widths;
-    bool operator==(const Key&) const = default;
   };
   thread_local HexTables t;
   thread_local std::optional<Key> last;
+  char digits[16];
+  for (int d = 0; d < 16; ++d) digits[d] = L.zHexDigit[static_cast<size_t>(d)][0];
+  const int32_t mode = L.TDISPLAY & (TD_HEX | TD_EBCDIC | TD_STRIP | TD_ASCII);
+  const int unprintable = L.zUnprintable.empty() ? -1 : static_cast<unsigned char>(L.zUnprintable[0]);
+  // Compared in place: copying the widths for every page cost as much as comparing them.
+  if (last && !(mode & TD_EBCDIC) && last->mode == mode && last->unprintable == unprintable &&
+      std::memcmp(last->digits, digits, sizeof digits) == 0 && last->widths == L.nCharWidths)
+    return t;
   Key key{};
-  for (int d = 0; d < 16; ++d) key.digits[d] = L.zHexDigit[static_cast<size_t>(d)][0];
-  key.mode = L.TDISPLAY & (TD_HEX | TD_EBCDIC | TD_STRIP | TD_ASCII);
-  key.unprintable = L.zUnprintable.empty() ? -1 : static_cast<unsigned char>(L.zUnprintable[0]);
+  std::memcpy(key.digits, digits, sizeof digits);
+  key.mode = mode;
+  key.unprintable = unprintable;
   key.widths = L.nCharWidths;
-  if (last && *last == key && !(key.mode & TD_EBCDIC)) return t;
   for (int b = 0; b < 256; ++b) {
     t.pairs[b][0] = key.digits[b / 16];
     t.pairs[b][1] = key.digits[b % 16];
@@ -194,38 +200,36 @@ void Lister::HexPageLines(int64_t pageStart, int32_t lines, int32_t extra) {
     }
     nBottomRec = offset;
     std::string& line = HexLines[static_cast<size_t>(i)];
-    // buf[i] is column c + i: the offset at 0-7, hexadecimal from 10, characters after.
     // buf[extra + i] is column c + i: the offset at 0-7 (and the digits above 4 GiB
-    // before it), hexadecimal from 10, characters after.
+    // before it), hexadecimal from 10, characters after. The line is blank; when the
+    // whole of it fits, it is formatted in place, else in a scratch line that is cut.
+    const long width = extra + (!wide ? 64 : nPaneWidth > 117 + extra ? 117 : 116);
+    const bool fits = c <= static_cast<long>(line.size()) && static_cast<long>(line.size()) - (c - 1) >= width;
     char wideBuf[128 + 16];
-    std::memset(wideBuf, ' ', sizeof wideBuf);
-    for (int32_t d = extra + 8; d-- > 0;) wideBuf[d] = zHexDigit[(static_cast<uint64_t>(offset) >> (4 * (extra + 7 - d))) & 15][0];
-    char* buf = wideBuf + extra;
+    if (!fits) std::memset(wideBuf, ' ', sizeof wideBuf);
+    char* const out = fits ? line.data() + (c - 1) : wideBuf;
+    for (int32_t d = extra + 8; d-- > 0;) out[d] = t.pairs[(static_cast<uint64_t>(offset) >> (4 * (extra + 7 - d))) & 15][1];
+    char* buf = out + extra;
     const int32_t n = HexBytesAt(*this, static_cast<int32_t>(k), wide ? 32 : 16);
     const unsigned char* bytes = n > 0 ? seg + nHexBufBase + k : seg;
-    long width;
     long recCol = 0;
     if (!wide) {
       FormatSixteen(t, bytes, std::min(n, 16), buf + 10, buf + 47);
       buf[46] = '|';
       buf[63] = '|';
-      width = 64;
       recCol = c + 65 + extra;
       k += 16;
     } else {
       FormatSixteen(t, bytes, std::min(n, 16), buf + 10, buf + 84);
       if (n > 16) FormatSixteen(t, bytes + 16, n - 16, buf + 47, buf + 100);
       buf[83] = '|';
-      width = 116;
-      if (nPaneWidth > 117 + extra) buf[width++] = '|';
+      if (nPaneWidth > 117 + extra) buf[116] = '|';
       if (nPaneWidth > 129 + extra) recCol = c + 118 + extra;
       k += 32;
     }
-    if (c <= static_cast<long>(line.size())) {
-      size_t room = line.size() - static_cast<size_t>(c - 1);
-      width += extra;
-      line.replace(static_cast<size_t>(c - 1), std::min(static_cast<size_t>(width), room), wideBuf,
-                   std::min(static_cast<size_t>(width), room));
+    if (!fits && c <= static_cast<long>(line.size())) {
+      const size_t room = std::min(static_cast<size_t>(width), line.size() - static_cast<size_t>(c - 1));
+      line.replace(static_cast<size_t>(c - 1), room, wideBuf, room);
     }
     if (recCol > 0) {
       int32_t r = FindAsciiRecordNumber(offset);

@@ -6,6 +6,9 @@
 #include <cstddef>
 #include <cstring>
 #include <cmath>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "core/text.h"
 #include "core/unicode.h"
@@ -136,52 +139,72 @@ void GridWindow::FillRect(long x1, long y1, long x2, long y2, uint32_t color) {
   for (long r = r0; r <= r1; ++r) MendWide(r, c0, c1 + 1);
 }
 
+long GridWindow::NearestCell(long v, long size) {
+  const unsigned long m = v < 0 ? 0UL - static_cast<unsigned long>(v) : static_cast<unsigned long>(v);
+  const unsigned long u = static_cast<unsigned long>(size);
+  const long q = static_cast<long>(m / u + (m % u >= u / 2 ? 1 : 0));
+  return v < 0 ? -q : q;
+}
+
 // Writes count characters from the cell nearest (x, y), the cells of the window only, in
 // the pen's attributes; put(i, from, to) gives character i's own fields. The background
 // is kept.
 template <typename Put>
 void GridWindow::PrintRun(long x, long y, long count, Put put) {
-  const long col = std::lround(static_cast<double>(x) / kCellW);
-  const long row = std::lround(static_cast<double>(y) / kCellH);
+  const long col = NearestCell(x, kCellW);
+  const long row = NearestCell(y, kCellH);
   if (row < 0 || row >= rows_) return;
-  // The 16 bytes before the background are built in two registers and stored at once
-  // (one store a cell, not one a field; the fields are then read back as the struct).
+  // A cell is built in two registers and stored at once: the character and its mark,
+  // then the pen's colour and styles with the width, and the background of the cell (or
+  // of the fill the row still owes). The words come from cells, whatever the layout.
+  auto highWord = [](const Cell& c) {
+    uint64_t w;
+    std::memcpy(&w, reinterpret_cast<const char*>(&c) + 8, 8);
+    return w;
+  };
+  static_assert(std::endian::native == std::endian::little);  // the character is the low half
+  static_assert(sizeof(Cell) == 16 && offsetof(Cell, mark) == 4 && offsetof(Cell, fg) == 8);
   Cell pen;
   pen.fg = fore_;
   pen.bold = bold_;
   pen.underline = underline_;
-  static_assert(std::endian::native == std::endian::little);
-  static_assert(offsetof(Cell, mark) == 4 && offsetof(Cell, width) == 12 && offsetof(Cell, bg) == 16);
-  uint64_t penHigh;
-  std::memcpy(&penHigh, &pen.fg, 8);
-  const uint64_t widthOne = uint64_t{1} << 32;
+  pen.bg = 0;
+  uint64_t penHigh[3];
+  for (uint32_t w = 0; w < 3; ++w) {
+    pen.width = w & 3;
+    penHigh[w] = highWord(pen);
+  }
+  Cell bgOnly;
+  std::memset(static_cast<void*>(&bgOnly), 0, sizeof bgOnly);
+  bgOnly.bg = 0xFFFFFF;
+  const uint64_t bgMask = highWord(bgOnly);
   const long from = std::max<long>(0, -col);
   const long to = std::min<long>(count, cols_ - col);
   Cell* cells = &cells_[static_cast<size_t>(row) * cols_];
-  auto head = [&](long i) {
+  auto store = [&](long i, uint64_t bgBits) {
     const Glyph g = put(i, from, to);
-    return std::array<uint64_t, 2>{g.ch | uint64_t{g.mark} << 32, (penHigh & ~(uint64_t{0xFF} << 32)) | widthOne * g.width};
+    const uint64_t low = g.ch | uint64_t{g.mark} << 32, high = penHigh[g.width > 2 ? 1 : g.width] | bgBits;
+#ifdef __SSE2__
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&cells[col + i]),
+                     _mm_set_epi64x(static_cast<long long>(high), static_cast<long long>(low)));
+#else
+    const uint64_t cell[2] = {low, high};
+    std::memcpy(static_cast<void*>(&cells[col + i]), cell, sizeof cell);
+#endif
   };
   if (pending_[static_cast<size_t>(row)]) {
     if (col + from == 0 && col + to == cols_) {
       // The print covers the row that still owes a fill: its cells are written once,
       // with the fill's background.
-      const uint32_t bg = pendingFill_[static_cast<size_t>(row)].bg;
-      for (long i = from; i < to; ++i) {
-        const std::array<uint64_t, 2> h = head(i);
-        std::memcpy(static_cast<void*>(&cells[col + i]), h.data(), sizeof h);
-        cells[col + i].bg = bg;
-      }
+      const uint64_t bgBits = highWord(pendingFill_[static_cast<size_t>(row)]) & bgMask;
+      for (long i = from; i < to; ++i) store(i, bgBits);
       pending_[static_cast<size_t>(row)] = 0;
       --pendingRows_;
       return;
     }
     Settle(row);
   }
-  for (long i = from; i < to; ++i) {
-    const std::array<uint64_t, 2> h = head(i);
-    std::memcpy(static_cast<void*>(&cells[col + i]), h.data(), sizeof h);
-  }
+  for (long i = from; i < to; ++i) store(i, highWord(cells[col + i]) & bgMask);
   if (from < to) MendWide(row, col + from, col + to);
 }
 
@@ -195,14 +218,18 @@ constexpr std::array<char32_t, 256> kCp1252Chars = [] {
 }  // namespace
 
 void GridWindow::PrintAt(long x, long y, const std::string& text) {
-  PrintRun(x, y, static_cast<long>(text.size()), [&text](long i, long, long) {
-    return Glyph{kCp1252Chars[static_cast<unsigned char>(text[static_cast<size_t>(i)])], 0, 1};
+  // The bytes by pointer: through the string the compiler reads its buffer's address
+  // again after every cell stored.
+  const unsigned char* const bytes = reinterpret_cast<const unsigned char*>(text.data());
+  PrintRun(x, y, static_cast<long>(text.size()), [bytes](long i, long, long) {
+    return Glyph{kCp1252Chars[bytes[i]], 0, 1};
   });
 }
 
 void GridWindow::PrintCellsAt(long x, long y, const std::vector<TextCell>& text) {
-  PrintRun(x, y, static_cast<long>(text.size()), [&text](long i, long from, long to) {
-    const TextCell& t = text[static_cast<size_t>(i)];
+  const TextCell* const cells = text.data();  // by pointer, as in PrintAt
+  PrintRun(x, y, static_cast<long>(text.size()), [cells](long i, long from, long to) {
+    const TextCell& t = cells[i];
     // Half a wide character at either edge of the print shows as a blank.
     const bool half = (t.width == 2 && i + 1 >= to) || (t.width == 0 && i == from);
     return half ? Glyph{U' ', 0, 1} : Glyph{t.ch, t.mark, t.width};

@@ -23,14 +23,16 @@ bool NoGlyph(char32_t c);
 
 // A cell holds a character: Windows-1252 text is mapped to its characters when printed,
 // decoded UTF-8 text arrives as cells (a wide character's second cell has width 0).
-// The background comes last: printing replaces the 16 bytes before it in one store.
+// 16 bytes, so that printing stores a cell at once: the background shares its word with
+// the width and the pen's styles (colours are 0x00BBGGRR, 24 bits).
 struct Cell {
   char32_t ch = U' ';
   char32_t mark = 0;  // a combining mark drawn with the character, 0: none
-  uint32_t fg = 0;    // 0x00BBGGRR
-  uint8_t width = 1;
-  bool bold = false, underline = false;
-  uint32_t bg = 0xFFFFFF;
+  uint32_t fg = 0;
+  uint32_t bg : 24 = 0xFFFFFF;
+  uint32_t width : 2 = 1;
+  uint32_t bold : 1 = 0;
+  uint32_t underline : 1 = 0;
 };
 
 class GridWindow : public Window {
@@ -41,6 +43,9 @@ class GridWindow : public Window {
   // The twips of the centre of a 1-based cell (where a mouse event on it points).
   static double CentreX(int col) { return (col - 1) * kCellW + kCellW / 2; }
   static double CentreY(int row) { return (row - 1) * kCellH + kCellH / 2; }
+  // The cell index nearest to a position in twips, halves away from zero (std::lround of
+  // the quotient, without floating point); size is even.
+  static long NearestCell(long twips, long size);
 
   long ScreenWidth() const override { return screenW_; }
   long ScreenHeight() const override { return screenH_; }

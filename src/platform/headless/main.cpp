@@ -37,6 +37,9 @@ int main(int argc, char** argv) {
     std::cout.flush();
     return std::cout ? 0 : 1;
   }
+  // The standard streams need not keep step with C's stdio (reading the script line by
+  // line through a synchronised stream costs a call per character).
+  std::ios::sync_with_stdio(false);
   std::vector<std::string> lines;
   if (!scriptPath.empty()) {
     std::ifstream file;
@@ -50,7 +53,7 @@ int main(int argc, char** argv) {
       in = &file;
     }
     std::string line;
-    while (std::getline(*in, line)) lines.push_back(line);
+    while (std::getline(*in, line)) lines.push_back(std::move(line));
   }
   for (size_t i = 0; i < lines.size(); ++i) {
     std::string e = Session::CheckLine(lines[i]);
@@ -59,7 +62,6 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  std::ios::sync_with_stdio(false);
   Session session(options, std::cout);
   if (!session.CwdOk()) {
     std::cerr << "tembra-headless: cannot change to " << options.cwd << "\n";

@@ -421,11 +421,10 @@ bool Session::RunLine(const std::string& raw) {
   std::vector<std::string> w = Words(line);
   if (!w.empty() && w[0][0] == '#' && onComment) onComment(line);
   if (w.empty() || w[0][0] == '#') return true;
-  return Dispatch(line);
+  return Dispatch(line, w);
 }
 
-bool Session::Dispatch(const std::string& line) {
-  std::vector<std::string> w = Words(line);
+bool Session::Dispatch(const std::string& line, const std::vector<std::string>& w) {
   std::string cmd = UCase(w[0]);
   Lister& L = *lister_;
   auto stroke = [&](const KeyStroke& k) {
@@ -539,7 +538,7 @@ void Session::DeliverWaitingEvent(bool held) {
       return;
     }
     if (w.empty() || w[0][0] == '#') continue;
-    Dispatch(line);
+    Dispatch(line, w);
     return;
   }
   // No line left (or none that may come now) while the program waits for a pipe or
@@ -548,7 +547,7 @@ void Session::DeliverWaitingEvent(bool held) {
   if (ended_ || lister_->bEnding || !(lister_->bFollowing || lister_->bStreamOpen)) return;
   const auto now = std::chrono::steady_clock::now();
   if (!idleSince_) idleSince_ = now;
-  if (lister_->bFollowing || now - *idleSince_ > idleLimit) Dispatch("close");
+  if (lister_->bFollowing || now - *idleSince_ > idleLimit) Dispatch("close", {"close"});
 }
 
 void Session::Finish() {

@@ -156,7 +156,7 @@ class Session {
  private:
   template <class F>
   bool Guard(F&& f);
-  bool Dispatch(const std::string& line);
+  bool Dispatch(const std::string& line, const std::vector<std::string>& words);
   void DeliverQueuedKey();
   void DrainKeys();
 

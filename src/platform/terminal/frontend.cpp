@@ -64,8 +64,8 @@ void TermWindow::FillRect(long x1, long y1, long x2, long y2, uint32_t color) {
 
 void TermWindow::ClearBars(long x, long y, size_t n) {
   FitBars();
-  long col = std::lround(static_cast<double>(x) / kCellW);
-  long row = std::lround(static_cast<double>(y) / kCellH);
+  long col = NearestCell(x, kCellW);
+  const long row = NearestCell(y, kCellH);
   if (row < 0 || row >= barRows_) return;
   for (size_t i = 0; i < n; ++i, ++col)
     if (col >= 0 && col < barCols_) bars_[static_cast<size_t>(row) * barCols_ + col] = -1;
