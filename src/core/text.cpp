@@ -192,13 +192,12 @@ std::string Format(double value, const std::string& pattern) {
   intDigits = nz == std::string::npos ? std::string() : intDigits.substr(nz);
   if (static_cast<int>(intDigits.size()) < minInt) intDigits = std::string(minInt - intDigits.size(), '0') + intDigits;
   if (group && intDigits.size() > 3) {
+    // The leading group has one to three digits, every later group three.
     std::string g;
-    int count = 0;
-    for (size_t i = intDigits.size(); i-- > 0;) {
-      g.insert(g.begin(), intDigits[i]);
-      if (++count % 3 == 0 && i > 0) g.insert(g.begin(), ',');
-    }
-    intDigits = g;
+    const size_t lead = intDigits.size() % 3 == 0 ? 3 : intDigits.size() % 3;
+    g.append(intDigits, 0, lead);
+    for (size_t i = lead; i < intDigits.size(); i += 3) g.append(1, ',').append(intDigits, i, 3);
+    intDigits = std::move(g);
   }
   std::string out = intDigits;
   if (dot != std::string::npos) out += "." + decDigits;

@@ -169,9 +169,9 @@ void GridWindow::PrintRun(long x, long y, long count, Put put) {
   pen.bold = bold_;
   pen.underline = underline_;
   pen.bg = 0;
-  uint64_t penHigh[3];
-  for (uint32_t w = 0; w < 3; ++w) {
-    pen.width = w & 3;
+  uint64_t penHigh[4];  // by width (a width of 3 cannot come: it draws as 1)
+  for (uint32_t w = 0; w < 4; ++w) {
+    pen.width = w == 3 ? 1 : w;
     penHigh[w] = highWord(pen);
   }
   Cell bgOnly;
@@ -181,15 +181,16 @@ void GridWindow::PrintRun(long x, long y, long count, Put put) {
   const long from = std::max<long>(0, -col);
   const long to = std::min<long>(count, cols_ - col);
   Cell* cells = &cells_[static_cast<size_t>(row) * cols_];
+  Cell* const out = cells + col;  // out[i] is character i's cell
   auto store = [&](long i, uint64_t bgBits) {
     const Glyph g = put(i, from, to);
-    const uint64_t low = g.ch | uint64_t{g.mark} << 32, high = penHigh[g.width > 2 ? 1 : g.width] | bgBits;
+    const uint64_t low = g.ch | uint64_t{g.mark} << 32, high = penHigh[g.width & 3] | bgBits;
 #ifdef __SSE2__
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(&cells[col + i]),
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
                      _mm_set_epi64x(static_cast<long long>(high), static_cast<long long>(low)));
 #else
     const uint64_t cell[2] = {low, high};
-    std::memcpy(static_cast<void*>(&cells[col + i]), cell, sizeof cell);
+    std::memcpy(static_cast<void*>(out + i), cell, sizeof cell);
 #endif
   };
   if (pending_[static_cast<size_t>(row)]) {
@@ -197,6 +198,7 @@ void GridWindow::PrintRun(long x, long y, long count, Put put) {
       // The print covers the row that still owes a fill: its cells are written once,
       // with the fill's background.
       const uint64_t bgBits = highWord(pendingFill_[static_cast<size_t>(row)]) & bgMask;
+#pragma GCC unroll 4
       for (long i = from; i < to; ++i) store(i, bgBits);
       pending_[static_cast<size_t>(row)] = 0;
       --pendingRows_;
@@ -229,10 +231,11 @@ void GridWindow::PrintAt(long x, long y, const std::string& text) {
 void GridWindow::PrintCellsAt(long x, long y, const std::vector<TextCell>& text) {
   const TextCell* const cells = text.data();  // by pointer, as in PrintAt
   PrintRun(x, y, static_cast<long>(text.size()), [cells](long i, long from, long to) {
-    const TextCell& t = cells[i];
+    const TextCell t = cells[i];
     // Half a wide character at either edge of the print shows as a blank.
-    const bool half = (t.width == 2 && i + 1 >= to) || (t.width == 0 && i == from);
-    return half ? Glyph{U' ', 0, 1} : Glyph{t.ch, t.mark, t.width};
+    if ((i == from && t.width == 0) || (i + 1 == to && t.width == 2)) [[unlikely]]
+      return Glyph{U' ', 0, 1};
+    return Glyph{t.ch, t.mark, t.width};
   });
 }
 

@@ -1,6 +1,7 @@
 #include "platform/grid/keys.h"
 
 #include <cctype>
+#include <string_view>
 
 #include "core/text.h"
 #include "platform/keycodes.h"
@@ -100,7 +101,7 @@ std::optional<KeyStroke> NamedKey(const std::string& name, int shift) {
   KeyStroke k;
   k.shift = shift;
   std::string u = UCase(name);
-  static const struct { const char* n; int vk; } kNames[] = {
+  static const struct { std::string_view n; int vk; } kNames[] = {
       {"ENTER", kVkEnter}, {"ESC", kVkEsc},         {"ESCAPE", kVkEsc},     {"TAB", kVkTab},
       {"SPACE", kVkSpace}, {"BACKSPACE", kVkBack},  {"UP", kVkUp},          {"DOWN", kVkDown},
       {"LEFT", kVkLeft},   {"RIGHT", kVkRight},     {"PGUP", kVkPgUp},      {"PAGEUP", kVkPgUp},

@@ -5,10 +5,12 @@
 #include <io.h>
 #endif
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 
 #include "platform/headless/session.h"
 
@@ -52,8 +54,14 @@ int main(int argc, char** argv) {
       }
       in = &file;
     }
-    std::string line;
-    while (std::getline(*in, line)) lines.push_back(std::move(line));
+    // Read whole, then cut into lines (a long script costs no reallocation of them).
+    const std::string all{std::istreambuf_iterator<char>(*in), std::istreambuf_iterator<char>()};
+    lines.reserve(static_cast<size_t>(std::count(all.begin(), all.end(), '\n')) + 1);
+    for (size_t at = 0; at < all.size();) {
+      const size_t end = std::min(all.find('\n', at), all.size());
+      lines.emplace_back(all, at, end - at);
+      at = end + 1;
+    }
   }
   for (size_t i = 0; i < lines.size(); ++i) {
     std::string e = Session::CheckLine(lines[i]);

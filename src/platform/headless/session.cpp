@@ -254,6 +254,7 @@ std::vector<std::string> Words(const std::string& line) {
   // Split at the blanks of the C locale (as a stream would, without its cost per line).
   auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
   std::vector<std::string> w;
+  w.reserve(4);  // a script line has a few words
   for (size_t i = 0; i < line.size();) {
     if (blank(line[i])) {
       ++i;
