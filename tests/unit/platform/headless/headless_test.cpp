@@ -94,6 +94,45 @@ TEST(Headless, ScriptLinesAreChecked) {
   EXPECT_NE(Session::CheckLine("jump"), "");
 }
 
+// A fill of whole rows is written only when needed: a print over the whole row takes its
+// background, a print one cell short or a partial fill writes the rest first.
+TEST(Headless, WholeRowFillsThenPrints) {
+  constexpr long W = GridWindow::kCellW, H = GridWindow::kCellH;
+  struct Case {
+    long x;
+    std::string text;
+    std::string row;
+  } cases[] = {
+      {0, "abcd", "abcd"},        // the whole row
+      {-W, "zabcd", "abcd"},      // clipped at the left to the whole row
+      {0, "abc", "abc "},         // one cell short
+      {W, "bcd", " bcd"},         // from the second cell
+      {0, "abcde", "abcd"},       // cut at the right
+  };
+  for (const Case& c : cases) {
+    GridWindow g(4, 2, FontKind::Fixed);
+    g.SetForeColor(0x0000FF);
+    g.FillRect(0, 0, 4 * W, 2 * H, 0x00FF00);
+    g.SetForeColor(0xFF0000);
+    g.PrintAt(c.x, 0, c.text);
+    EXPECT_EQ(g.RowText(0), c.row) << c.x << " " << c.text;
+    EXPECT_EQ(g.RowText(1), "    ");
+    for (int col = 0; col < 4; ++col) {
+      EXPECT_EQ(g.At(col, 0).bg, 0x00FF00u) << c.text << " " << col;
+      EXPECT_EQ(g.At(col, 0).fg, c.row[static_cast<size_t>(col)] == ' ' ? 0x0000FFu : 0xFF0000u) << c.text << " " << col;
+    }
+  }
+  // A partial fill over a row that owes a whole-row fill keeps the rest of that fill.
+  GridWindow g(4, 1, FontKind::Fixed);
+  g.FillRect(0, 0, 4 * W, H, 0x00FF00);
+  g.FillRect(0, 0, W, H, 0x0000FF);
+  EXPECT_EQ(g.At(0, 0).bg, 0x0000FFu);
+  EXPECT_EQ(g.At(1, 0).bg, 0x00FF00u);
+  // Positions round to the nearest cell, halves away from zero.
+  for (auto [twips, cell] : {std::pair{59L, 0L}, {60L, 1L}, {179L, 1L}, {180L, 2L}, {-59L, 0L}, {-60L, -1L}})
+    EXPECT_EQ(GridWindow::NearestCell(twips, W), cell) << twips;
+}
+
 TEST(Headless, WideCharactersOnTheGrid) {
   GridWindow g(10, 2, FontKind::Fixed);
   using tembra::TextCell;
