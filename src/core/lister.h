@@ -477,9 +477,9 @@ class Lister : public ListerState {
   void DirPageEntries(int32_t w, long cw, long pitch);  // draws the entries of the page
   // bFindText
   bool FindInWholeRecords(int32_t r, int32_t& hitRec, int32_t& hitCol);  // forward, many records a pass
-  // The search text in a long line beyond the `shown` bytes of it in the buffer, read from
-  // the file (the line at `addr`, `len` bytes): its 0-based offset in the line, or -1.
-  int64_t FindInLineRest(int64_t addr, int64_t shown, int64_t len, double& lastPump, bool& pumping, int32_t rec);
+  // The search text in line `rec` (at `addr` in the file) beyond the part of it in the
+  // buffer (nCurRecLen bytes), read from the file; true with the hit's record and column.
+  bool FindInLineRest(int64_t addr, int32_t rec, double& lastPump, bool& pumping, int32_t& hitRec, int32_t& hitCol);
   bool FindRecordByRecord(int32_t r, int32_t& hitRec, int32_t& hitCol);  // backward or in columns
   // LoadNow
   void StartupDefaults();       // clock, buffers, the settings' defaults, the viewer's tables

@@ -214,15 +214,8 @@ bool Lister::FindInWholeRecords(int32_t r, int32_t& hitRec, int32_t& hitCol) {
       }
       from = c + 1;
     }
-    if (!found && q == r && RecLen(r) > nCurRecLen) {
-      // A line longer than the part of it shown: the rest is searched in the file.
-      const int64_t at = FindInLineRest(nSegStart + lo, nCurRecLen, RecLen(r), lastPump, pumping, r);
-      if (at >= 0) {
-        found = true;
-        hitRec = r;
-        hitCol = static_cast<int32_t>(std::min<int64_t>(at + 1, INT32_MAX));
-      }
-    }
+    // A line longer than the part of it shown: the rest is searched in the file.
+    if (!found && q == r) found = FindInLineRest(nSegStart + lo, r, lastPump, pumping, hitRec, hitCol);
     if (found) break;
     sincePump += q - r + 1;
     if (sincePump >= 40000) {
@@ -235,10 +228,11 @@ bool Lister::FindInWholeRecords(int32_t r, int32_t& hitRec, int32_t& hitCol) {
   return found;
 }
 
-int64_t Lister::FindInLineRest(int64_t addr, int64_t shown, int64_t len, double& lastPump, bool& pumping,
-                               int32_t rec) {
+bool Lister::FindInLineRest(int64_t addr, int32_t rec, double& lastPump, bool& pumping, int32_t& hitRec,
+                            int32_t& hitCol) {
+  const int64_t shown = nCurRecLen, len = RecLen(rec);
   const int64_t m = static_cast<int64_t>(zFindText.size());
-  if (m < 1 || hFdbin == kInvalidFile) return -1;
+  if (len <= shown || m < 1 || hFdbin == kInvalidFile) return false;
   const unsigned char* pat = reinterpret_cast<const unsigned char*>(zFindText.data());
   const uint16_t* fold = bFindNoCase ? nFoldByte.data() : nullptr;
   const CaseBlindUtf8* utf8Fold = bFindNoCase && Utf8Text() ? &FoldUtf8(zFindText) : nullptr;
@@ -250,13 +244,17 @@ int64_t Lister::FindInLineRest(int64_t addr, int64_t shown, int64_t len, double&
   for (int64_t off = std::max<int64_t>(0, shown - m + 1); off + m <= len; off += static_cast<int64_t>(buf.size()) - m + 1) {
     const long want = static_cast<long>(std::min<int64_t>(static_cast<int64_t>(buf.size()), len - off));
     const long got = P.files.ReadAt(hFdbin, addr + off, buf.data(), want);
-    if (got < m) return -1;  // the file shrank
+    if (got < m) return false;  // the file shrank
     const int64_t c = utf8Fold ? utf8Fold->Find(t, 0, got - m) : FindInBytes(t, 0, got - m, pat, m, fold);
-    if (c >= 0) return off + c;
+    if (c >= 0) {
+      hitRec = rec;
+      hitCol = static_cast<int32_t>(std::min<int64_t>(off + c + 1, INT32_MAX));
+      return true;
+    }
     PumpDuringSearch(lastPump, pumping, rec, addr + off);
-    if (!ScanGoesOn(rec, addr + off - 1)) return -1;
+    if (!ScanGoesOn(rec, addr + off - 1)) return false;
   }
-  return -1;
+  return false;
 }
 
 // Record by record from record r (backward, or within columns); true with the hit's
@@ -304,15 +302,9 @@ bool Lister::FindRecordByRecord(int32_t r, int32_t& hitRec, int32_t& hitCol) {
           found = true;
           break;
         }
-        if (!bFindCols && RecLen(r) > nCurRecLen) {
-          const int64_t at =
-              FindInLineRest(nSegStart + nCurRecPos - 1, nCurRecLen, RecLen(r), lastPump, pumping, r);
-          if (at >= 0) {
-            hitRec = r;
-            hitCol = static_cast<int32_t>(std::min<int64_t>(at + 1, INT32_MAX));
-            found = true;
-            break;
-          }
+        if (!bFindCols && FindInLineRest(nSegStart + nCurRecPos - 1, r, lastPump, pumping, hitRec, hitCol)) {
+          found = true;
+          break;
         }
       }
     }
