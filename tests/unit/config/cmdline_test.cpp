@@ -167,9 +167,9 @@ TEST_F(ConfigTest, InputFileThatVanished) {
   L().Next_IINPFiles(1);
   EXPECT_EQ(L().iInpFile, 0);
   EXPECT_TRUE(L().TDISPLAY & TD_DIR);
-  EXPECT_NE(tembra::testing::MessageLine(*session_).find("VX1030 - File not found: "), std::string::npos)
-      << Transcript() << tembra::testing::MessageLine(*session_);
-  EXPECT_FALSE(session_->Ended());
+  EXPECT_NE(tembra::testing::MessageLine(S()).find("VX1030 - File not found: "), std::string::npos)
+      << Transcript() << tembra::testing::MessageLine(S());
+  EXPECT_FALSE(S().Ended());
 }
 
 TEST_F(ConfigTest, ShellArgumentsSurviveTheTokenizer) {

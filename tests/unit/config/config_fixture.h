@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -23,7 +24,7 @@ class ConfigTest : public ::testing::Test {
     setenv("TEMBRA_DRIVES", ("C=/;Q=" + root_ + "/sys").c_str(), 1);
   }
   void TearDown() override {
-    session_.reset();
+    f_.reset();
     std::filesystem::remove_all(root_);
     unsetenv("XDG_CONFIG_HOME");
     unsetenv("TEMBRA_DRIVES");
@@ -31,12 +32,7 @@ class ConfigTest : public ::testing::Test {
 
   // Makes the session (the command line as typed) without starting the program.
   Lister& Make(const std::string& cmdline = "") {
-    headless::Options o;
-    o.cwd = root_ + "/cwd";
-    o.cmdline = cmdline;
-    o.clock = "2026-01-02 10:00:00";
-    session_ = std::make_unique<headless::Session>(o, out_);
-    Lister& l = session_->lister();
+    Lister& l = NewSession(cmdline).lister();
     l.zCurDir = l.P.files.CurrentDirectory();
     if (l.zCurDir.back() != '\\') l.zCurDir += "\\";
     l.zCommandLine = cmdline;
@@ -48,16 +44,10 @@ class ConfigTest : public ::testing::Test {
     return l;
   }
   // Runs Form_Load; false when the program ended during start-up.
-  bool Start(const std::string& cmdline) {
-    headless::Options o;
-    o.cwd = root_ + "/cwd";
-    o.cmdline = cmdline;
-    o.clock = "2026-01-02 10:00:00";
-    session_ = std::make_unique<headless::Session>(o, out_);
-    return session_->Start();
-  }
-  Lister& L() { return session_->lister(); }
-  headless::HeadlessDialogs& Dialogs() { return session_->dialogs(); }
+  bool Start(const std::string& cmdline) { return NewSession(cmdline).Start(); }
+  headless::Session& S() { return *f_->session; }
+  Lister& L() { return S().lister(); }
+  headless::HeadlessDialogs& Dialogs() { return S().dialogs(); }
 
   // Runs f and reports whether the program ended inside it.
   template <class F>
@@ -70,13 +60,13 @@ class ConfigTest : public ::testing::Test {
     return false;
   }
 
-  std::string Win(const std::string& host) { return session_ ? L().P.files.WinPathOfHost(host) : host; }
+  std::string Win(const std::string& host) { return f_ ? L().P.files.WinPathOfHost(host) : host; }
   void Write(const std::string& rel, const std::string& text) {
     std::filesystem::path p = root_ + "/" + rel;
     std::filesystem::create_directories(p.parent_path());
     std::ofstream(p, std::ios::binary) << text;
   }
-  std::string Transcript() const { return out_.str(); }
+  std::string Transcript() const { return earlier_ + (f_ ? f_->out.str() : std::string()); }
   // A text as a transcript line writes it inside quotes.
   static std::string Esc(const std::string& s) {
     std::string o;
@@ -88,14 +78,27 @@ class ConfigTest : public ::testing::Test {
   }
   // The transcript or the message line holds the text.
   bool Said(const std::string& text) const {
-    if (out_.str().find(text) != std::string::npos) return true;
-    return session_ && MessageLine(*session_).find(text) != std::string::npos;
+    if (Transcript().find(text) != std::string::npos) return true;
+    return f_ && MessageLine(*f_->session).find(text) != std::string::npos;
   }
 
   TempDir tmp_{"config"};
   std::string root_ = tmp_.path();
-  std::ostringstream out_;
-  std::unique_ptr<headless::Session> session_;
+
+ private:
+  // A session of the test in the test's own folder (root_/cwd), not yet started; the
+  // transcripts of the sessions a test makes add up.
+  headless::Session& NewSession(const std::string& cmdline) {
+    if (f_) earlier_ += f_->out.str();
+    headless::Options o;
+    o.cwd = root_ + "/cwd";
+    o.cmdline = cmdline;
+    o.clock = "2026-01-02 10:00:00";
+    f_.emplace(o);
+    return *f_->session;
+  }
+  std::optional<SessionFixture> f_;
+  std::string earlier_;
 };
 
 }  // namespace tembra::testing
