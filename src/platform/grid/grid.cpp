@@ -5,7 +5,6 @@
 #include <bit>
 #include <cstddef>
 #include <cstring>
-#include <cmath>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -29,16 +28,22 @@ GridWindow::GridWindow(int cols, int rows, FontKind font) : font_(font) {
   Relayout(cols * kCellW, rows * kCellH, false);
 }
 
+namespace {
+// n copies of a cell, made by doubling the copied part (a few block copies, not a store
+// per field of every cell).
+void FillCells(Cell* first, size_t n, const Cell& cell) {
+  if (n == 0) return;
+  first[0] = cell;
+  for (size_t done = 1; done < n; done *= 2)
+    std::memcpy(static_cast<void*>(first + done), first, std::min(done, n - done) * sizeof(Cell));
+}
+}  // namespace
+
 void GridWindow::Settle(long row) const {
   if (!pending_[static_cast<size_t>(row)]) return;
   pending_[static_cast<size_t>(row)] = 0;
   --pendingRows_;
-  Cell* const first = &cells_[static_cast<size_t>(row) * cols_];
-  first[0] = pendingFill_[static_cast<size_t>(row)];
-  // Copies of the first cell, doubling each time.
-  const size_t width = static_cast<size_t>(cols_);
-  for (size_t done = 1; done < width; done *= 2)
-    std::memcpy(static_cast<void*>(first + done), first, std::min(done, width - done) * sizeof(Cell));
+  FillCells(&cells_[static_cast<size_t>(row) * cols_], static_cast<size_t>(cols_), pendingFill_[static_cast<size_t>(row)]);
 }
 
 void GridWindow::SettleAll() const {
@@ -126,14 +131,11 @@ void GridWindow::FillRect(long x1, long y1, long x2, long y2, uint32_t color) {
     }
     return;
   }
-  // The first row is filled by copies of its first cell (doubling each time), the other
-  // rows are copies of it.
+  // The first row is filled, the others are copies of it.
   for (long r = r0; r <= r1; ++r) Settle(r);
   Cell* const top = &cells_[static_cast<size_t>(r0) * cols_ + c0];
   const size_t width = static_cast<size_t>(c1 - c0 + 1);
-  top[0] = blank;
-  for (size_t done = 1; done < width; done *= 2)
-    std::memcpy(static_cast<void*>(top + done), top, std::min(done, width - done) * sizeof(Cell));
+  FillCells(top, width, blank);
   for (long r = r0 + 1; r <= r1; ++r)
     std::memcpy(static_cast<void*>(&cells_[static_cast<size_t>(r) * cols_ + c0]), top, width * sizeof(Cell));
   for (long r = r0; r <= r1; ++r) MendWide(r, c0, c1 + 1);
@@ -180,17 +182,16 @@ void GridWindow::PrintRun(long x, long y, long count, Put put) {
   const uint64_t bgMask = highWord(bgOnly);
   const long from = std::max<long>(0, -col);
   const long to = std::min<long>(count, cols_ - col);
-  Cell* cells = &cells_[static_cast<size_t>(row) * cols_];
-  Cell* const out = cells + col;  // out[i] is character i's cell
+  Cell* const rowCells = &cells_[static_cast<size_t>(row) * cols_];  // character i's cell: col + i
   auto store = [&](long i, uint64_t bgBits) {
     const Glyph g = put(i, from, to);
     const uint64_t low = g.ch | uint64_t{g.mark} << 32, high = penHigh[g.width & 3] | bgBits;
 #ifdef __SSE2__
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(rowCells + (col + i)),
                      _mm_set_epi64x(static_cast<long long>(high), static_cast<long long>(low)));
 #else
     const uint64_t cell[2] = {low, high};
-    std::memcpy(static_cast<void*>(out + i), cell, sizeof cell);
+    std::memcpy(static_cast<void*>(rowCells + (col + i)), cell, sizeof cell);
 #endif
   };
   if (pending_[static_cast<size_t>(row)]) {
@@ -206,7 +207,7 @@ void GridWindow::PrintRun(long x, long y, long count, Put put) {
     }
     Settle(row);
   }
-  for (long i = from; i < to; ++i) store(i, highWord(cells[col + i]) & bgMask);
+  for (long i = from; i < to; ++i) store(i, highWord(rowCells[col + i]) & bgMask);
   if (from < to) MendWide(row, col + from, col + to);
 }
 

@@ -1,7 +1,6 @@
 #include "platform/terminal/frontend.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <exception>
 #include <iostream>
