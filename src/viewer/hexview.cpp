@@ -62,9 +62,7 @@ const HexTables& PageHexTables(Lister& L) {
 inline void FormatSixteen(const HexTables& t, const unsigned char* bytes, int count, char* hex, char* chars) {
   for (int j = 0; j < count; ++j) {
     const unsigned char b = bytes[j];
-    char* d = hex + j * 2 + j / 4;
-    d[0] = t.pairs[b][0];
-    d[1] = t.pairs[b][1];
+    std::memcpy(hex + j * 2 + j / 4, t.pairs[b], 2);
     chars[j] = t.shown[b];
   }
 }
@@ -208,7 +206,13 @@ void Lister::HexPageLines(int64_t pageStart, int32_t lines, int32_t extra) {
     char wideBuf[128 + 16];
     if (!fits) std::memset(wideBuf, ' ', sizeof wideBuf);
     char* const out = fits ? line.data() + (c - 1) : wideBuf;
-    for (int32_t d = extra + 8; d-- > 0;) out[d] = t.pairs[(static_cast<uint64_t>(offset) >> (4 * (extra + 7 - d))) & 15][1];
+    // The offset's digits, the lowest last: two from each byte, then a single one.
+    {
+      int32_t d = extra + 8;
+      uint64_t v = static_cast<uint64_t>(offset);
+      for (; d >= 2; d -= 2, v >>= 8) std::memcpy(out + d - 2, t.pairs[v & 0xFF], 2);
+      if (d == 1) out[0] = t.pairs[v & 15][1];
+    }
     char* buf = out + extra;
     const int32_t n = HexBytesAt(*this, static_cast<int32_t>(k), wide ? 32 : 16);
     const unsigned char* bytes = n > 0 ? seg + nHexBufBase + k : seg;
