@@ -1,5 +1,8 @@
 // Records turned into display lines: tab expansion, word wrap, the character drawn for
 // each byte, and the EBCDIC (code page 1047) table.
+#include <cstdint>
+#include <cstring>
+
 #include "core/lister.h"
 #include "core/unicode.h"
 
@@ -99,7 +102,15 @@ std::string Lister::zUnTabUtf8(const std::string& buffer, int32_t position, int3
   // Without a tab the record is shown as it is; with another control code too.
   bool tab = false;
   for (int32_t i = 0; i < n; ++i) {
-    if (p[i] >= 32 || p[i] == 0) continue;
+    // Eight bytes at a time while none is below 32 (most text has no control code).
+    while (i + 8 <= n) {
+      uint64_t x;
+      std::memcpy(&x, p + i, 8);
+      constexpr uint64_t kOnes = 0x0101010101010101ULL, kHigh = 0x8080808080808080ULL;
+      if (((x - kOnes * 32) & ~x & kHigh) != 0) break;
+      i += 8;
+    }
+    if (i >= n || p[i] >= 32 || p[i] == 0) continue;
     if (p[i] != 9) return std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
     tab = true;
   }

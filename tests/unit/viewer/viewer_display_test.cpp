@@ -18,6 +18,17 @@ TEST_F(ViewerTest, TabExpansionAndControlCharacters) {
   // Beyond the last tab stop (505) a tab takes no column.
   std::string longRec = std::string(510, 'x') + "\ty";
   EXPECT_EQ(L().zUnTab(longRec, 1, 512), std::string(510, 'x') + "y");
+  // UTF-8 text is scanned eight bytes at a time: a control code at the last byte of a run
+  // of eight or the first of the next leaves it unexpanded; 0x20 and bytes from 0x80 on
+  // are no control codes.
+  L().bUtf8 = true;
+  const std::string eight(7, 'x');
+  for (const std::string& ctl : {std::string("\x1f"), std::string("\x01")}) {
+    EXPECT_EQ(L().zUnTab(eight + ctl + "\ty", 1, 10), eight + ctl + "\ty");
+    EXPECT_EQ(L().zUnTab(eight + "x" + ctl + "\ty", 1, 11), eight + "x" + ctl + "\ty");
+  }
+  EXPECT_EQ(L().zUnTab("\xC3\xA9 \x80\xFF" + eight + "\ty", 1, 14), "\xC3\xA9 \x80\xFF" + eight + "     y");
+  L().bUtf8 = false;
   L().bUnTab = false;
   EXPECT_EQ(L().zUnTab("ab\tc", 1, 4), "ab\tc");
 }
