@@ -17,9 +17,9 @@ bool Lister::KeepKey(KeptKey::Kind kind, int code, int shift) {
   }
   if (kind == KeptKey::Down) nDropChar = 0;  // a new key: that character is not coming
   // The closing wait and a copy take their keys as they come.
-  const bool scanning = KeepsTypedKeys();
   if (nEventDepth == 0 || bEnding || bFileWork) return false;
   // Keys already kept go first, whatever runs now.
+  const bool scanning = KeepsTypedKeys();
   if (!scanning && KeptKeys.empty()) return false;
   if (scanning) {
     const bool esc = kind == KeptKey::Down ? code == kVkEsc && shift == 0 : kind == KeptKey::Char && code == kChEsc;

@@ -1,8 +1,5 @@
 // The page frame: window caption, title line, message line, and the hand-over to the
 // renderer of the current mode.
-#include <algorithm>
-#include <string_view>
-
 #include "core/lister.h"
 #include "core/usage.h"
 
@@ -43,16 +40,12 @@ void Lister::SetupTopBot() {
     zCaptionRight = zCurFile;
     zTopLine += " - File List -(";
     const std::string date(ZdDate(zCurFileRec, iDateCol)), clock(ZdClock(zCurFileRec, iTimeCol));
-    // Part of a field: count characters from 0-based position at (fewer at its end).
-    auto part = [](const std::string& field, size_t at, size_t count) {
-      return std::string_view(field).substr(std::min(at, field.size()), count);
-    };
-    const std::string_view y = part(date, 0, 4), mo = part(date, 4, 2), d = part(date, 6, 2);
+    const std::string y = Mid(date, 1, 4), mo = Mid(date, 5, 2), d = Mid(date, 7, 2);
     if (bMMDD) zTopLine.append(mo).append("/").append(d).append("/").append(y);
     else if (bDDMM) zTopLine.append(d).append("-").append(mo).append("-").append(y);
     else zTopLine.append(y).append("-").append(mo).append("-").append(d);
-    zTopLine.append(" ").append(part(clock, 0, 2)).append(":").append(part(clock, 2, 2)).append(":");
-    zTopLine.append(part(clock, 4, 2)).append(")-  ");
+    zTopLine.append(" ").append(Mid(clock, 1, 2)).append(":").append(Mid(clock, 3, 2)).append(":");
+    zTopLine.append(Mid(clock, 5, 2)).append(")-  ");
     if (TDISPLAY & TD_HEX) {
       zTopLine.append(Format(static_cast<double>(nFileSize), "####,###,##0")).append(" [&H");
       zTopLine.append(Hex(nFileSize)).append("]  Bytes");

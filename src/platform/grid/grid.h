@@ -94,6 +94,9 @@ class GridWindow : public Window {
  private:
   void Relayout(long clientW, long clientH, bool notify);
   void MendWide(long row, long from, long to);
+  // Writes the whole-row fill that a row still owes into its cells.
+  void Settle(long row) const;
+  void SettleAll() const;
   struct Glyph {
     char32_t ch, mark;
     uint8_t width;
@@ -105,10 +108,6 @@ class GridWindow : public Window {
   int cols_ = 0, rows_ = 0;
   long clientW_ = 0, clientH_ = 0;
   long screenW_ = 0, screenH_ = 0;
-  // Writes the whole-row fill that a row still owes into its cells.
-  void Settle(long row) const;
-  void SettleAll() const;
-
   mutable std::vector<Cell> cells_;
   // A fill of whole rows is only noted (pendingFill_[row], owed while pending_[row]);
   // a print over the whole row takes its background from it, anything else writes it
