@@ -237,24 +237,32 @@ class Lister : public ListerState {
   // Indexes the next segment (a source still arriving is waited for); bAllIndexed at the end.
   void GetASeg();
   void GetLineSeg();                            // GetASeg with lines as grep counts them
-  void GetLongRec(int64_t address, int64_t len);  // a line longer than a segment into the buffer
+  // A line longer than a segment into the buffer: all of it, or piece `piece` of a line
+  // longer than kLongLineShown.
+  void GetLongRec(int64_t address, int64_t len, int64_t piece);
+  // The pieces a wrapped line as grep counts them is shown in (1 for most lines).
+  int64_t LinePieces(int32_t r);
   // Appends a record's address, length and flags to the index.
   void StoreRecordPointers(int64_t RecPointer, int32_t RecLen, int32_t RecFlags);
   // The address of record Recno (0 when not indexed); its length is left in AddrCache.
   int64_t FindRecAddr(int32_t Recno);
   // Record Recno in the segment, indexing on to it: nCurRec, nCurRecPos, nCurRecLen (-1: none).
-  void GetZCurRec(int32_t Recno);
+  void GetZCurRec(int32_t Recno, int64_t piece = 0);
   // True when record Recno exists (indexing on to it); a lone end-of-file mark does not count.
   bool bCheckForRec(int32_t Recno);
   // The record at position, length of buffer with its tabs expanded (bUnTab).
   std::string zUnTab(const std::string& buffer, int32_t position, int32_t length);
   // Record RPRec cut into lines of RPNCPL columns: RecParse[1..n] start, length; [0] n, record.
-  void BuildRecParse(int32_t RPRec, int32_t RPNCPL);
+  void BuildRecParse(int32_t RPRec, int32_t RPNCPL, int64_t piece = 0);
   // Wrapped lines as grep counts them: the display lines of the top record above the
-  // page, the display lines of record r, and the page set to start at line `row` of r.
-  int32_t TopRow() const { return nWrapMode != 0 && bGrepLines && nTopRowRec == nTopRec ? nTopRow : 0; }
-  int32_t WrapRows(int32_t r);
-  void SetTop(int32_t r, int32_t row);
+  // page and the piece they count in, the display lines of (a piece of) record r, the
+  // page set to start at line `row` of r, and that place moved back n display lines.
+  int32_t TopRow() const { return TopHere() ? nTopRow : 0; }
+  int64_t TopPiece() const { return TopHere() ? nTopPiece : 0; }
+  bool TopHere() const { return nWrapMode != 0 && bGrepLines && nTopRowRec == nTopRec; }
+  int32_t WrapRows(int32_t r, int64_t piece = 0);
+  void SetTop(int32_t r, int32_t row, int64_t piece = 0);
+  void RowsBack(int32_t r, int64_t& piece, int32_t& row, int32_t n);
   // The paging keys of wrapped lines as grep counts them, which move by display lines
   // within a line longer than the page; false for the others.
   bool WrapPageMove(int KeyCode);
@@ -476,11 +484,11 @@ class Lister : public ListerState {
   void DirColumnBars(int32_t w, long cw);  // the bars between the entry columns
   void DirPageEntries(int32_t w, long cw, long pitch);  // draws the entries of the page
   // bFindText
-  bool FindInWholeRecords(int32_t r, int32_t& hitRec, int32_t& hitCol);  // forward, many records a pass
+  bool FindInWholeRecords(int32_t r, int32_t& hitRec, int64_t& hitCol);  // forward, many records a pass
   // The search text in line `rec` (at `addr` in the file) beyond the part of it in the
   // buffer (nCurRecLen bytes), read from the file; true with the hit's record and column.
-  bool FindInLineRest(int64_t addr, int32_t rec, double& lastPump, bool& pumping, int32_t& hitRec, int32_t& hitCol);
-  bool FindRecordByRecord(int32_t r, int32_t& hitRec, int32_t& hitCol);  // backward or in columns
+  bool FindInLineRest(int64_t addr, int32_t rec, double& lastPump, bool& pumping, int32_t& hitRec, int64_t& hitCol);
+  bool FindRecordByRecord(int32_t r, int32_t& hitRec, int64_t& hitCol);  // backward or in columns
   // LoadNow
   void StartupDefaults();       // clock, buffers, the settings' defaults, the viewer's tables
   void StartupFolder();         // the current folder (checked), the command line, the drive table

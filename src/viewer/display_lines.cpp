@@ -135,8 +135,8 @@ std::string Lister::zUnTabUtf8(const std::string& buffer, int32_t position, int3
   return out;
 }
 
-void Lister::BuildRecParse(int32_t RPRec, int32_t RPNCPL) {
-  GetZCurRec(RPRec);
+void Lister::BuildRecParse(int32_t RPRec, int32_t RPNCPL, int64_t piece) {
+  GetZCurRec(RPRec, piece);
   zRecText = nCurRecLen >= 0 ? zUnTab(zSegment, nCurRecPos, nCurRecLen) : std::string();
   if (RPNCPL < 1) RPNCPL = 1;
   const unsigned char* t = reinterpret_cast<const unsigned char*>(zRecText.data());

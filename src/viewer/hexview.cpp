@@ -323,7 +323,7 @@ void Lister::ALT_H_LST() {
   if (!(TDISPLAY & TD_HEX)) {
     int32_t r = FindAsciiRecordNumber(nHexTop + 1);
     if (r < 1 || r > nRecCount) vxCatastrophe(MsgText(Msg::VX9023, Format(r, "##########")));
-    nTopRec = r;
+    SetTop(r, 0);
     SyncDisplayMode();
   } else if (nColumns < 75) {
     zMessageLine = MsgText(Msg::VX8012);

@@ -165,7 +165,7 @@ KeyNext SetBookmark(Lister& l, int, int) {
   return KeyNext::Done;
 }
 KeyNext RecallBookmark(Lister& l, int, int) {
-  l.nTopRec = l.FIND_BOOKMARK();
+  l.SetTop(l.FIND_BOOKMARK(), 0);
   return KeyNext::Redraw;
 }
 
@@ -367,7 +367,7 @@ void Lister::RelativeJump(const std::string& zSign) {
     nHexTop = std::clamp<int64_t>(nHexTop + std::clamp<int64_t>(step, -nFileSize, nFileSize), 0,
                                   std::max<int64_t>(0, nFileSize - 1));
   } else {
-    nTopRec = ClampToInt32(int64_t{nTopRec} + std::clamp<int64_t>(step, -kTwoTo31, kTwoTo31));
+    SetTop(ClampToInt32(int64_t{nTopRec} + std::clamp<int64_t>(step, -kTwoTo31, kTwoTo31)), 0);
     LOADEMUP();
   }
   bRepaint = true;
@@ -383,7 +383,7 @@ void Lister::JUMP2LINE() {
     std::string answer = InputBox(MsgText(Msg::VX0037), "Jump to line", "1");
     std::optional<int64_t> n = NConvert(answer);
     if (!n) return;
-    nTopRec = ClampToInt32(*n);
+    SetTop(ClampToInt32(*n), 0);
     LOADEMUP();
   }
   bRepaint = true;
@@ -479,46 +479,64 @@ void Lister::LOADEMUP() {
 
 bool Lister::WrapPageMove(int KeyCode) {
   if (nWrapMode == 0 || !bGrepLines || (TDISPLAY & TD_HEX)) return false;
-  const int32_t top = TopRow();
+  int32_t top = TopRow();
+  int64_t piece = TopPiece();
   switch (KeyCode) {
     case kVkPgDn:
       // On from the display line after the page, inside a line or at the next one.
-      if (nNextRow > 0 && nNextRowRec >= nTopRec) SetTop(nNextRowRec, nNextRow);
+      if (nNextRowRec > 0 && nNextRowRec >= nTopRec) SetTop(nNextRowRec, nNextRow, nNextRowPiece);
       else SetTop(ClampToInt32(nBottomRec + 1), 0);
       return true;
-    case kVkDown:
+    case kVkDown: {
       // Within a line longer than the page, one display line; else the next line.
-      if (top + nPageLines < WrapRows(nTopRec)) SetTop(nTopRec, top + 1);
+      const int32_t rows = WrapRows(nTopRec, piece);
+      const bool more = piece + 1 < LinePieces(nTopRec);
+      if (top + 1 < rows && (more || top + nPageLines < rows)) SetTop(nTopRec, top + 1, piece);
+      else if (more) SetTop(nTopRec, 0, piece + 1);
       else SetTop(ClampToInt32(int64_t{nTopRec} + 1), 0);
       return true;
+    }
     case kVkUp:
-      if (top > 0) {
-        SetTop(nTopRec, top - 1);
+      if (top > 0 || piece > 0) {
+        RowsBack(nTopRec, piece, top, 1);
+        SetTop(nTopRec, top, piece);
       } else if (nTopRec > 1) {
-        const int32_t rows = WrapRows(nTopRec - 1);
-        SetTop(nTopRec - 1, rows > nPageLines ? rows - 1 : 0);
+        int64_t last = LinePieces(nTopRec - 1) - 1;
+        int32_t rows = WrapRows(nTopRec - 1, last);
+        if (rows > nPageLines || last > 0) RowsBack(nTopRec - 1, last, rows, 1);
+        else rows = 0;
+        SetTop(nTopRec - 1, rows, last);
       }
       return true;
     case kVkPgUp:
     case kVkEnd: {
       // A page back; or the last page. Whole lines as far as they fit, the last
       // page of a line that alone is longer than the page.
-      if (KeyCode == kVkPgUp && top > 0) {
-        SetTop(nTopRec, top - nPageLines);
+      if (KeyCode == kVkPgUp && (top > 0 || piece > 0)) {
+        RowsBack(nTopRec, piece, top, nPageLines);
+        SetTop(nTopRec, top, piece);
         return true;
       }
       const int32_t last = KeyCode == kVkEnd ? nRecCount : nTopRec - 1;
-      int32_t first = std::max(1, Find1stRecordOnPage(last)), row = 0;
+      int32_t first = std::max(1, Find1stRecordOnPage(last));
       int32_t used = 0;
       for (int32_t r = first; r <= last; ++r) used += WrapRows(r);
-      if (first == last && used > nPageLines) {
-        row = used - nPageLines;
+      int32_t from = first;
+      int64_t p = LinePieces(from) - 1;
+      int32_t row = 0;
+      if (first == last && (used > nPageLines || p > 0)) {
+        row = WrapRows(from, p);
+        RowsBack(from, p, row, nPageLines);
       } else if (first > 1 && used < nPageLines) {
         // The rest of the page from the end of a line before that is longer than a page.
-        const int32_t before = WrapRows(first - 1);
-        if (before > nPageLines) row = before - (nPageLines - used), --first;
+        p = LinePieces(--from) - 1;
+        row = WrapRows(from, p);
+        if (row > nPageLines || p > 0) RowsBack(from, p, row, nPageLines - used);
+        else from = first, p = 0, row = 0;
+      } else {
+        p = 0;
       }
-      SetTop(first, row);
+      SetTop(from, row, p);
       return true;
     }
     default:
@@ -543,7 +561,7 @@ void Lister::LIST_PAGEMOVE(int KeyCode) {
       break;
     case kVkHome:
       if (hex) nHexTop = 0;
-      else nTopRec = 1;
+      else SetTop(1, 0);
       break;
     case kVkPgDn:
       if (hex) {

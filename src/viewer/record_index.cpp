@@ -372,8 +372,9 @@ int64_t Lister::FindRecAddr(int32_t Recno) {
   return RecordIndex(*this).Find(Recno).addr;
 }
 
-void Lister::GetZCurRec(int32_t Recno) {
+void Lister::GetZCurRec(int32_t Recno, int64_t piece) {
   nCurRec = Recno;
+  nCurPieceFrom = 0;
   nYieldCount = 1;
   while (nCurRec > nRecCount) {
     if (bAllIndexed || bIndexing || !ScanGoesOn()) {
@@ -390,7 +391,7 @@ void Lister::GetZCurRec(int32_t Recno) {
   }
   int64_t address = FindRecAddr(nCurRec);
   if (AddrCache.len > nSegBytes) {
-    GetLongRec(address, AddrCache.len);
+    GetLongRec(address, AddrCache.len, piece);
     return;
   }
   nCurRecLen = static_cast<int32_t>(AddrCache.len);
@@ -411,26 +412,54 @@ void Lister::GetZCurRec(int32_t Recno) {
   if (nCurRecPos + nCurRecLen - 1 > nSegEnd - 1) nCurRecLen = std::max(0, nSegEnd - nCurRecPos);
 }
 
-// A line longer than a segment (lines as grep counts them): its first kLongLineShown
-// bytes are brought into the buffer, which grows for them.
-void Lister::GetLongRec(int64_t address, int64_t len) {
-  const int64_t shown = std::min<int64_t>(len, kLongLineShown);
-  if (!(nSegStart > 0 && address >= nSegStart && address + shown - 1 <= nSegStart + nSegEnd - 2)) {
-    if (address > nFileSize) {
+namespace {
+// How many bytes a piece of a long line starts after its nominal start: past at most
+// three UTF-8 continuation bytes, so that no character is cut in two. Both pieces at a
+// boundary judge it by the same bytes (avail of them belong to the line).
+int32_t PieceLead(const std::string& buf, int64_t at, int64_t avail) {
+  for (int32_t k = 0; k < 4 && k < avail; ++k)
+    if ((static_cast<unsigned char>(buf[static_cast<size_t>(at + k)]) & 0xC0) != 0x80) return k;
+  return 0;
+}
+}  // namespace
+
+int64_t Lister::LinePieces(int32_t r) {
+  const int64_t len = RecLen(r);
+  return bGrepLines && len > kLongLineShown ? (len + kLongLineShown - 1) / kLongLineShown : 1;
+}
+
+// A line longer than a segment (lines as grep counts them) is brought into the buffer,
+// which grows for it; one longer than kLongLineShown a piece of about that many bytes at
+// a time (piece 0: its start).
+void Lister::GetLongRec(int64_t address, int64_t len, int64_t piece) {
+  piece = std::clamp<int64_t>(piece, 0, (len - 1) / kLongLineShown);
+  const int64_t from = piece * kLongLineShown;
+  // The piece and the bytes that tell where the next one starts.
+  const int64_t want = std::min<int64_t>(len - from, kLongLineShown + 4);
+  const int64_t at = address + from;
+  if (!(nSegStart > 0 && at >= nSegStart && at + want - 1 <= nSegStart + nSegEnd - 2)) {
+    if (at > nFileSize) {
       nCurRecLen = 0;
       nCurRecPos = 1;
       return;
     }
-    if (static_cast<int64_t>(zSegment.size()) < shown) zSegment.resize(static_cast<size_t>(shown), ' ');
-    const int64_t want = std::min(shown, nFileSize - address + 1);
-    long got = hFdbin == kInvalidFile ? -1 : P.files.ReadAt(hFdbin, address, zSegment.data(), static_cast<long>(want));
+    if (static_cast<int64_t>(zSegment.size()) < want) zSegment.resize(static_cast<size_t>(want), ' ');
+    long got = hFdbin == kInvalidFile ? -1 : P.files.ReadAt(hFdbin, at, zSegment.data(), static_cast<long>(std::min(want, nFileSize - at + 1)));
     if (got < 0) got = 0;
-    nSegStart = address;
+    nSegStart = at;
     nSegEnd = static_cast<int32_t>(got) + 1;
     nSegScan = static_cast<int32_t>(got);
   }
-  nCurRecPos = static_cast<int32_t>(address - nSegStart + 1);
-  nCurRecLen = static_cast<int32_t>(std::min<int64_t>(shown, nSegEnd - nCurRecPos));
+  const int64_t pos = at - nSegStart;  // 0-based in the buffer
+  const int64_t held = nSegEnd - 1 - pos;  // bytes of the line read from here on
+  int64_t begin = 0, end = std::min<int64_t>(len - from, kLongLineShown);
+  if (Utf8Text()) {
+    if (piece > 0) begin = PieceLead(zSegment, pos, std::min(held, len - from));
+    if (end < len - from) end += PieceLead(zSegment, pos + end, std::min(held, len - from) - end);
+  }
+  nCurPieceFrom = from + begin;
+  nCurRecPos = static_cast<int32_t>(pos + begin + 1);
+  nCurRecLen = static_cast<int32_t>(std::clamp<int64_t>(std::min(end, held) - begin, 0, kLongLineShown + 3));
 }
 
 bool Lister::bCheckForRec(int32_t Recno) {

@@ -165,7 +165,7 @@ void Lister::PumpDuringSearch(double& lastPump, bool& pumping, int32_t rec, int6
 }
 
 // Forward through whole records from record r; true with the hit's record and column.
-bool Lister::FindInWholeRecords(int32_t r, int32_t& hitRec, int32_t& hitCol) {
+bool Lister::FindInWholeRecords(int32_t r, int32_t& hitRec, int64_t& hitCol) {
   bool found = false;
   double lastPump = nSearchStart;
   int32_t sincePump = 0;
@@ -210,7 +210,7 @@ bool Lister::FindInWholeRecords(int32_t r, int32_t& hitRec, int32_t& hitCol) {
       if (c + m <= cpos + cLen) {
         found = true;
         hitRec = cr;
-        hitCol = static_cast<int32_t>(c - cpos + 1);
+        hitCol = c - cpos + 1;
       }
       from = c + 1;
     }
@@ -229,7 +229,7 @@ bool Lister::FindInWholeRecords(int32_t r, int32_t& hitRec, int32_t& hitCol) {
 }
 
 bool Lister::FindInLineRest(int64_t addr, int32_t rec, double& lastPump, bool& pumping, int32_t& hitRec,
-                            int32_t& hitCol) {
+                            int64_t& hitCol) {
   const int64_t shown = nCurRecLen, len = RecLen(rec);
   const int64_t m = static_cast<int64_t>(zFindText.size());
   if (len <= shown || m < 1 || hFdbin == kInvalidFile) return false;
@@ -248,7 +248,7 @@ bool Lister::FindInLineRest(int64_t addr, int32_t rec, double& lastPump, bool& p
     const int64_t c = utf8Fold ? utf8Fold->Find(t, 0, got - m) : FindInBytes(t, 0, got - m, pat, m, fold);
     if (c >= 0) {
       hitRec = rec;
-      hitCol = static_cast<int32_t>(std::min<int64_t>(off + c + 1, INT32_MAX));
+      hitCol = off + c + 1;
       return true;
     }
     PumpDuringSearch(lastPump, pumping, rec, addr + off);
@@ -259,7 +259,7 @@ bool Lister::FindInLineRest(int64_t addr, int32_t rec, double& lastPump, bool& p
 
 // Record by record from record r (backward, or within columns); true with the hit's
 // record and column.
-bool Lister::FindRecordByRecord(int32_t r, int32_t& hitRec, int32_t& hitCol) {
+bool Lister::FindRecordByRecord(int32_t r, int32_t& hitRec, int64_t& hitCol) {
   bool found = false;
   const int32_t dir = bSearchBack ? -1 : 1;
   double lastPump = nSearchStart;
@@ -319,7 +319,8 @@ bool Lister::bFindText() {
   if (TDISPLAY & TD_HEX) return false;
   nSearchStart = P.clock.SecondsSinceMidnight();
   bool found = false;
-  int32_t hitRec = 0, hitCol = 0;
+  int32_t hitRec = 0;
+  int64_t hitCol = 0;
   if (nFindLen > 0 && !zFindText.empty()) {
     if (!bCaseTableBuilt) InitCaseTable();
     int32_t r = bSearchBack ? std::max(1, nTopRec - 1) : std::max(1, nTopRec);
@@ -327,16 +328,24 @@ bool Lister::bFindText() {
     found = wholeRecords ? FindInWholeRecords(r, hitRec, hitCol) : FindRecordByRecord(r, hitRec, hitCol);
   }
   if (found) {
-    GetZCurRec(hitRec);
-    nHitCol = hitCol;
+    // Wrapped, a line longer than kLongLineShown shows the piece that holds the hit;
+    // unwrapped, its first piece.
+    const bool pieces = nWrapMode != 0 && bGrepLines;
+    int64_t piece = pieces ? (hitCol - 1) / kLongLineShown : 0;
+    GetZCurRec(hitRec, piece);
+    if (piece > 0 && hitCol - 1 < nCurPieceFrom) GetZCurRec(hitRec, --piece);
+    hitCol -= nCurPieceFrom;
+    nHitRec = hitRec;
+    nHitPiece = piece;
+    nHitCol = static_cast<int32_t>(std::min<int64_t>(hitCol, INT32_MAX));
     bShowHit = true;
     bCmdSearch = false;
-    nTopRec = hitRec;
+    SetTop(hitRec, 0);
     SET_BOOKMARK(hitRec);
-    if (bSearchBack) nTopRec = Find1stRecordOnPage(hitRec);
-    // A hit in a long line beyond the part of it shown is said, not drawn.
-    if (nCurRecLen >= 0 && int64_t{hitCol} + nFindLen - 1 > nCurRecLen)
-      VXERROR(MsgText(Msg::VX0065, Format(static_cast<double>(hitCol), "#,###,###,##0"), Format(hitRec, "#,###,###,##0"),
+    if (bSearchBack) SetTop(Find1stRecordOnPage(hitRec), 0);
+    // Unwrapped, a hit in a long line beyond the part of it shown is said, not drawn.
+    if (!pieces && nCurRecLen >= 0 && hitCol + nFindLen - 1 > nCurRecLen)
+      VXERROR(MsgText(Msg::VX0065, Format(static_cast<double>(nCurPieceFrom + hitCol), "#,###,###,##0"), Format(hitRec, "#,###,###,##0"),
                              Format(static_cast<double>(nCurRecLen), "#,###,###,##0")));
   }
   if (bDebug) {

@@ -103,7 +103,7 @@ void Lister::ListModeAscii() {
       int32_t e = nFindLen - nColumns + c - 1;
       if (Utf8Text()) {
         // The hit's columns in cells of the record's display line.
-        GetZCurRec(nTopRec);
+        GetZCurRec(nHitRec);
         zRecText = nCurRecLen >= 0 ? zUnTab(zSegment, nCurRecPos, nCurRecLen) : std::string();
         DecodeRecCells();
         const int32_t last = static_cast<int32_t>(zRecText.size());
@@ -139,23 +139,24 @@ void Lister::ListModeAscii() {
     nBottomRec = used == nPageLines ? lastDrawn : r;
   } else {
     nHOffset = 0;
-    if (bShowHit && bGrepLines) {
+    if (bShowHit && bGrepLines && nHitRec == nTopRec) {
       // A hit beyond the first page of its line: the page starts at the hit's display line.
-      BuildRecParse(nTopRec, nColumns);
+      BuildRecParse(nTopRec, nColumns, nHitPiece);
       int32_t pos = nHitCol;
       if (Utf8Text()) pos = nCellOfByte[static_cast<size_t>(std::clamp(nHitCol - 1, 0, static_cast<int32_t>(zRecText.size())))] + 1;
       int32_t row = 0;
       for (int32_t i = 1; i <= RecParse[0][0] && RecParse[i][0] <= pos; ++i) row = i - 1;
-      SetTop(nTopRec, row < nPageLines ? 0 : row);
+      SetTop(nTopRec, row < nPageLines && nHitPiece == 0 ? 0 : row, nHitPiece);
     }
     bShowHit = false;
     int32_t r = nTopRec;
     int32_t line = 0;
     int32_t skip = TopRow();  // display lines of the top record above the page
+    int64_t piece = TopPiece();
     nBottomRec = nTopRec;
-    nNextRow = 0;
+    nNextRow = nNextRowRec = 0;
     while (line < nPageLines) {
-      BuildRecParse(r, nColumns);
+      BuildRecParse(r, nColumns, piece);
       if (nCurRecLen < 0) break;
       bool found = searchText && FastInStr(zRecText, zFindText, 1, 0, bFindNoCase) > 0;
       int32_t n = RecParse[0][0];
@@ -166,9 +167,23 @@ void Lister::ListModeAscii() {
         if (Utf8Text()) DrawBodyCells(RecParse[i][0] - 1, RecParse[i][1], line, found);
         else DrawBodyLine(Mid(zRecText, RecParse[i][0], RecParse[i][1]), line, found);
       }
-      if (i > n) nBottomRec = r;
-      else if (bGrepLines) nNextRow = i - 1, nNextRowRec = r;  // the page ends inside the line
-      if (line >= nPageLines) break;
+      const bool lastPiece = !bGrepLines || piece + 1 >= LinePieces(r);
+      const bool done = i > n && lastPiece;
+      if (done) nBottomRec = r;
+      if (line >= nPageLines) {
+        if (!done && bGrepLines) {
+          // The page ends inside the line: at a display line of this piece or the next.
+          nNextRowRec = r;
+          nNextRowPiece = i > n ? piece + 1 : piece;
+          nNextRow = i > n ? 0 : i - 1;
+        }
+        break;
+      }
+      if (!lastPiece) {
+        ++piece;
+        continue;
+      }
+      piece = 0;
       ++r;
       if (!bCheckForRec(r)) break;
     }
@@ -186,15 +201,24 @@ void Lister::ListModeAscii() {
   DoEvents();
 }
 
-int32_t Lister::WrapRows(int32_t r) {
-  BuildRecParse(r, nColumns);
+int32_t Lister::WrapRows(int32_t r, int64_t piece) {
+  BuildRecParse(r, nColumns, piece);
   return nCurRecLen < 0 ? 0 : RecParse[0][0];
 }
 
-void Lister::SetTop(int32_t r, int32_t row) {
+void Lister::SetTop(int32_t r, int32_t row, int64_t piece) {
   nTopRec = r;
   nTopRowRec = r;
   nTopRow = std::max(0, row);
+  nTopPiece = std::max<int64_t>(0, piece);
+}
+
+void Lister::RowsBack(int32_t r, int64_t& piece, int32_t& row, int32_t n) {
+  while (n > row && piece > 0) {
+    n -= row;
+    row = WrapRows(r, --piece);
+  }
+  row = std::max(0, row - n);
 }
 
 int32_t Lister::Find1stRecordOnPage(int32_t record) {

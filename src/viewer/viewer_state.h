@@ -22,8 +22,8 @@ namespace tembra {
 constexpr int32_t kSegBytes = 262144;               // bytes per segment read
 constexpr int64_t kMaxViewedSize = 2147221504;      // 7FFC0000 hex: longest viewed length
 constexpr int32_t kMaxDisplayLines = 63;            // display lines of one record
-// A line longer than a segment is shown (and searched) as its first kLongLineShown bytes;
-// it is counted and addressed whole.
+// A line longer than kLongLineShown is counted, addressed and searched whole; unwrapped it
+// is shown as its first kLongLineShown bytes, wrapped in pieces of that many.
 constexpr int32_t kLongLineShown = 8 << 20;
 // Record-table entry of a line of kLongEntry bytes or more (lines as grep counts them):
 // the length lives in LongRecs, the low bits keep the line-end count.
@@ -220,8 +220,12 @@ struct ViewerState {
   // Wrapped lines as grep counts them may be longer than a page: the page then starts
   // nTopRow display lines into record nTopRowRec (when that is still nTopRec), and the
   // display line after the page is line nNextRow of record nNextRowRec (0: a record's start).
+  // A line longer than kLongLineShown is wrapped in pieces of that many bytes (see
+  // GetLongRec): the rows count within piece nTopPiece, nNextRowPiece.
   int32_t nTopRow = 0, nTopRowRec = 0;
   int32_t nNextRow = 0, nNextRowRec = 0;
+  int64_t nTopPiece = 0, nNextRowPiece = 0;
+  int64_t nCurPieceFrom = 0;       // the byte of its line the piece GetZCurRec brought starts at
   std::array<std::string, 256> zEbcdic;
   // zRecText decoded (UTF-8 text): its cells; for each byte of zRecText and one past the
   // end the cell its character starts at; for each cell the byte its character starts
@@ -246,7 +250,9 @@ struct ViewerState {
   int32_t nFindLen = 0;
   bool bFindNoCase = false;
   bool bShowHit = false;
-  int32_t nHitCol = 0;
+  int32_t nHitRec = 0;             // the hit's record
+  int32_t nHitCol = 0;             // the hit's byte in its line, or in piece nHitPiece of it
+  int64_t nHitPiece = 0;
 
   // ---------------------------------------------------------------- navigation
   int64_t nHexTop = 0;             // hex page: 0-based offset of its first byte

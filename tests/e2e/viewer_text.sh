@@ -168,8 +168,11 @@ screen
 input 1500
 key F
 screen
+key Home
+screen
 S
 row() { screen_row "$1" "$2" | sed 's/ *$//'; }
+expect_screen_row 2 "first" 6
 [ "$(row 3 2)" = "$(row 2 1)" ] || fail "Down and Up are not one display line"
 expect_screen_row 9 "last" 3
 case "$(row 8 3)" in *"1999 2000") ;; *) fail "End: the tail of the long line";; esac
@@ -182,4 +185,40 @@ input MARKER
 key S
 S
 expect_screen_row 25 "VX0065 - Found at column 9,000,002 of line 2, past the 8,388,608 bytes shown"
+# Wrapped, all of it is shown, in pieces of 8,388,608 bytes: the row that ends the first
+# piece is short; Down and Up cross into the next piece and back; a hit in the second
+# piece and End show their display lines, with no message.
+{ echo first; head -c 8388590 /dev/zero | tr '\0' a; printf B; head -c 611403 /dev/zero | tr '\0' a
+  echo ' MARKER'; echo 'last MARKER'; } >"$W/piece.txt"
+run_headless --profile linux --cwd "$W" --cmdline piece.txt <<'S'
+key w
+input B
+key F
+screen
+key Down
+screen
+key Up
+screen
+input MARKER
+key F
+screen
+key End
+screen
+S
+A80=$(printf '%080d' 0 | tr 0 a)
+[ "$(row 2 1)" = "${A80:0:30}B${A80:0:17}" ] && [ "$(row 3 1)" = "$A80" ] || fail "wrapped: the first piece's last row"
+[ "$(row 2 2)" = "$A80" ] && [ "$(row 2 3)" = "$(row 2 1)" ] || fail "wrapped: Down and Up across pieces"
+case "$(row 2 4)" in *"aaa MARKER") ;; *) fail "wrapped: the hit in the second piece";; esac
+expect_screen_row 25 "" 4
+case "$(row 23 5)$(row 24 5)" in *"aaa MARKER""last MARKER") ;; *) fail "wrapped: End";; esac
+# A piece of a UTF-8 line starts at a character, never inside one.
+{ yes € | head -n 2796190 | tr -d '\n'; printf Q; yes € | head -n 300000 | tr -d '\n'; echo; } >"$W/euro.txt"
+run_headless --profile linux --charset utf-8 --size 40x8 --cwd "$W" --cmdline euro.txt <<'S'
+key w
+input Q
+key F
+keys Down Down
+screen
+S
+[ "$(row 2 1 | tr -d '€')" = "" ] && [ "$(row 6 1 | tr -d '€')" = "" ] || fail "UTF-8 piece: a character cut"
 finish
