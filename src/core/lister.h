@@ -266,6 +266,12 @@ class Lister : public ListerState {
   // The paging keys of wrapped lines as grep counts them, which move by display lines
   // within a line longer than the page; false for the others.
   bool WrapPageMove(int KeyCode);
+  // Unwrapped, the column (0-based) at which piece `piece` of record r starts; the record
+  // buffer then holds another piece.
+  int64_t PieceColumn(int32_t r, int64_t piece);
+  // Unwrapped, body line `line` showing record r, a line longer than kLongLineShown, from
+  // column nHOffset: from the piece there and the next.
+  void DrawLongRow(int32_t r, int32_t line, bool highlight);
   // The first character of zChar as the display mode shows it.
   std::string zPrintable(const std::string& zChar);
   // Row rowNumber of the EBCDIC table (zEbcdic) from its hex digits; a bad digit is fatal.

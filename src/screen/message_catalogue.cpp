@@ -38,7 +38,7 @@ constexpr Entry kCatalogue[] = {
     {Msg::VX0062, "VX0062 - The file got shorter: read again from its start"},
     {Msg::VX0063, "VX0063 - The file was replaced: read again from its start"},
     {Msg::VX0064, "VX0064 - Nothing has arrived yet from {}"},
-    {Msg::VX0065, "VX0065 - Found at column {} of line {}, past the {} bytes shown"},
+    {Msg::VX0065, "VX0065 - Found at column {} of line {}, past column {}"},
     {Msg::VX0088, "VX0088 - Sort by: [-] (F)ilename (E)xtension (D)ate (N)one (S)ize  (-)descending"},
     {Msg::VX0099End, "VX0099 - End Tembra"},
     {Msg::VX0099Closing, "VX0099 - {}"},

@@ -44,26 +44,27 @@ KeyNext ScrollRight(Lister& l, int, int Shift) {
     return KeyNext::Done;
   }
   if (Shift & kCtrl) {
-    int32_t longest = 0;
     int32_t last = static_cast<int32_t>(std::min<int64_t>(l.nBottomRec, l.nRecCount));
-    for (int32_t r = std::max(1, l.nTopRec); r <= last; ++r)
-      longest = static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(longest, l.RecLen(r)), kLongLineShown));
-    if (l.Utf8Text()) {
-      // UTF-8 lines are as long as their cells.
-      longest = 0;
-      for (int32_t r = std::max(1, l.nTopRec); r <= last; ++r) {
+    int64_t longest = 0;
+    for (int32_t r = std::max(1, l.nTopRec); r <= last; ++r) {
+      if (l.bGrepLines && l.LinePieces(r) > 1) {
+        // A very long line is as long as its pieces laid one after the other.
+        longest = std::max(longest, l.PieceColumn(r, l.LinePieces(r)));
+      } else if (l.Utf8Text()) {
+        // UTF-8 lines are as long as their cells.
         l.GetZCurRec(r);
         if (l.nCurRecLen < 0) break;
         l.zRecText = l.zUnTab(l.zSegment, l.nCurRecPos, l.nCurRecLen);
         l.DecodeRecCells();
-        longest = std::max(longest, static_cast<int32_t>(l.vRecCells.size()));
+        longest = std::max<int64_t>(longest, static_cast<int64_t>(l.vRecCells.size()));
+      } else {
+        longest = std::max(longest, l.RecLen(r));
       }
     }
-    l.nHOffset = RoundUp10(int64_t{longest} - l.nColumns + 1);
+    l.nHOffset = RoundUp10(std::min<int64_t>(longest, INT32_MAX - 20) - l.nColumns + 1);
   } else {
-    // Lines as grep counts them scroll as far as the longest line shown allows.
-    const int64_t widest =
-        l.bGrepLines ? std::min<int64_t>(std::max(l.nLongestRec, l.nMaxRecLen), kLongLineShown) : l.nMaxRecLen;
+    // Lines as grep counts them scroll as far as the longest line allows.
+    const int64_t widest = l.bGrepLines ? std::max(l.nLongestRec, l.nMaxRecLen) : l.nMaxRecLen;
     l.nHOffset = std::min(l.nHOffset + 10, RoundDown10(widest - 40));
   }
   l.ZCOLFILL(l.nHOffset);

@@ -104,6 +104,7 @@ bool Lister::StartViewing(const std::string& zOpenAs, bool stream) {
   bCrBefore = false;
   LongRecs.clear();
   RecAddrHigh.clear();
+  PieceCols = {};
   nSegStart = 0;
   nSegEnd = 1;
   nSegScan = 0;

@@ -328,10 +328,8 @@ bool Lister::bFindText() {
     found = wholeRecords ? FindInWholeRecords(r, hitRec, hitCol) : FindRecordByRecord(r, hitRec, hitCol);
   }
   if (found) {
-    // Wrapped, a line longer than kLongLineShown shows the piece that holds the hit;
-    // unwrapped, its first piece.
-    const bool pieces = nWrapMode != 0 && bGrepLines;
-    int64_t piece = pieces ? (hitCol - 1) / kLongLineShown : 0;
+    // A line longer than kLongLineShown shows the piece that holds the hit.
+    int64_t piece = bGrepLines ? (hitCol - 1) / kLongLineShown : 0;
     GetZCurRec(hitRec, piece);
     if (piece > 0 && hitCol - 1 < nCurPieceFrom) GetZCurRec(hitRec, --piece);
     hitCol -= nCurPieceFrom;
@@ -343,10 +341,6 @@ bool Lister::bFindText() {
     SetTop(hitRec, 0);
     SET_BOOKMARK(hitRec);
     if (bSearchBack) SetTop(Find1stRecordOnPage(hitRec), 0);
-    // Unwrapped, a hit in a long line beyond the part of it shown is said, not drawn.
-    if (!pieces && nCurRecLen >= 0 && hitCol + nFindLen - 1 > nCurRecLen)
-      VXERROR(MsgText(Msg::VX0065, Format(static_cast<double>(nCurPieceFrom + hitCol), "#,###,###,##0"), Format(hitRec, "#,###,###,##0"),
-                             Format(static_cast<double>(nCurRecLen), "#,###,###,##0")));
   }
   if (bDebug) {
     double secs = std::fabs(P.clock.SecondsSinceMidnight() - nSearchStart);

@@ -98,20 +98,31 @@ void Lister::ListModeAscii() {
   if (nWrapMode == 0) {
     if (bShowHit) {
       bShowHit = false;
-      int32_t c = nHitCol;
+      // A hit in a later piece of a very long line: its columns count from the piece's.
+      const int64_t base = nHitPiece > 0 ? PieceColumn(nHitRec, nHitPiece) : 0;
+      int64_t c = nHitCol;
       int32_t before = nHOffset;
-      int32_t e = nFindLen - nColumns + c - 1;
+      int64_t e = nFindLen - nColumns + c - 1;
       if (Utf8Text()) {
         // The hit's columns in cells of the record's display line.
-        GetZCurRec(nHitRec);
+        GetZCurRec(nHitRec, nHitPiece);
         zRecText = nCurRecLen >= 0 ? zUnTab(zSegment, nCurRecPos, nCurRecLen) : std::string();
         DecodeRecCells();
         const int32_t last = static_cast<int32_t>(zRecText.size());
         c = nCellOfByte[static_cast<size_t>(std::clamp(nHitCol - 1, 0, last))] + 1;
         e = CellEndOfByte(std::min(nHitCol - 2 + nFindLen, last - 1)) - nColumns;
       }
-      if (c - 1 >= nHOffset && e > nHOffset) nHOffset = RoundUp10(e);
-      else if (c - 1 < nHOffset) nHOffset = RoundDown10(c - 1);
+      c += base;
+      e += base;
+      if (e >= INT32_MAX - 10) {
+        // Past the columns the view can scroll to (a line of gigabytes): said, not shown.
+        VXERROR(MsgText(Msg::VX0065, Format(static_cast<double>(c), "#,###,###,##0"), Format(nHitRec, "#,###,###,##0"),
+                        Format(static_cast<double>(INT32_MAX - 10), "#,###,###,##0")));
+      } else if (c - 1 >= nHOffset && e > nHOffset) {
+        nHOffset = RoundUp10(static_cast<int32_t>(e));
+      } else if (c - 1 < nHOffset) {
+        nHOffset = RoundDown10(static_cast<int32_t>(c - 1));
+      }
       if (nHOffset != before) ZCOLFILL(nHOffset);
     }
     // A search text of blanks only is not highlighted in the unwrapped view.
@@ -122,13 +133,17 @@ void Lister::ListModeAscii() {
     for (int32_t line = 1; line <= nPageLines; ++line) {
       GetZCurRec(r);
       if (nCurRecLen < 0) break;
-      zRecText = zUnTab(zSegment, nCurRecPos, nCurRecLen);
-      bool found = highlight && FastInStr(zRecText, zFindText, 1, 0, bFindNoCase) > 0;
-      if (Utf8Text()) {
-        DecodeRecCells();
-        DrawBodyCells(nHOffset, nColumns, line, found);
+      if (bGrepLines && LinePieces(r) > 1) {
+        DrawLongRow(r, line, highlight);
       } else {
-        DrawBodyLine(Mid(zRecText, nHOffset + 1, nColumns), line, found);
+        zRecText = zUnTab(zSegment, nCurRecPos, nCurRecLen);
+        bool found = highlight && FastInStr(zRecText, zFindText, 1, 0, bFindNoCase) > 0;
+        if (Utf8Text()) {
+          DecodeRecCells();
+          DrawBodyCells(nHOffset, nColumns, line, found);
+        } else {
+          DrawBodyLine(Mid(zRecText, nHOffset + 1, nColumns), line, found);
+        }
       }
       used = line;
       lastDrawn = r;
@@ -199,6 +214,64 @@ void Lister::ListModeAscii() {
   }
   SetForeColor(lColor[kColorText]);
   DoEvents();
+}
+
+int64_t Lister::PieceColumn(int32_t r, int64_t piece) {
+  PieceColumns& c = PieceCols;
+  const int64_t addr = FindRecAddr(r), len = RecLen(r);
+  // What the widths depend on: the character set and the tab expansion.
+  uint64_t key = (Utf8Text() ? 1u : 0u) | (bUnTab ? 2u : 0u);
+  for (int32_t stop : nTabStops) key = key * 1000003u + static_cast<uint64_t>(stop);
+  if (c.addr != addr || c.len != len || c.key != key) c = PieceColumns{addr, len, key, {0}, -1};
+  piece = std::clamp<int64_t>(piece, 0, LinePieces(r));
+  while (static_cast<int64_t>(c.starts.size()) <= piece) {
+    GetZCurRec(r, static_cast<int64_t>(c.starts.size()) - 1);
+    zRecText = nCurRecLen >= 0 ? zUnTab(zSegment, nCurRecPos, nCurRecLen) : std::string();
+    int64_t width = static_cast<int64_t>(zRecText.size());
+    if (Utf8Text()) {
+      DecodeRecCells();
+      width = static_cast<int64_t>(vRecCells.size());
+    }
+    c.starts.push_back(c.starts.back() + width);
+    c.measured = static_cast<int64_t>(c.starts.size()) - 2;  // its text is in the buffer now
+  }
+  return c.starts[static_cast<size_t>(piece)];
+}
+
+void Lister::DrawLongRow(int32_t r, int32_t line, bool highlight) {
+  const int64_t last = LinePieces(r) - 1;
+  auto load = [&](int64_t k) {
+    GetZCurRec(r, k);
+    zRecText = nCurRecLen >= 0 ? zUnTab(zSegment, nCurRecPos, nCurRecLen) : std::string();
+    if (Utf8Text()) DecodeRecCells();
+  };
+  // The piece that holds column nHOffset: the pieces before it are measured once, and
+  // the one measured last need not be read again.
+  PieceCols.measured = -1;
+  int64_t k = 0;
+  while (k < last && PieceColumn(r, k + 1) <= nHOffset) ++k;
+  const int64_t start = PieceColumn(r, k);
+  const int64_t next = k < last ? PieceColumn(r, k + 1) : INT64_MAX;
+  if (PieceCols.measured != k) load(k);
+  const bool found = highlight && FastInStr(zRecText, zFindText, 1, 0, bFindNoCase) > 0;
+  const int32_t from = static_cast<int32_t>(nHOffset - start);
+  if (Utf8Text()) DrawBodyCells(from, nColumns, line, found);
+  else DrawBodyLine(Mid(zRecText, from + 1, nColumns), line, found);
+  if (next >= int64_t{nHOffset} + nColumns) return;
+  // The rest of the row from the start of the next piece, in the text's colours.
+  const int32_t x0 = static_cast<int32_t>(next - nHOffset);
+  const size_t n = static_cast<size_t>(nColumns - x0);
+  load(k + 1);
+  const long x = static_cast<long>(x0) * nCharWidth, y = static_cast<long>(nLineHeight) * line;
+  SetForeColor(lColor[kColorText]);
+  SetBold(false);
+  if (Utf8Text()) {
+    std::vector<TextCell> cells(vRecCells.begin(), vRecCells.begin() + static_cast<std::ptrdiff_t>(std::min(n, vRecCells.size())));
+    if (!cells.empty() && cells.back().width == 2) cells.back() = TextCell{};  // half a wide character
+    PrintCellsAt(x, y, cells);
+  } else {
+    PrintAt(x, y, zPrintableText(zRecText.substr(0, n)));
+  }
 }
 
 int32_t Lister::WrapRows(int32_t r, int64_t piece) {

@@ -22,8 +22,8 @@ namespace tembra {
 constexpr int32_t kSegBytes = 262144;               // bytes per segment read
 constexpr int64_t kMaxViewedSize = 2147221504;      // 7FFC0000 hex: longest viewed length
 constexpr int32_t kMaxDisplayLines = 63;            // display lines of one record
-// A line longer than kLongLineShown is counted, addressed and searched whole; unwrapped it
-// is shown as its first kLongLineShown bytes, wrapped in pieces of that many.
+// A line longer than kLongLineShown is counted, addressed and searched whole, and read
+// for display a piece of that many bytes at a time.
 constexpr int32_t kLongLineShown = 8 << 20;
 // Record-table entry of a line of kLongEntry bytes or more (lines as grep counts them):
 // the length lives in LongRecs, the low bits keep the line-end count.
@@ -226,6 +226,14 @@ struct ViewerState {
   int32_t nNextRow = 0, nNextRowRec = 0;
   int64_t nTopPiece = 0, nNextRowPiece = 0;
   int64_t nCurPieceFrom = 0;       // the byte of its line the piece GetZCurRec brought starts at
+  // Unwrapped, the pieces of such a line lie one after the other: the column each starts
+  // at (as far as measured), for the last line asked, with what its widths depend on.
+  struct PieceColumns {
+    int64_t addr = -1, len = 0;
+    uint64_t key = 0;
+    std::vector<int64_t> starts;
+    int64_t measured = -1;  // the piece measured last
+  } PieceCols;
   std::array<std::string, 256> zEbcdic;
   // zRecText decoded (UTF-8 text): its cells; for each byte of zRecText and one past the
   // end the cell its character starts at; for each cell the byte its character starts

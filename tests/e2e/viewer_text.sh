@@ -178,13 +178,28 @@ expect_screen_row 9 "last" 3
 case "$(row 8 3)" in *"1999 2000") ;; *) fail "End: the tail of the long line";; esac
 [ "$(row 2 4)" = "$(row 2 3)" ] || fail "PgUp PgDn did not return to the end"
 case "$(row 2 5)" in *1500*) ;; *) fail "the hit's display line";; esac
-# A search finds a text beyond the part of a long line that is shown, and says so.
-{ echo first; head -c 9000000 /dev/zero | tr '\0' a; echo ' MARKER'; echo 'last MARKER'; } >"$W/huge.txt"
+# Unwrapped, the pieces of a line longer than 8,388,608 bytes lie one after the other: a
+# hit near their boundary, a row across it, a hit in the second piece and Ctrl+Right.
+{ echo first; yes 0123456789 | tr -d '\n' | head -c 8388590; printf B
+  yes 0123456789 | tr -d '\n' | head -c 611410 | tail -c +2; echo ' MARKER'; echo 'last MARKER'; } >"$W/huge.txt"
 run_headless --profile linux --cwd "$W" --cmdline huge.txt <<'S'
+input B
+key F
+screen
+key Right
+screen
 input MARKER
-key S
+key F
+screen
+key Right ctrl
+screen
 S
-expect_screen_row 25 "VX0065 - Found at column 9,000,002 of line 2, past the 8,388,608 bytes shown"
+D70=$(printf '0123456789%.0s' 1 2 3 4 5 6 7)
+[ "$(row 2 1)" = "${D70}B123456789" ] || fail "unwrapped: the hit before the pieces' boundary"
+[ "$(row 2 2)" = "${D70:0:60}B1234567890123456789" ] || fail "unwrapped: a row across the pieces' boundary"
+case "$(row 2 3)" in *"9 MARKER") ;; *) fail "unwrapped: the hit in the second piece";; esac
+expect_screen_row 25 "" 3
+case "$(row 2 4)" in *"9 MARKER") ;; *) fail "unwrapped: Ctrl+Right to the end of the line";; esac
 # Wrapped, all of it is shown, in pieces of 8,388,608 bytes: the row that ends the first
 # piece is short; Down and Up cross into the next piece and back; a hit in the second
 # piece and End show their display lines, with no message.
@@ -211,7 +226,8 @@ A80=$(printf '%080d' 0 | tr 0 a)
 case "$(row 2 4)" in *"aaa MARKER") ;; *) fail "wrapped: the hit in the second piece";; esac
 expect_screen_row 25 "" 4
 case "$(row 23 5)$(row 24 5)" in *"aaa MARKER""last MARKER") ;; *) fail "wrapped: End";; esac
-# A piece of a UTF-8 line starts at a character, never inside one.
+# A piece of a UTF-8 line starts at a character, never inside one; unwrapped, a row
+# across two pieces has no gap (Q is 13 characters before the boundary).
 { yes € | head -n 2796190 | tr -d '\n'; printf Q; yes € | head -n 300000 | tr -d '\n'; echo; } >"$W/euro.txt"
 run_headless --profile linux --charset utf-8 --size 40x8 --cwd "$W" --cmdline euro.txt <<'S'
 key w
@@ -219,6 +235,12 @@ input Q
 key F
 keys Down Down
 screen
+key w
+input Q
+key F
+keys Right Right
+screen
 S
 [ "$(row 2 1 | tr -d '€')" = "" ] && [ "$(row 6 1 | tr -d '€')" = "" ] || fail "UTF-8 piece: a character cut"
+[ "$(row 2 2)" = "$(printf '€%.0s' $(seq 10))Q$(printf '€%.0s' $(seq 29))" ] || fail "UTF-8 pieces unwrapped: a gap"
 finish
