@@ -240,7 +240,7 @@ class Lister : public ListerState {
   // A line longer than a segment into the buffer: all of it, or piece `piece` of a line
   // longer than kLongLineShown.
   void GetLongRec(int64_t address, int64_t len, int64_t piece);
-  // The pieces a wrapped line as grep counts them is shown in (1 for most lines).
+  // The pieces a line as grep counts them is read in for display (1 for most lines).
   int64_t LinePieces(int32_t r);
   // Appends a record's address, length and flags to the index.
   void StoreRecordPointers(int64_t RecPointer, int32_t RecLen, int32_t RecFlags);
