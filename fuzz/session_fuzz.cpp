@@ -1,7 +1,8 @@
 // libFuzzer target for the whole program: each input is a tembra-headless script run in a
 // fresh headless session over a sandbox folder made once (an optional first line
 // "cmdline TEXT" gives the program's command line; a line "charset utf-8" runs the session
-// in UTF-8, a line "profile linux" in the Linux profile). Key-downs, characters, clicks,
+// in UTF-8, a line "profile linux" in the Linux profile, a line "pieces small" reads long
+// lines for display in pieces of 997 bytes, not 8 MiB). Key-downs, characters, clicks,
 // double clicks, resizes down to 1x1 and the answers of message and input boxes all come
 // from the script. Programs are never started (the no-run mode records them); drive C: is
 // the sandbox. Its own configuration names a script of the folder for every file (in the
@@ -233,6 +234,9 @@ struct Sandbox {
     Write("cr.txt", cr);
     Write("mixed.txt", "a\r\nb\nc\rd\n\r\n\x1a tail \xe9\x80\x81");
     Write("long.txt", lng);
+    std::string wide = "first\n";
+    for (int i = 0; i < 2000; ++i) wide += "ab\xe2\x82\xac\xe6\x97\xa5\tc" + std::to_string(i % 10) + " ";
+    Write("wide.txt", wide + "\nlast\n");
     Write("empty.txt", "");
     Write("binary.bin", bin);
     Write("xray.txt", "x\n");
@@ -369,6 +373,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   o.noRun = true;
   std::vector<std::string> lines;
   bool changesFiles = false;
+  bool smallPieces = false;
   size_t pos = 0;
   bool first = true;
   while (pos < text.size() && lines.size() < kMaxLines) {
@@ -391,6 +396,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       o.linuxProfile = line == "profile linux";
       continue;
     }
+    if (line == "pieces small") {
+      smallPieces = true;
+      continue;
+    }
     std::string b = Bounded(line, changesFiles);
     if (!b.empty()) lines.push_back(b);
   }
@@ -409,6 +418,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!session.CwdOk()) __builtin_trap();
     session.onComment = [&](const std::string& line) { sandbox.Act(line); };
     session.idleLimit = std::chrono::milliseconds(500);  // a source that never ends
+    if (smallPieces) session.lister().nLongLineShown = 997;
     session.SetScript(std::move(lines));
     session.RunAll();
   }

@@ -238,7 +238,7 @@ class Lister : public ListerState {
   void GetASeg();
   void GetLineSeg();                            // GetASeg with lines as grep counts them
   // A line longer than a segment into the buffer: all of it, or piece `piece` of a line
-  // longer than kLongLineShown.
+  // longer than nLongLineShown.
   void GetLongRec(int64_t address, int64_t len, int64_t piece);
   // The pieces a line as grep counts them is read in for display (1 for most lines).
   int64_t LinePieces(int32_t r);
@@ -254,6 +254,8 @@ class Lister : public ListerState {
   std::string zUnTab(const std::string& buffer, int32_t position, int32_t length);
   // Record RPRec cut into lines of RPNCPL columns: RecParse[1..n] start, length; [0] n, record.
   void BuildRecParse(int32_t RPRec, int32_t RPNCPL, int64_t piece = 0);
+  // Record r (or piece `piece` of it) into zRecText, tabs expanded, and in UTF-8 its cells.
+  void GetRecText(int32_t r, int64_t piece = 0);
   // Wrapped lines as grep counts them: the display lines of the top record above the
   // page and the piece they count in, the display lines of (a piece of) record r, the
   // page set to start at line `row` of r, and that place moved back n display lines.
@@ -269,7 +271,7 @@ class Lister : public ListerState {
   // Unwrapped, the column (0-based) at which piece `piece` of record r starts; the record
   // buffer then holds another piece.
   int64_t PieceColumn(int32_t r, int64_t piece);
-  // Unwrapped, body line `line` showing record r, a line longer than kLongLineShown, from
+  // Unwrapped, body line `line` showing record r, a line longer than nLongLineShown, from
   // column nHOffset: from the piece there and the next.
   void DrawLongRow(int32_t r, int32_t line, bool highlight);
   // The first character of zChar as the display mode shows it.

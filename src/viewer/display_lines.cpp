@@ -135,19 +135,21 @@ std::string Lister::zUnTabUtf8(const std::string& buffer, int32_t position, int3
   return out;
 }
 
-void Lister::BuildRecParse(int32_t RPRec, int32_t RPNCPL, int64_t piece) {
-  GetZCurRec(RPRec, piece);
+void Lister::GetRecText(int32_t r, int64_t piece) {
+  GetZCurRec(r, piece);
   zRecText = nCurRecLen >= 0 ? zUnTab(zSegment, nCurRecPos, nCurRecLen) : std::string();
+  if (Utf8Text()) DecodeRecCells();
+}
+
+void Lister::BuildRecParse(int32_t RPRec, int32_t RPNCPL, int64_t piece) {
+  GetRecText(RPRec, piece);
   if (RPNCPL < 1) RPNCPL = 1;
   const unsigned char* t = reinterpret_cast<const unsigned char*>(zRecText.data());
   int32_t remaining = static_cast<int32_t>(zRecText.size());
   // UTF-8 text is cut in cells: positions are cells, a break is judged by the character
   // a cell starts, and a wide character never splits across two lines.
   const bool cells = Utf8Text();
-  if (cells) {
-    DecodeRecCells();
-    remaining = static_cast<int32_t>(vRecCells.size());
-  }
+  if (cells) remaining = static_cast<int32_t>(vRecCells.size());
   auto charAt = [&](int32_t pos) -> int32_t {  // 1-based; -1 for a wide character's second cell
     if (!cells) return t[pos - 1];
     const int32_t b = nByteOfCell[static_cast<size_t>(pos - 1)];

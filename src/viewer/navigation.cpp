@@ -47,15 +47,13 @@ KeyNext ScrollRight(Lister& l, int, int Shift) {
     int32_t last = static_cast<int32_t>(std::min<int64_t>(l.nBottomRec, l.nRecCount));
     int64_t longest = 0;
     for (int32_t r = std::max(1, l.nTopRec); r <= last; ++r) {
-      if (l.bGrepLines && l.LinePieces(r) > 1) {
+      if (l.LinePieces(r) > 1) {
         // A very long line is as long as its pieces laid one after the other.
         longest = std::max(longest, l.PieceColumn(r, l.LinePieces(r)));
       } else if (l.Utf8Text()) {
         // UTF-8 lines are as long as their cells.
-        l.GetZCurRec(r);
+        l.GetRecText(r);
         if (l.nCurRecLen < 0) break;
-        l.zRecText = l.zUnTab(l.zSegment, l.nCurRecPos, l.nCurRecLen);
-        l.DecodeRecCells();
         longest = std::max<int64_t>(longest, static_cast<int64_t>(l.vRecCells.size()));
       } else {
         longest = std::max(longest, l.RecLen(r));

@@ -391,7 +391,7 @@ void Lister::GetZCurRec(int32_t Recno, int64_t piece) {
     return;
   }
   int64_t address = FindRecAddr(nCurRec);
-  if (AddrCache.len > nSegBytes) {
+  if (AddrCache.len > nSegBytes || (bGrepLines && AddrCache.len > nLongLineShown)) {
     GetLongRec(address, AddrCache.len, piece);
     return;
   }
@@ -426,17 +426,18 @@ int32_t PieceLead(const std::string& buf, int64_t at, int64_t avail) {
 
 int64_t Lister::LinePieces(int32_t r) {
   const int64_t len = RecLen(r);
-  return bGrepLines && len > kLongLineShown ? (len + kLongLineShown - 1) / kLongLineShown : 1;
+  return bGrepLines && len > nLongLineShown ? (len + nLongLineShown - 1) / nLongLineShown : 1;
 }
 
 // A line longer than a segment (lines as grep counts them) is brought into the buffer,
-// which grows for it; one longer than kLongLineShown a piece of about that many bytes at
+// which grows for it; one longer than nLongLineShown a piece of about that many bytes at
 // a time (piece 0: its start).
 void Lister::GetLongRec(int64_t address, int64_t len, int64_t piece) {
-  piece = std::clamp<int64_t>(piece, 0, (len - 1) / kLongLineShown);
-  const int64_t from = piece * kLongLineShown;
+  const int64_t size = bGrepLines ? nLongLineShown : kLongLineShown;
+  piece = std::clamp<int64_t>(piece, 0, (len - 1) / size);
+  const int64_t from = piece * size;
   // The piece and the bytes that tell where the next one starts.
-  const int64_t want = std::min<int64_t>(len - from, kLongLineShown + 4);
+  const int64_t want = std::min<int64_t>(len - from, size + 4);
   const int64_t at = address + from;
   if (!(nSegStart > 0 && at >= nSegStart && at + want - 1 <= nSegStart + nSegEnd - 2)) {
     if (at > nFileSize) {
@@ -453,14 +454,14 @@ void Lister::GetLongRec(int64_t address, int64_t len, int64_t piece) {
   }
   const int64_t pos = at - nSegStart;  // 0-based in the buffer
   const int64_t held = nSegEnd - 1 - pos;  // bytes of the line read from here on
-  int64_t begin = 0, end = std::min<int64_t>(len - from, kLongLineShown);
+  int64_t begin = 0, end = std::min<int64_t>(len - from, size);
   if (Utf8Text()) {
     if (piece > 0) begin = PieceLead(zSegment, pos, std::min(held, len - from));
     if (end < len - from) end += PieceLead(zSegment, pos + end, std::min(held, len - from) - end);
   }
   nCurPieceFrom = from + begin;
   nCurRecPos = static_cast<int32_t>(pos + begin + 1);
-  nCurRecLen = static_cast<int32_t>(std::clamp<int64_t>(std::min(end, held) - begin, 0, kLongLineShown + 3));
+  nCurRecLen = static_cast<int32_t>(std::clamp<int64_t>(std::min(end, held) - begin, 0, size + 3));
 }
 
 bool Lister::bCheckForRec(int32_t Recno) {

@@ -328,8 +328,8 @@ bool Lister::bFindText() {
     found = wholeRecords ? FindInWholeRecords(r, hitRec, hitCol) : FindRecordByRecord(r, hitRec, hitCol);
   }
   if (found) {
-    // A line longer than kLongLineShown shows the piece that holds the hit.
-    int64_t piece = bGrepLines ? (hitCol - 1) / kLongLineShown : 0;
+    // A line longer than nLongLineShown shows the piece that holds the hit.
+    int64_t piece = bGrepLines ? (hitCol - 1) / nLongLineShown : 0;
     GetZCurRec(hitRec, piece);
     if (piece > 0 && hitCol - 1 < nCurPieceFrom) GetZCurRec(hitRec, --piece);
     hitCol -= nCurPieceFrom;

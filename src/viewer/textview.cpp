@@ -105,9 +105,7 @@ void Lister::ListModeAscii() {
       int64_t e = nFindLen - nColumns + c - 1;
       if (Utf8Text()) {
         // The hit's columns in cells of the record's display line.
-        GetZCurRec(nHitRec, nHitPiece);
-        zRecText = nCurRecLen >= 0 ? zUnTab(zSegment, nCurRecPos, nCurRecLen) : std::string();
-        DecodeRecCells();
+        GetRecText(nHitRec, nHitPiece);
         const int32_t last = static_cast<int32_t>(zRecText.size());
         c = nCellOfByte[static_cast<size_t>(std::clamp(nHitCol - 1, 0, last))] + 1;
         e = CellEndOfByte(std::min(nHitCol - 2 + nFindLen, last - 1)) - nColumns;
@@ -133,7 +131,7 @@ void Lister::ListModeAscii() {
     for (int32_t line = 1; line <= nPageLines; ++line) {
       GetZCurRec(r);
       if (nCurRecLen < 0) break;
-      if (bGrepLines && LinePieces(r) > 1) {
+      if (LinePieces(r) > 1) {
         DrawLongRow(r, line, highlight);
       } else {
         zRecText = zUnTab(zSegment, nCurRecPos, nCurRecLen);
@@ -225,14 +223,8 @@ int64_t Lister::PieceColumn(int32_t r, int64_t piece) {
   if (c.addr != addr || c.len != len || c.key != key) c = PieceColumns{addr, len, key, {0}, -1};
   piece = std::clamp<int64_t>(piece, 0, LinePieces(r));
   while (static_cast<int64_t>(c.starts.size()) <= piece) {
-    GetZCurRec(r, static_cast<int64_t>(c.starts.size()) - 1);
-    zRecText = nCurRecLen >= 0 ? zUnTab(zSegment, nCurRecPos, nCurRecLen) : std::string();
-    int64_t width = static_cast<int64_t>(zRecText.size());
-    if (Utf8Text()) {
-      DecodeRecCells();
-      width = static_cast<int64_t>(vRecCells.size());
-    }
-    c.starts.push_back(c.starts.back() + width);
+    GetRecText(r, static_cast<int64_t>(c.starts.size()) - 1);
+    c.starts.push_back(c.starts.back() + static_cast<int64_t>(Utf8Text() ? vRecCells.size() : zRecText.size()));
     c.measured = static_cast<int64_t>(c.starts.size()) - 2;  // its text is in the buffer now
   }
   return c.starts[static_cast<size_t>(piece)];
@@ -240,11 +232,6 @@ int64_t Lister::PieceColumn(int32_t r, int64_t piece) {
 
 void Lister::DrawLongRow(int32_t r, int32_t line, bool highlight) {
   const int64_t last = LinePieces(r) - 1;
-  auto load = [&](int64_t k) {
-    GetZCurRec(r, k);
-    zRecText = nCurRecLen >= 0 ? zUnTab(zSegment, nCurRecPos, nCurRecLen) : std::string();
-    if (Utf8Text()) DecodeRecCells();
-  };
   // The piece that holds column nHOffset: the pieces before it are measured once, and
   // the one measured last need not be read again.
   PieceCols.measured = -1;
@@ -252,7 +239,7 @@ void Lister::DrawLongRow(int32_t r, int32_t line, bool highlight) {
   while (k < last && PieceColumn(r, k + 1) <= nHOffset) ++k;
   const int64_t start = PieceColumn(r, k);
   const int64_t next = k < last ? PieceColumn(r, k + 1) : INT64_MAX;
-  if (PieceCols.measured != k) load(k);
+  if (PieceCols.measured != k) GetRecText(r, k);
   const bool found = highlight && FastInStr(zRecText, zFindText, 1, 0, bFindNoCase) > 0;
   const int32_t from = static_cast<int32_t>(nHOffset - start);
   if (Utf8Text()) DrawBodyCells(from, nColumns, line, found);
@@ -261,7 +248,7 @@ void Lister::DrawLongRow(int32_t r, int32_t line, bool highlight) {
   // The rest of the row from the start of the next piece, in the text's colours.
   const int32_t x0 = static_cast<int32_t>(next - nHOffset);
   const size_t n = static_cast<size_t>(nColumns - x0);
-  load(k + 1);
+  GetRecText(r, k + 1);
   const long x = static_cast<long>(x0) * nCharWidth, y = static_cast<long>(nLineHeight) * line;
   SetForeColor(lColor[kColorText]);
   SetBold(false);

@@ -119,6 +119,9 @@ struct ViewerState {
   // indexed that way (smaller rests are indexed on one thread; on a single processor,
   // none). Checks make both small.
   int32_t nPieceBytes = 32 << 10;
+  // Lines as grep counts them are read for display this many bytes at a time:
+  // kLongLineShown (checks make it small).
+  int32_t nLongLineShown = kLongLineShown;
   int64_t nAheadMinRest = AheadMinRestDefault();
   int64_t nAheadPieces = 0;       // pieces indexed that way (for checks)
   int32_t nYieldCount = 0;
