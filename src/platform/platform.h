@@ -345,13 +345,17 @@ class TableMemory {
   // Makes room for `bytes` bytes, keeping the contents; throws std::bad_alloc.
   void Resize(size_t bytes);
   // Backs bytes [from, to) with memory now, in one call, where the host can (writing
-  // into fresh pages one at a time costs a fault each). A hint: nothing changes otherwise.
-  void Prepare(size_t from, size_t to);
+  // into fresh pages one at a time costs a fault each); `expected`: how far the table is
+  // expected to be filled, so that memory up to there may come in larger pages. A hint:
+  // nothing changes otherwise.
+  void Prepare(size_t from, size_t to, size_t expected);
   void* data() const { return data_; }
 
  private:
   void* data_ = nullptr;
-  size_t bytes_ = 0;   // bytes reserved
+  size_t bytes_ = 0;     // bytes usable
+  size_t reserved_ = 0;  // address space held for the table (mapped tables)
+  size_t hugeTo_ = 0;    // bytes below which huge pages were asked for
   bool mapped_ = false;
 };
 

@@ -66,9 +66,68 @@ inline void StoreRecord(ViewerState& v, int64_t RecPointer, int64_t RecLen, int3
 
 #if defined(__GNUC__) || defined(__clang__)
 #define TEMBRA_ALWAYS_INLINE inline __attribute__((always_inline))
+#define TEMBRA_LAMBDA_INLINE __attribute__((always_inline))
 #else
 #define TEMBRA_ALWAYS_INLINE inline
+#define TEMBRA_LAMBDA_INLINE
 #endif
+
+// Checkpoint n >> 4: the address of record n (a multiple of 16); `high` is the high 32
+// bits of the last checkpoint noted.
+__attribute__((noinline)) void StoreCheckpointAt(ViewerState& v, uint32_t* addrs, int32_t n, int64_t addr,
+                                                 uint32_t& high) {
+  addrs[n >> 4] = static_cast<uint32_t>(addr);
+  if (static_cast<uint32_t>(static_cast<uint64_t>(addr) >> 32) != high) {
+    high = static_cast<uint32_t>(static_cast<uint64_t>(addr) >> 32);
+    v.RecAddrHigh.push_back({n >> 4, high});
+  }
+}
+
+// Bytes of a piece whose line ends are listed at a time (the list stays in the first-level
+// cache), and the list's room: every byte an end, and eight written past the last.
+constexpr int32_t kFlatBytes = 2048;
+constexpr int32_t kFlatRoom = kFlatBytes + 8;
+
+// Lists the line ends in the bytes [from, to) of a piece, whose line-end masks crs / lfs
+// cover `valid` bytes (from is a multiple of 64): each as (offset << 1) | pair, where pair
+// is 1 for a two-byte end (CR LF; with Lines, the CR before the LF, since then only an LF
+// ends a line and the offset is the LF's). crBefore: a CR as the byte before `from`,
+// updated to the one before `to`. Returns how many; eight list entries are written
+// whatever the count of a word, so that the common words need no branch per end.
+template <bool Lines>
+TEMBRA_ALWAYS_INLINE int32_t ListEnds(const uint64_t* crs, const uint64_t* lfs, int32_t from, int32_t to,
+                                      int32_t valid, uint64_t& crBefore, uint32_t* out) {
+  const int32_t blocks = (valid + 63) / 64;
+  uint32_t* o = out;
+  for (int32_t k = from / 64, blk = from; blk < to; ++k, blk += 64) {
+    const uint64_t cr = crs[k], lf = lfs[k];
+    uint64_t ends, pairs;
+    if constexpr (Lines) {
+      pairs = lf & ((cr << 1) | crBefore);
+      ends = lf;
+    } else {
+      // A CR followed by an LF ends its record with both bytes; that LF ends nothing.
+      const uint64_t lfAfter = k + 1 < blocks ? (lfs[k + 1] & 1) : 0;
+      pairs = cr & ((lf >> 1) | (lfAfter << 63));
+      ends = cr | (lf & ~((cr << 1) | crBefore));
+    }
+    crBefore = cr >> 63;
+    if (to - blk < 64) ends &= (uint64_t{1} << (to - blk)) - 1;
+    if (ends == 0) continue;
+    const int32_t count = __builtin_popcountll(ends);
+    const uint32_t base = static_cast<uint32_t>(blk) << 1;
+    auto one = [&](int32_t t) {
+      const uint32_t bit = static_cast<uint32_t>(__builtin_ctzll(ends | (uint64_t{1} << 63)));
+      o[t] = base + (bit << 1) + static_cast<uint32_t>((pairs >> bit) & 1);
+      ends &= ends - 1;
+    };
+#pragma GCC unroll 8
+    for (int32_t t = 0; t < 8; ++t) one(t);
+    for (int32_t t = 8; t < count; ++t) one(t);
+    o += count;
+  }
+  return static_cast<int32_t>(o - out);
+}
 
 // Stores the records that end in the first `scan` bytes of a piece at file address
 // pieceStart, whose line-end masks crs / lfs cover `valid` bytes (a byte after the scanned
@@ -79,6 +138,8 @@ inline void StoreRecord(ViewerState& v, int64_t RecPointer, int64_t RecLen, int3
 // Lines (Lines = true) are lines as grep counts them: only an LF ends one (with the CR
 // before it, when there is one, as a two-byte end), and a line of any length is one
 // record; one that reaches past `scan` is carried over whole.
+// The line ends are listed a stretch at a time first; the entries, the checkpoints and
+// the longest length then come from the list in one pass.
 template <bool Lines>
 TEMBRA_ALWAYS_INLINE void StorePieceBody(ViewerState& v, const uint64_t* crs, const uint64_t* lfs, int32_t scan,
                                          int32_t valid, int64_t pieceStart, ScanCursor& at, bool last) {
@@ -95,129 +156,57 @@ TEMBRA_ALWAYS_INLINE void StorePieceBody(ViewerState& v, const uint64_t* crs, co
   v.RecAddrs.Reserve(most / 16 + 1);
   uint16_t* lens = v.RecLens.data();
   uint32_t* addrs = v.RecAddrs.data();
-  const int32_t blocks = (valid + 63) / 64;
-  const size_t longBefore = v.LongRecs.size();
 
-  // First the length entries alone, in the order the line ends come.
   int32_t n = n0;
   int64_t b = at.b;  // start of the current record, relative to the piece
-  auto store = [&](uint32_t entry) { lens[++n] = static_cast<uint16_t>(entry); };
-  auto storeLine = [&](int64_t len, int32_t ends) {
-    if (__builtin_expect(len < kLongEntry, 1)) {
-      store(static_cast<uint32_t>((ends << 12) | len));
-    } else {
-      ++n;
+  int64_t longest = v.nLongestRec;
+  uint32_t high = v.RecAddrHigh.empty() ? 0 : v.RecAddrHigh.back().high;
+  // Record n + 1, starting at b, of `len` bytes and `ends` line-end bytes.
+  auto put = [&](int64_t len, int32_t ends) TEMBRA_LAMBDA_INLINE {
+    ++n;
+    if (Lines && __builtin_expect(len >= kLongEntry, 0))
       lens[n] = LineEntry(v, n, len, ends);
+    else
+      lens[n] = static_cast<uint16_t>((ends << 12) | len);
+    longest = std::max(longest, len);
+    if (__builtin_expect((n & 15) == 0, 0)) StoreCheckpointAt(v, addrs, n, pieceStart + b, high);
+  };
+  // Records of the longest length while the one from b to `end` is longer.
+  auto cut = [&](int64_t end) TEMBRA_LAMBDA_INLINE {
+    while (__builtin_expect(end - b > maxRec, 0)) {
+      put(maxRec, 0);
+      b += maxRec;
     }
   };
+
+  uint32_t list[kFlatRoom];
   uint64_t crBefore = at.crBefore;  // a CR as the last byte of the previous block
-  for (int32_t k = 0, blk = 0; blk < scan; ++k, blk += 64) {
-    const uint64_t cr = crs[k], lf = lfs[k];
-    if constexpr (Lines) {
-      // An LF after a CR ends its line with both bytes; a lone CR is text.
-      const uint64_t pairs = lf & ((cr << 1) | crBefore);
-      uint64_t ends = lf;
-      crBefore = cr >> 63;
-      if (scan - blk < 64) ends &= (uint64_t{1} << (scan - blk)) - 1;
-      while (ends != 0) {
-        const int32_t bit = __builtin_ctzll(ends);
-        ends &= ends - 1;
-        const int32_t j = blk + bit;
-        const int32_t pair = static_cast<int32_t>((pairs >> bit) & 1);
-        storeLine(j - b - pair, 1 + pair);
+  for (int32_t from = 0; from < scan; from += kFlatBytes) {
+    const int32_t count = ListEnds<Lines>(crs, lfs, from, std::min(scan, from + kFlatBytes), valid, crBefore, list);
+    for (int32_t i = 0; i < count; ++i) {
+      const int32_t j = static_cast<int32_t>(list[i] >> 1);
+      const int32_t pair = static_cast<int32_t>(list[i] & 1);
+      if constexpr (Lines) {
+        put(j - pair - b, 1 + pair);
         b = j + 1;
-      }
-    } else {
-      const uint64_t lfAfter = k + 1 < blocks ? (lfs[k + 1] & 1) : 0;
-      // A CR followed by an LF ends its record with both bytes; that LF ends nothing.
-      const uint64_t pairs = cr & ((lf >> 1) | (lfAfter << 63));
-      uint64_t ends = cr | (lf & ~((cr << 1) | crBefore));
-      crBefore = cr >> 63;
-      if (scan - blk < 64) ends &= (uint64_t{1} << (scan - blk)) - 1;
-      while (ends != 0) {
-        const int32_t bit = __builtin_ctzll(ends);
-        ends &= ends - 1;
-        const int32_t j = blk + bit;
-        int64_t len = j - b;
-        if (__builtin_expect(len > maxRec, 0)) {
-          while (len > maxRec) {
-            store(static_cast<uint32_t>(maxRec));
-            b += maxRec;
-            len -= maxRec;
-          }
-        }
-        const int32_t pair = static_cast<int32_t>((pairs >> bit) & 1);
-        store(static_cast<uint32_t>(((1 + pair) << 12) | len));
+      } else {
+        cut(j);
+        put(j - b, 1 + pair);
         b = j + 1 + pair;
       }
     }
   }
-  int64_t tail = scan - b;
-  if constexpr (Lines) {
-    if (last && tail > 0) storeLine(tail, 0);
-  } else {
-    while (tail > maxRec) {
-      store(static_cast<uint32_t>(maxRec));
-      b += maxRec;
-      tail -= maxRec;
-    }
-    if (last && tail > 0) store(static_cast<uint32_t>(tail));
+  if (!Lines) cut(scan);
+  const int64_t tail = scan - b;
+  int64_t endOfLast = b;  // where the last record stored ends, its line end included
+  if (last && tail > 0) {
+    put(tail, 0);
+    endOfLast = scan;
   }
-  const int64_t first = pieceStart + at.b;  // address of the piece's first record
-  at.b = (last && tail > 0 ? scan : b) - scan;
+  at.b = endOfLast - scan;
   at.crBefore = (crs[(scan - 1) / 64] >> ((scan - 1) % 64)) & 1;
   if (n == n0) return;
-
-  // Then the addresses of every 16th record and the longest length, from the entries:
-  // sixteen at a time between checkpoints.
-  auto size = [&](int32_t r) { return static_cast<uint32_t>(EntryLen(lens[r])) + static_cast<uint32_t>(EntryBitsAbove(lens[r])); };
-  int64_t addr = first;
-  uint32_t longest = static_cast<uint32_t>(std::min(v.nLongestRec, 4095));
-  int64_t longestLong = v.nLongestRec;
-  uint32_t high = v.RecAddrHigh.empty() ? 0 : v.RecAddrHigh.back().high;
-  auto checkpoint = [&](int32_t r) {
-    addrs[r >> 4] = static_cast<uint32_t>(addr);
-    if (__builtin_expect(static_cast<uint32_t>(static_cast<uint64_t>(addr) >> 32) != high, 0)) {
-      high = static_cast<uint32_t>(static_cast<uint64_t>(addr) >> 32);
-      v.RecAddrHigh.push_back({r >> 4, high});
-    }
-  };
-  int32_t r = n0 + 1;
-  if (Lines && v.LongRecs.size() != longBefore) {
-    // Lines of any length in this piece: each record's size from its entry or beside it.
-    size_t li = longBefore;
-    for (; r <= n; ++r) {
-      if ((r & 15) == 0) checkpoint(r);
-      const uint16_t e = lens[r];
-      int64_t len = EntryLen(e);
-      if (e & kLongFlag) len = v.LongRecs[li++].len;
-      longestLong = std::max(longestLong, len);
-      addr += len + EntryEnds(e);
-    }
-  } else {
-    for (; r <= n && (r & 15) != 0; ++r) {
-      longest = std::max<uint32_t>(longest, EntryLen(lens[r]));
-      addr += size(r);
-    }
-    for (; r + 15 <= n; r += 16) {
-      checkpoint(r);
-      uint32_t sum = 0, most16 = 0;
-      for (int32_t t = 0; t < 16; ++t) {
-        const uint32_t e = lens[r + t];
-        sum += EntrySize(e);
-        most16 = std::max(most16, EntryLen(e));
-      }
-      addr += sum;
-      longest = std::max(longest, most16);
-    }
-    for (; r <= n; ++r) {
-      if ((r & 15) == 0) checkpoint(r);
-      longest = std::max<uint32_t>(longest, EntryLen(lens[r]));
-      addr += size(r);
-    }
-  }
-
-  const int64_t lastAddr = addr - v.RecSize(n);  // (growing the tables below may move them)
+  const int64_t lastAddr = pieceStart + endOfLast - v.RecSize(n);  // (growing the tables below may move them)
 
   // Write back: the counters, the fixed entries 0 and the tables' highest indexes.
   if (n0 == 0) v.RecAddrs.Resize(1023);
@@ -225,12 +214,15 @@ TEMBRA_ALWAYS_INLINE void StorePieceBody(ViewerState& v, const uint64_t* crs, co
   v.RecLens[0] = 4096;
   while (n > v.RecLens.Max()) GrowRecLens(v);
   while (n / 16 > v.RecAddrs.Max()) GrowRecAddrs(v);
-  // Memory for about one more such piece, backed now rather than a fault a page.
-  v.RecLens.Prepare(int64_t{n} + (n - n0) + 1);
+  // Memory for about one more such piece, backed now rather than a fault a page; seven
+  // eighths of the records the rest of the file holds at this piece's rate are expected.
+  const double rest = static_cast<double>(std::max<int64_t>(v.nFileSize - (pieceStart - 1 + scan), 0));
+  const int64_t expect = n + static_cast<int64_t>(std::min(rest / scan * (n - n0) * 0.875, double{INT32_MAX}));
+  v.RecLens.Prepare(int64_t{n} + (n - n0) + 1, expect);
+  v.RecAddrs.Prepare((int64_t{n} + (n - n0)) / 16 + 1, expect / 16);
   v.nRecCount = n;
-  v.nLongestRec = static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(longest, longestLong), INT32_MAX));
+  v.nLongestRec = static_cast<int32_t>(std::min<int64_t>(longest, INT32_MAX));
   v.nLastRecPointer = lastAddr;
-  v.nNextCheckpoint = (n / 16 + 1) * 16;
 }
 
 using StorePieceFn = void (*)(ViewerState&, const uint64_t*, const uint64_t*, int32_t, int32_t, int64_t, ScanCursor&,

@@ -63,12 +63,14 @@ class GrowTable {
     if (entries > cap_) Grow(std::max(entries, cap_ + cap_ / 2));
   }
   // Backs the first `entries` entries with memory ahead of their writing, in steps of
-  // 32 KiB (so that at most a step is held before it is used).
-  void Prepare(int64_t entries) {
+  // 32 KiB (so that at most a step is held before it is used); `expected`: the entries
+  // the table is expected to hold in the end.
+  void Prepare(int64_t entries, int64_t expected) {
     if (entries <= ready_) return;
     constexpr int64_t kStep = (32 << 10) / static_cast<int64_t>(sizeof(T));
     const int64_t to = std::min(cap_, (entries + kStep - 1) / kStep * kStep);
-    mem_.Prepare(static_cast<size_t>(ready_) * sizeof(T), static_cast<size_t>(to) * sizeof(T));
+    mem_.Prepare(static_cast<size_t>(ready_) * sizeof(T), static_cast<size_t>(to) * sizeof(T),
+                 static_cast<size_t>(std::max<int64_t>(expected, 0)) * sizeof(T));
     ready_ = to;
   }
   T& operator[](int64_t i) { return data_[i]; }

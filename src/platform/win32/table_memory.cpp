@@ -16,6 +16,6 @@ void TableMemory::Resize(size_t bytes) {
   bytes_ = bytes;
 }
 
-void TableMemory::Prepare(size_t, size_t) {}
+void TableMemory::Prepare(size_t, size_t, size_t) {}
 
 }  // namespace tembra

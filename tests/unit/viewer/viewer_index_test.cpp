@@ -224,6 +224,8 @@ TEST_F(ViewerTest, IndexMatchesTheRecordRulesOnRandomFiles) {
     if (round == 2) d[262142] = '\r', d[262143] = '\n';
     // CR LF split across a segment's end: the last byte of one, the first of the next.
     if (round == 3) d[262143] = '\r', d[262144] = '\n';
+    // ... and across the stretches in which line ends are listed before they are stored.
+    if (round >= 4) d[2047] = '\r', d[2048] = '\n', d[4095] = '\r';
     int32_t maxRec = round < 3 ? 4095 : static_cast<int32_t>(64 + rng() % 4000);
     // Records, and lines as grep counts them, each against its own splitter.
     for (bool lines : {false, true}) {
