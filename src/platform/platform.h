@@ -336,6 +336,15 @@ class Clock {
 // ---------------------------------------------------------------- memory and threads
 // Memory of a growable table: grows in place or is moved by the host without a copy where
 // it can, so that the memory in use stays close to the table's own size.
+// A stretch of memory that any thread may back (BackMemory).
+struct MemorySpan {
+  void* at = nullptr;
+  size_t bytes = 0;
+};
+
+// Backs a span with memory now, where the host can: a hint, nothing changes otherwise.
+void BackMemory(MemorySpan span);
+
 class TableMemory {
  public:
   TableMemory() = default;
@@ -349,6 +358,10 @@ class TableMemory {
   // expected to be filled, so that memory up to there may come in larger pages. A hint:
   // nothing changes otherwise.
   void Prepare(size_t from, size_t to, size_t expected);
+  // The same, except that bytes [from, to) are not backed here but returned, for another
+  // thread to back while this one writes; empty where the table may still move (its
+  // address space was not reserved whole) or nothing is left to back.
+  MemorySpan PrepareElsewhere(size_t from, size_t to, size_t expected);
   void* data() const { return data_; }
 
  private:
@@ -357,6 +370,9 @@ class TableMemory {
   size_t reserved_ = 0;  // address space held for the table (mapped tables)
   size_t hugeTo_ = 0;    // bytes below which huge pages were asked for
   bool mapped_ = false;
+  // Asks for huge pages up to `expected` and gives the page-aligned part of [from, to)
+  // within the usable bytes.
+  MemorySpan Advise(size_t from, size_t to, size_t expected);
 };
 
 // Work beside the calling thread, where a second processor pays off (indexing a long rest

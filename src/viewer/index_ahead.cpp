@@ -76,6 +76,7 @@ struct PieceReader {
   const int64_t from, to;
   const int32_t piece;
   AheadBuffers& bufs;
+  MemorySpan spare[2];  // table memory the second thread backs while it would wait
   int32_t scan[kAheadSlots] = {};  // bytes of the piece in the slot; 0 when it could not be read
   std::atomic<int32_t> ready[kAheadSlots] = {};  // 1 + the piece whose masks the slot holds
   std::atomic<int32_t> claimed{0}, consumed{0};
@@ -101,6 +102,19 @@ struct PieceReader {
     return scan[slot] != 0;
   }
 
+  // Backs the next 2 MiB of the spare table memory; false when none is left.
+  bool BackSpare() {
+    for (MemorySpan& s : spare) {
+      if (s.bytes == 0) continue;
+      const size_t bytes = std::min<size_t>(s.bytes, size_t{2} << 20);
+      BackMemory(MemorySpan{s.at, bytes});
+      s.at = static_cast<char*>(s.at) + bytes;
+      s.bytes -= bytes;
+      return true;
+    }
+    return false;
+  }
+
   // The second thread.
   void Run() {
     const int32_t count = Pieces();
@@ -109,6 +123,8 @@ struct PieceReader {
       if (i >= count) return;
       // When every slot is full, the thread waits until half of them are free again, so
       // that it is not woken for every piece the caller takes.
+      while (consumed.load(std::memory_order_acquire) <= i - kAheadSlots && BackSpare()) {
+      }
       if (consumed.load(std::memory_order_acquire) <= i - kAheadSlots) WaitAbove(consumed, i - kAheadSlots / 2, stop);
       if (stop.load(std::memory_order_acquire) || !Fill(i, true)) return;
     }
@@ -142,6 +158,11 @@ bool Lister::IndexAheadStretch(int64_t to, AheadBuffers& bufs) {
   RecordIndex index(*this);
   const int64_t from = index.ScanStart();
   PieceReader r(P.files, hFdbin, from, to, nPieceBytes, bufs);
+  // The tables' memory for the records the stretch is expected to add is backed by the
+  // second thread while it waits for the caller, rather than page by page as it is written.
+  const int64_t expected = index.ExpectedBy(to), inFile = index.ExpectedBy(nFileSize + 1);
+  r.spare[0] = RecLens.PrepareElsewhere(expected + 1, inFile + 1);
+  r.spare[1] = RecAddrs.PrepareElsewhere(expected / 16 + 1, inFile / 16 + 1);
   HelperThread helper;
   if (!helper.Start([&r] { r.Run(); })) return false;
   // The second thread is stopped and joined however this ends (a table that cannot grow

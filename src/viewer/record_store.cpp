@@ -92,8 +92,9 @@ constexpr int32_t kFlatRoom = kFlatBytes + 8;
 // cover `valid` bytes (from is a multiple of 64): each as (offset << 1) | pair, where pair
 // is 1 for a two-byte end (CR LF; with Lines, the CR before the LF, since then only an LF
 // ends a line and the offset is the LF's). crBefore: a CR as the byte before `from`,
-// updated to the one before `to`. Returns how many; eight list entries are written
-// whatever the count of a word, so that the common words need no branch per end.
+// updated to the one before `to`. Returns how many; four list entries (eight past four
+// ends) are written whatever the count of a word, so that the common words need no
+// branch per end.
 template <bool Lines>
 TEMBRA_ALWAYS_INLINE int32_t ListEnds(const uint64_t* crs, const uint64_t* lfs, int32_t from, int32_t to,
                                       int32_t valid, uint64_t& crBefore, uint32_t* out) {
@@ -113,7 +114,6 @@ TEMBRA_ALWAYS_INLINE int32_t ListEnds(const uint64_t* crs, const uint64_t* lfs, 
     }
     crBefore = cr >> 63;
     if (to - blk < 64) ends &= (uint64_t{1} << (to - blk)) - 1;
-    if (ends == 0) continue;
     const int32_t count = __builtin_popcountll(ends);
     const uint32_t base = static_cast<uint32_t>(blk) << 1;
     auto one = [&](int32_t t) {
@@ -121,9 +121,13 @@ TEMBRA_ALWAYS_INLINE int32_t ListEnds(const uint64_t* crs, const uint64_t* lfs, 
       o[t] = base + (bit << 1) + static_cast<uint32_t>((pairs >> bit) & 1);
       ends &= ends - 1;
     };
-#pragma GCC unroll 8
-    for (int32_t t = 0; t < 8; ++t) one(t);
-    for (int32_t t = 8; t < count; ++t) one(t);
+#pragma GCC unroll 4
+    for (int32_t t = 0; t < 4; ++t) one(t);
+    if (count > 4) {
+#pragma GCC unroll 4
+      for (int32_t t = 4; t < 8; ++t) one(t);
+      for (int32_t t = 8; t < count; ++t) one(t);
+    }
     o += count;
   }
   return static_cast<int32_t>(o - out);
@@ -214,10 +218,10 @@ TEMBRA_ALWAYS_INLINE void StorePieceBody(ViewerState& v, const uint64_t* crs, co
   v.RecLens[0] = 4096;
   while (n > v.RecLens.Max()) GrowRecLens(v);
   while (n / 16 > v.RecAddrs.Max()) GrowRecAddrs(v);
-  // Memory for about one more such piece, backed now rather than a fault a page; seven
-  // eighths of the records the rest of the file holds at this piece's rate are expected.
+  // Memory for about one more such piece, backed now rather than a fault a page, with the
+  // records expected from the rest of the file at this piece's rate.
   const double rest = static_cast<double>(std::max<int64_t>(v.nFileSize - (pieceStart - 1 + scan), 0));
-  const int64_t expect = n + static_cast<int64_t>(std::min(rest / scan * (n - n0) * 0.875, double{INT32_MAX}));
+  const int64_t expect = n + static_cast<int64_t>(std::min(rest / scan * (n - n0) * kExpectedShare, double{INT32_MAX}));
   v.RecLens.Prepare(int64_t{n} + (n - n0) + 1, expect);
   v.RecAddrs.Prepare((int64_t{n} + (n - n0)) / 16 + 1, expect / 16);
   v.nRecCount = n;
@@ -331,6 +335,13 @@ void RecordIndex::AppendSegment(const unsigned char* buf, int32_t scan, int32_t 
 int64_t RecordIndex::NextStart() const {
   if (v_.nRecCount < 1) return 1;
   return v_.nLastRecPointer + v_.RecSize(v_.nRecCount);
+}
+
+int64_t RecordIndex::ExpectedBy(int64_t upTo) const {
+  const int64_t at = ScanStart(), n = v_.nRecCount;
+  if (n < 1 || at <= 1 || upTo <= at) return n;
+  const double more = static_cast<double>(upTo - at) / static_cast<double>(at - 1) * static_cast<double>(n);
+  return n + static_cast<int64_t>(std::min(more * kExpectedShare, double{INT32_MAX}));
 }
 
 int64_t RecordIndex::ScanStart() const { return v_.bGrepLines ? v_.nScanFrom : NextStart(); }

@@ -17,6 +17,11 @@ constexpr int32_t kYieldBytes = 50000000;
 // piece never adds more than the rest).
 constexpr int32_t kMaxRecords = INT32_MAX - (8 << 20);
 
+// The share of the records the rest of a file holds, at the rate so far, that the tables
+// are expected to receive: memory for that many is backed ahead, in huge pages where it
+// can be, and is sure to be written when the lines of the file are about even.
+constexpr double kExpectedShare = 0.875;
+
 // Where a record scan stands between two pieces of the file: the start of the record
 // not yet ended, relative to the start of the next piece (at most the longest record
 // length before it, or any length with lines as grep counts them), and whether the byte
@@ -57,6 +62,9 @@ class RecordIndex {
   // as grep counts them, the first byte not yet scanned).
   int64_t NextStart() const;
   int64_t ScanStart() const;
+  // The records expected by address `upTo` (kExpectedShare of those the bytes up to there
+  // hold at the rate so far), and by the end of the file.
+  int64_t ExpectedBy(int64_t upTo) const;
   // Lines as grep counts them: the cursor of a piece that starts where the scan stopped,
   // and the scan's place kept after it (nextPiece: the address after the piece).
   ScanCursor LineCursor(int64_t pieceStart) const;

@@ -73,6 +73,17 @@ class GrowTable {
                  static_cast<size_t>(std::max<int64_t>(expected, 0)) * sizeof(T));
     ready_ = to;
   }
+  // Makes room for the first `entries` entries and returns the memory not yet backed, for
+  // another thread to back (BackMemory) while this one writes; empty where it cannot.
+  MemorySpan PrepareElsewhere(int64_t entries, int64_t expected) {
+    if (entries <= ready_) return {};
+    Reserve(entries);
+    const MemorySpan span = mem_.PrepareElsewhere(static_cast<size_t>(ready_) * sizeof(T),
+                                                  static_cast<size_t>(entries) * sizeof(T),
+                                                  static_cast<size_t>(std::max<int64_t>(expected, 0)) * sizeof(T));
+    if (span.bytes != 0) ready_ = entries;
+    return span;
+  }
   T& operator[](int64_t i) { return data_[i]; }
   const T& operator[](int64_t i) const { return data_[i]; }
   T* data() { return data_; }

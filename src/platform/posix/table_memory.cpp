@@ -89,10 +89,10 @@ void TableMemory::Resize(size_t bytes) {
   bytes_ = bytes;
 }
 
-void TableMemory::Prepare([[maybe_unused]] size_t from, [[maybe_unused]] size_t to,
-                          [[maybe_unused]] size_t expected) {
+MemorySpan TableMemory::Advise([[maybe_unused]] size_t from, [[maybe_unused]] size_t to,
+                               [[maybe_unused]] size_t expected) {
 #if defined(__linux__)
-  if (!mapped_) return;
+  if (!mapped_) return {};
   from = from / kPage * kPage;
   to = RoundUp(to < bytes_ ? to : bytes_, kPage);
   // Stretches of 2 MiB not yet written that the table is expected to fill take huge pages.
@@ -102,10 +102,23 @@ void TableMemory::Prepare([[maybe_unused]] size_t from, [[maybe_unused]] size_t 
     ::madvise(static_cast<char*>(data_) + first, fill - first, MADV_HUGEPAGE);
     hugeTo_ = fill;
   }
-#if defined(MADV_POPULATE_WRITE)
-  // Older kernels refuse the advice; the pages then come one fault at a time as before.
-  if (from < to) ::madvise(static_cast<char*>(data_) + from, to - from, MADV_POPULATE_WRITE);
+  if (from < to) return MemorySpan{static_cast<char*>(data_) + from, to - from};
 #endif
+  return {};
+}
+
+void TableMemory::Prepare(size_t from, size_t to, size_t expected) { BackMemory(Advise(from, to, expected)); }
+
+MemorySpan TableMemory::PrepareElsewhere(size_t from, size_t to, size_t expected) {
+  // Only a table in its whole reservation stays where it is while another thread backs it.
+  if (reserved_ < kReserve) return {};
+  return Advise(from, to, expected);
+}
+
+void BackMemory([[maybe_unused]] MemorySpan span) {
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+  // Older kernels refuse the advice; the pages then come one fault at a time as before.
+  if (span.bytes != 0) ::madvise(span.at, span.bytes, MADV_POPULATE_WRITE);
 #endif
 }
 

@@ -18,4 +18,8 @@ void TableMemory::Resize(size_t bytes) {
 
 void TableMemory::Prepare(size_t, size_t, size_t) {}
 
+MemorySpan TableMemory::PrepareElsewhere(size_t, size_t, size_t) { return {}; }
+
+void BackMemory(MemorySpan) {}
+
 }  // namespace tembra
