@@ -306,6 +306,7 @@ class Lister : public ListerState {
   // Open zCurFile (nFileSize set), reset, index; stream: a source of unknown size.
   bool StartViewing(const std::string& zOpenAs, bool stream = false);
   void IndexSegment();                // GetASeg's scan of the next segment
+  void IndexOutOfMemory();            // the tables cannot grow: the index ends here
   bool WaitForSource();               // more of a source still arriving (events run meanwhile)
   bool TakeGrowth();                  // the viewed file's new length, the index opened again
   void ReopenIndex();                 // a complete index goes on (more of the file may come)

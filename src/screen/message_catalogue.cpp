@@ -96,6 +96,7 @@ constexpr Entry kCatalogue[] = {
     {Msg::VX1025Unread, "VX1025 - The marked text could not be read.  Clipboard empty."},
     {Msg::VX1026, "VX1026 - Number too large: {}"},
     {Msg::VX1027, "VX1027 - Only the first {} lines are indexed"},
+    {Msg::VX1027Memory, "VX1027 - Not enough memory: only the first {} lines are indexed"},
     {Msg::VX1028, "VX1028 - Dates Inconsistent"},
     {Msg::VX1028Range, "VX1028 - Dates Iniconsistent"},
     {Msg::VX1029, "VX1029 - Maximum record length must be between 64 and 4095"},

@@ -96,6 +96,7 @@ enum class Msg {
   VX1025Unread,
   VX1026,
   VX1027,
+  VX1027Memory,
   VX1028,
   VX1028Range,
   VX1029,

@@ -228,7 +228,14 @@ void Lister::IndexAhead(int64_t upTo) {
     const int64_t to =
         nYieldCount != 0 ? std::min<int64_t>(end, at + std::max(1, kYieldBytes + 1 - nYieldCount) + nMaxRecLen + 2) : end;
     const FileHandle file = hFdbin;
-    if (!IndexAheadStretch(to, *bufs) || index.ScanStart() <= at) return;
+    bool went = false;
+    try {
+      went = IndexAheadStretch(to, *bufs);
+    } catch (const std::bad_alloc&) {
+      IndexOutOfMemory();
+      return;
+    }
+    if (!went || index.ScanStart() <= at) return;
     if (nYieldCount != 0) {
       nYieldCount = static_cast<int32_t>(std::min<int64_t>(int64_t{nYieldCount} + index.ScanStart() - at, INT32_MAX));
       const bool due = ScanProgressDue();

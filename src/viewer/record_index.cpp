@@ -2,6 +2,7 @@
 // line by number through the record index (record_store.h) without holding the file in
 // memory.
 #include <algorithm>
+#include <new>
 
 #include "core/lister.h"
 #include "viewer/record_store.h"
@@ -283,20 +284,34 @@ void Lister::GetASeg() {
     zMessageLine = MsgText(Msg::VX1027, Format(nRecCount, "#,###,###,##0"));
     return;
   }
-  // A source still arriving: what has arrived is indexed with its last line left open;
-  // with nothing new to index it waits for more. When it ends, or a key stops the wait,
-  // what has arrived is indexed to its end (for now: it goes on when more arrives).
-  while (bStreamOpen) {
-    const int32_t recs = nRecCount;
-    const int64_t from = RecordIndex(*this).ScanStart();
-    bHoldEnd = true;
-    IndexSegment();
-    bHoldEnd = false;
-    if (nRecCount > recs) return;
-    if (RecordIndex(*this).ScanStart() > from) continue;
-    if (!WaitForSource()) break;
+  try {
+    // A source still arriving: what has arrived is indexed with its last line left open;
+    // with nothing new to index it waits for more. When it ends, or a key stops the wait,
+    // what has arrived is indexed to its end (for now: it goes on when more arrives).
+    while (bStreamOpen) {
+      const int32_t recs = nRecCount;
+      const int64_t from = RecordIndex(*this).ScanStart();
+      bHoldEnd = true;
+      IndexSegment();
+      bHoldEnd = false;
+      if (nRecCount > recs) return;
+      if (RecordIndex(*this).ScanStart() > from) continue;
+      if (!WaitForSource()) break;
+    }
+    if (!bAllIndexed) IndexSegment();
+  } catch (const std::bad_alloc&) {
+    IndexOutOfMemory();
   }
-  if (!bAllIndexed) IndexSegment();
+}
+
+void Lister::IndexOutOfMemory() {
+  // What the failed append left beyond the records counted goes; the records indexed stay
+  // valid and are all the view has, as with more lines than record numbers.
+  RecordIndex(*this).DropUnstored();
+  bIndexing = false;
+  bHoldEnd = false;
+  bAllIndexed = true;
+  zMessageLine = MsgText(Msg::VX1027Memory, Format(nRecCount, "#,###,###,##0"));
 }
 
 void Lister::IndexSegment() {

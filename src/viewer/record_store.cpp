@@ -55,13 +55,16 @@ __attribute__((noinline)) void StoreCheckpoint(ViewerState& v, int64_t RecPointe
 }
 
 // Appends one record to the index (the body of StoreRecordPointers, inlined into the scan).
+// It is counted last, so that a table that cannot grow leaves the index as it was (with
+// DropUnstored).
 inline void StoreRecord(ViewerState& v, int64_t RecPointer, int64_t RecLen, int32_t RecFlags) {
-  int32_t n = ++v.nRecCount;
-  v.nLastRecPointer = RecPointer;
-  if (RecLen > v.nLongestRec) v.nLongestRec = static_cast<int32_t>(std::min<int64_t>(RecLen, INT32_MAX));
+  const int32_t n = v.nRecCount + 1;
   if (n > v.RecLens.Max()) GrowRecLens(v);
   v.RecLens[n] = RecLen < kLongEntry ? static_cast<uint16_t>(RecFlags * 4096 + RecLen) : LineEntry(v, n, RecLen, RecFlags);
   if (n == v.nNextCheckpoint) StoreCheckpoint(v, RecPointer);
+  v.nRecCount = n;
+  v.nLastRecPointer = RecPointer;
+  if (RecLen > v.nLongestRec) v.nLongestRec = static_cast<int32_t>(std::min<int64_t>(RecLen, INT32_MAX));
 }
 
 #if defined(__GNUC__) || defined(__clang__)
@@ -314,6 +317,12 @@ void RecordIndex::DropLast() {
   v.nLastRecPointer = n > 1 ? v.nLastRecPointer - v.RecSize(n - 1) : 0;
   v.nNextCheckpoint = n > 1 ? ((n - 1) / 16 + 1) * 16 : 1;
   if (v.AddrCache.rec >= n - 1) v.AddrCache.rec = -1;
+}
+
+void RecordIndex::DropUnstored() {
+  ViewerState& v = v_;
+  while (!v.LongRecs.empty() && v.LongRecs.back().rec > v.nRecCount) v.LongRecs.pop_back();
+  while (!v.RecAddrHigh.empty() && int64_t{v.RecAddrHigh.back().from} * 16 > v.nRecCount) v.RecAddrHigh.pop_back();
 }
 
 void RecordIndex::Append(int64_t addr, int64_t len, int32_t ends) { StoreRecord(v_, addr, len, ends); }

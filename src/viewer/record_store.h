@@ -47,6 +47,9 @@ class RecordIndex {
 
   // Takes the last record away again (its line had no end yet, and more of it came).
   void DropLast();
+  // Takes away what an append that failed (a table that could not grow) left beyond the
+  // records counted.
+  void DropUnstored();
   // Appends one record.
   void Append(int64_t addr, int64_t len, int32_t ends);
   // Appends the records that end in the first `scan` bytes of a piece at file address

@@ -77,19 +77,27 @@ class GrowTable {
   // another thread to back (BackMemory) while this one writes; empty where it cannot.
   MemorySpan PrepareElsewhere(int64_t entries, int64_t expected) {
     if (entries <= ready_) return {};
-    Reserve(entries);
+    try {
+      Reserve(entries);
+    } catch (const std::bad_alloc&) {
+      return {};  // only a help: the table grows as it is written
+    }
     const MemorySpan span = mem_.PrepareElsewhere(static_cast<size_t>(ready_) * sizeof(T),
                                                   static_cast<size_t>(entries) * sizeof(T),
                                                   static_cast<size_t>(std::max<int64_t>(expected, 0)) * sizeof(T));
     if (span.bytes != 0) ready_ = entries;
     return span;
   }
+  // At most this many entries (checks make it small, as if memory ran out): growing past
+  // it throws std::bad_alloc.
+  void Limit(int64_t entries) { limit_ = entries; }
   T& operator[](int64_t i) { return data_[i]; }
   const T& operator[](int64_t i) const { return data_[i]; }
   T* data() { return data_; }
 
  private:
   void Grow(int64_t entries) {
+    if (entries > limit_) throw std::bad_alloc();
     mem_.Resize(static_cast<size_t>(entries) * sizeof(T));
     data_ = static_cast<T*>(mem_.data());
     cap_ = entries;
@@ -99,6 +107,7 @@ class GrowTable {
   int64_t max_ = -1;
   int64_t cap_ = 0;    // entries the memory holds
   int64_t ready_ = 0;  // entries backed by Prepare
+  int64_t limit_ = INT64_MAX;
 };
 
 // The shortest rest of a file indexed ahead on a second thread: 12 MiB, or none where

@@ -139,6 +139,29 @@ TEST_F(ViewerTest, TablesGrowInBlocks) {
   EXPECT_EQ(L().FindRecAddr(39999), 39999);
 }
 
+TEST_F(ViewerTest, TablesThatCannotGrowEndTheIndexWithAMessage) {
+  std::string data;
+  for (int i = 1; i <= 1000000; ++i) data += std::to_string(i) + "\n";
+  for (int c = 0; c < 4; ++c) {
+    L().piGrepLines.set = c % 2 == 1;
+    L().nAheadMinRest = c < 2 ? INT64_MAX : 0;  // one thread, then two
+    L().RecLens.Limit(600000);
+    View("m.txt", data);
+    L().IndexWholeFile();
+    const int32_t n = L().nRecCount;
+    ASSERT_GT(n, 200000) << c;
+    ASSERT_LT(n, 600000) << c;
+    EXPECT_TRUE(L().bAllIndexed);
+    EXPECT_EQ(L().zMessageLine, "VX1027 - Not enough memory: only the first " + Format(n, "#,###,###,##0") +
+                                    " lines are indexed");
+    for (int32_t r : {n, n / 2 + 7, 1}) {
+      L().AddrCache.rec = -1;
+      EXPECT_EQ(Rec(r), std::to_string(r)) << c;
+    }
+    L().RecLens.Limit(INT64_MAX);
+  }
+}
+
 TEST_F(ViewerTest, CtrlZTailIsNoRecord) {
   View("a.txt", "text\r\n\x1a\x1a");
   EXPECT_EQ(L().nRecCount, 2);
