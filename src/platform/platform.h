@@ -334,8 +334,6 @@ class Clock {
 };
 
 // ---------------------------------------------------------------- memory and threads
-// Memory of a growable table: grows in place or is moved by the host without a copy where
-// it can, so that the memory in use stays close to the table's own size.
 // A stretch of memory that any thread may back (BackMemory).
 struct MemorySpan {
   void* at = nullptr;
@@ -345,6 +343,8 @@ struct MemorySpan {
 // Backs a span with memory now, where the host can: a hint, nothing changes otherwise.
 void BackMemory(MemorySpan span);
 
+// Memory of a growable table: grows in place or is moved by the host without a copy where
+// it can, so that the memory in use stays close to the table's own size.
 class TableMemory {
  public:
   TableMemory() = default;

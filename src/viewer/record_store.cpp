@@ -226,7 +226,6 @@ TEMBRA_ALWAYS_INLINE void StorePieceBody(ViewerState& v, const uint64_t* crs, co
   const double rest = static_cast<double>(std::max<int64_t>(v.nFileSize - (pieceStart - 1 + scan), 0));
   const int64_t expect = n + static_cast<int64_t>(std::min(rest / scan * (n - n0) * kExpectedShare, double{INT32_MAX}));
   v.RecLens.Prepare(int64_t{n} + (n - n0) + 1, expect);
-  v.RecAddrs.Prepare((int64_t{n} + (n - n0)) / 16 + 1, expect / 16);
   v.nRecCount = n;
   v.nLongestRec = static_cast<int32_t>(std::min<int64_t>(longest, INT32_MAX));
   v.nLastRecPointer = lastAddr;
