@@ -281,6 +281,11 @@ class Lister : public ListerState {
   void ResetLineBuffers();  // the 255 display-line buffers back to blanks
   // Draws the text view's lines from nTopRec (wrapped or from nHOffset); sets nBottomRec.
   void ListModeAscii();
+  // Unwrapped: scrolls sideways so that the search hit (nHitRec, nHitCol) is in view.
+  void ShowHitUnwrapped();
+  // Wrapped: draws the page from display line TopRow() of piece TopPiece() of nTopRec,
+  // highlighting lines that hold the search text when searchText.
+  void ListWrappedPage(bool searchText);
   // The top record of the page that ends with record (wrapped lines counted).
   int32_t Find1stRecordOnPage(int32_t record);
   // The line with every occurrence of zinText blanked (drawn over by PrintFoundText).

@@ -92,37 +92,91 @@ void Lister::DrawBodyLine(const std::string& text, int32_t line, bool found) {
   PrintFoundText(s, zFindText, bFindNoCase, 1, line);
 }
 
+void Lister::ShowHitUnwrapped() {
+  bShowHit = false;
+  // A hit in a later piece of a very long line: its columns count from the piece's.
+  const int64_t base = nHitPiece > 0 ? PieceColumn(nHitRec, nHitPiece) : 0;
+  int64_t c = nHitCol;
+  int32_t before = nHOffset;
+  int64_t e = nFindLen - nColumns + c - 1;
+  if (Utf8Text()) {
+    // The hit's columns in cells of the record's display line.
+    GetRecText(nHitRec, nHitPiece);
+    const int32_t last = static_cast<int32_t>(zRecText.size());
+    c = nCellOfByte[static_cast<size_t>(std::clamp(nHitCol - 1, 0, last))] + 1;
+    e = CellEndOfByte(std::min(nHitCol - 2 + nFindLen, last - 1)) - nColumns;
+  }
+  c += base;
+  e += base;
+  if (e >= INT32_MAX - 10) {
+    // Past the columns the view can scroll to (a line of gigabytes): said, not shown.
+    VXERROR(MsgText(Msg::VX0065, Format(static_cast<double>(c), "#,###,###,##0"), Format(nHitRec, "#,###,###,##0"),
+                    Format(static_cast<double>(INT32_MAX - 10), "#,###,###,##0")));
+  } else if (c - 1 >= nHOffset && e > nHOffset) {
+    nHOffset = RoundUp10(static_cast<int32_t>(e));
+  } else if (c - 1 < nHOffset) {
+    nHOffset = RoundDown10(static_cast<int32_t>(c - 1));
+  }
+  if (nHOffset != before) ZCOLFILL(nHOffset);
+}
+
+void Lister::ListWrappedPage(bool searchText) {
+  nHOffset = 0;
+  if (bShowHit && bGrepLines && nHitRec == nTopRec) {
+    // A hit beyond the first page of its line: the page starts at the hit's display line.
+    BuildRecParse(nTopRec, nColumns, nHitPiece);
+    int32_t pos = nHitCol;
+    if (Utf8Text()) pos = nCellOfByte[static_cast<size_t>(std::clamp(nHitCol - 1, 0, static_cast<int32_t>(zRecText.size())))] + 1;
+    int32_t row = 0;
+    for (int32_t i = 1; i <= RecParse[0][0] && RecParse[i][0] <= pos; ++i) row = i - 1;
+    SetTop(nTopRec, row < nPageLines && nHitPiece == 0 ? 0 : row, nHitPiece);
+  }
+  bShowHit = false;
+  int32_t r = nTopRec;
+  int32_t line = 0;
+  int32_t skip = TopRow();  // display lines of the top record above the page
+  int64_t piece = TopPiece();
+  nBottomRec = nTopRec;
+  nNextRow = nNextRowRec = 0;
+  while (line < nPageLines) {
+    BuildRecParse(r, nColumns, piece);
+    if (nCurRecLen < 0) break;
+    bool found = searchText && FastInStr(zRecText, zFindText, 1, 0, bFindNoCase) > 0;
+    int32_t n = RecParse[0][0];
+    int32_t i = std::min(skip, n - 1) + 1;
+    skip = 0;
+    for (; i <= n && line < nPageLines; ++i) {
+      ++line;
+      if (Utf8Text()) DrawBodyCells(RecParse[i][0] - 1, RecParse[i][1], line, found);
+      else DrawBodyLine(Mid(zRecText, RecParse[i][0], RecParse[i][1]), line, found);
+    }
+    const bool lastPiece = !bGrepLines || piece + 1 >= LinePieces(r);
+    const bool done = i > n && lastPiece;
+    if (done) nBottomRec = r;
+    if (line >= nPageLines) {
+      if (!done && bGrepLines) {
+        // The page ends inside the line: at a display line of this piece or the next.
+        nNextRowRec = r;
+        nNextRowPiece = i > n ? piece + 1 : piece;
+        nNextRow = i > n ? 0 : i - 1;
+      }
+      break;
+    }
+    if (!lastPiece) {
+      ++piece;
+      continue;
+    }
+    piece = 0;
+    ++r;
+    if (!bCheckForRec(r)) break;
+  }
+}
+
 void Lister::ListModeAscii() {
   if (nTopRec < 1) nTopRec = 1;
   bool searchText = nFindLen > 0 && !zFindText.empty();
   if (nWrapMode == 0) {
-    if (bShowHit) {
-      bShowHit = false;
-      // A hit in a later piece of a very long line: its columns count from the piece's.
-      const int64_t base = nHitPiece > 0 ? PieceColumn(nHitRec, nHitPiece) : 0;
-      int64_t c = nHitCol;
-      int32_t before = nHOffset;
-      int64_t e = nFindLen - nColumns + c - 1;
-      if (Utf8Text()) {
-        // The hit's columns in cells of the record's display line.
-        GetRecText(nHitRec, nHitPiece);
-        const int32_t last = static_cast<int32_t>(zRecText.size());
-        c = nCellOfByte[static_cast<size_t>(std::clamp(nHitCol - 1, 0, last))] + 1;
-        e = CellEndOfByte(std::min(nHitCol - 2 + nFindLen, last - 1)) - nColumns;
-      }
-      c += base;
-      e += base;
-      if (e >= INT32_MAX - 10) {
-        // Past the columns the view can scroll to (a line of gigabytes): said, not shown.
-        VXERROR(MsgText(Msg::VX0065, Format(static_cast<double>(c), "#,###,###,##0"), Format(nHitRec, "#,###,###,##0"),
-                        Format(static_cast<double>(INT32_MAX - 10), "#,###,###,##0")));
-      } else if (c - 1 >= nHOffset && e > nHOffset) {
-        nHOffset = RoundUp10(static_cast<int32_t>(e));
-      } else if (c - 1 < nHOffset) {
-        nHOffset = RoundDown10(static_cast<int32_t>(c - 1));
-      }
-      if (nHOffset != before) ZCOLFILL(nHOffset);
-    }
+    if (bShowHit) ShowHitUnwrapped();
     // A search text of blanks only is not highlighted in the unwrapped view.
     bool highlight = searchText && Trim(zFindText) != "";
     int32_t r = nTopRec;
@@ -151,55 +205,7 @@ void Lister::ListModeAscii() {
     }
     nBottomRec = used == nPageLines ? lastDrawn : r;
   } else {
-    nHOffset = 0;
-    if (bShowHit && bGrepLines && nHitRec == nTopRec) {
-      // A hit beyond the first page of its line: the page starts at the hit's display line.
-      BuildRecParse(nTopRec, nColumns, nHitPiece);
-      int32_t pos = nHitCol;
-      if (Utf8Text()) pos = nCellOfByte[static_cast<size_t>(std::clamp(nHitCol - 1, 0, static_cast<int32_t>(zRecText.size())))] + 1;
-      int32_t row = 0;
-      for (int32_t i = 1; i <= RecParse[0][0] && RecParse[i][0] <= pos; ++i) row = i - 1;
-      SetTop(nTopRec, row < nPageLines && nHitPiece == 0 ? 0 : row, nHitPiece);
-    }
-    bShowHit = false;
-    int32_t r = nTopRec;
-    int32_t line = 0;
-    int32_t skip = TopRow();  // display lines of the top record above the page
-    int64_t piece = TopPiece();
-    nBottomRec = nTopRec;
-    nNextRow = nNextRowRec = 0;
-    while (line < nPageLines) {
-      BuildRecParse(r, nColumns, piece);
-      if (nCurRecLen < 0) break;
-      bool found = searchText && FastInStr(zRecText, zFindText, 1, 0, bFindNoCase) > 0;
-      int32_t n = RecParse[0][0];
-      int32_t i = std::min(skip, n - 1) + 1;
-      skip = 0;
-      for (; i <= n && line < nPageLines; ++i) {
-        ++line;
-        if (Utf8Text()) DrawBodyCells(RecParse[i][0] - 1, RecParse[i][1], line, found);
-        else DrawBodyLine(Mid(zRecText, RecParse[i][0], RecParse[i][1]), line, found);
-      }
-      const bool lastPiece = !bGrepLines || piece + 1 >= LinePieces(r);
-      const bool done = i > n && lastPiece;
-      if (done) nBottomRec = r;
-      if (line >= nPageLines) {
-        if (!done && bGrepLines) {
-          // The page ends inside the line: at a display line of this piece or the next.
-          nNextRowRec = r;
-          nNextRowPiece = i > n ? piece + 1 : piece;
-          nNextRow = i > n ? 0 : i - 1;
-        }
-        break;
-      }
-      if (!lastPiece) {
-        ++piece;
-        continue;
-      }
-      piece = 0;
-      ++r;
-      if (!bCheckForRec(r)) break;
-    }
+    ListWrappedPage(searchText);
   }
   SetForeColor(lColor[kColorInfoText]);
   SetBold(false);
