@@ -146,6 +146,8 @@ RECORDCHECK_PLAIN inline std::string IndexMismatch(ViewerState& v, std::string_v
     if (v.nLongestRec < done.longest) return at("longest record too short", v.nRecCount);
     if (v.nLastRecPointer != recs[static_cast<size_t>(v.nRecCount - 1)].addr) return at("wrong last pointer", v.nRecCount);
   }
+  // Where a record stored on its own next writes a checkpoint.
+  if (v.nNextCheckpoint != (v.nRecCount == 0 ? 1 : (v.nRecCount / 16 + 1) * 16)) return at("wrong next checkpoint", v.nRecCount);
   // The buffer holds the file's bytes from nSegStart.
   if (v.nSegStart > 0 && v.nSegEnd > 1) {
     size_t from = static_cast<size_t>(v.nSegStart - 1);

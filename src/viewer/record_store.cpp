@@ -221,14 +221,12 @@ TEMBRA_ALWAYS_INLINE void StorePieceBody(ViewerState& v, const uint64_t* crs, co
   v.RecLens[0] = 4096;
   while (n > v.RecLens.Max()) GrowRecLens(v);
   while (n / 16 > v.RecAddrs.Max()) GrowRecAddrs(v);
-  // Memory for about one more such piece, backed now rather than a fault a page, with the
-  // records expected from the rest of the file at this piece's rate.
-  const double rest = static_cast<double>(std::max<int64_t>(v.nFileSize - (pieceStart - 1 + scan), 0));
-  const int64_t expect = n + static_cast<int64_t>(std::min(rest / scan * (n - n0) * kExpectedShare, double{INT32_MAX}));
-  v.RecLens.Prepare(int64_t{n} + (n - n0) + 1, expect);
   v.nRecCount = n;
   v.nLongestRec = static_cast<int32_t>(std::min<int64_t>(longest, INT32_MAX));
   v.nLastRecPointer = lastAddr;
+  v.nNextCheckpoint = (n / 16 + 1) * 16;  // for records stored one at a time after these
+  // Memory for about one more such piece, backed now rather than a fault a page.
+  v.RecLens.Prepare(int64_t{n} + (n - n0) + 1, RecordIndex(v).ExpectedBy(v.nFileSize + 1));
 }
 
 using StorePieceFn = void (*)(ViewerState&, const uint64_t*, const uint64_t*, int32_t, int32_t, int64_t, ScanCursor&,

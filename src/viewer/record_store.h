@@ -65,8 +65,8 @@ class RecordIndex {
   // as grep counts them, the first byte not yet scanned).
   int64_t NextStart() const;
   int64_t ScanStart() const;
-  // The records expected by address `upTo` (kExpectedShare of those the bytes up to there
-  // hold at the rate so far), and by the end of the file.
+  // The records expected to be indexed by address `upTo`: those indexed, and
+  // kExpectedShare of those the bytes from the scan up to there hold at the rate so far.
   int64_t ExpectedBy(int64_t upTo) const;
   // Lines as grep counts them: the cursor of a piece that starts where the scan stopped,
   // and the scan's place kept after it (nextPiece: the address after the piece).

@@ -128,6 +128,12 @@ TEST_F(ViewerTest, CheckpointsAndTheLookupCache) {
   EXPECT_EQ(L().LookupStats[2], 1);
   EXPECT_EQ(L().AddrCache.len, 15);
   EXPECT_EQ(L().AddrCache.count, 2);
+  // Records stored one at a time after a segment's (a source's unended last line): the
+  // checkpoint of record 48 among them.
+  for (int i = 41; i <= 48; ++i) L().StoreRecordPointers(addrOf(i), i, i % 2 ? 2 : 1);
+  EXPECT_EQ(L().RecAddrs[3], addrOf(48));
+  L().AddrCache.rec = -1;
+  EXPECT_EQ(L().FindRecAddr(48), addrOf(48));
 }
 
 TEST_F(ViewerTest, TablesGrowInBlocks) {
