@@ -22,6 +22,7 @@
 
 #include "sandbox_session.h"
 #include "record_splitter.h"
+#include "viewer/record_store.h"
 
 using namespace tembra;
 using recordcheck::Checked;
@@ -88,6 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   file.reserve(file.size() + in.remaining_bytes() + later.size());
   file += in.ConsumeRemainingBytesAsString();
   if (file.empty()) return 0;  // an empty file is refused before it is viewed
+  // Every store loop the processor runs, chosen by the file's length.
+  UseStoreLoop(static_cast<StoreLoop>(file.size() % 3));
 
   auto split = [&] { return lines ? recordcheck::SplitLines(file) : recordcheck::SplitRecords(file, maxRec); };
   std::vector<SplitRecord> recs = split();

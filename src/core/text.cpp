@@ -169,8 +169,10 @@ std::string Format(double value, const std::string& pattern) {
 
   bool negative = value < 0;
   double a = std::fabs(value);
-  // Round to maxDec decimals, halves to even.
-  double scale = std::pow(10.0, maxDec);
+  // Round to maxDec decimals, halves to even. The power of ten is built by multiplying:
+  // exact up to 10^22, as pow's is, without pow's tables, which would stay resident.
+  double scale = 1.0;
+  for (int i = 0; i < maxDec; ++i) scale *= 10.0;
   long double scaled = static_cast<long double>(a) * scale;
   // Whole-number values of any size keep all their digits.
   std::string digits;

@@ -3,8 +3,24 @@
 #include "viewer/record_store.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 
 #include "viewer/line_masks.h"
+
+// The store loop's wide form: AVX-512 where the compiler and the processor have it (not on
+// Windows, whose stack the compiler cannot align for it).
+#if TEMBRA_HAVE_AVX2 && !defined(_WIN32)
+#define TEMBRA_HAVE_AVX512 1
+// GCC 12 warns of its own AVX-512 intrinsics' undefined first values.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#include <immintrin.h>
+#pragma GCC diagnostic pop
+#else
+#define TEMBRA_HAVE_AVX512 0
+#endif
 
 namespace tembra {
 
@@ -87,9 +103,9 @@ __attribute__((noinline)) void StoreCheckpointAt(ViewerState& v, uint32_t* addrs
 }
 
 // Bytes of a piece whose line ends are listed at a time (the list stays in the first-level
-// cache), and the list's room: every byte an end, and eight written past the last.
+// cache), and the list's room: every byte an end, and up to fifteen written past the last.
 constexpr int32_t kFlatBytes = 2048;
-constexpr int32_t kFlatRoom = kFlatBytes + 8;
+constexpr int32_t kFlatRoom = kFlatBytes + 16;
 
 // Lists the line ends in the bytes [from, to) of a piece, whose line-end masks crs / lfs
 // cover `valid` bytes (from is a multiple of 64): each as (offset << 1) | pair, where pair
@@ -98,32 +114,44 @@ constexpr int32_t kFlatRoom = kFlatBytes + 8;
 // updated to the one before `to`. Returns how many; four list entries (eight past four
 // ends) are written whatever the count of a word, so that the common words need no
 // branch per end.
+// The line ends of block k (bytes blk..blk + 63, of which those before `to` count) and
+// which of them are two-byte ends; crBefore as for ListEnds.
+template <bool Lines>
+TEMBRA_ALWAYS_INLINE void BlockEnds(const uint64_t* crs, const uint64_t* lfs, int32_t k, int32_t blk, int32_t to,
+                                    int32_t blocks, uint64_t& crBefore, uint64_t& ends, uint64_t& pairs) {
+  const uint64_t cr = crs[k], lf = lfs[k];
+  if constexpr (Lines) {
+    pairs = lf & ((cr << 1) | crBefore);
+    ends = lf;
+  } else {
+    // A CR followed by an LF ends its record with both bytes; that LF ends nothing.
+    const uint64_t lfAfter = k + 1 < blocks ? (lfs[k + 1] & 1) : 0;
+    pairs = cr & ((lf >> 1) | (lfAfter << 63));
+    ends = cr | (lf & ~((cr << 1) | crBefore));
+  }
+  crBefore = cr >> 63;
+  if (to - blk < 64) ends &= (uint64_t{1} << (to - blk)) - 1;
+}
+
+// The list entry of the lowest of a block's ends, which it takes away (with no end left,
+// an entry past the list's end).
+TEMBRA_ALWAYS_INLINE void ListOne(uint64_t& ends, uint64_t pairs, uint32_t base, uint32_t& entry) {
+  const uint32_t bit = static_cast<uint32_t>(__builtin_ctzll(ends | (uint64_t{1} << 63)));
+  entry = base + (bit << 1) + static_cast<uint32_t>((pairs >> bit) & 1);
+  ends &= ends - 1;
+}
+
 template <bool Lines>
 TEMBRA_ALWAYS_INLINE int32_t ListEnds(const uint64_t* crs, const uint64_t* lfs, int32_t from, int32_t to,
                                       int32_t valid, uint64_t& crBefore, uint32_t* out) {
   const int32_t blocks = (valid + 63) / 64;
   uint32_t* o = out;
   for (int32_t k = from / 64, blk = from; blk < to; ++k, blk += 64) {
-    const uint64_t cr = crs[k], lf = lfs[k];
     uint64_t ends, pairs;
-    if constexpr (Lines) {
-      pairs = lf & ((cr << 1) | crBefore);
-      ends = lf;
-    } else {
-      // A CR followed by an LF ends its record with both bytes; that LF ends nothing.
-      const uint64_t lfAfter = k + 1 < blocks ? (lfs[k + 1] & 1) : 0;
-      pairs = cr & ((lf >> 1) | (lfAfter << 63));
-      ends = cr | (lf & ~((cr << 1) | crBefore));
-    }
-    crBefore = cr >> 63;
-    if (to - blk < 64) ends &= (uint64_t{1} << (to - blk)) - 1;
+    BlockEnds<Lines>(crs, lfs, k, blk, to, blocks, crBefore, ends, pairs);
     const int32_t count = __builtin_popcountll(ends);
     const uint32_t base = static_cast<uint32_t>(blk) << 1;
-    auto one = [&](int32_t t) {
-      const uint32_t bit = static_cast<uint32_t>(__builtin_ctzll(ends | (uint64_t{1} << 63)));
-      o[t] = base + (bit << 1) + static_cast<uint32_t>((pairs >> bit) & 1);
-      ends &= ends - 1;
-    };
+    auto one = [&](int32_t t) { ListOne(ends, pairs, base, o[t]); };
 #pragma GCC unroll 4
     for (int32_t t = 0; t < 4; ++t) one(t);
     if (count > 4) {
@@ -136,6 +164,104 @@ TEMBRA_ALWAYS_INLINE int32_t ListEnds(const uint64_t* crs, const uint64_t* lfs, 
   return static_cast<int32_t>(o - out);
 }
 
+#if TEMBRA_HAVE_AVX512
+// ListEnds with AVX-512 VBMI2: the ends of a block are compressed out of one vector of
+// their list bytes ((offset << 1) | pair within the block) and widened sixteen at a time;
+// a block of at most four ends is listed as ListEnds lists it.
+template <bool Lines>
+__attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,avx2,bmi,bmi2,popcnt"))) int32_t ListEndsWide(
+    const uint64_t* crs, const uint64_t* lfs, int32_t from, int32_t to, int32_t valid, uint64_t& crBefore,
+    uint32_t* out) {
+  const int32_t blocks = (valid + 63) / 64;
+  const __m512i twice = _mm512_set_epi8(126, 124, 122, 120, 118, 116, 114, 112, 110, 108, 106, 104, 102, 100, 98, 96,
+                                        94, 92, 90, 88, 86, 84, 82, 80, 78, 76, 74, 72, 70, 68, 66, 64, 62, 60, 58, 56,
+                                        54, 52, 50, 48, 46, 44, 42, 40, 38, 36, 34, 32, 30, 28, 26, 24, 22, 20, 18, 16,
+                                        14, 12, 10, 8, 6, 4, 2, 0);
+  const __m512i oneByte = _mm512_set1_epi8(1);
+  uint32_t* o = out;
+  for (int32_t k = from / 64, blk = from; blk < to; ++k, blk += 64) {
+    uint64_t ends, pairs;
+    BlockEnds<Lines>(crs, lfs, k, blk, to, blocks, crBefore, ends, pairs);
+    const int32_t count = __builtin_popcountll(ends);
+    const uint32_t base = static_cast<uint32_t>(blk) << 1;
+    if (count <= 4) {
+      for (int32_t t = 0; t < 4; ++t) ListOne(ends, pairs, base, o[t]);
+    } else {
+      const __m512i bytes = _mm512_mask_add_epi8(twice, pairs, twice, oneByte);
+      const __m512i listed = _mm512_maskz_compress_epi8(ends, bytes);
+      const __m512i add = _mm512_set1_epi32(static_cast<int32_t>(base));
+      _mm512_storeu_si512(o, _mm512_add_epi32(add, _mm512_cvtepu8_epi32(_mm512_extracti32x4_epi32(listed, 0))));
+      if (count > 16)
+        _mm512_storeu_si512(o + 16, _mm512_add_epi32(add, _mm512_cvtepu8_epi32(_mm512_extracti32x4_epi32(listed, 1))));
+      if (count > 32)
+        _mm512_storeu_si512(o + 32, _mm512_add_epi32(add, _mm512_cvtepu8_epi32(_mm512_extracti32x4_epi32(listed, 2))));
+      if (count > 48)
+        _mm512_storeu_si512(o + 48, _mm512_add_epi32(add, _mm512_cvtepu8_epi32(_mm512_extracti32x4_epi32(listed, 3))));
+    }
+    o += count;
+  }
+  return static_cast<int32_t>(o - out);
+}
+#endif
+
+#if TEMBRA_HAVE_AVX512
+// Where the store loop stands, handed to the wide loop and back.
+struct WideState {
+  uint16_t* lens;
+  uint32_t* addrs;
+  ViewerState* v;
+  int64_t pieceStart;
+  int64_t b;        // start of the next record, relative to the piece
+  int32_t n;        // records stored
+  int32_t longest;  // the longest length the wide loop stored
+  uint32_t high;    // high 32 bits of the last checkpoint noted
+  int32_t maxLen;   // the longest record it may store (longer ones are cut or long entries)
+};
+
+// Stores the records of line ends list[0..count) sixteen at a time, as the loop of
+// StorePieceBody does one at a time, while every record of a group is at most maxLen long;
+// returns how many ends it took (a group with a longer record is left whole).
+template <bool Lines>
+__attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2,popcnt"))) int32_t PutWide(const uint32_t* list,
+                                                                                          int32_t count,
+                                                                                          WideState& s) {
+  const __m512i one = _mm512_set1_epi32(1), limit = _mm512_set1_epi32(s.maxLen);
+  const __m512i zero = _mm512_setzero_si512();
+  __m512i most = zero;
+  int32_t i = 0, n = s.n, b = static_cast<int32_t>(s.b);
+  for (; i < count; i += 16) {
+    const int32_t k = std::min(16, count - i);
+    const __mmask16 m = static_cast<__mmask16>((1u << k) - 1);
+    const __m512i e = _mm512_maskz_loadu_epi32(m, list + i);
+    const __m512i pair = _mm512_and_si512(e, one);
+    const __m512i j = _mm512_srli_epi32(e, 1);
+    // Where each line end begins, where the next record starts, and each record's start:
+    // b, then the start after each end before it.
+    const __m512i end = Lines ? _mm512_sub_epi32(j, pair) : j;
+    const __m512i next = _mm512_add_epi32(_mm512_add_epi32(end, one), pair);
+    const __m512i start = _mm512_alignr_epi32(next, _mm512_set1_epi32(b), 15);
+    const __m512i len = _mm512_sub_epi32(end, start);
+    if (_mm512_mask_cmpgt_epi32_mask(m, len, limit) | _mm512_mask_cmplt_epi32_mask(m, len, zero)) break;
+    const __m512i entry = _mm512_or_si512(_mm512_slli_epi32(_mm512_add_epi32(pair, one), 12), len);
+    _mm256_mask_storeu_epi16(s.lens + n + 1, m, _mm512_cvtepi32_epi16(entry));
+    most = _mm512_mask_max_epi32(most, m, most, len);
+    // Of sixteen records in a row, at most one has a number that is a multiple of 16.
+    const int32_t first = (16 - ((n + 1) & 15)) & 15;
+    if (first < k) {
+      int32_t starts[16];
+      _mm512_storeu_si512(starts, start);
+      StoreCheckpointAt(*s.v, s.addrs, n + 1 + first, s.pieceStart + starts[first], s.high);
+    }
+    n += k;
+    b = _mm_cvtsi128_si32(_mm512_castsi512_si128(_mm512_permutexvar_epi32(_mm512_set1_epi32(k - 1), next)));
+  }
+  s.n = n;
+  s.b = b;
+  s.longest = std::max(s.longest, _mm512_reduce_max_epi32(most));
+  return i;
+}
+#endif
+
 // Stores the records that end in the first `scan` bytes of a piece at file address
 // pieceStart, whose line-end masks crs / lfs cover `valid` bytes (a byte after the scanned
 // ones, when there is one, tells whether a CR at the end is followed by an LF). A record
@@ -147,7 +273,7 @@ TEMBRA_ALWAYS_INLINE int32_t ListEnds(const uint64_t* crs, const uint64_t* lfs, 
 // record; one that reaches past `scan` is carried over whole.
 // The line ends are listed a stretch at a time first; the entries, the checkpoints and
 // the longest length then come from the list in one pass.
-template <bool Lines>
+template <bool Lines, bool Wide>
 TEMBRA_ALWAYS_INLINE void StorePieceBody(ViewerState& v, const uint64_t* crs, const uint64_t* lfs, int32_t scan,
                                          int32_t valid, int64_t pieceStart, ScanCursor& at, bool last) {
   const int32_t maxRec = v.nMaxRecLen;
@@ -189,17 +315,40 @@ TEMBRA_ALWAYS_INLINE void StorePieceBody(ViewerState& v, const uint64_t* crs, co
   uint32_t list[kFlatRoom];
   uint64_t crBefore = at.crBefore;  // a CR as the last byte of the previous block
   for (int32_t from = 0; from < scan; from += kFlatBytes) {
-    const int32_t count = ListEnds<Lines>(crs, lfs, from, std::min(scan, from + kFlatBytes), valid, crBefore, list);
-    for (int32_t i = 0; i < count; ++i) {
-      const int32_t j = static_cast<int32_t>(list[i] >> 1);
-      const int32_t pair = static_cast<int32_t>(list[i] & 1);
-      if constexpr (Lines) {
-        put(j - pair - b, 1 + pair);
-        b = j + 1;
-      } else {
-        cut(j);
-        put(j - b, 1 + pair);
-        b = j + 1 + pair;
+    const int32_t to = std::min(scan, from + kFlatBytes);
+#if TEMBRA_HAVE_AVX512
+    const int32_t count = Wide ? ListEndsWide<Lines>(crs, lfs, from, to, valid, crBefore, list)
+                               : ListEnds<Lines>(crs, lfs, from, to, valid, crBefore, list);
+#else
+    const int32_t count = ListEnds<Lines>(crs, lfs, from, to, valid, crBefore, list);
+#endif
+    for (int32_t i = 0, stop = count; i < count; stop = count) {
+#if TEMBRA_HAVE_AVX512
+      // Sixteen records at a time while they need nothing the loop below does alone (a cut,
+      // a long entry, a start far before the piece); then one such group the usual way.
+      if constexpr (Wide) {
+        if (b >= -(int64_t{1} << 30)) {
+          WideState s{lens, addrs, &v, pieceStart, b, n, 0, high, Lines ? int32_t{kLongEntry - 1} : maxRec};
+          i += PutWide<Lines>(list + i, count - i, s);
+          b = s.b;
+          n = s.n;
+          high = s.high;
+          longest = std::max<int64_t>(longest, s.longest);
+        }
+        stop = std::min(count, i + 16);
+      }
+#endif
+      for (; i < stop; ++i) {
+        const int32_t j = static_cast<int32_t>(list[i] >> 1);
+        const int32_t pair = static_cast<int32_t>(list[i] & 1);
+        if constexpr (Lines) {
+          put(j - pair - b, 1 + pair);
+          b = j + 1;
+        } else {
+          cut(j);
+          put(j - b, 1 + pair);
+          b = j + 1 + pair;
+        }
       }
     }
   }
@@ -235,39 +384,53 @@ using StorePieceFn = void (*)(ViewerState&, const uint64_t*, const uint64_t*, in
 template <bool Lines>
 void StorePiecePlain(ViewerState& v, const uint64_t* crs, const uint64_t* lfs, int32_t scan, int32_t valid,
                      int64_t pieceStart, ScanCursor& at, bool last) {
-  StorePieceBody<Lines>(v, crs, lfs, scan, valid, pieceStart, at, last);
+  StorePieceBody<Lines, false>(v, crs, lfs, scan, valid, pieceStart, at, last);
 }
 
 #if TEMBRA_HAVE_AVX2
-// The same with the bit instructions of newer processors, where it has them.
-template <bool Lines>
+// The same with the bit instructions of newer processors, where it has them, and with the
+// wide loop where the processor has AVX-512 too.
+template <bool Lines, bool Wide>
 __attribute__((target("avx2,bmi,bmi2,popcnt"))) void StorePieceBmi(ViewerState& v, const uint64_t* crs,
                                                                    const uint64_t* lfs, int32_t scan, int32_t valid,
                                                                    int64_t pieceStart, ScanCursor& at, bool last) {
-  StorePieceBody<Lines>(v, crs, lfs, scan, valid, pieceStart, at, last);
+  StorePieceBody<Lines, Wide>(v, crs, lfs, scan, valid, pieceStart, at, last);
 }
 #endif
 
+// The store loops the processor can run for records or for lines, by StoreLoop: the
+// widest, the bit instructions, the portable loop.
 template <bool Lines>
-StorePieceFn ChooseStorePiece() {
+std::array<StorePieceFn, 3> ChooseStorePieces() {
+  std::array<StorePieceFn, 3> fns{StorePiecePlain<Lines>, StorePiecePlain<Lines>, StorePiecePlain<Lines>};
 #if TEMBRA_HAVE_AVX2
   __builtin_cpu_init();
   if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
       __builtin_cpu_supports("popcnt"))
-    return StorePieceBmi<Lines>;
+    fns[0] = fns[1] = StorePieceBmi<Lines, false>;
+#if TEMBRA_HAVE_AVX512
+  if (fns[1] != fns[2] && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+      __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi2"))
+    fns[0] = StorePieceBmi<Lines, true>;
 #endif
-  return StorePiecePlain<Lines>;
+#endif
+  return fns;
 }
+
+std::atomic<int> g_storeLoop{static_cast<int>(StoreLoop::kWidest)};
 
 // Stores the records that end in the first `scan` bytes of a piece (see StorePieceBody).
 void StorePiece(ViewerState& v, const uint64_t* crs, const uint64_t* lfs, int32_t scan, int32_t valid,
                 int64_t pieceStart, ScanCursor& at, bool last) {
-  static const StorePieceFn records = ChooseStorePiece<false>();
-  static const StorePieceFn lines = ChooseStorePiece<true>();
-  (v.bGrepLines ? lines : records)(v, crs, lfs, scan, valid, pieceStart, at, last);
+  static const std::array<StorePieceFn, 3> records = ChooseStorePieces<false>();
+  static const std::array<StorePieceFn, 3> lines = ChooseStorePieces<true>();
+  const size_t loop = static_cast<size_t>(g_storeLoop.load(std::memory_order_relaxed));
+  (v.bGrepLines ? lines : records)[loop](v, crs, lfs, scan, valid, pieceStart, at, last);
 }
 
 }  // namespace
+
+void UseStoreLoop(StoreLoop loop) { g_storeLoop.store(static_cast<int>(loop), std::memory_order_relaxed); }
 
 RecordIndex::Line RecordIndex::Find(int32_t n) {
   ViewerState& v = v_;

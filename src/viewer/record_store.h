@@ -31,6 +31,11 @@ struct ScanCursor {
   uint64_t crBefore = 0;
 };
 
+// The loop that stores records from line-end masks: the widest the processor runs (the
+// default), the one with the bit instructions, or the portable one; checks compare them.
+enum class StoreLoop { kWidest = 0, kBits = 1, kPortable = 2 };
+void UseStoreLoop(StoreLoop loop);
+
 class RecordIndex {
  public:
   explicit RecordIndex(ViewerState& v) : v_(v) {}
