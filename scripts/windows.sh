@@ -10,7 +10,7 @@
 #      then Esc, typed on the real keyboard path, must end it; started on a UTF-8 file
 #      with "CHARSET UTF-8", its text view must draw (BUILD/tembra-utf8-page.png);
 #      started in a Greek folder in UTF-8, its caption must name the folder and Enter
-#      must open a Chinese name.
+#      must open a Chinese name; started with a pipe on standard input, it must view it.
 # Usage: scripts/windows.sh [BUILD_DIR]        (default: build-win)
 set -uo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
@@ -193,7 +193,7 @@ gui_check() {
   mkdir -p "$tests/gui/folder" "$tests/app"
   printf 'first line\r\nsecond line\r\n' >"$tests/gui/readme.txt"
   cp "$build/tembra.exe" "$tests/app/tembra.exe"
-  (cd "$tests/gui" && timeout -k 5 180 "$WINE" start /d 'T:\gui' 'T:\app\tembra.exe' >"$state/gui.log" 2>&1)
+  (cd "$tests/gui" && timeout -k 5 180 "$WINE" start /d 'T:\gui' 'T:\app\tembra.exe' >"$state/gui.log" 2>&1 </dev/null)
   local win="" caption=""
   win="$(gui_window '^TEMBRA • DIR • ')" || return 1
   caption="$(xdotool getwindowname "$win")"
@@ -215,7 +215,7 @@ gui_utf8_check() {
   mkdir -p "$tests/gui8"
   printf 'CHARSET UTF-8\r\n' >"$tests/gui8/VXCONFIG.TXT"
   printf 'caf\xc3\xa9 \xce\xa9\xce\xbb \xd0\x96 \xe6\x96\x87\xe4\xbb\xb6 e\xcc\x81 \xf0\xa0\x80\x80 \xe9 end\r\n' >"$tests/gui8/utf8.txt"
-  (cd "$tests/gui8" && timeout -k 5 180 "$WINE" start /d 'T:\gui8' 'T:\app\tembra.exe' 'T:\gui8\utf8.txt' >"$state/gui8.log" 2>&1)
+  (cd "$tests/gui8" && timeout -k 5 180 "$WINE" start /d 'T:\gui8' 'T:\app\tembra.exe' 'T:\gui8\utf8.txt' >"$state/gui8.log" 2>&1 </dev/null)
   local win=""
   win="$(gui_window '^TEMBRA • LIST • ')" || return 1
   echo "window $win: $(xdotool getwindowname "$win")"
@@ -234,7 +234,7 @@ gui_utf8_names_check() {
   mkdir -p "$dir"
   printf 'CHARSET UTF-8\r\n' >"$dir/VXCONFIG.TXT"
   printf 'hello\r\n' >"$dir/文件.txt"
-  (cd "$dir" && timeout -k 5 180 "$WINE" start /d 'T:\gui8\Ωμέγα' 'T:\app\tembra.exe' >"$state/gui8n.log" 2>&1)
+  (cd "$dir" && timeout -k 5 180 "$WINE" start /d 'T:\gui8\Ωμέγα' 'T:\app\tembra.exe' >"$state/gui8n.log" 2>&1 </dev/null)
   win="$(gui_window '^TEMBRA • DIR • ')" || return 1
   caption="$(xdotool getwindowname "$win")"
   echo "window $win: $caption"
@@ -253,6 +253,20 @@ gui_utf8_names_check() {
 }
 gui_utf8_names_check
 result desktop_window_utf8_names $?
+
+# tembra.exe started with a pipe on standard input and no file named views the pipe: the
+# caption names "<STDIN>" in the current folder; then F10 ends the program.
+gui_stdin_check() {
+  [ -n "$XDISPLAY" ] || { echo "no X display"; return 1; }
+  export DISPLAY="$XDISPLAY"
+  local win=""
+  (cd "$tests/gui" && printf 'piped 1\r\npiped 2\r\n' | timeout -k 5 180 "$WINE" 'T:\app\tembra.exe' >"$state/guistdin.log" 2>&1) &
+  win="$(gui_window '^TEMBRA • LIST • .*<STDIN>$')" || return 1
+  echo "window $win: $(xdotool getwindowname "$win")"
+  gui_end "$win" F10
+}
+gui_stdin_check
+result desktop_window_stdin $?
 
 echo "windows: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,7 +1,8 @@
 // Checks of the Win32 layer itself, run under Wine (or on Windows) by scripts/windows.sh:
 // the find functions, file times, shared reads, copy/rename/delete, the recycle bin,
-// current directories, processes, the upper-case conversions, the window's font
-// measurement, drawing and the clipboard. Prints "N passed, M failed".
+// current directories, processes, standard input viewed as a file, the upper-case
+// conversions, the window's font measurement, drawing and the clipboard. Prints
+// "N passed, M failed".
 #include "platform/win32/gui/desktop.h"
 
 #include <cstdio>
@@ -453,6 +454,43 @@ void DialogChecks() {
   t.join();
   Check(!ok && answer.empty(), "cancelled input box");
 }
+// Standard input named on the command line: "-", or nothing named; then read through a
+// file that grows, to the writer's end, and the same bytes when viewed again.
+void StandardInputChecks(Win32FileSystem& fs, const std::string& root) {
+  std::string problem;
+  ::SetStdHandle(STD_INPUT_HANDLE, nullptr);
+  Check(ArgumentsWithStandardInput("-", false, true, problem) == "-" && !problem.empty(), "no standard input to view");
+  HANDLE r = nullptr, w = nullptr;
+  ::CreatePipe(&r, &w, nullptr, 0);
+  ::SetStdHandle(STD_INPUT_HANDLE, r);
+  ArgumentsWithStandardInput("-", false, false, problem);
+  Check(!problem.empty(), "standard input holding the script is not viewed");
+  const char* const cases[][3] = {{"/Q-S \"a - b.txt\",'-' -- -", "", "/Q-S \"a - b.txt\",<stdin> -- -"},
+                                  {"/Q-S", "implicit", "/Q-S <stdin>"}, {"a.txt", "implicit", "a.txt"}, {"/Q-S", "", "/Q-S"}};
+  for (const auto& c : cases)
+    Check(ArgumentsWithStandardInput(c[0], *c[1] != 0, true, problem) == c[2] && problem.empty(), "standard input named", c[0]);
+  const std::string name = root + "\\" + kStandardInputName;
+  Check(fs.StreamKind(name) == FileSystem::kStandardInput && fs.Exists(name) == 0, "standard input's name");
+  FindData d;
+  bool listed = false;
+  const FindHandle f = fs.FindFirstFile(root + "\\*", d);
+  for (bool more = f != kInvalidFind; more; more = fs.FindNextFile(f, d)) listed = listed || d.cFileName == kStandardInputName;
+  fs.FindClose(f);
+  Check(listed, "its folder lists standard input");
+  DWORD put = 0;
+  ::WriteFile(w, "one\r\ntwo\r\n", 10, &put, nullptr);
+  FileHandle h = fs.OpenStream(name);
+  for (int i = 0; i < 1000 && fs.FileLength(h) < 10; ++i) ::Sleep(10);
+  Check(fs.StreamStateOf(h).running, "the pipe's writer is still open");
+  ::CloseHandle(w);
+  for (int i = 0; i < 1000 && fs.StreamStateOf(h).running; ++i) ::Sleep(10);
+  Check(!fs.StreamStateOf(h).running && fs.StreamStateOf(h).stop == FileSystem::StreamStop::kEnd, "the pipe's end");
+  fs.CloseFile(h);
+  h = fs.OpenStream(name);
+  char got[16] = {0};
+  Check(fs.ReadAt(h, 1, got, 16) == 10 && std::string(got) == "one\r\ntwo\r\n", "standard input viewed again", got);
+  fs.CloseFile(h);
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -467,6 +505,7 @@ int main(int argc, char** argv) {
   Utf8NameChecks(fs, p, root);
   ProcessChecks(p, root);
   CellTextChecks();
+  StandardInputChecks(fs, root);
   if (argc <= 2 || std::string(argv[2]) != "--no-window") {
     WindowChecks();
     DialogChecks();

@@ -42,6 +42,16 @@ int main(int argc, char** argv) {
   // The standard streams need not keep step with C's stdio (reading the script line by
   // line through a synchronised stream costs a call per character).
   std::ios::sync_with_stdio(false);
+#ifdef _WIN32
+  // "-" on the command line views standard input, as tembra.exe does (the script then
+  // comes from a file).
+  const std::string input = tembra::win32::ArgumentsWithStandardInput(options.cmdline, false, scriptPath != "-", error);
+  if (!error.empty()) {
+    std::cerr << "tembra-headless: " << error << "\n";
+    return 2;
+  }
+  options.cmdline = input;
+#endif
   std::vector<std::string> lines;
   if (!scriptPath.empty()) {
     std::ifstream file;

@@ -12,6 +12,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/paths.h"
+#include "platform/spool_limits.h"
 
 namespace tembra::posix {
 
@@ -99,12 +100,6 @@ class PosixFileSystem : public FileSystem {
 // terminal then takes descriptor 0): "/dev/fd/<fd>" names it, and it is read as a source
 // of unknown size in every profile.
 void SetStandardInput(int fd);
-// The most bytes a source of unknown size is read to: TEMBRA_SPOOL_LIMIT (bytes) when set,
-// else kSpoolBound; reading stops sooner when the temporary folder would keep less than
-// kSpoolReserve bytes free.
-constexpr int64_t kSpoolBound = int64_t{4} << 30;
-constexpr int64_t kSpoolReserve = int64_t{256} << 20;
-int64_t SpoolBound();
 
 class PosixProcesses : public Processes {
  public:

@@ -178,16 +178,6 @@ std::shared_ptr<Spool> StartSpool(int src, int& error) {
 
 void SetStandardInput(int fd) { g_stdin = fd; }
 
-int64_t SpoolBound() {
-  const char* env = std::getenv("TEMBRA_SPOOL_LIMIT");
-  if (env && *env) {
-    char* end = nullptr;
-    const long long n = std::strtoll(env, &end, 10);
-    if (end && *end == '\0' && n > 0) return n;
-  }
-  return kSpoolBound;
-}
-
 FileSystem::StreamKindOf PosixFileSystem::StreamKind(const std::string& path) {
   const std::string host = drives_.HostPath(path);
   struct stat st;

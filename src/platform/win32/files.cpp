@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/win32/win32_api.h"
+#include "platform/win32/standard_input.h"
 #include "platform/win32/win32_platform.h"
 
 namespace tembra::win32 {
@@ -78,25 +79,42 @@ void Win32FileSystem::SetUtf8Names(bool on) { win32::SetUtf8Names(on); }
 std::string Win32FileSystem::ShownUtf8Name(const std::string& utf8) { return NarrowName(WideText(utf8, true)); }
 
 FindHandle Win32FileSystem::FindFirstFile(const std::string& pattern, FindData& data) {
+  const std::wstring wide = WideName(pattern);
+  if (NamesStandardInput(wide)) {
+    StandardInputFindData(data);
+    return kStandardInputFind;
+  }
+  const bool withInput = ListingShowsStandardInput(wide);
   WIN32_FIND_DATAW w;
   std::memset(&w, 0, sizeof w);
-  HANDLE h = ::FindFirstFileW(WideName(pattern).c_str(), &w);
-  if (h == INVALID_HANDLE_VALUE) return kInvalidFind;
+  HANDLE h = ::FindFirstFileW(wide.c_str(), &w);
+  if (h == INVALID_HANDLE_VALUE) {
+    if (!withInput) return kInvalidFind;
+    StandardInputFindData(data);
+    return kStandardInputFind;
+  }
   FillFindData(w, data);
+  if (withInput) owingInput_.insert(AsInt(h));
   return AsInt(h);
 }
 
 bool Win32FileSystem::FindNextFile(FindHandle handle, FindData& data) {
-  if (handle == kInvalidFind) return false;
+  if (handle == kInvalidFind || handle == kStandardInputFind) return false;
   WIN32_FIND_DATAW w;
   std::memset(&w, 0, sizeof w);
-  if (!::FindNextFileW(AsHandle(handle), &w)) return false;
+  if (!::FindNextFileW(AsHandle(handle), &w)) {
+    if (owingInput_.erase(handle) == 0) return false;
+    StandardInputFindData(data);
+    return true;
+  }
   FillFindData(w, data);
   return true;
 }
 
 void Win32FileSystem::FindClose(FindHandle handle) {
-  if (handle != kInvalidFind) ::FindClose(AsHandle(handle));
+  if (handle == kInvalidFind || handle == kStandardInputFind) return;
+  owingInput_.erase(handle);
+  ::FindClose(AsHandle(handle));
 }
 
 uint64_t Win32FileSystem::FileTimeToLocalFileTime(uint64_t utc) {
@@ -123,7 +141,7 @@ FileHandle Win32FileSystem::OpenRead(const std::string& path) {
 bool Win32FileSystem::StillAtPath(FileHandle file, const std::string& path) {
   // The same file when the volume and the file index agree (a log rotated by a rename
   // and a new file leaves another index at the name).
-  if (file == kInvalidFile || path.empty()) return true;
+  if (file == kInvalidFile || path.empty() || IsStreamHandle(file)) return true;
   HANDLE named = ::CreateFileW(WideName(path).c_str(), FILE_READ_ATTRIBUTES,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -163,7 +181,9 @@ int64_t Win32FileSystem::FileLength(FileHandle file) {
 }
 
 void Win32FileSystem::CloseFile(FileHandle file) {
-  if (file != kInvalidFile) ::CloseHandle(AsHandle(file));
+  if (file == kInvalidFile) return;
+  ForgetStreamHandle(file);
+  ::CloseHandle(AsHandle(file));
 }
 
 // ---------------------------------------------------------------- whole files
@@ -320,7 +340,9 @@ int Win32FileSystem::TouchFile(const std::string& path) {
   return rc;
 }
 
-std::string Win32FileSystem::ErrorText(int error) {
+std::string Win32FileSystem::ErrorText(int error) { return SystemErrorText(error); }
+
+std::string SystemErrorText(int error) {
   wchar_t* text = nullptr;
   DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                              nullptr, static_cast<DWORD>(error), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
@@ -336,6 +358,7 @@ std::string Win32FileSystem::ErrorText(int error) {
 
 int Win32FileSystem::Exists(const std::string& path) {
   if (path.empty() || path.find_first_of("*?") != std::string::npos) return -1;
+  if (NamesStandardInput(WideName(path))) return 0;
   DWORD a = ::GetFileAttributesW(WideName(path).c_str());
   if (a == INVALID_FILE_ATTRIBUTES) return -1;
   return (a & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;

@@ -76,6 +76,9 @@ std::wstring Filled(Call call) {
   return std::wstring();
 }
 
+// The system's text for an error number, without its closing full stop.
+std::string SystemErrorText(int error);
+
 inline uint64_t Ticks(const FILETIME& ft) {
   return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
 }

@@ -3,6 +3,7 @@
 // include <windows.h>, whose A/W macros would rename the interface's operations.
 #pragma once
 
+#include <set>
 #include <string>
 
 #include "platform/platform.h"
@@ -22,6 +23,10 @@ class Win32FileSystem : public FileSystem {
   int64_t FileLength(FileHandle file) override;
   void CloseFile(FileHandle file) override;
   bool StillAtPath(FileHandle file, const std::string& path) override;
+  // Standard input, once the command line names it (ArgumentsWithStandardInput).
+  StreamKindOf StreamKind(const std::string& path) override;
+  FileHandle OpenStream(const std::string& path) override;
+  StreamState StreamStateOf(FileHandle file) override;
 
   bool ReadWholeFile(const std::string& path, std::string& contents) override;
   bool WriteWholeFile(const std::string& path, const std::string& contents) override;
@@ -51,7 +56,22 @@ class Win32FileSystem : public FileSystem {
   // When set, the recycle-bin confirmation is asked through these dialogs (the
   // headless driver records it); otherwise the shell asks in its own box.
   Dialogs* confirmDialogs = nullptr;
+
+ private:
+  // Listings of the folder that holds standard input's entry, which give it after the last
+  // real entry.
+  std::set<FindHandle> owingInput_;
 };
+
+// The name by which the command line names standard input: "<" and ">" are in no file
+// name of Windows, so it never hides a real file.
+constexpr char kStandardInputName[] = "<stdin>";
+// The program's arguments with standard input named where it is to be viewed: in place of
+// a word "-" (before "--"), or, with `implicit`, at the end when no file is named. It is
+// viewed when it is a pipe or a file (not a console, not missing) and `inputFree` (it holds
+// nothing else, such as the driver's script). A "-" that cannot be: problem says why.
+std::string ArgumentsWithStandardInput(const std::string& arguments, bool implicit, bool inputFree,
+                                       std::string& problem);
 
 class Win32Processes : public Processes {
  public:

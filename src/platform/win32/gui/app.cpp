@@ -8,6 +8,16 @@
 namespace tembra::win32 {
 
 int RunDesktop(HINSTANCE instance, int show) {
+  // "-", or a pipe or file on standard input with no file named: standard input is viewed.
+  Win32Processes processes;
+  std::string problem;
+  const std::string given = processes.CommandLine();
+  const std::string arguments = ArgumentsWithStandardInput(given, true, true, problem);
+  if (!problem.empty()) {
+    ::MessageBoxW(nullptr, WideText("Tembra: " + problem, false).c_str(), L"Tembra", MB_OK | MB_ICONERROR);
+    return 2;
+  }
+  if (arguments != given) processes.SetCommandLine(arguments);
   DesktopWindow window;
   if (!window.Create(instance)) {
     ::MessageBoxW(nullptr, L"The window could not be created.", L"Tembra", MB_OK | MB_ICONERROR);
@@ -15,7 +25,6 @@ int RunDesktop(HINSTANCE instance, int show) {
   }
   DesktopDialogs dialogs(window);
   Win32FileSystem files;
-  Win32Processes processes;
   Win32Clock clock;
   Platform platform{window, dialogs, window, window, files, processes, clock};
   auto lister = std::make_unique<Lister>(platform);
