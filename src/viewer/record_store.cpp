@@ -166,8 +166,7 @@ TEMBRA_ALWAYS_INLINE int32_t ListEnds(const uint64_t* crs, const uint64_t* lfs, 
 
 #if TEMBRA_HAVE_AVX512
 // ListEnds with AVX-512 VBMI2: the ends of a block are compressed out of one vector of
-// their list bytes ((offset << 1) | pair within the block) and widened sixteen at a time;
-// a block of at most four ends is listed as ListEnds lists it.
+// their list bytes ((offset << 1) | pair within the block) and widened sixteen at a time.
 template <bool Lines>
 __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,avx2,bmi,bmi2,popcnt"))) int32_t ListEndsWide(
     const uint64_t* crs, const uint64_t* lfs, int32_t from, int32_t to, int32_t valid, uint64_t& crBefore,
@@ -184,15 +183,12 @@ __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,avx2,bmi,bmi2,popcn
     BlockEnds<Lines>(crs, lfs, k, blk, to, blocks, crBefore, ends, pairs);
     const int32_t count = __builtin_popcountll(ends);
     const uint32_t base = static_cast<uint32_t>(blk) << 1;
-    if (count <= 4) {
-      for (int32_t t = 0; t < 4; ++t) ListOne(ends, pairs, base, o[t]);
-    } else {
-      const __m512i bytes = _mm512_mask_add_epi8(twice, pairs, twice, oneByte);
-      const __m512i listed = _mm512_maskz_compress_epi8(ends, bytes);
-      const __m512i add = _mm512_set1_epi32(static_cast<int32_t>(base));
-      _mm512_storeu_si512(o, _mm512_add_epi32(add, _mm512_cvtepu8_epi32(_mm512_extracti32x4_epi32(listed, 0))));
-      if (count > 16)
-        _mm512_storeu_si512(o + 16, _mm512_add_epi32(add, _mm512_cvtepu8_epi32(_mm512_extracti32x4_epi32(listed, 1))));
+    const __m512i bytes = _mm512_mask_add_epi8(twice, pairs, twice, oneByte);
+    const __m512i listed = _mm512_maskz_compress_epi8(ends, bytes);
+    const __m512i add = _mm512_set1_epi32(static_cast<int32_t>(base));
+    _mm512_storeu_si512(o, _mm512_add_epi32(add, _mm512_cvtepu8_epi32(_mm512_extracti32x4_epi32(listed, 0))));
+    if (__builtin_expect(count > 16, 0)) {
+      _mm512_storeu_si512(o + 16, _mm512_add_epi32(add, _mm512_cvtepu8_epi32(_mm512_extracti32x4_epi32(listed, 1))));
       if (count > 32)
         _mm512_storeu_si512(o + 32, _mm512_add_epi32(add, _mm512_cvtepu8_epi32(_mm512_extracti32x4_epi32(listed, 2))));
       if (count > 48)
