@@ -85,6 +85,8 @@ int CellWidth(char32_t cp) {
   return WidthFromRanges(cp);
 }
 
+const uint8_t* FirstPlaneCellInfo() { return PlaneInfo(); }
+
 int CellInfo(char32_t cp) {
   if (cp < 0x10000) return cp < 0xAD ? 1 : PlaneInfo()[cp];
   return WidthFromRanges(cp) | (InRanges(kFormatRanges, cp) ? kFormatChar : 0);

@@ -49,6 +49,9 @@ bool IsFormatChar(char32_t cp);
 // character.
 constexpr int kFormatChar = 4;
 int CellInfo(char32_t cp);
+// CellInfo of every character below U+10000, indexed by the character (for loops that
+// look up many).
+const uint8_t* FirstPlaneCellInfo();
 
 // The simple upper case of a character (itself when it has none or when its upper case
 // is more than one character, as for "ß").
