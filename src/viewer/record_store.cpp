@@ -13,11 +13,15 @@
 #if TEMBRA_HAVE_AVX2 && !defined(_WIN32)
 #define TEMBRA_HAVE_AVX512 1
 // GCC 12 warns of its own AVX-512 intrinsics' undefined first values.
+#if !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wuninitialized"
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
+#if !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 #else
 #define TEMBRA_HAVE_AVX512 0
 #endif
