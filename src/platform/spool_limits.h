@@ -1,10 +1,13 @@
 // How far a source of unknown size (a pipe, standard input) is copied into its temporary
-// file, on every host. Included by the platform layers only, never by the core (which
-// learns the bound from the stream's state).
+// file, and how its copying stands, on every host. Included by the platform layers only,
+// never by the core (which learns the bound from the stream's state).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
+
+#include "platform/platform.h"
 
 namespace tembra {
 
@@ -22,6 +25,22 @@ inline int64_t SpoolBound() {
     if (end && *end == '\0' && n > 0) return n;
   }
   return kSpoolBound;
+}
+
+// The state of a host's spool (its bound, whether it still runs, and why it stopped): read
+// by the viewer's thread while the spool's thread copies, which writes stop and error
+// before `running` turns false.
+template <class SpoolOfHost>
+FileSystem::StreamState SpoolState(const SpoolOfHost& spool) {
+  FileSystem::StreamState s;
+  s.stream = true;
+  s.bound = spool.bound;
+  s.running = spool.running.load(std::memory_order_acquire);
+  if (!s.running) {
+    s.stop = spool.stop;
+    s.error = spool.error;
+  }
+  return s;
 }
 
 }  // namespace tembra

@@ -251,18 +251,8 @@ FileHandle PosixFileSystem::OpenStream(const std::string& path) {
 }
 
 FileSystem::StreamState PosixFileSystem::StreamStateOf(FileHandle file) {
-  StreamState s;
   auto it = Handles().find(file);
-  if (it == Handles().end()) return s;
-  const Spool& spool = *it->second;
-  s.stream = true;
-  s.bound = spool.bound;
-  s.running = spool.running.load(std::memory_order_acquire);
-  if (!s.running) {
-    s.stop = spool.stop;
-    s.error = spool.error;
-  }
-  return s;
+  return it == Handles().end() ? StreamState() : SpoolState(*it->second);
 }
 
 bool PosixFileSystem::StillAtPath(FileHandle file, const std::string& path) {
