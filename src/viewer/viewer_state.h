@@ -58,9 +58,17 @@ class GrowTable {
     if (newMax + 1 > cap_) Grow(newMax + 1);
     max_ = newMax;
   }
-  // Makes room for `entries` entries (indexes 0..entries-1) without changing Max().
+  // Makes room for `entries` entries (indexes 0..entries-1) without changing Max(): half
+  // as much again as there is, or, where memory has no room for that, just as many.
   void Reserve(int64_t entries) {
-    if (entries > cap_) Grow(std::max(entries, cap_ + cap_ / 2));
+    if (entries <= cap_) return;
+    const int64_t roomy = std::max(entries, cap_ + cap_ / 2);
+    try {
+      Grow(roomy);
+    } catch (const std::bad_alloc&) {
+      if (roomy == entries) throw;
+      Grow(entries);
+    }
   }
   // Backs the first `entries` entries with memory ahead of their writing, in steps of
   // 32 KiB (so that at most a step is held before it is used); `expected`: the entries

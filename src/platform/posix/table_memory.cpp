@@ -66,7 +66,11 @@ void TableMemory::Resize(size_t bytes) {
       void* p = ReserveSpace(size);
       if (p == nullptr) p = ReserveSpace(size = want * 2);
       if (p == nullptr) p = ReserveSpace(size = want);
-      if (p == nullptr || ::mprotect(p, want, PROT_READ | PROT_WRITE) != 0) throw std::bad_alloc();
+      if (p == nullptr) throw std::bad_alloc();
+      if (::mprotect(p, want, PROT_READ | PROT_WRITE) != 0) {
+        ::munmap(p, size);  // the table stays as it was
+        throw std::bad_alloc();
+      }
       if (data_ != nullptr) std::memcpy(p, data_, bytes_);
       if (mapped_)
         ::munmap(data_, reserved_);
