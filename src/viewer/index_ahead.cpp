@@ -119,12 +119,16 @@ struct PieceReader {
   void Run() {
     const int32_t count = Pieces();
     for (;;) {
+      // While every slot is full, the thread backs the tables' memory, with no piece
+      // claimed: backing 2 MiB can take longer than the caller's storing of the pieces
+      // ready, and the caller then reads the next piece itself rather than wait for it.
+      while (consumed.load(std::memory_order_acquire) <= claimed.load(std::memory_order_acquire) - kAheadSlots &&
+             BackSpare()) {
+      }
       const int32_t i = claimed.fetch_add(1, std::memory_order_acq_rel);
       if (i >= count) return;
       // When every slot is full, the thread waits until half of them are free again, so
       // that it is not woken for every piece the caller takes.
-      while (consumed.load(std::memory_order_acquire) <= i - kAheadSlots && BackSpare()) {
-      }
       if (consumed.load(std::memory_order_acquire) <= i - kAheadSlots) WaitAbove(consumed, i - kAheadSlots / 2, stop);
       if (stop.load(std::memory_order_acquire) || !Fill(i, true)) return;
     }
