@@ -231,10 +231,19 @@ void GridWindow::PrintAt(long x, long y, const std::string& text) {
 
 void GridWindow::PrintCellsAt(long x, long y, const std::vector<TextCell>& text) {
   const TextCell* const cells = text.data();  // by pointer, as in PrintAt
-  PrintRun(x, y, static_cast<long>(text.size()), [cells](long i, long from, long to) {
+  const long count = static_cast<long>(text.size());
+  // Half a wide character at either edge of the print shows as a blank. The edges (of the
+  // part inside the window) are looked at once: a print whose edges are whole, as every
+  // line of a page is, takes its cells as they are.
+  const long col = NearestCell(x, kCellW);
+  const long from = std::max<long>(0, -col), to = std::min<long>(count, cols_ - col);
+  if (from >= to || (cells[from].width != 0 && cells[to - 1].width != 2)) {
+    PrintRun(x, y, count, [cells](long i, long, long) { return Glyph{cells[i].ch, cells[i].mark, cells[i].width}; });
+    return;
+  }
+  PrintRun(x, y, count, [cells](long i, long first, long end) {
     const TextCell t = cells[i];
-    // Half a wide character at either edge of the print shows as a blank.
-    if ((i == from && t.width == 0) || (i + 1 == to && t.width == 2)) [[unlikely]]
+    if ((i == first && t.width == 0) || (i + 1 == end && t.width == 2)) [[unlikely]]
       return Glyph{U' ', 0, 1};
     return Glyph{t.ch, t.mark, t.width};
   });

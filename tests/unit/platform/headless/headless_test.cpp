@@ -150,4 +150,7 @@ TEST(Headless, WideCharactersOnTheGrid) {
   g.PrintCellsAt(9 * GridWindow::kCellW, GridWindow::kCellH, {wide, second});
   g.PrintCellsAt(0, GridWindow::kCellH, {second, wide});
   EXPECT_EQ(g.RowUtf8(1), "          ");
+  // ... and so does the half of one that a print from left of the window begins with.
+  g.PrintCellsAt(-GridWindow::kCellW, GridWindow::kCellH, {wide, second, TextCell{U'y', 0, 1}});
+  EXPECT_EQ(g.RowUtf8(1), " y        ");
 }
