@@ -192,11 +192,11 @@ bool Lister::WaitForSource() {
       return TakeGrowth();
     }
     // Only a scan that lets events run waits, and not during the start-up (no key could
-    // end the wait). Esc or Ctrl+C stops it with a message; any other key typed
-    // meanwhile ends the wait and then acts.
+    // end the wait). Esc or Ctrl+C stops it with a message (also when keys typed after it
+    // wait); any other key typed meanwhile ends the wait and then acts.
     // (The release of the key that began the wait is no new key.)
     const bool typed = std::any_of(KeptKeys.begin(), KeptKeys.end(), [](const KeptKey& k) { return k.kind != KeptKey::Up; });
-    if (nYieldCount == 0 || bLoading || typed || !ScanGoesOn()) return false;
+    if (nYieldCount == 0 || bLoading || !ScanGoesOn() || typed) return false;
     if (ScanProgressDue()) ShowScanProgress(nRecCount, std::max<int64_t>(0, P.files.FileLength(hFdbin)));
     bIndexing = true;
     SleepMs(10);

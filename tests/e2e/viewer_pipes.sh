@@ -22,6 +22,16 @@ key End
 key Esc
 S
 expect_contains "CAPTION TEMBRA • DIR"
+# Esc stops the wait where it is, also between wait lines (the wait goes on meanwhile).
+run_headless --profile linux --cwd "$D" --cmdline silent <<'S'
+key End
+wait 200
+key Esc
+wait 200
+screen
+S
+expect_screen_row 25 "VX1047 - Stopped at line 0, byte 0"
+expect_screen_row 1 "Ver: Beta_7Z - File List"
 
 run_headless --profile linux --cmdline /dev/fd/63 63< <(seq 1 1000) <<'S'
 key End

@@ -6,11 +6,13 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <ctime>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 #include "core/text.h"
 #include "platform/headless/transcript.h"
@@ -166,6 +168,7 @@ void HeadlessEvents::DoEvents() {
 void HeadlessEvents::Sleep(int milliseconds) {
   sleptInEvent = true;
   if (milliseconds <= 0) return;
+  session_.Slept(milliseconds);
   if (session_.clock().IsFixed()) session_.clock().Advance(milliseconds);
   else std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
@@ -479,13 +482,11 @@ bool Session::Dispatch(const std::string& line, const std::vector<std::string>& 
   } else if (cmd == "INPUT-CANCEL") {
     dialogs_.inputs.push_back(std::nullopt);
   } else if (cmd == "WAIT") {
-    int ms = std::atoi(w[1].c_str());
-    Guard([&] {
-      for (int left = ms; left > 0; left -= 50) {
-        events_.Sleep(std::min(left, 50));
-        L.DoEvents();
-      }
-    });
+    const int ms = std::atoi(w[1].c_str());
+    // Delivered while the program waits (for a source, while following, in the closing
+    // message): its own loop goes on, and the next line comes once it has slept as long.
+    if (depth_ > 0) scriptWait_ = ms;
+    else Pass(ms);
   } else if (cmd == "SCREEN") {
     grid_.WriteScreen(out_);
   } else if (cmd == "ATTRS") {
@@ -522,7 +523,23 @@ void Session::PumpWaiting() {
   if (events_.sleptInEvent) DeliverWaitingEvent();
 }
 
+void Session::Pass(int ms) {
+  Guard([&] {
+    passing_ = true;
+    for (int left = ms; left > 0 && !ended_; left -= 50) {
+      events_.Sleep(std::min(left, 50));
+      lister_->DoEvents();
+    }
+    passing_ = false;
+  });
+  passing_ = false;
+}
+
+void Session::Slept(int ms) { scriptWait_ = std::max(0, scriptWait_ - ms); }
+
 void Session::DeliverWaitingEvent(bool held) {
+  // The script waits: no line comes until that time has passed.
+  if (passing_ || scriptWait_ > 0) return;
   while (next_ < script_.size()) {
     const std::string& line = script_[next_];
     std::vector<std::string> w = Words(line);
@@ -562,7 +579,11 @@ void Session::Finish() {
 
 void Session::RunAll() {
   if (Start()) {
-    while (next_ < script_.size() && !ended_) RunLine(script_[next_++]);
+    while (next_ < script_.size() && !ended_) {
+      // What a wait line delivered inside an event still has to wait passes first.
+      if (scriptWait_ > 0) Pass(std::exchange(scriptWait_, 0));
+      if (!ended_) RunLine(script_[next_++]);
+    }
   }
   Finish();
 }

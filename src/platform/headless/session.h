@@ -159,6 +159,16 @@ class Session {
   bool Dispatch(const std::string& line, const std::vector<std::string>& words);
   void DeliverQueuedKey();
   void DrainKeys();
+  // A wait line: `ms` pass with the event pump running, and no script line comes meanwhile.
+  void Pass(int ms);
+
+ public:
+  // The program (or a wait line) slept: a wait line delivered inside an event counts it.
+  void Slept(int ms);
+
+ private:
+  int scriptWait_ = 0;    // milliseconds the script still waits for, inside an event
+  bool passing_ = false;  // a wait line at the top runs
 
   std::ostream& out_;
   Options options_;
