@@ -405,11 +405,11 @@ std::array<StorePieceFn, 3> ChooseStorePieces() {
   std::array<StorePieceFn, 3> fns{StorePiecePlain<Lines>, StorePiecePlain<Lines>, StorePiecePlain<Lines>};
 #if TEMBRA_HAVE_AVX2
   __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
-      __builtin_cpu_supports("popcnt"))
-    fns[0] = fns[1] = StorePieceBmi<Lines, false>;
+  const bool bits = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
+                    __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt");
+  if (bits) fns[0] = fns[1] = StorePieceBmi<Lines, false>;
 #if TEMBRA_HAVE_AVX512
-  if (fns[1] != fns[2] && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+  if (bits && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
       __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi2"))
     fns[0] = StorePieceBmi<Lines, true>;
 #endif

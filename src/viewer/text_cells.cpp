@@ -36,37 +36,13 @@ void Lister::DecodeRecCells() {
       cellOf[i++] = m++;
       continue;
     }
-    // A valid character of two or three bytes from U+00A0 on that takes one or two cells
-    // of its own (not a mark, not a format character): most of the rest.
-    if (b >= 0xC2 && b < 0xF0 && i + 1 < n && (p[i + 1] & 0xC0) == 0x80) {
-      char32_t cp = 0;
-      int len = 0;
-      if (b < 0xE0) {
-        cp = static_cast<char32_t>((b & 0x1F) << 6 | (p[i + 1] & 0x3F));
-        len = 2;
-      } else if (i + 2 < n && (p[i + 2] & 0xC0) == 0x80 && !(b == 0xE0 && p[i + 1] < 0xA0) &&
-                 !(b == 0xED && p[i + 1] > 0x9F)) {
-        cp = static_cast<char32_t>((b & 0x0F) << 12 | (p[i + 1] & 0x3F) << 6 | (p[i + 2] & 0x3F));
-        len = 3;
-      }
-      const int info = cp >= 0xA0 ? plane[cp] : 0;
-      if ((info & 3) != 0 && !(info & kFormatChar)) {
-        const int32_t at = m;
-        cells[m] = TextCell{cp, 0, static_cast<uint8_t>(info & 3)};
-        byteOf[m++] = static_cast<int32_t>(i);
-        if ((info & 3) == 2) {
-          cells[m] = TextCell{0, 0, 0};
-          byteOf[m++] = -1;
-        }
-        for (int k = 0; k < len; ++k) cellOf[i++] = at;
-        continue;
-      }
-    }
-    const DecodedChar d = DecodeUtf8(s, i);
+    const DecodedChar d = DecodeUtf8(p + i, n - i);
     int32_t at = m;
     TextCell t;
     int width = 1;
-    const int info = d.valid && d.cp >= 0xA0 ? CellInfo(d.cp) : 1;
+    // The first plane's characters from its table, looked up here rather than through
+    // CellInfo for each.
+    const int info = !d.valid || d.cp < 0xAD ? 1 : d.cp < 0x10000 ? plane[d.cp] : CellInfo(d.cp);
     if (!d.valid || d.cp < 0x80) {
       // Single bytes show as in Windows-1252 text, control codes included.
       t.ch = Cp1252ToUnicode(PrintableCode(b));

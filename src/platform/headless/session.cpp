@@ -524,15 +524,14 @@ void Session::PumpWaiting() {
 }
 
 void Session::Pass(int ms) {
+  passing_ = true;
   Guard([&] {
-    passing_ = true;
     for (int left = ms; left > 0 && !ended_; left -= 50) {
       events_.Sleep(std::min(left, 50));
       lister_->DoEvents();
     }
-    passing_ = false;
   });
-  passing_ = false;
+  passing_ = false;  // also when the program ended inside
 }
 
 void Session::Slept(int ms) { scriptWait_ = std::max(0, scriptWait_ - ms); }

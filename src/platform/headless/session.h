@@ -152,6 +152,8 @@ class Session {
   HeadlessDialogs& dialogs() { return dialogs_; }
   HeadlessClock& clock() { return clock_; }
   HeadlessEvents& events() { return events_; }
+  // The program (or a wait line) slept: a wait line delivered inside an event counts it.
+  void Slept(int ms);
 
  private:
   template <class F>
@@ -161,12 +163,6 @@ class Session {
   void DrainKeys();
   // A wait line: `ms` pass with the event pump running, and no script line comes meanwhile.
   void Pass(int ms);
-
- public:
-  // The program (or a wait line) slept: a wait line delivered inside an event counts it.
-  void Slept(int ms);
-
- private:
   int scriptWait_ = 0;    // milliseconds the script still waits for, inside an event
   bool passing_ = false;  // a wait line at the top runs
 
