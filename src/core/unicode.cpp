@@ -136,6 +136,13 @@ std::vector<char32_t> CaseVariants(char32_t cp) {
 }
 }  // namespace
 
+bool IsUpperCase(char32_t cp) {
+  if (SimpleUpper(cp) != cp) return false;
+  const std::vector<CasePair>& t = LowersByUpper();
+  auto it = std::lower_bound(t.begin(), t.end(), cp, [](const CasePair& x, char32_t c) { return x.from < c; });
+  return it != t.end() && it->from == cp;
+}
+
 CaseBlindUtf8::CaseBlindUtf8(const std::string& pattern) : pattern_(pattern) {
   sets_.assign(pattern.size(), std::array<uint64_t, 4>{});
   auto allow = [this](size_t pos, unsigned char b) { sets_[pos][b >> 6] |= uint64_t{1} << (b & 63); };

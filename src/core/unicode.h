@@ -56,6 +56,8 @@ const uint8_t* FirstPlaneCellInfo();
 // The simple upper case of a character (itself when it has none or when its upper case
 // is more than one character, as for "ß").
 char32_t SimpleUpper(char32_t cp);
+// An upper-case letter: its own upper case, and the upper case of another character.
+bool IsUpperCase(char32_t cp);
 
 // The Windows-1252 code of a character, -1 when that set lacks it (the inverse of
 // Cp1252ToUnicode: every byte maps back to itself).
