@@ -18,10 +18,12 @@
 namespace tembra::search {
 
 namespace {
+#if TEMBRA_HAVE_RE2
 // Memory an RE2 may take (its program and its DFA caches): enough for ten thousand
 // alternatives; a pattern that needs more is refused, and a DFA that runs out of its
 // share gives way to RE2's slower linear matcher.
 constexpr int64_t kRe2Memory = int64_t{32} << 20;
+#endif
 // Bytes scanned between two looks at the stop flag.
 constexpr int64_t kStopWindow = int64_t{1} << 20;
 }  // namespace
