@@ -162,6 +162,7 @@ class Transfer : public BatchRun {
   std::vector<Item> items_;
   std::vector<std::pair<std::string, std::string>> copies_;  // files and links copied, to check
   std::vector<std::string> checked_;  // originals of a move copied whole and checked
+  std::vector<std::string> written_;  // their copies, to be on disk before they go
   std::vector<std::string> emptied_;  // folders of a move merged into others, innermost first
 };
 
@@ -325,6 +326,7 @@ void Transfer::MoveByCopy(Item& item, size_t at, const std::string& source, cons
       whole = false;
     }
   }
+  for (size_t i = first; whole && i < copies_.size(); ++i) written_.push_back(std::move(copies_[i].second));
   copies_.resize(first);
   if (whole) checked_.push_back(source);
   else summary_.kept.push_back(Shown(source));
@@ -389,7 +391,7 @@ void Transfer::PassOver(Item& item, size_t at, const std::string& source, const 
 // The originals of a move whose copies were checked go to the Trash, once what was
 // written is on disk; one that cannot stays where it is.
 void Transfer::TrashOriginals() {
-  int error = checked_.empty() ? 0 : fs_.FlushWrites(destination_);
+  int error = checked_.empty() ? 0 : fs_.FlushWrites(written_);
   if (error != 0) {
     for (const std::string& original : checked_) summary_.kept.push_back(Shown(original));
     Failed(checked_[0], destination_, error, 0);

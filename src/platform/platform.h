@@ -177,8 +177,9 @@ struct EntryStatus {
   int64_t size = 0;            // bytes of a file
   uint64_t writeTime = 0;      // last-write time, FILETIME ticks
   uint64_t volume = 0, id = 0;  // the file system and the entry in it: equal pairs, one entry
+                                // (0 where the host does not tell, as in a Windows listing)
   bool SameEntry(const EntryStatus& o) const {
-    return kind != EntryKind::kNone && o.kind != EntryKind::kNone && volume == o.volume && id == o.id;
+    return kind != EntryKind::kNone && o.kind != EntryKind::kNone && id != 0 && volume == o.volume && id == o.id;
   }
 };
 
@@ -204,9 +205,9 @@ enum class FileErrorKind { kOther, kFull, kMissing, kDenied, kBadName, kExists }
 
 // Error numbers of every host: the user refused a deletion to the Trash, an entry of the
 // name exists, a rename would cross file systems, a copy differs from its source, the
-// caller cancelled.
+// caller cancelled, two names of one entry.
 constexpr int kRecycleRefused = -2;
-constexpr int kErrExists = -3, kErrOtherVolume = -4, kErrDiffers = -5, kErrCancelled = -6;
+constexpr int kErrExists = -3, kErrOtherVolume = -4, kErrDiffers = -5, kErrCancelled = -6, kErrSameEntry = -7;
 
 // The text of those numbers ("" for any other), for the hosts' ErrorText.
 inline std::string CommonErrorText(int error) {
@@ -216,6 +217,7 @@ inline std::string CommonErrorText(int error) {
     case kErrOtherVolume: return "It lies on another file system.";
     case kErrDiffers: return "The copy does not have the bytes of the original.";
     case kErrCancelled: return "Cancelled.";
+    case kErrSameEntry: return "Both names are one and the same entry.";
     default: return std::string();
   }
 }
@@ -365,7 +367,8 @@ class FileSystem {
   // the entries (symbolic links on the way to `path` followed).
   virtual bool Inside(const std::string& folder, const std::string& path) = 0;
   // 0 when b has a's contents (the same bytes; for links the same target), kErrDiffers
-  // when not, else the error that stopped the comparison. Reads a piece at a time.
+  // when not, kErrSameEntry for one entry twice, else the error that stopped the
+  // comparison. Reads a piece at a time.
   virtual int CompareContents(const std::string& a, const std::string& b) = 0;
   // Renames an entry within one file system (kErrOtherVolume across two); an entry at
   // `to` is replaced only with `replace` (never a folder).
@@ -382,9 +385,9 @@ class FileSystem {
   // way; an entry at `to` is never replaced (kErrExists).
   virtual std::vector<TrashItem> TrashContents() = 0;
   virtual int RestoreTrashItem(const TrashItem& item, const std::string& to) = 0;
-  // Puts on disk what was written to the file system that holds `host` (before an
-  // original whose copy is there goes away).
-  virtual int FlushWrites(const std::string& host) = 0;
+  // Puts on disk what was written to these entries (before the originals whose copies
+  // they are go away).
+  virtual int FlushWrites(const std::vector<std::string>& written) = 0;
   // The class of an error number.
   virtual FileErrorKind ErrorKind(int error) = 0;
 };

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -110,7 +111,7 @@ int CompareFiles(const std::string& a, const std::string& b, bool follow) {
   struct stat sa, sb;
   if (!follow) {
     if (::lstat(a.c_str(), &sa) != 0 || ::lstat(b.c_str(), &sb) != 0) return errno;
-    if (SameInode(sa, sb)) return kErrSameFile;
+    if (SameInode(sa, sb)) return kErrSameEntry;
     if (S_ISLNK(sa.st_mode) && S_ISLNK(sb.st_mode)) {
       std::string ta, tb;
       if (!ReadLink(a, ta) || !ReadLink(b, tb)) return errno;
@@ -129,7 +130,7 @@ int CompareFiles(const std::string& a, const std::string& b, bool follow) {
   int err = 0;
   if (::fstat(fa, &sa) != 0 || ::fstat(fb, &sb) != 0) err = errno;
   else if (!S_ISREG(sa.st_mode) || !S_ISREG(sb.st_mode)) err = S_ISREG(sa.st_mode) != S_ISREG(sb.st_mode) ? kErrDiffers : kErrNotRegular;
-  else if (SameInode(sa, sb)) err = kErrSameFile;
+  else if (SameInode(sa, sb)) err = kErrSameEntry;
   else if (sa.st_size != sb.st_size) err = kErrDiffers;
   if (!err) {
     ::fcntl(fa, F_SETFL, ::fcntl(fa, F_GETFL) & ~O_NONBLOCK);
@@ -196,7 +197,7 @@ int PosixFileSystem::CopyRegular(const std::string& from, const std::string& to,
   int err = ::fstat(in, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : kErrNotRegular;
   if (!err && replace && ::lstat(to.c_str(), &dt) == 0) {
     if (S_ISDIR(dt.st_mode)) err = EISDIR;
-    else if (SameInode(st, dt)) err = kErrSameFile;
+    else if (SameInode(st, dt)) err = kErrSameEntry;
     // A read-only file is not replaced, as the single copy refuses it.
     else if (S_ISREG(dt.st_mode) && ((dt.st_mode & 0222) == 0 || ::access(to.c_str(), W_OK) != 0)) err = EACCES;
   }
@@ -289,7 +290,7 @@ int PosixFileSystem::RenameEntry(const std::string& from, const std::string& to,
   } else if (::lstat(to.c_str(), &dt) == 0 && S_ISDIR(dt.st_mode)) {
     err = EISDIR;  // a folder is never replaced
   } else if (::lstat(to.c_str(), &dt) == 0 && SameInode(st, dt)) {
-    err = kErrSameFile;
+    err = kErrSameEntry;
   } else if (::rename(from.c_str(), to.c_str()) != 0) {
     err = errno;
   }
@@ -299,12 +300,21 @@ int PosixFileSystem::RenameEntry(const std::string& from, const std::string& to,
 
 int PosixFileSystem::RemoveEmptyFolder(const std::string& host) { return ::rmdir(host.c_str()) == 0 ? 0 : errno; }
 
-int PosixFileSystem::FlushWrites(const std::string& host) {
-  int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return errno;
-  int err = ::syncfs(fd) == 0 ? 0 : errno;
-  ::close(fd);
-  return err;
+int PosixFileSystem::FlushWrites(const std::vector<std::string>& written) {
+  // Each file system they lie on, once.
+  std::vector<dev_t> synced;
+  for (const std::string& path : written) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) return errno;
+    if (std::find(synced.begin(), synced.end(), st.st_dev) != synced.end()) continue;
+    int fd = ::open(S_ISLNK(st.st_mode) ? DirOf(path).c_str() : path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return errno;
+    int err = ::syncfs(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    if (err) return err;
+    synced.push_back(st.st_dev);
+  }
+  return 0;
 }
 
 FileErrorKind PosixFileSystem::ErrorKind(int error) {

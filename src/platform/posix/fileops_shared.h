@@ -42,7 +42,7 @@ int CopyBytes(int in, int out, int64_t size, const std::function<bool(int64_t, i
 // the user may (the set-user and set-group bits only with the owner).
 void KeepFileAttributes(int fd, const struct stat& source);
 // 0 when the regular files a and b (with follow, what links there point to) are two
-// files with the same bytes, kErrDiffers when not, kErrSameFile for one file twice, else
+// files with the same bytes, kErrDiffers when not, kErrSameEntry for one file twice, else
 // the error that stopped the comparison. Reads a piece of each at a time.
 int CompareFiles(const std::string& a, const std::string& b, bool follow);
 }  // namespace tembra::posix

@@ -94,7 +94,7 @@ class PosixFileSystem : public FileSystem {
   std::vector<TrashItem> TakeTrashed() override;
   std::vector<TrashItem> TrashContents() override;
   int RestoreTrashItem(const TrashItem& item, const std::string& to) override;
-  int FlushWrites(const std::string& host) override;
+  int FlushWrites(const std::vector<std::string>& written) override;
   FileErrorKind ErrorKind(int error) override;
 
   DriveMap& drives() { return drives_; }
