@@ -195,7 +195,6 @@ int CopyBytes(int in, int out, int64_t size, const std::function<bool(int64_t, i
   int64_t done = 0;
   // In the kernel where the file systems allow it, as cp does; the first piece tells.
   for (;;) {
-    if (int e = SimulatedCopyError()) return e;
     ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kCopyPiece, 0);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
@@ -207,6 +206,7 @@ int CopyBytes(int in, int out, int64_t size, const std::function<bool(int64_t, i
     // Some file systems (/proc, /sys) copy nothing although the file is not empty.
     if (n == 0 && done == 0 && size > 0) break;
     if (n == 0) return 0;
+    if (int e = SimulatedCopyError()) return e;
     done += n;
     SimulatedSlowCopy();
     if (progress && !progress(done, size)) return ECANCELED;

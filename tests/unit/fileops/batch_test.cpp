@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <set>
 
 #include "../platform/entries_contract.h"
@@ -57,6 +58,8 @@ std::string OtherFileSystem(const std::string& near) {
   std::string tmpl = "/dev/shm/tembra-batch-XXXXXX";
   return ::mkdtemp(tmpl.data()) ? tmpl : "";
 }
+
+void WriteFileOf(const std::string& host, const std::string& text) { std::ofstream(host, std::ios::binary) << text; }
 
 }  // namespace
 
@@ -267,36 +270,44 @@ TEST_F(Batch, StepsAreSummedUp) {
   EXPECT_EQ(s.trashed[0].original, dir / "a");
 }
 
-// The Trash lists what went there (with its place and date); restoring recreates a
-// missing folder and never replaces what is at the original place: that is asked.
+// The Trash lists what went there (with its place and date), from the home Trash and
+// another file system's own (its Path relative to that file system's top); restoring
+// recreates a missing folder and never replaces what is at the original place: that is
+// asked.
 TEST_F(Batch, TrashListAndRestore) {
+  const std::string other = OtherFileSystem(dir.path());
+  const std::string far = other.empty() ? dir / "w/far" : other + "/far";
   dir.Write("w/one.txt", "1");
   dir.Write("w/sub/two", "2");
+  WriteFileOf(far, "3");
   ASSERT_EQ(files.RecycleEntry(dir / "w/one.txt"), 0);
   ASSERT_EQ(files.RecycleEntry(dir / "w/sub/two"), 0);
+  ASSERT_EQ(files.RecycleEntry(far), 0);
   ASSERT_EQ(::rmdir((dir / "w/sub").c_str()), 0);
   std::vector<TrashItem> record = files.TakeTrashed();
-  ASSERT_EQ(record.size(), 2u);
+  ASSERT_EQ(record.size(), 3u);
   // What else the machine's Trash folders hold is no part of this test.
   auto listed = [&] {
     std::vector<TrashItem> mine;
     for (TrashItem& t : files.TrashContents())
-      if (t.original.rfind(dir.path(), 0) == 0) mine.push_back(t);
+      if (t.original.rfind(dir.path(), 0) == 0 || t.original == far) mine.push_back(t);
     return mine;
   };
-  ASSERT_EQ(listed().size(), 2u);
   std::set<std::string> originals;
   for (const TrashItem& t : listed()) {
     originals.insert(t.original);
     EXPECT_EQ(t.deleted.size(), 19u) << t.deleted;
   }
-  EXPECT_EQ(originals, (std::set<std::string>{dir / "w/one.txt", dir / "w/sub/two"}));
+  EXPECT_EQ(originals, (std::set<std::string>{dir / "w/one.txt", dir / "w/sub/two", far}));
   dir.Write("w/one.txt", "new");
   EXPECT_EQ(files.RestoreTrashItem(record[0], record[0].original), kErrExists);
   BatchCallbacks cb;
   cb.conflict = [](const Conflict&) { return ConflictAnswer{ConflictChoice::kKeepBoth, false}; };
   BatchSummary s = RestoreEntries(files, record, cb);
-  EXPECT_EQ(s.done, 2);
+  EXPECT_EQ(s.done, 3);
+  std::string text;
+  EXPECT_TRUE(files.ReadWholeFile(files.WinPathOfHost(far), text) && text == "3");
+  if (!other.empty()) fs::remove_all(other);
   EXPECT_EQ(Read("w/one.txt"), "new");
   EXPECT_EQ(Read("w/one (2).txt"), "1");
   EXPECT_EQ(Read("w/sub/two"), "2");
