@@ -167,6 +167,61 @@ constexpr FindHandle kInvalidFind = -1;
 using FileHandle = intptr_t;
 constexpr FileHandle kInvalidFile = -1;
 
+// ---------------------------------------------------------------- entries by host path
+// What a directory entry is, looked at without following a symbolic link.
+enum class EntryKind : uint8_t { kNone, kFile, kFolder, kLink, kFifo, kDevice, kSocket };
+
+struct EntryStatus {
+  EntryKind kind = EntryKind::kNone;
+  int error = 0;               // kNone: why it could not be looked at (missing, no access)
+  int64_t size = 0;            // bytes of a file
+  uint64_t writeTime = 0;      // last-write time, FILETIME ticks
+  uint64_t volume = 0, id = 0;  // the file system and the entry in it: equal pairs, one entry
+                                // (0 where the host does not tell, as in a Windows listing)
+  bool SameEntry(const EntryStatus& o) const {
+    return kind != EntryKind::kNone && o.kind != EntryKind::kNone && id != 0 && volume == o.volume && id == o.id;
+  }
+};
+
+// One entry of a folder: its exact name (host bytes) and status.
+struct FolderEntry {
+  std::string name;
+  EntryStatus status;
+};
+
+// An entry in the Trash (the freedesktop.org Trash; the Recycle Bin on Windows). Paths
+// are host paths.
+struct TrashItem {
+  std::string name;      // the entry's name where it was
+  std::string original;  // where it was: the place it is restored to
+  std::string deleted;   // when it was deleted, local time "2026-03-04T10:15:30"
+  std::string where;     // the entry itself in the Trash
+  std::string info;      // the file that describes it (.trashinfo, $I)
+  bool folder = false;
+};
+
+// The classes of a failed file-system call that a message tells apart.
+enum class FileErrorKind { kOther, kFull, kMissing, kDenied, kBadName, kExists };
+
+// Error numbers of every host: the user refused a deletion to the Trash, an entry of the
+// name exists, a rename would cross file systems, a copy differs from its source, the
+// caller cancelled, two names of one entry.
+constexpr int kRecycleRefused = -2;
+constexpr int kErrExists = -3, kErrOtherVolume = -4, kErrDiffers = -5, kErrCancelled = -6, kErrSameEntry = -7;
+
+// The text of those numbers ("" for any other), for the hosts' ErrorText.
+inline std::string CommonErrorText(int error) {
+  switch (error) {
+    case kRecycleRefused: return "The deletion was cancelled.";
+    case kErrExists: return "An entry of that name exists there.";
+    case kErrOtherVolume: return "It lies on another file system.";
+    case kErrDiffers: return "The copy does not have the bytes of the original.";
+    case kErrCancelled: return "Cancelled.";
+    case kErrSameEntry: return "Both names are one and the same entry.";
+    default: return std::string();
+  }
+}
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -286,8 +341,56 @@ class FileSystem {
     why.clear();
     return ReadWholeFile(path, contents) ? ConfigFileRead::kRead : ConfigFileRead::kUnreadable;
   }
+
+  // ---- Work on many entries. Paths are host paths (HostPathOfWin gives one; a name is
+  // joined to its folder with HostSeparator), so that the walk through a tree resolves
+  // each name once; names are exact bytes. Calls return 0 or an error number for ErrorText.
+  virtual char HostSeparator() { return '\\'; }
+  // What is at a path; with followLink, what a symbolic link there points to.
+  virtual EntryStatus Inspect(const std::string& host, bool followLink = false) = 0;
+  // The entries of a folder ("." and ".." left out), in the host's order.
+  virtual int ListFolder(const std::string& host, std::vector<FolderEntry>& entries) = 0;
+  // A new folder (kErrExists when the name is taken), open to its owner until
+  // KeepAttributes gives it its source's.
+  virtual int MakeFolder(const std::string& host) = 0;
+  // Copies a regular file with its times and permission bits (and its owner where the
+  // user may give it), through copyProgress; nothing takes the name `to` before the copy
+  // is complete, so a cancelled or failed copy leaves nothing there. An entry at `to` is
+  // replaced only with `replace` (kErrExists otherwise), and never a read-only file.
+  virtual int CopyRegular(const std::string& from, const std::string& to, bool replace) = 0;
+  // Copies a symbolic link as a link, with its times where the host keeps them.
+  virtual int CopyLink(const std::string& from, const std::string& to, bool replace) = 0;
+  // Gives `to` the times and permission bits (and owner, where the user may) of `from`:
+  // for a folder, once its contents are written.
+  virtual int KeepAttributes(const std::string& from, const std::string& to) = 0;
+  // True when `path` is the folder `folder` or lies inside it, judged by the identity of
+  // the entries (symbolic links on the way to `path` followed).
+  virtual bool Inside(const std::string& folder, const std::string& path) = 0;
+  // 0 when b has a's contents (the same bytes; for links the same target), kErrDiffers
+  // when not, kErrSameEntry for one entry twice, else the error that stopped the
+  // comparison. Reads a piece at a time.
+  virtual int CompareContents(const std::string& a, const std::string& b) = 0;
+  // Renames an entry within one file system (kErrOtherVolume across two); an entry at
+  // `to` is replaced only with `replace` (never a folder).
+  virtual int RenameEntry(const std::string& from, const std::string& to, bool replace) = 0;
+  // Removes a folder that is empty (never anything inside one).
+  virtual int RemoveEmptyFolder(const std::string& host) = 0;
+  // Moves an entry to the Trash (as RecycleFile, without a question).
+  virtual int RecycleEntry(const std::string& host) = 0;
+  // What went to the Trash through RecycleFile and RecycleEntry since the last call: the
+  // record that an undo of the last delete restores from.
+  virtual std::vector<TrashItem> TakeTrashed() = 0;
+  // Everything in every Trash the program may have used, and its restoration to `to`
+  // (the original place, or another one the caller chose), making missing folders on the
+  // way; an entry at `to` is never replaced (kErrExists).
+  virtual std::vector<TrashItem> TrashContents() = 0;
+  virtual int RestoreTrashItem(const TrashItem& item, const std::string& to) = 0;
+  // Puts on disk what was written to these entries (before the originals whose copies
+  // they are go away).
+  virtual int FlushWrites(const std::vector<std::string>& written) = 0;
+  // The class of an error number.
+  virtual FileErrorKind ErrorKind(int error) = 0;
 };
-constexpr int kRecycleRefused = -2;
 
 // ---------------------------------------------------------------- processes
 class Processes {

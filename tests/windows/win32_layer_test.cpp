@@ -1,16 +1,22 @@
 // Checks of the Win32 layer itself, run under Wine (or on Windows) by scripts/windows.sh:
-// the find functions, file times, shared reads, copy/rename/delete, the recycle bin,
+// the find functions, file times, shared reads, copy/rename/delete, the recycle bin and
+// its contents, the calls of the work on many entries (and the engine over them),
 // current directories, processes, standard input viewed as a file, the upper-case
 // conversions, the window's font measurement, drawing and the clipboard. Prints
 // "N passed, M failed".
 #include "platform/win32/gui/desktop.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include <sddl.h>
+
+#include "../unit/platform/entries_contract.h"
 #include "../unit/platform/filesystem_contract.h"
+#include "fileops/batch.h"
 #include "core/text.h"
 #include "platform/win32/win32_platform.h"
 
@@ -493,6 +499,75 @@ void StandardInputChecks(Win32FileSystem& fs, const std::string& root) {
 }
 }  // namespace
 
+
+// The calls of the work on many entries and the engine over them; links where the host
+// makes them; a move across volumes (the rename told to fail as across volumes); the
+// Recycle Bin's contents and their restoration, on a bin of the test's drive.
+void EntryChecks(Win32FileSystem& fs, const std::string& root) {
+  const std::string dir = root + "\\entries";
+  ::CreateDirectoryA(dir.c_str(), nullptr);
+  contract::EntriesContract(fs, dir, [](bool ok, const char* what, const std::string& detail) { Check(ok, what, detail); });
+  const std::string link = dir + "\\link";
+  // Wine's CreateSymbolicLink says it made a link and makes nothing.
+  if ((::CreateSymbolicLinkA(link.c_str(), "src\\a.txt", 2 /* without the right to make links */) ||
+       ::CreateSymbolicLinkA(link.c_str(), "src\\a.txt", 0)) &&
+      fs.Exists(link) != -1) {
+    Check(fs.Inspect(link).kind == EntryKind::kLink, "a link is a link");
+    Check(fs.CopyLink(link, dir + "\\link2", false) == 0 && fs.CompareContents(link, dir + "\\link2") == 0,
+          "a link copied as a link");
+  } else {
+    std::printf("note: this host makes no symbolic links; a link in a tree fails with its reason\n");
+  }
+  ::SetEnvironmentVariableA("TEMBRA_SIMULATE_OTHER_FILE_SYSTEM", "1");
+  ::CreateDirectoryA((dir + "\\mv").c_str(), nullptr);
+  fs.WriteWholeFile(dir + "\\mv\\x.txt", "x");
+  ::CreateDirectoryA((dir + "\\to").c_str(), nullptr);
+  BatchSummary moved = CopyOrMoveEntries(fs, BatchWork::kMove, {dir + "\\mv"}, dir + "\\to", BatchCallbacks());
+  ::SetEnvironmentVariableA("TEMBRA_SIMULATE_OTHER_FILE_SYSTEM", nullptr);
+  Check(moved.done == 2 && fs.Exists(dir + "\\to\\mv\\x.txt") == 0 && fs.Exists(dir + "\\mv") == -1,
+        "a move across volumes: copied, checked, the original in the bin", moved.firstFailure.reason);
+  std::printf("note: the bin recorded %zu entries of that move\n", moved.trashed.size());
+
+  // A bin of the test's drive with one entry described in format 2.
+  HANDLE token = nullptr;
+  DWORD size = 0;
+  ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token);
+  ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  std::vector<char> user(size);
+  char* sid = nullptr;
+  ::GetTokenInformation(token, TokenUser, user.data(), size, &size);
+  ::ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, &sid);
+  ::CloseHandle(token);
+  const std::string bin = root.substr(0, 3) + "$Recycle.Bin", mine = bin + "\\" + (sid ? sid : "");
+  ::LocalFree(sid);
+  ::CreateDirectoryA(bin.c_str(), nullptr);
+  ::CreateDirectoryA(mine.c_str(), nullptr);
+  const std::wstring original = std::wstring(dir.begin(), dir.end()) + L"\\gone\\back.txt";
+  std::string info(28, '\0');
+  const uint64_t version = 2, ticks = 116444736000000000ull;
+  const uint32_t length = static_cast<uint32_t>(original.size() + 1);
+  std::memcpy(&info[0], &version, 8);
+  std::memcpy(&info[16], &ticks, 8);
+  std::memcpy(&info[24], &length, 4);
+  info.append(reinterpret_cast<const char*>(original.c_str()), length * 2);
+  fs.WriteWholeFile(mine + "\\$IAB12CD.txt", info);
+  fs.WriteWholeFile(mine + "\\$RAB12CD.txt", "restored");
+  std::vector<TrashItem> items = fs.TrashContents();
+  const TrashItem* item = nullptr;
+  for (const TrashItem& t : items)
+    if (t.name == "back.txt") item = &t;
+  Check(item && item->original == dir + "\\gone\\back.txt" && item->deleted.size() == 19, "the bin lists its entry",
+        item ? item->original + " " + item->deleted : std::to_string(items.size()));
+  if (!item) return;
+  const TrashItem entry = *item;
+  fs.WriteWholeFile(dir + "\\in-the-way.txt", "x");
+  Check(fs.RestoreTrashItem(entry, dir + "\\in-the-way.txt") == kErrExists, "a restore never replaces");
+  std::string text;
+  Check(fs.RestoreTrashItem(entry, entry.original) == 0 && fs.ReadWholeFile(entry.original, text) && text == "restored" &&
+            fs.Exists(entry.info) == -1,
+        "a restore makes the missing folder and puts the entry back");
+}
+
 int main(int argc, char** argv) {
   std::string root = argc > 1 ? argv[1] : ".";
   Win32FileSystem fs;
@@ -502,6 +577,7 @@ int main(int argc, char** argv) {
   while (root.size() > 3 && root.back() == '\\') root.pop_back();
   Win32Processes p;
   FileChecks(fs, root);
+  EntryChecks(fs, root);
   Utf8NameChecks(fs, p, root);
   ProcessChecks(p, root);
   CellTextChecks();

@@ -1,8 +1,9 @@
-// Copy, rename, delete, the freedesktop.org Trash and the time-stamp refresh.
+// Copy, rename, delete and the time-stamp refresh of one entry, and the pieces of a copy
+// that the work on many entries shares.
 //
 // A copy is written to an unnamed file in the destination folder (or, where the file
 // system has none, to a fresh temporary name) and takes the destination's name only when
-// every byte is on disk, so a failed or killed copy never leaves a half-written file in
+// every byte is written, so a failed or killed copy never leaves a half-written file in
 // place of a good one, nor a stray file beside it.
 #include <dirent.h>
 #include <fcntl.h>
@@ -17,21 +18,79 @@
 #include <cstring>
 #include <ctime>
 #include <random>
+#include <vector>
 
+#include "platform/posix/fileops_shared.h"
 #include "platform/posix/posix_platform.h"
 
 namespace tembra::posix {
 
 namespace {
 
-// Error numbers of our own, beyond the range of errno values.
-constexpr int kErrSameFile = 100001;
-constexpr int kErrNoTrash = 100002;
-constexpr int kErrNotMapped = 100003;
-constexpr int kErrNotRegular = 100004;
+constexpr int kErrNotMapped = kErrNoDrive;
 
-// Why a path has no host path: an escape in it that stands for "/" or NUL, or a drive
-// that is not mapped.
+// A test hook for machines where no small file system can be mounted:
+// TEMBRA_SIMULATE_WRITE_ERROR=<errno> makes the writes of every copy fail.
+int SimulatedCopyError() {
+  const char* simulated = std::getenv("TEMBRA_SIMULATE_WRITE_ERROR");
+  if (!simulated || !*simulated) return 0;
+  int e = std::atoi(simulated);
+  return e > 0 ? e : ENOSPC;
+}
+
+// The same for a copy that takes its time: TEMBRA_SIMULATE_SLOW_COPY=<ms> pauses that
+// long after every piece a copy writes.
+void SimulatedSlowCopy() {
+  const char* ms = std::getenv("TEMBRA_SIMULATE_SLOW_COPY");
+  if (ms && std::atoi(ms) > 0) ::usleep(static_cast<useconds_t>(std::atoi(ms)) * 1000);
+}
+
+constexpr const char* kCopyPrefix = ".tembra-copy-";
+// The piece a copy writes between two reports of its progress.
+constexpr size_t kCopyPiece = 1 << 20;
+
+// A name of the form the copy's temporary files take: the prefix and six characters.
+bool IsCopyTempName(const char* name) {
+  size_t prefix = std::strlen(kCopyPrefix);
+  return std::strncmp(name, kCopyPrefix, prefix) == 0 && std::strlen(name) == prefix + 6;
+}
+
+// Removes the temporary files of copies that were killed where no unnamed file could be
+// made: ours, regular, and untouched for a day (a running copy writes to its file).
+void RemoveStaleCopies(const std::string& dir) {
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return;
+  time_t dayAgo = ::time(nullptr) - 86400;
+  while (struct dirent* e = ::readdir(d)) {
+    if (!IsCopyTempName(e->d_name)) continue;
+    struct stat st;
+    if (::fstatat(::dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+        st.st_uid == ::getuid() && st.st_mtime < dayAgo)
+      ::unlinkat(::dirfd(d), e->d_name, 0);
+  }
+  ::closedir(d);
+}
+
+// The rest of a copy by reading and writing, from `done` bytes on.
+int CopyByReading(int in, int out, int64_t size, int64_t done,
+                  const std::function<bool(int64_t, int64_t)>& progress) {
+  std::vector<char> buf(kCopyPiece);
+  for (;;) {
+    ssize_t n = ::read(in, buf.data(), buf.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return errno;
+    if (n == 0) return 0;
+    if (int e = SimulatedCopyError()) return e;
+    int err = 0;
+    if (!WriteAllFd(out, buf.data(), static_cast<size_t>(n), err)) return err;
+    done += n;
+    SimulatedSlowCopy();
+    if (progress && !progress(done, size)) return ECANCELED;
+  }
+}
+
+}  // namespace
+
 int NoHostPath(const std::string& winPath) {
   switch (ForbiddenEscapeIn(winPath)) {
     case '/': return kErrEscapedSlash;
@@ -50,22 +109,6 @@ std::string DirOf(const std::string& host) {
 std::string BaseOf(const std::string& host) {
   size_t slash = host.rfind('/');
   return slash == std::string::npos ? host : host.substr(slash + 1);
-}
-
-// A test hook for machines where no small file system can be mounted:
-// TEMBRA_SIMULATE_WRITE_ERROR=<errno> makes the writes of every copy fail.
-int SimulatedCopyError() {
-  const char* simulated = std::getenv("TEMBRA_SIMULATE_WRITE_ERROR");
-  if (!simulated || !*simulated) return 0;
-  int e = std::atoi(simulated);
-  return e > 0 ? e : ENOSPC;
-}
-
-// The same for a copy that takes its time: TEMBRA_SIMULATE_SLOW_COPY=<ms> pauses that
-// long after every piece a copy writes.
-void SimulatedSlowCopy() {
-  const char* ms = std::getenv("TEMBRA_SIMULATE_SLOW_COPY");
-  if (ms && std::atoi(ms) > 0) ::usleep(static_cast<useconds_t>(std::atoi(ms)) * 1000);
 }
 
 bool WriteAllFd(int fd, const char* data, size_t size, int& err) {
@@ -94,7 +137,6 @@ void SyncDir(const std::string& dir) {
   }
 }
 
-// Rename that never replaces an existing entry.
 int RenameNoReplace(const std::string& from, const std::string& to) {
 #ifdef SYS_renameat2
   if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 1u /* RENAME_NOREPLACE */) == 0)
@@ -106,41 +148,40 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
-constexpr const char* kCopyPrefix = ".tembra-copy-";
-
-// A name of the form the copy's temporary files take: the prefix and six characters.
-bool IsCopyTempName(const char* name) {
-  size_t prefix = std::strlen(kCopyPrefix);
-  return std::strncmp(name, kCopyPrefix, prefix) == 0 && std::strlen(name) == prefix + 6;
+std::string CopyTempName(const std::string& dir) {
+  static const char* chars = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device random;
+  std::string name = (dir == "/" ? "" : dir) + "/" + kCopyPrefix;
+  for (int i = 0; i < 6; ++i) name += chars[random() % 62];
+  return name;
 }
 
-// Removes the temporary files of copies that were killed where no unnamed file could be
-// made: ours, regular, and untouched for a day (a running copy writes to its file).
-void RemoveStaleCopies(const std::string& dir) {
-  DIR* d = ::opendir(dir.c_str());
-  if (!d) return;
-  time_t dayAgo = ::time(nullptr) - 86400;
-  while (struct dirent* e = ::readdir(d)) {
-    if (!IsCopyTempName(e->d_name)) continue;
-    struct stat st;
-    if (::fstatat(::dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
-        st.st_uid == ::getuid() && st.st_mtime < dayAgo)
-      ::unlinkat(::dirfd(d), e->d_name, 0);
+int OpenCopyTarget(const std::string& dir, std::string& tmp) {
+  tmp.clear();
+#ifdef O_TMPFILE
+  static const bool procFds = ::access("/proc/self/fd", X_OK) == 0;
+  if (procFds) {
+    int fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd >= 0) return fd;
+    // Only a file system without unnamed files goes on to a temporary name.
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return -1;
   }
-  ::closedir(d);
+#endif
+  RemoveStaleCopies(dir);
+  std::string tmpl = (dir == "/" ? "" : dir) + "/" + kCopyPrefix + "XXXXXX";
+  std::vector<char> name(tmpl.begin(), tmpl.end());
+  name.push_back('\0');
+  int fd = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd >= 0) tmp = name.data();
+  return fd;
 }
 
-// Gives the finished unnamed copy its name: the destination itself when it does not
-// exist, else a temporary name (returned in tmp) that the caller renames over it.
 int LinkUnnamed(int fd, const std::string& dir, const std::string& dst, bool failIfExists, std::string& tmp) {
   std::string self = "/proc/self/fd/" + std::to_string(fd);
   if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, dst.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
   if (errno != EEXIST || failIfExists) return errno;
-  std::random_device random;
-  static const char* chars = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string name = (dir == "/" ? "" : dir) + "/" + kCopyPrefix;
-    for (int i = 0; i < 6; ++i) name += chars[random() % 62];
+    std::string name = CopyTempName(dir);
     if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
       tmp = name;
       return 0;
@@ -150,133 +191,39 @@ int LinkUnnamed(int fd, const std::string& dir, const std::string& dst, bool fai
   return EEXIST;
 }
 
-std::string UrlEncodePath(const std::string& path) {
-  static const char* hex = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : path) {
-    bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' ||
-                 c == '-' || c == '_' || c == '.' || c == '~';
-    if (plain) {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    }
-  }
-  return out;
-}
-
-bool MakeDir0700(const std::string& dir) {
-  if (::mkdir(dir.c_str(), 0700) == 0) return true;
-  if (errno != EEXIST) return false;
-  struct stat st;
-  return ::lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool MakeDirs0700(const std::string& dir) {
-  if (dir.empty() || dir == "/") return true;
-  struct stat st;
-  if (::lstat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
-  if (!MakeDirs0700(DirOf(dir))) return false;
-  return MakeDir0700(dir);
-}
-
-// The device of a folder, or of its nearest existing ancestor.
-dev_t DeviceOf(std::string dir) {
-  struct stat st;
-  while (::stat(dir.c_str(), &st) != 0) {
-    if (dir == "/" || dir == ".") return 0;
-    dir = DirOf(dir);
-  }
-  return st.st_dev;
-}
-
-// The mount point of the file system that holds the folder dir.
-std::string TopDirOf(const std::string& dir, dev_t dev) {
-  std::string cur = dir;
+int CopyBytes(int in, int out, int64_t size, const std::function<bool(int64_t, int64_t)>& progress) {
+  int64_t done = 0;
+  // In the kernel where the file systems allow it, as cp does; the first piece tells.
   for (;;) {
-    if (cur == "/") return cur;
-    std::string up = DirOf(cur);
-    struct stat st;
-    if (::stat(up.c_str(), &st) != 0 || st.st_dev != dev) return cur;
-    cur = up;
-  }
-}
-
-std::string HomeTrash() {
-  const char* data = std::getenv("XDG_DATA_HOME");
-  if (data && data[0] == '/') return std::string(data) + "/Trash";
-  const char* home = std::getenv("HOME");
-  if (home && home[0] == '/') return std::string(home) + "/.local/share/Trash";
-  return std::string();
-}
-
-// Chooses the trash folder for a file on device dev in folder dir; sets the Path
-// value of the info file (absolute for the home trash, relative to the top folder
-// for a trash of another file system). Returns "" when there is none.
-std::string TrashFor(const std::string& host, dev_t dev, std::string& infoPath) {
-  std::string abs = host;
-  if (abs.empty() || abs[0] != '/') {
-    char buf[4096];
-    if (!::getcwd(buf, sizeof buf)) return std::string();
-    abs = std::string(buf) + "/" + host;
-  }
-  std::string home = HomeTrash();
-  if (!home.empty() && DeviceOf(home) == dev) {
-    if (!MakeDirs0700(home)) return std::string();
-    infoPath = abs;
-    return home;
-  }
-  std::string top = TopDirOf(DirOf(abs), dev);
-  std::string uid = std::to_string(::getuid());
-  std::string rel = abs.substr(top == "/" ? 1 : top.size() + 1);
-  struct stat st;
-  std::string shared = (top == "/" ? "" : top) + "/.Trash";
-  if (::lstat(shared.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX)) {
-    std::string mine = shared + "/" + uid;
-    if (MakeDir0700(mine)) {
-      infoPath = rel;
-      return mine;
+    ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kCopyPiece, 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const bool unsupported = errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
+                               errno == EBADF || errno == EPERM || errno == ETXTBSY;
+      if (done == 0 && unsupported) break;
+      return errno;
     }
+    // Some file systems (/proc, /sys) copy nothing although the file is not empty.
+    if (n == 0 && done == 0 && size > 0) break;
+    if (n == 0) return 0;
+    if (int e = SimulatedCopyError()) return e;
+    done += n;
+    SimulatedSlowCopy();
+    if (progress && !progress(done, size)) return ECANCELED;
   }
-  std::string own = (top == "/" ? "" : top) + "/.Trash-" + uid;
-  if (::lstat(own.c_str(), &st) == 0) {
-    if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) return std::string();
-  } else if (::mkdir(own.c_str(), 0700) != 0) {
-    return std::string();
-  }
-  infoPath = rel;
-  return own;
+  return CopyByReading(in, out, size, done, progress);
 }
 
-// The name a file takes in the Trash: its own name, then "stem.N.ext" for N = 2, 3 ...
-// Its info file adds ".trashinfo", and both must fit a file name of 255 bytes, so a
-// longer name is shortened at the end of its stem (never inside a UTF-8 character);
-// the info file's Path keeps the full original name.
-std::string TrashName(const std::string& stem, const std::string& ext, int i) {
-  constexpr size_t kMaxName = 255 - (sizeof(".trashinfo") - 1);
-  std::string head = stem, tail = i == 1 ? std::string() : "." + std::to_string(i);
-  // An extension too long to keep whole beside a useful stem is shortened with it.
-  if (ext.size() + tail.size() <= kMaxName / 2) tail += ext;
-  else head += ext;
-  if (head.size() + tail.size() <= kMaxName) return head + tail;
-  size_t keep = kMaxName - tail.size();
-  while (keep > 0 && (static_cast<unsigned char>(head[keep]) & 0xC0) == 0x80) --keep;
-  return head.substr(0, keep) + tail;
+void KeepFileAttributes(int fd, const struct stat& source) {
+  // The owner where the user may give it (root), else the group where the user is in it.
+  bool owner = ::fchown(fd, source.st_uid, source.st_gid) == 0;
+  if (!owner) static_cast<void>(::fchown(fd, static_cast<uid_t>(-1), source.st_gid));
+  mode_t mode = source.st_mode & 07777;
+  if (!owner) mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
+  ::fchmod(fd, mode);
+  struct timespec times[2] = {source.st_atim, source.st_mtim};
+  ::futimens(fd, times);
 }
-
-std::string DeletionDate() {
-  time_t now = ::time(nullptr);
-  struct tm t;
-  ::localtime_r(&now, &t);
-  char buf[96];
-  std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
-                t.tm_hour, t.tm_min, t.tm_sec);
-  return buf;
-}
-
-}  // namespace
 
 int PosixFileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
   // Exact names: never an entry that differs only in letter case.
@@ -312,45 +259,14 @@ int PosixFileSystem::CopyFile(const std::string& from, const std::string& to, bo
   }
   std::string dir = DirOf(dst);
   RemoveStaleCopies(dir);
-  // The copy is written to a file without a name and linked in only when complete, so a
-  // copy killed midway leaves nothing; where the file system cannot, to a temporary name.
   std::string tmp;
-  int out = -1;
-#ifdef O_TMPFILE
-  if (::access("/proc/self/fd", X_OK) == 0) out = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-#endif
+  int out = OpenCopyTarget(dir, tmp);
   if (out < 0) {
-    std::string tmpl = (dir == "/" ? "" : dir) + "/" + kCopyPrefix + "XXXXXX";
-    std::vector<char> name(tmpl.begin(), tmpl.end());
-    name.push_back('\0');
-    out = ::mkostemp(name.data(), O_CLOEXEC);
-    if (out < 0) {
-      int e = errno;
-      ::close(in);
-      return e;
-    }
-    tmp = name.data();
+    int e = errno;
+    ::close(in);
+    return e;
   }
-  int err = 0;
-  std::vector<char> buf(1 << 20);
-  int64_t done = 0;
-  for (;;) {
-    ssize_t n = ::read(in, buf.data(), buf.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      err = errno;
-      break;
-    }
-    if (n == 0) break;
-    if ((err = SimulatedCopyError()) != 0) break;
-    if (!WriteAllFd(out, buf.data(), static_cast<size_t>(n), err)) break;
-    done += n;
-    SimulatedSlowCopy();
-    if (copyProgress && !copyProgress(done, static_cast<int64_t>(sst.st_size))) {
-      err = ECANCELED;
-      break;
-    }
-  }
+  int err = CopyBytes(in, out, sst.st_size, copyProgress);
   if (!err) {
     // The copy keeps the source's permissions and last-write time.
     ::fchmod(out, sst.st_mode & 07777 & ~static_cast<mode_t>(S_ISUID | S_ISGID));
@@ -407,60 +323,6 @@ int PosixFileSystem::DeleteFile(const std::string& path) {
   return ::unlink(host.c_str()) == 0 ? 0 : errno;
 }
 
-int PosixFileSystem::RecycleFile(const std::string& path, bool confirm) {
-  std::string host = drives_.HostPath(path, true);
-  if (host.empty()) return NoHostPath(path);
-  struct stat st;
-  if (::lstat(host.c_str(), &st) != 0) return errno;
-  if (confirm && confirmDialogs) {
-    std::string shown = ShownName(BaseOf(host));
-    const char* what = S_ISDIR(st.st_mode) ? "folder" : "file";
-    int answer = confirmDialogs->MsgBox(std::string("Move the ") + what + " \"" + shown + "\" to the Trash?",
-                                        "Delete", MsgButtons::YesNo);
-    if (answer != kAnswerYes) return kRecycleRefused;
-  }
-  std::string infoPath;
-  std::string trash = TrashFor(host, st.st_dev, infoPath);
-  if (trash.empty()) return kErrNoTrash;
-  std::string files = trash + "/files", info = trash + "/info";
-  if (!MakeDir0700(files) || !MakeDir0700(info)) return kErrNoTrash;
-  if (DeviceOf(files) != st.st_dev) return kErrNoTrash;
-
-  // Reserve a unique name: the info file is created exclusively first.
-  std::string base = BaseOf(host);
-  std::string stem = base, ext;
-  size_t dot = base.rfind('.');
-  if (dot != std::string::npos && dot > 0) {
-    stem = base.substr(0, dot);
-    ext = base.substr(dot);
-  }
-  std::string chosen, infoFile;
-  int fd = -1;
-  for (int i = 1; i < 100000 && fd < 0; ++i) {
-    chosen = TrashName(stem, ext, i);
-    infoFile = info + "/" + chosen + ".trashinfo";
-    struct stat x;
-    if (::lstat((files + "/" + chosen).c_str(), &x) == 0) continue;
-    fd = ::open(infoFile.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0 && errno != EEXIST) return errno;
-  }
-  if (fd < 0) return EEXIST;
-  std::string text = "[Trash Info]\nPath=" + UrlEncodePath(infoPath) + "\nDeletionDate=" + DeletionDate() + "\n";
-  int err = 0;
-  bool ok = WriteAllFd(fd, text.data(), text.size(), err);
-  if (::close(fd) != 0 && ok) {
-    ok = false;
-    err = errno;
-  }
-  if (ok) err = RenameNoReplace(host, files + "/" + chosen);
-  else if (!err) err = EIO;
-  if (err) {
-    ::unlink(infoFile.c_str());
-    return err == EXDEV ? kErrNoTrash : err;
-  }
-  return 0;
-}
-
 int PosixFileSystem::TouchFile(const std::string& path) {
   std::string host = drives_.HostPath(path, true);
   if (host.empty()) return NoHostPath(path);
@@ -470,44 +332,9 @@ int PosixFileSystem::TouchFile(const std::string& path) {
 }
 
 bool PosixFileSystem::SameContents(const std::string& a, const std::string& b) {
-  // Exact names, as the copy that is checked used them.
+  // Exact names, as the copy that is checked used them; links are followed.
   std::string ha = drives_.HostPath(a, true), hb = drives_.HostPath(b, true);
-  if (ha.empty() || hb.empty()) return false;
-  int fa = ::open(ha.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fa < 0) return false;
-  int fb = ::open(hb.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fb < 0) {
-    ::close(fa);
-    return false;
-  }
-  struct stat sa, sb;
-  bool same = ::fstat(fa, &sa) == 0 && ::fstat(fb, &sb) == 0 && S_ISREG(sa.st_mode) && S_ISREG(sb.st_mode) &&
-              !(sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino) && sa.st_size == sb.st_size;
-  if (same) {
-    ::fcntl(fa, F_SETFL, ::fcntl(fa, F_GETFL) & ~O_NONBLOCK);
-    ::fcntl(fb, F_SETFL, ::fcntl(fb, F_GETFL) & ~O_NONBLOCK);
-  }
-  std::vector<char> x(1 << 16), y(1 << 16);
-  while (same) {
-    ssize_t n = ::read(fa, x.data(), x.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      same = false;
-      break;
-    }
-    ssize_t got = 0;
-    while (got < n) {
-      ssize_t m = ::read(fb, y.data() + got, static_cast<size_t>(n - got));
-      if (m < 0 && errno == EINTR) continue;
-      if (m <= 0) break;
-      got += m;
-    }
-    if (got != n || std::memcmp(x.data(), y.data(), static_cast<size_t>(n)) != 0) same = false;
-    if (n == 0) break;
-  }
-  ::close(fa);
-  ::close(fb);
-  return same;
+  return !ha.empty() && !hb.empty() && CompareFiles(ha, hb, true) == 0;
 }
 
 std::string PosixFileSystem::ErrorText(int error) {
@@ -522,9 +349,9 @@ std::string PosixFileSystem::ErrorText(int error) {
     case kErrNotRegular: return "Only a regular file can be copied.";
     case kErrNotRegularFile: return "It is not a regular file.";
     case kErrTooLarge: return "The file is larger than 16 MB.";
-    case kRecycleRefused: return "The deletion was cancelled.";
     default: break;
   }
+  if (std::string common = CommonErrorText(error); !common.empty()) return common;
   if (error <= 0) return "Unknown error " + std::to_string(error) + ".";
   std::string t = std::strerror(error);
   return t + ".";

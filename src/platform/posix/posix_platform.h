@@ -79,6 +79,24 @@ class PosixFileSystem : public FileSystem {
   ConfigFileRead ReadConfigFile(const std::string& path, bool needsTrust, std::string& contents,
                                 std::string& why) override;
 
+  char HostSeparator() override { return '/'; }
+  EntryStatus Inspect(const std::string& host, bool followLink = false) override;
+  int ListFolder(const std::string& host, std::vector<FolderEntry>& entries) override;
+  int MakeFolder(const std::string& host) override;
+  int CopyRegular(const std::string& from, const std::string& to, bool replace) override;
+  int CopyLink(const std::string& from, const std::string& to, bool replace) override;
+  int KeepAttributes(const std::string& from, const std::string& to) override;
+  bool Inside(const std::string& folder, const std::string& path) override;
+  int CompareContents(const std::string& a, const std::string& b) override;
+  int RenameEntry(const std::string& from, const std::string& to, bool replace) override;
+  int RemoveEmptyFolder(const std::string& host) override;
+  int RecycleEntry(const std::string& host) override;
+  std::vector<TrashItem> TakeTrashed() override;
+  std::vector<TrashItem> TrashContents() override;
+  int RestoreTrashItem(const TrashItem& item, const std::string& to) override;
+  int FlushWrites(const std::vector<std::string>& written) override;
+  FileErrorKind ErrorKind(int error) override;
+
   DriveMap& drives() { return drives_; }
   // Asks the user to confirm a deletion to the recycle bin (set by the front-end).
   Dialogs* confirmDialogs = nullptr;
@@ -89,6 +107,7 @@ class PosixFileSystem : public FileSystem {
   std::map<FindHandle, std::unique_ptr<FindState>> finds_;
   FindHandle nextFind_ = 1;
   int lastError_ = 0;
+  std::vector<TrashItem> trashed_;  // what went to the Trash since TakeTrashed
   // The local offset of the last second converted: the entries of a folder mostly share
   // their seconds, and one localtime_r per second is enough.
   int64_t offsetSecond_ = INT64_MIN;

@@ -63,11 +63,6 @@ std::wstring CurrentDirectoryW() {
   return Filled([](wchar_t* b, DWORD n) { return ::GetCurrentDirectoryW(n, b); });
 }
 
-int LastError() {
-  DWORD e = ::GetLastError();
-  return e == 0 ? static_cast<int>(ERROR_GEN_FAILURE) : static_cast<int>(e);
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- find functions
@@ -324,6 +319,7 @@ int Win32FileSystem::RecycleFile(const std::string& path, bool confirm) {
   if (rc != 0) return rc;
   // The shell reports success also when it did nothing; the name must be gone.
   if (::GetFileAttributesW(full.c_str()) != INVALID_FILE_ATTRIBUTES) return ERROR_ACCESS_DENIED;
+  NoteRecycled(NarrowName(full));
   return 0;
 }
 
@@ -340,7 +336,10 @@ int Win32FileSystem::TouchFile(const std::string& path) {
   return rc;
 }
 
-std::string Win32FileSystem::ErrorText(int error) { return SystemErrorText(error); }
+std::string Win32FileSystem::ErrorText(int error) {
+  const std::string common = CommonErrorText(error);
+  return common.empty() ? SystemErrorText(error) : common;
+}
 
 std::string SystemErrorText(int error) {
   wchar_t* text = nullptr;

@@ -76,6 +76,12 @@ std::wstring Filled(Call call) {
   return std::wstring();
 }
 
+// The last error of a W call as an error number for ErrorText (never 0).
+inline int LastError() {
+  DWORD e = ::GetLastError();
+  return e == 0 ? static_cast<int>(ERROR_GEN_FAILURE) : static_cast<int>(e);
+}
+
 // The system's text for an error number, without its closing full stop.
 std::string SystemErrorText(int error);
 

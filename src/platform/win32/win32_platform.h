@@ -5,6 +5,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -50,6 +51,26 @@ class Win32FileSystem : public FileSystem {
   bool ChangeDirectory(const std::string& path) override;
   bool ChangeDrive(char drive) override;
 
+  // The work on many entries; paths are Windows paths, which are this host's own.
+  EntryStatus Inspect(const std::string& host, bool followLink = false) override;
+  int ListFolder(const std::string& host, std::vector<FolderEntry>& entries) override;
+  int MakeFolder(const std::string& host) override;
+  int CopyRegular(const std::string& from, const std::string& to, bool replace) override;
+  int CopyLink(const std::string& from, const std::string& to, bool replace) override;
+  int KeepAttributes(const std::string& from, const std::string& to) override;
+  bool Inside(const std::string& folder, const std::string& path) override;
+  int CompareContents(const std::string& a, const std::string& b) override;
+  bool SameContents(const std::string& a, const std::string& b) override;
+  int RenameEntry(const std::string& from, const std::string& to, bool replace) override;
+  int RemoveEmptyFolder(const std::string& host) override;
+  int RecycleEntry(const std::string& host) override;
+  std::vector<TrashItem> TakeTrashed() override;
+  // The Recycle Bin's $Recycle.Bin folders of every fixed or removable volume.
+  std::vector<TrashItem> TrashContents() override;
+  int RestoreTrashItem(const TrashItem& item, const std::string& to) override;
+  int FlushWrites(const std::vector<std::string>& written) override;
+  FileErrorKind ErrorKind(int error) override;
+
   // The 8.3 short name of an existing path ("" when the volume keeps none).
   std::string ShortPathName(const std::string& path);
 
@@ -61,6 +82,9 @@ class Win32FileSystem : public FileSystem {
   // Listings of the folder that holds standard input's entry, which give it after the last
   // real entry.
   std::set<FindHandle> owingInput_;
+  std::vector<TrashItem> trashed_;  // what went to the Recycle Bin since TakeTrashed
+  // Adds the bin's description of an entry just recycled to trashed_, where it has one.
+  void NoteRecycled(const std::string& fullPath);
 };
 
 // The name by which the command line names standard input: "<" and ">" are in no file
