@@ -39,6 +39,7 @@ FileSystem::StreamState SpoolState(const SpoolOfHost& spool) {
   if (!s.running) {
     s.stop = spool.stop;
     s.error = spool.error;
+    s.fault = spool.fault;
   }
   return s;
 }
