@@ -1,0 +1,47 @@
+// tar archives (plain, or compressed with gzip, bzip2, xz or zstd), known by their content,
+// read with libarchive: the members as plain records, and one member's bytes. A build
+// without libarchive (Windows) still knows a tar archive and says it cannot read it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace tembra::archive {
+
+struct TarMember {
+  enum Type { kFile, kFolder, kHardLink, kSymlink, kDevice, kFifo, kOther };
+  std::string name;        // as stored (a folder's may end in "/")
+  int64_t size = 0;        // bytes of data (0 for all but files)
+  int64_t mtime = 0;       // seconds since 1970 UTC
+  Type type = kFile;
+  std::string linkTarget;  // a link's target, as stored
+  uint32_t mode = 0;       // permission bits
+};
+
+struct TarListing {
+  bool recognised = false;          // the bytes are a tar archive (perhaps compressed)
+  std::string compression;          // "gzip", "bzip2", "xz", "zstd" or "" (plain)
+  std::vector<TarMember> members;   // those read before the end or the fault
+  DataFault fault;                  // why the listing stopped early (where, in the file)
+};
+
+// Bytes of an archive file: up to n bytes at 0-based pos; the count, 0 at the end, < 0 on error.
+using ReadAtFn = std::function<long(int64_t pos, char* buffer, long n)>;
+
+// The most members a listing takes and the longest name or link target it accepts:
+// beyond them the listing stops with a kTooLarge fault.
+constexpr size_t kMaxTarMembers = 4000000;
+constexpr size_t kMaxTarName = 32768;
+
+// Lists up to maxMembers members (a listing of 1 tells whether the file is a tar archive).
+TarListing ListTar(const ReadAtFn& read, int64_t size, size_t maxMembers = kMaxTarMembers);
+
+// Writes the bytes of the member at `index` of the listing into put.
+DataFault ReadTarMember(const ReadAtFn& read, int64_t size, size_t index, const ByteSink& put);
+
+}  // namespace tembra::archive
