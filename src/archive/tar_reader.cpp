@@ -1,6 +1,6 @@
-// tar archives through libarchive, fed from a ReadAtFn. Only the tar format and the
-// decompressing filters of the libraries linked in are turned on: libarchive never starts
-// an outside program for a filter here.
+// tar archives through libarchive, fed from a ReadAtFn through the program's own decoders.
+// Only libarchive's tar format is turned on, and none of its filters: it never starts an
+// outside program here.
 #include "archive/tar_reader.h"
 
 #include <algorithm>
@@ -19,63 +19,94 @@ namespace tembra::archive {
 namespace {
 
 #ifdef TEMBRA_HAVE_LIBARCHIVE
-// The archive being read and where its bytes come from.
+// The archive being read and where its bytes come from. A compressed archive is decoded
+// here (libarchive gets plain tar bytes): so a cut or damaged one still gives every member
+// before the damage, and the fault names the offset in the compressed file.
 struct Reader {
   const ReadAtFn& read;
   int64_t size;
   int64_t pos = 0;
   bool readFailed = false;
   std::vector<char> buffer = std::vector<char>(size_t{1} << 18);
+  std::unique_ptr<Decompressor> decoder;
+  Compression compression = Compression::kNone;
+  std::vector<char> in;
+  size_t inPos = 0, inLen = 0;
+  bool inEnds = false;
   ::archive* a = archive_read_new();
 
   Reader(const ReadAtFn& r, int64_t s) : read(r), size(s) {}
   ~Reader() { archive_read_free(a); }
 
-  static la_ssize_t OnRead(::archive*, void* self, const void** out) {
-    auto* r = static_cast<Reader*>(self);
-    const long got = r->read(r->pos, r->buffer.data(), static_cast<long>(r->buffer.size()));
+  long Raw(char* to, long n) {
+    const long got = read(pos, to, n);
     if (got < 0) {
-      r->readFailed = true;
+      readFailed = true;
       return -1;
     }
-    r->pos += got;
-    *out = r->buffer.data();
+    pos += got;
     return got;
+  }
+  la_ssize_t Decoded() {
+    for (;;) {
+      if (decoder->Finished()) return 0;
+      if (decoder->Fault()) return -1;
+      if (inPos == inLen && !inEnds) {
+        const long got = Raw(in.data(), static_cast<long>(in.size()));
+        if (got < 0) return -1;
+        inPos = 0;
+        inLen = static_cast<size_t>(got);
+        inEnds = got == 0;
+      }
+      const Decompressor::Step st = decoder->Decode(in.data() + inPos, inLen - inPos, buffer.data(), buffer.size(), inEnds);
+      inPos += st.used;
+      if (st.made > 0) return static_cast<la_ssize_t>(st.made);
+    }
+  }
+  static la_ssize_t OnRead(::archive*, void* self, const void** out) {
+    auto* r = static_cast<Reader*>(self);
+    *out = r->buffer.data();
+    return r->decoder ? r->Decoded() : r->Raw(r->buffer.data(), static_cast<long>(r->buffer.size()));
   }
   static la_int64_t OnSkip(::archive*, void* self, la_int64_t request) {
     auto* r = static_cast<Reader*>(self);
+    if (r->decoder) return 0;
     const la_int64_t n = std::max<la_int64_t>(0, std::min<la_int64_t>(request, r->size - r->pos));
     r->pos += n;
     return n;
   }
 
   bool Open() {
-    archive_read_support_format_tar(a);
-    // A filter that would run an outside program answers ARCHIVE_WARN: it stays off.
-    for (auto add : {archive_read_support_filter_gzip, archive_read_support_filter_bzip2,
-                     archive_read_support_filter_xz, archive_read_support_filter_zstd}) {
-      if (add(a) != ARCHIVE_OK) return false;
+    char head[kMagicBytes];
+    const long got = read(0, head, sizeof head);
+    compression = DetectCompression(std::string_view(head, got > 0 ? static_cast<size_t>(got) : 0));
+    if (compression != Compression::kNone) {
+      decoder = std::make_unique<Decompressor>(compression);
+      in.resize(size_t{1} << 17);
     }
+    archive_read_support_format_tar(a);
     archive_read_set_read_callback(a, OnRead);
     archive_read_set_skip_callback(a, OnSkip);
     archive_read_set_callback_data(a, this);
     return archive_read_open1(a) == ARCHIVE_OK;
   }
 
+  int64_t Offset() const { return decoder ? decoder->InputOffset() : pos; }
   DataFault Fault(DataFault::Kind kind, const std::string& what) const {
     DataFault f;
     f.kind = kind;
-    f.at = archive_filter_bytes(a, -1);
-    if (f.at < 0) f.at = pos;
+    f.at = Offset();
     const char* why = archive_error_string(a);
     f.text = what + " at offset " + std::to_string(f.at) + (why ? std::string(": ") + why : std::string());
     return f;
   }
-  // The fault of a header or data read that failed.
+  // The fault of a header or data read that failed: the decoder's own where it stopped.
   DataFault Failed() const {
+    if (decoder && decoder->Fault()) return decoder->Fault();
     if (readFailed) return Fault(DataFault::kReadError, "the archive cannot be read");
-    return Fault(pos >= size ? DataFault::kTruncated : DataFault::kDamaged,
-                 pos >= size ? "the tar archive ends early" : "damaged tar archive");
+    const bool ended = decoder ? decoder->Finished() : pos >= size;
+    return Fault(ended ? DataFault::kTruncated : DataFault::kDamaged,
+                 ended ? "the tar archive ends early" : "damaged tar archive");
   }
 };
 
@@ -93,16 +124,6 @@ TarMember::Type TypeOf(archive_entry* e) {
 
 std::string Text(const char* raw, const char* utf8) { return raw ? raw : utf8 ? utf8 : ""; }
 
-// The compression the archive's first filter undoes ("" for none).
-std::string FilterName(::archive* a) {
-  switch (archive_filter_code(a, 0)) {
-    case ARCHIVE_FILTER_GZIP: return "gzip";
-    case ARCHIVE_FILTER_BZIP2: return "bzip2";
-    case ARCHIVE_FILTER_XZ: return "xz";
-    case ARCHIVE_FILTER_ZSTD: return "zstd";
-    default: return "";
-  }
-}
 #else
 // Without libarchive: a tar archive is still known by the "ustar" of its first header
 // (after the compression this build can undo), and says what this build cannot do.
@@ -166,7 +187,7 @@ TarListing ListTar(const ReadAtFn& read, int64_t size, size_t maxMembers) {
     }
     l.members.push_back(std::move(m));
   }
-  if (l.recognised) l.compression = FilterName(r.a);
+  if (l.recognised) l.compression = CompressionName(r.compression);
   return l;
 #else
   (void)size;

@@ -1,5 +1,5 @@
-// tar archives (plain, or compressed with gzip, bzip2, xz or zstd), known by their content,
-// read with libarchive: the members as plain records, and one member's bytes. A build
+// tar archives (plain, or compressed with gzip, bzip2, xz or zstd, which the program's own
+// decoders undo), known by their content, read with libarchive: the members as plain records, and one member's bytes. A build
 // without libarchive (Windows) still knows a tar archive and says it cannot read it.
 #pragma once
 

@@ -144,7 +144,8 @@ DataFault ReadZipMember(zip::ZipSource& src, const zip::CentralEntry& e, const B
   const int64_t size = src.Size();
   const std::string h = src.Read(static_cast<int64_t>(std::min<uint64_t>(e.localOffset, static_cast<uint64_t>(size))), kLocalHeaderSize);
   if (h.size() != static_cast<size_t>(kLocalHeaderSize) || h.compare(0, 4, "PK\x03\x04") != 0)
-    return Fault(DataFault::kDamaged, static_cast<int64_t>(e.localOffset), e, "no local header where the directory says");
+    return Fault(DataFault::kDamaged, static_cast<int64_t>(std::min<uint64_t>(e.localOffset, static_cast<uint64_t>(size))), e,
+                 "no local header where the directory says");
   const int64_t dataAt = static_cast<int64_t>(e.localOffset) + kLocalHeaderSize + zip::NumGet(h, 26, 2) + zip::NumGet(h, 28, 2);
   if (e.compressedSize > static_cast<uint64_t>(size) || dataAt > size - static_cast<int64_t>(e.compressedSize))
     return Fault(DataFault::kTruncated, size, e, "the archive ends inside the member");
