@@ -236,6 +236,15 @@ Compression DetectCompression(std::string_view h) {
   return Compression::kNone;
 }
 
+Compression CompressionOfFile(FileSystem& fs, const std::string& path) {
+  const FileHandle h = fs.OpenRead(path);
+  if (h == kInvalidFile) return Compression::kNone;
+  char head[kMagicBytes];
+  const long got = fs.ReadAt(h, 1, head, static_cast<long>(sizeof head));
+  fs.CloseFile(h);
+  return DetectCompression(std::string_view(head, got > 0 ? static_cast<size_t>(got) : 0));
+}
+
 const char* CompressionName(Compression c) {
   switch (c) {
     case Compression::kGzip: return "gzip";

@@ -23,6 +23,8 @@ constexpr size_t kMagicBytes = 10;
 Compression DetectCompression(std::string_view head);
 // "gzip", "xz", "zstd", "bzip2"; "" for kNone.
 const char* CompressionName(Compression c);
+// The format of the file at a path, by its first bytes (kNone where it cannot be read).
+Compression CompressionOfFile(FileSystem& fs, const std::string& path);
 // Whether this build can decode the format (the Windows build links only zlib).
 bool CompressionBuilt(Compression c);
 // The fault of a format this build cannot decode: "this build cannot read xz files".
@@ -72,6 +74,10 @@ class Decompressor {
 
 // Bytes read one piece after another: up to n bytes into buffer; 0 at the end, < 0 on error.
 using ReadFn = std::function<long(char* buffer, long n)>;
+// Bytes of a file at 0-based positions: up to n bytes at pos; the count, 0 at the end, < 0
+// on error. One given to a spool's work is called on the spool's thread: FileSystem::ReadAt
+// on a handle that stays open until the spool's handle is closed is safe there.
+using ReadAtFn = std::function<long(int64_t pos, char* buffer, long n)>;
 
 // Decodes a whole compressed stream from read into put. The fault says what stopped it
 // and where (kCancelled when put wanted no more); none when the data ended well.

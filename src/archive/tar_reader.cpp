@@ -228,4 +228,8 @@ DataFault ReadTarMember(const ReadAtFn& read, int64_t size, size_t index, const 
 #endif
 }
 
+SpoolWork TarMemberWork(ReadAtFn read, int64_t size, size_t index) {
+  return [read = std::move(read), size, index](const ByteSink& put) { return ReadTarMember(read, size, index, put); };
+}
+
 }  // namespace tembra::archive

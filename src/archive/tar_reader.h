@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/compression.h"
 #include "platform/platform.h"
 
 namespace tembra::archive {
@@ -30,9 +31,6 @@ struct TarListing {
   DataFault fault;                  // why the listing stopped early (where, in the file)
 };
 
-// Bytes of an archive file: up to n bytes at 0-based pos; the count, 0 at the end, < 0 on error.
-using ReadAtFn = std::function<long(int64_t pos, char* buffer, long n)>;
-
 // The most members a listing takes and the longest name or link target it accepts:
 // beyond them the listing stops with a kTooLarge fault.
 constexpr size_t kMaxTarMembers = 4000000;
@@ -43,5 +41,7 @@ TarListing ListTar(const ReadAtFn& read, int64_t size, size_t maxMembers = kMaxT
 
 // Writes the bytes of the member at `index` of the listing into put.
 DataFault ReadTarMember(const ReadAtFn& read, int64_t size, size_t index, const ByteSink& put);
+// The same as a spool's work (FileSystem::OpenSpool to view it, ExtractItem::data to extract it).
+SpoolWork TarMemberWork(ReadAtFn read, int64_t size, size_t index);
 
 }  // namespace tembra::archive

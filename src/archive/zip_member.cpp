@@ -157,4 +157,11 @@ DataFault ReadZipMember(zip::ZipSource& src, const zip::CentralEntry& e, const B
 #endif
 }
 
+SpoolWork ZipMemberWork(ReadAtFn read, int64_t size, zip::CentralEntry e) {
+  return [read = std::move(read), size, e = std::move(e)](const ByteSink& put) {
+    zip::BlockSource src(size, read);
+    return ReadZipMember(src, e, put);
+  };
+}
+
 }  // namespace tembra::archive

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "archive/compression.h"
 #include "platform/platform.h"
 #include "zip/zip_reader.h"
 
@@ -18,5 +19,8 @@ std::string ZipMethodUnread(const zip::CentralEntry& e);
 // fault names the member: its method where it is not read here, a CRC mismatch, damaged
 // or truncated data (with the archive's offset), more bytes than the header says.
 DataFault ReadZipMember(zip::ZipSource& src, const zip::CentralEntry& e, const ByteSink& put);
+// The same as a spool's work, reading the archive (of `size` bytes) through read
+// (FileSystem::OpenSpool to view the member, ExtractItem::data to extract it).
+SpoolWork ZipMemberWork(ReadAtFn read, int64_t size, zip::CentralEntry e);
 
 }  // namespace tembra::archive

@@ -193,6 +193,14 @@ struct ExtractResult {
   Kind kind = kDone;
   int error = 0;
   DataFault fault;
+  // The result of writing a member's bytes: a write error, else the data's fault, else done.
+  static ExtractResult Written(int writeError, const DataFault& fault) {
+    ExtractResult r;
+    r.kind = writeError != 0 ? kError : fault ? kFault : kDone;
+    r.error = writeError;
+    if (writeError == 0) r.fault = fault;
+    return r;
+  }
 };
 
 // One member to extract: its name as stored in the archive, its kind and what it holds.

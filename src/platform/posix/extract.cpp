@@ -128,13 +128,8 @@ ExtractResult WriteFile(int dir, const std::string& name, const ExtractItem& ite
       return true;
     });
   }
-  ExtractResult r;
-  if (writeError != 0) {
-    r = Result(ExtractResult::kError, writeError);
-  } else if (fault) {
-    r = Result(ExtractResult::kFault);
-    r.fault = fault;
-  } else {
+  ExtractResult r = ExtractResult::Written(writeError, fault);
+  if (r.kind == ExtractResult::kDone) {
     if (item.mtime >= 0) {
       const struct timespec times[2] = {{item.mtime, 0}, {item.mtime, 0}};
       ::futimens(file.fd, times);

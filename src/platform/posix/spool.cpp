@@ -84,34 +84,15 @@ struct Spool {
       done += static_cast<size_t>(put);
       written += put;
     }
-    if (written >= bound) {
-      putStop = StreamStop::kBound;
-      return false;
-    }
-    sinceCheck += static_cast<int64_t>(n);
-    if (sinceCheck >= (8 << 20)) {
-      sinceCheck = 0;
+    return SpoolMayGoOn(*this, n, [this]() -> int64_t {
       struct statvfs fs;
-      if (::fstatvfs(tmp, &fs) == 0 &&
-          static_cast<int64_t>(fs.f_bavail) * static_cast<int64_t>(fs.f_frsize) < kSpoolReserve) {
-        putStop = StreamStop::kFull;
-        return false;
-      }
-    }
-    return true;
-  }
-
-  void RunWork() {
-    const DataFault f = work([this](const char* data, size_t n) { return Put(data, n); });
-    if (f.kind == DataFault::kCancelled || (!f && putStop != StreamStop::kEnd)) return Ended(putStop, putError);
-    if (!f) return Ended(StreamStop::kEnd, 0);
-    fault = f;
-    error = f.text;
-    Ended(StreamStop::kReadError, 0);
+      if (::fstatvfs(tmp, &fs) != 0) return -1;
+      return static_cast<int64_t>(fs.f_bavail) * static_cast<int64_t>(fs.f_frsize);
+    });
   }
 
   void Run() {
-    if (work) return RunWork();
+    if (work) return RunSpoolWork(*this);
     std::vector<char> buf(size_t{1} << 16);
     for (;;) {
       struct pollfd pf[2] = {{src, POLLIN, 0}, {wake[0], POLLIN, 0}};

@@ -78,13 +78,8 @@ ExtractResult WriteFile(const std::wstring& dir, const std::wstring& name, const
     ::SetFileTime(h, nullptr, &t, &t);
   }
   ::CloseHandle(h);
-  ExtractResult r;
-  if (writeError != 0) {
-    r = Result(ExtractResult::kError, writeError);
-  } else if (fault) {
-    r = Result(ExtractResult::kFault);
-    r.fault = fault;
-  } else {
+  ExtractResult r = ExtractResult::Written(static_cast<int>(writeError), fault);
+  if (r.kind == ExtractResult::kDone) {
     ::SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (::MoveFileExW(temp.c_str(), final.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0)) return r;
     const DWORD err = ::GetLastError();

@@ -73,34 +73,15 @@ struct Spool {
       done += put;
       written += put;
     }
-    if (written >= bound) {
-      putStop = StreamStop::kBound;
-      return false;
-    }
-    sinceCheck += static_cast<int64_t>(n);
-    if (sinceCheck >= (8 << 20)) {
-      sinceCheck = 0;
+    return SpoolMayGoOn(*this, n, [this]() -> int64_t {
       ULARGE_INTEGER free;
-      if (::GetDiskFreeSpaceExW(folder.c_str(), &free, nullptr, nullptr) &&
-          free.QuadPart < static_cast<uint64_t>(kSpoolReserve)) {
-        putStop = StreamStop::kFull;
-        return false;
-      }
-    }
-    return true;
-  }
-
-  void RunWork() {
-    const DataFault f = work([this](const char* data, size_t n) { return Put(data, n); });
-    if (f.kind == DataFault::kCancelled || (!f && putStop != StreamStop::kEnd)) return Ended(putStop, putError);
-    if (!f) return Ended(StreamStop::kEnd, 0);
-    fault = f;
-    error = f.text;
-    Ended(StreamStop::kReadError, 0);
+      if (!::GetDiskFreeSpaceExW(folder.c_str(), &free, nullptr, nullptr)) return -1;
+      return static_cast<int64_t>(std::min<uint64_t>(free.QuadPart, INT64_MAX));
+    });
   }
 
   void Run() {
-    if (work) return RunWork();
+    if (work) return RunSpoolWork(*this);
     std::vector<char> buf(size_t{1} << 16);
     for (;;) {
       DWORD got = 0;

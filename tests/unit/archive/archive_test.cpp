@@ -150,9 +150,7 @@ struct SpoolRead {
   std::string bytes;
   FileSystem::StreamState state;
 };
-SpoolRead Spool(const TempDir& dir, const std::string& name) {
-  posix::PosixFileSystem fs;
-  const FileHandle h = fs.OpenDecompressed(dir.win() + name);
+SpoolRead Finish(posix::PosixFileSystem& fs, FileHandle h) {
   SpoolRead r;
   EXPECT_NE(h, kInvalidFile);
   while ((r.state = fs.StreamStateOf(h)).running) usleep(1000);
@@ -160,6 +158,10 @@ SpoolRead Spool(const TempDir& dir, const std::string& name) {
   fs.ReadAt(h, 1, r.bytes.data(), static_cast<long>(r.bytes.size()));
   fs.CloseFile(h);
   return r;
+}
+SpoolRead Spool(const TempDir& dir, const std::string& name) {
+  posix::PosixFileSystem fs;
+  return Finish(fs, fs.OpenDecompressed(dir.win() + name));
 }
 
 TEST(Decompress, SpoolStopsAtTheEndTheDamageAndTheBound) {
@@ -232,8 +234,9 @@ TEST(ZipMembers, StoredDeflatedCheckedAndNamed) {
   std::vector<zip::CentralEntry> e;
   const std::string inner = Zip({{"a.txt", kText}}, e);
   e.clear();
-  zip::BufferSource src(Zip({{"stored.txt", kText, 0}, {"deflated.txt", kText}, {"empty", ""}, {"bad.txt", kText, 8, 1},
-                             {"d64.bin", "x", 9}, {"inner.zip", inner}}, e));
+  const std::string arc = Zip({{"stored.txt", kText, 0}, {"deflated.txt", kText}, {"empty", ""}, {"bad.txt", kText, 8, 1},
+                               {"d64.bin", "x", 9}, {"inner.zip", inner}}, e);
+  zip::BufferSource src(arc);
   e.push_back(e[1]);
   e.back().method = 99;
   e.push_back(e[1]);
@@ -251,6 +254,12 @@ TEST(ZipMembers, StoredDeflatedCheckedAndNamed) {
   EXPECT_EQ(archive::ReadZipMember(src, e[4], put).text, "d64.bin: deflate64 members cannot be read");
   EXPECT_EQ(archive::ReadZipMember(src, e[6], put).text, "deflated.txt: AES-encrypted members cannot be read");
   EXPECT_EQ(archive::ReadZipMember(src, e[7], put).kind, DataFault::kTruncated);
+  // Viewed through a spool, read on the spool's thread.
+  posix::PosixFileSystem fs;
+  const archive::ReadAtFn read = [&](int64_t pos, char* b, long n) {
+    return static_cast<long>(arc.copy(b, static_cast<size_t>(n), static_cast<size_t>(pos)));
+  };
+  EXPECT_TRUE(Finish(fs, fs.OpenSpool(archive::ZipMemberWork(read, static_cast<int64_t>(arc.size()), e[1]))).bytes == kText);
   // A ZIP inside a ZIP: its bytes read out are an archive of their own.
   out.clear();
   EXPECT_FALSE(archive::ReadZipMember(src, e[5], put));
