@@ -363,6 +363,13 @@ Decompressor::Step Decompressor::Decode(const char* in, size_t inLen, char* out,
   return st;
 }
 
+DataFault Cancelled(int64_t at) {
+  DataFault f;
+  f.kind = DataFault::kCancelled;
+  f.at = at;
+  return f;
+}
+
 DataFault DecompressStream(Compression c, const ReadFn& read, const ByteSink& put) {
   Decompressor d(c);
   if (d.Fault()) return d.Fault();
@@ -382,15 +389,11 @@ DataFault DecompressStream(Compression c, const ReadFn& read, const ByteSink& pu
       pos = 0;
       len = static_cast<size_t>(got);
       ends = got == 0;
+      if (!put(nullptr, 0)) return Cancelled(d.InputOffset());
     }
     const Decompressor::Step s = d.Decode(in.data() + pos, len - pos, out.data(), out.size(), ends);
     pos += s.used;
-    if (s.made > 0 && !put(out.data(), s.made)) {
-      DataFault f;
-      f.kind = DataFault::kCancelled;
-      f.at = d.InputOffset();
-      return f;
-    }
+    if (s.made > 0 && !put(out.data(), s.made)) return Cancelled(d.InputOffset());
     if (d.Finished()) return DataFault();
     if (d.Fault()) return d.Fault();
   }

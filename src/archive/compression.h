@@ -29,6 +29,8 @@ Compression CompressionOfFile(FileSystem& fs, const std::string& path);
 bool CompressionBuilt(Compression c);
 // The fault of a format this build cannot decode: "this build cannot read xz files".
 DataFault UnsupportedFault(const std::string& what);
+// The fault of a making of bytes stopped because their taker wanted no more.
+DataFault Cancelled(int64_t at);
 
 // The most memory a decoder may ask for (an xz or zstd header that wants more is refused).
 constexpr uint64_t kDecoderMemoryLimit = uint64_t{256} << 20;
@@ -79,7 +81,8 @@ using ReadFn = std::function<long(char* buffer, long n)>;
 // on a handle that stays open until the spool's handle is closed is safe there.
 using ReadAtFn = std::function<long(int64_t pos, char* buffer, long n)>;
 
-// Decodes a whole compressed stream from read into put. The fault says what stopped it
+// Decodes a whole compressed stream from read into put (also asked, with no bytes, after
+// each read: a stream that makes nothing for long still stops when its taker wants no more). The fault says what stopped it
 // and where (kCancelled when put wanted no more); none when the data ended well.
 DataFault DecompressStream(Compression c, const ReadFn& read, const ByteSink& put);
 

@@ -206,18 +206,14 @@ DataFault ReadTarMember(const ReadAtFn& read, int64_t size, size_t index, const 
     if (status == ARCHIVE_EOF) return r.Fault(DataFault::kTruncated, "no member " + std::to_string(index + 1));
     if (status != ARCHIVE_OK && status != ARCHIVE_WARN) return r.Failed();
     if (i == index) break;
+    if (!put(nullptr, 0)) return Cancelled(r.Offset());
   }
   std::vector<char> buf(size_t{1} << 18);
   for (;;) {
     const la_ssize_t got = archive_read_data(r.a, buf.data(), buf.size());
     if (got == 0) return DataFault();
     if (got < 0) return r.Failed();
-    if (!put(buf.data(), static_cast<size_t>(got))) {
-      DataFault f;
-      f.kind = DataFault::kCancelled;
-      f.at = r.pos;
-      return f;
-    }
+    if (!put(buf.data(), static_cast<size_t>(got))) return Cancelled(r.Offset());
   }
 #else
   (void)size;

@@ -92,7 +92,7 @@ class MemberReader {
     made_ += n;
     if (made_ > e_.size) return Fault(DataFault::kDamaged, at_, e_, "more bytes than the archive says it holds");
     crc_ = crc32(crc_, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(n));
-    if (!put_(data, n)) return Fault(DataFault::kCancelled, at_, e_, "cancelled");
+    if (!put_(data, n)) return Cancelled(at_);
     return DataFault();
   }
   DataFault Short() { return Fault(DataFault::kTruncated, src_.Size(), e_, "the archive ends inside the member"); }
