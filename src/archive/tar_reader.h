@@ -33,7 +33,7 @@ struct TarListing {
 
 // The most members a listing takes and the longest name or link target it accepts:
 // beyond them the listing stops with a kTooLarge fault.
-constexpr size_t kMaxTarMembers = 4000000;
+constexpr size_t kMaxTarMembers = 1000000;  // a kernel source tree has under 100,000
 constexpr size_t kMaxTarName = 32768;
 
 // Lists up to maxMembers members (a listing of 1 tells whether the file is a tar archive).
