@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -44,7 +45,7 @@ int main(int argc, char** argv) {
         [&](char* b, long n) { return static_cast<long>(::read(fd, b, static_cast<size_t>(n))); },
         [&](const char* d, size_t n) {
           bytes += static_cast<int64_t>(n);
-          for (const char* p = d; (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(d + n - p)))); ++p) ++lines;
+          lines += std::count(d, d + n, '\n');
           return true;
         });
     std::printf("%lld lines, %lld bytes%s%s\n", static_cast<long long>(lines), static_cast<long long>(bytes),
