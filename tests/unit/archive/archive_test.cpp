@@ -179,6 +179,10 @@ TEST(Decompress, SpoolStopsAtTheEndTheDamageAndTheBound) {
   EXPECT_EQ(r.state.error, "truncated gzip data: it ends at offset 500");
   EXPECT_TRUE(r.bytes == kText.substr(0, r.bytes.size()));
   EXPECT_EQ(Spool(dir, "plain.txt").state.fault.kind, DataFault::kUnsupported);
+  {  // A spool closed while its thread still decodes stops it (and waits for it).
+    posix::PosixFileSystem fs;
+    fs.CloseFile(fs.OpenDecompressed(dir.win() + "log.zst"));
+  }
   // The bound is exact: a spool stops with as many bytes as it allows, and no fewer.
   for (size_t bound : {kText.size() - 1, kText.size()}) {
     setenv("TEMBRA_SPOOL_LIMIT", std::to_string(bound).c_str(), 1);
