@@ -236,8 +236,7 @@ std::string Zip(const std::vector<ZipMember>& members, std::vector<zip::CentralE
 
 TEST(ZipMembers, StoredDeflatedCheckedAndNamed) {
   std::vector<zip::CentralEntry> e;
-  const std::string inner = Zip({{"a.txt", kText}}, e);
-  e.clear();
+  const std::string inner = ziptest::Archive({ziptest::Member("a.txt"), ziptest::Member("b.txt")});
   const std::string arc = Zip({{"stored.txt", kText, 0}, {"deflated.txt", kText}, {"empty", ""}, {"bad.txt", kText, 8, 1},
                                {"d64.bin", "x", 9}, {"inner.zip", inner}}, e);
   zip::BufferSource src(arc);
@@ -267,7 +266,12 @@ TEST(ZipMembers, StoredDeflatedCheckedAndNamed) {
   // A ZIP inside a ZIP: its bytes read out are an archive of their own.
   out.clear();
   EXPECT_FALSE(archive::ReadZipMember(src, e[5], put));
-  EXPECT_TRUE(out == inner);
+  zip::BufferSource listed(out);
+  zip::EndRecord end;
+  int members = 0;
+  EXPECT_EQ(zip::ReadEndRecord(listed, end), zip::ZipStatus::Ok);
+  EXPECT_EQ(zip::ReadCentralDirectory(listed, end, [&](const zip::CentralEntry&) { ++members; }), zip::ZipStatus::Ok);
+  EXPECT_EQ(members, 2);
 }
 
 // A tar archive written by libarchive, compressed with `filter` (ARCHIVE_FILTER_NONE ...).
