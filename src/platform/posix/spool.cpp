@@ -162,10 +162,9 @@ bool IsStandardInput(const struct stat& st) {
 }
 
 // Starts the thread that copies src (or runs work) into a new temporary file; null when it
-// cannot.
+// cannot (src then stays the caller's to close).
 std::shared_ptr<Spool> StartSpool(int src, int& error, SpoolWork work = {}) {
   auto spool = std::make_shared<Spool>();
-  spool->src = src;
   spool->work = std::move(work);
   spool->bound = SpoolBound();
   spool->tmp = TemporaryFile();
@@ -173,6 +172,7 @@ std::shared_ptr<Spool> StartSpool(int src, int& error, SpoolWork work = {}) {
     error = errno;
     return nullptr;
   }
+  spool->src = src;
   sigset_t blocked, before;
   sigfillset(&blocked);
   pthread_sigmask(SIG_SETMASK, &blocked, &before);
@@ -183,6 +183,7 @@ std::shared_ptr<Spool> StartSpool(int src, int& error, SpoolWork work = {}) {
   pthread_sigmask(SIG_SETMASK, &before, nullptr);
   if (!spool->thread.joinable()) {
     error = EAGAIN;
+    spool->src = -1;
     return nullptr;
   }
   return spool;
