@@ -7,15 +7,20 @@ PACKAGES=(
   libncurses-dev libgtest-dev libre2-dev
   tmux zip unzip python3 xxd man-db groff-base time
   clang libclang-rt-dev
+  zlib1g-dev libzstd-dev liblzma-dev libbz2-dev libarchive-dev
+  gzip zstd xz-utils bzip2 tar libdeflate-tools
 )
+# The compression libraries (gzip, zstd, xz, bzip2 streams and tar archives through
+# libarchive), and the command-line tools the benchmarks compare with (bench/archive;
+# libdeflate-gunzip shows what a whole-buffer inflate would gain).
 # --windows: also what the Windows build needs (scripts/windows.sh): the mingw-w64
-# cross-compiler, Wine with its fonts and a fixed-pitch face standing in for
+# cross-compiler, zlib built for it, Wine with its fonts and a fixed-pitch face standing in for
 # "Courier New", Xvfb and the X tools that find the window and take its picture.
 INSTALL_OPTIONS=()
 if [ "${1:-}" = "--windows" ]; then
   PACKAGES=(
     cmake ninja-build python3
-    g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
+    g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 libz-mingw-w64-dev
     wine wine64 fonts-wine fonts-liberation
     xvfb xauth xdotool x11-apps x11-utils
   )

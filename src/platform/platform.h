@@ -162,6 +162,57 @@ struct FindData {  // the ANSI find-data record
   uint8_t nLinkKind = 0;
 };
 
+// Why the making of bytes from other bytes (a compressed file decoded, an archive member
+// read) stopped before their end: what, in words, and where in the compressed file or the
+// archive it was found.
+struct DataFault {
+  enum Kind { kNone, kReadError, kDamaged, kTruncated, kUnsupported, kTooLarge, kCancelled };
+  Kind kind = kNone;
+  int64_t at = -1;   // 0-based offset in the compressed file or archive; -1 where none applies
+  std::string text;  // "damaged gzip data at offset 1234: invalid block type"
+  explicit operator bool() const { return kind != kNone; }
+};
+
+// Where made bytes go, a piece at a time: false when the taker wants no more (then the
+// maker stops with kCancelled).
+using ByteSink = std::function<bool(const char* data, size_t n)>;
+// Work that makes bytes into a sink, on a thread of the host's: its fault, or none.
+using SpoolWork = std::function<DataFault(const ByteSink& put)>;
+
+// How the extraction of one archive member into a folder went.
+struct ExtractResult {
+  enum Kind {
+    kDone,
+    kExists,      // something of that name is there and replace was not asked: nothing written
+    kUnsafeName,  // the member's name leaves the folder (absolute, "..", a drive, a device)
+    kThroughLink, // a folder on the way is a symbolic link (in the folder or made by the archive)
+    kFault,       // the member's data could not be made (fault says why)
+    kError,       // the host refused (error: a number for ErrorText)
+    kUnsupported, // this kind of member is not extracted here (a device, a hard link, ...)
+  };
+  Kind kind = kDone;
+  int error = 0;
+  DataFault fault;
+  // The result of writing a member's bytes: a write error, else the data's fault, else done.
+  static ExtractResult Written(int writeError, const DataFault& fault) {
+    ExtractResult r;
+    r.kind = writeError != 0 ? kError : fault ? kFault : kDone;
+    r.error = writeError;
+    if (writeError == 0) r.fault = fault;
+    return r;
+  }
+};
+
+// One member to extract: its name as stored in the archive, its kind and what it holds.
+struct ExtractItem {
+  enum Type { kFile, kFolder, kSymlink };
+  std::string name;        // "/" or "\" between folders; must stay inside the folder
+  Type type = kFile;
+  std::string linkTarget;  // kSymlink: where it points, stored as it is
+  int64_t mtime = -1;      // seconds since 1970 UTC; -1: now
+  SpoolWork data;          // kFile: writes the member's bytes
+};
+
 using FindHandle = intptr_t;
 constexpr FindHandle kInvalidFind = -1;
 using FileHandle = intptr_t;
@@ -265,8 +316,26 @@ class FileSystem {
     StreamStop stop = StreamStop::kEnd;  // once not running: why it stopped
     int64_t bound = 0;     // the most bytes such a source is read to
     std::string error;     // the host's text for a read or write error
+    DataFault fault;       // a spool's work stopped with this fault (stop is kReadError)
   };
   virtual StreamState StreamStateOf(FileHandle) { return StreamState(); }
+  // A source made by `work` on a thread of the host's into a temporary file that vanishes
+  // with the process (as OpenStream), read as it grows; the reading stops at the bound or
+  // a full disk (the work is then told no more), or at the work's own fault, which
+  // StreamStateOf gives (stop kReadError, its text as error). kInvalidFile where the host
+  // cannot (reason in LastFileError).
+  virtual FileHandle OpenSpool(SpoolWork) { return kInvalidFile; }
+  // A compressed file (gzip, xz, zstd, bzip2: known by its first bytes) decoded into such a
+  // spool. A file of another kind, or one this build cannot decode, opens all the same and
+  // stops at once with the fault (kUnsupported) that says so.
+  virtual FileHandle OpenDecompressed(const std::string&) { return kInvalidFile; }
+  // Writes one archive member into `folder` (Windows form, must exist): never outside it,
+  // never through a symbolic link on the way, and never leaving part of a file behind.
+  virtual ExtractResult ExtractMember(const std::string& /*folder*/, const ExtractItem&, bool /*replace*/) {
+    ExtractResult r;
+    r.kind = ExtractResult::kUnsupported;
+    return r;
+  }
 
   // Whole text files (bytes as stored). Write replaces; Append creates when missing.
   virtual bool ReadWholeFile(const std::string& path, std::string& contents) = 0;

@@ -39,8 +39,40 @@ FileSystem::StreamState SpoolState(const SpoolOfHost& spool) {
   if (!s.running) {
     s.stop = spool.stop;
     s.error = spool.error;
+    s.fault = spool.fault;
   }
   return s;
+}
+
+// After a spool's Put wrote n bytes: false (putStop set) once the bound is reached or the
+// temporary folder keeps too little free (asked every 8 MiB of `freeBytes()`).
+template <class SpoolOfHost, class FreeBytes>
+bool SpoolMayGoOn(SpoolOfHost& s, size_t n, FreeBytes freeBytes) {
+  if (s.written >= s.bound) {
+    s.putStop = FileSystem::StreamStop::kBound;
+    return false;
+  }
+  s.sinceCheck += static_cast<int64_t>(n);
+  if (s.sinceCheck < (8 << 20)) return true;
+  s.sinceCheck = 0;
+  const int64_t left = freeBytes();
+  if (left < 0 || left >= kSpoolReserve) return true;
+  s.putStop = FileSystem::StreamStop::kFull;
+  return false;
+}
+
+// Runs a spool's work into its file through its Put, then ends the spool: where Put refused
+// more (the bound, a full disk, a write error, a dropped spool), for the work's own fault
+// (kReadError, its text as the error), or at the end.
+template <class SpoolOfHost>
+void RunSpoolWork(SpoolOfHost& s) {
+  const DataFault f = s.work([&s](const char* data, size_t n) { return s.Put(data, n); });
+  if (f.kind == DataFault::kCancelled || (!f && s.putStop != FileSystem::StreamStop::kEnd))
+    return s.Ended(s.putStop, s.putError);
+  if (!f) return s.Ended(FileSystem::StreamStop::kEnd, 0);
+  s.fault = f;
+  s.error = f.text;
+  s.Ended(FileSystem::StreamStop::kReadError, 0);
 }
 
 }  // namespace tembra

@@ -118,8 +118,8 @@ ZipStatus ReadEndRecord(ZipSource& src, EndRecord& end) {
 
 namespace {
 
-// Sizes kept in the ZIP64 extra block (ID 1): the uncompressed, then the compressed
-// size, each present only where the header's own field is all ones.
+// Sizes kept in the ZIP64 extra block (ID 1): the uncompressed size, the compressed size
+// and the local header's offset, each present only where the header's own field is all ones.
 void Zip64Sizes(const std::string& extra, CentralEntry& e) {
   size_t o = 0;
   while (o + 4 <= extra.size()) {
@@ -131,7 +131,11 @@ void Zip64Sizes(const std::string& extra, CentralEntry& e) {
         e.size = U64(data, static_cast<int32_t>(d));
         d += 8;
       }
-      if (e.compressedSize == 0xFFFFFFFFu && d + 8 <= data.size()) e.compressedSize = U64(data, static_cast<int32_t>(d));
+      if (e.compressedSize == 0xFFFFFFFFu && d + 8 <= data.size()) {
+        e.compressedSize = U64(data, static_cast<int32_t>(d));
+        d += 8;
+      }
+      if (e.localOffset == 0xFFFFFFFFu && d + 8 <= data.size()) e.localOffset = U64(data, static_cast<int32_t>(d));
       return;
     }
     o += 4 + len;
@@ -151,6 +155,9 @@ ZipStatus ReadCentralDirectory(ZipSource& src, const EndRecord& end,
     if (h.size() != static_cast<size_t>(kHeaderSize)) return ZipStatus::Truncated;
     if (h.compare(0, 2, "PK") != 0 || h[2] != 1 || h[3] != 2) return ZipStatus::BadHeader;
     e.flags = static_cast<uint16_t>(U16(h, 8));
+    e.method = static_cast<uint16_t>(U16(h, 10));
+    e.crc32 = U32(h, 16);
+    e.localOffset = U32(h, 42);
     e.dosTime = static_cast<uint16_t>(U16(h, 12));
     e.dosDate = static_cast<uint16_t>(U16(h, 14));
     e.compressedSize = U32(h, 20);
@@ -162,7 +169,7 @@ ZipStatus ReadCentralDirectory(ZipSource& src, const EndRecord& end,
     e.name = window.substr(0, std::min<size_t>(n, window.size()));
     e.extra = n < window.size() ? window.substr(n, x) : std::string();
     e.extraPos = pos + kHeaderSize + n;
-    if (e.size == 0xFFFFFFFFu || e.compressedSize == 0xFFFFFFFFu)
+    if (e.size == 0xFFFFFFFFu || e.compressedSize == 0xFFFFFFFFu || e.localOffset == 0xFFFFFFFFu)
       Zip64Sizes(e.extra.size() == x ? e.extra : src.Read(e.extraPos, static_cast<long>(x)), e);
     onEntry(e);
     pos = next;

@@ -70,8 +70,11 @@ struct EndRecord {
 // One central-directory header.
 struct CentralEntry {
   uint16_t flags = 0;
+  uint16_t method = 0;     // how the data is compressed (0 stored, 8 deflate, ...)
+  uint32_t crc32 = 0;      // of the member's plain bytes
   uint16_t dosTime = 0, dosDate = 0;
   uint64_t compressedSize = 0, size = 0;  // from the ZIP64 extra field where it holds them
+  uint64_t localOffset = 0;  // where the member's local header starts (ZIP64 as the sizes)
   std::string name;        // as stored, cut at 4,096 bytes
   std::string extra;       // the extra field, cut where the 4,096 bytes after the header end
   int64_t extraPos = 0;    // 0-based file position of the extra field

@@ -16,6 +16,7 @@
 
 #include "../unit/platform/entries_contract.h"
 #include "../unit/platform/filesystem_contract.h"
+#include "archive/tar_reader.h"
 #include "fileops/batch.h"
 #include "core/text.h"
 #include "platform/win32/win32_platform.h"
@@ -121,6 +122,58 @@ void FileChecks(Win32FileSystem& fs, const std::string& root) {
 
 // Names in UTF-8: written, found, copied, renamed and recycled under their own UTF-16
 // names; the same file in the ANSI code page is what the A calls made of it.
+// Compressed files and archive members: gzip decodes (zlib is linked), xz and tar say this
+// build cannot read them, and an extraction stays in its folder and leaves no part behind.
+void ArchiveChecks(Win32FileSystem& fs, const std::string& root) {
+  const std::string dir = root + "\\archive";
+  ::CreateDirectoryA(dir.c_str(), nullptr);
+  const unsigned char gz[] = {0x1f, 0x8b, 8, 0, 0, 0, 0, 0, 0, 3, 0xcb, 0x48, 0xcd, 0xc9, 0xc9,
+                              0xe7, 2, 0, 0x20, 0x30, 0x3a, 0x36, 6, 0, 0, 0};
+  fs.WriteWholeFile(dir + "\\a.gz", std::string(reinterpret_cast<const char*>(gz), sizeof gz));
+  fs.WriteWholeFile(dir + "\\a.xz", std::string("\xfd" "7zXZ\0\0\4", 8));
+  for (const char* name : {"a.gz", "a.xz"}) {
+    const FileHandle h = fs.OpenDecompressed(dir + "\\" + name);
+    FileSystem::StreamState st;
+    while ((st = fs.StreamStateOf(h)).running) ::Sleep(5);
+    char text[16] = {};
+    const long got = fs.ReadAt(h, 1, text, sizeof text);
+    fs.CloseFile(h);
+    if (name[2] == 'g') Check(got == 6 && std::string(text, 6) == "hello\n" && !st.fault, "a gzip file decoded");
+    else Check(st.fault.kind == DataFault::kUnsupported && st.error == "this build cannot read xz files", "xz refused", st.error);
+  }
+  std::string block(512, '\0');
+  block.replace(257, 5, "ustar");
+  const archive::TarListing tar = archive::ListTar([&](int64_t pos, char* b, long n) {
+    return static_cast<long>(block.copy(b, static_cast<size_t>(n), static_cast<size_t>(pos)));
+  }, 512);
+  Check(tar.recognised && tar.fault.text == "this build cannot read tar archives", "tar refused", tar.fault.text);
+  ExtractItem item;
+  item.name = "sub/b.txt";
+  item.data = [](const ByteSink& put) { return put("member", 6), DataFault(); };
+  Check(fs.ExtractMember(dir, item, false).kind == ExtractResult::kDone, "a member extracted");
+  Check(fs.ExtractMember(dir, item, false).kind == ExtractResult::kExists, "an extracted member is not replaced unasked");
+  std::string text;
+  Check(fs.ReadWholeFile(dir + "\\sub\\b.txt", text) && text == "member", "an extracted member's bytes", text);
+  for (const char* bad : {"..\\x", "C:x", "\\\\server\\x", "a:b", "con"}) {
+    item.name = bad;
+    Check(fs.ExtractMember(dir, item, false).kind == ExtractResult::kUnsafeName, "an unsafe member name refused", bad);
+  }
+  item.name = "sub/c.txt";
+  item.data = [](const ByteSink& put) {
+    put("part", 4);
+    DataFault f;
+    f.kind = DataFault::kDamaged;
+    return f;
+  };
+  Check(fs.ExtractMember(dir, item, true).kind == ExtractResult::kFault, "a damaged member fails");
+  FindData d;
+  const FindHandle f = fs.FindFirstFile(dir + "\\sub\\*.*", d);
+  int files = 0;
+  for (bool more = f != kInvalidFind; more; more = fs.FindNextFile(f, d)) files += (d.dwFileAttributes & kAttrDirectory) == 0;
+  if (f != kInvalidFind) fs.FindClose(f);
+  Check(files == 1, "a failed extraction leaves no part behind", std::to_string(files));
+}
+
 void Utf8NameChecks(Win32FileSystem& fs, Win32Processes& p, const std::string& root) {
   const std::string dir = root + "\\\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1";  // Ωμέγα
   const std::wstring wdir = Wide(root) + L"\\\u03A9\u03BC\u03AD\u03B3\u03B1";
@@ -578,6 +631,7 @@ int main(int argc, char** argv) {
   Win32Processes p;
   FileChecks(fs, root);
   EntryChecks(fs, root);
+  ArchiveChecks(fs, root);
   Utf8NameChecks(fs, p, root);
   ProcessChecks(p, root);
   CellTextChecks();

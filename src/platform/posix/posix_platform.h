@@ -46,6 +46,9 @@ class PosixFileSystem : public FileSystem {
   StreamKindOf StreamKind(const std::string& path) override;
   FileHandle OpenStream(const std::string& path) override;
   StreamState StreamStateOf(FileHandle file) override;
+  FileHandle OpenSpool(SpoolWork work) override;
+  FileHandle OpenDecompressed(const std::string& path) override;
+  ExtractResult ExtractMember(const std::string& folder, const ExtractItem& item, bool replace) override;
 
   bool ReadWholeFile(const std::string& path, std::string& contents) override;
   bool WriteWholeFile(const std::string& path, const std::string& contents) override;
@@ -103,6 +106,8 @@ class PosixFileSystem : public FileSystem {
 
  private:
   struct FindState;
+  // A spool whose thread runs work (src, where given, is closed with the spool).
+  FileHandle StartWork(int src, SpoolWork work);
   DriveMap drives_;
   std::map<FindHandle, std::unique_ptr<FindState>> finds_;
   FindHandle nextFind_ = 1;

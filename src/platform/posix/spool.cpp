@@ -24,6 +24,7 @@
 #include <utility>
 #include <vector>
 
+#include "archive/compression.h"
 #include "platform/posix/posix_platform.h"
 
 namespace tembra::posix {
@@ -39,12 +40,19 @@ struct Spool {
   int wake[2] = {-1, -1};  // written to when the spool is dropped: the thread ends
   int64_t bound = kSpoolBound;
   std::atomic<bool> running{true};
+  std::atomic<bool> dropped{false};
   StreamStop stop = StreamStop::kEnd;  // written before running turns false
   std::string error;
+  DataFault fault;
+  SpoolWork work;  // where set, the spool's bytes are made by it instead of read from src
   std::thread thread;
+  int64_t written = 0, sinceCheck = 0;
+  StreamStop putStop = StreamStop::kEnd;  // why Put refused more bytes
+  int putError = 0;
 
   ~Spool() {
     if (thread.joinable()) {
+      dropped.store(true, std::memory_order_relaxed);
       const char c = 'x';
       ssize_t ignored = ::write(wake[1], &c, 1);
       (void)ignored;
@@ -60,9 +68,32 @@ struct Spool {
     running.store(false, std::memory_order_release);
   }
 
+  // Appends bytes to the temporary file, up to the bound; false (the reason in putStop)
+  // once it is reached, the disk is full, a write fails or the spool is dropped.
+  bool Put(const char* data, size_t n) {
+    if (dropped.load(std::memory_order_relaxed)) return false;
+    const size_t room = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(n), bound - written));
+    for (size_t done = 0; done < room;) {
+      const ssize_t put = ::pwrite(tmp, data + done, room - done, written);
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) {
+        putError = put < 0 ? errno : ENOSPC;
+        putStop = putError == ENOSPC || putError == EDQUOT ? StreamStop::kFull : StreamStop::kWriteError;
+        return false;
+      }
+      done += static_cast<size_t>(put);
+      written += put;
+    }
+    return SpoolMayGoOn(*this, n, [this]() -> int64_t {
+      struct statvfs fs;
+      if (::fstatvfs(tmp, &fs) != 0) return -1;
+      return static_cast<int64_t>(fs.f_bavail) * static_cast<int64_t>(fs.f_frsize);
+    });
+  }
+
   void Run() {
+    if (work) return RunSpoolWork(*this);
     std::vector<char> buf(size_t{1} << 16);
-    int64_t written = 0, sinceCheck = 0;
     for (;;) {
       struct pollfd pf[2] = {{src, POLLIN, 0}, {wake[0], POLLIN, 0}};
       if (::poll(pf, 2, -1) < 0) {
@@ -73,32 +104,13 @@ struct Spool {
       // A FIFO without a writer yet reports nothing and is not read: a read would give 0,
       // which is no end there.
       if (!(pf[0].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL))) continue;
-      const size_t want = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(buf.size()), bound - written));
-      const ssize_t got = ::read(src, buf.data(), want);
+      const ssize_t got = ::read(src, buf.data(), buf.size());
       if (got < 0) {
         if (errno == EINTR || errno == EAGAIN) continue;
         return Ended(StreamStop::kReadError, errno);
       }
       if (got == 0) return Ended(StreamStop::kEnd, 0);
-      for (ssize_t done = 0; done < got;) {
-        const ssize_t put = ::pwrite(tmp, buf.data() + done, static_cast<size_t>(got - done), written);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) {
-          const int err = put < 0 ? errno : ENOSPC;
-          return Ended(err == ENOSPC || err == EDQUOT ? StreamStop::kFull : StreamStop::kWriteError, err);
-        }
-        done += put;
-        written += put;
-      }
-      if (written >= bound) return Ended(StreamStop::kBound, 0);
-      sinceCheck += got;
-      if (sinceCheck >= (8 << 20)) {
-        sinceCheck = 0;
-        struct statvfs fs;
-        if (::fstatvfs(tmp, &fs) == 0 && static_cast<int64_t>(fs.f_bavail) * static_cast<int64_t>(fs.f_frsize) <
-                                             kSpoolReserve)
-          return Ended(StreamStop::kFull, 0);
-      }
+      if (!Put(buf.data(), static_cast<size_t>(got))) return Ended(putStop, putError);
     }
   }
 };
@@ -149,16 +161,18 @@ bool IsStandardInput(const struct stat& st) {
   return g_stdin >= 0 && ::fstat(g_stdin, &in) == 0 && in.st_dev == st.st_dev && in.st_ino == st.st_ino;
 }
 
-// Starts the thread that copies src into a new temporary file; null when it cannot.
-std::shared_ptr<Spool> StartSpool(int src, int& error) {
+// Starts the thread that copies src (or runs work) into a new temporary file; null when it
+// cannot (src then stays the caller's to close).
+std::shared_ptr<Spool> StartSpool(int src, int& error, SpoolWork work = {}) {
   auto spool = std::make_shared<Spool>();
-  spool->src = src;
+  spool->work = std::move(work);
   spool->bound = SpoolBound();
   spool->tmp = TemporaryFile();
   if (spool->tmp < 0 || ::pipe2(spool->wake, O_CLOEXEC) != 0) {
     error = errno;
     return nullptr;
   }
+  spool->src = src;
   sigset_t blocked, before;
   sigfillset(&blocked);
   pthread_sigmask(SIG_SETMASK, &blocked, &before);
@@ -169,9 +183,21 @@ std::shared_ptr<Spool> StartSpool(int src, int& error) {
   pthread_sigmask(SIG_SETMASK, &before, nullptr);
   if (!spool->thread.joinable()) {
     error = EAGAIN;
+    spool->src = -1;
     return nullptr;
   }
   return spool;
+}
+
+// A handle of the viewer's own on a spool's file.
+FileHandle HandleOf(const std::shared_ptr<Spool>& spool, int& error) {
+  const int fd = ::fcntl(spool->tmp, F_DUPFD_CLOEXEC, 3);
+  if (fd < 0) {
+    error = errno;
+    return kInvalidFile;
+  }
+  Handles()[fd] = spool;
+  return static_cast<FileHandle>(fd);
 }
 
 }  // namespace
@@ -241,13 +267,52 @@ FileHandle PosixFileSystem::OpenStream(const std::string& path) {
     }
     if (pipe) Pipes()[{st.st_dev, st.st_ino}] = spool;
   }
-  const int fd = ::fcntl(spool->tmp, F_DUPFD_CLOEXEC, 3);
-  if (fd < 0) {
-    lastError_ = errno;
+  return HandleOf(spool, lastError_);
+}
+
+FileHandle PosixFileSystem::OpenSpool(SpoolWork work) { return StartWork(-1, std::move(work)); }
+
+FileHandle PosixFileSystem::StartWork(int src, SpoolWork work) {
+  int error = 0;
+  std::shared_ptr<Spool> spool = StartSpool(src, error, std::move(work));
+  if (!spool) {
+    if (src >= 0) ::close(src);
+    lastError_ = error;
     return kInvalidFile;
   }
-  Handles()[fd] = spool;
-  return static_cast<FileHandle>(fd);
+  return HandleOf(spool, lastError_);
+}
+
+FileHandle PosixFileSystem::OpenDecompressed(const std::string& path) {
+  const std::string host = drives_.HostPath(path);
+  int src = -1;
+  if (!host.empty()) {
+    do {
+      src = ::open(host.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
+    } while (src < 0 && errno == EINTR);
+  }
+  if (src < 0) {
+    lastError_ = host.empty() ? kErrNoDrive : errno;
+    return kInvalidFile;
+  }
+  // The spool owns the descriptor (it closes it); the work reads it from its start.
+  return StartWork(src, [src](const ByteSink& put) {
+    char head[archive::kMagicBytes];
+    const ssize_t got = ::pread(src, head, sizeof head, 0);
+    const archive::Compression c = archive::DetectCompression(std::string_view(head, got > 0 ? static_cast<size_t>(got) : 0));
+    int readError = 0;
+    DataFault f = archive::DecompressStream(c, [&](char* buffer, long n) -> long {
+      for (;;) {
+        const ssize_t r = ::read(src, buffer, static_cast<size_t>(n));
+        if (r >= 0 || errno != EINTR) {
+          if (r < 0) readError = errno;
+          return static_cast<long>(r);
+        }
+      }
+    }, put);
+    if (f.kind == DataFault::kReadError) f.text += ": " + std::string(std::strerror(readError));
+    return f;
+  });
 }
 
 FileSystem::StreamState PosixFileSystem::StreamStateOf(FileHandle file) {

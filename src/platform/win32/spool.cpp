@@ -7,10 +7,12 @@
 #include <atomic>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <system_error>
 #include <thread>
 #include <vector>
 
+#include "archive/compression.h"
 #include "platform/spool_limits.h"
 #include "platform/win32/standard_input.h"
 #include "platform/win32/win32_api.h"
@@ -28,24 +30,62 @@ struct Spool {
   std::wstring folder;  // the temporary folder, whose free space is watched
   int64_t bound = kSpoolBound;
   std::atomic<bool> running{true};
+  std::atomic<bool> dropped{false};  // no handle reads it any more: a work stops
   StreamStop stop = StreamStop::kEnd;  // written before running turns false
   std::string error;
+  DataFault fault;
+  SpoolWork work;  // where set, the spool's bytes are made by it instead of read from src
+  int64_t written = 0, sinceCheck = 0;
+  StreamStop putStop = StreamStop::kEnd;  // why Put refused more bytes
+  DWORD putError = 0;
+
+  ~Spool() {
+    if (src) ::CloseHandle(src);
+    if (tmp != INVALID_HANDLE_VALUE) ::CloseHandle(tmp);
+  }
 
   void Ended(StreamStop why, DWORD err) {
     stop = why;
     if (err != 0) error = SystemErrorText(static_cast<int>(err));
-    ::CloseHandle(src);  // a writer still writing learns that no one reads any more
+    if (src) ::CloseHandle(src);  // a writer still writing learns that no one reads any more
     src = nullptr;
     running.store(false, std::memory_order_release);
   }
 
+  // Appends bytes to the temporary file, up to the bound; false (the reason in putStop)
+  // once it is reached, the disk is full, a write fails or the spool is dropped.
+  bool Put(const char* data, size_t n) {
+    if (dropped.load(std::memory_order_relaxed)) return false;
+    const size_t room = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(n), bound - written));
+    for (size_t done = 0; done < room;) {
+      OVERLAPPED at;
+      std::memset(&at, 0, sizeof at);
+      at.Offset = static_cast<DWORD>(static_cast<uint64_t>(written) & 0xFFFFFFFFu);
+      at.OffsetHigh = static_cast<DWORD>(static_cast<uint64_t>(written) >> 32);
+      DWORD put = 0;
+      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(room - done, size_t{1} << 30));
+      if (!::WriteFile(tmp, data + done, chunk, &put, &at) || put == 0) {
+        putError = put == 0 && ::GetLastError() == 0 ? ERROR_DISK_FULL : ::GetLastError();
+        const bool full = putError == ERROR_DISK_FULL || putError == ERROR_HANDLE_DISK_FULL;
+        putStop = full ? StreamStop::kFull : StreamStop::kWriteError;
+        return false;
+      }
+      done += put;
+      written += put;
+    }
+    return SpoolMayGoOn(*this, n, [this]() -> int64_t {
+      ULARGE_INTEGER free;
+      if (!::GetDiskFreeSpaceExW(folder.c_str(), &free, nullptr, nullptr)) return -1;
+      return static_cast<int64_t>(std::min<uint64_t>(free.QuadPart, INT64_MAX));
+    });
+  }
+
   void Run() {
+    if (work) return RunSpoolWork(*this);
     std::vector<char> buf(size_t{1} << 16);
-    int64_t written = 0, sinceCheck = 0;
     for (;;) {
-      const DWORD want = static_cast<DWORD>(std::min<int64_t>(static_cast<int64_t>(buf.size()), bound - written));
       DWORD got = 0;
-      if (!::ReadFile(src, buf.data(), want, &got, nullptr)) {
+      if (!::ReadFile(src, buf.data(), static_cast<DWORD>(buf.size()), &got, nullptr)) {
         const DWORD err = ::GetLastError();
         if (err == ERROR_BROKEN_PIPE || err == ERROR_HANDLE_EOF || err == ERROR_PIPE_NOT_CONNECTED)
           return Ended(StreamStop::kEnd, 0);
@@ -58,29 +98,7 @@ struct Spool {
         if (pipe && ::PeekNamedPipe(src, nullptr, 0, nullptr, &ready, nullptr)) continue;
         return Ended(StreamStop::kEnd, 0);
       }
-      for (DWORD done = 0; done < got;) {
-        OVERLAPPED at;
-        std::memset(&at, 0, sizeof at);
-        at.Offset = static_cast<DWORD>(static_cast<uint64_t>(written) & 0xFFFFFFFFu);
-        at.OffsetHigh = static_cast<DWORD>(static_cast<uint64_t>(written) >> 32);
-        DWORD put = 0;
-        if (!::WriteFile(tmp, buf.data() + done, got - done, &put, &at) || put == 0) {
-          const DWORD err = put == 0 && ::GetLastError() == 0 ? ERROR_DISK_FULL : ::GetLastError();
-          const bool full = err == ERROR_DISK_FULL || err == ERROR_HANDLE_DISK_FULL;
-          return Ended(full ? StreamStop::kFull : StreamStop::kWriteError, err);
-        }
-        done += put;
-        written += put;
-      }
-      if (written >= bound) return Ended(StreamStop::kBound, 0);
-      sinceCheck += got;
-      if (sinceCheck >= (8 << 20)) {
-        sinceCheck = 0;
-        ULARGE_INTEGER free;
-        if (::GetDiskFreeSpaceExW(folder.c_str(), &free, nullptr, nullptr) &&
-            free.QuadPart < static_cast<uint64_t>(kSpoolReserve))
-          return Ended(StreamStop::kFull, 0);
-      }
+      if (!Put(buf.data(), got)) return Ended(putStop, putError);
     }
   }
 };
@@ -92,15 +110,15 @@ struct Input {
   bool taken = false;
   FILETIME takenAt{};
   std::wstring home;
-  Spool* spool = nullptr;  // never freed: its thread may still be blocked in a read
+  std::shared_ptr<Spool> spool;  // kept for the process's life: its thread may still be blocked in a read
 };
 Input& TheInput() {
   static auto* input = new Input;
   return *input;
 }
 
-std::map<FileHandle, Spool*>& Handles() {
-  static auto* handles = new std::map<FileHandle, Spool*>;
+std::map<FileHandle, std::shared_ptr<Spool>>& Handles() {
+  static auto* handles = new std::map<FileHandle, std::shared_ptr<Spool>>;
   return *handles;
 }
 
@@ -132,12 +150,13 @@ HANDLE TemporaryFile(std::wstring& folder) {
   return INVALID_HANDLE_VALUE;
 }
 
-// Starts the thread that copies standard input into a new temporary file; null when it
-// cannot (the reason in the thread's last error).
-Spool* StartSpool(Input& in) {
-  auto* spool = new Spool;
-  spool->src = in.handle;
-  spool->pipe = in.pipe;
+// Starts the thread that copies src (or runs work) into a new temporary file; null when
+// it cannot (the reason in the thread's last error). The thread holds the spool too.
+std::shared_ptr<Spool> StartSpool(HANDLE src, bool pipe, SpoolWork work = {}) {
+  auto spool = std::make_shared<Spool>();
+  spool->src = src;
+  spool->pipe = pipe;
+  spool->work = std::move(work);
   spool->bound = SpoolBound();
   spool->tmp = TemporaryFile(spool->folder);
   if (spool->tmp != INVALID_HANDLE_VALUE) {
@@ -149,10 +168,20 @@ Spool* StartSpool(Input& in) {
     }
   }
   const DWORD err = ::GetLastError();
-  if (spool->tmp != INVALID_HANDLE_VALUE) ::CloseHandle(spool->tmp);
-  delete spool;
+  spool->src = nullptr;  // the caller keeps it
+  spool.reset();
   ::SetLastError(err);
   return nullptr;
+}
+
+// A handle of the viewer's own on a spool's file: every read names its offset.
+FileHandle HandleOf(const std::shared_ptr<Spool>& spool) {
+  HANDLE own = nullptr;
+  const HANDLE self = ::GetCurrentProcess();
+  if (!::DuplicateHandle(self, spool->tmp, self, &own, 0, FALSE, DUPLICATE_SAME_ACCESS)) return kInvalidFile;
+  const FileHandle file = reinterpret_cast<FileHandle>(own);
+  Handles()[file] = spool;
+  return file;
 }
 
 // The command line split as the program splits it: blanks and commas separate words; a
@@ -267,7 +296,15 @@ bool ListingShowsStandardInput(const std::wstring& pattern) {
 }
 
 bool IsStreamHandle(FileHandle file) { return Handles().count(file) != 0; }
-void ForgetStreamHandle(FileHandle file) { Handles().erase(file); }
+void ForgetStreamHandle(FileHandle file) {
+  auto it = Handles().find(file);
+  if (it == Handles().end()) return;
+  const std::shared_ptr<Spool> spool = it->second;
+  Handles().erase(it);
+  // The last handle of a spool made by a work stops it; its thread lets it go.
+  const bool held = std::any_of(Handles().begin(), Handles().end(), [&](const auto& h) { return h.second == spool; });
+  if (!held && spool->work) spool->dropped.store(true, std::memory_order_relaxed);
+}
 
 FileSystem::StreamKindOf Win32FileSystem::StreamKind(const std::string& path) {
   const std::wstring wide = WideName(path);
@@ -282,17 +319,45 @@ FileHandle Win32FileSystem::OpenStream(const std::string& path) {
   if (!NamesStandardInput(WideName(path))) return kInvalidFile;
   Input& in = TheInput();
   if (!in.spool) {
-    in.spool = StartSpool(in);
+    in.spool = StartSpool(in.handle, in.pipe);
     if (!in.spool) return kInvalidFile;
     in.handle = nullptr;  // the spool's thread reads and closes it
   }
-  // A handle of the viewer's own on the same file: every read names its offset.
-  HANDLE own = nullptr;
-  const HANDLE self = ::GetCurrentProcess();
-  if (!::DuplicateHandle(self, in.spool->tmp, self, &own, 0, FALSE, DUPLICATE_SAME_ACCESS)) return kInvalidFile;
-  const FileHandle file = reinterpret_cast<FileHandle>(own);
-  Handles()[file] = in.spool;
-  return file;
+  return HandleOf(in.spool);
+}
+
+FileHandle Win32FileSystem::OpenSpool(SpoolWork work) {
+  const std::shared_ptr<Spool> spool = StartSpool(nullptr, false, std::move(work));
+  return spool ? HandleOf(spool) : kInvalidFile;
+}
+
+FileHandle Win32FileSystem::OpenDecompressed(const std::string& path) {
+  HANDLE src = ::CreateFileW(WideName(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (src == INVALID_HANDLE_VALUE) return kInvalidFile;
+  // The spool owns the source handle (it closes it); the work reads it from its start.
+  const std::shared_ptr<Spool> spool = StartSpool(src, false, [src](const ByteSink& put) {
+    DWORD err = 0;
+    const archive::ReadFn read = [&](char* buffer, long n) -> long {
+      DWORD got = 0;
+      if (::ReadFile(src, buffer, static_cast<DWORD>(n), &got, nullptr)) return static_cast<long>(got);
+      err = ::GetLastError();
+      return err == ERROR_HANDLE_EOF ? 0 : -1;
+    };
+    char head[archive::kMagicBytes];
+    const long got = read(head, sizeof head);
+    const archive::Compression c = archive::DetectCompression(std::string_view(head, got > 0 ? static_cast<size_t>(got) : 0));
+    LARGE_INTEGER start{};
+    ::SetFilePointerEx(src, start, nullptr, FILE_BEGIN);
+    DataFault f = archive::DecompressStream(c, read, put);
+    if (f.kind == DataFault::kReadError) f.text += ": " + SystemErrorText(static_cast<int>(err));
+    return f;
+  });
+  if (!spool) {
+    ::CloseHandle(src);
+    return kInvalidFile;
+  }
+  return HandleOf(spool);
 }
 
 FileSystem::StreamState Win32FileSystem::StreamStateOf(FileHandle file) {

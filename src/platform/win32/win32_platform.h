@@ -28,6 +28,9 @@ class Win32FileSystem : public FileSystem {
   StreamKindOf StreamKind(const std::string& path) override;
   FileHandle OpenStream(const std::string& path) override;
   StreamState StreamStateOf(FileHandle file) override;
+  FileHandle OpenSpool(SpoolWork work) override;
+  FileHandle OpenDecompressed(const std::string& path) override;
+  ExtractResult ExtractMember(const std::string& folder, const ExtractItem& item, bool replace) override;
 
   bool ReadWholeFile(const std::string& path, std::string& contents) override;
   bool WriteWholeFile(const std::string& path, const std::string& contents) override;
