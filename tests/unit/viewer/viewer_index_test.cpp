@@ -356,12 +356,12 @@ TEST_F(ViewerTest, LongScansShowTheirProgressEveryHalfSecond) {
   L().GetFdbin(1);
   for (int step : {499, 1}) {
     EXPECT_EQ(message().find("VX1048"), std::string::npos);
-    session_->clock().Advance(step);
+    f.session->clock().Advance(step);
     L().GetFdbin(262145);
   }
   EXPECT_EQ(message(), "VX1048 - Reading line 13,107, byte 262,144 of 800,000 (32%) - Esc stops");
   EXPECT_EQ(L().nYieldCount, 1);  // events ran
-  session_->clock().Advance(499);
+  f.session->clock().Advance(499);
   L().GetFdbin(524289);
   EXPECT_EQ(message(), "VX1048 - Reading line 13,107, byte 262,144 of 800,000 (32%) - Esc stops");
   L().nYieldCount = 0;
@@ -445,7 +445,7 @@ TEST_F(ViewerTest, FilesBeyond4GiBAreIndexedWhole) {
     }
     // The hex view: offsets of nine digits, and a jump beyond 32 bits.
     L().ALT_H_LST();
-    session_->dialogs().inputs.push_back(std::string("x100000000"));
+    f.Input("x100000000");
     L().JUMP2LINE();
     EXPECT_EQ(L().nHexTop, int64_t{1} << 32);
     L().ShowPage();
