@@ -1,5 +1,6 @@
-// The vocabulary of the unit tests: a temporary folder, a session with options, 1-based
-// screen rows, entry-record fields by name (src/core/zdir_layout.h) and key names
+// The vocabulary of the unit tests: a temporary folder, the one session fixture (in a
+// temporary folder or over a file system in memory, keys by name), 1-based screen rows,
+// entry records made and read by field name (src/core/zdir_layout.h) and key names
 // (src/platform/keycodes.h). Every unit test speaks through it.
 #pragma once
 
