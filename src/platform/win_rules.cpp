@@ -22,7 +22,8 @@ std::vector<std::string> SplitWinPath(const std::string& s) {
 
 std::string ResolveWinPath(const std::string& path, char drive, const std::function<std::string(char)>& currentOf) {
   std::string rest = path;
-  if (rest.size() >= 2 && rest[1] == ':' && ((rest[0] >= 'A' && rest[0] <= 'Z') || (rest[0] >= 'a' && rest[0] <= 'z'))) {
+  const char letter = rest.size() >= 2 && rest[1] == ':' ? rest[0] : 0;
+  if ((letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z')) {
     drive = rest[0];
     rest = rest.substr(2);
   }

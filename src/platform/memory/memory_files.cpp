@@ -35,7 +35,8 @@ MemoryFileSystem::Node* MemoryFileSystem::Child(Node& folder, const std::string&
                                                 std::string* stored) {
   auto it = folder.entries.find(name);
   if (it == folder.entries.end() && !exact)
-    it = std::find_if(folder.entries.begin(), folder.entries.end(), [&](const auto& e) { return SameName(e.first, name); });
+    it = std::find_if(folder.entries.begin(), folder.entries.end(),
+                      [&](const auto& e) { return SameName(e.first, name); });
   if (it == folder.entries.end()) return nullptr;
   if (stored) *stored = it->first;
   return it->second.get();
@@ -172,6 +173,10 @@ bool MemoryFileSystem::FindNextFile(FindHandle handle, FindData& data) {
 void MemoryFileSystem::FindClose(FindHandle handle) { finds_.erase(handle); }
 
 DateTime MemoryFileSystem::FileTimeToSystemTime(uint64_t ft) { return CalendarOfFileTime(ft); }
+
+// Names are kept in the character set of the moment: Windows-1252 ("?" for a character it
+// lacks) unless UTF-8.
+std::string MemoryFileSystem::ShownUtf8Name(const std::string& utf8) { return utf8_ ? utf8 : Utf8ToCp1252(utf8); }
 
 // ---------------------------------------------------------------- reading
 

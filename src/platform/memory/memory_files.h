@@ -18,14 +18,14 @@ namespace tembra::memory {
 
 // Windows error numbers this file system reports, with the texts ErrorText gives.
 enum MemoryError : int {
-  kNoSuchFile = 2,         // ERROR_FILE_NOT_FOUND
-  kNoSuchPath = 3,         // ERROR_PATH_NOT_FOUND
-  kDenied = 5,             // ERROR_ACCESS_DENIED: a folder where a file is needed, or the reverse
-  kNotSupported = 50,      // ERROR_NOT_SUPPORTED: there is no recycle bin
-  kFileExists = 80,        // ERROR_FILE_EXISTS
-  kSameFile = 32,          // ERROR_SHARING_VIOLATION: a copy onto itself
-  kAlreadyExists = 183,    // ERROR_ALREADY_EXISTS: a rename onto another entry
-  kAborted = 1235,         // ERROR_REQUEST_ABORTED: the copy's progress report cancelled it
+  kNoSuchFile = 2,       // ERROR_FILE_NOT_FOUND
+  kNoSuchPath = 3,       // ERROR_PATH_NOT_FOUND
+  kDenied = 5,           // ERROR_ACCESS_DENIED: a folder where a file is needed, or the reverse
+  kSameFile = 32,        // ERROR_SHARING_VIOLATION: a copy onto itself
+  kNotSupported = 50,    // ERROR_NOT_SUPPORTED: there is no recycle bin
+  kFileExists = 80,      // ERROR_FILE_EXISTS
+  kAlreadyExists = 183,  // ERROR_ALREADY_EXISTS: a rename onto another entry
+  kAborted = 1235,       // ERROR_REQUEST_ABORTED: the copy's progress report cancelled it
 };
 
 class MemoryFileSystem : public FileSystem {
@@ -44,6 +44,7 @@ class MemoryFileSystem : public FileSystem {
 
   FindHandle FindFirstFile(const std::string& pattern, FindData& data) override;
   void SetUtf8Names(bool on) override { utf8_ = on; }
+  std::string ShownUtf8Name(const std::string& utf8) override;
   bool FindNextFile(FindHandle handle, FindData& data) override;
   void FindClose(FindHandle handle) override;
   uint64_t FileTimeToLocalFileTime(uint64_t utc) override { return utc; }

@@ -500,7 +500,8 @@ TEST(DirSorting, ByNameExtensionDateAndSizeInMemory) {
   } entries[] = {{"b.txt", 300, FileTime(2024, 1, 3, 12, 0, 0)},  {"a.zip", 20, FileTime(2024, 1, 5, 12, 0, 0)},
                  {"c.doc", 1000, FileTime(2024, 1, 3, 12, 0, 1)}, {"d", 300, FileTime(2024, 1, 3, 12, 0, 0)},
                  {"e.txt", 299, FileTime(2023, 12, 31, 23, 59, 59)}};
-  for (const auto& e : entries) ASSERT_TRUE(files.PutFile(std::string("C:\\w\\") + e.name, std::string(e.size, 'x'), e.time));
+  for (const auto& e : entries)
+    ASSERT_TRUE(files.PutFile(std::string("C:\\w\\") + e.name, std::string(e.size, 'x'), e.time));
   ASSERT_TRUE(files.PutFolder("C:\\w\\Sub"));
   headless::Options o;
   o.cwd = "C:\\w";

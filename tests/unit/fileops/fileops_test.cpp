@@ -384,7 +384,8 @@ TEST_F(FileOps, BackupCopyInsertsTheRecord) {
 
 TEST_F(FileOps, FourVersionsOnOneDayTheMiddleTwoAreMarked) {
   List({EntryRecord("a.txt"), EntryRecord("_V260101.VX0900BU.A.TXT", 'F', "20260101"),
-        EntryRecord("_V260101.VX0901BU.A.TXT", 'F', "20260101"), EntryRecord("_V260101.VX0902BU.A.TXT", 'F', "20260101"),
+        EntryRecord("_V260101.VX0901BU.A.TXT", 'F', "20260101"),
+        EntryRecord("_V260101.VX0902BU.A.TXT", 'F', "20260101"),
         EntryRecord("_V260101.VX0903BU.A.TXT", 'F', "20260101"), EntryRecord("_VACATION.JPG", 'F', "20200101")});
   // In name order "_VACATION.JPG" follows the temporary names ("2" < "A").
   L().nTempDays = 500;
@@ -406,8 +407,9 @@ TEST_F(FileOps, FourVersionsOnOneDayTheMiddleTwoAreMarked) {
 
 TEST_F(FileOps, DeletionRulesAndMarkers) {
   WriteFile(dir_ / "work/m.txt", " TEMBRA VX0017 \r\n");
-  List({EntryRecord("a.bak", 'F', "20250101"), EntryRecord("b.bak", 'F', "20260301"), EntryRecord("c.log", 'F', "20250101"),
-        EntryRecord("d", 'D', "20200101"), EntryRecord("m.txt", 'F', "20250101", 17)});
+  List({EntryRecord("a.bak", 'F', "20250101"), EntryRecord("b.bak", 'F', "20260301"),
+        EntryRecord("c.log", 'F', "20250101"), EntryRecord("d", 'D', "20200101"),
+        EntryRecord("m.txt", 'F', "20250101", 17)});
   L().nDelRules = 2;
   L().zDelRuleMask[1] = "*.BAK";
   L().nDelRuleValue[1] = 30 + kDelRuleRecycle;

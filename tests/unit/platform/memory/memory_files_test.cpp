@@ -22,7 +22,8 @@ TEST(MemoryFiles, FileSystemContract) {
 
 TEST(MemoryFiles, NamesPatternsFoldersAndDrives) {
   MemoryFileSystem fs;
-  for (const char* name : {"a.txt", "B.TXT", "ab.txt", "c.doc"}) ASSERT_TRUE(fs.PutFile(std::string("C:\\w\\") + name, name));
+  for (const char* name : {"a.txt", "B.TXT", "ab.txt", "c.doc"})
+    ASSERT_TRUE(fs.PutFile(std::string("C:\\w\\") + name, name));
   ASSERT_TRUE(fs.PutFolder("D:\\data\\sub"));
   auto found = [&](const std::string& pattern) {
     std::set<std::string> names;
