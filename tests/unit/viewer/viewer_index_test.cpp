@@ -444,14 +444,13 @@ TEST_F(ViewerTest, FilesBeyond4GiBAreIndexedWhole) {
       ASSERT_EQ(L().FindRecAddr(n), 7 + int64_t{n - 2} * 4095) << n;
     }
     // The hex view: offsets of nine digits, and a jump beyond 32 bits.
-    L().ALT_H_LST();
+    ASSERT_TRUE(f.Key("H alt"));
     f.Input("x100000000");
-    L().JUMP2LINE();
+    ASSERT_TRUE(f.Type("#"));
     EXPECT_EQ(L().nHexTop, int64_t{1} << 32);
-    L().ShowPage();
     EXPECT_EQ(Row(2).substr(0, 11), "100000000  ");
     EXPECT_EQ(Row(2).substr(31, 2), "0A");  // the LF at offset 4 GiB + 9
-    L().ALT_H_LST();
+    ASSERT_TRUE(f.Key("H alt"));
     L().LeaveFileView();
   }
 }
