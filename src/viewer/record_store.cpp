@@ -262,6 +262,22 @@ __attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2,popcnt"))) int32_
 }
 #endif
 
+// After StorePieceBody stored records n0 + 1..n of a piece: the counters, the fixed
+// entries 0 and the tables' highest indexes; lastAddr is the address of record n.
+void WritePieceBack(ViewerState& v, int32_t n0, int32_t n, int64_t longest, int64_t lastAddr) {
+  if (n0 == 0) v.RecAddrs.Resize(1023);
+  v.RecAddrs[0] = 0;
+  v.RecLens[0] = 4096;
+  while (n > v.RecLens.Max()) GrowRecLens(v);
+  while (n / 16 > v.RecAddrs.Max()) GrowRecAddrs(v);
+  v.nRecCount = n;
+  v.nLongestRec = static_cast<int32_t>(std::min<int64_t>(longest, INT32_MAX));
+  v.nLastRecPointer = lastAddr;
+  v.nNextCheckpoint = (n / 16 + 1) * 16;  // for records stored one at a time after these
+  // Memory for about one more such piece, backed now rather than a fault a page.
+  v.RecLens.Prepare(int64_t{n} + (n - n0) + 1, RecordIndex(v).ExpectedBy(v.nFileSize + 1));
+}
+
 // Stores the records that end in the first `scan` bytes of a piece at file address
 // pieceStart, whose line-end masks crs / lfs cover `valid` bytes (a byte after the scanned
 // ones, when there is one, tells whether a CR at the end is followed by an LF). A record
@@ -362,20 +378,8 @@ TEMBRA_ALWAYS_INLINE void StorePieceBody(ViewerState& v, const uint64_t* crs, co
   at.b = endOfLast - scan;
   at.crBefore = (crs[(scan - 1) / 64] >> ((scan - 1) % 64)) & 1;
   if (n == n0) return;
-  const int64_t lastAddr = pieceStart + endOfLast - v.RecSize(n);  // (growing the tables below may move them)
-
-  // Write back: the counters, the fixed entries 0 and the tables' highest indexes.
-  if (n0 == 0) v.RecAddrs.Resize(1023);
-  v.RecAddrs[0] = 0;
-  v.RecLens[0] = 4096;
-  while (n > v.RecLens.Max()) GrowRecLens(v);
-  while (n / 16 > v.RecAddrs.Max()) GrowRecAddrs(v);
-  v.nRecCount = n;
-  v.nLongestRec = static_cast<int32_t>(std::min<int64_t>(longest, INT32_MAX));
-  v.nLastRecPointer = lastAddr;
-  v.nNextCheckpoint = (n / 16 + 1) * 16;  // for records stored one at a time after these
-  // Memory for about one more such piece, backed now rather than a fault a page.
-  v.RecLens.Prepare(int64_t{n} + (n - n0) + 1, RecordIndex(v).ExpectedBy(v.nFileSize + 1));
+  // The last record's address, read before WritePieceBack grows (and may move) the tables.
+  WritePieceBack(v, n0, n, longest, pieceStart + endOfLast - v.RecSize(n));
 }
 
 using StorePieceFn = void (*)(ViewerState&, const uint64_t*, const uint64_t*, int32_t, int32_t, int64_t, ScanCursor&,

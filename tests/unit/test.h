@@ -1,5 +1,6 @@
-// The vocabulary of the unit tests: a temporary folder, a session with options, 1-based
-// screen rows, entry-record fields by name (src/core/zdir_layout.h) and key names
+// The vocabulary of the unit tests: a temporary folder, the one session fixture (in a
+// temporary folder or over a file system in memory, keys by name), 1-based screen rows,
+// entry records made and read by field name (src/core/zdir_layout.h) and key names
 // (src/platform/keycodes.h). Every unit test speaks through it.
 #pragma once
 
@@ -8,10 +9,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "core/text.h"
 #include "core/zdir_layout.h"
+#include "dirlist/entry_table.h"
+#include "fileops/temp_name.h"
 #include "platform/headless/session.h"
 #include "platform/keycodes.h"
 
@@ -82,19 +88,49 @@ inline std::string Field(const std::string& rec, int col, int width = 0) {
   return std::string(ZdField(rec, col, width > 0 ? width : FieldWidth(col)));
 }
 
-// A session started in a temporary folder; the transcript collects in `out`.
+// An entry record as the scan writes one, made with the record layout's writers: the
+// names, the type ('F' a file, 'D' a folder, 'U' the parent entry), the write date
+// (yyyymmdd, at noon) and the size (none for a folder).
+inline std::string EntryRecord(const std::string& name, char type = 'F', const std::string& date = "20260301",
+                               uint64_t size = 10) {
+  std::string r = ZdNewRecord(UCase(name), name);
+  ZdPut(r, kZdWriteTime, date + "12000000");
+  if (type != 'D') ZdPutSize(r, size, kZdSizeDigits);
+  ZdPutNameLength(r, static_cast<int64_t>(name.size()), kZdBlankPadded);
+  ZdPutChar(r, kZdType, type);
+  ZdPutDisplayCol(r, IsTempName(UCase(name), TempNameUse::Listing) ? kZdTempSource : kZdName, kZdBlankPadded);
+  return r;
+}
+
+// The one session of the unit tests: tembra-headless's session in a temporary folder
+// (`subdir` of it, made first, when given), or over a file system the test gives (a
+// MemoryFileSystem: then nothing is read or written on disk). The transcript collects
+// in `out`; script lines, keys by name and the answers of boxes go through it.
 struct SessionFixture {
-  explicit SessionFixture(headless::Options o = {}, const std::string& subdir = "") {
-    if (o.cwd.empty()) o.cwd = dir.path() + (subdir.empty() ? "" : "/" + subdir);
-    if (!o.clock) o.clock = "2026-03-04 10:00:00";
-    if (!subdir.empty()) dir.Mkdir(subdir);
-    session = std::make_unique<headless::Session>(o, out);
-  }
+  explicit SessionFixture(headless::Options o = {}, const std::string& subdir = "") { Open(std::move(o), subdir); }
+  explicit SessionFixture(FileSystem& files, headless::Options o = {}) : files_(&files) { Open(std::move(o)); }
   ~SessionFixture() {
+    session.reset();
     // Leave the folder so that it can be removed.
     if (::chdir("/") != 0) {}
   }
+  SessionFixture(const SessionFixture&) = delete;
+  SessionFixture& operator=(const SessionFixture&) = delete;
+
+  // A new session in place of the last one, with these options (a fixed clock unless
+  // given; "" the real one); the transcript starts again.
+  void Open(headless::Options o = {}, const std::string& subdir = "") {
+    if (o.cwd.empty() && !files_) o.cwd = dir.path() + (subdir.empty() ? "" : "/" + subdir);
+    if (!o.clock) o.clock = "2026-03-04 10:00:00";
+    else if (o.clock->empty()) o.clock.reset();  // "": the real clock
+    if (!subdir.empty()) dir.Mkdir(subdir);
+    session.reset();
+    out.str("");
+    session = files_ ? std::make_unique<headless::Session>(o, out, *files_)
+                     : std::make_unique<headless::Session>(o, out);
+  }
   bool Start() { return session->Start(); }
+  // Script lines, one after the other; false once the program has ended.
   bool Run(const std::string& scriptLines) {
     std::istringstream in(scriptLines);
     std::string line;
@@ -102,14 +138,45 @@ struct SessionFixture {
       if (!session->RunLine(line)) return false;
     return true;
   }
+  // A key by its script name with its modifiers: Key("Right ctrl"), Key("PgDn").
+  bool Key(const std::string& key) { return Run("key " + key); }
+  // Characters typed, each with its key-down and key-up: Type("q").
+  bool Type(const std::string& text) { return Run("type " + text); }
+  // The answers the next input boxes and message boxes get (nullopt: Cancel).
+  void Input(std::optional<std::string> answer) { session->dialogs().inputs.push_back(std::move(answer)); }
+  void Answer(const std::string& button) { session->dialogs().answers.push_back(button); }
+
   Lister& L() { return session->lister(); }
   std::string Row(int row) { return ScreenRow(*session, row); }
+  std::string Message() { return MessageLine(*session); }
   std::string Transcript() const { return out.str(); }
   bool Has(const std::string& line) const { return ("\n" + out.str()).find("\n" + line + "\n") != std::string::npos; }
+
+  // Puts records as entries 1..n, shown in that order, with `parent` as entry 0 ("": none,
+  // as at a root) and the cursor on the first.
+  void Entries(const std::vector<std::string>& recs, const std::string& parent = "") {
+    Lister& l = L();
+    EntryTable table(l);
+    table.Reset(l.nZDirMax);
+    table.Grow(static_cast<int32_t>(recs.size()));
+    std::vector<EntryTable::Shown> order(recs.size() + 1);
+    for (size_t i = 0; i < recs.size(); ++i) {
+      l.ZDIR[i + 1] = recs[i];
+      order[i + 1].index = static_cast<int32_t>(i + 1);
+    }
+    l.nZDir = l.nSZDir = static_cast<int32_t>(recs.size());
+    table.SetOrder(order);
+    l.ZDIR[0] = parent;
+    l.iFirstZDir = parent.empty() ? 1 : 0;
+    l.iCursor = 1;
+  }
 
   TempDir dir;
   std::ostringstream out;
   std::unique_ptr<headless::Session> session;
+
+ private:
+  FileSystem* files_ = nullptr;
 };
 
 }  // namespace tembra::testing

@@ -2,8 +2,8 @@
 // the find functions, file times, shared reads, copy/rename/delete, the recycle bin and
 // its contents, the calls of the work on many entries (and the engine over them),
 // current directories, processes, standard input viewed as a file, the upper-case
-// conversions, the window's font measurement, drawing and the clipboard. Prints
-// "N passed, M failed".
+// conversions, the window's font measurement, drawing and the clipboard, and the
+// contract on the unit tests' file system in memory. Prints "N passed, M failed".
 #include "platform/win32/gui/desktop.h"
 
 #include <cstdio>
@@ -19,6 +19,7 @@
 #include "archive/tar_reader.h"
 #include "fileops/batch.h"
 #include "core/text.h"
+#include "platform/memory/memory_files.h"
 #include "platform/win32/win32_platform.h"
 
 using namespace tembra;
@@ -550,6 +551,15 @@ void StandardInputChecks(Win32FileSystem& fs, const std::string& root) {
   Check(fs.ReadAt(h, 1, got, 16) == 10 && std::string(got) == "one\r\ntwo\r\n", "standard input viewed again", got);
   fs.CloseFile(h);
 }
+
+// The file system in memory of the unit tests keeps the same contract in this build.
+void MemoryChecks() {
+  memory::MemoryFileSystem fs;
+  fs.PutFolder("C:\\contract");
+  contract::FileSystemContract(fs, "C:\\contract", [](bool ok, const char* what, const std::string& detail) {
+    Check(ok, ("memory: " + std::string(what)).c_str(), detail);
+  });
+}
 }  // namespace
 
 
@@ -636,6 +646,7 @@ int main(int argc, char** argv) {
   ProcessChecks(p, root);
   CellTextChecks();
   StandardInputChecks(fs, root);
+  MemoryChecks();
   if (argc <= 2 || std::string(argv[2]) != "--no-window") {
     WindowChecks();
     DialogChecks();

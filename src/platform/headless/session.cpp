@@ -321,20 +321,26 @@ bool IsNumber(const std::string& s) {
 }
 }  // namespace
 
-Session::Session(const Options& options, std::ostream& out)
+Session::Session(const Options& options, std::ostream& out) : Session(options, out, nullptr) {}
+
+Session::Session(const Options& options, std::ostream& out, FileSystem& files) : Session(options, out, &files) {}
+
+Session::Session(const Options& options, std::ostream& out, FileSystem* files)
     : out_(out),
       options_(options),
-      cwdOk_(EnterCwd(options.cwd)),
+      cwdOk_(files != nullptr || EnterCwd(options.cwd)),
       grid_(options.cols, options.rows, options.font, out),
       dialogs_(out),
       events_(*this),
       clipboard_(out),
-      processes_(out, files_, options.noRun),
+      files_(files ? *files : hostFiles_),
+      processes_(out, hostFiles_, options.noRun || files != nullptr),
       platform_{grid_, dialogs_, events_, clipboard_, files_, processes_, clock_} {
   clock_.Init(options.clock);
   processes_.SetCommandLine(options.cmdline);
-  files_.confirmDialogs = &dialogs_;
+  hostFiles_.confirmDialogs = &dialogs_;
   files_.SetUtf8Names(options.utf8);
+  if (files != nullptr && !options.cwd.empty()) cwdOk_ = files_.ChangeDirectory(options.cwd);
   lister_ = std::make_unique<Lister>(platform_);
   lister_->bUtf8 = options.utf8;
   lister_->eProfile = options.linuxProfile ? Profile::Linux : Profile::Classic;

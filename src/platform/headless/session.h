@@ -117,6 +117,9 @@ class HeadlessProcesses : public native::Processes {
 class Session {
  public:
   Session(const Options& options, std::ostream& out);
+  // The same over the file system given (which outlives the session) instead of the
+  // host's: `cwd` is then a folder of it, and programs are never started (RUN lines only).
+  Session(const Options& options, std::ostream& out, FileSystem& files);
   ~Session();
 
   // Checks one script line; returns an error text or "".
@@ -156,6 +159,7 @@ class Session {
   void Slept(int ms);
 
  private:
+  Session(const Options& options, std::ostream& out, FileSystem* files);
   template <class F>
   bool Guard(F&& f);
   bool Dispatch(const std::string& line, const std::vector<std::string>& words);
@@ -173,7 +177,8 @@ class Session {
   HeadlessDialogs dialogs_;
   HeadlessEvents events_;
   HeadlessClipboard clipboard_;
-  native::FileSystem files_;
+  native::FileSystem hostFiles_;  // the host's (the processes use its drives)
+  FileSystem& files_;             // the one the program sees: the host's or one given
   HeadlessProcesses processes_;
   HeadlessClock clock_;
   Platform platform_;

@@ -25,6 +25,7 @@
 #include "core/text.h"
 #include "core/unicode.h"
 #include "platform/posix/posix_platform.h"
+#include "platform/win_rules.h"
 
 namespace tembra::posix {
 
@@ -45,43 +46,6 @@ uint64_t ToFileTime(const struct timespec& ts) {
   int64_t s = static_cast<int64_t>(ts.tv_sec) + kEpochDiff;
   if (s < 0) return 0;
   return static_cast<uint64_t>(s) * 10000000ULL + static_cast<uint64_t>(ts.tv_nsec) / 100ULL;
-}
-
-bool PlainAsciiText(const std::string& s) {
-  for (unsigned char c : s)
-    if (c >= 0x80) return false;
-  return true;
-}
-
-// "*" any run, "?" any one unit; same(a, b) compares a name unit with a pattern unit.
-template <class Text, class Same>
-bool MatchUnits(const Text& name, const Text& pat, Same same) {
-  size_t n = 0, p = 0, starP = Text::npos, starN = 0;
-  while (n < name.size()) {
-    if (p < pat.size() && pat[p] == '*') {
-      starP = p++;
-      starN = n;
-    } else if (p < pat.size() && (pat[p] == '?' || same(name[n], pat[p]))) {
-      ++p;
-      ++n;
-    } else if (starP != Text::npos) {
-      p = starP + 1;
-      n = ++starN;
-    } else {
-      return false;
-    }
-  }
-  while (p < pat.size() && pat[p] == '*') ++p;
-  return p == pat.size();
-}
-
-// Case-blind in Windows-1252; UTF-8 names by characters and their Unicode upper case.
-bool FindMatch(const std::string& name, const std::string& pat) {
-  if (Utf8Names() && (!PlainAsciiText(name) || !PlainAsciiText(pat)))
-    return MatchUnits(Utf8Chars(name, true), Utf8Chars(pat, true), [](char32_t a, char32_t b) { return a == b; });
-  return MatchUnits(name, pat, [](char a, char b) {
-    return UpperChar(static_cast<unsigned char>(a)) == UpperChar(static_cast<unsigned char>(b));
-  });
 }
 
 bool HasWildcards(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
@@ -284,7 +248,7 @@ FindHandle PosixFileSystem::FindFirstFile(const std::string& pattern, FindData& 
       off += e->d_reclen;
       const char* n = e->d_name;
       if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
-      if (!all && !FindMatch(ShownName(n), namePat)) continue;
+      if (!all && !MatchesFindPattern(ShownName(n), namePat, Utf8Names())) continue;
       st->start.push_back(st->names.size());
       st->type.push_back(e->d_type);
       st->names.append(n, std::strlen(n) + 1);
@@ -357,31 +321,6 @@ uint64_t PosixFileSystem::FileTimeToLocalFileTime(uint64_t utc) {
   return shifted < 0 ? 0 : static_cast<uint64_t>(shifted);
 }
 
-DateTime PosixFileSystem::FileTimeToSystemTime(uint64_t ft) {
-  // Calendar fields of a FILETIME read as UTC (proleptic Gregorian, from 1601).
-  int64_t secs = static_cast<int64_t>(ft / 10000000ULL);
-  int ms = static_cast<int>((ft % 10000000ULL) / 10000ULL);
-  int64_t days = secs / 86400, rem = secs % 86400;
-  // Civil date from days since 1970-01-01 (1601-01-01 lies 134774 days before it).
-  int64_t z = days - 134774 + 719468;
-  int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  int64_t doe = z - era * 146097;
-  int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  int64_t y = yoe + era * 400;
-  int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  int64_t mp = (5 * doy + 2) / 153;
-  int64_t d = doy - (153 * mp + 2) / 5 + 1;
-  int64_t m = mp < 10 ? mp + 3 : mp - 9;
-  if (m <= 2) ++y;
-  DateTime out;
-  out.year = static_cast<int>(y);
-  out.month = static_cast<int>(m);
-  out.day = static_cast<int>(d);
-  out.hour = static_cast<int>(rem / 3600);
-  out.minute = static_cast<int>((rem % 3600) / 60);
-  out.second = static_cast<int>(rem % 60);
-  out.millisecond = ms;
-  return out;
-}
+DateTime PosixFileSystem::FileTimeToSystemTime(uint64_t ft) { return CalendarOfFileTime(ft); }
 
 }  // namespace tembra::posix

@@ -15,6 +15,7 @@
 
 #include "core/text.h"
 #include "core/unicode.h"
+#include "platform/win_rules.h"
 
 namespace tembra::posix {
 
@@ -191,21 +192,6 @@ std::string JoinHost(const std::string& dir, const std::string& name) {
   return dir + "/" + name;
 }
 
-std::vector<std::string> SplitBackslash(const std::string& s) {
-  std::vector<std::string> parts;
-  std::string cur;
-  for (char c : s) {
-    if (c == '\\' || c == '/') {
-      if (!cur.empty()) parts.push_back(cur);
-      cur.clear();
-    } else {
-      cur += c;
-    }
-  }
-  if (!cur.empty()) parts.push_back(cur);
-  return parts;
-}
-
 char UpperDrive(char c) { return static_cast<char>(UpperChar(static_cast<unsigned char>(c))); }
 
 }  // namespace
@@ -352,33 +338,8 @@ std::string DriveMap::CurrentDirOf(char drive) const {
 }
 
 std::string DriveMap::FullWinPath(const std::string& winPath) const {
-  char drive = current_;
-  std::string rest = winPath;
-  if (rest.size() >= 2 && rest[1] == ':' && std::isalpha(static_cast<unsigned char>(rest[0]))) {
-    drive = UpperDrive(rest[0]);
-    rest = rest.substr(2);
-  }
-  if (!IsMapped(drive)) return std::string();
-  std::vector<std::string> parts;
-  bool absolute = !rest.empty() && (rest[0] == '\\' || rest[0] == '/');
-  if (!absolute) {
-    std::string base = CurrentDirOf(drive);
-    parts = SplitBackslash(base.substr(2));
-  }
-  for (const std::string& p : SplitBackslash(rest)) {
-    if (p == ".") continue;
-    if (p == "..") {
-      if (!parts.empty()) parts.pop_back();
-      continue;
-    }
-    parts.push_back(p);
-  }
-  std::string out = std::string(1, drive) + ":";
-  if (parts.empty()) return out + "\\";
-  for (const std::string& p : parts) out += "\\" + p;
-  // Keep a final "\" the caller wrote.
-  if (!rest.empty() && (rest.back() == '\\' || rest.back() == '/')) out += "\\";
-  return out;
+  const std::string full = ResolveWinPath(winPath, current_, [this](char d) { return CurrentDirOf(d); });
+  return IsMapped(full[0]) ? full : std::string();
 }
 
 std::string DriveMap::HostPath(const std::string& winPath, bool exactLast) const {
@@ -387,7 +348,7 @@ std::string DriveMap::HostPath(const std::string& winPath, bool exactLast) const
   if (full.empty()) return std::string();
   std::string host = Root(full[0]);
   bool trailing = full.size() > 3 && full.back() == '\\';
-  std::vector<std::string> parts = SplitBackslash(full.substr(2));
+  std::vector<std::string> parts = SplitWinPath(full.substr(2));
   for (size_t i = 0; i < parts.size(); ++i)
     host = exactLast && i + 1 == parts.size() ? JoinHost(host, HostNameOf(parts[i])) : ResolveComponent(host, parts[i]);
   if (trailing && host.back() != '/') host += "/";

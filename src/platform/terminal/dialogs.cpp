@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 #include "core/text.h"
 #include "core/unicode.h"
@@ -176,6 +177,236 @@ struct ModalScope {
   }
 };
 
+// An input box: the answer being typed (one character each, with the caret and the
+// selection), the focus among the field and the buttons, and where the box was drawn
+// last, which a click is read against.
+class InputBoxState {
+ public:
+  InputBoxState(FrontEnd& fe, const std::string& prompt, const std::string& caption, const std::string& defaultText,
+                InputOption* option)
+      : fe_(fe),
+        prompt_(prompt),
+        title_(caption.empty() ? std::string("Tembra") : caption),
+        option_(option),
+        utf8_(fe.Utf8Text()),
+        text_(Units(defaultText, utf8_)),
+        bytes_(defaultText.size()),
+        caret_(text_.size()),
+        selected_(!text_.empty()) {}
+
+  // Lays the box out for the terminal's size and draws it, with the caret in the field.
+  void Draw() {
+    const Layout at = Place();
+    Painter p(fe_, at.cols, at.rows);
+    const uint32_t fg = fe_.Color(kColorInfoText), bg = fe_.Color(kColorInfoBack);
+    p.Box(at.x, at.y, at.w, at.h, title_, fg, bg);
+    for (size_t i = 0; i < at.lines.size(); ++i)
+      p.Text(at.x + 2, at.y + 1 + static_cast<int>(i), at.lines[i], fg, bg, false, at.w - 4);
+    ScrollToCaret();
+    const int caretCol = DrawField(p);
+    if (option_) {
+      // The switch's state in force, on the free line under the field.
+      const std::string& label = option_->on ? option_->labelOn : option_->labelOff;
+      p.Text(at.x + 2, fieldRow_ + 1, label, fg, bg, false, at.w - 4);
+    }
+    DrawButtons(p, buttons_, focus_ < 0 ? 0 : focus_, at.x, at.w, at.y + at.h - 2, fe_);
+    fe_.cursorShown = focus_ < 0 && fieldRow_ < at.rows;
+    fe_.cursorCol = std::min(at.cols - 1, fieldX_ + caretCol);
+    fe_.cursorRow = fieldRow_;
+    fe_.Render();
+  }
+
+  // Takes one event: whether the box was closed with OK, or nothing while it stays open.
+  std::optional<bool> Take(const InputEvent& e) {
+    if (e.kind == InputEvent::Kind::Mouse && e.button == 1) return Click(e);
+    if (e.kind == InputEvent::Kind::KeyUp) fe_.KeyReleasedInModal(e);
+    if (e.kind != InputEvent::Kind::Key) return std::nullopt;
+    if (e.vk == kVkEsc) return false;
+    if (e.vk == kVkEnter) return focus_ != 1;
+    if (e.vk == kVkTab) {
+      focus_ = (e.shift & kShift) ? (focus_ == -1 ? 1 : focus_ - 1) : (focus_ == 1 ? -1 : focus_ + 1);
+      return std::nullopt;
+    }
+    if (focus_ >= 0) {
+      if (e.vk == kVkSpace) return focus_ == 0;
+      if (e.vk == kVkLeft || e.vk == kVkRight) focus_ = 1 - focus_;
+      return std::nullopt;
+    }
+    if (!EditKey(e)) Type(e);
+    return std::nullopt;
+  }
+
+  std::string Answer() const {
+    std::string answer;
+    for (const std::string& u : text_) answer += u;
+    return answer;
+  }
+
+ private:
+  // The box's place for the terminal's size of the moment, and the prompt's lines.
+  struct Layout {
+    int cols = 0, rows = 0;
+    int x = 0, y = 0, w = 0, h = 0;
+    std::vector<Cells> lines;
+  };
+
+  Layout Place() {
+    Layout at;
+    fe_.term().Size(at.cols, at.rows);
+    fe_.FollowTerminalSize();
+    at.w = std::min(at.cols, std::max(50, std::min(at.cols - 4, CellCount(prompt_, utf8_) + 4)));
+    at.lines = WrapText(prompt_, std::max(1, at.w - 4), utf8_);
+    const int maxLines = std::max(1, at.rows - 6);
+    if (static_cast<int>(at.lines.size()) > maxLines) at.lines.resize(static_cast<size_t>(maxLines));
+    at.h = static_cast<int>(at.lines.size()) + 6;
+    at.x = std::max(0, (at.cols - at.w) / 2);
+    at.y = std::max(0, (at.rows - at.h) / 2);
+    fieldRow_ = at.y + 2 + static_cast<int>(at.lines.size());
+    fieldX_ = at.x + 2;
+    fieldW_ = std::max(1, at.w - 4);
+    return at;
+  }
+
+  Cells CellsAt(size_t k) const { return CellsOf(text_[k], utf8_); }
+
+  // Scrolls so that the caret's cell (and the character after it) is in the field.
+  void ScrollToCaret() {
+    const size_t fieldW = static_cast<size_t>(fieldW_);
+    if (caret_ < scroll_) scroll_ = caret_;
+    for (;;) {
+      size_t used = caret_ < text_.size() ? CellsAt(caret_).size() : 1;
+      for (size_t k = scroll_; k < caret_; ++k) used += CellsAt(k).size();
+      if (used <= fieldW || scroll_ >= caret_) break;
+      ++scroll_;
+    }
+    // A field that has grown (the terminal was made larger) shows again the characters
+    // scrolled off at its left while the rest of the answer still fits behind them.
+    if (scroll_ > 0) {
+      size_t tail = 1;  // the caret's cell after the last character
+      for (size_t k = scroll_; k < text_.size(); ++k) tail += CellsAt(k).size();
+      while (scroll_ > 0 && tail + CellsAt(scroll_ - 1).size() <= fieldW) tail += CellsAt(--scroll_).size();
+    }
+  }
+
+  // Draws the answer from the first character shown; notes the character under each cell
+  // (for a click) and returns the caret's column in the field.
+  int DrawField(Painter& p) {
+    unitAt_.assign(static_cast<size_t>(fieldW_), text_.size());
+    const uint32_t fg = selected_ ? fe_.Color(kColorSelectedText) : fe_.Color(kColorText);
+    const uint32_t bg = selected_ ? fe_.Color(kColorSelectedBack) : fe_.Color(kColorBack);
+    int col = 0, caretCol = 0;
+    for (size_t k = scroll_; k <= text_.size() && col < fieldW_; ++k) {
+      if (k == caret_) caretCol = col;
+      if (k == text_.size()) break;
+      const Cells cells = CellsAt(k);
+      if (col + static_cast<int>(cells.size()) > fieldW_) break;
+      for (const TextCell& t : cells) {
+        p.Put(fieldX_ + col, fieldRow_, t, fg, bg);
+        unitAt_[static_cast<size_t>(col++)] = k;
+      }
+    }
+    for (; col < fieldW_; ++col) p.Put(fieldX_ + col, fieldRow_, U' ', fe_.Color(kColorText), fe_.Color(kColorBack));
+    return caretCol;
+  }
+
+  // A press on the field puts the caret there; a release on the button pressed closes the box.
+  std::optional<bool> Click(const InputEvent& e) {
+    const int hit = HitButton(buttons_, e);
+    if (e.press) {
+      pressed_ = hit;
+      if (e.row - 1 == fieldRow_ && e.col - 1 >= fieldX_ && e.col - 1 < fieldX_ + fieldW_) {
+        focus_ = -1;
+        selected_ = false;
+        caret_ = unitAt_[static_cast<size_t>(e.col - 1 - fieldX_)];
+      }
+    } else if (hit >= 0 && hit == pressed_) {
+      return hit == 0;
+    }
+    return std::nullopt;
+  }
+
+  void Clear() {
+    text_.clear();
+    bytes_ = 0;
+    caret_ = 0;
+  }
+  void Erase(size_t k) {
+    bytes_ -= text_[k].size();
+    text_.erase(text_.begin() + static_cast<std::ptrdiff_t>(k));
+  }
+
+  // The keys that move the caret or edit the answer; false for any other key.
+  bool EditKey(const InputEvent& e) {
+    const bool ctrlAlt = (e.shift & (kCtrl | kAlt)) != 0;
+    switch (e.vk) {
+      case kVkLeft: caret_ = selected_ ? 0 : (caret_ > 0 ? caret_ - 1 : 0); break;
+      case kVkRight: caret_ = selected_ ? text_.size() : std::min(text_.size(), caret_ + 1); break;
+      case kVkHome: caret_ = 0; break;
+      case kVkEnd: caret_ = text_.size(); break;
+      case kVkBack:
+        if (selected_) Clear();
+        else if (caret_ > 0) Erase(--caret_);
+        break;
+      case kVkDelete:
+        if (selected_) Clear();
+        else if (caret_ < text_.size()) Erase(caret_);
+        break;
+      default:
+        if (ctrlAlt && e.vk == 'U') {  // Ctrl+U empties the answer
+          Clear();
+          break;
+        }
+        if (option_ && (e.shift & kCtrl) && e.vk == option_->key) {
+          option_->on = !option_->on;
+          return true;
+        }
+        if (ctrlAlt && e.vk == 'A') {
+          selected_ = !text_.empty();
+          return true;
+        }
+        return ctrlAlt;  // other Ctrl and Alt keys type nothing
+    }
+    selected_ = false;
+    return true;
+  }
+
+  // The character typed, as the program's text: UTF-8, or its Windows-1252 byte.
+  void Type(const InputEvent& e) {
+    std::string typed;
+    if (utf8_ && e.cp >= U' ' && !grid::NoGlyph(e.cp)) AppendUtf8(typed, e.cp);
+    else if (!utf8_ && e.ch >= ' ' && e.ch != kChDelete && e.ch <= 255) typed = std::string(1, static_cast<char>(e.ch));
+    if (typed.empty()) return;
+    if (selected_) {
+      Clear();
+      selected_ = false;
+    }
+    if (bytes_ + typed.size() > 1024) {
+      fe_.term().Beep();
+    } else if (utf8_ && caret_ > 0 && CellWidth(e.cp) == 0) {
+      text_[caret_ - 1] += typed;  // a combining mark joins the character before it
+      bytes_ += typed.size();
+    } else {
+      text_.insert(text_.begin() + static_cast<std::ptrdiff_t>(caret_++), typed);
+      bytes_ += typed.size();
+    }
+  }
+
+  FrontEnd& fe_;
+  const std::string prompt_, title_;
+  InputOption* option_;
+  const bool utf8_;
+  std::vector<Button> buttons_ = {{"OK", kAnswerOK}, {"Cancel", kAnswerCancel}};
+  std::vector<std::string> text_;  // one character each
+  size_t bytes_;
+  size_t caret_;        // characters before the caret
+  bool selected_;       // the default answer is selected: typing replaces it
+  int focus_ = -1;      // -1: the edit field; 0, 1: a button
+  size_t scroll_ = 0;   // the first character shown
+  int pressed_ = -1;    // the button a press was on
+  int fieldRow_ = 0, fieldX_ = 0, fieldW_ = 1;
+  std::vector<size_t> unitAt_;  // the character under each cell of the field
+};
+
 }  // namespace
 
 int TermDialogs::MsgBox(const std::string& text, const std::string& caption, MsgButtons kind) {
@@ -259,174 +490,16 @@ bool TermDialogs::InputBoxWithOption(const std::string& prompt, const std::strin
 bool TermDialogs::Ask(const std::string& prompt, const std::string& caption, const std::string& defaultText,
                       std::string& answer, InputOption* option) {
   ModalScope scope(fe_);
-  std::vector<Button> buttons = {{"OK", kAnswerOK}, {"Cancel", kAnswerCancel}};
-  const bool utf8 = fe_.Utf8Text();
-  std::vector<std::string> text = Units(defaultText, utf8);  // one character each
-  size_t bytes = defaultText.size();
-  size_t caret = text.size();  // characters before the caret
-  bool selected = !text.empty();  // the default answer is selected: typing replaces it
-  int focus = -1;                 // -1: the edit field; 0, 1: a button
-  size_t scroll = 0;              // the first character shown
-  int pressed = -1;
-  std::string title = caption.empty() ? std::string("Tembra") : caption;
-  auto cellsOf = [&](size_t k) { return CellsOf(text[k], utf8); };
-  auto clear = [&] {
-    text.clear();
-    bytes = 0;
-    caret = 0;
-  };
-  auto erase = [&](size_t k) {
-    bytes -= text[k].size();
-    text.erase(text.begin() + static_cast<std::ptrdiff_t>(k));
-  };
+  InputBoxState box(fe_, prompt, caption, defaultText, option);
   for (;;) {
-    int cols = 0, rows = 0;
-    fe_.term().Size(cols, rows);
-    fe_.FollowTerminalSize();
-    int w = std::min(cols, std::max(50, std::min(cols - 4, CellCount(prompt, utf8) + 4)));
-    std::vector<Cells> lines = WrapText(prompt, std::max(1, w - 4), utf8);
-    int maxLines = std::max(1, rows - 6);
-    if (static_cast<int>(lines.size()) > maxLines) lines.resize(static_cast<size_t>(maxLines));
-    int h = static_cast<int>(lines.size()) + 6;
-    int x = std::max(0, (cols - w) / 2), y = std::max(0, (rows - h) / 2);
-    Painter p(fe_, cols, rows);
-    uint32_t fg = fe_.Color(kColorInfoText), bg = fe_.Color(kColorInfoBack);
-    p.Box(x, y, w, h, title, fg, bg);
-    for (size_t i = 0; i < lines.size(); ++i) p.Text(x + 2, y + 1 + static_cast<int>(i), lines[i], fg, bg, false, w - 4);
-    int fieldRow = y + 2 + static_cast<int>(lines.size());
-    int fieldX = x + 2, fieldW = std::max(1, w - 4);
-    // Scrolls so that the caret's cell (and the character after it) is in the field.
-    if (caret < scroll) scroll = caret;
-    for (;;) {
-      size_t used = caret < text.size() ? cellsOf(caret).size() : 1;
-      for (size_t k = scroll; k < caret; ++k) used += cellsOf(k).size();
-      if (used <= static_cast<size_t>(fieldW) || scroll >= caret) break;
-      ++scroll;
-    }
-    // A field that has grown (the terminal was made larger) shows again the characters
-    // scrolled off at its left while the rest of the answer still fits behind them.
-    if (scroll > 0) {
-      size_t tail = 1;  // the caret's cell after the last character
-      for (size_t k = scroll; k < text.size(); ++k) tail += cellsOf(k).size();
-      while (scroll > 0 && tail + cellsOf(scroll - 1).size() <= static_cast<size_t>(fieldW))
-        tail += cellsOf(--scroll).size();
-    }
-    std::vector<size_t> unitAt(static_cast<size_t>(fieldW), text.size());  // the character under each cell
-    int col = 0, caretCol = 0;
-    for (size_t k = scroll; k <= text.size() && col < fieldW; ++k) {
-      if (k == caret) caretCol = col;
-      if (k == text.size()) break;
-      Cells cells = cellsOf(k);
-      if (col + static_cast<int>(cells.size()) > fieldW) break;
-      for (const TextCell& t : cells) {
-        p.Put(fieldX + col, fieldRow, t, selected ? fe_.Color(kColorSelectedText) : fe_.Color(kColorText),
-              selected ? fe_.Color(kColorSelectedBack) : fe_.Color(kColorBack));
-        unitAt[static_cast<size_t>(col++)] = k;
-      }
-    }
-    for (; col < fieldW; ++col) p.Put(fieldX + col, fieldRow, U' ', fe_.Color(kColorText), fe_.Color(kColorBack));
-    if (option) {
-      // The switch's state in force, on the free line under the field.
-      const std::string& label = option->on ? option->labelOn : option->labelOff;
-      p.Text(x + 2, fieldRow + 1, label, fg, bg, false, w - 4);
-    }
-    DrawButtons(p, buttons, focus < 0 ? 0 : focus, x, w, y + h - 2, fe_);
-    fe_.cursorShown = focus < 0 && fieldRow < rows;
-    fe_.cursorCol = std::min(cols - 1, fieldX + caretCol);
-    fe_.cursorRow = fieldRow;
-    fe_.Render();
+    box.Draw();
     if (fe_.queue().empty()) fe_.Pump(-1);
     while (!fe_.queue().empty()) {
       InputEvent e = fe_.queue().front();
       fe_.queue().pop_front();
-      auto finish = [&](bool ok) {
-        answer.clear();
-        if (ok)
-          for (const std::string& u : text) answer += u;
-        return ok;
-      };
-      if (e.kind == InputEvent::Kind::Mouse && e.button == 1) {
-        int hit = HitButton(buttons, e);
-        if (e.press) {
-          pressed = hit;
-          if (e.row - 1 == fieldRow && e.col - 1 >= fieldX && e.col - 1 < fieldX + fieldW) {
-            focus = -1;
-            selected = false;
-            caret = unitAt[static_cast<size_t>(e.col - 1 - fieldX)];
-          }
-        } else if (hit >= 0 && hit == pressed) {
-          return finish(hit == 0);
-        }
-        continue;
-      }
-      if (e.kind == InputEvent::Kind::KeyUp) fe_.KeyReleasedInModal(e);
-      if (e.kind != InputEvent::Kind::Key) continue;
-      bool ctrlAlt = (e.shift & (kCtrl | kAlt)) != 0;
-      if (e.vk == kVkEsc) return finish(false);
-      if (e.vk == kVkEnter) return finish(focus != 1);
-      if (e.vk == kVkTab) {
-        focus = (e.shift & kShift) ? (focus == -1 ? 1 : focus - 1) : (focus == 1 ? -1 : focus + 1);
-        continue;
-      }
-      if (focus >= 0) {
-        if (e.vk == kVkSpace) return finish(focus == 0);
-        if (e.vk == kVkLeft || e.vk == kVkRight) focus = 1 - focus;
-        continue;
-      }
-      switch (e.vk) {
-        case kVkLeft:
-          caret = selected ? 0 : (caret > 0 ? caret - 1 : 0);
-          selected = false;
-          continue;
-        case kVkRight:
-          caret = selected ? text.size() : std::min(text.size(), caret + 1);
-          selected = false;
-          continue;
-        case kVkHome: caret = 0; selected = false; continue;
-        case kVkEnd: caret = text.size(); selected = false; continue;
-        case kVkBack:
-          if (selected) clear();
-          else if (caret > 0) erase(--caret);
-          selected = false;
-          continue;
-        case kVkDelete:
-          if (selected) clear();
-          else if (caret < text.size()) erase(caret);
-          selected = false;
-          continue;
-        default: break;
-      }
-      if (ctrlAlt && e.vk == 'U') {  // Ctrl+U empties the answer
-        clear();
-        selected = false;
-        continue;
-      }
-      if (option && (e.shift & kCtrl) && e.vk == option->key) {
-        option->on = !option->on;
-        continue;
-      }
-      if (ctrlAlt && e.vk == 'A') {
-        selected = !text.empty();
-        continue;
-      }
-      if (ctrlAlt) continue;
-      // The character typed, as the program's text: UTF-8, or its Windows-1252 byte.
-      std::string typed;
-      if (utf8 && e.cp >= U' ' && !grid::NoGlyph(e.cp)) AppendUtf8(typed, e.cp);
-      else if (!utf8 && e.ch >= ' ' && e.ch != kChDelete && e.ch <= 255) typed = std::string(1, static_cast<char>(e.ch));
-      if (typed.empty()) continue;
-      if (selected) {
-        clear();
-        selected = false;
-      }
-      if (bytes + typed.size() > 1024) {
-        Beep();
-      } else if (utf8 && caret > 0 && CellWidth(e.cp) == 0) {
-        text[caret - 1] += typed;  // a combining mark joins the character before it
-        bytes += typed.size();
-      } else {
-        text.insert(text.begin() + static_cast<std::ptrdiff_t>(caret++), typed);
-        bytes += typed.size();
+      if (const std::optional<bool> ok = box.Take(e)) {
+        answer = *ok ? box.Answer() : std::string();
+        return *ok;
       }
     }
   }

@@ -11,7 +11,7 @@
 
 #include "dirlist/wildcard.h"
 #include "file_time.h"
-#include "platform/headless/session.h"
+#include "platform/memory/memory_files.h"
 #include "test.h"
 
 using namespace tembra;
@@ -23,18 +23,14 @@ using testutil::FileTime;
 class DirTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    headless::Options o;
-    o.cwd = dir_;
-    o.clock = "2026-03-04 10:00:00";
-    session_ = std::make_unique<headless::Session>(o, out_);
-    ASSERT_TRUE(session_->Start());
+    ASSERT_TRUE(f.Start());
     L().bGMT = true;
   }
   void TearDown() override {
-    session_.reset();
-    ASSERT_TRUE(tmp_.Remove());
+    f.session.reset();
+    ASSERT_TRUE(f.dir.Remove());
   }
-  Lister& L() { return session_->lister(); }
+  Lister& L() { return f.L(); }
 
   // The record of one entry as the scan builds it.
   std::string Record(const std::string& name, uint64_t size, uint32_t attr = kAttrArchive,
@@ -50,18 +46,7 @@ class DirTest : public ::testing::Test {
     v.ftLastAccessTime = FileTime(2025, 12, 31, 23, 59, 59, 999);
     return L().zVtocToDir();
   }
-  // Stores records as entries 1..n and sorts them for display.
-  void Table(const std::vector<std::string>& recs) {
-    L().nZDir = 0;
-    for (const std::string& r : recs) {
-      ++L().nZDir;
-      L().ExpandZDir(L().nZDir);
-      L().ZDIR[static_cast<size_t>(L().nZDir)] = r;
-    }
-    L().ZDIR[0].clear();
-    L().iFirstZDir = 1;
-    L().iCursor = 1;
-  }
+  void Table(const std::vector<std::string>& recs) { f.Entries(recs); }
   // Names in display order, blank-separated.
   std::string Order() {
     std::string s;
@@ -78,10 +63,8 @@ class DirTest : public ::testing::Test {
     return Order();
   }
 
-  std::ostringstream out_;
-  tembra::testing::TempDir tmp_{"dir"};
-  std::string dir_ = tmp_.path();
-  std::unique_ptr<headless::Session> session_;
+  tembra::testing::SessionFixture f;
+  const std::string dir_ = f.dir.path();
 };
 
 }  // namespace
@@ -163,13 +146,11 @@ TEST_F(DirTest, ScanBuildsParentEntryAndGrowsTables) {
   std::string parent = L().ZDIR[0];
   std::string up;
   for (char c : win) up += static_cast<char>(UpperChar(static_cast<unsigned char>(c)));
-  std::string want = Space(108) + up + win;
-  ZdPut(want, kZdNameLen, Format(static_cast<double>(win.size()), "0000"));
-  ZdPut(want, kZdType, "U");
-  ZdPut(want, 16, "19460626123456  ");
-  ZdPut(want, 33, "19460626123456  ");
-  ZdPut(want, 50, "19460626123456  ");
-  ZdPut(want, 66, "000000000000");
+  std::string want = ZdNewRecord(up, win);
+  ZdPutNameLength(want, static_cast<int64_t>(win.size()), kZdZeroFilled);
+  ZdPutChar(want, kZdType, 'U');
+  for (int col : {kZdWriteTime, kZdCreateTime, kZdAccessTime}) ZdPut(want, col, "19460626123456  ");
+  ZdPutSize(want, 0, kZdZeroFilled);
   EXPECT_EQ(parent, want);
   // At a root there is no parent entry.
   L().GetDir("C:\\");
@@ -231,8 +212,8 @@ TEST_F(DirTest, CompactLayout) {
 TEST_F(DirTest, ZipMemberInCompactLayoutShowsNoAttributeLetters) {
   // Columns 88-93 of a member hold "ZIP" and its ratio, not attribute bits.
   std::string stored = Record("stored.txt", 500), shrunk = Record("packed.txt", 500);
-  ZdPut(stored, 88, "ZIP100");
-  ZdPut(shrunk, 88, "ZIP111");
+  ZdPut(stored, kZdZipTag, "ZIP100");
+  ZdPut(shrunk, kZdZipTag, "ZIP111");
   Table({stored, shrunk});
   EXPECT_EQ(L().zFormat1Old(1, 50).substr(40, 4), "----");
   EXPECT_EQ(L().zFormat1Old(2, 50).substr(40, 4), "----");
@@ -300,7 +281,7 @@ TEST_F(DirTest, LinesAlwaysHaveTheAskedWidth) {
 
 TEST_F(DirTest, SortLettersInBothDirections) {
   std::string marked = Record("m.txt", 50, kAttrArchive, FileTime(2024, 1, 3, 0, 0, 0));
-  marked[kZdDelMark - 1] = 'D';
+  ZdPutChar(marked, kZdDelMark, 'D');
   Table({Record("a.zip", 300, kAttrArchive, FileTime(2024, 1, 5, 0, 0, 0)),
          Record("B", 0, kAttrDirectory, FileTime(2024, 1, 9, 0, 0, 0)),
          Record("c.txt", 100, kAttrArchive, FileTime(2024, 1, 1, 0, 0, 0)),
@@ -308,7 +289,7 @@ TEST_F(DirTest, SortLettersInBothDirections) {
          Record("e.doc", 200, kAttrArchive, FileTime(2024, 1, 7, 0, 0, 0)), marked,
          Record("_V240101.VX0001DD.c.txt", 10, kAttrArchive, FileTime(2024, 1, 4, 0, 0, 0))});
   // Scan numbers in name order, as the scan leaves them.
-  for (int32_t i = 1; i <= L().nZDir; ++i) ZdPut(L().ZDIR[static_cast<size_t>(i)], kZdSeq, L().qbFl(i, "#####0"));
+  for (int32_t i = 1; i <= L().nZDir; ++i) ZdPutSeqNumber(L().ZDIR[static_cast<size_t>(i)], i);
   EXPECT_EQ(Sorted("F", true), "B D m.txt a.zip c.txt e.doc _V240101.VX0001DD.c.txt");
   EXPECT_EQ(Sorted("F", false), "D B m.txt _V240101.VX0001DD.c.txt e.doc c.txt a.zip");
   EXPECT_EQ(Sorted("E", true), "B D e.doc c.txt m.txt _V240101.VX0001DD.c.txt a.zip");
@@ -434,8 +415,8 @@ TEST_F(DirTest, ListingAndDumpFilesNeverFollowALinkNorWaitForAFifo) {
   EXPECT_EQ(victim(), "keep");
   // Ctrl+F says so on the page it draws after the rescan.
   L().zListFileName.clear();
-  ASSERT_TRUE(session_->RunLine("key f ctrl"));
-  EXPECT_EQ(tembra::testing::MessageLine(*session_).rfind("VX1030 - Directory list not written: ", 0), 0u);
+  ASSERT_TRUE(f.Key("f ctrl"));
+  EXPECT_EQ(f.Message().rfind("VX1030 - Directory list not written: ", 0), 0u);
   // An existing listing file is replaced, its own permissions kept.
   ASSERT_EQ(::unlink((dir_ + "/$$Tembra_Directory.txt").c_str()), 0);
   { std::ofstream(dir_ + "/$$Tembra_Directory.txt") << "old listing"; }
@@ -463,12 +444,12 @@ TEST_F(DirTest, ListingAndDumpFilesNeverFollowALinkNorWaitForAFifo) {
   L().DumpDir("000TEST.TXT");
   EXPECT_EQ(victim(), "keep");
   std::string said = "VX1030 - Dump file not written: " + win + "000TEST.TXT - It is not a regular file.";
-  EXPECT_EQ(said.rfind(RTrim(tembra::testing::MessageLine(*session_)), 0), 0u);  // cut at the edge
+  EXPECT_EQ(said.rfind(RTrim(f.Message()), 0), 0u);  // cut at the edge
   { std::ofstream(dir_ + "/000RO.TXT") << "read-only"; }
   ::chmod((dir_ + "/000RO.TXT").c_str(), 0444);
   L().DumpDir("000RO.TXT");
   said = "VX1030 - Dump file not written: " + win + "000RO.TXT - Permission denied.";
-  EXPECT_EQ(said.rfind(RTrim(tembra::testing::MessageLine(*session_)), 0), 0u);
+  EXPECT_EQ(said.rfind(RTrim(f.Message()), 0), 0u);
 }
 
 TEST_F(DirTest, NameOrderOfNamesSharingTheirFirstSixteenBytes) {
@@ -505,4 +486,41 @@ TEST_F(DirTest, StampsOfOneSecondKeepTheirOwnHundredths) {
   std::string stamps;
   for (int32_t i = 1; i <= 3; ++i) stamps += L().ZDIR[static_cast<size_t>(i)].substr(kZdWriteTime - 1, 16) + " ";
   EXPECT_EQ(stamps, "2024030514070856 2024030514070812 2024030514070900 ");
+}
+
+// The sort prompt's orders over entries of chosen sizes and times, on the file system in
+// memory: the letters typed after "s" and the names in page order. Two files share a size
+// and two a time (to the second): the name decides between them, in the order's direction.
+TEST(DirSorting, ByNameExtensionDateAndSizeInMemory) {
+  memory::MemoryFileSystem files;
+  const struct {
+    const char* name;
+    size_t size;
+    uint64_t time;
+  } entries[] = {{"b.txt", 300, FileTime(2024, 1, 3, 12, 0, 0)},  {"a.zip", 20, FileTime(2024, 1, 5, 12, 0, 0)},
+                 {"c.doc", 1000, FileTime(2024, 1, 3, 12, 0, 1)}, {"d", 300, FileTime(2024, 1, 3, 12, 0, 0)},
+                 {"e.txt", 299, FileTime(2023, 12, 31, 23, 59, 59)}};
+  for (const auto& e : entries)
+    ASSERT_TRUE(files.PutFile(std::string("C:\\w\\") + e.name, std::string(e.size, 'x'), e.time));
+  ASSERT_TRUE(files.PutFolder("C:\\w\\Sub"));
+  headless::Options o;
+  o.cwd = "C:\\w";
+  tembra::testing::SessionFixture f(files, o);
+  ASSERT_TRUE(f.Start());
+  const struct {
+    const char* keys;
+    const char* order;
+  } cases[] = {
+      {"F", "Sub a.zip b.txt c.doc d e.txt"},  {"-F", "Sub e.txt d c.doc b.txt a.zip"},
+      {"E", "Sub d c.doc b.txt e.txt a.zip"},  {"-E", "Sub a.zip e.txt b.txt c.doc d"},
+      {"D", "Sub e.txt b.txt d c.doc a.zip"},  {"-D", "Sub a.zip c.doc d b.txt e.txt"},
+      {"S", "Sub a.zip e.txt b.txt d c.doc"},  {"-S", "Sub c.doc d b.txt e.txt a.zip"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(f.Type("s") && f.Type(c.keys));
+    std::string order;
+    for (int32_t pos = 1; pos <= f.L().nSZDir; ++pos)
+      order += (pos > 1 ? " " : "") + ZdNameStored(EntryTable(f.L()).RecordAt(pos));
+    EXPECT_EQ(order, c.order) << c.keys;
+  }
 }

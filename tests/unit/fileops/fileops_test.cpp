@@ -22,6 +22,7 @@
 
 namespace fs = std::filesystem;
 using namespace tembra;
+using tembra::testing::EntryRecord;
 using tembra::testing::Field;
 
 namespace {
@@ -38,50 +39,31 @@ void WriteFile(const fs::path& p, const std::string& text) {
   out << text;
 }
 
-// A directory record with the columns the file operations read.
-std::string Rec(const std::string& name, const std::string& type = "F", const std::string& date = "20260301",
-                long size = 10) {
-  std::string r(kZdHeadLen, ' ');
-  auto put = [&](long col, const std::string& t) { r.replace(static_cast<size_t>(col - 1), t.size(), t); };
-  put(kZdWriteTime, date + "12000000");
-  put(kZdSize, type == "D" ? std::string(kZdSizeLen, ' ') : " " + Format(static_cast<double>(size), "00000000000"));
-  put(kZdNameLen, Format(static_cast<double>(name.size()), "###0"));
-  while (r.size() < kZdType) r += ' ';
-  put(kZdType, type);
-  bool temp = name.size() >= 19 && UCase(name).rfind("_V", 0) == 0 && Mid(name, 9, 3) == ".VX";
-  put(kZdNameCol, temp ? "127 " : "109 ");
-  return r + UCase(name) + name;
-}
-
 class FileOps : public ::testing::Test {
  protected:
   void SetUp() override {
-    fs::create_directories(dir_ / "work");
     fs::create_directories(dir_ / "data");
     setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1);
     unsetenv("COMSPEC");
     Start("2026-03-04 10:15:30");
   }
   void TearDown() override {
-    session_.reset();
+    f.session.reset();
     if (chdir("/") != 0) {
     }
     fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(dir_);
     unsetenv("TEMBRA_SIMULATE_WRITE_ERROR");
     unsetenv("TEMBRA_SIMULATE_SLOW_COPY");
   }
+  // A session in the folder "work" ("": the real clock).
   void Start(const std::string& clock, bool noRun = true) {
-    session_.reset();
-    out_.str("");
     headless::Options o;
-    o.cwd = (dir_ / "work").string();
-    if (!clock.empty()) o.clock = clock;  // "": the real clock
+    o.clock = clock;
     o.noRun = noRun;
-    session_ = std::make_unique<headless::Session>(o, out_);
-    ASSERT_TRUE(session_->Start());
+    f.Open(o, "work");
+    ASSERT_TRUE(f.Start());
   }
-  Lister& L() { return session_->lister(); }
+  Lister& L() { return f.L(); }
   std::string Win(const fs::path& p) {
     std::string s = "C:" + p.string();
     for (char& c : s)
@@ -90,29 +72,15 @@ class FileOps : public ::testing::Test {
   }
   // Lists the named entries of the work folder as the directory page would.
   void List(const std::vector<std::string>& recs, bool parent = true) {
-    Lister& l = L();
-    l.zCurDir = Win(dir_ / "work") + "\\";
-    l.ZDIR.assign(1025, "");
-    l.SZDIR.assign(1025, 0);
-    l.ZDIR[0] = parent ? Rec(l.zCurDir, "U") : std::string();
-    l.nZDir = static_cast<int32_t>(recs.size());
-    for (size_t i = 0; i < recs.size(); ++i) {
-      l.ZDIR[i + 1] = recs[i];
-      l.SZDIR[i + 1] = static_cast<int32_t>(i + 1);
-    }
-    l.nSZDir = l.nZDir;
-    l.iCursor = 1;
+    L().zCurDir = Win(dir_ / "work") + "\\";
+    f.Entries(recs, parent ? EntryRecord(L().zCurDir, 'U') : std::string());
   }
-  void Input(const std::string& a) { session_->dialogs().inputs.push_back(a); }
-  void Answer(const std::string& a) { session_->dialogs().answers.push_back(a); }
-  bool Has(const std::string& line) { return out_.str().find(line) != std::string::npos; }
-  std::string MessageLine() { return tembra::testing::MessageLine(*session_); }
-  bool OnLine(const std::string& text) { return MessageLine().rfind(text, 0) == 0; }
+  // The transcript holds the text.
+  bool Said(const std::string& text) { return f.Transcript().find(text) != std::string::npos; }
+  bool OnLine(const std::string& text) { return f.Message().rfind(text, 0) == 0; }
 
-  tembra::testing::TempDir tmp_{"fileops"};
-  fs::path dir_ = tmp_.path();
-  std::ostringstream out_;
-  std::unique_ptr<headless::Session> session_;
+  tembra::testing::SessionFixture f;
+  fs::path dir_ = f.dir.path();
 };
 
 TEST_F(FileOps, DoesFileExistKinds) {
@@ -129,21 +97,21 @@ TEST_F(FileOps, CopyReplaceQuestionAndFailuresKeepTheDestination) {
   WriteFile(dir_ / "work/b.txt", "old");
   std::string a = Win(dir_ / "work/a.txt"), b = Win(dir_ / "work/b.txt");
   // No: both files unchanged.
-  Answer("No");
+  f.Answer("No");
   EXPECT_EQ(L().CopyAFile(a, b), -1);
   EXPECT_EQ(L().zCopyError, " *** FILE ALREADY EXISTS; NOT REPLACED *** ");
   EXPECT_EQ(ReadFile(dir_ / "work/b.txt"), "old");
-  EXPECT_TRUE(Has("text=\"VX0045-BACKUP/COPY File already exists.  Do you want to replace?\" buttons=YesNo -> No"));
+  EXPECT_TRUE(Said("text=\"VX0045-BACKUP/COPY File already exists.  Do you want to replace?\" buttons=YesNo -> No"));
   // A read-only destination is refused with the platform's text.
   chmod((dir_ / "work/b.txt").c_str(), 0444);
-  Answer("Yes");
+  f.Answer("Yes");
   EXPECT_NE(L().CopyAFile(a, b), 0);
   EXPECT_EQ(ReadFile(dir_ / "work/b.txt"), "old");
-  EXPECT_TRUE(OnLine("VX1003 - BACKUP ERROR - Permission denied.")) << MessageLine();
+  EXPECT_TRUE(OnLine("VX1003 - BACKUP ERROR - Permission denied.")) << f.Message();
   chmod((dir_ / "work/b.txt").c_str(), 0644);
   // A write error (full disk) leaves the destination and no temporary file.
   setenv("TEMBRA_SIMULATE_WRITE_ERROR", "28", 1);
-  Answer("Yes");
+  f.Answer("Yes");
   EXPECT_EQ(L().CopyAFile(a, b), 28);
   EXPECT_EQ(ReadFile(dir_ / "work/b.txt"), "old");
   unsetenv("TEMBRA_SIMULATE_WRITE_ERROR");
@@ -151,17 +119,17 @@ TEST_F(FileOps, CopyReplaceQuestionAndFailuresKeepTheDestination) {
   for (auto& e : fs::directory_iterator(dir_ / "work")) entries += e.is_regular_file();
   EXPECT_EQ(entries, 2);
   // Yes replaces.
-  Answer("Yes");
+  f.Answer("Yes");
   EXPECT_EQ(L().CopyAFile(a, b), 0);
   EXPECT_EQ(ReadFile(dir_ / "work/b.txt"), "new");
   EXPECT_EQ(L().zCopyError, "");
   // A pipe is refused at once instead of blocking the program.
   ASSERT_EQ(mkfifo((dir_ / "work/pipe").c_str(), 0644), 0);
   EXPECT_NE(L().CopyAFile(Win(dir_ / "work/pipe"), Win(dir_ / "work/p2")), 0);
-  EXPECT_TRUE(OnLine("VX1003 - BACKUP ERROR - Only a regular file can be copied.")) << MessageLine();
+  EXPECT_TRUE(OnLine("VX1003 - BACKUP ERROR - Only a regular file can be copied.")) << f.Message();
   EXPECT_FALSE(fs::exists(dir_ / "work/p2"));
   // A copy onto itself is refused.
-  Answer("Yes");
+  f.Answer("Yes");
   EXPECT_NE(L().CopyAFile(a, a), 0);
   EXPECT_EQ(ReadFile(dir_ / "work/a.txt"), "new");
 }
@@ -210,7 +178,7 @@ TEST_F(FileOps, LongCopyShowsItsProgress) {
   setenv("TEMBRA_SIMULATE_SLOW_COPY", "400", 1);
   WriteFile(dir_ / "work/big4.bin", std::string(4 << 20, 'x'));
   EXPECT_EQ(L().CopyAFile(Win(dir_ / "work/big4.bin"), Win(dir_ / "work/copy.bin")), 0);
-  EXPECT_TRUE(OnLine("Copying big4.bin: 4,194,304 of 4,194,304 bytes (100%)  Esc cancels")) << MessageLine();
+  EXPECT_TRUE(OnLine("Copying big4.bin: 4,194,304 of 4,194,304 bytes (100%)  Esc cancels")) << f.Message();
   EXPECT_EQ(fs::file_size(dir_ / "work/copy.bin"), 4u << 20);
 }
 
@@ -224,55 +192,55 @@ TEST_F(FileOps, CopyPlusRefreshesTheTimeStampAndWaits) {
   auto before = fs::last_write_time(dir_ / "work/a b.txt");
   std::string a = Win(dir_ / "work/a b.txt");
   EXPECT_EQ(L().CopyAFile(a, "+"), 0);
-  EXPECT_FALSE(Has("RUN"));
+  EXPECT_FALSE(Said("RUN"));
   EXPECT_FALSE(fs::exists(dir_ / "work/copy.ran"));
   EXPECT_GT(fs::last_write_time(dir_ / "work/a b.txt"), before);
   EXPECT_FALSE(L().bWaitForProgram);
-  EXPECT_FALSE(Has("MSGBOX"));
+  EXPECT_FALSE(Said("MSGBOX"));
   // A failure is reported.
   EXPECT_NE(L().CopyAFile(Win(dir_ / "work/gone.txt"), "+"), 0);
-  EXPECT_TRUE(OnLine("VX1003 - BACKUP ERROR - No such file or directory.")) << MessageLine();
+  EXPECT_TRUE(OnLine("VX1003 - BACKUP ERROR - No such file or directory.")) << f.Message();
 }
 
 TEST_F(FileOps, CopyDestinationForms) {
   WriteFile(dir_ / "work/a.txt", "data");
   fs::create_directories(dir_ / "work/sub");
   fs::create_directories(dir_ / "other");
-  List({Rec("a.txt")});
+  List({EntryRecord("a.txt")});
   std::string sub = Win(dir_ / "work/sub");
-  Input(sub);  // a folder without the final "\"
+  f.Input(sub);  // a folder without the final "\"
   EXPECT_TRUE(L().BDOS_COPY("C"));
   EXPECT_EQ(ReadFile(dir_ / "work/sub/a.txt"), "data");
   EXPECT_EQ(L().zFindName, "A.TXT");
   fs::remove(dir_ / "work/sub/a.txt");
-  Input(sub + "\\");  // with it: no second "\"
+  f.Input(sub + "\\");  // with it: no second "\"
   EXPECT_TRUE(L().BDOS_COPY("C"));
   EXPECT_EQ(L().zCopyDest, sub + "\\a.txt");
-  Input("sub\\b.txt");  // relative to the current folder
+  f.Input("sub\\b.txt");  // relative to the current folder
   EXPECT_TRUE(L().BDOS_COPY("C"));
   EXPECT_TRUE(fs::exists(dir_ / "work/sub/b.txt"));
-  Input(Win(dir_ / "other").substr(2));  // "\..." on the current drive
+  f.Input(Win(dir_ / "other").substr(2));  // "\..." on the current drive
   EXPECT_TRUE(L().BDOS_COPY("C"));
   EXPECT_TRUE(fs::exists(dir_ / "other/a.txt"));
-  Input("C:c.txt");  // a drive and a name without "\" lands in the current folder
+  f.Input("C:c.txt");  // a drive and a name without "\" lands in the current folder
   EXPECT_TRUE(L().BDOS_COPY("C"));
   EXPECT_TRUE(fs::exists(dir_ / "work/c.txt"));
-  Input("*.txt");  // a pattern is no destination
+  f.Input("*.txt");  // a pattern is no destination
   EXPECT_FALSE(L().BDOS_COPY("C"));
-  EXPECT_TRUE(OnLine("VX1003 - BACKUP ERROR - Wild cards are not allowed in the destination")) << MessageLine();
-  Input("");  // cancelled
+  EXPECT_TRUE(OnLine("VX1003 - BACKUP ERROR - Wild cards are not allowed in the destination")) << f.Message();
+  f.Input("");  // cancelled
   EXPECT_FALSE(L().BDOS_COPY("C"));
-  EXPECT_TRUE(OnLine("VX1005 - User Cancelled Request")) << MessageLine();
-  EXPECT_TRUE(Has("INPUT caption=\"Tembra MOVE/COPY\" prompt=\"VX0042-Enter Destination for a.txt\" default=\"C:\\\\"));
+  EXPECT_TRUE(OnLine("VX1005 - User Cancelled Request")) << f.Message();
+  EXPECT_TRUE(Said("INPUT caption=\"Tembra MOVE/COPY\" prompt=\"VX0042-Enter Destination for a.txt\" default=\"C:\\\\"));
 }
 
 TEST_F(FileOps, MoveVerification) {
   WriteFile(dir_ / "work/a.txt", "data");
-  List({Rec("a.txt")});
-  Input("+");
+  List({EntryRecord("a.txt")});
+  f.Input("+");
   EXPECT_TRUE(L().BDOS_COPY("M"));
   EXPECT_FALSE(L().bCopyVerified());  // a refresh in place is no copy
-  Input("b.txt");
+  f.Input("b.txt");
   EXPECT_TRUE(L().BDOS_COPY("M"));
   EXPECT_TRUE(L().bCopyVerified());
   WriteFile(dir_ / "work/b.txt", "changed");
@@ -282,16 +250,16 @@ TEST_F(FileOps, MoveVerification) {
 TEST_F(FileOps, RenameCases) {
   WriteFile(dir_ / "work/a.txt", "1");
   WriteFile(dir_ / "work/b.txt", "2");
-  List({Rec("a.txt"), Rec("b.txt")});
+  List({EntryRecord("a.txt"), EntryRecord("b.txt")});
   EXPECT_FALSE(L().BDOS_RENAME(0));
-  EXPECT_TRUE(OnLine("VX0105 - Cursor must point to file or directory")) << MessageLine();
-  Input("b.txt");
+  EXPECT_TRUE(OnLine("VX0105 - Cursor must point to file or directory")) << f.Message();
+  f.Input("b.txt");
   EXPECT_FALSE(L().BDOS_RENAME(1));
-  Input("a.txt");
+  f.Input("a.txt");
   EXPECT_FALSE(L().BDOS_RENAME(1));
-  EXPECT_TRUE(OnLine("VX0108 - Newname already exists")) << MessageLine();
+  EXPECT_TRUE(OnLine("VX0108 - Newname already exists")) << f.Message();
   EXPECT_EQ(ReadFile(dir_ / "work/b.txt"), "2");
-  Input("  New Name.txt ");
+  f.Input("  New Name.txt ");
   EXPECT_TRUE(L().BDOS_RENAME(1));
   EXPECT_EQ(ReadFile(dir_ / "work/New Name.txt"), "1");
   EXPECT_EQ(L().zFindName, "NEW NAME.TXT");
@@ -305,7 +273,7 @@ TEST_F(FileOps, DeleteToTrashPermanentAndRefused) {
   WriteFile(dir_ / "work/d.txt", "3");
   fs::create_directories(dir_ / "data/Trash/files");
   WriteFile(dir_ / "data/Trash/files/a b.txt", "older");  // a name already in the trash
-  List({Rec("a b.txt"), Rec("c.txt"), Rec("d.txt")});
+  List({EntryRecord("a b.txt"), EntryRecord("c.txt"), EntryRecord("d.txt")});
   EXPECT_TRUE(L().BDOS_DEL(1, -1));
   EXPECT_FALSE(fs::exists(dir_ / "work/a b.txt"));
   EXPECT_EQ(ReadFile(dir_ / "data/Trash/files/a b.2.txt"), "1");
@@ -313,14 +281,14 @@ TEST_F(FileOps, DeleteToTrashPermanentAndRefused) {
   std::string info = ReadFile(dir_ / "data/Trash/info/a b.2.txt.trashinfo");
   EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + (dir_ / "work/a%20b.txt").string() + "\nDeletionDate=", 0), 0u)
       << info;
-  EXPECT_FALSE(Has("MSGBOX"));
+  EXPECT_FALSE(Said("MSGBOX"));
   // Mode 0: the platform asks; No keeps the file and is a cancel: nothing is reported.
-  Answer("No");
+  f.Answer("No");
   EXPECT_FALSE(L().BDOS_DEL(2, 0));
   EXPECT_TRUE(fs::exists(dir_ / "work/c.txt"));
-  EXPECT_TRUE(Has("text=\"Move the file \\\"c.txt\\\" to the Trash?\" buttons=YesNo -> No"));
-  EXPECT_FALSE(Has("VX8009"));
-  EXPECT_FALSE(Has("VX1003"));
+  EXPECT_TRUE(Said("text=\"Move the file \\\"c.txt\\\" to the Trash?\" buttons=YesNo -> No"));
+  EXPECT_FALSE(Said("VX8009"));
+  EXPECT_FALSE(Said("VX1003"));
   // Mode 1: gone for good.
   EXPECT_FALSE(L().BDOS_DEL(3, 1));
   EXPECT_FALSE(fs::exists(dir_ / "work/d.txt"));
@@ -344,7 +312,7 @@ TEST_F(FileOps, TrashShortensNamesItsInfoFileCouldNotHold) {
   for (const std::string& n : {fits, over, utf8}) WriteFile(dir_ / "work" / n, n.substr(0, 5));
   fs::create_directories(dir_ / "data/Trash/files");
   WriteFile(dir_ / "data/Trash/files" / (std::string(241, 'b') + ".txt"), "older");  // the shortened name is taken
-  List({Rec(fits), Rec(over), Rec(shown)});
+  List({EntryRecord(fits), EntryRecord(over), EntryRecord(shown)});
   for (int i = 1; i <= 3; ++i) EXPECT_TRUE(L().BDOS_DEL(i, -1)) << i;
   auto stored = [&](const std::string& name, const std::string& original, const std::string& path) {
     EXPECT_EQ(ReadFile(dir_ / "data/Trash/files" / name), original.substr(0, 5)) << name.size();
@@ -361,20 +329,20 @@ TEST_F(FileOps, TrashShortensNamesItsInfoFileCouldNotHold) {
 
 TEST_F(FileOps, TemporaryNamesInOneMinuteAndTheNextDay) {
   WriteFile(dir_ / "work/a.txt", "1");
-  List({Rec("a.txt")});
+  List({EntryRecord("a.txt")});
   EXPECT_EQ(L().ZCurrentTime(), "20260304101530");
   EXPECT_EQ(L().ZCalcName(1, "BU"), "_V260304.VX1015BU.a.txt");
   EXPECT_EQ(L().ZCalcName(1, "BU"), "_V260304.VX1016BU.a.txt");
   EXPECT_EQ(L().ZCalcName(1, "DD"), "_V260304.VX1017DD.a.txt");
-  session_->clock().Advance(24 * 3600 * 1000);
+  f.session->clock().Advance(24 * 3600 * 1000);
   EXPECT_EQ(L().ZCalcName(1, "BU"), "_V260305.VX1015BU.a.txt");
 }
 
 TEST_F(FileOps, TempCheckAndMarkerFiles) {
   WriteFile(dir_ / "work/m.txt", " TEMBRA VX0017 \r\n");
   WriteFile(dir_ / "work/n.txt", "seventeen bytes!!");
-  List({Rec("m.txt", "F", "20260301", 17), Rec("n.txt", "F", "20260301", 17),
-        Rec("_V260301.VX1200BU.A.TXT"), Rec("_VABCDEF.VX1200BU.A.TXT"), Rec("dir", "D")});
+  List({EntryRecord("m.txt", 'F', "20260301", 17), EntryRecord("n.txt", 'F', "20260301", 17),
+        EntryRecord("_V260301.VX1200BU.A.TXT"), EntryRecord("_VABCDEF.VX1200BU.A.TXT"), EntryRecord("dir", 'D')});
   EXPECT_FALSE(L().TempCheck(1));
   EXPECT_TRUE(L().TempCheck(2));
   EXPECT_FALSE(L().TempCheck(3));
@@ -386,22 +354,22 @@ TEST_F(FileOps, TempCheckAndMarkerFiles) {
   EXPECT_EQ(ReadFile(dir_ / "work/_V260304.VX1015DD.n.txt"), "seventeen bytes!!");
   EXPECT_EQ(ReadFile(dir_ / "work/n.txt"), " TEMBRA VX0017 \r\n");
   // A marker, a temporary name, a folder and a long name are refused.
-  List({Rec("m.txt", "F", "20260301", 17), Rec("dir", "D"), Rec(std::string(223, 'x'))});
+  List({EntryRecord("m.txt", 'F', "20260301", 17), EntryRecord("dir", 'D'), EntryRecord(std::string(223, 'x'))});
   L().iCursor = 1;
   EXPECT_FALSE(L().bRenameTemp("DD", 0));
   EXPECT_FALSE(L().bRenameTemp("DD", 2));
   EXPECT_FALSE(L().bRenameTemp("DD", 3));
-  EXPECT_TRUE(Has("VX1000 - May not rename temporary file from existing temporary file"));
-  EXPECT_TRUE(Has("VX1001 - Delete of directory is not allowed"));
-  EXPECT_TRUE(Has("VX1021 - File name too long"));
+  EXPECT_TRUE(Said("VX1000 - May not rename temporary file from existing temporary file"));
+  EXPECT_TRUE(Said("VX1001 - Delete of directory is not allowed"));
+  EXPECT_TRUE(Said("VX1021 - File name too long"));
 }
 
 TEST_F(FileOps, BackupCopyInsertsTheRecord) {
   WriteFile(dir_ / "work/a.txt", "1");
   WriteFile(dir_ / "work/z.txt", "2");
-  std::string a = Rec("a.txt");
-  a.replace(83, 4, "   3");
-  List({a, Rec("z.txt")});
+  std::string a = EntryRecord("a.txt");
+  ZdPutExtColumn(a, 3, kZdBlankPadded);
+  List({a, EntryRecord("z.txt")});
   EXPECT_TRUE(L().bBackupCopy("BU"));
   EXPECT_EQ(ReadFile(dir_ / "work/_V260304.VX1015BU.a.txt"), "1");
   ASSERT_EQ(L().nZDir, 3);
@@ -415,9 +383,10 @@ TEST_F(FileOps, BackupCopyInsertsTheRecord) {
 }
 
 TEST_F(FileOps, FourVersionsOnOneDayTheMiddleTwoAreMarked) {
-  List({Rec("a.txt"), Rec("_V260101.VX0900BU.A.TXT", "F", "20260101"),
-        Rec("_V260101.VX0901BU.A.TXT", "F", "20260101"), Rec("_V260101.VX0902BU.A.TXT", "F", "20260101"),
-        Rec("_V260101.VX0903BU.A.TXT", "F", "20260101"), Rec("_VACATION.JPG", "F", "20200101")});
+  List({EntryRecord("a.txt"), EntryRecord("_V260101.VX0900BU.A.TXT", 'F', "20260101"),
+        EntryRecord("_V260101.VX0901BU.A.TXT", 'F', "20260101"),
+        EntryRecord("_V260101.VX0902BU.A.TXT", 'F', "20260101"),
+        EntryRecord("_V260101.VX0903BU.A.TXT", 'F', "20260101"), EntryRecord("_VACATION.JPG", 'F', "20200101")});
   // In name order "_VACATION.JPG" follows the temporary names ("2" < "A").
   L().nTempDays = 500;
   L().nDeletable = 0;
@@ -427,7 +396,7 @@ TEST_F(FileOps, FourVersionsOnOneDayTheMiddleTwoAreMarked) {
   EXPECT_EQ(marks, "  RR  ");
   EXPECT_EQ(L().nDeletable, 2);
   // By age: with a limit of 30 days every temporary name is marked, the user's file is not.
-  for (int i = 1; i <= 6; ++i) L().ZDIR[i][kZdDelMark - 1] = ' ';
+  for (int i = 1; i <= 6; ++i) ZdPutChar(L().ZDIR[i], kZdDelMark, ' ');
   L().nTempDays = 30;
   L().nDeletable = 0;
   L().MarkVXDelete();
@@ -438,8 +407,9 @@ TEST_F(FileOps, FourVersionsOnOneDayTheMiddleTwoAreMarked) {
 
 TEST_F(FileOps, DeletionRulesAndMarkers) {
   WriteFile(dir_ / "work/m.txt", " TEMBRA VX0017 \r\n");
-  List({Rec("a.bak", "F", "20250101"), Rec("b.bak", "F", "20260301"), Rec("c.log", "F", "20250101"),
-        Rec("d", "D", "20200101"), Rec("m.txt", "F", "20250101", 17)});
+  List({EntryRecord("a.bak", 'F', "20250101"), EntryRecord("b.bak", 'F', "20260301"),
+        EntryRecord("c.log", 'F', "20250101"), EntryRecord("d", 'D', "20200101"),
+        EntryRecord("m.txt", 'F', "20250101", 17)});
   L().nDelRules = 2;
   L().zDelRuleMask[1] = "*.BAK";
   L().nDelRuleValue[1] = 30 + kDelRuleRecycle;
@@ -455,26 +425,26 @@ TEST_F(FileOps, DeletionRulesAndMarkers) {
 }
 
 TEST_F(FileOps, SweepRootConfirmationAndLimit) {
-  List({Rec("a.txt")}, /*parent=*/false);
+  List({EntryRecord("a.txt")}, /*parent=*/false);
   L().BigDelete();
-  EXPECT_TRUE(OnLine("VX8019 - Auto delete not allowed in Root directory")) << MessageLine();
+  EXPECT_TRUE(OnLine("VX8019 - Auto delete not allowed in Root directory")) << f.Message();
 
   std::vector<std::string> recs;
   for (int i = 0; i < 60; ++i) {
     std::string n = "f" + Format(i, "00") + ".tmp";
     WriteFile(dir_ / "work" / n, "x");
-    recs.push_back(Rec(n));
-    recs.back()[kZdDelMark - 1] = 'D';
+    recs.push_back(EntryRecord(n));
+    ZdPutChar(recs.back(), kZdDelMark, 'D');
   }
   List(recs);
   L().nDeletable = 60;
   L().bAutoDelete = true;
-  Answer("Cancel");
+  f.Answer("Cancel");
   L().BigDelete();
   EXPECT_FALSE(L().bAutoDelete);
   EXPECT_TRUE(fs::exists(dir_ / "work/f00.tmp"));
   L().bAutoDelete = true;
-  Answer("OK");
+  f.Answer("OK");
   L().BigDelete();
   EXPECT_TRUE(L().bAutoDelAsked);
   int left = 0;
@@ -511,24 +481,24 @@ TEST_F(FileOps, SweepCarriesOutEveryMarkAlthoughSettingAsideRescans) {
 
 TEST_F(FileOps, MessagesBeforeARescanOrRedrawStayOnThePageThatFollows) {
   // A filter whose dates are the wrong way round; the page is drawn again for it.
-  Input(">D20250101-20240101");
-  ASSERT_TRUE(session_->RunLine("key F"));
-  EXPECT_TRUE(OnLine("VX1028 - Dates Iniconsistent")) << MessageLine();
+  f.Input(">D20250101-20240101");
+  ASSERT_TRUE(f.Key("F"));
+  EXPECT_TRUE(OnLine("VX1028 - Dates Iniconsistent")) << f.Message();
   // The next key's page has its own message line.
-  ASSERT_TRUE(session_->RunLine("key Down"));
-  EXPECT_TRUE(OnLine("  ")) << MessageLine();
+  ASSERT_TRUE(f.Key("Down"));
+  EXPECT_TRUE(OnLine("  ")) << f.Message();
   // A permanent delete that fails (the file went away after the scan); a rescan follows.
   WriteFile(dir_ / "work/gone.txt", "x");
   L().GetDir(L().zCurDir);
-  ASSERT_TRUE(session_->RunLine("key G shift"));
+  ASSERT_TRUE(f.Key("G shift"));
   fs::remove(dir_ / "work/gone.txt");
-  ASSERT_TRUE(session_->RunLine("key Delete shift alt"));
-  EXPECT_TRUE(OnLine("VX1003 - DELETE ERROR - ")) << MessageLine();
+  ASSERT_TRUE(f.Key("Delete shift alt"));
+  EXPECT_TRUE(OnLine("VX1003 - DELETE ERROR - ")) << f.Message();
   // The sweep at a root.
   L().zCurDir = "C:\\";
   L().GetDir(L().zCurDir);
-  ASSERT_TRUE(session_->RunLine("key Delete shift"));
-  EXPECT_TRUE(OnLine("VX8019 - Auto delete not allowed in Root directory")) << MessageLine();
+  ASSERT_TRUE(f.Key("Delete shift"));
+  EXPECT_TRUE(OnLine("VX8019 - Auto delete not allowed in Root directory")) << f.Message();
 }
 
 }  // namespace

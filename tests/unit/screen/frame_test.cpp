@@ -134,9 +134,7 @@ TEST(Frame, DumpDirWritesOnlyWhenAsked) {
   SessionFixture f;
   ASSERT_TRUE(f.Start());
   Lister& L = f.L();
-  L.nZDir = 1;
-  L.ZDIR[0] = "parent";
-  L.ZDIR[1] = "entry";
+  f.Entries({"entry"}, "parent");
   L.DumpDir("000VX_US.TXT");
   EXPECT_FALSE(std::filesystem::exists(f.dir.path() + "/000VX_US.TXT"));
   L.bDumpDir = true;

@@ -1,15 +1,9 @@
 // Hex-view columns, substring search, case table, column prefixes of the search
 // prompt, bookmarks and line marks.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 
-#include "platform/headless/session.h"
 #include "test.h"
 
 using namespace tembra;
@@ -19,19 +13,8 @@ namespace {
 
 class HexSearch : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_FALSE(dir_.empty());
-    Options o;
-    o.cwd = dir_;
-    o.clock = "2026-03-04 10:00:00";
-    session_ = std::make_unique<Session>(o, out_);
-    ASSERT_TRUE(session_->Start());
-  }
-  void TearDown() override {
-    session_.reset();
-    std::filesystem::remove_all(dir_);
-  }
-  Lister& L() { return session_->lister(); }
+  void SetUp() override { ASSERT_TRUE(f.Start()); }
+  Lister& L() { return f.L(); }
   // Puts bytes into the segment buffer as if the viewer had read them from offset 0.
   void LoadBuffer(const std::string& bytes) {
     L().zSegment = bytes;
@@ -43,10 +26,7 @@ class HexSearch : public ::testing::Test {
     L().nHexMask = -16;
     L().nHexBufBase = 0;
   }
-  tembra::testing::TempDir tmp_{"hexsearch"};
-  std::string dir_ = tmp_.path();
-  std::ostringstream out_;
-  std::unique_ptr<Session> session_;
+  tembra::testing::SessionFixture f;
 };
 
 TEST_F(HexSearch, OffsetDigits) {
@@ -151,7 +131,7 @@ TEST_F(HexSearch, CaseTableCoversWindows1252) {
 TEST_F(HexSearch, ColumnPrefixes) {
   Lister& l = L();
   auto ask = [&](std::initializer_list<std::string> answers) {
-    for (const auto& a : answers) session_->dialogs().inputs.push_back(a);
+    for (const auto& a : answers) f.Input(a);
     l.SetTextToFind("F", "");
   };
   ask({"@10=abc"});
@@ -175,7 +155,7 @@ TEST_F(HexSearch, ColumnPrefixes) {
 
   // A faulty prefix asks again with the error title.
   ask({"@x=abc", "@2=ab"});
-  EXPECT_NE(out_.str().find("INPUT caption=\"VX8022 - Columns input error, re-enter\""), std::string::npos);
+  EXPECT_NE(f.Transcript().find("INPUT caption=\"VX8022 - Columns input error, re-enter\""), std::string::npos);
   EXPECT_EQ(l.nFindColFrom, 2);
   EXPECT_EQ(l.zFindText, "ab");
   // Given back unchanged, the faulty answer ends the prompt without a search.
@@ -192,12 +172,12 @@ TEST_F(HexSearch, ColumnPrefixes) {
   EXPECT_EQ(l.zFindText, "@5=");
 
   // Exact case for S and /.
-  session_->dialogs().inputs.push_back("Abc");
+  f.Input("Abc");
   l.SetTextToFind("S", "");
   EXPECT_FALSE(l.bFindNoCase);
 
   // Cancel: no search, the previous answer stays the default.
-  session_->dialogs().inputs.push_back(std::nullopt);
+  f.Input(std::nullopt);
   l.SetTextToFind("F", "");
   EXPECT_FALSE(l.bSearchPending);
   EXPECT_EQ(l.zLastFindText, "Abc");
@@ -228,7 +208,7 @@ TEST_F(HexSearch, BookmarksRotate) {
 
 TEST_F(HexSearch, UnknownMarkCommand) {
   L().MarkLine("Q");
-  EXPECT_NE(out_.str().find("text=\"Unknown Clipboard Command\""), std::string::npos);
+  EXPECT_NE(f.Transcript().find("text=\"Unknown Clipboard Command\""), std::string::npos);
 }
 
 }  // namespace

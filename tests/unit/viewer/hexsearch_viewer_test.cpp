@@ -16,10 +16,7 @@ class HexView : public tembra::testing::ViewerTest {
     View("f.bin", bytes);
     L().ShowPage();
   }
-  void Hex() {
-    L().ALT_H_LST();
-    L().ShowPage();
-  }
+  void Hex() { Key("H alt"); }
   std::string Digits(int from, int count) {
     std::string s;
     for (int i = from; i < from + count; ++i) s += static_cast<char>('a' + i % 26);
@@ -35,25 +32,12 @@ class HexView : public tembra::testing::ViewerTest {
     }
     return s;
   }
-  // Each key starts with the last key's message seen, as in the dispatcher.
-  void Key(int code, int shift = 0) {
-    L().zShownMessage.clear();
-    L().bList_Keydown(shift, code);
-    if (L().bRepaint) {
-      L().bRepaint = false;
-      L().ShowPage();
-    }
-  }
-  void Char(char c) {
-    L().zShownMessage.clear();
-    L().KeyPress_ListMode(static_cast<unsigned char>(c));
-    if (L().bRepaint) {
-      L().bRepaint = false;
-      L().ShowPage();
-    }
-  }
+  // A key by its name, or a character typed, as the dispatcher delivers them.
+  void Key(const std::string& key) { ASSERT_TRUE(f.Key(key)); }
+  void Char(char c) { ASSERT_TRUE(f.Type(std::string(1, c))); }
+  // The search key typed ('f' forward, 'F' backward, ...) and the answer to its prompt.
   void Search(char key, const std::string& answer) {
-    session_->dialogs().inputs.push_back(answer);
+    f.Input(answer);
     Char(key);
   }
   std::string Message() { return Row(25).substr(0, Row(25).find_last_not_of(' ') + 1); }
@@ -161,7 +145,7 @@ TEST_F(HexView, UnindexedOffsetsShowVX0032AndAreNotIndexed) {
   L().ShowPage();
   EXPECT_EQ(Row(2).substr(65, 6), "VX0032");
   EXPECT_EQ(Row(3).substr(65, 6), "      ");
-  Key(kVkEnd);
+  Key("End");
   EXPECT_EQ(L().nRecCount, indexed);
   EXPECT_FALSE(L().bAllIndexed);
   // Back in the text view the place is kept, indexing as needed.
@@ -203,23 +187,23 @@ TEST_F(HexView, ColumnSearches) {
   bytes += "12345678901234567abc\r\n";         // 4: abc at column 18
   bytes += "1234567890123456789abc\r\n";       // 5: abc at columns 20..22
   Open(bytes);
-  Search('F', "@10=abc");
+  Search('f', "@10=abc");
   EXPECT_EQ(L().nTopRec, 2);
   L().nTopRec = 3;
-  Search('F', "@5/20=abc");
+  Search('f', "@5/20=abc");
   EXPECT_EQ(L().nTopRec, 3);
   L().nTopRec = 4;
-  Search('F', "@5/20=abc");
+  Search('f', "@5/20=abc");
   EXPECT_EQ(L().nTopRec, 4);
   L().nTopRec = 5;
-  Search('F', "@5/20=abc");
+  Search('f', "@5/20=abc");
   EXPECT_EQ(Message(), "VX0004 - Text not found");
   EXPECT_EQ(L().nTopRec, 5);
   L().nTopRec = 2;
-  Search('F', "@/20=abc");
+  Search('f', "@/20=abc");
   EXPECT_EQ(L().nTopRec, 2);
   L().nTopRec = 4;
-  Search('F', "@19/=abc");  // an empty upper column reaches to the end of each record
+  Search('f', "@19/=abc");  // an empty upper column reaches to the end of each record
   EXPECT_EQ(L().nTopRec, 5);
 }
 
@@ -228,10 +212,10 @@ TEST_F(HexView, CaseAndDirection) {
   bytes += "here is Abc\r\n";
   bytes += Lines(100);
   Open(bytes);
-  Search('S', "abc");
+  Search('s', "abc");
   EXPECT_EQ(L().nTopRec, 1);
   EXPECT_EQ(Message(), "VX0004 - Text not found");
-  Search('F', "abc");
+  Search('f', "abc");
   EXPECT_EQ(L().nTopRec, 101);
   EXPECT_EQ(L().nHitCol, 9);
   EXPECT_EQ(Message(), "");
@@ -240,8 +224,7 @@ TEST_F(HexView, CaseAndDirection) {
   EXPECT_EQ(L().Bookmarks[1], 101);
   // Backward from the first page reaches record 1 and stops there.
   L().nTopRec = 50;
-  L().bSearchBack = true;
-  Search('F', "abc");
+  Search('F', "abc");  // Shift+F
   EXPECT_EQ(Message(), "VX0004 - Text not found");
   EXPECT_EQ(L().nTopRec, 50);
   // Backward from below the hit puts it at the bottom of the page.
@@ -249,10 +232,9 @@ TEST_F(HexView, CaseAndDirection) {
   Search('F', "ABC");
   EXPECT_EQ(L().nTopRec, 101 - 23 + 1);
   EXPECT_EQ(Row(24).substr(0, 11), "here is Abc");
-  L().bSearchBack = false;
   // F3 goes on from the record after the top: nothing more.
   L().nTopRec = 101;
-  Key(kVkF3);
+  Key("F3");
   EXPECT_EQ(Message(), "VX0004 - Text not found");
 }
 
@@ -261,24 +243,24 @@ TEST_F(HexView, ForwardSearchAcrossSegmentsAndCutRecords) {
   std::string bytes = Lines(50000) + "the needle\r\n" + Lines(10);
   Open(bytes);
   ASSERT_FALSE(L().bAllIndexed);
-  Search('F', "NEEDLE");
+  Search('f', "NEEDLE");
   EXPECT_EQ(L().nTopRec, 50001);
   EXPECT_EQ(L().nHitCol, 5);
   // Indexed already, searched again from the top.
   L().nTopRec = 1;
-  Search('S', "needle");
+  Search('s', "needle");
   EXPECT_EQ(L().nTopRec, 50001);
   // A text that spans the cut between the two records of a long line is no hit.
   Begin(80, 25);
   L().nMaxRecLen = 64;
   View("long.txt", std::string(62, 'x') + "abcd" + "\r\n" + "zz abcd\r\n");
   L().ShowPage();
-  Search('S', "abcd");
+  Search('s', "abcd");
   EXPECT_EQ(L().nTopRec, 3);
   EXPECT_EQ(L().nHitCol, 4);
   // Nor one that spans a line end.
   L().nTopRec = 1;
-  Search('S', "cdzz");
+  Search('s', "cdzz");
   EXPECT_EQ(L().nTopRec, 1);
 }
 
@@ -288,74 +270,74 @@ TEST_F(HexView, FileShrinkingWhileSearched) {
   L().ShowPage();
   std::filesystem::resize_file(HostPath("f.bin"), 100000);
   L().nTopRec = 1;
-  Search('F', "needle");
+  Search('f', "needle");
   EXPECT_EQ(Message(), "VX0004 - Text not found");
   L().nTopRec = 1;
-  Search('F', "line 08333");  // the last line that is still whole
+  Search('f', "line 08333");  // the last line that is still whole
   EXPECT_EQ(L().nTopRec, 8333);
   L().nTopRec = 1;
-  Search('S', "line 08334");  // cut short by the new end
+  Search('s', "line 08334");  // cut short by the new end
   EXPECT_EQ(Message(), "VX0004 - Text not found");
 }
 
 TEST_F(HexView, HitBeyondTheWindowIsBroughtIntoView) {
   std::string bytes = "short\r\n" + std::string(299, '-') + "found\r\n";
   Open(bytes);
-  Search('F', "found");
+  Search('f', "found");
   EXPECT_EQ(L().nTopRec, 2);
   EXPECT_EQ(L().nHOffset, 230);
 }
 
 TEST_F(HexView, MarksAndClipboard) {
   Open("abc\r\n" + Lines(200));
-  Key('T', kCtrl);
-  Key('C', kCtrl);
+  Key("T ctrl");
+  Key("C ctrl");
   EXPECT_NE(Transcript().find("CLIPBOARD 5 abc\\x0D\\x0A\n"), std::string::npos);
   // Without marks: message and beep, the clipboard untouched.
-  Key('C', kCtrl);
+  Key("C ctrl");
   EXPECT_EQ(Message(), "VX1025 - No text has been marked.  Clipboard empty.");
   EXPECT_NE(Transcript().find("BEEP"), std::string::npos);
   EXPECT_EQ(Count("CLIPBOARD"), 1u);
   // Bottom of page 3, then top of page 1: from line 1 to the end of page 3.
-  Key(kVkPgDn);
-  Key(kVkPgDn);
-  Key('B', kCtrl);
-  Key(kVkHome);
-  Key('T', kCtrl);
-  Key('C', kCtrl);
+  Key("PgDn");
+  Key("PgDn");
+  Key("B ctrl");
+  Key("Home");
+  Key("T ctrl");
+  Key("C ctrl");
   EXPECT_NE(Transcript().find("CLIPBOARD 821 abc\\x0D\\x0Aline 00001"), std::string::npos);
   EXPECT_NE(Transcript().find("line 00068\\x0D\\x0A\n"), std::string::npos);
   // "V" clears the marks.
-  Key('T', kCtrl);
-  Key('V', 4);
-  Key('C', kCtrl);
+  Key("T ctrl");
+  Key("V alt");
+  Key("C ctrl");
   EXPECT_EQ(Count("CLIPBOARD"), 2u);
 
   // Hex view, 32 bytes a line: the first 32 bytes.
   Open(Lines(100), 130);
   Hex();
-  Key('T', kCtrl);
-  Key('C', kCtrl);
+  Key("T ctrl");
+  Key("C ctrl");
   EXPECT_NE(Transcript().find("CLIPBOARD 32 line 00001\\x0D\\x0Aline 00002\\x0D\\x0Aline 000\n"), std::string::npos);
 }
 
 TEST_F(HexView, LargeCopyAsksFirst) {
   std::string bytes(2097152, 'q');
   Open(bytes);
-  session_->dialogs().answers.push_back("Cancel");
-  Key('A', kCtrl);
-  Key('C', kCtrl);
+  f.Answer("Cancel");
+  Key("A ctrl");
+  Key("C ctrl");
   EXPECT_NE(Transcript().find("MSGBOX caption=\"Move Large Amount of Data to Clipboard\" "
                               "text=\"VX0113 - About to move 2097152 bytes to the clipboard. Continue?\" "
                               "buttons=OKCancel -> Cancel"),
             std::string::npos);
   EXPECT_EQ(Count("CLIPBOARD"), 0u);
   // The cancelled copy left no marks behind.
-  Key('C', kCtrl);
+  Key("C ctrl");
   EXPECT_EQ(Message(), "VX1025 - No text has been marked.  Clipboard empty.");
-  Key('A', kCtrl);
-  Key('C', kCtrl);
-  EXPECT_EQ(session_->dialogs().answers.size(), 0u);
+  Key("A ctrl");
+  Key("C ctrl");
+  EXPECT_EQ(f.session->dialogs().answers.size(), 0u);
   EXPECT_NE(Transcript().find("CLIPBOARD 2097152 qqq"), std::string::npos);
 }
 
@@ -387,26 +369,26 @@ TEST_F(HexView, LinesAsGrepCountsThemOrRecords) {
       const int64_t first = ref[0].len;
       EXPECT_EQ(Rec(1).size(), static_cast<size_t>(first));
       // The title counts the lines at the end.
-      Key(kVkEnd);
+      Key("End");
       EXPECT_NE(Row(1).find(" of " + std::to_string(total) + " Lines"), std::string::npos) << Row(1);
       // "#" jumps to line 2 by these numbers.
-      session_->dialogs().inputs.push_back(std::string("2"));
+      f.Input("2");
       Char('#');
       EXPECT_EQ(L().nTopRec, 2);
       EXPECT_EQ(Rec(2), bytes.substr(static_cast<size_t>(ref[1].addr - 1), static_cast<size_t>(ref[1].len)));
       // A search from the top finds "d" on its line, which is bookmarked.
-      Key(kVkHome);
-      Search('S', "d");
+      Key("Home");
+      Search('s', "d");
       const int32_t dLine = lineOf(static_cast<int64_t>(bytes.find('d')) + 1);
       EXPECT_EQ(L().nTopRec, dLine);
       EXPECT_EQ(L().Bookmarks[1], dLine);
       // The first line marked and copied: all of it with its line end.
-      Key(kVkHome);
-      Key('T', kCtrl);
-      Key('C', kCtrl);
+      Key("Home");
+      Key("T ctrl");
+      Key("C ctrl");
       EXPECT_NE(Transcript().find("CLIPBOARD " + std::to_string(first + ref[0].ends) + " "), std::string::npos);
       // Ctrl+Right reaches the end of the longest line on the page.
-      Key(kVkRight, kCtrl);
+      Key("Right ctrl");
       EXPECT_EQ(Row(2).find_last_not_of(' '), first - L().nHOffset - 1) << L().nHOffset;
       // and the ruler's first group is labelled with its last column, however many digits.
       const std::string label = std::to_string(L().nHOffset + 10);

@@ -1,6 +1,8 @@
+#include "platform/memory/memory_files.h"
 #include "viewer_fixture.h"
 
 using namespace tembra;
+using tembra::testing::SessionFixture;
 using tembra::testing::ViewerTest;
 
 namespace {
@@ -135,34 +137,40 @@ TEST_F(ViewerTest, TextPageDrawsRecordsAndStopsAtTheEnd) {
   EXPECT_EQ(Row(1).substr(0, 20), "....v....1....v....2");
 }
 
-TEST_F(ViewerTest, FullPageBottomRecordAndPaging) {
+// Paging over 100 known lines, on the file system in memory: after each key the top
+// line and rows 2, 3 and 24 (the page's first, second and last).
+TEST(ViewerPaging, KeysOverKnownLinesInMemory) {
+  memory::MemoryFileSystem files;
   std::string data;
   for (int i = 1; i <= 100; ++i) data += "line " + std::to_string(i) + "\n";
-  View("a.txt", data);
-  L().ShowPage();
-  EXPECT_EQ(L().nBottomRec, 23);
-  EXPECT_EQ(Row(24).substr(0, 7), "line 23");
-  L().LIST_PAGEMOVE(34);
-  L().ShowPage();
-  EXPECT_EQ(L().nTopRec, 24);
-  EXPECT_EQ(Row(2).substr(0, 7), "line 24");
-  L().LIST_PAGEMOVE(33);
-  EXPECT_EQ(L().nTopRec, 1);
-  L().LIST_PAGEMOVE(35);
-  L().ShowPage();
-  EXPECT_EQ(L().nTopRec, 78);
-  EXPECT_EQ(Row(24).substr(0, 8), "line 100");
-  // Page down on the last page shows the last record alone at the top.
-  L().LIST_PAGEMOVE(34);
-  L().ShowPage();
-  EXPECT_EQ(L().nTopRec, 100);
-  EXPECT_EQ(Row(2).substr(0, 8), "line 100");
-  EXPECT_EQ(Row(3), std::string(80, ' '));
-  L().LIST_PAGEMOVE(40);
-  EXPECT_EQ(L().nTopRec, 100);
-  L().LIST_PAGEMOVE(36);
-  L().LIST_PAGEMOVE(38);
-  EXPECT_EQ(L().nTopRec, 1);
+  ASSERT_TRUE(files.PutFile("C:\\a.txt", data));
+  headless::Options o;
+  o.cmdline = "a.txt";
+  SessionFixture f(files, o);
+  ASSERT_TRUE(f.Start());
+  const struct {
+    const char* key;
+    int32_t top;
+    const char *row2, *row3, *row24;
+  } steps[] = {
+      {"", 1, "line 1", "line 2", "line 23"},
+      {"PgDn", 24, "line 24", "line 25", "line 46"},
+      {"PgUp", 1, "line 1", "line 2", "line 23"},
+      {"End", 78, "line 78", "line 79", "line 100"},
+      {"PgDn", 100, "line 100", "", ""},  // on the last page: the last line alone at the top
+      {"Down", 100, "line 100", "", ""},
+      {"Home", 1, "line 1", "line 2", "line 23"},
+      {"Up", 1, "line 1", "line 2", "line 23"},
+  };
+  for (const auto& s : steps) {
+    if (*s.key) {
+      ASSERT_TRUE(f.Key(s.key));
+    }
+    EXPECT_EQ(f.L().nTopRec, s.top) << s.key;
+    EXPECT_EQ(RTrim(f.Row(2)) + "|" + RTrim(f.Row(3)) + "|" + RTrim(f.Row(24)),
+              std::string(s.row2) + "|" + s.row3 + "|" + s.row24)
+        << s.key;
+  }
 }
 
 TEST_F(ViewerTest, WrappedPageCutsALongRecordAtThePageEnd) {
@@ -191,7 +199,7 @@ TEST_F(ViewerTest, FoundTextIsBlankedAndDrawnOverlapping) {
   L().nFindLen = 3;
   L().bFindNoCase = true;
   L().ShowPage();
-  const auto& grid = session_->grid();
+  const auto& grid = f.session->grid();
   EXPECT_EQ(Row(2).substr(0, 12), "one hit here");
   EXPECT_EQ(grid.At(4, 1).fg, L().lColor[9]);
   EXPECT_TRUE(grid.At(4, 1).bold);

@@ -1,14 +1,11 @@
-// A lister on the off-screen grid with a scratch folder, for tests of the file viewer.
+// The file view's tests: the session of test.h, sized per test, with its files written
+// into the session's folder and opened in the view.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <memory>
-#include <sstream>
 #include <string>
 
 #include "test.h"
@@ -18,32 +15,28 @@ namespace tembra::testing {
 class ViewerTest : public ::testing::Test {
  protected:
   void SetUp() override { Begin(80, 25); }
-  void TearDown() override { session_.reset(); }
 
   void Begin(int cols, int rows) {
-    ASSERT_FALSE(dir_.empty());
+    ASSERT_FALSE(f.dir.path().empty());
     headless::Options o;
     o.cols = cols;
     o.rows = rows;
-    o.cwd = dir_;
     o.clock = "2024-01-31 10:05:00";
-    session_.reset();
-    out_.str("");
-    session_ = std::make_unique<headless::Session>(o, out_);
-    ASSERT_TRUE(session_->Start());
+    f.Open(o);
+    ASSERT_TRUE(f.Start());
   }
 
-  Lister& L() { return session_->lister(); }
-  std::string Transcript() const { return out_.str(); }
+  Lister& L() { return f.L(); }
+  std::string Transcript() const { return f.Transcript(); }
 
-  // Writes a file into the scratch folder and returns its Windows name.
+  // Writes a file into the session's folder and returns its Windows name.
   std::string Write(const std::string& name, const std::string& bytes) {
-    std::ofstream f(dir_ + "/" + name, std::ios::binary);
-    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    f.close();
+    std::ofstream out(HostPath(name), std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
     return L().zCurDir + name;
   }
-  std::string HostPath(const std::string& name) const { return dir_ + "/" + name; }
+  std::string HostPath(const std::string& name) const { return f.dir / name; }
 
   // Opens a file in the viewer as the directory entry would, without drawing.
   void View(const std::string& name, const std::string& bytes) {
@@ -62,12 +55,9 @@ class ViewerTest : public ::testing::Test {
   int32_t Flags(int32_t n) { return static_cast<int32_t>(EntryBitsAbove(L().RecLens[n])); }
   int32_t Len(int32_t n) { return static_cast<int32_t>(EntryLen(L().RecLens[n])); }
 
-  std::string Row(int row) { return ScreenRow(*session_, row); }  // 1-based
+  std::string Row(int row) { return f.Row(row); }  // 1-based
 
-  TempDir tmp_{"viewer"};
-  std::string dir_ = tmp_.path();
-  std::ostringstream out_;
-  std::unique_ptr<headless::Session> session_;
+  SessionFixture f;
 };
 
 }  // namespace tembra::testing

@@ -356,12 +356,12 @@ TEST_F(ViewerTest, LongScansShowTheirProgressEveryHalfSecond) {
   L().GetFdbin(1);
   for (int step : {499, 1}) {
     EXPECT_EQ(message().find("VX1048"), std::string::npos);
-    session_->clock().Advance(step);
+    f.session->clock().Advance(step);
     L().GetFdbin(262145);
   }
   EXPECT_EQ(message(), "VX1048 - Reading line 13,107, byte 262,144 of 800,000 (32%) - Esc stops");
   EXPECT_EQ(L().nYieldCount, 1);  // events ran
-  session_->clock().Advance(499);
+  f.session->clock().Advance(499);
   L().GetFdbin(524289);
   EXPECT_EQ(message(), "VX1048 - Reading line 13,107, byte 262,144 of 800,000 (32%) - Esc stops");
   L().nYieldCount = 0;
@@ -444,14 +444,13 @@ TEST_F(ViewerTest, FilesBeyond4GiBAreIndexedWhole) {
       ASSERT_EQ(L().FindRecAddr(n), 7 + int64_t{n - 2} * 4095) << n;
     }
     // The hex view: offsets of nine digits, and a jump beyond 32 bits.
-    L().ALT_H_LST();
-    session_->dialogs().inputs.push_back(std::string("x100000000"));
-    L().JUMP2LINE();
+    ASSERT_TRUE(f.Key("H alt"));
+    f.Input("x100000000");
+    ASSERT_TRUE(f.Type("#"));
     EXPECT_EQ(L().nHexTop, int64_t{1} << 32);
-    L().ShowPage();
     EXPECT_EQ(Row(2).substr(0, 11), "100000000  ");
     EXPECT_EQ(Row(2).substr(31, 2), "0A");  // the LF at offset 4 GiB + 9
-    L().ALT_H_LST();
+    ASSERT_TRUE(f.Key("H alt"));
     L().LeaveFileView();
   }
 }

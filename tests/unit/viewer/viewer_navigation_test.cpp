@@ -38,21 +38,21 @@ TEST_F(ViewerTest, NConvertReadsHexDecimalAndSuffixes) {
 TEST_F(ViewerTest, JumpsAreClamped) {
   View("a.txt", Lines(100));
   L().nTopRec = 10;
-  session_->dialogs().inputs.push_back(std::string("1000"));
+  f.Input("1000");
   L().RelativeJump("-");
   EXPECT_EQ(L().nTopRec, 1);
-  session_->dialogs().inputs.push_back(std::string("1000"));
+  f.Input("1000");
   L().RelativeJump("+");
   EXPECT_EQ(L().nTopRec, 78);  // the last page
   EXPECT_NE(Transcript().find("INPUT caption=\"Relative jump\" prompt=\"VX0040 - Enter the number of lines to increment\" default=\"0\""),
             std::string::npos);
-  session_->dialogs().inputs.push_back(std::string("50"));
+  f.Input("50");
   L().JUMP2LINE();
   EXPECT_EQ(L().nTopRec, 50);
-  session_->dialogs().inputs.push_back(std::nullopt);  // Cancel reads as 0: the top
+  f.Input(std::nullopt);  // Cancel reads as 0: the top
   L().JUMP2LINE();
   EXPECT_EQ(L().nTopRec, 1);
-  session_->dialogs().inputs.push_back(std::string("x80000000"));
+  f.Input("x80000000");
   L().nTopRec = 7;
   L().JUMP2LINE();
   EXPECT_EQ(L().nTopRec, 7);
@@ -61,60 +61,60 @@ TEST_F(ViewerTest, JumpsAreClamped) {
 TEST_F(ViewerTest, HorizontalOffsetKeys) {
   View("n.txt", std::string(90, 'n') + "\n");
   L().ShowPage();
-  L().bList_Keydown(2, 39);  // Ctrl+Right: 90 - 80 + 1 = 11 is rounded up, never to the nearest ten
+  f.Key("Right ctrl");  // 90 - 80 + 1 = 11 is rounded up, never to the nearest ten
   EXPECT_EQ(L().nHOffset, 20);
   View("a.txt", std::string(95, 'a') + "\n" + std::string(50, 'b') + "\n");
   L().ShowPage();
-  L().bList_Keydown(2, 39);  // Ctrl+Right
+  f.Key("Right ctrl");
   EXPECT_EQ(L().nHOffset, 20);
   EXPECT_EQ(L().zRuler.substr(0, 10), "....v....3");
-  L().bList_Keydown(2, 37);  // Ctrl+Left
+  f.Key("Left ctrl");
   EXPECT_EQ(L().nHOffset, 0);
-  for (int i = 0; i < 500; ++i) L().bList_Keydown(0, 39);
+  for (int i = 0; i < 500; ++i) f.Key("Right");
   EXPECT_EQ(L().nHOffset, 4050);
-  L().bList_Keydown(0, 37);
+  f.Key("Left");
   EXPECT_EQ(L().nHOffset, 4040);
   L().nWrapMode = 2;
-  L().bList_Keydown(0, 39);
+  f.Key("Right");
   EXPECT_EQ(L().nHOffset, 4040);
   EXPECT_EQ(Row(25).substr(0, 6), "VX1016");
   L().nWrapMode = 0;
-  L().TDISPLAY |= TD_HEX;
-  L().bList_Keydown(0, 37);
+  f.Key("H alt");  // the hex view
+  f.Key("Left");
   EXPECT_EQ(L().nHOffset, 4040);
 }
 
 TEST_F(ViewerTest, CharacterKeysOfTheView) {
   View("a.txt", Lines(100));
   L().ShowPage();
-  L().KeyPress_ListMode(' ');
+  f.Type(" ");
   EXPECT_EQ(L().nTopRec, 24);
-  L().KeyPress_ListMode('u');
+  f.Type("u");
   EXPECT_EQ(L().nTopRec, 1);
-  L().KeyPress_ListMode('B');
+  f.Type("B");
   EXPECT_EQ(L().nTopRec, 78);
   EXPECT_EQ(Row(24).substr(0, 8), "line 100");
-  L().KeyPress_ListMode('t');
+  f.Type("t");
   EXPECT_EQ(L().nTopRec, 1);
-  L().KeyPress_ListMode('w');
+  f.Type("w");
   EXPECT_EQ(L().nWrapMode, 2);
   EXPECT_EQ(Row(25).substr(0, 21), "VX0202 - Word Wrap ON");
-  L().KeyPress_ListMode('W');
+  f.Type("W");
   EXPECT_EQ(L().nWrapMode, 0);
   EXPECT_EQ(Row(25).substr(0, 22), "VX0203 - Line Wrap OFF");
-  L().KeyPress_ListMode('7');
+  f.Type("7");
   EXPECT_TRUE(L().TDISPLAY & TD_STRIP);
-  L().KeyPress_ListMode('e');
+  f.Type("e");
   EXPECT_TRUE(L().TDISPLAY & TD_EBCDIC);
   EXPECT_FALSE(L().TDISPLAY & TD_STRIP);
-  L().KeyPress_ListMode('*');
+  f.Type("*");
   EXPECT_TRUE(L().TDISPLAY & TD_ASCII);
   EXPECT_FALSE(L().TDISPLAY & TD_EBCDIC);
-  L().KeyPress_ListMode('8');
+  f.Type("8");
   EXPECT_FALSE(L().TDISPLAY & (TD_ASCII | TD_EBCDIC | TD_STRIP));
   // A key typed while a scan pumps events only stops the pumping.
   L().nYieldCount = 5;
-  L().KeyPress_ListMode('B');
+  f.Type("B");
   EXPECT_EQ(L().nYieldCount, 0);
   EXPECT_EQ(L().nTopRec, 1);
 }
@@ -122,12 +122,12 @@ TEST_F(ViewerTest, CharacterKeysOfTheView) {
 TEST_F(ViewerTest, LeavingTheViewClosesTheFile) {
   View("a.txt", Lines(3));
   EXPECT_EQ(L().OpenCount, 1);
-  L().KeyPress_ListMode('q');
+  f.Type("q");
   EXPECT_EQ(L().OpenCount, 0);
   EXPECT_EQ(L().hFdbin, kInvalidFile);
   EXPECT_TRUE(L().TDISPLAY & TD_DIR);
   View("b.txt", Lines(3));
-  L().KeyPress_ListMode(27);
+  f.Key("Esc");
   EXPECT_EQ(L().OpenCount, 0);
   EXPECT_EQ(L().zDisplayMode, "DIR");
 }
@@ -138,19 +138,19 @@ TEST_F(ViewerTest, HexPagingArithmetic) {
   L().nHexMask = -16;
   L().nHexTop = 0;
   L().nBottomRec = 352;
-  L().LIST_PAGEMOVE(33);
+  L().LIST_PAGEMOVE(kVkPgUp);
   EXPECT_EQ(L().nHexTop, 0);
-  L().LIST_PAGEMOVE(35);
+  L().LIST_PAGEMOVE(kVkEnd);
   EXPECT_EQ(L().nHexTop, 992 - 352);
-  L().LIST_PAGEMOVE(40);
+  L().LIST_PAGEMOVE(kVkDown);
   EXPECT_EQ(L().nHexTop, 656);
   L().nHexTop = 992;
-  L().LIST_PAGEMOVE(40);
+  L().LIST_PAGEMOVE(kVkDown);
   EXPECT_EQ(L().nHexTop, 992);
-  session_->dialogs().inputs.push_back(std::string("5000"));
+  f.Input("5000");
   L().JUMP2LINE();
   EXPECT_EQ(L().nHexTop, 999);
-  session_->dialogs().inputs.push_back(std::string("2000"));
+  f.Input("2000");
   L().RelativeJump("-");
   EXPECT_EQ(L().nHexTop, 0);
 }

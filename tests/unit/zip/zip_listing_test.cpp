@@ -6,23 +6,13 @@
 #include "zip/zip_archive.h"
 
 using namespace tembra;
+using tembra::testing::EntryRecord;
 using tembra::testing::Field;
 using tembra::testing::SessionFixture;
 using ziptest::Archive;
 using ziptest::Member;
 
 namespace {
-
-// A directory record of a file as the scan writes it: size and name where the listing reads them.
-std::string FileRecord(const std::string& name, int64_t size) {
-  std::string rec = Space(108) + UCase(name) + name;
-  std::string sz = Format(static_cast<double>(size), "#00000000000");
-  rec.replace(65 + 12 - sz.size(), sz.size(), sz);
-  std::string len = Format(static_cast<double>(name.size()), "###0");
-  rec.replace(93 + 4 - len.size(), len.size(), len);
-  rec[97] = 'F';
-  return rec;
-}
 
 struct ZipListing : ::testing::Test {
   SessionFixture f;
@@ -32,12 +22,14 @@ struct ZipListing : ::testing::Test {
     f.dir.Write(name, data);
     Lister& L = f.L();
     L.zCurDir = f.dir.win();
-    L.nZDir = 1;
-    L.ZDIR[0] = "parent";
-    L.ZDIR[1] = FileRecord(name, size < 0 ? static_cast<int64_t>(data.size()) : size);
-    L.iCurZDir = 1;
     L.bZipFullPath = fullPath;
-    L.ProcessZ("Z");
+    ListEntry(name, size < 0 ? data.size() : static_cast<uint64_t>(size));
+  }
+  // The entry `name` of `size` bytes, as the only one, listed as an archive.
+  void ListEntry(const std::string& name, uint64_t size) {
+    f.Entries({EntryRecord(name, 'F', "20260301", size)}, "parent");
+    f.L().iCurZDir = 1;
+    f.L().ProcessZ("Z");
   }
 };
 
@@ -114,8 +106,7 @@ TEST_F(ZipListing, DamagedArchivesKeepTheDirectoryListing) {
     EXPECT_EQ(f.Row(25).substr(0, c.message.size()), c.message) << c.what;
   }
   // A file that vanished since the scan.
-  f.L().ZDIR[1] = FileRecord("gone.zip", 100);
-  f.L().ProcessZ("Z");
+  ListEntry("gone.zip", 100);
   EXPECT_FALSE(f.L().bZipMode);
   EXPECT_EQ(f.Row(25).substr(0, 37), "VX8018 - File is not a valid ZIP file");
 }
@@ -124,12 +115,12 @@ TEST_F(ZipListing, DigitsSetTheEntryColumns) {
   List("a.zip", Archive({{"a.txt", 3, 3}}));
   Lister& L = f.L();
   L.nDirColumns = 4;
-  L.ZIP_KeyPress("2");
+  ASSERT_TRUE(f.Type("2"));
   EXPECT_EQ(L.nDirColumnsSet, 2);
   EXPECT_EQ(L.nPerPage, L.nPageLines * 2);
   EXPECT_TRUE(L.bZipMode);
-  L.ZIP_KeyPress("x");  // other characters do nothing
+  ASSERT_TRUE(f.Type("x"));  // other characters do nothing
   EXPECT_TRUE(L.bZipMode);
-  L.ZIP_KeyPress(".");
+  ASSERT_TRUE(f.Type("."));
   EXPECT_FALSE(L.bZipMode);
 }
