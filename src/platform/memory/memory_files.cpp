@@ -325,8 +325,10 @@ std::string MemoryFileSystem::ErrorText(int error) {
     case kFileExists: return "The file exists.";
     case kAlreadyExists: return "Cannot create a file when that file already exists.";
     case kAborted: return "The request was aborted.";
-    case kRecycleRefused: return "The deletion was cancelled.";
-    default: return "Unknown error " + std::to_string(error) + ".";
+    default: {
+      const std::string common = CommonErrorText(error);
+      return common.empty() ? "Unknown error " + std::to_string(error) + "." : common;
+    }
   }
 }
 
@@ -371,6 +373,112 @@ bool MemoryFileSystem::SameFile(const std::string& a, const std::string& b) {
 int MemoryFileSystem::FolderError(const std::string& path) {
   const Place at = Locate(path);
   return at.node && at.node->folder ? 0 : at.node ? kDenied : kNoSuchPath;
+}
+
+// ---------------------------------------------------------------- work on many entries
+
+EntryStatus MemoryFileSystem::StatusOf(const Node* node, int missing) const {
+  EntryStatus s;
+  if (!node) {
+    s.error = missing;
+    return s;
+  }
+  s.kind = node->folder ? EntryKind::kFolder : EntryKind::kFile;
+  s.size = node->folder ? 0 : static_cast<int64_t>(node->data->size());
+  s.writeTime = node->written;
+  s.volume = 1;
+  s.id = reinterpret_cast<uintptr_t>(node);
+  return s;
+}
+
+EntryStatus MemoryFileSystem::Inspect(const std::string& host, bool /*followLink*/) {
+  const Place at = Locate(host);
+  return StatusOf(at.node, Missing(at));
+}
+
+int MemoryFileSystem::ListFolder(const std::string& host, std::vector<FolderEntry>& entries) {
+  entries.clear();
+  const Place at = Locate(host);
+  if (!at.node) return Missing(at);
+  if (!at.node->folder) return kDenied;
+  for (const auto& [name, node] : at.node->entries) entries.push_back({name, StatusOf(node.get(), 0)});
+  return 0;
+}
+
+int MemoryFileSystem::MakeFolder(const std::string& host) {
+  const Place at = Locate(host);
+  if (!at.folder) return kNoSuchPath;
+  if (at.node) return kErrExists;
+  if (at.given.empty()) return kDenied;
+  auto node = std::make_unique<Node>();
+  node->folder = true;
+  node->written = node->created = now;
+  at.folder->entries[at.given] = std::move(node);
+  return 0;
+}
+
+int MemoryFileSystem::CopyRegular(const std::string& from, const std::string& to, bool replace) {
+  const Place dst = Locate(to);
+  if (dst.node && !replace) return kErrExists;
+  return CopyFile(from, to, false);
+}
+
+int MemoryFileSystem::KeepAttributes(const std::string& from, const std::string& to) {
+  const Place src = Locate(from), dst = Locate(to);
+  if (!src.node) return Missing(src);
+  if (!dst.node) return Missing(dst);
+  dst.node->written = src.node->written;
+  return 0;
+}
+
+bool MemoryFileSystem::Inside(const std::string& folder, const std::string& path) {
+  const Place outer = Locate(folder);
+  if (!outer.node || !outer.node->folder) return false;
+  const std::string prefix = UCase(StoredPath(outer.full));
+  const std::string inner = UCase(StoredPath(Locate(path).full));
+  if (inner == prefix) return true;
+  const std::string withSep = prefix.back() == '\\' ? prefix : prefix + "\\";
+  return inner.compare(0, withSep.size(), withSep) == 0;
+}
+
+int MemoryFileSystem::CompareContents(const std::string& a, const std::string& b) {
+  const Place x = Locate(a), y = Locate(b);
+  if (!x.node) return Missing(x);
+  if (!y.node) return Missing(y);
+  if (x.node == y.node) return kErrSameEntry;
+  if (x.node->folder || y.node->folder) return x.node->folder == y.node->folder ? 0 : kErrDiffers;
+  return *x.node->data == *y.node->data ? 0 : kErrDiffers;
+}
+
+int MemoryFileSystem::RenameEntry(const std::string& from, const std::string& to, bool replace) {
+  const Place src = Locate(from), dst = Locate(to);
+  if (!src.node) return Missing(src);
+  if (!SameFileSystem(from, to)) return kErrOtherVolume;
+  if (dst.node && dst.node != src.node) {
+    if (!replace || dst.node->folder) return kErrExists;
+    dst.folder->entries.erase(dst.name);
+  }
+  return RenameFile(from, to);
+}
+
+int MemoryFileSystem::RemoveEmptyFolder(const std::string& host) {
+  const Place at = Locate(host);
+  if (!at.node) return Missing(at);
+  if (!at.node->folder || !at.node->entries.empty() || at.name.empty()) return kDenied;
+  at.folder->entries.erase(at.name);
+  return 0;
+}
+
+FileErrorKind MemoryFileSystem::ErrorKind(int error) {
+  switch (error) {
+    case kNoSuchFile:
+    case kNoSuchPath: return FileErrorKind::kMissing;
+    case kDenied: return FileErrorKind::kDenied;
+    case kFileExists:
+    case kAlreadyExists:
+    case kErrExists: return FileErrorKind::kExists;
+    default: return FileErrorKind::kOther;
+  }
 }
 
 }  // namespace tembra::memory

@@ -81,8 +81,29 @@ class MemoryFileSystem : public FileSystem {
   // There are no host paths: a path written the host's way names nothing here.
   std::string WinPathOfHost(const std::string&) override { return std::string(); }
 
+  // Work on many entries: host paths are this file system's own Windows paths. There are
+  // no links, no Trash and nothing to flush.
+  EntryStatus Inspect(const std::string& host, bool followLink = false) override;
+  int ListFolder(const std::string& host, std::vector<FolderEntry>& entries) override;
+  int MakeFolder(const std::string& host) override;
+  int CopyRegular(const std::string& from, const std::string& to, bool replace) override;
+  int CopyLink(const std::string&, const std::string&, bool) override { return kNotSupported; }
+  int KeepAttributes(const std::string& from, const std::string& to) override;
+  bool Inside(const std::string& folder, const std::string& path) override;
+  int CompareContents(const std::string& a, const std::string& b) override;
+  int RenameEntry(const std::string& from, const std::string& to, bool replace) override;
+  int RemoveEmptyFolder(const std::string& host) override;
+  int RecycleEntry(const std::string& host) override { return RecycleFile(host, false); }
+  std::vector<TrashItem> TakeTrashed() override { return {}; }
+  std::vector<TrashItem> TrashContents() override { return {}; }
+  int RestoreTrashItem(const TrashItem&, const std::string&) override { return kNotSupported; }
+  int FlushWrites(const std::vector<std::string>&) override { return 0; }
+  FileErrorKind ErrorKind(int error) override;
+
  private:
   struct Node;
+  // The status of an entry (kNone with its error when there is none).
+  EntryStatus StatusOf(const Node* node, int missing) const;
   // Where a path leads: the folder that holds its last component, that component's
   // stored name (the name as given where there is no such entry) and the entry itself.
   struct Place {
