@@ -284,19 +284,12 @@ int PosixFileSystem::CopyFile(const std::string& from, const std::string& to, bo
   if (src.empty()) return NoHostPath(from);
   if (dst.empty()) return NoHostPath(to);
   // Opened without blocking, so that a pipe or device is refused instead of hanging.
-  int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (in < 0) return errno;
+  UniqueFd in(::open(src.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (in.get() < 0) return errno;
   struct stat sst;
-  if (::fstat(in, &sst) != 0) {
-    int e = errno;
-    ::close(in);
-    return e;
-  }
-  if (!S_ISREG(sst.st_mode)) {
-    ::close(in);
-    return S_ISDIR(sst.st_mode) ? EISDIR : kErrNotRegular;
-  }
-  ::fcntl(in, F_SETFL, ::fcntl(in, F_GETFL) & ~O_NONBLOCK);
+  if (::fstat(in.get(), &sst) != 0) return errno;
+  if (!S_ISREG(sst.st_mode)) return S_ISDIR(sst.st_mode) ? EISDIR : kErrNotRegular;
+  ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
   struct stat dst_st;
   if (::stat(dst.c_str(), &dst_st) == 0) {
     int e = 0;
@@ -305,37 +298,30 @@ int PosixFileSystem::CopyFile(const std::string& from, const std::string& to, bo
     else if (dst_st.st_dev == sst.st_dev && dst_st.st_ino == sst.st_ino) e = kErrSameFile;
     // A read-only destination is refused, as the file's attribute says, even for root.
     else if ((dst_st.st_mode & 0222) == 0 || ::access(dst.c_str(), W_OK) != 0) e = EACCES;
-    if (e) {
-      ::close(in);
-      return e;
-    }
+    if (e) return e;
   }
   std::string dir = DirOf(dst);
   RemoveStaleCopies(dir);
   // The copy is written to a file without a name and linked in only when complete, so a
   // copy killed midway leaves nothing; where the file system cannot, to a temporary name.
   std::string tmp;
-  int out = -1;
+  UniqueFd out;
 #ifdef O_TMPFILE
-  if (::access("/proc/self/fd", X_OK) == 0) out = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (::access("/proc/self/fd", X_OK) == 0) out.reset(::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
 #endif
-  if (out < 0) {
+  if (out.get() < 0) {
     std::string tmpl = (dir == "/" ? "" : dir) + "/" + kCopyPrefix + "XXXXXX";
     std::vector<char> name(tmpl.begin(), tmpl.end());
     name.push_back('\0');
-    out = ::mkostemp(name.data(), O_CLOEXEC);
-    if (out < 0) {
-      int e = errno;
-      ::close(in);
-      return e;
-    }
+    out.reset(::mkostemp(name.data(), O_CLOEXEC));
+    if (out.get() < 0) return errno;
     tmp = name.data();
   }
   int err = 0;
   std::vector<char> buf(1 << 20);
   int64_t done = 0;
   for (;;) {
-    ssize_t n = ::read(in, buf.data(), buf.size());
+    ssize_t n = ::read(in.get(), buf.data(), buf.size());
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       err = errno;
@@ -343,7 +329,7 @@ int PosixFileSystem::CopyFile(const std::string& from, const std::string& to, bo
     }
     if (n == 0) break;
     if ((err = SimulatedCopyError()) != 0) break;
-    if (!WriteAllFd(out, buf.data(), static_cast<size_t>(n), err)) break;
+    if (!WriteAllFd(out.get(), buf.data(), static_cast<size_t>(n), err)) break;
     done += n;
     SimulatedSlowCopy();
     if (copyProgress && !copyProgress(done, static_cast<int64_t>(sst.st_size))) {
@@ -353,14 +339,14 @@ int PosixFileSystem::CopyFile(const std::string& from, const std::string& to, bo
   }
   if (!err) {
     // The copy keeps the source's permissions and last-write time.
-    ::fchmod(out, sst.st_mode & 07777 & ~static_cast<mode_t>(S_ISUID | S_ISGID));
+    ::fchmod(out.get(), sst.st_mode & 07777 & ~static_cast<mode_t>(S_ISUID | S_ISGID));
     struct timespec times[2] = {sst.st_atim, sst.st_mtim};
-    ::futimens(out, times);
-    if (::fsync(out) != 0) err = errno;
+    ::futimens(out.get(), times);
+    if (::fsync(out.get()) != 0) err = errno;
   }
-  if (!err && tmp.empty()) err = LinkUnnamed(out, dir, dst, failIfExists, tmp);
-  if (::close(out) != 0 && !err) err = errno;
-  ::close(in);
+  if (!err && tmp.empty()) err = LinkUnnamed(out.get(), dir, dst, failIfExists, tmp);
+  if (const int closed = out.Close(); closed != 0 && !err) err = closed;
+  in.Close();
   if (!err && !tmp.empty() && ::rename(tmp.c_str(), dst.c_str()) != 0) err = errno;
   if (err) {
     if (!tmp.empty()) ::unlink(tmp.c_str());
@@ -435,22 +421,22 @@ int PosixFileSystem::RecycleFile(const std::string& path, bool confirm) {
     ext = base.substr(dot);
   }
   std::string chosen, infoFile;
-  int fd = -1;
-  for (int i = 1; i < 100000 && fd < 0; ++i) {
+  const std::string text = "[Trash Info]\nPath=" + UrlEncodePath(infoPath) + "\nDeletionDate=" + DeletionDate() + "\n";
+  UniqueFd fd;
+  for (int i = 1; i < 100000 && fd.get() < 0; ++i) {
     chosen = TrashName(stem, ext, i);
     infoFile = info + "/" + chosen + ".trashinfo";
     struct stat x;
     if (::lstat((files + "/" + chosen).c_str(), &x) == 0) continue;
-    fd = ::open(infoFile.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0 && errno != EEXIST) return errno;
+    fd.reset(::open(infoFile.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (fd.get() < 0 && errno != EEXIST) return errno;
   }
-  if (fd < 0) return EEXIST;
-  std::string text = "[Trash Info]\nPath=" + UrlEncodePath(infoPath) + "\nDeletionDate=" + DeletionDate() + "\n";
+  if (fd.get() < 0) return EEXIST;
   int err = 0;
-  bool ok = WriteAllFd(fd, text.data(), text.size(), err);
-  if (::close(fd) != 0 && ok) {
+  bool ok = WriteAllFd(fd.get(), text.data(), text.size(), err);
+  if (const int closed = fd.Close(); closed != 0 && ok) {
     ok = false;
-    err = errno;
+    err = closed;
   }
   if (ok) err = RenameNoReplace(host, files + "/" + chosen);
   else if (!err) err = EIO;
@@ -473,13 +459,11 @@ bool PosixFileSystem::SameContents(const std::string& a, const std::string& b) {
   // Exact names, as the copy that is checked used them.
   std::string ha = drives_.HostPath(a, true), hb = drives_.HostPath(b, true);
   if (ha.empty() || hb.empty()) return false;
-  int fa = ::open(ha.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fa < 0) return false;
-  int fb = ::open(hb.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fb < 0) {
-    ::close(fa);
-    return false;
-  }
+  UniqueFd first(::open(ha.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (first.get() < 0) return false;
+  UniqueFd second(::open(hb.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (second.get() < 0) return false;
+  const int fa = first.get(), fb = second.get();
   struct stat sa, sb;
   bool same = ::fstat(fa, &sa) == 0 && ::fstat(fb, &sb) == 0 && S_ISREG(sa.st_mode) && S_ISREG(sb.st_mode) &&
               !(sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino) && sa.st_size == sb.st_size;
@@ -505,8 +489,6 @@ bool PosixFileSystem::SameContents(const std::string& a, const std::string& b) {
     if (got != n || std::memcmp(x.data(), y.data(), static_cast<size_t>(n)) != 0) same = false;
     if (n == 0) break;
   }
-  ::close(fa);
-  ::close(fb);
   return same;
 }
 
