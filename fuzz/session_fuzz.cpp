@@ -128,12 +128,21 @@ std::vector<std::string> OpenDescriptors(const std::string& root) {
   for (const auto& e : fs::directory_iterator("/proc/self/fd", ec)) {
     std::error_code ec2;
     const std::string target = fs::read_symlink(e.path(), ec2).string();
-    // A FIFO's copy is kept with the process (a pipe can be read once only).
-    if (target.find("/box/pipe.fifo") != std::string::npos) continue;
     if (target.compare(0, root.size() + 1, root + "/") == 0 || target == root)
       out.push_back(e.path().filename().string() + " -> " + target);
   }
   return out;
+}
+
+// The descriptors left after a session, given a moment: a FIFO read to its end is closed
+// by the thread that copies it, as it sees the end (its writer closed as the script ended).
+std::vector<std::string> DescriptorsLeft(const std::string& root, size_t before) {
+  std::vector<std::string> fds = OpenDescriptors(root);
+  for (int wait = 0; wait < 200 && fds.size() > before; ++wait) {
+    ::usleep(10000);
+    fds = OpenDescriptors(root);
+  }
+  return fds;
 }
 
 struct Sandbox {
@@ -450,7 +459,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
     }
   }
-  const std::vector<std::string> fds = OpenDescriptors(sandbox.root);
+  const std::vector<std::string> fds = DescriptorsLeft(sandbox.root, fdsBefore);
   if (fds.size() > fdsBefore) {
     std::fprintf(stderr, "file descriptors left open by the session:\n");
     for (const std::string& f : fds) std::fprintf(stderr, "  %s\n", f.c_str());

@@ -4,7 +4,7 @@
 set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  libncurses-dev libgtest-dev libre2-dev
+  libncurses-dev libgtest-dev libre2-dev libssl-dev
   tmux zip unzip python3 xxd man-db groff-base time
   clang libclang-rt-dev
   zlib1g-dev libzstd-dev liblzma-dev libbz2-dev libarchive-dev

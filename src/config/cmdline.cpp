@@ -74,14 +74,15 @@ void Lister::SaveZINPFiles(const std::string& ZDH_NAME) {
   if (slash == 0) vxCatastrophe(MsgText(Msg::VX9001));
   std::string folder = Left(ZDH_NAME, slash);
   FindData data;
-  FindHandle h = P.files.FindFirstFile(ZDH_NAME, data);
-  if (h == kInvalidFind) return;
-  // The names first: reading each file's data reuses the find record.
   std::vector<std::string> names;
-  do {
-    if (!(data.dwFileAttributes & kAttrDirectory)) names.push_back(data.cFileName);
-  } while (P.files.FindNextFile(h, data));
-  P.files.FindClose(h);
+  {
+    ScopedFind find(P.files, P.files.FindFirstFile(ZDH_NAME, data));
+    if (find.get() == kInvalidFind) return;
+    // The names first: reading each file's data reuses the find record.
+    do {
+      if (!(data.dwFileAttributes & kAttrDirectory)) names.push_back(data.cFileName);
+    } while (P.files.FindNextFile(find.get(), data));
+  }
 
   for (const std::string& fileName : names) {
     if (nInpFiles >= kMaxInpFiles) {
@@ -110,13 +111,12 @@ void Lister::SaveZINPFiles(const std::string& ZDH_NAME) {
 // True when a file (not a directory) matches the pattern.
 static bool AnyFileMatches(FileSystem& files, const std::string& pattern) {
   FindData data;
-  FindHandle h = files.FindFirstFile(pattern, data);
-  if (h == kInvalidFind) return false;
+  ScopedFind find(files, files.FindFirstFile(pattern, data));
+  if (find.get() == kInvalidFind) return false;
   bool found = false;
   do {
     if (!(data.dwFileAttributes & kAttrDirectory)) found = true;
-  } while (!found && files.FindNextFile(h, data));
-  files.FindClose(h);
+  } while (!found && files.FindNextFile(find.get(), data));
   return found;
 }
 
@@ -337,12 +337,11 @@ std::vector<std::string> CaseTwinFiles(Lister& l, const std::string& name) {
     if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) c = '?';
   if (want.empty() || pattern.find('?') == std::string::npos) return twins;
   FindData d;
-  FindHandle h = l.P.files.FindFirstFile(folder + pattern, d);
-  if (h == kInvalidFind) return twins;
+  ScopedFind find(l.P.files, l.P.files.FindFirstFile(folder + pattern, d));
+  if (find.get() == kInvalidFind) return twins;
   do {
     if (!(d.dwFileAttributes & kAttrDirectory) && l.NameU(d.cFileName) == want) twins.push_back(folder + d.cFileName);
-  } while (l.P.files.FindNextFile(h, d));
-  l.P.files.FindClose(h);
+  } while (l.P.files.FindNextFile(find.get(), d));
   if (twins.size() < 2) twins.clear();  // a single one is found by the name itself
   return twins;
 }
@@ -396,8 +395,16 @@ void FileArgument(Lister& l, const std::string& fileWord, const std::string& U, 
     lastFileArg = name;
     return;
   }
-  l.zCurDir = name;
-  if (Right(l.zCurDir, 1) != "\\") l.zCurDir += "\\";
+  std::string folder = name;
+  if (Right(folder, 1) != "\\") folder += "\\";
+  // A folder that cannot be read is named with the reason (as the "p" prompt does), on
+  // the first page in place of the parameter line; the start folder stays.
+  if (const int err = l.P.files.FolderError(folder); err != 0) {
+    if (l.zMessageLine.empty()) l.zMessageLine = MsgText(Msg::VX1040, l.NameOnDisk(folder), l.P.files.ErrorText(err));
+    l.bShowParm = false;
+    return;
+  }
+  l.zCurDir = folder;
   l.P.files.ChangeDirectory(l.zCurDir);
   if (Mid(l.zCurDir, 2, 1) == ":") l.zCurDrive = UCase(Left(l.zCurDir, 1));
 }

@@ -117,9 +117,10 @@ bool Lister::ReadConfigFile(const std::string& name, bool needsTrust, std::strin
   refused = outcome == Read::kUnsafe || outcome == Read::kUntrusted;
   if (!refused) return outcome == Read::kRead;
   if (zMessageLine.empty()) {
-    zMessageLine = outcome == Read::kUntrusted
-                       ? MsgText(Msg::VX1035, name)
-                       : MsgText(Msg::VX1036, why, name);
+    const std::string shown = NameOnDisk(name);
+    zMessageLine = outcome == Read::kUntrusted ? MsgText(Msg::VX1035, shown) : MsgText(Msg::VX1036, why, shown);
+    // Said on the first page, in place of the parameter line.
+    bShowParm = false;
   }
   return false;
 }
@@ -192,7 +193,7 @@ void Lister::GetConfig() {
     // A name that is there but cannot be read (a FIFO, a device, a huge file) says why.
     int err = P.files.LastFileError();
     std::string text = err == 0 ? MsgText(Msg::VX0112Missing)
-                                : MsgText(Msg::VX0112NotRead, name, P.files.ErrorText(err));
+                                : MsgText(Msg::VX0112NotRead, NameOnDisk(name), P.files.ErrorText(err));
     if (MsgBox(text, "OK to continue, Cancel to end TEMBRA", MsgButtons::OKCancel) == kAnswerCancel) {
       EndProcess(ExitKind::Immediate);
     }

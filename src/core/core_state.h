@@ -40,6 +40,7 @@ struct CoreState {
 
   // Paths and names
   std::string zCurDir;                 // always ends in "\"
+  std::string zStartDir;               // the folder the program started in
   std::string zCurDrive;               // upper-case first character of zCurDir
   std::vector<std::string> zDriveDir;  // last directory per drive, newest first (1-based; [0] unused)
   int32_t nDriveDirs = 0;

@@ -112,6 +112,8 @@ class Lister : public ListerState {
   void Form_Resize();
   // Draws the current page whole: title and message lines, then directory, help, text or hex.
   void ShowPage();
+  // The viewed file's name as it is on disk (SHOWNAME), or what stands for standard input.
+  std::string ShownFileName() const;
   // The caption (zCaptionLeft, zCaptionRight) and the title line (zTopLine) of the current page.
   void SetupTopBot();
   ShownPage CurrentPage() const;  // which page is shown: the one answer to "which mode"
@@ -281,6 +283,8 @@ class Lister : public ListerState {
   void ResetLineBuffers();  // the 255 display-line buffers back to blanks
   // Draws the text view's lines from nTopRec (wrapped or from nHOffset); sets nBottomRec.
   void ListModeAscii();
+  // The text view's title line (zTopLine), or the column ruler in its place.
+  void ListTitleLine();
   // Unwrapped: scrolls sideways so that the search hit (nHitRec, nHitCol) is in view.
   void ShowHitUnwrapped();
   // Wrapped: draws the page from display line TopRow() of piece TopPiece() of nTopRec,
@@ -393,6 +397,9 @@ class Lister : public ListerState {
   // ------------------------------------------------------------ fileops: copy, programs, temporary files
   // 0: a file, 1: a folder or bare drive, -1: nothing (a pattern: what matches).
   int DoesFileExist(const std::string& ZFQN);
+  // A name as it is on disk: every part in the letter case stored (where the host tells;
+  // else the name as given).
+  std::string NameOnDisk(const std::string& name);
   // Copies a file (asks before replacing; "+" touches it); 0, the error, -1: not replaced (zCopyError).
   int CopyAFile(const std::string& zFromFile, const std::string& zToFile);
   // Copies with its progress shown after a second, Esc cancels; 0 or the error.

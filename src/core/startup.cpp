@@ -130,6 +130,7 @@ void Lister::LoadNow() {
   StartupDefaults();
   StartupFolder();
   StartupConfiguration();
+  zStartDir = zCurDir;
   // 28: first directory or first input file
   if (nInpFiles > 0) {
     iInpFile = 1;

@@ -266,7 +266,8 @@ std::string FirstFolderBeginning(Lister& l, std::string u) {
   const std::string search = u + "*";
   FindData fd;
   std::string best;
-  FindHandle h = l.P.files.FindFirstFile(search, fd);
+  ScopedFind find(l.P.files, l.P.files.FindFirstFile(search, fd));
+  const FindHandle h = find.get();
   if (h == kInvalidFind) return best;
   const bool tracked = l.OpenCount == 0;
   if (tracked) l.LogOpen(search);
@@ -274,7 +275,7 @@ std::string FirstFolderBeginning(Lister& l, std::string u) {
     if ((fd.dwFileAttributes & kAttrDirectory) && (best.empty() || l.NameU(fd.cFileName) < l.NameU(best)))
       best = fd.cFileName;
   }
-  l.P.files.FindClose(h);
+  l.P.files.FindClose(find.release());
   if (tracked) l.LogOpen("");
   return best;
 }

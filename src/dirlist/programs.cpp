@@ -51,7 +51,9 @@ int Lister::InvokeProgramAtCursor(bool bAskForParm) {
   std::string name = zCurCommandName();
   std::string command = InStr(name, " ") > 0 ? zQuote + name + zQuote : name;
   if (bAskForParm) {
-    std::string parms = InputBox(MsgText(Msg::VX0012, zCurNameU), "Tembra Invoke File", "");
+    // Where names show as stored, the prompt names the file so too.
+    const std::string& shown = piFullNames.On(eProfile) ? zCurName : zCurNameU;
+    std::string parms = InputBox(MsgText(Msg::VX0012, shown), "Tembra Invoke File", "");
     command = command + " " + parms;
   }
   ShellAndWait(command);

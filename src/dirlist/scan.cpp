@@ -40,7 +40,8 @@ void Lister::GetDir(const std::string& zMyPath) {
   if (static_cast<int32_t>(ZDIR.size()) < nZDirMax + 1) ZDIR.resize(static_cast<size_t>(nZDirMax) + 1);
 
   const std::string search = zMyPath + "*";
-  FindHandle h = P.files.FindFirstFile(search, VTOC);
+  ScopedFind find(P.files, P.files.FindFirstFile(search, VTOC));
+  const FindHandle h = find.get();
   bool opened = h != kInvalidFind;
   // The open-handle bookkeeping pairs this search with its close; it is told only
   // when no viewer file is open, so that the viewer's own count stays right.
@@ -72,7 +73,7 @@ void Lister::GetDir(const std::string& zMyPath) {
   gStampCache = nullptr;
   DumpDir("000VX_US.TXT");
   if (opened) {
-    P.files.FindClose(h);
+    P.files.FindClose(find.release());
     if (tracked) LogOpen("");
   }
   if (outOfOrder > 0) SORT1ST();
@@ -111,11 +112,12 @@ void Lister::GetDir(const std::string& zMyPath) {
 }
 
 FindHandle Lister::Get1Vtoc(const std::string& zFileName) {
-  FindHandle h = P.files.FindFirstFile(zFileName, VTOC);
+  ScopedFind find(P.files, P.files.FindFirstFile(zFileName, VTOC));
+  const FindHandle h = find.get();
   if (h == kInvalidFind) return 0;
   bool tracked = OpenCount == 0;
   if (tracked) LogOpen(zFileName);
-  P.files.FindClose(h);
+  P.files.FindClose(find.release());
   if (tracked) LogOpen("");
   return h;
 }

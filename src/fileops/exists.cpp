@@ -14,7 +14,8 @@ int Lister::DoesFileExist(const std::string& ZFQN) {
   if (path.find_first_of("*?") == std::string::npos) return P.files.Exists(path);
   // A pattern: any file that matches counts as a file, else any directory.
   FindData data;
-  FindHandle h = P.files.FindFirstFile(path, data);
+  ScopedFind find(P.files, P.files.FindFirstFile(path, data));
+  const FindHandle h = find.get();
   if (h == kInvalidFind) return -1;
   int result = -1;
   do {
@@ -26,8 +27,16 @@ int Lister::DoesFileExist(const std::string& ZFQN) {
       break;
     }
   } while (P.files.FindNextFile(h, data));
-  P.files.FindClose(h);
   return result;
+}
+
+std::string Lister::NameOnDisk(const std::string& name) {
+  const std::string host = P.files.HostPathOfWin(name);
+  if (host.empty() || host == name) return name;
+  std::string win = P.files.WinPathOfHost(host);
+  if (win.empty()) return name;
+  if (Right(name, 1) == "\\" && Right(win, 1) != "\\") win += "\\";  // a folder keeps its mark
+  return win;
 }
 
 }  // namespace tembra

@@ -461,6 +461,33 @@ class FileSystem {
   virtual FileErrorKind ErrorKind(int error) = 0;
 };
 
+// An open file or a directory search of a FileSystem, closed when it goes out of scope:
+// an early return, an exception or the end of the program inside the scope never
+// leaves it open.
+template <FileHandle kNone, void (FileSystem::*Close)(intptr_t)>
+class ScopedHandle {
+ public:
+  ScopedHandle(FileSystem& files, intptr_t handle) : files_(files), handle_(handle) {}
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
+  ~ScopedHandle() {
+    if (handle_ != kNone) (files_.*Close)(handle_);
+  }
+  intptr_t get() const { return handle_; }
+  // Hands the handle over: the caller closes it.
+  intptr_t release() {
+    const intptr_t h = handle_;
+    handle_ = kNone;
+    return h;
+  }
+
+ private:
+  FileSystem& files_;
+  intptr_t handle_;
+};
+using ScopedFile = ScopedHandle<kInvalidFile, &FileSystem::CloseFile>;
+using ScopedFind = ScopedHandle<kInvalidFind, &FileSystem::FindClose>;
+
 // ---------------------------------------------------------------- processes
 class Processes {
  public:

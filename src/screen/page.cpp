@@ -37,7 +37,7 @@ void Lister::SetupTopBot() {
     if (!bZipMode) zCaptionRight.assign(zCurDir).append(zNameFilter);
   }
   if (TDISPLAY & TD_LIST) {
-    zCaptionRight = zCurFile;
+    zCaptionRight = bStandardInput && piShowName.On(eProfile) ? ShownFileName() : zCurFile;
     zTopLine += " - File List -(";
     const std::string date(ZdDate(zCurFileRec, iDateCol)), clock(ZdClock(zCurFileRec, iTimeCol));
     const std::string y = Mid(date, 1, 4), mo = Mid(date, 5, 2), d = Mid(date, 7, 2);
@@ -50,7 +50,8 @@ void Lister::SetupTopBot() {
       zTopLine.append(Format(static_cast<double>(nFileSize), "####,###,##0")).append(" [&H");
       zTopLine.append(Hex(nFileSize)).append("]  Bytes");
     } else {
-      zTopLine += Format(nTopRec, "####,##0");
+      // An empty file or source has no line 1 to be at.
+      zTopLine += Format(nRecCount > 0 ? nTopRec : 0, "####,##0");
       if (bAllIndexed) {
         zTopLine.append(" of ").append(Format(nRecCount, "####,##0")).append(" Lines");
       } else {
@@ -66,7 +67,7 @@ void Lister::SetupTopBot() {
   // line when it fits there after two blanks.
   bNameOnTitle = false;
   if ((TDISPLAY & TD_LIST) && piShowName.On(eProfile)) {
-    const std::string name = ZdNameStored(zCurFileRec);
+    const std::string name = ShownFileName();
     const int32_t used = NameCells(zTopLine), cells = NameCells(name);
     if (!name.empty() && used + 2 + cells <= nColumns) {
       zTopLine += Space(nColumns - used - cells) + name;
@@ -74,6 +75,10 @@ void Lister::SetupTopBot() {
     }
   }
   P.window.SetCaption(zCaptionLeft + zCaptionRight);
+}
+
+std::string Lister::ShownFileName() const {
+  return bStandardInput ? std::string(kStandardInputShown) : std::string(ZdNameStored(zCurFileRec));
 }
 
 void Lister::ShowPage() {
@@ -111,8 +116,20 @@ void Lister::ShowPage() {
   } else if (TDISPLAY & TD_LIST) {
     ResetLineBuffers();
     if (bSearchPending) {
+      bSearchPending = false;
+      const bool text = !(TDISPLAY & TD_HEX);
+      // What is shown stays on screen while the search runs (it may wait for a source);
+      // then the page is drawn again, where the search has taken it.
+      if (text) {
+        SetupTopBot();
+        ListModeAscii();
+      }
       bFindText();
       bSearchPending = false;
+      if (text) {
+        FillRect(0, 0, nClientWidth, nLineHeight, lColor[kColorInfoBack]);
+        FillRect(0, nLineHeight, nClientWidth, nClientHeight - nLineHeight, lColor[kColorBack]);
+      }
     }
     SetupTopBot();
     if (!(TDISPLAY & TD_HEX)) {

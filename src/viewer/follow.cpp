@@ -30,7 +30,8 @@ void Lister::FollowFile() {
   bSearchPending = false;
   if (bStream) TakeGrowth();
   IndexArrivedAndEnd(*this);
-  zMessageLine = MsgText(Msg::VX0060);
+  // The message stays on every page drawn while following (keys only stop it).
+  zShownMessage = MsgText(Msg::VX0060);
   ShowPage();
   while (!bFollowStop) {
     SleepMs(kFollowMs);
@@ -46,6 +47,7 @@ void Lister::FollowFile() {
   }
   bFollowing = false;
   bFollowStop = false;
+  zShownMessage.clear();
   if (hFdbin != kInvalidFile && (TDISPLAY & TD_LIST)) {
     zMessageLine = MsgText(Msg::VX0061);
     ShowPage();

@@ -310,6 +310,7 @@ int32_t Lister::FindAsciiRecordNumber(int64_t OFFSETB) {
     }
   }
   while (r < nRecCount && FindRecAddr(r + 1) <= t) ++r;
+  if (nRecCount < 1) return 0;  // an empty file or source: no record holds any offset
   if (r < 1 || r > nRecCount) {
     MsgBox("SF1 < 1 Or SF1 > NDHRecU");
     EndProcess(ExitKind::Fatal);
@@ -322,8 +323,8 @@ void Lister::ALT_H_LST() {
   TDISPLAY ^= TD_HEX;
   if (!(TDISPLAY & TD_HEX)) {
     int32_t r = FindAsciiRecordNumber(nHexTop + 1);
-    if (r < 1 || r > nRecCount) vxCatastrophe(MsgText(Msg::VX9023, Format(r, "##########")));
-    SetTop(r, 0);
+    if (nRecCount > 0 && (r < 1 || r > nRecCount)) vxCatastrophe(MsgText(Msg::VX9023, Format(r, "##########")));
+    SetTop(std::max(r, 1), 0);
     SyncDisplayMode();
   } else if (nColumns < 75) {
     zMessageLine = MsgText(Msg::VX8012);

@@ -76,7 +76,8 @@ void Lister::MarkLine(const std::string& zWhat) {
     std::string bytes;
     // The bytes come from the viewed file, never more than it holds now.
     const bool own = hFdbin == kInvalidFile;
-    FileHandle f = own ? P.files.OpenRead(zCurFile) : hFdbin;
+    ScopedFile opened(P.files, own ? P.files.OpenRead(zCurFile) : kInvalidFile);
+    FileHandle f = own ? opened.get() : hFdbin;
     bool ok = f != kInvalidFile;
     if (ok) {
       int64_t len = std::min(P.files.FileLength(f), nFileSize);
@@ -95,7 +96,6 @@ void Lister::MarkLine(const std::string& zWhat) {
         got += n;
       }
       bytes.resize(static_cast<size_t>(got));
-      if (own) P.files.CloseFile(f);
       ok = got > 0;
     }
     if (!ok) {

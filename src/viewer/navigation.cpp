@@ -227,8 +227,16 @@ KeyNext NextInputFileOrLeave(Lister& l, int, int) {
 }
 
 KeyNext BackToDirectory(Lister& l, int, int) {
+  // What was piped into the program has no folder of its own: back to the one the
+  // program started in, not the folder of its descriptor.
+  const bool piped = l.bStandardInput && l.iInpFile > 0;
   l.LeaveFileView();
   l.iInpFile = 0;
+  if (piped && !l.zStartDir.empty() && l.P.files.ChangeDirectory(l.zStartDir)) {
+    l.zCurDir = l.zStartDir;
+    l.zCurDrive = UCase(Left(l.zCurDir, 1));
+    l.zFindName.clear();
+  }
   l.GetDir(l.zCurDir);
   return KeyNext::Done;
 }

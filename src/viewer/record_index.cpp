@@ -48,9 +48,11 @@ void Lister::ListAFile(int32_t ListIndex) {
   // A pipe, FIFO, device or /proc file tells no size: read to its end as it arrives (what
   // was piped into the program always, others with PIPES ON).
   bool stream = false;
+  bStandardInput = false;
   if (nFileSize <= 0) {
     const FileSystem::StreamKindOf kind = P.files.StreamKind(exactName);
-    stream = kind == FileSystem::kStandardInput || (kind == FileSystem::kStream && piPipes.On(eProfile));
+    bStandardInput = kind == FileSystem::kStandardInput;
+    stream = bStandardInput || (kind == FileSystem::kStream && piPipes.On(eProfile));
   }
   if (nFileSize <= 0 && !stream) {
     VXERROR(MsgText(Msg::VX1002));
@@ -63,7 +65,12 @@ void Lister::ListAFile(int32_t ListIndex) {
   // on the message line as the file opens.
   if (piShowName.On(eProfile)) {
     SetupTopBot();
-    if (!bNameOnTitle && zMessageLine.empty()) zMessageLine = ZdNameStored(zCurFileRec);
+    if (!bNameOnTitle && zMessageLine.empty()) {
+      // Kept on the pages drawn until a key (at start-up a source's page is drawn again).
+      zMessageLine = zShownMessage = ShownFileName();
+      // The command line names standard input by a descriptor the user never typed.
+      if (bStandardInput) bShowParm = false;
+    }
   }
   ShowPage();
 }
@@ -81,10 +88,11 @@ bool Lister::StartViewing(const std::string& zOpenAs, bool stream) {
     else MsgBox(MsgText(Msg::VX1009), zOpenAs);  // the name as it is on disk
     return false;
   }
+  // Owned at once (closed with the lister): a message of the trace log may end the program.
+  hFdbin = h;
   SETListMode();
   if (bLog) Log340("Opening FDBIN to read");
   LogOpen(zCurFile);
-  hFdbin = h;
   bFileShrank = false;
   zOpenedAs = zOpenAs;
   bStream = bStreamOpen = stream;
@@ -121,21 +129,24 @@ bool Lister::StartViewing(const std::string& zOpenAs, bool stream) {
   nCurRecLen = -1;
   nCurRecPos = 1;
   if (static_cast<int32_t>(zSegment.size()) != kSegBytes) zSegment.assign(kSegBytes, ' ');
-  // A source of unknown size: the first line is waited for (a key stops the wait).
+  // A source of unknown size: the first line is waited for (a key stops the wait). The
+  // one named at start-up is viewed whatever has arrived, also nothing at all: its page
+  // says so once it has ended (whether it ended before this look or after it).
   if (stream) nYieldCount = 1;
   if (stream && nFileSize <= 0) WaitForSource();
-  if (stream && nFileSize <= 0 && !(bLoading && bStreamOpen)) {
+  if (stream && nFileSize <= 0 && !bLoading) {
     const bool ended = !bStreamOpen;
     CloseFDBIN();
     LogOpen("");
     SetDirMode();
     nYieldCount = 0;
+    zMessageLine.clear();
     if (ended) {
       VXERROR(MsgText(Msg::VX1002));
       SleepMs(400);
       Beep();
     } else {
-      VXERROR(MsgText(Msg::VX0064, zCurFile));
+      VXERROR(MsgText(Msg::VX0064, zOpenAs));  // the name as it is on disk
     }
     return false;
   }
@@ -189,6 +200,11 @@ bool Lister::WaitForSource() {
     if (!s.running) {
       bStreamOpen = false;
       NoteStreamEnd(s);
+      // Said at once: the page that waited has drawn its message line already.
+      if (!zMessageLine.empty() && !bLoading) {
+        PaintMessageLine(zMessageLine);
+        zShownMessage = zMessageLine;
+      }
       return TakeGrowth();
     }
     // Only a scan that lets events run waits, and not during the start-up (no key could
@@ -197,7 +213,9 @@ bool Lister::WaitForSource() {
     // (The release of the key that began the wait is no new key.)
     const bool typed = std::any_of(KeptKeys.begin(), KeptKeys.end(), [](const KeptKey& k) { return k.kind != KeptKey::Up; });
     if (nYieldCount == 0 || bLoading || !ScanGoesOn() || typed) return false;
-    if (ScanProgressDue()) ShowScanProgress(nRecCount, std::max<int64_t>(0, P.files.FileLength(hFdbin)));
+    // Nothing has arrived yet: the wait is said at once, else every half second.
+    const bool nothing = nFileSize <= 0 && nProgressPage != nPageCount;
+    if (ScanProgressDue() || nothing) ShowScanProgress(nRecCount, std::max<int64_t>(0, P.files.FileLength(hFdbin)));
     bIndexing = true;
     SleepMs(10);
     DoEvents();
@@ -207,9 +225,15 @@ bool Lister::WaitForSource() {
 }
 
 void Lister::NoteStreamEnd(const FileSystem::StreamState& s) {
-  const std::string kept = Format(static_cast<double>(std::max<int64_t>(0, P.files.FileLength(hFdbin))), "#,###,###,###,##0");
+  const int64_t length = std::max<int64_t>(0, P.files.FileLength(hFdbin));
+  const std::string kept = Format(static_cast<double>(length), "#,###,###,###,##0");
   switch (s.stop) {
     case FileSystem::StreamStop::kEnd:
+      // An empty source: its page says so, at once (in place of the parameter line).
+      if (length == 0) {
+        zMessageLine = MsgText(Msg::VX1002);
+        bShowParm = false;
+      }
       return;
     case FileSystem::StreamStop::kBound:
       zMessageLine = MsgText(Msg::VX1060, kept);
@@ -440,6 +464,8 @@ int32_t PieceLead(const std::string& buf, int64_t at, int64_t avail) {
 }  // namespace
 
 int64_t Lister::LinePieces(int32_t r) {
+  // A record not indexed (none at all in an empty source) has no entry to read.
+  if (r < 1 || r > nRecCount) return 1;
   const int64_t len = RecLen(r);
   return bGrepLines && len > nLongLineShown ? (len + nLongLineShown - 1) / nLongLineShown : 1;
 }

@@ -179,7 +179,9 @@ bool Lister::FindInWholeRecords(int32_t r, int32_t& hitRec, int64_t& hitCol) {
     const int64_t bufLast = nSegStart + nSegEnd - 2;  // address of the last valid byte
     int64_t a = nSegStart + nCurRecPos - 1;            // address of record q
     int32_t q = r;
-    while (q < nRecCount) {
+    // A line longer than the part of it shown is searched alone, the rest from the file.
+    const bool partShown = RecLen(r) > nCurRecLen;
+    while (q < nRecCount && !partShown) {
       const int64_t next = a + RecSize(q);
       if (next + RecLen(q + 1) - 1 > bufLast) break;
       a = next;

@@ -172,11 +172,28 @@ void Lister::ListWrappedPage(bool searchText) {
   }
 }
 
+void Lister::ListTitleLine() {
+  SetForeColor(lColor[kColorInfoText]);
+  SetBold(false);
+  if (TDISPLAY & TD_RULER) {
+    std::string ruler = Left(zRuler, nColumns);
+    if (static_cast<int32_t>(ruler.size()) < nColumns) ruler.append(static_cast<size_t>(nColumns) - ruler.size(), ' ');
+    PrintAt(0, nMinusPixelY, ruler);
+  } else {
+    PrintShownAt(0, nMinusPixelY, zTopLine);
+  }
+  SetForeColor(lColor[kColorText]);
+}
+
 void Lister::ListModeAscii() {
   if (nTopRec < 1) nTopRec = 1;
   bool searchText = nFindLen > 0 && !zFindText.empty();
+  if (nWrapMode == 0 && bShowHit) ShowHitUnwrapped();
+  // A source still arriving: the frame first (the lines may wait for it), and the title
+  // again after them, with what has arrived meanwhile.
+  const bool arriving = bStreamOpen;
+  if (arriving) ListTitleLine();
   if (nWrapMode == 0) {
-    if (bShowHit) ShowHitUnwrapped();
     // A search text of blanks only is not highlighted in the unwrapped view.
     bool highlight = searchText && Trim(zFindText) != "";
     int32_t r = nTopRec;
@@ -207,21 +224,14 @@ void Lister::ListModeAscii() {
   } else {
     ListWrappedPage(searchText);
   }
-  SetForeColor(lColor[kColorInfoText]);
-  SetBold(false);
-  if (TDISPLAY & TD_RULER) {
-    std::string ruler = Left(zRuler, nColumns);
-    if (static_cast<int32_t>(ruler.size()) < nColumns) ruler.append(static_cast<size_t>(nColumns) - ruler.size(), ' ');
-    PrintAt(0, nMinusPixelY, ruler);
-  } else {
-    PrintShownAt(0, nMinusPixelY, zTopLine);
-  }
-  SetForeColor(lColor[kColorText]);
+  if (arriving) SetupTopBot();
+  ListTitleLine();
   DoEvents();
 }
 
 int64_t Lister::PieceColumn(int32_t r, int64_t piece) {
   PieceColumns& c = PieceCols;
+  if (r < 1 || r > nRecCount) return 0;
   const int64_t addr = FindRecAddr(r), len = RecLen(r);
   // What the widths depend on: the character set and the tab expansion.
   uint64_t key = (Utf8Text() ? 1u : 0u) | (bUnTab ? 2u : 0u);

@@ -22,6 +22,7 @@ namespace tembra {
 constexpr int32_t kSegBytes = 262144;               // bytes per segment read
 constexpr int64_t kMaxViewedSize = 2147221504;      // 7FFC0000 hex: longest viewed length
 constexpr int32_t kMaxDisplayLines = 63;            // display lines of one record
+constexpr char kStandardInputShown[] = "standard input";  // its name where names show
 // A line longer than kLongLineShown is counted, addressed and searched whole, and read
 // for display a piece of that many bytes at a time.
 constexpr int32_t kLongLineShown = 8 << 20;
@@ -132,6 +133,9 @@ struct ViewerState {
   // when the file opens and the title has no room for it (SHOWNAME).
   ProfileItem piShowName;
   bool bNameOnTitle = false;  // the last title line of the file view holds the name
+  // The viewed file is what was piped into the program: it has no name on disk, and no
+  // folder of its own to go back to.
+  bool bStandardInput = false;
   // ---------------------------------------------------------------- segments and index
   int32_t nTopRec = 0;
   int32_t nRecCount = 0;

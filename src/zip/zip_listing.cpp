@@ -26,10 +26,11 @@ void Lister::ProcessZ(const std::string& zWhat) {
   std::string zName = ZdNameUpper(entry);
   std::string zFullPath = zCurDir + zName;
   if (bLog) Log340("Opening zip file");
-  FileHandle file = P.files.OpenRead(zCurDir + ZdNameStored(entry));
+  ScopedFile archive(P.files, P.files.OpenRead(zCurDir + ZdNameStored(entry)));
+  const FileHandle file = archive.get();
   if (file == kInvalidFile) return refuse(invalid);
   auto closeArchive = [&]() {
-    P.files.CloseFile(file);
+    P.files.CloseFile(archive.release());
     if (bLog) Log340("closing zip file");
   };
 

@@ -43,6 +43,11 @@ grep -qF "$(sha256sum <"$D/VXCONFIG.TXT" | cut -c1-64) $D/VXCONFIG.TXT" "$USERCF
 open_readme --profile linux
 expect_line "RUN wait=0 \"PAYLOAD.SH\" \"$(win "$D")\\README.TXT\""
 expect_not_contains VX1035
+# A line for a longer name with the same digest (…/VXCONFIG.TXTX) trusts nothing here.
+sed -i 's/$/X/' "$USERCFG/trusted"
+open_readme --profile linux
+expect_screen_row 25 "${UNTRUSTED:0:80}" 1
+sed -i 's/X$//' "$USERCFG/trusted"
 
 # Changed by one byte: the trust is gone until it is given again.
 printf '*\n' >>"$D/VXCONFIG.TXT"
@@ -57,10 +62,13 @@ open_readme
 GROUPW="VX1036 - Not read, it is writable by its group: $(win "$USERCFG")"
 expect_screen_row 25 "${GROUPW:0:80}" 1
 expect_not_contains USERPROG
-run_headless --cwd "$D" --cmdline "/C$USERCFG/VXCONFIG.TXT" <<'S'
-key Down
+# Named with /C: said on the first page, the file named as it is on disk.
+mv "$USERCFG/VXCONFIG.TXT" "$USERCFG/Cfg.txt"
+run_headless --cwd "$D" --size 200x25 --cmdline "/C$USERCFG/cfg.TXT" <<'S'
+screen
 S
-expect_screen_row 25 "VX1036 - Not read, it is writable by its group: "
+expect_screen_row 25 "VX1036 - Not read, it is writable by its group: $(win "$USERCFG")\\Cfg.txt" 1
+mv "$USERCFG/Cfg.txt" "$USERCFG/VXCONFIG.TXT"
 "$TEMBRA_BIN" --trust "$USERCFG/VXCONFIG.TXT" >/dev/null 2>&1 && fail "--trust took a group-writable file"
 chmod g-w "$USERCFG/VXCONFIG.TXT"
 

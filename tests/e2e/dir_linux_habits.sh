@@ -103,6 +103,13 @@ EOF
   expect_contains "VX1040 - Folder cannot be read: $DW\\locked\\ - Permission denied."
   expect_no_line "CAPTION TEMBRA • DIR • $DW\\locked\\"
   expect_line "MSGBOX caption=\"${DW//\\/\\\\}\\\\Secret.TXT\" text=\"VX1009 - File cannot be opened for reading\" buttons=OK -> OK"
+  # Named on the command line: said on the first page, which stays in the start folder.
+  HOME=$WORK setpriv --reuid=65534 --regid=65534 --clear-groups \
+    "$TEMBRA_HEADLESS" --cwd "$D" --size 133x8 --cmdline "$D/locked" --script - >"$OUT" 2>"$WORK/stderr.txt" <<'EOF'
+screen
+EOF
+  expect_screen_row 8 "VX1040 - Folder cannot be read: $DW\\locked\\ - Permission denied." 1
+  expect_line "CAPTION TEMBRA • DIR • $DW\\"
 else
   echo "skip: no unprivileged user can run the driver here"
 fi

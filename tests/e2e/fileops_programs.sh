@@ -77,4 +77,11 @@ printf '%s\n' "$N/\$(touch y)" "$N/a;rm -rf x" | sort >"$WORK/want.txt"
 cmp -s "$WORK/got.txt" "$WORK/want.txt" || fail "editor arguments: $(cat "$LOG")"
 [ -d "$N/x" ] || fail "x was removed"
 [ ! -e "$N/y" ] && [ ! -e "$WORK/y" ] || fail "y was created"
+# The Linux profile's prompt for parameters names the file as it is stored.
+run_headless --profile linux --cwd "$D" --no-run <<'S'
+answer OK
+keys Home Down Down
+key I alt
+S
+expect_contains 'prompt="VX0012-Enter parameters for b c.txt"'
 finish

@@ -29,6 +29,15 @@ S
   expect_no_line "CAPTION TEMBRA • DIR • $DW"
   stopped=$(sed -n 's/.*VX1047 - Stopped at line \([0-9,]*\),.*/\1/p' "$OUT" | head -1 | tr -d ,)
   [ -n "$stopped" ] && [ "$stopped" -lt 12000000 ] || fail "$profile: Esc did not stop End"
+  # The bytes said: in Classic those of the whole records before the stop; as grep
+  # counts lines, those scanned (up to the start of the line after them).
+  byte=$(sed -n 's/.*VX1047 - Stopped at line [0-9,]*, byte \([0-9,]*\).*/\1/p' "$OUT" | head -1 | tr -d ,)
+  whole=$(head -n "$stopped" "$D/big.txt" | wc -c)
+  if [ $profile = classic ]; then
+    [ "$byte" = "$whole" ] || fail "classic: byte $byte after $stopped records of $whole bytes"
+  else
+    [ "$byte" -ge "$whole" ] && [ "$byte" -lt $((whole + 9)) ] || fail "linux: byte $byte after $stopped lines of $whole bytes"
+  fi
   expect_screen_row 24 "$stopped" 1
   expect_screen_row 2 "$((stopped + 1))" 2
   run <<'S'
@@ -36,9 +45,9 @@ keys End ctrl+C
 screen
 S
   expect_screen_row 25 "VX1047 - Stopped at line " 1
-  # With nothing typed, End reaches the last line.
+  # With nothing typed, or "c" or Shift+C (no Ctrl+C), End reaches the last line.
   run <<'S'
-key End
+keys End c shift+C
 screen
 S
   expect_screen_row 24 "12000000" 1

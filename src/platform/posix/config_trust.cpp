@@ -1,11 +1,12 @@
-// Configuration files on POSIX: the owner and mode check, SHA-256, and the trust list.
+// Configuration files on POSIX: the owner and mode check, SHA-256 (OpenSSL's libcrypto),
+// and the trust list.
 #include "platform/posix/config_trust.h"
 
 #include <fcntl.h>
+#include <openssl/evp.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -18,44 +19,6 @@
 namespace tembra::posix {
 
 namespace {
-
-constexpr std::array<uint32_t, 64> kRound = {
-    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
-    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
-    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
-    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
-    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
-    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
-    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
-    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
-
-uint32_t Rotr(uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
-
-void Compress(std::array<uint32_t, 8>& h, const unsigned char* block) {
-  uint32_t w[64];
-  for (int i = 0; i < 16; ++i)
-    w[i] = static_cast<uint32_t>(block[4 * i]) << 24 | static_cast<uint32_t>(block[4 * i + 1]) << 16 |
-           static_cast<uint32_t>(block[4 * i + 2]) << 8 | block[4 * i + 3];
-  for (int i = 16; i < 64; ++i) {
-    uint32_t s0 = Rotr(w[i - 15], 7) ^ Rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
-    uint32_t s1 = Rotr(w[i - 2], 17) ^ Rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
-    w[i] = w[i - 16] + s0 + w[i - 7] + s1;
-  }
-  uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4], f = h[5], g = h[6], k = h[7];
-  for (int i = 0; i < 64; ++i) {
-    uint32_t t1 = k + (Rotr(e, 6) ^ Rotr(e, 11) ^ Rotr(e, 25)) + ((e & f) ^ (~e & g)) + kRound[i] + w[i];
-    uint32_t t2 = (Rotr(a, 2) ^ Rotr(a, 13) ^ Rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
-    k = g;
-    g = f;
-    f = e;
-    e = d + t1;
-    d = c;
-    c = b;
-    b = a;
-    a = t1 + t2;
-  }
-  h[0] += a, h[1] += b, h[2] += c, h[3] += d, h[4] += e, h[5] += f, h[6] += g, h[7] += k;
-}
 
 // The file's name with symbolic links and "." and ".." resolved; "" when it has none.
 std::string Resolved(const std::string& path) {
@@ -120,23 +83,15 @@ bool MakeFolders(const std::string& folder) {
 }  // namespace
 
 std::string Sha256Hex(std::string_view data) {
-  std::array<uint32_t, 8> h = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
-                               0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-  size_t whole = data.size() / 64 * 64;
-  for (size_t i = 0; i < whole; i += 64) Compress(h, reinterpret_cast<const unsigned char*>(data.data() + i));
-  // The tail, a one bit, zeros, and the length in bits: one or two blocks.
-  unsigned char tail[128] = {};
-  size_t rest = data.size() - whole;
-  std::memcpy(tail, data.data() + whole, rest);
-  tail[rest] = 0x80;
-  size_t blocks = rest < 56 ? 1 : 2;
-  uint64_t bits = static_cast<uint64_t>(data.size()) * 8;
-  for (int i = 0; i < 8; ++i) tail[blocks * 64 - 1 - i] = static_cast<unsigned char>(bits >> (8 * i));
-  for (size_t b = 0; b < blocks; ++b) Compress(h, tail + 64 * b);
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int size = 0;
+  if (EVP_Digest(data.data(), data.size(), digest, &size, EVP_sha256(), nullptr) != 1 || size != 32) return std::string();
   static const char kHex[] = "0123456789abcdef";
   std::string out;
-  for (uint32_t v : h)
-    for (int s = 28; s >= 0; s -= 4) out += kHex[(v >> s) & 0xF];
+  for (unsigned int i = 0; i < size; ++i) {
+    out += kHex[digest[i] >> 4];
+    out += kHex[digest[i] & 0xF];
+  }
   return out;
 }
 
@@ -159,8 +114,9 @@ std::string TrustListPath() {
 
 bool IsTrustedConfig(const std::string& hostPath, const std::string& contents) {
   std::string real = Resolved(hostPath);
-  if (real.empty()) return false;
-  const std::string entry = Sha256Hex(contents) + " " + real;
+  const std::string digest = Sha256Hex(contents);
+  if (real.empty() || digest.empty()) return false;
+  const std::string entry = digest + " " + real;
   std::string list = ReadTrustList();
   size_t pos = 0;
   while (pos < list.size()) {
@@ -223,6 +179,10 @@ int TrustCommand(const char* file, std::FILE* out, std::FILE* err) {
   // The list without an older entry for this file, then the new entry; written to a new
   // file that replaces the list, so that a reader never sees half of it.
   const std::string digest = Sha256Hex(contents);
+  if (digest.empty()) {
+    std::fprintf(err, "tembra: %s: no SHA-256 could be made (libcrypto)\n", real.c_str());
+    return 1;
+  }
   std::string list = ReadTrustList(), kept;
   pos = 0;
   while (pos < list.size()) {

@@ -8,7 +8,8 @@
 
 namespace tembra::posix {
 
-// SHA-256 of the bytes, as 64 lower-case hexadecimal digits.
+// SHA-256 of the bytes, as 64 lower-case hexadecimal digits (OpenSSL's libcrypto); ""
+// where the library cannot make one.
 std::string Sha256Hex(std::string_view data);
 
 // Reads a configuration file whole through one open descriptor. Refuses a file another

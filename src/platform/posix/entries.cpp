@@ -14,6 +14,7 @@
 
 #include "platform/posix/fileops_shared.h"
 #include "platform/posix/posix_platform.h"
+#include "platform/posix/unique_fd.h"
 
 namespace tembra::posix {
 
@@ -119,14 +120,11 @@ int CompareFiles(const std::string& a, const std::string& b, bool follow) {
     }
   }
   const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (follow ? 0 : O_NOFOLLOW);
-  int fa = ::open(a.c_str(), flags);
-  if (fa < 0) return errno == ELOOP ? kErrDiffers : errno;
-  int fb = ::open(b.c_str(), flags);
-  if (fb < 0) {
-    int e = errno;
-    ::close(fa);
-    return e == ELOOP ? kErrDiffers : e;
-  }
+  UniqueFd first(::open(a.c_str(), flags));
+  if (first.get() < 0) return errno == ELOOP ? kErrDiffers : errno;
+  UniqueFd second(::open(b.c_str(), flags));
+  if (second.get() < 0) return errno == ELOOP ? kErrDiffers : errno;
+  const int fa = first.get(), fb = second.get();
   int err = 0;
   if (::fstat(fa, &sa) != 0 || ::fstat(fb, &sb) != 0) err = errno;
   else if (!S_ISREG(sa.st_mode) || !S_ISREG(sb.st_mode)) err = S_ISREG(sa.st_mode) != S_ISREG(sb.st_mode) ? kErrDiffers : kErrNotRegular;
@@ -139,8 +137,6 @@ int CompareFiles(const std::string& a, const std::string& b, bool follow) {
     ::posix_fadvise(fb, 0, 0, POSIX_FADV_SEQUENTIAL);
     err = CompareOpen(fa, fb);
   }
-  ::close(fa);
-  ::close(fb);
   return err;
 }
 
@@ -156,14 +152,12 @@ EntryStatus PosixFileSystem::Inspect(const std::string& host, bool followLink) {
 
 int PosixFileSystem::ListFolder(const std::string& host, std::vector<FolderEntry>& entries) {
   entries.clear();
-  int fd = ::open(host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return errno;
-  DIR* d = ::fdopendir(fd);
-  if (!d) {
-    int e = errno;
-    ::close(fd);
-    return e;
-  }
+  UniqueFd fd(::open(host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.get() < 0) return errno;
+  UniqueDir dir(::fdopendir(fd.get()));
+  if (!dir) return errno;
+  fd.Release();  // the folder stream owns it now
+  DIR* d = dir.get();
   int err = 0;
   for (;;) {
     errno = 0;
@@ -180,7 +174,6 @@ int PosixFileSystem::ListFolder(const std::string& host, std::vector<FolderEntry
     else entry.status.error = errno;
     entries.push_back(std::move(entry));
   }
-  ::closedir(d);
   return err;
 }
 
@@ -191,8 +184,9 @@ int PosixFileSystem::MakeFolder(const std::string& host) {
 
 int PosixFileSystem::CopyRegular(const std::string& from, const std::string& to, bool replace) {
   // Without blocking and without following a link: only the regular file looked at.
-  int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY);
-  if (in < 0) return errno == ELOOP ? kErrNotRegular : errno;
+  UniqueFd input(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY));
+  if (input.get() < 0) return errno == ELOOP ? kErrNotRegular : errno;
+  const int in = input.get();
   struct stat st, dt;
   int err = ::fstat(in, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : kErrNotRegular;
   if (!err && replace && ::lstat(to.c_str(), &dt) == 0) {
@@ -203,18 +197,16 @@ int PosixFileSystem::CopyRegular(const std::string& from, const std::string& to,
   }
   const std::string dir = DirOf(to);
   std::string tmp;
-  int out = err ? -1 : OpenCopyTarget(dir, tmp);
-  if (!err && out < 0) err = errno;
-  if (err) {
-    ::close(in);
-    return err;
-  }
+  UniqueFd output(err ? -1 : OpenCopyTarget(dir, tmp));
+  if (!err && output.get() < 0) err = errno;
+  if (err) return err;
+  const int out = output.get();
   ::fcntl(in, F_SETFL, ::fcntl(in, F_GETFL) & ~O_NONBLOCK);
   err = CopyBytes(in, out, st.st_size, copyProgress);
   if (!err) KeepFileAttributes(out, st);
   if (!err && tmp.empty()) err = LinkUnnamed(out, dir, to, !replace, tmp);
-  if (::close(out) != 0 && !err) err = errno;
-  ::close(in);
+  if (const int closed = output.Close(); closed != 0 && !err) err = closed;
+  input.Close();
   if (!err && !tmp.empty()) err = replace ? (::rename(tmp.c_str(), to.c_str()) == 0 ? 0 : errno) : RenameNoReplace(tmp, to);
   if (err && !tmp.empty()) ::unlink(tmp.c_str());
   if (err == ECANCELED) return kErrCancelled;
@@ -307,11 +299,9 @@ int PosixFileSystem::FlushWrites(const std::vector<std::string>& written) {
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0) return errno;
     if (std::find(synced.begin(), synced.end(), st.st_dev) != synced.end()) continue;
-    int fd = ::open(S_ISLNK(st.st_mode) ? DirOf(path).c_str() : path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return errno;
-    int err = ::syncfs(fd) == 0 ? 0 : errno;
-    ::close(fd);
-    if (err) return err;
+    UniqueFd fd(::open(S_ISLNK(st.st_mode) ? DirOf(path).c_str() : path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (fd.get() < 0) return errno;
+    if (::syncfs(fd.get()) != 0) return errno;
     synced.push_back(st.st_dev);
   }
   return 0;

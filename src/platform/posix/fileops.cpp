@@ -231,19 +231,12 @@ int PosixFileSystem::CopyFile(const std::string& from, const std::string& to, bo
   if (src.empty()) return NoHostPath(from);
   if (dst.empty()) return NoHostPath(to);
   // Opened without blocking, so that a pipe or device is refused instead of hanging.
-  int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (in < 0) return errno;
+  UniqueFd in(::open(src.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (in.get() < 0) return errno;
   struct stat sst;
-  if (::fstat(in, &sst) != 0) {
-    int e = errno;
-    ::close(in);
-    return e;
-  }
-  if (!S_ISREG(sst.st_mode)) {
-    ::close(in);
-    return S_ISDIR(sst.st_mode) ? EISDIR : kErrNotRegular;
-  }
-  ::fcntl(in, F_SETFL, ::fcntl(in, F_GETFL) & ~O_NONBLOCK);
+  if (::fstat(in.get(), &sst) != 0) return errno;
+  if (!S_ISREG(sst.st_mode)) return S_ISDIR(sst.st_mode) ? EISDIR : kErrNotRegular;
+  ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
   struct stat dst_st;
   if (::stat(dst.c_str(), &dst_st) == 0) {
     int e = 0;
@@ -252,31 +245,24 @@ int PosixFileSystem::CopyFile(const std::string& from, const std::string& to, bo
     else if (dst_st.st_dev == sst.st_dev && dst_st.st_ino == sst.st_ino) e = kErrSameFile;
     // A read-only destination is refused, as the file's attribute says, even for root.
     else if ((dst_st.st_mode & 0222) == 0 || ::access(dst.c_str(), W_OK) != 0) e = EACCES;
-    if (e) {
-      ::close(in);
-      return e;
-    }
+    if (e) return e;
   }
   std::string dir = DirOf(dst);
   RemoveStaleCopies(dir);
   std::string tmp;
-  int out = OpenCopyTarget(dir, tmp);
-  if (out < 0) {
-    int e = errno;
-    ::close(in);
-    return e;
-  }
-  int err = CopyBytes(in, out, sst.st_size, copyProgress);
+  UniqueFd out(OpenCopyTarget(dir, tmp));
+  if (out.get() < 0) return errno;
+  int err = CopyBytes(in.get(), out.get(), sst.st_size, copyProgress);
   if (!err) {
     // The copy keeps the source's permissions and last-write time.
-    ::fchmod(out, sst.st_mode & 07777 & ~static_cast<mode_t>(S_ISUID | S_ISGID));
+    ::fchmod(out.get(), sst.st_mode & 07777 & ~static_cast<mode_t>(S_ISUID | S_ISGID));
     struct timespec times[2] = {sst.st_atim, sst.st_mtim};
-    ::futimens(out, times);
-    if (::fsync(out) != 0) err = errno;
+    ::futimens(out.get(), times);
+    if (::fsync(out.get()) != 0) err = errno;
   }
-  if (!err && tmp.empty()) err = LinkUnnamed(out, dir, dst, failIfExists, tmp);
-  if (::close(out) != 0 && !err) err = errno;
-  ::close(in);
+  if (!err && tmp.empty()) err = LinkUnnamed(out.get(), dir, dst, failIfExists, tmp);
+  if (const int closed = out.Close(); closed != 0 && !err) err = closed;
+  in.Close();
   if (!err && !tmp.empty() && ::rename(tmp.c_str(), dst.c_str()) != 0) err = errno;
   if (err) {
     if (!tmp.empty()) ::unlink(tmp.c_str());

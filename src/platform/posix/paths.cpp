@@ -15,6 +15,7 @@
 
 #include "core/text.h"
 #include "core/unicode.h"
+#include "platform/posix/unique_fd.h"
 #include "platform/win_rules.h"
 
 namespace tembra::posix {
@@ -210,7 +211,8 @@ bool CountCaseSpellings(const std::string& hostDir, const std::string& want, int
     if (want[i] >= 'A' && want[i] <= 'Z') letters.push_back(i);
   if (letters.size() > 12) return false;
   const int64_t spellings = int64_t{1} << letters.size();
-  int fd = ::open(hostDir.empty() ? "/" : hostDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  UniqueFd folder(::open(hostDir.empty() ? "/" : hostDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  const int fd = folder.get();
   if (fd < 0) return false;
   struct stat st;
   // About 32 bytes of folder a name: a folder of fewer than four names a spelling is read.
@@ -229,7 +231,6 @@ bool CountCaseSpellings(const std::string& hostDir, const std::string& want, int
       ok = false;  // no search permission, say: the names are read instead
     }
   }
-  ::close(fd);
   if (!ok) return false;
   matches = n;
   found = last;
@@ -249,8 +250,8 @@ std::string ResolveComponent(const std::string& hostDir, const std::string& show
   std::string found;
   int matches = 0;
   if (!CountCaseSpellings(hostDir, want, matches, found)) {
-    if (DIR* d = ::opendir(hostDir.empty() ? "/" : hostDir.c_str())) {
-      while (dirent* e = ::readdir(d)) {
+    if (UniqueDir d{::opendir(hostDir.empty() ? "/" : hostDir.c_str())}) {
+      while (dirent* e = ::readdir(d.get())) {
         std::string_view n = e->d_name;
         if (n == "." || n == "..") continue;
         // A plain ASCII name is shown as it is: compared in place, without copies.
@@ -264,7 +265,6 @@ std::string ResolveComponent(const std::string& hostDir, const std::string& show
           found = n;
         }
       }
-      ::closedir(d);
     }
   }
   if (matches == 1) return JoinHost(hostDir, found);

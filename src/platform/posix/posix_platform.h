@@ -12,6 +12,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/paths.h"
+#include "platform/posix/unique_fd.h"
 #include "platform/spool_limits.h"
 
 namespace tembra::posix {

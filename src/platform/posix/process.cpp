@@ -275,12 +275,13 @@ std::string FindOnAbsolutePath(const std::string& shownName) {
 }
 
 long StartArgv(const LaunchPlan& plan, bool wait, bool quietStdio) {
-  // A close-on-exec pipe tells the parent whether exec succeeded.
-  int fds[2];
-  if (::pipe2(fds, O_CLOEXEC) != 0) return 0;
   std::vector<char*> argv;
   for (const std::string& a : plan.argv) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
+  // A close-on-exec pipe tells the parent whether exec succeeded (made last: nothing
+  // between it and the fork can fail).
+  int fds[2];
+  if (::pipe2(fds, O_CLOEXEC) != 0) return 0;
   pid_t child = ::fork();
   if (child < 0) {
     ::close(fds[0]);

@@ -2,7 +2,8 @@
 // thread reads each to its end into a temporary file that is unlinked at once, so that it
 // vanishes with the process however that ends, and the viewer reads that file as one
 // that grows. A pipe can be read once only: its copy is kept for the process's life, so
-// that viewing it again shows the same bytes.
+// that viewing it again shows the same bytes. The source's own descriptor is closed as
+// soon as it has been read to its end (a FIFO then stays no longer open than its writer).
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
@@ -36,7 +37,8 @@ using StreamStop = FileSystem::StreamStop;
 int g_stdin = -1;  // the standard input the program was started with
 
 struct Spool {
-  int src = -1, tmp = -1;
+  std::atomic<int> src{-1};  // closed by the thread when the source ends
+  int tmp = -1;
   int wake[2] = {-1, -1};  // written to when the spool is dropped: the thread ends
   int64_t bound = kSpoolBound;
   std::atomic<bool> running{true};
@@ -45,6 +47,11 @@ struct Spool {
   std::string error;
   DataFault fault;
   SpoolWork work;  // where set, the spool's bytes are made by it instead of read from src
+  // A FIFO's name and what it was when its reading ended (written before running turns
+  // false): its copy stands for it only while the name still gives exactly that.
+  std::string host;
+  struct stat ended {};
+  bool endedKnown = false;
   std::thread thread;
   int64_t written = 0, sinceCheck = 0;
   StreamStop putStop = StreamStop::kEnd;  // why Put refused more bytes
@@ -58,14 +65,35 @@ struct Spool {
       (void)ignored;
       thread.join();
     }
-    for (int fd : {src, tmp, wake[0], wake[1]})
+    for (int fd : {src.load(), tmp, wake[0], wake[1]})
       if (fd >= 0) ::close(fd);
   }
 
   void Ended(StreamStop why, int err) {
     stop = why;
     if (err != 0) error = std::strerror(err);
+    // Nothing more is read from the source: its descriptor goes now, not with the copy.
+    const int fd = src.exchange(-1);
+    if (fd >= 0) {
+      endedKnown = ::fstat(fd, &ended) == 0;
+      ::close(fd);
+    }
     running.store(false, std::memory_order_release);
+  }
+
+  // The copy of a pipe that has ended stands for the FIFO at its name only while that
+  // is still the same, unchanged FIFO (a rename, a write or a new FIFO with the same
+  // inode number changes its status time); one still reading, while the FIFO has a name.
+  bool StandsFor() const {
+    if (running.load(std::memory_order_acquire)) {
+      struct stat now;
+      const int fd = src.load();
+      return fd < 0 || ::fstat(fd, &now) != 0 || now.st_nlink > 0;
+    }
+    struct stat now;
+    return endedKnown && !host.empty() && ::stat(host.c_str(), &now) == 0 && now.st_dev == ended.st_dev &&
+           now.st_ino == ended.st_ino && now.st_ctim.tv_sec == ended.st_ctim.tv_sec &&
+           now.st_ctim.tv_nsec == ended.st_ctim.tv_nsec;
   }
 
   // Appends bytes to the temporary file, up to the bound; false (the reason in putStop)
@@ -93,9 +121,10 @@ struct Spool {
 
   void Run() {
     if (work) return RunSpoolWork(*this);
+    const int in = src.load();
     std::vector<char> buf(size_t{1} << 16);
     for (;;) {
-      struct pollfd pf[2] = {{src, POLLIN, 0}, {wake[0], POLLIN, 0}};
+      struct pollfd pf[2] = {{in, POLLIN, 0}, {wake[0], POLLIN, 0}};
       if (::poll(pf, 2, -1) < 0) {
         if (errno == EINTR) continue;
         return Ended(StreamStop::kReadError, errno);
@@ -104,7 +133,7 @@ struct Spool {
       // A FIFO without a writer yet reports nothing and is not read: a read would give 0,
       // which is no end there.
       if (!(pf[0].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL))) continue;
-      const ssize_t got = ::read(src, buf.data(), buf.size());
+      const ssize_t got = ::read(in, buf.data(), buf.size());
       if (got < 0) {
         if (errno == EINTR || errno == EAGAIN) continue;
         return Ended(StreamStop::kReadError, errno);
@@ -161,10 +190,11 @@ bool IsStandardInput(const struct stat& st) {
   return g_stdin >= 0 && ::fstat(g_stdin, &in) == 0 && in.st_dev == st.st_dev && in.st_ino == st.st_ino;
 }
 
-// Starts the thread that copies src (or runs work) into a new temporary file; null when it
-// cannot (src then stays the caller's to close).
-std::shared_ptr<Spool> StartSpool(int src, int& error, SpoolWork work = {}) {
+// Starts the thread that copies src (read from the file at host; "" for none) or runs work
+// into a new temporary file; null when it cannot (src then stays the caller's to close).
+std::shared_ptr<Spool> StartSpool(int src, const std::string& host, int& error, SpoolWork work = {}) {
   auto spool = std::make_shared<Spool>();
+  spool->host = host;
   spool->work = std::move(work);
   spool->bound = SpoolBound();
   spool->tmp = TemporaryFile();
@@ -232,14 +262,9 @@ FileHandle PosixFileSystem::OpenStream(const std::string& path) {
   }
   const bool pipe = S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode);
   std::shared_ptr<Spool> spool;
-  // The copy of a pipe read to its end whose name is gone is dropped (views still open
+  // The copy of a pipe that no longer stands for its FIFO is dropped (views still open
   // keep it): no name can reach it again, and its inode number may come back for another.
-  for (auto it = Pipes().begin(); it != Pipes().end();) {
-    struct stat gone;
-    const bool unnamed = !it->second->running.load(std::memory_order_acquire) &&
-                         ::fstat(it->second->src, &gone) == 0 && gone.st_nlink == 0;
-    it = unnamed ? Pipes().erase(it) : std::next(it);
-  }
+  for (auto it = Pipes().begin(); it != Pipes().end();) it = it->second->StandsFor() ? std::next(it) : Pipes().erase(it);
   if (pipe) {
     auto it = Pipes().find({st.st_dev, st.st_ino});
     if (it != Pipes().end()) spool = it->second;
@@ -259,7 +284,7 @@ FileHandle PosixFileSystem::OpenStream(const std::string& path) {
       return kInvalidFile;
     }
     int error = 0;
-    spool = StartSpool(src, error);
+    spool = StartSpool(src, host, error);
     if (!spool) {
       ::close(src);
       lastError_ = error;
@@ -274,7 +299,7 @@ FileHandle PosixFileSystem::OpenSpool(SpoolWork work) { return StartWork(-1, std
 
 FileHandle PosixFileSystem::StartWork(int src, SpoolWork work) {
   int error = 0;
-  std::shared_ptr<Spool> spool = StartSpool(src, error, std::move(work));
+  std::shared_ptr<Spool> spool = StartSpool(src, "", error, std::move(work));
   if (!spool) {
     if (src >= 0) ::close(src);
     lastError_ = error;

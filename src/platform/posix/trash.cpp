@@ -18,6 +18,7 @@
 
 #include "platform/posix/fileops_shared.h"
 #include "platform/posix/posix_platform.h"
+#include "platform/posix/unique_fd.h"
 
 namespace tembra::posix {
 
@@ -280,23 +281,23 @@ int PosixFileSystem::RecycleEntry(const std::string& host) {
     ext = base.substr(dot);
   }
   std::string chosen, infoFile;
-  int fd = -1;
-  for (int i = 1; i < 100000 && fd < 0; ++i) {
+  UniqueFd fd;
+  for (int i = 1; i < 100000 && fd.get() < 0; ++i) {
     chosen = TrashName(stem, ext, i);
     infoFile = info + "/" + chosen + ".trashinfo";
     struct stat x;
     if (::lstat((files + "/" + chosen).c_str(), &x) == 0) continue;
-    fd = ::open(infoFile.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0 && errno != EEXIST) return errno;
+    fd.reset(::open(infoFile.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (fd.get() < 0 && errno != EEXIST) return errno;
   }
-  if (fd < 0) return EEXIST;
+  if (fd.get() < 0) return EEXIST;
   const std::string date = DeletionDate();
   std::string text = "[Trash Info]\nPath=" + UrlEncodePath(infoPath) + "\nDeletionDate=" + date + "\n";
   int err = 0;
-  bool ok = WriteAllFd(fd, text.data(), text.size(), err);
-  if (::close(fd) != 0 && ok) {
+  bool ok = WriteAllFd(fd.get(), text.data(), text.size(), err);
+  if (const int closed = fd.Close(); closed != 0 && ok) {
     ok = false;
-    err = errno;
+    err = closed;
   }
   if (ok) err = RenameNoReplace(host, files + "/" + chosen);
   else if (!err) err = EIO;
@@ -314,13 +315,12 @@ std::vector<TrashItem> PosixFileSystem::TakeTrashed() { return std::exchange(tra
 std::vector<TrashItem> PosixFileSystem::TrashContents() {
   std::vector<TrashItem> items;
   for (const TrashFolder& folder : TrashFolders()) {
-    DIR* d = ::opendir((folder.trash + "/info").c_str());
+    UniqueDir d(::opendir((folder.trash + "/info").c_str()));
     if (!d) continue;
-    while (struct dirent* e = ::readdir(d)) {
+    while (struct dirent* e = ::readdir(d.get())) {
       TrashItem item;
       if (ReadTrashInfo(folder, e->d_name, item)) items.push_back(std::move(item));
     }
-    ::closedir(d);
   }
   // The newest first.
   std::sort(items.begin(), items.end(), [](const TrashItem& a, const TrashItem& b) {

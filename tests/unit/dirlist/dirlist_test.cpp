@@ -34,9 +34,10 @@ class DirTest : public ::testing::Test {
 
   // The record of one entry as the scan builds it.
   std::string Record(const std::string& name, uint64_t size, uint32_t attr = kAttrArchive,
-                     uint64_t write = FileTime(2024, 3, 5, 14, 7, 8, 567)) {
+                     uint64_t write = FileTime(2024, 3, 5, 14, 7, 8, 567), uint8_t link = 0) {
     FindData& v = L().VTOC;
     v = FindData{};
+    v.nLinkKind = link;
     v.cFileName = name;
     v.dwFileAttributes = attr;
     v.nFileSizeHigh = static_cast<uint32_t>(size >> 32);
@@ -223,8 +224,13 @@ TEST_F(DirTest, ZipMemberInCompactLayoutShowsNoAttributeLetters) {
 
 TEST_F(DirTest, ColumnedLayout) {
   L().bShortFormat = false;
+  const uint64_t t = FileTime(2024, 3, 5, 14, 7, 8, 567);
   Table({Record("Report.markdown", 12345), Record("Folder", 0, kAttrDirectory), Record("x", 99999),
-         Record("y", 100000), Record("z", 9999999), Record("w", 10000000), Record("v", 999), Record("u", 1000)});
+         Record("y", 100000), Record("z", 9999999), Record("w", 10000000), Record("v", 999), Record("u", 1000),
+         Record("fifteen-chars-a", 1, kAttrArchive, t, 1), Record("sixteen-chars-ab", 1, kAttrArchive, t, 1)});
+  // A link's mark: after a name one short of the room; a name that fills it is cut for it.
+  EXPECT_EQ(L().zFormat1New(9, 48), "       1  2024-03-05 14:07 A--- fifteen-chars-a@");
+  EXPECT_EQ(L().zFormat1New(10, 48), "       1  2024-03-05 14:07 A--- sixteen-chars-~@");
   EXPECT_EQ(L().zFormat1New(1, 48), "  12,345  2024-03-05 14:07 A--- Report.markdown ");
   // The long size is grouped from 1,000 bytes on.
   EXPECT_EQ(L().zFormat1New(7, 48), "     999  2024-03-05 14:07 A--- v               ");

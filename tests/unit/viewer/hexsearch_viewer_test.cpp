@@ -346,12 +346,15 @@ TEST_F(HexView, LargeCopyAsksFirst) {
 TEST_F(HexView, LinesAsGrepCountsThemOrRecords) {
   // A first line of n bytes, "b" with CR LF, "c" CR "d" (a lone CR inside), "e" without a
   // line end. Line numbers come from an independent split of the file: as grep counts
-  // them (LINES GREP), or the records of at most 4,095 bytes (LINES RECORDS).
-  for (int64_t n : {4095, 4096, 1000000}) {
+  // them (LINES GREP), or the records of at most 4,095 bytes (LINES RECORDS). A first
+  // line of 2,000 bytes is read in pieces of 1,000: exactly two, and "QRST" crosses the
+  // end of the first.
+  for (int64_t n : {4095, 4096, 1000000, 2000}) {
     for (bool grep : {false, true}) {
       SCOPED_TRACE(std::to_string(n) + (grep ? " grep" : " records"));
       std::string bytes(static_cast<size_t>(n), 'x');
       bytes.back() = 'y';
+      if (n == 2000) bytes.replace(997, 4, "QRST");
       bytes += "\nb\r\nc\rd\ne";
       const auto ref = grep ? recordcheck::SplitLines(bytes) : recordcheck::SplitRecords(bytes, 4095);
       const int32_t total = static_cast<int32_t>(ref.size());
@@ -363,11 +366,12 @@ TEST_F(HexView, LinesAsGrepCountsThemOrRecords) {
       };
       Begin(80, 25);
       L().piGrepLines.set = grep;
+      if (n == 2000) L().nLongLineShown = 1000;
       View("f.txt", bytes);
       L().ShowPage();
-      // The first line whole, however long.
+      // The first line whole, however long (as grep counts lines, its first piece).
       const int64_t first = ref[0].len;
-      EXPECT_EQ(Rec(1).size(), static_cast<size_t>(first));
+      EXPECT_EQ(Rec(1).size(), static_cast<size_t>(grep ? std::min<int64_t>(first, L().nLongLineShown) : first));
       // The title counts the lines at the end.
       Key("End");
       EXPECT_NE(Row(1).find(" of " + std::to_string(total) + " Lines"), std::string::npos) << Row(1);
@@ -382,6 +386,12 @@ TEST_F(HexView, LinesAsGrepCountsThemOrRecords) {
       const int32_t dLine = lineOf(static_cast<int64_t>(bytes.find('d')) + 1);
       EXPECT_EQ(L().nTopRec, dLine);
       EXPECT_EQ(L().Bookmarks[1], dLine);
+      if (n == 2000) {
+        Key("Home");
+        Search('s', "QRST");
+        EXPECT_EQ(L().nHitRec, 1);
+        EXPECT_EQ(L().nHitCol, 998);
+      }
       // The first line marked and copied: all of it with its line end.
       Key("Home");
       Key("T ctrl");

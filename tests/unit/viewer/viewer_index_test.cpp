@@ -365,6 +365,20 @@ TEST_F(ViewerTest, LongScansShowTheirProgressEveryHalfSecond) {
   L().GetFdbin(524289);
   EXPECT_EQ(message(), "VX1048 - Reading line 13,107, byte 262,144 of 800,000 (32%) - Esc stops");
   L().nYieldCount = 0;
+  // Stopped after a segment of 4,203 bytes (600 lines of 7 and 3 bytes): the bytes said
+  // are those scanned as grep counts lines, those of the whole records in records.
+  for (const bool lines : {false, true}) {
+    Begin(80, 25);
+    L().piGrepLines.set = lines;
+    L().nSegBytes = 4203;
+    std::string seven;
+    for (int i = 0; i < 1000; ++i) seven += "abcdef\n";
+    View("s.txt", seven);
+    L().bScanStopped = true;
+    EXPECT_FALSE(L().ScanGoesOn());
+    EXPECT_EQ(message(), lines ? "VX1047 - Stopped at line 600, byte 4,203 of 7,000 (60%)"
+                               : "VX1047 - Stopped at line 600, byte 4,200 of 7,000 (60%)");
+  }
 }
 
 TEST_F(ViewerTest, DisplayReadOfTheLastSegmentLeavesTheIndexOpen) {
@@ -451,6 +465,17 @@ TEST_F(ViewerTest, FilesBeyond4GiBAreIndexedWhole) {
     EXPECT_EQ(Row(2).substr(0, 11), "100000000  ");
     EXPECT_EQ(Row(2).substr(31, 2), "0A");  // the LF at offset 4 GiB + 9
     ASSERT_TRUE(f.Key("H alt"));
+    L().LeaveFileView();
+  }
+  // Offsets of 8 digits up to a file of exactly 4 GiB, of 9 from one byte more.
+  for (const int64_t size : {int64_t{1} << 32, (int64_t{1} << 32) + 1}) {
+    std::filesystem::resize_file(HostPath("huge.bin"), static_cast<uintmax_t>(size));
+    L().GetDir(L().zCurDir);
+    L().ListAFile(EntryOf(L(), "HUGE.BIN"));
+    L().ALT_H_LST();
+    L().ShowPage();
+    EXPECT_EQ(Row(2).substr(0, 10), size > int64_t{1} << 32 ? "000000000 " : "00000000  ") << size;
+    L().ALT_H_LST();
     L().LeaveFileView();
   }
 }

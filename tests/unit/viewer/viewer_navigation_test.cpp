@@ -28,6 +28,9 @@ TEST_F(ViewerTest, NConvertReadsHexDecimalAndSuffixes) {
   EXPECT_EQ(L().NConvert("-1"), 65535);
   EXPECT_EQ(L().NConvert("-60000"), -60000);
   EXPECT_EQ(L().NConvert("x7FFFFFFF"), 2147483647);
+  // A group is three digits: "1,0000" is 1 and a comma, "1,000" a thousand.
+  EXPECT_EQ(L().NConvert("1,000"), 1000);
+  EXPECT_EQ(L().NConvert("1,0000"), 1);
   // Beyond 31 bits there is no line number or offset: refused with a message.
   EXPECT_EQ(L().NConvert("x80000000"), std::nullopt);
   EXPECT_EQ(L().NConvert("xFFFFFFFFF"), std::nullopt);

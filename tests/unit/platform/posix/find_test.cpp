@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 
 #include "platform/posix/posix_platform.h"
@@ -145,6 +146,42 @@ TEST_F(FindTest, FoldersThatCannotBeListed) {
     EXPECT_EQ(fs_->FindFirstFile(win_ + "locked\\*", d), kInvalidFind);
     ::chmod((dir_ + "/locked").c_str(), 0755);
   }
+}
+
+// A FIFO read to its end leaves no descriptor open on it; its copy stands for its name
+// while that gives the same FIFO, and a FIFO renamed (or changed) is read anew.
+TEST_F(FindTest, FifoReadToItsEndLeavesNoDescriptor) {
+  auto descriptorsOnIt = [&] {
+    int n = 0;
+    for (const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) {
+      std::error_code ec;
+      if (std::filesystem::read_symlink(e.path(), ec).string().rfind(dir_ + "/", 0) == 0) ++n;
+    }
+    return n;
+  };
+  auto readWhole = [&](const std::string& name, const std::string& bytes) {
+    const int writer = ::open((dir_ + "/" + name).c_str(), O_RDWR | O_NONBLOCK);
+    const FileHandle h = fs_->OpenStream(win_ + name);
+    EXPECT_EQ(::write(writer, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    ::close(writer);
+    for (int i = 0; i < 500 && fs_->StreamStateOf(h).running; ++i) ::usleep(10000);
+    EXPECT_FALSE(fs_->StreamStateOf(h).running);
+    return h;
+  };
+  ASSERT_EQ(::mkfifo((dir_ + "/pipe").c_str(), 0644), 0);
+  FileHandle h = readWhole("pipe", "a\n");
+  EXPECT_EQ(fs_->FileLength(h), 2);
+  EXPECT_EQ(descriptorsOnIt(), 0);
+  fs_->CloseFile(h);
+  h = fs_->OpenStream(win_ + "pipe");  // the same copy, at once
+  EXPECT_FALSE(fs_->StreamStateOf(h).running);
+  EXPECT_EQ(fs_->FileLength(h), 2);
+  fs_->CloseFile(h);
+  ASSERT_EQ(::rename((dir_ + "/pipe").c_str(), (dir_ + "/moved").c_str()), 0);
+  h = readWhole("moved", "bb\n");
+  EXPECT_EQ(fs_->FileLength(h), 3);
+  EXPECT_EQ(descriptorsOnIt(), 0);
+  fs_->CloseFile(h);
 }
 
 TEST(ShownNames, EscapesExactlyWhatCannotBeShownAndMapBack) {
