@@ -1,11 +1,15 @@
-// Fields of the window state that belong to start-up, tracing and the end of the program.
+// The window's shared fields: mode, paths, tracing, window and keyboard state, screen
+// geometry, fonts, colour roles and the page frame. Every part of the window sees them.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/platform.h"
 
 namespace tembra {
 
@@ -27,6 +31,51 @@ enum class Profile { Classic, Linux };
 struct ProfileItem {
   std::optional<bool> set;
   bool On(Profile p) const { return set ? *set : p == Profile::Linux; }
+};
+
+// The colour roles: indices into lColor and zColorName (0 unused), keywords CFT..CFM.
+enum ColorRole : int {
+  kColorText = 1,           // lettering of the page
+  kColorDirText = 2,        // lettering of directory names
+  kColorSelectedText = 3,   // lettering of the selected entry
+  kColorInfoText = 4,       // lettering of the title and message lines
+  kColorBack = 5,           // background of the page
+  kColorDirBack = 6,        // background of directory names
+  kColorSelectedBack = 7,   // background of the selected entry and of marked lines
+  kColorInfoBack = 8,       // background of the title and message lines
+  kColorDeletedText = 9,    // lettering of entries marked for deletion and of marked lines
+  kColorRoles = 10          // size of the tables
+};
+
+// The colours of the roles before configuration, 0x00BBGGRR.
+inline constexpr std::array<uint32_t, kColorRoles> kDefaultColors = {
+    0, 0x000000, 0xC00000, 0xC00000, 0x000000, 0xB7D5EE, 0xB7D5EE, 0xA6F1FF, 0x9F9F9F, 0x0000FF};
+
+struct ScreenState {
+  std::string zFontName = "Courier New";
+  double nFontSize = 10;
+  int32_t nLineHeight = 200;
+  int32_t nCharWidth = 120;
+  int32_t nWidthError = 0;
+  std::array<int32_t, 256> nCharWidths{};
+  int32_t nTwipsPerPixelX = 15, nTwipsPerPixelY = 15;
+  int32_t nMinusPixelY = -15;
+  int32_t nClientWidth = 0, nClientHeight = 0;
+  int32_t nFrameWidth = 0, nFrameHeight = 0;
+  int32_t nWindowWidth = 0, nWindowHeight = 0;
+  int32_t nRows = 0, nPageLines = 0, nColumns = 0;
+  int32_t nPerPage = 0;
+  int32_t nWidthShare = 10, nHeightShare = 10;
+  int32_t nRedrawCount = -10;
+  // Colours by role (ColorRole; index 0 unused), 0x00BBGGRR.
+  std::array<uint32_t, kColorRoles> lColor{};
+  std::array<std::string, kColorRoles> zColorName{};
+
+  // Page frame
+  std::string zTopLine;
+  std::string zCaptionLeft;
+  std::string zCaptionRight;
+  int64_t nPageCount = 0;  // pages built so far (a key knows whether it drew one)
 };
 
 struct CoreState {
@@ -84,6 +133,33 @@ struct CoreState {
   int64_t nOutputs = 0;
   int64_t nOutputsAtKeyDown = -1;
   bool bQuickEnd = false;
+
+  // Keyboard and mouse
+  bool bSwallowChar = false;   // the character of the key-down that just acted does not act
+  int32_t nKeyHeld = 0;        // guard against a held key repeating a deletion
+  int32_t nMouseX = 0, nMouseY = 0;
+  int32_t nMouseButton = 0, nMouseShift = 0;
+  int32_t nUpButton = 0, nUpShift = 0;
+  int32_t nMouseCol = 0, nMouseRow = 0;
+
+  // Key events that arrive while a long scan lets events run wait here, in their order,
+  // until the outermost event handler returns; then they act one after the other.
+  using KeptKey = Dialogs::TypedKey;
+  std::deque<KeptKey> KeptKeys;
+  int32_t nEventDepth = 0;     // event handlers on the stack
+  bool bReplayingKeys = false;  // the kept keys are acting
+  // The character and the key-up of the Esc or Ctrl+C that stopped a scan: they do not act.
+  int32_t nDropChar = 0, nDropUp = 0;
+  // A long scan runs (its bytes since the event pump last ran; 0: none): keys are kept.
+  int32_t nYieldCount = 0;
+  // A long scan: Esc or Ctrl+C stopped it (for the rest of the event), when it began and
+  // when it last showed its progress (seconds since midnight; -1: not yet), and the page
+  // count when it did (a page drawn since has replaced the progress).
+  bool bScanStopped = false;
+  bool bStopSaid = false;
+  double nScanBegan = -1;
+  double nScanShown = 0;
+  int64_t nProgressPage = -1;
 
   // Unsigned 32-bit arithmetic helpers
   double dTwoTo32 = 4294967296.0;

@@ -136,7 +136,7 @@ class Lister : public ListerState {
   // Key-up event: clears the held-key guard (nKeyHeld) of that key.
   void Form_KeyUp(int KeyCode, int Shift);
   // Keys that arrive while a long scan runs are kept and act after the outermost handler.
-  bool KeepKey(InputState::KeptKey::Kind kind, int code, int shift);  // true: kept or dropped
+  bool KeepKey(KeptKey::Kind kind, int code, int shift);  // true: kept or dropped
   // Keys typed now are kept or stop a scan (a long scan or a wait for a source runs).
   bool KeepsTypedKeys() const { return nEventDepth != 0 && !bEnding && !bFileWork && nYieldCount != 0; }
   template <class F>

@@ -158,15 +158,6 @@ struct ViewerState {
   int32_t nLongLineShown = kLongLineShown;
   int64_t nAheadMinRest = AheadMinRestDefault();
   int64_t nAheadPieces = 0;       // pieces indexed that way (for checks)
-  int32_t nYieldCount = 0;
-  // A long scan: Esc or Ctrl+C stopped it (for the rest of the event), when it began and
-  // when it last showed its progress (seconds since midnight; -1: not yet), and the page
-  // count when it did (a page drawn since has replaced the progress).
-  bool bScanStopped = false;
-  bool bStopSaid = false;
-  double nScanBegan = -1;
-  double nScanShown = 0;
-  int64_t nProgressPage = -1;
   std::string zCurFileRec;        // directory record of the viewed file
   std::string zReopenFile;        // last file opened by entry ("Q" reopens it)
   std::string zReopenExact;       // the same file under its stored name
