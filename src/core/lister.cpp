@@ -2,6 +2,11 @@
 // algorithms they carry out.
 #include "core/lister.h"
 #include "core/unicode.h"
+#include "dirlist/dir_page.h"
+#include "input/help_screen.h"
+#include "input/sort_prompt.h"
+#include "viewer/file_view.h"
+#include "zip/zip_page.h"
 
 #include <cstdlib>
 
@@ -38,6 +43,14 @@ std::string Lister::InputBox(const std::string& prompt, const std::string& capti
   if (bInputCancelled) answer.clear();
   return answer;
 }
+
+Lister::Lister(Platform& platform)
+    : P(platform),
+      dir_(std::make_unique<DirPage>(*this)),
+      view_(std::make_unique<FileView>(*this)),
+      zip_(std::make_unique<ZipPage>(*this)),
+      prompt_(std::make_unique<SortPrompt>(*this)),
+      help_(std::make_unique<HelpScreen>(*this)) {}
 
 Lister::~Lister() { CloseFDBIN(); }
 

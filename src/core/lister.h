@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <random>
 #include <string>
 
 #include "core/lister_state.h"
+#include "core/page.h"
 #include "core/text.h"
 #include "platform/platform.h"
 #include "screen/message_catalogue.h"
@@ -14,15 +16,33 @@
 namespace tembra {
 
 struct AheadBuffers;  // memory of indexing ahead on a second thread
+class DirPage;
+class FileView;
+class HelpScreen;
+class SortPrompt;
+class ZipPage;
 
 class Lister : public ListerState {
  public:
-  explicit Lister(Platform& platform) : P(platform) {}  // the state over the given platform services
+  explicit Lister(Platform& platform);  // the state and the parts over the given platform services
   ~Lister();  // closes the viewed file
   Lister(const Lister&) = delete;
   Lister& operator=(const Lister&) = delete;
 
   Platform& P;
+
+  // ------------------------------------------------------------ the parts of the window
+  DirPage& Dir() { return *dir_; }          // the directory page
+  FileView& View() { return *view_; }       // the file view, text and hex
+  ZipPage& Zip() { return *zip_; }       // the ZIP listing
+  SortPrompt& Prompt() { return *prompt_; }  // the sort prompt
+  HelpScreen& Help() { return *help_; }     // the help screen
+  // The page events reach (CurrentPage: the file view, the ZIP listing, or the directory
+  // page, also under the sort prompt).
+  Page& PageShown();
+  // The page shown lists entries: the directory page (also under the sort prompt) or the
+  // ZIP listing.
+  bool OnEntryList() const;
 
   // ------------------------------------------------------------ platform wrappers
   // A message box (kept keys answer it first); its answer, also left in nMsgAnswer.
@@ -127,11 +147,9 @@ class Lister : public ListerState {
   void DefaultColors();
 
   // ------------------------------------------------------------ input: keys and mouse
-  // Key-down event: kept while a scan runs, else KeyDownNow as an event.
+  // Key-down event: kept while a scan runs, else taken in the event order as an event.
   void Form_KeyDown(int KeyCode, int Shift);
-  void SortPromptKeyDown(int KeyCode, int Shift);  // the keys while the sort prompt waits
-  void AnyModeKeyDown(int KeyCode, int Shift);     // the keys that act on every page
-  // Character event: kept while a scan runs, else KeyPressNow as an event.
+  // Character event: kept while a scan runs, else taken in the event order as an event.
   void Form_KeyPress(int keyascii);
   // Key-up event: clears the held-key guard (nKeyHeld) of that key.
   void Form_KeyUp(int KeyCode, int Shift);
@@ -145,30 +163,31 @@ class Lister : public ListerState {
   void AfterOutermostEvent();
   void ActOnKeptKey();  // the first kept key acts
   void KeptKeysToBox();  // a box that opens gets the kept keys first
-  // A key-down acts: copy, follow, closing wait and help first, then the page's keys; rescans, redraws.
-  void KeyDownNow(int KeyCode, int Shift);
-  // A character acts: the sort prompt's, then the file view's, ZIP listing's or directory page's.
-  void KeyPressNow(int keyascii);
-  // A click on the directory page moves the cursor (top and bottom rows: a page or an end); draws.
-  void ClickNow();
-  // A double click on the directory page acts as Enter on the entry under the cursor.
-  void DblClickNow();
+  // An event goes through the one event order (a copy running, follow mode, the closing
+  // wait, the help screen, the sort prompt, the keys of every page, the page shown), and
+  // what the step that took it returns is applied.
+  void TakeEvent(const WindowEvent& e);
+  // The one place where what a key's action returns is applied: Rescan reads the folder
+  // again (GetDir) and draws, Redraw draws the page (ShowPage).
+  void ApplyKeyNext(KeyNext next);
+  // A click on an entry list moves the cursor (top and bottom rows: a page or an end).
+  void ClickOnEntryList();
   // Keeps the mouse position (rounded), button and shift state.
   void Form_MouseDown(int Button, int Shift, double X, double Y);
   // The same as Form_MouseDown.
   void Form_MouseMove(int Button, int Shift, double X, double Y);
   // Keeps the release (position in characters, button, shift); the shown message counts as seen.
   void Form_MouseUp(int Button, int Shift, double X, double Y);
-  // Click event: ClickNow as an event.
+  // Click event: taken in the event order.
   void Form_Click();
-  // Double-click event: DblClickNow as an event.
+  // Double-click event: taken in the event order.
   void Form_DblClick();
   // The mouse position as a 1-based character row and column (nMouseRow, nMouseCol); returns 0.
   int MouseCharacters();
   // Moves the directory cursor by RelMove and the page by PageMove (single steps wrap); draws.
   void CursorMove(int32_t RelMove, int32_t PageMove);
   void CursorKey(int KeyCode, int Shift);  // PgUp, PgDn, End, Home and the arrows on an entry list
-  void DirModeKeyPress(int keyascii);  // the character commands of the directory page
+  KeyNext DirModeKeyPress(int keyascii);  // the character commands of the directory page
   void SetDirColumns(int columns);           // 0-9: the number of entry columns
   void AskFileSpec();                        // F: the file specification of the shown files
   void AskNewPath();                         // P: a drive, folder or host path to go to
@@ -176,15 +195,11 @@ class Lister : public ListerState {
   void AskConfigLine();                      // "?": one configuration line
   void FollowCharset(const std::string& cwd);  // the file layer follows a changed set
   void OpenSortPrompt();                     // S: the sort prompt
+  void RedrawWhole();                        // the next page of entries is drawn whole
   void CopyMoveDeleteAtCursor(char command);  // B, C, D, M on the entry under the cursor
-  void OpenHelp();                     // the help screen: the keys of the current page
   void PaintMessageLine(const std::string& text);  // the message line shows this text
   void HintKeys();                     // a key that does nothing: says once that F1 lists the keys
   void HintTypedKey(int keyascii);     // the same for a character no command took
-  // The keys while the help shows: scrolling, or Esc and F1 to close it.
-  void HelpKeyDown(int KeyCode, int Shift);
-  // Draws the help screen from line nHelpTop.
-  void ShowHelpPage();
 
   // ------------------------------------------------------------ dirlist: scan, sort, page
   // Reads folder zMyPath into the entry table, marks and sorts it, shows it (or views the input file).
@@ -301,8 +316,8 @@ class Lister : public ListerState {
   void ZCOLFILL(int32_t offset);
   // The key-down commands of the file view; always false (the caller draws the page).
   bool bList_Keydown(int Shift, int KeyCode);
-  // The character commands of the file view; draws the page when one asks.
-  void KeyPress_ListMode(int keyascii);
+  // The character commands of the file view; Redraw when the page is to be drawn again.
+  KeyNext KeyPress_ListMode(int keyascii);
   // PgUp, PgDn, Home, End in the text or hex view: the new nTopRec or nHexTop.
   void LIST_PAGEMOVE(int KeyCode);
   // Asks for a line (text view) or an address (hex view) and goes there.
@@ -457,8 +472,8 @@ class Lister : public ListerState {
   std::string zDateGet(int32_t iDate);
   // An MS-DOS time as hhmmss.
   std::string zTimeGet(int32_t iTime);
-  // The character commands of the ZIP listing (bRescan when the folder is read again); 0.
-  int ZIP_KeyPress(const std::string& character);
+  // The character commands of the ZIP listing: Rescan when the folder is read again.
+  KeyNext ZIP_KeyPress(const std::string& character);
 
   // ------------------------------------------------------------ config: configuration, command line, colours
   // Splits a line into words (quoted ones whole) in zParm[1..nParms].
@@ -518,6 +533,11 @@ class Lister : public ListerState {
   void VtocStamps(std::string& rec);  // the found file's three time stamps into its record
 
   std::mt19937 rng_{12345};
+  std::unique_ptr<DirPage> dir_;
+  std::unique_ptr<FileView> view_;
+  std::unique_ptr<ZipPage> zip_;
+  std::unique_ptr<SortPrompt> prompt_;
+  std::unique_ptr<HelpScreen> help_;
 };
 
 template <class F>

@@ -16,6 +16,11 @@ void PutAt(std::string& line, int32_t col, std::string_view text) {
 
 }  // namespace
 
+void Lister::RedrawWhole() {
+  bCursorOnly = false;
+  for (CursorCell& c : CursorCache) c = CursorCell{};
+}
+
 // 3-4. Column geometry: the entry columns and their width, which it returns.
 int32_t Lister::DirPageGeometry() {
   if (nColumns < 13) vxCatastrophe(MsgText(Msg::VX9005));

@@ -1,6 +1,7 @@
 // The character commands of the directory page: each works on the entry under the
 // cursor or on the page, and most hand the work to the procedure that owns it.
 #include "core/lister.h"
+#include "input/sort_prompt.h"
 #include "input/dir_keys.h"
 
 namespace tembra {
@@ -129,17 +130,17 @@ KeyNext ShellAndEnd(Lister& l, int code, int) {
 }
 }  // namespace dir_keys
 
-void Lister::DirModeKeyPress(int keyascii) {
+KeyNext Lister::DirModeKeyPress(int keyascii) {
   // 1-2. Esc ends (or cuts the closing message short); nothing else while it shows
   if (keyascii == kChEsc) {
     if (nFarewellMs > 0) {
       nFarewellMs = 0;
-      return;
+      return KeyNext::Done;
     }
     END_TEMBRA();
   }
-  if (nFarewellMs > 0) return;
-  if (keyascii == 0) return;
+  if (nFarewellMs > 0) return KeyNext::Done;
+  if (keyascii == 0) return KeyNext::Done;
 
   // 3. The entry under the cursor
   SetCursorEntry();
@@ -153,10 +154,7 @@ void Lister::DirModeKeyPress(int keyascii) {
     HintTypedKey(keyascii);
 
   // 5. A command that changed the directory asks for a new scan
-  if (bRescan || next == KeyNext::Rescan) {
-    GetDir(zCurDir);
-    ShowPage();
-  }
+  return bRescan || next == KeyNext::Rescan ? KeyNext::Rescan : KeyNext::Done;
 }
 
 // 0-9: the number of entry columns. A number the page has room for shows at once; the
@@ -205,9 +203,7 @@ void Lister::FollowCharset(const std::string& cwd) {
 void Lister::OpenSortPrompt() {
   for (CursorCell& c : CursorCache) c = CursorCell{};
   bSortAscending = true;
-  SetDisplayMode(ShownPage::SortPrompt);
-  VXERROR(MsgText(Msg::VX0088));
-  bSortPrompt = true;
+  Prompt().Open();
 }
 
 // The file specification of the shown files.

@@ -1,239 +1,23 @@
-// Keyboard and mouse dispatch: the keys of every mode, the sort prompt with its
-// information keys, the colour keys, routing by mode, the ZIP listing's navigation
-// keys, the directory cursor movement and the mouse.
+// Keyboard and mouse dispatch: the one order in which the window's parts take an event,
+// the one place where what they return is applied, the keys of every page, the mouse,
+// and the cursor movement of the entry lists.
 #include "core/lister.h"
+#include "dirlist/dir_page.h"
+#include "input/help_screen.h"
 #include "input/key_reference.h"
+#include "input/sort_prompt.h"
+#include "viewer/file_view.h"
+#include "zip/zip_page.h"
 
 namespace tembra {
 
 namespace {
-
-// Whether a key, as Windows delivers it, also produces a character event.
-bool ProducesChar(int KeyCode, int Shift) {
-  if (Shift & kAlt) return false;
-  if (KeyCode == kVkBack || KeyCode == kVkTab || KeyCode == kVkEnter || KeyCode == kVkEsc || KeyCode == kVkSpace)
-    return true;
-  if ((KeyCode >= '0' && KeyCode <= '9') || (KeyCode >= 'A' && KeyCode <= 'Z')) return true;
-  if (KeyCode >= kVkNumpad0 && KeyCode <= kVkDivide && KeyCode != kVkSeparator) return true;
-  return (KeyCode >= kVkSemicolon && KeyCode <= kVkBackquote) || (KeyCode >= kVkOpenBracket && KeyCode <= kVkQuote);
-}
-
 // Keys that only change the state of others: pressed alone they are no command.
 bool IsLockOrModifier(int KeyCode) {
   return (KeyCode >= kVkShift && KeyCode <= 20) || KeyCode == 91 || KeyCode == 92 || KeyCode == 93 ||
          KeyCode == 144 || KeyCode == 145 || KeyCode == 0;
 }
-
-// A text shorter than 30 characters centred with blanks on both sides.
-std::string Centred(const std::string& s) {
-  if (s.size() >= 30) return s;
-  long pad = static_cast<long>(RoundHalfEven((30.0 - static_cast<double>(s.size())) / 2.0));
-  return Space(pad) + s + Space(pad);
-}
 }  // namespace
-
-void Lister::Form_KeyDown(int KeyCode, int Shift) {
-  if (KeepKey(KeptKey::Down, KeyCode, Shift)) return;
-  AsEvent([&] { KeyDownNow(KeyCode, Shift); });
-}
-
-void Lister::KeyDownNow(int KeyCode, int Shift) {
-  // While a copy runs only Esc acts: it cancels the copy.
-  if (bFileWork) {
-    if (KeyCode == kVkEsc) bFileWorkCancel = true;
-    return;
-  }
-  // While the file's end is followed a key stops that and does nothing else.
-  if (bFollowing) {
-    bFollowStop = true;
-    if (ProducesChar(KeyCode, Shift)) bSwallowChar = true;
-    return;
-  }
-  zShownMessage.clear();  // a new key: the last one's message has been seen
-  // 1-4. The parameter line goes with the first key (the page is drawn again for it).
-  const bool parmShown = bShowParm;
-  const int64_t pagesBefore = nPageCount;
-  bShowParm = false;
-  if (bEnding) {
-    // The closing wait: Tab and F1 make it longer, F10 ends it; nothing else acts, and
-    // no key reaches a page that is no longer shown.
-    if (KeyCode == kVkTab || KeyCode == kVkF1) nFarewellMs += 1600;
-    else if (KeyCode == kVkF10) nFarewellMs = 0;
-    return;
-  }
-  // The help screen takes every key while it is shown.
-  if (bHelpShown) {
-    HelpKeyDown(KeyCode, Shift);
-    return;
-  }
-  bSearchBack = (Shift & kShift) && (KeyCode == 'F' || KeyCode == 'S');
-  if (nYieldCount != 0) return;
-  nOutputsAtKeyDown = nOutputs;
-  // F1 shows the keys of the page (the closing wait has taken it above).
-  if (KeyCode == kVkF1) {
-    OpenHelp();
-    return;
-  }
-
-  // 5. The sort prompt waits for its answer
-  if (bSortPrompt) {
-    SortPromptKeyDown(KeyCode, Shift);
-    return;
-  }
-
-  // 6-7. The page's own key tables decide what is drawn again
-  bRepaint = false;
-  KeyNext next = KeyNext::Done;  // what the page's key table asks for
-  // 8. Keys of every mode
-  if (KeyCode != 0) AnyModeKeyDown(KeyCode, Shift);
-
-  // 9. Routing by mode
-  const ShownPage page = CurrentPage();
-  if (page == ShownPage::Directory) {
-    if (bDIR_Keydown(Shift, KeyCode)) {
-      // The command took the key over: its character (Ctrl+V gives 22) must not act
-      // again, above all not as Enter in the archive listing it has just opened.
-      if (ProducesChar(KeyCode, Shift)) bSwallowChar = true;
-      return;
-    }
-  } else if (page == ShownPage::FileView || page == ShownPage::HexView) {
-    if (bList_Keydown(Shift, KeyCode)) return;
-  } else if (page == ShownPage::ZipListing) {
-    if (const KeyBinding* b = FindKeyBinding(ZipListingKeys(), KeyBinding::On::Down, KeyCode, Shift))
-      next = b->action(*this, KeyCode, Shift);
-  }
-
-  // 10. Scan again and draw again as the handlers asked
-  if (bRescan || next == KeyNext::Rescan) {
-    // A message a handler left for the next page outlives the scan's own drawing.
-    std::string message = zMessageLine;
-    GetDir(zCurDir);
-    if (zMessageLine.empty()) zMessageLine = message;
-    next = KeyNext::Redraw;
-  }
-  // A key that drew no page of its own still takes the parameter line away.
-  if (bRepaint || next == KeyNext::Redraw || (parmShown && nPageCount == pagesBefore)) {
-    bRepaint = false;
-    ShowPage();
-  }
-  // A key with no character of its own (F2, Alt+K, Insert, ...) that did nothing at all.
-  if (nOutputs == nOutputsAtKeyDown && !ProducesChar(KeyCode, Shift) && !IsLockOrModifier(KeyCode)) HintKeys();
-}
-
-namespace {
-// The prompt is answered: the directory page again.
-void LeavePrompt(Lister& l) {
-  l.bSortPrompt = false;
-  l.SyncDisplayMode();
-}
-
-// An information key's box, which answers the prompt.
-KeyNext Info(Lister& l, const std::string& text, const std::string& caption) {
-  l.MsgBox(text, caption, MsgButtons::OK);
-  LeavePrompt(l);
-  return KeyNext::Done;
-}
-KeyNext ConfigFileInfo(Lister& l, int, int) { return Info(l, Centred(l.zConfigFile), MsgText(Msg::VX0252Config)); }
-KeyNext DeleteCountInfo(Lister& l, int, int) {
-  return Info(l, "About to delete " + Format(l.nDeletable, "##0") + " files", MsgText(Msg::VX0252Delete));
-}
-KeyNext AppPathInfo(Lister& l, int, int) { return Info(l, Centred(l.zAppPath), MsgText(Msg::VX0252AppPath)); }
-KeyNext CommandLineInfo(Lister& l, int, int) {
-  return Info(l, l.qbFl(static_cast<double>(l.zCommandLine.size()), "##0") + "," + l.zCommandLine, "");
-}
-KeyNext CurrentDirInfo(Lister& l, int, int) { return Info(l, l.P.files.CurrentDirectory(), l.zCurDir); }
-
-// The legend of the information keys; a typed "?" goes on to the page's keys.
-KeyNext InfoLegend(Lister& l, int, int) {
-  l.VXERROR(MsgText(Msg::VX0252Legend));
-  return KeyNext::PassOn;
-}
-
-KeyNext EndFromPrompt(Lister& l, int, int) {
-  LeavePrompt(l);
-  l.END_TEMBRA();
-  return KeyNext::Done;
-}
-
-// "-" and "+": the direction of the sort to come; the character goes on to the page's keys.
-KeyNext SortDescending(Lister& l, int, int) {
-  l.bSortAscending = false;
-  return KeyNext::PassOn;
-}
-KeyNext SortAscending(Lister& l, int, int) {
-  l.bSortAscending = true;
-  return KeyNext::PassOn;
-}
-
-KeyNext CancelSort(Lister& l, int, int) {
-  l.bSortAscending = true;
-  l.VXERROR("");
-  LeavePrompt(l);
-  return KeyNext::Done;
-}
-
-// A sort letter: sorts the entries (D twice: directories by date too).
-KeyNext SortBy(Lister& l, int code, int) {
-  const std::string keyU = UCase(Chr(code));
-  if (keyU == "D" && l.zSortLetter == "D") l.bSortDirsByDate = !l.bSortDirsByDate;
-  l.zSortLetter = keyU;
-  LeavePrompt(l);
-  l.VXERROR("");
-  l.nSortStart = l.P.clock.SecondsSinceMidnight();
-  l.SORTEMALL();
-  l.nSortSeconds = l.P.clock.SecondsSinceMidnight() - l.nSortStart;
-  return KeyNext::Redraw;
-}
-}  // namespace
-
-const KeySection& SortPromptKeys() {
-  // F1 (help) is taken before the prompt's keys.
-  static const KeySection kPage = {
-      "Sort prompt",
-      {
-          {"`F` / `E` / `D` / `S` / `N`",
-           "sort by name / extension / date / size / none, with or without Shift (`D` again: directories by "
-           "date too)",
-           {OnLetters('D', 'F', SortBy), OnLetters('N', 'N', SortBy), OnLetters('S', 'S', SortBy)}},
-          {"`R` / `U`", "by name, temporary copies beside their originals (`R`: marked files first, as `F`)",
-           {OnLetters('R', 'R', SortBy), OnLetters('U', 'U', SortBy)}},
-          {"`-` / `+`", "descending / ascending, then the letter",
-           {OnChar('-', '-', SortDescending), OnChar('+', '+', SortAscending)}},
-          {"`X`, Esc", "cancel", {OnLetters('X', 'X', CancelSort), OnChar(kChEsc, kChEsc, CancelSort)}},
-          {"`?`, Ctrl+B, Ctrl+/", "legend of the information keys",
-           {OnChar('?', '?', InfoLegend), OnKey('B', 'B', kCtrl, kCtrl, InfoLegend),
-            OnKey(kVkSlash, kVkSlash, kCtrl, kCtrl, InfoLegend)}},
-          {"Ctrl+C / Ctrl+D", "configuration file / number of files marked for automatic deletion",
-           {OnKey('C', 'C', kCtrl, kCtrl, ConfigFileInfo), OnKey('D', 'D', kCtrl, kCtrl, DeleteCountInfo)}},
-          {"Ctrl+P / Ctrl+Q / Ctrl+R", "program folder / command line / current directory",
-           {OnKey('P', 'P', kCtrl, kCtrl, AppPathInfo), OnKey('Q', 'Q', kCtrl, kCtrl, CommandLineInfo),
-            OnKey('R', 'R', kCtrl, kCtrl, CurrentDirInfo)}},
-          {"F1", "this list of keys (Esc or F1 closes it; the prompt stays)"},
-          {"F10", "end", {OnKey(kVkF10, kVkF10, kAnyShift, 0, EndFromPrompt)}},
-      }};
-  return kPage;
-}
-
-// The sort prompt waits for its answer: the sort keys, or Ctrl with an information key.
-// Its key-down actions draw what they change themselves.
-void Lister::SortPromptKeyDown(int KeyCode, int Shift) {
-  if (const KeyBinding* b = FindKeyBinding(SortPromptKeys(), KeyBinding::On::Down, KeyCode, Shift))
-    b->action(*this, KeyCode, Shift);
-  if (Shift & kCtrl) return;
-  bool letter = KeyCode >= 'A' && KeyCode <= 'Z' && std::string_view("DFSENXRU").find(static_cast<char>(KeyCode)) !=
-                                                        std::string_view::npos;
-  // Esc is accepted too: the character event then cancels the prompt.
-  bool ok = letter || KeyCode == kVkShift || (KeyCode == kVkEquals && (Shift & kShift)) || KeyCode == kVkMinus ||
-            KeyCode == kVkSubtract || KeyCode == kVkAdd || KeyCode == kVkEsc;
-  if (!ok) {
-    Beep();
-    bSortPrompt = false;
-    VXERROR(MsgText(Msg::VX1018));
-    SyncDisplayMode();
-    // The refused key does not go on to act as a command.
-    if (ProducesChar(KeyCode, Shift)) bSwallowChar = true;
-  }
-}
 
 namespace {
 // Alt+G: the interpreter; from the file view the program then ends.
@@ -328,52 +112,217 @@ const KeySection& EveryPageKeys() {
   return kPage;
 }
 
-// The keys of every mode, from their table: the interpreter, a second instance, the
-// colour keys and the end.
-void Lister::AnyModeKeyDown(int KeyCode, int Shift) {
-  if (const KeyBinding* b = FindKeyBinding(EveryPageKeys(), KeyBinding::On::Down, KeyCode, Shift))
-    b->action(*this, KeyCode, Shift);
+// ------------------------------------------------------------ the one event order
+//
+// An event (a key-down, its character, a click, a double click) is offered to the steps
+// below in turn. A step that takes it returns what must happen next; PassOn leaves it to
+// the next step. The states that hold every event while they last come first, then the
+// keys of every page, then the page shown. TakeEvent applies the answer in one place.
+namespace {
+using Kind = WindowEvent::Kind;
+
+// The event handed to a page: what the page answers.
+KeyNext TakenBy(Page& page, const WindowEvent& e) {
+  switch (e.kind) {
+    case Kind::KeyDown: return page.KeyDown(e.code, e.shift);
+    case Kind::Char: return page.KeyPress(e.code);
+    case Kind::Click: return page.Click();
+    case Kind::DblClick: return page.DblClick();
+  }
+  return KeyNext::PassOn;
+}
+
+// What the steps of one event share: the event, and on a key-down whether the parameter
+// line showed before it and how many pages were drawn, and whether it reached the keys of
+// every page (a key that reached them and did nothing is hinted).
+struct EventRun {
+  WindowEvent e;
+  bool parmShown = false;
+  int64_t pagesBefore = 0;
+  bool reachedKeys = false;
+};
+
+// While a copy runs only Esc acts: it cancels the copy. Nothing else reaches a page.
+KeyNext CopyRunning(Lister& l, EventRun& r) {
+  if (!l.bFileWork) return KeyNext::PassOn;
+  if (r.e.kind == Kind::KeyDown && r.e.code == kVkEsc) l.bFileWorkCancel = true;
+  return KeyNext::Done;
+}
+
+// While the file's end is followed a key stops that and does nothing else.
+KeyNext Following(Lister& l, EventRun& r) {
+  if (r.e.kind != Kind::KeyDown || !l.bFollowing) return KeyNext::PassOn;
+  l.bFollowStop = true;
+  if (ProducesChar(r.e.code, r.e.shift)) l.bSwallowChar = true;
+  return KeyNext::Done;
+}
+
+// The character of a key-down that took its key over does not act.
+KeyNext SwallowedChar(Lister& l, EventRun& r) {
+  if (r.e.kind != Kind::Char || !l.bSwallowChar) return KeyNext::PassOn;
+  l.bSwallowChar = false;
+  return KeyNext::Done;
+}
+
+// A new key: the last one's message has been seen, and the parameter line goes with the
+// first key (the page is drawn again for it).
+KeyNext NewKey(Lister& l, EventRun& r) {
+  if (r.e.kind != Kind::KeyDown) return KeyNext::PassOn;
+  l.zShownMessage.clear();
+  r.parmShown = l.bShowParm;
+  r.pagesBefore = l.nPageCount;
+  l.bShowParm = false;
+  return KeyNext::PassOn;
+}
+
+// The closing wait: Tab and F1 make it longer, F10 and Esc end it; nothing else acts,
+// and no event reaches a page that is no longer shown.
+KeyNext ClosingWait(Lister& l, EventRun& r) {
+  if (!l.bEnding) return KeyNext::PassOn;
+  if (r.e.kind == Kind::KeyDown) {
+    if (r.e.code == kVkTab || r.e.code == kVkF1) l.nFarewellMs += 1600;
+    else if (r.e.code == kVkF10) l.nFarewellMs = 0;
+  } else if (r.e.kind == Kind::Char && r.e.code == kChEsc) {
+    l.nFarewellMs = 0;
+  }
+  return KeyNext::Done;
+}
+
+// The help screen takes every event while it shows.
+KeyNext HelpShown(Lister& l, EventRun& r) {
+  if (!l.Help().bHelpShown) return KeyNext::PassOn;
+  return r.e.kind == Kind::KeyDown ? l.Help().KeyDown(r.e.code, r.e.shift) : KeyNext::Done;
+}
+
+// A key that reaches the pages: the direction of a search it may start; none while a long
+// scan lets events run; the outputs so far, to tell whether it did anything. A character
+// that reaches them is drawn in plain lettering.
+KeyNext KeyStart(Lister& l, EventRun& r) {
+  if (r.e.kind == Kind::Char) l.SetBold(false);
+  if (r.e.kind != Kind::KeyDown) return KeyNext::PassOn;
+  l.bSearchBack = (r.e.shift & kShift) && (r.e.code == 'F' || r.e.code == 'S');
+  if (l.nYieldCount != 0) return KeyNext::Done;
+  l.nOutputsAtKeyDown = l.nOutputs;
+  return KeyNext::PassOn;
+}
+
+// F1 shows the keys of the page (the closing wait has taken it above).
+KeyNext HelpKey(Lister& l, EventRun& r) {
+  if (r.e.kind != Kind::KeyDown || r.e.code != kVkF1) return KeyNext::PassOn;
+  l.Help().OpenHelp();
+  return KeyNext::Drawn;
+}
+
+// The sort prompt waits for its answer.
+KeyNext SortPromptOpen(Lister& l, EventRun& r) {
+  if (!l.Prompt().bSortPrompt) return KeyNext::PassOn;
+  return TakenBy(l.Prompt(), r.e);
+}
+
+// The keys of every page (F5-F8, F10, Alt+X, Alt+G, Alt+W, Shift+Esc) act, and the key
+// goes on to the page.
+KeyNext EveryPage(Lister& l, EventRun& r) {
+  if (r.e.kind != Kind::KeyDown) return KeyNext::PassOn;
+  r.reachedKeys = true;
+  l.bRepaint = false;
+  if (r.e.code != 0)
+    if (const KeyBinding* b = FindKeyBinding(EveryPageKeys(), KeyBinding::On::Down, r.e.code, r.e.shift))
+      b->action(l, r.e.code, r.e.shift);
+  return KeyNext::PassOn;
+}
+
+// The page shown takes what is left. A key-down it takes over keeps its character from
+// acting; after any other the scan and the drawing its procedures asked for (bRescan,
+// bRepaint) follow, and the parameter line of a first key goes.
+KeyNext PageShown(Lister& l, EventRun& r) {
+  KeyNext next = TakenBy(l.PageShown(), r.e);
+  if (next == KeyNext::Drawn) {
+    if (r.e.kind == Kind::KeyDown && ProducesChar(r.e.code, r.e.shift)) l.bSwallowChar = true;
+    return next;
+  }
+  if (r.e.kind != Kind::KeyDown) return next == KeyNext::PassOn ? KeyNext::Done : next;
+  if (l.bRescan) next = KeyNext::Rescan;
+  else if (l.bRepaint && next != KeyNext::Rescan) next = KeyNext::Redraw;
+  if (next == KeyNext::Done && r.parmShown && l.nPageCount == r.pagesBefore) next = KeyNext::Redraw;
+  return next == KeyNext::PassOn ? KeyNext::Done : next;
+}
+
+// The steps, in their order.
+constexpr KeyNext (*kEventOrder[])(Lister&, EventRun&) = {
+    CopyRunning, Following,      SwallowedChar, NewKey,   ClosingWait, HelpShown,
+    KeyStart,    HelpKey,        SortPromptOpen, EveryPage, PageShown,
+};
+}  // namespace
+
+void Lister::TakeEvent(const WindowEvent& e) {
+  EventRun run{e};
+  KeyNext next = KeyNext::PassOn;
+  for (auto step : kEventOrder)
+    if ((next = step(*this, run)) != KeyNext::PassOn) break;
+  ApplyKeyNext(next);
+  // A key with no character of its own (F2, Alt+K, Insert, ...) that did nothing at all.
+  if (run.reachedKeys && next != KeyNext::Drawn && nOutputs == nOutputsAtKeyDown &&
+      !ProducesChar(e.code, e.shift) && !IsLockOrModifier(e.code))
+    HintKeys();
+}
+
+void Lister::ApplyKeyNext(KeyNext next) {
+  if (next == KeyNext::Rescan) {
+    // A message a handler left for the next page outlives the scan's own drawing.
+    std::string message = zMessageLine;
+    GetDir(zCurDir);
+    if (zMessageLine.empty()) zMessageLine = message;
+    next = KeyNext::Redraw;
+  }
+  if (next == KeyNext::Redraw) {
+    bRepaint = false;
+    ShowPage();
+  }
+}
+
+Page& Lister::PageShown() {
+  switch (CurrentPage()) {
+    case ShownPage::FileView:
+    case ShownPage::HexView: return View();
+    case ShownPage::ZipListing: return Zip();
+    case ShownPage::Directory:
+    case ShownPage::SortPrompt:
+    case ShownPage::Ending: break;
+  }
+  return Dir();
+}
+
+bool Lister::OnEntryList() const {
+  const ShownPage page = CurrentPage();
+  return page == ShownPage::Directory || page == ShownPage::SortPrompt || page == ShownPage::ZipListing;
+}
+
+// A typed key that does nothing on this page: the first one of the run is answered on
+// the message line, so that a user trying keys learns where they are listed.
+void Lister::HintKeys() {
+  if (bKeysHinted || !bKeyHint.On(eProfile)) return;
+  bKeysHinted = true;
+  VXERROR("This key does nothing here; F1 lists the keys");
+}
+
+// A character that reached no command: a printable one, or a control character (Ctrl+K)
+// whose key-down did nothing either. Enter, Tab, Backspace and Esc are never idle keys.
+void Lister::HintTypedKey(int keyascii) {
+  const bool printable = keyascii >= 32 && keyascii != 127;
+  const bool control = keyascii >= 1 && keyascii <= 26 && keyascii != kChBackspace && keyascii != kChTab &&
+                       keyascii != kChLineFeed && keyascii != kChEnter;
+  if (printable || (control && nOutputs == nOutputsAtKeyDown)) HintKeys();
+}
+
+void Lister::Form_KeyDown(int KeyCode, int Shift) {
+  if (KeepKey(KeptKey::Down, KeyCode, Shift)) return;
+  AsEvent([&] { TakeEvent({WindowEvent::Kind::KeyDown, KeyCode, Shift}); });
 }
 
 void Lister::Form_KeyPress(int keyascii) {
   if (KeepKey(KeptKey::Char, keyascii, 0)) return;
-  AsEvent([&] { KeyPressNow(keyascii); });
+  AsEvent([&] { TakeEvent({WindowEvent::Kind::Char, keyascii, 0}); });
 }
-
-void Lister::KeyPressNow(int keyascii) {
-  if (bFileWork) return;
-  if (bSwallowChar) {
-    bSwallowChar = false;
-    return;
-  }
-  if (bEnding) {
-    // Only Esc acts while the closing message shows: it cuts the wait short.
-    if (keyascii == kChEsc) nFarewellMs = 0;
-    return;
-  }
-  if (bHelpShown) return;
-  SetBold(false);
-  const std::string key = Chr(keyascii);
-  if (bSortPrompt) {
-    if (const KeyBinding* b = FindKeyBinding(SortPromptKeys(), KeyBinding::On::Char, keyascii, 0)) {
-      const KeyNext next = b->action(*this, keyascii, 0);
-      if (next == KeyNext::Redraw) ShowPage();
-      if (next != KeyNext::PassOn) return;
-    }
-  }
-  if (TDISPLAY & TD_LIST) {
-    if (!bEnding) KeyPress_ListMode(keyascii);
-  } else if (bZipMode) {
-    ZIP_KeyPress(key);
-    if (bRescan) {
-      GetDir(zCurDir);
-      ShowPage();
-    }
-  } else {
-    DirModeKeyPress(keyascii);
-  }
-}
-
 void Lister::Form_KeyUp(int KeyCode, int Shift) {
   if (KeepKey(KeptKey::Up, KeyCode, Shift)) return;
   AsEvent([&] {
@@ -445,50 +394,33 @@ int Lister::MouseCharacters() {
 }
 
 void Lister::Form_Click() {
-  AsEvent([&] { ClickNow(); });
-}
-
-void Lister::ClickNow() {
-  if (bHelpShown || bEnding || bFileWork) return;  // no page to click on
-  if (nUpButton == 1 && (TDISPLAY & TD_DIR)) {
-    const int32_t r = nMouseRow, c = nMouseCol;
-    int32_t k = (c - 1) / (nDirColWidth + 1) + 1;
-    if (k > nDirColumns) k = nDirColumns;
-    if (r == 1) {
-      if (c >= 5) CursorMove(-nPerPage, -nPerPage);
-      else CursorMove(iFirstZDir - iCursor, 0);
-    } else if (r >= 2 && r <= nPageLines + 1) {
-      int32_t target = (k - 1) * nPageLines + iTopSZDir + (r - 1) - 1;
-      // Beyond the last shown entry: the last one.
-      if (target > nSZDir) target = nSZDir;
-      CursorMove(target - iCursor, 0);
-    } else if (r > nPageLines + 1) {
-      if (c <= nColumns - 5) CursorMove(nPerPage, nPerPage);
-      else CursorMove(nSZDir - iCursor, 0);
-    }
-  }
-  ShowPage();
+  AsEvent([&] { TakeEvent({WindowEvent::Kind::Click, 0, 0}); });
 }
 
 void Lister::Form_DblClick() {
-  AsEvent([&] { DblClickNow(); });
+  AsEvent([&] { TakeEvent({WindowEvent::Kind::DblClick, 0, 0}); });
 }
 
-void Lister::DblClickNow() {
-  // The click before has put the cursor on the entry. Only the directory page opens
-  // entries; in an archive's listing the double click acts as Enter there.
-  if (!(TDISPLAY & TD_DIR) || bHelpShown || bEnding || bFileWork) return;
-  if (bZipMode) {
-    ZIP_KeyPress(Chr(kChEnter));
-  } else {
-    nEnterInDirMode(Chr(kChEnter));
-  }
-  if (TDISPLAY & TD_DIR) {
-    if (bRescan) GetDir(zCurDir);
-    ShowPage();
+// A click on an entry list (the directory page, the ZIP listing) moves the cursor: on an
+// entry to it, on the top and bottom rows a page or to an end.
+void Lister::ClickOnEntryList() {
+  if (nUpButton != 1) return;
+  const int32_t r = nMouseRow, c = nMouseCol;
+  int32_t k = (c - 1) / (nDirColWidth + 1) + 1;
+  if (k > nDirColumns) k = nDirColumns;
+  if (r == 1) {
+    if (c >= 5) CursorMove(-nPerPage, -nPerPage);
+    else CursorMove(iFirstZDir - iCursor, 0);
+  } else if (r >= 2 && r <= nPageLines + 1) {
+    int32_t target = (k - 1) * nPageLines + iTopSZDir + (r - 1) - 1;
+    // Beyond the last shown entry: the last one.
+    if (target > nSZDir) target = nSZDir;
+    CursorMove(target - iCursor, 0);
+  } else if (r > nPageLines + 1) {
+    if (c <= nColumns - 5) CursorMove(nPerPage, nPerPage);
+    else CursorMove(nSZDir - iCursor, 0);
   }
 }
-
 namespace {
 // Shift+letter: the first unmarked file from that letter on.
 KeyNext FirstFileFromLetter(Lister& l, int KeyCode, int) {

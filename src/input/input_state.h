@@ -7,7 +7,6 @@
 namespace tembra {
 
 struct InputState {
-  bool bSortPrompt = false;
   bool bSearchBack = false;
   // The entry under the cursor, filled for every directory command
   int32_t iCurZDir = 0;
@@ -16,11 +15,6 @@ struct InputState {
   int32_t iCurNameCol = 0;
   std::string zCurName;
   std::string zCurNameU;
-
-  // The help screen (F1): shown over the page, its first line, and the page it describes
-  bool bHelpShown = false;
-  int32_t nHelpTop = 0;
-  int nHelpPage = 0;
 };
 
 }  // namespace tembra

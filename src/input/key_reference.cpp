@@ -9,6 +9,15 @@
 
 namespace tembra {
 
+bool ProducesChar(int KeyCode, int Shift) {
+  if (Shift & kAlt) return false;
+  if (KeyCode == kVkBack || KeyCode == kVkTab || KeyCode == kVkEnter || KeyCode == kVkEsc || KeyCode == kVkSpace)
+    return true;
+  if ((KeyCode >= '0' && KeyCode <= '9') || (KeyCode >= 'A' && KeyCode <= 'Z')) return true;
+  if (KeyCode >= kVkNumpad0 && KeyCode <= kVkDivide && KeyCode != kVkSeparator) return true;
+  return (KeyCode >= kVkSemicolon && KeyCode <= kVkBackquote) || (KeyCode >= kVkOpenBracket && KeyCode <= kVkQuote);
+}
+
 namespace {
 constexpr int kCtrlAlt = kCtrl | kAlt;
 // Delete or the keypad's decimal point with exactly this shift state.

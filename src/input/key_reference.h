@@ -6,16 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "core/page.h"
+
 namespace tembra {
 
 class Lister;
-
-// What must happen after a key's action: nothing more, the page drawn again, the
-// folder read again and the page drawn, the character going on to the keys of the page
-// under a prompt, or nothing at all (Drawn: the action has shown the page itself, and a
-// redraw that a procedure it called asked for waits for the next key; on the directory
-// page: the command took the key over, and its character does not act).
-enum class KeyNext { Done, Redraw, Rescan, PassOn, Drawn };
 
 // One key event a row acts on: a key-down with a code from first to last and a shift
 // state with (shift & shiftMask) == shiftWant, or a character from first to last (with
@@ -68,6 +63,8 @@ struct KeySection {
 // The first binding of a page for a key event, in the order of its rows, then the unlisted
 // ones; nullptr for none.
 const KeyBinding* FindKeyBinding(const KeySection& page, KeyBinding::On event, int code, int shift);
+// Whether a key, as Windows delivers it, also produces a character event.
+bool ProducesChar(int KeyCode, int Shift);
 // The keys the directory page and the ZIP listing share: the cursor keys, Shift+letter
 // and Shift+Alt+D (in src/input/dispatch.cpp).
 extern const KeyBinding kEntryCursorKeys, kEntryLetterKeys, kEntryDateOrderKey;

@@ -2,12 +2,14 @@
 // renderer of the current mode.
 #include "core/lister.h"
 #include "core/usage.h"
+#include "input/help_screen.h"
+#include "input/sort_prompt.h"
 
 namespace tembra {
 
 ShownPage Lister::CurrentPage() const {
   if (bEnding) return ShownPage::Ending;
-  if (bSortPrompt) return ShownPage::SortPrompt;
+  if (prompt_->bSortPrompt) return ShownPage::SortPrompt;
   if (TDISPLAY & TD_LIST) return (TDISPLAY & TD_HEX) ? ShownPage::HexView : ShownPage::FileView;
   if (bZipMode) return ShownPage::ZipListing;
   return ShownPage::Directory;
@@ -85,12 +87,12 @@ void Lister::ShowPage() {
   // While the closing message shows there is no page to draw (a click or a resize in the
   // closing wait leaves the message as it is).
   if (bEnding) return;
-  if (bHelpShown) {
-    ShowHelpPage();
+  if (Help().bHelpShown) {
+    Help().Draw();
     return;
   }
   ++nPageCount;
-  bool dirPage = (TDISPLAY & TD_DIR) != 0;
+  const bool dirPage = OnEntryList();
   if (!(dirPage && bCursorOnly)) {
     FillRect(0, 0, nClientWidth, nClientHeight, lColor[kColorBack]);
     P.window.SetCaption(zCaptionLeft + zCaptionRight);
@@ -110,42 +112,9 @@ void Lister::ShowPage() {
     PrintShownAt(0, nClientHeight - nLineHeight + nMinusPixelY, zShownMessage);
   }
   SetForeColor(lColor[kColorText]);
-  if (dirPage) {
-    SetupTopBot();
-    DosDir();
-  } else if (TDISPLAY & TD_LIST) {
-    ResetLineBuffers();
-    if (bSearchPending) {
-      bSearchPending = false;
-      const bool text = !(TDISPLAY & TD_HEX);
-      // What is shown stays on screen while the search runs (it may wait for a source);
-      // then the page is drawn again, where the search has taken it.
-      if (text) {
-        SetupTopBot();
-        ListModeAscii();
-      }
-      bFindText();
-      bSearchPending = false;
-      if (text) {
-        FillRect(0, 0, nClientWidth, nLineHeight, lColor[kColorInfoBack]);
-        FillRect(0, nLineHeight, nClientWidth, nClientHeight - nLineHeight, lColor[kColorBack]);
-      }
-    }
-    SetupTopBot();
-    if (!(TDISPLAY & TD_HEX)) {
-      ListModeAscii();
-    } else if (nColumns < 75) {
-      MsgBox(MsgText(Msg::VX8012Box), MsgText(Msg::VX8012Caption), MsgButtons::OK);
-      VXERROR(zMessageLine);
-      TDISPLAY &= ~TD_HEX;
-      SleepMs(250);
-      ListModeAscii();
-    } else {
-      ListModeHex();
-    }
-  } else {
-    vxCatastrophe(MsgText(Msg::VX9006));
-  }
+  // A display mode with no page at all is a fault.
+  if (!(TDISPLAY & (TD_DIR | TD_LIST))) vxCatastrophe(MsgText(Msg::VX9006));
+  PageShown().Draw();
   if (bHasFocus && !bCmdSearch) P.window.BringToFront();
   DoEvents();
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/lister.h"
+#include "input/help_screen.h"
 #include "input/key_reference.h"
 
 namespace tembra {
@@ -251,7 +252,7 @@ KeyNext ShellAndEnd(Lister& l, int, int) {
 }
 
 KeyNext Help(Lister& l, int, int) {
-  l.OpenHelp();
+  l.Help().OpenHelp();
   return KeyNext::Drawn;
 }
 
@@ -345,22 +346,21 @@ bool Lister::bList_Keydown(int Shift, int KeyCode) {
   return false;
 }
 
-void Lister::KeyPress_ListMode(int keyascii) {
+KeyNext Lister::KeyPress_ListMode(int keyascii) {
   if (nYieldCount != 0) {
     // Typed while a long scan pumps events: the scan goes on without further pumping.
     nYieldCount = 0;
-    return;
+    return KeyNext::Done;
   }
-  if (keyascii == 0) return;
+  if (keyascii == 0) return KeyNext::Done;
   KeyNext next = KeyNext::Done;
   if (const KeyBinding* b = FindKeyBinding(FileViewKeys(), KeyBinding::On::Char, keyascii & 255, 0))
     next = b->action(*this, keyascii & 255, 0);
   else
     HintTypedKey(keyascii);
-  if (next != KeyNext::Drawn && (next == KeyNext::Redraw || bRepaint)) {
-    bRepaint = false;
-    ShowPage();
-  }
+  // Drawn at the end of the event (so is a page bRepaint asks for, unless it drew itself).
+  if (next == KeyNext::Drawn) return next;
+  return next == KeyNext::Redraw || bRepaint ? KeyNext::Redraw : KeyNext::Done;
 }
 
 void Lister::RelativeJump(const std::string& zSign) {

@@ -1,5 +1,7 @@
 // The ZIP listing: an archive's members shown on the directory page, and the keys that
 // leave it again.
+#include "zip/zip_page.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -149,17 +151,46 @@ const KeySection& ZipListingKeys() {
   return kPage;
 }
 
-int Lister::ZIP_KeyPress(const std::string& character) {
+KeyNext Lister::ZIP_KeyPress(const std::string& character) {
   const int code = Asc(character);
   const KeyBinding* b = FindKeyBinding(ZipListingKeys(), KeyBinding::On::Char, code, 0);
   if (!b) {
     if (code > ' ' && code != 127) HintKeys();
-    return 0;
+    return KeyNext::Done;
   }
   const KeyNext next = b->action(*this, code, 0);
-  if (next == KeyNext::Rescan) bRescan = true;  // the caller reads the folder again
-  else if (next == KeyNext::Redraw) ShowPage();
-  return 0;
+  return next == KeyNext::Rescan || next == KeyNext::Redraw ? next : KeyNext::Done;
 }
+
+KeyNext ZipPage::KeyDown(int code, int shift) {
+  const KeyBinding* b = FindKeyBinding(ZipListingKeys(), KeyBinding::On::Down, code, shift);
+  return b ? b->action(W, code, shift) : KeyNext::Done;
+}
+
+// A character; the folder is read again when the listing is left (bRescan).
+KeyNext ZipPage::KeyPress(int keyascii) {
+  const KeyNext next = W.ZIP_KeyPress(Chr(keyascii));
+  return W.bRescan ? KeyNext::Rescan : next;
+}
+
+KeyNext ZipPage::Click() {
+  W.ClickOnEntryList();
+  return KeyNext::Redraw;
+}
+
+// The click before has put the cursor on the member: Enter there (on the parent entry it
+// leaves the archive; on a member it says that members cannot be opened).
+KeyNext ZipPage::DblClick() {
+  const KeyNext next = W.ZIP_KeyPress(Chr(kChEnter));
+  if (!W.OnEntryList()) return KeyNext::Done;
+  return next == KeyNext::Rescan || W.bRescan ? KeyNext::Rescan : KeyNext::Redraw;
+}
+
+void ZipPage::Draw() {
+  W.SetupTopBot();
+  W.DosDir();
+}
+
+const KeySection& ZipPage::Keys() const { return ZipListingKeys(); }
 
 }  // namespace tembra
