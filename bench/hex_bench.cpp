@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/headless/session.h"
+#include "viewer/file_view.h"
 
 using namespace tembra;
 using Mono = std::chrono::steady_clock;
@@ -43,25 +44,25 @@ int main(int argc, char** argv) {
   std::ifstream probe(host, std::ios::binary | std::ios::ate);
   int64_t size = static_cast<int64_t>(probe.tellg());
   L.zCurFile = L.zCurDir + name;
-  L.nFileSize = size < kMaxViewedSize ? size : kMaxViewedSize;
-  if (!L.StartViewing(L.zCurFile)) return 1;
+  L.View().nFileSize = size < kMaxViewedSize ? size : kMaxViewedSize;
+  if (!L.View().StartViewing(L.zCurFile)) return 1;
   L.ShowPage();
-  const int32_t records = L.nRecCount;
-  L.bList_Keydown(4, 'H');  // Alt+H
+  const int32_t records = L.View().nRecCount;
+  L.View().bList_Keydown(4, 'H');  // Alt+H
   L.ShowPage();
   auto t0 = Mono::now();
   double c0 = Cpu();
   long pages = 0;
   int64_t last = -1;
-  while (L.nHexTop != last) {
-    last = L.nHexTop;
-    L.bList_Keydown(0, 34);  // Page down
+  while (L.View().nHexTop != last) {
+    last = L.View().nHexTop;
+    L.View().bList_Keydown(0, 34);  // Page down
     L.ShowPage();
     ++pages;
   }
   double secs = std::chrono::duration<double>(Mono::now() - t0).count();
   double cpu = Cpu() - c0;
   std::printf("TEMBRA %.3f pages %ld last_offset %lld records_before %d records_after %d cpu %.3f\n", secs, pages,
-              static_cast<long long>(L.nHexTop), records, L.nRecCount, cpu);
+              static_cast<long long>(L.View().nHexTop), records, L.View().nRecCount, cpu);
   return 0;
 }

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/headless/session.h"
+#include "viewer/file_view.h"
 
 using namespace tembra;
 using Mono = std::chrono::steady_clock;
@@ -51,41 +52,41 @@ int main(int argc, char** argv) {
   std::ifstream probe(host, std::ios::binary | std::ios::ate);
   int64_t size = static_cast<int64_t>(probe.tellg());
   L.zCurFile = L.zCurDir + name;
-  L.nFileSize = size < kMaxViewedSize ? size : kMaxViewedSize;
+  L.View().nFileSize = size < kMaxViewedSize ? size : kMaxViewedSize;
 
   double c0 = CpuSeconds();
   auto t0 = Mono::now();
-  if (!L.StartViewing(L.zCurFile)) return 1;
+  if (!L.View().StartViewing(L.zCurFile)) return 1;
   L.ShowPage();
-  L.KeyPress_ListMode('B');
+  L.View().KeyPress_ListMode('B');
   double openB = Since(t0);
   double openBCpu = CpuSeconds() - c0;
   long peakKb = StatusKb("VmHWM:");
-  double indexBytes = L.nRecCount * 2.0 + (L.nRecCount / 16) * 4.0;
-  std::printf("records %d  open+B %.3f s (cpu %.3f s)\n", L.nRecCount, openB, openBCpu);
+  double indexBytes = L.View().nRecCount * 2.0 + (L.View().nRecCount / 16) * 4.0;
+  std::printf("records %d  open+B %.3f s (cpu %.3f s)\n", L.View().nRecCount, openB, openBCpu);
   std::printf("index %.1f MiB (allocated %.1f MiB), segment 0.25 MiB, baseline %.1f MiB, peak %.1f MiB\n",
               indexBytes / 1048576.0,
-              ((L.RecLens.Max() + 1) * 2.0 + (L.RecAddrs.Max() + 1) * 4.0) / 1048576.0, baseKb / 1024.0,
+              ((L.View().RecLens.Max() + 1) * 2.0 + (L.View().RecAddrs.Max() + 1) * 4.0) / 1048576.0, baseKb / 1024.0,
               peakKb / 1024.0);
 
   auto perKey = [&](const char* what, int32_t top, auto key) {
-    L.nTopRec = top;
+    L.View().nTopRec = top;
     L.ShowPage();
     const int n = 200;
     auto k0 = Mono::now();
     for (int i = 0; i < n; ++i) key();
     return Since(k0) / n * 1e6;
   };
-  int32_t last = L.nRecCount;
+  int32_t last = L.View().nRecCount;
   int32_t places[3] = {1, last / 2, last > 5000 ? last - 5000 : 1};
   for (int32_t top : places) {
-    double pd = perKey("pgdn", top, [&] { L.KeyPress_ListMode(' '); });
+    double pd = perKey("pgdn", top, [&] { L.View().KeyPress_ListMode(' '); });
     double pu = perKey("pgup", top + 4600 < last ? top + 4600 : top, [&] {
-      L.bList_Keydown(0, 33);
+      L.View().bList_Keydown(0, 33);
       L.ShowPage();
     });
     double ld = perKey("down", top, [&] {
-      L.bList_Keydown(0, 40);
+      L.View().bList_Keydown(0, 40);
       L.ShowPage();
     });
     std::printf("at record %10d: page down %7.1f us, page up %7.1f us, line down %7.1f us\n", top, pd, pu, ld);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/headless/session.h"
+#include "viewer/file_view.h"
 
 using namespace tembra;
 using Mono = std::chrono::steady_clock;
@@ -26,15 +27,15 @@ double lastCpu = 0;
 
 // One search from the top of the file; returns seconds, or -1 when the text was found.
 double Search(Lister& L, const std::string& text, bool noCase) {
-  L.zFindText = text;
-  L.nFindLen = static_cast<int32_t>(text.size());
-  L.bFindNoCase = noCase;
-  L.bFindCols = false;
+  L.View().zFindText = text;
+  L.View().nFindLen = static_cast<int32_t>(text.size());
+  L.View().bFindNoCase = noCase;
+  L.View().bFindCols = false;
   L.bSearchBack = false;
-  L.nTopRec = 1;
+  L.View().nTopRec = 1;
   auto t0 = Mono::now();
   double c0 = Cpu();
-  bool found = L.bFindText();
+  bool found = L.View().bFindText();
   double s = Since(t0);
   lastCpu = Cpu() - c0;
   return found ? -1 : s;
@@ -59,8 +60,8 @@ int main(int argc, char** argv) {
   int64_t size = static_cast<int64_t>(probe.tellg());
   auto open = [&] {
     L.zCurFile = L.zCurDir + name;
-    L.nFileSize = size < kMaxViewedSize ? size : kMaxViewedSize;
-    return L.StartViewing(L.zCurFile);
+    L.View().nFileSize = size < kMaxViewedSize ? size : kMaxViewedSize;
+    return L.View().StartViewing(L.zCurFile);
   };
   for (bool noCase : {false, true}) {
     if (!open()) return 1;
@@ -68,7 +69,7 @@ int main(int argc, char** argv) {
     double freshCpu = lastCpu;
     double indexed = Search(L, text, noCase);
     std::printf("TEMBRA %s notindexed %.3f indexed %.3f records %d cpu %.3f %.3f\n", noCase ? "F" : "S", fresh,
-                indexed, L.nRecCount, freshCpu, lastCpu);
+                indexed, L.View().nRecCount, freshCpu, lastCpu);
   }
   return 0;
 }

@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   l.zCurDir = "C:\\";
   l.nClientWidth = 80 * 120;
   l.nClientHeight = 25 * 200;
-  l.InitViewerTables();
+  l.View().InitViewerTables();
   l.nDelRules = 0;
   l.nExtTable = 0;
   std::string text(reinterpret_cast<const char*>(data), size);
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       l.LineParse(line);
       if (l.nParms < 0 || l.nParms > 128) __builtin_trap();
       if (!l.bParse1Config(line)) break;
-      if (l.nExtTable > 63 || l.nDelRules > 63 || l.nTabStops.size() != 64) __builtin_trap();
+      if (l.nExtTable > 63 || l.nDelRules > 63 || l.View().nTabStops.size() != 64) __builtin_trap();
     }
   } catch (const headless::ProcessEnded&) {
   }

@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (l.nSizeMin < 0 || l.nSizeMin > 1073741824) __builtin_trap();
     std::string d = l.zDateFix(text);
     if (text.find('/') != std::string::npos && !d.empty() && d.size() != 8) __builtin_trap();
-    l.NConvert(text);
+    l.View().NConvert(text);
   } catch (const headless::ProcessEnded&) {
   }
   return 0;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/headless/session.h"
+#include "viewer/file_view.h"
 
 struct SandboxSession {
   std::ostringstream out;

@@ -41,6 +41,7 @@
 #include <vector>
 
 #include "platform/headless/session.h"
+#include "viewer/file_view.h"
 
 using namespace tembra;
 namespace fs = std::filesystem;
@@ -427,7 +428,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!session.CwdOk()) __builtin_trap();
     session.onComment = [&](const std::string& line) { sandbox.Act(line); };
     session.idleLimit = std::chrono::milliseconds(500);  // a source that never ends
-    if (smallPieces) session.lister().nLongLineShown = 997;
+    if (smallPieces) session.lister().View().nLongLineShown = 997;
     session.SetScript(std::move(lines));
     session.RunAll();
   }

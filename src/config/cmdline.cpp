@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/lister.h"
+#include "viewer/file_view.h"
 
 namespace tembra {
 
@@ -96,7 +97,7 @@ void Lister::SaveZINPFiles(const std::string& ZDH_NAME) {
     uint64_t size = (static_cast<uint64_t>(VTOC.nFileSizeHigh) << 32) | VTOC.nFileSizeLow;
     // A pipe, FIFO, device or /proc file tells no size and is read when viewed.
     const FileSystem::StreamKindOf stream = size == 0 ? P.files.StreamKind(full) : FileSystem::kNoStream;
-    if (size == 0 && stream != FileSystem::kStandardInput && !(stream == FileSystem::kStream && piPipes.On(eProfile))) {
+    if (size == 0 && stream != FileSystem::kStandardInput && !(stream == FileSystem::kStream && View().piPipes.On(eProfile))) {
       if (MsgBox(MsgText(Msg::VX1012, full), "", MsgButtons::OKCancel) == kAnswerCancel) {
         END_TEMBRA();
       }
@@ -188,11 +189,12 @@ void FindSwitch(Lister& l, const SwitchWord& s, bool noCase) {
   if (l.bCmdSearch) {
     l.MsgBox(MsgText(Msg::VX1031Exclusive, l.zQuote, l.zQuote, l.zQuote, l.zQuote), "", MsgButtons::OK);
   } else if (s.typed.size() > 2) {  // an empty search text would find nothing useful
-    l.zFindText = Mid(s.typed, 3);
-    l.nFindLen = static_cast<int32_t>(l.zFindText.size());
+    FileView& v = l.View();
+    v.zFindText = Mid(s.typed, 3);
+    v.nFindLen = static_cast<int32_t>(v.zFindText.size());
     l.bSearchPending = true;
     l.bCmdSearch = true;
-    l.bFindNoCase = noCase;
+    v.bFindNoCase = noCase;
   }
 }
 void FindNoCaseSwitch(Lister& l, const SwitchWord& s) { FindSwitch(l, s, true); }

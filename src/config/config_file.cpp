@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/lister.h"
+#include "viewer/file_view.h"
 
 namespace tembra {
 
@@ -483,23 +484,23 @@ KeywordOutcome MaxRecord(Lister& l, const ConfigLine& c) {
     l.VXERROR(MsgText(Msg::VX1029));
     return kStop;
   }
-  l.nMaxRecLen = static_cast<int32_t>(v);
+  l.View().nMaxRecLen = static_cast<int32_t>(v);
   return kDone;
 }
 
 KeywordOutcome TabStops(Lister& l, const ConfigLine& c) {
-  std::vector<int32_t>& stops = l.nTabStops;
+  std::vector<int32_t>& stops = l.View().nTabStops;
   if (stops.size() < 64) stops.resize(64, 0);
   if (c.words < 2) {
     for (int i = 1; i <= kMaxTableEntry; ++i) stops[i] = 8 * i + 1;
-    l.bUnTab = true;
+    l.View().bUnTab = true;
     return kDone;
   }
   if (c.words == 2 && Val(c.W2) == 0) {
-    l.bUnTab = false;
+    l.View().bUnTab = false;
     return kDone;
   }
-  l.bUnTab = true;
+  l.View().bUnTab = true;
   KeywordOutcome outcome = kDone;
   int next = 1;
   int64_t last = 0, increment = 0;
@@ -512,7 +513,7 @@ KeywordOutcome TabStops(Lister& l, const ConfigLine& c) {
     int64_t p = WholeValue(w);
     if (p <= last) {
       l.VXERROR(MsgText(Msg::VX8021, l.qbFl(i, "00"), w));
-      l.bUnTab = false;
+      l.View().bUnTab = false;
       return kStop;
     }
     if (next > kMaxTableEntry) {  // more positions than the table holds: the rest is ignored
@@ -582,16 +583,34 @@ KeywordOutcome SetItem(ProfileItem& item, const ConfigLine& c, const char* on, c
 KeywordOutcome MoveKeyword(Lister& l, const ConfigLine& c) { return SetItem(l.bMoveRenames, c, "RENAME", "COPY"); }
 
 // Files of any size (FILESIZE ANY) or their first 2,147,221,504 bytes (FILESIZE CAPPED).
-KeywordOutcome FileSizeKeyword(Lister& l, const ConfigLine& c) { return SetItem(l.piAnySize, c, "ANY", "CAPPED"); }
+KeywordOutcome FileSizeKeyword(Lister& l, const ConfigLine& c) { return SetItem(l.View().piAnySize, c, "ANY", "CAPPED"); }
 
 // Lines as grep counts them (LINES GREP) or records of at most MAXREC bytes ended by
 // CR, LF or CR LF (LINES RECORDS).
-KeywordOutcome LinesKeyword(Lister& l, const ConfigLine& c) { return SetItem(l.piGrepLines, c, "GREP", "RECORDS"); }
+KeywordOutcome LinesKeyword(Lister& l, const ConfigLine& c) { return SetItem(l.View().piGrepLines, c, "GREP", "RECORDS"); }
 
 // A Linux item set either way: the keyword and ON or OFF.
+// The record a keyword's field lives in: the window's own fields, or those of its part.
+template <class Record>
+Record& FieldRecord(Lister& l) {
+  if constexpr (std::is_base_of_v<Record, Lister>) return l;
+  else if constexpr (std::is_base_of_v<Record, FileView>) return l.View();
+}
+template <class M>
+struct MemberRecord;
+template <class R, class T>
+struct MemberRecord<T R::*> {
+  using type = R;
+};
+// The field a member pointer names, in the record that holds it.
+template <auto Field>
+auto& FieldOf(Lister& l) {
+  return FieldRecord<typename MemberRecord<decltype(Field)>::type>(l).*Field;
+}
+
 template <auto Item>
 KeywordOutcome ProfileItemOnOff(Lister& l, const ConfigLine& c) {
-  return SetItem(l.*Item, c, "ON", "OFF");
+  return SetItem(FieldOf<Item>(l), c, "ON", "OFF");
 }
 
 // FULLNAMES ON: the columned layout with full names; OFF: the compact layout.
@@ -605,7 +624,7 @@ KeywordOutcome FullNames(Lister& l, const ConfigLine& c) {
 // A keyword that sets one setting to a fixed value.
 template <auto Setting, auto value>
 KeywordOutcome Set(Lister& l, const ConfigLine&) {
-  l.*Setting = value;
+  FieldOf<Setting>(l) = value;
   return kDone;
 }
 
@@ -631,24 +650,24 @@ constexpr KeywordRule kKeywordRules[] = {
     {{Is("KEYHINT")}, 0, ProfileItemOnOff<&Lister::bKeyHint>},
     {{Starts("NOAUTOD")}, 0, AutoDeleteOff},
     {{Starts("NOPREC")}, 0, Set<&Lister::bNoDelConfirm, true>},
-    {{Starts("NOTAB")}, 0, Set<&Lister::bUnTab, false>},
+    {{Starts("NOTAB")}, 0, Set<&FileView::bUnTab, false>},
     {{Starts("ASKPGM"), Starts("PGMASK")}, 0, Set<&Lister::bAskPgm, true>},
     {{Starts("TAB")}, 0, TabStops},
     {{Is("UDO")}, 0, Accepted},  // an old keyword, accepted without effect
     {{Starts("USEUT"), Starts("USEFIL"), Is("USEGMT")}, 0, Set<&Lister::bGMT, true>},
     {{Starts("USEL")}, 0, Set<&Lister::bGMT, false>},
     {{Starts("WIN")}, 0, WindowSize},
-    {{Is("WRAP")}, 0, Set<&Lister::nWrapMode, 2>},
+    {{Is("WRAP")}, 0, Set<&FileView::nWrapMode, 2>},
     {{Starts("VX0017")}, 0, Set<&Lister::bWriteMarker, true>},
     {{Is("CHARSET")}, 0, CharacterSet},
     {{Is("PROFILE")}, 0, ProfileKeyword},
     {{Is("RUNLOCAL")}, 0, RunLocal},
     {{Is("FULLNAMES")}, 0, FullNames},
     {{Is("BACKSPACE")}, 0, ProfileItemOnOff<&Lister::piBackspaceUp>},
-    {{Is("SHOWNAME")}, 0, ProfileItemOnOff<&Lister::piShowName>},
+    {{Is("SHOWNAME")}, 0, ProfileItemOnOff<&FileView::piShowName>},
     {{Is("FILESIZE")}, 0, FileSizeKeyword},
     {{Is("LINES")}, 0, LinesKeyword},
-    {{Is("PIPES")}, 0, ProfileItemOnOff<&Lister::piPipes>},
+    {{Is("PIPES")}, 0, ProfileItemOnOff<&FileView::piPipes>},
     {{Starts("*"), Is("END")}, 0, Accepted},  // a comment, the end of the file
 };
 

@@ -25,7 +25,6 @@ struct ConfigState {
   bool bFolderConfig = false;  // the file being read is not the user's own (RUNLOCAL is refused)
 
   // ---- other keyword settings
-  bool bMMDD = false, bDDMM = false;
   bool bGMT = false;
   // Program table by extension: entries 1..nExtTable, entry 0 = the default program.
   std::vector<std::string> zExtTable, zExtProgram;

@@ -1,5 +1,6 @@
 // The input-file list: stepping through the files named on the command line.
 #include "core/lister.h"
+#include "viewer/file_view.h"
 
 namespace tembra {
 
@@ -19,7 +20,7 @@ void Lister::Next_IINPFiles(int iParm) {
     return;
   }
   bool keepSearch = bCmdSearch;
-  LeaveFileView();  // closes the viewed file, tells the trace log, directory mode
+  View().LeaveFileView();  // closes the viewed file, tells the trace log, directory mode
   bCmdSearch = keepSearch;
 
   iInpFile = target;
@@ -60,7 +61,7 @@ void Lister::ListInpFiles() {
     }
   }
   if (found > 0) {
-    ListAFile(found);
+    View().ListAFile(found);
     return;
   }
   // The file vanished after the list was made: leave the list and stay in the directory.

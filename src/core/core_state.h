@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/zdir_layout.h"
 #include "platform/platform.h"
 
 namespace tembra {
@@ -70,6 +71,11 @@ struct ScreenState {
   // Colours by role (ColorRole; index 0 unused), 0x00BBGGRR.
   std::array<uint32_t, kColorRoles> lColor{};
   std::array<std::string, kColorRoles> zColorName{};
+  // Found-text emphasis (the found text itself, and its line): bold (where the font's
+  // bold letters are as wide), underlined, boxed
+  bool bFoundBold = true, bFoundLineBold = true;
+  bool bFoundUnderline = false, bFoundLineUnderline = false;
+  bool bFoundBox = true, bFoundLineBox = false;
 
   // Page frame
   std::string zTopLine;
@@ -85,6 +91,7 @@ struct CoreState {
   bool bZipMode = false;
   bool bEnding = false;
   bool bUtf8 = false;  // file text, names and typed text are UTF-8 (else Windows-1252)
+  bool bFollowOnOpen = false;  // the file shown at start is followed (--follow)
   Profile eProfile = Profile::Classic;
 
   // Paths and names
@@ -101,6 +108,11 @@ struct CoreState {
   std::string zQuote = "\"";
   std::string zUnprintable;
   std::array<std::string, 16> zHexDigit;
+
+  // Dates as pages show them: the entry-record column of the date and time shown (write,
+  // creation or access time), and the order (year first, month first, day first)
+  int32_t iDateCol = kZdWriteTime, iTimeCol = ZdClockCol(kZdWriteTime);
+  bool bMMDD = false, bDDMM = false;
 
   // Debugging and tracing
   bool bDebug = false;

@@ -52,7 +52,7 @@ Lister::Lister(Platform& platform)
       prompt_(std::make_unique<SortPrompt>(*this)),
       help_(std::make_unique<HelpScreen>(*this)) {}
 
-Lister::~Lister() { CloseFDBIN(); }
+Lister::~Lister() { view_->CloseFDBIN(); }
 
 void Lister::DoEvents() {
   // Keys kept during a scan that reach the closing wait act there as they would have

@@ -6,8 +6,6 @@
 #include "dirlist/dir_state.h"
 #include "fileops/fileops_state.h"
 #include "input/input_state.h"
-#include "viewer/hexsearch_state.h"
-#include "viewer/viewer_state.h"
 #include "zip/zip_state.h"
 
 namespace tembra {
@@ -16,8 +14,6 @@ struct ListerState : CoreState,
                      ScreenState,
                      InputState,
                      DirState,
-                     ViewerState,
-                     HexSearchState,
                      ZipState,
                      FileOpsState,
                      ConfigState {};

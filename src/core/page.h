@@ -35,6 +35,11 @@ class Page {
   virtual KeyNext Click() = 0;                       // a click (the mouse fields hold where)
   virtual KeyNext DblClick() = 0;                    // a double click
   virtual void Draw() = 0;                           // the page below the frame ShowPage drew
+  // Its fields of the title line (zTopLine, after the version) and the caption's right
+  // part (zCaptionRight), for SetupTopBot; and what goes at the title line's end, after
+  // the character set.
+  virtual void Title() = 0;
+  virtual void TitleEnd() {}
   virtual const KeySection& Keys() const = 0;        // its key table
   virtual std::string CaptionWord() const = 0;       // its word in the caption (zDisplayMode)
 };

@@ -1,6 +1,7 @@
 // Start-up sequence, the two mode switches, focus and unload.
 #include "core/lister.h"
 #include "dirlist/entry_table.h"
+#include "viewer/file_view.h"
 
 namespace tembra {
 
@@ -16,7 +17,7 @@ void Lister::Form_Load() {
 void Lister::StartupDefaults() {
   // 1-3: clock, segment buffer, quote, directory tables, random seed
   nStartTime = P.clock.SecondsSinceMidnight();
-  zSegment.assign(kSegmentSize, ' ');
+  View().zSegment.assign(kSegmentSize, ' ');
   zQuote = Chr(34);
   EntryTable(*this).Reset(1024);
   Randomize();
@@ -26,7 +27,7 @@ void Lister::StartupDefaults() {
   iDateCol = kZdWriteTime;
   iTimeCol = ZdClockCol(kZdWriteTime);
   zComSpec = P.processes.GetEnv("COMSPEC");
-  nMaxRecLen = 4095;
+  View().nMaxRecLen = 4095;
   bHasFocus = true;
   // 6: found-text highlighting
   bFoundBold = true;
@@ -36,7 +37,7 @@ void Lister::StartupDefaults() {
   bFoundBox = true;
   bFoundLineBox = false;
   // 7: tab expansion (the table itself is built with the viewer's tables below)
-  bUnTab = true;
+  View().bUnTab = true;
   // 8: directory format defaults
   bShortFormat = true;
   nNameWidth = 12;
@@ -51,8 +52,8 @@ void Lister::StartupDefaults() {
   // 10-13
   SetDirMode();
   for (int i = 0; i < 16; ++i) zHexDigit[i] = Chr(i < 10 ? 48 + i : 55 + i);
-  InitViewerTables();
-  InitHexHeaders();
+  View().InitViewerTables();
+  View().InitHexHeaders();
   PopulateSort();
 }
 
@@ -126,7 +127,7 @@ void Lister::StartupConfiguration() {
 }
 
 void Lister::LoadNow() {
-  bLoading = true;
+  View().bLoading = true;
   StartupDefaults();
   StartupFolder();
   StartupConfiguration();
@@ -148,12 +149,12 @@ void Lister::LoadNow() {
   } else {
     GetDir(zCurDir);
   }
-  bLoading = false;
+  View().bLoading = false;
 }
 
 void Lister::SetDirMode() {
   TDISPLAY = (TDISPLAY & ~(TD_LIST | TD_HEX | TD_STRIP)) | TD_DIR;
-  nHOffset = 0;
+  View().nHOffset = 0;
   bCmdSearch = false;
   undo();
   bCursorOnly = false;
@@ -162,7 +163,7 @@ void Lister::SetDirMode() {
 
 void Lister::SETListMode() {
   TDISPLAY = (TDISPLAY & ~TD_DIR) | TD_LIST;
-  InitCaseTable();
+  View().InitCaseTable();
   SetDisplayMode((TDISPLAY & TD_HEX) ? ShownPage::HexView : ShownPage::FileView);
 }
 

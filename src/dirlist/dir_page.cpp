@@ -27,6 +27,11 @@ void DirPage::Draw() {
   W.DosDir();
 }
 
+void DirPage::Title() {
+  W.EntryListTitle();
+  W.zCaptionRight.assign(W.zCurDir).append(W.zNameFilter);
+}
+
 const KeySection& DirPage::Keys() const { return DirectoryPageKeys(); }
 
 }  // namespace tembra

@@ -18,6 +18,7 @@ class DirPage final : public Page {
   KeyNext Click() override;                       // the cursor to the entry clicked
   KeyNext DblClick() override;                    // Enter on the entry under the cursor
   void Draw() override;                           // DosDir
+  void Title() override;                          // the cursor's entry of the entries; the folder
   const KeySection& Keys() const override;
   std::string CaptionWord() const override { return "DIR"; }
 };

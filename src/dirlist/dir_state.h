@@ -30,7 +30,6 @@ struct DirState {
   std::string zSortLetter = "F";
   bool bSortAscending = true;
   bool bSortDirsByDate = false;
-  int32_t iDateCol = kZdWriteTime, iTimeCol = ZdClockCol(kZdWriteTime);
   bool bShowHidden = true, bShowReadOnly = true, bShowSystem = true;
   FindData VTOC;                  // the find-data record shared by the scans
   double dTotalBytes = 0;

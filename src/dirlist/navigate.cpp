@@ -3,6 +3,7 @@
 #include "core/lister.h"
 #include "dirlist/entry_table.h"
 #include "input/dir_keys.h"
+#include "viewer/file_view.h"
 
 namespace tembra {
 
@@ -52,7 +53,7 @@ int Lister::nEnterInDirMode(const std::string& zKey) {
     }
   }
   // 3. Bookmarks of the file view go; "." goes up
-  nBookmarks = 0;
+  View().ForgetBookmarks();
   if (zKey == ".") {
     if (iFirstZDir != 0) {
       VXERROR(MsgText(Msg::VX1008));
@@ -90,7 +91,7 @@ int Lister::nEnterInDirMode(const std::string& zKey) {
     zFindName.clear();
   } else if (zCurType == "F") {
     // 7. A file: the file view
-    ListAFile(iCurZDir);
+    View().ListAFile(iCurZDir);
   } else {
     vxCatastrophe(MsgText(Msg::VX9010));
   }

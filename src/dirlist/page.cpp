@@ -16,6 +16,11 @@ void PutAt(std::string& line, int32_t col, std::string_view text) {
 
 }  // namespace
 
+void Lister::EntryListTitle() {
+  zTopLine.append(" - Directory List - ").append(Format(iCursor, "####0")).append(" of ");
+  zTopLine.append(Format(nSZDir, "####0")).append(" Entries");
+}
+
 void Lister::RedrawWhole() {
   bCursorOnly = false;
   for (CursorCell& c : CursorCache) c = CursorCell{};

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/lister.h"
+#include "core/unicode.h"
 #include "dirlist/entry_table.h"
 #include "fileops/temp_name.h"
 #include "dirlist/wildcard.h"

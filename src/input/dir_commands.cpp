@@ -2,6 +2,7 @@
 // cursor or on the page, and most hand the work to the procedure that owns it.
 #include "core/lister.h"
 #include "input/sort_prompt.h"
+#include "viewer/file_view.h"
 #include "input/dir_keys.h"
 
 namespace tembra {
@@ -99,7 +100,7 @@ KeyNext NewPath(Lister& l, int, int) {
 }
 
 KeyNext BackToFile(Lister& l, int, int) {
-  if (!l.zReopenFile.empty()) l.ListAFile(-47);
+  if (l.View().CanReopen()) l.View().ListAFile(-47);
   else l.END_TEMBRA();
   return KeyNext::Done;
 }

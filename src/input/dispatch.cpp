@@ -26,7 +26,7 @@ KeyNext ShellEverywhere(Lister& l, int, int) {
   l.StartProgram(l.zComSpec, false);
   if (fileView) {
     l.undo();
-    l.CloseFDBIN();
+    l.View().CloseFDBIN();
     if (l.OpenCount != 0) l.LogOpen("");
     l.SetDirMode();
     l.iInpFile = 0;
@@ -73,7 +73,7 @@ KeyNext ColourF8(Lister& l, int, int Shift) {
 KeyNext EndEverywhere(Lister& l, int, int) {
   if (l.TDISPLAY & TD_LIST) {
     if (l.OpenCount != 0) {
-      l.CloseFDBIN();
+      l.View().CloseFDBIN();
       l.LogOpen("");
     }
     l.bQuickEnd = true;
@@ -151,8 +151,8 @@ KeyNext CopyRunning(Lister& l, EventRun& r) {
 
 // While the file's end is followed a key stops that and does nothing else.
 KeyNext Following(Lister& l, EventRun& r) {
-  if (r.e.kind != Kind::KeyDown || !l.bFollowing) return KeyNext::PassOn;
-  l.bFollowStop = true;
+  if (r.e.kind != Kind::KeyDown || !l.View().bFollowing) return KeyNext::PassOn;
+  l.View().bFollowStop = true;
   if (ProducesChar(r.e.code, r.e.shift)) l.bSwallowChar = true;
   return KeyNext::Done;
 }

@@ -32,6 +32,7 @@ class HelpScreen final : public Page {
   KeyNext DblClick() override { return KeyNext::Done; }
   // Draws the help screen from line nHelpTop.
   void Draw() override;
+  void Title() override {}  // it draws its own title line
   const KeySection& Keys() const override;
   // The caption keeps the word of the page under it.
   std::string CaptionWord() const override;

@@ -151,5 +151,6 @@ KeyNext SortPrompt::KeyPress(int keyascii) {
 }
 
 void SortPrompt::Draw() { W.Dir().Draw(); }
+void SortPrompt::Title() { W.Dir().Title(); }
 
 }  // namespace tembra

@@ -28,6 +28,7 @@ class SortPrompt final : public Page {
   KeyNext Click() override { return KeyNext::PassOn; }
   KeyNext DblClick() override { return KeyNext::PassOn; }
   void Draw() override;  // the directory page under it
+  void Title() override;  // the directory page's
   const KeySection& Keys() const override;
   std::string CaptionWord() const override { return "SDIR"; }
 };

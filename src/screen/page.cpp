@@ -33,54 +33,12 @@ void Lister::SetupTopBot() {
   const char sep[] = {' ', static_cast<char>(149), ' ', 0};
   zCaptionLeft.assign("TEMBRA").append(sep).append(zDisplayMode).append(sep);
   zTopLine.assign("Ver: ").append(VersionLabel());
-  if (TDISPLAY & TD_DIR) {
-    zTopLine.append(" - Directory List - ").append(Format(iCursor, "####0")).append(" of ");
-    zTopLine.append(Format(nSZDir, "####0")).append(" Entries");
-    if (!bZipMode) zCaptionRight.assign(zCurDir).append(zNameFilter);
-  }
-  if (TDISPLAY & TD_LIST) {
-    zCaptionRight = bStandardInput && piShowName.On(eProfile) ? ShownFileName() : zCurFile;
-    zTopLine += " - File List -(";
-    const std::string date(ZdDate(zCurFileRec, iDateCol)), clock(ZdClock(zCurFileRec, iTimeCol));
-    const std::string y = Mid(date, 1, 4), mo = Mid(date, 5, 2), d = Mid(date, 7, 2);
-    if (bMMDD) zTopLine.append(mo).append("/").append(d).append("/").append(y);
-    else if (bDDMM) zTopLine.append(d).append("-").append(mo).append("-").append(y);
-    else zTopLine.append(y).append("-").append(mo).append("-").append(d);
-    zTopLine.append(" ").append(Mid(clock, 1, 2)).append(":").append(Mid(clock, 3, 2)).append(":");
-    zTopLine.append(Mid(clock, 5, 2)).append(")-  ");
-    if (TDISPLAY & TD_HEX) {
-      zTopLine.append(Format(static_cast<double>(nFileSize), "####,###,##0")).append(" [&H");
-      zTopLine.append(Hex(nFileSize)).append("]  Bytes");
-    } else {
-      // An empty file or source has no line 1 to be at.
-      zTopLine += Format(nRecCount > 0 ? nTopRec : 0, "####,##0");
-      if (bAllIndexed) {
-        zTopLine.append(" of ").append(Format(nRecCount, "####,##0")).append(" Lines");
-      } else {
-        double addr = nTopRec > nRecCount ? 0.0 : static_cast<double>(FindRecAddr(nTopRec));
-        double pct = nFileSize > 0 ? addr * 100.0 / static_cast<double>(nFileSize) : 0.0;
-        zTopLine.append(" - ").append(Format(pct, "##0.0")).append("%");
-      }
-    }
-  }
+  Page& page = PageShown();
+  page.Title();
   // The active character set when it is not the single-byte one, after every field.
   if (bUtf8) zTopLine += "  UTF-8";
-  // SHOWNAME: the viewed file's name as it is on disk, at the right end of the title
-  // line when it fits there after two blanks.
-  bNameOnTitle = false;
-  if ((TDISPLAY & TD_LIST) && piShowName.On(eProfile)) {
-    const std::string name = ShownFileName();
-    const int32_t used = NameCells(zTopLine), cells = NameCells(name);
-    if (!name.empty() && used + 2 + cells <= nColumns) {
-      zTopLine += Space(nColumns - used - cells) + name;
-      bNameOnTitle = true;
-    }
-  }
+  page.TitleEnd();
   P.window.SetCaption(zCaptionLeft + zCaptionRight);
-}
-
-std::string Lister::ShownFileName() const {
-  return bStandardInput ? std::string(kStandardInputShown) : std::string(ZdNameStored(zCurFileRec));
 }
 
 void Lister::ShowPage() {

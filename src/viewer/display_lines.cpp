@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/lister.h"
+#include "viewer/file_view.h"
 #include "core/unicode.h"
 
 namespace tembra {
@@ -34,29 +35,29 @@ inline bool IsSkippedAtCut(unsigned char c) { return c == 0 || c == ' ' || c == 
 
 }  // namespace
 
-void Lister::InitViewerTables() {
+void FileView::InitViewerTables() {
   nTabStops.assign(64, 0);
   for (size_t i = 1; i < nTabStops.size(); ++i) nTabStops[i] = static_cast<int32_t>(8 * i + 1);
   ZCOLFILL(0);
   PopulateList();
 }
 
-void Lister::PopulateList() {
+void FileView::PopulateList() {
   for (int32_t row = 0; row < 16; ++row) EAFILL(kEbcdicRows[row], row);
 }
 
-void Lister::EAFILL(const std::string& rowDigits, int32_t rowNumber) {
+void FileView::EAFILL(const std::string& rowDigits, int32_t rowNumber) {
   static const std::string kDigits = "0123456789ABCDEF";
   for (int32_t k = 0; k < 16; ++k) {
     std::string hi = Mid(rowDigits, 2 * k + 1, 1), lo = Mid(rowDigits, 2 * k + 2, 1);
     long high = hi.empty() ? 0 : InStr(kDigits, hi);
     long low = lo.empty() ? 0 : InStr(kDigits, lo);
-    if (high == 0 || low == 0) vxCatastrophe(MsgText(Msg::VX9018));
+    if (high == 0 || low == 0) W.vxCatastrophe(MsgText(Msg::VX9018));
     zEbcdic[static_cast<size_t>(rowNumber * 16 + k) & 255] = Chr(static_cast<int>(high * 16 + low - 17));
   }
 }
 
-std::string Lister::zUnTab(const std::string& buffer, int32_t position, int32_t length) {
+std::string FileView::zUnTab(const std::string& buffer, int32_t position, int32_t length) {
   if (length <= 0 || position < 1) return std::string();
   if (!bUnTab) return Mid(buffer, position, length);
   if (Utf8Text()) return zUnTabUtf8(buffer, position, length);
@@ -94,7 +95,7 @@ std::string Lister::zUnTab(const std::string& buffer, int32_t position, int32_t 
 }
 
 // UTF-8 text: tab stops count cells (a wide character takes two, a combining mark none).
-std::string Lister::zUnTabUtf8(const std::string& buffer, int32_t position, int32_t length) {
+std::string FileView::zUnTabUtf8(const std::string& buffer, int32_t position, int32_t length) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(buffer.data()) + (position - 1);
   const int32_t avail = static_cast<int32_t>(buffer.size()) - (position - 1);
   const int32_t n = length < avail ? length : avail;
@@ -135,13 +136,13 @@ std::string Lister::zUnTabUtf8(const std::string& buffer, int32_t position, int3
   return out;
 }
 
-void Lister::GetRecText(int32_t r, int64_t piece) {
+void FileView::GetRecText(int32_t r, int64_t piece) {
   GetZCurRec(r, piece);
   zRecText = nCurRecLen >= 0 ? zUnTab(zSegment, nCurRecPos, nCurRecLen) : std::string();
   if (Utf8Text()) DecodeRecCells();
 }
 
-void Lister::BuildRecParse(int32_t RPRec, int32_t RPNCPL, int64_t piece) {
+void FileView::BuildRecParse(int32_t RPRec, int32_t RPNCPL, int64_t piece) {
   GetRecText(RPRec, piece);
   if (RPNCPL < 1) RPNCPL = 1;
   const unsigned char* t = reinterpret_cast<const unsigned char*>(zRecText.data());
@@ -199,35 +200,35 @@ void Lister::BuildRecParse(int32_t RPRec, int32_t RPNCPL, int64_t piece) {
       }
     }
   }
-  if (remaining < 0) vxCatastrophe(MsgText(Msg::VX9022));
+  if (remaining < 0) W.vxCatastrophe(MsgText(Msg::VX9022));
   RecParse[0] = {n, RPRec};
 }
 
-std::string Lister::zPrintable(const std::string& zChar) {
+std::string FileView::zPrintable(const std::string& zChar) {
   if (zChar.empty()) return zChar;
   return std::string(1, static_cast<char>(PrintableCode(static_cast<unsigned char>(zChar[0]))));
 }
 
-unsigned char Lister::PrintableCode(unsigned char a) {
+unsigned char FileView::PrintableCode(unsigned char a) {
   unsigned char shown = a;
-  if (TDISPLAY & TD_EBCDIC) {
+  if (W.TDISPLAY & TD_EBCDIC) {
     const std::string& e = zEbcdic[a];
     shown = e.empty() ? a : static_cast<unsigned char>(e[0]);
     a = shown;
-  } else if (TDISPLAY & TD_STRIP) {
+  } else if (W.TDISPLAY & TD_STRIP) {
     if (a >= 128) a = shown = static_cast<unsigned char>(a - 128);
-  } else if (TDISPLAY & TD_ASCII) {
-    if (TDISPLAY & TD_HEX) {
+  } else if (W.TDISPLAY & TD_ASCII) {
+    if (W.TDISPLAY & TD_HEX) {
       if (a < 32 || a >= 128) shown = '.';
     } else if (a >= 128) {
       a = shown = static_cast<unsigned char>(a - 128);
     }
   }
-  if (nCharWidths[a] == 0) return zUnprintable.empty() ? shown : static_cast<unsigned char>(zUnprintable[0]);
+  if (W.nCharWidths[a] == 0) return W.zUnprintable.empty() ? shown : static_cast<unsigned char>(W.zUnprintable[0]);
   return shown;
 }
 
-std::string Lister::zPrintableText(const std::string& text) {
+std::string FileView::zPrintableText(const std::string& text) {
   std::string out(text);
   for (char& ch : out) ch = static_cast<char>(PrintableCode(static_cast<unsigned char>(ch)));
   return out;

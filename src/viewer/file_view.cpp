@@ -2,23 +2,68 @@
 #include "viewer/file_view.h"
 
 #include "core/lister.h"
+#include "core/zdir_layout.h"
 #include "input/key_reference.h"
 
 namespace tembra {
 
 KeyNext FileView::KeyDown(int code, int shift) {
-  W.bList_Keydown(shift, code);
+  bList_Keydown(shift, code);
   return KeyNext::Done;
 }
 
-KeyNext FileView::KeyPress(int keyascii) { return W.KeyPress_ListMode(keyascii); }
+KeyNext FileView::KeyPress(int keyascii) { return KeyPress_ListMode(keyascii); }
 
 std::string FileView::CaptionWord() const { return (W.TDISPLAY & TD_HEX) ? "LSTX" : "LIST"; }
 
 const KeySection& FileView::Keys() const { return FileViewKeys(); }
 
+void FileView::Title() {
+  W.zCaptionRight = bStandardInput && piShowName.On(W.eProfile) ? ShownFileName() : W.zCurFile;
+  std::string& top = W.zTopLine;
+  top += " - File List -(";
+  const std::string date(ZdDate(zCurFileRec, W.iDateCol)), clock(ZdClock(zCurFileRec, W.iTimeCol));
+  const std::string y = Mid(date, 1, 4), mo = Mid(date, 5, 2), d = Mid(date, 7, 2);
+  if (W.bMMDD) top.append(mo).append("/").append(d).append("/").append(y);
+  else if (W.bDDMM) top.append(d).append("-").append(mo).append("-").append(y);
+  else top.append(y).append("-").append(mo).append("-").append(d);
+  top.append(" ").append(Mid(clock, 1, 2)).append(":").append(Mid(clock, 3, 2)).append(":");
+  top.append(Mid(clock, 5, 2)).append(")-  ");
+  if (W.TDISPLAY & TD_HEX) {
+    top.append(Format(static_cast<double>(nFileSize), "####,###,##0")).append(" [&H");
+    top.append(Hex(nFileSize)).append("]  Bytes");
+  } else {
+    // An empty file or source has no line 1 to be at.
+    top += Format(nRecCount > 0 ? nTopRec : 0, "####,##0");
+    if (bAllIndexed) {
+      top.append(" of ").append(Format(nRecCount, "####,##0")).append(" Lines");
+    } else {
+      double addr = nTopRec > nRecCount ? 0.0 : static_cast<double>(FindRecAddr(nTopRec));
+      double pct = nFileSize > 0 ? addr * 100.0 / static_cast<double>(nFileSize) : 0.0;
+      top.append(" - ").append(Format(pct, "##0.0")).append("%");
+    }
+  }
+}
+
+// SHOWNAME: the viewed file's name as it is on disk, at the right end of the title line
+// when it fits there after two blanks.
+void FileView::TitleEnd() {
+  bNameOnTitle = false;
+  if (!piShowName.On(W.eProfile)) return;
+  const std::string name = ShownFileName();
+  const int32_t used = W.NameCells(W.zTopLine), cells = W.NameCells(name);
+  if (!name.empty() && used + 2 + cells <= W.nColumns) {
+    W.zTopLine += Space(W.nColumns - used - cells) + name;
+    bNameOnTitle = true;
+  }
+}
+
+std::string FileView::ShownFileName() const {
+  return bStandardInput ? std::string(kStandardInputShown) : std::string(ZdNameStored(zCurFileRec));
+}
+
 void FileView::Draw() {
-  W.ResetLineBuffers();
+  ResetLineBuffers();
   if (W.bSearchPending) {
     W.bSearchPending = false;
     const bool text = !(W.TDISPLAY & TD_HEX);
@@ -26,9 +71,9 @@ void FileView::Draw() {
     // then the page is drawn again, where the search has taken it.
     if (text) {
       W.SetupTopBot();
-      W.ListModeAscii();
+      ListModeAscii();
     }
-    W.bFindText();
+    bFindText();
     W.bSearchPending = false;
     if (text) {
       W.FillRect(0, 0, W.nClientWidth, W.nLineHeight, W.lColor[kColorInfoBack]);
@@ -37,15 +82,15 @@ void FileView::Draw() {
   }
   W.SetupTopBot();
   if (!(W.TDISPLAY & TD_HEX)) {
-    W.ListModeAscii();
+    ListModeAscii();
   } else if (W.nColumns < 75) {
     W.MsgBox(MsgText(Msg::VX8012Box), MsgText(Msg::VX8012Caption), MsgButtons::OK);
     W.VXERROR(W.zMessageLine);
     W.TDISPLAY &= ~TD_HEX;
     W.SleepMs(250);
-    W.ListModeAscii();
+    ListModeAscii();
   } else {
-    W.ListModeHex();
+    ListModeHex();
   }
 }
 

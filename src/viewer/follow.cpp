@@ -3,6 +3,7 @@
 // rotation) is read again from its start. A loop that sleeps a little and lets events
 // run; any key ends it.
 #include "core/lister.h"
+#include "viewer/file_view.h"
 
 namespace tembra {
 
@@ -12,45 +13,45 @@ constexpr int kFollowMs = 100;  // between two looks at the file
 
 // Everything that has arrived is indexed, without waiting for more, and the page goes
 // to the end.
-static void IndexArrivedAndEnd(Lister& l) {
-  const int32_t yield = l.nYieldCount;
-  l.nYieldCount = 0;
-  if (!(l.TDISPLAY & TD_HEX)) {
+static void IndexArrivedAndEnd(FileView& l) {
+  const int32_t yield = l.W.nYieldCount;
+  l.W.nYieldCount = 0;
+  if (!(l.W.TDISPLAY & TD_HEX)) {
     l.IndexAhead(l.nFileSize);
     while (!l.bAllIndexed && !l.bIndexing) l.GetASeg();
   }
   l.LIST_PAGEMOVE(kVkEnd);
-  l.nYieldCount = yield;
+  l.W.nYieldCount = yield;
 }
 
-void Lister::FollowFile() {
-  if (bFollowing || hFdbin == kInvalidFile || !(TDISPLAY & TD_LIST)) return;
+void FileView::FollowFile() {
+  if (bFollowing || hFdbin == kInvalidFile || !(W.TDISPLAY & TD_LIST)) return;
   bFollowing = true;
   bFollowStop = false;
-  bSearchPending = false;
+  W.bSearchPending = false;
   if (bStream) TakeGrowth();
   IndexArrivedAndEnd(*this);
   // The message stays on every page drawn while following (keys only stop it).
-  zShownMessage = MsgText(Msg::VX0060);
-  ShowPage();
+  W.zShownMessage = MsgText(Msg::VX0060);
+  W.ShowPage();
   while (!bFollowStop) {
-    SleepMs(kFollowMs);
-    DoEvents();
+    W.SleepMs(kFollowMs);
+    W.DoEvents();
     // A key kept while the new part was indexed stops following too, and does nothing else.
-    if (!KeptKeys.empty()) {
+    if (!W.KeptKeys.empty()) {
       bFollowStop = true;
-      KeptKeys.pop_front();
-      while (!KeptKeys.empty() && KeptKeys.front().kind != KeptKey::Down) KeptKeys.pop_front();
+      W.KeptKeys.pop_front();
+      while (!W.KeptKeys.empty() && W.KeptKeys.front().kind != Lister::KeptKey::Down) W.KeptKeys.pop_front();
     }
-    if (bFollowStop || hFdbin == kInvalidFile || !(TDISPLAY & TD_LIST)) break;
-    if (FollowStep()) ShowPage();
+    if (bFollowStop || hFdbin == kInvalidFile || !(W.TDISPLAY & TD_LIST)) break;
+    if (FollowStep()) W.ShowPage();
   }
   bFollowing = false;
   bFollowStop = false;
-  zShownMessage.clear();
-  if (hFdbin != kInvalidFile && (TDISPLAY & TD_LIST)) {
-    zMessageLine = MsgText(Msg::VX0061);
-    ShowPage();
+  W.zShownMessage.clear();
+  if (hFdbin != kInvalidFile && (W.TDISPLAY & TD_LIST)) {
+    W.zMessageLine = MsgText(Msg::VX0061);
+    W.ShowPage();
   }
 }
 
@@ -60,48 +61,49 @@ void Lister::AfterStartUp() {
 }
 
 void Lister::AfterStartUpNow() {
-  if (bStreamOpen && (TDISPLAY & TD_LIST) && !bFollowOnOpen) {
-    TakeGrowth();
-    if (bAllIndexed) ReopenIndex();
+  FileView& v = View();
+  if (v.bStreamOpen && (TDISPLAY & TD_LIST) && !bFollowOnOpen) {
+    v.TakeGrowth();
+    if (v.bAllIndexed) v.ReopenIndex();
     ShowPage();
   }
   if (!bFollowOnOpen) return;
   bFollowOnOpen = false;
   bShowParm = false;  // the message line says that the file is followed
-  FollowFile();
+  v.FollowFile();
 }
 
-bool Lister::FollowStep() {
+bool FileView::FollowStep() {
   if (!bStream) {
     // Shorter than before, or another file at the name: read again from the start.
-    const int64_t len = P.files.FileLength(hFdbin);
-    const bool replaced = !P.files.StillAtPath(hFdbin, zOpenedAs);
+    const int64_t len = W.P.files.FileLength(hFdbin);
+    const bool replaced = !W.P.files.StillAtPath(hFdbin, zOpenedAs);
     if (replaced || (len >= 0 && len < nTrueFileSize)) {
       const std::string name = zOpenedAs;
       CloseFDBIN();
-      LogOpen("");
+      W.LogOpen("");
       nFileSize = nTrueFileSize = 0;  // the length is taken from the file opened again
       if (!StartViewing(name)) {
         // Gone between the look and the open: back to the directory.
         bFollowStop = true;
-        SetDirMode();
-        iInpFile = 0;
-        GetDir(zCurDir);
+        W.SetDirMode();
+        W.iInpFile = 0;
+        W.GetDir(W.zCurDir);
         return false;
       }
       TakeGrowth();
       IndexArrivedAndEnd(*this);
-      zMessageLine = MsgText(replaced ? Msg::VX0063 : Msg::VX0062);
+      W.zMessageLine = MsgText(replaced ? Msg::VX0063 : Msg::VX0062);
       return true;
     }
   }
   bool changed = false;
   if (bStreamOpen) {
-    const FileSystem::StreamState s = P.files.StreamStateOf(hFdbin);
+    const FileSystem::StreamState s = W.P.files.StreamStateOf(hFdbin);
     if (!s.running) {
       bStreamOpen = false;
       NoteStreamEnd(s);
-      changed = !zMessageLine.empty();
+      changed = !W.zMessageLine.empty();
     }
   }
   if (TakeGrowth()) {
@@ -110,5 +112,8 @@ bool Lister::FollowStep() {
   }
   return changed;
 }
+
+bool Lister::Following() { return View().bFollowing; }
+bool Lister::FileStillComing() { return View().bFollowing || View().bStreamOpen; }
 
 }  // namespace tembra

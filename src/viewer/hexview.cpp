@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/lister.h"
+#include "viewer/file_view.h"
 
 namespace tembra {
 
@@ -50,7 +51,7 @@ const HexTables& PageHexTables(Lister& L) {
   for (int b = 0; b < 256; ++b) {
     t.pairs[b][0] = key.digits[b / 16];
     t.pairs[b][1] = key.digits[b % 16];
-    t.shown[b] = static_cast<char>(L.PrintableCode(static_cast<unsigned char>(b)));  // zPrintable of the byte
+    t.shown[b] = static_cast<char>(L.View().PrintableCode(static_cast<unsigned char>(b)));  // zPrintable of the byte
   }
   last = key;
   return t;
@@ -68,7 +69,7 @@ inline void FormatSixteen(const HexTables& t, const unsigned char* bytes, int co
 }
 
 // Bytes at page position pos (at most `want`) that the file and the buffer hold.
-int32_t HexBytesAt(const Lister& L, int32_t pos, int32_t want) {
+int32_t HexBytesAt(const FileView& L, int32_t pos, int32_t want) {
   const int64_t pageStart = L.nHexTop & L.nHexMask;
   // Only bytes of the file that the buffer really holds are shown.
   const int64_t valid = std::min<int64_t>(std::max<int32_t>(L.nSegEnd - 1, 0), static_cast<int64_t>(L.zSegment.size()));
@@ -94,12 +95,12 @@ void PutAt(std::string& line, long col, const std::string& text) {
 }
 }  // namespace
 
-void Lister::InitHexHeaders() {
-  zHexHead16 = QQ(kHexHead16);
-  zHexHead32 = QQ(kHexHead32) + "0123456789ABCDEF0123456789ABCDEF  Record#";
+void FileView::InitHexHeaders() {
+  zHexHead16 = W.QQ(kHexHead16);
+  zHexHead32 = W.QQ(kHexHead32) + "0123456789ABCDEF0123456789ABCDEF  Record#";
 }
 
-std::string Lister::zCVInteger(int64_t iValue) {
+std::string FileView::zCVInteger(int64_t iValue) {
   static const char digits[] = "0123456789ABCDEF";
   uint32_t v = static_cast<uint32_t>(iValue);
   std::string out(8, '0');
@@ -110,10 +111,10 @@ std::string Lister::zCVInteger(int64_t iValue) {
   return out;
 }
 
-void Lister::BDOHEX16(int32_t POSBUFFR) {
+void FileView::BDOHEX16(int32_t POSBUFFR) {
   zHexBytes.assign(35, ' ');
   zHexChars.assign(16, ' ');
-  const HexTables& t = PageHexTables(*this);
+  const HexTables& t = PageHexTables(W);
   const int32_t n = HexBytesAt(*this, POSBUFFR, 16);
   if (n > 0)
     FormatSixteen(t, reinterpret_cast<const unsigned char*>(zSegment.data()) + nHexBufBase + POSBUFFR, n,
@@ -121,52 +122,52 @@ void Lister::BDOHEX16(int32_t POSBUFFR) {
 }
 
 // Layout by window width.
-void Lister::HexLayout() {
-  const int32_t w = nColumns;
+void FileView::HexLayout() {
+  const int32_t w = W.nColumns;
   if (w < 117) {
     nHexMask = -16;
-    TDISPLAY &= ~(TD_HEX32 | TD_HEX2);
+    W.TDISPLAY &= ~(TD_HEX32 | TD_HEX2);
     nPaneWidth = w;
   } else if (w <= 234) {
     nHexMask = -32;
-    TDISPLAY |= TD_HEX32;
-    TDISPLAY &= ~TD_HEX2;
+    W.TDISPLAY |= TD_HEX32;
+    W.TDISPLAY &= ~TD_HEX2;
     nPaneWidth = w;
   } else {
     nHexMask = -32;
-    TDISPLAY |= TD_HEX32 | TD_HEX2;
+    W.TDISPLAY |= TD_HEX32 | TD_HEX2;
     nPaneWidth = w / 2;
-    SyncDisplayMode();
+    W.SyncDisplayMode();
   }
 }
 
 // Title line or column headings.
-void Lister::HexHeading(int32_t extra) {
-  SetForeColor(lColor[kColorInfoText]);
-  SetBold(false);
-  if (!(TDISPLAY & TD_RULER)) {
-    PrintShownAt(0, 0, zTopLine);
+void FileView::HexHeading(int32_t extra) {
+  W.SetForeColor(W.lColor[kColorInfoText]);
+  W.SetBold(false);
+  if (!(W.TDISPLAY & TD_RULER)) {
+    W.PrintShownAt(0, 0, W.zTopLine);
   } else {
-    std::string head = Space(nColumns);
-    if (!(TDISPLAY & TD_HEX32)) {
+    std::string head = Space(W.nColumns);
+    if (!(W.TDISPLAY & TD_HEX32)) {
       PutAt(head, 1 + extra, zHexHead16);
     } else {
       PutAt(head, 1 + extra, nPaneWidth < 130 + extra ? Left(zHexHead32, 117) : zHexHead32);
-      if (TDISPLAY & TD_HEX2) PutAt(head, nPaneWidth + 1 + extra, Left(zHexHead32, 117));
+      if (W.TDISPLAY & TD_HEX2) PutAt(head, nPaneWidth + 1 + extra, Left(zHexHead32, 117));
     }
-    PrintAt(0, 0, head);
+    W.PrintAt(0, 0, head);
   }
-  SetForeColor(lColor[kColorText]);
+  W.SetForeColor(W.lColor[kColorText]);
 }
 
 // Puts the page inside the file and its bytes into the buffer; returns its first offset.
-int64_t Lister::HexPageSegment(int32_t lines) {
+int64_t FileView::HexPageSegment(int32_t lines) {
   // A page never starts beyond the last byte of the file.
   if (nHexTop < 0) nHexTop = 0;
   if ((nHexTop & nHexMask) >= nFileSize) nHexTop = (nFileSize - 1) & nHexMask;
   const int64_t pageStart = nHexTop & nHexMask;
-  const int32_t bytesPerLine = (TDISPLAY & TD_HEX32) ? 32 : 16;
-  const int64_t pageBytes = static_cast<int64_t>(lines) * bytesPerLine * ((TDISPLAY & TD_HEX2) ? 2 : 1);
+  const int32_t bytesPerLine = (W.TDISPLAY & TD_HEX32) ? 32 : 16;
+  const int64_t pageBytes = static_cast<int64_t>(lines) * bytesPerLine * ((W.TDISPLAY & TD_HEX2) ? 2 : 1);
   const int64_t pageEnd = std::min(pageStart + pageBytes, nFileSize);  // 0-based, exclusive
   // The page needs the segment that starts at its first byte; when the buffer already
   // holds every byte of the page it is used as it is.
@@ -181,10 +182,10 @@ int64_t Lister::HexPageSegment(int32_t lines) {
 
 // The page's tables, then each line formatted whole into a scratch line and copied
 // into its pane.
-void Lister::HexPageLines(int64_t pageStart, int32_t lines, int32_t extra) {
-  const HexTables& t = PageHexTables(*this);
+void FileView::HexPageLines(int64_t pageStart, int32_t lines, int32_t extra) {
+  const HexTables& t = PageHexTables(W);
   const unsigned char* seg = reinterpret_cast<const unsigned char*>(zSegment.data());
-  const bool wide = (TDISPLAY & TD_HEX32) != 0;
+  const bool wide = (W.TDISPLAY & TD_HEX32) != 0;
   int64_t k = 0;
   int32_t i = 1;
   int32_t c = 1;
@@ -250,7 +251,7 @@ void Lister::HexPageLines(int64_t pageStart, int32_t lines, int32_t extra) {
     }
     ++i;
     if (i > lines) {
-      if ((TDISPLAY & TD_HEX2) && c == 1) {
+      if ((W.TDISPLAY & TD_HEX2) && c == 1) {
         i = 1;
         c = nPaneWidth + 1;
       } else {
@@ -260,15 +261,15 @@ void Lister::HexPageLines(int64_t pageStart, int32_t lines, int32_t extra) {
   }
 }
 
-void Lister::ListModeHex() {
+void FileView::ListModeHex() {
   HexLayout();
   const int32_t extra = ExtraOffsetDigits(nFileSize);
   HexHeading(extra);
 
   // Body.
   // Every body line starts blank (lines beyond the page are never drawn).
-  const int32_t lines = std::clamp(nPageLines, 0, 255);
-  for (int i = 1; i <= lines; ++i) HexLines[static_cast<size_t>(i)].assign(static_cast<size_t>(std::max(nColumns, 0)), ' ');
+  const int32_t lines = std::clamp(W.nPageLines, 0, 255);
+  for (int i = 1; i <= lines; ++i) HexLines[static_cast<size_t>(i)].assign(static_cast<size_t>(std::max(W.nColumns, 0)), ' ');
   if (nFileSize <= 0) {
     nBottomRec = 0;
     PRINT_LINES();
@@ -279,21 +280,21 @@ void Lister::ListModeHex() {
   PRINT_LINES();
 }
 
-void Lister::PRINT_LINES() {
-  SetForeColor(lColor[kColorText]);
-  const int32_t lines = std::clamp(nPageLines, 0, 255);
-  for (int32_t i = 1; i <= lines; ++i) PrintAt(0, static_cast<long>(nLineHeight) * i, HexLines[static_cast<size_t>(i)]);
-  DoEvents();
+void FileView::PRINT_LINES() {
+  W.SetForeColor(W.lColor[kColorText]);
+  const int32_t lines = std::clamp(W.nPageLines, 0, 255);
+  for (int32_t i = 1; i <= lines; ++i) W.PrintAt(0, static_cast<long>(W.nLineHeight) * i, HexLines[static_cast<size_t>(i)]);
+  W.DoEvents();
 }
 
-int32_t Lister::FindAsciiRecordNumber(int64_t OFFSETB) {
+int32_t FileView::FindAsciiRecordNumber(int64_t OFFSETB) {
   const int64_t t = OFFSETB + 1;
-  if ((TDISPLAY & TD_HEX) && t > nLastRecPointer && !bAllIndexed) return -1;
+  if ((W.TDISPLAY & TD_HEX) && t > nLastRecPointer && !bAllIndexed) return -1;
   if (nLastRecPointer < t && !bAllIndexed) {
-    nYieldCount = 1;
+    W.nYieldCount = 1;
     IndexAhead(t);
     while (nLastRecPointer < t && !bAllIndexed && ScanGoesOn()) GetASeg();
-    nYieldCount = 0;
+    W.nYieldCount = 0;
   }
   // Largest record whose address is at most t: bisection down to steps of 16, then a
   // short forward scan.
@@ -312,28 +313,28 @@ int32_t Lister::FindAsciiRecordNumber(int64_t OFFSETB) {
   while (r < nRecCount && FindRecAddr(r + 1) <= t) ++r;
   if (nRecCount < 1) return 0;  // an empty file or source: no record holds any offset
   if (r < 1 || r > nRecCount) {
-    MsgBox("SF1 < 1 Or SF1 > NDHRecU");
-    EndProcess(ExitKind::Fatal);
+    W.MsgBox("SF1 < 1 Or SF1 > NDHRecU");
+    W.EndProcess(ExitKind::Fatal);
   }
   return r;
 }
 
-void Lister::ALT_H_LST() {
+void FileView::ALT_H_LST() {
   nBookmarks = 0;
-  TDISPLAY ^= TD_HEX;
-  if (!(TDISPLAY & TD_HEX)) {
+  W.TDISPLAY ^= TD_HEX;
+  if (!(W.TDISPLAY & TD_HEX)) {
     int32_t r = FindAsciiRecordNumber(nHexTop + 1);
-    if (nRecCount > 0 && (r < 1 || r > nRecCount)) vxCatastrophe(MsgText(Msg::VX9023, Format(r, "##########")));
+    if (nRecCount > 0 && (r < 1 || r > nRecCount)) W.vxCatastrophe(MsgText(Msg::VX9023, Format(r, "##########")));
     SetTop(std::max(r, 1), 0);
-    SyncDisplayMode();
-  } else if (nColumns < 75) {
-    zMessageLine = MsgText(Msg::VX8012);
-    VXERROR(zMessageLine);
+    W.SyncDisplayMode();
+  } else if (W.nColumns < 75) {
+    W.zMessageLine = MsgText(Msg::VX8012);
+    W.VXERROR(W.zMessageLine);
   } else {
     if (nTopRec > nRecCount) nTopRec = nRecCount;
     if (nTopRec < 1) nTopRec = 1;
     nHexTop = nRecCount > 0 ? FindRecAddr(nTopRec) - 1 : 0;
-    SyncDisplayMode();
+    W.SyncDisplayMode();
   }
 }
 

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "core/lister.h"
+#include "viewer/file_view.h"
 #include "viewer/line_masks.h"
 #include "viewer/record_store.h"
 
@@ -158,10 +159,10 @@ struct PieceReader {
 
 // Indexes from the end of the index to about address `to` (records that end before it).
 // False when the file could not be read as far; the usual scan then goes on.
-bool Lister::IndexAheadStretch(int64_t to, AheadBuffers& bufs) {
+bool FileView::IndexAheadStretch(int64_t to, AheadBuffers& bufs) {
   RecordIndex index(*this);
   const int64_t from = index.ScanStart();
-  PieceReader r(P.files, hFdbin, from, to, nPieceBytes, bufs);
+  PieceReader r(W.P.files, hFdbin, from, to, nPieceBytes, bufs);
   // The tables' memory for the records the stretch is expected to add is backed by the
   // second thread while it waits for the caller, rather than page by page as it is written.
   const int64_t expected = index.ExpectedBy(to), inFile = index.ExpectedBy(nFileSize + 1);
@@ -194,7 +195,7 @@ bool Lister::IndexAheadStretch(int64_t to, AheadBuffers& bufs) {
     r.consumed.store(i + 1, std::memory_order_release);
     r.consumed.notify_one();
     // A stretch that takes long (a slow disk) ends early for the progress and the events.
-    if (nYieldCount != 0 && (i & 63) == 63 && ScanProgressDue()) return true;
+    if (W.nYieldCount != 0 && (i & 63) == 63 && ScanProgressDue()) return true;
   }
   return true;
 }
@@ -204,7 +205,7 @@ int64_t AheadMinRestDefault() {
   return rest;
 }
 
-void Lister::IndexAheadToRecord(int32_t rec) {
+void FileView::IndexAheadToRecord(int32_t rec) {
   if (rec <= nRecCount || nRecCount < 1) return;
   // Three quarters of the way the records indexed so far let expect; the usual scan
   // goes the rest.
@@ -212,7 +213,7 @@ void Lister::IndexAheadToRecord(int32_t rec) {
   IndexAhead(at + (at - 1) / nRecCount * (int64_t{rec} - nRecCount) * 3 / 4);
 }
 
-void Lister::IndexAhead(int64_t upTo) {
+void FileView::IndexAhead(int64_t upTo) {
   const RecordIndex index(*this);
   if (bIndexing || bAllIndexed || nRecCount < 1 || nSegStart == 0 || hFdbin == kInvalidFile || bFileShrank) return;
   if (nFileSize - index.ScanStart() + 1 < nAheadMinRest || nPieceBytes < 1) return;
@@ -230,7 +231,7 @@ void Lister::IndexAhead(int64_t upTo) {
     // While events are let run, a stretch ends where the count passes kYieldBytes
     // (a record may end up to the longest length before the stretch's end).
     const int64_t to =
-        nYieldCount != 0 ? std::min<int64_t>(end, at + std::max(1, kYieldBytes + 1 - nYieldCount) + nMaxRecLen + 2) : end;
+        W.nYieldCount != 0 ? std::min<int64_t>(end, at + std::max(1, kYieldBytes + 1 - W.nYieldCount) + nMaxRecLen + 2) : end;
     const FileHandle file = hFdbin;
     bool went = false;
     try {
@@ -240,18 +241,18 @@ void Lister::IndexAhead(int64_t upTo) {
       return;
     }
     if (!went || index.ScanStart() <= at) return;
-    if (nYieldCount != 0) {
-      nYieldCount = static_cast<int32_t>(std::min<int64_t>(int64_t{nYieldCount} + index.ScanStart() - at, INT32_MAX));
+    if (W.nYieldCount != 0) {
+      W.nYieldCount = static_cast<int32_t>(std::min<int64_t>(int64_t{W.nYieldCount} + index.ScanStart() - at, INT32_MAX));
       const bool due = ScanProgressDue();
-      if (nYieldCount > kYieldBytes || due) {
-        nYieldCount = 1;
+      if (W.nYieldCount > kYieldBytes || due) {
+        W.nYieldCount = 1;
         if (due) ShowScanProgress(nRecCount, index.ScanStart() - 1);
         bIndexing = true;
-        DoEvents();
+        W.DoEvents();
         bIndexing = false;
       }
     }
-    if (hFdbin != file || bAllIndexed || bFileShrank || bScanStopped) return;
+    if (hFdbin != file || bAllIndexed || bFileShrank || W.bScanStopped) return;
   }
 }
 

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "core/lister.h"
+#include "viewer/file_view.h"
 
 namespace tembra {
 
@@ -14,13 +15,13 @@ struct Range {
 };
 }  // namespace
 
-void Lister::MarkLine(const std::string& zWhat) {
+void FileView::MarkLine(const std::string& zWhat) {
   // The byte range of the top ("T") or bottom ("B") line of the page.
   auto lineRange = [this](bool top) {
     Range r;
-    if (TDISPLAY & TD_HEX) {
-      const int64_t width = (TDISPLAY & TD_HEX32) ? 32 : 16;
-      const int64_t mask = (TDISPLAY & TD_HEX32) ? -32 : -16;
+    if (W.TDISPLAY & TD_HEX) {
+      const int64_t width = (W.TDISPLAY & TD_HEX32) ? 32 : 16;
+      const int64_t mask = (W.TDISPLAY & TD_HEX32) ? -32 : -16;
       int64_t offset = top ? (nHexTop & mask) : static_cast<int64_t>(nBottomRec);
       // A page that ends the file reports the file length as its last line.
       if (nFileSize > 0 && offset >= nFileSize) offset = (nFileSize - 1) & mask;
@@ -64,23 +65,23 @@ void Lister::MarkLine(const std::string& zWhat) {
     const int64_t count = end - start + 1;
     nMarkStart = nMarkEnd = nLastMarkStart = nLastMarkEnd = 0;
     if (count > nClipLimit) {
-      int answer = MsgBox(MsgText(Msg::VX0113, Format(static_cast<double>(count), "#########0")),
+      int answer = W.MsgBox(MsgText(Msg::VX0113, Format(static_cast<double>(count), "#########0")),
                           "Move Large Amount of Data to Clipboard", MsgButtons::OKCancel);
       if (answer == kAnswerCancel) return;
     }
     if (start < 1 || count < 1) {
-      VXERROR(MsgText(Msg::VX1025NotMarked));
-      Beep();
+      W.VXERROR(MsgText(Msg::VX1025NotMarked));
+      W.Beep();
       return;
     }
     std::string bytes;
     // The bytes come from the viewed file, never more than it holds now.
     const bool own = hFdbin == kInvalidFile;
-    ScopedFile opened(P.files, own ? P.files.OpenRead(zCurFile) : kInvalidFile);
+    ScopedFile opened(W.P.files, own ? W.P.files.OpenRead(W.zCurFile) : kInvalidFile);
     FileHandle f = own ? opened.get() : hFdbin;
     bool ok = f != kInvalidFile;
     if (ok) {
-      int64_t len = std::min(P.files.FileLength(f), nFileSize);
+      int64_t len = std::min(W.P.files.FileLength(f), nFileSize);
       int64_t want = std::min(count, std::max<int64_t>(len - start + 1, 0));
       // A stretch of a file of any size may not fit in memory: then nothing is copied.
       try {
@@ -91,7 +92,7 @@ void Lister::MarkLine(const std::string& zWhat) {
       int64_t got = 0;
       while (got < want) {
         long chunk = static_cast<long>(std::min<int64_t>(want - got, 1 << 26));
-        long n = P.files.ReadAt(f, start + got, bytes.data() + got, chunk);
+        long n = W.P.files.ReadAt(f, start + got, bytes.data() + got, chunk);
         if (n <= 0) break;
         got += n;
       }
@@ -99,16 +100,16 @@ void Lister::MarkLine(const std::string& zWhat) {
       ok = got > 0;
     }
     if (!ok) {
-      VXERROR(MsgText(Msg::VX1025Unread));
-      Beep();
+      W.VXERROR(MsgText(Msg::VX1025Unread));
+      W.Beep();
       return;
     }
-    P.clipboard.Clear();
-    P.clipboard.SetText(bytes);
+    W.P.clipboard.Clear();
+    W.P.clipboard.SetText(bytes);
   } else if (zWhat == "V") {
     nMarkStart = nMarkEnd = nLastMarkStart = nLastMarkEnd = 0;
   } else {
-    MsgBox("Unknown Clipboard Command");
+    W.MsgBox("Unknown Clipboard Command");
   }
 }
 

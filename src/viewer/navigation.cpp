@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/lister.h"
+#include "viewer/file_view.h"
 #include "input/help_screen.h"
 #include "input/key_reference.h"
 
@@ -18,17 +19,17 @@ int32_t ClampToInt32(int64_t v) {
 }
 }  // namespace
 
-void Lister::IndexWholeFile() {
-  nYieldCount = 1;
+void FileView::IndexWholeFile() {
+  W.nYieldCount = 1;
   IndexAhead(nFileSize);
   while (!bAllIndexed && !bIndexing && ScanGoesOn()) GetASeg();
-  nYieldCount = 0;
+  W.nYieldCount = 0;
 }
 
-void Lister::LeaveFileView() {
+void FileView::LeaveFileView() {
   if (hFdbin != kInvalidFile) CloseFDBIN();
-  if (OpenCount != 0) LogOpen("");
-  SetDirMode();
+  if (W.OpenCount != 0) W.LogOpen("");
+  W.SetDirMode();
 }
 
 namespace {
@@ -36,104 +37,109 @@ bool HexView(const Lister& l) { return (l.TDISPLAY & TD_HEX) != 0; }
 
 // Right: the text 10 columns on (Ctrl: to the end of the longest line on the page).
 KeyNext ScrollRight(Lister& l, int, int Shift) {
+  FileView& v = l.View();
   if (HexView(l)) {
     l.VXERROR(MsgText(Msg::VX1017));
     return KeyNext::Done;
   }
-  if (l.nWrapMode != 0) {
+  if (v.nWrapMode != 0) {
     l.VXERROR(MsgText(Msg::VX1016));
     return KeyNext::Done;
   }
   if (Shift & kCtrl) {
-    int32_t last = static_cast<int32_t>(std::min<int64_t>(l.nBottomRec, l.nRecCount));
+    int32_t last = static_cast<int32_t>(std::min<int64_t>(v.nBottomRec, v.nRecCount));
     int64_t longest = 0;
-    for (int32_t r = std::max(1, l.nTopRec); r <= last; ++r) {
-      if (l.LinePieces(r) > 1) {
+    for (int32_t r = std::max(1, v.nTopRec); r <= last; ++r) {
+      if (v.LinePieces(r) > 1) {
         // A very long line is as long as its pieces laid one after the other.
-        longest = std::max(longest, l.PieceColumn(r, l.LinePieces(r)));
-      } else if (l.Utf8Text()) {
+        longest = std::max(longest, v.PieceColumn(r, v.LinePieces(r)));
+      } else if (v.Utf8Text()) {
         // UTF-8 lines are as long as their cells.
-        l.GetRecText(r);
-        if (l.nCurRecLen < 0) break;
-        longest = std::max<int64_t>(longest, static_cast<int64_t>(l.vRecCells.size()));
+        v.GetRecText(r);
+        if (v.nCurRecLen < 0) break;
+        longest = std::max<int64_t>(longest, static_cast<int64_t>(v.vRecCells.size()));
       } else {
-        longest = std::max(longest, l.RecLen(r));
+        longest = std::max(longest, v.RecLen(r));
       }
     }
-    l.nHOffset = RoundUp10(std::min<int64_t>(longest, INT32_MAX - 20) - l.nColumns + 1);
+    v.nHOffset = RoundUp10(std::min<int64_t>(longest, INT32_MAX - 20) - l.nColumns + 1);
   } else {
     // Lines as grep counts them scroll as far as the longest line allows.
-    const int64_t widest = l.bGrepLines ? std::max(l.nLongestRec, l.nMaxRecLen) : l.nMaxRecLen;
-    l.nHOffset = std::min(l.nHOffset + 10, RoundDown10(widest - 40));
+    const int64_t widest = v.bGrepLines ? std::max(v.nLongestRec, v.nMaxRecLen) : v.nMaxRecLen;
+    v.nHOffset = std::min(v.nHOffset + 10, RoundDown10(widest - 40));
   }
-  l.ZCOLFILL(l.nHOffset);
+  v.ZCOLFILL(v.nHOffset);
   return KeyNext::Redraw;
 }
 
 // Left: the text 10 columns back (Ctrl: to column 1).
 KeyNext ScrollLeft(Lister& l, int, int Shift) {
+  FileView& v = l.View();
   if (HexView(l)) {
     l.VXERROR(MsgText(Msg::VX1017));
     return KeyNext::Done;
   }
-  l.nHOffset = (Shift & kCtrl) ? 0 : std::max(0, l.nHOffset - 10);
-  l.ZCOLFILL(l.nHOffset);
+  v.nHOffset = (Shift & kCtrl) ? 0 : std::max(0, v.nHOffset - 10);
+  v.ZCOLFILL(v.nHOffset);
   return KeyNext::Redraw;
 }
 
 // A line or a page on or back (LIST_PAGEMOVE with the key that moves so).
 template <int Move>
 KeyNext PageMove(Lister& l, int, int) {
-  l.LIST_PAGEMOVE(Move);
+  l.View().LIST_PAGEMOVE(Move);
   return KeyNext::Done;
 }
 
 KeyNext ToTop(Lister& l, int, int) {
   l.bSearchPending = false;
-  l.LIST_PAGEMOVE(kVkHome);
+  l.View().LIST_PAGEMOVE(kVkHome);
   return KeyNext::Done;
 }
 
 // End: the whole file indexed, then its last page.
 KeyNext ToEnd(Lister& l, int, int) {
+  FileView& v = l.View();
   l.bSearchPending = false;
-  if (!HexView(l)) l.IndexWholeFile();
-  l.LIST_PAGEMOVE(kVkEnd);
+  if (!HexView(l)) v.IndexWholeFile();
+  v.LIST_PAGEMOVE(kVkEnd);
   return KeyNext::Done;
 }
 
 // "b": as End, timed for the debug message.
 KeyNext ToEndTimed(Lister& l, int, int) {
+  FileView& v = l.View();
   l.bSearchPending = false;
   double t0 = l.P.clock.SecondsSinceMidnight();
-  if (!HexView(l)) l.IndexWholeFile();
+  if (!HexView(l)) v.IndexWholeFile();
   if (l.bDebug) {
     double elapsed = l.P.clock.SecondsSinceMidnight() - t0;
     if (elapsed < 0) elapsed += 86400.0;
     l.VXERROR("*BB>" + Format(elapsed, "##0.00") + " Seconds");
   }
-  l.LIST_PAGEMOVE(kVkEnd);
+  v.LIST_PAGEMOVE(kVkEnd);
   return KeyNext::Done;
 }
 
 KeyNext JumpToLine(Lister& l, int, int) {
-  l.JUMP2LINE();
+  l.View().JUMP2LINE();
   return KeyNext::Done;
 }
 
 KeyNext JumpRelative(Lister& l, int code, int) {
-  l.RelativeJump(Chr(code));
+  l.View().RelativeJump(Chr(code));
   return KeyNext::Done;
 }
 
 KeyNext Follow(Lister& l, int, int) {
-  l.FollowFile();
+  l.View().FollowFile();
   return KeyNext::Drawn;
 }
 
 KeyNext Search(Lister& l, int code, int) {
-  l.nSearchStart = l.P.clock.SecondsSinceMidnight();
-  l.SetTextToFind(UCase(Chr(code)), "");
+  FileView& v = l.View();
+  v.nSearchStart = l.P.clock.SecondsSinceMidnight();
+  v.SetTextToFind(UCase(Chr(code)), "");
   return KeyNext::Done;
 }
 
@@ -161,22 +167,24 @@ KeyNext SearchBackAgainTyped(Lister& l, int code, int shift) {
 }
 
 KeyNext SetBookmark(Lister& l, int, int) {
-  l.SET_BOOKMARK(l.nTopRec);
+  FileView& v = l.View();
+  v.SET_BOOKMARK(v.nTopRec);
   return KeyNext::Done;
 }
 KeyNext RecallBookmark(Lister& l, int, int) {
-  l.SetTop(l.FIND_BOOKMARK(), 0);
+  FileView& v = l.View();
+  v.SetTop(v.FIND_BOOKMARK(), 0);
   return KeyNext::Redraw;
 }
 
 // Ctrl+T, Ctrl+B, Ctrl+A, Ctrl+C and Alt+V: the line marks, by the key's letter.
 KeyNext MarkByKey(Lister& l, int KeyCode, int) {
-  l.MarkLine(std::string(1, static_cast<char>(KeyCode)));
+  l.View().MarkLine(std::string(1, static_cast<char>(KeyCode)));
   return KeyNext::Done;
 }
 
 KeyNext TextOrHex(Lister& l, int, int) {
-  l.ALT_H_LST();
+  l.View().ALT_H_LST();
   return KeyNext::Redraw;
 }
 KeyNext Ruler(Lister& l, int, int) {
@@ -184,8 +192,9 @@ KeyNext Ruler(Lister& l, int, int) {
   return KeyNext::Redraw;
 }
 KeyNext WordWrap(Lister& l, int, int) {
-  l.nWrapMode = l.nWrapMode == 0 ? 2 : 0;
-  l.zMessageLine = MsgText(l.nWrapMode != 0 ? Msg::VX0202 : Msg::VX0203);
+  FileView& v = l.View();
+  v.nWrapMode = v.nWrapMode == 0 ? 2 : 0;
+  l.zMessageLine = MsgText(v.nWrapMode != 0 ? Msg::VX0202 : Msg::VX0203);
   return KeyNext::Redraw;
 }
 
@@ -223,15 +232,16 @@ KeyNext FirstInputFile(Lister& l, int, int) {
 // "q": the next input file; without input files, back to the directory.
 KeyNext NextInputFileOrLeave(Lister& l, int, int) {
   if (l.nInpFiles > 0) return InputFile<1>(l, 0, 0);
-  l.LeaveFileView();
+  l.View().LeaveFileView();
   return KeyNext::Redraw;
 }
 
 KeyNext BackToDirectory(Lister& l, int, int) {
+  FileView& v = l.View();
   // What was piped into the program has no folder of its own: back to the one the
   // program started in, not the folder of its descriptor.
-  const bool piped = l.bStandardInput && l.iInpFile > 0;
-  l.LeaveFileView();
+  const bool piped = v.bStandardInput && l.iInpFile > 0;
+  v.LeaveFileView();
   l.iInpFile = 0;
   if (piped && !l.zStartDir.empty() && l.P.files.ChangeDirectory(l.zStartDir)) {
     l.zCurDir = l.zStartDir;
@@ -244,7 +254,7 @@ KeyNext BackToDirectory(Lister& l, int, int) {
 
 KeyNext ShellAndEnd(Lister& l, int, int) {
   l.undo();
-  l.LeaveFileView();
+  l.View().LeaveFileView();
   l.iInpFile = 0;
   l.StartProgram(l.zComSpec + " /k " + Left(l.zCurDir, 2), false);
   l.END_TEMBRA();
@@ -257,7 +267,7 @@ KeyNext Help(Lister& l, int, int) {
 }
 
 KeyNext EndFromView(Lister& l, int, int) {
-  l.LeaveFileView();
+  l.View().LeaveFileView();
   l.bDebug = false;
   l.END_TEMBRA();
   return KeyNext::Done;
@@ -336,37 +346,37 @@ const KeySection& FileViewKeys() {
   return kPage;
 }
 
-bool Lister::bList_Keydown(int Shift, int KeyCode) {
+bool FileView::bList_Keydown(int Shift, int KeyCode) {
   // What a source of unknown size delivered since the last key is there to be seen, and
   // more of one still arriving is waited for where the key needs it.
   if (bStream) TakeGrowth();
   if (bStreamOpen && bAllIndexed) ReopenIndex();
   if (const KeyBinding* b = FindKeyBinding(FileViewKeys(), KeyBinding::On::Down, KeyCode, Shift))
-    if (b->action(*this, KeyCode, Shift) == KeyNext::Redraw) bRepaint = true;  // drawn at the end of Form_KeyDown
+    if (b->action(W, KeyCode, Shift) == KeyNext::Redraw) W.bRepaint = true;  // drawn at the end of Form_KeyDown
   return false;
 }
 
-KeyNext Lister::KeyPress_ListMode(int keyascii) {
-  if (nYieldCount != 0) {
+KeyNext FileView::KeyPress_ListMode(int keyascii) {
+  if (W.nYieldCount != 0) {
     // Typed while a long scan pumps events: the scan goes on without further pumping.
-    nYieldCount = 0;
+    W.nYieldCount = 0;
     return KeyNext::Done;
   }
   if (keyascii == 0) return KeyNext::Done;
   KeyNext next = KeyNext::Done;
   if (const KeyBinding* b = FindKeyBinding(FileViewKeys(), KeyBinding::On::Char, keyascii & 255, 0))
-    next = b->action(*this, keyascii & 255, 0);
+    next = b->action(W, keyascii & 255, 0);
   else
-    HintTypedKey(keyascii);
+    W.HintTypedKey(keyascii);
   // Drawn at the end of the event (so is a page bRepaint asks for, unless it drew itself).
   if (next == KeyNext::Drawn) return next;
-  return next == KeyNext::Redraw || bRepaint ? KeyNext::Redraw : KeyNext::Done;
+  return next == KeyNext::Redraw || W.bRepaint ? KeyNext::Redraw : KeyNext::Done;
 }
 
-void Lister::RelativeJump(const std::string& zSign) {
-  const bool hex = (TDISPLAY & TD_HEX) != 0;
+void FileView::RelativeJump(const std::string& zSign) {
+  const bool hex = (W.TDISPLAY & TD_HEX) != 0;
   std::string prompt = MsgText(Msg::VX0040, hex ? "bytes" : "lines", zSign == "+" ? "increment" : "decrement");
-  std::string answer = InputBox(prompt, "Relative jump", "0");
+  std::string answer = W.InputBox(prompt, "Relative jump", "0");
   std::optional<int64_t> n = NConvert(answer);
   if (!n) return;
   int64_t step = zSign == "-" ? -*n : *n;
@@ -377,23 +387,23 @@ void Lister::RelativeJump(const std::string& zSign) {
     SetTop(ClampToInt32(int64_t{nTopRec} + std::clamp<int64_t>(step, -kTwoTo31, kTwoTo31)), 0);
     LOADEMUP();
   }
-  bRepaint = true;
+  W.bRepaint = true;
 }
 
-void Lister::JUMP2LINE() {
-  if (TDISPLAY & TD_HEX) {
-    std::string answer = InputBox(MsgText(Msg::VX0036), "Jump to address", "1");
+void FileView::JUMP2LINE() {
+  if (W.TDISPLAY & TD_HEX) {
+    std::string answer = W.InputBox(MsgText(Msg::VX0036), "Jump to address", "1");
     std::optional<int64_t> n = NConvert(answer);
     if (!n) return;
     nHexTop = std::clamp<int64_t>(*n, 0, std::max<int64_t>(0, nFileSize - 1));
   } else {
-    std::string answer = InputBox(MsgText(Msg::VX0037), "Jump to line", "1");
+    std::string answer = W.InputBox(MsgText(Msg::VX0037), "Jump to line", "1");
     std::optional<int64_t> n = NConvert(answer);
     if (!n) return;
     SetTop(ClampToInt32(*n), 0);
     LOADEMUP();
   }
-  bRepaint = true;
+  W.bRepaint = true;
 }
 
 namespace {
@@ -421,9 +431,9 @@ bool StartsWithNumber(const std::string& t) {
 }
 }  // namespace
 
-std::optional<int64_t> Lister::NConvert(const std::string& ZNumber) {
+std::optional<int64_t> FileView::NConvert(const std::string& ZNumber) {
   // Offsets and line numbers of files of any size may take 63 bits.
-  const int64_t limit = piAnySize.On(eProfile) ? INT64_MAX : kTwoTo31;
+  const int64_t limit = piAnySize.On(W.eProfile) ? INT64_MAX : kTwoTo31;
   std::string t = UCase(Ungrouped(ZNumber));
   long p = InStr(t, "X");
   if (p == 0) p = InStr(t, "H");
@@ -444,22 +454,22 @@ std::optional<int64_t> Lister::NConvert(const std::string& ZNumber) {
     }
     if (h >= static_cast<uint64_t>(limit)) {
       // 80000000 hex and above has no 32-bit line number or offset.
-      zMessageLine = MsgText(Msg::VX1026, ZNumber);
-      bRepaint = true;
+      W.zMessageLine = MsgText(Msg::VX1026, ZNumber);
+      W.bRepaint = true;
       return std::nullopt;
     }
     v = static_cast<int64_t>(h);
   } else {
     if (!StartsWithNumber(t) && !Trim(t).empty()) {
       // Read as 0, as always, but no longer without a word.
-      zMessageLine = MsgText(Msg::VX1038, ZNumber);
-      bRepaint = true;
+      W.zMessageLine = MsgText(Msg::VX1038, ZNumber);
+      W.bRepaint = true;
     }
     double d = Val(t);
     const double range = static_cast<double>(limit) - (limit == INT64_MAX ? 1024.0 : 0.5);
     if (!(d > -range - 1.0 && d < range)) {
-      zMessageLine = MsgText(Msg::VX1026, ZNumber);
-      bRepaint = true;
+      W.zMessageLine = MsgText(Msg::VX1026, ZNumber);
+      W.bRepaint = true;
       return std::nullopt;
     }
     v = RoundHalfEven(d);
@@ -471,21 +481,21 @@ std::optional<int64_t> Lister::NConvert(const std::string& ZNumber) {
   return v;
 }
 
-void Lister::LOADEMUP() {
+void FileView::LOADEMUP() {
   if (nTopRec < 1) {
     nTopRec = 1;
     return;
   }
-  if (TDISPLAY & TD_HEX) return;
-  nYieldCount = 1;
+  if (W.TDISPLAY & TD_HEX) return;
+  W.nYieldCount = 1;
   IndexAheadToRecord(nTopRec);
   while (nTopRec > nRecCount && !bAllIndexed && !bIndexing && ScanGoesOn()) GetASeg();
-  nYieldCount = 0;
+  W.nYieldCount = 0;
   if (nTopRec > nRecCount) nTopRec = Find1stRecordOnPage(nRecCount);
 }
 
-bool Lister::WrapPageMove(int KeyCode) {
-  if (nWrapMode == 0 || !bGrepLines || (TDISPLAY & TD_HEX)) return false;
+bool FileView::WrapPageMove(int KeyCode) {
+  if (nWrapMode == 0 || !bGrepLines || (W.TDISPLAY & TD_HEX)) return false;
   int32_t top = TopRow();
   int64_t piece = TopPiece();
   switch (KeyCode) {
@@ -498,7 +508,7 @@ bool Lister::WrapPageMove(int KeyCode) {
       // Within a line longer than the page, one display line; else the next line.
       const int32_t rows = WrapRows(nTopRec, piece);
       const bool more = piece + 1 < LinePieces(nTopRec);
-      if (top + 1 < rows && (more || top + nPageLines < rows)) SetTop(nTopRec, top + 1, piece);
+      if (top + 1 < rows && (more || top + W.nPageLines < rows)) SetTop(nTopRec, top + 1, piece);
       else if (more) SetTop(nTopRec, 0, piece + 1);
       else SetTop(ClampToInt32(int64_t{nTopRec} + 1), 0);
       return true;
@@ -510,7 +520,7 @@ bool Lister::WrapPageMove(int KeyCode) {
       } else if (nTopRec > 1) {
         int64_t last = LinePieces(nTopRec - 1) - 1;
         int32_t rows = WrapRows(nTopRec - 1, last);
-        if (rows > nPageLines || last > 0) RowsBack(nTopRec - 1, last, rows, 1);
+        if (rows > W.nPageLines || last > 0) RowsBack(nTopRec - 1, last, rows, 1);
         else rows = 0;
         SetTop(nTopRec - 1, rows, last);
       }
@@ -520,7 +530,7 @@ bool Lister::WrapPageMove(int KeyCode) {
       // A page back; or the last page. Whole lines as far as they fit, the last
       // page of a line that alone is longer than the page.
       if (KeyCode == kVkPgUp && (top > 0 || piece > 0)) {
-        RowsBack(nTopRec, piece, top, nPageLines);
+        RowsBack(nTopRec, piece, top, W.nPageLines);
         SetTop(nTopRec, top, piece);
         return true;
       }
@@ -531,14 +541,14 @@ bool Lister::WrapPageMove(int KeyCode) {
       int32_t from = first;
       int64_t p = LinePieces(from) - 1;
       int32_t row = 0;
-      if (first == last && (used > nPageLines || p > 0)) {
+      if (first == last && (used > W.nPageLines || p > 0)) {
         row = WrapRows(from, p);
-        RowsBack(from, p, row, nPageLines);
-      } else if (first > 1 && used < nPageLines) {
+        RowsBack(from, p, row, W.nPageLines);
+      } else if (first > 1 && used < W.nPageLines) {
         // The rest of the page from the end of a line before that is longer than a page.
         p = LinePieces(--from) - 1;
         row = WrapRows(from, p);
-        if (row > nPageLines || p > 0) RowsBack(from, p, row, nPageLines - used);
+        if (row > W.nPageLines || p > 0) RowsBack(from, p, row, W.nPageLines - used);
         else from = first, p = 0, row = 0;
       } else {
         p = 0;
@@ -551,17 +561,17 @@ bool Lister::WrapPageMove(int KeyCode) {
   }
 }
 
-void Lister::LIST_PAGEMOVE(int KeyCode) {
+void FileView::LIST_PAGEMOVE(int KeyCode) {
   nHexTop &= nHexMask;
-  const int64_t L = (TDISPLAY & TD_HEX32) ? 32 : 16;
-  const bool hex = (TDISPLAY & TD_HEX) != 0;
+  const int64_t L = (W.TDISPLAY & TD_HEX32) ? 32 : 16;
+  const bool hex = (W.TDISPLAY & TD_HEX) != 0;
   const int64_t lastLine = std::max<int64_t>(0, (nFileSize - 1) & nHexMask);
   switch (WrapPageMove(KeyCode) ? 0 : KeyCode) {
     case kVkEnd:
       if (hex) {
-        int64_t n = nPageLines;
-        if ((TDISPLAY & TD_HEX2) && nColumns > 234) n *= 2;
-        nHexTop = nColumns > 117 ? lastLine - n * 32 + 32 : lastLine - n * 16 + 16;
+        int64_t n = W.nPageLines;
+        if ((W.TDISPLAY & TD_HEX2) && W.nColumns > 234) n *= 2;
+        nHexTop = W.nColumns > 117 ? lastLine - n * 32 + 32 : lastLine - n * 16 + 16;
       } else {
         nTopRec = Find1stRecordOnPage(nRecCount);
       }
@@ -597,11 +607,11 @@ void Lister::LIST_PAGEMOVE(int KeyCode) {
     default:
       break;
   }
-  bRepaint = true;
-  nYieldCount = 1;
+  W.bRepaint = true;
+  W.nYieldCount = 1;
   IndexAheadToRecord(nTopRec);
   while (nTopRec > nRecCount && !bAllIndexed && !bIndexing && ScanGoesOn()) GetASeg();
-  nYieldCount = 0;
+  W.nYieldCount = 0;
   nTopRec = std::max(1, std::min(nTopRec, nRecCount));
   if (hex) nHexTop = std::clamp<int64_t>(nHexTop, 0, std::max<int64_t>(0, nFileSize & nHexMask));
 }

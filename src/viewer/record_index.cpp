@@ -5,109 +5,110 @@
 #include <new>
 
 #include "core/lister.h"
+#include "viewer/file_view.h"
 #include "viewer/record_store.h"
 
 namespace tembra {
 
 // ---------------------------------------------------------------- opening and closing
 
-void Lister::ListAFile(int32_t ListIndex) {
-  if (iInpFile == 0) bSearchPending = false;
+void FileView::ListAFile(int32_t ListIndex) {
+  if (W.iInpFile == 0) W.bSearchPending = false;
   MarkLine("V");
   // The displayed name follows the entry's upper-case name; the file system gets the
   // name as stored, so that a folder holding names that differ only in case still
   // opens exactly the entry the user chose.
   std::string exactName;
   if (ListIndex == -47) {
-    zCurFile = zReopenFile;
+    W.zCurFile = zReopenFile;
     exactName = zReopenExact.empty() ? zReopenFile : zReopenExact;
     zReopenFile.clear();
     zReopenExact.clear();
   } else {
-    if (ListIndex < 0 || ListIndex >= static_cast<int32_t>(ZDIR.size())) return;
-    const std::string& rec = ZDIR[ListIndex];
+    if (ListIndex < 0 || ListIndex >= static_cast<int32_t>(W.ZDIR.size())) return;
+    const std::string& rec = W.ZDIR[ListIndex];
     int32_t n = ZdNameLength(rec);
-    zCurFile = zCurDir + ZdNameUpper(rec);
-    exactName = zCurDir + ZdNameStored(rec);
-    if (static_cast<int32_t>(exactName.size()) != static_cast<int32_t>(zCurDir.size()) + n) exactName = zCurFile;
-    zReopenFile = zCurFile;
+    W.zCurFile = W.zCurDir + ZdNameUpper(rec);
+    exactName = W.zCurDir + ZdNameStored(rec);
+    if (static_cast<int32_t>(exactName.size()) != static_cast<int32_t>(W.zCurDir.size()) + n) exactName = W.zCurFile;
+    zReopenFile = W.zCurFile;
     zReopenExact = exactName;
   }
-  if (zCurFile.empty() || Get1Vtoc(exactName) == 0) {
-    MsgBox(MsgText(Msg::VX1023Deleted));
+  if (W.zCurFile.empty() || W.Get1Vtoc(exactName) == 0) {
+    W.MsgBox(MsgText(Msg::VX1023Deleted));
     return;
   }
-  std::string rec = zVtocToDir();
+  std::string rec = W.zVtocToDir();
   zCurFileRec = rec;
-  if (ListIndex != -47) ZDIR[ListIndex] = rec;
+  if (ListIndex != -47) W.ZDIR[ListIndex] = rec;
   // A longer file is viewed as its first kMaxViewedSize bytes, so that every position
   // in it fits a 32-bit number; with any size allowed, the file's own length counts
   // (taken again from the open file).
   nTrueFileSize = static_cast<int64_t>(ZdSizeValue(rec));
-  nFileSize = piAnySize.On(eProfile) ? nTrueFileSize : std::min(nTrueFileSize, kMaxViewedSize);
+  nFileSize = piAnySize.On(W.eProfile) ? nTrueFileSize : std::min(nTrueFileSize, kMaxViewedSize);
   // A pipe, FIFO, device or /proc file tells no size: read to its end as it arrives (what
   // was piped into the program always, others with PIPES ON).
   bool stream = false;
   bStandardInput = false;
   if (nFileSize <= 0) {
-    const FileSystem::StreamKindOf kind = P.files.StreamKind(exactName);
+    const FileSystem::StreamKindOf kind = W.P.files.StreamKind(exactName);
     bStandardInput = kind == FileSystem::kStandardInput;
-    stream = bStandardInput || (kind == FileSystem::kStream && piPipes.On(eProfile));
+    stream = bStandardInput || (kind == FileSystem::kStream && piPipes.On(W.eProfile));
   }
   if (nFileSize <= 0 && !stream) {
-    VXERROR(MsgText(Msg::VX1002));
-    SleepMs(400);
-    Beep();
+    W.VXERROR(MsgText(Msg::VX1002));
+    W.SleepMs(400);
+    W.Beep();
     return;
   }
   if (!StartViewing(exactName, stream)) return;
   // SHOWNAME: the name as it is on disk goes on the title line; where that has no room,
   // on the message line as the file opens.
-  if (piShowName.On(eProfile)) {
-    SetupTopBot();
-    if (!bNameOnTitle && zMessageLine.empty()) {
+  if (piShowName.On(W.eProfile)) {
+    W.SetupTopBot();
+    if (!bNameOnTitle && W.zMessageLine.empty()) {
       // Kept on the pages drawn until a key (at start-up a source's page is drawn again).
-      zMessageLine = zShownMessage = ShownFileName();
+      W.zMessageLine = W.zShownMessage = ShownFileName();
       // The command line names standard input by a descriptor the user never typed.
-      if (bStandardInput) bShowParm = false;
+      if (bStandardInput) W.bShowParm = false;
     }
   }
-  ShowPage();
+  W.ShowPage();
 }
 
-bool Lister::StartViewing(const std::string& zOpenAs, bool stream) {
+bool FileView::StartViewing(const std::string& zOpenAs, bool stream) {
   // The name starts with its drive; a ":" inside the name itself (allowed on POSIX
   // systems) is no error.
-  if (Mid(zCurFile, 2, 1) != ":") vxCatastrophe(MsgText(Msg::VX9020, zCurFile));
+  if (Mid(W.zCurFile, 2, 1) != ":") W.vxCatastrophe(MsgText(Msg::VX9020, W.zCurFile));
   if (hFdbin != kInvalidFile) CloseFDBIN();
   // A file that cannot be opened (vanished a moment ago, no permission) leaves the
   // lister where it was.
-  FileHandle h = stream ? P.files.OpenStream(zOpenAs) : P.files.OpenRead(zOpenAs);
+  FileHandle h = stream ? W.P.files.OpenStream(zOpenAs) : W.P.files.OpenRead(zOpenAs);
   if (h == kInvalidFile) {
-    if (P.files.Exists(zOpenAs) < 0) MsgBox(MsgText(Msg::VX1023Deleted));
-    else MsgBox(MsgText(Msg::VX1009), zOpenAs);  // the name as it is on disk
+    if (W.P.files.Exists(zOpenAs) < 0) W.MsgBox(MsgText(Msg::VX1023Deleted));
+    else W.MsgBox(MsgText(Msg::VX1009), zOpenAs);  // the name as it is on disk
     return false;
   }
   // Owned at once (closed with the lister): a message of the trace log may end the program.
   hFdbin = h;
-  SETListMode();
-  if (bLog) Log340("Opening FDBIN to read");
-  LogOpen(zCurFile);
+  W.SETListMode();
+  if (W.bLog) W.Log340("Opening FDBIN to read");
+  W.LogOpen(W.zCurFile);
   bFileShrank = false;
   zOpenedAs = zOpenAs;
   bStream = bStreamOpen = stream;
   bHoldEnd = false;
   if (stream) {
     nFileSize = nTrueFileSize = 0;  // the length follows what arrives
-  } else if (piAnySize.On(eProfile)) {
-    const int64_t len = P.files.FileLength(h);
+  } else if (piAnySize.On(W.eProfile)) {
+    const int64_t len = W.P.files.FileLength(h);
     if (len > 0) nFileSize = nTrueFileSize = len;
   } else if (nTrueFileSize > nFileSize) {
     // Said once per file: the rest is not shown.
-    zMessageLine = MsgText(Msg::VX0033, Format(static_cast<double>(nFileSize), "#,###,###,##0"),
+    W.zMessageLine = MsgText(Msg::VX0033, Format(static_cast<double>(nFileSize), "#,###,###,##0"),
                    Format(static_cast<double>(nTrueFileSize), "#,###,###,###,##0"));
   }
-  bGrepLines = piGrepLines.On(eProfile);
+  bGrepLines = piGrepLines.On(W.eProfile);
   nScanFrom = 1;
   nOpenLine = 1;
   bCrBefore = false;
@@ -132,41 +133,41 @@ bool Lister::StartViewing(const std::string& zOpenAs, bool stream) {
   // A source of unknown size: the first line is waited for (a key stops the wait). The
   // one named at start-up is viewed whatever has arrived, also nothing at all: its page
   // says so once it has ended (whether it ended before this look or after it).
-  if (stream) nYieldCount = 1;
+  if (stream) W.nYieldCount = 1;
   if (stream && nFileSize <= 0) WaitForSource();
   if (stream && nFileSize <= 0 && !bLoading) {
     const bool ended = !bStreamOpen;
     CloseFDBIN();
-    LogOpen("");
-    SetDirMode();
-    nYieldCount = 0;
-    zMessageLine.clear();
+    W.LogOpen("");
+    W.SetDirMode();
+    W.nYieldCount = 0;
+    W.zMessageLine.clear();
     if (ended) {
-      VXERROR(MsgText(Msg::VX1002));
-      SleepMs(400);
-      Beep();
+      W.VXERROR(MsgText(Msg::VX1002));
+      W.SleepMs(400);
+      W.Beep();
     } else {
-      VXERROR(MsgText(Msg::VX0064, zOpenAs));  // the name as it is on disk
+      W.VXERROR(MsgText(Msg::VX0064, zOpenAs));  // the name as it is on disk
     }
     return false;
   }
   GetASeg();
-  nYieldCount = 0;
+  W.nYieldCount = 0;
   return true;
 }
 
-void Lister::CloseFDBIN() {
-  if (hFdbin != kInvalidFile) P.files.CloseFile(hFdbin);
+void FileView::CloseFDBIN() {
+  if (hFdbin != kInvalidFile) W.P.files.CloseFile(hFdbin);
   hFdbin = kInvalidFile;
   bStream = bStreamOpen = false;
 }
 
 // ---------------------------------------------------------------- files that grow
 
-bool Lister::TakeGrowth() {
+bool FileView::TakeGrowth() {
   if (hFdbin == kInvalidFile) return false;
-  const int64_t len = P.files.FileLength(hFdbin);
-  const int64_t viewed = piAnySize.On(eProfile) ? len : std::min(len, kMaxViewedSize);
+  const int64_t len = W.P.files.FileLength(hFdbin);
+  const int64_t viewed = piAnySize.On(W.eProfile) ? len : std::min(len, kMaxViewedSize);
   if (viewed <= nFileSize) return false;
   nTrueFileSize = len;
   nFileSize = viewed;
@@ -174,7 +175,7 @@ bool Lister::TakeGrowth() {
   return true;
 }
 
-void Lister::ReopenIndex() {
+void FileView::ReopenIndex() {
   // The index was complete: its last line goes on when it had no end (or a CR that an
   // LF may now follow), so it is indexed again from its start.
   bAllIndexed = false;
@@ -183,7 +184,7 @@ void Lister::ReopenIndex() {
   bool open = ends == 0;
   if (!bGrepLines && ends == 1) {
     char c = 0;
-    open = P.files.ReadAt(hFdbin, nLastRecPointer + RecLen(nRecCount), &c, 1) == 1 && c == '\r';
+    open = W.P.files.ReadAt(hFdbin, nLastRecPointer + RecLen(nRecCount), &c, 1) == 1 && c == '\r';
   }
   if (!open) return;
   const int64_t at = nLastRecPointer;
@@ -191,19 +192,19 @@ void Lister::ReopenIndex() {
   if (bGrepLines) nOpenLine = at;
 }
 
-bool Lister::WaitForSource() {
+bool FileView::WaitForSource() {
   if (!bStreamOpen || hFdbin == kInvalidFile) return false;
   const bool indexing = bIndexing;
   for (;;) {
     if (TakeGrowth()) return true;
-    const FileSystem::StreamState s = P.files.StreamStateOf(hFdbin);
+    const FileSystem::StreamState s = W.P.files.StreamStateOf(hFdbin);
     if (!s.running) {
       bStreamOpen = false;
       NoteStreamEnd(s);
       // Said at once: the page that waited has drawn its message line already.
-      if (!zMessageLine.empty() && !bLoading) {
-        PaintMessageLine(zMessageLine);
-        zShownMessage = zMessageLine;
+      if (!W.zMessageLine.empty() && !bLoading) {
+        W.PaintMessageLine(W.zMessageLine);
+        W.zShownMessage = W.zMessageLine;
       }
       return TakeGrowth();
     }
@@ -211,75 +212,75 @@ bool Lister::WaitForSource() {
     // end the wait). Esc or Ctrl+C stops it with a message (also when keys typed after it
     // wait); any other key typed meanwhile ends the wait and then acts.
     // (The release of the key that began the wait is no new key.)
-    const bool typed = std::any_of(KeptKeys.begin(), KeptKeys.end(), [](const KeptKey& k) { return k.kind != KeptKey::Up; });
-    if (nYieldCount == 0 || bLoading || !ScanGoesOn() || typed) return false;
+    const bool typed = std::any_of(W.KeptKeys.begin(), W.KeptKeys.end(), [](const Lister::KeptKey& k) { return k.kind != Lister::KeptKey::Up; });
+    if (W.nYieldCount == 0 || bLoading || !ScanGoesOn() || typed) return false;
     // Nothing has arrived yet: the wait is said at once, else every half second.
-    const bool nothing = nFileSize <= 0 && nProgressPage != nPageCount;
-    if (ScanProgressDue() || nothing) ShowScanProgress(nRecCount, std::max<int64_t>(0, P.files.FileLength(hFdbin)));
+    const bool nothing = nFileSize <= 0 && W.nProgressPage != W.nPageCount;
+    if (ScanProgressDue() || nothing) ShowScanProgress(nRecCount, std::max<int64_t>(0, W.P.files.FileLength(hFdbin)));
     bIndexing = true;
-    SleepMs(10);
-    DoEvents();
+    W.SleepMs(10);
+    W.DoEvents();
     bIndexing = indexing;
     if (hFdbin == kInvalidFile) return false;
   }
 }
 
-void Lister::NoteStreamEnd(const FileSystem::StreamState& s) {
-  const int64_t length = std::max<int64_t>(0, P.files.FileLength(hFdbin));
+void FileView::NoteStreamEnd(const FileSystem::StreamState& s) {
+  const int64_t length = std::max<int64_t>(0, W.P.files.FileLength(hFdbin));
   const std::string kept = Format(static_cast<double>(length), "#,###,###,###,##0");
   switch (s.stop) {
     case FileSystem::StreamStop::kEnd:
       // An empty source: its page says so, at once (in place of the parameter line).
       if (length == 0) {
-        zMessageLine = MsgText(Msg::VX1002);
-        bShowParm = false;
+        W.zMessageLine = MsgText(Msg::VX1002);
+        W.bShowParm = false;
       }
       return;
     case FileSystem::StreamStop::kBound:
-      zMessageLine = MsgText(Msg::VX1060, kept);
+      W.zMessageLine = MsgText(Msg::VX1060, kept);
       return;
     case FileSystem::StreamStop::kFull:
-      zMessageLine = MsgText(Msg::VX1061, kept);
+      W.zMessageLine = MsgText(Msg::VX1061, kept);
       return;
     case FileSystem::StreamStop::kReadError:
-      zMessageLine = MsgText(Msg::VX1062Read, kept, s.error);
+      W.zMessageLine = MsgText(Msg::VX1062Read, kept, s.error);
       return;
     case FileSystem::StreamStop::kWriteError:
-      zMessageLine = MsgText(Msg::VX1062Write, kept, s.error);
+      W.zMessageLine = MsgText(Msg::VX1062Write, kept, s.error);
       return;
   }
 }
 
 // ---------------------------------------------------------------- segments
 
-void Lister::GetFdbin(int64_t FBYTE) {
+void FileView::GetFdbin(int64_t FBYTE) {
   if (FBYTE > nFileSize) {
     // Only a file that shrank while viewed gets here legitimately: its end moved below
     // the address. The segment is then empty.
     if (!bFileShrank) {
-      MsgBox("Stop GetFdbin");
-      EndProcess(ExitKind::Immediate);
+      W.MsgBox("Stop GetFdbin");
+      W.EndProcess(ExitKind::Immediate);
     }
     nSegStart = FBYTE;
     nSegEnd = 1;
     nSegScan = 0;
     return;
   }
-  if (nYieldCount != 0) {
+  if (W.nYieldCount != 0) {
     // A long scan lets events run every 50 MB, and every half second (a slow source),
     // when it also shows how far it is.
-    nYieldCount += kSegBytes;
+    W.nYieldCount += kSegBytes;
     const bool due = ScanProgressDue();
-    if (nYieldCount > kYieldBytes || due) {
-      nYieldCount = 1;
+    if (W.nYieldCount > kYieldBytes || due) {
+      W.nYieldCount = 1;
       if (due) ShowScanProgress(nRecCount, FBYTE - 1);
-      DoEvents();
+      W.DoEvents();
     }
   }
   if (static_cast<int32_t>(zSegment.size()) < kSegBytes) zSegment.assign(kSegBytes, ' ');
   int64_t want64 = std::min<int64_t>(nSegBytes, nFileSize - FBYTE + 1);
   long want = static_cast<long>(want64);
-  long got = hFdbin == kInvalidFile ? -1 : P.files.ReadAt(hFdbin, FBYTE, zSegment.data(), want);
+  long got = hFdbin == kInvalidFile ? -1 : W.P.files.ReadAt(hFdbin, FBYTE, zSegment.data(), want);
   if (got < 0) got = 0;
   nSegStart = FBYTE;
   if (got < want) {
@@ -300,12 +301,12 @@ void Lister::GetFdbin(int64_t FBYTE) {
   }
 }
 
-void Lister::GetASeg() {
+void FileView::GetASeg() {
   if (bIndexing) return;  // a page drawn from the event pump while a scan runs
   if (nRecCount >= kMaxRecords) {
     // Record numbers are 32-bit: the rest of such a file is not indexed.
     bAllIndexed = true;
-    zMessageLine = MsgText(Msg::VX1027, Format(nRecCount, "#,###,###,##0"));
+    W.zMessageLine = MsgText(Msg::VX1027, Format(nRecCount, "#,###,###,##0"));
     return;
   }
   try {
@@ -328,24 +329,24 @@ void Lister::GetASeg() {
   }
 }
 
-void Lister::IndexOutOfMemory() {
+void FileView::IndexOutOfMemory() {
   // What the failed append left beyond the records counted goes; the records indexed stay
   // valid and are all the view has, as with more lines than record numbers.
   RecordIndex(*this).DropUnstored();
   bIndexing = false;
   bHoldEnd = false;
   bAllIndexed = true;
-  zMessageLine = MsgText(Msg::VX1027Memory, Format(nRecCount, "#,###,###,##0"));
+  W.zMessageLine = MsgText(Msg::VX1027Memory, Format(nRecCount, "#,###,###,##0"));
 }
 
-void Lister::IndexSegment() {
+void FileView::IndexSegment() {
   if (bGrepLines) {
     GetLineSeg();
     return;
   }
   RecordIndex index(*this);
   const int64_t start = nSegStart != 0 ? index.NextStart() : 1;
-  if (start < 1) vxCatastrophe(MsgText(Msg::VX9029));
+  if (start < 1) W.vxCatastrophe(MsgText(Msg::VX9029));
   if (start > nFileSize) {
     // Everything up to the (possibly shrunken) end is indexed already.
     if (!bHoldEnd) bAllIndexed = true;
@@ -370,7 +371,7 @@ void Lister::IndexSegment() {
 // GetASeg with lines as grep counts them: the next segment from the first byte not yet
 // scanned, every byte of it scanned (only an LF ends a line, and the CR before it is
 // remembered across the segment's end).
-void Lister::GetLineSeg() {
+void FileView::GetLineSeg() {
   const int64_t start = nScanFrom;
   if (start > nFileSize && bHoldEnd) return;
   if (start > nFileSize) {
@@ -399,11 +400,11 @@ void Lister::GetLineSeg() {
                                    last);
 }
 
-void Lister::StoreRecordPointers(int64_t RecPointer, int32_t RecLen, int32_t RecFlags) {
+void FileView::StoreRecordPointers(int64_t RecPointer, int32_t RecLen, int32_t RecFlags) {
   RecordIndex(*this).Append(RecPointer, RecLen, RecFlags);
 }
 
-int64_t Lister::FindRecAddr(int32_t Recno) {
+int64_t FileView::FindRecAddr(int32_t Recno) {
   if (Recno < 0 || Recno > nRecCount || nRecCount == 0) {
     // Not indexed: no address. Callers ask only for indexed records.
     AddrCache.rec = -1;
@@ -412,19 +413,19 @@ int64_t Lister::FindRecAddr(int32_t Recno) {
   return RecordIndex(*this).Find(Recno).addr;
 }
 
-void Lister::GetZCurRec(int32_t Recno, int64_t piece) {
+void FileView::GetZCurRec(int32_t Recno, int64_t piece) {
   nCurRec = Recno;
   nCurPieceFrom = 0;
-  nYieldCount = 1;
+  W.nYieldCount = 1;
   while (nCurRec > nRecCount) {
     if (bAllIndexed || bIndexing || !ScanGoesOn()) {
       nCurRecLen = -1;
-      nYieldCount = 0;
+      W.nYieldCount = 0;
       return;
     }
     GetASeg();
   }
-  nYieldCount = 0;
+  W.nYieldCount = 0;
   if (nCurRec < 1) {
     nCurRecLen = -1;
     return;
@@ -437,7 +438,7 @@ void Lister::GetZCurRec(int32_t Recno, int64_t piece) {
   nCurRecLen = static_cast<int32_t>(AddrCache.len);
   if (address + nCurRecLen - 1 > nSegStart + nSegEnd - 2) {
     if (address > nFileSize) {
-      if (!bFileShrank) vxCatastrophe(MsgText(Msg::VX9034));
+      if (!bFileShrank) W.vxCatastrophe(MsgText(Msg::VX9034));
       // The file lost this record's bytes while it was viewed.
       nCurRecLen = 0;
       nCurRecPos = 1;
@@ -463,7 +464,7 @@ int32_t PieceLead(const std::string& buf, int64_t at, int64_t avail) {
 }
 }  // namespace
 
-int64_t Lister::LinePieces(int32_t r) {
+int64_t FileView::LinePieces(int32_t r) {
   // A record not indexed (none at all in an empty source) has no entry to read.
   if (r < 1 || r > nRecCount) return 1;
   const int64_t len = RecLen(r);
@@ -473,7 +474,7 @@ int64_t Lister::LinePieces(int32_t r) {
 // A line longer than a segment (lines as grep counts them) is brought into the buffer,
 // which grows for it; one longer than nLongLineShown a piece of about that many bytes at
 // a time (piece 0: its start).
-void Lister::GetLongRec(int64_t address, int64_t len, int64_t piece) {
+void FileView::GetLongRec(int64_t address, int64_t len, int64_t piece) {
   const int64_t size = bGrepLines ? nLongLineShown : kLongLineShown;
   piece = std::clamp<int64_t>(piece, 0, (len - 1) / size);
   const int64_t from = piece * size;
@@ -487,7 +488,7 @@ void Lister::GetLongRec(int64_t address, int64_t len, int64_t piece) {
       return;
     }
     if (static_cast<int64_t>(zSegment.size()) < want) zSegment.resize(static_cast<size_t>(want), ' ');
-    long got = hFdbin == kInvalidFile ? -1 : P.files.ReadAt(hFdbin, at, zSegment.data(), static_cast<long>(std::min(want, nFileSize - at + 1)));
+    long got = hFdbin == kInvalidFile ? -1 : W.P.files.ReadAt(hFdbin, at, zSegment.data(), static_cast<long>(std::min(want, nFileSize - at + 1)));
     if (got < 0) got = 0;
     nSegStart = at;
     nSegEnd = static_cast<int32_t>(got) + 1;
@@ -505,10 +506,10 @@ void Lister::GetLongRec(int64_t address, int64_t len, int64_t piece) {
   nCurRecLen = static_cast<int32_t>(std::clamp<int64_t>(std::min(end, held) - begin, 0, size + 3));
 }
 
-bool Lister::bCheckForRec(int32_t Recno) {
-  nYieldCount = 1;
+bool FileView::bCheckForRec(int32_t Recno) {
+  W.nYieldCount = 1;
   while (!bAllIndexed && !bIndexing && Recno > nRecCount && ScanGoesOn()) GetASeg();
-  nYieldCount = 0;
+  W.nYieldCount = 0;
   if (Recno > nRecCount || Recno < 1) return false;
   if (Recno == nRecCount && !bGrepLines) {
     uint16_t e = RecLens[Recno];
@@ -521,15 +522,15 @@ bool Lister::bCheckForRec(int32_t Recno) {
         bytes = zSegment.substr(static_cast<size_t>(pos - 1), static_cast<size_t>(len));
       } else if (hFdbin != kInvalidFile) {
         bytes.assign(static_cast<size_t>(len), '\0');
-        long got = P.files.ReadAt(hFdbin, nLastRecPointer, bytes.data(), len);
+        long got = W.P.files.ReadAt(hFdbin, nLastRecPointer, bytes.data(), len);
         bytes.resize(got > 0 ? static_cast<size_t>(got) : 0);
       }
       if (!bytes.empty() && bytes.find_first_not_of('\x1a') == std::string::npos) {
         // Only the file's last record is the end-of-file mark. A record cut at the longest
         // length has no line end either and more may follow it: index on until that is known.
-        nYieldCount = 1;
+        W.nYieldCount = 1;
         while (!bAllIndexed && !bIndexing && Recno == nRecCount && ScanGoesOn()) GetASeg();
-        nYieldCount = 0;
+        W.nYieldCount = 0;
         return !(Recno == nRecCount && bAllIndexed);
       }
     }
@@ -539,6 +540,7 @@ bool Lister::bCheckForRec(int32_t Recno) {
 
 bool Lister::DebugLookupsWereRandom() {
   // LookupStats: next, previous, same, random.
+  const auto& LookupStats = View().LookupStats;
   const uint64_t total = LookupStats[0] + LookupStats[1] + LookupStats[2] + LookupStats[3];
   return total >= 10001 && LookupStats[3] > LookupStats[0] + LookupStats[1] + 8;
 }

@@ -4,11 +4,12 @@
 #include <cmath>
 
 #include "core/lister.h"
+#include "viewer/file_view.h"
 #include "viewer/record_store.h"
 
 namespace tembra {
 
-std::string Lister::ScanPlace(int32_t line, int64_t bytes) const {
+std::string FileView::ScanPlace(int32_t line, int64_t bytes) const {
   std::string place = "line " + Format(static_cast<double>(line), "#,###,###,##0");
   if (bytes < 0) return place;
   place += ", byte " + Format(static_cast<double>(bytes), "#,###,###,###,###,##0");
@@ -21,37 +22,37 @@ std::string Lister::ScanPlace(int32_t line, int64_t bytes) const {
   return place;
 }
 
-bool Lister::ScanGoesOn(int32_t line, int64_t bytes) {
-  if (!bScanStopped) return true;
-  if (!bStopSaid) {
+bool FileView::ScanGoesOn(int32_t line, int64_t bytes) {
+  if (!W.bScanStopped) return true;
+  if (!W.bStopSaid) {
     // What is indexed stays; the message says how far it got.
-    bStopSaid = true;
+    W.bStopSaid = true;
     if (line < 0) {
       line = nRecCount;
       bytes = nSegStart == 0 ? 0 : RecordIndex(*this).ScanStart() - 1;
     }
-    VXERROR(MsgText(Msg::VX1047, ScanPlace(line, bytes)));
+    W.VXERROR(MsgText(Msg::VX1047, ScanPlace(line, bytes)));
   }
   return false;
 }
 
-bool Lister::ScanProgressDue() {
-  const double now = P.clock.SecondsSinceMidnight();
-  if (nScanBegan < 0) {
-    nScanBegan = nScanShown = now;
+bool FileView::ScanProgressDue() {
+  const double now = W.P.clock.SecondsSinceMidnight();
+  if (W.nScanBegan < 0) {
+    W.nScanBegan = W.nScanShown = now;
     return false;
   }
-  double since = now - nScanShown;
+  double since = now - W.nScanShown;
   if (since < 0) since += 86400;  // past midnight
   return since >= 0.5;
 }
 
-void Lister::ShowScanProgress(int32_t line, int64_t bytes) {
-  nScanShown = P.clock.SecondsSinceMidnight();
-  if (nScanBegan < 0) nScanBegan = nScanShown;
+void FileView::ShowScanProgress(int32_t line, int64_t bytes) {
+  W.nScanShown = W.P.clock.SecondsSinceMidnight();
+  if (W.nScanBegan < 0) W.nScanBegan = W.nScanShown;
   // Drawn on the message line only: the next page, or the end of the event, takes it away.
-  PaintMessageLine(MsgText(Msg::VX1048, ScanPlace(line, bytes)));
-  nProgressPage = nPageCount;
+  W.PaintMessageLine(MsgText(Msg::VX1048, ScanPlace(line, bytes)));
+  W.nProgressPage = W.nPageCount;
 }
 
 }  // namespace tembra

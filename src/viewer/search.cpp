@@ -6,6 +6,7 @@
 
 #include "core/byte_scan.h"
 #include "core/lister.h"
+#include "viewer/file_view.h"
 
 namespace tembra {
 
@@ -94,8 +95,8 @@ int64_t FindInBytes(const unsigned char* t, int64_t lo, int64_t hi, const unsign
 }
 }  // namespace
 
-void Lister::SetTextToFind(const std::string& key, const std::string& text) {
-  bSearchPending = true;
+void FileView::SetTextToFind(const std::string& key, const std::string& text) {
+  W.bSearchPending = true;
   bFindCols = false;
   nFindColFrom = 0;
   nFindColTo = 0;
@@ -108,9 +109,9 @@ void Lister::SetTextToFind(const std::string& key, const std::string& text) {
     // The box shows whether letter case counts, and Ctrl+T turns it.
     InputOption anyCase{'T', "Any case (Ctrl+T: exact case)", "Exact case (Ctrl+T: any case)", bFindNoCase};
     for (;;) {
-      std::string answer = InputBox(MsgText(Msg::VX0044), caption, zLastFindText, anyCase);
+      std::string answer = W.InputBox(MsgText(Msg::VX0044), caption, zLastFindText, anyCase);
       bFindNoCase = anyCase.on;
-      if (bInputCancelled) {
+      if (W.bInputCancelled) {
         zFindText.clear();
         break;
       }
@@ -143,29 +144,29 @@ void Lister::SetTextToFind(const std::string& key, const std::string& text) {
   if (Utf8Text() && !IsValidUtf8(zFindText)) zFindText = Cp1252ToUtf8(zFindText);
   nFindLen = static_cast<int32_t>(zFindText.size());
   if (nFindLen == 0) {
-    bSearchPending = false;
+    W.bSearchPending = false;
     bFindCols = false;
   }
-  ShowPage();
+  W.ShowPage();
 }
 
 // Lets waiting window events run every half second of a long search, and shows how far
 // it is (record `rec` at address `at`). Keys typed meanwhile are kept for after the
 // search; Esc and Ctrl+C stop it.
-void Lister::PumpDuringSearch(double& lastPump, bool& pumping, int32_t rec, int64_t at) {
+void FileView::PumpDuringSearch(double& lastPump, bool& pumping, int32_t rec, int64_t at) {
   if (!pumping) return;
-  double now = P.clock.SecondsSinceMidnight();
+  double now = W.P.clock.SecondsSinceMidnight();
   if (std::fabs(now - lastPump) < 0.5) return;
   lastPump = now;
-  nYieldCount = 1;
+  W.nYieldCount = 1;
   ShowScanProgress(rec, at - 1);
-  DoEvents();
-  if (nYieldCount == 0) pumping = false;
-  nYieldCount = 0;
+  W.DoEvents();
+  if (W.nYieldCount == 0) pumping = false;
+  W.nYieldCount = 0;
 }
 
 // Forward through whole records from record r; true with the hit's record and column.
-bool Lister::FindInWholeRecords(int32_t r, int32_t& hitRec, int64_t& hitCol) {
+bool FileView::FindInWholeRecords(int32_t r, int32_t& hitRec, int64_t& hitCol) {
   bool found = false;
   double lastPump = nSearchStart;
   int32_t sincePump = 0;
@@ -230,7 +231,7 @@ bool Lister::FindInWholeRecords(int32_t r, int32_t& hitRec, int64_t& hitCol) {
   return found;
 }
 
-bool Lister::FindInLineRest(int64_t addr, int32_t rec, double& lastPump, bool& pumping, int32_t& hitRec,
+bool FileView::FindInLineRest(int64_t addr, int32_t rec, double& lastPump, bool& pumping, int32_t& hitRec,
                             int64_t& hitCol) {
   const int64_t shown = nCurRecLen, len = RecLen(rec);
   const int64_t m = static_cast<int64_t>(zFindText.size());
@@ -245,7 +246,7 @@ bool Lister::FindInLineRest(int64_t addr, int32_t rec, double& lastPump, bool& p
   // reach past the part shown.
   for (int64_t off = std::max<int64_t>(0, shown - m + 1); off + m <= len; off += static_cast<int64_t>(buf.size()) - m + 1) {
     const long want = static_cast<long>(std::min<int64_t>(static_cast<int64_t>(buf.size()), len - off));
-    const long got = P.files.ReadAt(hFdbin, addr + off, buf.data(), want);
+    const long got = W.P.files.ReadAt(hFdbin, addr + off, buf.data(), want);
     if (got < m) return false;  // the file shrank
     const int64_t c = utf8Fold ? utf8Fold->Find(t, 0, got - m) : FindInBytes(t, 0, got - m, pat, m, fold);
     if (c >= 0) {
@@ -261,9 +262,9 @@ bool Lister::FindInLineRest(int64_t addr, int32_t rec, double& lastPump, bool& p
 
 // Record by record from record r (backward, or within columns); true with the hit's
 // record and column.
-bool Lister::FindRecordByRecord(int32_t r, int32_t& hitRec, int64_t& hitCol) {
+bool FileView::FindRecordByRecord(int32_t r, int32_t& hitRec, int64_t& hitCol) {
   bool found = false;
-  const int32_t dir = bSearchBack ? -1 : 1;
+  const int32_t dir = W.bSearchBack ? -1 : 1;
   double lastPump = nSearchStart;
   int32_t sincePump = 0;
   bool pumping = true;
@@ -316,17 +317,17 @@ bool Lister::FindRecordByRecord(int32_t r, int32_t& hitRec, int64_t& hitCol) {
   return found;
 }
 
-bool Lister::bFindText() {
+bool FileView::bFindText() {
   // The search runs in the text view only.
-  if (TDISPLAY & TD_HEX) return false;
-  nSearchStart = P.clock.SecondsSinceMidnight();
+  if (W.TDISPLAY & TD_HEX) return false;
+  nSearchStart = W.P.clock.SecondsSinceMidnight();
   bool found = false;
   int32_t hitRec = 0;
   int64_t hitCol = 0;
   if (nFindLen > 0 && !zFindText.empty()) {
     if (!bCaseTableBuilt) InitCaseTable();
-    int32_t r = bSearchBack ? std::max(1, nTopRec - 1) : std::max(1, nTopRec);
-    const bool wholeRecords = !bSearchBack && !bFindCols;
+    int32_t r = W.bSearchBack ? std::max(1, nTopRec - 1) : std::max(1, nTopRec);
+    const bool wholeRecords = !W.bSearchBack && !bFindCols;
     found = wholeRecords ? FindInWholeRecords(r, hitRec, hitCol) : FindRecordByRecord(r, hitRec, hitCol);
   }
   if (found) {
@@ -339,22 +340,22 @@ bool Lister::bFindText() {
     nHitPiece = piece;
     nHitCol = static_cast<int32_t>(std::min<int64_t>(hitCol, INT32_MAX));
     bShowHit = true;
-    bCmdSearch = false;
+    W.bCmdSearch = false;
     SetTop(hitRec, 0);
     SET_BOOKMARK(hitRec);
-    if (bSearchBack) SetTop(Find1stRecordOnPage(hitRec), 0);
+    if (W.bSearchBack) SetTop(Find1stRecordOnPage(hitRec), 0);
   }
-  if (bDebug) {
-    double secs = std::fabs(P.clock.SecondsSinceMidnight() - nSearchStart);
-    VXERROR((found ? "*ET>" : "*NF>") + Format(secs, "##0.00") + " Seconds");
-  } else if (!found && !bScanStopped) {
-    VXERROR(MsgText(Msg::VX0004));
+  if (W.bDebug) {
+    double secs = std::fabs(W.P.clock.SecondsSinceMidnight() - nSearchStart);
+    W.VXERROR((found ? "*ET>" : "*NF>") + Format(secs, "##0.00") + " Seconds");
+  } else if (!found && !W.bScanStopped) {
+    W.VXERROR(MsgText(Msg::VX0004));
   }
-  bSearchPending = found;
+  W.bSearchPending = found;
   return found;
 }
 
-void Lister::SET_BOOKMARK(int32_t record) {
+void FileView::SET_BOOKMARK(int32_t record) {
   if (nBookmarks > 0 && Bookmarks[1] == record) return;
   for (int32_t j = 2; j <= nBookmarks; ++j) {
     if (Bookmarks[static_cast<size_t>(j)] == record) {
@@ -369,7 +370,7 @@ void Lister::SET_BOOKMARK(int32_t record) {
   Bookmarks[1] = record;
 }
 
-int32_t Lister::FIND_BOOKMARK() {
+int32_t FileView::FIND_BOOKMARK() {
   if (nBookmarks < 1) return nCurRec;
   const int32_t r = Bookmarks[1];
   for (int32_t k = 1; k < nBookmarks; ++k) Bookmarks[static_cast<size_t>(k)] = Bookmarks[static_cast<size_t>(k + 1)];
@@ -377,11 +378,11 @@ int32_t Lister::FIND_BOOKMARK() {
   return r;
 }
 
-void Lister::InitCaseTable() {
+void FileView::InitCaseTable() {
   if (UpperTable.size() != 65536 || UpperTable[32764] != 0xFFFC) {
     std::u16string t(65536, u'\0');
     for (size_t i = 0; i < t.size(); ++i) t[i] = static_cast<char16_t>((i + 32768) & 0xFFFF);
-    P.processes.CharUpperBuffW(t);
+    W.P.processes.CharUpperBuffW(t);
     UpperTable.assign(65536, 0);
     if (t.size() == 65536) {
       for (size_t i = 0; i < t.size(); ++i) UpperTable[i] = static_cast<uint16_t>(t[i]);
@@ -390,7 +391,7 @@ void Lister::InitCaseTable() {
       for (size_t i = 0; i < 65536; ++i) UpperTable[i] = static_cast<uint16_t>((i + 32768) & 0xFFFF);
       std::string bytes(256, '\0');
       for (int c = 0; c < 256; ++c) bytes[static_cast<size_t>(c)] = static_cast<char>(c);
-      P.processes.CharUpperBuffA(bytes);
+      W.P.processes.CharUpperBuffA(bytes);
       for (int c = 0; c < 256; ++c)
         UpperTable[static_cast<size_t>(32768 + c)] = static_cast<unsigned char>(bytes[static_cast<size_t>(c)]);
     }
@@ -408,7 +409,7 @@ void Lister::InitCaseTable() {
   bCaseTableBuilt = true;
 }
 
-int32_t Lister::FastInStr(const std::string& text, const std::string& pattern, int32_t start, int32_t last,
+int32_t FileView::FastInStr(const std::string& text, const std::string& pattern, int32_t start, int32_t last,
                           bool noCase) {
   if (pattern.empty()) return std::max(start, 1);
   if (start < 1) start = 1;
@@ -424,19 +425,19 @@ int32_t Lister::FastInStr(const std::string& text, const std::string& pattern, i
   return static_cast<int32_t>(FindInBytes(t, start - 1, end - m, p, m, noCase ? nFoldByte.data() : nullptr) + 1);
 }
 
-const CaseBlindUtf8& Lister::FoldUtf8(const std::string& pattern) {
+const CaseBlindUtf8& FileView::FoldUtf8(const std::string& pattern) {
   if (!pFoldUtf8 || pFoldUtf8->Pattern() != pattern) pFoldUtf8 = std::make_unique<CaseBlindUtf8>(pattern);
   return *pFoldUtf8;
 }
 
-int32_t Lister::ByteColumn(int32_t pos, int32_t len, int32_t col) {
+int32_t FileView::ByteColumn(int32_t pos, int32_t len, int32_t col) {
   int32_t i = 0;
   for (int32_t c = 1; c < col && i < len; ++c)
     i += DecodeUtf8(reinterpret_cast<const unsigned char*>(zSegment.data()) + pos - 1 + i, static_cast<size_t>(len - i)).len;
   return i + 1;
 }
 
-int32_t Lister::CharCount(int32_t pos, int32_t len) {
+int32_t FileView::CharCount(int32_t pos, int32_t len) {
   int32_t n = 0;
   for (int32_t i = 0; i < len; ++n)
     i += DecodeUtf8(reinterpret_cast<const unsigned char*>(zSegment.data()) + pos - 1 + i, static_cast<size_t>(len - i)).len;
@@ -445,8 +446,8 @@ int32_t Lister::CharCount(int32_t pos, int32_t len) {
 
 void Lister::undo() {
   // Releases the search case table.
-  std::vector<uint16_t>().swap(UpperTable);
-  bCaseTableBuilt = false;
+  std::vector<uint16_t>().swap(View().UpperTable);
+  View().bCaseTableBuilt = false;
 }
 
 }  // namespace tembra

@@ -6,13 +6,14 @@
 #include <algorithm>
 
 #include "core/lister.h"
+#include "viewer/file_view.h"
 #include "core/unicode.h"
 
 namespace tembra {
 
-bool Lister::Utf8Text() const { return bUtf8 && !(TDISPLAY & (TD_EBCDIC | TD_STRIP | TD_ASCII)); }
+bool FileView::Utf8Text() const { return W.bUtf8 && !(W.TDISPLAY & (TD_EBCDIC | TD_STRIP | TD_ASCII)); }
 
-void Lister::DecodeRecCells() {
+void FileView::DecodeRecCells() {
   const std::string& s = zRecText;
   const size_t n = s.size();
   // A record never takes more cells than it has bytes: the tables are sized for that
@@ -24,12 +25,12 @@ void Lister::DecodeRecCells() {
   int32_t* byteOf = nByteOfCell.data();
   int32_t* cellOf = nCellOfByte.data();
   int32_t m = 0;  // cells so far
-  const char32_t unprintable = zUnprintable.empty() ? 0 : Cp1252ToUnicode(static_cast<unsigned char>(zUnprintable[0]));
+  const char32_t unprintable = W.zUnprintable.empty() ? 0 : Cp1252ToUnicode(static_cast<unsigned char>(W.zUnprintable[0]));
   const uint8_t* const plane = FirstPlaneCellInfo();
   const unsigned char* const p = reinterpret_cast<const unsigned char*>(s.data());
   for (size_t i = 0; i < n;) {
     const unsigned char b = p[i];
-    if (b >= 0x20 && b < 0x7F && nCharWidths[b] != 0) {
+    if (b >= 0x20 && b < 0x7F && W.nCharWidths[b] != 0) {
       // Printable ASCII, most of most text.
       cells[m] = TextCell{b, 0, 1};
       byteOf[m] = static_cast<int32_t>(i);
@@ -86,28 +87,28 @@ void Lister::DecodeRecCells() {
   nByteOfCell.resize(static_cast<size_t>(m));
 }
 
-int32_t Lister::CellEndOfByte(int32_t byte) {
+int32_t FileView::CellEndOfByte(int32_t byte) {
   if (byte < 0) return 0;
   if (byte >= static_cast<int32_t>(zRecText.size())) return static_cast<int32_t>(vRecCells.size());
   const int32_t c = nCellOfByte[static_cast<size_t>(byte)];
   return c + (vRecCells[static_cast<size_t>(c)].width == 2 ? 2 : 1);
 }
 
-void Lister::DrawBodyCells(int32_t from, int32_t count, int32_t line, bool found) {
+void FileView::DrawBodyCells(int32_t from, int32_t count, int32_t line, bool found) {
   const int32_t total = static_cast<int32_t>(vRecCells.size());
-  const int32_t shown = std::max(0, std::min({count, nColumns, total - from}));
+  const int32_t shown = std::max(0, std::min({count, W.nColumns, total - from}));
   // One line's cells, kept between lines (a page draws many).
   thread_local std::vector<TextCell> s;
-  s.assign(static_cast<size_t>(std::max(nColumns, 0)), TextCell{});
+  s.assign(static_cast<size_t>(std::max(W.nColumns, 0)), TextCell{});
   if (shown > 0) std::copy_n(vRecCells.begin() + from, shown, s.begin());
   // Half a wide character at either edge of the line shows as a blank.
   if (shown > 0 && s[0].width == 0) s[0] = TextCell{};
   if (shown > 0 && s[static_cast<size_t>(shown - 1)].width == 2) s[static_cast<size_t>(shown - 1)] = TextCell{};
-  const long y = static_cast<long>(nLineHeight) * line;
+  const long y = static_cast<long>(W.nLineHeight) * line;
   if (!found) {
-    SetForeColor(lColor[kColorText]);
-    SetBold(false);
-    PrintCellsAt(0, y, s);
+    W.SetForeColor(W.lColor[kColorText]);
+    W.SetBold(false);
+    W.PrintCellsAt(0, y, s);
     return;
   }
   // The cells of every occurrence that lies wholly within the line.
@@ -122,18 +123,18 @@ void Lister::DrawBodyCells(int32_t from, int32_t count, int32_t line, bool found
       pos = FastInStr(zRecText, zFindText, pos + 1, 0, bFindNoCase);
     }
   }
-  if (bFoundLineBox)
-    FillRect(0, y + nTwipsPerPixelY, static_cast<long>(s.size()) * nCharWidth, y + nLineHeight - nTwipsPerPixelY,
-             lColor[kColorSelectedBack]);
+  if (W.bFoundLineBox)
+    W.FillRect(0, y + W.nTwipsPerPixelY, static_cast<long>(s.size()) * W.nCharWidth, y + W.nLineHeight - W.nTwipsPerPixelY,
+             W.lColor[kColorSelectedBack]);
   std::vector<TextCell> cleared = s;
   for (size_t k = 0; k < s.size(); ++k)
     if (hit[k]) cleared[k] = TextCell{};
-  SetForeColor(lColor[kColorText]);
-  SetBold(bFoundLineBold);
-  SetUnderline(bFoundLineUnderline);
-  PrintCellsAt(0, y, cleared);
-  SetBold(false);
-  SetUnderline(false);
+  W.SetForeColor(W.lColor[kColorText]);
+  W.SetBold(W.bFoundLineBold);
+  W.SetUnderline(W.bFoundLineUnderline);
+  W.PrintCellsAt(0, y, cleared);
+  W.SetBold(false);
+  W.SetUnderline(false);
   for (size_t k = 0; k < s.size();) {
     if (!hit[k]) {
       ++k;
@@ -141,19 +142,19 @@ void Lister::DrawBodyCells(int32_t from, int32_t count, int32_t line, bool found
     }
     size_t e = k;
     while (e < s.size() && hit[e]) ++e;
-    const long x = static_cast<long>(k) * nCharWidth;
-    if (bFoundBox)
-      FillRect(x, y + nTwipsPerPixelY, x + static_cast<long>(e - k) * nCharWidth, y + nLineHeight - nTwipsPerPixelY,
-               lColor[kColorSelectedBack]);
-    SetForeColor(lColor[kColorDeletedText]);
-    SetBold(bFoundBold);
-    SetUnderline(bFoundUnderline);
-    PrintCellsAt(x, y, std::vector<TextCell>(s.begin() + static_cast<long>(k), s.begin() + static_cast<long>(e)));
+    const long x = static_cast<long>(k) * W.nCharWidth;
+    if (W.bFoundBox)
+      W.FillRect(x, y + W.nTwipsPerPixelY, x + static_cast<long>(e - k) * W.nCharWidth, y + W.nLineHeight - W.nTwipsPerPixelY,
+               W.lColor[kColorSelectedBack]);
+    W.SetForeColor(W.lColor[kColorDeletedText]);
+    W.SetBold(W.bFoundBold);
+    W.SetUnderline(W.bFoundUnderline);
+    W.PrintCellsAt(x, y, std::vector<TextCell>(s.begin() + static_cast<long>(k), s.begin() + static_cast<long>(e)));
     k = e;
   }
-  SetBold(false);
-  SetUnderline(false);
-  SetForeColor(lColor[kColorText]);
+  W.SetBold(false);
+  W.SetUnderline(false);
+  W.SetForeColor(W.lColor[kColorText]);
 }
 
 }  // namespace tembra

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/lister.h"
+#include "viewer/file_view.h"
 
 namespace tembra {
 
@@ -11,12 +12,12 @@ int32_t RoundUp10(int32_t v) { return v <= 0 ? 0 : ((v + 9) / 10) * 10; }
 int32_t RoundDown10(int32_t v) { return v <= 0 ? 0 : (v / 10) * 10; }
 }  // namespace
 
-void Lister::ResetLineBuffers() {
+void FileView::ResetLineBuffers() {
   // The text view pads and draws each body line as it builds it, and the hex view
   // fills its own line table for every page, so no line buffer carries over.
 }
 
-void Lister::ZCOLFILL(int32_t offset) {
+void FileView::ZCOLFILL(int32_t offset) {
   zRuler.assign(480, ' ');
   for (int32_t k = 0; k <= 46; ++k) {
     int32_t g = 10 * k;  // 0-based start of the group
@@ -32,7 +33,7 @@ void Lister::ZCOLFILL(int32_t offset) {
   }
 }
 
-std::string Lister::zClearFoundText(const std::string& zinLine, const std::string& zinText, bool tCompare) {
+std::string FileView::zClearFoundText(const std::string& zinLine, const std::string& zinText, bool tCompare) {
   std::string out = zinLine;
   if (zinText.empty()) return out;
   int32_t len = static_cast<int32_t>(zinText.size());
@@ -44,73 +45,73 @@ std::string Lister::zClearFoundText(const std::string& zinLine, const std::strin
   return out;
 }
 
-void Lister::PrintFoundText(const std::string& zinLine, const std::string& zinText, bool tCompare, int32_t PrintCol,
+void FileView::PrintFoundText(const std::string& zinLine, const std::string& zinText, bool tCompare, int32_t PrintCol,
                             int32_t PageLine) {
   if (zinText.empty()) return;
   int32_t len = static_cast<int32_t>(zinText.size());
-  long y = static_cast<long>(nLineHeight) * PageLine;
+  long y = static_cast<long>(W.nLineHeight) * PageLine;
   int32_t pos = FastInStr(zinLine, zinText, 1, 0, tCompare);
   while (pos > 0) {
-    long x = static_cast<long>(PrintCol + pos - 2) * nCharWidth;
-    if (bFoundBox)
-      FillRect(x, y + nTwipsPerPixelY, x + static_cast<long>(len) * nCharWidth, y + nLineHeight - nTwipsPerPixelY,
-               lColor[kColorSelectedBack]);
-    SetForeColor(lColor[kColorDeletedText]);
-    SetBold(bFoundBold);
-    SetUnderline(bFoundUnderline);
-    PrintAt(x, y, zPrintableText(Mid(zinLine, pos, len)));
+    long x = static_cast<long>(PrintCol + pos - 2) * W.nCharWidth;
+    if (W.bFoundBox)
+      W.FillRect(x, y + W.nTwipsPerPixelY, x + static_cast<long>(len) * W.nCharWidth, y + W.nLineHeight - W.nTwipsPerPixelY,
+               W.lColor[kColorSelectedBack]);
+    W.SetForeColor(W.lColor[kColorDeletedText]);
+    W.SetBold(W.bFoundBold);
+    W.SetUnderline(W.bFoundUnderline);
+    W.PrintAt(x, y, zPrintableText(Mid(zinLine, pos, len)));
     pos = FastInStr(zinLine, zinText, pos + 1, 0, tCompare);
   }
-  SetBold(false);
-  SetUnderline(false);
-  SetForeColor(lColor[kColorText]);
+  W.SetBold(false);
+  W.SetUnderline(false);
+  W.SetForeColor(W.lColor[kColorText]);
 }
 
-void Lister::DrawBodyLine(const std::string& text, int32_t line, bool found) {
-  std::string s = Left(text, nColumns);
+void FileView::DrawBodyLine(const std::string& text, int32_t line, bool found) {
+  std::string s = Left(text, W.nColumns);
   // Only the record's own characters go through the character mapping (EBCDIC would
   // turn the blanks that fill the line into other characters).
   const size_t own = s.size();
   auto shown = [&](const std::string& t) { return zPrintableText(t.substr(0, own)) + t.substr(own); };
-  if (static_cast<int32_t>(s.size()) < nColumns) s.append(static_cast<size_t>(nColumns - static_cast<int32_t>(s.size())), ' ');
-  long y = static_cast<long>(nLineHeight) * line;
+  if (static_cast<int32_t>(s.size()) < W.nColumns) s.append(static_cast<size_t>(W.nColumns - static_cast<int32_t>(s.size())), ' ');
+  long y = static_cast<long>(W.nLineHeight) * line;
   if (!found) {
-    SetForeColor(lColor[kColorText]);
-    SetBold(false);
-    PrintAt(0, y, shown(s));
+    W.SetForeColor(W.lColor[kColorText]);
+    W.SetBold(false);
+    W.PrintAt(0, y, shown(s));
     return;
   }
-  if (bFoundLineBox)
-    FillRect(0, y + nTwipsPerPixelY, static_cast<long>(s.size()) * nCharWidth, y + nLineHeight - nTwipsPerPixelY,
-             lColor[kColorSelectedBack]);
-  SetForeColor(lColor[kColorText]);
-  SetBold(bFoundLineBold);
-  SetUnderline(bFoundLineUnderline);
-  PrintAt(0, y, shown(zClearFoundText(s, zFindText, bFindNoCase)));
-  SetBold(false);
-  SetUnderline(false);
+  if (W.bFoundLineBox)
+    W.FillRect(0, y + W.nTwipsPerPixelY, static_cast<long>(s.size()) * W.nCharWidth, y + W.nLineHeight - W.nTwipsPerPixelY,
+             W.lColor[kColorSelectedBack]);
+  W.SetForeColor(W.lColor[kColorText]);
+  W.SetBold(W.bFoundLineBold);
+  W.SetUnderline(W.bFoundLineUnderline);
+  W.PrintAt(0, y, shown(zClearFoundText(s, zFindText, bFindNoCase)));
+  W.SetBold(false);
+  W.SetUnderline(false);
   PrintFoundText(s, zFindText, bFindNoCase, 1, line);
 }
 
-void Lister::ShowHitUnwrapped() {
+void FileView::ShowHitUnwrapped() {
   bShowHit = false;
   // A hit in a later piece of a very long line: its columns count from the piece's.
   const int64_t base = nHitPiece > 0 ? PieceColumn(nHitRec, nHitPiece) : 0;
   int64_t c = nHitCol;
   int32_t before = nHOffset;
-  int64_t e = nFindLen - nColumns + c - 1;
+  int64_t e = nFindLen - W.nColumns + c - 1;
   if (Utf8Text()) {
     // The hit's columns in cells of the record's display line.
     GetRecText(nHitRec, nHitPiece);
     const int32_t last = static_cast<int32_t>(zRecText.size());
     c = nCellOfByte[static_cast<size_t>(std::clamp(nHitCol - 1, 0, last))] + 1;
-    e = CellEndOfByte(std::min(nHitCol - 2 + nFindLen, last - 1)) - nColumns;
+    e = CellEndOfByte(std::min(nHitCol - 2 + nFindLen, last - 1)) - W.nColumns;
   }
   c += base;
   e += base;
   if (e >= INT32_MAX - 10) {
     // Past the columns the view can scroll to (a line of gigabytes): said, not shown.
-    VXERROR(MsgText(Msg::VX0065, Format(static_cast<double>(c), "#,###,###,##0"), Format(nHitRec, "#,###,###,##0"),
+    W.VXERROR(MsgText(Msg::VX0065, Format(static_cast<double>(c), "#,###,###,##0"), Format(nHitRec, "#,###,###,##0"),
                     Format(static_cast<double>(INT32_MAX - 10), "#,###,###,##0")));
   } else if (c - 1 >= nHOffset && e > nHOffset) {
     nHOffset = RoundUp10(static_cast<int32_t>(e));
@@ -120,16 +121,16 @@ void Lister::ShowHitUnwrapped() {
   if (nHOffset != before) ZCOLFILL(nHOffset);
 }
 
-void Lister::ListWrappedPage(bool searchText) {
+void FileView::ListWrappedPage(bool searchText) {
   nHOffset = 0;
   if (bShowHit && bGrepLines && nHitRec == nTopRec) {
     // A hit beyond the first page of its line: the page starts at the hit's display line.
-    BuildRecParse(nTopRec, nColumns, nHitPiece);
+    BuildRecParse(nTopRec, W.nColumns, nHitPiece);
     int32_t pos = nHitCol;
     if (Utf8Text()) pos = nCellOfByte[static_cast<size_t>(std::clamp(nHitCol - 1, 0, static_cast<int32_t>(zRecText.size())))] + 1;
     int32_t row = 0;
     for (int32_t i = 1; i <= RecParse[0][0] && RecParse[i][0] <= pos; ++i) row = i - 1;
-    SetTop(nTopRec, row < nPageLines && nHitPiece == 0 ? 0 : row, nHitPiece);
+    SetTop(nTopRec, row < W.nPageLines && nHitPiece == 0 ? 0 : row, nHitPiece);
   }
   bShowHit = false;
   int32_t r = nTopRec;
@@ -138,14 +139,14 @@ void Lister::ListWrappedPage(bool searchText) {
   int64_t piece = TopPiece();
   nBottomRec = nTopRec;
   nNextRow = nNextRowRec = 0;
-  while (line < nPageLines) {
-    BuildRecParse(r, nColumns, piece);
+  while (line < W.nPageLines) {
+    BuildRecParse(r, W.nColumns, piece);
     if (nCurRecLen < 0) break;
     bool found = searchText && FastInStr(zRecText, zFindText, 1, 0, bFindNoCase) > 0;
     int32_t n = RecParse[0][0];
     int32_t i = std::min(skip, n - 1) + 1;
     skip = 0;
-    for (; i <= n && line < nPageLines; ++i) {
+    for (; i <= n && line < W.nPageLines; ++i) {
       ++line;
       if (Utf8Text()) DrawBodyCells(RecParse[i][0] - 1, RecParse[i][1], line, found);
       else DrawBodyLine(Mid(zRecText, RecParse[i][0], RecParse[i][1]), line, found);
@@ -153,7 +154,7 @@ void Lister::ListWrappedPage(bool searchText) {
     const bool lastPiece = !bGrepLines || piece + 1 >= LinePieces(r);
     const bool done = i > n && lastPiece;
     if (done) nBottomRec = r;
-    if (line >= nPageLines) {
+    if (line >= W.nPageLines) {
       if (!done && bGrepLines) {
         // The page ends inside the line: at a display line of this piece or the next.
         nNextRowRec = r;
@@ -172,20 +173,20 @@ void Lister::ListWrappedPage(bool searchText) {
   }
 }
 
-void Lister::ListTitleLine() {
-  SetForeColor(lColor[kColorInfoText]);
-  SetBold(false);
-  if (TDISPLAY & TD_RULER) {
-    std::string ruler = Left(zRuler, nColumns);
-    if (static_cast<int32_t>(ruler.size()) < nColumns) ruler.append(static_cast<size_t>(nColumns) - ruler.size(), ' ');
-    PrintAt(0, nMinusPixelY, ruler);
+void FileView::ListTitleLine() {
+  W.SetForeColor(W.lColor[kColorInfoText]);
+  W.SetBold(false);
+  if (W.TDISPLAY & TD_RULER) {
+    std::string ruler = Left(zRuler, W.nColumns);
+    if (static_cast<int32_t>(ruler.size()) < W.nColumns) ruler.append(static_cast<size_t>(W.nColumns) - ruler.size(), ' ');
+    W.PrintAt(0, W.nMinusPixelY, ruler);
   } else {
-    PrintShownAt(0, nMinusPixelY, zTopLine);
+    W.PrintShownAt(0, W.nMinusPixelY, W.zTopLine);
   }
-  SetForeColor(lColor[kColorText]);
+  W.SetForeColor(W.lColor[kColorText]);
 }
 
-void Lister::ListModeAscii() {
+void FileView::ListModeAscii() {
   if (nTopRec < 1) nTopRec = 1;
   bool searchText = nFindLen > 0 && !zFindText.empty();
   if (nWrapMode == 0 && bShowHit) ShowHitUnwrapped();
@@ -199,7 +200,7 @@ void Lister::ListModeAscii() {
     int32_t r = nTopRec;
     int32_t used = 0;
     int32_t lastDrawn = nTopRec;
-    for (int32_t line = 1; line <= nPageLines; ++line) {
+    for (int32_t line = 1; line <= W.nPageLines; ++line) {
       GetZCurRec(r);
       if (nCurRecLen < 0) break;
       if (LinePieces(r) > 1) {
@@ -209,9 +210,9 @@ void Lister::ListModeAscii() {
         bool found = highlight && FastInStr(zRecText, zFindText, 1, 0, bFindNoCase) > 0;
         if (Utf8Text()) {
           DecodeRecCells();
-          DrawBodyCells(nHOffset, nColumns, line, found);
+          DrawBodyCells(nHOffset, W.nColumns, line, found);
         } else {
-          DrawBodyLine(Mid(zRecText, nHOffset + 1, nColumns), line, found);
+          DrawBodyLine(Mid(zRecText, nHOffset + 1, W.nColumns), line, found);
         }
       }
       used = line;
@@ -220,16 +221,16 @@ void Lister::ListModeAscii() {
       if (r > nRecCount && bAllIndexed) break;
       if (r == nRecCount && bAllIndexed && !bCheckForRec(r)) break;
     }
-    nBottomRec = used == nPageLines ? lastDrawn : r;
+    nBottomRec = used == W.nPageLines ? lastDrawn : r;
   } else {
     ListWrappedPage(searchText);
   }
-  if (arriving) SetupTopBot();
+  if (arriving) W.SetupTopBot();
   ListTitleLine();
-  DoEvents();
+  W.DoEvents();
 }
 
-int64_t Lister::PieceColumn(int32_t r, int64_t piece) {
+int64_t FileView::PieceColumn(int32_t r, int64_t piece) {
   PieceColumns& c = PieceCols;
   if (r < 1 || r > nRecCount) return 0;
   const int64_t addr = FindRecAddr(r), len = RecLen(r);
@@ -246,7 +247,7 @@ int64_t Lister::PieceColumn(int32_t r, int64_t piece) {
   return c.starts[static_cast<size_t>(piece)];
 }
 
-void Lister::DrawLongRow(int32_t r, int32_t line, bool highlight) {
+void FileView::DrawLongRow(int32_t r, int32_t line, bool highlight) {
   const int64_t last = LinePieces(r) - 1;
   // The piece that holds column nHOffset: the pieces before it are measured once, and
   // the one measured last need not be read again.
@@ -258,38 +259,38 @@ void Lister::DrawLongRow(int32_t r, int32_t line, bool highlight) {
   if (PieceCols.measured != k) GetRecText(r, k);
   const bool found = highlight && FastInStr(zRecText, zFindText, 1, 0, bFindNoCase) > 0;
   const int32_t from = static_cast<int32_t>(nHOffset - start);
-  if (Utf8Text()) DrawBodyCells(from, nColumns, line, found);
-  else DrawBodyLine(Mid(zRecText, from + 1, nColumns), line, found);
-  if (next >= int64_t{nHOffset} + nColumns) return;
+  if (Utf8Text()) DrawBodyCells(from, W.nColumns, line, found);
+  else DrawBodyLine(Mid(zRecText, from + 1, W.nColumns), line, found);
+  if (next >= int64_t{nHOffset} + W.nColumns) return;
   // The rest of the row from the start of the next piece, in the text's colours.
   const int32_t x0 = static_cast<int32_t>(next - nHOffset);
-  const size_t n = static_cast<size_t>(nColumns - x0);
+  const size_t n = static_cast<size_t>(W.nColumns - x0);
   GetRecText(r, k + 1);
-  const long x = static_cast<long>(x0) * nCharWidth, y = static_cast<long>(nLineHeight) * line;
-  SetForeColor(lColor[kColorText]);
-  SetBold(false);
+  const long x = static_cast<long>(x0) * W.nCharWidth, y = static_cast<long>(W.nLineHeight) * line;
+  W.SetForeColor(W.lColor[kColorText]);
+  W.SetBold(false);
   if (Utf8Text()) {
     std::vector<TextCell> cells(vRecCells.begin(), vRecCells.begin() + static_cast<std::ptrdiff_t>(std::min(n, vRecCells.size())));
     if (!cells.empty() && cells.back().width == 2) cells.back() = TextCell{};  // half a wide character
-    PrintCellsAt(x, y, cells);
+    W.PrintCellsAt(x, y, cells);
   } else {
-    PrintAt(x, y, zPrintableText(zRecText.substr(0, n)));
+    W.PrintAt(x, y, zPrintableText(zRecText.substr(0, n)));
   }
 }
 
-int32_t Lister::WrapRows(int32_t r, int64_t piece) {
-  BuildRecParse(r, nColumns, piece);
+int32_t FileView::WrapRows(int32_t r, int64_t piece) {
+  BuildRecParse(r, W.nColumns, piece);
   return nCurRecLen < 0 ? 0 : RecParse[0][0];
 }
 
-void Lister::SetTop(int32_t r, int32_t row, int64_t piece) {
+void FileView::SetTop(int32_t r, int32_t row, int64_t piece) {
   nTopRec = r;
   nTopRowRec = r;
   nTopRow = std::max(0, row);
   nTopPiece = std::max<int64_t>(0, piece);
 }
 
-void Lister::RowsBack(int32_t r, int64_t& piece, int32_t& row, int32_t n) {
+void FileView::RowsBack(int32_t r, int64_t& piece, int32_t& row, int32_t n) {
   while (n > row && piece > 0) {
     n -= row;
     row = WrapRows(r, --piece);
@@ -297,13 +298,13 @@ void Lister::RowsBack(int32_t r, int64_t& piece, int32_t& row, int32_t n) {
   row = std::max(0, row - n);
 }
 
-int32_t Lister::Find1stRecordOnPage(int32_t record) {
+int32_t FileView::Find1stRecordOnPage(int32_t record) {
   if (record < 1) return 1;
-  if (nWrapMode == 0) return std::max(1, record - nPageLines + 1);
-  int32_t remaining = nPageLines;
+  if (nWrapMode == 0) return std::max(1, record - W.nPageLines + 1);
+  int32_t remaining = W.nPageLines;
   int32_t result = record;
   for (int32_t r = record; r >= 1; --r) {
-    BuildRecParse(r, nColumns);
+    BuildRecParse(r, W.nColumns);
     int32_t n = RecParse[0][0];
     if (n > remaining) break;
     remaining -= n;

@@ -172,7 +172,6 @@ struct ViewerState {
   // Following the end of the file (tail -f): the loop runs, and a key asks it to stop.
   bool bFollowing = false;
   bool bFollowStop = false;
-  bool bFollowOnOpen = false;     // the file shown at start is followed (--follow)
   // The start-up runs (keys reach the program only after it): a source shows what has
   // arrived, and waits for more once the program has started (AfterStartUp).
   bool bLoading = false;
@@ -274,10 +273,6 @@ struct ViewerState {
   int64_t nBottomRec = 0;          // text view: last record drawn; hex view: last line's offset
   std::string zRuler;              // column ruler, 480 characters
 
-  // Found-text highlighting
-  bool bFoundBold = true, bFoundLineBold = true;
-  bool bFoundUnderline = false, bFoundLineUnderline = false;
-  bool bFoundBox = true, bFoundLineBox = false;
 
   // The search text the text view highlights, and a hit to bring into view (set by
   // the search).

@@ -191,6 +191,8 @@ void ZipPage::Draw() {
   W.DosDir();
 }
 
+void ZipPage::Title() { W.EntryListTitle(); }
+
 const KeySection& ZipPage::Keys() const { return ZipListingKeys(); }
 
 }  // namespace tembra

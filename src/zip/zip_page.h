@@ -18,6 +18,7 @@ class ZipPage final : public Page {
   KeyNext Click() override;                       // the cursor to the member clicked
   KeyNext DblClick() override;                    // Enter: back to the archive's folder
   void Draw() override;                           // DosDir
+  void Title() override;                          // the cursor's member of the members
   const KeySection& Keys() const override;
   std::string CaptionWord() const override { return "ZIP"; }
 };

@@ -20,6 +20,7 @@
 #include "fileops/temp_name.h"
 #include "platform/headless/session.h"
 #include "platform/keycodes.h"
+#include "viewer/file_view.h"
 
 namespace tembra::testing {
 

@@ -567,10 +567,10 @@ void Session::DeliverWaitingEvent(bool held) {
   // No line left (or none that may come now) while the program waits for a pipe or
   // follows a file: the source has idleLimit more to end; then, as no key can come to
   // end the wait, the window is closed.
-  if (ended_ || lister_->bEnding || !(lister_->bFollowing || lister_->bStreamOpen)) return;
+  if (ended_ || lister_->bEnding || !lister_->FileStillComing()) return;
   const auto now = std::chrono::steady_clock::now();
   if (!idleSince_) idleSince_ = now;
-  if (lister_->bFollowing || now - *idleSince_ > idleLimit) Dispatch("close", {"close"});
+  if (lister_->Following() || now - *idleSince_ > idleLimit) Dispatch("close", {"close"});
 }
 
 void Session::Finish() {

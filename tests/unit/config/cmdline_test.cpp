@@ -68,14 +68,14 @@ TEST_F(ConfigTest, SearchSwitchesAndUnknownSwitch) {
   Lister& l = Make("/C /TFind Me");
   l.ZGETPARM();
   EXPECT_TRUE(Said("VX1031 - Due to a conflict with text searches, use /Y instead of /T for setting fonts."));
-  EXPECT_EQ(l.zFindText, "Find");  // the command line splits at the blank: "Me" is a file argument
-  EXPECT_FALSE(l.bFindNoCase);
+  EXPECT_EQ(l.View().zFindText, "Find");  // the command line splits at the blank: "Me" is a file argument
+  EXPECT_FALSE(l.View().bFindNoCase);
   EXPECT_TRUE(l.bCmdSearch && l.bSearchPending);
   Lister& m = Make("/C a.txt \"/Fnew text\" /Tx");
   m.ZGETPARM();
-  EXPECT_EQ(m.zFindText, "new text");
-  EXPECT_EQ(m.nFindLen, 8);
-  EXPECT_TRUE(m.bFindNoCase);
+  EXPECT_EQ(m.View().zFindText, "new text");
+  EXPECT_EQ(m.View().nFindLen, 8);
+  EXPECT_TRUE(m.View().bFindNoCase);
   EXPECT_TRUE(Said("text=\"VX1031 - \\\"/T\\\" and \\\"/F\\\" are mutually exclusive\""));
   Lister& n = Make("/C /E /? /M /X");
   EXPECT_TRUE(Ends([&] { n.ZGETPARM(); }));
@@ -185,7 +185,7 @@ TEST_F(ConfigTest, SlashWordsAreSwitchesUnlessHostPaths) {
   // "/Tmp" is a search for "mp", even though a folder /tmp exists.
   Lister& l = Make("/C /Tmp " + root_ + "/cwd/sub/inner.txt");
   l.ZGETPARM();
-  EXPECT_EQ(l.zFindText, "mp");
+  EXPECT_EQ(l.View().zFindText, "mp");
   EXPECT_EQ(l.nInpFiles, 1);
   // After "--" a single name is a path too.
   Lister& m = Make("/C -- " + root_);

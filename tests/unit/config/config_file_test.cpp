@@ -106,7 +106,7 @@ TEST_F(ConfigTest, LineEndsCommentsAndEnd) {
   Lister& l = Make();
   l.GetConfig();
   EXPECT_EQ(l.nDirColumnsSet, 3);
-  EXPECT_EQ(l.nWrapMode, 2);
+  EXPECT_EQ(l.View().nWrapMode, 2);
   EXPECT_TRUE(l.bDebug);
   EXPECT_FALSE(Said("MSGBOX"));
   l.GetConfig();  // read once only

@@ -34,7 +34,7 @@ TEST_F(ConfigTest, ColumnsDebugAndInvalidKeywords) {
   EXPECT_TRUE(Said("MSGBOX caption=\"VX8015 - Invalid CONFIG record.  OK to ignore, Cancel to end TEMBRA\" "
                    "text=\"WRAPX\" buttons=OKCancel -> OK"));
   Parse(l, "Wrap");
-  EXPECT_EQ(l.nWrapMode, 2);
+  EXPECT_EQ(l.View().nWrapMode, 2);
   Dialogs().answers.push_back("Cancel");
   EXPECT_TRUE(Ends([&] { Parse(l, "DIR"); }));  // DIR alone is invalid; Cancel ends
 }
@@ -76,27 +76,27 @@ TEST_F(ConfigTest, DirectoryOptions) {
 
 TEST_F(ConfigTest, TabStops) {
   Lister& l = Make();
-  l.InitViewerTables();
+  l.View().InitViewerTables();
   Parse(l, "TAB 5 9 +4");
-  EXPECT_TRUE(l.bUnTab);
-  EXPECT_EQ(std::vector<int32_t>(l.nTabStops.begin() + 1, l.nTabStops.begin() + 5), (std::vector<int32_t>{5, 9, 13, 17}));
+  EXPECT_TRUE(l.View().bUnTab);
+  EXPECT_EQ(std::vector<int32_t>(l.View().nTabStops.begin() + 1, l.View().nTabStops.begin() + 5), (std::vector<int32_t>{5, 9, 13, 17}));
   Parse(l, "TAB 5 9");
-  EXPECT_EQ(std::vector<int32_t>(l.nTabStops.begin() + 1, l.nTabStops.begin() + 5), (std::vector<int32_t>{5, 9, 10, 11}));
-  EXPECT_EQ(l.nTabStops[63], 9 + 61);
+  EXPECT_EQ(std::vector<int32_t>(l.View().nTabStops.begin() + 1, l.View().nTabStops.begin() + 5), (std::vector<int32_t>{5, 9, 10, 11}));
+  EXPECT_EQ(l.View().nTabStops[63], 9 + 61);
   Parse(l, "TAB");
-  EXPECT_EQ(l.nTabStops[1], 9);
-  EXPECT_EQ(l.nTabStops[63], 8 * 63 + 1);
+  EXPECT_EQ(l.View().nTabStops[1], 9);
+  EXPECT_EQ(l.View().nTabStops[63], 8 * 63 + 1);
   Parse(l, "TAB 0");
-  EXPECT_FALSE(l.bUnTab);
+  EXPECT_FALSE(l.View().bUnTab);
   EXPECT_FALSE(Parse(l, "TAB 9 5"));  // stops the reading
-  EXPECT_FALSE(l.bUnTab);
+  EXPECT_FALSE(l.View().bUnTab);
   EXPECT_TRUE(Said("VX8021 - Invalid TAB position 03 - >5<"));
   // More positions than the table holds: reported, nothing written past it.
   std::string many = "TAB";
   for (int i = 1; i <= 70; ++i) many += " " + std::to_string(i * 2);
   Parse(l, many);
-  EXPECT_EQ(l.nTabStops.size(), 64u);
-  EXPECT_EQ(l.nTabStops[63], 126);
+  EXPECT_EQ(l.View().nTabStops.size(), 64u);
+  EXPECT_EQ(l.View().nTabStops[63], 126);
   EXPECT_TRUE(Said("text=\"" + many + "\""));
 }
 
@@ -174,17 +174,17 @@ TEST_F(ConfigTest, ExtensionsFontsAndLimits) {
   Parse(l, "FONTSIZE 25");
   EXPECT_EQ(l.nFontSize, before);
   EXPECT_TRUE(Parse(l, "MAXREC 64"));
-  EXPECT_EQ(l.nMaxRecLen, 64);
+  EXPECT_EQ(l.View().nMaxRecLen, 64);
   EXPECT_FALSE(Parse(l, "MAXREC 63"));
-  EXPECT_EQ(l.nMaxRecLen, 64);
+  EXPECT_EQ(l.View().nMaxRecLen, 64);
   // Each viewer item of the profiles alone, either way, in either profile.
-  EXPECT_FALSE(l.piAnySize.On(l.eProfile));
+  EXPECT_FALSE(l.View().piAnySize.On(l.eProfile));
   Parse(l, "FILESIZE ANY");
   Parse(l, "LINES GREP");
-  EXPECT_TRUE(l.piAnySize.On(Profile::Classic) && l.piGrepLines.On(Profile::Classic));
+  EXPECT_TRUE(l.View().piAnySize.On(Profile::Classic) && l.View().piGrepLines.On(Profile::Classic));
   Parse(l, "FILESIZE CAPPED");
   Parse(l, "LINES RECORDS");
-  EXPECT_FALSE(l.piAnySize.On(Profile::Linux) || l.piGrepLines.On(Profile::Linux));
+  EXPECT_FALSE(l.View().piAnySize.On(Profile::Linux) || l.View().piGrepLines.On(Profile::Linux));
   EXPECT_FALSE(Said("text=\"LINES RECORDS\""));
   Parse(l, "LINES");
   EXPECT_TRUE(Said("text=\"LINES\""));

@@ -55,10 +55,10 @@ TEST(Frame, TitleLineOfEachMode) {
 
   // File view: the record holds the date at column 16 and the time at column 24.
   L.TDISPLAY = TD_LIST;
-  L.zCurFileRec = std::string(15, ' ') + "20240131" + "100500";
-  L.bAllIndexed = true;
-  L.nTopRec = 1;
-  L.nRecCount = 1234;
+  L.View().zCurFileRec = std::string(15, ' ') + "20240131" + "100500";
+  L.View().bAllIndexed = true;
+  L.View().nTopRec = 1;
+  L.View().nRecCount = 1234;
   L.SetupTopBot();
   EXPECT_EQ(L.zTopLine, "Ver: Beta_7Z - File List -(2024-01-31 10:05:00)-  1 of 1,234 Lines");
   L.bMMDD = true;
@@ -69,7 +69,7 @@ TEST(Frame, TitleLineOfEachMode) {
   L.SetupTopBot();
   EXPECT_NE(L.zTopLine.find("(31-01-2024 10:05:00)-  "), std::string::npos);
   L.TDISPLAY = TD_LIST | TD_HEX;
-  L.nFileSize = 1234567;
+  L.View().nFileSize = 1234567;
   L.SetupTopBot();
   EXPECT_EQ(L.zTopLine.substr(L.zTopLine.size() - 27), "1,234,567 [&H12D687]  Bytes");
 }
@@ -219,7 +219,7 @@ TEST(Frame, EndingWhileViewingClosesTheFile) {
     f.dir.Write("a.txt", "one\ntwo\n");
     ASSERT_TRUE(f.Start());
     ASSERT_TRUE(f.Run("key End\nkey Enter\n"));
-    ASSERT_NE(f.L().hFdbin, kInvalidFile);
+    ASSERT_NE(f.L().View().hFdbin, kInvalidFile);
   }
   EXPECT_EQ(openFiles(), before);
 }

@@ -17,68 +17,68 @@ class HexSearch : public ::testing::Test {
   Lister& L() { return f.L(); }
   // Puts bytes into the segment buffer as if the viewer had read them from offset 0.
   void LoadBuffer(const std::string& bytes) {
-    L().zSegment = bytes;
-    L().zSegment.resize(262144, ' ');
-    L().nSegStart = 1;
-    L().nSegEnd = static_cast<int32_t>(bytes.size()) + 1;
-    L().nFileSize = static_cast<int64_t>(bytes.size());
-    L().nHexTop = 0;
-    L().nHexMask = -16;
-    L().nHexBufBase = 0;
+    L().View().zSegment = bytes;
+    L().View().zSegment.resize(262144, ' ');
+    L().View().nSegStart = 1;
+    L().View().nSegEnd = static_cast<int32_t>(bytes.size()) + 1;
+    L().View().nFileSize = static_cast<int64_t>(bytes.size());
+    L().View().nHexTop = 0;
+    L().View().nHexMask = -16;
+    L().View().nHexBufBase = 0;
   }
   tembra::testing::SessionFixture f;
 };
 
 TEST_F(HexSearch, OffsetDigits) {
-  EXPECT_EQ(L().zCVInteger(0), "00000000");
-  EXPECT_EQ(L().zCVInteger(992), "000003E0");
-  EXPECT_EQ(L().zCVInteger(2147221503), "7FFBFFFF");
+  EXPECT_EQ(L().View().zCVInteger(0), "00000000");
+  EXPECT_EQ(L().View().zCVInteger(992), "000003E0");
+  EXPECT_EQ(L().View().zCVInteger(2147221503), "7FFBFFFF");
 }
 
 TEST_F(HexSearch, SixteenBytesColumnByColumn) {
   std::string bytes;
   for (int i = 0; i < 16; ++i) bytes += static_cast<char>(i == 0 ? 'A' : i == 5 ? '\xff' : 0x30 + i);
   LoadBuffer(bytes);
-  L().BDOHEX16(0);
-  EXPECT_EQ(L().zHexBytes, "41313233 34FF3637 38393A3B 3C3D3E3F");
-  EXPECT_EQ(L().zHexChars.size(), 16u);
-  EXPECT_EQ(L().zHexChars.substr(0, 5), "A1234");
+  L().View().BDOHEX16(0);
+  EXPECT_EQ(L().View().zHexBytes, "41313233 34FF3637 38393A3B 3C3D3E3F");
+  EXPECT_EQ(L().View().zHexChars.size(), 16u);
+  EXPECT_EQ(L().View().zHexChars.substr(0, 5), "A1234");
   // A file of 5 bytes leaves the rest of the line blank.
   LoadBuffer("ABCDE");
-  L().BDOHEX16(0);
-  EXPECT_EQ(L().zHexBytes, "41424344 45" + std::string(24, ' '));
-  EXPECT_EQ(L().zHexChars, "ABCDE" + std::string(11, ' '));
+  L().View().BDOHEX16(0);
+  EXPECT_EQ(L().View().zHexBytes, "41424344 45" + std::string(24, ' '));
+  EXPECT_EQ(L().View().zHexChars, "ABCDE" + std::string(11, ' '));
 }
 
 TEST_F(HexSearch, HeadingsLabelTheColumns) {
-  EXPECT_EQ(L().zHexHead16.size(), 72u);
-  EXPECT_EQ(L().zHexHead32.size(), 84u + 41u);
-  EXPECT_EQ(L().zHexHead16.substr(0, 6), "Offset");
-  EXPECT_EQ(L().zHexHead16.substr(65), "Record#");
-  EXPECT_EQ(L().zHexHead32.substr(84), "0123456789ABCDEF0123456789ABCDEF  Record#");
+  EXPECT_EQ(L().View().zHexHead16.size(), 72u);
+  EXPECT_EQ(L().View().zHexHead32.size(), 84u + 41u);
+  EXPECT_EQ(L().View().zHexHead16.substr(0, 6), "Offset");
+  EXPECT_EQ(L().View().zHexHead16.substr(65), "Record#");
+  EXPECT_EQ(L().View().zHexHead32.substr(84), "0123456789ABCDEF0123456789ABCDEF  Record#");
 }
 
 TEST_F(HexSearch, FastInStrExactAndBlind) {
   Lister& l = L();
-  EXPECT_EQ(l.FastInStr("hello world", "world", 1, 0, false), 7);
-  EXPECT_EQ(l.FastInStr("hello world", "World", 1, 0, false), 0);
-  EXPECT_EQ(l.FastInStr("hello world", "WORLD", 1, 0, true), 7);
-  EXPECT_EQ(l.FastInStr("hello world", "o", 6, 0, false), 8);
-  EXPECT_EQ(l.FastInStr("hello world", "", 0, 0, false), 1);
-  EXPECT_EQ(l.FastInStr("hello world", "", 5, 0, false), 5);
-  EXPECT_EQ(l.FastInStr("hello world", "hello", 2, 0, false), 0);
-  EXPECT_EQ(l.FastInStr("hello world", "x", 20, 0, false), 0);
+  EXPECT_EQ(l.View().FastInStr("hello world", "world", 1, 0, false), 7);
+  EXPECT_EQ(l.View().FastInStr("hello world", "World", 1, 0, false), 0);
+  EXPECT_EQ(l.View().FastInStr("hello world", "WORLD", 1, 0, true), 7);
+  EXPECT_EQ(l.View().FastInStr("hello world", "o", 6, 0, false), 8);
+  EXPECT_EQ(l.View().FastInStr("hello world", "", 0, 0, false), 1);
+  EXPECT_EQ(l.View().FastInStr("hello world", "", 5, 0, false), 5);
+  EXPECT_EQ(l.View().FastInStr("hello world", "hello", 2, 0, false), 0);
+  EXPECT_EQ(l.View().FastInStr("hello world", "x", 20, 0, false), 0);
   // The range's last position bounds the end of the occurrence, not its start.
-  EXPECT_EQ(l.FastInStr("abcabc", "bc", 1, 2, false), 0);
-  EXPECT_EQ(l.FastInStr("abcabc", "bc", 1, 3, false), 2);
-  EXPECT_EQ(l.FastInStr("abcabc", "bc", 3, 6, false), 5);
+  EXPECT_EQ(l.View().FastInStr("abcabc", "bc", 1, 2, false), 0);
+  EXPECT_EQ(l.View().FastInStr("abcabc", "bc", 1, 3, false), 2);
+  EXPECT_EQ(l.View().FastInStr("abcabc", "bc", 3, 6, false), 5);
   // First and last characters match, the middle does not.
-  EXPECT_EQ(l.FastInStr("axxb ayyb", "ayyb", 1, 0, false), 6);
-  EXPECT_EQ(l.FastInStr("AXXB AyYb", "aYyB", 1, 0, true), 6);
-  EXPECT_EQ(l.FastInStr("axc", "abc", 1, 0, false), 0);  // only the second byte differs
-  EXPECT_EQ(l.FastInStr("axc", "ABC", 1, 0, true), 0);
+  EXPECT_EQ(l.View().FastInStr("axxb ayyb", "ayyb", 1, 0, false), 6);
+  EXPECT_EQ(l.View().FastInStr("AXXB AyYb", "aYyB", 1, 0, true), 6);
+  EXPECT_EQ(l.View().FastInStr("axc", "abc", 1, 0, false), 0);  // only the second byte differs
+  EXPECT_EQ(l.View().FastInStr("axc", "ABC", 1, 0, true), 0);
   // A character with three spellings under the case table (none here) and overlapping runs.
-  EXPECT_EQ(l.FastInStr("aaaa", "aa", 2, 0, false), 2);
+  EXPECT_EQ(l.View().FastInStr("aaaa", "aa", 2, 0, false), 2);
 }
 
 TEST_F(HexSearch, FastInStrAgreesWithPlainSearch) {
@@ -101,113 +101,113 @@ TEST_F(HexSearch, FastInStrAgreesWithPlainSearch) {
           want = static_cast<int32_t>(i + 1);
           break;
         }
-      ASSERT_EQ(l.FastInStr(text, pat, start, last, noCase), want) << text << " / " << pat << " " << start << " " << last;
+      ASSERT_EQ(l.View().FastInStr(text, pat, start, last, noCase), want) << text << " / " << pat << " " << start << " " << last;
     }
   }
 }
 
 TEST_F(HexSearch, CaseTableCoversWindows1252) {
   Lister& l = L();
-  l.InitCaseTable();
-  ASSERT_TRUE(l.bCaseTableBuilt);
-  ASSERT_EQ(l.UpperTable.size(), 65536u);
-  EXPECT_EQ(l.UpperTable[32764], 0xFFFC);
-  EXPECT_EQ(l.UpperTable[32768 + 'a'], 'A');
-  EXPECT_EQ(l.UpperTable[32768 + 0x161], 0x160);
-  EXPECT_EQ(l.UpperTable[32768 + 0x153], 0x152);
-  EXPECT_EQ(l.UpperTable[32768 + 0x17E], 0x17D);
-  EXPECT_EQ(l.UpperTable[32768 + 0xFF], 0x178);
-  EXPECT_EQ(l.UpperTable[32768 + 0xE9], 0xC9);  // e acute
+  l.View().InitCaseTable();
+  ASSERT_TRUE(l.View().bCaseTableBuilt);
+  ASSERT_EQ(l.View().UpperTable.size(), 65536u);
+  EXPECT_EQ(l.View().UpperTable[32764], 0xFFFC);
+  EXPECT_EQ(l.View().UpperTable[32768 + 'a'], 'A');
+  EXPECT_EQ(l.View().UpperTable[32768 + 0x161], 0x160);
+  EXPECT_EQ(l.View().UpperTable[32768 + 0x153], 0x152);
+  EXPECT_EQ(l.View().UpperTable[32768 + 0x17E], 0x17D);
+  EXPECT_EQ(l.View().UpperTable[32768 + 0xFF], 0x178);
+  EXPECT_EQ(l.View().UpperTable[32768 + 0xE9], 0xC9);  // e acute
   // Bytes of the file: s caron 9A / 8A, y diaeresis FF / 9F, e acute E9 / C9.
-  EXPECT_EQ(l.FastInStr("x\x9a\xff\xe9y", "\x8a\x9f\xc9", 1, 0, true), 2);
-  EXPECT_EQ(l.FastInStr("x\x9a\xff\xe9y", "\x8a\x9f\xc9", 1, 0, false), 0);
+  EXPECT_EQ(l.View().FastInStr("x\x9a\xff\xe9y", "\x8a\x9f\xc9", 1, 0, true), 2);
+  EXPECT_EQ(l.View().FastInStr("x\x9a\xff\xe9y", "\x8a\x9f\xc9", 1, 0, false), 0);
   l.undo();
-  EXPECT_FALSE(l.bCaseTableBuilt);
-  EXPECT_TRUE(l.UpperTable.empty());
+  EXPECT_FALSE(l.View().bCaseTableBuilt);
+  EXPECT_TRUE(l.View().UpperTable.empty());
   // Built again on first use.
-  EXPECT_EQ(l.FastInStr("ABC", "b", 1, 0, true), 2);
+  EXPECT_EQ(l.View().FastInStr("ABC", "b", 1, 0, true), 2);
 }
 
 TEST_F(HexSearch, ColumnPrefixes) {
   Lister& l = L();
   auto ask = [&](std::initializer_list<std::string> answers) {
     for (const auto& a : answers) f.Input(a);
-    l.SetTextToFind("F", "");
+    l.View().SetTextToFind("F", "");
   };
   ask({"@10=abc"});
-  EXPECT_TRUE(l.bFindCols);
-  EXPECT_EQ(l.nFindColFrom, 10);
-  EXPECT_EQ(l.nFindColTo, 12);
-  EXPECT_EQ(l.zFindText, "abc");
-  EXPECT_EQ(l.nFindLen, 3);
-  EXPECT_TRUE(l.bFindNoCase);
-  EXPECT_EQ(l.zLastFindText, "@10=abc");
+  EXPECT_TRUE(l.View().bFindCols);
+  EXPECT_EQ(l.View().nFindColFrom, 10);
+  EXPECT_EQ(l.View().nFindColTo, 12);
+  EXPECT_EQ(l.View().zFindText, "abc");
+  EXPECT_EQ(l.View().nFindLen, 3);
+  EXPECT_TRUE(l.View().bFindNoCase);
+  EXPECT_EQ(l.View().zLastFindText, "@10=abc");
 
   ask({"@5/20=abc"});
-  EXPECT_EQ(l.nFindColFrom, 5);
-  EXPECT_EQ(l.nFindColTo, 20);
+  EXPECT_EQ(l.View().nFindColFrom, 5);
+  EXPECT_EQ(l.View().nFindColTo, 20);
   ask({"@/20=abc"});
-  EXPECT_EQ(l.nFindColFrom, 1);
-  EXPECT_EQ(l.nFindColTo, 20);
+  EXPECT_EQ(l.View().nFindColFrom, 1);
+  EXPECT_EQ(l.View().nFindColTo, 20);
   ask({"@5/=abc"});
-  EXPECT_EQ(l.nFindColFrom, 5);
-  EXPECT_EQ(l.nFindColTo, 0);  // to the end of each record
+  EXPECT_EQ(l.View().nFindColFrom, 5);
+  EXPECT_EQ(l.View().nFindColTo, 0);  // to the end of each record
 
   // A faulty prefix asks again with the error title.
   ask({"@x=abc", "@2=ab"});
   EXPECT_NE(f.Transcript().find("INPUT caption=\"VX8022 - Columns input error, re-enter\""), std::string::npos);
-  EXPECT_EQ(l.nFindColFrom, 2);
-  EXPECT_EQ(l.zFindText, "ab");
+  EXPECT_EQ(l.View().nFindColFrom, 2);
+  EXPECT_EQ(l.View().zFindText, "ab");
   // Given back unchanged, the faulty answer ends the prompt without a search.
   ask({"@1/2/3=abc", "@1/2/3=abc"});
   EXPECT_FALSE(l.bSearchPending);
-  EXPECT_EQ(l.nFindLen, 0);
+  EXPECT_EQ(l.View().nFindLen, 0);
 
   // Literal answers.
   ask({"@=abc"});
-  EXPECT_FALSE(l.bFindCols);
-  EXPECT_EQ(l.zFindText, "@=abc");
+  EXPECT_FALSE(l.View().bFindCols);
+  EXPECT_EQ(l.View().zFindText, "@=abc");
   ask({"@5="});
-  EXPECT_FALSE(l.bFindCols);
-  EXPECT_EQ(l.zFindText, "@5=");
+  EXPECT_FALSE(l.View().bFindCols);
+  EXPECT_EQ(l.View().zFindText, "@5=");
 
   // Exact case for S and /.
   f.Input("Abc");
-  l.SetTextToFind("S", "");
-  EXPECT_FALSE(l.bFindNoCase);
+  l.View().SetTextToFind("S", "");
+  EXPECT_FALSE(l.View().bFindNoCase);
 
   // Cancel: no search, the previous answer stays the default.
   f.Input(std::nullopt);
-  l.SetTextToFind("F", "");
+  l.View().SetTextToFind("F", "");
   EXPECT_FALSE(l.bSearchPending);
-  EXPECT_EQ(l.zLastFindText, "Abc");
+  EXPECT_EQ(l.View().zLastFindText, "Abc");
 }
 
 TEST_F(HexSearch, BookmarksRotate) {
   Lister& l = L();
-  for (int r : {5, 9, 12, 9}) l.SET_BOOKMARK(r);
-  EXPECT_EQ(l.nBookmarks, 3);
-  EXPECT_EQ(l.FIND_BOOKMARK(), 9);
-  EXPECT_EQ(l.FIND_BOOKMARK(), 12);
-  EXPECT_EQ(l.FIND_BOOKMARK(), 5);
-  EXPECT_EQ(l.FIND_BOOKMARK(), 9);
+  for (int r : {5, 9, 12, 9}) l.View().SET_BOOKMARK(r);
+  EXPECT_EQ(l.View().nBookmarks, 3);
+  EXPECT_EQ(l.View().FIND_BOOKMARK(), 9);
+  EXPECT_EQ(l.View().FIND_BOOKMARK(), 12);
+  EXPECT_EQ(l.View().FIND_BOOKMARK(), 5);
+  EXPECT_EQ(l.View().FIND_BOOKMARK(), 9);
   // The 26th distinct bookmark drops the oldest.
-  l.nBookmarks = 0;
-  for (int r = 1; r <= 26; ++r) l.SET_BOOKMARK(r);
-  EXPECT_EQ(l.nBookmarks, 25);
-  EXPECT_EQ(l.Bookmarks[1], 26);
-  EXPECT_EQ(l.Bookmarks[25], 2);
+  l.View().nBookmarks = 0;
+  for (int r = 1; r <= 26; ++r) l.View().SET_BOOKMARK(r);
+  EXPECT_EQ(l.View().nBookmarks, 25);
+  EXPECT_EQ(l.View().Bookmarks[1], 26);
+  EXPECT_EQ(l.View().Bookmarks[25], 2);
   // The most recent again changes nothing.
-  l.SET_BOOKMARK(26);
-  EXPECT_EQ(l.Bookmarks[2], 25);
+  l.View().SET_BOOKMARK(26);
+  EXPECT_EQ(l.View().Bookmarks[2], 25);
   // No bookmarks: the current record.
-  l.nBookmarks = 0;
-  l.nCurRec = 7;
-  EXPECT_EQ(l.FIND_BOOKMARK(), 7);
+  l.View().nBookmarks = 0;
+  l.View().nCurRec = 7;
+  EXPECT_EQ(l.View().FIND_BOOKMARK(), 7);
 }
 
 TEST_F(HexSearch, UnknownMarkCommand) {
-  L().MarkLine("Q");
+  L().View().MarkLine("Q");
   EXPECT_NE(f.Transcript().find("text=\"Unknown Clipboard Command\""), std::string::npos);
 }
 

@@ -67,12 +67,12 @@ TEST_F(HexView, LineOfOffsetZeroColumnByColumn) {
   EXPECT_EQ(Row(3).substr(64, 10), " 2        ");
   EXPECT_EQ(Row(4).substr(64, 10), std::string(10, ' '));
   // Page ending the file: the last line holds 8 bytes, the rest blank.
-  L().nHexTop = 992;
+  L().View().nHexTop = 992;
   L().ShowPage();
   EXPECT_EQ(Row(2).substr(0, 8), "000003E0");
   EXPECT_EQ(Row(2).substr(10, 35), "2E2E2E2E 2E2E2E2E" + std::string(18, ' '));
   EXPECT_EQ(Row(3).find_first_not_of(' '), std::string::npos);
-  EXPECT_EQ(L().nBottomRec, 1000);
+  EXPECT_EQ(L().View().nBottomRec, 1000);
 }
 
 TEST_F(HexView, CharacterModes) {
@@ -98,12 +98,12 @@ TEST_F(HexView, LayoutsByWidth) {
   for (int cols : {116, 117}) {
     Open(bytes, cols);
     Hex();
-    EXPECT_EQ(L().nHexMask, cols == 116 ? -16 : -32) << cols;
+    EXPECT_EQ(L().View().nHexMask, cols == 116 ? -16 : -32) << cols;
     EXPECT_EQ(Row(3).substr(0, 8), cols == 116 ? "00000010" : "00000020") << cols;
   }
   Open(bytes, 120);
   Hex();
-  EXPECT_EQ(L().nHexMask, -32);
+  EXPECT_EQ(L().View().nHexMask, -32);
   EXPECT_TRUE(L().TDISPLAY & TD_HEX32);
   EXPECT_EQ(Row(2).substr(10, 35), "6C696E65 20303030 30310D0A 6C696E65");
   EXPECT_EQ(Row(2).substr(47, 35), "20303030 30320D0A 6C696E65 20303030");
@@ -121,11 +121,11 @@ TEST_F(HexView, LayoutsByWidth) {
   Open(bytes, 240);
   Hex();
   EXPECT_TRUE(L().TDISPLAY & TD_HEX2);
-  EXPECT_EQ(L().nPaneWidth, 120);
+  EXPECT_EQ(L().View().nPaneWidth, 120);
   EXPECT_EQ(Row(24).substr(0, 8), "000002C0");
   EXPECT_EQ(Row(2).substr(120, 8), "000002E0");  // the second pane goes on
   EXPECT_EQ(Row(24).substr(120, 8), "000005A0");
-  EXPECT_EQ(L().nBottomRec, 0x5A0);
+  EXPECT_EQ(L().View().nBottomRec, 0x5A0);
 
   // Column headings replace the title line.
   L().TDISPLAY |= TD_RULER;
@@ -139,35 +139,35 @@ TEST_F(HexView, UnindexedOffsetsShowVX0032AndAreNotIndexed) {
   std::string bytes = Lines(60000);  // 720,000 bytes: the first segment is indexed
   Open(bytes);
   Hex();
-  const int32_t indexed = L().nRecCount;
-  ASSERT_FALSE(L().bAllIndexed);
-  L().nHexTop = 500000;
+  const int32_t indexed = L().View().nRecCount;
+  ASSERT_FALSE(L().View().bAllIndexed);
+  L().View().nHexTop = 500000;
   L().ShowPage();
   EXPECT_EQ(Row(2).substr(65, 6), "VX0032");
   EXPECT_EQ(Row(3).substr(65, 6), "      ");
   Key("End");
-  EXPECT_EQ(L().nRecCount, indexed);
-  EXPECT_FALSE(L().bAllIndexed);
+  EXPECT_EQ(L().View().nRecCount, indexed);
+  EXPECT_FALSE(L().View().bAllIndexed);
   // Back in the text view the place is kept, indexing as needed.
   Hex();
   EXPECT_EQ(L().zDisplayMode, "LIST");
-  EXPECT_GT(L().nRecCount, indexed);
+  EXPECT_GT(L().View().nRecCount, indexed);
   // The hex page started at 719,632: the record holding the byte after its first.
-  EXPECT_EQ(L().nTopRec, 59970);
+  EXPECT_EQ(L().View().nTopRec, 59970);
 }
 
 TEST_F(HexView, SwitchingKeepsThePlace) {
   // Record 2 starts at address 1,000.
   std::string bytes = std::string(997, 'x') + "\r\n" + "second line\r\n" + std::string(2000, 'y');
   Open(bytes);
-  L().nTopRec = 2;
+  L().View().nTopRec = 2;
   L().ShowPage();
   Hex();
-  EXPECT_EQ(L().nHexTop, 999);
+  EXPECT_EQ(L().View().nHexTop, 999);
   EXPECT_EQ(Row(2).substr(0, 8), "000003E0");
-  EXPECT_EQ(L().nBookmarks, 0);
+  EXPECT_EQ(L().View().nBookmarks, 0);
   Hex();
-  EXPECT_EQ(L().nTopRec, 2);
+  EXPECT_EQ(L().View().nTopRec, 2);
   EXPECT_EQ(L().zDisplayMode, "LIST");
 }
 
@@ -188,23 +188,23 @@ TEST_F(HexView, ColumnSearches) {
   bytes += "1234567890123456789abc\r\n";       // 5: abc at columns 20..22
   Open(bytes);
   Search('f', "@10=abc");
-  EXPECT_EQ(L().nTopRec, 2);
-  L().nTopRec = 3;
+  EXPECT_EQ(L().View().nTopRec, 2);
+  L().View().nTopRec = 3;
   Search('f', "@5/20=abc");
-  EXPECT_EQ(L().nTopRec, 3);
-  L().nTopRec = 4;
+  EXPECT_EQ(L().View().nTopRec, 3);
+  L().View().nTopRec = 4;
   Search('f', "@5/20=abc");
-  EXPECT_EQ(L().nTopRec, 4);
-  L().nTopRec = 5;
+  EXPECT_EQ(L().View().nTopRec, 4);
+  L().View().nTopRec = 5;
   Search('f', "@5/20=abc");
   EXPECT_EQ(Message(), "VX0004 - Text not found");
-  EXPECT_EQ(L().nTopRec, 5);
-  L().nTopRec = 2;
+  EXPECT_EQ(L().View().nTopRec, 5);
+  L().View().nTopRec = 2;
   Search('f', "@/20=abc");
-  EXPECT_EQ(L().nTopRec, 2);
-  L().nTopRec = 4;
+  EXPECT_EQ(L().View().nTopRec, 2);
+  L().View().nTopRec = 4;
   Search('f', "@19/=abc");  // an empty upper column reaches to the end of each record
-  EXPECT_EQ(L().nTopRec, 5);
+  EXPECT_EQ(L().View().nTopRec, 5);
 }
 
 TEST_F(HexView, CaseAndDirection) {
@@ -213,27 +213,27 @@ TEST_F(HexView, CaseAndDirection) {
   bytes += Lines(100);
   Open(bytes);
   Search('s', "abc");
-  EXPECT_EQ(L().nTopRec, 1);
+  EXPECT_EQ(L().View().nTopRec, 1);
   EXPECT_EQ(Message(), "VX0004 - Text not found");
   Search('f', "abc");
-  EXPECT_EQ(L().nTopRec, 101);
-  EXPECT_EQ(L().nHitCol, 9);
+  EXPECT_EQ(L().View().nTopRec, 101);
+  EXPECT_EQ(L().View().nHitCol, 9);
   EXPECT_EQ(Message(), "");
   // Found text is shown in its style: the occurrence in colour role 9.
   EXPECT_EQ(Row(2).substr(0, 11), "here is Abc");
-  EXPECT_EQ(L().Bookmarks[1], 101);
+  EXPECT_EQ(L().View().Bookmarks[1], 101);
   // Backward from the first page reaches record 1 and stops there.
-  L().nTopRec = 50;
+  L().View().nTopRec = 50;
   Search('F', "abc");  // Shift+F
   EXPECT_EQ(Message(), "VX0004 - Text not found");
-  EXPECT_EQ(L().nTopRec, 50);
+  EXPECT_EQ(L().View().nTopRec, 50);
   // Backward from below the hit puts it at the bottom of the page.
-  L().nTopRec = 150;
+  L().View().nTopRec = 150;
   Search('F', "ABC");
-  EXPECT_EQ(L().nTopRec, 101 - 23 + 1);
+  EXPECT_EQ(L().View().nTopRec, 101 - 23 + 1);
   EXPECT_EQ(Row(24).substr(0, 11), "here is Abc");
   // F3 goes on from the record after the top: nothing more.
-  L().nTopRec = 101;
+  L().View().nTopRec = 101;
   Key("F3");
   EXPECT_EQ(Message(), "VX0004 - Text not found");
 }
@@ -242,40 +242,40 @@ TEST_F(HexView, ForwardSearchAcrossSegmentsAndCutRecords) {
   // The text lies far beyond the first segment; the file is not indexed that far.
   std::string bytes = Lines(50000) + "the needle\r\n" + Lines(10);
   Open(bytes);
-  ASSERT_FALSE(L().bAllIndexed);
+  ASSERT_FALSE(L().View().bAllIndexed);
   Search('f', "NEEDLE");
-  EXPECT_EQ(L().nTopRec, 50001);
-  EXPECT_EQ(L().nHitCol, 5);
+  EXPECT_EQ(L().View().nTopRec, 50001);
+  EXPECT_EQ(L().View().nHitCol, 5);
   // Indexed already, searched again from the top.
-  L().nTopRec = 1;
+  L().View().nTopRec = 1;
   Search('s', "needle");
-  EXPECT_EQ(L().nTopRec, 50001);
+  EXPECT_EQ(L().View().nTopRec, 50001);
   // A text that spans the cut between the two records of a long line is no hit.
   Begin(80, 25);
-  L().nMaxRecLen = 64;
+  L().View().nMaxRecLen = 64;
   View("long.txt", std::string(62, 'x') + "abcd" + "\r\n" + "zz abcd\r\n");
   L().ShowPage();
   Search('s', "abcd");
-  EXPECT_EQ(L().nTopRec, 3);
-  EXPECT_EQ(L().nHitCol, 4);
+  EXPECT_EQ(L().View().nTopRec, 3);
+  EXPECT_EQ(L().View().nHitCol, 4);
   // Nor one that spans a line end.
-  L().nTopRec = 1;
+  L().View().nTopRec = 1;
   Search('s', "cdzz");
-  EXPECT_EQ(L().nTopRec, 1);
+  EXPECT_EQ(L().View().nTopRec, 1);
 }
 
 TEST_F(HexView, FileShrinkingWhileSearched) {
   Open(Lines(50000) + "needle\r\n");
-  L().nTopRec = 20000;  // indexed, then the file loses most of its bytes
+  L().View().nTopRec = 20000;  // indexed, then the file loses most of its bytes
   L().ShowPage();
   std::filesystem::resize_file(HostPath("f.bin"), 100000);
-  L().nTopRec = 1;
+  L().View().nTopRec = 1;
   Search('f', "needle");
   EXPECT_EQ(Message(), "VX0004 - Text not found");
-  L().nTopRec = 1;
+  L().View().nTopRec = 1;
   Search('f', "line 08333");  // the last line that is still whole
-  EXPECT_EQ(L().nTopRec, 8333);
-  L().nTopRec = 1;
+  EXPECT_EQ(L().View().nTopRec, 8333);
+  L().View().nTopRec = 1;
   Search('s', "line 08334");  // cut short by the new end
   EXPECT_EQ(Message(), "VX0004 - Text not found");
 }
@@ -284,8 +284,8 @@ TEST_F(HexView, HitBeyondTheWindowIsBroughtIntoView) {
   std::string bytes = "short\r\n" + std::string(299, '-') + "found\r\n";
   Open(bytes);
   Search('f', "found");
-  EXPECT_EQ(L().nTopRec, 2);
-  EXPECT_EQ(L().nHOffset, 230);
+  EXPECT_EQ(L().View().nTopRec, 2);
+  EXPECT_EQ(L().View().nHOffset, 230);
 }
 
 TEST_F(HexView, MarksAndClipboard) {
@@ -365,32 +365,32 @@ TEST_F(HexView, LinesAsGrepCountsThemOrRecords) {
         return r;
       };
       Begin(80, 25);
-      L().piGrepLines.set = grep;
-      if (n == 2000) L().nLongLineShown = 1000;
+      L().View().piGrepLines.set = grep;
+      if (n == 2000) L().View().nLongLineShown = 1000;
       View("f.txt", bytes);
       L().ShowPage();
       // The first line whole, however long (as grep counts lines, its first piece).
       const int64_t first = ref[0].len;
-      EXPECT_EQ(Rec(1).size(), static_cast<size_t>(grep ? std::min<int64_t>(first, L().nLongLineShown) : first));
+      EXPECT_EQ(Rec(1).size(), static_cast<size_t>(grep ? std::min<int64_t>(first, L().View().nLongLineShown) : first));
       // The title counts the lines at the end.
       Key("End");
       EXPECT_NE(Row(1).find(" of " + std::to_string(total) + " Lines"), std::string::npos) << Row(1);
       // "#" jumps to line 2 by these numbers.
       f.Input("2");
       Char('#');
-      EXPECT_EQ(L().nTopRec, 2);
+      EXPECT_EQ(L().View().nTopRec, 2);
       EXPECT_EQ(Rec(2), bytes.substr(static_cast<size_t>(ref[1].addr - 1), static_cast<size_t>(ref[1].len)));
       // A search from the top finds "d" on its line, which is bookmarked.
       Key("Home");
       Search('s', "d");
       const int32_t dLine = lineOf(static_cast<int64_t>(bytes.find('d')) + 1);
-      EXPECT_EQ(L().nTopRec, dLine);
-      EXPECT_EQ(L().Bookmarks[1], dLine);
+      EXPECT_EQ(L().View().nTopRec, dLine);
+      EXPECT_EQ(L().View().Bookmarks[1], dLine);
       if (n == 2000) {
         Key("Home");
         Search('s', "QRST");
-        EXPECT_EQ(L().nHitRec, 1);
-        EXPECT_EQ(L().nHitCol, 998);
+        EXPECT_EQ(L().View().nHitRec, 1);
+        EXPECT_EQ(L().View().nHitCol, 998);
       }
       // The first line marked and copied: all of it with its line end.
       Key("Home");
@@ -399,10 +399,10 @@ TEST_F(HexView, LinesAsGrepCountsThemOrRecords) {
       EXPECT_NE(Transcript().find("CLIPBOARD " + std::to_string(first + ref[0].ends) + " "), std::string::npos);
       // Ctrl+Right reaches the end of the longest line on the page.
       Key("Right ctrl");
-      EXPECT_EQ(Row(2).find_last_not_of(' '), first - L().nHOffset - 1) << L().nHOffset;
+      EXPECT_EQ(Row(2).find_last_not_of(' '), first - L().View().nHOffset - 1) << L().View().nHOffset;
       // and the ruler's first group is labelled with its last column, however many digits.
-      const std::string label = std::to_string(L().nHOffset + 10);
-      EXPECT_EQ(L().zRuler.substr(10 - label.size(), label.size()), label);
+      const std::string label = std::to_string(L().View().nHOffset + 10);
+      EXPECT_EQ(L().View().zRuler.substr(10 - label.size(), label.size()), label);
     }
   }
 }

@@ -42,18 +42,18 @@ class ViewerTest : public ::testing::Test {
   void View(const std::string& name, const std::string& bytes) {
     std::string win = Write(name, bytes);
     L().zCurFile = win;
-    L().nFileSize = static_cast<int64_t>(bytes.size());
-    ASSERT_TRUE(L().StartViewing(win));
+    L().View().nFileSize = static_cast<int64_t>(bytes.size());
+    ASSERT_TRUE(L().View().StartViewing(win));
   }
 
   // Text of record n as fetched by GetZCurRec.
   std::string Rec(int32_t n) {
-    L().GetZCurRec(n);
-    if (L().nCurRecLen < 0) return "<none>";
-    return L().zSegment.substr(static_cast<size_t>(L().nCurRecPos - 1), static_cast<size_t>(L().nCurRecLen));
+    L().View().GetZCurRec(n);
+    if (L().View().nCurRecLen < 0) return "<none>";
+    return L().View().zSegment.substr(static_cast<size_t>(L().View().nCurRecPos - 1), static_cast<size_t>(L().View().nCurRecLen));
   }
-  int32_t Flags(int32_t n) { return static_cast<int32_t>(EntryBitsAbove(L().RecLens[n])); }
-  int32_t Len(int32_t n) { return static_cast<int32_t>(EntryLen(L().RecLens[n])); }
+  int32_t Flags(int32_t n) { return static_cast<int32_t>(EntryBitsAbove(L().View().RecLens[n])); }
+  int32_t Len(int32_t n) { return static_cast<int32_t>(EntryLen(L().View().RecLens[n])); }
 
   std::string Row(int row) { return f.Row(row); }  // 1-based
 

@@ -15,11 +15,11 @@ using tembra::testing::ViewerTest;
 
 TEST_F(ViewerTest, CrLfBetweenTwoRecords) {
   View("a.txt", "A\r\nB");
-  EXPECT_TRUE(L().bAllIndexed);
-  ASSERT_EQ(L().nRecCount, 2);
-  EXPECT_EQ(L().FindRecAddr(1), 1);
+  EXPECT_TRUE(L().View().bAllIndexed);
+  ASSERT_EQ(L().View().nRecCount, 2);
+  EXPECT_EQ(L().View().FindRecAddr(1), 1);
   EXPECT_EQ(Flags(1), 2);
-  EXPECT_EQ(L().FindRecAddr(2), 4);
+  EXPECT_EQ(L().View().FindRecAddr(2), 4);
   EXPECT_EQ(Flags(2), 0);
   EXPECT_EQ(Rec(1), "A");
   EXPECT_EQ(Rec(2), "B");
@@ -29,14 +29,14 @@ TEST_F(ViewerTest, CrLfBetweenTwoRecords) {
 
 TEST_F(ViewerTest, LineEndsAtTheEndAndInBetween) {
   View("a.txt", "one\r\n");
-  EXPECT_EQ(L().nRecCount, 1);
+  EXPECT_EQ(L().View().nRecCount, 1);
   View("b.txt", "\r\n\r\n");
-  EXPECT_EQ(L().nRecCount, 2);
+  EXPECT_EQ(L().View().nRecCount, 2);
   EXPECT_EQ(Len(1), 0);
   EXPECT_EQ(Len(2), 0);
   // LF CR is two line ends with an empty record between; a lone CR ends a record too.
   View("c.txt", "a\n\rb\rc");
-  ASSERT_EQ(L().nRecCount, 4);
+  ASSERT_EQ(L().View().nRecCount, 4);
   EXPECT_EQ(Rec(1), "a");
   EXPECT_EQ(Rec(2), "");
   EXPECT_EQ(Rec(3), "b");
@@ -44,22 +44,22 @@ TEST_F(ViewerTest, LineEndsAtTheEndAndInBetween) {
   EXPECT_EQ(Flags(2), 1);
   // A NUL is record text.
   View("d.txt", std::string("x\0y\n", 4));
-  EXPECT_EQ(L().nRecCount, 1);
+  EXPECT_EQ(L().View().nRecCount, 1);
   EXPECT_EQ(Len(1), 3);
 }
 
 TEST_F(ViewerTest, LongLinesAreCutAtTheMaximumLength) {
   View("a.txt", std::string(4096, 'x') + "\n" + std::string(4095, 'y'));
-  ASSERT_EQ(L().nRecCount, 3);
+  ASSERT_EQ(L().View().nRecCount, 3);
   EXPECT_EQ(Len(1), 4095);
   EXPECT_EQ(Flags(1), 0);
   EXPECT_EQ(Len(2), 1);
   EXPECT_EQ(Flags(2), 1);
   EXPECT_EQ(Len(3), 4095);
-  EXPECT_EQ(L().nLongestRec, 4095);
-  L().nMaxRecLen = 64;
+  EXPECT_EQ(L().View().nLongestRec, 4095);
+  L().View().nMaxRecLen = 64;
   View("b.txt", std::string(130, 'z'));
-  ASSERT_EQ(L().nRecCount, 3);
+  ASSERT_EQ(L().View().nRecCount, 3);
   EXPECT_EQ(Len(1), 64);
   EXPECT_EQ(Len(2), 64);
   EXPECT_EQ(Len(3), 2);
@@ -71,22 +71,22 @@ TEST_F(ViewerTest, CrLfSplitAcrossTheSegmentBoundary) {
   data += "\r\n";
   data += "next line\nlast";
   View("a.txt", data);
-  EXPECT_FALSE(L().bAllIndexed);
-  ASSERT_EQ(L().nRecCount, 65);  // 64 pieces of 4095 and the rest before the CR
+  EXPECT_FALSE(L().View().bAllIndexed);
+  ASSERT_EQ(L().View().nRecCount, 65);  // 64 pieces of 4095 and the rest before the CR
   EXPECT_EQ(Flags(65), 2);
   EXPECT_EQ(Len(65), 262142 - 64 * 4095);
   EXPECT_EQ(Rec(66), "next line");
-  EXPECT_EQ(L().FindRecAddr(66), 262145);
+  EXPECT_EQ(L().View().FindRecAddr(66), 262145);
   EXPECT_EQ(Rec(67), "last");
-  EXPECT_TRUE(L().bAllIndexed);
-  EXPECT_EQ(L().nRecCount, 67);
+  EXPECT_TRUE(L().View().bAllIndexed);
+  EXPECT_EQ(L().View().nRecCount, 67);
 }
 
 TEST_F(ViewerTest, UnterminatedTailIsReadAgainWithTheNextSegment) {
   std::string data;
   for (int i = 0; data.size() < 600000; ++i) data += "line " + std::to_string(i) + "\n";
   View("a.txt", data);
-  L().IndexWholeFile();
+  L().View().IndexWholeFile();
   // Every record is found again from the checkpoints, forwards and backwards.
   std::istringstream in(data);
   std::string line;
@@ -97,7 +97,7 @@ TEST_F(ViewerTest, UnterminatedTailIsReadAgainWithTheNextSegment) {
       EXPECT_EQ(Rec(n), line) << n;
     }
   }
-  EXPECT_EQ(L().nRecCount, n);
+  EXPECT_EQ(L().View().nRecCount, n);
   EXPECT_EQ(Rec(n), "line " + std::to_string(n - 1));
   for (int32_t r = n; r > n - 20000; --r) ASSERT_EQ(Rec(r), "line " + std::to_string(r - 1)) << r;
 }
@@ -111,74 +111,74 @@ TEST_F(ViewerTest, CheckpointsAndTheLookupCache) {
     for (int i = 1; i < n; ++i) a += i + (i % 2 ? 2 : 1);
     return a;
   };
-  EXPECT_EQ(L().RecAddrs[0], 0u);
-  EXPECT_EQ(L().RecLens[0], 4096);
-  EXPECT_EQ(L().RecAddrs[1], addrOf(16));
-  EXPECT_EQ(L().RecAddrs[2], addrOf(32));
-  L().LookupStats = {};
+  EXPECT_EQ(L().View().RecAddrs[0], 0u);
+  EXPECT_EQ(L().View().RecLens[0], 4096);
+  EXPECT_EQ(L().View().RecAddrs[1], addrOf(16));
+  EXPECT_EQ(L().View().RecAddrs[2], addrOf(32));
+  L().View().LookupStats = {};
   // Record 17 from checkpoint 1 plus one step; record 15 from checkpoint 0 plus 15 steps.
-  EXPECT_EQ(L().FindRecAddr(17), addrOf(17));
-  EXPECT_EQ(L().FindRecAddr(15), addrOf(15));
-  EXPECT_EQ(L().LookupStats[3], 2u);
+  EXPECT_EQ(L().View().FindRecAddr(17), addrOf(17));
+  EXPECT_EQ(L().View().FindRecAddr(15), addrOf(15));
+  EXPECT_EQ(L().View().LookupStats[3], 2u);
   // Next, previous (subtracting that record's own length and line end) and same.
-  EXPECT_EQ(L().FindRecAddr(16), addrOf(16));
-  EXPECT_EQ(L().FindRecAddr(15), addrOf(15));
-  EXPECT_EQ(L().FindRecAddr(15), addrOf(15));
-  EXPECT_EQ(L().LookupStats[0], 1);
-  EXPECT_EQ(L().LookupStats[1], 1);
-  EXPECT_EQ(L().LookupStats[2], 1);
-  EXPECT_EQ(L().AddrCache.len, 15);
-  EXPECT_EQ(L().AddrCache.count, 2);
+  EXPECT_EQ(L().View().FindRecAddr(16), addrOf(16));
+  EXPECT_EQ(L().View().FindRecAddr(15), addrOf(15));
+  EXPECT_EQ(L().View().FindRecAddr(15), addrOf(15));
+  EXPECT_EQ(L().View().LookupStats[0], 1);
+  EXPECT_EQ(L().View().LookupStats[1], 1);
+  EXPECT_EQ(L().View().LookupStats[2], 1);
+  EXPECT_EQ(L().View().AddrCache.len, 15);
+  EXPECT_EQ(L().View().AddrCache.count, 2);
   // Records stored one at a time after a segment's (a source's unended last line): the
   // checkpoint of record 48 among them.
-  for (int i = 41; i <= 48; ++i) L().StoreRecordPointers(addrOf(i), i, i % 2 ? 2 : 1);
-  EXPECT_EQ(L().RecAddrs[3], addrOf(48));
-  L().AddrCache.rec = -1;
-  EXPECT_EQ(L().FindRecAddr(48), addrOf(48));
+  for (int i = 41; i <= 48; ++i) L().View().StoreRecordPointers(addrOf(i), i, i % 2 ? 2 : 1);
+  EXPECT_EQ(L().View().RecAddrs[3], addrOf(48));
+  L().View().AddrCache.rec = -1;
+  EXPECT_EQ(L().View().FindRecAddr(48), addrOf(48));
 }
 
 TEST_F(ViewerTest, TablesGrowInBlocks) {
   std::string data(40000, '\n');
   View("a.txt", data);
-  EXPECT_EQ(L().nRecCount, 40000);
-  EXPECT_EQ(L().RecLens.Max(), 65535);  // 16,383, then 32,767, then 65,535
-  EXPECT_EQ(L().RecAddrs.Max(), 4095);  // 2,500 checkpoints: 1,023, 2,047, then 4,095
-  EXPECT_EQ(L().FindRecAddr(39999), 39999);
+  EXPECT_EQ(L().View().nRecCount, 40000);
+  EXPECT_EQ(L().View().RecLens.Max(), 65535);  // 16,383, then 32,767, then 65,535
+  EXPECT_EQ(L().View().RecAddrs.Max(), 4095);  // 2,500 checkpoints: 1,023, 2,047, then 4,095
+  EXPECT_EQ(L().View().FindRecAddr(39999), 39999);
 }
 
 TEST_F(ViewerTest, TablesThatCannotGrowEndTheIndexWithAMessage) {
   std::string data;
   for (int i = 1; i <= 1000000; ++i) data += std::to_string(i) + "\n";
   for (int c = 0; c < 4; ++c) {
-    L().piGrepLines.set = c % 2 == 1;
-    L().nAheadMinRest = c < 2 ? INT64_MAX : 0;  // one thread, then two
-    L().RecLens.Limit(600000);
+    L().View().piGrepLines.set = c % 2 == 1;
+    L().View().nAheadMinRest = c < 2 ? INT64_MAX : 0;  // one thread, then two
+    L().View().RecLens.Limit(600000);
     View("m.txt", data);
-    L().IndexWholeFile();
-    const int32_t n = L().nRecCount;
+    L().View().IndexWholeFile();
+    const int32_t n = L().View().nRecCount;
     ASSERT_GT(n, 200000) << c;
     ASSERT_LT(n, 600000) << c;
-    EXPECT_TRUE(L().bAllIndexed);
+    EXPECT_TRUE(L().View().bAllIndexed);
     EXPECT_EQ(L().zMessageLine, "VX1027 - Not enough memory: only the first " + Format(n, "#,###,###,##0") +
                                     " lines are indexed");
     for (int32_t r : {n, n / 2 + 7, 1}) {
-      L().AddrCache.rec = -1;
+      L().View().AddrCache.rec = -1;
       EXPECT_EQ(Rec(r), std::to_string(r)) << c;
     }
-    L().RecLens.Limit(INT64_MAX);
+    L().View().RecLens.Limit(INT64_MAX);
   }
 }
 
 TEST_F(ViewerTest, CtrlZTailIsNoRecord) {
   View("a.txt", "text\r\n\x1a\x1a");
-  EXPECT_EQ(L().nRecCount, 2);
-  EXPECT_TRUE(L().bCheckForRec(1));
-  EXPECT_FALSE(L().bCheckForRec(2));
-  EXPECT_FALSE(L().bCheckForRec(3));
+  EXPECT_EQ(L().View().nRecCount, 2);
+  EXPECT_TRUE(L().View().bCheckForRec(1));
+  EXPECT_FALSE(L().View().bCheckForRec(2));
+  EXPECT_FALSE(L().View().bCheckForRec(3));
   View("b.txt", "text\r\n\x1a\x1a\r\n");
-  EXPECT_TRUE(L().bCheckForRec(2));  // it has a line end
+  EXPECT_TRUE(L().View().bCheckForRec(2));  // it has a line end
   View("c.txt", "text\r\n\x1az");
-  EXPECT_TRUE(L().bCheckForRec(2));
+  EXPECT_TRUE(L().View().bCheckForRec(2));
 }
 
 TEST_F(ViewerTest, RecordEndingPastTheBufferIsReloaded) {
@@ -187,33 +187,33 @@ TEST_F(ViewerTest, RecordEndingPastTheBufferIsReloaded) {
   data += "\n";
   data += std::string(100, 'b') + "\n";
   View("a.txt", data);
-  L().IndexWholeFile();
-  L().GetZCurRec(1);
+  L().View().IndexWholeFile();
+  L().View().GetZCurRec(1);
   int32_t n = 262134 / 4095 + 1;
   ASSERT_EQ(Rec(n + 1), std::string(100, 'b'));
-  EXPECT_EQ(L().nSegStart, L().FindRecAddr(n + 1));
+  EXPECT_EQ(L().View().nSegStart, L().View().FindRecAddr(n + 1));
   // Going back loads a segment that ends just after the record.
   EXPECT_EQ(Rec(1), std::string(4095, 'a'));
-  EXPECT_EQ(L().nSegStart, 1);
+  EXPECT_EQ(L().View().nSegStart, 1);
 }
 
 TEST_F(ViewerTest, FileThatShrinksWhileViewedShowsOnlyItsBytes) {
   std::string data;
   for (int i = 0; data.size() < 700000; ++i) data += "row " + std::to_string(i) + "\n";
   View("a.txt", data);
-  ASSERT_FALSE(L().bAllIndexed);
+  ASSERT_FALSE(L().View().bAllIndexed);
   std::filesystem::resize_file(HostPath("a.txt"), 300000);
-  L().IndexWholeFile();
-  EXPECT_TRUE(L().bAllIndexed);
-  EXPECT_EQ(L().nFileSize, 300000);
-  int64_t last = L().FindRecAddr(L().nRecCount);
-  EXPECT_LE(last + Len(L().nRecCount) - 1, 300000);
+  L().View().IndexWholeFile();
+  EXPECT_TRUE(L().View().bAllIndexed);
+  EXPECT_EQ(L().View().nFileSize, 300000);
+  int64_t last = L().View().FindRecAddr(L().View().nRecCount);
+  EXPECT_LE(last + Len(L().View().nRecCount) - 1, 300000);
   // Records indexed before the cut that lie beyond it are now empty.
   std::filesystem::resize_file(HostPath("a.txt"), 1000);
   EXPECT_EQ(Rec(1), "row 0");
-  std::string r = Rec(L().nRecCount);
+  std::string r = Rec(L().View().nRecCount);
   EXPECT_EQ(r, "");
-  EXPECT_LE(L().nFileSize, 300000);
+  EXPECT_LE(L().View().nFileSize, 300000);
   // The file vanishes altogether: still no crash, nothing shown.
   std::filesystem::remove(HostPath("a.txt"));
   EXPECT_EQ(Rec(2), "row 1");  // an open file stays readable on this system
@@ -225,16 +225,16 @@ TEST_F(ViewerTest, FileThatGrowsIsViewedAtItsOpeningLength) {
     std::ofstream f(HostPath("a.txt"), std::ios::app | std::ios::binary);
     f << "three\n";
   }
-  EXPECT_FALSE(L().bCheckForRec(3));
-  EXPECT_EQ(L().nRecCount, 2);
+  EXPECT_FALSE(L().View().bCheckForRec(3));
+  EXPECT_EQ(L().View().nRecCount, 2);
 }
 
 TEST_F(ViewerTest, LookupsCountedForTheDebugCheck) {
-  L().LookupStats = {0, 0, 0, 0};
+  L().View().LookupStats = {0, 0, 0, 0};
   EXPECT_FALSE(L().DebugLookupsWereRandom());
-  L().LookupStats = {1000, 1000, 0, 8009};
+  L().View().LookupStats = {1000, 1000, 0, 8009};
   EXPECT_TRUE(L().DebugLookupsWereRandom());
-  L().LookupStats = {1000, 1000, 1, 2008};
+  L().View().LookupStats = {1000, 1000, 1, 2008};
   EXPECT_FALSE(L().DebugLookupsWereRandom());
 }
 
@@ -274,22 +274,22 @@ TEST_F(ViewerTest, IndexMatchesTheRecordRulesOnRandomFiles) {
     int32_t maxRec = round < 3 ? 4095 : round == 6 ? 100 : static_cast<int32_t>(64 + rng() % 4000);
     // Records, and lines as grep counts them, each against its own splitter.
     for (bool lines : {false, true}) {
-      L().nMaxRecLen = maxRec;
-      L().piGrepLines.set = lines;
+      L().View().nMaxRecLen = maxRec;
+      L().View().piGrepLines.set = lines;
       View("r" + std::to_string(round) + ".txt", d);
-      L().IndexWholeFile();
+      L().View().IndexWholeFile();
       std::vector<recordcheck::SplitRecord> ref = lines ? recordcheck::SplitLines(d) : recordcheck::SplitRecords(d, maxRec);
-      ASSERT_EQ(L().nRecCount, static_cast<int32_t>(ref.size())) << round;
-      for (int32_t n = 1; n <= L().nRecCount; ++n) {
-        ASSERT_EQ(L().FindRecAddr(n), ref[n - 1].addr) << round << " " << n;
-        ASSERT_EQ(L().RecLen(n), ref[n - 1].len) << round << " " << n;
-        ASSERT_EQ(L().RecEnds(n), ref[n - 1].ends) << round << " " << n;
+      ASSERT_EQ(L().View().nRecCount, static_cast<int32_t>(ref.size())) << round;
+      for (int32_t n = 1; n <= L().View().nRecCount; ++n) {
+        ASSERT_EQ(L().View().FindRecAddr(n), ref[n - 1].addr) << round << " " << n;
+        ASSERT_EQ(L().View().RecLen(n), ref[n - 1].len) << round << " " << n;
+        ASSERT_EQ(L().View().RecEnds(n), ref[n - 1].ends) << round << " " << n;
         if (!lines) {
           ASSERT_EQ(Flags(n), ref[n - 1].ends);
         }
       }
       // Every line's bytes, however long, from the file.
-      for (int32_t n = 1; lines && n <= L().nRecCount; n += 97) {
+      for (int32_t n = 1; lines && n <= L().View().nRecCount; n += 97) {
         ASSERT_EQ(Rec(n), d.substr(ref[n - 1].addr - 1, ref[n - 1].len));
       }
     }
@@ -312,22 +312,22 @@ TEST_F(ViewerTest, OpeningByEntryAndReopening) {
   L().GetDir(L().zCurDir);
   int32_t i = EntryOf(L(), "MIXED.TXT");
   ASSERT_GT(i, 0);
-  L().ListAFile(i);
+  L().View().ListAFile(i);
   EXPECT_EQ(L().zCurFile, L().zCurDir + "MIXED.TXT");
-  EXPECT_EQ(L().zReopenFile, L().zCurFile);
-  EXPECT_EQ(L().nFileSize, 10);
+  EXPECT_EQ(L().View().zReopenFile, L().zCurFile);
+  EXPECT_EQ(L().View().nFileSize, 10);
   EXPECT_EQ(L().zDisplayMode, "LIST");
-  EXPECT_EQ(L().nRecCount, 2);
+  EXPECT_EQ(L().View().nRecCount, 2);
   EXPECT_EQ(Row(2).substr(0, 3), "abc");
-  L().LeaveFileView();
-  L().ListAFile(-47);
+  L().View().LeaveFileView();
+  L().View().ListAFile(-47);
   EXPECT_EQ(L().OpenCount, 1);
-  EXPECT_TRUE(L().zReopenFile.empty());
-  L().LeaveFileView();
+  EXPECT_TRUE(L().View().zReopenFile.empty());
+  L().View().LeaveFileView();
   // A file that vanished is reported and the directory page stays.
-  L().zReopenFile = L().zCurFile;
+  L().View().zReopenFile = L().zCurFile;
   std::filesystem::remove(HostPath("Mixed.txt"));
-  L().ListAFile(-47);
+  L().View().ListAFile(-47);
   EXPECT_NE(Transcript().find("text=\"VX1023 - File has been deleted\""), std::string::npos);
   EXPECT_EQ(L().zDisplayMode, "DIR");
   EXPECT_EQ(L().OpenCount, 0);
@@ -336,12 +336,12 @@ TEST_F(ViewerTest, OpeningByEntryAndReopening) {
 TEST_F(ViewerTest, LongScansPumpEventsEvery50MB) {
   View("a.txt", "x\n");
   L().nYieldCount = 1;
-  for (int k = 0; k < 190; ++k) L().GetFdbin(1);
+  for (int k = 0; k < 190; ++k) L().View().GetFdbin(1);
   EXPECT_EQ(L().nYieldCount, 1 + 190 * 262144);
-  L().GetFdbin(1);
+  L().View().GetFdbin(1);
   EXPECT_EQ(L().nYieldCount, 1);  // past 50,000,000: pumped once and started again
   L().nYieldCount = 0;
-  L().GetFdbin(1);
+  L().View().GetFdbin(1);
   EXPECT_EQ(L().nYieldCount, 0);
 }
 
@@ -353,29 +353,29 @@ TEST_F(ViewerTest, LongScansShowTheirProgressEveryHalfSecond) {
   View("a.txt", data);
   auto message = [&] { return Row(25).substr(0, Row(25).find_last_not_of(' ') + 1); };
   L().nYieldCount = 1;
-  L().GetFdbin(1);
+  L().View().GetFdbin(1);
   for (int step : {499, 1}) {
     EXPECT_EQ(message().find("VX1048"), std::string::npos);
     f.session->clock().Advance(step);
-    L().GetFdbin(262145);
+    L().View().GetFdbin(262145);
   }
   EXPECT_EQ(message(), "VX1048 - Reading line 13,107, byte 262,144 of 800,000 (32%) - Esc stops");
   EXPECT_EQ(L().nYieldCount, 1);  // events ran
   f.session->clock().Advance(499);
-  L().GetFdbin(524289);
+  L().View().GetFdbin(524289);
   EXPECT_EQ(message(), "VX1048 - Reading line 13,107, byte 262,144 of 800,000 (32%) - Esc stops");
   L().nYieldCount = 0;
   // Stopped after a segment of 4,203 bytes (600 lines of 7 and 3 bytes): the bytes said
   // are those scanned as grep counts lines, those of the whole records in records.
   for (const bool lines : {false, true}) {
     Begin(80, 25);
-    L().piGrepLines.set = lines;
-    L().nSegBytes = 4203;
+    L().View().piGrepLines.set = lines;
+    L().View().nSegBytes = 4203;
     std::string seven;
     for (int i = 0; i < 1000; ++i) seven += "abcdef\n";
     View("s.txt", seven);
     L().bScanStopped = true;
-    EXPECT_FALSE(L().ScanGoesOn());
+    EXPECT_FALSE(L().View().ScanGoesOn());
     EXPECT_EQ(message(), lines ? "VX1047 - Stopped at line 600, byte 4,203 of 7,000 (60%)"
                                : "VX1047 - Stopped at line 600, byte 4,200 of 7,000 (60%)");
   }
@@ -391,15 +391,15 @@ TEST_F(ViewerTest, DisplayReadOfTheLastSegmentLeavesTheIndexOpen) {
   }
   View("a.txt", data);
   ASSERT_EQ(Rec(9800), data.substr(9799 * 80, 79));
-  ASSERT_LT(L().nRecCount, 9900);
+  ASSERT_LT(L().View().nRecCount, 9900);
   // Back to the top, then a record whose bytes lie past the buffer: its segment is the
   // file's last one, read only for the display.
   Rec(1);
-  EXPECT_EQ(Rec(L().nRecCount).size(), 79u);
-  EXPECT_FALSE(L().bAllIndexed);
+  EXPECT_EQ(Rec(L().View().nRecCount).size(), 79u);
+  EXPECT_FALSE(L().View().bAllIndexed);
   EXPECT_EQ(Rec(10000), data.substr(9999 * 80, 79));
-  L().IndexWholeFile();
-  EXPECT_EQ(L().nRecCount, 10000);
+  L().View().IndexWholeFile();
+  EXPECT_EQ(L().View().nRecCount, 10000);
 }
 
 TEST_F(ViewerTest, SizesAboveTheLongestViewedLengthAreCapped) {
@@ -409,17 +409,17 @@ TEST_F(ViewerTest, SizesAboveTheLongestViewedLengthAreCapped) {
       {2147221503, 2147221503}, {2147221504, 2147221504}, {2147221505, 2147221504}, {2147483648, 2147221504}};
   for (bool any : {false, true}) {
     for (auto [size, viewed] : cases) {
-      L().piAnySize.set = any;
+      L().View().piAnySize.set = any;
       Write("big.bin", "");
       std::filesystem::resize_file(HostPath("big.bin"), static_cast<uintmax_t>(size));
       L().GetDir(L().zCurDir);
       int32_t i = EntryOf(L(), "BIG.BIN");
       ASSERT_GT(i, 0);
-      L().ListAFile(i);
-      EXPECT_EQ(L().nFileSize, any ? size : viewed) << size;
+      L().View().ListAFile(i);
+      EXPECT_EQ(L().View().nFileSize, any ? size : viewed) << size;
       // Capped, it says so once, on the message line.
       EXPECT_EQ(Row(25).find("VX0033 - Viewing the first 2,147,221,504 bytes of "), size > viewed && !any ? 0 : std::string::npos);
-      L().LeaveFileView();
+      L().View().LeaveFileView();
     }
   }
 }
@@ -436,47 +436,47 @@ TEST_F(ViewerTest, FilesBeyond4GiBAreIndexedWhole) {
   }
   const int64_t hole = at - 1 - 6;  // NULs of line 2
   for (bool lines : {false, true}) {
-    L().piAnySize.set = true;
-    L().piGrepLines.set = lines;
+    L().View().piAnySize.set = true;
+    L().View().piGrepLines.set = lines;
     L().GetDir(L().zCurDir);
-    L().ListAFile(EntryOf(L(), "HUGE.BIN"));
-    ASSERT_EQ(L().nFileSize, at + 6);
-    L().IndexWholeFile();
+    L().View().ListAFile(EntryOf(L(), "HUGE.BIN"));
+    ASSERT_EQ(L().View().nFileSize, at + 6);
+    L().View().IndexWholeFile();
     // Records: the hole in pieces of 4,095 bytes; lines: one line of more than 4 GiB.
     const int32_t holeRecs = lines ? 1 : static_cast<int32_t>((hole + 4094) / 4095);
-    ASSERT_EQ(L().nRecCount, 1 + holeRecs + 2);
+    ASSERT_EQ(L().View().nRecCount, 1 + holeRecs + 2);
     if (lines) {
-      EXPECT_EQ(L().RecLen(2), hole);
+      EXPECT_EQ(L().View().RecLen(2), hole);
     }
-    L().AddrCache.rec = -1;  // from the checkpoints, not the cache
-    EXPECT_EQ(L().FindRecAddr(L().nRecCount), at + 4);
-    EXPECT_EQ(Rec(L().nRecCount - 1), "a");
-    EXPECT_EQ(Rec(L().nRecCount), "bb");
+    L().View().AddrCache.rec = -1;  // from the checkpoints, not the cache
+    EXPECT_EQ(L().View().FindRecAddr(L().View().nRecCount), at + 4);
+    EXPECT_EQ(Rec(L().View().nRecCount - 1), "a");
+    EXPECT_EQ(Rec(L().View().nRecCount), "bb");
     // Every checkpoint past 4 GiB is read back whole.
-    for (int32_t n = (L().nRecCount - 2) / 16 * 16; n > 0 && !lines; n -= 16 * 997) {
-      L().AddrCache.rec = -1;
-      ASSERT_EQ(L().FindRecAddr(n), 7 + int64_t{n - 2} * 4095) << n;
+    for (int32_t n = (L().View().nRecCount - 2) / 16 * 16; n > 0 && !lines; n -= 16 * 997) {
+      L().View().AddrCache.rec = -1;
+      ASSERT_EQ(L().View().FindRecAddr(n), 7 + int64_t{n - 2} * 4095) << n;
     }
     // The hex view: offsets of nine digits, and a jump beyond 32 bits.
     ASSERT_TRUE(f.Key("H alt"));
     f.Input("x100000000");
     ASSERT_TRUE(f.Type("#"));
-    EXPECT_EQ(L().nHexTop, int64_t{1} << 32);
+    EXPECT_EQ(L().View().nHexTop, int64_t{1} << 32);
     EXPECT_EQ(Row(2).substr(0, 11), "100000000  ");
     EXPECT_EQ(Row(2).substr(31, 2), "0A");  // the LF at offset 4 GiB + 9
     ASSERT_TRUE(f.Key("H alt"));
-    L().LeaveFileView();
+    L().View().LeaveFileView();
   }
   // Offsets of 8 digits up to a file of exactly 4 GiB, of 9 from one byte more.
   for (const int64_t size : {int64_t{1} << 32, (int64_t{1} << 32) + 1}) {
     std::filesystem::resize_file(HostPath("huge.bin"), static_cast<uintmax_t>(size));
     L().GetDir(L().zCurDir);
-    L().ListAFile(EntryOf(L(), "HUGE.BIN"));
-    L().ALT_H_LST();
+    L().View().ListAFile(EntryOf(L(), "HUGE.BIN"));
+    L().View().ALT_H_LST();
     L().ShowPage();
     EXPECT_EQ(Row(2).substr(0, 10), size > int64_t{1} << 32 ? "000000000 " : "00000000  ") << size;
-    L().ALT_H_LST();
-    L().LeaveFileView();
+    L().View().ALT_H_LST();
+    L().View().LeaveFileView();
   }
 }
 
@@ -490,9 +490,9 @@ struct IndexCopy {
   bool operator==(const IndexCopy&) const = default;
 };
 IndexCopy CopyIndex(Lister& l) {
-  IndexCopy c{{}, {}, l.RecLens.Max(), l.RecAddrs.Max(), l.nLastRecPointer, l.nLongestRec, l.nNextCheckpoint};
-  for (int32_t n = 0; n <= l.nRecCount; ++n) c.lens.push_back(l.RecLens[n]);
-  for (int32_t k = 0; k <= l.nRecCount / 16; ++k) c.addrs.push_back(l.RecAddrs[k]);
+  IndexCopy c{{}, {}, l.View().RecLens.Max(), l.View().RecAddrs.Max(), l.View().nLastRecPointer, l.View().nLongestRec, l.View().nNextCheckpoint};
+  for (int32_t n = 0; n <= l.View().nRecCount; ++n) c.lens.push_back(l.View().RecLens[n]);
+  for (int32_t k = 0; k <= l.View().nRecCount / 16; ++k) c.addrs.push_back(l.View().RecAddrs[k]);
   return c;
 }
 }  // namespace
@@ -514,20 +514,20 @@ TEST_F(ViewerTest, IndexAheadEqualsTheOneThreadIndex) {
   for (int gap = 0; gap < 2 * 128; ++gap) {
     const std::string data = head + std::string(static_cast<size_t>(gap), 'g') + "\n" + body + "\x1a";
     auto indexed = [&](bool ahead) {
-      L().nMaxRecLen = 64;
-      L().nSegBytes = 300 + gap % 61;
-      L().nPieceBytes = gap % 2 == 0 ? 97 : 128;
-      L().nAheadMinRest = ahead ? 0 : INT64_MAX;
-      L().nAheadPieces = 0;
+      L().View().nMaxRecLen = 64;
+      L().View().nSegBytes = 300 + gap % 61;
+      L().View().nPieceBytes = gap % 2 == 0 ? 97 : 128;
+      L().View().nAheadMinRest = ahead ? 0 : INT64_MAX;
+      L().View().nAheadPieces = 0;
       View("p.txt", data);
       if (ahead) {
         // A jump far ahead first: most of the way goes on two threads too.
-        L().nTopRec = static_cast<int32_t>(data.size() / 20);
-        L().LOADEMUP();
-        jumpPieces += L().nAheadPieces;
+        L().View().nTopRec = static_cast<int32_t>(data.size() / 20);
+        L().View().LOADEMUP();
+        jumpPieces += L().View().nAheadPieces;
       }
-      L().IndexWholeFile();
-      pieces += L().nAheadPieces;
+      L().View().IndexWholeFile();
+      pieces += L().View().nAheadPieces;
       return CopyIndex(L());
     };
     const IndexCopy one = indexed(false), two = indexed(true);
@@ -536,7 +536,7 @@ TEST_F(ViewerTest, IndexAheadEqualsTheOneThreadIndex) {
     ASSERT_EQ(two.lens.size(), ref.size() + 1) << gap;
     for (size_t n = 1; n <= ref.size(); ++n)
       ASSERT_EQ(two.lens[n], ref[n - 1].ends * 4096 + ref[n - 1].len) << gap << " " << n;
-    EXPECT_FALSE(L().bCheckForRec(L().nRecCount)) << gap;
+    EXPECT_FALSE(L().View().bCheckForRec(L().View().nRecCount)) << gap;
   }
   EXPECT_GT(pieces, 256 * 20);  // the second thread read most of every file
   EXPECT_GT(jumpPieces, 0);
@@ -552,13 +552,13 @@ TEST_F(ViewerTest, IndexAheadLetsEventsRunEvery50MB) {
   while (data.size() < 60000000) data += line;
   View("big.txt", data);
   L().nYieldCount = 1;
-  L().IndexAhead(L().nFileSize);
+  L().View().IndexAhead(L().View().nFileSize);
   EXPECT_GT(L().nYieldCount, 9000000);
   EXPECT_LT(L().nYieldCount, 10000000);
-  EXPECT_FALSE(L().bAllIndexed);
-  EXPECT_GT(L().nLastRecPointer, 60000000 - kSegBytes - 4096);
+  EXPECT_FALSE(L().View().bAllIndexed);
+  EXPECT_GT(L().View().nLastRecPointer, 60000000 - kSegBytes - 4096);
   L().nYieldCount = 0;
-  L().IndexWholeFile();
-  EXPECT_EQ(L().nRecCount, 1000000);
-  EXPECT_EQ(L().FindRecAddr(999999), 999998 * 60 + 1);
+  L().View().IndexWholeFile();
+  EXPECT_EQ(L().View().nRecCount, 1000000);
+  EXPECT_EQ(L().View().FindRecAddr(999999), 999998 * 60 + 1);
 }

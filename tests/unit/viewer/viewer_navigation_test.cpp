@@ -12,98 +12,98 @@ std::string Lines(int n) {
 }  // namespace
 
 TEST_F(ViewerTest, NConvertReadsHexDecimalAndSuffixes) {
-  EXPECT_EQ(L().NConvert("x1f"), 31);
-  EXPECT_EQ(L().NConvert("0X1F"), 31);
-  EXPECT_EQ(L().NConvert("&H1F"), 31);
-  EXPECT_EQ(L().NConvert("H1F"), 31);
-  EXPECT_EQ(L().NConvert("&HFFFF"), 65535);
-  EXPECT_EQ(L().NConvert("&H8000"), 32768);
-  EXPECT_EQ(L().NConvert("1FH"), 1);
-  EXPECT_EQ(L().NConvert("1H"), 1);
-  EXPECT_EQ(L().NConvert("10K"), 10240);
-  EXPECT_EQ(L().NConvert("2M"), 2097152);
-  EXPECT_EQ(L().NConvert("2048M"), 2048);  // the product would not fit: left as it was
-  EXPECT_EQ(L().NConvert(""), 0);
-  EXPECT_EQ(L().NConvert("abc"), 0);
-  EXPECT_EQ(L().NConvert("-1"), 65535);
-  EXPECT_EQ(L().NConvert("-60000"), -60000);
-  EXPECT_EQ(L().NConvert("x7FFFFFFF"), 2147483647);
+  EXPECT_EQ(L().View().NConvert("x1f"), 31);
+  EXPECT_EQ(L().View().NConvert("0X1F"), 31);
+  EXPECT_EQ(L().View().NConvert("&H1F"), 31);
+  EXPECT_EQ(L().View().NConvert("H1F"), 31);
+  EXPECT_EQ(L().View().NConvert("&HFFFF"), 65535);
+  EXPECT_EQ(L().View().NConvert("&H8000"), 32768);
+  EXPECT_EQ(L().View().NConvert("1FH"), 1);
+  EXPECT_EQ(L().View().NConvert("1H"), 1);
+  EXPECT_EQ(L().View().NConvert("10K"), 10240);
+  EXPECT_EQ(L().View().NConvert("2M"), 2097152);
+  EXPECT_EQ(L().View().NConvert("2048M"), 2048);  // the product would not fit: left as it was
+  EXPECT_EQ(L().View().NConvert(""), 0);
+  EXPECT_EQ(L().View().NConvert("abc"), 0);
+  EXPECT_EQ(L().View().NConvert("-1"), 65535);
+  EXPECT_EQ(L().View().NConvert("-60000"), -60000);
+  EXPECT_EQ(L().View().NConvert("x7FFFFFFF"), 2147483647);
   // A group is three digits: "1,0000" is 1 and a comma, "1,000" a thousand.
-  EXPECT_EQ(L().NConvert("1,000"), 1000);
-  EXPECT_EQ(L().NConvert("1,0000"), 1);
+  EXPECT_EQ(L().View().NConvert("1,000"), 1000);
+  EXPECT_EQ(L().View().NConvert("1,0000"), 1);
   // Beyond 31 bits there is no line number or offset: refused with a message.
-  EXPECT_EQ(L().NConvert("x80000000"), std::nullopt);
-  EXPECT_EQ(L().NConvert("xFFFFFFFFF"), std::nullopt);
-  EXPECT_EQ(L().NConvert("99999999999"), std::nullopt);
+  EXPECT_EQ(L().View().NConvert("x80000000"), std::nullopt);
+  EXPECT_EQ(L().View().NConvert("xFFFFFFFFF"), std::nullopt);
+  EXPECT_EQ(L().View().NConvert("99999999999"), std::nullopt);
   EXPECT_EQ(L().zMessageLine, "VX1026 - Number too large: 99999999999");
 }
 
 TEST_F(ViewerTest, JumpsAreClamped) {
   View("a.txt", Lines(100));
-  L().nTopRec = 10;
+  L().View().nTopRec = 10;
   f.Input("1000");
-  L().RelativeJump("-");
-  EXPECT_EQ(L().nTopRec, 1);
+  L().View().RelativeJump("-");
+  EXPECT_EQ(L().View().nTopRec, 1);
   f.Input("1000");
-  L().RelativeJump("+");
-  EXPECT_EQ(L().nTopRec, 78);  // the last page
+  L().View().RelativeJump("+");
+  EXPECT_EQ(L().View().nTopRec, 78);  // the last page
   EXPECT_NE(Transcript().find("INPUT caption=\"Relative jump\" prompt=\"VX0040 - Enter the number of lines to increment\" default=\"0\""),
             std::string::npos);
   f.Input("50");
-  L().JUMP2LINE();
-  EXPECT_EQ(L().nTopRec, 50);
+  L().View().JUMP2LINE();
+  EXPECT_EQ(L().View().nTopRec, 50);
   f.Input(std::nullopt);  // Cancel reads as 0: the top
-  L().JUMP2LINE();
-  EXPECT_EQ(L().nTopRec, 1);
+  L().View().JUMP2LINE();
+  EXPECT_EQ(L().View().nTopRec, 1);
   f.Input("x80000000");
-  L().nTopRec = 7;
-  L().JUMP2LINE();
-  EXPECT_EQ(L().nTopRec, 7);
+  L().View().nTopRec = 7;
+  L().View().JUMP2LINE();
+  EXPECT_EQ(L().View().nTopRec, 7);
 }
 
 TEST_F(ViewerTest, HorizontalOffsetKeys) {
   View("n.txt", std::string(90, 'n') + "\n");
   L().ShowPage();
   f.Key("Right ctrl");  // 90 - 80 + 1 = 11 is rounded up, never to the nearest ten
-  EXPECT_EQ(L().nHOffset, 20);
+  EXPECT_EQ(L().View().nHOffset, 20);
   View("a.txt", std::string(95, 'a') + "\n" + std::string(50, 'b') + "\n");
   L().ShowPage();
   f.Key("Right ctrl");
-  EXPECT_EQ(L().nHOffset, 20);
-  EXPECT_EQ(L().zRuler.substr(0, 10), "....v....3");
+  EXPECT_EQ(L().View().nHOffset, 20);
+  EXPECT_EQ(L().View().zRuler.substr(0, 10), "....v....3");
   f.Key("Left ctrl");
-  EXPECT_EQ(L().nHOffset, 0);
+  EXPECT_EQ(L().View().nHOffset, 0);
   for (int i = 0; i < 500; ++i) f.Key("Right");
-  EXPECT_EQ(L().nHOffset, 4050);
+  EXPECT_EQ(L().View().nHOffset, 4050);
   f.Key("Left");
-  EXPECT_EQ(L().nHOffset, 4040);
-  L().nWrapMode = 2;
+  EXPECT_EQ(L().View().nHOffset, 4040);
+  L().View().nWrapMode = 2;
   f.Key("Right");
-  EXPECT_EQ(L().nHOffset, 4040);
+  EXPECT_EQ(L().View().nHOffset, 4040);
   EXPECT_EQ(Row(25).substr(0, 6), "VX1016");
-  L().nWrapMode = 0;
+  L().View().nWrapMode = 0;
   f.Key("H alt");  // the hex view
   f.Key("Left");
-  EXPECT_EQ(L().nHOffset, 4040);
+  EXPECT_EQ(L().View().nHOffset, 4040);
 }
 
 TEST_F(ViewerTest, CharacterKeysOfTheView) {
   View("a.txt", Lines(100));
   L().ShowPage();
   f.Type(" ");
-  EXPECT_EQ(L().nTopRec, 24);
+  EXPECT_EQ(L().View().nTopRec, 24);
   f.Type("u");
-  EXPECT_EQ(L().nTopRec, 1);
+  EXPECT_EQ(L().View().nTopRec, 1);
   f.Type("B");
-  EXPECT_EQ(L().nTopRec, 78);
+  EXPECT_EQ(L().View().nTopRec, 78);
   EXPECT_EQ(Row(24).substr(0, 8), "line 100");
   f.Type("t");
-  EXPECT_EQ(L().nTopRec, 1);
+  EXPECT_EQ(L().View().nTopRec, 1);
   f.Type("w");
-  EXPECT_EQ(L().nWrapMode, 2);
+  EXPECT_EQ(L().View().nWrapMode, 2);
   EXPECT_EQ(Row(25).substr(0, 21), "VX0202 - Word Wrap ON");
   f.Type("W");
-  EXPECT_EQ(L().nWrapMode, 0);
+  EXPECT_EQ(L().View().nWrapMode, 0);
   EXPECT_EQ(Row(25).substr(0, 22), "VX0203 - Line Wrap OFF");
   f.Type("7");
   EXPECT_TRUE(L().TDISPLAY & TD_STRIP);
@@ -119,7 +119,7 @@ TEST_F(ViewerTest, CharacterKeysOfTheView) {
   L().nYieldCount = 5;
   f.Type("B");
   EXPECT_EQ(L().nYieldCount, 0);
-  EXPECT_EQ(L().nTopRec, 1);
+  EXPECT_EQ(L().View().nTopRec, 1);
 }
 
 TEST_F(ViewerTest, LeavingTheViewClosesTheFile) {
@@ -127,7 +127,7 @@ TEST_F(ViewerTest, LeavingTheViewClosesTheFile) {
   EXPECT_EQ(L().OpenCount, 1);
   f.Type("q");
   EXPECT_EQ(L().OpenCount, 0);
-  EXPECT_EQ(L().hFdbin, kInvalidFile);
+  EXPECT_EQ(L().View().hFdbin, kInvalidFile);
   EXPECT_TRUE(L().TDISPLAY & TD_DIR);
   View("b.txt", Lines(3));
   f.Key("Esc");
@@ -138,22 +138,22 @@ TEST_F(ViewerTest, LeavingTheViewClosesTheFile) {
 TEST_F(ViewerTest, HexPagingArithmetic) {
   View("a.txt", std::string(1000, 'h'));
   L().TDISPLAY |= TD_HEX;
-  L().nHexMask = -16;
-  L().nHexTop = 0;
-  L().nBottomRec = 352;
-  L().LIST_PAGEMOVE(kVkPgUp);
-  EXPECT_EQ(L().nHexTop, 0);
-  L().LIST_PAGEMOVE(kVkEnd);
-  EXPECT_EQ(L().nHexTop, 992 - 352);
-  L().LIST_PAGEMOVE(kVkDown);
-  EXPECT_EQ(L().nHexTop, 656);
-  L().nHexTop = 992;
-  L().LIST_PAGEMOVE(kVkDown);
-  EXPECT_EQ(L().nHexTop, 992);
+  L().View().nHexMask = -16;
+  L().View().nHexTop = 0;
+  L().View().nBottomRec = 352;
+  L().View().LIST_PAGEMOVE(kVkPgUp);
+  EXPECT_EQ(L().View().nHexTop, 0);
+  L().View().LIST_PAGEMOVE(kVkEnd);
+  EXPECT_EQ(L().View().nHexTop, 992 - 352);
+  L().View().LIST_PAGEMOVE(kVkDown);
+  EXPECT_EQ(L().View().nHexTop, 656);
+  L().View().nHexTop = 992;
+  L().View().LIST_PAGEMOVE(kVkDown);
+  EXPECT_EQ(L().View().nHexTop, 992);
   f.Input("5000");
-  L().JUMP2LINE();
-  EXPECT_EQ(L().nHexTop, 999);
+  L().View().JUMP2LINE();
+  EXPECT_EQ(L().View().nHexTop, 999);
   f.Input("2000");
-  L().RelativeJump("-");
-  EXPECT_EQ(L().nHexTop, 0);
+  L().View().RelativeJump("-");
+  EXPECT_EQ(L().View().nHexTop, 0);
 }
