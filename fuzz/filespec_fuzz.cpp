@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "dirlist/entry_list.h"
 #include "sandbox_session.h"
 
 using namespace tembra;
@@ -23,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);
   try {
     l.ParseFileSpec(text);
-    if (l.nSizeMin < 0 || l.nSizeMin > 1073741824) __builtin_trap();
+    if (l.Entries().nSizeMin < 0 || l.Entries().nSizeMin > 1073741824) __builtin_trap();
     std::string d = l.zDateFix(text);
     if (text.find('/') != std::string::npos && !d.empty() && d.size() != 8) __builtin_trap();
     l.View().NConvert(text);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/lister.h"
+#include "dirlist/entry_list.h"
 #include "viewer/file_view.h"
 
 namespace tembra {
@@ -207,20 +208,20 @@ void FindExactSwitch(Lister& l, const SwitchWord& s) {
 
 // "/Q": the sort letter, "+" or "-" in front for the direction.
 void SortSwitch(Lister& l, const SwitchWord& s) {
-  l.bSortAscending = true;
-  l.zSortLetter = "F";
+  l.Entries().bSortAscending = true;
+  l.Entries().zSortLetter = "F";
   std::string R = Mid(s.U, 3);
   if (Left(R, 1) == "+") {
     R = Mid(R, 2);
   } else if (Left(R, 1) == "-") {
     R = Mid(R, 2);
-    l.bSortAscending = false;
+    l.Entries().bSortAscending = false;
   }
   // No letter after the switch keeps the name order: an empty letter would leave the
   // sort with nothing to sort by.
   if (R.empty())
     l.MsgBox(MsgText(Msg::VX1032), "", MsgButtons::OK);
-  else if (InStr("DFSENRU", Left(R, 1)) > 0) l.zSortLetter = Left(R, 1);
+  else if (InStr("DFSENRU", Left(R, 1)) > 0) l.Entries().zSortLetter = Left(R, 1);
 }
 
 bool IsDigitAt(const std::string& O, size_t k) { return k < O.size() && O[k] >= '0' && O[k] <= '9'; }

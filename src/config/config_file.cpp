@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "core/lister.h"
+#include "dirlist/entry_list.h"
+#include "dirlist/dir_page.h"
 #include "viewer/file_view.h"
 
 namespace tembra {
@@ -332,7 +334,7 @@ KeywordOutcome Colour(Lister& l, const ConfigLine& c) {
 KeywordOutcome Columns(Lister& l, const ConfigLine& c) {
   double v = Val(c.W2);
   // Zero means as many columns as fit; a negative count would break the page layout.
-  if (v < 9 && v >= 0) l.nDirColumnsSet = static_cast<int32_t>(RoundHalfEven(v));
+  if (v < 9 && v >= 0) l.Entries().nDirColumnsSet = static_cast<int32_t>(RoundHalfEven(v));
   return kDone;
 }
 
@@ -390,7 +392,7 @@ KeywordOutcome TraceLog(Lister& l, const ConfigLine& c) {
 // taken from the line as typed.
 KeywordOutcome ListFileName(Lister& l, const ConfigLine& c) {
   long at = c.has(2) ? InStr(c.line, c.W2) : 0;
-  l.zListFileName = at > 0 ? Mid(c.typed, at, static_cast<long>(c.W2.size())) : std::string();
+  l.Dir().zListFileName = at > 0 ? Mid(c.typed, at, static_cast<long>(c.W2.size())) : std::string();
   return kDone;
 }
 
@@ -398,8 +400,8 @@ KeywordOutcome DirectoryOptions(Lister& l, const ConfigLine& c) {
   for (int i = 2; i <= c.words; ++i) {
     const std::string W = l.zParm[i];
     const std::string w2 = Left(W, 2), w3 = Left(W, 3), w4 = Left(W, 4), w5 = Left(W, 5);
-    if (w4 == "NOSH" || w3 == "NSH" || w3 == "NO1" || w3 == "N12") l.bShortFormat = false, l.bShortFormatChosen = true;
-    else if (w3 == "SHO") l.bShortFormat = true, l.bShortFormatChosen = true;
+    if (w4 == "NOSH" || w3 == "NSH" || w3 == "NO1" || w3 == "N12") l.Entries().bShortFormat = false, l.Entries().bShortFormatChosen = true;
+    else if (w3 == "SHO") l.Entries().bShortFormat = true, l.Entries().bShortFormatChosen = true;
     else if (w4 == "YYMM") l.bMMDD = l.bDDMM = false;
     else if (w4 == "MMDD") { l.bMMDD = true; l.bDDMM = false; }
     else if (w4 == "DDMM") { l.bMMDD = false; l.bDDMM = true; }
@@ -408,25 +410,25 @@ KeywordOutcome DirectoryOptions(Lister& l, const ConfigLine& c) {
     else if (w3 == "ACC") { l.iDateCol = kZdAccessTime; l.iTimeCol = ZdClockCol(kZdAccessTime); }
     else if (w3 == "CRE") { l.iDateCol = kZdCreateTime; l.iTimeCol = ZdClockCol(kZdCreateTime); }
     else if (w3 == "UPD") { l.iDateCol = kZdWriteTime; l.iTimeCol = ZdClockCol(kZdWriteTime); }
-    else if (w3 == "NOT") l.nTimeWidth = 0;
-    else if (w2 == "T9" || InStr(W, "SS+") > 0) l.nTimeWidth = 9;
-    else if (w2 == "T8" || InStr(W, ":SS") > 0) l.nTimeWidth = 8;
-    else if (w2 == "T6" || InStr(W, "SS") > 0) l.nTimeWidth = 6;
-    else if (w2 == "T5" || InStr(W, ":MM") > 0) l.nTimeWidth = 5;
-    else if (w2 == "T4" || InStr(W, "HHMM") > 0) l.nTimeWidth = 4;
-    else if (w3 == "ALL") l.bShowHidden = l.bShowSystem = l.bShowReadOnly = true;
-    else if (w3 == "HID") l.bShowHidden = true;
-    else if (w3 == "NOH") l.bShowHidden = false;
-    else if (w3 == "SYS") l.bShowSystem = true;
-    else if (w5 == "NOSYS") l.bShowSystem = false;
-    else if (w3 == "NOR") l.bShowReadOnly = false;
-    else if (w3 == "REA") l.bShowReadOnly = true;
-    else if (w3 == "ATT") l.nAttrWidth = 4;
-    else if (w3 == "NOA") l.nAttrWidth = 0;
+    else if (w3 == "NOT") l.Entries().nTimeWidth = 0;
+    else if (w2 == "T9" || InStr(W, "SS+") > 0) l.Entries().nTimeWidth = 9;
+    else if (w2 == "T8" || InStr(W, ":SS") > 0) l.Entries().nTimeWidth = 8;
+    else if (w2 == "T6" || InStr(W, "SS") > 0) l.Entries().nTimeWidth = 6;
+    else if (w2 == "T5" || InStr(W, ":MM") > 0) l.Entries().nTimeWidth = 5;
+    else if (w2 == "T4" || InStr(W, "HHMM") > 0) l.Entries().nTimeWidth = 4;
+    else if (w3 == "ALL") l.Dir().bShowHidden = l.Dir().bShowSystem = l.Dir().bShowReadOnly = true;
+    else if (w3 == "HID") l.Dir().bShowHidden = true;
+    else if (w3 == "NOH") l.Dir().bShowHidden = false;
+    else if (w3 == "SYS") l.Dir().bShowSystem = true;
+    else if (w5 == "NOSYS") l.Dir().bShowSystem = false;
+    else if (w3 == "NOR") l.Dir().bShowReadOnly = false;
+    else if (w3 == "REA") l.Dir().bShowReadOnly = true;
+    else if (w3 == "ATT") l.Entries().nAttrWidth = 4;
+    else if (w3 == "NOA") l.Entries().nAttrWidth = 0;
     else if (l.IfNum(W, 1) >= 0) {
-      l.bShortFormat = false;
-      l.bShortFormatChosen = true;
-      l.nNameWidth = Clamp(WholeValue(W), 8, 50);
+      l.Entries().bShortFormat = false;
+      l.Entries().bShortFormatChosen = true;
+      l.Entries().nNameWidth = Clamp(WholeValue(W), 8, 50);
     }
   }
   return kDone;
@@ -595,6 +597,8 @@ template <class Record>
 Record& FieldRecord(Lister& l) {
   if constexpr (std::is_base_of_v<Record, Lister>) return l;
   else if constexpr (std::is_base_of_v<Record, FileView>) return l.View();
+  else if constexpr (std::is_base_of_v<Record, EntryList>) return l.Entries();
+  else if constexpr (std::is_base_of_v<Record, DirPage>) return l.Dir();
 }
 template <class M>
 struct MemberRecord;
@@ -615,9 +619,9 @@ KeywordOutcome ProfileItemOnOff(Lister& l, const ConfigLine& c) {
 
 // FULLNAMES ON: the columned layout with full names; OFF: the compact layout.
 KeywordOutcome FullNames(Lister& l, const ConfigLine& c) {
-  if (ProfileItemOnOff<&Lister::piFullNames>(l, c) != kDone) return kInvalid;
-  l.bShortFormat = !*l.piFullNames.set;
-  l.bShortFormatChosen = true;
+  if (ProfileItemOnOff<&EntryList::piFullNames>(l, c) != kDone) return kInvalid;
+  l.Entries().bShortFormat = !*l.Entries().piFullNames.set;
+  l.Entries().bShortFormatChosen = true;
   return kDone;
 }
 
@@ -663,7 +667,7 @@ constexpr KeywordRule kKeywordRules[] = {
     {{Is("PROFILE")}, 0, ProfileKeyword},
     {{Is("RUNLOCAL")}, 0, RunLocal},
     {{Is("FULLNAMES")}, 0, FullNames},
-    {{Is("BACKSPACE")}, 0, ProfileItemOnOff<&Lister::piBackspaceUp>},
+    {{Is("BACKSPACE")}, 0, ProfileItemOnOff<&DirPage::piBackspaceUp>},
     {{Is("SHOWNAME")}, 0, ProfileItemOnOff<&FileView::piShowName>},
     {{Is("FILESIZE")}, 0, FileSizeKeyword},
     {{Is("LINES")}, 0, LinesKeyword},

@@ -37,11 +37,6 @@ struct ConfigState {
   bool bFileArgSeen = false;
   bool bWinSizeSet = false;
   std::string zRelaunchParm;
-
-  // ---- file specification filters
-  std::string zNameFilter;    // upper-case name pattern
-  std::string zDateFrom, zDateTo;  // yyyymmdd
-  int32_t nSizeMin = 0, nSizeMax = 0;
 };
 
 }  // namespace tembra

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "core/lister.h"
+#include "dirlist/entry_list.h"
 
 namespace tembra {
 
@@ -25,10 +26,10 @@ int32_t ToInt32(double v) {
 void Lister::ParseFileSpec(const std::string& zInSpec) {
   std::string spec = Trim(zInSpec);
   if (spec == "*") {
-    nSizeMin = nSizeMax = 0;
-    zNameFilter.clear();
-    zDateFrom.clear();
-    zDateTo.clear();
+    Entries().nSizeMin = Entries().nSizeMax = 0;
+    Entries().zNameFilter.clear();
+    Entries().zDateFrom.clear();
+    Entries().zDateTo.clear();
     return;
   }
   if (Left(spec, 1) == ">") spec = UCase(spec);
@@ -38,30 +39,30 @@ void Lister::ParseFileSpec(const std::string& zInSpec) {
     long p = InStr(T, "-");
     if (p == 0) {
       std::string d = zDateFix(Mid(T, 2));
-      if (zDateTo.empty() || d <= zDateTo) {
-        zDateFrom = d;
+      if (Entries().zDateTo.empty() || d <= Entries().zDateTo) {
+        Entries().zDateFrom = d;
       } else {
         VXERROR(MsgText(Msg::VX1028));
-        zDateFrom.clear();
-        zDateTo.clear();
+        Entries().zDateFrom.clear();
+        Entries().zDateTo.clear();
       }
     } else if (p == 2) {
       std::string d = zDateFix(Mid(T, 3));
-      if (zDateFrom.empty() || d >= zDateFrom) {
-        zDateTo = d;
+      if (Entries().zDateFrom.empty() || d >= Entries().zDateFrom) {
+        Entries().zDateTo = d;
       } else {
         VXERROR(MsgText(Msg::VX1028));
-        zDateFrom.clear();
-        zDateTo.clear();
+        Entries().zDateFrom.clear();
+        Entries().zDateTo.clear();
       }
     } else {
-      zDateFrom = zDateFix(Mid(T, 2, p - 2));
-      zDateTo = zDateFix(Mid(T, p + 1));
+      Entries().zDateFrom = zDateFix(Mid(T, 2, p - 2));
+      Entries().zDateTo = zDateFix(Mid(T, p + 1));
       // An unreadable bound means no bound and is not compared.
-      if (!zDateFrom.empty() && !zDateTo.empty() && zDateFrom > zDateTo) {
+      if (!Entries().zDateFrom.empty() && !Entries().zDateTo.empty() && Entries().zDateFrom > Entries().zDateTo) {
         VXERROR(MsgText(Msg::VX1028Range));
-        zDateFrom.clear();
-        zDateTo.clear();
+        Entries().zDateFrom.clear();
+        Entries().zDateTo.clear();
       }
     }
     return;
@@ -74,7 +75,7 @@ void Lister::ParseFileSpec(const std::string& zInSpec) {
     if (p == 0) {
       minPart = T;
     } else if (p == 1) {
-      nSizeMin = 0;
+      Entries().nSizeMin = 0;
       maxPart = Mid(T, 2);
     } else {
       minPart = Left(T, p - 1);
@@ -82,13 +83,13 @@ void Lister::ParseFileSpec(const std::string& zInSpec) {
     }
     if (!minPart.empty()) {
       double v = std::clamp(SizePart(minPart), 0.0, 1073741824.0);  // no file is smaller than 0
-      nSizeMin = ToInt32(v);
-      nSizeMax = 2147483647;
+      Entries().nSizeMin = ToInt32(v);
+      Entries().nSizeMax = 2147483647;
     }
     if (!maxPart.empty()) {
       double v = SizePart(maxPart);
       if (v > 2147483647.0) v = 0;
-      nSizeMax = ToInt32(v);
+      Entries().nSizeMax = ToInt32(v);
     }
     return;
   }
@@ -97,7 +98,7 @@ void Lister::ParseFileSpec(const std::string& zInSpec) {
   if (InStr(f, ".") == 0) f += InStr(f, "*") > 0 ? ".*" : "*.*";
   f = Trim(NameU(f));
   if (f == "*.*" || f == "*") f.clear();
-  zNameFilter = f;
+  Entries().zNameFilter = f;
 }
 
 std::string Lister::zDateFix(const std::string& zDateIn) {

@@ -1,5 +1,7 @@
 // The input-file list: stepping through the files named on the command line.
 #include "core/lister.h"
+#include "dirlist/entry_list.h"
+#include "dirlist/dir_page.h"
 #include "viewer/file_view.h"
 
 namespace tembra {
@@ -31,12 +33,12 @@ void Lister::Next_IINPFiles(int iParm) {
     zCurDir = dir;
     if (Mid(zCurDir, 2, 1) == ":") zCurDrive = UCase(Left(zCurDir, 1));
     P.files.ChangeDirectory(zCurDir);
-    GetDir(zCurDir);
+    Dir().GetDir(zCurDir);
   } else if (DoesFileExist(file) == 0) {
     ListInpFiles();
   } else {
     // The file has gone: say so and show its directory as it is now.
-    GetDir(zCurDir);
+    Dir().GetDir(zCurDir);
   }
 }
 
@@ -44,16 +46,16 @@ void Lister::ListInpFiles() {
   const std::string& file = zInpFiles[iInpFile];
   const std::string stored = Mid(file, InStrRev(file, "\\") + 1);
   std::string name = NameU(stored);
-  nLenName = static_cast<int32_t>(name.size());
+  Entries().nLenName = static_cast<int32_t>(name.size());
   // The entry of exactly the listed name; where names differ only in letter case, the
   // first of the same upper-case name would be its twin. Only when no entry has the
   // exact name is the first of the same upper-case name taken.
   int32_t found = 0;
-  for (int32_t r = 1; r <= nZDir; ++r) {
-    const std::string& rec = ZDIR[r];
+  for (int32_t r = 1; r <= Entries().nZDir; ++r) {
+    const std::string& rec = Entries().Record(r);
     // The name length must agree too, so that a longer name with the same beginning
     // is never taken for the file.
-    if (ZdNameLength(rec) != nLenName || ZdField(rec, kZdName, nLenName) != name) continue;
+    if (ZdNameLength(rec) != Entries().nLenName || ZdField(rec, kZdName, Entries().nLenName) != name) continue;
     if (found == 0) found = r;
     if (ZdNameStored(rec) == stored) {
       found = r;

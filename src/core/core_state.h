@@ -108,6 +108,7 @@ struct CoreState {
   std::string zQuote = "\"";
   std::string zUnprintable;
   std::array<std::string, 16> zHexDigit;
+  FindData VTOC;  // the find-data record shared by the scans (Get1Vtoc, zVtocToDir)
 
   // Dates as pages show them: the entry-record column of the date and time shown (write,
   // creation or access time), and the order (year first, month first, day first)

@@ -3,6 +3,7 @@
 #include "core/lister.h"
 #include "core/unicode.h"
 #include "dirlist/dir_page.h"
+#include "dirlist/entry_list.h"
 #include "input/help_screen.h"
 #include "input/sort_prompt.h"
 #include "viewer/file_view.h"
@@ -46,6 +47,7 @@ std::string Lister::InputBox(const std::string& prompt, const std::string& capti
 
 Lister::Lister(Platform& platform)
     : P(platform),
+      entries_(std::make_unique<EntryList>(*this)),
       dir_(std::make_unique<DirPage>(*this)),
       view_(std::make_unique<FileView>(*this)),
       zip_(std::make_unique<ZipPage>(*this)),

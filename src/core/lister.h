@@ -16,6 +16,7 @@
 namespace tembra {
 
 class DirPage;
+class EntryList;
 class FileView;
 class HelpScreen;
 class SortPrompt;
@@ -31,6 +32,8 @@ class Lister : public ListerState {
   Platform& P;
 
   // ------------------------------------------------------------ the parts of the window
+  EntryList& Entries() { return *entries_; }  // the entries the directory page and the ZIP listing show
+  const EntryList& Entries() const { return *entries_; }
   DirPage& Dir() { return *dir_; }          // the directory page
   FileView& View() { return *view_; }       // the file view, text and hex
   ZipPage& Zip() { return *zip_; }       // the ZIP listing
@@ -104,8 +107,6 @@ class Lister : public ListerState {
   void Log340(const std::string& zText);
   // Counts the one open file (a name) or its close ("") in OpenCount; a mismatch is a fault.
   void LogOpen(const std::string& zName);
-  // With the dump switch on, writes the entry table to zName in the dump folder (else the listed one).
-  void DumpDir(const std::string& zName);
   // Gives the text back as it is (the plain counterpart of QQ).
   std::string VV(const std::string& zString);
   // Unscrambles a text the program keeps scrambled (closing texts, headings).
@@ -165,8 +166,6 @@ class Lister : public ListerState {
   // The one place where what a key's action returns is applied: Rescan reads the folder
   // again (GetDir) and draws, Redraw draws the page (ShowPage).
   void ApplyKeyNext(KeyNext next);
-  // A click on an entry list moves the cursor (top and bottom rows: a page or an end).
-  void ClickOnEntryList();
   // Keeps the mouse position (rounded), button and shift state.
   void Form_MouseDown(int Button, int Shift, double X, double Y);
   // The same as Form_MouseDown.
@@ -179,20 +178,6 @@ class Lister : public ListerState {
   void Form_DblClick();
   // The mouse position as a 1-based character row and column (nMouseRow, nMouseCol); returns 0.
   int MouseCharacters();
-  // Moves the directory cursor by RelMove and the page by PageMove (single steps wrap); draws.
-  void CursorMove(int32_t RelMove, int32_t PageMove);
-  void CursorKey(int KeyCode, int Shift);  // PgUp, PgDn, End, Home and the arrows on an entry list
-  KeyNext DirModeKeyPress(int keyascii);  // the character commands of the directory page
-  void SetDirColumns(int columns);           // 0-9: the number of entry columns
-  void AskFileSpec();                        // F: the file specification of the shown files
-  void AskNewPath();                         // P: a drive, folder or host path to go to
-  void AskSizeRange();                       // "&": the size range of the shown files
-  void AskConfigLine();                      // "?": one configuration line
-  void FollowCharset(const std::string& cwd);  // the file layer follows a changed set
-  void OpenSortPrompt();                     // S: the sort prompt
-  void RedrawWhole();                        // the next page of entries is drawn whole
-  void EntryListTitle();                     // the title line's fields of an entry list
-  void CopyMoveDeleteAtCursor(char command);  // B, C, D, M on the entry under the cursor
   void PaintMessageLine(const std::string& text);  // the message line shows this text
   void HintKeys();                     // a key that does nothing: says once that F1 lists the keys
   void HintTypedKey(int keyascii);     // the same for a character no command took
@@ -210,48 +195,14 @@ class Lister : public ListerState {
   bool FileStillComing();
 
   // ------------------------------------------------------------ dirlist: scan, sort, page
-  // Reads folder zMyPath into the entry table, marks and sorts it, shows it (or views the input file).
-  void GetDir(const std::string& zMyPath);
   // One file's data into VTOC; 0 when not found (else the handle, already closed).
   FindHandle Get1Vtoc(const std::string& zFileName);
   // The entry record (names, time stamps, size, attributes) of the file in VTOC.
   std::string zVtocToDir();
-  // Grows the entry table to hold entry INEW.
-  void ExpandZDir(int32_t INEW);
-  // Each entry's ignore mark from the file specification and size range; then SORTEMALL.
-  void MarkIgnore();
   // A number formatted with ZFormat, right-aligned in the format's width.
   std::string qbFl(double nLong, const std::string& ZFormat);
   // The same as qbFl.
   std::string vxFD(double Doubler, const std::string& ZFormat);
-  // The gap table of the Shell sort (nSortGap).
-  void PopulateSort();
-  // Sorts the entry records by upper-case name (after a scan found them out of order).
-  void SORT1ST();
-  // The shown entries (nSZDir) in the order zSortLetter asks; the cursor onto zFindName.
-  void SORTEMALL();
-  // The directory-page line of entry IndxD in nChars cells (zFormat1Old in the short format).
-  std::string zFormat1New(int32_t IndxD, int32_t nChars);
-  // The short-format line of entry SDZFI in nChars cells: the 8.3 name and what fits.
-  std::string zFormat1Old(int32_t SDZFI, int32_t nChars);
-  // Draws the directory page: title line and entry columns, or only the cursor (bCursorOnly).
-  void DosDir();
-  // The first entry of the page that holds entry ICURSOR (-1 with no page lines).
-  int32_t iFindUl(int32_t ICURSOR);
-  // Writes the shown entries to the list file; false when it could not be written.
-  bool bDirectoryList();
-  // Enter (or ".") on the cursor entry: up, into a folder or the file view; always 0.
-  int nEnterInDirMode(const std::string& zKey);
-  // The key-down commands of the directory page; true when one took the key over.
-  bool bDIR_Keydown(int Shift, int KeyCode);
-  bool EditAtCursor(bool withEdit);  // Ctrl+E / Alt+E; false when the backup copy failed
-  void DeleteKeyDown(int Shift);     // Delete with Shift, Ctrl or Alt on the directory page
-  // Goes to a typed drive or folder (zCurDir); false when it is missing or unreadable.
-  bool BDOS_CD(const std::string& zNewPath);
-  // True when a folder can be read; otherwise says which one and why (VX1040).
-  bool FolderReadable(const std::string& folder);
-  std::string zTypedFolder(const std::string& typed);  // a typed host or relative path in Windows form
-  void SetCursorEntry();  // the cursor-entry fields (iCurZDir, zCurType, names, zCurFile)
 
   // ------------------------------------------------------------ fileops: copy, programs, temporary files
   // 0: a file, 1: a folder or bare drive, -1: nothing (a pattern: what matches).
@@ -277,14 +228,6 @@ class Lister : public ListerState {
   // ShellAndWait for a program the configuration named; false (and a message) when the
   // platform refuses to look for it in the current folder.
   bool ShellConfiguredAndWait(const std::string& command, const std::string& program, bool allowLocal);
-  // The name of the entry under the cursor for a command line relative to zCurDir:
-  // the upper-case name, or the stored-case one where another entry of the folder has
-  // the same upper-case name (the upper-case one would address that other entry).
-  std::string zCurCommandName();
-  // Runs the program under the cursor (parameters asked when bAskForParm); 0, or 12 when refused.
-  int InvokeProgramAtCursor(bool bAskForParm);
-  // Opens a file with the program its extension is set for, or the system's opener.
-  void CallWindowsProgram(const std::string& zFile);
   // Now as yyyymmddhhmmss.
   std::string ZCurrentTime();
   // A new temporary name for entry INDEXZDIR: _Vyymmdd.VXhhmm, ZCHARS, ".", its name.
@@ -306,18 +249,6 @@ class Lister : public ListerState {
   bool bCopyVerified();  // the last copy is a different file with the source's bytes
 
   // ------------------------------------------------------------ zip: archive listing
-  // The ZIP archive under the cursor listed as entries; a bad one is refused with a message.
-  void ProcessZ(const std::string& zWhat);
-  // The NTFS time stamps in an extra field at nZEOffset as text; empty without them.
-  std::string zZipExtra(const std::string& zExtra, int64_t nZEOffset);
-  // A little-endian number of length bytes at 0-based offset of text (signed 32-bit).
-  int32_t NumGet(const std::string& text, int32_t offset, int32_t length);
-  // An MS-DOS date as yyyymmdd.
-  std::string zDateGet(int32_t iDate);
-  // An MS-DOS time as hhmmss.
-  std::string zTimeGet(int32_t iTime);
-  // The character commands of the ZIP listing: Rescan when the folder is read again.
-  KeyNext ZIP_KeyPress(const std::string& character);
 
   // ------------------------------------------------------------ config: configuration, command line, colours
   // Splits a line into words (quoted ones whole) in zParm[1..nParms].
@@ -354,10 +285,6 @@ class Lister : public ListerState {
 
  private:
   // ------------------------------------------------------------ steps of long procedures
-  // DosDir
-  int32_t DirPageGeometry();            // the entry columns of the page; returns their width
-  void DirColumnBars(int32_t w, long cw);  // the bars between the entry columns
-  void DirPageEntries(int32_t w, long cw, long pitch);  // draws the entries of the page
   // LoadNow
   void StartupDefaults();       // clock, buffers, the settings' defaults, the viewer's tables
   void StartupFolder();         // the current folder (checked), the command line, the drive table
@@ -366,6 +293,7 @@ class Lister : public ListerState {
   void VtocStamps(std::string& rec);  // the found file's three time stamps into its record
 
   std::mt19937 rng_{12345};
+  std::unique_ptr<EntryList> entries_;
   std::unique_ptr<DirPage> dir_;
   std::unique_ptr<FileView> view_;
   std::unique_ptr<ZipPage> zip_;

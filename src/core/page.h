@@ -40,6 +40,10 @@ class Page {
   // the character set.
   virtual void Title() = 0;
   virtual void TitleEnd() {}
+  // Only the cursor's move is drawn next time: the frame stays (ShowPage draws none).
+  virtual bool CursorOnly() const { return false; }
+  // The next drawing is of the whole page (a screen over it went away).
+  virtual void RedrawWhole() {}
   virtual const KeySection& Keys() const = 0;        // its key table
   virtual std::string CaptionWord() const = 0;       // its word in the caption (zDisplayMode)
 };

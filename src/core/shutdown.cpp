@@ -147,23 +147,6 @@ void Lister::LogOpen(const std::string& zName) {
   }
 }
 
-void Lister::DumpDir(const std::string& zName) {
-  if (!bDumpDir) return;
-  std::string out;
-  for (int32_t i = 0; i <= EntryTable(*this).Last(); ++i) {
-    if (ZDIR[i].empty()) continue;
-    out += Format(i, "0000") + " " + ZDIR[i] + "\r\n";
-  }
-  out += "*******\r\n";
-  // The dump folder is a developer location; where it does not exist the dump goes
-  // to the current directory instead.
-  std::string folder = DoesFileExist(Left(zDumpFolder, static_cast<long>(zDumpFolder.size()) - 1)) == 1 ? zDumpFolder : zCurDir;
-  if (P.files.WriteWholeFile(folder + zName, out)) return;
-  std::string text = MsgText(Msg::VX1030Dump, folder + zName);
-  if (int err = P.files.LastFileError()) text += " - " + P.files.ErrorText(err);
-  VXERROR(text);
-}
-
 std::string Lister::VV(const std::string& zString) { return zString; }
 
 std::string Lister::QQ(const std::string& zString) {

@@ -1,5 +1,7 @@
 // Start-up sequence, the two mode switches, focus and unload.
 #include "core/lister.h"
+#include "dirlist/entry_list.h"
+#include "dirlist/dir_page.h"
 #include "dirlist/entry_table.h"
 #include "viewer/file_view.h"
 
@@ -19,7 +21,7 @@ void Lister::StartupDefaults() {
   nStartTime = P.clock.SecondsSinceMidnight();
   View().zSegment.assign(kSegmentSize, ' ');
   zQuote = Chr(34);
-  EntryTable(*this).Reset(1024);
+  Entries().Reset(1024);
   Randomize();
   // 4-5
   nWidthShare = 10;
@@ -39,12 +41,12 @@ void Lister::StartupDefaults() {
   // 7: tab expansion (the table itself is built with the viewer's tables below)
   View().bUnTab = true;
   // 8: directory format defaults
-  bShortFormat = true;
-  nNameWidth = 12;
-  nTimeWidth = 5;
-  nAttrWidth = 4;
-  bShowHidden = bShowReadOnly = bShowSystem = true;
-  nDirColumnsSet = 4;
+  Entries().bShortFormat = true;
+  Entries().nNameWidth = 12;
+  Entries().nTimeWidth = 5;
+  Entries().nAttrWidth = 4;
+  Dir().bShowHidden = Dir().bShowReadOnly = Dir().bShowSystem = true;
+  Entries().nDirColumnsSet = 4;
   // 9: program table
   zExtTable = {"", "BAT", "COM", "DLL", "EXE"};
   zExtProgram = {"", "NOTEPAD.EXE", "", "", ""};
@@ -54,7 +56,7 @@ void Lister::StartupDefaults() {
   for (int i = 0; i < 16; ++i) zHexDigit[i] = Chr(i < 10 ? 48 + i : 55 + i);
   View().InitViewerTables();
   View().InitHexHeaders();
-  PopulateSort();
+  Entries().PopulateSort();
 }
 
 // Start-up steps 14-21: the current folder (checked), the command line, the drive table.
@@ -95,8 +97,8 @@ void Lister::StartupFolder() {
   dTwoTo32 = 4294967296.0;
   cTwoTo32 = 4294967296LL;
   dTwoTo31 = 2147483648.0;
-  bSortAscending = true;
-  zSortLetter = "F";
+  Entries().bSortAscending = true;
+  Entries().zSortLetter = "F";
 }
 
 // Start-up steps 22-27: colours, font, command line and configuration, window size.
@@ -120,7 +122,7 @@ void Lister::StartupConfiguration() {
   }
   if (zUnprintable.empty()) zUnprintable = Chr(149);
   // Full names: the profile chooses the layout unless a DIR or FULLNAMES line did.
-  if (!bShortFormatChosen) bShortFormat = !piFullNames.On(eProfile);
+  if (!Entries().bShortFormatChosen) Entries().bShortFormat = !Entries().piFullNames.On(eProfile);
   // 26-27: fonts, metrics, window size
   bAllFont();
   InitialWindowSize();
@@ -139,7 +141,7 @@ void Lister::LoadNow() {
     long slash = InStrRev(first, "\\");
     zCurDir = Left(first, slash);
     P.files.ChangeDirectory(zCurDir);
-    GetDir(zCurDir);
+    Dir().GetDir(zCurDir);
     if (bCmdSearch && nInpFiles > 1) {
       do {
         bSearchPending = true;
@@ -147,7 +149,7 @@ void Lister::LoadNow() {
       } while (bCmdSearch && iInpFile < nInpFiles);
     }
   } else {
-    GetDir(zCurDir);
+    Dir().GetDir(zCurDir);
   }
   View().bLoading = false;
 }
@@ -157,7 +159,7 @@ void Lister::SetDirMode() {
   View().nHOffset = 0;
   bCmdSearch = false;
   undo();
-  bCursorOnly = false;
+  Entries().bCursorOnly = false;
   SetDisplayMode(ShownPage::Directory);
 }
 

@@ -2,36 +2,70 @@
 #include "dirlist/dir_page.h"
 
 #include "core/lister.h"
+#include "dirlist/entry_list.h"
 #include "input/key_reference.h"
 
 namespace tembra {
 
-KeyNext DirPage::KeyDown(int code, int shift) { return W.bDIR_Keydown(shift, code) ? KeyNext::Drawn : KeyNext::Done; }
+DirPage::DirPage(Lister& w) : W(w), E(w.Entries()) {}
 
-KeyNext DirPage::KeyPress(int keyascii) { return W.DirModeKeyPress(keyascii); }
+bool DirPage::CursorOnly() const { return E.CursorOnly(); }
+void DirPage::RedrawWhole() { E.RedrawWhole(); }
+
+KeyNext DirPage::KeyDown(int code, int shift) { return bDIR_Keydown(shift, code) ? KeyNext::Drawn : KeyNext::Done; }
+
+KeyNext DirPage::KeyPress(int keyascii) { return DirModeKeyPress(keyascii); }
 
 KeyNext DirPage::Click() {
-  W.ClickOnEntryList();
+  E.ClickOnEntryList();
   return KeyNext::Redraw;
 }
 
 // The click before has put the cursor on the entry: Enter opens it.
 KeyNext DirPage::DblClick() {
-  W.nEnterInDirMode(Chr(kChEnter));
+  nEnterInDirMode(Chr(kChEnter));
   if (!W.OnEntryList()) return KeyNext::Done;
   return W.bRescan ? KeyNext::Rescan : KeyNext::Redraw;
 }
 
 void DirPage::Draw() {
   W.SetupTopBot();
-  W.DosDir();
+  E.DosDir();
 }
 
 void DirPage::Title() {
-  W.EntryListTitle();
-  W.zCaptionRight.assign(W.zCurDir).append(W.zNameFilter);
+  E.EntryListTitle();
+  W.zCaptionRight.assign(W.zCurDir).append(E.zNameFilter);
 }
 
 const KeySection& DirPage::Keys() const { return DirectoryPageKeys(); }
+
+bool DirPage::bDirectoryList() {
+  std::string name = W.zCurDir + "$$Tembra_Directory.txt";
+  if (!zListFileName.empty()) {
+    if (Mid(zListFileName, 2, 2) == ":\\" || Left(zListFileName, 1) == "\\") name = zListFileName;
+    else name = W.zCurDir + zListFileName;
+  }
+  std::string out = "    Bytes yyyy-mm-dd hh:mm:ss ASHR Name                  Path = " + W.zCurDir + "\r\n";
+  out += " \r\n";
+  bool separated = false;
+  for (int32_t i = 1; i <= E.nSZDir; ++i) {
+    std::string line = RTrim(E.zFormat1New(E.IndexAt(i), 300));
+    if (!separated && line.find("<DIR>") == std::string::npos) {
+      if (i != 1) out += " \r\n";
+      separated = true;
+    }
+    out += line + "\r\n";
+  }
+  bool ok = W.P.files.WriteWholeFile(name, out);
+  if (!ok) {
+    // Kept for the page that the rescan below draws.
+    W.zMessageLine = MsgText(Msg::VX1030DirList, name);
+    if (int err = W.P.files.LastFileError()) W.zMessageLine += " - " + W.P.files.ErrorText(err);
+    W.Beep();
+  }
+  W.bRescan = true;
+  return ok;
+}
 
 }  // namespace tembra

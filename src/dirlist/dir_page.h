@@ -1,17 +1,20 @@
-// The directory page: the entries of a folder in columns with the cursor, and the
-// commands on the entry under the cursor.
+// The directory page: the entries of a folder (the entry list) in columns with the
+// cursor, the scan that reads them, and the commands on the entry under the cursor.
 #pragma once
 
 #include "core/page.h"
+#include "dirlist/dir_state.h"
 
 namespace tembra {
 
 class Lister;
+class EntryList;
 
-class DirPage final : public Page {
+class DirPage final : public Page, public DirState {
  public:
-  explicit DirPage(Lister& w) : W(w) {}
-  Lister& W;  // the window
+  explicit DirPage(Lister& w);
+  Lister& W;     // the window: the shared fields and its services
+  EntryList& E;  // the entries it shows (the window's)
 
   KeyNext KeyDown(int code, int shift) override;  // bDIR_Keydown
   KeyNext KeyPress(int keyascii) override;        // DirModeKeyPress
@@ -21,6 +24,42 @@ class DirPage final : public Page {
   void Title() override;                          // the cursor's entry of the entries; the folder
   const KeySection& Keys() const override;
   std::string CaptionWord() const override { return "DIR"; }
+  bool CursorOnly() const override;
+  void RedrawWhole() override;
+
+  // ------------------------------------------------------------ scan, commands, programs
+  // Reads folder zMyPath into the entry table, marks and sorts it, shows it (or views the input file).
+  void GetDir(const std::string& zMyPath);
+  // Writes the shown entries to the list file; false when it could not be written.
+  bool bDirectoryList();
+  // Enter (or ".") on the cursor entry: up, into a folder or the file view; always 0.
+  int nEnterInDirMode(const std::string& zKey);
+  // The key-down commands of the directory page; true when one took the key over.
+  bool bDIR_Keydown(int Shift, int KeyCode);
+  bool EditAtCursor(bool withEdit);  // Ctrl+E / Alt+E; false when the backup copy failed
+  void DeleteKeyDown(int Shift);     // Delete with Shift, Ctrl or Alt on the directory page
+  // Goes to a typed drive or folder (zCurDir); false when it is missing or unreadable.
+  bool BDOS_CD(const std::string& zNewPath);
+  // True when a folder can be read; otherwise says which one and why (VX1040).
+  bool FolderReadable(const std::string& folder);
+  std::string zTypedFolder(const std::string& typed);  // a typed host or relative path in Windows form
+  KeyNext DirModeKeyPress(int keyascii);  // the character commands of the directory page
+  void SetDirColumns(int columns);           // 0-9: the number of entry columns
+  void AskFileSpec();                        // F: the file specification of the shown files
+  void AskNewPath();                         // P: a drive, folder or host path to go to
+  void AskSizeRange();                       // "&": the size range of the shown files
+  void AskConfigLine();                      // "?": one configuration line
+  void FollowCharset(const std::string& cwd);  // the file layer follows a changed set
+  void OpenSortPrompt();                     // S: the sort prompt
+  void CopyMoveDeleteAtCursor(char command);  // B, C, D, M on the entry under the cursor
+  // The name of the entry under the cursor for a command line relative to zCurDir:
+  // the upper-case name, or the stored-case one where another entry of the folder has
+  // the same upper-case name (the upper-case one would address that other entry).
+  std::string zCurCommandName();
+  // Runs the program under the cursor (parameters asked when bAskForParm); 0, or 12 when refused.
+  int InvokeProgramAtCursor(bool bAskForParm);
+  // Opens a file with the program its extension is set for, or the system's opener.
+  void CallWindowsProgram(const std::string& zFile);
 };
 
 }  // namespace tembra

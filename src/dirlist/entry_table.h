@@ -1,7 +1,6 @@
-// The entry tables as an engine of their own: the entry records (ZDIR, record 0 the parent
-// entry), the display order (SZDIR with its sort keys SZDIRKey) and their counts. The
-// tables are the directory page's fields; GetDir, SORTEMALL, ExpandZDir, the file
-// operations and the page's commands are the entry points that use them.
+// The entry table: the entry records (ZDIR, record 0 the parent entry), the display order
+// (SZDIR with its sort keys SZDIRKey) and their counts. It owns them: every other part
+// reads and writes records through it, and addresses a shown entry by its position.
 #pragma once
 
 #include <algorithm>
@@ -9,26 +8,34 @@
 #include <string>
 #include <vector>
 
-#include "dirlist/dir_state.h"
+#include "core/zdir_layout.h"
 
 namespace tembra {
 
 class EntryTable {
  public:
-  explicit EntryTable(DirState& d) : d_(d) {}
+  int32_t nZDir = 0, nSZDir = 0;  // records 1..nZDir; positions 1..nSZDir shown
+  int32_t nZDirMax = 1024;        // records the table has room for
 
+  // Record i (0: the parent entry); i must be a record of the table (0..Last(), or up
+  // to nZDirMax while a scan fills it).
+  const std::string& Record(int32_t i) const { return ZDIR[static_cast<size_t>(i)]; }
+  std::string& Record(int32_t i) { return ZDIR[static_cast<size_t>(i)]; }
   // The record shown at display position pos. The one bounds rule: a position outside the
   // display order, or one that names no record, gives the parent entry (0).
   int32_t IndexAt(int32_t pos) const {
-    if (pos < 0 || static_cast<size_t>(pos) >= d_.SZDIR.size()) return 0;
-    const int32_t i = d_.SZDIR[static_cast<size_t>(pos)];
-    return i >= 0 && static_cast<size_t>(i) < d_.ZDIR.size() ? i : 0;
+    if (pos < 0 || static_cast<size_t>(pos) >= SZDIR.size()) return 0;
+    const int32_t i = SZDIR[static_cast<size_t>(pos)];
+    return i >= 0 && static_cast<size_t>(i) < ZDIR.size() ? i : 0;
   }
-  const std::string& RecordAt(int32_t pos) const { return d_.ZDIR[static_cast<size_t>(IndexAt(pos))]; }
+  // The room of the records and of the display order (entries 0..n - 1).
+  size_t RecordSlots() const { return ZDIR.size(); }
+  size_t OrderSlots() const { return SZDIR.size(); }
+  // True when record i exists (0..the table's room).
+  bool Holds(int32_t i) const { return i >= 0 && static_cast<size_t>(i) < ZDIR.size(); }
+  const std::string& RecordAt(int32_t pos) const { return ZDIR[static_cast<size_t>(IndexAt(pos))]; }
   // The last record (nZDir, or less where the table is shorter): records 0..Last() exist.
-  int32_t Last() const {
-    return d_.ZDIR.empty() ? -1 : std::min(d_.nZDir, static_cast<int32_t>(d_.ZDIR.size()) - 1);
-  }
+  int32_t Last() const { return ZDIR.empty() ? -1 : std::min(nZDir, static_cast<int32_t>(ZDIR.size()) - 1); }
   // The display position (1..nSZDir) of the shown record whose stored name is `name`, 0
   // when none is shown.
   int32_t PositionOfStored(const std::string& name) const;
@@ -38,6 +45,12 @@ class EntryTable {
   // Makes room for record n: nZDirMax grows in blocks of 1,024 (the memory underneath
   // geometrically). The display order's contents are rebuilt by every sort.
   void Grow(int32_t n);
+  // Makes room for the records 0..nZDirMax (a scan fills them).
+  void Fill() {
+    if (static_cast<int32_t>(ZDIR.size()) < nZDirMax + 1) ZDIR.resize(static_cast<size_t>(nZDirMax) + 1);
+  }
+  // Records 1..n put in the order of `from` (from[k]: the record that becomes record k).
+  void Reorder(const std::vector<int32_t>& from);
 
   // True when one of the records 1..nZDir has the upper-case name nameU.
   bool HasName(const std::string& nameU) const;
@@ -56,7 +69,9 @@ class EntryTable {
   void SetOrder(std::vector<Shown>& order);
 
  private:
-  DirState& d_;
+  std::vector<std::string> ZDIR;      // entry records, index 0 = parent entry
+  std::vector<int32_t> SZDIR;         // display order: IndexZDir of each element
+  std::vector<std::string> SZDIRKey;  // SortKey of each element of SZDIR
 };
 
 }  // namespace tembra

@@ -2,6 +2,7 @@
 // (size, date, time, attributes, long name) or the compact layout (8.3-style name
 // first).
 #include "core/lister.h"
+#include "dirlist/entry_list.h"
 #include "core/unicode.h"
 
 namespace tembra {
@@ -180,18 +181,19 @@ static std::string AttrText(const std::string& rec, bool zipAware) {
   return a;
 }
 
-std::string Lister::zFormat1New(int32_t IndxD, int32_t nChars) {
+std::string EntryList::zFormat1New(int32_t IndxD, int32_t nChars) {
   if (bShortFormat) return zFormat1Old(IndxD, nChars);
-  const std::string& rec = ZDIR[static_cast<size_t>(IndxD)];
-  Line line(nChars, bUtf8);
+  const std::string& rec = Record(IndxD);
+  Lister& win = W;
+  Line line(nChars, win.bUtf8);
   const int32_t W = line.W(), N = nNameWidth, T = nTimeWidth;
   int32_t p;
   if (N + T + 22 <= W) {
-    line.Put(1, LongSize(*this, rec));
-    line.Put(11, LongDate(*this, rec));
+    line.Put(1, LongSize(win, rec));
+    line.Put(11, LongDate(win, rec));
     p = 22;
     if (T > 0) {
-      line.Put(22, TimeText(*this, rec, T));
+      line.Put(22, TimeText(win, rec, T));
       p = T == 9 ? 31 : 22 + T + 1;
     }
     if (nAttrWidth != 0 && nAttrWidth + N + T + 23 <= W) {
@@ -199,16 +201,16 @@ std::string Lister::zFormat1New(int32_t IndxD, int32_t nChars) {
       p += 5;
     }
   } else if (N + 19 <= W) {
-    line.Put(1, ShortSize(*this, rec, true));
-    line.Put(8, ShortDate(*this, rec));
-    line.Put(15, TimeText(*this, rec, 4));
+    line.Put(1, ShortSize(win, rec, true));
+    line.Put(8, ShortDate(win, rec));
+    line.Put(15, TimeText(win, rec, 4));
     p = 21;
   } else if (N + 14 <= W) {
-    line.Put(1, ShortSize(*this, rec, true));
-    line.Put(8, ShortDate(*this, rec));
+    line.Put(1, ShortSize(win, rec, true));
+    line.Put(8, ShortDate(win, rec));
     p = 15;
   } else if (N + 7 <= W) {
-    line.Put(1, ShortSize(*this, rec, true));
+    line.Put(1, ShortSize(win, rec, true));
     p = 8;
   } else {
     p = 1;
@@ -220,21 +222,21 @@ std::string Lister::zFormat1New(int32_t IndxD, int32_t nChars) {
     if (!mark.empty()) {
       // A link: the name, its mark, and where it points when that fits too; a name cut
       // short keeps its "~" before the mark.
-      const int32_t cells = NameCells(name);
+      const int32_t cells = win.NameCells(name);
       if (cells + 1 > room) {
-        if (room > 2) line.Put(p, NameCut(name, room - 2));
+        if (room > 2) line.Put(p, win.NameCut(name, room - 2));
         if (room > 1) line.Put(W - 1, "~");
         line.Put(W, mark);
       } else {
         line.Put(p, name);
         line.Put(p + cells, mark);
-        if (!bZipMode) {
-          const std::string target = " -> " + P.files.LinkTarget(zCurDir + name);
-          if (target.size() > 4 && cells + 1 + NameCells(target) <= room) line.Put(p + cells + 1, target);
+        if (!win.bZipMode) {
+          const std::string target = " -> " + win.P.files.LinkTarget(win.zCurDir + name);
+          if (target.size() > 4 && cells + 1 + win.NameCells(target) <= room) line.Put(p + cells + 1, target);
         }
       }
-    } else if (NameCells(name) > room) {
-      if (room > 1) line.Put(p, NameCut(name, room - 1));
+    } else if (win.NameCells(name) > room) {
+      if (room > 1) line.Put(p, win.NameCut(name, room - 1));
       line.Put(W, "~");
     } else {
       line.Put(p, name);
@@ -243,9 +245,10 @@ std::string Lister::zFormat1New(int32_t IndxD, int32_t nChars) {
   return line.Str();
 }
 
-std::string Lister::zFormat1Old(int32_t SDZFI, int32_t nChars) {
-  const std::string& rec = ZDIR[static_cast<size_t>(SDZFI)];
-  Line line(nChars, bUtf8);
+std::string EntryList::zFormat1Old(int32_t SDZFI, int32_t nChars) {
+  const std::string& rec = Record(SDZFI);
+  Lister& win = W;
+  Line line(nChars, win.bUtf8);
   const int32_t W = line.W();
   const int32_t L = ZdNameLength(rec);
   const std::string nameU(ZdField(rec, kZdName, L));
@@ -257,7 +260,7 @@ std::string Lister::zFormat1Old(int32_t SDZFI, int32_t nChars) {
     ext = nameU.substr(dot + 1);
     base = nameU.substr(0, dot);
   }
-  const int32_t E = NameCells(ext);
+  const int32_t E = win.NameCells(ext);
 
   // 1-2. Name part
   if (type != 'D') {
@@ -270,25 +273,25 @@ std::string Lister::zFormat1Old(int32_t SDZFI, int32_t nChars) {
         line.Put(10, ext);
         if (W == 12) line.Put(12, "~");
       } else {
-        line.Put(10, NameCut(ext, 3));
+        line.Put(10, win.NameCut(ext, 3));
         line.Put(13, "~");
       }
-      if (NameCells(base) <= 8) {
+      if (win.NameCells(base) <= 8) {
         line.Put(1, base);
         line.Put(9, ".");
       } else {
-        line.Put(1, NameCut(base, 8));
+        line.Put(1, win.NameCut(base, 8));
         line.Put(9, "~");
       }
-    } else if (NameCells(nameU) <= 12) {
+    } else if (win.NameCells(nameU) <= 12) {
       line.Put(1, nameU);
     } else {
-      line.Put(1, NameCut(nameU, 12));
+      line.Put(1, win.NameCut(nameU, 12));
       if (W > 12) line.Put(13, "~");
     }
   } else {
     line.Put(1, ">");
-    if (!hasShort || L <= 12) line.Put(2, NameCut(nameU, 12));
+    if (!hasShort || L <= 12) line.Put(2, win.NameCut(nameU, 12));
     else line.Put(2, ZdField(rec, kZdShortName, kZdShortNameLen));
     if (W > 18) line.Put(15, "<DIR>");
   }
@@ -299,23 +302,23 @@ std::string Lister::zFormat1Old(int32_t SDZFI, int32_t nChars) {
   // 3. Size
   if (type == 'F' && W >= 14) {
     if (W < 39) {
-      line.Put(14, ShortSize(*this, rec, false));
+      line.Put(14, ShortSize(win, rec, false));
     } else {
       double s = SizeOf(rec);
       std::string t;
-      if (s < 1e7) t = s < 1000 ? Eight(*this, s) : Grouped(*this, s);
-      else if (s < 1e10) t = Grouped(*this, static_cast<double>(RoundHalfEven(s / 1024))) + "k";
-      else t = Grouped(*this, static_cast<double>(RoundHalfEven(s / 1048576))) + "m";
+      if (s < 1e7) t = s < 1000 ? Eight(win, s) : Grouped(win, s);
+      else if (s < 1e10) t = Grouped(win, static_cast<double>(RoundHalfEven(s / 1024))) + "k";
+      else t = Grouped(win, static_cast<double>(RoundHalfEven(s / 1048576))) + "m";
       line.Put(14, t);
     }
   }
   // 4. Date and time
   if (W > 25) {
     if (W < 39) {
-      line.Put(21, ShortDate(*this, rec));
+      line.Put(21, ShortDate(win, rec));
     } else {
-      line.Put(24, LongDate(*this, rec));
-      line.Put(35, TimeText(*this, rec, 5));
+      line.Put(24, LongDate(win, rec));
+      line.Put(35, TimeText(win, rec, 5));
     }
   }
   // 5. Attributes
@@ -323,8 +326,8 @@ std::string Lister::zFormat1Old(int32_t SDZFI, int32_t nChars) {
   // 6. Long name
   if (W > 46) {
     std::string name = ZdNameStored(rec);
-    if (NameCells(name) > W - 45) {
-      line.Put(46, NameCut(name, W - 46));
+    if (win.NameCells(name) > W - 45) {
+      line.Put(46, win.NameCut(name, W - 46));
       line.Put(W, "~");
     } else {
       line.Put(46, name);

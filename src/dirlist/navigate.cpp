@@ -1,8 +1,11 @@
 // Directory navigation: opening the entry under the cursor, the key-down commands of
 // the directory page, and the change of drive and directory.
 #include "core/lister.h"
+#include "zip/zip_page.h"
+#include "dirlist/dir_page.h"
+#include "dirlist/entry_list.h"
 #include "dirlist/entry_table.h"
-#include "input/dir_keys.h"
+#include "dirlist/dir_keys.h"
 #include "viewer/file_view.h"
 
 namespace tembra {
@@ -13,96 +16,77 @@ std::string QuoteIfBlank(const std::string& s, const std::string& q) {
 }
 }  // namespace
 
-void Lister::SetCursorEntry() {
-  int32_t k = EntryTable(*this).IndexAt(iCursor);
-  iCurZDir = k;
-  const std::string& rec = ZDIR[static_cast<size_t>(k)];
-  zCurType = std::string(1, ZdChar(rec, kZdType));
-  if (zCurType == "F" || zCurType == "D") {
-    nLenName = ZdNameLength(rec);
-    iCurNameCol = kZdName + nLenName;
-    zCurName = ZdNameStored(rec);
-    zCurNameU = NameU(zCurName);
-    // The stored-case name addresses exactly this entry also where names differ only
-    // in letter case.
-    zCurFile = zCurDir + zCurName;
-  } else {
-    zCurNameU.clear();
-    zCurFile.clear();
-  }
-}
-
-int Lister::nEnterInDirMode(const std::string& zKey) {
+int DirPage::nEnterInDirMode(const std::string& zKey) {
   // 1. The entry; members of an archive cannot be opened
-  iCurZDir = EntryTable(*this).IndexAt(iCursor);
-  if (bZipMode && iCurZDir >= 1 && zKey != ".") {
-    VXERROR(MsgText(Msg::VX1024));
+  E.iCurZDir = E.IndexAt(E.iCursor);
+  if (W.bZipMode && E.iCurZDir >= 1 && zKey != ".") {
+    W.VXERROR(MsgText(Msg::VX1024));
     return 0;
   }
   // 2. Automatic deletion before the directory is left
-  if (bAutoDelete && nDeletable >= 1 && zSortLetter == "F" && bSortAscending) {
-    if (ZdChar(ZDIR[static_cast<size_t>(iCurZDir)], kZdDelMark) != ' ') {
-      VXERROR(MsgText(Msg::VX0006));
-      Beep();
-      SleepMs(1250);
-      bAutoDelete = false;
-      bAutoDelAsked = false;
+  if (W.bAutoDelete && W.nDeletable >= 1 && E.zSortLetter == "F" && E.bSortAscending) {
+    if (ZdChar(E.Record(E.iCurZDir), kZdDelMark) != ' ') {
+      W.VXERROR(MsgText(Msg::VX0006));
+      W.Beep();
+      W.SleepMs(1250);
+      W.bAutoDelete = false;
+      W.bAutoDelAsked = false;
     } else {
-      BigDelete();
-      bRescan = false;
+      W.BigDelete();
+      W.bRescan = false;
     }
   }
   // 3. Bookmarks of the file view go; "." goes up
-  View().ForgetBookmarks();
+  W.View().ForgetBookmarks();
   if (zKey == ".") {
-    if (iFirstZDir != 0) {
-      VXERROR(MsgText(Msg::VX1008));
-      Beep();
+    if (E.iFirstZDir != 0) {
+      W.VXERROR(MsgText(Msg::VX1008));
+      W.Beep();
       return 0;
     }
-    iCurZDir = 0;
+    E.iCurZDir = 0;
   }
   // 4. The record
-  const std::string rec = ZDIR[static_cast<size_t>(iCurZDir)];
+  const std::string rec = E.Record(E.iCurZDir);
   if (rec.empty()) return 0;  // no entry under the cursor (an empty root)
-  nLenName = ZdNameLength(rec);
-  iCurNameCol = kZdName + nLenName;
-  zCurType = std::string(1, ZdChar(rec, kZdType));
+  E.nLenName = ZdNameLength(rec);
+  E.iCurNameCol = kZdName + E.nLenName;
+  E.zCurType = std::string(1, ZdChar(rec, kZdType));
 
-  if (iCurZDir == 0) {
+  if (E.iCurZDir == 0) {
     // 5. Up to the parent (or out of an archive back to its folder)
     std::string path = ZdNameStored(rec);
-    if (Right(path, 1) != "\\" && !bZipMode) vxCatastrophe(MsgText(Msg::VX9009));
-    if (!bZipMode) path.pop_back();
+    if (Right(path, 1) != "\\" && !W.bZipMode) W.vxCatastrophe(MsgText(Msg::VX9009));
+    if (!W.bZipMode) path.pop_back();
     long slash = InStrRev(path, "\\");
-    if (!bZipMode && !FolderReadable(Left(path, slash))) return 0;
-    zCurDir = Left(path, slash);
-    P.files.ChangeDirectory(zCurDir);
-    zFindName = Mid(path, slash + 1);
-    zFindExact.clear();
-    bRescan = true;
-  } else if (zCurType == "D") {
+    if (!W.bZipMode && !FolderReadable(Left(path, slash))) return 0;
+    W.zCurDir = Left(path, slash);
+    W.P.files.ChangeDirectory(W.zCurDir);
+    E.zFindName = Mid(path, slash + 1);
+    E.zFindExact.clear();
+    W.bRescan = true;
+  } else if (E.zCurType == "D") {
     // 6. Into a directory (one that cannot be read is reported, and the page stays)
-    if (!FolderReadable(zCurDir + ZdNameStored(rec) + "\\")) return 0;
-    zCurDir = zCurDir + ZdNameStored(rec) + "\\";
-    P.files.ChangeDirectory(zCurDir);
-    bRescan = true;
-    iCursor = 0;
-    zFindName.clear();
-  } else if (zCurType == "F") {
+    if (!FolderReadable(W.zCurDir + ZdNameStored(rec) + "\\")) return 0;
+    W.zCurDir = W.zCurDir + ZdNameStored(rec) + "\\";
+    W.P.files.ChangeDirectory(W.zCurDir);
+    W.bRescan = true;
+    E.iCursor = 0;
+    E.zFindName.clear();
+  } else if (E.zCurType == "F") {
     // 7. A file: the file view
-    View().ListAFile(iCurZDir);
+    W.View().ListAFile(E.iCurZDir);
   } else {
-    vxCatastrophe(MsgText(Msg::VX9010));
+    W.vxCatastrophe(MsgText(Msg::VX9010));
   }
   return 0;
 }
 
-bool Lister::FolderReadable(const std::string& folder) {
-  const int err = P.files.FolderError(folder);
+bool DirPage::FolderReadable(const std::string& folder) {
+  const int err = W.P.files.FolderError(folder);
   if (err == 0) return true;
-  VXERROR(MsgText(Msg::VX1040, folder, P.files.ErrorText(err)));
-  Beep();
+  W.VXERROR(MsgText(Msg::VX1040, folder, W.P.files.ErrorText(err)));
+  W.Beep();
   return false;
 }
 
@@ -112,27 +96,27 @@ KeyNext DeleteToTrash(Lister& l, int, int) {
   // The guard is set first: the key may be released while the deletion runs
   // (its dialogs and pumps deliver the key-up), and that release must clear it.
   l.nKeyHeld = 'D';
-  if (l.bWriteMarker) l.bRenameTemp("??", l.iCurZDir);
-  else l.BDOS_DEL(l.iCursor, -1);
-  l.zFindName.clear();
+  if (l.bWriteMarker) l.bRenameTemp("??", l.Entries().iCurZDir);
+  else l.BDOS_DEL(l.Entries().iCursor, -1);
+  l.Entries().zFindName.clear();
   return KeyNext::Rescan;
 }
 
 KeyNext SetAside(Lister& l, int, int) {
   if (l.nKeyHeld == 'D') return KeyNext::Done;  // once per press of the key
-  l.zFindName.clear();
+  l.Entries().zFindName.clear();
   l.nKeyHeld = 'D';
-  l.bRenameTemp("DD", l.iCurZDir);
+  l.bRenameTemp("DD", l.Entries().iCurZDir);
   return KeyNext::Done;
 }
 
 // A failed backup copy takes the key over: nothing is edited.
 KeyNext EditWithBackup(Lister& l, int, int Shift) {
-  return l.EditAtCursor(Shift == kCtrl) ? KeyNext::Done : KeyNext::Drawn;
+  return l.Dir().EditAtCursor(Shift == kCtrl) ? KeyNext::Done : KeyNext::Drawn;
 }
 
 KeyNext ListingFile(Lister& l, int, int) {
-  l.bDirectoryList();
+  l.Dir().bDirectoryList();
   return KeyNext::Done;
 }
 
@@ -143,7 +127,7 @@ KeyNext Shell(Lister& l, int, int Shift) {
 }
 
 KeyNext RunWithParameters(Lister& l, int, int) {
-  l.nMsgAnswer = l.InvokeProgramAtCursor(true);
+  l.nMsgAnswer = l.Dir().InvokeProgramAtCursor(true);
   return KeyNext::Done;
 }
 
@@ -155,7 +139,7 @@ KeyNext OpenWithBackup(Lister& l, int, int Shift) {
   }
   if ((Shift & kCtrl) && !l.bBackupCopy("WE")) return KeyNext::Drawn;
   if (Shift & kAlt) l.ShellAndWait("NOTEPAD " + l.zCurFile);
-  else l.CallWindowsProgram(l.zCurFile);
+  else l.Dir().CallWindowsProgram(l.zCurFile);
   return KeyNext::Done;
 }
 
@@ -165,8 +149,8 @@ KeyNext DebugUndo(Lister& l, int, int) {
 }
 
 KeyNext ArchiveByKey(Lister& l, int, int) {
-  l.bZipFullPath = false;
-  l.ProcessZ("Z");
+  l.Zip().bZipFullPath = false;
+  l.Zip().ProcessZ("Z");
   return KeyNext::Drawn;
 }
 
@@ -193,68 +177,68 @@ KeyNext End(Lister& l, int, int) {
 }
 
 KeyNext DeleteKey(Lister& l, int, int Shift) {
-  l.DeleteKeyDown(Shift);
+  l.Dir().DeleteKeyDown(Shift);
   return KeyNext::Done;
 }
 }  // namespace dir_keys
 
 // The key-down commands of the directory page, from its key table. True when the command
 // took the key over (its character must not act again).
-bool Lister::bDIR_Keydown(int Shift, int KeyCode) {
-  SetCursorEntry();
+bool DirPage::bDIR_Keydown(int Shift, int KeyCode) {
+  E.SetCursorEntry();
   const KeyBinding* b = FindKeyBinding(DirectoryPageKeys(), KeyBinding::On::Down, KeyCode, Shift);
   if (!b) return false;
-  const KeyNext next = b->action(*this, KeyCode, Shift);
+  const KeyNext next = b->action(W, KeyCode, Shift);
   // Scanned and drawn at the end of Form_KeyDown.
-  if (next == KeyNext::Rescan) bRescan = true;
-  if (next == KeyNext::Redraw) bRepaint = true;
+  if (next == KeyNext::Rescan) W.bRescan = true;
+  if (next == KeyNext::Redraw) W.bRepaint = true;
   return next == KeyNext::Drawn;
 }
 
 // Ctrl+E (EDIT) or Alt+E (VXEDIT) on the file under the cursor, after its backup copy.
 // False when the backup copy failed: the key is then taken over and nothing is edited.
-bool Lister::EditAtCursor(bool withEdit) {
-  if (DoesFileExist(zCurFile) != 0) {
-    VXERROR(MsgText(Msg::VX1006));
-    Beep();
+bool DirPage::EditAtCursor(bool withEdit) {
+  if (W.DoesFileExist(W.zCurFile) != 0) {
+    W.VXERROR(MsgText(Msg::VX1006));
+    W.Beep();
     return true;
   }
   if (withEdit) {
-    if (!bBackupCopy("ED")) return false;
-    ShellAndWait(zComSpec + " /C " + zQuote + "EDIT " + zCurFile + zQuote);
+    if (!W.bBackupCopy("ED")) return false;
+    W.ShellAndWait(W.zComSpec + " /C " + W.zQuote + "EDIT " + W.zCurFile + W.zQuote);
   } else {
-    if (!bBackupCopy("ZE")) return false;
-    std::string d = Left(zCurDir, 1), p = Mid(zCurDir, 3);
-    ShellAndWait(zComSpec + " /C " + "VXEDIT " + d + " " + QuoteIfBlank(p, zQuote) + " " +
-                 QuoteIfBlank(zCurNameU, zQuote) + " " + QuoteIfBlank(zCurFile, zQuote));
+    if (!W.bBackupCopy("ZE")) return false;
+    std::string d = Left(W.zCurDir, 1), p = Mid(W.zCurDir, 3);
+    W.ShellAndWait(W.zComSpec + " /C " + "VXEDIT " + d + " " + QuoteIfBlank(p, W.zQuote) + " " +
+                 QuoteIfBlank(E.zCurNameU, W.zQuote) + " " + QuoteIfBlank(W.zCurFile, W.zQuote));
   }
   return true;
 }
 
 // The Delete key (and the keypad's decimal point) with Shift, Ctrl or Alt: the sweep of
 // the marked files, automatic deletion on or off, and deletion without a question.
-void Lister::DeleteKeyDown(int Shift) {
+void DirPage::DeleteKeyDown(int Shift) {
   if (Shift == kShift) {
-    bAutoDelAsked = true;
-    BigDelete();
-    bRescan = true;
+    W.bAutoDelAsked = true;
+    W.BigDelete();
+    W.bRescan = true;
   } else if (Shift == (kShift | kCtrl)) {
-    if (MsgBox(MsgText(Msg::VX8020), "", MsgButtons::OKCancel) == kAnswerOK) {
-      bAutoDelAsked = true;
-      bAutoDelete = true;
-      VXERROR(MsgText(Msg::VX0005On));
+    if (W.MsgBox(MsgText(Msg::VX8020), "", MsgButtons::OKCancel) == kAnswerOK) {
+      W.bAutoDelAsked = true;
+      W.bAutoDelete = true;
+      W.VXERROR(MsgText(Msg::VX0005On));
     } else {
-      bAutoDelete = false;
+      W.bAutoDelete = false;
     }
   } else if (Shift == kAlt) {
-    VXERROR(MsgText(Msg::VX0005Off));
-    bAutoDelete = false;
-    bAutoDelAsked = false;
+    W.VXERROR(MsgText(Msg::VX0005Off));
+    W.bAutoDelete = false;
+    W.bAutoDelAsked = false;
   } else if (Shift == (kShift | kAlt)) {
-    nKeyHeld = kVkDelete;  // before the deletion, which may see the key released
-    BDOS_DEL(iCursor, 1);
-    bRescan = true;
-    zFindName.clear();
+    W.nKeyHeld = kVkDelete;  // before the deletion, which may see the key released
+    W.BDOS_DEL(E.iCursor, 1);
+    W.bRescan = true;
+    E.zFindName.clear();
   }
 }
 
@@ -286,14 +270,14 @@ std::string FirstFolderBeginning(Lister& l, std::string u) {
 // folder (`t`) and entry.
 void LeaveDrive(Lister& l, const std::string& drive, bool driveOnly, std::string& t) {
   if (l.zDriveDir.size() < 17) l.zDriveDir.resize(17);
-  if (l.zDriveName.size() < 17) l.zDriveName.resize(17);
-  l.SetCursorEntry();
-  const std::string nameHere = (l.zCurType == "F" || l.zCurType == "D") ? l.zCurNameU : std::string();
+  if (l.Dir().zDriveName.size() < 17) l.Dir().zDriveName.resize(17);
+  l.Entries().SetCursorEntry();
+  const std::string nameHere = (l.Entries().zCurType == "F" || l.Entries().zCurType == "D") ? l.Entries().zCurNameU : std::string();
   bool leftOne = false;
   for (int32_t i = 1; i <= l.nDriveDirs; ++i) {
     if (UCase(Left(l.zDriveDir[static_cast<size_t>(i)], 1)) == l.zCurDrive) {
       l.zDriveDir[static_cast<size_t>(i)] = l.zCurDir;
-      l.zDriveName[static_cast<size_t>(i)] = nameHere;
+      l.Dir().zDriveName[static_cast<size_t>(i)] = nameHere;
       leftOne = true;
     }
   }
@@ -301,8 +285,8 @@ void LeaveDrive(Lister& l, const std::string& drive, bool driveOnly, std::string
     for (int32_t i = 1; i <= l.nDriveDirs; ++i) {
       if (UCase(Left(l.zDriveDir[static_cast<size_t>(i)], 1)) == drive) {
         t = drive + ":" + Mid(l.zDriveDir[static_cast<size_t>(i)], 3);
-        l.zFindName = l.zDriveName[static_cast<size_t>(i)];
-        l.zFindExact.clear();
+        l.Entries().zFindName = l.Dir().zDriveName[static_cast<size_t>(i)];
+        l.Entries().zFindExact.clear();
         break;
       }
     }
@@ -311,25 +295,25 @@ void LeaveDrive(Lister& l, const std::string& drive, bool driveOnly, std::string
   if (l.nDriveDirs < 16) ++l.nDriveDirs;
   for (int32_t i = l.nDriveDirs; i >= 2; --i) {
     l.zDriveDir[static_cast<size_t>(i)] = l.zDriveDir[static_cast<size_t>(i - 1)];
-    l.zDriveName[static_cast<size_t>(i)] = l.zDriveName[static_cast<size_t>(i - 1)];
+    l.Dir().zDriveName[static_cast<size_t>(i)] = l.Dir().zDriveName[static_cast<size_t>(i - 1)];
   }
   l.zDriveDir[1] = l.zCurDir;
-  l.zDriveName[1] = nameHere;
+  l.Dir().zDriveName[1] = nameHere;
 }
 
 }  // namespace
 
-bool Lister::BDOS_CD(const std::string& zNewPath) {
+bool DirPage::BDOS_CD(const std::string& zNewPath) {
   // 1-2. The drive and the path on it. The typed letter case is kept for the path
   // (names are matched without regard to case; the stored spelling is taken below).
   std::string s = Trim(zNewPath);
   bool driveOnly = false;
   std::string drive;
   if (Mid(s, 2, 1) != ":") {
-    drive = UCase(Left(zCurDir, 1));
+    drive = UCase(Left(W.zCurDir, 1));
     if (Right(s, 1) != "\\") s += "\\";
     if (Left(s, 1) != "\\") {
-      s = zCurDir + s;
+      s = W.zCurDir + s;
       if (Mid(s, 2, 1) == ":") s = Mid(s, 3);
     }
   } else {
@@ -338,26 +322,26 @@ bool Lister::BDOS_CD(const std::string& zNewPath) {
     s = Mid(s, 3);
   }
   // 3. The drive must exist
-  if (DoesFileExist(drive + ":\\") == -1) {
-    VXERROR(MsgText(Msg::VX0003, drive));
+  if (W.DoesFileExist(drive + ":\\") == -1) {
+    W.VXERROR(MsgText(Msg::VX0003, drive));
     return false;
   }
   // 4. The target
   std::string t;
   if (Left(s, 1) != "\\") {
-    t = P.files.CurrentDirectoryOfDrive(drive[0]);
+    t = W.P.files.CurrentDirectoryOfDrive(drive[0]);
     if (Right(t, 1) != "\\") t += "\\";
     t += s;
   } else {
     t = drive + ":" + s;
   }
-  int exists = DoesFileExist(t);
+  int exists = W.DoesFileExist(t);
   // 5. A missing name: the first directory (by upper-case name) that it begins
   if (exists == -1) {
     const std::string u = Left(t, static_cast<long>(t.size()) - 1);
-    const std::string best = FirstFolderBeginning(*this, u);
+    const std::string best = FirstFolderBeginning(W, u);
     if (best.empty()) {
-      VXERROR(MsgText(Msg::VX0104, t));
+      W.VXERROR(MsgText(Msg::VX0104, t));
       return false;
     }
     t = Left(u, InStrRev(u, "\\")) + best + "\\";
@@ -365,23 +349,23 @@ bool Lister::BDOS_CD(const std::string& zNewPath) {
   }
   // 6. A file is no path
   if (exists == 0) {
-    VXERROR(MsgText(Msg::VX0110));
+    W.VXERROR(MsgText(Msg::VX0110));
     return false;
   }
   // 7. Another drive: remember where this one was left
-  if (drive != zCurDrive) LeaveDrive(*this, drive, driveOnly, t);
+  if (drive != W.zCurDrive) LeaveDrive(W, drive, driveOnly, t);
   // 8. Change drive and directory
   if (Right(t, 1) != "\\") t += "\\";
   if (!FolderReadable(t)) return false;
-  zCurDrive = drive;
-  P.files.ChangeDrive(drive[0]);
-  zCurDir = t;
-  if (P.files.ChangeDirectory(t)) {
+  W.zCurDrive = drive;
+  W.P.files.ChangeDrive(drive[0]);
+  W.zCurDir = t;
+  if (W.P.files.ChangeDirectory(t)) {
     // The stored spelling of the folder names.
-    std::string cur = P.files.CurrentDirectory();
+    std::string cur = W.P.files.CurrentDirectory();
     if (!cur.empty() && UCase(Left(cur, 1)) == drive) {
       if (Right(cur, 1) != "\\") cur += "\\";
-      zCurDir = cur;
+      W.zCurDir = cur;
     }
   }
   return true;

@@ -1,6 +1,7 @@
 // The directory page: entries in newspaper columns with the cursor highlighted, the
 // cursor-only repaint, the page start for a cursor, and the listing file.
 #include "core/lister.h"
+#include "dirlist/entry_list.h"
 #include "dirlist/entry_table.h"
 
 namespace tembra {
@@ -16,22 +17,22 @@ void PutAt(std::string& line, int32_t col, std::string_view text) {
 
 }  // namespace
 
-void Lister::EntryListTitle() {
-  zTopLine.append(" - Directory List - ").append(Format(iCursor, "####0")).append(" of ");
-  zTopLine.append(Format(nSZDir, "####0")).append(" Entries");
+void EntryList::EntryListTitle() {
+  W.zTopLine.append(" - Directory List - ").append(Format(iCursor, "####0")).append(" of ");
+  W.zTopLine.append(Format(nSZDir, "####0")).append(" Entries");
 }
 
-void Lister::RedrawWhole() {
+void EntryList::RedrawWhole() {
   bCursorOnly = false;
   for (CursorCell& c : CursorCache) c = CursorCell{};
 }
 
 // 3-4. Column geometry: the entry columns and their width, which it returns.
-int32_t Lister::DirPageGeometry() {
-  if (nColumns < 13) vxCatastrophe(MsgText(Msg::VX9005));
+int32_t EntryList::DirPageGeometry() {
+  if (W.nColumns < 13) W.vxCatastrophe(MsgText(Msg::VX9005));
   int32_t w;
-  const int32_t perPageBefore = nPerPage;
-  const bool fitNames = !bShortFormat && piFullNames.On(eProfile);
+  const int32_t perPageBefore = W.nPerPage;
+  const bool fitNames = !bShortFormat && piFullNames.On(W.eProfile);
   if (fitNames) {
     // Full names: as many columns (at most those asked for) as fit entries whose name
     // column holds the longest shown name; one column when even that one does not fit.
@@ -39,12 +40,12 @@ int32_t Lister::DirPageGeometry() {
     if (nTimeWidth > 0) nameCol = nTimeWidth == 9 ? 31 : 22 + nTimeWidth + 1;
     if (nAttrWidth != 0) nameCol += 5;
     const int32_t need = nameCol - 1 + std::max(nNameWidth, nLongestName);
-    int32_t columns = std::max(1, (nColumns + 1) / (need + 1));
+    int32_t columns = std::max(1, (W.nColumns + 1) / (need + 1));
     if (nDirColumnsSet != 0) columns = std::min(columns, nDirColumnsSet);
-    w = (nColumns + 1) / columns - 1;
+    w = (W.nColumns + 1) / columns - 1;
     nDirColumns = columns;
   } else if (nDirColumnsSet != 0) {
-    w = (nColumns + 1) / nDirColumnsSet - 1;
+    w = (W.nColumns + 1) / nDirColumnsSet - 1;
     if (w < 13) {
       w = 12;
     } else if (bShortFormat) {
@@ -53,24 +54,24 @@ int32_t Lister::DirPageGeometry() {
       else if (w < 39) w = 26;
       else if (w < 44) w = 39;
     }
-    nDirColumns = (nColumns + 1) / (w + 1);
+    nDirColumns = (W.nColumns + 1) / (w + 1);
   } else {
     w = 12;
-    nDirColumns = (nColumns + 1) / 13;
+    nDirColumns = (W.nColumns + 1) / 13;
   }
   nDirColWidth = w;
-  nPerPage = nPageLines * nDirColumns;
+  W.nPerPage = W.nPageLines * nDirColumns;
   // Fitted columns change with the names shown: the page must still hold the cursor.
-  if (fitNames && nPerPage != perPageBefore) iTopSZDir = iFindUl(std::max(iCursor, iFirstZDir));
+  if (fitNames && W.nPerPage != perPageBefore) iTopSZDir = iFindUl(std::max(iCursor, iFirstZDir));
   return w;
 }
 
 // 5. Bars between the entry columns
-void Lister::DirColumnBars(int32_t w, long cw) {
+void EntryList::DirColumnBars(int32_t w, long cw) {
   if (!bCursorOnly) {
     for (int32_t k = 1; k < nDirColumns; ++k) {
       long x1 = (static_cast<long>(w + 1) * k - 1) * cw + cw / 3;
-      FillRect(x1, nLineHeight, x1 + cw / 3, nClientHeight - nLineHeight, lColor[kColorInfoBack]);
+      W.FillRect(x1, W.nLineHeight, x1 + cw / 3, W.nClientHeight - W.nLineHeight, W.lColor[kColorInfoBack]);
     }
     // A full page starts the cursor cache afresh: the cells it remembers belong to this page.
     for (CursorCell& c : CursorCache) c = CursorCell{};
@@ -78,33 +79,33 @@ void Lister::DirColumnBars(int32_t w, long cw) {
 }
 
 // 6-7. Entries (a page start left below the first entry by a tiny window is raised)
-void Lister::DirPageEntries(int32_t w, long cw, long pitch) {
+void EntryList::DirPageEntries(int32_t w, long cw, long pitch) {
   if (iTopSZDir < iFirstZDir) iTopSZDir = iFirstZDir;
-  iLastOnPage = iTopSZDir + nPerPage - 1;
+  iLastOnPage = iTopSZDir + W.nPerPage - 1;
   if (iLastOnPage > nSZDir) iLastOnPage = nSZDir;
   int32_t r = 1, c = 1;
   for (int32_t i = iTopSZDir; i <= iLastOnPage; ++i) {
-    iCurZDir = EntryTable(*this).IndexAt(i);
-    const std::string& rec = ZDIR[static_cast<size_t>(iCurZDir)];
+    iCurZDir = IndexAt(i);
+    const std::string& rec = Record(iCurZDir);
     std::string text;
     if (i == 0 && iCurZDir == 0) {
       text = Space(w);
       PutAt(text, 1, "<<PARENT DIR");
       if (w > 23 && iLastOnPage != 0) {
         std::string path = ZdNameStored(rec);
-        if (NameCells(path) < w - 22) {
+        if (W.NameCells(path) < w - 22) {
           PutAt(text, 23, path);
         } else {
           // Columns 23 to w - 1 hold the start of the path; the "~" follows it.
-          std::string_view cut = NameCut(path, w - 23);
+          std::string_view cut = W.NameCut(path, w - 23);
           text.resize(22);
           text += cut;
-          text.append(static_cast<size_t>(w - 23 - NameCells(cut)), ' ');
+          text.append(static_cast<size_t>(w - 23 - W.NameCells(cut)), ' ');
           text += '~';
         }
       }
-      if (bUtf8) {
-        const int32_t cells = NameCells(text);
+      if (W.bUtf8) {
+        const int32_t cells = W.NameCells(text);
         if (cells < w) text.append(static_cast<size_t>(w - cells), ' ');
       } else {
         text.resize(static_cast<size_t>(w), ' ');
@@ -112,52 +113,52 @@ void Lister::DirPageEntries(int32_t w, long cw, long pitch) {
     } else {
       text = zFormat1New(iCurZDir, w);
     }
-    long x = (c - 1) * pitch, y = static_cast<long>(r) * nLineHeight;
+    long x = (c - 1) * pitch, y = static_cast<long>(r) * W.nLineHeight;
     if (i == iCursor) {
-      long y1 = y + 2L * nTwipsPerPixelY;
-      FillRect(x, y1, x + w * cw, y1 + nLineHeight - nTwipsPerPixelY, lColor[kColorSelectedBack]);
+      long y1 = y + 2L * W.nTwipsPerPixelY;
+      W.FillRect(x, y1, x + w * cw, y1 + W.nLineHeight - W.nTwipsPerPixelY, W.lColor[kColorSelectedBack]);
     } else if (bCursorOnly && i == iOldCursor) {
-      long y1 = y + 2L * nTwipsPerPixelY;
-      FillRect(x, y1, x + w * cw, y1 + nLineHeight - nTwipsPerPixelY, lColor[kColorBack]);
+      long y1 = y + 2L * W.nTwipsPerPixelY;
+      W.FillRect(x, y1, x + w * cw, y1 + W.nLineHeight - W.nTwipsPerPixelY, W.lColor[kColorBack]);
     }
     uint32_t fore;
     bool bold = false;
     char type = ZdChar(rec, kZdType);
     if (type != 'F') {
-      fore = lColor[kColorDirText];
-      P.window.SetBackColor(lColor[kColorDirBack]);
+      fore = W.lColor[kColorDirText];
+      W.P.window.SetBackColor(W.lColor[kColorDirBack]);
     } else if (ZdChar(rec, kZdDelMark) != ' ') {
-      fore = lColor[kColorDeletedText];
-      bold = bFoundBold;
+      fore = W.lColor[kColorDeletedText];
+      bold = W.bFoundBold;
     } else {
-      fore = lColor[kColorText];
+      fore = W.lColor[kColorText];
     }
-    SetForeColor(fore);
-    SetBold(bold);
-    if (!bCursorOnly) PrintShownAt(x, y, text);
+    W.SetForeColor(fore);
+    W.SetBold(bold);
+    if (!bCursorOnly) W.PrintShownAt(x, y, text);
     if (i == iCursor) {
       for (size_t k = CursorCache.size() - 1; k > 0; --k) CursorCache[k] = CursorCache[k - 1];
       for (size_t k = 1; k < CursorCache.size(); ++k)
         if (CursorCache[k].text == text) CursorCache[k].text.clear();
       CursorCache[0] = CursorCell{x, y, fore, bold, text};
     }
-    if (++r > nPageLines) {
+    if (++r > W.nPageLines) {
       r = 1;
       ++c;
     }
   }
 }
 
-void Lister::DosDir() {
+void EntryList::DosDir() {
   // 1-2. Cursor at a root, caption and title line
   if (iCursor == 0 && iFirstZDir == 1) iCursor = 1;
-  P.window.SetCaption(zCaptionLeft + zCaptionRight);
-  SetForeColor(lColor[kColorInfoText]);
-  PrintShownAt(0, nMinusPixelY, zTopLine);
-  SetForeColor(lColor[kColorText]);
+  W.P.window.SetCaption(W.zCaptionLeft + W.zCaptionRight);
+  W.SetForeColor(W.lColor[kColorInfoText]);
+  W.PrintShownAt(0, W.nMinusPixelY, W.zTopLine);
+  W.SetForeColor(W.lColor[kColorText]);
   // 3-4. Column geometry
   const int32_t w = DirPageGeometry();
-  const long cw = nCharWidth, pitch = static_cast<long>(w + 1) * cw;
+  const long cw = W.nCharWidth, pitch = static_cast<long>(w + 1) * cw;
   DirColumnBars(w, cw);
 
   DirPageEntries(w, cw, pitch);
@@ -165,50 +166,22 @@ void Lister::DosDir() {
   if (bCursorOnly) {
     for (const CursorCell& cell : CursorCache) {
       if (cell.text.empty()) break;
-      SetForeColor(cell.color);
-      SetBold(cell.bold);
-      PrintShownAt(cell.x, cell.y, cell.text);
+      W.SetForeColor(cell.color);
+      W.SetBold(cell.bold);
+      W.PrintShownAt(cell.x, cell.y, cell.text);
     }
     bCursorOnly = false;
   }
-  SetBold(false);
-  SetForeColor(lColor[kColorText]);
+  W.SetBold(false);
+  W.SetForeColor(W.lColor[kColorText]);
 }
 
-int32_t Lister::iFindUl(int32_t ICURSOR) {
-  if (nPageLines < 0) return -1;
+int32_t EntryList::iFindUl(int32_t ICURSOR) {
+  if (W.nPageLines < 0) return -1;
   int32_t top = iFirstZDir;
-  if (nPageLines == 0 || nPerPage <= 0) return top;
-  while (top + nPerPage <= ICURSOR) top += nPageLines;
+  if (W.nPageLines == 0 || W.nPerPage <= 0) return top;
+  while (top + W.nPerPage <= ICURSOR) top += W.nPageLines;
   return top;
-}
-
-bool Lister::bDirectoryList() {
-  std::string name = zCurDir + "$$Tembra_Directory.txt";
-  if (!zListFileName.empty()) {
-    if (Mid(zListFileName, 2, 2) == ":\\" || Left(zListFileName, 1) == "\\") name = zListFileName;
-    else name = zCurDir + zListFileName;
-  }
-  std::string out = "    Bytes yyyy-mm-dd hh:mm:ss ASHR Name                  Path = " + zCurDir + "\r\n";
-  out += " \r\n";
-  bool separated = false;
-  for (int32_t i = 1; i <= nSZDir; ++i) {
-    std::string line = RTrim(zFormat1New(EntryTable(*this).IndexAt(i), 300));
-    if (!separated && line.find("<DIR>") == std::string::npos) {
-      if (i != 1) out += " \r\n";
-      separated = true;
-    }
-    out += line + "\r\n";
-  }
-  bool ok = P.files.WriteWholeFile(name, out);
-  if (!ok) {
-    // Kept for the page that the rescan below draws.
-    zMessageLine = MsgText(Msg::VX1030DirList, name);
-    if (int err = P.files.LastFileError()) zMessageLine += " - " + P.files.ErrorText(err);
-    Beep();
-  }
-  bRescan = true;
-  return ok;
 }
 
 }  // namespace tembra

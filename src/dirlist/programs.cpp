@@ -1,6 +1,8 @@
 // Running the file under the cursor, opening a file with the program of its
 // extension, and the one starter every command uses.
 #include "core/lister.h"
+#include "dirlist/dir_page.h"
+#include "dirlist/entry_list.h"
 #include "dirlist/entry_table.h"
 
 namespace tembra {
@@ -30,55 +32,55 @@ bool Lister::ShellConfiguredAndWait(const std::string& command, const std::strin
   return true;
 }
 
-std::string Lister::zCurCommandName() {
-  for (int32_t i = 1; i <= EntryTable(*this).Last(); ++i)
-    if (i != iCurZDir && ZdNameUpper(ZDIR[static_cast<size_t>(i)]) == zCurNameU) return zCurName;
-  return zCurNameU;
+std::string DirPage::zCurCommandName() {
+  for (int32_t i = 1; i <= E.Last(); ++i)
+    if (i != E.iCurZDir && ZdNameUpper(E.Record(i)) == E.zCurNameU) return E.zCurName;
+  return E.zCurNameU;
 }
 
-int Lister::InvokeProgramAtCursor(bool bAskForParm) {
-  if (zCurType != "F") {
-    VXERROR(MsgText(Msg::VX8011));
+int DirPage::InvokeProgramAtCursor(bool bAskForParm) {
+  if (E.zCurType != "F") {
+    W.VXERROR(MsgText(Msg::VX8011));
     return 12;
   }
-  if (InStr(zCurNameU, ".COM") == 0 && InStr(zCurNameU, ".BAT") == 0 && InStr(zCurNameU, ".EXE") == 0) {
-    if (MsgBox(MsgText(Msg::VX1007), "", MsgButtons::OKCancel) == kAnswerCancel) {
-      VXERROR(MsgText(Msg::VX0111));
+  if (InStr(E.zCurNameU, ".COM") == 0 && InStr(E.zCurNameU, ".BAT") == 0 && InStr(E.zCurNameU, ".EXE") == 0) {
+    if (W.MsgBox(MsgText(Msg::VX1007), "", MsgButtons::OKCancel) == kAnswerCancel) {
+      W.VXERROR(MsgText(Msg::VX0111));
       return 12;
     }
   }
   // A name with blanks is quoted, so that no program named by its first word runs instead.
   std::string name = zCurCommandName();
-  std::string command = InStr(name, " ") > 0 ? zQuote + name + zQuote : name;
+  std::string command = InStr(name, " ") > 0 ? W.zQuote + name + W.zQuote : name;
   if (bAskForParm) {
     // Where names show as stored, the prompt names the file so too.
-    const std::string& shown = piFullNames.On(eProfile) ? zCurName : zCurNameU;
-    std::string parms = InputBox(MsgText(Msg::VX0012, shown), "Tembra Invoke File", "");
+    const std::string& shown = E.piFullNames.On(W.eProfile) ? E.zCurName : E.zCurNameU;
+    std::string parms = W.InputBox(MsgText(Msg::VX0012, shown), "Tembra Invoke File", "");
     command = command + " " + parms;
   }
-  ShellAndWait(command);
+  W.ShellAndWait(command);
   return 0;
 }
 
-void Lister::CallWindowsProgram(const std::string& zFile) {
+void DirPage::CallWindowsProgram(const std::string& zFile) {
   long dot = InStrRev(zFile, ".");
   std::string ext = dot > 0 ? UCase(Mid(zFile, dot + 1)) : UCase(zFile);
   if (ext.size() >= 5) return;
 
   std::string program = zFile;
   bool matched = false;
-  for (int32_t i = 1; i <= nExtTable && i < static_cast<int32_t>(zExtTable.size()); ++i) {
-    if (zExtTable[i] == ext) {
-      program = i < static_cast<int32_t>(zExtProgram.size()) ? zExtProgram[i] : std::string();
+  for (int32_t i = 1; i <= W.nExtTable && i < static_cast<int32_t>(W.zExtTable.size()); ++i) {
+    if (W.zExtTable[i] == ext) {
+      program = i < static_cast<int32_t>(W.zExtProgram.size()) ? W.zExtProgram[i] : std::string();
       matched = true;
     }
   }
   if (matched && program.empty()) {
-    MsgBox(MsgText(Msg::VX0253));
+    W.MsgBox(MsgText(Msg::VX0253));
     return;
   }
   if (!matched) {
-    std::string found = P.processes.FindExecutable(zFile);
+    std::string found = W.P.processes.FindExecutable(zFile);
     size_t nul = found.find('\0');
     if (nul != std::string::npos) found.resize(nul);
     program = Trim(found);
@@ -86,26 +88,26 @@ void Lister::CallWindowsProgram(const std::string& zFile) {
   if (program.empty()) {
     // No opener at all on this system: the message line says which and how to set one.
     if (!matched) {
-      if (std::string missing = P.processes.MissingOpener(); !missing.empty()) VXERROR(MsgText(Msg::VX1042, missing));
+      if (std::string missing = W.P.processes.MissingOpener(); !missing.empty()) W.VXERROR(MsgText(Msg::VX1042, missing));
     }
-    std::string def = zExtTable.empty() ? std::string() : zExtTable[0];
+    std::string def = W.zExtTable.empty() ? std::string() : W.zExtTable[0];
     if (def.empty()) {
-      if (MsgBox(MsgText(Msg::VX0254, ext), " Notepad?  Hit cancel to end Tembra",
+      if (W.MsgBox(MsgText(Msg::VX0254, ext), " Notepad?  Hit cancel to end Tembra",
                  MsgButtons::OKCancel) == kAnswerCancel)
-        EndProcess(ExitKind::Immediate);
+        W.EndProcess(ExitKind::Immediate);
       program = "Notepad.exe";
     } else {
       program = def;
     }
   }
   const std::string proposed = program;
-  if (bAskPgm) program = InputBox("Select name of program to process this file", MsgText(Msg::VX8015Caption), program);
+  if (W.bAskPgm) program = W.InputBox("Select name of program to process this file", MsgText(Msg::VX8015Caption), program);
   program = Trim(program);
   // A program named by the configuration is looked for in the current folder only when
   // the user's own configuration allows it, or when the user typed a name of their own.
-  const bool allowLocal = bRunLocal || (bAskPgm && program != Trim(proposed));
+  const bool allowLocal = W.bRunLocal || (W.bAskPgm && program != Trim(proposed));
   if (program.size() >= 3)
-    ShellConfiguredAndWait(zQuote + program + zQuote + " " + zQuote + zFile + zQuote, program, allowLocal);
+    W.ShellConfiguredAndWait(W.zQuote + program + W.zQuote + " " + W.zQuote + zFile + W.zQuote, program, allowLocal);
 }
 
 }  // namespace tembra

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "core/lister.h"
+#include "dirlist/dir_page.h"
+#include "dirlist/entry_list.h"
 #include "core/unicode.h"
 #include "dirlist/entry_table.h"
 #include "fileops/temp_name.h"
@@ -32,22 +34,22 @@ StampCache* gStampCache = nullptr;
 
 }  // namespace
 
-void Lister::GetDir(const std::string& zMyPath) {
-  double t0 = P.clock.SecondsSinceMidnight();
-  nZDir = 0;
+void DirPage::GetDir(const std::string& zMyPath) {
+  double t0 = W.P.clock.SecondsSinceMidnight();
+  E.nZDir = 0;
   dTotalBytes = 0;
   std::string prevName(1, '\0');
   int32_t outOfOrder = 0;
-  if (static_cast<int32_t>(ZDIR.size()) < nZDirMax + 1) ZDIR.resize(static_cast<size_t>(nZDirMax) + 1);
+  E.Fill();
 
   const std::string search = zMyPath + "*";
-  ScopedFind find(P.files, P.files.FindFirstFile(search, VTOC));
+  ScopedFind find(W.P.files, W.P.files.FindFirstFile(search, W.VTOC));
   const FindHandle h = find.get();
   bool opened = h != kInvalidFind;
   // The open-handle bookkeeping pairs this search with its close; it is told only
   // when no viewer file is open, so that the viewer's own count stays right.
-  bool tracked = opened && OpenCount == 0;
-  if (tracked) LogOpen(search);
+  bool tracked = opened && W.OpenCount == 0;
+  if (tracked) W.LogOpen(search);
   dTotalBytes = 0;
   bool more = opened;
   StampCache stamps;
@@ -56,60 +58,60 @@ void Lister::GetDir(const std::string& zMyPath) {
     ~Unset() { gStampCache = nullptr; }
   } unset;
   while (more) {
-    std::string rec = zVtocToDir();
+    std::string rec = W.zVtocToDir();
     int32_t len = ZdNameLength(rec);
     std::string_view nameU = ZdField(rec, kZdName, len);
     bool dots = nameU == "." || nameU == "..";
     if (ZdChar(rec, kZdType) != '-' && !dots) {
-      ++nZDir;
-      if (nZDir > nZDirMax) ExpandZDir(nZDir);
-      ZdPutSeqNumber(rec, nZDir);
+      ++E.nZDir;
+      if (E.nZDir > E.nZDirMax) E.ExpandZDir(E.nZDir);
+      ZdPutSeqNumber(rec, E.nZDir);
     }
     // Excluded entries take part in the order check too.
     if (std::string_view(prevName) > nameU) ++outOfOrder;
     if (!dots) prevName.assign(nameU);
-    if (ZdChar(rec, kZdType) != '-' && !dots) ZDIR[static_cast<size_t>(nZDir)] = std::move(rec);
-    more = P.files.FindNextFile(h, VTOC);
+    if (ZdChar(rec, kZdType) != '-' && !dots) E.Record(E.nZDir) = std::move(rec);
+    more = W.P.files.FindNextFile(h, W.VTOC);
   }
   gStampCache = nullptr;
-  DumpDir("000VX_US.TXT");
+  E.DumpDir("000VX_US.TXT");
   if (opened) {
-    P.files.FindClose(find.release());
-    if (tracked) LogOpen("");
+    W.P.files.FindClose(find.release());
+    if (tracked) W.LogOpen("");
   }
-  if (outOfOrder > 0) SORT1ST();
+  if (outOfOrder > 0) E.SORT1ST();
 
-  nDeletable = 0;
-  if (nDelRules > 0) MarkForDeletion();
-  if (nTempDays > 0) MarkVXDelete();
+  W.nDeletable = 0;
+  if (W.nDelRules > 0) W.MarkForDeletion();
+  if (W.nTempDays > 0) W.MarkVXDelete();
 
-  ZDIR[0].clear();
-  iFirstZDir = 1;
-  nLenName = static_cast<int32_t>(zMyPath.size());
+  E.Record(0).clear();
+  E.iFirstZDir = 1;
+  E.nLenName = static_cast<int32_t>(zMyPath.size());
   if (zMyPath.size() > 3) {
-    std::string parent = ZdNewRecord(NameU(zMyPath), zMyPath);
+    std::string parent = ZdNewRecord(W.NameU(zMyPath), zMyPath);
     ZdPutNameLength(parent, static_cast<int64_t>(zMyPath.size()), kZdZeroFilled);
     ZdMarkParent(parent);
-    ZDIR[0] = std::move(parent);
-    iFirstZDir = 0;
+    E.Record(0) = std::move(parent);
+    E.iFirstZDir = 0;
   }
-  MarkIgnore();
+  E.MarkIgnore();
 
-  if (iInpFile > 0) {
-    ListInpFiles();
-    if (bSearchPending) {
-      MsgBox("GetDir line 7293", "", MsgButtons::OK);
-      EndProcess(ExitKind::Immediate);
+  if (W.iInpFile > 0) {
+    W.ListInpFiles();
+    if (W.bSearchPending) {
+      W.MsgBox("GetDir line 7293", "", MsgButtons::OK);
+      W.EndProcess(ExitKind::Immediate);
     }
   } else {
-    ShowPage();
+    W.ShowPage();
   }
-  if (bDebug) {
-    double secs = P.clock.SecondsSinceMidnight() - t0;
+  if (W.bDebug) {
+    double secs = W.P.clock.SecondsSinceMidnight() - t0;
     if (secs < 0) secs += 86400;
-    VXERROR("GD>" + Format(secs, "##0.00") + " Seconds");
+    W.VXERROR("GD>" + Format(secs, "##0.00") + " Seconds");
   }
-  bRescan = false;
+  W.bRescan = false;
 }
 
 FindHandle Lister::Get1Vtoc(const std::string& zFileName) {
@@ -219,13 +221,13 @@ std::string Lister::zVtocToDir() {
   if (!(VTOC.dwFileAttributes & kAttrDirectory)) {
     ZdPutChar(rec, kZdType, 'F');
     double size = static_cast<double>(VTOC.nFileSizeHigh) * 4294967296.0 + static_cast<double>(VTOC.nFileSizeLow);
-    dTotalBytes += size;
+    Dir().dTotalBytes += size;
     // A size beyond the field is shown as the largest the field holds, so that
     // every later column stays in place.
     double shown = size > kMaxSizeField ? kMaxSizeField : size;
     ZdPutSize(rec, static_cast<uint64_t>(shown), kZdSizeDigits);
-    if ((ZdChar(rec, kZdAttrHidden) == '1' && !bShowHidden) || (ZdChar(rec, kZdAttrSystem) == '1' && !bShowSystem) ||
-        (ZdChar(rec, kZdAttrReadOnly) == '1' && !bShowReadOnly))
+    if ((ZdChar(rec, kZdAttrHidden) == '1' && !Dir().bShowHidden) || (ZdChar(rec, kZdAttrSystem) == '1' && !Dir().bShowSystem) ||
+        (ZdChar(rec, kZdAttrReadOnly) == '1' && !Dir().bShowReadOnly))
       ZdPutChar(rec, kZdType, '-');
   } else {
     ZdPutChar(rec, kZdType, 'D');
@@ -236,53 +238,6 @@ std::string Lister::zVtocToDir() {
   if (IsTempName(nameU, TempNameUse::Listing)) col = kZdTempSource;
   ZdPutDisplayCol(rec, col, kZdBlankPadded);
   return rec;
-}
-
-void Lister::ExpandZDir(int32_t INEW) { EntryTable(*this).Grow(INEW); }
-
-void Lister::MarkIgnore() {
-  // 1. Keep the cursor on its entry (a name asked for explicitly wins), or return it
-  //    to the archive whose listing was left.
-  if (zSortLetter == "F" && zFindName.empty()) {
-    int32_t k = EntryTable(*this).IndexAt(iCursor);
-    if (k >= 1 && k <= nZDir) {
-      zFindName = ZdNameUpper(ZDIR[static_cast<size_t>(k)]);
-      zFindExact = ZdNameStored(ZDIR[static_cast<size_t>(k)]);
-    }
-  }
-  if (!bZipMode && !zZipReturnName.empty()) {
-    zFindName = zZipReturnName;
-    zFindExact.clear();
-    zZipReturnName.clear();
-  }
-  // 2. The ignore mark of every record
-  for (int32_t i = 1; i <= nZDir; ++i) {
-    std::string& rec = ZDIR[static_cast<size_t>(i)];
-    if (rec.size() < kZdName) continue;
-    char type = ZdChar(rec, kZdType);
-    // The size is read only where a size range is set.
-    double size = 0;
-    if (type == 'F' && nSizeMax >= 1) {
-      size = std::min(ZdSizeValue(rec), 2147483647.0);
-    }
-    int32_t len = ZdNameLength(rec);
-    char mark = ' ';
-    if (len == 0) {
-      mark = '*';  // a nameless record (an archive member without a name) stays hidden
-    } else if (type != 'D' && !zNameFilter.empty()) {
-      std::string_view nameU = ZdField(rec, kZdName, len);
-      bool shown = bWildMatch(nameU, zNameFilter, bUtf8);
-      if (!shown && ZdNotPlainName(rec) && nameU.size() > static_cast<size_t>(kZdTempPrefixLen))
-        shown = bWildMatch(nameU.substr(kZdTempPrefixLen), zNameFilter, bUtf8);
-      if (!shown) mark = '*';
-    }
-    if (type == 'F' && nSizeMax >= 1 && (size < nSizeMin || size > nSizeMax)) mark = '*';
-    std::string_view date = ZdDate(rec, iDateCol);
-    if (!zDateFrom.empty() && date < std::string_view(zDateFrom)) mark = '*';
-    if (!zDateTo.empty() && date > std::string_view(zDateTo)) mark = '*';
-    ZdPutChar(rec, kZdIgnore, mark);
-  }
-  SORTEMALL();
 }
 
 }  // namespace tembra

@@ -4,7 +4,9 @@
 #include <numeric>
 
 #include "core/lister.h"
-#include "dirlist/entry_table.h"
+#include "zip/zip_page.h"
+#include "dirlist/entry_list.h"
+#include "dirlist/wildcard.h"
 
 namespace tembra {
 
@@ -21,7 +23,7 @@ std::string_view NameOf(const std::string& rec) { return ZdField(rec, kZdName, Z
 
 }  // namespace
 
-void Lister::PopulateSort() {
+void EntryList::PopulateSort() {
   static constexpr int32_t kGaps[25] = {1,       4,        10,       23,       57,       132,      301,
                                         701,     1584,     3581,     8093,     18290,    41337,    93422,
                                         211135,  477166,   1078395,  2437174,  5508013,  12448109, 28132726,
@@ -30,7 +32,7 @@ void Lister::PopulateSort() {
   for (int i = 0; i < 25; ++i) nSortGap[static_cast<size_t>(i) + 1] = kGaps[i];
 }
 
-void Lister::SORT1ST() {
+void EntryList::SORT1ST() {
   int32_t n = nZDir;
   if (n < 2) return;
   // The Shell sort runs on (name, record) pairs prepared once; the records are then
@@ -40,7 +42,7 @@ void Lister::SORT1ST() {
     int32_t index;
   };
   std::vector<Item> it(static_cast<size_t>(n) + 1);
-  for (int32_t i = 1; i <= n; ++i) it[static_cast<size_t>(i)] = {NameOf(ZDIR[static_cast<size_t>(i)]), i};
+  for (int32_t i = 1; i <= n; ++i) it[static_cast<size_t>(i)] = {NameOf(Record(i)), i};
   // The comparison sort compares the names' first sixteen bytes as two numbers (a short
   // name padded with zero bytes, which orders it as a string compare does), and the whole
   // names only where those numbers are equal.
@@ -83,22 +85,22 @@ void Lister::SORT1ST() {
       it[static_cast<size_t>(i)] = t;
     }
   }
-  std::vector<std::string> sorted(static_cast<size_t>(n) + 1);
-  for (int32_t i = 1; i <= n; ++i) sorted[static_cast<size_t>(i)] = std::move(ZDIR[static_cast<size_t>(it[static_cast<size_t>(i)].index)]);
-  for (int32_t i = 1; i <= n; ++i) ZDIR[static_cast<size_t>(i)] = std::move(sorted[static_cast<size_t>(i)]);
+  std::vector<int32_t> from(static_cast<size_t>(n) + 1);
+  for (int32_t i = 1; i <= n; ++i) from[static_cast<size_t>(i)] = it[static_cast<size_t>(i)].index;
+  Reorder(from);
 }
 
 namespace {
 
 // Step 1 of SORTEMALL: one element per shown record, the parent first.
-std::vector<EntryTable::Shown> ShownElements(Lister& L, char letter) {
+std::vector<EntryTable::Shown> ShownElements(EntryList& L, char letter) {
   // 1. One element per shown record, with its key built once.
   using Elem = EntryTable::Shown;
   std::vector<Elem> el;
   el.reserve(static_cast<size_t>(L.nZDir) + 1);
   el.push_back({0, "<PARENT>"});
   for (int32_t i = 1; i <= L.nZDir; ++i) {
-    const std::string& rec = L.ZDIR[static_cast<size_t>(i)];
+    const std::string& rec = L.Record(i);
     if (ZdChar(rec, kZdIgnore) == '*') continue;
     int32_t len = ZdNameLength(rec);
     std::string key;
@@ -116,13 +118,13 @@ std::vector<EntryTable::Shown> ShownElements(Lister& L, char letter) {
     switch (letter) {
       case 'D':
         if (type != 'D' || L.bSortDirsByDate) {
-          std::string_view stamp = ZdStamp(rec, L.iDateCol);
+          std::string_view stamp = ZdStamp(rec, L.W.iDateCol);
           key.replace(1, stamp.size(), stamp);
         }
         if (key[0] == 'M' && !L.bSortDirsByDate) {
           // Reversed position in name order, so that directories keep ascending name
           // order when the date sort runs descending.
-          std::string rev = L.qbFl(999999 - i, "######");
+          std::string rev = L.W.qbFl(999999 - i, "######");
           key.replace(2, 6, rev.substr(rev.size() > 6 ? rev.size() - 6 : 0));
         }
         break;
@@ -148,7 +150,7 @@ std::vector<EntryTable::Shown> ShownElements(Lister& L, char letter) {
 }
 
 // Step 3 of SORTEMALL: the elements 1..nSZDir into sort order.
-void SortElements(Lister& L, std::vector<EntryTable::Shown>& el) {
+void SortElements(EntryList& L, std::vector<EntryTable::Shown>& el) {
   using Elem = EntryTable::Shown;
   // 3. Shell sort of elements 1..nSZDir on their keys. Without two equal keys there is
   //    only one sorted order, found faster by a comparison sort; equal keys keep the
@@ -176,7 +178,7 @@ void SortElements(Lister& L, std::vector<EntryTable::Shown>& el) {
     const bool asc = L.bSortAscending;
     for (int k = FirstGap(L.nSortGap, L.nSZDir); k >= 1; --k) {
       int32_t h = L.nSortGap[static_cast<size_t>(k)];
-      if (h + 1 > L.nSZDir) L.vxCatastrophe(MsgText(Msg::VX9016));
+      if (h + 1 > L.nSZDir) L.W.vxCatastrophe(MsgText(Msg::VX9016));
       for (int32_t j = h + 1; j <= L.nSZDir; ++j) {
         Elem t = std::move(el[static_cast<size_t>(j)]);
         int32_t i = j;
@@ -193,17 +195,17 @@ void SortElements(Lister& L, std::vector<EntryTable::Shown>& el) {
 }
 
 // Steps 4 and 5 of SORTEMALL: the cursor onto the requested name, the page that holds it.
-void PlaceSortCursor(Lister& L, const EntryTable& table) {
+void PlaceSortCursor(EntryList& L) {
   if (L.nSZDir >= 2) {
     // 4. The cursor onto the requested name
-    L.zFindName = L.NameU(L.zFindName);
+    L.zFindName = L.W.NameU(L.zFindName);
     //    Where the entry's own stored name is known, only that entry: of two names that
     //    differ only in letter case the cursor keeps its own, and never takes the other
     //    when its own has gone. Otherwise the first of the same upper-case name.
-    const bool exact = !L.zFindExact.empty() && L.NameU(L.zFindExact) == L.zFindName;
+    const bool exact = !L.zFindExact.empty() && L.W.NameU(L.zFindExact) == L.zFindName;
     if (!L.zFindName.empty()) {
       for (int32_t i = 1; i <= L.nSZDir; ++i) {
-        const std::string& rec = table.RecordAt(i);
+        const std::string& rec = L.RecordAt(i);
         if (NameOf(rec) == L.zFindName && (!exact || ZdNameStored(rec) == L.zFindExact)) {
           L.iCursor = i;
           L.zFindName.clear();
@@ -223,27 +225,71 @@ void PlaceSortCursor(Lister& L, const EntryTable& table) {
 
 }  // namespace
 
-void Lister::SORTEMALL() {
-  EntryTable table(*this);
+void EntryList::SORTEMALL() {
   const char letter = zSortLetter.empty() ? ' ' : zSortLetter[0];
   if (std::string_view("DFSENRU").find(letter) == std::string_view::npos)
-    vxCatastrophe(MsgText(Msg::VX9015));
+    W.vxCatastrophe(MsgText(Msg::VX9015));
 
   std::vector<EntryTable::Shown> el = ShownElements(*this, letter);
   nSZDir = static_cast<int32_t>(el.size()) - 1;
   iTopSZDir = iFirstZDir;
 
   SortElements(*this, el);
-  table.SetOrder(el);
+  SetOrder(el);
   // Full names: the entry columns are made as wide as the longest shown name needs.
   nLongestName = 0;
-  if (piFullNames.On(eProfile)) {
+  if (piFullNames.On(W.eProfile)) {
     for (int32_t i = 1; i <= nSZDir; ++i) {
-      const std::string& rec = table.RecordAt(i);
-      nLongestName = std::max(nLongestName, NameCells(ZdNameStored(rec)) + (ZdChar(rec, kZdLink) != ' ' ? 1 : 0));
+      const std::string& rec = RecordAt(i);
+      nLongestName = std::max(nLongestName, W.NameCells(ZdNameStored(rec)) + (ZdChar(rec, kZdLink) != ' ' ? 1 : 0));
     }
   }
-  PlaceSortCursor(*this, table);
+  PlaceSortCursor(*this);
+}
+
+void EntryList::MarkIgnore() {
+  // 1. Keep the cursor on its entry (a name asked for explicitly wins), or return it
+  //    to the archive whose listing was left.
+  if (zSortLetter == "F" && zFindName.empty()) {
+    int32_t k = IndexAt(iCursor);
+    if (k >= 1 && k <= nZDir) {
+      zFindName = ZdNameUpper(Record(k));
+      zFindExact = ZdNameStored(Record(k));
+    }
+  }
+  if (!W.bZipMode && !W.Zip().zZipReturnName.empty()) {
+    zFindName = W.Zip().zZipReturnName;
+    zFindExact.clear();
+    W.Zip().zZipReturnName.clear();
+  }
+  // 2. The ignore mark of every record
+  for (int32_t i = 1; i <= nZDir; ++i) {
+    std::string& rec = Record(i);
+    if (rec.size() < kZdName) continue;
+    char type = ZdChar(rec, kZdType);
+    // The size is read only where a size range is set.
+    double size = 0;
+    if (type == 'F' && nSizeMax >= 1) {
+      size = std::min(ZdSizeValue(rec), 2147483647.0);
+    }
+    int32_t len = ZdNameLength(rec);
+    char mark = ' ';
+    if (len == 0) {
+      mark = '*';  // a nameless record (an archive member without a name) stays hidden
+    } else if (type != 'D' && !zNameFilter.empty()) {
+      std::string_view nameU = ZdField(rec, kZdName, len);
+      bool shown = bWildMatch(nameU, zNameFilter, W.bUtf8);
+      if (!shown && ZdNotPlainName(rec) && nameU.size() > static_cast<size_t>(kZdTempPrefixLen))
+        shown = bWildMatch(nameU.substr(kZdTempPrefixLen), zNameFilter, W.bUtf8);
+      if (!shown) mark = '*';
+    }
+    if (type == 'F' && nSizeMax >= 1 && (size < nSizeMin || size > nSizeMax)) mark = '*';
+    std::string_view date = ZdDate(rec, W.iDateCol);
+    if (!zDateFrom.empty() && date < std::string_view(zDateFrom)) mark = '*';
+    if (!zDateTo.empty() && date > std::string_view(zDateTo)) mark = '*';
+    ZdPutChar(rec, kZdIgnore, mark);
+  }
+  SORTEMALL();
 }
 
 }  // namespace tembra

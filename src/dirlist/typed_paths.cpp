@@ -2,18 +2,20 @@
 // the forms a shell user types are taken too: "/usr/share", "~", "~/src" and relative
 // paths with "/" or with "." and ".." steps.
 #include "core/lister.h"
+#include "dirlist/dir_page.h"
+#include "dirlist/entry_list.h"
 
 namespace tembra {
 
-std::string Lister::zTypedFolder(const std::string& typed) {
+std::string DirPage::zTypedFolder(const std::string& typed) {
   std::string t = Trim(typed);
   if (t == "~" || Left(t, 2) == "~/") {
-    const std::string home = P.processes.GetEnv("HOME");
+    const std::string home = W.P.processes.GetEnv("HOME");
     if (Left(home, 1) == "/") t = home + Mid(t, 2);
   }
   if (Left(t, 1) == "/") {
     // A host path names its folder through the drive that holds it.
-    const std::string win = P.files.WinPathOfHost(t);
+    const std::string win = W.P.files.WinPathOfHost(t);
     if (!win.empty() && win != t) t = win;
   }
   for (char& c : t)
@@ -29,7 +31,7 @@ std::string Lister::zTypedFolder(const std::string& typed) {
     i = slash + 1;
   }
   if (steps) {
-    const std::string full = zGetCompleteName(t);
+    const std::string full = W.zGetCompleteName(t);
     if (!full.empty()) t = full;
   }
   // An answer in Windows form goes on exactly as typed.

@@ -6,6 +6,8 @@
 #include <cmath>
 
 #include "core/lister.h"
+#include "dirlist/entry_list.h"
+#include "dirlist/dir_page.h"
 #include "dirlist/entry_table.h"
 
 namespace tembra {
@@ -71,19 +73,19 @@ int Lister::CopyWithProgress(const std::string& zFromFile, const std::string& zT
 bool Lister::BDOS_COPY(const std::string& ZMOVE) { return CopyOrMove(ZMOVE) != CopyOutcome::Failed; }
 
 CopyOutcome Lister::CopyOrMove(const std::string& ZMOVE) {
-  int32_t rec = EntryTable(*this).IndexAt(iCursor);
-  iCurZDir = rec;
-  std::string name = ZdNameStored(ZDIR[rec]);
+  int32_t rec = Entries().IndexAt(Entries().iCursor);
+  Entries().iCurZDir = rec;
+  std::string name = ZdNameStored(Entries().Record(rec));
   zCopyDest.clear();
   zCurFile = zCurDir + name;
   const bool renames = bMoveRenames.On(eProfile);
-  const bool folder = ZdChar(ZDIR[rec], kZdType) == 'D';
+  const bool folder = ZdChar(Entries().Record(rec), kZdType) == 'D';
   if (folder && renames && ZMOVE != "M") {
     VXERROR(MsgText(Msg::VX1003CopyFolder, name));
     Beep();
     return CopyOutcome::Failed;
   }
-  std::string answer = zTypedFolder(InputBox(MsgText(Msg::VX0042, name), "Tembra MOVE/COPY", zCurFile));
+  std::string answer = Dir().zTypedFolder(InputBox(MsgText(Msg::VX0042, name), "Tembra MOVE/COPY", zCurFile));
   if (answer.empty()) {
     VXERROR(MsgText(Msg::VX1005));
     Beep();
@@ -125,8 +127,8 @@ CopyOutcome Lister::CopyOrMove(const std::string& ZMOVE) {
     }
   }
   if (CopyAFile(zCurDir + name, dest) != 0) return CopyOutcome::Failed;
-  zFindName = NameU(name);
-  zFindExact = name;
+  Entries().zFindName = NameU(name);
+  Entries().zFindExact = name;
   zCopyDest = dest;
   return CopyOutcome::Copied;
 }
@@ -153,7 +155,7 @@ bool Lister::bMoveByRename(const std::string& from, const std::string& dest, boo
   }
   zCopyError.clear();
   zCopyDest = dest;
-  zFindName = NameU(ZdNameStored(ZDIR[iCurZDir]));
+  Entries().zFindName = NameU(ZdNameStored(Entries().Record(Entries().iCurZDir)));
   return true;
 }
 
@@ -162,13 +164,13 @@ bool Lister::BDOS_RENAME(int32_t IRBSZDIR) {
     if (bHasFocus) P.window.BringToFront();
     DoEvents();
   };
-  int32_t rec = EntryTable(*this).IndexAt(IRBSZDIR);
+  int32_t rec = Entries().IndexAt(IRBSZDIR);
   if (rec == 0) {
     VXERROR(MsgText(Msg::VX0105));
     giveBack();
     return false;
   }
-  std::string& r = ZDIR[rec];
+  std::string& r = Entries().Record(rec);
   std::string name = ZdNameStored(r);
   if (DoesFileExist(zCurDir + name) < 0) vxCatastrophe(MsgText(Msg::VX9003));
   std::string answer = InputBox(MsgText(Msg::VX0043, name), "Tembra Rename", name);
@@ -195,8 +197,8 @@ bool Lister::BDOS_RENAME(int32_t IRBSZDIR) {
     }
     r = ZdHead(r) + NameU(newName) + newName;
     ZdPutNameLength(r, static_cast<int64_t>(newName.size()), kZdZeroFilled);
-    zFindName = NameU(newName);
-    zFindExact = newName;
+    Entries().zFindName = NameU(newName);
+    Entries().zFindExact = newName;
     return true;
   }
   VXERROR(MsgText(Msg::VX0108));
@@ -205,13 +207,13 @@ bool Lister::BDOS_RENAME(int32_t IRBSZDIR) {
 }
 
 bool Lister::BDOS_DEL(int32_t IRBSZDIR, int NoConfirm) {
-  int32_t rec = EntryTable(*this).IndexAt(IRBSZDIR);
+  int32_t rec = Entries().IndexAt(IRBSZDIR);
   if (rec == 0) {
     // The parent entry names the listed directory itself: never deleted from here.
     MsgBox(MsgText(Msg::VX1014));
     return false;
   }
-  std::string path = zCurDir + ZdNameStored(ZDIR[rec]);
+  std::string path = zCurDir + ZdNameStored(Entries().Record(rec));
   if (NoConfirm == 1) {
     int err = P.files.DeleteFile(path);
     if (err != 0) {

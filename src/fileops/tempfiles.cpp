@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "core/lister.h"
+#include "dirlist/entry_list.h"
+#include "dirlist/dir_page.h"
 #include "dirlist/entry_table.h"
 #include "dirlist/wildcard.h"
 #include "fileops/temp_name.h"
@@ -52,11 +54,11 @@ std::string Lister::ZCalcName(int32_t INDEXZDIR, const std::string& ZCHARS) {
     nTempSeq = nTempSeq + 1;
     t = Left(t, 8) + Format(nTempSeq, "0000") + Mid(t, 13);
   }
-  return "_V" + Mid(t, 3, 6) + ".VX" + Mid(t, 9, 4) + ZCHARS + "." + ZdNameStored(ZDIR[INDEXZDIR]);
+  return "_V" + Mid(t, 3, 6) + ".VX" + Mid(t, 9, 4) + ZCHARS + "." + ZdNameStored(Entries().Record(INDEXZDIR));
 }
 
 bool Lister::TempCheck(int32_t ITCZDIR) {
-  const std::string& rec = ZDIR[ITCZDIR];
+  const std::string& rec = Entries().Record(ITCZDIR);
   std::string name = ZdNameUpper(rec);
   double size = ZdNumber(ZdSizeMillions(rec)) == 0 ? ZdNumber(ZdSizeLastSix(rec)) : 0;
   if (size == static_cast<double>(std::string(kMarkerLine).size() + 2)) {
@@ -69,7 +71,7 @@ bool Lister::TempCheck(int32_t ITCZDIR) {
 }
 
 double Lister::AgeOfFile(int32_t rZdir) {
-  const std::string& rec = ZDIR[rZdir];
+  const std::string& rec = Entries().Record(rZdir);
   DateTime now = P.clock.LocalNow();
   double today = static_cast<double>(DaysFromCivil(now.year, now.month, now.day)) +
                  P.clock.SecondsSinceMidnight() / 86400.0;
@@ -90,12 +92,12 @@ double Lister::AgeOfFile(int32_t rZdir) {
 }
 
 bool Lister::bRenameTemp(const std::string& VXCChars, int32_t rZdir) {
-  int32_t r = rZdir < 1 ? EntryTable(*this).IndexAt(iCursor) : rZdir;
+  int32_t r = rZdir < 1 ? Entries().IndexAt(Entries().iCursor) : rZdir;
   if (!TempCheck(r)) {
     MsgBox(MsgText(Msg::VX1000Rename));
     return false;
   }
-  const std::string rec = ZDIR[r];
+  const std::string rec = Entries().Record(r);
   if (ZdNameLength(rec) > 222) {
     MsgBox(MsgText(Msg::VX1021));
     return false;
@@ -105,9 +107,9 @@ bool Lister::bRenameTemp(const std::string& VXCChars, int32_t rZdir) {
     return false;
   }
   std::string temp = ZCalcName(r, VXCChars);
-  if (zSortLetter == "F") {
-    zFindName = ZdNameUpper(rec);
-    zFindExact = ZdNameStored(rec);
+  if (Entries().zSortLetter == "F") {
+    Entries().zFindName = ZdNameUpper(rec);
+    Entries().zFindExact = ZdNameStored(rec);
   }
   std::string old = zCurDir + ZdNameStored(rec);
   if (VXCChars != "??") {
@@ -118,7 +120,7 @@ bool Lister::bRenameTemp(const std::string& VXCChars, int32_t rZdir) {
       Beep();
       return false;
     }
-  } else if (!BDOS_DEL(iCursor, -1)) {
+  } else if (!BDOS_DEL(Entries().iCursor, -1)) {
     return false;  // the file is still there; no marker takes its place
   }
   // Exactly the name that was set aside: a file that differs only in letter case is another
@@ -127,18 +129,18 @@ bool Lister::bRenameTemp(const std::string& VXCChars, int32_t rZdir) {
     if (bDebug && bLog) Log340("Writing vx0017");
     P.files.WriteWholeFile(old, std::string(kMarkerLine) + "\r\n");
   }
-  GetDir(zCurDir);
+  Dir().GetDir(zCurDir);
   ShowPage();
   return true;
 }
 
 bool Lister::bBackupCopy(const std::string& VXCChars) {
-  int32_t r = EntryTable(*this).IndexAt(iCursor);
+  int32_t r = Entries().IndexAt(Entries().iCursor);
   if (!TempCheck(r)) {
     MsgBox(MsgText(Msg::VX1000Create));
     return false;
   }
-  const std::string src = ZDIR[r];
+  const std::string src = Entries().Record(r);
   if (ZdCharField(src, kZdType) != "F") {
     MsgBox(MsgText(Msg::VX1001Backup));
     return false;
@@ -154,7 +156,7 @@ bool Lister::bBackupCopy(const std::string& VXCChars) {
   // Insert the copy into the name-ordered table (checked for a clash first, so the
   // table is never left half shifted).
   std::string tempU = NameU(temp);
-  if (EntryTable(*this).HasName(tempU)) return false;
+  if (Entries().HasName(tempU)) return false;
   std::string rec = ZdHead(src) + tempU + temp;
   ZdPutNameLength(rec, ZdNameLength(src) + kZdTempPrefixLen, kZdZeroFilled);
   ZdPutExtColumn(rec, ZdExtColumn(src) + kZdTempPrefixLen, kZdZeroFilled);
@@ -164,17 +166,17 @@ bool Lister::bBackupCopy(const std::string& VXCChars) {
     ZdPut(rec, kZdShortName,
           Left(shortName.empty() ? std::string(kZdNoShortName) : shortName + Space(kZdShortNameLen), kZdShortNameLen));
   }
-  EntryTable(*this).InsertInNameOrder(std::move(rec), tempU);
-  MarkIgnore();
+  Entries().InsertInNameOrder(std::move(rec), tempU);
+  Entries().MarkIgnore();
   ShowPage();
-  DumpDir("000VX_BK.TXT");
+  Entries().DumpDir("000VX_BK.TXT");
   if (zCurFile.empty()) zCurFile = zCurDir + name;
   return true;
 }
 
 void Lister::MarkForDeletion() {
-  for (int32_t i = 1; i <= nZDir; ++i) {
-    std::string& rec = ZDIR[i];
+  for (int32_t i = 1; i <= Entries().nZDir; ++i) {
+    std::string& rec = Entries().Record(i);
     if (ZdCharField(rec, kZdType) == "D") continue;
     std::string nameU = ZdNameUpper(rec);
     double age = static_cast<double>(RoundHalfEven(AgeOfFile(i)));
@@ -201,39 +203,39 @@ void Lister::MarkForDeletion() {
 }
 
 void Lister::MarkVXDelete() {
-  int32_t first = nZDir + 1;
-  while (first > 1 && Left(ZdNameUpper(ZDIR[first - 1]), 2) >= "_V") --first;
+  int32_t first = Entries().nZDir + 1;
+  while (first > 1 && Left(ZdNameUpper(Entries().Record(first - 1)), 2) >= "_V") --first;
   // Only records under temporary names are marked: a file of the user's that merely
   // sorts here (such as "_VACATION.JPG") is never touched.
-  auto isTemp = [&](int32_t i) { return ZdDisplayCol(ZDIR[i]) == kZdTempSource; };
+  auto isTemp = [&](int32_t i) { return ZdDisplayCol(Entries().Record(i)) == kZdTempSource; };
   auto mark = [&](int32_t i) {
-    ZdPut(ZDIR[i], kZdDelMark, "R");
+    ZdPut(Entries().Record(i), kZdDelMark, "R");
     nDeletable = nDeletable + 1;
   };
-  for (int32_t i = first; i <= nZDir; ++i) {
-    if (!isTemp(i) || ZdCharField(ZDIR[i], kZdDelMark) != " ") continue;
+  for (int32_t i = first; i <= Entries().nZDir; ++i) {
+    if (!isTemp(i) || ZdCharField(Entries().Record(i), kZdDelMark) != " ") continue;
     if (static_cast<double>(RoundHalfEven(AgeOfFile(i))) > nTempDays) mark(i);
   }
   // Versions: of several copies of one file made on one day, the first and the last stay.
-  for (int32_t p = first; p <= nZDir - 2; ++p) {
-    if (!isTemp(p) || ZdCharField(ZDIR[p], kZdDelMark) != " ") continue;
+  for (int32_t p = first; p <= Entries().nZDir - 2; ++p) {
+    if (!isTemp(p) || ZdCharField(Entries().Record(p), kZdDelMark) != " ") continue;
     if (static_cast<double>(RoundHalfEven(AgeOfFile(p))) <= 10) continue;
-    std::string pName = ZdNameUpper(ZDIR[p]);
+    std::string pName = ZdNameUpper(Entries().Record(p));
     std::string pDate = Mid(pName, 3, 6), pFormer = Mid(pName, 19);
     std::vector<int32_t> equals;
-    for (int32_t q = p + 1; q <= nZDir; ++q) {
-      std::string qName = ZdNameUpper(ZDIR[q]);
+    for (int32_t q = p + 1; q <= Entries().nZDir; ++q) {
+      std::string qName = ZdNameUpper(Entries().Record(q));
       if (Mid(qName, 3, 6) != pDate) break;
       if (isTemp(q) && Mid(qName, 19) == pFormer) equals.push_back(q);
     }
     if (equals.size() + 1 >= 3)
       for (size_t k = 0; k + 1 < equals.size(); ++k)
-        if (ZdCharField(ZDIR[equals[k]], kZdDelMark) == " ") mark(equals[k]);
+        if (ZdCharField(Entries().Record(equals[k]), kZdDelMark) == " ") mark(equals[k]);
   }
 }
 
 void Lister::BigDelete() {
-  if (ZDIR.empty() || ZDIR[0].empty()) {
+  if (Entries().Last() < 0 || Entries().Record(0).empty()) {
     VXERROR(MsgText(Msg::VX8019));
     return;
   }
@@ -250,22 +252,22 @@ void Lister::BigDelete() {
   int32_t limit = std::min<int32_t>(nDeletable, 50);
   if (Left(zCommandLine, 1) == "?") limit = std::min(limit, 1);
   std::vector<std::pair<std::string, char>> work;  // stored name, mark
-  for (int32_t pos = 1; pos <= nSZDir && static_cast<int32_t>(work.size()) < limit; ++pos) {
-    int32_t idx = EntryTable(*this).IndexAt(pos);
-    if (idx < 1 || idx > nZDir) continue;
-    const std::string& rec = ZDIR[idx];
+  for (int32_t pos = 1; pos <= Entries().nSZDir && static_cast<int32_t>(work.size()) < limit; ++pos) {
+    int32_t idx = Entries().IndexAt(pos);
+    if (idx < 1 || idx > Entries().nZDir) continue;
+    const std::string& rec = Entries().Record(idx);
     std::string markChar(ZdCharField(rec, kZdDelMark));
     if (ZdCharField(rec, kZdIgnore) != " " || (markChar != "R" && markChar != "Z" && markChar != "D")) continue;
     work.emplace_back(ZdNameStored(rec), markChar[0]);
   }
   for (const auto& [name, markChar] : work) {
     // Where the entry is now.
-    int32_t pos = EntryTable(*this).PositionOfStored(name);
+    int32_t pos = Entries().PositionOfStored(name);
     if (pos == 0) continue;  // gone meanwhile
     if (markChar == 'R') {
       BDOS_DEL(pos, -1);
     } else if (markChar == 'Z') {
-      bRenameTemp("CD", EntryTable(*this).IndexAt(pos));
+      bRenameTemp("CD", Entries().IndexAt(pos));
     } else {
       int err = P.files.DeleteFile(zCurDir + name);
       if (err != 0) VXERROR(MsgText(Msg::VX1003Delete, P.files.ErrorText(err)));

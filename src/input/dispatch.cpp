@@ -200,7 +200,7 @@ KeyNext HelpShown(Lister& l, EventRun& r) {
 KeyNext KeyStart(Lister& l, EventRun& r) {
   if (r.e.kind == Kind::Char) l.SetBold(false);
   if (r.e.kind != Kind::KeyDown) return KeyNext::PassOn;
-  l.bSearchBack = (r.e.shift & kShift) && (r.e.code == 'F' || r.e.code == 'S');
+  l.View().bSearchBack = (r.e.shift & kShift) && (r.e.code == 'F' || r.e.code == 'S');
   if (l.nYieldCount != 0) return KeyNext::Done;
   l.nOutputsAtKeyDown = l.nOutputs;
   return KeyNext::PassOn;
@@ -270,7 +270,7 @@ void Lister::ApplyKeyNext(KeyNext next) {
   if (next == KeyNext::Rescan) {
     // A message a handler left for the next page outlives the scan's own drawing.
     std::string message = zMessageLine;
-    GetDir(zCurDir);
+    Dir().GetDir(zCurDir);
     if (zMessageLine.empty()) zMessageLine = message;
     next = KeyNext::Redraw;
   }
@@ -330,46 +330,6 @@ void Lister::Form_KeyUp(int KeyCode, int Shift) {
   });
 }
 
-void Lister::CursorMove(int32_t RelMove, int32_t PageMove) {
-  // 1-3. The page start, within its bounds
-  const int32_t oldTop = iTopSZDir, oldCursor = iCursor;
-  int32_t highest = iFirstZDir;
-  if (nPageLines > 0 && nPerPage > 0)
-    while (highest + nPerPage - 1 <= nSZDir) highest += nPageLines;
-  auto clampTop = [&](int32_t top) {
-    if (top > highest) top = highest;
-    if (top < iFirstZDir) top = iFirstZDir;
-    return top;
-  };
-  int32_t top = clampTop(oldTop + PageMove);
-  // 4. The cursor: single steps wrap around, other moves stop at the ends
-  int32_t cur = oldCursor + RelMove;
-  if (PageMove != 0 || (RelMove != 1 && RelMove != -1)) {
-    if (cur > nSZDir) cur = nSZDir;
-    if (cur < iFirstZDir) cur = iFirstZDir;
-  } else if (cur > nSZDir) {
-    cur = iFirstZDir;
-  } else if (cur < iFirstZDir) {
-    cur = nSZDir;
-  }
-  // 5. The page that holds the cursor
-  if (nPageLines > 0 && nPerPage > 0) {
-    while (cur < top) top -= nPageLines;
-    while (cur > top + nPerPage - 1) top += nPageLines;
-  }
-  top = clampTop(top);
-  // 6-7. The new cursor and page; a page that stays draws the cursor only
-  iOldCursor = oldCursor;
-  iTopSZDir = top;
-  iCursor = cur;
-  if (top != oldTop) {
-    for (CursorCell& c : CursorCache) c = CursorCell{};
-  } else {
-    bCursorOnly = true;
-  }
-  ShowPage();
-}
-
 void Lister::Form_MouseDown(int Button, int Shift, double X, double Y) {
   nMouseX = static_cast<int32_t>(RoundHalfEven(X));
   nMouseY = static_cast<int32_t>(RoundHalfEven(Y));
@@ -399,86 +359,6 @@ void Lister::Form_Click() {
 
 void Lister::Form_DblClick() {
   AsEvent([&] { TakeEvent({WindowEvent::Kind::DblClick, 0, 0}); });
-}
-
-// A click on an entry list (the directory page, the ZIP listing) moves the cursor: on an
-// entry to it, on the top and bottom rows a page or to an end.
-void Lister::ClickOnEntryList() {
-  if (nUpButton != 1) return;
-  const int32_t r = nMouseRow, c = nMouseCol;
-  int32_t k = (c - 1) / (nDirColWidth + 1) + 1;
-  if (k > nDirColumns) k = nDirColumns;
-  if (r == 1) {
-    if (c >= 5) CursorMove(-nPerPage, -nPerPage);
-    else CursorMove(iFirstZDir - iCursor, 0);
-  } else if (r >= 2 && r <= nPageLines + 1) {
-    int32_t target = (k - 1) * nPageLines + iTopSZDir + (r - 1) - 1;
-    // Beyond the last shown entry: the last one.
-    if (target > nSZDir) target = nSZDir;
-    CursorMove(target - iCursor, 0);
-  } else if (r > nPageLines + 1) {
-    if (c <= nColumns - 5) CursorMove(nPerPage, nPerPage);
-    else CursorMove(nSZDir - iCursor, 0);
-  }
-}
-namespace {
-// Shift+letter: the first unmarked file from that letter on.
-KeyNext FirstFileFromLetter(Lister& l, int KeyCode, int) {
-  l.bSwallowChar = true;
-  for (int32_t i = 1; i <= l.nSZDir; ++i) {
-    const std::string& rec = l.ZDIR[static_cast<size_t>(l.SZDIR[static_cast<size_t>(i)])];
-    std::string_view name = ZdField(rec, kZdName, ZdNameLength(rec));
-    if (!name.empty() && static_cast<unsigned char>(name[0]) >= KeyCode && ZdChar(rec, kZdType) == 'F' &&
-        ZdChar(rec, kZdDelMark) == ' ') {
-      l.CursorMove(i - l.iCursor, 0);
-      break;
-    }
-  }
-  return KeyNext::Redraw;
-}
-
-KeyNext MoveOnEntryList(Lister& l, int KeyCode, int Shift) {
-  l.CursorKey(KeyCode, Shift);
-  return KeyNext::Done;
-}
-
-// Shift+Alt+D: the order of the dates, year first -> month first -> day first -> year first.
-KeyNext NextDateOrder(Lister& l, int, int) {
-  if (!l.bMMDD && !l.bDDMM) {
-    l.bMMDD = true;
-  } else if (l.bMMDD) {
-    l.bMMDD = false;
-    l.bDDMM = true;
-  } else {
-    l.bDDMM = false;
-  }
-  return KeyNext::Redraw;
-}
-}  // namespace
-
-constexpr KeyBinding kEntryCursorKeys = OnKey(kVkPgUp, kVkDown, kAnyShift, 0, MoveOnEntryList);
-constexpr KeyBinding kEntryLetterKeys = OnKey('A', 'Z', kExactShift, kShift, FirstFileFromLetter);
-constexpr KeyBinding kEntryDateOrderKey = OnKey('D', 'D', kExactShift, kShift | kAlt, NextDateOrder);
-
-// The cursor keys of the directory page and of the ZIP listing.
-void Lister::CursorKey(int KeyCode, int Shift) {
-  switch (KeyCode) {
-    case kVkPgUp: CursorMove(-nPerPage, -nPerPage); break;
-    case kVkPgDn: CursorMove(nPerPage, nPerPage); break;
-    case kVkEnd:
-      if (Shift & kCtrl) CursorMove(nSZDir - iCursor, 0);
-      else CursorMove(iTopSZDir - iCursor + nPerPage - 1, 0);
-      break;
-    case kVkHome:
-      if (Shift & kCtrl) CursorMove(iFirstZDir - iCursor, 0);
-      else CursorMove(iTopSZDir - iCursor, 0);
-      break;
-    case kVkLeft: CursorMove(-nPageLines, 0); break;
-    case kVkRight: CursorMove(nPageLines, 0); break;
-    case kVkUp: CursorMove(-1, 0); break;
-    case kVkDown: CursorMove(1, 0); break;
-    default: break;
-  }
 }
 
 }  // namespace tembra

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "input/dir_keys.h"
+#include "dirlist/dir_keys.h"
 #include "platform/keycodes.h"
 
 namespace tembra {

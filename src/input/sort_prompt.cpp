@@ -3,6 +3,7 @@
 #include "input/sort_prompt.h"
 
 #include "core/lister.h"
+#include "dirlist/entry_list.h"
 #include "dirlist/dir_page.h"
 #include "input/key_reference.h"
 
@@ -59,16 +60,16 @@ KeyNext EndFromPrompt(Lister& l, int, int) {
 
 // "-" and "+": the direction of the sort to come; the character goes on to the page's keys.
 KeyNext SortDescending(Lister& l, int, int) {
-  l.bSortAscending = false;
+  l.Entries().bSortAscending = false;
   return KeyNext::PassOn;
 }
 KeyNext SortAscending(Lister& l, int, int) {
-  l.bSortAscending = true;
+  l.Entries().bSortAscending = true;
   return KeyNext::PassOn;
 }
 
 KeyNext CancelSort(Lister& l, int, int) {
-  l.bSortAscending = true;
+  l.Entries().bSortAscending = true;
   l.VXERROR("");
   LeavePrompt(l);
   return KeyNext::Done;
@@ -77,13 +78,13 @@ KeyNext CancelSort(Lister& l, int, int) {
 // A sort letter: sorts the entries (D twice: directories by date too).
 KeyNext SortBy(Lister& l, int code, int) {
   const std::string keyU = UCase(Chr(code));
-  if (keyU == "D" && l.zSortLetter == "D") l.bSortDirsByDate = !l.bSortDirsByDate;
-  l.zSortLetter = keyU;
+  if (keyU == "D" && l.Entries().zSortLetter == "D") l.Entries().bSortDirsByDate = !l.Entries().bSortDirsByDate;
+  l.Entries().zSortLetter = keyU;
   LeavePrompt(l);
   l.VXERROR("");
-  l.nSortStart = l.P.clock.SecondsSinceMidnight();
-  l.SORTEMALL();
-  l.nSortSeconds = l.P.clock.SecondsSinceMidnight() - l.nSortStart;
+  l.Entries().nSortStart = l.P.clock.SecondsSinceMidnight();
+  l.Entries().SORTEMALL();
+  l.Entries().nSortSeconds = l.P.clock.SecondsSinceMidnight() - l.Entries().nSortStart;
   return KeyNext::Redraw;
 }
 }  // namespace

@@ -1,6 +1,7 @@
 // The page frame: window caption, title line, message line, and the hand-over to the
 // renderer of the current mode.
 #include "core/lister.h"
+#include "dirlist/entry_list.h"
 #include "core/usage.h"
 #include "input/help_screen.h"
 #include "input/sort_prompt.h"
@@ -51,7 +52,7 @@ void Lister::ShowPage() {
   }
   ++nPageCount;
   const bool dirPage = OnEntryList();
-  if (!(dirPage && bCursorOnly)) {
+  if (!(dirPage && Entries().bCursorOnly)) {
     FillRect(0, 0, nClientWidth, nClientHeight, lColor[kColorBack]);
     P.window.SetCaption(zCaptionLeft + zCaptionRight);
   }

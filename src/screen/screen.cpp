@@ -1,5 +1,6 @@
 // Font checks, metrics, the initial window size, relayout and the colour roles.
 #include "core/lister.h"
+#include "dirlist/entry_list.h"
 
 namespace tembra {
 
@@ -92,9 +93,9 @@ void Lister::REDRAW() {
     w.SetBackColor(lColor[kColorBack]);
     nRows = nClientHeight / nLineHeight;
     nPageLines = nRows - 2;
-    nPerPage = nDirColumns * nPageLines;
+    nPerPage = Entries().nDirColumns * nPageLines;
     nColumns = nClientWidth / nCharWidth;
-    int32_t m = bShortFormat ? 12 : nNameWidth;
+    int32_t m = Entries().bShortFormat ? 12 : Entries().nNameWidth;
     if (nColumns <= m) {
       nColumns = m + 1;
       nClientWidth = nColumns * nCharWidth;
@@ -103,7 +104,7 @@ void Lister::REDRAW() {
     }
     // A page needs at least one content line: below three rows nothing is laid out.
     if (nPageLines >= 1) {
-      iTopSZDir = iFindUl(iCursor);
+      Entries().iTopSZDir = Entries().iFindUl(Entries().iCursor);
       ShowPage();
     }
   }

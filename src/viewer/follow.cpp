@@ -3,6 +3,7 @@
 // rotation) is read again from its start. A loop that sleeps a little and lets events
 // run; any key ends it.
 #include "core/lister.h"
+#include "dirlist/dir_page.h"
 #include "viewer/file_view.h"
 
 namespace tembra {
@@ -88,7 +89,7 @@ bool FileView::FollowStep() {
         bFollowStop = true;
         W.SetDirMode();
         W.iInpFile = 0;
-        W.GetDir(W.zCurDir);
+        W.Dir().GetDir(W.zCurDir);
         return false;
       }
       TakeGrowth();

@@ -19,6 +19,7 @@ struct HexSearchState {
 
   // ---- text search
   std::string zLastFindText;           // previous answer, offered as the default
+  bool bSearchBack = false;            // the search goes backward (Shift+F, Shift+S, F9, Shift+N)
   bool bFindCols = false;
   int32_t nFindColFrom = 0, nFindColTo = 0;
   double nSearchStart = 0;             // seconds since midnight when the search clock started

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "core/lister.h"
+#include "dirlist/entry_list.h"
+#include "dirlist/dir_page.h"
 #include "viewer/file_view.h"
 #include "input/help_screen.h"
 #include "input/key_reference.h"
@@ -147,7 +149,7 @@ KeyNext Search(Lister& l, int code, int) {
 KeyNext NextMatch(Lister& l, int, int) {
   PageMove<kVkDown>(l, 0, 0);
   l.bSearchPending = true;
-  l.bSearchBack = false;
+  l.View().bSearchBack = false;
   return KeyNext::Done;
 }
 KeyNext NextMatchTyped(Lister& l, int code, int shift) {
@@ -157,7 +159,7 @@ KeyNext NextMatchTyped(Lister& l, int code, int shift) {
 
 KeyNext SearchBackAgain(Lister& l, int, int) {
   l.bSearchPending = true;
-  l.bSearchBack = true;
+  l.View().bSearchBack = true;
   return KeyNext::Redraw;
 }
 KeyNext SearchBackAgainTyped(Lister& l, int code, int shift) {
@@ -246,9 +248,9 @@ KeyNext BackToDirectory(Lister& l, int, int) {
   if (piped && !l.zStartDir.empty() && l.P.files.ChangeDirectory(l.zStartDir)) {
     l.zCurDir = l.zStartDir;
     l.zCurDrive = UCase(Left(l.zCurDir, 1));
-    l.zFindName.clear();
+    l.Entries().zFindName.clear();
   }
-  l.GetDir(l.zCurDir);
+  l.Dir().GetDir(l.zCurDir);
   return KeyNext::Done;
 }
 

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "core/lister.h"
+#include "dirlist/entry_list.h"
 #include "viewer/file_view.h"
 #include "viewer/record_store.h"
 
@@ -25,8 +26,8 @@ void FileView::ListAFile(int32_t ListIndex) {
     zReopenFile.clear();
     zReopenExact.clear();
   } else {
-    if (ListIndex < 0 || ListIndex >= static_cast<int32_t>(W.ZDIR.size())) return;
-    const std::string& rec = W.ZDIR[ListIndex];
+    if (!W.Entries().Holds(ListIndex)) return;
+    const std::string& rec = W.Entries().Record(ListIndex);
     int32_t n = ZdNameLength(rec);
     W.zCurFile = W.zCurDir + ZdNameUpper(rec);
     exactName = W.zCurDir + ZdNameStored(rec);
@@ -40,7 +41,7 @@ void FileView::ListAFile(int32_t ListIndex) {
   }
   std::string rec = W.zVtocToDir();
   zCurFileRec = rec;
-  if (ListIndex != -47) W.ZDIR[ListIndex] = rec;
+  if (ListIndex != -47) W.Entries().Record(ListIndex) = rec;
   // A longer file is viewed as its first kMaxViewedSize bytes, so that every position
   // in it fits a 32-bit number; with any size allowed, the file's own length counts
   // (taken again from the open file).

@@ -264,7 +264,7 @@ bool FileView::FindInLineRest(int64_t addr, int32_t rec, double& lastPump, bool&
 // record and column.
 bool FileView::FindRecordByRecord(int32_t r, int32_t& hitRec, int64_t& hitCol) {
   bool found = false;
-  const int32_t dir = W.bSearchBack ? -1 : 1;
+  const int32_t dir = W.View().bSearchBack ? -1 : 1;
   double lastPump = nSearchStart;
   int32_t sincePump = 0;
   bool pumping = true;
@@ -326,8 +326,8 @@ bool FileView::bFindText() {
   int64_t hitCol = 0;
   if (nFindLen > 0 && !zFindText.empty()) {
     if (!bCaseTableBuilt) InitCaseTable();
-    int32_t r = W.bSearchBack ? std::max(1, nTopRec - 1) : std::max(1, nTopRec);
-    const bool wholeRecords = !W.bSearchBack && !bFindCols;
+    int32_t r = W.View().bSearchBack ? std::max(1, nTopRec - 1) : std::max(1, nTopRec);
+    const bool wholeRecords = !W.View().bSearchBack && !bFindCols;
     found = wholeRecords ? FindInWholeRecords(r, hitRec, hitCol) : FindRecordByRecord(r, hitRec, hitCol);
   }
   if (found) {
@@ -343,7 +343,7 @@ bool FileView::bFindText() {
     W.bCmdSearch = false;
     SetTop(hitRec, 0);
     SET_BOOKMARK(hitRec);
-    if (W.bSearchBack) SetTop(Find1stRecordOnPage(hitRec), 0);
+    if (W.View().bSearchBack) SetTop(Find1stRecordOnPage(hitRec), 0);
   }
   if (W.bDebug) {
     double secs = std::fabs(W.P.clock.SecondsSinceMidnight() - nSearchStart);

@@ -6,19 +6,37 @@
 #include <vector>
 
 #include "core/lister.h"
+#include "dirlist/dir_page.h"
+#include "dirlist/entry_list.h"
 #include "dirlist/entry_table.h"
 #include "input/key_reference.h"
 #include "zip/zip_reader.h"
 
 namespace tembra {
 
-void Lister::ProcessZ(const std::string& zWhat) {
-  if (iCurZDir < 0 || iCurZDir > EntryTable(*this).Last()) return;
-  const std::string entry = ZDIR[iCurZDir];
+ZipPage::ZipPage(Lister& w) : W(w), E(w.Entries()) {}
+
+bool ZipPage::CursorOnly() const { return E.CursorOnly(); }
+void ZipPage::RedrawWhole() { E.RedrawWhole(); }
+
+void ZipPage::ListArchive(bool fullPath) {
+  bZipFullPath = fullPath;
+  ProcessZ("Z");
+}
+
+std::string ZipPage::TakeReturnName() {
+  std::string name;
+  if (!W.bZipMode) name.swap(zZipReturnName);
+  return name;
+}
+
+void ZipPage::ProcessZ(const std::string& zWhat) {
+  if (E.iCurZDir < 0 || E.iCurZDir > E.Last()) return;
+  const std::string entry = E.Record(E.iCurZDir);
   const std::string invalid = MsgText(Msg::VX8018);
   auto refuse = [&](const std::string& message) {
-    VXERROR(message);
-    SleepMs(1250);
+    W.VXERROR(message);
+    W.SleepMs(1250);
   };
 
   // The size from the entry: 2 GB and more cannot be listed, below 20 bytes is no archive.
@@ -26,19 +44,19 @@ void Lister::ProcessZ(const std::string& zWhat) {
   if (ZdSizeValue(entry) < 20) return refuse(invalid);
 
   std::string zName = ZdNameUpper(entry);
-  std::string zFullPath = zCurDir + zName;
-  if (bLog) Log340("Opening zip file");
-  ScopedFile archive(P.files, P.files.OpenRead(zCurDir + ZdNameStored(entry)));
+  std::string zFullPath = W.zCurDir + zName;
+  if (W.bLog) W.Log340("Opening zip file");
+  ScopedFile archive(W.P.files, W.P.files.OpenRead(W.zCurDir + ZdNameStored(entry)));
   const FileHandle file = archive.get();
   if (file == kInvalidFile) return refuse(invalid);
   auto closeArchive = [&]() {
-    P.files.CloseFile(archive.release());
-    if (bLog) Log340("closing zip file");
+    W.P.files.CloseFile(archive.release());
+    if (W.bLog) W.Log340("closing zip file");
   };
 
   // Read through the platform (1-based positions) in large blocks.
-  zip::BlockSource src(P.files.FileLength(file), [this, file](int64_t pos, char* buffer, long n) {
-    return P.files.ReadAt(file, pos + 1, buffer, n);
+  zip::BlockSource src(W.P.files.FileLength(file), [this, file](int64_t pos, char* buffer, long n) {
+    return W.P.files.ReadAt(file, pos + 1, buffer, n);
   });
   // The file may have changed since the directory was scanned: its real size decides.
   if (src.Size() >= 2147483648LL) {
@@ -51,11 +69,11 @@ void Lister::ProcessZ(const std::string& zWhat) {
   if (status == zip::ZipStatus::Ok) {
     pZipArchive = &src;
     // Member names that are UTF-8 show as file names do (escapes and all).
-    const zip::ShownNameFn shownName = [this](const std::string& n) { return P.files.ShownUtf8Name(n); };
+    const zip::ShownNameFn shownName = [this](const std::string& n) { return W.P.files.ShownUtf8Name(n); };
     records.reserve(static_cast<size_t>(std::min<uint64_t>(end.count, 65536)));
     status = zip::ReadCentralDirectory(src, end, [&](const zip::CentralEntry& e) {
       std::string ntfs = e.extra.empty() ? std::string() : zZipExtra(e.extra, e.extraPos + 1);
-      std::string rec = zip::MemberRecord(e, bZipFullPath, ntfs, bUtf8, shownName);
+      std::string rec = zip::MemberRecord(e, bZipFullPath, ntfs, W.bUtf8, shownName);
       if (!rec.empty()) records.push_back(std::move(rec));
     });
     pZipArchive = nullptr;
@@ -66,50 +84,50 @@ void Lister::ProcessZ(const std::string& zWhat) {
 
   // The tables are made afresh when the archive's entries do not fit them.
   int32_t count = static_cast<int32_t>(end.count);
-  if (nZDirMax < count) {
-    EntryTable(*this).Reset(((count + 1024) / 1024) * 1024);
+  if (E.nZDirMax < count) {
+    E.Reset(((count + 1024) / 1024) * 1024);
   }
-  nZDir = static_cast<int32_t>(records.size());
-  for (int32_t i = 0; i < nZDir; ++i) ZDIR[i + 1] = std::move(records[i]);
-  ZDIR[0] = zip::ArchiveParentRecord(zFullPath, bUtf8);
+  E.nZDir = static_cast<int32_t>(records.size());
+  for (int32_t i = 0; i < E.nZDir; ++i) E.Record(i + 1) = std::move(records[i]);
+  E.Record(0) = zip::ArchiveParentRecord(zFullPath, W.bUtf8);
 
   zZipReturnName = zName;
-  iZipReturnCursor = iCursor;
-  iFirstZDir = 0;
-  bZipMode = true;
-  SyncDisplayMode();
-  zCaptionRight = zFullPath;
-  zFindName.clear();
-  iCursor = 0;
-  DumpDir("000ZIPZD.TXT");
-  MarkIgnore();
-  ShowPage();
-  SleepMs(1250);
+  iZipReturnCursor = E.iCursor;
+  E.iFirstZDir = 0;
+  W.bZipMode = true;
+  W.SyncDisplayMode();
+  W.zCaptionRight = zFullPath;
+  E.zFindName.clear();
+  E.iCursor = 0;
+  E.DumpDir("000ZIPZD.TXT");
+  E.MarkIgnore();
+  W.ShowPage();
+  W.SleepMs(1250);
 }
 
-std::string Lister::zZipExtra(const std::string& zExtra, int64_t nZEOffset) {
+std::string ZipPage::zZipExtra(const std::string& zExtra, int64_t nZEOffset) {
   uint64_t times[3];
   zip::BufferSource none{std::string()};
   zip::ZipSource& src = pZipArchive ? *pZipArchive : none;
   if (!zip::NtfsTimes(src, zExtra, nZEOffset - 1, times)) return std::string();
   return zip::NtfsTimesText(times, [this](uint64_t ft) {
-    return P.files.FileTimeToSystemTime(bGMT ? ft : P.files.FileTimeToLocalFileTime(ft));
+    return W.P.files.FileTimeToSystemTime(W.bGMT ? ft : W.P.files.FileTimeToLocalFileTime(ft));
   });
 }
 
-int32_t Lister::NumGet(const std::string& text, int32_t offset, int32_t length) {
+int32_t ZipPage::NumGet(const std::string& text, int32_t offset, int32_t length) {
   return zip::NumGet(text, offset, length);
 }
 
-std::string Lister::zDateGet(int32_t iDate) { return zip::DosDate(iDate); }
+std::string ZipPage::zDateGet(int32_t iDate) { return zip::DosDate(iDate); }
 
-std::string Lister::zTimeGet(int32_t iTime) { return zip::DosTime(iTime); }
+std::string ZipPage::zTimeGet(int32_t iTime) { return zip::DosTime(iTime); }
 
 namespace {
 // Enter, Esc (any control character) or "." on the parent entry: back to the
 // archive's directory.
 KeyNext LeaveArchive(Lister& l, int code, int) {
-  l.nEnterInDirMode(Chr(code));
+  l.Dir().nEnterInDirMode(Chr(code));
   l.bZipMode = false;
   l.SetDisplayMode(ShownPage::Directory);
   return KeyNext::Rescan;
@@ -118,10 +136,10 @@ KeyNext LeaveArchive(Lister& l, int code, int) {
 // 0-9: the number of entry columns.
 KeyNext ArchiveColumns(Lister& l, int code, int) {
   int32_t d = code - '0';
-  l.nDirColumnsSet = d;
-  if (d >= 1 && d < l.nDirColumns) {
+  l.Entries().nDirColumnsSet = d;
+  if (d >= 1 && d < l.Entries().nDirColumns) {
     l.nPerPage = l.nPageLines * d;
-    l.iTopSZDir = l.iFindUl(l.iCursor);
+    l.Entries().iTopSZDir = l.Entries().iFindUl(l.Entries().iCursor);
   }
   return KeyNext::Redraw;
 }
@@ -151,14 +169,14 @@ const KeySection& ZipListingKeys() {
   return kPage;
 }
 
-KeyNext Lister::ZIP_KeyPress(const std::string& character) {
+KeyNext ZipPage::ZIP_KeyPress(const std::string& character) {
   const int code = Asc(character);
   const KeyBinding* b = FindKeyBinding(ZipListingKeys(), KeyBinding::On::Char, code, 0);
   if (!b) {
-    if (code > ' ' && code != 127) HintKeys();
+    if (code > ' ' && code != 127) W.HintKeys();
     return KeyNext::Done;
   }
-  const KeyNext next = b->action(*this, code, 0);
+  const KeyNext next = b->action(W, code, 0);
   return next == KeyNext::Rescan || next == KeyNext::Redraw ? next : KeyNext::Done;
 }
 
@@ -169,29 +187,29 @@ KeyNext ZipPage::KeyDown(int code, int shift) {
 
 // A character; the folder is read again when the listing is left (bRescan).
 KeyNext ZipPage::KeyPress(int keyascii) {
-  const KeyNext next = W.ZIP_KeyPress(Chr(keyascii));
+  const KeyNext next = ZIP_KeyPress(Chr(keyascii));
   return W.bRescan ? KeyNext::Rescan : next;
 }
 
 KeyNext ZipPage::Click() {
-  W.ClickOnEntryList();
+  E.ClickOnEntryList();
   return KeyNext::Redraw;
 }
 
 // The click before has put the cursor on the member: Enter there (on the parent entry it
 // leaves the archive; on a member it says that members cannot be opened).
 KeyNext ZipPage::DblClick() {
-  const KeyNext next = W.ZIP_KeyPress(Chr(kChEnter));
+  const KeyNext next = ZIP_KeyPress(Chr(kChEnter));
   if (!W.OnEntryList()) return KeyNext::Done;
   return next == KeyNext::Rescan || W.bRescan ? KeyNext::Rescan : KeyNext::Redraw;
 }
 
 void ZipPage::Draw() {
   W.SetupTopBot();
-  W.DosDir();
+  E.DosDir();
 }
 
-void ZipPage::Title() { W.EntryListTitle(); }
+void ZipPage::Title() { E.EntryListTitle(); }
 
 const KeySection& ZipPage::Keys() const { return ZipListingKeys(); }
 

@@ -3,15 +3,18 @@
 #pragma once
 
 #include "core/page.h"
+#include "zip/zip_state.h"
 
 namespace tembra {
 
 class Lister;
+class EntryList;
 
-class ZipPage final : public Page {
+class ZipPage final : public Page, public ZipState {
  public:
-  explicit ZipPage(Lister& w) : W(w) {}
-  Lister& W;  // the window
+  explicit ZipPage(Lister& w);
+  Lister& W;     // the window: the shared fields and its services
+  EntryList& E;  // the entries it shows (the window's)
 
   KeyNext KeyDown(int code, int shift) override;  // its key table
   KeyNext KeyPress(int keyascii) override;        // ZIP_KeyPress
@@ -21,6 +24,25 @@ class ZipPage final : public Page {
   void Title() override;                          // the cursor's member of the members
   const KeySection& Keys() const override;
   std::string CaptionWord() const override { return "ZIP"; }
+  bool CursorOnly() const override;
+  void RedrawWhole() override;
+
+  // Lists the archive under the cursor (fullPath: members with their full path, "V").
+  void ListArchive(bool fullPath);
+  // The upper-case name of the archive whose listing was left, once (for the cursor).
+  std::string TakeReturnName();
+  // The ZIP archive under the cursor listed as entries; a bad one is refused with a message.
+  void ProcessZ(const std::string& zWhat);
+  // The NTFS time stamps in an extra field at nZEOffset as text; empty without them.
+  std::string zZipExtra(const std::string& zExtra, int64_t nZEOffset);
+  // A little-endian number of length bytes at 0-based offset of text (signed 32-bit).
+  int32_t NumGet(const std::string& text, int32_t offset, int32_t length);
+  // An MS-DOS date as yyyymmdd.
+  std::string zDateGet(int32_t iDate);
+  // An MS-DOS time as hhmmss.
+  std::string zTimeGet(int32_t iTime);
+  // The character commands of the ZIP listing: Rescan when the folder is read again.
+  KeyNext ZIP_KeyPress(const std::string& character);
 };
 
 }  // namespace tembra

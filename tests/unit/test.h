@@ -16,6 +16,8 @@
 
 #include "core/text.h"
 #include "core/zdir_layout.h"
+#include "dirlist/dir_page.h"
+#include "dirlist/entry_list.h"
 #include "dirlist/entry_table.h"
 #include "fileops/temp_name.h"
 #include "platform/headless/session.h"
@@ -156,20 +158,19 @@ struct SessionFixture {
   // Puts records as entries 1..n, shown in that order, with `parent` as entry 0 ("": none,
   // as at a root) and the cursor on the first.
   void Entries(const std::vector<std::string>& recs, const std::string& parent = "") {
-    Lister& l = L();
-    EntryTable table(l);
-    table.Reset(l.nZDirMax);
-    table.Grow(static_cast<int32_t>(recs.size()));
+    EntryList& e = L().Entries();
+    e.Reset(e.nZDirMax);
+    e.Grow(static_cast<int32_t>(recs.size()));
     std::vector<EntryTable::Shown> order(recs.size() + 1);
     for (size_t i = 0; i < recs.size(); ++i) {
-      l.ZDIR[i + 1] = recs[i];
+      e.Record(static_cast<int32_t>(i + 1)) = recs[i];
       order[i + 1].index = static_cast<int32_t>(i + 1);
     }
-    l.nZDir = l.nSZDir = static_cast<int32_t>(recs.size());
-    table.SetOrder(order);
-    l.ZDIR[0] = parent;
-    l.iFirstZDir = parent.empty() ? 1 : 0;
-    l.iCursor = 1;
+    e.nZDir = e.nSZDir = static_cast<int32_t>(recs.size());
+    e.SetOrder(order);
+    e.Record(0) = parent;
+    e.iFirstZDir = parent.empty() ? 1 : 0;
+    e.iCursor = 1;
   }
 
   TempDir dir;

@@ -14,8 +14,8 @@ TEST_F(ConfigTest, SortSwitch) {
   for (const C& c : cases) {
     Lister& l = Make(std::string("/C ") + c.cmd);
     l.ZGETPARM();
-    EXPECT_EQ(l.zSortLetter, c.letter) << c.cmd;
-    EXPECT_EQ(l.bSortAscending, c.ascending) << c.cmd;
+    EXPECT_EQ(l.Entries().zSortLetter, c.letter) << c.cmd;
+    EXPECT_EQ(l.Entries().bSortAscending, c.ascending) << c.cmd;
   }
   // Without a letter the name order stays, with a message (an empty letter would leave
   // the sort nothing to sort by).
@@ -60,7 +60,7 @@ TEST_F(ConfigTest, DisplaySwitchY) {
   Lister& r = Make("/YS");
   r.ZGETPARM();
   EXPECT_EQ(r.nWidthShare, 15);
-  EXPECT_EQ(r.nDirColumnsSet, 4);
+  EXPECT_EQ(r.Entries().nDirColumnsSet, 4);
 }
 
 TEST_F(ConfigTest, SearchSwitchesAndUnknownSwitch) {
@@ -146,7 +146,7 @@ TEST_F(ConfigTest, SwitchDStartsInTheFolderWithAFilter) {
   l.ZGETPARM();
   EXPECT_EQ(l.nInpFiles, 0);
   EXPECT_EQ(Right(l.zCurDir, 5), "\\sub\\");
-  EXPECT_EQ(l.zNameFilter, "INNER.TXT");
+  EXPECT_EQ(l.Entries().zNameFilter, "INNER.TXT");
 }
 
 TEST_F(ConfigTest, MoreThan1024Files) {

@@ -67,13 +67,13 @@ TEST_F(ConfigTest, SearchOrderOfConfigurationPlaces) {
   for (int i = 0; i < 5; ++i) {
     Lister& l = Make();
     l.GetConfig();
-    EXPECT_EQ(l.nDirColumnsSet, expected[i]) << files[i];
+    EXPECT_EQ(l.Entries().nDirColumnsSet, expected[i]) << files[i];
     EXPECT_EQ(l.P.files.WinPathOfHost(root_ + "/" + files[i]), l.zConfigFile);
     std::filesystem::remove(root_ + "/" + files[i]);
   }
   Lister& l = Make();
   l.GetConfig();  // none anywhere: defaults, no message
-  EXPECT_EQ(l.nDirColumnsSet, 4);
+  EXPECT_EQ(l.Entries().nDirColumnsSet, 4);
   EXPECT_FALSE(Said("MSGBOX"));
 }
 
@@ -96,7 +96,7 @@ TEST_F(ConfigTest, OnlyARegularFileOfBoundedSizeIsRead) {
   Write("cwd/VXCONFIG.TXT", "COL 2\nEND\n" + std::string((16 << 20) - 10, '*'));
   Lister& l = Make();
   l.GetConfig();
-  EXPECT_EQ(l.nDirColumnsSet, 2);
+  EXPECT_EQ(l.Entries().nDirColumnsSet, 2);
   Write("cwd/VXCONFIG.TXT", "COL 2\nEND\n" + std::string((16 << 20) - 9, '*'));
   read("The file is larger than 16 MB.");
 }
@@ -105,12 +105,12 @@ TEST_F(ConfigTest, LineEndsCommentsAndEnd) {
   Write("cwd/VXCONFIG.TXT", "* comment\r\nCOL 3\r\nwrap\n\nDEBUG\nEND\nCOL 7\n");
   Lister& l = Make();
   l.GetConfig();
-  EXPECT_EQ(l.nDirColumnsSet, 3);
+  EXPECT_EQ(l.Entries().nDirColumnsSet, 3);
   EXPECT_EQ(l.View().nWrapMode, 2);
   EXPECT_TRUE(l.bDebug);
   EXPECT_FALSE(Said("MSGBOX"));
   l.GetConfig();  // read once only
-  EXPECT_EQ(l.nDirColumnsSet, 3);
+  EXPECT_EQ(l.Entries().nDirColumnsSet, 3);
 }
 
 TEST_F(ConfigTest, SwitchCForms) {
@@ -135,7 +135,7 @@ TEST_F(ConfigTest, SwitchCForms) {
   for (const Case& c : cases) {
     Lister& l = Make(c.sw);
     l.ZGETPARM();
-    EXPECT_EQ(l.nDirColumnsSet, c.cols) << c.sw;
+    EXPECT_EQ(l.Entries().nDirColumnsSet, c.cols) << c.sw;
     EXPECT_TRUE(l.bConfigDone);
   }
   // Named but nowhere to be found: fatal.

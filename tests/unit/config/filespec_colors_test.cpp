@@ -17,50 +17,50 @@ TEST_F(ConfigTest, DateFix) {
 TEST_F(ConfigTest, FileSpecDatesSizesNames) {
   Lister& l = Make();
   l.ParseFileSpec(">d991231");
-  EXPECT_EQ(l.zDateFrom, "19991231");
+  EXPECT_EQ(l.Entries().zDateFrom, "19991231");
   l.ParseFileSpec(">D1/5/05-12/31/05");
-  EXPECT_EQ(l.zDateFrom, "20050105");
-  EXPECT_EQ(l.zDateTo, "20051231");
+  EXPECT_EQ(l.Entries().zDateFrom, "20050105");
+  EXPECT_EQ(l.Entries().zDateTo, "20051231");
   l.ParseFileSpec("*");
   l.ParseFileSpec(">D-20240101");
-  EXPECT_EQ(l.zDateFrom, "");
-  EXPECT_EQ(l.zDateTo, "20240101");
+  EXPECT_EQ(l.Entries().zDateFrom, "");
+  EXPECT_EQ(l.Entries().zDateTo, "20240101");
   l.ParseFileSpec(">D20250101");
   EXPECT_TRUE(Said("VX1028 - Dates Inconsistent"));
-  EXPECT_EQ(l.zDateFrom + l.zDateTo, "");
+  EXPECT_EQ(l.Entries().zDateFrom + l.Entries().zDateTo, "");
   l.ParseFileSpec(">D20250101-20240101");
   EXPECT_TRUE(Said("VX1028 - Dates Iniconsistent"));
-  EXPECT_EQ(l.zDateFrom + l.zDateTo, "");
+  EXPECT_EQ(l.Entries().zDateFrom + l.Entries().zDateTo, "");
   l.ParseFileSpec(">D1/5/2005");
-  EXPECT_EQ(l.zDateFrom, "");
+  EXPECT_EQ(l.Entries().zDateFrom, "");
 
   l.ParseFileSpec(">S10K");
-  EXPECT_EQ(l.nSizeMin, 10240);
-  EXPECT_EQ(l.nSizeMax, 2147483647);
+  EXPECT_EQ(l.Entries().nSizeMin, 10240);
+  EXPECT_EQ(l.Entries().nSizeMax, 2147483647);
   l.ParseFileSpec(">S-2M");
-  EXPECT_EQ(l.nSizeMin, 0);
-  EXPECT_EQ(l.nSizeMax, 2097152);
+  EXPECT_EQ(l.Entries().nSizeMin, 0);
+  EXPECT_EQ(l.Entries().nSizeMax, 2097152);
   l.ParseFileSpec(">S1K-5G");
-  EXPECT_EQ(l.nSizeMin, 1024);
-  EXPECT_EQ(l.nSizeMax, 0);
+  EXPECT_EQ(l.Entries().nSizeMin, 1024);
+  EXPECT_EQ(l.Entries().nSizeMax, 0);
   l.ParseFileSpec(">z2G");
-  EXPECT_EQ(l.nSizeMin, 1073741824);
+  EXPECT_EQ(l.Entries().nSizeMin, 1073741824);
   l.ParseFileSpec(">S5--1E99");  // absurd numbers stay within range
-  EXPECT_EQ(l.nSizeMin, 5);
+  EXPECT_EQ(l.Entries().nSizeMin, 5);
 
   l.ParseFileSpec("ABC");
-  EXPECT_EQ(l.zNameFilter, "ABC*.*");
+  EXPECT_EQ(l.Entries().zNameFilter, "ABC*.*");
   l.ParseFileSpec("ab*");
-  EXPECT_EQ(l.zNameFilter, "AB*.*");
+  EXPECT_EQ(l.Entries().zNameFilter, "AB*.*");
   l.ParseFileSpec("*.txt");
-  EXPECT_EQ(l.zNameFilter, "*.TXT");
-  EXPECT_EQ(l.nSizeMin, 5);  // a name keeps the size filter
+  EXPECT_EQ(l.Entries().zNameFilter, "*.TXT");
+  EXPECT_EQ(l.Entries().nSizeMin, 5);  // a name keeps the size filter
   l.ParseFileSpec("   ");
-  EXPECT_EQ(l.zNameFilter, "");
+  EXPECT_EQ(l.Entries().zNameFilter, "");
   l.ParseFileSpec("ABC");
   l.ParseFileSpec(" * ");
-  EXPECT_EQ(l.zNameFilter + l.zDateFrom + l.zDateTo, "");
-  EXPECT_EQ(l.nSizeMin + l.nSizeMax, 0);
+  EXPECT_EQ(l.Entries().zNameFilter + l.Entries().zDateFrom + l.Entries().zDateTo, "");
+  EXPECT_EQ(l.Entries().nSizeMin + l.Entries().nSizeMax, 0);
 }
 
 namespace {

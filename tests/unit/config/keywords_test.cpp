@@ -12,13 +12,13 @@ bool Parse(Lister& l, std::string line) { return l.bParse1Config(line); }
 TEST_F(ConfigTest, ColumnsDebugAndInvalidKeywords) {
   Lister& l = Make();
   Parse(l, "COLUMNS 3");
-  EXPECT_EQ(l.nDirColumnsSet, 3);
+  EXPECT_EQ(l.Entries().nDirColumnsSet, 3);
   Parse(l, "COLOR 2");
-  EXPECT_EQ(l.nDirColumnsSet, 2);
+  EXPECT_EQ(l.Entries().nDirColumnsSet, 2);
   Parse(l, "COL 9");
-  EXPECT_EQ(l.nDirColumnsSet, 2);
+  EXPECT_EQ(l.Entries().nDirColumnsSet, 2);
   Parse(l, "COL -3");
-  EXPECT_EQ(l.nDirColumnsSet, 2);
+  EXPECT_EQ(l.Entries().nDirColumnsSet, 2);
   for (auto [line, on] : std::vector<std::pair<std::string, bool>>{
            {"DEBUG", true}, {"DEBUG NO", false}, {"DEBUG Y", true}, {"DEBUG OFF", false}, {"DEBUG ON", true}}) {
     Parse(l, line);
@@ -42,35 +42,35 @@ TEST_F(ConfigTest, ColumnsDebugAndInvalidKeywords) {
 TEST_F(ConfigTest, DirectoryOptions) {
   Lister& l = Make();
   Parse(l, "DIRFILE List.Txt");
-  EXPECT_EQ(l.zListFileName, "List.Txt");
-  EXPECT_TRUE(l.bShortFormat);
+  EXPECT_EQ(l.Dir().zListFileName, "List.Txt");
+  EXPECT_TRUE(l.Entries().bShortFormat);
   Parse(l, "DIR NOSH MMDD CRE HH:MM:SS NOH 20");
-  EXPECT_FALSE(l.bShortFormat);
+  EXPECT_FALSE(l.Entries().bShortFormat);
   EXPECT_TRUE(l.bMMDD);
   EXPECT_FALSE(l.bDDMM);
   EXPECT_EQ(l.iDateCol, 33);
   EXPECT_EQ(l.iTimeCol, 41);
-  EXPECT_EQ(l.nTimeWidth, 8);
-  EXPECT_FALSE(l.bShowHidden);
-  EXPECT_EQ(l.nNameWidth, 20);
+  EXPECT_EQ(l.Entries().nTimeWidth, 8);
+  EXPECT_FALSE(l.Dir().bShowHidden);
+  EXPECT_EQ(l.Entries().nNameWidth, 20);
   for (auto [opt, width] : std::vector<std::pair<std::string, int>>{
            {"HH:MM:SS+", 9}, {"HHMMSS", 6}, {"HH:MM", 5}, {"HHMM", 4}, {"NOTIME", 0}, {"T8", 8}}) {
     Parse(l, "DIR " + opt);
-    EXPECT_EQ(l.nTimeWidth, width) << opt;
+    EXPECT_EQ(l.Entries().nTimeWidth, width) << opt;
   }
   Parse(l, "DIR 60");
-  EXPECT_EQ(l.nNameWidth, 50);
+  EXPECT_EQ(l.Entries().nNameWidth, 50);
   Parse(l, "DIR 3 SHORT DDMM GMT NOSYS NOREAD NOATT ACC");
-  EXPECT_EQ(l.nNameWidth, 8);
-  EXPECT_TRUE(l.bShortFormat);
+  EXPECT_EQ(l.Entries().nNameWidth, 8);
+  EXPECT_TRUE(l.Entries().bShortFormat);
   EXPECT_TRUE(l.bDDMM);
   EXPECT_TRUE(l.bGMT);
-  EXPECT_FALSE(l.bShowSystem);
-  EXPECT_FALSE(l.bShowReadOnly);
-  EXPECT_EQ(l.nAttrWidth, 0);
+  EXPECT_FALSE(l.Dir().bShowSystem);
+  EXPECT_FALSE(l.Dir().bShowReadOnly);
+  EXPECT_EQ(l.Entries().nAttrWidth, 0);
   EXPECT_EQ(l.iDateCol, 50);
   Parse(l, "DIR ALL LOCAL");
-  EXPECT_TRUE(l.bShowHidden && l.bShowSystem && l.bShowReadOnly);
+  EXPECT_TRUE(l.Dir().bShowHidden && l.Dir().bShowSystem && l.Dir().bShowReadOnly);
   EXPECT_FALSE(l.bGMT);
 }
 

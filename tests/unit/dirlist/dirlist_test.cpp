@@ -51,16 +51,16 @@ class DirTest : public ::testing::Test {
   // Names in display order, blank-separated.
   std::string Order() {
     std::string s;
-    for (int32_t i = 1; i <= L().nSZDir; ++i) {
+    for (int32_t i = 1; i <= L().Entries().nSZDir; ++i) {
       if (!s.empty()) s += " ";
-      s += ZdNameStored(L().ZDIR[static_cast<size_t>(L().SZDIR[static_cast<size_t>(i)])]);
+      s += ZdNameStored(L().Entries().RecordAt(i));
     }
     return s;
   }
   std::string Sorted(const std::string& letter, bool ascending) {
-    L().zSortLetter = letter;
-    L().bSortAscending = ascending;
-    L().SORTEMALL();
+    L().Entries().zSortLetter = letter;
+    L().Entries().bSortAscending = ascending;
+    L().Entries().SORTEMALL();
     return Order();
   }
 
@@ -106,16 +106,16 @@ TEST_F(DirTest, RecordSizesTypesAndAttributes) {
   EXPECT_EQ(std::string(ZdField(dir, kZdAttr, 11)), "010000   6D");
   std::string all = Record("x", 1, kAttrArchive | kAttrSystem | kAttrHidden | kAttrReadOnly);
   EXPECT_EQ(std::string(ZdField(all, kZdAttr, 6)), "100111");
-  L().dTotalBytes = 0;
-  L().bShowHidden = false;
+  L().Dir().dTotalBytes = 0;
+  L().Dir().bShowHidden = false;
   EXPECT_EQ(ZdChar(Record(".h", 3, kAttrArchive | kAttrHidden), kZdType), '-');
   EXPECT_EQ(ZdChar(Record(".hd", 0, kAttrDirectory | kAttrHidden), kZdType), 'D');
-  L().bShowHidden = true;
-  L().bShowReadOnly = false;
+  L().Dir().bShowHidden = true;
+  L().Dir().bShowReadOnly = false;
   EXPECT_EQ(ZdChar(Record("ro", 3, kAttrReadOnly), kZdType), '-');
-  L().bShowSystem = false;
+  L().Dir().bShowSystem = false;
   EXPECT_EQ(ZdChar(Record("sys", 3, kAttrSystem), kZdType), '-');
-  EXPECT_EQ(L().dTotalBytes, 9.0);
+  EXPECT_EQ(L().Dir().dTotalBytes, 9.0);
 }
 
 TEST_F(DirTest, TemporaryNamesGetDisplayColumn127) {
@@ -137,14 +137,14 @@ TEST_F(DirTest, ScanBuildsParentEntryAndGrowsTables) {
   for (char& c : win)
     if (c == '/') c = '\\';
   win += "\\";
-  L().GetDir(win);
-  EXPECT_EQ(L().nZDir, 1030);
-  EXPECT_EQ(L().nZDirMax, 2048);
-  EXPECT_GE(L().SZDIR.size(), 2049u);
-  EXPECT_EQ(L().nSZDir, 1030);
-  EXPECT_EQ(L().iFirstZDir, 0);
-  EXPECT_EQ(ZdNameStored(L().ZDIR[1]), "f1000");  // sorted by name
-  std::string parent = L().ZDIR[0];
+  L().Dir().GetDir(win);
+  EXPECT_EQ(L().Entries().nZDir, 1030);
+  EXPECT_EQ(L().Entries().nZDirMax, 2048);
+  EXPECT_GE(L().Entries().OrderSlots(), 2049u);
+  EXPECT_EQ(L().Entries().nSZDir, 1030);
+  EXPECT_EQ(L().Entries().iFirstZDir, 0);
+  EXPECT_EQ(ZdNameStored(L().Entries().Record(1)), "f1000");  // sorted by name
+  std::string parent = L().Entries().Record(0);
   std::string up;
   for (char c : win) up += static_cast<char>(UpperChar(static_cast<unsigned char>(c)));
   std::string want = ZdNewRecord(up, win);
@@ -154,9 +154,9 @@ TEST_F(DirTest, ScanBuildsParentEntryAndGrowsTables) {
   ZdPutSize(want, 0, kZdZeroFilled);
   EXPECT_EQ(parent, want);
   // At a root there is no parent entry.
-  L().GetDir("C:\\");
-  EXPECT_EQ(L().ZDIR[0], "");
-  EXPECT_EQ(L().iFirstZDir, 1);
+  L().Dir().GetDir("C:\\");
+  EXPECT_EQ(L().Entries().Record(0), "");
+  EXPECT_EQ(L().Entries().iFirstZDir, 1);
 }
 
 TEST(Wildcard, Patterns) {
@@ -196,18 +196,18 @@ TEST_F(DirTest, CompactLayout) {
   Table({Record("Report.markdown", 12345), Record("Folder", 0, kAttrDirectory), Record("x", 99999),
          Record("y", 100000), Record("z", 9999999), Record("w", 10000000), Record("averyverylongname", 1)});
   // The worked example: width 50.
-  EXPECT_EQ(L().zFormat1Old(1, 50), "REPORT  .MAR~  12,345  2024-03-05 14:07 A--- Repo~");
-  EXPECT_EQ(L().zFormat1Old(2, 50), ">FOLDER       <DIR>    2024-03-05 14:07 ---- Fold~");
-  EXPECT_EQ(L().zFormat1Old(1, 19), "REPORT  .MAR~12345 ");
-  EXPECT_EQ(L().zFormat1Old(3, 19), "X            99999 ");
-  EXPECT_EQ(L().zFormat1Old(4, 19), "Y               98k");
-  EXPECT_EQ(L().zFormat1Old(4, 26), "Y               98k 240305");
-  EXPECT_EQ(L().zFormat1Old(5, 39), "Z            9999,999  2024-03-05 14:07");
-  EXPECT_EQ(L().zFormat1Old(6, 39), "W               9,766k 2024-03-05 14:07");
-  EXPECT_EQ(L().zFormat1Old(7, 13), "AVERYVERYLON~");
-  EXPECT_EQ(L().zFormat1Old(7, 12), "AVERYVERYLON");
-  EXPECT_EQ(L().nLenName, 17);
-  EXPECT_EQ(L().zCurType, "F");
+  EXPECT_EQ(L().Entries().zFormat1Old(1, 50), "REPORT  .MAR~  12,345  2024-03-05 14:07 A--- Repo~");
+  EXPECT_EQ(L().Entries().zFormat1Old(2, 50), ">FOLDER       <DIR>    2024-03-05 14:07 ---- Fold~");
+  EXPECT_EQ(L().Entries().zFormat1Old(1, 19), "REPORT  .MAR~12345 ");
+  EXPECT_EQ(L().Entries().zFormat1Old(3, 19), "X            99999 ");
+  EXPECT_EQ(L().Entries().zFormat1Old(4, 19), "Y               98k");
+  EXPECT_EQ(L().Entries().zFormat1Old(4, 26), "Y               98k 240305");
+  EXPECT_EQ(L().Entries().zFormat1Old(5, 39), "Z            9999,999  2024-03-05 14:07");
+  EXPECT_EQ(L().Entries().zFormat1Old(6, 39), "W               9,766k 2024-03-05 14:07");
+  EXPECT_EQ(L().Entries().zFormat1Old(7, 13), "AVERYVERYLON~");
+  EXPECT_EQ(L().Entries().zFormat1Old(7, 12), "AVERYVERYLON");
+  EXPECT_EQ(L().Entries().nLenName, 17);
+  EXPECT_EQ(L().Entries().zCurType, "F");
 }
 
 TEST_F(DirTest, ZipMemberInCompactLayoutShowsNoAttributeLetters) {
@@ -216,72 +216,72 @@ TEST_F(DirTest, ZipMemberInCompactLayoutShowsNoAttributeLetters) {
   ZdPut(stored, kZdZipTag, "ZIP100");
   ZdPut(shrunk, kZdZipTag, "ZIP111");
   Table({stored, shrunk});
-  EXPECT_EQ(L().zFormat1Old(1, 50).substr(40, 4), "----");
-  EXPECT_EQ(L().zFormat1Old(2, 50).substr(40, 4), "----");
-  L().bShortFormat = false;
-  EXPECT_EQ(L().zFormat1New(1, 48).substr(27, 4), "100%");  // the columned layout shows the ratio
+  EXPECT_EQ(L().Entries().zFormat1Old(1, 50).substr(40, 4), "----");
+  EXPECT_EQ(L().Entries().zFormat1Old(2, 50).substr(40, 4), "----");
+  L().Entries().bShortFormat = false;
+  EXPECT_EQ(L().Entries().zFormat1New(1, 48).substr(27, 4), "100%");  // the columned layout shows the ratio
 }
 
 TEST_F(DirTest, ColumnedLayout) {
-  L().bShortFormat = false;
+  L().Entries().bShortFormat = false;
   const uint64_t t = FileTime(2024, 3, 5, 14, 7, 8, 567);
   Table({Record("Report.markdown", 12345), Record("Folder", 0, kAttrDirectory), Record("x", 99999),
          Record("y", 100000), Record("z", 9999999), Record("w", 10000000), Record("v", 999), Record("u", 1000),
          Record("fifteen-chars-a", 1, kAttrArchive, t, 1), Record("sixteen-chars-ab", 1, kAttrArchive, t, 1)});
   // A link's mark: after a name one short of the room; a name that fills it is cut for it.
-  EXPECT_EQ(L().zFormat1New(9, 48), "       1  2024-03-05 14:07 A--- fifteen-chars-a@");
-  EXPECT_EQ(L().zFormat1New(10, 48), "       1  2024-03-05 14:07 A--- sixteen-chars-~@");
-  EXPECT_EQ(L().zFormat1New(1, 48), "  12,345  2024-03-05 14:07 A--- Report.markdown ");
+  EXPECT_EQ(L().Entries().zFormat1New(9, 48), "       1  2024-03-05 14:07 A--- fifteen-chars-a@");
+  EXPECT_EQ(L().Entries().zFormat1New(10, 48), "       1  2024-03-05 14:07 A--- sixteen-chars-~@");
+  EXPECT_EQ(L().Entries().zFormat1New(1, 48), "  12,345  2024-03-05 14:07 A--- Report.markdown ");
   // The long size is grouped from 1,000 bytes on.
-  EXPECT_EQ(L().zFormat1New(7, 48), "     999  2024-03-05 14:07 A--- v               ");
-  EXPECT_EQ(L().zFormat1New(8, 48), "   1,000  2024-03-05 14:07 A--- u               ");
-  EXPECT_EQ(L().zFormat1New(1, 39), "  12,345  2024-03-05 14:07 Report.mark~");
-  EXPECT_EQ(L().zFormat1New(2, 39), " <DIR>    2024-03-05 14:07 Folder      ");
-  EXPECT_EQ(L().zFormat1New(1, 38), "12345  240305 1407  Report.markdown   ");
-  EXPECT_EQ(L().zFormat1New(3, 31), "99999  240305 1407  x          ");
-  EXPECT_EQ(L().zFormat1New(4, 26), "   98k 240305 y           ");
-  EXPECT_EQ(L().zFormat1New(5, 48), "9999,999  2024-03-05 14:07 A--- z               ");
-  EXPECT_EQ(L().zFormat1New(6, 48), "   9,766k 2024-03-05 14:07 A--- w               ");
-  EXPECT_EQ(L().zFormat1New(4, 19), "   98k y           ");
-  EXPECT_EQ(L().zFormat1New(1, 18), "Report.markdown   ");
-  EXPECT_EQ(L().zFormat1New(1, 10), "Report.ma~");
+  EXPECT_EQ(L().Entries().zFormat1New(7, 48), "     999  2024-03-05 14:07 A--- v               ");
+  EXPECT_EQ(L().Entries().zFormat1New(8, 48), "   1,000  2024-03-05 14:07 A--- u               ");
+  EXPECT_EQ(L().Entries().zFormat1New(1, 39), "  12,345  2024-03-05 14:07 Report.mark~");
+  EXPECT_EQ(L().Entries().zFormat1New(2, 39), " <DIR>    2024-03-05 14:07 Folder      ");
+  EXPECT_EQ(L().Entries().zFormat1New(1, 38), "12345  240305 1407  Report.markdown   ");
+  EXPECT_EQ(L().Entries().zFormat1New(3, 31), "99999  240305 1407  x          ");
+  EXPECT_EQ(L().Entries().zFormat1New(4, 26), "   98k 240305 y           ");
+  EXPECT_EQ(L().Entries().zFormat1New(5, 48), "9999,999  2024-03-05 14:07 A--- z               ");
+  EXPECT_EQ(L().Entries().zFormat1New(6, 48), "   9,766k 2024-03-05 14:07 A--- w               ");
+  EXPECT_EQ(L().Entries().zFormat1New(4, 19), "   98k y           ");
+  EXPECT_EQ(L().Entries().zFormat1New(1, 18), "Report.markdown   ");
+  EXPECT_EQ(L().Entries().zFormat1New(1, 10), "Report.ma~");
   // Time widths; the tenths mark comes from the first hundredths digit (56 -> ":").
-  L().nTimeWidth = 9;
-  EXPECT_EQ(L().zFormat1New(1, 60), "  12,345  2024-03-05 14:07:08:A--- Report.markdown          ");
-  L().nTimeWidth = 0;
-  L().nAttrWidth = 0;
-  EXPECT_EQ(L().zFormat1New(1, 40), "  12,345  2024-03-05 Report.markdown    ");
+  L().Entries().nTimeWidth = 9;
+  EXPECT_EQ(L().Entries().zFormat1New(1, 60), "  12,345  2024-03-05 14:07:08:A--- Report.markdown          ");
+  L().Entries().nTimeWidth = 0;
+  L().Entries().nAttrWidth = 0;
+  EXPECT_EQ(L().Entries().zFormat1New(1, 40), "  12,345  2024-03-05 Report.markdown    ");
   L().bMMDD = true;
-  L().nTimeWidth = 8;
-  EXPECT_EQ(L().zFormat1New(1, 50), "  12,345  03/05/2024 14:07:08 Report.markdown     ");
+  L().Entries().nTimeWidth = 8;
+  EXPECT_EQ(L().Entries().zFormat1New(1, 50), "  12,345  03/05/2024 14:07:08 Report.markdown     ");
   L().bMMDD = false;
   L().bDDMM = true;
-  EXPECT_EQ(L().zFormat1New(3, 31), "99999  050324 1407  x          ");
+  EXPECT_EQ(L().Entries().zFormat1New(3, 31), "99999  050324 1407  x          ");
 }
 
 TEST_F(DirTest, TenthsMarks) {
-  L().bShortFormat = false;
-  L().nTimeWidth = 9;
+  L().Entries().bShortFormat = false;
+  L().Entries().nTimeWidth = 9;
   Table({Record("a", 1, kAttrArchive, FileTime(2024, 1, 1, 0, 0, 0, 670)),
          Record("b", 1, kAttrArchive, FileTime(2024, 1, 1, 0, 0, 0, 570)),
          Record("c", 1, kAttrArchive, FileTime(2024, 1, 1, 0, 0, 0, 50)),
          Record("d", 1, kAttrArchive, FileTime(2024, 1, 1, 0, 0, 0, 990)),
          Record("e", 1, kAttrArchive, FileTime(2024, 1, 1, 0, 0, 0, 250))});
-  EXPECT_EQ(L().zFormat1New(1, 50).substr(21, 9), "00:00:00=");
-  EXPECT_EQ(L().zFormat1New(2, 50).substr(21, 9), "00:00:00:");
-  EXPECT_EQ(L().zFormat1New(3, 50).substr(21, 9), "00:00:00 ");
-  EXPECT_EQ(L().zFormat1New(4, 50).substr(21, 9), "00:00:00+");
-  EXPECT_EQ(L().zFormat1New(5, 50).substr(21, 9), "00:00:00.");
+  EXPECT_EQ(L().Entries().zFormat1New(1, 50).substr(21, 9), "00:00:00=");
+  EXPECT_EQ(L().Entries().zFormat1New(2, 50).substr(21, 9), "00:00:00:");
+  EXPECT_EQ(L().Entries().zFormat1New(3, 50).substr(21, 9), "00:00:00 ");
+  EXPECT_EQ(L().Entries().zFormat1New(4, 50).substr(21, 9), "00:00:00+");
+  EXPECT_EQ(L().Entries().zFormat1New(5, 50).substr(21, 9), "00:00:00.");
 }
 
 TEST_F(DirTest, LinesAlwaysHaveTheAskedWidth) {
   Table({Record("Report.markdown", 12345), Record("Folder", 0, kAttrDirectory),
          Record("a.verylongextension", 123456789012ULL), Record(std::string(80, 'n'), 5)});
   for (bool compact : {true, false}) {
-    L().bShortFormat = compact;
+    L().Entries().bShortFormat = compact;
     for (int32_t i = 1; i <= 4; ++i)
       for (int32_t w = 0; w <= 130; ++w)
-        ASSERT_EQ(L().zFormat1New(i, w).size(), static_cast<size_t>(w)) << compact << " " << i << " " << w;
+        ASSERT_EQ(L().Entries().zFormat1New(i, w).size(), static_cast<size_t>(w)) << compact << " " << i << " " << w;
   }
 }
 
@@ -295,7 +295,7 @@ TEST_F(DirTest, SortLettersInBothDirections) {
          Record("e.doc", 200, kAttrArchive, FileTime(2024, 1, 7, 0, 0, 0)), marked,
          Record("_V240101.VX0001DD.c.txt", 10, kAttrArchive, FileTime(2024, 1, 4, 0, 0, 0))});
   // Scan numbers in name order, as the scan leaves them.
-  for (int32_t i = 1; i <= L().nZDir; ++i) ZdPutSeqNumber(L().ZDIR[static_cast<size_t>(i)], i);
+  for (int32_t i = 1; i <= L().Entries().nZDir; ++i) ZdPutSeqNumber(L().Entries().Record(i), i);
   EXPECT_EQ(Sorted("F", true), "B D m.txt a.zip c.txt e.doc _V240101.VX0001DD.c.txt");
   EXPECT_EQ(Sorted("F", false), "D B m.txt _V240101.VX0001DD.c.txt e.doc c.txt a.zip");
   EXPECT_EQ(Sorted("E", true), "B D e.doc c.txt m.txt _V240101.VX0001DD.c.txt a.zip");
@@ -313,63 +313,63 @@ TEST_F(DirTest, SortLettersInBothDirections) {
   EXPECT_EQ(Sorted("U", true), "B D a.zip c.txt _V240101.VX0001DD.c.txt e.doc m.txt");
   EXPECT_EQ(Sorted("U", false), "D B m.txt e.doc _V240101.VX0001DD.c.txt c.txt a.zip");
   // Directories by date too, after "D" was chosen twice.
-  L().bSortDirsByDate = true;
+  L().Entries().bSortDirsByDate = true;
   EXPECT_EQ(Sorted("D", true), "D B c.txt m.txt _V240101.VX0001DD.c.txt a.zip e.doc");
-  L().bSortDirsByDate = false;
+  L().Entries().bSortDirsByDate = false;
 }
 
 TEST_F(DirTest, SortPlacesTheCursorOnTheNameAsked) {
   Table({Record("a", 1), Record("b", 1), Record("c", 1)});
-  L().zFindName = "c";
+  L().Entries().zFindName = "c";
   Sorted("F", true);
-  EXPECT_EQ(L().iCursor, 3);
-  EXPECT_EQ(L().zFindName, "");
-  L().zFindName = "nothing";
+  EXPECT_EQ(L().Entries().iCursor, 3);
+  EXPECT_EQ(L().Entries().zFindName, "");
+  L().Entries().zFindName = "nothing";
   Sorted("F", false);
-  EXPECT_EQ(L().iCursor, 3);  // no hit: the cursor stays
-  EXPECT_EQ(L().zFindName, "NOTHING");
+  EXPECT_EQ(L().Entries().iCursor, 3);  // no hit: the cursor stays
+  EXPECT_EQ(L().Entries().zFindName, "NOTHING");
   // One shown entry: no sort; the cursor is 1 when a name is pending, else 0.
   Table({Record("only", 1)});
-  L().zFindName = "x";
+  L().Entries().zFindName = "x";
   Sorted("F", true);
-  EXPECT_EQ(L().iCursor, 1);
-  L().zFindName.clear();
+  EXPECT_EQ(L().Entries().iCursor, 1);
+  L().Entries().zFindName.clear();
   Sorted("F", true);
-  EXPECT_EQ(L().iCursor, 0);
+  EXPECT_EQ(L().Entries().iCursor, 0);
 }
 
 TEST_F(DirTest, FiltersMarkRecords) {
   Table({Record("a.txt", 10, kAttrArchive, FileTime(2024, 1, 1, 0, 0, 0)),
          Record("b.doc", 5000, kAttrArchive, FileTime(2024, 6, 1, 0, 0, 0)), Record("Sub", 0, kAttrDirectory),
          Record("_V240101.VX0001DD.c.txt", 10, kAttrArchive, FileTime(2024, 1, 1, 0, 0, 0))});
-  L().zNameFilter = "*.TXT";
-  L().MarkIgnore();
+  L().Entries().zNameFilter = "*.TXT";
+  L().Entries().MarkIgnore();
   EXPECT_EQ(Order(), "Sub a.txt _V240101.VX0001DD.c.txt");
-  L().zNameFilter = "C.*";  // the source name inside a temporary name matches
-  L().MarkIgnore();
+  L().Entries().zNameFilter = "C.*";  // the source name inside a temporary name matches
+  L().Entries().MarkIgnore();
   EXPECT_EQ(Order(), "Sub _V240101.VX0001DD.c.txt");
-  L().zNameFilter.clear();
-  L().nSizeMin = 100;
-  L().nSizeMax = 2147483647;
-  L().MarkIgnore();
+  L().Entries().zNameFilter.clear();
+  L().Entries().nSizeMin = 100;
+  L().Entries().nSizeMax = 2147483647;
+  L().Entries().MarkIgnore();
   EXPECT_EQ(Order(), "Sub b.doc");
-  L().nSizeMin = L().nSizeMax = 0;
-  L().zDateFrom = "20240301";
-  L().MarkIgnore();
+  L().Entries().nSizeMin = L().Entries().nSizeMax = 0;
+  L().Entries().zDateFrom = "20240301";
+  L().Entries().MarkIgnore();
   EXPECT_EQ(Order(), "Sub b.doc");  // the date bounds apply to directories too
 }
 
 TEST_F(DirTest, PageStartForTheCursor) {
-  L().iFirstZDir = 0;
+  L().Entries().iFirstZDir = 0;
   L().nPageLines = 20;
   L().nPerPage = 60;
-  EXPECT_EQ(L().iFindUl(65), 20);
-  EXPECT_EQ(L().iFindUl(59), 0);
+  EXPECT_EQ(L().Entries().iFindUl(65), 20);
+  EXPECT_EQ(L().Entries().iFindUl(59), 0);
   L().nPageLines = 0;
   L().nPerPage = 0;
-  EXPECT_EQ(L().iFindUl(65), 0);
+  EXPECT_EQ(L().Entries().iFindUl(65), 0);
   L().nPageLines = -1;
-  EXPECT_EQ(L().iFindUl(65), -1);
+  EXPECT_EQ(L().Entries().iFindUl(65), -1);
 }
 
 TEST_F(DirTest, ListingFileNames) {
@@ -377,20 +377,20 @@ TEST_F(DirTest, ListingFileNames) {
   for (char& c : win)
     if (c == '/') c = '\\';
   win += "\\";
-  L().GetDir(win);
+  L().Dir().GetDir(win);
   L().zCurDir = win;
-  EXPECT_TRUE(L().bDirectoryList());
+  EXPECT_TRUE(L().Dir().bDirectoryList());
   EXPECT_EQ(::access((dir_ + "/$$Tembra_Directory.txt").c_str(), F_OK), 0);
-  L().zListFileName = "mine.lst";  // relative to the listed folder
-  EXPECT_TRUE(L().bDirectoryList());
+  L().Dir().zListFileName = "mine.lst";  // relative to the listed folder
+  EXPECT_TRUE(L().Dir().bDirectoryList());
   EXPECT_EQ(::access((dir_ + "/mine.lst").c_str(), F_OK), 0);
-  L().zListFileName = win + "abs.lst";  // a full name is used as it is
-  EXPECT_TRUE(L().bDirectoryList());
+  L().Dir().zListFileName = win + "abs.lst";  // a full name is used as it is
+  EXPECT_TRUE(L().Dir().bDirectoryList());
   EXPECT_EQ(::access((dir_ + "/abs.lst").c_str(), F_OK), 0);
   // A file that cannot be written is reported on the next page, not passed over.
-  L().zListFileName = win + "no\\such\\folder.lst";
+  L().Dir().zListFileName = win + "no\\such\\folder.lst";
   L().bRescan = false;
-  EXPECT_FALSE(L().bDirectoryList());
+  EXPECT_FALSE(L().Dir().bDirectoryList());
   EXPECT_EQ(L().zMessageLine.rfind("VX1030 - Directory list not written: ", 0), 0u);
   EXPECT_TRUE(L().bRescan);
 }
@@ -401,7 +401,7 @@ TEST_F(DirTest, ListingAndDumpFilesNeverFollowALinkNorWaitForAFifo) {
     if (c == '/') c = '\\';
   win += "\\";
   L().zCurDir = win;
-  L().GetDir(win);
+  L().Dir().GetDir(win);
   ASSERT_EQ(::mkdir((dir_ + "/other").c_str(), 0755), 0);
   { std::ofstream(dir_ + "/other/victim.txt") << "keep"; }
   auto victim = [&] {
@@ -413,22 +413,22 @@ TEST_F(DirTest, ListingAndDumpFilesNeverFollowALinkNorWaitForAFifo) {
   ASSERT_EQ(::symlink("other/victim.txt", (dir_ + "/$$Tembra_Directory.txt").c_str()), 0);
   ASSERT_EQ(::mkfifo((dir_ + "/fifo.lst").c_str(), 0644), 0);
   for (const std::string& name : {std::string(), std::string("fifo.lst")}) {
-    L().zListFileName = name;
-    EXPECT_FALSE(L().bDirectoryList()) << name;
+    L().Dir().zListFileName = name;
+    EXPECT_FALSE(L().Dir().bDirectoryList()) << name;
     EXPECT_EQ(L().zMessageLine, "VX1030 - Directory list not written: " + win +
                                     (name.empty() ? "$$Tembra_Directory.txt" : name) + " - It is not a regular file.");
   }
   EXPECT_EQ(victim(), "keep");
   // Ctrl+F says so on the page it draws after the rescan.
-  L().zListFileName.clear();
+  L().Dir().zListFileName.clear();
   ASSERT_TRUE(f.Key("f ctrl"));
   EXPECT_EQ(f.Message().rfind("VX1030 - Directory list not written: ", 0), 0u);
   // An existing listing file is replaced, its own permissions kept.
   ASSERT_EQ(::unlink((dir_ + "/$$Tembra_Directory.txt").c_str()), 0);
   { std::ofstream(dir_ + "/$$Tembra_Directory.txt") << "old listing"; }
   ::chmod((dir_ + "/$$Tembra_Directory.txt").c_str(), 0640);
-  L().zListFileName.clear();
-  EXPECT_TRUE(L().bDirectoryList());
+  L().Dir().zListFileName.clear();
+  EXPECT_TRUE(L().Dir().bDirectoryList());
   struct stat st;
   ASSERT_EQ(::lstat((dir_ + "/$$Tembra_Directory.txt").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
@@ -436,8 +436,8 @@ TEST_F(DirTest, ListingAndDumpFilesNeverFollowALinkNorWaitForAFifo) {
   // A read-only one is refused, also for root, and kept as it was.
   { std::ofstream(dir_ + "/ro.lst") << "read-only"; }
   ::chmod((dir_ + "/ro.lst").c_str(), 0444);
-  L().zListFileName = "ro.lst";
-  EXPECT_FALSE(L().bDirectoryList());
+  L().Dir().zListFileName = "ro.lst";
+  EXPECT_FALSE(L().Dir().bDirectoryList());
   EXPECT_EQ(L().zMessageLine, "VX1030 - Directory list not written: " + win + "ro.lst - Permission denied.");
   std::stringstream kept;
   kept << std::ifstream(dir_ + "/ro.lst").rdbuf();
@@ -447,13 +447,13 @@ TEST_F(DirTest, ListingAndDumpFilesNeverFollowALinkNorWaitForAFifo) {
   ASSERT_EQ(::symlink("other/victim.txt", (dir_ + "/000TEST.TXT").c_str()), 0);
   L().bDumpDir = true;
   L().zDumpFolder = win + "none\\";
-  L().DumpDir("000TEST.TXT");
+  L().Entries().DumpDir("000TEST.TXT");
   EXPECT_EQ(victim(), "keep");
   std::string said = "VX1030 - Dump file not written: " + win + "000TEST.TXT - It is not a regular file.";
   EXPECT_EQ(said.rfind(RTrim(f.Message()), 0), 0u);  // cut at the edge
   { std::ofstream(dir_ + "/000RO.TXT") << "read-only"; }
   ::chmod((dir_ + "/000RO.TXT").c_str(), 0444);
-  L().DumpDir("000RO.TXT");
+  L().Entries().DumpDir("000RO.TXT");
   said = "VX1030 - Dump file not written: " + win + "000RO.TXT - Permission denied.";
   EXPECT_EQ(said.rfind(RTrim(f.Message()), 0), 0u);
 }
@@ -465,9 +465,9 @@ TEST_F(DirTest, NameOrderOfNamesSharingTheirFirstSixteenBytes) {
                         "longname", "longname-abcdefgh10", "longnamf", "longname-abcdefgh-"})
     recs.push_back(Record(n, 1));
   Table(recs);
-  L().SORT1ST();
+  L().Entries().SORT1ST();
   std::string order;
-  for (int32_t i = 1; i <= L().nZDir; ++i) order += (i > 1 ? " " : "") + ZdNameStored(L().ZDIR[static_cast<size_t>(i)]);
+  for (int32_t i = 1; i <= L().Entries().nZDir; ++i) order += (i > 1 ? " " : "") + ZdNameStored(L().Entries().Record(i));
   EXPECT_EQ(order,
             "longname longname- longname-abcdefg longname-abcdefgh longname-abcdefgh- longname-abcdefgh10 "
             "longname-abcdefgh2 longname-abcdefgi longnamf");
@@ -487,10 +487,10 @@ TEST_F(DirTest, StampsOfOneSecondKeepTheirOwnHundredths) {
   std::string win = "C:" + dir_ + "\\";
   for (char& c : win)
     if (c == '/') c = '\\';
-  L().GetDir(win);
-  ASSERT_EQ(L().nZDir, 3);
+  L().Dir().GetDir(win);
+  ASSERT_EQ(L().Entries().nZDir, 3);
   std::string stamps;
-  for (int32_t i = 1; i <= 3; ++i) stamps += L().ZDIR[static_cast<size_t>(i)].substr(kZdWriteTime - 1, 16) + " ";
+  for (int32_t i = 1; i <= 3; ++i) stamps += L().Entries().Record(i).substr(kZdWriteTime - 1, 16) + " ";
   EXPECT_EQ(stamps, "2024030514070856 2024030514070812 2024030514070900 ");
 }
 
@@ -525,8 +525,8 @@ TEST(DirSorting, ByNameExtensionDateAndSizeInMemory) {
   for (const auto& c : cases) {
     ASSERT_TRUE(f.Type("s") && f.Type(c.keys));
     std::string order;
-    for (int32_t pos = 1; pos <= f.L().nSZDir; ++pos)
-      order += (pos > 1 ? " " : "") + ZdNameStored(EntryTable(f.L()).RecordAt(pos));
+    for (int32_t pos = 1; pos <= f.L().Entries().nSZDir; ++pos)
+      order += (pos > 1 ? " " : "") + ZdNameStored(f.L().Entries().RecordAt(pos));
     EXPECT_EQ(order, c.order) << c.keys;
   }
 }

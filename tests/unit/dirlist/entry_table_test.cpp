@@ -8,17 +8,20 @@ namespace tembra {
 namespace {
 
 TEST(EntryTable, PositionsOutsideTheOrderGiveTheParent) {
-  DirState d;
-  d.ZDIR = {"parent", "A", "C"};
-  d.SZDIR = {0, 2, 1, 3};  // position 3 names no record
-  d.nZDir = d.nSZDir = 2;
-  EntryTable t(d);
+  EntryTable t;
+  t.Reset(2);
+  t.Record(0) = "parent";
+  t.Record(1) = "A";
+  t.Record(2) = "C";
+  t.nZDir = t.nSZDir = 2;
+  std::vector<EntryTable::Shown> order{{0, ""}, {2, ""}, {1, ""}, {3, ""}};  // position 3 names no record
+  t.SetOrder(order);
   const struct {
     int32_t pos, index;
   } cases[] = {{-1, 0}, {0, 0}, {1, 2}, {2, 1}, {3, 0}, {4, 0}};
   for (auto c : cases) EXPECT_EQ(t.IndexAt(c.pos), c.index) << c.pos;
   EXPECT_EQ(t.RecordAt(4), "parent");
-  d.nZDir = 5;
+  t.nZDir = 5;
   EXPECT_EQ(t.Last(), 2);  // the table's end, not the count
 }
 

@@ -211,7 +211,7 @@ TEST_F(FileOps, CopyDestinationForms) {
   f.Input(sub);  // a folder without the final "\"
   EXPECT_TRUE(L().BDOS_COPY("C"));
   EXPECT_EQ(ReadFile(dir_ / "work/sub/a.txt"), "data");
-  EXPECT_EQ(L().zFindName, "A.TXT");
+  EXPECT_EQ(L().Entries().zFindName, "A.TXT");
   fs::remove(dir_ / "work/sub/a.txt");
   f.Input(sub + "\\");  // with it: no second "\"
   EXPECT_TRUE(L().BDOS_COPY("C"));
@@ -262,9 +262,9 @@ TEST_F(FileOps, RenameCases) {
   f.Input("  New Name.txt ");
   EXPECT_TRUE(L().BDOS_RENAME(1));
   EXPECT_EQ(ReadFile(dir_ / "work/New Name.txt"), "1");
-  EXPECT_EQ(L().zFindName, "NEW NAME.TXT");
-  EXPECT_EQ(Field(L().ZDIR[1], kZdNameLen), "0012");
-  EXPECT_EQ(Field(L().ZDIR[1], kZdName), "NEW NAME.TXTNew Name.txt");
+  EXPECT_EQ(L().Entries().zFindName, "NEW NAME.TXT");
+  EXPECT_EQ(Field(L().Entries().Record(1), kZdNameLen), "0012");
+  EXPECT_EQ(Field(L().Entries().Record(1), kZdName), "NEW NAME.TXTNew Name.txt");
 }
 
 TEST_F(FileOps, DeleteToTrashPermanentAndRefused) {
@@ -349,13 +349,13 @@ TEST_F(FileOps, TempCheckAndMarkerFiles) {
   EXPECT_TRUE(L().TempCheck(4));
   // Setting aside with a marker: the file moves to a temporary name, a marker takes its place.
   L().bWriteMarker = true;
-  L().iCursor = 2;
+  L().Entries().iCursor = 2;
   EXPECT_TRUE(L().bRenameTemp("DD", 0));
   EXPECT_EQ(ReadFile(dir_ / "work/_V260304.VX1015DD.n.txt"), "seventeen bytes!!");
   EXPECT_EQ(ReadFile(dir_ / "work/n.txt"), " TEMBRA VX0017 \r\n");
   // A marker, a temporary name, a folder and a long name are refused.
   List({EntryRecord("m.txt", 'F', "20260301", 17), EntryRecord("dir", 'D'), EntryRecord(std::string(223, 'x'))});
-  L().iCursor = 1;
+  L().Entries().iCursor = 1;
   EXPECT_FALSE(L().bRenameTemp("DD", 0));
   EXPECT_FALSE(L().bRenameTemp("DD", 2));
   EXPECT_FALSE(L().bRenameTemp("DD", 3));
@@ -372,10 +372,10 @@ TEST_F(FileOps, BackupCopyInsertsTheRecord) {
   List({a, EntryRecord("z.txt")});
   EXPECT_TRUE(L().bBackupCopy("BU"));
   EXPECT_EQ(ReadFile(dir_ / "work/_V260304.VX1015BU.a.txt"), "1");
-  ASSERT_EQ(L().nZDir, 3);
+  ASSERT_EQ(L().Entries().nZDir, 3);
   // "_" sorts after the letters: the copy is the last record.
-  EXPECT_EQ(Field(L().ZDIR[2], kZdName, 5), "Z.TXT");
-  const std::string& r = L().ZDIR[3];
+  EXPECT_EQ(Field(L().Entries().Record(2), kZdName, 5), "Z.TXT");
+  const std::string& r = L().Entries().Record(3);
   EXPECT_EQ(Field(r, kZdName), "_V260304.VX1015BU.A.TXT_V260304.VX1015BU.a.txt");
   EXPECT_EQ(Field(r, kZdNameLen), "0023");
   EXPECT_EQ(Field(r, kZdExtCol), "0021");
@@ -392,16 +392,16 @@ TEST_F(FileOps, FourVersionsOnOneDayTheMiddleTwoAreMarked) {
   L().nDeletable = 0;
   L().MarkVXDelete();
   std::string marks;
-  for (int i = 1; i <= 6; ++i) marks += Field(L().ZDIR[i], kZdDelMark);
+  for (int i = 1; i <= 6; ++i) marks += Field(L().Entries().Record(i), kZdDelMark);
   EXPECT_EQ(marks, "  RR  ");
   EXPECT_EQ(L().nDeletable, 2);
   // By age: with a limit of 30 days every temporary name is marked, the user's file is not.
-  for (int i = 1; i <= 6; ++i) ZdPutChar(L().ZDIR[i], kZdDelMark, ' ');
+  for (int i = 1; i <= 6; ++i) ZdPutChar(L().Entries().Record(i), kZdDelMark, ' ');
   L().nTempDays = 30;
   L().nDeletable = 0;
   L().MarkVXDelete();
   marks.clear();
-  for (int i = 1; i <= 6; ++i) marks += Field(L().ZDIR[i], kZdDelMark);
+  for (int i = 1; i <= 6; ++i) marks += Field(L().Entries().Record(i), kZdDelMark);
   EXPECT_EQ(marks, " RRRR ");
 }
 
@@ -419,7 +419,7 @@ TEST_F(FileOps, DeletionRulesAndMarkers) {
   L().nDeletable = 0;
   L().MarkForDeletion();
   std::string marks;
-  for (int i = 1; i <= 5; ++i) marks += Field(L().ZDIR[i], kZdDelMark);
+  for (int i = 1; i <= 5; ++i) marks += Field(L().Entries().Record(i), kZdDelMark);
   EXPECT_EQ(marks, "R Z D");
   EXPECT_EQ(L().nDeletable, 3);
 }
@@ -465,7 +465,7 @@ TEST_F(FileOps, SweepCarriesOutEveryMarkAlthoughSettingAsideRescans) {
   L().nDelRuleValue[1] = 30 + kDelRuleSetAside;
   L().zDelRuleMask[2] = "*.BAK";
   L().nDelRuleValue[2] = 30 + kDelRuleRecycle;
-  L().GetDir(L().zCurDir);
+  L().Dir().GetDir(L().zCurDir);
   ASSERT_EQ(L().nDeletable, 5);
   L().BigDelete();
   int left = 0, setAside = 0;
@@ -489,14 +489,14 @@ TEST_F(FileOps, MessagesBeforeARescanOrRedrawStayOnThePageThatFollows) {
   EXPECT_TRUE(OnLine("  ")) << f.Message();
   // A permanent delete that fails (the file went away after the scan); a rescan follows.
   WriteFile(dir_ / "work/gone.txt", "x");
-  L().GetDir(L().zCurDir);
+  L().Dir().GetDir(L().zCurDir);
   ASSERT_TRUE(f.Key("G shift"));
   fs::remove(dir_ / "work/gone.txt");
   ASSERT_TRUE(f.Key("Delete shift alt"));
   EXPECT_TRUE(OnLine("VX1003 - DELETE ERROR - ")) << f.Message();
   // The sweep at a root.
   L().zCurDir = "C:\\";
-  L().GetDir(L().zCurDir);
+  L().Dir().GetDir(L().zCurDir);
   ASSERT_TRUE(f.Key("Delete shift"));
   EXPECT_TRUE(OnLine("VX8019 - Auto delete not allowed in Root directory")) << f.Message();
 }

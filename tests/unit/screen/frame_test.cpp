@@ -47,8 +47,8 @@ TEST(Frame, TitleLineOfEachMode) {
   SessionFixture f;
   ASSERT_TRUE(f.Start());
   Lister& L = f.L();
-  L.iCursor = 1;
-  L.nSZDir = 57;
+  L.Entries().iCursor = 1;
+  L.Entries().nSZDir = 57;
   L.SetupTopBot();
   EXPECT_EQ(L.zTopLine, "Ver: Beta_7Z - Directory List - 1 of 57 Entries");
   EXPECT_EQ(L.zCaptionLeft, "TEMBRA \x95 DIR \x95 ");
@@ -135,10 +135,10 @@ TEST(Frame, DumpDirWritesOnlyWhenAsked) {
   ASSERT_TRUE(f.Start());
   Lister& L = f.L();
   f.Entries({"entry"}, "parent");
-  L.DumpDir("000VX_US.TXT");
+  L.Entries().DumpDir("000VX_US.TXT");
   EXPECT_FALSE(std::filesystem::exists(f.dir.path() + "/000VX_US.TXT"));
   L.bDumpDir = true;
-  L.DumpDir("000VX_US.TXT");
+  L.Entries().DumpDir("000VX_US.TXT");
   std::string s;
   L.P.files.ReadWholeFile(f.dir.win() + "000VX_US.TXT", s);
   EXPECT_EQ(s, "0000 parent\r\n0001 entry\r\n*******\r\n");

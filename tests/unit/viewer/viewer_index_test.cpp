@@ -298,8 +298,8 @@ TEST_F(ViewerTest, IndexMatchesTheRecordRulesOnRandomFiles) {
 
 namespace {
 int32_t EntryOf(Lister& L, const std::string& upperName) {
-  for (int32_t i = 1; i <= L.nZDir; ++i) {
-    const std::string& rec = L.ZDIR[i];
+  for (int32_t i = 1; i <= L.Entries().nZDir; ++i) {
+    const std::string& rec = L.Entries().Record(i);
     int32_t n = static_cast<int32_t>(Val(Field(rec, kZdNameLen)));
     if (Field(rec, kZdName, n) == upperName) return i;
   }
@@ -309,7 +309,7 @@ int32_t EntryOf(Lister& L, const std::string& upperName) {
 
 TEST_F(ViewerTest, OpeningByEntryAndReopening) {
   Write("Mixed.txt", "abc\r\ndef\r\n");
-  L().GetDir(L().zCurDir);
+  L().Dir().GetDir(L().zCurDir);
   int32_t i = EntryOf(L(), "MIXED.TXT");
   ASSERT_GT(i, 0);
   L().View().ListAFile(i);
@@ -412,7 +412,7 @@ TEST_F(ViewerTest, SizesAboveTheLongestViewedLengthAreCapped) {
       L().View().piAnySize.set = any;
       Write("big.bin", "");
       std::filesystem::resize_file(HostPath("big.bin"), static_cast<uintmax_t>(size));
-      L().GetDir(L().zCurDir);
+      L().Dir().GetDir(L().zCurDir);
       int32_t i = EntryOf(L(), "BIG.BIN");
       ASSERT_GT(i, 0);
       L().View().ListAFile(i);
@@ -438,7 +438,7 @@ TEST_F(ViewerTest, FilesBeyond4GiBAreIndexedWhole) {
   for (bool lines : {false, true}) {
     L().View().piAnySize.set = true;
     L().View().piGrepLines.set = lines;
-    L().GetDir(L().zCurDir);
+    L().Dir().GetDir(L().zCurDir);
     L().View().ListAFile(EntryOf(L(), "HUGE.BIN"));
     ASSERT_EQ(L().View().nFileSize, at + 6);
     L().View().IndexWholeFile();
@@ -470,7 +470,7 @@ TEST_F(ViewerTest, FilesBeyond4GiBAreIndexedWhole) {
   // Offsets of 8 digits up to a file of exactly 4 GiB, of 9 from one byte more.
   for (const int64_t size : {int64_t{1} << 32, (int64_t{1} << 32) + 1}) {
     std::filesystem::resize_file(HostPath("huge.bin"), static_cast<uintmax_t>(size));
-    L().GetDir(L().zCurDir);
+    L().Dir().GetDir(L().zCurDir);
     L().View().ListAFile(EntryOf(L(), "HUGE.BIN"));
     L().View().ALT_H_LST();
     L().ShowPage();

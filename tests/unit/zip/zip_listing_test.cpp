@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "test.h"
+#include "zip/zip_page.h"
 #include "zip/zip_archive.h"
 
 using namespace tembra;
@@ -22,14 +23,14 @@ struct ZipListing : ::testing::Test {
     f.dir.Write(name, data);
     Lister& L = f.L();
     L.zCurDir = f.dir.win();
-    L.bZipFullPath = fullPath;
+    L.Zip().bZipFullPath = fullPath;
     ListEntry(name, size < 0 ? data.size() : static_cast<uint64_t>(size));
   }
   // The entry `name` of `size` bytes, as the only one, listed as an archive.
   void ListEntry(const std::string& name, uint64_t size) {
     f.Entries({EntryRecord(name, 'F', "20260301", size)}, "parent");
-    f.L().iCurZDir = 1;
-    f.L().ProcessZ("Z");
+    f.L().Entries().iCurZDir = 1;
+    f.L().Zip().ProcessZ("Z");
   }
 };
 
@@ -42,22 +43,22 @@ TEST_F(ZipListing, ListsMembersWithTheArchiveAsParent) {
   List("Arc.zip", Archive({stored, docs, readme}));
   Lister& L = f.L();
   ASSERT_TRUE(L.bZipMode);
-  EXPECT_EQ(L.nZDir, 2);
-  EXPECT_EQ(Field(L.ZDIR[1], kZdName), "STORED.BINstored.bin");
-  EXPECT_EQ(Field(L.ZDIR[1], kZdAttr), "ZIP100");
-  EXPECT_EQ(Field(L.ZDIR[2], kZdName), "README.TXTreadme.txt");
+  EXPECT_EQ(L.Entries().nZDir, 2);
+  EXPECT_EQ(Field(L.Entries().Record(1), kZdName), "STORED.BINstored.bin");
+  EXPECT_EQ(Field(L.Entries().Record(1), kZdAttr), "ZIP100");
+  EXPECT_EQ(Field(L.Entries().Record(2), kZdName), "README.TXTreadme.txt");
   std::string full = f.dir.win() + "ARC.ZIP";
-  EXPECT_EQ(Field(L.ZDIR[0], kZdName), UCase(full) + full);
-  EXPECT_EQ(Field(L.ZDIR[0], kZdType), "U");
-  EXPECT_EQ(L.zZipReturnName, "ARC.ZIP");
+  EXPECT_EQ(Field(L.Entries().Record(0), kZdName), UCase(full) + full);
+  EXPECT_EQ(Field(L.Entries().Record(0), kZdType), "U");
+  EXPECT_EQ(L.Zip().zZipReturnName, "ARC.ZIP");
   EXPECT_EQ(L.zDisplayMode, "ZIP");
   EXPECT_EQ(L.zCaptionRight, full);
-  EXPECT_EQ(L.iFirstZDir, 0);
-  EXPECT_EQ(L.iCursor, 0);
+  EXPECT_EQ(L.Entries().iFirstZDir, 0);
+  EXPECT_EQ(L.Entries().iCursor, 0);
   EXPECT_TRUE(f.Has("CAPTION TEMBRA \xe2\x80\xa2 ZIP \xe2\x80\xa2 " + Cp1252ToUtf8(full)));
 
   // Esc leaves the listing and asks for the directory again.
-  L.ZIP_KeyPress(Chr(kChEsc));
+  L.Zip().ZIP_KeyPress(Chr(kChEsc));
   EXPECT_FALSE(L.bZipMode);
   EXPECT_TRUE(L.bRescan);
   EXPECT_EQ(L.zDisplayMode, "DIR");
@@ -66,10 +67,10 @@ TEST_F(ZipListing, ListsMembersWithTheArchiveAsParent) {
 TEST_F(ZipListing, FullPathsListFolderEntries) {
   List("a.zip", Archive({{"docs/"}, {"docs/readme.txt", 45, 100}}), true);
   Lister& L = f.L();
-  ASSERT_EQ(L.nZDir, 2);
-  EXPECT_EQ(Field(L.ZDIR[1], kZdType), "D");
-  EXPECT_EQ(Field(L.ZDIR[1], kZdName), "DOCS/docs/");
-  EXPECT_EQ(Field(L.ZDIR[2], kZdName), "DOCS/README.TXTdocs/readme.txt");
+  ASSERT_EQ(L.Entries().nZDir, 2);
+  EXPECT_EQ(Field(L.Entries().Record(1), kZdType), "D");
+  EXPECT_EQ(Field(L.Entries().Record(1), kZdName), "DOCS/docs/");
+  EXPECT_EQ(Field(L.Entries().Record(2), kZdName), "DOCS/README.TXTdocs/readme.txt");
 }
 
 TEST_F(ZipListing, TablesGrowForLargeArchives) {
@@ -77,11 +78,11 @@ TEST_F(ZipListing, TablesGrowForLargeArchives) {
   for (int i = 0; i < 2100; ++i) many.emplace_back("m" + std::to_string(i), 1, 2);
   List("many.zip", Archive(many));
   Lister& L = f.L();
-  EXPECT_EQ(L.nZDir, 2100);
-  EXPECT_EQ(L.nZDirMax, 3072);
-  EXPECT_EQ(L.ZDIR.size(), 3073u);
-  EXPECT_EQ(L.SZDIR.size(), 3073u);
-  EXPECT_EQ(Field(L.ZDIR[2100], kZdName), "M2099m2099");
+  EXPECT_EQ(L.Entries().nZDir, 2100);
+  EXPECT_EQ(L.Entries().nZDirMax, 3072);
+  EXPECT_EQ(L.Entries().RecordSlots(), 3073u);
+  EXPECT_EQ(L.Entries().OrderSlots(), 3073u);
+  EXPECT_EQ(Field(L.Entries().Record(2100), kZdName), "M2099m2099");
 }
 
 TEST_F(ZipListing, DamagedArchivesKeepTheDirectoryListing) {
@@ -100,8 +101,8 @@ TEST_F(ZipListing, DamagedArchivesKeepTheDirectoryListing) {
     List("bad.zip", c.data, false, c.size);
     Lister& L = f.L();
     EXPECT_FALSE(L.bZipMode) << c.what;
-    EXPECT_EQ(L.nZDir, 1) << c.what;
-    EXPECT_EQ(L.ZDIR[0], "parent") << c.what;
+    EXPECT_EQ(L.Entries().nZDir, 1) << c.what;
+    EXPECT_EQ(L.Entries().Record(0), "parent") << c.what;
     EXPECT_EQ(L.zDisplayMode, "DIR") << c.what;
     EXPECT_EQ(f.Row(25).substr(0, c.message.size()), c.message) << c.what;
   }
@@ -114,9 +115,9 @@ TEST_F(ZipListing, DamagedArchivesKeepTheDirectoryListing) {
 TEST_F(ZipListing, DigitsSetTheEntryColumns) {
   List("a.zip", Archive({{"a.txt", 3, 3}}));
   Lister& L = f.L();
-  L.nDirColumns = 4;
+  L.Entries().nDirColumns = 4;
   ASSERT_TRUE(f.Type("2"));
-  EXPECT_EQ(L.nDirColumnsSet, 2);
+  EXPECT_EQ(L.Entries().nDirColumnsSet, 2);
   EXPECT_EQ(L.nPerPage, L.nPageLines * 2);
   EXPECT_TRUE(L.bZipMode);
   ASSERT_TRUE(f.Type("x"));  // other characters do nothing

@@ -1,50 +1,53 @@
 // The character commands of the directory page: each works on the entry under the
 // cursor or on the page, and most hand the work to the procedure that owns it.
 #include "core/lister.h"
+#include "zip/zip_page.h"
+#include "dirlist/dir_page.h"
+#include "dirlist/entry_list.h"
 #include "input/sort_prompt.h"
 #include "viewer/file_view.h"
-#include "input/dir_keys.h"
+#include "dirlist/dir_keys.h"
 
 namespace tembra {
 
 namespace {
 // The cursor is on an entry (an empty root has none), on the parent entry.
-bool OnEntry(const Lister& l) { return !l.ZDIR[static_cast<size_t>(l.iCurZDir)].empty(); }
-bool OnParent(const Lister& l) { return l.iCurZDir == 0; }
+bool OnEntry(const Lister& l) { return !l.Entries().Record(l.Entries().iCurZDir).empty(); }
+bool OnParent(const Lister& l) { return l.Entries().iCurZDir == 0; }
 }  // namespace
 
 namespace dir_keys {
 KeyNext PageForward(Lister& l, int, int) {
-  l.CursorMove(l.nPerPage, l.nPerPage);
+  l.Entries().CursorMove(l.nPerPage, l.nPerPage);
   return KeyNext::Done;
 }
 
 KeyNext SizeSpec(Lister& l, int, int) {
-  l.AskSizeRange();
+  l.Dir().AskSizeRange();
   return KeyNext::Done;
 }
 
 // The scan again finds this entry for the cursor.
 KeyNext ScanAgain(Lister& l, int, int) {
-  l.zFindName = l.zCurNameU;
-  l.zFindExact = l.zCurName;
+  l.Entries().zFindName = l.Entries().zCurNameU;
+  l.Entries().zFindExact = l.Entries().zCurName;
   return KeyNext::Rescan;
 }
 
 KeyNext Open(Lister& l, int code, int) {
-  l.nEnterInDirMode(std::string(1, static_cast<char>(code)));
+  l.Dir().nEnterInDirMode(std::string(1, static_cast<char>(code)));
   return KeyNext::Done;
 }
 
 KeyNext Columns(Lister& l, int code, int) {
-  l.SetDirColumns(code - '0');
+  l.Dir().SetDirColumns(code - '0');
   return KeyNext::Done;
 }
 
 KeyNext UpByBackspace(Lister& l, int, int) {
   // Backspace goes up to the parent folder (BACKSPACE); at a root it only beeps.
-  if (l.piBackspaceUp.On(l.eProfile)) {
-    if (l.iFirstZDir == 0) l.nEnterInDirMode(".");
+  if (l.Dir().piBackspaceUp.On(l.eProfile)) {
+    if (l.Entries().iFirstZDir == 0) l.Dir().nEnterInDirMode(".");
     else l.Beep();
   }
   return KeyNext::Done;
@@ -52,7 +55,7 @@ KeyNext UpByBackspace(Lister& l, int, int) {
 
 KeyNext ConfigLine(Lister& l, int, int) {
   // A configuration line, typed on the parent entry only
-  if (OnParent(l) && l.iFirstZDir == 0) l.AskConfigLine();
+  if (OnParent(l) && l.Entries().iFirstZDir == 0) l.Dir().AskConfigLine();
   return KeyNext::Done;
 }
 
@@ -62,13 +65,13 @@ KeyNext CopyMoveDelete(Lister& l, int code, int) {
     l.MsgBox(MsgText(Msg::VX1014), "", MsgButtons::OK);
     return KeyNext::Done;
   }
-  l.CopyMoveDeleteAtCursor(static_cast<char>(UpperChar(static_cast<unsigned char>(code))));
+  l.Dir().CopyMoveDeleteAtCursor(static_cast<char>(UpperChar(static_cast<unsigned char>(code))));
   return KeyNext::Done;
 }
 
 KeyNext Edit(Lister& l, int, int) {
   if (l.DoesFileExist(l.zCurFile) == 0) {
-    std::string n = l.zCurCommandName();
+    std::string n = l.Dir().zCurCommandName();
     if (n.find(' ') != std::string::npos) n = l.zQuote + n + l.zQuote;
     l.ShellAndWait(l.zComSpec + " /C " + "EDIT " + n);
   } else {
@@ -79,23 +82,23 @@ KeyNext Edit(Lister& l, int, int) {
 }
 
 KeyNext FileSpec(Lister& l, int, int) {
-  l.AskFileSpec();
+  l.Dir().AskFileSpec();
   return KeyNext::Done;
 }
 
 KeyNext Run(Lister& l, int, int) {
-  l.InvokeProgramAtCursor(false);
+  l.Dir().InvokeProgramAtCursor(false);
   return KeyNext::Done;
 }
 
 KeyNext OpenWith(Lister& l, int, int) {
   if (l.DoesFileExist(l.zCurFile) != 0) l.MsgBox(MsgText(Msg::VX1006), "Tembra Not Allowed", MsgButtons::OK);
-  else l.CallWindowsProgram(l.zCurFile);
+  else l.Dir().CallWindowsProgram(l.zCurFile);
   return KeyNext::Done;
 }
 
 KeyNext NewPath(Lister& l, int, int) {
-  l.AskNewPath();
+  l.Dir().AskNewPath();
   return KeyNext::Done;
 }
 
@@ -107,18 +110,18 @@ KeyNext BackToFile(Lister& l, int, int) {
 
 KeyNext Rename(Lister& l, int, int) {
   if (!OnEntry(l)) return KeyNext::Done;
-  return l.BDOS_RENAME(l.iCursor) ? KeyNext::Rescan : KeyNext::Done;
+  return l.BDOS_RENAME(l.Entries().iCursor) ? KeyNext::Rescan : KeyNext::Done;
 }
 
 KeyNext SortPrompt(Lister& l, int, int) {
-  l.OpenSortPrompt();
+  l.Dir().OpenSortPrompt();
   return KeyNext::Done;
 }
 
 KeyNext Archive(Lister& l, int, int) {
   if (!OnEntry(l)) return KeyNext::Done;
-  l.bZipFullPath = true;
-  l.ProcessZ("Z");
+  l.Zip().bZipFullPath = true;
+  l.Zip().ProcessZ("Z");
   return KeyNext::Done;
 }
 
@@ -131,56 +134,56 @@ KeyNext ShellAndEnd(Lister& l, int code, int) {
 }
 }  // namespace dir_keys
 
-KeyNext Lister::DirModeKeyPress(int keyascii) {
+KeyNext DirPage::DirModeKeyPress(int keyascii) {
   // 1-2. Esc ends (or cuts the closing message short); nothing else while it shows
   if (keyascii == kChEsc) {
-    if (nFarewellMs > 0) {
-      nFarewellMs = 0;
+    if (W.nFarewellMs > 0) {
+      W.nFarewellMs = 0;
       return KeyNext::Done;
     }
-    END_TEMBRA();
+    W.END_TEMBRA();
   }
-  if (nFarewellMs > 0) return KeyNext::Done;
+  if (W.nFarewellMs > 0) return KeyNext::Done;
   if (keyascii == 0) return KeyNext::Done;
 
   // 3. The entry under the cursor
-  SetCursorEntry();
+  E.SetCursorEntry();
 
   // 4. The command of the character, from the page's key table
   const int code = keyascii & 255;
   KeyNext next = KeyNext::Done;
   if (const KeyBinding* b = FindKeyBinding(DirectoryPageKeys(), KeyBinding::On::Char, code, 0))
-    next = b->action(*this, code, 0);
+    next = b->action(W, code, 0);
   else
-    HintTypedKey(keyascii);
+    W.HintTypedKey(keyascii);
 
   // 5. A command that changed the directory asks for a new scan
-  return bRescan || next == KeyNext::Rescan ? KeyNext::Rescan : KeyNext::Done;
+  return W.bRescan || next == KeyNext::Rescan ? KeyNext::Rescan : KeyNext::Done;
 }
 
 // 0-9: the number of entry columns. A number the page has room for shows at once; the
 // others take a new scan.
-void Lister::SetDirColumns(int columns) {
-  nDirColumnsSet = columns;
-  bRescan = true;
-  if (columns >= 1 && columns < nDirColumns) {
-    nPerPage = nPageLines * columns;
-    iTopSZDir = iFindUl(iCursor);
-    ShowPage();
-    bRescan = false;
+void DirPage::SetDirColumns(int columns) {
+  E.nDirColumnsSet = columns;
+  W.bRescan = true;
+  if (columns >= 1 && columns < E.nDirColumns) {
+    W.nPerPage = W.nPageLines * columns;
+    E.iTopSZDir = E.iFindUl(E.iCursor);
+    W.ShowPage();
+    W.bRescan = false;
   }
 }
 
 // One configuration line, typed and applied at once.
-void Lister::AskConfigLine() {
-  std::string line = InputBox(MsgText(Msg::VX0007), "", "");
+void DirPage::AskConfigLine() {
+  std::string line = W.InputBox(MsgText(Msg::VX0007), "", "");
   if (!line.empty()) {
-    const bool utf8 = bUtf8;
-    const std::string cwd = P.files.CurrentDirectory();
-    bParse1Config(line);
-    if (bUtf8 != utf8) FollowCharset(cwd);
-    bAllFont();
-    REDRAW();
+    const bool utf8 = W.bUtf8;
+    const std::string cwd = W.P.files.CurrentDirectory();
+    W.bParse1Config(line);
+    if (W.bUtf8 != utf8) FollowCharset(cwd);
+    W.bAllFont();
+    W.REDRAW();
   }
 }
 
@@ -188,89 +191,89 @@ void Lister::AskConfigLine() {
 // now on, and the names taken in the old one are taken again (the listed folder's, when
 // it is the current folder `cwd` was in the old set; the scan that follows lists the
 // entries in the new set).
-void Lister::FollowCharset(const std::string& cwd) {
-  P.files.SetUtf8Names(bUtf8);
-  zAppPath = P.processes.AppPath();
-  std::string listed = zCurDir;
+void DirPage::FollowCharset(const std::string& cwd) {
+  W.P.files.SetUtf8Names(W.bUtf8);
+  W.zAppPath = W.P.processes.AppPath();
+  std::string listed = W.zCurDir;
   if (listed.size() > 3 && listed.back() == '\\') listed.pop_back();
-  if (nInpFiles > 0 || cwd.empty() || cwd != listed) return;
-  std::string again = P.files.CurrentDirectory();
+  if (W.nInpFiles > 0 || cwd.empty() || cwd != listed) return;
+  std::string again = W.P.files.CurrentDirectory();
   if (again.empty()) return;
   if (Right(again, 1) != "\\") again += "\\";
-  zCurDir = again;
+  W.zCurDir = again;
 }
 
 // S: the sort prompt waits for the sort key.
-void Lister::OpenSortPrompt() {
-  for (CursorCell& c : CursorCache) c = CursorCell{};
-  bSortAscending = true;
-  Prompt().Open();
+void DirPage::OpenSortPrompt() {
+  for (CursorCell& c : E.CursorCache) c = CursorCell{};
+  E.bSortAscending = true;
+  W.Prompt().Open();
 }
 
 // The file specification of the shown files.
-void Lister::AskFileSpec() {
-  std::string answer = InputBox(MsgText(Msg::VX0010), "Filespecs", "*.*");
-  if (bInputCancelled) return;
-  ParseFileSpec(answer);
-  MarkIgnore();
-  ShowPage();
+void DirPage::AskFileSpec() {
+  std::string answer = W.InputBox(MsgText(Msg::VX0010), "Filespecs", "*.*");
+  if (W.bInputCancelled) return;
+  W.ParseFileSpec(answer);
+  E.MarkIgnore();
+  W.ShowPage();
 }
 
 // A typed drive, folder or host path to go to.
-void Lister::AskNewPath() {
-  for (CursorCell& c : CursorCache) c = CursorCell{};
-  std::string answer = InputBox(MsgText(Msg::VX0014), "", "C:");
-  if (bInputCancelled) return;
+void DirPage::AskNewPath() {
+  for (CursorCell& c : E.CursorCache) c = CursorCell{};
+  std::string answer = W.InputBox(MsgText(Msg::VX0014), "", "C:");
+  if (W.bInputCancelled) return;
   answer = zTypedFolder(answer);
   if (answer.size() == 1) answer += ":";
-  bRescan = BDOS_CD(answer);
+  W.bRescan = BDOS_CD(answer);
 }
 
 // The size range of the shown files: "*" shows every size; a bare range is given the
 // size form of a file specification.
-void Lister::AskSizeRange() {
-  std::string answer = InputBox(MsgText(Msg::VX0011), "Size Specifications", "*");
-  if (bInputCancelled) return;
+void DirPage::AskSizeRange() {
+  std::string answer = W.InputBox(MsgText(Msg::VX0011), "Size Specifications", "*");
+  if (W.bInputCancelled) return;
   if (Trim(answer) == "*") {
-    nSizeMin = 0;
-    nSizeMax = 0;
+    E.nSizeMin = 0;
+    E.nSizeMax = 0;
   } else {
     std::string sizeForm = Trim(answer);
     std::string head = UCase(Left(sizeForm, 2));
     if (head != ">S" && head != ">Z") sizeForm = ">S" + sizeForm;
-    ParseFileSpec(sizeForm);
+    W.ParseFileSpec(sizeForm);
   }
-  MarkIgnore();
-  ShowPage();
+  E.MarkIgnore();
+  W.ShowPage();
 }
 
 // B backs up, C copies, D deletes and M moves the entry under the cursor.
-void Lister::CopyMoveDeleteAtCursor(char command) {
+void DirPage::CopyMoveDeleteAtCursor(char command) {
   if (command == 'B') {
-    bBackupCopy("BU");
+    W.bBackupCopy("BU");
   } else if (command == 'C') {
-    bRescan = BDOS_COPY("C");
+    W.bRescan = W.BDOS_COPY("C");
   } else if (command == 'D') {
-    if (bNoDelConfirm) {
-      nKeyHeld = 'D';  // before the deletion, which may see the key released
-      BDOS_DEL(iCursor, -1);
+    if (W.bNoDelConfirm) {
+      W.nKeyHeld = 'D';  // before the deletion, which may see the key released
+      W.BDOS_DEL(E.iCursor, -1);
     } else {
-      BDOS_DEL(iCursor, 0);
+      W.BDOS_DEL(E.iCursor, 0);
     }
-  } else if (const CopyOutcome moved = CopyOrMove("M"); moved != CopyOutcome::Failed) {
+  } else if (const CopyOutcome moved = W.CopyOrMove("M"); moved != CopyOutcome::Failed) {
     // A rename has already moved it; a copy's source goes only after the copy was
     // checked byte for byte.
     if (moved == CopyOutcome::MovedByRename) {
-      bRescan = true;
+      W.bRescan = true;
       return;
     }
-    if (bCopyVerified()) {
-      BDOS_DEL(iCursor, -1);
-    } else if (zCopyDest != "+") {
-      VXERROR(MsgText(Msg::VX1003MoveNotVerified, zCurName));
-      Beep();
+    if (W.bCopyVerified()) {
+      W.BDOS_DEL(E.iCursor, -1);
+    } else if (W.zCopyDest != "+") {
+      W.VXERROR(MsgText(Msg::VX1003MoveNotVerified, E.zCurName));
+      W.Beep();
     }
-    bRescan = true;
+    W.bRescan = true;
   }
 }
 
