@@ -14,6 +14,8 @@
 #include <string>
 
 #include "sandbox_session.h"
+#include "fileops/fileops_state.h"
+#include "config/config_state.h"
 
 using namespace tembra;
 
@@ -25,8 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   l.nClientWidth = 80 * 120;
   l.nClientHeight = 25 * 200;
   l.View().InitViewerTables();
-  l.nDelRules = 0;
-  l.nExtTable = 0;
+  l.FileWork().nDelRules = 0;
+  l.Config().nExtTable = 0;
   std::string text(reinterpret_cast<const char*>(data), size);
   size_t pos = 0;
   try {
@@ -35,9 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::string line = text.substr(pos, eol == std::string::npos ? std::string::npos : eol - pos);
       pos = eol == std::string::npos ? text.size() + 1 : eol + 1;
       l.LineParse(line);
-      if (l.nParms < 0 || l.nParms > 128) __builtin_trap();
+      if (l.Config().nParms < 0 || l.Config().nParms > 128) __builtin_trap();
       if (!l.bParse1Config(line)) break;
-      if (l.nExtTable > 63 || l.nDelRules > 63 || l.View().nTabStops.size() != 64) __builtin_trap();
+      if (l.Config().nExtTable > 63 || l.FileWork().nDelRules > 63 || l.View().nTabStops.size() != 64) __builtin_trap();
     }
   } catch (const headless::ProcessEnded&) {
   }

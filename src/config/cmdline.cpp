@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/lister.h"
+#include "config/config_state.h"
 #include "dirlist/entry_list.h"
 #include "viewer/file_view.h"
 
@@ -105,8 +106,8 @@ void Lister::SaveZINPFiles(const std::string& ZDH_NAME) {
       continue;
     }
     ++nInpFiles;
-    if (zInpFiles.size() < static_cast<size_t>(kMaxInpFiles + 1)) zInpFiles.resize(kMaxInpFiles + 1);
-    zInpFiles[nInpFiles] = full;
+    if (Config().zInpFiles.size() < static_cast<size_t>(kMaxInpFiles + 1)) Config().zInpFiles.resize(kMaxInpFiles + 1);
+    Config().zInpFiles[nInpFiles] = full;
   }
 }
 
@@ -175,10 +176,10 @@ void ConfigSwitch(Lister& l, const SwitchWord& s) {
     for (char& c : rest)
       if (c == '/') c = '\\';
   }
-  l.zConfigName = UCase(rest);
-  l.bConfigNamed = true;
-  if (!l.zConfigName.empty() && l.zConfigName != "-") l.GetConfig();
-  else l.bConfigDone = true;
+  l.Config().zConfigName = UCase(rest);
+  l.Config().bConfigNamed = true;
+  if (!l.Config().zConfigName.empty() && l.Config().zConfigName != "-") l.GetConfig();
+  else l.Config().bConfigDone = true;
 }
 
 void DirectorySwitch(Lister&, const SwitchWord& s) { s.dirWanted = true; }
@@ -201,7 +202,7 @@ void FindSwitch(Lister& l, const SwitchWord& s, bool noCase) {
 void FindNoCaseSwitch(Lister& l, const SwitchWord& s) { FindSwitch(l, s, true); }
 void FindExactSwitch(Lister& l, const SwitchWord& s) {
   FindSwitch(l, s, false);
-  if (!l.bFileArgSeen) {
+  if (!l.Config().bFileArgSeen) {
     l.MsgBox(MsgText(Msg::VX1031Fonts), "", MsgButtons::OK);
   }
 }
@@ -257,12 +258,12 @@ constexpr DisplayLetter kDisplayLetters[] = {
     {'B', [](Lister& l, const std::string&, size_t&) { DarkScheme(l.lColor); }},
     {'C', [](Lister& l, const std::string&, size_t&) { l.zFontName = "Consolas"; }},
     {'F', [](Lister& l, const std::string&, size_t&) { l.zFontName = "Fixedsys"; }},
-    {'G', [](Lister& l, const std::string&, size_t&) { l.bGMT = true; }},
+    {'G', [](Lister& l, const std::string&, size_t&) { l.Config().bGMT = true; }},
     {'L', [](Lister& l, const std::string&, size_t&) { l.zFontName = "Lucida Console"; }},
     {'N', [](Lister& l, const std::string&, size_t&) { l.zFontName = "Courier New"; }},
     {'S',  // window shares: one digit 0-5 for both, a second for the height; none: 15
      [](Lister& l, const std::string& O, size_t& i) {
-       l.bWinSizeSet = true;
+       l.Config().bWinSizeSet = true;
        if (i < O.size() && O[i] >= '0' && O[i] <= '5') {
          l.nWidthShare = l.nHeightShare = (O[i] - '0') * 5;
          ++i;
@@ -290,7 +291,7 @@ constexpr DisplayLetter kDisplayLetters[] = {
 // "/Y": display options, letters and a font size in digits; alone, the dark scheme in
 // the Terminal font.
 void DisplaySwitch(Lister& l, const SwitchWord& s) {
-  l.zRelaunchParm = s.typed;
+  l.Config().zRelaunchParm = s.typed;
   std::string O = Mid(s.U, 3);
   if (O.empty()) {
     DarkScheme(l.lColor);
@@ -352,7 +353,7 @@ std::vector<std::string> CaseTwinFiles(Lister& l, const std::string& name) {
 // A file, pattern or directory named on the command line: files join the input-file
 // list (the last one is remembered for "/D"), a directory becomes the current one.
 void FileArgument(Lister& l, const std::string& fileWord, const std::string& U, std::string& lastFileArg) {
-  l.bFileArgSeen = true;
+  l.Config().bFileArgSeen = true;
   std::string name = l.zGetCompleteName(fileWord);
   l.zCurFile = name;
   int kind = -1;
@@ -422,7 +423,7 @@ bool KnownSwitchWord(const std::string& word) {
 
 void Lister::ZGETPARM() {
   LineParse(zCommandLine);
-  std::vector<std::string> words(zParm.begin() + 1, zParm.begin() + 1 + nParms);
+  std::vector<std::string> words(Config().zParm.begin() + 1, Config().zParm.begin() + 1 + Config().nParms);
 
   bool dirWanted = false;
   bool filesOnly = false;  // after "--" every word names a file or directory
@@ -458,7 +459,7 @@ void Lister::ZGETPARM() {
     ParseFileSpec(Mid(lastFileArg, slash + 1));
     nInpFiles = 0;
   }
-  if (!bConfigDone) GetConfig();
+  if (!Config().bConfigDone) GetConfig();
 }
 
 }  // namespace tembra

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "core/lister.h"
+#include "fileops/fileops_state.h"
+#include "config/config_state.h"
 #include "dirlist/entry_list.h"
 #include "dirlist/dir_page.h"
 #include "viewer/file_view.h"
@@ -29,21 +31,21 @@ int32_t Clamp(int64_t v, int32_t lo, int32_t hi) { return static_cast<int32_t>(s
 }  // namespace
 
 void Lister::LineParse(const std::string& ZlineToParse) {
-  for (auto& p : zParm) p.clear();
-  nParms = 0;
+  for (auto& p : Config().zParm) p.clear();
+  Config().nParms = 0;
   const std::string& s = ZlineToParse;
   size_t i = 0;
   const size_t n = s.size();
   while (true) {
     while (i < n && IsSeparator(s[i])) ++i;
     if (i >= n) return;
-    if (nParms >= kMaxParms) {
+    if (Config().nParms >= kMaxParms) {
       // A typed line may hold any number of words: the ones past the table are refused.
       MsgBox(MsgText(Msg::VX1033, Format(kMaxParms, "####")), "", MsgButtons::OK);
       return;
     }
-    ++nParms;
-    std::string& word = zParm[nParms];
+    ++Config().nParms;
+    std::string& word = Config().zParm[Config().nParms];
     char q = s[i];
     if (q == '"' || q == '\'') {
       size_t j = i + 1;
@@ -129,19 +131,19 @@ bool Lister::ReadConfigFile(const std::string& name, bool needsTrust, std::strin
 }
 
 void Lister::GetConfig() {
-  if (bConfigDone) return;
-  bConfigDone = true;
-  if (Left(zConfigName, 1) == "_") return;
+  if (Config().bConfigDone) return;
+  Config().bConfigDone = true;
+  if (Left(Config().zConfigName, 1) == "_") return;
 
   std::string name;
-  if (zConfigName.empty()) {
+  if (Config().zConfigName.empty()) {
     name = "VXCONFIG.TXT";
-  } else if (Left(zConfigName, 1) == "." && zConfigName.size() < 5) {
-    name = "VXCONFIG" + zConfigName;
-  } else if (InStr(zConfigName, ".") == 0) {
-    name = zConfigName + "VXCONFIG.TXT";
+  } else if (Left(Config().zConfigName, 1) == "." && Config().zConfigName.size() < 5) {
+    name = "VXCONFIG" + Config().zConfigName;
+  } else if (InStr(Config().zConfigName, ".") == 0) {
+    name = Config().zConfigName + "VXCONFIG.TXT";
   } else {
-    name = zConfigName;
+    name = Config().zConfigName;
   }
 
   // Under Linux a file found outside the user's configuration folder and the program's
@@ -167,7 +169,7 @@ void Lister::GetConfig() {
       break;
     }
     if (!found && passedOver) return;
-    if (!found && bConfigNamed) vxCatastrophe(MsgText(Msg::VX1019, name));
+    if (!found && Config().bConfigNamed) vxCatastrophe(MsgText(Msg::VX1019, name));
   }
 
   int kind = DoesFileExist(name);
@@ -177,7 +179,7 @@ void Lister::GetConfig() {
     kind = DoesFileExist(name);
   }
   if (kind != 0) {
-    if (bConfigNamed) {
+    if (Config().bConfigNamed) {
       if (MsgBox(MsgText(Msg::VX0112Missing), "OK to continue, Cancel to end TEMBRA", MsgButtons::OKCancel) ==
           kAnswerCancel) {
         EndProcess(ExitKind::Immediate);
@@ -190,7 +192,7 @@ void Lister::GetConfig() {
   // checked, trust is not asked for.
   if (!searched) read = ReadConfigFile(name, false, contents, refused);
   if (refused) return;
-  zConfigFile = name;
+  Config().zConfigFile = name;
   if (bLog) Log340("Opening config file");
   if (!read) {
     // A name that is there but cannot be read (a FIFO, a device, a huge file) says why.
@@ -202,7 +204,7 @@ void Lister::GetConfig() {
     }
     return;
   }
-  bFolderConfig = foreign;
+  Config().bFolderConfig = foreign;
   size_t pos = 0;
   while (pos < contents.size()) {
     size_t eol = contents.find('\n', pos);
@@ -211,7 +213,7 @@ void Lister::GetConfig() {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (!bParse1Config(line)) break;
   }
-  bFolderConfig = false;
+  Config().bFolderConfig = false;
   if (bLog) Log340("Closing config file");
 }
 
@@ -220,8 +222,8 @@ namespace {
 // One configuration line as the keyword handlers see it; its words are in zParm.
 struct ConfigLine {
   ConfigLine(Lister& l, const std::string& typedLine, const std::string& upperLine, const std::string& keyword)
-      : typed(typedLine), line(upperLine), K(keyword), K3(Left(keyword, 3)), words(l.nParms),
-        W2(words >= 2 ? l.zParm[2] : std::string()), W3(words >= 3 ? l.zParm[3] : std::string()) {}
+      : typed(typedLine), line(upperLine), K(keyword), K3(Left(keyword, 3)), words(l.Config().nParms),
+        W2(words >= 2 ? l.Config().zParm[2] : std::string()), W3(words >= 3 ? l.Config().zParm[3] : std::string()) {}
   bool has(int32_t n) const { return words >= n; }
 
   const std::string& typed;  // trimmed, as typed
@@ -282,41 +284,41 @@ KeywordOutcome DeletionRule(Lister& l, const ConfigLine& c) {
   }
   if (c.W2 == "VXTEMP" || c.W2 == "VX" || c.W2 == "VX0017") {  // the temporary-file line
     if (c.K3 == "VXT") l.MsgBox(MsgText(Msg::VX8016), "", MsgButtons::OK);
-    l.nTempDays = 84;
-    l.nMarkerDays = 84;
+    l.FileWork().nTempDays = 84;
+    l.FileWork().nMarkerDays = 84;
     if (c.has(3)) {
-      l.nTempDays = Clamp(WholeValue(c.W3), 20, 600);
-      l.nMarkerDays = l.nTempDays;
+      l.FileWork().nTempDays = Clamp(WholeValue(c.W3), 20, 600);
+      l.FileWork().nMarkerDays = l.FileWork().nTempDays;
     }
-    if (c.has(5)) l.nMarkerDays = Clamp(WholeValue(l.zParm[5]), 20, 600);
+    if (c.has(5)) l.FileWork().nMarkerDays = Clamp(WholeValue(l.Config().zParm[5]), 20, 600);
     return kDone;
   }
-  if (l.nDelRules >= kMaxTableEntry) {
+  if (l.FileWork().nDelRules >= kMaxTableEntry) {
     // The table is full: the rule is refused, the configuration goes on.
     l.MsgBox(c.line, MsgText(Msg::VX1034, Format(kMaxTableEntry, "#0")), MsgButtons::OK);
     return kDone;
   }
-  ++l.nDelRules;
+  ++l.FileWork().nDelRules;
   int64_t value = 84;
   if (c.has(3)) value = WholeValue(c.W3);
   if (value < 20 || value > 600 || !c.has(3)) l.VXERROR(MsgText(Msg::VX9033));
   // The days sit below the action flags; a value outside them would change the action.
   int32_t ruleValue = Clamp(value, 0, kDelRuleDays) | flag;
-  if (c.has(4) && Left(l.zParm[4], 6) == "VX0017") ruleValue |= kDelRuleRecycle;
-  l.zDelRuleMask[l.nDelRules] = c.W2;
-  l.nDelRuleValue[l.nDelRules] = ruleValue;
+  if (c.has(4) && Left(l.Config().zParm[4], 6) == "VX0017") ruleValue |= kDelRuleRecycle;
+  l.FileWork().zDelRuleMask[l.FileWork().nDelRules] = c.W2;
+  l.FileWork().nDelRuleValue[l.FileWork().nDelRules] = ruleValue;
   return kDone;
 }
 
 KeywordOutcome AutoDeleteOn(Lister& l, const ConfigLine& c) {
-  l.bAutoDelete = true;
-  l.bAutoDelAsked = Left(c.W2, 5) == "NOASK" || Left(c.W2, 5) == "NOPRO";
+  l.FileWork().bAutoDelete = true;
+  l.FileWork().bAutoDelAsked = Left(c.W2, 5) == "NOASK" || Left(c.W2, 5) == "NOPRO";
   return kDone;
 }
 
 KeywordOutcome AutoDeleteOff(Lister& l, const ConfigLine&) {
-  l.bAutoDelete = false;
-  l.bAutoDelAsked = false;
+  l.FileWork().bAutoDelete = false;
+  l.FileWork().bAutoDelAsked = false;
   return kDone;
 }
 
@@ -398,15 +400,15 @@ KeywordOutcome ListFileName(Lister& l, const ConfigLine& c) {
 
 KeywordOutcome DirectoryOptions(Lister& l, const ConfigLine& c) {
   for (int i = 2; i <= c.words; ++i) {
-    const std::string W = l.zParm[i];
+    const std::string W = l.Config().zParm[i];
     const std::string w2 = Left(W, 2), w3 = Left(W, 3), w4 = Left(W, 4), w5 = Left(W, 5);
     if (w4 == "NOSH" || w3 == "NSH" || w3 == "NO1" || w3 == "N12") l.Entries().bShortFormat = false, l.Entries().bShortFormatChosen = true;
     else if (w3 == "SHO") l.Entries().bShortFormat = true, l.Entries().bShortFormatChosen = true;
     else if (w4 == "YYMM") l.bMMDD = l.bDDMM = false;
     else if (w4 == "MMDD") { l.bMMDD = true; l.bDDMM = false; }
     else if (w4 == "DDMM") { l.bMMDD = false; l.bDDMM = true; }
-    else if (w3 == "LOC") l.bGMT = false;
-    else if (w3 == "GMT" || w2 == "UT" || Left(W, 1) == "Z") l.bGMT = true;
+    else if (w3 == "LOC") l.Config().bGMT = false;
+    else if (w3 == "GMT" || w2 == "UT" || Left(W, 1) == "Z") l.Config().bGMT = true;
     else if (w3 == "ACC") { l.iDateCol = kZdAccessTime; l.iTimeCol = ZdClockCol(kZdAccessTime); }
     else if (w3 == "CRE") { l.iDateCol = kZdCreateTime; l.iTimeCol = ZdClockCol(kZdCreateTime); }
     else if (w3 == "UPD") { l.iDateCol = kZdWriteTime; l.iTimeCol = ZdClockCol(kZdWriteTime); }
@@ -436,17 +438,17 @@ KeywordOutcome DirectoryOptions(Lister& l, const ConfigLine& c) {
 
 KeywordOutcome Extension(Lister& l, const ConfigLine& c) {
   if (c.has(2) && c.W2.size() <= 4 && c.W3.size() >= 5) {
-    if (l.nExtTable >= kMaxTableEntry) return kInvalid;  // the table is full
-    ++l.nExtTable;
-    if (l.zExtTable.size() < 64) l.zExtTable.resize(64);
-    if (l.zExtProgram.size() < 64) l.zExtProgram.resize(64);
-    l.zExtTable[l.nExtTable] = c.W2;
-    l.zExtProgram[l.nExtTable] = c.W3;
+    if (l.Config().nExtTable >= kMaxTableEntry) return kInvalid;  // the table is full
+    ++l.Config().nExtTable;
+    if (l.Config().zExtTable.size() < 64) l.Config().zExtTable.resize(64);
+    if (l.Config().zExtProgram.size() < 64) l.Config().zExtProgram.resize(64);
+    l.Config().zExtTable[l.Config().nExtTable] = c.W2;
+    l.Config().zExtProgram[l.Config().nExtTable] = c.W3;
     return kDone;
   }
   if (c.W2 != "DEFAULT") return kInvalid;
-  if (l.zExtTable.empty()) l.zExtTable.resize(1);
-  l.zExtTable[0] = c.has(3) ? c.W3 : std::string("Notepad.exe");
+  if (l.Config().zExtTable.empty()) l.Config().zExtTable.resize(1);
+  l.Config().zExtTable[0] = c.has(3) ? c.W3 : std::string("Notepad.exe");
   return kDone;
 }
 
@@ -507,7 +509,7 @@ KeywordOutcome TabStops(Lister& l, const ConfigLine& c) {
   int next = 1;
   int64_t last = 0, increment = 0;
   for (int i = 2; i <= c.words; ++i) {
-    const std::string& w = l.zParm[i];
+    const std::string& w = l.Config().zParm[i];
     if (i == c.words && Left(w, 1) == "+") {
       increment = WholeValue(Mid(w, 2));
       continue;
@@ -535,7 +537,7 @@ KeywordOutcome TabStops(Lister& l, const ConfigLine& c) {
 }
 
 KeywordOutcome WindowSize(Lister& l, const ConfigLine& c) {
-  if (l.bWinSizeSet) return kStop;
+  if (l.Config().bWinSizeSet) return kStop;
   // Shares below 0 would make the window smaller than its contents.
   if (c.has(2)) l.nWidthShare = Clamp(RoundHalfEven(std::clamp(Val(c.W2), 0.0, 1e6) / 4), 0, 1000000);
   if (c.has(3)) l.nHeightShare = Clamp(RoundHalfEven(std::clamp(Val(c.W3), 0.0, 1e6) / 4), 0, 1000000);
@@ -565,9 +567,9 @@ KeywordOutcome ProfileKeyword(Lister& l, const ConfigLine& c) {
 // Programs named by the configuration may be files of the current folder: only the
 // user's own configuration, or a line the user types, may say so.
 KeywordOutcome RunLocal(Lister& l, const ConfigLine& c) {
-  if (l.bFolderConfig || c.words > 2) return kInvalid;
-  if (c.W2.empty() || c.W2 == "ON") l.bRunLocal = true;
-  else if (c.W2 == "OFF") l.bRunLocal = false;
+  if (l.Config().bFolderConfig || c.words > 2) return kInvalid;
+  if (c.W2.empty() || c.W2 == "ON") l.Config().bRunLocal = true;
+  else if (c.W2 == "OFF") l.Config().bRunLocal = false;
   else return kInvalid;
   return kDone;
 }
@@ -582,7 +584,7 @@ KeywordOutcome SetItem(ProfileItem& item, const ConfigLine& c, const char* on, c
 
 // MOVE RENAME: a move within one file system renames; MOVE COPY: it copies, then the
 // original goes to the Trash.
-KeywordOutcome MoveKeyword(Lister& l, const ConfigLine& c) { return SetItem(l.bMoveRenames, c, "RENAME", "COPY"); }
+KeywordOutcome MoveKeyword(Lister& l, const ConfigLine& c) { return SetItem(l.FileWork().bMoveRenames, c, "RENAME", "COPY"); }
 
 // Files of any size (FILESIZE ANY) or their first 2,147,221,504 bytes (FILESIZE CAPPED).
 KeywordOutcome FileSizeKeyword(Lister& l, const ConfigLine& c) { return SetItem(l.View().piAnySize, c, "ANY", "CAPPED"); }
@@ -596,6 +598,8 @@ KeywordOutcome LinesKeyword(Lister& l, const ConfigLine& c) { return SetItem(l.V
 template <class Record>
 Record& FieldRecord(Lister& l) {
   if constexpr (std::is_base_of_v<Record, Lister>) return l;
+  else if constexpr (std::is_same_v<Record, ConfigState>) return l.Config();
+  else if constexpr (std::is_same_v<Record, FileOpsState>) return l.FileWork();
   else if constexpr (std::is_base_of_v<Record, FileView>) return l.View();
   else if constexpr (std::is_base_of_v<Record, EntryList>) return l.Entries();
   else if constexpr (std::is_base_of_v<Record, DirPage>) return l.Dir();
@@ -653,16 +657,16 @@ constexpr KeywordRule kKeywordRules[] = {
     {{Is("MOVE")}, 0, MoveKeyword},
     {{Is("KEYHINT")}, 0, ProfileItemOnOff<&Lister::bKeyHint>},
     {{Starts("NOAUTOD")}, 0, AutoDeleteOff},
-    {{Starts("NOPREC")}, 0, Set<&Lister::bNoDelConfirm, true>},
+    {{Starts("NOPREC")}, 0, Set<&ConfigState::bNoDelConfirm, true>},
     {{Starts("NOTAB")}, 0, Set<&FileView::bUnTab, false>},
-    {{Starts("ASKPGM"), Starts("PGMASK")}, 0, Set<&Lister::bAskPgm, true>},
+    {{Starts("ASKPGM"), Starts("PGMASK")}, 0, Set<&FileOpsState::bAskPgm, true>},
     {{Starts("TAB")}, 0, TabStops},
     {{Is("UDO")}, 0, Accepted},  // an old keyword, accepted without effect
-    {{Starts("USEUT"), Starts("USEFIL"), Is("USEGMT")}, 0, Set<&Lister::bGMT, true>},
-    {{Starts("USEL")}, 0, Set<&Lister::bGMT, false>},
+    {{Starts("USEUT"), Starts("USEFIL"), Is("USEGMT")}, 0, Set<&ConfigState::bGMT, true>},
+    {{Starts("USEL")}, 0, Set<&ConfigState::bGMT, false>},
     {{Starts("WIN")}, 0, WindowSize},
     {{Is("WRAP")}, 0, Set<&FileView::nWrapMode, 2>},
-    {{Starts("VX0017")}, 0, Set<&Lister::bWriteMarker, true>},
+    {{Starts("VX0017")}, 0, Set<&FileOpsState::bWriteMarker, true>},
     {{Is("CHARSET")}, 0, CharacterSet},
     {{Is("PROFILE")}, 0, ProfileKeyword},
     {{Is("RUNLOCAL")}, 0, RunLocal},
@@ -684,10 +688,10 @@ bool Lister::bParse1Config(std::string& zcfLine) {
   zcfLine = NameU(zcfLine);  // per character in UTF-8, so name patterns match upper-case names
   const std::string& line = zcfLine;
 
-  zParm[1].assign(1, '*');  // not = "*": GCC 12 warns falsely (-Wrestrict) on that form
+  Config().zParm[1].assign(1, '*');  // not = "*": GCC 12 warns falsely (-Wrestrict) on that form
   if (Left(line, 1) != "*") LineParse(line);
   std::string K = "*";
-  if (nParms > 0 && Left(line, 1) != "*") K = zParm[1];
+  if (Config().nParms > 0 && Left(line, 1) != "*") K = Config().zParm[1];
   const ConfigLine c(*this, typed, line, K);
 
   KeywordOutcome outcome = KeywordOutcome::kInvalid;  // a keyword no rule selects

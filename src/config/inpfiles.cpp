@@ -1,5 +1,6 @@
 // The input-file list: stepping through the files named on the command line.
 #include "core/lister.h"
+#include "config/config_state.h"
 #include "dirlist/entry_list.h"
 #include "dirlist/dir_page.h"
 #include "viewer/file_view.h"
@@ -26,7 +27,7 @@ void Lister::Next_IINPFiles(int iParm) {
   bCmdSearch = keepSearch;
 
   iInpFile = target;
-  const std::string& file = zInpFiles[iInpFile];
+  const std::string& file = Config().zInpFiles[iInpFile];
   std::string dir = Left(file, InStrRev(file, "\\"));
   zMessageLine = MsgText(Msg::VX0250, Format(iInpFile, "###"), Format(nInpFiles, "###"));
   if (UCase(dir) != UCase(zCurDir)) {
@@ -43,7 +44,7 @@ void Lister::Next_IINPFiles(int iParm) {
 }
 
 void Lister::ListInpFiles() {
-  const std::string& file = zInpFiles[iInpFile];
+  const std::string& file = Config().zInpFiles[iInpFile];
   const std::string stored = Mid(file, InStrRev(file, "\\") + 1);
   std::string name = NameU(stored);
   Entries().nLenName = static_cast<int32_t>(name.size());

@@ -160,6 +160,8 @@ struct CoreState {
   using KeptKey = Dialogs::TypedKey;
   std::deque<KeptKey> KeptKeys;
   int32_t nEventDepth = 0;     // event handlers on the stack
+  bool bFileWork = false;          // a copy is running: keys wait, Esc cancels it
+  bool bFileWorkCancel = false;    // Esc was pressed during the copy
   bool bReplayingKeys = false;  // the kept keys are acting
   // The character and the key-up of the Esc or Ctrl+C that stopped a scan: they do not act.
   int32_t nDropChar = 0, nDropUp = 0;

@@ -2,6 +2,8 @@
 // algorithms they carry out.
 #include "core/lister.h"
 #include "core/unicode.h"
+#include "config/config_state.h"
+#include "fileops/fileops_state.h"
 #include "dirlist/dir_page.h"
 #include "dirlist/entry_list.h"
 #include "input/help_screen.h"
@@ -47,6 +49,8 @@ std::string Lister::InputBox(const std::string& prompt, const std::string& capti
 
 Lister::Lister(Platform& platform)
     : P(platform),
+      config_(std::make_unique<ConfigState>()),
+      fileWork_(std::make_unique<FileOpsState>()),
       entries_(std::make_unique<EntryList>(*this)),
       dir_(std::make_unique<DirPage>(*this)),
       view_(std::make_unique<FileView>(*this)),

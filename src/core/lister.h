@@ -15,6 +15,9 @@
 
 namespace tembra {
 
+struct ConfigState;
+struct FileOpsState;
+enum class CopyOutcome;
 class DirPage;
 class EntryList;
 class FileView;
@@ -32,6 +35,8 @@ class Lister : public ListerState {
   Platform& P;
 
   // ------------------------------------------------------------ the parts of the window
+  ConfigState& Config() { return *config_; }       // settings of the configuration and command line
+  FileOpsState& FileWork() { return *fileWork_; }  // copies, programs, temporary files
   EntryList& Entries() { return *entries_; }  // the entries the directory page and the ZIP listing show
   const EntryList& Entries() const { return *entries_; }
   DirPage& Dir() { return *dir_; }          // the directory page
@@ -293,6 +298,8 @@ class Lister : public ListerState {
   void VtocStamps(std::string& rec);  // the found file's three time stamps into its record
 
   std::mt19937 rng_{12345};
+  std::unique_ptr<ConfigState> config_;
+  std::unique_ptr<FileOpsState> fileWork_;
   std::unique_ptr<EntryList> entries_;
   std::unique_ptr<DirPage> dir_;
   std::unique_ptr<FileView> view_;

@@ -1,15 +1,11 @@
-// The one record of window state: every field of every area, grouped by concern.
+// The window's own record: the shared fields and the screen's. Each area's fields are its
+// part's (Config(), FileWork(), Entries(), Dir(), View(), Zip(), Prompt(), Help()).
 #pragma once
 
-#include "config/config_state.h"
 #include "core/core_state.h"
-#include "fileops/fileops_state.h"
 
 namespace tembra {
 
-struct ListerState : CoreState,
-                     ScreenState,
-                     FileOpsState,
-                     ConfigState {};
+struct ListerState : CoreState, ScreenState {};
 
 }  // namespace tembra

@@ -1,5 +1,6 @@
 // Start-up sequence, the two mode switches, focus and unload.
 #include "core/lister.h"
+#include "config/config_state.h"
 #include "dirlist/entry_list.h"
 #include "dirlist/dir_page.h"
 #include "dirlist/entry_table.h"
@@ -48,9 +49,9 @@ void Lister::StartupDefaults() {
   Dir().bShowHidden = Dir().bShowReadOnly = Dir().bShowSystem = true;
   Entries().nDirColumnsSet = 4;
   // 9: program table
-  zExtTable = {"", "BAT", "COM", "DLL", "EXE"};
-  zExtProgram = {"", "NOTEPAD.EXE", "", "", ""};
-  nExtTable = 4;
+  Config().zExtTable = {"", "BAT", "COM", "DLL", "EXE"};
+  Config().zExtProgram = {"", "NOTEPAD.EXE", "", "", ""};
+  Config().nExtTable = 4;
   // 10-13
   SetDirMode();
   for (int i = 0; i < 16; ++i) zHexDigit[i] = Chr(i < 10 ? 48 + i : 55 + i);
@@ -137,7 +138,7 @@ void Lister::LoadNow() {
   // 28: first directory or first input file
   if (nInpFiles > 0) {
     iInpFile = 1;
-    const std::string& first = zInpFiles.size() > 1 ? zInpFiles[1] : zCurDir;
+    const std::string& first = Config().zInpFiles.size() > 1 ? Config().zInpFiles[1] : zCurDir;
     long slash = InStrRev(first, "\\");
     zCurDir = Left(first, slash);
     P.files.ChangeDirectory(zCurDir);

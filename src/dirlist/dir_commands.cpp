@@ -1,6 +1,8 @@
 // The character commands of the directory page: each works on the entry under the
 // cursor or on the page, and most hand the work to the procedure that owns it.
 #include "core/lister.h"
+#include "fileops/fileops_state.h"
+#include "config/config_state.h"
 #include "zip/zip_page.h"
 #include "dirlist/dir_page.h"
 #include "dirlist/entry_list.h"
@@ -254,7 +256,7 @@ void DirPage::CopyMoveDeleteAtCursor(char command) {
   } else if (command == 'C') {
     W.bRescan = W.BDOS_COPY("C");
   } else if (command == 'D') {
-    if (W.bNoDelConfirm) {
+    if (W.Config().bNoDelConfirm) {
       W.nKeyHeld = 'D';  // before the deletion, which may see the key released
       W.BDOS_DEL(E.iCursor, -1);
     } else {
@@ -269,7 +271,7 @@ void DirPage::CopyMoveDeleteAtCursor(char command) {
     }
     if (W.bCopyVerified()) {
       W.BDOS_DEL(E.iCursor, -1);
-    } else if (W.zCopyDest != "+") {
+    } else if (W.FileWork().zCopyDest != "+") {
       W.VXERROR(MsgText(Msg::VX1003MoveNotVerified, E.zCurName));
       W.Beep();
     }

@@ -1,6 +1,7 @@
 // Directory navigation: opening the entry under the cursor, the key-down commands of
 // the directory page, and the change of drive and directory.
 #include "core/lister.h"
+#include "fileops/fileops_state.h"
 #include "zip/zip_page.h"
 #include "dirlist/dir_page.h"
 #include "dirlist/entry_list.h"
@@ -24,13 +25,13 @@ int DirPage::nEnterInDirMode(const std::string& zKey) {
     return 0;
   }
   // 2. Automatic deletion before the directory is left
-  if (W.bAutoDelete && W.nDeletable >= 1 && E.zSortLetter == "F" && E.bSortAscending) {
+  if (W.FileWork().bAutoDelete && W.FileWork().nDeletable >= 1 && E.zSortLetter == "F" && E.bSortAscending) {
     if (ZdChar(E.Record(E.iCurZDir), kZdDelMark) != ' ') {
       W.VXERROR(MsgText(Msg::VX0006));
       W.Beep();
       W.SleepMs(1250);
-      W.bAutoDelete = false;
-      W.bAutoDelAsked = false;
+      W.FileWork().bAutoDelete = false;
+      W.FileWork().bAutoDelAsked = false;
     } else {
       W.BigDelete();
       W.bRescan = false;
@@ -96,7 +97,7 @@ KeyNext DeleteToTrash(Lister& l, int, int) {
   // The guard is set first: the key may be released while the deletion runs
   // (its dialogs and pumps deliver the key-up), and that release must clear it.
   l.nKeyHeld = 'D';
-  if (l.bWriteMarker) l.bRenameTemp("??", l.Entries().iCurZDir);
+  if (l.FileWork().bWriteMarker) l.bRenameTemp("??", l.Entries().iCurZDir);
   else l.BDOS_DEL(l.Entries().iCursor, -1);
   l.Entries().zFindName.clear();
   return KeyNext::Rescan;
@@ -219,21 +220,21 @@ bool DirPage::EditAtCursor(bool withEdit) {
 // the marked files, automatic deletion on or off, and deletion without a question.
 void DirPage::DeleteKeyDown(int Shift) {
   if (Shift == kShift) {
-    W.bAutoDelAsked = true;
+    W.FileWork().bAutoDelAsked = true;
     W.BigDelete();
     W.bRescan = true;
   } else if (Shift == (kShift | kCtrl)) {
     if (W.MsgBox(MsgText(Msg::VX8020), "", MsgButtons::OKCancel) == kAnswerOK) {
-      W.bAutoDelAsked = true;
-      W.bAutoDelete = true;
+      W.FileWork().bAutoDelAsked = true;
+      W.FileWork().bAutoDelete = true;
       W.VXERROR(MsgText(Msg::VX0005On));
     } else {
-      W.bAutoDelete = false;
+      W.FileWork().bAutoDelete = false;
     }
   } else if (Shift == kAlt) {
     W.VXERROR(MsgText(Msg::VX0005Off));
-    W.bAutoDelete = false;
-    W.bAutoDelAsked = false;
+    W.FileWork().bAutoDelete = false;
+    W.FileWork().bAutoDelAsked = false;
   } else if (Shift == (kShift | kAlt)) {
     W.nKeyHeld = kVkDelete;  // before the deletion, which may see the key released
     W.BDOS_DEL(E.iCursor, 1);

@@ -1,6 +1,8 @@
 // Running the file under the cursor, opening a file with the program of its
 // extension, and the one starter every command uses.
 #include "core/lister.h"
+#include "fileops/fileops_state.h"
+#include "config/config_state.h"
 #include "dirlist/dir_page.h"
 #include "dirlist/entry_list.h"
 #include "dirlist/entry_table.h"
@@ -11,24 +13,24 @@ void Lister::ShellAndWait(const std::string& command) {
   // The platform starts the command (as an argument vector) and waits for it only
   // when asked; a command that could not start gives 0 and is not waited for.
   // A command that cannot start says what is missing (the editor, the opener).
-  if (StartProgram(command, bWaitForProgram) == 0) {
+  if (StartProgram(command, FileWork().bWaitForProgram) == 0) {
     if (std::string why = P.processes.WhyNotStarted(command); !why.empty()) {
       VXERROR(MsgText(Msg::VX1041, why));
       Beep();
     }
   }
   SleepMs(200);
-  bWaitForProgram = false;
+  FileWork().bWaitForProgram = false;
 }
 
 bool Lister::ShellConfiguredAndWait(const std::string& command, const std::string& program, bool allowLocal) {
-  if (P.processes.RunConfigured(command, bWaitForProgram, allowLocal) == kRunRefused) {
-    bWaitForProgram = false;
+  if (P.processes.RunConfigured(command, FileWork().bWaitForProgram, allowLocal) == kRunRefused) {
+    FileWork().bWaitForProgram = false;
     VXERROR(MsgText(Msg::VX1037, program));
     return false;
   }
   SleepMs(200);
-  bWaitForProgram = false;
+  FileWork().bWaitForProgram = false;
   return true;
 }
 
@@ -69,9 +71,9 @@ void DirPage::CallWindowsProgram(const std::string& zFile) {
 
   std::string program = zFile;
   bool matched = false;
-  for (int32_t i = 1; i <= W.nExtTable && i < static_cast<int32_t>(W.zExtTable.size()); ++i) {
-    if (W.zExtTable[i] == ext) {
-      program = i < static_cast<int32_t>(W.zExtProgram.size()) ? W.zExtProgram[i] : std::string();
+  for (int32_t i = 1; i <= W.Config().nExtTable && i < static_cast<int32_t>(W.Config().zExtTable.size()); ++i) {
+    if (W.Config().zExtTable[i] == ext) {
+      program = i < static_cast<int32_t>(W.Config().zExtProgram.size()) ? W.Config().zExtProgram[i] : std::string();
       matched = true;
     }
   }
@@ -90,7 +92,7 @@ void DirPage::CallWindowsProgram(const std::string& zFile) {
     if (!matched) {
       if (std::string missing = W.P.processes.MissingOpener(); !missing.empty()) W.VXERROR(MsgText(Msg::VX1042, missing));
     }
-    std::string def = W.zExtTable.empty() ? std::string() : W.zExtTable[0];
+    std::string def = W.Config().zExtTable.empty() ? std::string() : W.Config().zExtTable[0];
     if (def.empty()) {
       if (W.MsgBox(MsgText(Msg::VX0254, ext), " Notepad?  Hit cancel to end Tembra",
                  MsgButtons::OKCancel) == kAnswerCancel)
@@ -101,11 +103,11 @@ void DirPage::CallWindowsProgram(const std::string& zFile) {
     }
   }
   const std::string proposed = program;
-  if (W.bAskPgm) program = W.InputBox("Select name of program to process this file", MsgText(Msg::VX8015Caption), program);
+  if (W.FileWork().bAskPgm) program = W.InputBox("Select name of program to process this file", MsgText(Msg::VX8015Caption), program);
   program = Trim(program);
   // A program named by the configuration is looked for in the current folder only when
   // the user's own configuration allows it, or when the user typed a name of their own.
-  const bool allowLocal = W.bRunLocal || (W.bAskPgm && program != Trim(proposed));
+  const bool allowLocal = W.Config().bRunLocal || (W.FileWork().bAskPgm && program != Trim(proposed));
   if (program.size() >= 3)
     W.ShellConfiguredAndWait(W.zQuote + program + W.zQuote + " " + W.zQuote + zFile + W.zQuote, program, allowLocal);
 }

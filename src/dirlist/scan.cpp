@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "core/lister.h"
+#include "fileops/fileops_state.h"
+#include "config/config_state.h"
 #include "dirlist/dir_page.h"
 #include "dirlist/entry_list.h"
 #include "core/unicode.h"
@@ -81,9 +83,9 @@ void DirPage::GetDir(const std::string& zMyPath) {
   }
   if (outOfOrder > 0) E.SORT1ST();
 
-  W.nDeletable = 0;
-  if (W.nDelRules > 0) W.MarkForDeletion();
-  if (W.nTempDays > 0) W.MarkVXDelete();
+  W.FileWork().nDeletable = 0;
+  if (W.FileWork().nDelRules > 0) W.MarkForDeletion();
+  if (W.FileWork().nTempDays > 0) W.MarkVXDelete();
 
   E.Record(0).clear();
   E.iFirstZDir = 1;
@@ -132,15 +134,15 @@ void Lister::VtocStamps(std::string& rec) {
     constexpr uint64_t kTicks = 10000000ULL;  // a second of FILETIME
     StampCache* cache = gStampCache;
     DateTime t;
-    if (cache != nullptr && cache->valid && cache->gmt == bGMT && cache->second == ft / kTicks) {
+    if (cache != nullptr && cache->valid && cache->gmt == Config().bGMT && cache->second == ft / kTicks) {
       t = cache->time;
       t.millisecond = static_cast<int>((ft % kTicks) / 10000ULL);
     } else {
-      const uint64_t local = bGMT ? ft : P.files.FileTimeToLocalFileTime(ft);
+      const uint64_t local = Config().bGMT ? ft : P.files.FileTimeToLocalFileTime(ft);
       t = P.files.FileTimeToSystemTime(local);
       // Kept only for a shift of whole seconds (not cut at the calendar's start).
       if (cache != nullptr && local >= kTicks && local < (uint64_t{1} << 62) && local % kTicks == ft % kTicks)
-        *cache = StampCache{true, bGMT, ft / kTicks, t};
+        *cache = StampCache{true, Config().bGMT, ft / kTicks, t};
     }
     char p[kZdTimeLen];
     int y = t.year;

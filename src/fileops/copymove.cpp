@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/lister.h"
+#include "fileops/fileops_state.h"
 #include "dirlist/entry_list.h"
 #include "dirlist/dir_page.h"
 #include "dirlist/entry_table.h"
@@ -16,14 +17,14 @@ int Lister::CopyAFile(const std::string& zFromFile, const std::string& zToFile) 
   // The copy gets exactly the name asked for: a file whose name differs only in letter
   // case is neither replaced nor asked about.
   int dest = zToFile == "+" ? -1 : P.files.ExistsExactly(zToFile);
-  zCopyError.clear();
+  FileWork().zCopyError.clear();
   int err = 0;
   // A copy onto itself is refused (by the file system, with its reason) before any question.
   const bool ontoItself = zToFile != "+" && dest == 0 && P.files.SameFile(zFromFile, zToFile);
   if (zToFile != "+" && dest == 0 && !ontoItself) {
     if (MsgBox(MsgText(Msg::VX0045), "", MsgButtons::YesNo) !=
         kAnswerYes) {
-      zCopyError = " *** FILE ALREADY EXISTS; NOT REPLACED *** ";
+      FileWork().zCopyError = " *** FILE ALREADY EXISTS; NOT REPLACED *** ";
       return -1;
     }
   }
@@ -35,11 +36,11 @@ int Lister::CopyAFile(const std::string& zFromFile, const std::string& zToFile) 
     err = CopyWithProgress(zFromFile, zToFile);
   }
   if (err != 0) {
-    zCopyError = P.files.ErrorText(err);
-    VXERROR(MsgText(Msg::VX1003Backup, zCopyError));
+    FileWork().zCopyError = P.files.ErrorText(err);
+    VXERROR(MsgText(Msg::VX1003Backup, FileWork().zCopyError));
     Beep();
   }
-  return zCopyError.empty() ? 0 : err;
+  return FileWork().zCopyError.empty() ? 0 : err;
 }
 
 // A copy that runs past a second shows its bytes and percent on the message line, and
@@ -76,9 +77,9 @@ CopyOutcome Lister::CopyOrMove(const std::string& ZMOVE) {
   int32_t rec = Entries().IndexAt(Entries().iCursor);
   Entries().iCurZDir = rec;
   std::string name = ZdNameStored(Entries().Record(rec));
-  zCopyDest.clear();
+  FileWork().zCopyDest.clear();
   zCurFile = zCurDir + name;
-  const bool renames = bMoveRenames.On(eProfile);
+  const bool renames = FileWork().bMoveRenames.On(eProfile);
   const bool folder = ZdChar(Entries().Record(rec), kZdType) == 'D';
   if (folder && renames && ZMOVE != "M") {
     VXERROR(MsgText(Msg::VX1003CopyFolder, name));
@@ -129,7 +130,7 @@ CopyOutcome Lister::CopyOrMove(const std::string& ZMOVE) {
   if (CopyAFile(zCurDir + name, dest) != 0) return CopyOutcome::Failed;
   Entries().zFindName = NameU(name);
   Entries().zFindExact = name;
-  zCopyDest = dest;
+  FileWork().zCopyDest = dest;
   return CopyOutcome::Copied;
 }
 
@@ -145,7 +146,7 @@ bool Lister::bMoveByRename(const std::string& from, const std::string& dest, boo
   const bool replace = !folder && P.files.ExistsExactly(dest) == 0;
   if (replace &&
       MsgBox(MsgText(Msg::VX0045), "", MsgButtons::YesNo) != kAnswerYes) {
-    zCopyError = " *** FILE ALREADY EXISTS; NOT REPLACED *** ";
+    FileWork().zCopyError = " *** FILE ALREADY EXISTS; NOT REPLACED *** ";
     return false;
   }
   if (int err = P.files.MoveByRename(from, dest, replace); err != 0) {
@@ -153,8 +154,8 @@ bool Lister::bMoveByRename(const std::string& from, const std::string& dest, boo
     Beep();
     return false;
   }
-  zCopyError.clear();
-  zCopyDest = dest;
+  FileWork().zCopyError.clear();
+  FileWork().zCopyDest = dest;
   Entries().zFindName = NameU(ZdNameStored(Entries().Record(Entries().iCurZDir)));
   return true;
 }
@@ -240,14 +241,14 @@ bool Lister::BDOS_DEL(int32_t IRBSZDIR, int NoConfirm) {
 
 bool Lister::bCopyVerified() {
   // A move deletes its source only when the copy is a different file with the same bytes.
-  if (zCopyDest.empty() || zCopyDest == "+" || zCurFile.empty()) return false;
+  if (FileWork().zCopyDest.empty() || FileWork().zCopyDest == "+" || zCurFile.empty()) return false;
   // The destination as a full name, however it was typed, so that a full path and a
   // plain name for the same file are judged alike. Where the file system ignores letter
   // case a name that differs only in case is the source itself.
-  std::string dest = zGetCompleteName(zCopyDest);
-  if (dest.empty()) dest = zCopyDest;
+  std::string dest = zGetCompleteName(FileWork().zCopyDest);
+  if (dest.empty()) dest = FileWork().zCopyDest;
   if (dest == zCurFile || (NameU(dest) == NameU(zCurFile) && !P.files.KeepsCaseTwins())) return false;
-  return P.files.SameContents(zCurFile, zCopyDest);
+  return P.files.SameContents(zCurFile, FileWork().zCopyDest);
 }
 
 }  // namespace tembra

@@ -19,8 +19,6 @@ struct FileOpsState {
   // A move within one file system renames (nothing copied, nothing in the Trash), and a
   // folder can be moved so; a copy of a folder is refused in plain words (MOVE RENAME).
   ProfileItem bMoveRenames;
-  bool bFileWork = false;          // a copy is running: keys wait, Esc cancels it
-  bool bFileWorkCancel = false;    // Esc was pressed during the copy
 
   // Program starting
   bool bWaitForProgram = false;    // the next ShellAndWait waits for the started process

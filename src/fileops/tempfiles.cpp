@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/lister.h"
+#include "fileops/fileops_state.h"
 #include "dirlist/entry_list.h"
 #include "dirlist/dir_page.h"
 #include "dirlist/entry_table.h"
@@ -45,14 +46,14 @@ std::string Lister::ZCalcName(int32_t INDEXZDIR, const std::string& ZCHARS) {
   std::string t = ZCurrentTime();
   int32_t d = static_cast<int32_t>(Val(Mid(t, 3, 6)));
   int32_t h = static_cast<int32_t>(Val(Mid(t, 9, 4)));
-  if (nTempDate < d) {
-    nTempDate = d;
-    nTempSeq = h;
-  } else if (nTempSeq < h) {
-    nTempSeq = h;
+  if (FileWork().nTempDate < d) {
+    FileWork().nTempDate = d;
+    FileWork().nTempSeq = h;
+  } else if (FileWork().nTempSeq < h) {
+    FileWork().nTempSeq = h;
   } else {
-    nTempSeq = nTempSeq + 1;
-    t = Left(t, 8) + Format(nTempSeq, "0000") + Mid(t, 13);
+    FileWork().nTempSeq = FileWork().nTempSeq + 1;
+    t = Left(t, 8) + Format(FileWork().nTempSeq, "0000") + Mid(t, 13);
   }
   return "_V" + Mid(t, 3, 6) + ".VX" + Mid(t, 9, 4) + ZCHARS + "." + ZdNameStored(Entries().Record(INDEXZDIR));
 }
@@ -125,7 +126,7 @@ bool Lister::bRenameTemp(const std::string& VXCChars, int32_t rZdir) {
   }
   // Exactly the name that was set aside: a file that differs only in letter case is another
   // file. Should that exact name be taken again already, no marker is written over it.
-  if (bWriteMarker && P.files.ExistsExactly(old) == -1) {
+  if (FileWork().bWriteMarker && P.files.ExistsExactly(old) == -1) {
     if (bDebug && bLog) Log340("Writing vx0017");
     P.files.WriteWholeFile(old, std::string(kMarkerLine) + "\r\n");
   }
@@ -148,9 +149,9 @@ bool Lister::bBackupCopy(const std::string& VXCChars) {
   std::string name = ZdNameStored(src);
   std::string temp = ZCalcName(r, VXCChars);
   int rc = CopyAFile(zCurDir + name, zCurDir + temp);
-  if (rc != 0 || !zCopyError.empty()) {
-    VXERROR(MsgText(Msg::VX8010, zCopyError));
-    zCopyError.clear();
+  if (rc != 0 || !FileWork().zCopyError.empty()) {
+    VXERROR(MsgText(Msg::VX8010, FileWork().zCopyError));
+    FileWork().zCopyError.clear();
     return false;
   }
   // Insert the copy into the name-ordered table (checked for a clash first, so the
@@ -181,19 +182,19 @@ void Lister::MarkForDeletion() {
     std::string nameU = ZdNameUpper(rec);
     double age = static_cast<double>(RoundHalfEven(AgeOfFile(i)));
     std::string path = zCurDir + ZdNameStored(rec);
-    if (ZdNumber(ZdSizeLastNine(rec)) == 17 && age > nMarkerDays && InStr(path, " ") == 0) {
+    if (ZdNumber(ZdSizeLastNine(rec)) == 17 && age > FileWork().nMarkerDays && InStr(path, " ") == 0) {
       std::string text;
       P.files.ReadWholeFile(path, text);
       if (FirstLine(text) == kMarkerLine) {
         ZdPut(rec, kZdDelMark, "D");
-        nDeletable = nDeletable + 1;
+        FileWork().nDeletable = FileWork().nDeletable + 1;
         continue;
       }
     }
-    for (int32_t j = 1; j <= nDelRules && j < static_cast<int32_t>(zDelRuleMask.size()); ++j) {
-      int32_t value = nDelRuleValue[j];
-      if (!bWildMatch(nameU, zDelRuleMask[j], bUtf8) || age <= (value & kDelRuleDays)) continue;
-      nDeletable = nDeletable + 1;
+    for (int32_t j = 1; j <= FileWork().nDelRules && j < static_cast<int32_t>(FileWork().zDelRuleMask.size()); ++j) {
+      int32_t value = FileWork().nDelRuleValue[j];
+      if (!bWildMatch(nameU, FileWork().zDelRuleMask[j], bUtf8) || age <= (value & kDelRuleDays)) continue;
+      FileWork().nDeletable = FileWork().nDeletable + 1;
       if (value & kDelRuleDelete) ZdPut(rec, kZdDelMark, "D");
       else if (value & kDelRuleRecycle) ZdPut(rec, kZdDelMark, "R");
       else if (value & kDelRuleSetAside) ZdPut(rec, kZdDelMark, "Z");
@@ -210,11 +211,11 @@ void Lister::MarkVXDelete() {
   auto isTemp = [&](int32_t i) { return ZdDisplayCol(Entries().Record(i)) == kZdTempSource; };
   auto mark = [&](int32_t i) {
     ZdPut(Entries().Record(i), kZdDelMark, "R");
-    nDeletable = nDeletable + 1;
+    FileWork().nDeletable = FileWork().nDeletable + 1;
   };
   for (int32_t i = first; i <= Entries().nZDir; ++i) {
     if (!isTemp(i) || ZdCharField(Entries().Record(i), kZdDelMark) != " ") continue;
-    if (static_cast<double>(RoundHalfEven(AgeOfFile(i))) > nTempDays) mark(i);
+    if (static_cast<double>(RoundHalfEven(AgeOfFile(i))) > FileWork().nTempDays) mark(i);
   }
   // Versions: of several copies of one file made on one day, the first and the last stay.
   for (int32_t p = first; p <= Entries().nZDir - 2; ++p) {
@@ -239,17 +240,17 @@ void Lister::BigDelete() {
     VXERROR(MsgText(Msg::VX8019));
     return;
   }
-  if (bAutoDelete && !bAutoDelAsked) {
+  if (FileWork().bAutoDelete && !FileWork().bAutoDelAsked) {
     if (MsgBox(MsgText(Msg::VX8020), "", MsgButtons::OKCancel) ==
         kAnswerCancel) {
-      bAutoDelete = false;
+      FileWork().bAutoDelete = false;
       return;
     }
-    bAutoDelAsked = true;
+    FileWork().bAutoDelAsked = true;
   }
   // The marks to carry out are taken first: setting a file aside scans the folder
   // again, which moves the entries (and renews the marks) under a walk of the table.
-  int32_t limit = std::min<int32_t>(nDeletable, 50);
+  int32_t limit = std::min<int32_t>(FileWork().nDeletable, 50);
   if (Left(zCommandLine, 1) == "?") limit = std::min(limit, 1);
   std::vector<std::pair<std::string, char>> work;  // stored name, mark
   for (int32_t pos = 1; pos <= Entries().nSZDir && static_cast<int32_t>(work.size()) < limit; ++pos) {

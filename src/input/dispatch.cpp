@@ -2,6 +2,7 @@
 // the one place where what they return is applied, the keys of every page, the mouse,
 // and the cursor movement of the entry lists.
 #include "core/lister.h"
+#include "config/config_state.h"
 #include "dirlist/dir_page.h"
 #include "input/help_screen.h"
 #include "input/key_reference.h"
@@ -37,7 +38,7 @@ KeyNext ShellEverywhere(Lister& l, int, int) {
 
 // Alt+W: a second instance, with the parameters this one was started with.
 KeyNext SecondInstance(Lister& l, int, int) {
-  l.ShellAndWait(l.zAppPath + "\\" + l.P.processes.AppExeName() + " " + l.zRelaunchParm);
+  l.ShellAndWait(l.zAppPath + "\\" + l.P.processes.AppExeName() + " " + l.Config().zRelaunchParm);
   return KeyNext::Done;
 }
 

@@ -3,6 +3,8 @@
 #include "input/sort_prompt.h"
 
 #include "core/lister.h"
+#include "fileops/fileops_state.h"
+#include "config/config_state.h"
 #include "dirlist/entry_list.h"
 #include "dirlist/dir_page.h"
 #include "input/key_reference.h"
@@ -36,9 +38,9 @@ KeyNext Info(Lister& l, const std::string& text, const std::string& caption) {
   LeavePrompt(l);
   return KeyNext::Done;
 }
-KeyNext ConfigFileInfo(Lister& l, int, int) { return Info(l, Centred(l.zConfigFile), MsgText(Msg::VX0252Config)); }
+KeyNext ConfigFileInfo(Lister& l, int, int) { return Info(l, Centred(l.Config().zConfigFile), MsgText(Msg::VX0252Config)); }
 KeyNext DeleteCountInfo(Lister& l, int, int) {
-  return Info(l, "About to delete " + Format(l.nDeletable, "##0") + " files", MsgText(Msg::VX0252Delete));
+  return Info(l, "About to delete " + Format(l.FileWork().nDeletable, "##0") + " files", MsgText(Msg::VX0252Delete));
 }
 KeyNext AppPathInfo(Lister& l, int, int) { return Info(l, Centred(l.zAppPath), MsgText(Msg::VX0252AppPath)); }
 KeyNext CommandLineInfo(Lister& l, int, int) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/lister.h"
+#include "config/config_state.h"
 #include "dirlist/dir_page.h"
 #include "dirlist/entry_list.h"
 #include "dirlist/entry_table.h"
@@ -111,7 +112,7 @@ std::string ZipPage::zZipExtra(const std::string& zExtra, int64_t nZEOffset) {
   zip::ZipSource& src = pZipArchive ? *pZipArchive : none;
   if (!zip::NtfsTimes(src, zExtra, nZEOffset - 1, times)) return std::string();
   return zip::NtfsTimesText(times, [this](uint64_t ft) {
-    return W.P.files.FileTimeToSystemTime(W.bGMT ? ft : W.P.files.FileTimeToLocalFileTime(ft));
+    return W.P.files.FileTimeToSystemTime(W.Config().bGMT ? ft : W.P.files.FileTimeToLocalFileTime(ft));
   });
 }
 

@@ -16,9 +16,11 @@
 
 #include "core/text.h"
 #include "core/zdir_layout.h"
+#include "config/config_state.h"
 #include "dirlist/dir_page.h"
 #include "dirlist/entry_list.h"
 #include "dirlist/entry_table.h"
+#include "fileops/fileops_state.h"
 #include "fileops/temp_name.h"
 #include "platform/headless/session.h"
 #include "platform/keycodes.h"

@@ -25,14 +25,14 @@ TEST_F(ConfigTest, SortSwitch) {
 TEST_F(ConfigTest, DisplaySwitchY) {
   Lister& l = Make("/C /YS");
   l.ZGETPARM();
-  EXPECT_TRUE(l.bWinSizeSet);
+  EXPECT_TRUE(l.Config().bWinSizeSet);
   EXPECT_EQ(l.nWidthShare, 15);
   EXPECT_EQ(l.nHeightShare, 15);
   Lister& m = Make("/C /YS24");
   m.ZGETPARM();
   EXPECT_EQ(m.nWidthShare, 10);
   EXPECT_EQ(m.nHeightShare, 20);
-  EXPECT_EQ(m.zRelaunchParm, "/YS24");
+  EXPECT_EQ(m.Config().zRelaunchParm, "/YS24");
   Lister& n = Make("/C /YS9");
   n.ZGETPARM();
   EXPECT_EQ(n.nWidthShare, 15);
@@ -45,9 +45,9 @@ TEST_F(ConfigTest, DisplaySwitchY) {
   p.ZGETPARM();
   EXPECT_EQ(p.zUnprintable, "*");
   EXPECT_EQ(p.zFontName, "Lucida Console");
-  EXPECT_TRUE(p.bGMT);
+  EXPECT_TRUE(p.Config().bGMT);
   EXPECT_TRUE(p.bDebug && p.bDumpDir);
-  EXPECT_EQ(p.zRelaunchParm, "/yu*lg.#");
+  EXPECT_EQ(p.Config().zRelaunchParm, "/yu*lg.#");
   Lister& q = Make("/C /Y");
   q.ZGETPARM();
   EXPECT_EQ(q.zFontName, "Terminal");
@@ -93,15 +93,15 @@ TEST_F(ConfigTest, FileArguments) {
   l.ZGETPARM();
   std::string cwd = l.zCurDir;
   ASSERT_EQ(l.nInpFiles, 4);
-  EXPECT_EQ(l.zInpFiles[1], cwd + "notes.txt");  // found with ".TXT" appended
+  EXPECT_EQ(l.Config().zInpFiles[1], cwd + "notes.txt");  // found with ".TXT" appended
   // "data" matches two files through ".*", in the platform's order
-  EXPECT_TRUE((l.zInpFiles[2] == cwd + "data.bak" && l.zInpFiles[3] == cwd + "data.csv") ||
-              (l.zInpFiles[2] == cwd + "data.csv" && l.zInpFiles[3] == cwd + "data.bak"));
-  EXPECT_EQ(l.zInpFiles[4], cwd + "sub\\inner.txt");
+  EXPECT_TRUE((l.Config().zInpFiles[2] == cwd + "data.bak" && l.Config().zInpFiles[3] == cwd + "data.csv") ||
+              (l.Config().zInpFiles[2] == cwd + "data.csv" && l.Config().zInpFiles[3] == cwd + "data.bak"));
+  EXPECT_EQ(l.Config().zInpFiles[4], cwd + "sub\\inner.txt");
   EXPECT_TRUE(Said(Esc("VX1012 - " + cwd + "empty.log has zero length and will be bypassed")));
   EXPECT_TRUE(Said(Esc("VX8006 - " + cwd + "nothing is neither a file, directory, nor valid parm."
                        "  Press OK to ignore, or CANCEL to end TEMBRA")));
-  EXPECT_TRUE(l.bFileArgSeen);
+  EXPECT_TRUE(l.Config().bFileArgSeen);
 
   // A pattern, a directory (relative, then written the host's way) and "\" from the drive's root.
   Lister& m = Make("/C *.csv sub");
@@ -112,7 +112,7 @@ TEST_F(ConfigTest, FileArguments) {
   Lister& dot = Make("/C sub\\.\\*.txt");
   dot.ZGETPARM();
   ASSERT_EQ(dot.nInpFiles, 1);
-  EXPECT_EQ(dot.zInpFiles[1], cwd + "sub\\inner.txt");
+  EXPECT_EQ(dot.Config().zInpFiles[1], cwd + "sub\\inner.txt");
   Lister& n = Make("/C " + root_ + "/cwd/sub");
   n.ZGETPARM();
   EXPECT_EQ(n.zCurDir, cwd + "sub\\");
@@ -133,9 +133,9 @@ TEST_F(ConfigTest, CaseTwinsOnTheCommandLineAreEachListedOnce) {
   l.ZGETPARM();
   const std::string cwd = l.zCurDir;
   ASSERT_EQ(l.nInpFiles, 4);
-  EXPECT_EQ(l.zInpFiles[1], cwd + "a.txt");
-  EXPECT_EQ(l.zInpFiles[2], cwd + "A.TXT");
-  EXPECT_EQ(std::set<std::string>({l.zInpFiles[3], l.zInpFiles[4]}),
+  EXPECT_EQ(l.Config().zInpFiles[1], cwd + "a.txt");
+  EXPECT_EQ(l.Config().zInpFiles[2], cwd + "A.TXT");
+  EXPECT_EQ(std::set<std::string>({l.Config().zInpFiles[3], l.Config().zInpFiles[4]}),
             std::set<std::string>({cwd + "a.txt", cwd + "A.TXT"}));
   EXPECT_FALSE(Said("VX8006"));
 }
@@ -176,8 +176,8 @@ TEST_F(ConfigTest, ShellArgumentsSurviveTheTokenizer) {
   Lister& l = Make();
   std::vector<std::string> args = {"/Fsome text", "a,b.txt", "it's", "'q", "say \"hi\" now", "", "plain"};
   l.LineParse(posix::JoinArguments(args));
-  ASSERT_EQ(l.nParms, static_cast<int32_t>(args.size()));
-  for (size_t i = 0; i < args.size(); ++i) EXPECT_EQ(l.zParm[i + 1], args[i]);
+  ASSERT_EQ(l.Config().nParms, static_cast<int32_t>(args.size()));
+  for (size_t i = 0; i < args.size(); ++i) EXPECT_EQ(l.Config().zParm[i + 1], args[i]);
 }
 
 TEST_F(ConfigTest, SlashWordsAreSwitchesUnlessHostPaths) {

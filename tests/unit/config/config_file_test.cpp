@@ -7,7 +7,7 @@ using tembra::testing::ConfigTest;
 
 namespace {
 std::vector<std::string> Words(Lister& l) {
-  return std::vector<std::string>(l.zParm.begin() + 1, l.zParm.begin() + 1 + l.nParms);
+  return std::vector<std::string>(l.Config().zParm.begin() + 1, l.Config().zParm.begin() + 1 + l.Config().nParms);
 }
 using V = std::vector<std::string>;
 }  // namespace
@@ -25,12 +25,12 @@ TEST_F(ConfigTest, LineParseSeparatorsAndQuotes) {
   l.LineParse("X \"open quote, runs on ");
   EXPECT_EQ(Words(l), (V{"X", "open quote, runs on "}));
   l.LineParse(" ,, , ");
-  EXPECT_EQ(l.nParms, 0);
+  EXPECT_EQ(l.Config().nParms, 0);
   l.LineParse("ab\"cd e'f");  // quotes inside unquoted words are ordinary
   EXPECT_EQ(Words(l), (V{"ab\"cd", "e'f"}));
   l.LineParse("\"ab\"cd\" ef");  // a closing quote followed by a letter stays in the word
   EXPECT_EQ(Words(l), (V{"ab\"cd", "ef"}));
-  EXPECT_TRUE(l.zParm[0].empty());
+  EXPECT_TRUE(l.Config().zParm[0].empty());
 }
 
 TEST_F(ConfigTest, LineParse128WordsAnd129) {
@@ -38,12 +38,12 @@ TEST_F(ConfigTest, LineParse128WordsAnd129) {
   std::string line;
   for (int i = 1; i <= 128; ++i) line += "w" + std::to_string(i) + " ";
   l.LineParse(line);
-  EXPECT_EQ(l.nParms, 128);
-  EXPECT_EQ(l.zParm[128], "w128");
+  EXPECT_EQ(l.Config().nParms, 128);
+  EXPECT_EQ(l.Config().zParm[128], "w128");
   // A typed line of more words is refused past the 128th, with a message; nothing ends.
   EXPECT_FALSE(Ends([&] { l.LineParse(line + "w129 w130"); }));
-  EXPECT_EQ(l.nParms, 128);
-  EXPECT_EQ(l.zParm[128], "w128");
+  EXPECT_EQ(l.Config().nParms, 128);
+  EXPECT_EQ(l.Config().zParm[128], "w128");
   EXPECT_TRUE(Said("VX1033 - More than 128 words: the rest of the line is ignored"));
 }
 
@@ -68,7 +68,7 @@ TEST_F(ConfigTest, SearchOrderOfConfigurationPlaces) {
     Lister& l = Make();
     l.GetConfig();
     EXPECT_EQ(l.Entries().nDirColumnsSet, expected[i]) << files[i];
-    EXPECT_EQ(l.P.files.WinPathOfHost(root_ + "/" + files[i]), l.zConfigFile);
+    EXPECT_EQ(l.P.files.WinPathOfHost(root_ + "/" + files[i]), l.Config().zConfigFile);
     std::filesystem::remove(root_ + "/" + files[i]);
   }
   Lister& l = Make();
@@ -83,7 +83,7 @@ TEST_F(ConfigTest, OnlyARegularFileOfBoundedSizeIsRead) {
     Lister& l = Make();
     Dialogs().answers.push_back("OK");
     l.GetConfig();
-    EXPECT_TRUE(Said("text=\"VX0112 - CONFIG file not read: " + Esc(l.zConfigFile) + " - " + why + "\"")) << why;
+    EXPECT_TRUE(Said("text=\"VX0112 - CONFIG file not read: " + Esc(l.Config().zConfigFile) + " - " + why + "\"")) << why;
   };
   // A FIFO (start-up would wait for a writer), a link to an endless device.
   ASSERT_EQ(mkfifo(cfg.c_str(), 0644), 0);
@@ -136,7 +136,7 @@ TEST_F(ConfigTest, SwitchCForms) {
     Lister& l = Make(c.sw);
     l.ZGETPARM();
     EXPECT_EQ(l.Entries().nDirColumnsSet, c.cols) << c.sw;
-    EXPECT_TRUE(l.bConfigDone);
+    EXPECT_TRUE(l.Config().bConfigDone);
   }
   // Named but nowhere to be found: fatal.
   Lister& l = Make("/Cnothere.txt");
@@ -148,7 +148,7 @@ TEST_F(ConfigTest, SwitchCThenSwitchesOverrideAndConfigOverridesWithout) {
   Write("cwd/VXCONFIG.TXT", "DIR GMT\nCBT RED\n");
   Lister& l = Make("/C /YG");  // configuration suppressed
   l.ZGETPARM();
-  EXPECT_TRUE(l.bGMT);
+  EXPECT_TRUE(l.Config().bGMT);
   Lister& m = Make("/YB");  // read at the end: the file wins over the switch
   m.ZGETPARM();
   EXPECT_EQ(m.lColor[5], 0x0000FFu);

@@ -64,14 +64,14 @@ TEST_F(ConfigTest, DirectoryOptions) {
   EXPECT_EQ(l.Entries().nNameWidth, 8);
   EXPECT_TRUE(l.Entries().bShortFormat);
   EXPECT_TRUE(l.bDDMM);
-  EXPECT_TRUE(l.bGMT);
+  EXPECT_TRUE(l.Config().bGMT);
   EXPECT_FALSE(l.Dir().bShowSystem);
   EXPECT_FALSE(l.Dir().bShowReadOnly);
   EXPECT_EQ(l.Entries().nAttrWidth, 0);
   EXPECT_EQ(l.iDateCol, 50);
   Parse(l, "DIR ALL LOCAL");
   EXPECT_TRUE(l.Dir().bShowHidden && l.Dir().bShowSystem && l.Dir().bShowReadOnly);
-  EXPECT_FALSE(l.bGMT);
+  EXPECT_FALSE(l.Config().bGMT);
 }
 
 TEST_F(ConfigTest, TabStops) {
@@ -103,44 +103,44 @@ TEST_F(ConfigTest, TabStops) {
 TEST_F(ConfigTest, DeletionRulesAndTemporaryFiles) {
   Lister& l = Make();
   Parse(l, "DEL *.TMP 30");
-  EXPECT_EQ(l.nDelRules, 1);
-  EXPECT_EQ(l.zDelRuleMask[1], "*.TMP");
-  EXPECT_EQ(l.nDelRuleValue[1], 30 + 0x20000);
+  EXPECT_EQ(l.FileWork().nDelRules, 1);
+  EXPECT_EQ(l.FileWork().zDelRuleMask[1], "*.TMP");
+  EXPECT_EQ(l.FileWork().nDelRuleValue[1], 30 + 0x20000);
   Parse(l, "rec *.bak");
-  EXPECT_EQ(l.zDelRuleMask[2], "*.BAK");
-  EXPECT_EQ(l.nDelRuleValue[2], 84 + 0x10000);
+  EXPECT_EQ(l.FileWork().zDelRuleMask[2], "*.BAK");
+  EXPECT_EQ(l.FileWork().nDelRuleValue[2], 84 + 0x10000);
   EXPECT_TRUE(Said("VX9033 - DAYS MUST BE BETWEEN 20 AND 600"));
   Parse(l, "REC *.OLD 40 VX0017");  // stays a recycle rule
-  EXPECT_EQ(l.nDelRuleValue[3], 40 + 0x10000);
+  EXPECT_EQ(l.FileWork().nDelRuleValue[3], 40 + 0x10000);
   // Days beyond the 16 bits below the action flags, or below 0, never change the action:
   // 131072 is 0x20000, the flag of a DEL rule.
   Parse(l, "REC *.X1 65536");
   Parse(l, "REC *.X2 131072");
   Parse(l, "DEL *.X3 -1");
-  EXPECT_EQ(l.nDelRuleValue[4], 0xFFFF + 0x10000);
-  EXPECT_EQ(l.nDelRuleValue[5], 0xFFFF + 0x10000);
-  EXPECT_EQ(l.nDelRuleValue[6], 0x20000);
+  EXPECT_EQ(l.FileWork().nDelRuleValue[4], 0xFFFF + 0x10000);
+  EXPECT_EQ(l.FileWork().nDelRuleValue[5], 0xFFFF + 0x10000);
+  EXPECT_EQ(l.FileWork().nDelRuleValue[6], 0x20000);
   Parse(l, "REC VXTEMP 5");
-  EXPECT_EQ(l.nTempDays, 20);
-  EXPECT_EQ(l.nMarkerDays, 20);
+  EXPECT_EQ(l.FileWork().nTempDays, 20);
+  EXPECT_EQ(l.FileWork().nMarkerDays, 20);
   Parse(l, "REC VXTEMP 900");
-  EXPECT_EQ(l.nTempDays, 600);
-  EXPECT_EQ(l.nMarkerDays, 600);
+  EXPECT_EQ(l.FileWork().nTempDays, 600);
+  EXPECT_EQ(l.FileWork().nMarkerDays, 600);
   Parse(l, "REC VXTEMP 30 0 45");
-  EXPECT_EQ(l.nTempDays, 30);
-  EXPECT_EQ(l.nMarkerDays, 45);
+  EXPECT_EQ(l.FileWork().nTempDays, 30);
+  EXPECT_EQ(l.FileWork().nMarkerDays, 45);
   Parse(l, "VXT VX 50");
   EXPECT_TRUE(Said("VX8016 - VXTEMP config command can not have a file mask of VX"));
-  EXPECT_EQ(l.nTempDays, 50);
+  EXPECT_EQ(l.FileWork().nTempDays, 50);
   Parse(l, "AUTODELETE NOASKING");
-  EXPECT_TRUE(l.bAutoDelete && l.bAutoDelAsked);
+  EXPECT_TRUE(l.FileWork().bAutoDelete && l.FileWork().bAutoDelAsked);
   Parse(l, "NOAUTODELETE");
-  EXPECT_FALSE(l.bAutoDelete || l.bAutoDelAsked);
+  EXPECT_FALSE(l.FileWork().bAutoDelete || l.FileWork().bAutoDelAsked);
   for (int i = 4; i <= 63; ++i) Parse(l, "DEL *.X" + std::to_string(i) + " 30");
-  EXPECT_EQ(l.nDelRules, 63);
+  EXPECT_EQ(l.FileWork().nDelRules, 63);
   // The 64th rule is refused with a message; the configuration goes on.
   EXPECT_FALSE(Ends([&] { Parse(l, "DEL *.Y 30"); }));
-  EXPECT_EQ(l.nDelRules, 63);
+  EXPECT_EQ(l.FileWork().nDelRules, 63);
   EXPECT_TRUE(Said("VX1034 - At most 63 files to delete: rule ignored"));
 }
 
@@ -152,21 +152,21 @@ TEST_F(ConfigTest, RuleWithoutMaskEnds) {
 
 TEST_F(ConfigTest, ExtensionsFontsAndLimits) {
   Lister& l = Make();
-  l.zExtTable = {"", "BAT", "COM", "DLL", "EXE"};
-  l.zExtProgram = {"", "NOTEPAD.EXE", "", "", ""};
-  l.nExtTable = 4;
+  l.Config().zExtTable = {"", "BAT", "COM", "DLL", "EXE"};
+  l.Config().zExtProgram = {"", "NOTEPAD.EXE", "", "", ""};
+  l.Config().nExtTable = 4;
   Parse(l, "EXT TXT C:\\TOOLS\\EDIT.EXE");
-  EXPECT_EQ(l.nExtTable, 5);
-  EXPECT_EQ(l.zExtTable[5], "TXT");
-  EXPECT_EQ(l.zExtProgram[5], "C:\\TOOLS\\EDIT.EXE");
+  EXPECT_EQ(l.Config().nExtTable, 5);
+  EXPECT_EQ(l.Config().zExtTable[5], "TXT");
+  EXPECT_EQ(l.Config().zExtProgram[5], "C:\\TOOLS\\EDIT.EXE");
   Parse(l, "EXT DEFAULT");
-  EXPECT_EQ(l.zExtTable[0], "Notepad.exe");
+  EXPECT_EQ(l.Config().zExtTable[0], "Notepad.exe");
   Parse(l, "EXT TXT VI");
-  EXPECT_EQ(l.nExtTable, 5);
+  EXPECT_EQ(l.Config().nExtTable, 5);
   EXPECT_TRUE(Said("text=\"EXT TXT VI\""));
   for (int i = 6; i <= 70; ++i) Parse(l, "EXT X" + std::to_string(i) + " PROG.EXE");
-  EXPECT_EQ(l.nExtTable, 63);
-  EXPECT_EQ(l.zExtTable.size(), 64u);
+  EXPECT_EQ(l.Config().nExtTable, 63);
+  EXPECT_EQ(l.Config().zExtTable.size(), 64u);
   EXPECT_TRUE(Said("text=\"EXT X64 PROG.EXE\""));
 
   double before = l.nFontSize;
@@ -197,7 +197,7 @@ TEST_F(ConfigTest, ExtensionsFontsAndLimits) {
   Parse(l, "WIN 48 80");
   EXPECT_EQ(l.nWidthShare, 12);
   EXPECT_EQ(l.nHeightShare, 20);
-  l.bWinSizeSet = true;
+  l.Config().bWinSizeSet = true;
   EXPECT_FALSE(Parse(l, "WIN 4 4"));
   EXPECT_EQ(l.nWidthShare, 12);
   EXPECT_FALSE(Parse(l, "END"));
@@ -269,20 +269,20 @@ TEST_F(ConfigTest, KeywordMatchingBoundaries) {
   auto invalid = [&](const std::string& line) { return Said("text=\"" + line + "\" buttons=OKCancel"); };
   // A short keyword that is a piece of "REC DEL VXT" is a recycle rule, not a deletion rule.
   Parse(l, "DE *.Q 30");
-  ASSERT_EQ(l.nDelRules, 1);
-  EXPECT_EQ(l.nDelRuleValue[1], 30 + 0x10000);
+  ASSERT_EQ(l.FileWork().nDelRules, 1);
+  EXPECT_EQ(l.FileWork().nDelRuleValue[1], 30 + 0x10000);
   // UDO is accepted only as written; USEGMT likewise, while USEUT and USEL are heads.
   Parse(l, "UDO");
   EXPECT_FALSE(invalid("UDO"));
   Parse(l, "UDOX");
   EXPECT_TRUE(invalid("UDOX"));
   Parse(l, "USEUTC");
-  EXPECT_TRUE(l.bGMT);
+  EXPECT_TRUE(l.Config().bGMT);
   Parse(l, "USELOCAL");
-  EXPECT_FALSE(l.bGMT);
+  EXPECT_FALSE(l.Config().bGMT);
   Parse(l, "USEGMTX");
   EXPECT_TRUE(invalid("USEGMTX"));
-  EXPECT_FALSE(l.bGMT);
+  EXPECT_FALSE(l.Config().bGMT);
   // The font size needs six letters of FONTSIZE; FONTS is neither it nor FONT.
   Parse(l, "FONTSI 12");
   EXPECT_FALSE(invalid("FONTSI 12"));

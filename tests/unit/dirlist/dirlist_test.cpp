@@ -24,7 +24,7 @@ class DirTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(f.Start());
-    L().bGMT = true;
+    L().Config().bGMT = true;
   }
   void TearDown() override {
     f.session.reset();

@@ -99,7 +99,7 @@ TEST_F(FileOps, CopyReplaceQuestionAndFailuresKeepTheDestination) {
   // No: both files unchanged.
   f.Answer("No");
   EXPECT_EQ(L().CopyAFile(a, b), -1);
-  EXPECT_EQ(L().zCopyError, " *** FILE ALREADY EXISTS; NOT REPLACED *** ");
+  EXPECT_EQ(L().FileWork().zCopyError, " *** FILE ALREADY EXISTS; NOT REPLACED *** ");
   EXPECT_EQ(ReadFile(dir_ / "work/b.txt"), "old");
   EXPECT_TRUE(Said("text=\"VX0045-BACKUP/COPY File already exists.  Do you want to replace?\" buttons=YesNo -> No"));
   // A read-only destination is refused with the platform's text.
@@ -122,7 +122,7 @@ TEST_F(FileOps, CopyReplaceQuestionAndFailuresKeepTheDestination) {
   f.Answer("Yes");
   EXPECT_EQ(L().CopyAFile(a, b), 0);
   EXPECT_EQ(ReadFile(dir_ / "work/b.txt"), "new");
-  EXPECT_EQ(L().zCopyError, "");
+  EXPECT_EQ(L().FileWork().zCopyError, "");
   // A pipe is refused at once instead of blocking the program.
   ASSERT_EQ(mkfifo((dir_ / "work/pipe").c_str(), 0644), 0);
   EXPECT_NE(L().CopyAFile(Win(dir_ / "work/pipe"), Win(dir_ / "work/p2")), 0);
@@ -195,7 +195,7 @@ TEST_F(FileOps, CopyPlusRefreshesTheTimeStampAndWaits) {
   EXPECT_FALSE(Said("RUN"));
   EXPECT_FALSE(fs::exists(dir_ / "work/copy.ran"));
   EXPECT_GT(fs::last_write_time(dir_ / "work/a b.txt"), before);
-  EXPECT_FALSE(L().bWaitForProgram);
+  EXPECT_FALSE(L().FileWork().bWaitForProgram);
   EXPECT_FALSE(Said("MSGBOX"));
   // A failure is reported.
   EXPECT_NE(L().CopyAFile(Win(dir_ / "work/gone.txt"), "+"), 0);
@@ -215,7 +215,7 @@ TEST_F(FileOps, CopyDestinationForms) {
   fs::remove(dir_ / "work/sub/a.txt");
   f.Input(sub + "\\");  // with it: no second "\"
   EXPECT_TRUE(L().BDOS_COPY("C"));
-  EXPECT_EQ(L().zCopyDest, sub + "\\a.txt");
+  EXPECT_EQ(L().FileWork().zCopyDest, sub + "\\a.txt");
   f.Input("sub\\b.txt");  // relative to the current folder
   EXPECT_TRUE(L().BDOS_COPY("C"));
   EXPECT_TRUE(fs::exists(dir_ / "work/sub/b.txt"));
@@ -348,7 +348,7 @@ TEST_F(FileOps, TempCheckAndMarkerFiles) {
   EXPECT_FALSE(L().TempCheck(3));
   EXPECT_TRUE(L().TempCheck(4));
   // Setting aside with a marker: the file moves to a temporary name, a marker takes its place.
-  L().bWriteMarker = true;
+  L().FileWork().bWriteMarker = true;
   L().Entries().iCursor = 2;
   EXPECT_TRUE(L().bRenameTemp("DD", 0));
   EXPECT_EQ(ReadFile(dir_ / "work/_V260304.VX1015DD.n.txt"), "seventeen bytes!!");
@@ -388,17 +388,17 @@ TEST_F(FileOps, FourVersionsOnOneDayTheMiddleTwoAreMarked) {
         EntryRecord("_V260101.VX0902BU.A.TXT", 'F', "20260101"),
         EntryRecord("_V260101.VX0903BU.A.TXT", 'F', "20260101"), EntryRecord("_VACATION.JPG", 'F', "20200101")});
   // In name order "_VACATION.JPG" follows the temporary names ("2" < "A").
-  L().nTempDays = 500;
-  L().nDeletable = 0;
+  L().FileWork().nTempDays = 500;
+  L().FileWork().nDeletable = 0;
   L().MarkVXDelete();
   std::string marks;
   for (int i = 1; i <= 6; ++i) marks += Field(L().Entries().Record(i), kZdDelMark);
   EXPECT_EQ(marks, "  RR  ");
-  EXPECT_EQ(L().nDeletable, 2);
+  EXPECT_EQ(L().FileWork().nDeletable, 2);
   // By age: with a limit of 30 days every temporary name is marked, the user's file is not.
   for (int i = 1; i <= 6; ++i) ZdPutChar(L().Entries().Record(i), kZdDelMark, ' ');
-  L().nTempDays = 30;
-  L().nDeletable = 0;
+  L().FileWork().nTempDays = 30;
+  L().FileWork().nDeletable = 0;
   L().MarkVXDelete();
   marks.clear();
   for (int i = 1; i <= 6; ++i) marks += Field(L().Entries().Record(i), kZdDelMark);
@@ -410,18 +410,18 @@ TEST_F(FileOps, DeletionRulesAndMarkers) {
   List({EntryRecord("a.bak", 'F', "20250101"), EntryRecord("b.bak", 'F', "20260301"),
         EntryRecord("c.log", 'F', "20250101"), EntryRecord("d", 'D', "20200101"),
         EntryRecord("m.txt", 'F', "20250101", 17)});
-  L().nDelRules = 2;
-  L().zDelRuleMask[1] = "*.BAK";
-  L().nDelRuleValue[1] = 30 + kDelRuleRecycle;
-  L().zDelRuleMask[2] = "[!A-B]*.LOG";
-  L().nDelRuleValue[2] = 30 + kDelRuleSetAside;
-  L().nMarkerDays = 10;
-  L().nDeletable = 0;
+  L().FileWork().nDelRules = 2;
+  L().FileWork().zDelRuleMask[1] = "*.BAK";
+  L().FileWork().nDelRuleValue[1] = 30 + kDelRuleRecycle;
+  L().FileWork().zDelRuleMask[2] = "[!A-B]*.LOG";
+  L().FileWork().nDelRuleValue[2] = 30 + kDelRuleSetAside;
+  L().FileWork().nMarkerDays = 10;
+  L().FileWork().nDeletable = 0;
   L().MarkForDeletion();
   std::string marks;
   for (int i = 1; i <= 5; ++i) marks += Field(L().Entries().Record(i), kZdDelMark);
   EXPECT_EQ(marks, "R Z D");
-  EXPECT_EQ(L().nDeletable, 3);
+  EXPECT_EQ(L().FileWork().nDeletable, 3);
 }
 
 TEST_F(FileOps, SweepRootConfirmationAndLimit) {
@@ -437,16 +437,16 @@ TEST_F(FileOps, SweepRootConfirmationAndLimit) {
     ZdPutChar(recs.back(), kZdDelMark, 'D');
   }
   List(recs);
-  L().nDeletable = 60;
-  L().bAutoDelete = true;
+  L().FileWork().nDeletable = 60;
+  L().FileWork().bAutoDelete = true;
   f.Answer("Cancel");
   L().BigDelete();
-  EXPECT_FALSE(L().bAutoDelete);
+  EXPECT_FALSE(L().FileWork().bAutoDelete);
   EXPECT_TRUE(fs::exists(dir_ / "work/f00.tmp"));
-  L().bAutoDelete = true;
+  L().FileWork().bAutoDelete = true;
   f.Answer("OK");
   L().BigDelete();
-  EXPECT_TRUE(L().bAutoDelAsked);
+  EXPECT_TRUE(L().FileWork().bAutoDelAsked);
   int left = 0;
   for (auto& e : fs::directory_iterator(dir_ / "work")) left += e.is_regular_file();
   EXPECT_EQ(left, 10);
@@ -460,13 +460,13 @@ TEST_F(FileOps, SweepCarriesOutEveryMarkAlthoughSettingAsideRescans) {
     WriteFile(dir_ / "work" / n, n);
     fs::last_write_time(dir_ / "work" / n, fs::last_write_time(dir_ / "work" / n) - 2 * year);
   }
-  L().nDelRules = 2;
-  L().zDelRuleMask[1] = "*.OLD";
-  L().nDelRuleValue[1] = 30 + kDelRuleSetAside;
-  L().zDelRuleMask[2] = "*.BAK";
-  L().nDelRuleValue[2] = 30 + kDelRuleRecycle;
+  L().FileWork().nDelRules = 2;
+  L().FileWork().zDelRuleMask[1] = "*.OLD";
+  L().FileWork().nDelRuleValue[1] = 30 + kDelRuleSetAside;
+  L().FileWork().zDelRuleMask[2] = "*.BAK";
+  L().FileWork().nDelRuleValue[2] = 30 + kDelRuleRecycle;
   L().Dir().GetDir(L().zCurDir);
-  ASSERT_EQ(L().nDeletable, 5);
+  ASSERT_EQ(L().FileWork().nDeletable, 5);
   L().BigDelete();
   int left = 0, setAside = 0;
   for (auto& e : fs::directory_iterator(dir_ / "work")) {
