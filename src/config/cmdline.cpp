@@ -4,7 +4,7 @@
 
 #include "core/lister.h"
 #include "config/config_state.h"
-#include "dirlist/entry_list.h"
+#include "dirlist/dir_page.h"
 #include "viewer/file_view.h"
 
 namespace tembra {
@@ -209,20 +209,21 @@ void FindExactSwitch(Lister& l, const SwitchWord& s) {
 
 // "/Q": the sort letter, "+" or "-" in front for the direction.
 void SortSwitch(Lister& l, const SwitchWord& s) {
-  l.Entries().bSortAscending = true;
-  l.Entries().zSortLetter = "F";
+  bool ascending = true;
+  std::string letter = "F";
   std::string R = Mid(s.U, 3);
   if (Left(R, 1) == "+") {
     R = Mid(R, 2);
   } else if (Left(R, 1) == "-") {
     R = Mid(R, 2);
-    l.Entries().bSortAscending = false;
+    ascending = false;
   }
   // No letter after the switch keeps the name order: an empty letter would leave the
   // sort with nothing to sort by.
   if (R.empty())
     l.MsgBox(MsgText(Msg::VX1032), "", MsgButtons::OK);
-  else if (InStr("DFSENRU", Left(R, 1)) > 0) l.Entries().zSortLetter = Left(R, 1);
+  else if (InStr("DFSENRU", Left(R, 1)) > 0) letter = Left(R, 1);
+  l.Dir().SetSortOrder(letter, ascending);
 }
 
 bool IsDigitAt(const std::string& O, size_t k) { return k < O.size() && O[k] >= '0' && O[k] <= '9'; }

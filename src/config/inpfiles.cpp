@@ -1,9 +1,7 @@
 // The input-file list: stepping through the files named on the command line.
 #include "core/lister.h"
 #include "config/config_state.h"
-#include "dirlist/entry_list.h"
 #include "dirlist/dir_page.h"
-#include "viewer/file_view.h"
 
 namespace tembra {
 
@@ -23,7 +21,7 @@ void Lister::Next_IINPFiles(int iParm) {
     return;
   }
   bool keepSearch = bCmdSearch;
-  View().LeaveFileView();  // closes the viewed file, tells the trace log, directory mode
+  LeaveFileView();  // closes the viewed file, tells the trace log, directory mode
   bCmdSearch = keepSearch;
 
   iInpFile = target;
@@ -46,25 +44,11 @@ void Lister::Next_IINPFiles(int iParm) {
 void Lister::ListInpFiles() {
   const std::string& file = Config().zInpFiles[iInpFile];
   const std::string stored = Mid(file, InStrRev(file, "\\") + 1);
-  std::string name = NameU(stored);
-  Entries().nLenName = static_cast<int32_t>(name.size());
   // The entry of exactly the listed name; where names differ only in letter case, the
-  // first of the same upper-case name would be its twin. Only when no entry has the
-  // exact name is the first of the same upper-case name taken.
-  int32_t found = 0;
-  for (int32_t r = 1; r <= Entries().nZDir; ++r) {
-    const std::string& rec = Entries().Record(r);
-    // The name length must agree too, so that a longer name with the same beginning
-    // is never taken for the file.
-    if (ZdNameLength(rec) != Entries().nLenName || ZdField(rec, kZdName, Entries().nLenName) != name) continue;
-    if (found == 0) found = r;
-    if (ZdNameStored(rec) == stored) {
-      found = r;
-      break;
-    }
-  }
+  // first of the same upper-case name would be its twin.
+  const int32_t found = Dir().EntryOfListedFile(stored);
   if (found > 0) {
-    View().ListAFile(found);
+    ViewEntry(found);
     return;
   }
   // The file vanished after the list was made: leave the list and stay in the directory.

@@ -188,6 +188,11 @@ class Lister : public ListerState {
   void HintTypedKey(int keyascii);     // the same for a character no command took
 
   // ------------------------------------------------------------ viewer (the file view is a part: View())
+  // What other parts ask of the file view (the window forwards to it).
+  void ViewEntry(int32_t listIndex);  // the file view of entry record listIndex (ListAFile)
+  bool ReopenViewed();                // the file last viewed again; false when there is none
+  void ForgetBookmarks();             // a new folder or file: no bookmarks
+  void LeaveFileView();               // the viewed file closed, directory mode
   // Releases the search case table (built again when next needed).
   void undo();
   bool DebugLookupsWereRandom();  // the closing check of the record-lookup counters

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "core/lister.h"
-#include "dirlist/entry_table.h"
 
 namespace tembra {
 

@@ -7,7 +7,6 @@
 #include "dirlist/dir_page.h"
 #include "dirlist/entry_list.h"
 #include "input/sort_prompt.h"
-#include "viewer/file_view.h"
 #include "dirlist/dir_keys.h"
 
 namespace tembra {
@@ -105,8 +104,7 @@ KeyNext NewPath(Lister& l, int, int) {
 }
 
 KeyNext BackToFile(Lister& l, int, int) {
-  if (l.View().CanReopen()) l.View().ListAFile(-47);
-  else l.END_TEMBRA();
+  if (!l.ReopenViewed()) l.END_TEMBRA();
   return KeyNext::Done;
 }
 

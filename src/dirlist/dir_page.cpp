@@ -68,4 +68,34 @@ bool DirPage::bDirectoryList() {
   return ok;
 }
 
+void DirPage::ForgetCursorName() { E.zFindName.clear(); }
+
+void DirPage::SetSortOrder(const std::string& letter, bool ascending) {
+  E.zSortLetter = letter;
+  E.bSortAscending = ascending;
+}
+
+std::optional<DirPage::EntryName> DirPage::NameOf(int32_t i) const {
+  if (!E.Holds(i)) return std::nullopt;
+  const std::string& rec = E.Record(i);
+  return EntryName{ZdNameUpper(rec), ZdNameStored(rec), ZdNameLength(rec)};
+}
+
+void DirPage::UpdateRecord(int32_t i, const std::string& rec) { E.Record(i) = rec; }
+
+int32_t DirPage::EntryOfListedFile(const std::string& stored) {
+  const std::string name = W.NameU(stored);
+  E.nLenName = static_cast<int32_t>(name.size());
+  int32_t found = 0;
+  for (int32_t r = 1; r <= E.nZDir; ++r) {
+    const std::string& rec = E.Record(r);
+    // The name length must agree too, so that a longer name with the same beginning
+    // is never taken for the file.
+    if (ZdNameLength(rec) != E.nLenName || ZdField(rec, kZdName, E.nLenName) != name) continue;
+    if (found == 0) found = r;
+    if (ZdNameStored(rec) == stored) return r;
+  }
+  return found;
+}
+
 }  // namespace tembra

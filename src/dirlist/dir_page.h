@@ -2,6 +2,9 @@
 // cursor, the scan that reads them, and the commands on the entry under the cursor.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "core/page.h"
 #include "dirlist/dir_state.h"
 
@@ -58,6 +61,22 @@ class DirPage final : public Page, public DirState {
   std::string zCurCommandName();
   // Runs the program under the cursor (parameters asked when bAskForParm); 0, or 12 when refused.
   int InvokeProgramAtCursor(bool bAskForParm);
+  // The cursor stays where the next scan puts it, on no remembered name.
+  void ForgetCursorName();
+  // The sort order of the next scan: letter (D, F, S, E, N, R, U) and direction.
+  void SetSortOrder(const std::string& letter, bool ascending);
+  // The names of entry record i (upper case as the record keeps it, and as stored);
+  // none when the table has no record i.
+  struct EntryName {
+    std::string upper, stored;
+    int32_t length = 0;  // the record's name length
+  };
+  std::optional<EntryName> NameOf(int32_t i) const;
+  // Entry record i becomes rec (the file's data read again).
+  void UpdateRecord(int32_t i, const std::string& rec);
+  // The entry of the listed file named `stored`: the one of exactly that name, else the
+  // first of its upper-case name (names may differ only in letter case); 0 when none.
+  int32_t EntryOfListedFile(const std::string& stored);
   // Opens a file with the program its extension is set for, or the system's opener.
   void CallWindowsProgram(const std::string& zFile);
 };

@@ -7,7 +7,6 @@
 #include "dirlist/entry_list.h"
 #include "dirlist/entry_table.h"
 #include "dirlist/dir_keys.h"
-#include "viewer/file_view.h"
 
 namespace tembra {
 
@@ -38,7 +37,7 @@ int DirPage::nEnterInDirMode(const std::string& zKey) {
     }
   }
   // 3. Bookmarks of the file view go; "." goes up
-  W.View().ForgetBookmarks();
+  W.ForgetBookmarks();
   if (zKey == ".") {
     if (E.iFirstZDir != 0) {
       W.VXERROR(MsgText(Msg::VX1008));
@@ -76,7 +75,7 @@ int DirPage::nEnterInDirMode(const std::string& zKey) {
     E.zFindName.clear();
   } else if (E.zCurType == "F") {
     // 7. A file: the file view
-    W.View().ListAFile(E.iCurZDir);
+    W.ViewEntry(E.iCurZDir);
   } else {
     W.vxCatastrophe(MsgText(Msg::VX9010));
   }

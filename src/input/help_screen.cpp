@@ -6,7 +6,6 @@
 
 #include "core/lister.h"
 #include "input/key_reference.h"
-#include "dirlist/entry_list.h"
 
 namespace tembra {
 
@@ -29,7 +28,7 @@ void HelpScreen::OpenHelp() {
 // The page under the help comes back whole; a waiting sort prompt shows again.
 void HelpScreen::CloseHelp() {
   bHelpShown = false;
-  W.Entries().RedrawWhole();
+  W.PageShown().RedrawWhole();
   W.ShowPage();
   if (W.CurrentPage() == ShownPage::SortPrompt) W.VXERROR(MsgText(Msg::VX0088));
 }

@@ -1,7 +1,6 @@
 // The page frame: window caption, title line, message line, and the hand-over to the
 // renderer of the current mode.
 #include "core/lister.h"
-#include "dirlist/entry_list.h"
 #include "core/usage.h"
 #include "input/help_screen.h"
 #include "input/sort_prompt.h"
@@ -52,7 +51,7 @@ void Lister::ShowPage() {
   }
   ++nPageCount;
   const bool dirPage = OnEntryList();
-  if (!(dirPage && Entries().bCursorOnly)) {
+  if (!(dirPage && PageShown().CursorOnly())) {
     FillRect(0, 0, nClientWidth, nClientHeight, lColor[kColorBack]);
     P.window.SetCaption(zCaptionLeft + zCaptionRight);
   }

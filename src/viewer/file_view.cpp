@@ -7,6 +7,15 @@
 
 namespace tembra {
 
+void Lister::ViewEntry(int32_t listIndex) { View().ListAFile(listIndex); }
+bool Lister::ReopenViewed() {
+  if (!View().CanReopen()) return false;
+  View().ListAFile(-47);
+  return true;
+}
+void Lister::ForgetBookmarks() { View().ForgetBookmarks(); }
+void Lister::LeaveFileView() { View().LeaveFileView(); }
+
 KeyNext FileView::KeyDown(int code, int shift) {
   bList_Keydown(shift, code);
   return KeyNext::Done;

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "core/lister.h"
-#include "dirlist/entry_list.h"
 #include "dirlist/dir_page.h"
 #include "viewer/file_view.h"
 #include "input/help_screen.h"
@@ -248,7 +247,7 @@ KeyNext BackToDirectory(Lister& l, int, int) {
   if (piped && !l.zStartDir.empty() && l.P.files.ChangeDirectory(l.zStartDir)) {
     l.zCurDir = l.zStartDir;
     l.zCurDrive = UCase(Left(l.zCurDir, 1));
-    l.Entries().zFindName.clear();
+    l.Dir().ForgetCursorName();
   }
   l.Dir().GetDir(l.zCurDir);
   return KeyNext::Done;

@@ -5,7 +5,7 @@
 #include <new>
 
 #include "core/lister.h"
-#include "dirlist/entry_list.h"
+#include "dirlist/dir_page.h"
 #include "viewer/file_view.h"
 #include "viewer/record_store.h"
 
@@ -26,12 +26,11 @@ void FileView::ListAFile(int32_t ListIndex) {
     zReopenFile.clear();
     zReopenExact.clear();
   } else {
-    if (!W.Entries().Holds(ListIndex)) return;
-    const std::string& rec = W.Entries().Record(ListIndex);
-    int32_t n = ZdNameLength(rec);
-    W.zCurFile = W.zCurDir + ZdNameUpper(rec);
-    exactName = W.zCurDir + ZdNameStored(rec);
-    if (static_cast<int32_t>(exactName.size()) != static_cast<int32_t>(W.zCurDir.size()) + n) exactName = W.zCurFile;
+    const std::optional<DirPage::EntryName> entry = W.Dir().NameOf(ListIndex);
+    if (!entry) return;
+    W.zCurFile = W.zCurDir + entry->upper;
+    exactName = W.zCurDir + entry->stored;
+    if (static_cast<int32_t>(exactName.size()) != static_cast<int32_t>(W.zCurDir.size()) + entry->length) exactName = W.zCurFile;
     zReopenFile = W.zCurFile;
     zReopenExact = exactName;
   }
@@ -41,7 +40,7 @@ void FileView::ListAFile(int32_t ListIndex) {
   }
   std::string rec = W.zVtocToDir();
   zCurFileRec = rec;
-  if (ListIndex != -47) W.Entries().Record(ListIndex) = rec;
+  if (ListIndex != -47) W.Dir().UpdateRecord(ListIndex, rec);
   // A longer file is viewed as its first kMaxViewedSize bytes, so that every position
   // in it fits a 32-bit number; with any size allowed, the file's own length counts
   // (taken again from the open file).
