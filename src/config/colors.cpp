@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 
 namespace tembra {
 

@@ -1,5 +1,6 @@
 // The input-file list: stepping through the files named on the command line.
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 #include "config/config_state.h"
 #include "dirlist/dir_page.h"
 

@@ -11,7 +11,6 @@
 #include "core/page.h"
 #include "core/text.h"
 #include "platform/platform.h"
-#include "screen/message_catalogue.h"
 
 namespace tembra {
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 
 namespace tembra {
 

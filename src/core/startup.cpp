@@ -1,5 +1,6 @@
 // Start-up sequence, the two mode switches, focus and unload.
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 #include "config/config_state.h"
 #include "dirlist/entry_list.h"
 #include "dirlist/dir_page.h"

@@ -1,6 +1,7 @@
 // The character commands of the directory page: each works on the entry under the
 // cursor or on the page, and most hand the work to the procedure that owns it.
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 #include "fileops/fileops_state.h"
 #include "config/config_state.h"
 #include "zip/zip_page.h"

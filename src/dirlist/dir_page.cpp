@@ -2,6 +2,7 @@
 #include "dirlist/dir_page.h"
 
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 #include "dirlist/entry_list.h"
 #include "input/key_reference.h"
 

@@ -3,6 +3,7 @@
 #include "dirlist/entry_list.h"
 
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 #include "input/key_reference.h"
 
 namespace tembra {

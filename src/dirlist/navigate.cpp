@@ -1,6 +1,7 @@
 // Directory navigation: opening the entry under the cursor, the key-down commands of
 // the directory page, and the change of drive and directory.
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 #include "fileops/fileops_state.h"
 #include "zip/zip_page.h"
 #include "dirlist/dir_page.h"

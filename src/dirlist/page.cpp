@@ -1,6 +1,7 @@
 // The directory page: entries in newspaper columns with the cursor highlighted, the
 // cursor-only repaint, the page start for a cursor, and the listing file.
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 #include "dirlist/entry_list.h"
 #include "dirlist/entry_table.h"
 

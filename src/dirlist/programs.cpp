@@ -1,6 +1,7 @@
 // Running the file under the cursor, opening a file with the program of its
 // extension, and the one starter every command uses.
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 #include "fileops/fileops_state.h"
 #include "config/config_state.h"
 #include "dirlist/dir_page.h"

@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 #include "zip/zip_page.h"
 #include "dirlist/entry_list.h"
 #include "dirlist/wildcard.h"

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 #include "fileops/fileops_state.h"
 #include "dirlist/entry_list.h"
 #include "dirlist/dir_page.h"

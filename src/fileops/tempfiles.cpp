@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 #include "fileops/fileops_state.h"
 #include "dirlist/entry_list.h"
 #include "dirlist/dir_page.h"

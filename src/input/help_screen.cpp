@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 #include "input/key_reference.h"
 
 namespace tembra {

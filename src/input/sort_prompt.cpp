@@ -3,6 +3,7 @@
 #include "input/sort_prompt.h"
 
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 #include "fileops/fileops_state.h"
 #include "config/config_state.h"
 #include "dirlist/entry_list.h"

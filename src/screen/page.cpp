@@ -1,6 +1,7 @@
 // The page frame: window caption, title line, message line, and the hand-over to the
 // renderer of the current mode.
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 #include "core/usage.h"
 #include "input/help_screen.h"
 #include "input/sort_prompt.h"

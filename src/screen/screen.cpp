@@ -1,5 +1,6 @@
 // Font checks, metrics, the initial window size, relayout and the colour roles.
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 #include "dirlist/entry_list.h"
 
 namespace tembra {

@@ -2,6 +2,7 @@
 #include "viewer/file_view.h"
 
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 #include "core/zdir_layout.h"
 #include "input/key_reference.h"
 

@@ -3,6 +3,7 @@
 // rotation) is read again from its start. A loop that sleeps a little and lets events
 // run; any key ends it.
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 #include "dirlist/dir_page.h"
 #include "viewer/file_view.h"
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 #include "viewer/file_view.h"
 
 namespace tembra {

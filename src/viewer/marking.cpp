@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 #include "viewer/file_view.h"
 
 namespace tembra {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 #include "dirlist/dir_page.h"
 #include "viewer/file_view.h"
 #include "input/help_screen.h"

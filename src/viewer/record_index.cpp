@@ -5,6 +5,7 @@
 #include <new>
 
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 #include "dirlist/dir_page.h"
 #include "viewer/file_view.h"
 #include "viewer/record_store.h"

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 #include "viewer/file_view.h"
 #include "viewer/record_store.h"
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 #include "viewer/file_view.h"
 
 namespace tembra {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/lister.h"
+#include "screen/message_catalogue.h"
 #include "config/config_state.h"
 #include "dirlist/dir_page.h"
 #include "dirlist/entry_list.h"
