@@ -17,6 +17,7 @@ namespace tembra {
 struct ConfigState;
 struct FileOpsState;
 enum class CopyOutcome;
+struct CopyResult;
 class DirPage;
 class EntryList;
 class FileView;
@@ -219,8 +220,8 @@ class Lister : public ListerState {
   // A name as it is on disk: every part in the letter case stored (where the host tells;
   // else the name as given).
   std::string NameOnDisk(const std::string& name);
-  // Copies a file (asks before replacing; "+" touches it); 0, the error, -1: not replaced (zCopyError).
-  int CopyAFile(const std::string& zFromFile, const std::string& zToFile);
+  // Copies a file (asks before replacing; "+" touches it): how it ended.
+  CopyResult CopyAFile(const std::string& zFromFile, const std::string& zToFile);
   // Copies with its progress shown after a second, Esc cancels; 0 or the error.
   int CopyWithProgress(const std::string& zFromFile, const std::string& zToFile);
   // Copies (or moves, "M") the cursor entry to a typed place; false when nothing was done.

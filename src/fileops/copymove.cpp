@@ -14,19 +14,17 @@
 
 namespace tembra {
 
-int Lister::CopyAFile(const std::string& zFromFile, const std::string& zToFile) {
+CopyResult Lister::CopyAFile(const std::string& zFromFile, const std::string& zToFile) {
   // The copy gets exactly the name asked for: a file whose name differs only in letter
   // case is neither replaced nor asked about.
   int dest = zToFile == "+" ? -1 : P.files.ExistsExactly(zToFile);
-  FileWork().zCopyError.clear();
   int err = 0;
   // A copy onto itself is refused (by the file system, with its reason) before any question.
   const bool ontoItself = zToFile != "+" && dest == 0 && P.files.SameFile(zFromFile, zToFile);
   if (zToFile != "+" && dest == 0 && !ontoItself) {
     if (MsgBox(MsgText(Msg::VX0045), "", MsgButtons::YesNo) !=
         kAnswerYes) {
-      FileWork().zCopyError = " *** FILE ALREADY EXISTS; NOT REPLACED *** ";
-      return -1;
+      return {-1, " *** FILE ALREADY EXISTS; NOT REPLACED *** "};
     }
   }
   if (zToFile == "+") {
@@ -36,12 +34,11 @@ int Lister::CopyAFile(const std::string& zFromFile, const std::string& zToFile) 
   } else {
     err = CopyWithProgress(zFromFile, zToFile);
   }
-  if (err != 0) {
-    FileWork().zCopyError = P.files.ErrorText(err);
-    VXERROR(MsgText(Msg::VX1003Backup, FileWork().zCopyError));
-    Beep();
-  }
-  return FileWork().zCopyError.empty() ? 0 : err;
+  if (err == 0) return {};
+  CopyResult failed{err, P.files.ErrorText(err)};
+  VXERROR(MsgText(Msg::VX1003Backup, failed.error));
+  Beep();
+  return failed;
 }
 
 // A copy that runs past a second shows its bytes and percent on the message line, and
@@ -128,7 +125,7 @@ CopyOutcome Lister::CopyOrMove(const std::string& ZMOVE) {
       return CopyOutcome::Failed;
     }
   }
-  if (CopyAFile(zCurDir + name, dest) != 0) return CopyOutcome::Failed;
+  if (!CopyAFile(zCurDir + name, dest).Done()) return CopyOutcome::Failed;
   Entries().zFindName = NameU(name);
   Entries().zFindExact = name;
   FileWork().zCopyDest = dest;
@@ -147,7 +144,6 @@ bool Lister::bMoveByRename(const std::string& from, const std::string& dest, boo
   const bool replace = !folder && P.files.ExistsExactly(dest) == 0;
   if (replace &&
       MsgBox(MsgText(Msg::VX0045), "", MsgButtons::YesNo) != kAnswerYes) {
-    FileWork().zCopyError = " *** FILE ALREADY EXISTS; NOT REPLACED *** ";
     return false;
   }
   if (int err = P.files.MoveByRename(from, dest, replace); err != 0) {
@@ -155,7 +151,6 @@ bool Lister::bMoveByRename(const std::string& from, const std::string& dest, boo
     Beep();
     return false;
   }
-  FileWork().zCopyError.clear();
   FileWork().zCopyDest = dest;
   Entries().zFindName = NameU(ZdNameStored(Entries().Record(Entries().iCurZDir)));
   return true;

@@ -12,9 +12,16 @@ namespace tembra {
 // How a copy or a move ended: failed, copied, or moved by a rename (nothing left to delete).
 enum class CopyOutcome { Failed, Copied, MovedByRename };
 
+// How a copy of one file ended: 0, the file system's error, or -1 when the user chose
+// not to replace the file there; with the failure's text (empty after a good copy).
+struct CopyResult {
+  int code = 0;
+  std::string error;
+  bool Done() const { return error.empty(); }
+};
+
 struct FileOpsState {
   // Copy, move, rename and delete
-  std::string zCopyError;          // text of the last copy failure; empty after a good copy
   std::string zCopyDest;           // destination of the last successful copy ("+" for a refresh)
   // A move within one file system renames (nothing copied, nothing in the Trash), and a
   // folder can be moved so; a copy of a folder is refused in plain words (MOVE RENAME).

@@ -149,10 +149,8 @@ bool Lister::bBackupCopy(const std::string& VXCChars) {
   }
   std::string name = ZdNameStored(src);
   std::string temp = ZCalcName(r, VXCChars);
-  int rc = CopyAFile(zCurDir + name, zCurDir + temp);
-  if (rc != 0 || !FileWork().zCopyError.empty()) {
-    VXERROR(MsgText(Msg::VX8010, FileWork().zCopyError));
-    FileWork().zCopyError.clear();
+  if (const CopyResult copy = CopyAFile(zCurDir + name, zCurDir + temp); !copy.Done()) {
+    VXERROR(MsgText(Msg::VX8010, copy.error));
     return false;
   }
   // Insert the copy into the name-ordered table (checked for a clash first, so the

@@ -138,8 +138,8 @@ std::string FileView::zUnTabUtf8(const std::string& buffer, int32_t position, in
 }
 
 void FileView::GetRecText(int32_t r, int64_t piece) {
-  GetZCurRec(r, piece);
-  zRecText = nCurRecLen >= 0 ? zUnTab(zSegment, nCurRecPos, nCurRecLen) : std::string();
+  const RecordSpan s = GetZCurRec(r, piece);
+  zRecText = s.Exists() ? zUnTab(zSegment, s.pos, s.len) : std::string();
   if (Utf8Text()) DecodeRecCells();
 }
 

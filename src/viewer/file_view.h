@@ -15,7 +15,22 @@
 namespace tembra {
 
 class Lister;
-struct AheadBuffers;  // memory of indexing ahead on a second thread
+struct AheadBuffers;
+
+// A record brought into the buffer: its bytes at 1-based pos, len of them (-1: no such
+// record), and for a piece of a long line the byte of the line the piece starts at.
+struct RecordSpan {
+  int32_t pos = 1;
+  int32_t len = -1;
+  int64_t pieceFrom = 0;
+  bool Exists() const { return len >= 0; }
+};
+
+// A hit of the search: its record and the 1-based byte column in the record.
+struct TextHit {
+  int32_t rec = 0;
+  int64_t col = 0;
+};  // memory of indexing ahead on a second thread
 
 class FileView final : public Page, public ViewerState, public HexSearchState {
  public:
@@ -46,15 +61,17 @@ class FileView final : public Page, public ViewerState, public HexSearchState {
   void GetLineSeg();                            // GetASeg with lines as grep counts them
   // A line longer than a segment into the buffer: all of it, or piece `piece` of a line
   // longer than nLongLineShown.
-  void GetLongRec(int64_t address, int64_t len, int64_t piece);
+  int64_t GetLongRec(int64_t address, int64_t len, int64_t piece);  // the piece's first byte in its line
   // The pieces a line as grep counts them is read in for display (1 for most lines).
   int64_t LinePieces(int32_t r);
   // Appends a record's address, length and flags to the index.
   void StoreRecordPointers(int64_t RecPointer, int32_t RecLen, int32_t RecFlags);
   // The address of record Recno (0 when not indexed); its length is left in AddrCache.
   int64_t FindRecAddr(int32_t Recno);
-  // Record Recno in the segment, indexing on to it: nCurRec, nCurRecPos, nCurRecLen (-1: none).
-  void GetZCurRec(int32_t Recno, int64_t piece = 0);
+  // Record Recno in the segment, indexing on to it: where its bytes (or those of the
+  // piece of a long line) are in the buffer. The fields nCurRec, nCurRecPos and
+  // nCurRecLen keep it too, for the procedures that read it later.
+  RecordSpan GetZCurRec(int32_t Recno, int64_t piece = 0);
   // True when record Recno exists (indexing on to it); a lone end-of-file mark does not count.
   bool bCheckForRec(int32_t Recno);
   // The record at position, length of buffer with its tabs expanded (bUnTab).
@@ -208,11 +225,14 @@ class FileView final : public Page, public ViewerState, public HexSearchState {
   int64_t HexPageSegment(int32_t lines);  // loads the page's bytes; returns its first offset
   void HexPageLines(int64_t pageStart, int32_t lines, int32_t extra);  // formats the body lines
   // bFindText
-  bool FindInWholeRecords(int32_t r, int32_t& hitRec, int64_t& hitCol);  // forward, many records a pass
+  // The search for zFindText from the top line (backward with bSearchBack, within the
+  // columns with bFindCols): the hit, or none.
+  std::optional<TextHit> FindHit();
+  std::optional<TextHit> FindInWholeRecords(int32_t r);  // forward, many records a pass
   // The search text in line `rec` (at `addr` in the file) beyond the part of it in the
-  // buffer (nCurRecLen bytes), read from the file; true with the hit's record and column.
-  bool FindInLineRest(int64_t addr, int32_t rec, double& lastPump, bool& pumping, int32_t& hitRec, int64_t& hitCol);
-  bool FindRecordByRecord(int32_t r, int32_t& hitRec, int64_t& hitCol);  // backward or in columns
+  // buffer (shown bytes), read from the file.
+  std::optional<TextHit> FindInLineRest(int64_t addr, int32_t rec, int64_t shown, double& lastPump, bool& pumping);
+  std::optional<TextHit> FindRecordByRecord(int32_t r);  // backward or in columns
 };
 
 }  // namespace tembra

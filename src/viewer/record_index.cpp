@@ -414,27 +414,27 @@ int64_t FileView::FindRecAddr(int32_t Recno) {
   return RecordIndex(*this).Find(Recno).addr;
 }
 
-void FileView::GetZCurRec(int32_t Recno, int64_t piece) {
+RecordSpan FileView::GetZCurRec(int32_t Recno, int64_t piece) {
+  const auto span = [this](int64_t pieceFrom = 0) { return RecordSpan{nCurRecPos, nCurRecLen, pieceFrom}; };
   nCurRec = Recno;
-  nCurPieceFrom = 0;
   W.nYieldCount = 1;
   while (nCurRec > nRecCount) {
     if (bAllIndexed || bIndexing || !ScanGoesOn()) {
       nCurRecLen = -1;
       W.nYieldCount = 0;
-      return;
+      return span();
     }
     GetASeg();
   }
   W.nYieldCount = 0;
   if (nCurRec < 1) {
     nCurRecLen = -1;
-    return;
+    return span();
   }
   int64_t address = FindRecAddr(nCurRec);
   if (AddrCache.len > nSegBytes || (bGrepLines && AddrCache.len > nLongLineShown)) {
-    GetLongRec(address, AddrCache.len, piece);
-    return;
+    const int64_t from = GetLongRec(address, AddrCache.len, piece);
+    return span(from);
   }
   nCurRecLen = static_cast<int32_t>(AddrCache.len);
   if (address + nCurRecLen - 1 > nSegStart + nSegEnd - 2) {
@@ -443,7 +443,7 @@ void FileView::GetZCurRec(int32_t Recno, int64_t piece) {
       // The file lost this record's bytes while it was viewed.
       nCurRecLen = 0;
       nCurRecPos = 1;
-      return;
+      return span();
     }
     GetFdbin(address);
   } else if (address < nSegStart) {
@@ -452,6 +452,7 @@ void FileView::GetZCurRec(int32_t Recno, int64_t piece) {
   nCurRecPos = static_cast<int32_t>(address - nSegStart + 1);
   // Only bytes that were read from the file are handed out.
   if (nCurRecPos + nCurRecLen - 1 > nSegEnd - 1) nCurRecLen = std::max(0, nSegEnd - nCurRecPos);
+  return span();
 }
 
 namespace {
@@ -475,7 +476,7 @@ int64_t FileView::LinePieces(int32_t r) {
 // A line longer than a segment (lines as grep counts them) is brought into the buffer,
 // which grows for it; one longer than nLongLineShown a piece of about that many bytes at
 // a time (piece 0: its start).
-void FileView::GetLongRec(int64_t address, int64_t len, int64_t piece) {
+int64_t FileView::GetLongRec(int64_t address, int64_t len, int64_t piece) {
   const int64_t size = bGrepLines ? nLongLineShown : kLongLineShown;
   piece = std::clamp<int64_t>(piece, 0, (len - 1) / size);
   const int64_t from = piece * size;
@@ -486,7 +487,7 @@ void FileView::GetLongRec(int64_t address, int64_t len, int64_t piece) {
     if (at > nFileSize) {
       nCurRecLen = 0;
       nCurRecPos = 1;
-      return;
+      return 0;
     }
     if (static_cast<int64_t>(zSegment.size()) < want) zSegment.resize(static_cast<size_t>(want), ' ');
     long got = hFdbin == kInvalidFile ? -1 : W.P.files.ReadAt(hFdbin, at, zSegment.data(), static_cast<long>(std::min(want, nFileSize - at + 1)));
@@ -502,9 +503,9 @@ void FileView::GetLongRec(int64_t address, int64_t len, int64_t piece) {
     if (piece > 0) begin = PieceLead(zSegment, pos, std::min(held, len - from));
     if (end < len - from) end += PieceLead(zSegment, pos + end, std::min(held, len - from) - end);
   }
-  nCurPieceFrom = from + begin;
   nCurRecPos = static_cast<int32_t>(pos + begin + 1);
   nCurRecLen = static_cast<int32_t>(std::clamp<int64_t>(std::min(end, held) - begin, 0, size + 3));
+  return from + begin;
 }
 
 bool FileView::bCheckForRec(int32_t Recno) {

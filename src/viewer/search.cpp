@@ -167,8 +167,8 @@ void FileView::PumpDuringSearch(double& lastPump, bool& pumping, int32_t rec, in
 }
 
 // Forward through whole records from record r; true with the hit's record and column.
-bool FileView::FindInWholeRecords(int32_t r, int32_t& hitRec, int64_t& hitCol) {
-  bool found = false;
+std::optional<TextHit> FileView::FindInWholeRecords(int32_t r) {
+  std::optional<TextHit> found;
   double lastPump = nSearchStart;
   int32_t sincePump = 0;
   bool pumping = true;
@@ -176,23 +176,23 @@ bool FileView::FindInWholeRecords(int32_t r, int32_t& hitRec, int64_t& hitCol) {
     // Forward through whole records: every indexed record that lies wholly in the
     // buffer is searched in one pass over the buffer, and a candidate counts only when
     // it lies within one record's text.
-    GetZCurRec(r);
-    if (nCurRecLen < 0) break;
+    const RecordSpan s = GetZCurRec(r);
+    if (!s.Exists()) break;
     const int64_t bufLast = nSegStart + nSegEnd - 2;  // address of the last valid byte
-    int64_t a = nSegStart + nCurRecPos - 1;            // address of record q
+    int64_t a = nSegStart + s.pos - 1;                 // address of record q
     int32_t q = r;
     // A line longer than the part of it shown is searched alone, the rest from the file.
-    const bool partShown = RecLen(r) > nCurRecLen;
+    const bool partShown = RecLen(r) > s.len;
     while (q < nRecCount && !partShown) {
       const int64_t next = a + RecSize(q);
       if (next + RecLen(q + 1) - 1 > bufLast) break;
       a = next;
       ++q;
     }
-    const int64_t lo = nCurRecPos - 1;                          // 0-based buffer positions
+    const int64_t lo = s.pos - 1;                               // 0-based buffer positions
     // One past the last text byte; never beyond the bytes the buffer really holds (the
     // current record is cut there when the file shrank while viewed).
-    int64_t hiEnd = q == r ? lo + nCurRecLen : (a - nSegStart) + RecLen(q);
+    int64_t hiEnd = q == r ? lo + s.len : (a - nSegStart) + RecLen(q);
     hiEnd = std::min<int64_t>({hiEnd, std::max(nSegEnd - 1, 0), static_cast<int64_t>(zSegment.size())});
     const unsigned char* t = reinterpret_cast<const unsigned char*>(zSegment.data());
     const unsigned char* pat = reinterpret_cast<const unsigned char*>(zFindText.data());
@@ -201,7 +201,7 @@ bool FileView::FindInWholeRecords(int32_t r, int32_t& hitRec, int64_t& hitCol) {
     const CaseBlindUtf8* utf8Fold = bFindNoCase && Utf8Text() ? &FoldUtf8(zFindText) : nullptr;
     int32_t cr = r;                     // the record under the candidate
     int64_t cpos = lo;
-    int64_t cLen = nCurRecLen, cSize = RecSize(cr);  // (a long line: its part shown)
+    int64_t cLen = s.len, cSize = RecSize(cr);  // (a long line: its part shown)
     int64_t from = lo;
     while (!found && hiEnd - m >= from) {
       const int64_t c = utf8Fold ? utf8Fold->Find(t, from, hiEnd - m) : FindInBytes(t, from, hiEnd - m, pat, m, fold);
@@ -211,15 +211,11 @@ bool FileView::FindInWholeRecords(int32_t r, int32_t& hitRec, int64_t& hitCol) {
         cLen = RecLen(++cr);
         cSize = cLen + RecEnds(cr);
       }
-      if (c + m <= cpos + cLen) {
-        found = true;
-        hitRec = cr;
-        hitCol = c - cpos + 1;
-      }
+      if (c + m <= cpos + cLen) found = TextHit{cr, c - cpos + 1};
       from = c + 1;
     }
     // A line longer than the part of it shown: the rest is searched in the file.
-    if (!found && q == r) found = FindInLineRest(nSegStart + lo, r, lastPump, pumping, hitRec, hitCol);
+    if (!found && q == r) found = FindInLineRest(nSegStart + lo, r, s.len, lastPump, pumping);
     if (found) break;
     sincePump += q - r + 1;
     if (sincePump >= 40000) {
@@ -232,11 +228,11 @@ bool FileView::FindInWholeRecords(int32_t r, int32_t& hitRec, int64_t& hitCol) {
   return found;
 }
 
-bool FileView::FindInLineRest(int64_t addr, int32_t rec, double& lastPump, bool& pumping, int32_t& hitRec,
-                            int64_t& hitCol) {
-  const int64_t shown = nCurRecLen, len = RecLen(rec);
+std::optional<TextHit> FileView::FindInLineRest(int64_t addr, int32_t rec, int64_t shown, double& lastPump,
+                                                bool& pumping) {
+  const int64_t len = RecLen(rec);
   const int64_t m = static_cast<int64_t>(zFindText.size());
-  if (len <= shown || m < 1 || hFdbin == kInvalidFile) return false;
+  if (len <= shown || m < 1 || hFdbin == kInvalidFile) return std::nullopt;
   const unsigned char* pat = reinterpret_cast<const unsigned char*>(zFindText.data());
   const uint16_t* fold = bFindNoCase ? nFoldByte.data() : nullptr;
   const CaseBlindUtf8* utf8Fold = bFindNoCase && Utf8Text() ? &FoldUtf8(zFindText) : nullptr;
@@ -248,23 +244,18 @@ bool FileView::FindInLineRest(int64_t addr, int32_t rec, double& lastPump, bool&
   for (int64_t off = std::max<int64_t>(0, shown - m + 1); off + m <= len; off += static_cast<int64_t>(buf.size()) - m + 1) {
     const long want = static_cast<long>(std::min<int64_t>(static_cast<int64_t>(buf.size()), len - off));
     const long got = W.P.files.ReadAt(hFdbin, addr + off, buf.data(), want);
-    if (got < m) return false;  // the file shrank
+    if (got < m) return std::nullopt;  // the file shrank
     const int64_t c = utf8Fold ? utf8Fold->Find(t, 0, got - m) : FindInBytes(t, 0, got - m, pat, m, fold);
-    if (c >= 0) {
-      hitRec = rec;
-      hitCol = off + c + 1;
-      return true;
-    }
+    if (c >= 0) return TextHit{rec, off + c + 1};
     PumpDuringSearch(lastPump, pumping, rec, addr + off);
-    if (!ScanGoesOn(rec, addr + off - 1)) return false;
+    if (!ScanGoesOn(rec, addr + off - 1)) return std::nullopt;
   }
-  return false;
+  return std::nullopt;
 }
 
 // Record by record from record r (backward, or within columns); true with the hit's
 // record and column.
-bool FileView::FindRecordByRecord(int32_t r, int32_t& hitRec, int64_t& hitCol) {
-  bool found = false;
+std::optional<TextHit> FileView::FindRecordByRecord(int32_t r) {
   const int32_t dir = W.View().bSearchBack ? -1 : 1;
   double lastPump = nSearchStart;
   int32_t sincePump = 0;
@@ -276,67 +267,64 @@ bool FileView::FindRecordByRecord(int32_t r, int32_t& hitRec, int64_t& hitCol) {
       PumpDuringSearch(lastPump, pumping, r, at);
       if (!ScanGoesOn(r, at - 1)) break;
     }
-    GetZCurRec(r);
-    if (nCurRecLen < 0) break;
-    if (nCurRecLen > 0) {
-      int32_t first = nCurRecPos;
-      int32_t last = nCurRecPos + nCurRecLen - 1;
+    const RecordSpan s = GetZCurRec(r);
+    if (!s.Exists()) break;
+    if (s.len > 0) {
+      int32_t first = s.pos;
+      int32_t last = s.pos + s.len - 1;
       bool look = true;
       if (bFindCols && Utf8Text()) {
         // Columns count characters: a sequence is one.
-        if (nFindColFrom > CharCount(nCurRecPos, nCurRecLen)) {
+        if (nFindColFrom > CharCount(s.pos, s.len)) {
           look = false;
         } else {
-          first = nCurRecPos + ByteColumn(nCurRecPos, nCurRecLen, nFindColFrom) - 1;
-          if (nFindColTo != 0) last = std::min(last, nCurRecPos + ByteColumn(nCurRecPos, nCurRecLen, nFindColTo + 1) - 2);
+          first = s.pos + ByteColumn(s.pos, s.len, nFindColFrom) - 1;
+          if (nFindColTo != 0) last = std::min(last, s.pos + ByteColumn(s.pos, s.len, nFindColTo + 1) - 2);
         }
       } else if (bFindCols) {
-        if (nFindColFrom > nCurRecLen) {
+        if (nFindColFrom > s.len) {
           look = false;
         } else {
-          first = nCurRecPos + nFindColFrom - 1;
-          if (nFindColTo != 0 && nFindColTo <= nCurRecLen) last = nCurRecPos + nFindColTo - 1;
+          first = s.pos + nFindColFrom - 1;
+          if (nFindColTo != 0 && nFindColTo <= s.len) last = s.pos + nFindColTo - 1;
         }
       }
       if (look) {
         int32_t pos = FastInStr(zSegment, zFindText, first, last, bFindNoCase);
-        if (pos > 0) {
-          hitRec = r;
-          hitCol = pos - nCurRecPos + 1;
-          found = true;
-          break;
-        }
-        if (!bFindCols && FindInLineRest(nSegStart + nCurRecPos - 1, r, lastPump, pumping, hitRec, hitCol)) {
-          found = true;
-          break;
+        if (pos > 0) return TextHit{r, pos - s.pos + 1};
+        if (!bFindCols) {
+          if (auto hit = FindInLineRest(nSegStart + s.pos - 1, r, s.len, lastPump, pumping)) return hit;
         }
       }
     }
     r += dir;
     if (r < 1) break;
   }
-  return found;
+  return std::nullopt;
+}
+
+std::optional<TextHit> FileView::FindHit() {
+  if (nFindLen <= 0 || zFindText.empty()) return std::nullopt;
+  if (!bCaseTableBuilt) InitCaseTable();
+  const int32_t r = W.View().bSearchBack ? std::max(1, nTopRec - 1) : std::max(1, nTopRec);
+  const bool wholeRecords = !W.View().bSearchBack && !bFindCols;
+  return wholeRecords ? FindInWholeRecords(r) : FindRecordByRecord(r);
 }
 
 bool FileView::bFindText() {
   // The search runs in the text view only.
   if (W.TDISPLAY & TD_HEX) return false;
   nSearchStart = W.P.clock.SecondsSinceMidnight();
-  bool found = false;
-  int32_t hitRec = 0;
-  int64_t hitCol = 0;
-  if (nFindLen > 0 && !zFindText.empty()) {
-    if (!bCaseTableBuilt) InitCaseTable();
-    int32_t r = W.View().bSearchBack ? std::max(1, nTopRec - 1) : std::max(1, nTopRec);
-    const bool wholeRecords = !W.View().bSearchBack && !bFindCols;
-    found = wholeRecords ? FindInWholeRecords(r, hitRec, hitCol) : FindRecordByRecord(r, hitRec, hitCol);
-  }
-  if (found) {
+  const std::optional<TextHit> hit = FindHit();
+  const bool found = hit.has_value();
+  if (hit) {
+    const int32_t hitRec = hit->rec;
+    int64_t hitCol = hit->col;
     // A line longer than nLongLineShown shows the piece that holds the hit.
     int64_t piece = bGrepLines ? (hitCol - 1) / nLongLineShown : 0;
-    GetZCurRec(hitRec, piece);
-    if (piece > 0 && hitCol - 1 < nCurPieceFrom) GetZCurRec(hitRec, --piece);
-    hitCol -= nCurPieceFrom;
+    RecordSpan s = GetZCurRec(hitRec, piece);
+    if (piece > 0 && hitCol - 1 < s.pieceFrom) s = GetZCurRec(hitRec, --piece);
+    hitCol -= s.pieceFrom;
     nHitRec = hitRec;
     nHitPiece = piece;
     nHitCol = static_cast<int32_t>(std::min<int64_t>(hitCol, INT32_MAX));

@@ -202,12 +202,12 @@ void FileView::ListModeAscii() {
     int32_t used = 0;
     int32_t lastDrawn = nTopRec;
     for (int32_t line = 1; line <= W.nPageLines; ++line) {
-      GetZCurRec(r);
-      if (nCurRecLen < 0) break;
+      const RecordSpan s = GetZCurRec(r);
+      if (!s.Exists()) break;
       if (LinePieces(r) > 1) {
         DrawLongRow(r, line, highlight);
       } else {
-        zRecText = zUnTab(zSegment, nCurRecPos, nCurRecLen);
+        zRecText = zUnTab(zSegment, s.pos, s.len);
         bool found = highlight && FastInStr(zRecText, zFindText, 1, 0, bFindNoCase) > 0;
         if (Utf8Text()) {
           DecodeRecCells();

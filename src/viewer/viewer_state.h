@@ -252,7 +252,6 @@ struct ViewerState {
   int32_t nTopRow = 0, nTopRowRec = 0;
   int32_t nNextRow = 0, nNextRowRec = 0;
   int64_t nTopPiece = 0, nNextRowPiece = 0;
-  int64_t nCurPieceFrom = 0;       // the byte of its line the piece GetZCurRec brought starts at
   // Unwrapped, the pieces of such a line lie one after the other: the column each starts
   // at (as far as measured), for the last line asked, with what its widths depend on.
   struct PieceColumns {

@@ -98,21 +98,22 @@ TEST_F(FileOps, CopyReplaceQuestionAndFailuresKeepTheDestination) {
   std::string a = Win(dir_ / "work/a.txt"), b = Win(dir_ / "work/b.txt");
   // No: both files unchanged.
   f.Answer("No");
-  EXPECT_EQ(L().CopyAFile(a, b), -1);
-  EXPECT_EQ(L().FileWork().zCopyError, " *** FILE ALREADY EXISTS; NOT REPLACED *** ");
+  const CopyResult refused = L().CopyAFile(a, b);
+  EXPECT_EQ(refused.code, -1);
+  EXPECT_EQ(refused.error, " *** FILE ALREADY EXISTS; NOT REPLACED *** ");
   EXPECT_EQ(ReadFile(dir_ / "work/b.txt"), "old");
   EXPECT_TRUE(Said("text=\"VX0045-BACKUP/COPY File already exists.  Do you want to replace?\" buttons=YesNo -> No"));
   // A read-only destination is refused with the platform's text.
   chmod((dir_ / "work/b.txt").c_str(), 0444);
   f.Answer("Yes");
-  EXPECT_NE(L().CopyAFile(a, b), 0);
+  EXPECT_NE(L().CopyAFile(a, b).code, 0);
   EXPECT_EQ(ReadFile(dir_ / "work/b.txt"), "old");
   EXPECT_TRUE(OnLine("VX1003 - BACKUP ERROR - Permission denied.")) << f.Message();
   chmod((dir_ / "work/b.txt").c_str(), 0644);
   // A write error (full disk) leaves the destination and no temporary file.
   setenv("TEMBRA_SIMULATE_WRITE_ERROR", "28", 1);
   f.Answer("Yes");
-  EXPECT_EQ(L().CopyAFile(a, b), 28);
+  EXPECT_EQ(L().CopyAFile(a, b).code, 28);
   EXPECT_EQ(ReadFile(dir_ / "work/b.txt"), "old");
   unsetenv("TEMBRA_SIMULATE_WRITE_ERROR");
   int entries = 0;
@@ -120,17 +121,18 @@ TEST_F(FileOps, CopyReplaceQuestionAndFailuresKeepTheDestination) {
   EXPECT_EQ(entries, 2);
   // Yes replaces.
   f.Answer("Yes");
-  EXPECT_EQ(L().CopyAFile(a, b), 0);
+  const CopyResult replaced = L().CopyAFile(a, b);
+  EXPECT_EQ(replaced.code, 0);
   EXPECT_EQ(ReadFile(dir_ / "work/b.txt"), "new");
-  EXPECT_EQ(L().FileWork().zCopyError, "");
+  EXPECT_EQ(replaced.error, "");
   // A pipe is refused at once instead of blocking the program.
   ASSERT_EQ(mkfifo((dir_ / "work/pipe").c_str(), 0644), 0);
-  EXPECT_NE(L().CopyAFile(Win(dir_ / "work/pipe"), Win(dir_ / "work/p2")), 0);
+  EXPECT_NE(L().CopyAFile(Win(dir_ / "work/pipe"), Win(dir_ / "work/p2")).code, 0);
   EXPECT_TRUE(OnLine("VX1003 - BACKUP ERROR - Only a regular file can be copied.")) << f.Message();
   EXPECT_FALSE(fs::exists(dir_ / "work/p2"));
   // A copy onto itself is refused.
   f.Answer("Yes");
-  EXPECT_NE(L().CopyAFile(a, a), 0);
+  EXPECT_NE(L().CopyAFile(a, a).code, 0);
   EXPECT_EQ(ReadFile(dir_ / "work/a.txt"), "new");
 }
 
@@ -177,7 +179,7 @@ TEST_F(FileOps, LongCopyShowsItsProgress) {
   Start("");
   setenv("TEMBRA_SIMULATE_SLOW_COPY", "400", 1);
   WriteFile(dir_ / "work/big4.bin", std::string(4 << 20, 'x'));
-  EXPECT_EQ(L().CopyAFile(Win(dir_ / "work/big4.bin"), Win(dir_ / "work/copy.bin")), 0);
+  EXPECT_EQ(L().CopyAFile(Win(dir_ / "work/big4.bin"), Win(dir_ / "work/copy.bin")).code, 0);
   EXPECT_TRUE(OnLine("Copying big4.bin: 4,194,304 of 4,194,304 bytes (100%)  Esc cancels")) << f.Message();
   EXPECT_EQ(fs::file_size(dir_ / "work/copy.bin"), 4u << 20);
 }
@@ -191,14 +193,14 @@ TEST_F(FileOps, CopyPlusRefreshesTheTimeStampAndWaits) {
   fs::last_write_time(dir_ / "work/a b.txt", fs::file_time_type::clock::now() - std::chrono::hours(48));
   auto before = fs::last_write_time(dir_ / "work/a b.txt");
   std::string a = Win(dir_ / "work/a b.txt");
-  EXPECT_EQ(L().CopyAFile(a, "+"), 0);
+  EXPECT_EQ(L().CopyAFile(a, "+").code, 0);
   EXPECT_FALSE(Said("RUN"));
   EXPECT_FALSE(fs::exists(dir_ / "work/copy.ran"));
   EXPECT_GT(fs::last_write_time(dir_ / "work/a b.txt"), before);
   EXPECT_FALSE(L().FileWork().bWaitForProgram);
   EXPECT_FALSE(Said("MSGBOX"));
   // A failure is reported.
-  EXPECT_NE(L().CopyAFile(Win(dir_ / "work/gone.txt"), "+"), 0);
+  EXPECT_NE(L().CopyAFile(Win(dir_ / "work/gone.txt"), "+").code, 0);
   EXPECT_TRUE(OnLine("VX1003 - BACKUP ERROR - No such file or directory.")) << f.Message();
 }
 

@@ -48,9 +48,9 @@ class ViewerTest : public ::testing::Test {
 
   // Text of record n as fetched by GetZCurRec.
   std::string Rec(int32_t n) {
-    L().View().GetZCurRec(n);
-    if (L().View().nCurRecLen < 0) return "<none>";
-    return L().View().zSegment.substr(static_cast<size_t>(L().View().nCurRecPos - 1), static_cast<size_t>(L().View().nCurRecLen));
+    const RecordSpan s = L().View().GetZCurRec(n);
+    if (!s.Exists()) return "<none>";
+    return L().View().zSegment.substr(static_cast<size_t>(s.pos - 1), static_cast<size_t>(s.len));
   }
   int32_t Flags(int32_t n) { return static_cast<int32_t>(EntryBitsAbove(L().View().RecLens[n])); }
   int32_t Len(int32_t n) { return static_cast<int32_t>(EntryLen(L().View().RecLens[n])); }
