@@ -110,23 +110,13 @@ bool FileView::StartViewing(const std::string& zOpenAs, bool stream) {
                    Format(static_cast<double>(nTrueFileSize), "#,###,###,###,##0"));
   }
   bGrepLines = piGrepLines.On(W.eProfile);
-  nScanFrom = 1;
-  nOpenLine = 1;
-  bCrBefore = false;
-  LongRecs.clear();
-  RecAddrHigh.clear();
+  RecordIndex(*this).Reset();
   PieceCols = {};
   nSegStart = 0;
   nSegEnd = 1;
   nSegScan = 0;
-  bAllIndexed = false;
-  nRecCount = 0;
-  nLastRecPointer = 0;
-  nNextCheckpoint = 1;
-  AddrCache.rec = -1;
   nTopRec = 1;
   nHexTop = 0;
-  nLongestRec = 1;
   nCurRec = 0;
   nCurRecLen = -1;
   nCurRecPos = 1;

@@ -517,6 +517,20 @@ int64_t RecordIndex::ExpectedBy(int64_t upTo) const {
   return n + static_cast<int64_t>(std::min(more * kExpectedShare, double{INT32_MAX}));
 }
 
+void RecordIndex::Reset() {
+  v_.nScanFrom = 1;
+  v_.nOpenLine = 1;
+  v_.bCrBefore = false;
+  v_.LongRecs.clear();
+  v_.RecAddrHigh.clear();
+  v_.bAllIndexed = false;
+  v_.nRecCount = 0;
+  v_.nLastRecPointer = 0;
+  v_.nNextCheckpoint = 1;
+  v_.AddrCache.rec = -1;
+  v_.nLongestRec = 1;
+}
+
 int64_t RecordIndex::ScanStart() const { return v_.bGrepLines ? v_.nScanFrom : NextStart(); }
 
 ScanCursor RecordIndex::LineCursor(int64_t pieceStart) const {

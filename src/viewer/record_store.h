@@ -77,6 +77,9 @@ class RecordIndex {
   // and the scan's place kept after it (nextPiece: the address after the piece).
   ScanCursor LineCursor(int64_t pieceStart) const;
   void KeepLineCursor(int64_t nextPiece, const ScanCursor& at);
+  // Empty, for a file opened anew: no records, no long lines, no lookup cached, the scan
+  // at the file's start.
+  void Reset();
 
  private:
   ViewerState& v_;
