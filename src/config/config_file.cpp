@@ -649,6 +649,7 @@ constexpr KeywordRule kKeywordRules[] = {
     {{Is("FILESIZE")}, 0, FileSizeKeyword},
     {{Is("LINES")}, 0, LinesKeyword},
     {{Is("PIPES")}, 0, ProfileItemOnOff<&Lister::piPipes>},
+    {{Is("ARGNOTES")}, 0, ProfileItemOnOff<&Lister::piArgNotes>},
     {{Starts("*"), Is("END")}, 0, Accepted},  // a comment, the end of the file
 };
 

@@ -19,8 +19,13 @@ namespace tembra {
 enum class MsgButtons { OK, OKCancel, YesNo };
 enum MsgAnswer : int { kAnswerOK = 1, kAnswerCancel = 2, kAnswerYes = 6, kAnswerNo = 7 };
 
-// How the process ended: normal end, fatal error, immediate stop, window closed.
-enum class ExitKind { Normal, Fatal, Immediate, Unload };
+// How the process ended: normal end, fatal error, immediate stop, window closed, a
+// command line it cannot use (status 2; a fatal error and a file not there: 1).
+enum class ExitKind { Normal, Fatal, Immediate, Unload, Usage };
+
+constexpr int ExitStatusOf(ExitKind kind) {
+  return kind == ExitKind::Usage ? 2 : kind == ExitKind::Fatal ? 1 : 0;
+}
 
 // A broken-down local or UTC time.
 struct DateTime {
