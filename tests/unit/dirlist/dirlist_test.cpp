@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "dirlist/sizes.h"
 #include "dirlist/wildcard.h"
 #include "file_time.h"
 #include "platform/memory/memory_files.h"
@@ -202,12 +203,31 @@ TEST_F(DirTest, CompactLayout) {
   EXPECT_EQ(L().zFormat1Old(3, 19), "X            99999 ");
   EXPECT_EQ(L().zFormat1Old(4, 19), "Y               98k");
   EXPECT_EQ(L().zFormat1Old(4, 26), "Y               98k 240305");
-  EXPECT_EQ(L().zFormat1Old(5, 39), "Z            9999,999  2024-03-05 14:07");
+  EXPECT_EQ(L().zFormat1Old(5, 39), "Z               9,766k 2024-03-05 14:07");
   EXPECT_EQ(L().zFormat1Old(6, 39), "W               9,766k 2024-03-05 14:07");
   EXPECT_EQ(L().zFormat1Old(7, 13), "AVERYVERYLON~");
   EXPECT_EQ(L().zFormat1Old(7, 12), "AVERYVERYLON");
   EXPECT_EQ(L().nLenName, 17);
   EXPECT_EQ(L().zCurType, "F");
+}
+
+// Each size at the edges of its form: grouped bytes while one comma groups them right,
+// then the next unit; ls -lh's rounding up and its steps.
+TEST(SizeColumn, EveryNumberFitsItsColumn) {
+  const std::pair<double, const char*> grouped[] = {
+      {999, "     999 "},           {1000, "   1,000 "},         {999999, " 999,999 "},
+      {1000000, "     977k"},       {9999999, "   9,766k"},       {10000000, "   9,766k"},
+      {1023999487, " 999,999k"},    {1023999488, "     977m"},     {9999999999, "   9,537m"},
+      {999999999999, " 953,674m"},  {2e12, "   1,863g"},
+  };
+  for (const auto& [s, want] : grouped) EXPECT_EQ(GroupedSize(s), want) << s;
+  const std::pair<uint64_t, const char*> human[] = {
+      {0, "0"},           {1023, "1023"},       {1024, "1.0K"},       {1025, "1.1K"},
+      {10137, "9.9K"},    {10138, "10K"},       {10240, "10K"},       {10241, "11K"},
+      {1048575, "1.0M"},  {1048577, "1.1M"},    {1108888000, "1.1G"}, {999999999999, "932G"},
+      {UINT64_MAX, "16E"},
+  };
+  for (const auto& [s, want] : human) EXPECT_EQ(HumanSize(s), want) << s;
 }
 
 TEST_F(DirTest, ZipMemberInCompactLayoutShowsNoAttributeLetters) {
@@ -240,9 +260,13 @@ TEST_F(DirTest, ColumnedLayout) {
   EXPECT_EQ(L().zFormat1New(1, 38), "12345  240305 1407  Report.markdown   ");
   EXPECT_EQ(L().zFormat1New(3, 31), "99999  240305 1407  x          ");
   EXPECT_EQ(L().zFormat1New(4, 26), "   98k 240305 y           ");
-  EXPECT_EQ(L().zFormat1New(5, 48), "9999,999  2024-03-05 14:07 A--- z               ");
+  EXPECT_EQ(L().zFormat1New(5, 48), "   9,766k 2024-03-05 14:07 A--- z               ");
   EXPECT_EQ(L().zFormat1New(6, 48), "   9,766k 2024-03-05 14:07 A--- w               ");
   EXPECT_EQ(L().zFormat1New(4, 19), "   98k y           ");
+  L().piHumanSizes.set = true;
+  EXPECT_EQ(L().zFormat1New(5, 48), "    9.6M  2024-03-05 14:07 A--- z               ");
+  EXPECT_EQ(L().zFormat1New(4, 19), "  98K  y           ");
+  L().piHumanSizes.set = false;
   EXPECT_EQ(L().zFormat1New(1, 18), "Report.markdown   ");
   EXPECT_EQ(L().zFormat1New(1, 10), "Report.ma~");
   // Time widths; the tenths mark comes from the first hundredths digit (56 -> ":").
