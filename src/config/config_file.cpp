@@ -653,6 +653,7 @@ constexpr KeywordRule kKeywordRules[] = {
     {{Is("PIPES")}, 0, ProfileItemOnOff<&Lister::piPipes>},
     {{Is("ARGNOTES")}, 0, ProfileItemOnOff<&Lister::piArgNotes>},
     {{Is("SIZES")}, 0, SizesKeyword},
+    {{Is("PERMISSIONS")}, 0, ProfileItemOnOff<&Lister::piPermissions>},
     {{Starts("*"), Is("END")}, 0, Accepted},  // a comment, the end of the file
 };
 

@@ -149,6 +149,11 @@ std::string HumanSize(uint64_t s) {
   return std::to_string(whole) + kUnits[e];
 }
 
+int32_t AttrCells(const Lister& l) {
+  if (l.nAttrWidth == 0) return 0;
+  return l.piPermissions.On(l.eProfile) && !l.bZipMode ? 10 : 4;
+}
+
 static std::string ShortSize(Lister& L, const std::string& rec, bool trailingBlank) {
   if (ZdChar(rec, kZdType) == 'D') return " <DIR>";
   double s = SizeOf(rec);
@@ -233,9 +238,17 @@ std::string Lister::zFormat1New(int32_t IndxD, int32_t nChars) {
       line.Put(22, TimeText(*this, rec, T));
       p = T == 9 ? 31 : 22 + T + 1;
     }
-    if (nAttrWidth != 0 && nAttrWidth + N + T + 23 <= W) {
-      line.Put(p, AttrText(rec, true));
-      p += 5;
+    if (const int32_t A = AttrCells(*this); A != 0 && A + N + T + 23 <= W) {
+      std::string mode, owner;
+      if (A == 4) line.Put(p, AttrText(rec, true));
+      else if (P.files.ModeAndOwner(zCurDir + ZdNameStored(rec), mode, owner)) line.Put(p, mode);
+      else line.Put(p, std::string(10, '?'));  // gone since the scan
+      p += A + 1;
+      // The owner, in 8 cells (a longer name cut with "~"), where the names keep their room.
+      if (A == 10 && W - p + 1 >= 9 + std::max(N, nLongestName)) {
+        line.Put(p, NameCells(owner) > 8 ? std::string(NameCut(owner, 7)) + "~" : owner);
+        p += 9;
+      }
     }
   } else if (N + 19 <= W) {
     line.Put(1, ShortSize(*this, rec, true));

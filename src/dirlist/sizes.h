@@ -1,11 +1,18 @@
-// The size column of the directory page: grouped bytes with a coarser unit where the
-// number would not fit, or sizes as ls -lh writes them.
+// The columns of the directory page that differ by profile: the size column (grouped
+// bytes with a coarser unit where the number would not fit, or sizes as ls -lh writes
+// them) and the width of the attribute column.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 namespace tembra {
+
+class Lister;
+
+// Cells of the long layout's attribute column: 4 ("A-HR", a member's ratio), 10 for
+// permissions ("drwxr-xr-x"); 0 when the column is off.
+int32_t AttrCells(const Lister& l);
 
 // 9 characters: 8 of the number and its unit letter (" ", "k", "m", "g", "t").
 std::string GroupedSize(double s);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # No size is shown wrong for lack of room (Linux profile): as ls -lh writes it, or with
 # SIZES GROUPED grouped bytes and a coarser unit where a second comma would be needed.
+# The long layout shows permissions and the owner (PERMISSIONS), else "A---".
 . "$(dirname "$0")/lib.sh"
 export TEST_PROFILE=linux XDG_CONFIG_HOME="$WORK/xdg"
 dir=$(make_dir sizes)
@@ -8,6 +9,7 @@ truncate -s 1301496 "$dir/a.bin"
 truncate -s 9118728 "$dir/b.bin"
 truncate -s 1108888000 "$dir/c.bin"
 truncate -s 999999 "$dir/d.bin"
+chmod 4750 "$dir/d.bin"
 check() {
   rm -f "$WORK/exit.txt"
   start_tembra "$dir" ""
@@ -15,13 +17,14 @@ check() {
   local name want
   for pair in "$@"; do
     name=${pair%%=*} want=${pair#*=}
-    screen | grep -qE "^ *$want +[0-9-]+ .* $name" || fail "$name: not $want: $(screen | grep "$name")"
+    screen | grep -qE -- "^ *$want.* $name" || fail "$name: not $want: $(screen | grep "$name")"
   done
   keys F10
   wait_exit >/dev/null
 }
-check "a.bin=1.3M" "b.bin=8.7M" "c.bin=1.1G" "d.bin=977K"
+me=$(id -un)
+check "a.bin=1.3M" "b.bin=8.7M" "c.bin=1.1G" "d.bin=977K  [0-9 :-]+ -rwsr-x--- ${me:0:7}"
 mkdir -p "$XDG_CONFIG_HOME/tembra"
-printf 'SIZES GROUPED\r\n' >"$XDG_CONFIG_HOME/tembra/VXCONFIG.TXT"
-check "a.bin=1,271k" "b.bin=8,905k" "c.bin=1,058m" "d.bin=999,999"
+printf 'SIZES GROUPED\r\nPERMISSIONS OFF\r\n' >"$XDG_CONFIG_HOME/tembra/VXCONFIG.TXT"
+check "a.bin=1,271k" "b.bin=8,905k" "c.bin=1,058m" "d.bin=999,999  [0-9 :-]+ A---"
 finish
