@@ -5,22 +5,16 @@
 . "$(dirname "$0")/lib.sh"
 export TEST_PROFILE=linux XDG_CONFIG_HOME="$WORK/xdg"
 dir=$(make_dir sizes)
-truncate -s 1301496 "$dir/a.bin"
-truncate -s 9118728 "$dir/b.bin"
-truncate -s 1108888000 "$dir/c.bin"
-truncate -s 999999 "$dir/d.bin"
+for f in a:1301496 b:9118728 c:1108888000 d:999999; do truncate -s "${f#*:}" "$dir/${f%:*}.bin"; done
 chmod 4750 "$dir/d.bin"
 check() {
-  rm -f "$WORK/exit.txt"
-  start_tembra "$dir" ""
-  wait_for "d.bin"
+  rm -f "$WORK/exit.txt" && start_tembra "$dir" "" && wait_for "d.bin"
   local name want
   for pair in "$@"; do
     name=${pair%%=*} want=${pair#*=}
     screen | grep -qE -- "^ *$want.* $name" || fail "$name: not $want: $(screen | grep "$name")"
   done
-  keys F10
-  wait_exit >/dev/null
+  keys F10 && wait_exit >/dev/null
 }
 me=$(id -un)
 check "a.bin=1.3M" "b.bin=8.7M" "c.bin=1.1G" "d.bin=977K  [0-9 :-]+ -rwsr-x--- ${me:0:7}"
