@@ -117,13 +117,15 @@ static std::string Grouped(double v) {
 
 // A size in 8 characters and a unit letter (blank for bytes, then k, m, g, t): the unit
 // the long layouts always took for it (bytes below 10^7, k below 10^10, else m), or a
-// coarser one where the number would need a second comma (1,301,496 bytes: 1,271k).
-std::string GroupedSize(double s) {
+// coarser one where the number reaches `limit`: 10^7 where the grouped form would lose its
+// first digit (Classic keeps "9999,999" otherwise), 10^6 where a second comma would be
+// needed (1,301,496 bytes: 1,271k).
+std::string GroupedSize(double s, double limit) {
   static constexpr char kUnits[] = " kmgt";
   static constexpr double kDivisors[] = {1, 1024, 1048576, 4294967296.0 / 4, 1099511627776.0};
   int unit = s < 1e7 ? 0 : s < 1e10 ? 1 : 2;
   double v = static_cast<double>(RoundHalfEven(s / kDivisors[unit]));
-  while (v >= 1e6 && unit < 4) v = static_cast<double>(RoundHalfEven(s / kDivisors[++unit]));
+  while (v >= limit && unit < 4) v = static_cast<double>(RoundHalfEven(s / kDivisors[++unit]));
   return (v < 1000 ? Eight(v) : Grouped(v)) + kUnits[unit];
 }
 
@@ -168,7 +170,7 @@ static std::string LongSize(Lister& L, const std::string& rec) {
   if (ZdChar(rec, kZdType) == 'D') return " <DIR>   ";
   const double s = SizeOf(rec);
   if (L.piHumanSizes.On(L.eProfile)) return RightIn(8, HumanSize(static_cast<uint64_t>(s))) + " ";
-  return GroupedSize(s);
+  return GroupedSize(s, L.eProfile == Profile::Classic ? 1e7 : 1e6);
 }
 
 static std::string ShortDate(const Lister& L, const std::string& rec) {

@@ -14,8 +14,9 @@ class Lister;
 // permissions ("drwxr-xr-x"); 0 when the column is off.
 int32_t AttrCells(const Lister& l);
 
-// 9 characters: 8 of the number and its unit letter (" ", "k", "m", "g", "t").
-std::string GroupedSize(double s);
+// 9 characters: 8 of the number and its unit letter (" ", "k", "m", "g", "t"); the
+// number steps to the next unit where it would reach `limit` (10^7 or 10^6).
+std::string GroupedSize(double s, double limit);
 // 1 to 5 characters: "0", "1023", "1.0K", "10K", "1.1G".
 std::string HumanSize(uint64_t s);
 

@@ -30,7 +30,7 @@ expect_screen_row 4 "A NAME T~TXT        0  2024-03-05 14:07 A--- A name that is
 expect_screen_row 5 "S100000       100,000  2024-03-05 14:07 A--- s100000" 3
 expect_screen_row 6 "S10000000       9,766k 2024-03-05 14:07 A--- s10000000" 3
 expect_screen_row 7 "S99999         99,999  2024-03-05 14:07 A--- s99999" 3
-expect_screen_row 8 "S9999999        9,766k 2024-03-05 14:07 A--- s9999999" 3
+expect_screen_row 8 "S9999999     9999,999  2024-03-05 14:07 A--- s9999999" 3
 
 # ---- 60 files: columns, wrap, Home/End/PgUp/PgDn
 C=$(make_dir cols)

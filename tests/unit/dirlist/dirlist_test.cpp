@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "dirlist/sizes.h"
 #include "dirlist/wildcard.h"
@@ -203,7 +204,7 @@ TEST_F(DirTest, CompactLayout) {
   EXPECT_EQ(L().zFormat1Old(3, 19), "X            99999 ");
   EXPECT_EQ(L().zFormat1Old(4, 19), "Y               98k");
   EXPECT_EQ(L().zFormat1Old(4, 26), "Y               98k 240305");
-  EXPECT_EQ(L().zFormat1Old(5, 39), "Z               9,766k 2024-03-05 14:07");
+  EXPECT_EQ(L().zFormat1Old(5, 39), "Z            9999,999  2024-03-05 14:07");
   EXPECT_EQ(L().zFormat1Old(6, 39), "W               9,766k 2024-03-05 14:07");
   EXPECT_EQ(L().zFormat1Old(7, 13), "AVERYVERYLON~");
   EXPECT_EQ(L().zFormat1Old(7, 12), "AVERYVERYLON");
@@ -211,16 +212,19 @@ TEST_F(DirTest, CompactLayout) {
   EXPECT_EQ(L().zCurType, "F");
 }
 
-// Each size at the edges of its form: grouped bytes while one comma groups them right,
-// then the next unit; ls -lh's rounding up and its steps.
+// Each size at the edges of its form: grouped bytes while the form holds them (one comma
+// in the Linux profile, four digits before it in Classic), then the next unit; ls -lh's
+// rounding up and its steps.
 TEST(SizeColumn, EveryNumberFitsItsColumn) {
-  const std::pair<double, const char*> grouped[] = {
-      {999, "     999 "},           {1000, "   1,000 "},         {999999, " 999,999 "},
-      {1000000, "     977k"},       {9999999, "   9,766k"},       {10000000, "   9,766k"},
-      {1023999487, " 999,999k"},    {1023999488, "     977m"},     {9999999999, "   9,537m"},
-      {999999999999, " 953,674m"},  {2e12, "   1,863g"},
+  const std::tuple<double, double, const char*> grouped[] = {
+      {999, 1e6, "     999 "},          {1000, 1e6, "   1,000 "},        {999999, 1e6, " 999,999 "},
+      {1000000, 1e6, "     977k"},      {9999999, 1e6, "   9,766k"},      {10000000, 1e6, "   9,766k"},
+      {1023999487, 1e6, " 999,999k"},   {1023999488, 1e6, "     977m"},   {9999999999, 1e6, "   9,537m"},
+      {999999999999, 1e6, " 953,674m"}, {2e12, 1e6, "   1,863g"},
+      {9999999, 1e7, "9999,999 "},      {10000000, 1e7, "   9,766k"},     {9999999999, 1e7, "9765,625k"},
+      {10485759475711, 1e7, "9999,999m"}, {10485759475712, 1e7, "   9,766g"},
   };
-  for (const auto& [s, want] : grouped) EXPECT_EQ(GroupedSize(s), want) << s;
+  for (const auto& [s, limit, want] : grouped) EXPECT_EQ(GroupedSize(s, limit), want) << s << " " << limit;
   const std::pair<uint64_t, const char*> human[] = {
       {0, "0"},           {1023, "1023"},       {1024, "1.0K"},       {1025, "1.1K"},
       {10137, "9.9K"},    {10138, "10K"},       {10240, "10K"},       {10241, "11K"},
@@ -260,7 +264,7 @@ TEST_F(DirTest, ColumnedLayout) {
   EXPECT_EQ(L().zFormat1New(1, 38), "12345  240305 1407  Report.markdown   ");
   EXPECT_EQ(L().zFormat1New(3, 31), "99999  240305 1407  x          ");
   EXPECT_EQ(L().zFormat1New(4, 26), "   98k 240305 y           ");
-  EXPECT_EQ(L().zFormat1New(5, 48), "   9,766k 2024-03-05 14:07 A--- z               ");
+  EXPECT_EQ(L().zFormat1New(5, 48), "9999,999  2024-03-05 14:07 A--- z               ");
   EXPECT_EQ(L().zFormat1New(6, 48), "   9,766k 2024-03-05 14:07 A--- w               ");
   EXPECT_EQ(L().zFormat1New(4, 19), "   98k y           ");
   L().piHumanSizes.set = true;
