@@ -587,6 +587,8 @@ KeywordOutcome FileSizeKeyword(Lister& l, const ConfigLine& c) { return SetItem(
 // Lines as grep counts them (LINES GREP) or records of at most MAXREC bytes ended by
 // CR, LF or CR LF (LINES RECORDS).
 KeywordOutcome LinesKeyword(Lister& l, const ConfigLine& c) { return SetItem(l.piGrepLines, c, "GREP", "RECORDS"); }
+// Sizes as ls -lh writes them (SIZES HUMAN) or grouped bytes (SIZES GROUPED).
+KeywordOutcome SizesKeyword(Lister& l, const ConfigLine& c) { return SetItem(l.piHumanSizes, c, "HUMAN", "GROUPED"); }
 
 // A Linux item set either way: the keyword and ON or OFF.
 template <auto Item>
@@ -649,6 +651,9 @@ constexpr KeywordRule kKeywordRules[] = {
     {{Is("FILESIZE")}, 0, FileSizeKeyword},
     {{Is("LINES")}, 0, LinesKeyword},
     {{Is("PIPES")}, 0, ProfileItemOnOff<&Lister::piPipes>},
+    {{Is("ARGNOTES")}, 0, ProfileItemOnOff<&Lister::piArgNotes>},
+    {{Is("SIZES")}, 0, SizesKeyword},
+    {{Is("PERMISSIONS")}, 0, ProfileItemOnOff<&Lister::piPermissions>},
     {{Starts("*"), Is("END")}, 0, Accepted},  // a comment, the end of the file
 };
 

@@ -48,6 +48,12 @@ struct DirState {
   int32_t nLongestName = 0;  // cells of the longest shown name (with its link mark)
   // Backspace on the directory page goes to the parent folder (BACKSPACE).
   ProfileItem piBackspaceUp;
+  // Sizes as ls -lh writes them: 0, 1023, 1.0K, 512K, 1.1G (SIZES HUMAN); else bytes
+  // grouped, then k, m, g (SIZES GROUPED).
+  ProfileItem piHumanSizes;
+  // The long layout's attribute column as ls -l's permissions, "drwxr-xr-x", and the
+  // owner where the line has room for it (PERMISSIONS); else "A-HR".
+  ProfileItem piPermissions;
   int32_t nDirColumnsSet = 4, nDirColumns = 1, nDirColWidth = 0;
   bool bCursorOnly = false;
   int32_t iLastOnPage = 0;

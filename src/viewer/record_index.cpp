@@ -55,7 +55,9 @@ void Lister::ListAFile(int32_t ListIndex) {
     stream = bStandardInput || (kind == FileSystem::kStream && piPipes.On(eProfile));
   }
   if (nFileSize <= 0 && !stream) {
-    VXERROR(MsgText(Msg::VX1002));
+    // A link whose target is not there says so (with where it points), not "length zero".
+    if (VTOC.nLinkKind == 2) VXERROR(MsgText(Msg::VX1065, Mid(exactName, InStrRev(exactName, "\\") + 1), P.files.LinkTarget(exactName)));
+    else VXERROR(MsgText(Msg::VX1002));
     SleepMs(400);
     Beep();
     return;

@@ -370,13 +370,14 @@ int FrontEnd::Run() {
       Pump(-1);
     }
   } catch (const ProgramEnded& e) {
-    status = e.kind == ExitKind::Fatal ? 1 : 0;
+    status = ExitStatusOf(e.kind);
   } catch (const std::exception& ex) {
     term_.Leave();
     std::cerr << "tembra: internal error: " << ex.what() << "\n";
     return 70;
   }
   term_.Leave();
+  if (!lister_->zExitNote.empty()) std::cerr << lister_->zExitNote;
   return status;
 }
 
