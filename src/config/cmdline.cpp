@@ -7,6 +7,7 @@
 #include "config/config_state.h"
 #include "dirlist/dir_page.h"
 #include "viewer/file_view.h"
+#include "core/usage.h"
 
 namespace tembra {
 
@@ -101,6 +102,10 @@ void Lister::SaveZINPFiles(const std::string& ZDH_NAME) {
     // A pipe, FIFO, device or /proc file tells no size and is read when viewed.
     const FileSystem::StreamKindOf stream = size == 0 ? P.files.StreamKind(full) : FileSystem::kNoStream;
     if (size == 0 && stream != FileSystem::kStandardInput && !(stream == FileSystem::kStream && View().piPipes.On(eProfile))) {
+      if (Config().piArgNotes.On(eProfile)) {
+        Config().zEmptyArgs.push_back(fileName);
+        continue;
+      }
       if (MsgBox(MsgText(Msg::VX1012, full), "", MsgButtons::OKCancel) == kAnswerCancel) {
         END_TEMBRA();
       }
@@ -126,13 +131,17 @@ static bool AnyFileMatches(FileSystem& files, const std::string& pattern) {
 
 namespace {
 
-// A word written as a host path ("/home/me/x") rather than a switch: it has a folder part
-// ("/tmp" alone stays a switch) and that folder exists. Empty when it is not one.
+// A word written as a host path rather than a switch: it names an existing file or folder
+// by its exact name ("/etc", "/tmp", "/"; "/." and "/.." stay the debug switch, "/Tmp" is
+// a search), or it has a folder part that exists ("/var/log/*.log"). Empty when it is not
+// one.
 std::string HostPathWord(Lister& l, const std::string& w) {
-  if (w.size() <= 2 || InStr(2, w, "/") == 0) return std::string();
   std::string win = l.P.files.WinPathOfHost(w);
   if (win.empty() || win == w) return std::string();
-  if (l.DoesFileExist(win) != -1 || l.DoesFileExist(Left(win, InStrRev(win, "\\"))) == 1) return win;
+  const bool dots = w.size() > 1 && w.find_first_not_of('.', 1) == std::string::npos;
+  if (!dots && l.P.files.Inspect(w).kind != EntryKind::kNone) return win;
+  if (w.size() <= 2 || InStr(2, w, "/") == 0) return std::string();
+  if (l.DoesFileExist(Left(win, InStrRev(win, "\\"))) == 1) return win;
   return std::string();
 }
 
@@ -353,8 +362,10 @@ std::vector<std::string> CaseTwinFiles(Lister& l, const std::string& name) {
 }
 
 // A file, pattern or directory named on the command line: files join the input-file
-// list (the last one is remembered for "/D"), a directory becomes the current one.
-void FileArgument(Lister& l, const std::string& fileWord, const std::string& U, std::string& lastFileArg) {
+// list (the last one is remembered for "/D"), a directory becomes the current one. The
+// kind of entry: 0 files, 1 a directory, -1 nothing.
+int FileArgument(Lister& l, const std::string& w, const std::string& fileWord, std::string& lastFileArg) {
+  const std::string U = UCase(w);
   l.Config().bFileArgSeen = true;
   std::string name = l.zGetCompleteName(fileWord);
   l.zCurFile = name;
@@ -390,16 +401,17 @@ void FileArgument(Lister& l, const std::string& fileWord, const std::string& U, 
   }
   if (kind == -1) {
     std::string shown = name.empty() ? fileWord : name;
-    if (l.MsgBox(MsgText(Msg::VX8006, shown), "", MsgButtons::OKCancel) == kAnswerCancel) {
+    if (l.Config().piArgNotes.On(l.eProfile)) l.Config().zMissingArgs.push_back(w);
+    else if (l.MsgBox(MsgText(Msg::VX8006, shown), "", MsgButtons::OKCancel) == kAnswerCancel) {
       l.EndProcess(ExitKind::Immediate);
     }
-    return;
+    return kind;
   }
   if (kind == 0) {
     if (twins.empty()) l.SaveZINPFiles(name);
     for (const std::string& twin : twins) l.SaveZINPFiles(twin);
     lastFileArg = name;
-    return;
+    return kind;
   }
   std::string folder = name;
   if (Right(folder, 1) != "\\") folder += "\\";
@@ -408,11 +420,34 @@ void FileArgument(Lister& l, const std::string& fileWord, const std::string& U, 
   if (const int err = l.P.files.FolderError(folder); err != 0) {
     if (l.zMessageLine.empty()) l.zMessageLine = MsgText(Msg::VX1040, l.NameOnDisk(folder), l.P.files.ErrorText(err));
     l.bShowParm = false;
-    return;
+    return kind;
   }
   l.zCurDir = folder;
   l.P.files.ChangeDirectory(l.zCurDir);
   if (Mid(l.zCurDir, 2, 1) == ":") l.zCurDrive = UCase(Left(l.zCurDir, 1));
+  return kind;
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+  std::string all;
+  for (const std::string& n : names) all += (all.empty() ? "" : ", ") + n;
+  return all;
+}
+
+// The command-line files not there and those passed over as empty, told without a box:
+// when nothing else was named to show, on standard error with exit status 1; else on the
+// first page's message line.
+void TellArgNotes(Lister& l, bool folderNamed) {
+  if (l.Config().zMissingArgs.empty() && l.Config().zEmptyArgs.empty()) return;
+  if (!l.Config().zMissingArgs.empty() && l.nInpFiles == 0 && !folderNamed) {
+    for (const std::string& n : l.Config().zMissingArgs) l.Config().zExitNote += "tembra: " + n + ": No such file or directory\n";
+    l.EndProcess(ExitKind::Fatal);
+  }
+  std::string note;
+  if (!l.Config().zMissingArgs.empty()) note = MsgText(Msg::VX1063, Joined(l.Config().zMissingArgs));
+  if (!l.Config().zEmptyArgs.empty()) note += (note.empty() ? "" : "  ") + MsgText(Msg::VX1064, Joined(l.Config().zEmptyArgs));
+  if (l.zMessageLine.empty()) l.zMessageLine = note;
+  l.bShowParm = false;
 }
 
 }  // namespace
@@ -429,6 +464,7 @@ void Lister::ZGETPARM() {
 
   bool dirWanted = false;
   bool filesOnly = false;  // after "--" every word names a file or directory
+  bool folderNamed = false;
   std::string lastFileArg;
 
   for (const std::string& w : words) {
@@ -439,12 +475,16 @@ void Lister::ZGETPARM() {
     }
     std::string fileWord;
     if (FileWord(*this, w, filesOnly, fileWord)) {
-      FileArgument(*this, fileWord, U, lastFileArg);
+      folderNamed = FileArgument(*this, w, fileWord, lastFileArg) == 1 || folderNamed;
       continue;
     }
     const std::string head = Left(U, 2);
     const SwitchRule* rule = std::find_if(std::begin(kSwitchRules), std::end(kSwitchRules),
                                           [&head](const SwitchRule& r) { return head == r.head; });
+    if (rule == std::end(kSwitchRules) && Config().piArgNotes.On(eProfile)) {
+      Config().zExitNote = "tembra: unknown switch: " + w + "\n" + UsageLine() + "Try 'tembra --help' for more.\n";
+      EndProcess(ExitKind::Usage);
+    }
     if (rule == std::end(kSwitchRules)) {
       MsgBox("Stop zGetParm " + U, "", MsgButtons::OK);
       EndProcess(ExitKind::Immediate);
@@ -461,6 +501,7 @@ void Lister::ZGETPARM() {
     ParseFileSpec(Mid(lastFileArg, slash + 1));
     nInpFiles = 0;
   }
+  TellArgNotes(*this, folderNamed || (dirWanted && !lastFileArg.empty()));
   if (!Config().bConfigDone) GetConfig();
 }
 

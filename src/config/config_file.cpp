@@ -593,6 +593,8 @@ KeywordOutcome FileSizeKeyword(Lister& l, const ConfigLine& c) { return SetItem(
 // Lines as grep counts them (LINES GREP) or records of at most MAXREC bytes ended by
 // CR, LF or CR LF (LINES RECORDS).
 KeywordOutcome LinesKeyword(Lister& l, const ConfigLine& c) { return SetItem(l.View().piGrepLines, c, "GREP", "RECORDS"); }
+// Sizes as ls -lh writes them (SIZES HUMAN) or grouped bytes (SIZES GROUPED).
+KeywordOutcome SizesKeyword(Lister& l, const ConfigLine& c) { return SetItem(l.Entries().piHumanSizes, c, "HUMAN", "GROUPED"); }
 
 // A Linux item set either way: the keyword and ON or OFF.
 // The record a keyword's field lives in: the window's own fields, or those of its part.
@@ -677,6 +679,9 @@ constexpr KeywordRule kKeywordRules[] = {
     {{Is("FILESIZE")}, 0, FileSizeKeyword},
     {{Is("LINES")}, 0, LinesKeyword},
     {{Is("PIPES")}, 0, ProfileItemOnOff<&FileView::piPipes>},
+    {{Is("ARGNOTES")}, 0, ProfileItemOnOff<&ConfigState::piArgNotes>},
+    {{Is("SIZES")}, 0, SizesKeyword},
+    {{Is("PERMISSIONS")}, 0, ProfileItemOnOff<&EntryList::piPermissions>},
     {{Starts("*"), Is("END")}, 0, Accepted},  // a comment, the end of the file
 };
 

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/core_state.h"
+
 namespace tembra {
 
 struct ConfigState {
@@ -35,6 +37,11 @@ struct ConfigState {
   // ---- command line
   std::vector<std::string> zInpFiles;  // input files (1-based, up to 1024)
   bool bFileArgSeen = false;
+  // A file named on the command line that is not there, or is empty: a note on standard
+  // error or the message line, never a box (Linux).
+  ProfileItem piArgNotes;
+  std::string zExitNote;  // said on standard error when the program ends (a usage error, ...)
+  std::vector<std::string> zMissingArgs, zEmptyArgs;  // named files not there or passed over
   bool bWinSizeSet = false;
   std::string zRelaunchParm;
 };

@@ -42,6 +42,12 @@ struct EntryListState {
   ProfileItem piFullNames;
   bool bShortFormatChosen = false;
   int32_t nLongestName = 0;  // cells of the longest shown name (with its link mark)
+  // Sizes as ls -lh writes them: 0, 1023, 1.0K, 512K, 1.1G (SIZES HUMAN); else bytes
+  // grouped, then k, m, g (SIZES GROUPED).
+  ProfileItem piHumanSizes;
+  // The long layout's attribute column as ls -l's permissions, "drwxr-xr-x", and the
+  // owner where the line has room for it (PERMISSIONS); else "A-HR".
+  ProfileItem piPermissions;
   int32_t nDirColumnsSet = 4, nDirColumns = 1, nDirColWidth = 0;
   bool bCursorOnly = false;
   int32_t iLastOnPage = 0;

@@ -4,6 +4,7 @@
 #include "core/lister.h"
 #include "dirlist/entry_list.h"
 #include "core/unicode.h"
+#include "dirlist/sizes.h"
 
 namespace tembra {
 
@@ -103,17 +104,63 @@ double SizeOf(const std::string& rec) {
 
 }  // namespace
 
+static std::string RightIn(size_t width, const std::string& text) {
+  return text.size() < width ? std::string(width - text.size(), ' ') + text : text;
+}
+
 // The number right-aligned in 8 ("#######0").
-static std::string Eight(Lister& L, double v) { return L.qbFl(v, "#######0"); }
+static std::string Eight(double v) { return RightIn(8, Format(v, "#######0")); }
 // Characters 2-5 of the eight, a comma, characters 6-8.
-static std::string Grouped(Lister& L, double v) {
-  std::string e = Eight(L, v);
+static std::string Grouped(double v) {
+  std::string e = Eight(v);
   return Mid(e, 2, 4) + "," + Mid(e, 6, 3);
+}
+
+// A size in 8 characters and a unit letter (blank for bytes, then k, m, g, t): the unit
+// the long layouts always took for it (bytes below 10^7, k below 10^10, else m), or a
+// coarser one where the number reaches `limit`: 10^7 where the grouped form would lose its
+// first digit (Classic keeps "9999,999" otherwise), 10^6 where a second comma would be
+// needed (1,301,496 bytes: 1,271k).
+std::string GroupedSize(double s, double limit) {
+  static constexpr char kUnits[] = " kmgt";
+  static constexpr double kDivisors[] = {1, 1024, 1048576, 4294967296.0 / 4, 1099511627776.0};
+  int unit = s < 1e7 ? 0 : s < 1e10 ? 1 : 2;
+  double v = static_cast<double>(RoundHalfEven(s / kDivisors[unit]));
+  while (v >= limit && unit < 4) v = static_cast<double>(RoundHalfEven(s / kDivisors[++unit]));
+  return (v < 1000 ? Eight(v) : Grouped(v)) + kUnits[unit];
+}
+
+// A size as ls -lh writes it: bytes below 1024, else in K, M, G, T, P, E (powers of 1024)
+// rounded up, with one decimal below 10 (1.1G, 10K, 512K; 1,048,575 bytes is 1.0M).
+std::string HumanSize(uint64_t s) {
+  if (s < 1024) return std::to_string(s);
+  static constexpr char kUnits[] = "KMGTPE";
+  int e = 0;
+  uint64_t d = 1024;
+  while (e < 5 && s / d >= 1024) {
+    d *= 1024;
+    ++e;
+  }
+  const uint64_t q = s / d, r = s % d;
+  if (q < 10) {
+    const uint64_t tenths = q * 10 + (r * 10 + d - 1) / d;
+    if (tenths < 100) return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + kUnits[e];
+    return std::string("10") + kUnits[e];
+  }
+  const uint64_t whole = q + (r > 0 ? 1 : 0);
+  if (whole >= 1024 && e < 5) return std::string("1.0") + kUnits[e + 1];
+  return std::to_string(whole) + kUnits[e];
+}
+
+int32_t AttrCells(const EntryList& e) {
+  if (e.nAttrWidth == 0) return 0;
+  return e.piPermissions.On(e.W.eProfile) && !e.W.bZipMode ? 10 : 4;
 }
 
 static std::string ShortSize(Lister& L, const std::string& rec, bool trailingBlank) {
   if (ZdChar(rec, kZdType) == 'D') return " <DIR>";
   double s = SizeOf(rec);
+  if (L.Entries().piHumanSizes.On(L.eProfile)) return RightIn(5, HumanSize(static_cast<uint64_t>(s))) + (trailingBlank ? " " : "");
   if (s < 100000) return L.vxFD(s, "####0") + (trailingBlank ? " " : "");
   if (s < 1e8) return L.qbFl(static_cast<double>(RoundHalfEven(s / 1024)), "####0") + "k";
   if (s < 1e11) return L.qbFl(static_cast<double>(RoundHalfEven(s / 1048576)), "####0") + "m";
@@ -122,10 +169,9 @@ static std::string ShortSize(Lister& L, const std::string& rec, bool trailingBla
 
 static std::string LongSize(Lister& L, const std::string& rec) {
   if (ZdChar(rec, kZdType) == 'D') return " <DIR>   ";
-  double s = SizeOf(rec);
-  if (s < 1e7) return s < 1000 ? Eight(L, s) + " " : Grouped(L, s) + " ";
-  if (s < 1e10) return Grouped(L, static_cast<double>(RoundHalfEven(s / 1024))) + "k";
-  return Grouped(L, static_cast<double>(RoundHalfEven(s / 1048576))) + "m";
+  const double s = SizeOf(rec);
+  if (L.Entries().piHumanSizes.On(L.eProfile)) return RightIn(8, HumanSize(static_cast<uint64_t>(s))) + " ";
+  return GroupedSize(s, L.eProfile == Profile::Classic ? 1e7 : 1e6);
 }
 
 static std::string ShortDate(const Lister& L, const std::string& rec) {
@@ -196,9 +242,17 @@ std::string EntryList::zFormat1New(int32_t IndxD, int32_t nChars) {
       line.Put(22, TimeText(win, rec, T));
       p = T == 9 ? 31 : 22 + T + 1;
     }
-    if (nAttrWidth != 0 && nAttrWidth + N + T + 23 <= W) {
-      line.Put(p, AttrText(rec, true));
-      p += 5;
+    if (const int32_t A = AttrCells(*this); A != 0 && A + N + T + 23 <= W) {
+      std::string mode, owner;
+      if (A == 4) line.Put(p, AttrText(rec, true));
+      else if (win.P.files.ModeAndOwner(win.zCurDir + ZdNameStored(rec), mode, owner)) line.Put(p, mode);
+      else line.Put(p, std::string(10, '?'));  // gone since the scan
+      p += A + 1;
+      // The owner, in 8 cells (a longer name cut with "~"), where the names keep their room.
+      if (A == 10 && W - p + 1 >= 9 + std::max(N, nLongestName)) {
+        line.Put(p, win.NameCells(owner) > 8 ? std::string(win.NameCut(owner, 7)) + "~" : owner);
+        p += 9;
+      }
     }
   } else if (N + 19 <= W) {
     line.Put(1, ShortSize(win, rec, true));
@@ -301,16 +355,7 @@ std::string EntryList::zFormat1Old(int32_t SDZFI, int32_t nChars) {
 
   // 3. Size
   if (type == 'F' && W >= 14) {
-    if (W < 39) {
-      line.Put(14, ShortSize(win, rec, false));
-    } else {
-      double s = SizeOf(rec);
-      std::string t;
-      if (s < 1e7) t = s < 1000 ? Eight(win, s) : Grouped(win, s);
-      else if (s < 1e10) t = Grouped(win, static_cast<double>(RoundHalfEven(s / 1024))) + "k";
-      else t = Grouped(win, static_cast<double>(RoundHalfEven(s / 1048576))) + "m";
-      line.Put(14, t);
-    }
+    line.Put(14, W < 39 ? ShortSize(win, rec, false) : LongSize(win, rec));
   }
   // 4. Date and time
   if (W > 25) {

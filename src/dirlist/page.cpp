@@ -3,6 +3,7 @@
 #include "core/lister.h"
 #include "screen/message_catalogue.h"
 #include "dirlist/entry_list.h"
+#include "dirlist/sizes.h"
 #include "dirlist/entry_table.h"
 
 namespace tembra {
@@ -39,7 +40,7 @@ int32_t EntryList::DirPageGeometry() {
     // column holds the longest shown name; one column when even that one does not fit.
     int32_t nameCol = 22;
     if (nTimeWidth > 0) nameCol = nTimeWidth == 9 ? 31 : 22 + nTimeWidth + 1;
-    if (nAttrWidth != 0) nameCol += 5;
+    if (nAttrWidth != 0) nameCol += AttrCells(*this) + 1;
     const int32_t need = nameCol - 1 + std::max(nNameWidth, nLongestName);
     int32_t columns = std::max(1, (W.nColumns + 1) / (need + 1));
     if (nDirColumnsSet != 0) columns = std::min(columns, nDirColumnsSet);

@@ -19,8 +19,13 @@ namespace tembra {
 enum class MsgButtons { OK, OKCancel, YesNo };
 enum MsgAnswer : int { kAnswerOK = 1, kAnswerCancel = 2, kAnswerYes = 6, kAnswerNo = 7 };
 
-// How the process ended: normal end, fatal error, immediate stop, window closed.
-enum class ExitKind { Normal, Fatal, Immediate, Unload };
+// How the process ended: normal end, fatal error, immediate stop, window closed, a
+// command line it cannot use (status 2; a fatal error and a file not there: 1).
+enum class ExitKind { Normal, Fatal, Immediate, Unload, Usage };
+
+constexpr int ExitStatusOf(ExitKind kind) {
+  return kind == ExitKind::Usage ? 2 : kind == ExitKind::Fatal ? 1 : 0;
+}
 
 // A broken-down local or UTC time.
 struct DateTime {
@@ -389,6 +394,9 @@ class FileSystem {
   virtual bool KeepsCaseTwins() { return false; }
   // Where the symbolic link at a path points, as stored in the link; "" for none.
   virtual std::string LinkTarget(const std::string&) { return std::string(); }
+  // The entry's mode as ls -l writes it ("drwxr-xr-x") and its owner's name (a link
+  // itself, not followed); false where the host has no such thing or the entry is gone.
+  virtual bool ModeAndOwner(const std::string&, std::string&, std::string&) { return false; }
   // Why a folder cannot be read (an error number for ErrorText); 0 when it can.
   virtual int FolderError(const std::string&) { return 0; }
   // The host's form of a Windows path ("/home/me"); the path itself where there is none.

@@ -57,7 +57,9 @@ void FileView::ListAFile(int32_t ListIndex) {
     stream = bStandardInput || (kind == FileSystem::kStream && piPipes.On(W.eProfile));
   }
   if (nFileSize <= 0 && !stream) {
-    W.VXERROR(MsgText(Msg::VX1002));
+    // A link whose target is not there says so (with where it points), not "length zero".
+    if (W.VTOC.nLinkKind == 2) W.VXERROR(MsgText(Msg::VX1065, Mid(exactName, InStrRev(exactName, "\\") + 1), W.P.files.LinkTarget(exactName)));
+    else W.VXERROR(MsgText(Msg::VX1002));
     W.SleepMs(400);
     W.Beep();
     return;

@@ -14,9 +14,11 @@ ln -s loop "$D/loop"
 touch -h -d '2024-01-02 03:04:05' "$D"/* "$D"/sub
 DW="C:${D//\//\\}"
 
-# Full names: the longest (34 characters) needs entry columns 66 wide. 133 columns hold
-# two of them, 132 only one (6 entries a page: the last three are then on the next).
-run_headless --profile linux --cwd "$D" --size 133x8 <<<'screen'
+# Full names: the longest (34 characters) needs entry columns 66 wide with the attribute
+# letters. 133 columns hold two of them, 132 only one (6 entries a page: the last three
+# are then on the next).
+mkdir -p "$WORK/cfg" && printf 'PERMISSIONS OFF\n' >"$WORK/cfg/VXCONFIG.TXT"
+run_headless --profile linux --cwd "$D" --size 133x8 --cmdline "/C$WORK/cfg/" <<<'screen'
 expect_screen_row 2 "<<PARENT DIR"
 # Links: a mark after the name, the target when it fits; a dangling link and a loop "!".
 case "$(screen_row 2 | cut -c68-)" in "       6  2024-01-02 03:04 A--- link-to-alpha@ -> alpha.txt "*) ;;

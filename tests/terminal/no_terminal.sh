@@ -10,8 +10,10 @@ grep -q "must be a terminal" "$WORK/err.txt" || fail "no reason given: $(cat "$W
 [ -z "$(ls -A "$dir")" ] || fail "files appeared: $(ls -A "$dir")"
 # A command line it cannot use (an unknown option, an unknown switch) is refused before
 # the terminal is looked at: the reason and the usage on standard error, status 2. A
-# word that names an existing file or folder is no option.
-for bad in --bogus /Zz; do
+# "-" word is an option even where a file has its name; a "/" word that names an
+# existing file or folder is no switch.
+touch "$dir/-x"
+for bad in --bogus /Zz -x; do
   (cd "$dir" && "$TEMBRA_BIN" "$bad" </dev/null >"$WORK/out.txt" 2>"$WORK/err.txt")
   status=$?
   [ "$status" = 2 ] || fail "$bad: exit status $status"
@@ -19,7 +21,6 @@ for bad in --bogus /Zz; do
   grep -q "^Usage: tembra" "$WORK/err.txt" || fail "$bad: no usage line"
   [ -s "$WORK/out.txt" ] && fail "$bad: wrote to standard output"
 done
-touch "$dir/-x"
-(cd "$dir" && "$TEMBRA_BIN" -x /Q-S "$dir/-x" -- -y </dev/null >/dev/null 2>"$WORK/err.txt")
-grep -q "must be a terminal" "$WORK/err.txt" || fail "a file named -x or /Q-S taken as unknown: $(cat "$WORK/err.txt")"
+(cd "$dir" && "$TEMBRA_BIN" /Q-S "$dir/-x" /tmp / -- -y </dev/null >/dev/null 2>"$WORK/err.txt")
+grep -q "must be a terminal" "$WORK/err.txt" || fail "a path or /Q-S taken as unknown: $(cat "$WORK/err.txt")"
 finish

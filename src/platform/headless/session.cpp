@@ -9,12 +9,14 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <iostream>
 #include <ctime>
 #include <sstream>
 #include <thread>
 #include <utility>
 
 #include "core/text.h"
+#include "config/config_state.h"
 #include "platform/headless/transcript.h"
 
 #ifdef _WIN32
@@ -55,7 +57,7 @@ const char* const kHeadlessUsage =
     "click COL ROW [right], dblclick COL ROW, resize COLS ROWS, focus on|off,\n"
     "answer OK|Cancel|Yes|No, input TEXT, input-cancel, wait MS, screen, attrs, close.\n"
     "Transcript lines: CAPTION, MSGBOX, INPUT, BEEP, RUN, CLIPBOARD, SCREEN..END,\n"
-    "ATTRS..END, EXIT normal|fatal|immediate|unload.\n";
+    "ATTRS..END, EXIT normal|fatal|immediate|unload|usage.\n";
 
 std::string ParseOptions(int argc, char** argv, Options& o, std::string& scriptPath) {
   for (int i = 1; i < argc; ++i) {
@@ -575,8 +577,9 @@ void Session::DeliverWaitingEvent(bool held) {
 
 void Session::Finish() {
   grid_.WriteScreen(out_);
+  std::cerr << lister_->Config().zExitNote;
   if (ended_) {
-    static const char* names[] = {"normal", "fatal", "immediate", "unload"};
+    static const char* names[] = {"normal", "fatal", "immediate", "unload", "usage"};
     out_ << "EXIT " << names[static_cast<int>(*ended_)] << "\n";
   }
   out_.flush();

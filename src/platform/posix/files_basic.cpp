@@ -2,6 +2,7 @@
 // the program's own (configuration, markers, listing, log and dump files): only regular
 // files are read, up to a size bound, and no symbolic link is followed for a write.
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,6 +32,34 @@ int ExistsAt(const DriveMap& drives, const std::string& path, bool exactLast) {
 
 int PosixFileSystem::Exists(const std::string& path) { return ExistsAt(drives_, path, false); }
 int PosixFileSystem::ExistsExactly(const std::string& path) { return ExistsAt(drives_, path, true); }
+
+bool PosixFileSystem::ModeAndOwner(const std::string& path, std::string& mode, std::string& owner) {
+  const std::string host = drives_.HostPath(path, true);
+  struct stat st;
+  if (host.empty() || ::lstat(host.c_str(), &st) != 0) return false;
+  const mode_t m = st.st_mode;
+  mode = S_ISDIR(m) ? "d" : S_ISLNK(m) ? "l" : S_ISFIFO(m) ? "p" : S_ISCHR(m) ? "c" : S_ISBLK(m) ? "b" : S_ISSOCK(m) ? "s" : "-";
+  // Each of user, group and others: r, w, then x or its special bit (s/S, s/S, t/T).
+  const mode_t special[] = {S_ISUID, S_ISGID, S_ISVTX};
+  const char mark[] = {'s', 's', 't'};
+  for (int who = 0; who < 3; ++who) {
+    const int shift = 6 - 3 * who;
+    mode += (m >> shift) & 4 ? 'r' : '-';
+    mode += (m >> shift) & 2 ? 'w' : '-';
+    const bool x = (m >> shift) & 1, bit = m & special[who];
+    mode += bit ? (x ? mark[who] : static_cast<char>(mark[who] - 'a' + 'A')) : (x ? 'x' : '-');
+  }
+  auto known = owners_.find(st.st_uid);
+  if (known == owners_.end()) {
+    std::string name = std::to_string(st.st_uid);
+    std::vector<char> buf(16384);
+    struct passwd pw, *found = nullptr;
+    if (::getpwuid_r(st.st_uid, &pw, buf.data(), buf.size(), &found) == 0 && found) name = ShownText(found->pw_name);
+    known = owners_.emplace(st.st_uid, name).first;
+  }
+  owner = known->second;
+  return true;
+}
 
 std::string PosixFileSystem::LinkTarget(const std::string& path) {
   std::string host = drives_.HostPath(path, true);

@@ -76,6 +76,7 @@ class PosixFileSystem : public FileSystem {
   bool KeepsCaseTwins() override { return true; }
   std::string WinPathOfHost(const std::string& hostPath) override;
   std::string LinkTarget(const std::string& path) override;
+  bool ModeAndOwner(const std::string& path, std::string& mode, std::string& owner) override;
   bool SameFile(const std::string& a, const std::string& b) override;
   int FolderError(const std::string& path) override;
   std::string HostPathOfWin(const std::string& winPath) override { return drives_.HostPath(winPath); }
@@ -114,6 +115,7 @@ class PosixFileSystem : public FileSystem {
   FindHandle nextFind_ = 1;
   int lastError_ = 0;
   std::vector<TrashItem> trashed_;  // what went to the Trash since TakeTrashed
+  std::map<unsigned, std::string> owners_;  // user names by id, as they were looked up
   // The local offset of the last second converted: the entries of a folder mostly share
   // their seconds, and one localtime_r per second is enough.
   int64_t offsetSecond_ = INT64_MIN;

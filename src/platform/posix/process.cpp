@@ -432,6 +432,6 @@ void PosixProcesses::CharUpperBuffW(std::u16string& text) {
 
 void PosixProcesses::CharUpperBuffA(std::string& text) { text = UCase(text); }
 
-void PosixProcesses::EndProcess(ExitKind kind) { std::exit(kind == ExitKind::Fatal ? 1 : 0); }
+void PosixProcesses::EndProcess(ExitKind kind) { std::exit(ExitStatusOf(kind)); }
 
 }  // namespace tembra::posix

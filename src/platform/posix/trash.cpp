@@ -245,6 +245,12 @@ int MakeParents(const std::string& dir) {
   if (int e = MakeParents(DirOf(dir)); e != 0) return e;
   return ::mkdir(dir.c_str(), 0777) == 0 || errno == EEXIST ? 0 : errno;
 }
+
+// An entry leaves only a folder the user may write: else that error ("Permission
+// denied") comes before the Trash is looked for or asked about.
+int FolderWriteError(const std::string& host) {
+  return ::access(DirOf(host).c_str(), W_OK | X_OK) == 0 ? 0 : errno;
+}
 }  // namespace
 
 int PosixFileSystem::RecycleFile(const std::string& path, bool confirm) {
@@ -252,6 +258,7 @@ int PosixFileSystem::RecycleFile(const std::string& path, bool confirm) {
   if (host.empty()) return NoHostPath(path);
   struct stat st;
   if (::lstat(host.c_str(), &st) != 0) return errno;
+  if (const int err = FolderWriteError(host); err != 0) return err;
   if (confirm && confirmDialogs) {
     std::string shown = ShownName(BaseOf(host));
     const char* what = S_ISDIR(st.st_mode) ? "folder" : "file";
@@ -265,6 +272,7 @@ int PosixFileSystem::RecycleFile(const std::string& path, bool confirm) {
 int PosixFileSystem::RecycleEntry(const std::string& host) {
   struct stat st;
   if (::lstat(host.c_str(), &st) != 0) return errno;
+  if (const int err = FolderWriteError(host); err != 0) return err;
   std::string infoPath;
   std::string trash = TrashFor(host, st.st_dev, infoPath);
   if (trash.empty()) return kErrNoTrash;

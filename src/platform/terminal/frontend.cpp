@@ -5,6 +5,7 @@
 #include <exception>
 #include <iostream>
 
+#include "config/config_state.h"
 #include "core/text.h"
 #include "core/unicode.h"
 
@@ -370,13 +371,14 @@ int FrontEnd::Run() {
       Pump(-1);
     }
   } catch (const ProgramEnded& e) {
-    status = e.kind == ExitKind::Fatal ? 1 : 0;
+    status = ExitStatusOf(e.kind);
   } catch (const std::exception& ex) {
     term_.Leave();
     std::cerr << "tembra: internal error: " << ex.what() << "\n";
     return 70;
   }
   term_.Leave();
+  if (!lister_->Config().zExitNote.empty()) std::cerr << lister_->Config().zExitNote;
   return status;
 }
 

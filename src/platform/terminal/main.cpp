@@ -23,15 +23,16 @@
 namespace {
 
 // What is wrong with a command line the program cannot use, or "": an option word ("-x",
-// "--bogus") that names nothing, or a word starting with "/" that is neither a host path
-// (it or its folder exists) nor a switch. After "--" every word names a file.
+// "--bogus"; a file of that name is given after "--" or as "./-x"), or a word starting
+// with "/" that is neither a host path (it or its folder exists) nor a switch. After "--"
+// every word names a file.
 std::string CommandLineProblem(int argc, char** argv) {
   struct stat st;
   auto exists = [&st](const std::string& p) { return !p.empty() && ::lstat(p.c_str(), &st) == 0; };
   for (int i = 1; i < argc; ++i) {
     const std::string w = argv[i];
     if (w == "--") break;
-    if (w.size() > 1 && w[0] == '-' && !exists(w)) return "unknown option: " + w;
+    if (w.size() > 1 && w[0] == '-') return "unknown option: " + w;
     if (w.size() > 1 && w[0] == '/' && !exists(w)) {
       const size_t slash = w.find_last_of('/');
       if (slash > 0 && exists(w.substr(0, slash))) continue;

@@ -151,7 +151,7 @@ void Win32Processes::CharUpperBuffA(std::string& text) {
 }
 
 void Win32Processes::EndProcess(ExitKind kind) {
-  ::ExitProcess(kind == ExitKind::Fatal ? 1u : 0u);
+  ::ExitProcess(static_cast<UINT>(ExitStatusOf(kind)));
 }
 
 }  // namespace tembra::win32

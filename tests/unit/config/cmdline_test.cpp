@@ -82,6 +82,31 @@ TEST_F(ConfigTest, SearchSwitchesAndUnknownSwitch) {
   EXPECT_TRUE(Said("text=\"Stop zGetParm /X\""));
 }
 
+// With ARGNOTES (Linux) the command line never gives a box: an unknown switch is a usage
+// error; a missing file ends the program only when nothing else was named.
+TEST_F(ConfigTest, ArgNotesInPlaceOfBoxes) {
+  Write("cwd/notes.txt", "n");
+  Write("cwd/empty.log", "");
+  const std::tuple<const char*, ExitKind, const char*> cases[] = {
+      {"/Xy", ExitKind::Usage, "tembra: unknown switch: /Xy\nUsage: tembra"},
+      {"nothing empty.log", ExitKind::Fatal, "tembra: nothing: No such file or directory\n"},
+      {"nothing .", ExitKind::Normal, "VX1063 - No such file: nothing"},
+      {"notes x empty.log", ExitKind::Normal, "VX1063 - No such file: x  VX1064 - Passed over, of zero length: empty.log"}};
+  for (const auto& [line, want, note] : cases) {
+    Lister& l = Make(std::string("/C ") + line);
+    l.Config().piArgNotes.set = true;
+    ExitKind end = ExitKind::Normal;
+    try {
+      l.ZGETPARM();
+    } catch (const headless::ProcessEnded& e) {
+      end = e.kind;
+    }
+    EXPECT_EQ(end, want) << line;
+    EXPECT_EQ((end == ExitKind::Normal ? l.zMessageLine : l.Config().zExitNote).rfind(note, 0), 0u) << line;
+  }
+  EXPECT_FALSE(Said("MSGBOX"));
+}
+
 TEST_F(ConfigTest, FileArguments) {
   Write("cwd/notes.txt", "n");
   Write("cwd/data.csv", "d");
@@ -187,6 +212,15 @@ TEST_F(ConfigTest, SlashWordsAreSwitchesUnlessHostPaths) {
   l.ZGETPARM();
   EXPECT_EQ(l.View().zFindText, "mp");
   EXPECT_EQ(l.nInpFiles, 1);
+  // A single top-level word naming an existing folder is that folder; "/." stays a switch.
+  for (const auto& [word, dir, debug] : {std::tuple{"/tmp", "C:\\tmp\\", false}, {"/tmp/", "C:\\tmp\\", false},
+                                         {"/", "C:\\", false}, {"/.", "", true}, {"/..", "", true}}) {
+    Lister& t = Make(std::string("/C ") + word);
+    const std::string start = t.zCurDir;
+    t.ZGETPARM();
+    EXPECT_EQ(t.zCurDir, *dir ? std::string(dir) : start) << word;
+    EXPECT_EQ(t.bDebug, debug) << word;
+  }
   // After "--" a single name is a path too.
   Lister& m = Make("/C -- " + root_);
   m.ZGETPARM();

@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
+#include "dirlist/sizes.h"
 #include "dirlist/wildcard.h"
 #include "file_time.h"
 #include "platform/memory/memory_files.h"
@@ -210,6 +212,28 @@ TEST_F(DirTest, CompactLayout) {
   EXPECT_EQ(L().Entries().zCurType, "F");
 }
 
+// Each size at the edges of its form: grouped bytes while the form holds them (one comma
+// in the Linux profile, four digits before it in Classic), then the next unit; ls -lh's
+// rounding up and its steps.
+TEST(SizeColumn, EveryNumberFitsItsColumn) {
+  const std::tuple<double, double, const char*> grouped[] = {
+      {999, 1e6, "     999 "},          {1000, 1e6, "   1,000 "},        {999999, 1e6, " 999,999 "},
+      {1000000, 1e6, "     977k"},      {9999999, 1e6, "   9,766k"},      {10000000, 1e6, "   9,766k"},
+      {1023999487, 1e6, " 999,999k"},   {1023999488, 1e6, "     977m"},   {9999999999, 1e6, "   9,537m"},
+      {999999999999, 1e6, " 953,674m"}, {2e12, 1e6, "   1,863g"},
+      {9999999, 1e7, "9999,999 "},      {10000000, 1e7, "   9,766k"},     {9999999999, 1e7, "9765,625k"},
+      {10485759475711, 1e7, "9999,999m"}, {10485759475712, 1e7, "   9,766g"},
+  };
+  for (const auto& [s, limit, want] : grouped) EXPECT_EQ(GroupedSize(s, limit), want) << s << " " << limit;
+  const std::pair<uint64_t, const char*> human[] = {
+      {0, "0"},           {1023, "1023"},       {1024, "1.0K"},       {1025, "1.1K"},
+      {10137, "9.9K"},    {10138, "10K"},       {10240, "10K"},       {10241, "11K"},
+      {1048575, "1.0M"},  {1048577, "1.1M"},    {1108888000, "1.1G"}, {999999999999, "932G"},
+      {UINT64_MAX, "16E"},
+  };
+  for (const auto& [s, want] : human) EXPECT_EQ(HumanSize(s), want) << s;
+}
+
 TEST_F(DirTest, ZipMemberInCompactLayoutShowsNoAttributeLetters) {
   // Columns 88-93 of a member hold "ZIP" and its ratio, not attribute bits.
   std::string stored = Record("stored.txt", 500), shrunk = Record("packed.txt", 500);
@@ -243,6 +267,10 @@ TEST_F(DirTest, ColumnedLayout) {
   EXPECT_EQ(L().Entries().zFormat1New(5, 48), "9999,999  2024-03-05 14:07 A--- z               ");
   EXPECT_EQ(L().Entries().zFormat1New(6, 48), "   9,766k 2024-03-05 14:07 A--- w               ");
   EXPECT_EQ(L().Entries().zFormat1New(4, 19), "   98k y           ");
+  L().Entries().piHumanSizes.set = true;
+  EXPECT_EQ(L().Entries().zFormat1New(5, 48), "    9.6M  2024-03-05 14:07 A--- z               ");
+  EXPECT_EQ(L().Entries().zFormat1New(4, 19), "  98K  y           ");
+  L().Entries().piHumanSizes.set = false;
   EXPECT_EQ(L().Entries().zFormat1New(1, 18), "Report.markdown   ");
   EXPECT_EQ(L().Entries().zFormat1New(1, 10), "Report.ma~");
   // Time widths; the tenths mark comes from the first hundredths digit (56 -> ":").
