@@ -22,6 +22,7 @@
 
 #include "sandbox_session.h"
 #include "record_splitter.h"
+#include "viewer/file_view.h"
 #include "viewer/record_store.h"
 
 using namespace tembra;
@@ -95,7 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto split = [&] { return lines ? recordcheck::SplitLines(file) : recordcheck::SplitRecords(file, maxRec); };
   std::vector<SplitRecord> recs = split();
   int32_t total = static_cast<int32_t>(recs.size());
-  Lister& l = h.session->lister();
+  Lister& w = h.session->lister();
+  FileView& l = w.View();
   l.CloseFDBIN();
   {
     std::ofstream f(h.root + "/rec.txt", std::ios::binary | std::ios::trunc);
@@ -109,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   l.nPieceBytes = std::max<int32_t>(piece, static_cast<int32_t>(file.size() / 2048));
   l.nAheadMinRest = aheadMinRest;
   l.nAheadPieces = 0;
-  l.zCurFile = "C:\\REC.TXT";
+  w.zCurFile = "C:\\REC.TXT";
   l.nFileSize = static_cast<int64_t>(file.size());
   Checked done;
   std::string step = "opening";
