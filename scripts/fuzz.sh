@@ -41,7 +41,7 @@ for name in "${names[@]}"; do
   fi
   echo "== $name: fuzzing for ${seconds}s"
   if ! (cd "$out" && "./$name" -max_total_time="$seconds" -timeout=10 -max_len=65536 -print_final_stats=1 \
-      "${extra[@]}" "$name.corpus" "$name.seeds" "${kept[@]}" 2>&1 | grep -v '^"' | tail -n 40); then
+      "${extra[@]}" "$name.corpus" "$name.seeds" "${kept[@]}" 2>&1 | grep -a -v '^"' | tail -n 40); then
     echo "== $name: FAILED (the crash input is in $out)"
     status=1
   fi
