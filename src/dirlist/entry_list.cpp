@@ -129,14 +129,18 @@ void EntryList::DumpDir(const std::string& zName) {
 }
 
 namespace {
-// Shift+letter: the first unmarked file from that letter on.
+// Shift+letter: the first unmarked file from that letter on; in the Linux profile a
+// folder too, its first letter in either case.
 KeyNext FirstFileFromLetter(Lister& l, int KeyCode, int) {
   l.bSwallowChar = true;
+  const bool linux = l.eProfile == Profile::Linux;
   for (int32_t i = 1; i <= l.Entries().nSZDir; ++i) {
     const std::string& rec = l.Entries().RecordAt(i);
     std::string_view name = ZdField(rec, kZdName, ZdNameLength(rec));
-    if (!name.empty() && static_cast<unsigned char>(name[0]) >= KeyCode && ZdChar(rec, kZdType) == 'F' &&
-        ZdChar(rec, kZdDelMark) == ' ') {
+    if (name.empty()) continue;
+    const int first = linux ? UpperChar(static_cast<unsigned char>(name[0])) : static_cast<unsigned char>(name[0]);
+    const char type = ZdChar(rec, kZdType);
+    if (first >= KeyCode && (type == 'F' || (linux && type == 'D')) && ZdChar(rec, kZdDelMark) == ' ') {
       l.Entries().CursorMove(i - l.Entries().iCursor, 0);
       break;
     }
