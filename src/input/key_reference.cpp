@@ -45,8 +45,8 @@ const KeySection& DirectoryPageKeys() {
           {"Home / End", "first / last place on the page", {EntryCursorKeys(kVkEnd, kVkHome, kCtrl, 0)}},
           {"Ctrl+Home / Ctrl+End", "first / last entry", {EntryCursorKeys(kVkEnd, kVkHome, kCtrl, kCtrl)}},
           {"Shift+letter (Shift+P, Shift+S, ...)",
-           "first file (Linux profile: file or folder, in any letter case) whose name starts at or after the "
-           "letter: the letter commands below are typed without Shift",
+           "first file (Linux profile: folder or file, in any letter case, one that starts with the letter "
+           "first) whose name starts at or after the letter: the letter commands below are typed without Shift",
            {kEntryLetterKeys}},
           {"Enter, `.`, `l`, double click", "open: enter a directory, view a file, go up from the parent entry",
            {OnChar(kChEnter, kChEnter, Open), OnChar('.', '.', Open), OnLetters('L', 'L', Open)}},
