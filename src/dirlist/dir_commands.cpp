@@ -60,6 +60,18 @@ KeyNext ParentNextPrevious(Lister& l, int code, int) {
   return KeyNext::Done;
 }
 
+// = (Linux profile): every name, date and size filter off.
+KeyNext ClearFilters(Lister& l, int code, int) {
+  if (l.eProfile != Profile::Linux) {
+    l.HintTypedKey(code);
+  } else if (l.Entries().HasFilter()) {
+    l.Entries().ClearFilters();
+    l.Entries().MarkIgnore();
+    l.ShowPage();
+  }
+  return KeyNext::Done;
+}
+
 KeyNext FindAsTyped(Lister& l, int code, int) {
   if (l.eProfile != Profile::Linux) l.HintTypedKey(code);
   else l.Dir().StartFind();

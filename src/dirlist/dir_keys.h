@@ -32,6 +32,7 @@ KeyNext Columns(Lister& l, int code, int shift);          // 0-9
 KeyNext UpByBackspace(Lister& l, int code, int shift);    // Backspace
 KeyNext ParentNextPrevious(Lister& l, int code, int shift);  // h, j, k
 KeyNext FindAsTyped(Lister& l, int code, int shift);      // /
+KeyNext ClearFilters(Lister& l, int code, int shift);     // =
 KeyNext ConfigLine(Lister& l, int code, int shift);       // ?
 KeyNext CopyMoveDelete(Lister& l, int code, int shift);   // b, c, d, m
 KeyNext Edit(Lister& l, int code, int shift);             // e

@@ -62,6 +62,8 @@ const KeySection& DirectoryPageKeys() {
           {"`s`", "sort prompt (see Sort prompt)", {OnLetters('S', 'S', SortPrompt)}},
           {"`f`", "file specification (name patterns, dates, sizes)", {OnLetters('F', 'F', FileSpec)}},
           {"`&`", "size specification (`*` removes it)", {OnChar('&', '&', SizeSpec)}},
+          {"`=`", "Linux profile: every name, date and size filter off (the title line shows those in force)",
+           {OnChar('=', '=', ClearFilters)}},
           {"`*`", "scan again, keeping the cursor on this entry", {OnChar('*', '*', ScanAgain)}},
           {"`p`",
            "change drive and directory: `D:\\dir`, `\\dir`, `dir`, or a host path (`/usr/share`, `~`, `~/src`, "

@@ -31,5 +31,9 @@ keys BSpace && wait_gone "otESx" && at 5
 keys Escape && at 3
 keys / r e && at 6
 keys Enter && wait_gone "VX0066" && keys j && at 7
+# A name filter shows on the title line until `=` clears it.
+keys f && wait_for "VX0010"
+keys '*' o t e s '*' Enter && wait_for "of 6 Entries - Filter: *OTES*.* (= clears)"
+keys = && wait_gone "Filter:" && wait_for "of 7 Entries"
 keys F10 && wait_exit >/dev/null
 finish
