@@ -27,10 +27,7 @@ int32_t ToInt32(double v) {
 void Lister::ParseFileSpec(const std::string& zInSpec) {
   std::string spec = Trim(zInSpec);
   if (spec == "*") {
-    Entries().nSizeMin = Entries().nSizeMax = 0;
-    Entries().zNameFilter.clear();
-    Entries().zDateFrom.clear();
-    Entries().zDateTo.clear();
+    Entries().ClearFilters();
     return;
   }
   if (Left(spec, 1) == ">") spec = UCase(spec);

@@ -48,10 +48,33 @@ KeyNext Columns(Lister& l, int code, int) {
 
 KeyNext UpByBackspace(Lister& l, int, int) {
   // Backspace goes up to the parent folder (BACKSPACE); at a root it only beeps.
-  if (l.Dir().piBackspaceUp.On(l.eProfile)) {
-    if (l.Entries().iFirstZDir == 0) l.Dir().nEnterInDirMode(".");
-    else l.Beep();
+  if (l.Dir().piBackspaceUp.On(l.eProfile)) l.Dir().UpToParent();
+  return KeyNext::Done;
+}
+
+// h, j, k (Linux profile): up to the parent folder, next entry, previous entry.
+KeyNext ParentNextPrevious(Lister& l, int code, int) {
+  if (l.eProfile != Profile::Linux) l.HintTypedKey(code);
+  else if (code == 'h') l.Dir().UpToParent();
+  else l.Entries().CursorMove(code == 'j' ? 1 : -1, 0);
+  return KeyNext::Done;
+}
+
+// = (Linux profile): every name, date and size filter off.
+KeyNext ClearFilters(Lister& l, int code, int) {
+  if (l.eProfile != Profile::Linux) {
+    l.HintTypedKey(code);
+  } else if (l.Entries().HasFilter()) {
+    l.Entries().ClearFilters();
+    l.Entries().MarkIgnore();
+    l.ShowPage();
   }
+  return KeyNext::Done;
+}
+
+KeyNext FindAsTyped(Lister& l, int code, int) {
+  if (l.eProfile != Profile::Linux) l.HintTypedKey(code);
+  else l.Dir().StartFind();
   return KeyNext::Done;
 }
 
@@ -136,6 +159,7 @@ KeyNext ShellAndEnd(Lister& l, int code, int) {
 }  // namespace dir_keys
 
 KeyNext DirPage::DirModeKeyPress(int keyascii) {
+  if (bFinding) return FindKeyPress(keyascii);
   // 1-2. Esc ends (or cuts the closing message short); nothing else while it shows
   if (keyascii == kChEsc) {
     if (W.nFarewellMs > 0) {

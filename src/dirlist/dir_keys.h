@@ -21,6 +21,7 @@ KeyNext ShellByAltX(Lister& l, int code, int shift);      // Alt+X
 KeyNext LongerFarewell(Lister& l, int code, int shift);   // Tab
 KeyNext End(Lister& l, int code, int shift);              // F10
 KeyNext DeleteKey(Lister& l, int code, int shift);        // Delete with Shift, Ctrl, Alt
+KeyNext LeftRight(Lister& l, int code, int shift);        // Left, Right
 
 // Character commands (dir_commands.cpp).
 KeyNext PageForward(Lister& l, int code, int shift);      // Space
@@ -29,6 +30,9 @@ KeyNext ScanAgain(Lister& l, int code, int shift);        // *
 KeyNext Open(Lister& l, int code, int shift);             // Enter, ., l
 KeyNext Columns(Lister& l, int code, int shift);          // 0-9
 KeyNext UpByBackspace(Lister& l, int code, int shift);    // Backspace
+KeyNext ParentNextPrevious(Lister& l, int code, int shift);  // h, j, k
+KeyNext FindAsTyped(Lister& l, int code, int shift);      // /
+KeyNext ClearFilters(Lister& l, int code, int shift);     // =
 KeyNext ConfigLine(Lister& l, int code, int shift);       // ?
 KeyNext CopyMoveDelete(Lister& l, int code, int shift);   // b, c, d, m
 KeyNext Edit(Lister& l, int code, int shift);             // e

@@ -41,6 +41,12 @@ class DirPage final : public Page, public DirState {
   bool bDIR_Keydown(int Shift, int KeyCode);
   bool EditAtCursor(bool withEdit);  // Ctrl+E / Alt+E; false when the backup copy failed
   void DeleteKeyDown(int Shift);     // Delete with Shift, Ctrl or Alt on the directory page
+  void UpToParent();                 // up to the parent folder; at a root only a beep
+  // Find as typed: StartFind at `/`; FindKeyPress takes the characters until Enter keeps
+  // the place or Esc returns; EndFind when another key ends it where it is.
+  void StartFind();
+  KeyNext FindKeyPress(int keyascii);
+  void EndFind();
   // Goes to a typed drive or folder (zCurDir); false when it is missing or unreadable.
   bool BDOS_CD(const std::string& zNewPath);
   // True when a folder can be read; otherwise says which one and why (VX1040).

@@ -129,18 +129,32 @@ void EntryList::DumpDir(const std::string& zName) {
 }
 
 namespace {
-// Shift+letter: the first unmarked file from that letter on.
-KeyNext FirstFileFromLetter(Lister& l, int KeyCode, int) {
-  l.bSwallowChar = true;
+// The display position of the first unmarked entry (a file; in the Linux profile a
+// folder too, its first letter in either case) whose first letter is `letter`, or from
+// `letter` on when `orAfter`; 0 when there is none.
+int32_t FirstFromLetter(const Lister& l, int letter, bool orAfter) {
+  const bool linux = l.eProfile == Profile::Linux;
   for (int32_t i = 1; i <= l.Entries().nSZDir; ++i) {
     const std::string& rec = l.Entries().RecordAt(i);
     std::string_view name = ZdField(rec, kZdName, ZdNameLength(rec));
-    if (!name.empty() && static_cast<unsigned char>(name[0]) >= KeyCode && ZdChar(rec, kZdType) == 'F' &&
-        ZdChar(rec, kZdDelMark) == ' ') {
-      l.Entries().CursorMove(i - l.Entries().iCursor, 0);
-      break;
-    }
+    if (name.empty()) continue;
+    const int first = linux ? UpperChar(static_cast<unsigned char>(name[0])) : static_cast<unsigned char>(name[0]);
+    const char type = ZdChar(rec, kZdType);
+    if ((first == letter || (orAfter && first > letter)) && (type == 'F' || (linux && type == 'D')) &&
+        ZdChar(rec, kZdDelMark) == ' ')
+      return i;
   }
+  return 0;
+}
+
+// Shift+letter: the first file from that letter on. In the Linux profile folders count
+// too, and a name that starts with the letter comes before one after it (the folders,
+// shown first, would otherwise always win).
+KeyNext FirstFileFromLetter(Lister& l, int KeyCode, int) {
+  l.bSwallowChar = true;
+  int32_t at = l.eProfile == Profile::Linux ? FirstFromLetter(l, KeyCode, false) : 0;
+  if (at == 0) at = FirstFromLetter(l, KeyCode, true);
+  if (at != 0) l.Entries().CursorMove(at - l.Entries().iCursor, 0);
   return KeyNext::Redraw;
 }
 

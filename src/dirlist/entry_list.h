@@ -103,6 +103,9 @@ class EntryList final : public EntryTable, public EntryListState {
   void ClickOnEntryList();
   void RedrawWhole();                        // the next page of entries is drawn whole
   void EntryListTitle();                     // the title line's fields of an entry list
+  bool HasFilter() const;                    // a name pattern, date or size range hides entries
+  std::string FilterText() const;            // those filters, as the title line shows them
+  void ClearFilters();                       // every name, date and size filter off
   // With the dump switch on, writes the entry table to zName in the dump folder (else the listed one).
   void DumpDir(const std::string& zName);
   // The page draws only the cursor's move next time (CursorMove), or the whole page.

@@ -83,6 +83,11 @@ int DirPage::nEnterInDirMode(const std::string& zKey) {
   return 0;
 }
 
+void DirPage::UpToParent() {
+  if (E.iFirstZDir == 0) nEnterInDirMode(".");
+  else W.Beep();
+}
+
 bool DirPage::FolderReadable(const std::string& folder) {
   const int err = W.P.files.FolderError(folder);
   if (err == 0) return true;
@@ -177,6 +182,18 @@ KeyNext End(Lister& l, int, int) {
   return KeyNext::Done;
 }
 
+// Left / Right: an entry column back / forward; in the Linux profile without Shift, Ctrl
+// or Alt up to the parent folder / open the entry, as h / l.
+KeyNext LeftRight(Lister& l, int code, int Shift) {
+  if (l.eProfile == Profile::Linux && Shift == 0) {
+    if (code == kVkLeft) l.Dir().UpToParent();
+    else l.Dir().nEnterInDirMode(Chr(kChEnter));
+  } else {
+    l.Entries().CursorKey(code, Shift);
+  }
+  return KeyNext::Done;
+}
+
 KeyNext DeleteKey(Lister& l, int, int Shift) {
   l.Dir().DeleteKeyDown(Shift);
   return KeyNext::Done;
@@ -187,6 +204,11 @@ KeyNext DeleteKey(Lister& l, int, int Shift) {
 // took the key over (its character must not act again).
 bool DirPage::bDIR_Keydown(int Shift, int KeyCode) {
   E.SetCursorEntry();
+  // Find as typed takes the keys that type; any other key ends it where it is and acts.
+  if (bFinding) {
+    if (ProducesChar(KeyCode, Shift) && !(Shift & kCtrl)) return false;
+    EndFind();
+  }
   const KeyBinding* b = FindKeyBinding(DirectoryPageKeys(), KeyBinding::On::Down, KeyCode, Shift);
   if (!b) return false;
   const KeyNext next = b->action(W, KeyCode, Shift);

@@ -22,6 +22,29 @@ void PutAt(std::string& line, int32_t col, std::string_view text) {
 void EntryList::EntryListTitle() {
   W.zTopLine.append(" - Directory List - ").append(Format(iCursor, "####0")).append(" of ");
   W.zTopLine.append(Format(nSZDir, "####0")).append(" Entries");
+  // The Linux profile says which filter hides entries, and the key that clears it.
+  if (W.eProfile == Profile::Linux && HasFilter()) W.zTopLine.append(" - Filter: ").append(FilterText()).append(" (= clears)");
+}
+
+bool EntryList::HasFilter() const { return !zNameFilter.empty() || !zDateFrom.empty() || !zDateTo.empty() || nSizeMax >= 1; }
+
+// The filters in force: the name pattern, the dates "2024-01-01..2024-12-31" and the
+// sizes "10..2000" (an end left open stays empty).
+std::string EntryList::FilterText() const {
+  auto date = [](const std::string& d) { return d.size() == 8 ? d.substr(0, 4) + "-" + d.substr(4, 2) + "-" + d.substr(6) : d; };
+  std::string text = zNameFilter;
+  auto add = [&](const std::string& part) { text.append(text.empty() ? "" : " ").append(part); };
+  if (!zDateFrom.empty() || !zDateTo.empty()) add("dates " + date(zDateFrom) + ".." + date(zDateTo));
+  if (nSizeMax >= 1)
+    add("sizes " + std::to_string(nSizeMin) + ".." + (nSizeMax == 2147483647 ? "" : std::to_string(nSizeMax)));
+  return text;
+}
+
+void EntryList::ClearFilters() {
+  zNameFilter.clear();
+  zDateFrom.clear();
+  zDateTo.clear();
+  nSizeMin = nSizeMax = 0;
 }
 
 void EntryList::RedrawWhole() {

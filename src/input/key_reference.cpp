@@ -35,24 +35,35 @@ const KeySection& DirectoryPageKeys() {
       {
           {"Up / Down", "previous / next entry (wraps around)",
            {EntryCursorKeys(kVkUp, kVkUp), EntryCursorKeys(kVkDown, kVkDown)}},
-          {"Left / Right", "one entry column back / forward",
-           {EntryCursorKeys(kVkLeft, kVkLeft), EntryCursorKeys(kVkRight, kVkRight)}},
+          {"Left / Right",
+           "one entry column back / forward; Linux profile: up to the parent folder / open the entry (as `h` / "
+           "`l`), and Shift+Left / Shift+Right (or with Ctrl) move a column",
+           {OnKey(kVkLeft, kVkLeft, kAnyShift, 0, LeftRight), OnKey(kVkRight, kVkRight, kAnyShift, 0, LeftRight)}},
+          {"`j` / `k`", "Linux profile: next / previous entry", {OnChar('j', 'k', ParentNextPrevious)}},
           {"PgUp / PgDn, Space", "page back / forward (Space: forward)",
            {EntryCursorKeys(kVkPgUp, kVkPgDn), OnChar(' ', ' ', PageForward)}},
           {"Home / End", "first / last place on the page", {EntryCursorKeys(kVkEnd, kVkHome, kCtrl, 0)}},
           {"Ctrl+Home / Ctrl+End", "first / last entry", {EntryCursorKeys(kVkEnd, kVkHome, kCtrl, kCtrl)}},
           {"Shift+letter (Shift+P, Shift+S, ...)",
-           "first file whose name starts at or after the letter: the letter commands below are typed without "
-           "Shift",
+           "first file (Linux profile: folder or file, in any letter case, one that starts with the letter "
+           "first) whose name starts at or after the letter: the letter commands below are typed without Shift",
            {kEntryLetterKeys}},
           {"Enter, `.`, `l`, double click", "open: enter a directory, view a file, go up from the parent entry",
            {OnChar(kChEnter, kChEnter, Open), OnChar('.', '.', Open), OnLetters('L', 'L', Open)}},
+          {"`/`",
+           "Linux profile: find as you type: each character moves the cursor to the first entry, folder or file, "
+           "whose name contains the text in any letter case; Backspace takes a character back, Enter keeps the "
+           "place, Esc goes back to where the cursor was, other keys keep the place and act",
+           {OnChar('/', '/', FindAsTyped)}},
+          {"`h`", "Linux profile: up to the parent folder", {OnChar('h', 'h', ParentNextPrevious)}},
           {"Backspace", "up to the parent folder (Linux profile; `BACKSPACE ON` or `OFF` in the configuration)",
            {OnChar(kChBackspace, kChBackspace, UpByBackspace)}},
           {"`0`-`9`", "entry columns per page (`0`: as many as fit)", {OnChar('0', '9', Columns)}},
           {"`s`", "sort prompt (see Sort prompt)", {OnLetters('S', 'S', SortPrompt)}},
           {"`f`", "file specification (name patterns, dates, sizes)", {OnLetters('F', 'F', FileSpec)}},
           {"`&`", "size specification (`*` removes it)", {OnChar('&', '&', SizeSpec)}},
+          {"`=`", "Linux profile: every name, date and size filter off (the title line shows those in force)",
+           {OnChar('=', '=', ClearFilters)}},
           {"`*`", "scan again, keeping the cursor on this entry", {OnChar('*', '*', ScanAgain)}},
           {"`p`",
            "change drive and directory: `D:\\dir`, `\\dir`, `dir`, or a host path (`/usr/share`, `~`, `~/src`, "

@@ -39,6 +39,8 @@ constexpr Entry kCatalogue[] = {
     {Msg::VX0063, "VX0063 - The file was replaced: read again from its start"},
     {Msg::VX0064, "VX0064 - Nothing has arrived yet from {}"},
     {Msg::VX0065, "VX0065 - Found at column {} of line {}, past column {}"},
+    {Msg::VX0066Find, "VX0066 - Find: {}"},
+    {Msg::VX0066None, "VX0066 - Find: {}  (no name contains it)"},
     {Msg::VX0088, "VX0088 - Sort by: [-] (F)ilename (E)xtension (D)ate (N)one (S)ize  (-)descending"},
     {Msg::VX0099End, "VX0099 - End Tembra"},
     {Msg::VX0099Closing, "VX0099 - {}"},

@@ -39,6 +39,8 @@ enum class Msg {
   VX0063,
   VX0064,
   VX0065,
+  VX0066Find,
+  VX0066None,
   VX0088,
   VX0099End,
   VX0099Closing,
