@@ -1,6 +1,5 @@
 // Number fields: a number formatted with a pattern, right-aligned to the pattern's length.
 #include "core/lister.h"
-#include "dirlist/entry_list.h"
 
 namespace tembra {
 

@@ -3,7 +3,6 @@
 // paths with "/" or with "." and ".." steps.
 #include "core/lister.h"
 #include "dirlist/dir_page.h"
-#include "dirlist/entry_list.h"
 
 namespace tembra {
 
