@@ -67,7 +67,8 @@ const KeySection& DirectoryPageKeys() {
           {"`*`", "scan again, keeping the cursor on this entry", {OnChar('*', '*', ScanAgain)}},
           {"`p`",
            "change drive and directory: `D:\\dir`, `\\dir`, `dir`, or a host path (`/usr/share`, `~`, `~/src`, "
-           "`../x`); partial names work as prefixes; `D:` returns to the last directory of drive D",
+           "`../x`; the Linux profile offers the current folder so); partial names work as prefixes; `D:` returns to "
+           "the last directory of drive D",
            {OnLetters('P', 'P', NewPath)}},
           {"`c` / `m` / `r`",
            "copy / move / rename the entry (a move within one file system is a rename: see MOVE in the "

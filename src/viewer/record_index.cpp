@@ -89,7 +89,7 @@ bool FileView::StartViewing(const std::string& zOpenAs, bool stream) {
   FileHandle h = stream ? W.P.files.OpenStream(zOpenAs) : W.P.files.OpenRead(zOpenAs);
   if (h == kInvalidFile) {
     if (W.P.files.Exists(zOpenAs) < 0) W.MsgBox(MsgText(Msg::VX1023Deleted));
-    else W.MsgBox(MsgText(Msg::VX1009), zOpenAs);  // the name as it is on disk
+    else W.MsgBox(MsgText(Msg::VX1009), W.ShownPath(zOpenAs));  // the name as it is on disk
     return false;
   }
   // Owned at once (closed with the lister): a message of the trace log may end the program.
@@ -140,7 +140,7 @@ bool FileView::StartViewing(const std::string& zOpenAs, bool stream) {
       W.SleepMs(400);
       W.Beep();
     } else {
-      W.VXERROR(MsgText(Msg::VX0064, zOpenAs));  // the name as it is on disk
+      W.VXERROR(MsgText(Msg::VX0064, W.ShownPath(zOpenAs)));  // the name as it is on disk
     }
     return false;
   }

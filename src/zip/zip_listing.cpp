@@ -98,7 +98,7 @@ void ZipPage::ProcessZ(const std::string& zWhat) {
   E.iFirstZDir = 0;
   W.bZipMode = true;
   W.SyncDisplayMode();
-  W.zCaptionRight = zFullPath;
+  W.zCaptionRight = W.ShownPath(zFullPath);
   E.zFindName.clear();
   E.iCursor = 0;
   E.DumpDir("000ZIPZD.TXT");
