@@ -402,7 +402,7 @@ int FileArgument(Lister& l, const std::string& w, const std::string& fileWord, s
   if (kind == -1) {
     std::string shown = name.empty() ? fileWord : name;
     if (l.Config().piArgNotes.On(l.eProfile)) l.Config().zMissingArgs.push_back(w);
-    else if (l.MsgBox(MsgText(Msg::VX8006, shown), "", MsgButtons::OKCancel) == kAnswerCancel) {
+    else if (l.MsgBox(MsgText(Msg::VX8006, l.ShownPath(shown)), "", MsgButtons::OKCancel) == kAnswerCancel) {
       l.EndProcess(ExitKind::Immediate);
     }
     return kind;
