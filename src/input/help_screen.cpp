@@ -93,7 +93,7 @@ KeyNext HelpScreen::KeyDown(int code, int shift) {
 void HelpScreen::Draw() {
   ++W.nPageCount;
   const HelpPage page = static_cast<HelpPage>(nHelpPage);
-  const std::vector<HelpLine> lines = HelpLines(page, W.nColumns);
+  const std::vector<HelpLine> lines = HelpLines(page, W.nColumns, W.eProfile == Profile::Linux);
   const int32_t count = static_cast<int32_t>(lines.size());
   const int32_t rows = W.nPageLines > 1 ? W.nPageLines : 1;
   if (nHelpTop > count - rows) nHelpTop = count - rows;

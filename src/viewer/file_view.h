@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/page.h"
+#include "input/key_reference.h"
 #include "viewer/hexsearch_state.h"
 #include "viewer/viewer_state.h"
 
@@ -176,6 +177,20 @@ class FileView final : public Page, public ViewerState, public HexSearchState {
   void LeaveFileView();               // close and deregister the file, directory mode
   // Asks for a count of lines (text view) or bytes (hex view); the page moves on (zSign "+") or back.
   void RelativeJump(const std::string& zSign);
+  // Half a page on (direction 1) or back (-1), a line at a time as Down and Up move.
+  void HalfPageMove(int direction);
+  // less's keys: the top of the page as a place; going to a place (indexing on to it);
+  // a jump about to start remembers where it starts ('' goes back there).
+  ViewPlace HerePlace();
+  void GoToPlace(const ViewPlace& place);
+  void NoteJump() { JumpStart = HerePlace(); }
+  // The letter after m or ' (nMarkKey): the mark set or gone to; '' the last jump undone.
+  KeyNext MarkLetter(int keyascii);
+  // The search text asked for and searched forward, or backward with back (/ and ?),
+  // with exact case unless anyCase.
+  void AskAndSearch(bool back, bool anyCase);
+  // The binding of a key: less's keys first in the Linux profile, then the file view's.
+  const KeyBinding* FindViewBinding(KeyBinding::On event, int code, int shift) const;
 
 
   // ------------------------------------------------------------ hex view, search, marking

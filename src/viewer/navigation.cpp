@@ -95,6 +95,7 @@ KeyNext PageMove(Lister& l, int, int) {
 
 KeyNext ToTop(Lister& l, int, int) {
   l.bSearchPending = false;
+  l.View().NoteJump();
   l.View().LIST_PAGEMOVE(kVkHome);
   return KeyNext::Done;
 }
@@ -103,6 +104,7 @@ KeyNext ToTop(Lister& l, int, int) {
 KeyNext ToEnd(Lister& l, int, int) {
   FileView& v = l.View();
   l.bSearchPending = false;
+  v.NoteJump();
   if (!HexView(l)) v.IndexWholeFile();
   v.LIST_PAGEMOVE(kVkEnd);
   return KeyNext::Done;
@@ -112,6 +114,7 @@ KeyNext ToEnd(Lister& l, int, int) {
 KeyNext ToEndTimed(Lister& l, int, int) {
   FileView& v = l.View();
   l.bSearchPending = false;
+  v.NoteJump();
   double t0 = l.P.clock.SecondsSinceMidnight();
   if (!HexView(l)) v.IndexWholeFile();
   if (l.bDebug) {
@@ -124,6 +127,7 @@ KeyNext ToEndTimed(Lister& l, int, int) {
 }
 
 KeyNext JumpToLine(Lister& l, int, int) {
+  l.View().NoteJump();
   l.View().JUMP2LINE();
   return KeyNext::Done;
 }
@@ -141,6 +145,8 @@ KeyNext Follow(Lister& l, int, int) {
 KeyNext Search(Lister& l, int code, int) {
   FileView& v = l.View();
   v.nSearchStart = l.P.clock.SecondsSinceMidnight();
+  v.NoteJump();
+  v.bLastSearchBack = v.bSearchBack;
   v.SetTextToFind(UCase(Chr(code)), "");
   return KeyNext::Done;
 }
@@ -276,7 +282,85 @@ KeyNext EndFromView(Lister& l, int, int) {
 }
 
 constexpr int kCtrlAlt = kCtrl | kAlt;
+
+// less's keys (Linux profile).
+KeyNext HalfPage(Lister& l, int code, int) {
+  l.View().HalfPageMove(code == 'd' ? 1 : -1);
+  return KeyNext::Done;
+}
+
+// / and ? search with exact case, \ and Alt+F in any case; ? and Alt+F backward.
+KeyNext LessSearch(Lister& l, int code, int) {
+  FileView& v = l.View();
+  v.nSearchStart = l.P.clock.SecondsSinceMidnight();
+  v.AskAndSearch(code == '?' || code == 'F', code == '\\' || code == 'F');
+  return KeyNext::Done;
+}
+
+// n / N: the last search again, on in its direction (n) or the other way (N).
+KeyNext LessNextMatch(Lister& l, int code, int shift) {
+  FileView& v = l.View();
+  v.NoteJump();
+  return v.bLastSearchBack != (code == 'N') ? SearchBackAgainTyped(l, code, shift) : NextMatchTyped(l, code, shift);
+}
+
+// m and ': the next character names the mark.
+KeyNext LessMark(Lister& l, int code, int) {
+  l.View().nMarkKey = code;
+  l.VXERROR(MsgText(code == 'm' ? Msg::VX0255 : Msg::VX0256));
+  return KeyNext::Done;
+}
+
+// q, Q: back to the directory page; the end where the program started on the files
+// named on its command line (one of them is shown).
+KeyNext LessQuit(Lister& l, int code, int shift) {
+  return l.iInpFile > 0 ? EndFromView(l, code, shift) : BackToDirectory(l, code, shift);
+}
+
 }  // namespace
+
+const KeySection& FileViewLessKeys() {
+  // Typed characters only: the keys with Ctrl or Alt and the keys without a character
+  // keep the file view's meanings.
+  static const KeySection kPage = {
+      "File view, Linux profile",
+      {
+          {"`j`, `e`, Enter / `k`, `y`", "one line forward / back",
+           {OnChar('j', 'j', PageMove<kVkDown>), OnChar('e', 'e', PageMove<kVkDown>),
+            OnChar(kChEnter, kChEnter, PageMove<kVkDown>), OnChar('k', 'k', PageMove<kVkUp>),
+            OnChar('y', 'y', PageMove<kVkUp>)}},
+          {"Space, `f` / `b`", "page forward / back",
+           {OnChar(' ', ' ', PageMove<kVkPgDn>), OnChar('f', 'f', PageMove<kVkPgDn>),
+            OnChar('b', 'b', PageMove<kVkPgUp>)}},
+          {"`d` / `u`", "half a page forward / back", {OnChar('d', 'd', HalfPage), OnChar('u', 'u', HalfPage)}},
+          {"`g`, `<` / `G`, `>`", "top / end of the file",
+           {OnChar('g', 'g', ToTop), OnChar('<', '<', ToTop), OnChar('G', 'G', ToEnd), OnChar('>', '>', ToEnd)}},
+          {"`/` / `?`", "search forward / backward, with exact case (Ctrl+T at the prompt: any case)",
+           {OnChar('/', '/', LessSearch), OnChar('?', '?', LessSearch)}},
+          {"`\\` / Alt+F", "search forward / backward in any case",
+           {OnChar('\\', '\\', LessSearch), OnKey('F', 'F', kCtrlAlt, kAlt, LessSearch)}},
+          {"`n` / `N`", "the last search again, on in its direction / the other way",
+           {OnChar('n', 'n', LessNextMatch), OnChar('N', 'N', LessNextMatch)}},
+          {"`m` letter / `'` letter",
+           "mark the top line with a letter (`a` to `z`) / go to the line marked; `''` goes back to where the "
+           "last jump started (`g`, `G`, `<`, `>`, a search, a mark, `#`)",
+           {OnChar('m', 'm', LessMark), OnChar('\'', '\'', LessMark)}},
+          {"`F`", "follow the end of the file as it grows (as Ctrl+F)", {OnChar('F', 'F', Follow)}},
+          {"`q`, `Q`", "back to the directory page (the end, where the program started on files)",
+           {OnChar('q', 'q', LessQuit), OnChar('Q', 'Q', LessQuit)}},
+          {"`h`, `H`", "this list of keys", {OnChar('h', 'h', Help), OnChar('H', 'H', Help)}},
+          {"`E`", "EBCDIC characters on/off (`e` of the file view's keys)", {OnChar('E', 'E', Ebcdic)}},
+          {"Other keys",
+           "as in the file view; its `d`, `u`, `b`, `e`, `f`, `F`, `q`, `?` and Enter mean what this table says"},
+      }};
+  return kPage;
+}
+
+const KeyBinding* FileView::FindViewBinding(KeyBinding::On event, int code, int shift) const {
+  if (W.eProfile == Profile::Linux)
+    if (const KeyBinding* b = FindKeyBinding(FileViewLessKeys(), event, code, shift)) return b;
+  return FindKeyBinding(FileViewKeys(), event, code, shift);
+}
 
 const KeySection& FileViewKeys() {
   // Keys left free in the original mean what they mean in less: n / N the next /
@@ -353,8 +437,10 @@ bool FileView::bList_Keydown(int Shift, int KeyCode) {
   // more of one still arriving is waited for where the key needs it.
   if (bStream) TakeGrowth();
   if (bStreamOpen && bAllIndexed) ReopenIndex();
-  if (const KeyBinding* b = FindKeyBinding(FileViewKeys(), KeyBinding::On::Down, KeyCode, Shift))
+  if (const KeyBinding* b = FindViewBinding(KeyBinding::On::Down, KeyCode, Shift)) {
+    nMarkKey = 0;  // a key that acts lets a mark's letter go
     if (b->action(W, KeyCode, Shift) == KeyNext::Redraw) W.bRepaint = true;  // drawn at the end of Form_KeyDown
+  }
   return false;
 }
 
@@ -366,7 +452,9 @@ KeyNext FileView::KeyPress_ListMode(int keyascii) {
   }
   if (keyascii == 0) return KeyNext::Done;
   KeyNext next = KeyNext::Done;
-  if (const KeyBinding* b = FindKeyBinding(FileViewKeys(), KeyBinding::On::Char, keyascii & 255, 0))
+  if (nMarkKey != 0)
+    next = MarkLetter(keyascii & 255);
+  else if (const KeyBinding* b = FindViewBinding(KeyBinding::On::Char, keyascii & 255, 0))
     next = b->action(W, keyascii & 255, 0);
   else
     W.HintTypedKey(keyascii);
@@ -390,6 +478,47 @@ void FileView::RelativeJump(const std::string& zSign) {
     LOADEMUP();
   }
   W.bRepaint = true;
+}
+
+void FileView::HalfPageMove(int direction) {
+  for (int32_t i = std::max(1, W.nPageLines / 2); i > 0; --i) LIST_PAGEMOVE(direction > 0 ? kVkDown : kVkUp);
+}
+
+HexSearchState::ViewPlace FileView::HerePlace() {
+  ViewPlace p{std::max(1, nTopRec), TopRow(), TopPiece(), nHexTop};
+  // The text view's place in bytes too, so that a mark also serves the hex view.
+  if (!(W.TDISPLAY & TD_HEX) && nTopRec >= 1 && nTopRec <= nRecCount)
+    p.hex = std::max<int64_t>(0, FindRecAddr(nTopRec) - 1) & nHexMask;
+  return p;
+}
+
+void FileView::GoToPlace(const ViewPlace& place) {
+  if (W.TDISPLAY & TD_HEX) {
+    nHexTop = std::clamp<int64_t>(place.hex, 0, std::max<int64_t>(0, nFileSize - 1)) & nHexMask;
+  } else {
+    SetTop(place.rec, place.row, place.piece);
+    LOADEMUP();
+  }
+  W.bRepaint = true;
+}
+
+KeyNext FileView::MarkLetter(int keyascii) {
+  const int key = nMarkKey;
+  nMarkKey = 0;
+  const int c = keyascii >= 'A' && keyascii <= 'Z' ? keyascii - 'A' + 'a' : keyascii;
+  const bool back = key == '\'' && c == '\'';
+  if (!back && (c < 'a' || c > 'z')) return KeyNext::Redraw;  // any other key lets the mark go
+  ViewPlace& mark = back ? JumpStart : LetterMarks[static_cast<size_t>(c - 'a')];
+  if (key == 'm') {
+    mark = HerePlace();
+  } else if (mark.rec == 0) {
+    W.zMessageLine = back ? MsgText(Msg::VX1067) : MsgText(Msg::VX1066, std::string(1, static_cast<char>(c)));
+  } else {
+    const ViewPlace to = mark;
+    NoteJump();
+    GoToPlace(to);
+  }
+  return KeyNext::Redraw;
 }
 
 void FileView::JUMP2LINE() {

@@ -157,3 +157,52 @@ TEST_F(ViewerTest, HexPagingArithmetic) {
   L().View().RelativeJump("-");
   EXPECT_EQ(L().View().nHexTop, 0);
 }
+
+// less's keys (Linux profile): keys typed from line `from` of 100 lines, 23 to a page.
+TEST_F(ViewerTest, LessKeysMoveAtTheirEnds) {
+  L().eProfile = Profile::Linux;
+  View("a.txt", Lines(100));
+  L().ShowPage();
+  ASSERT_EQ(L().nPageLines, 23);
+  struct Case {
+    int32_t from;
+    const char* keys;
+    int32_t top;
+  } const cases[] = {
+      {1, "j", 2},   {1, "k", 1},   {100, "e", 100}, {2, "y", 1},   {1, "f", 24},  {24, "b", 1},
+      {1, "d", 12},  {12, "u", 1},  {5, "u", 1},     {89, "d", 100}, {90, "d", 100}, {100, "d", 100},
+      {50, "g", 1},  {50, "<", 1},  {1, "G", 78},    {1, ">", 78},
+  };
+  for (const Case& c : cases) {
+    L().View().SetTop(c.from, 0);
+    f.Type(c.keys);
+    EXPECT_EQ(L().View().nTopRec, c.top) << c.from << " " << c.keys;
+  }
+}
+
+// Marks at the first and the last line, '' back and forth, and the marks not set.
+TEST_F(ViewerTest, LessMarksAndTheLastJump) {
+  L().eProfile = Profile::Linux;
+  View("a.txt", Lines(100));
+  L().ShowPage();
+  f.Type("''");
+  EXPECT_EQ(Trim(f.Message()), "VX1067 - No jump yet to go back from");
+  f.Type("'z");
+  EXPECT_EQ(Trim(f.Message()), "VX1066 - Mark z is not set");
+  f.Type("ma");
+  L().View().SetTop(100, 0);
+  f.Type("mb'a");
+  EXPECT_EQ(L().View().nTopRec, 1);
+  f.Type("'B");
+  EXPECT_EQ(L().View().nTopRec, 100);
+  f.Input("50");
+  f.Type("#''");
+  EXPECT_EQ(L().View().nTopRec, 100);
+  f.Type("''");
+  EXPECT_EQ(L().View().nTopRec, 50);
+  f.Type("m");
+  f.Key("Down");  // a key that acts lets the mark go: "c" is then no mark's letter
+  f.Type("c'c");
+  EXPECT_EQ(L().View().nTopRec, 51);
+  EXPECT_EQ(Trim(f.Message()), "VX1066 - Mark c is not set");
+}

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# The file view's less keys (Linux profile): lines, pages, half pages, top and end, a
+# search forward and back with N, a mark and '' back and forth, h for the keys, q ending
+# a program started on a file and q back to the directory page.
+. "$(dirname "$0")/lib.sh"
+export TEST_PROFILE=linux XDG_CONFIG_HOME="$WORK/xdg"
+dir=$(make_dir less)
+seq -f 'row %g' 1 200 >"$dir/log.txt"
+at() { wait_for "-  $1 of 200 Lines"; }
+start_tembra "$dir" "" log.txt
+at 1
+keys j j j && at 4
+keys k && at 3
+keys Enter e && at 5
+keys y && at 4
+keys Space && at 27
+keys b && at 4
+keys d && at 15
+keys u && at 4
+keys G && at 178
+keys g && at 1
+keys '>' && at 178
+keys '<' && at 1
+keys / && wait_for "VX0044"
+keys 'row 150' Enter && at 150
+keys "'" "'" && at 1
+keys "'" "'" && at 150
+keys m x g && at 1
+keys "'" x && at 150
+keys G '?' && wait_for "VX0044"
+keys Enter && at 128
+keys N && at 150
+keys h && wait_for "File view, Linux profile"
+keys Escape && at 150
+keys q && wait_exit >/dev/null
+# Started on the folder: q goes back to the directory page.
+start_tembra "$dir" "" "$dir"
+wait_for "log.txt" && keys End Enter && at 1
+keys q && wait_for "1 of 1 Entries" && wait_gone "Lines"
+keys F10 && wait_exit >/dev/null
+finish
