@@ -87,7 +87,7 @@ const KeySection& HelpScreen::Keys() const { return HelpScreenKeys(); }
 // The help screen takes every key while it is shown; the keys of its table act.
 KeyNext HelpScreen::KeyDown(int code, int shift) {
   const KeyBinding* b = FindKeyBinding(HelpScreenKeys(), KeyBinding::On::Down, code, shift);
-  return b ? b->action(W, code, shift) : KeyNext::Done;
+  return b ? W.ActOn(*b, code, shift) : KeyNext::Done;
 }
 
 void HelpScreen::Draw() {

@@ -63,6 +63,8 @@ constexpr Entry kCatalogue[] = {
     {Msg::VX0254, "VX0254 - No editor found for extension {}"},
     {Msg::VX0255, "VX0255 - Mark: a letter (a to z) marks the top line"},
     {Msg::VX0256, "VX0256 - Go to mark: its letter, or ' for where the last jump started"},
+    {Msg::VX0257, "VX0257 - Line numbers ON"},
+    {Msg::VX0258, "VX0258 - Line numbers OFF"},
     {Msg::VX1000Rename, "VX1000 - May not rename temporary file from existing temporary file"},
     {Msg::VX1000Create, "VX1000 - May not create temporary file from existing temporary file"},
     {Msg::VX1001Delete, "VX1001 - Delete of directory is not allowed"},

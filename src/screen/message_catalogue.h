@@ -63,6 +63,8 @@ enum class Msg {
   VX0254,
   VX0255,
   VX0256,
+  VX0257,
+  VX0258,
   VX1000Rename,
   VX1000Create,
   VX1001Delete,

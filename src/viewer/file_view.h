@@ -106,6 +106,14 @@ class FileView final : public Page, public ViewerState, public HexSearchState {
   void ResetLineBuffers();  // the 255 display-line buffers back to blanks
   // Draws the text view's lines from nTopRec (wrapped or from nHOffset); sets nBottomRec.
   void ListModeAscii();
+  // The line-number column of the page from nTopRec: the digits of the last line it can
+  // show and a blank; 0 without line numbers.
+  int32_t NumberColumnWidth();
+  int32_t TextColumns() const;  // the columns of the text, right of the number column
+  long BodyX() const;           // where the text starts, in twips
+  int BodyColor() const;        // the text's colour role (marked lines in the marked colour)
+  bool LineMarked(int32_t r);   // record r lies in the stretch marked for copying (Linux profile)
+  void DrawLineNumber(int32_t r, int32_t line);  // r's number in the column, on page line `line`
   // The text view's title line (zTopLine), or the column ruler in its place.
   void ListTitleLine();
   // Unwrapped: scrolls sideways so that the search hit (nHitRec, nHitCol) is in view.

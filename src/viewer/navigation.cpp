@@ -64,7 +64,7 @@ KeyNext ScrollRight(Lister& l, int, int Shift) {
         longest = std::max(longest, v.RecLen(r));
       }
     }
-    v.nHOffset = RoundUp10(std::min<int64_t>(longest, INT32_MAX - 20) - l.nColumns + 1);
+    v.nHOffset = RoundUp10(std::min<int64_t>(longest, INT32_MAX - 20) - v.TextColumns() + 1);
   } else {
     // Lines as grep counts them scroll as far as the longest line allows.
     const int64_t widest = v.bGrepLines ? std::max(v.nLongestRec, v.nMaxRecLen) : v.nMaxRecLen;
@@ -186,9 +186,10 @@ KeyNext RecallBookmark(Lister& l, int, int) {
 }
 
 // Ctrl+T, Ctrl+B, Ctrl+A, Ctrl+C and Alt+V: the line marks, by the key's letter.
+// The Linux profile shows the marked lines in the marked colour: the page is drawn again.
 KeyNext MarkByKey(Lister& l, int KeyCode, int) {
   l.View().MarkLine(std::string(1, static_cast<char>(KeyCode)));
-  return KeyNext::Done;
+  return l.eProfile == Profile::Linux ? KeyNext::Redraw : KeyNext::Done;
 }
 
 KeyNext TextOrHex(Lister& l, int, int) {
@@ -197,6 +198,12 @@ KeyNext TextOrHex(Lister& l, int, int) {
 }
 KeyNext Ruler(Lister& l, int, int) {
   l.TDISPLAY ^= TD_RULER;
+  return KeyNext::Redraw;
+}
+KeyNext LineNumbers(Lister& l, int, int) {
+  FileView& v = l.View();
+  v.bLineNumbers = !v.bLineNumbers;
+  l.zMessageLine = MsgText(v.bLineNumbers ? Msg::VX0257 : Msg::VX0258);
   return KeyNext::Redraw;
 }
 KeyNext WordWrap(Lister& l, int, int) {
@@ -411,6 +418,8 @@ const KeySection& FileViewKeys() {
           {"Alt+H", "switch between text and hex view", {OnKey('H', 'H', kCtrlAlt, kAlt, TextOrHex)}},
           {"Alt+R", "column ruler on/off", {OnKey('R', 'R', kCtrlAlt, kAlt, Ruler)}},
           {"`w`", "word wrap on/off", {OnLetters('W', 'W', WordWrap)}},
+          {"`l`", "line numbers on/off (text view; `LINENUMBERS ON` in the configuration shows them from the start)",
+           {OnLetters('L', 'L', LineNumbers)}},
           {"`e` / `*` / `7` / `8`", "EBCDIC / 7-bit / stripped / normal characters",
            {OnLetters('E', 'E', Ebcdic), OnChar('*', '*', SevenBit), OnChar('7', '7', Stripped),
             OnChar('8', '8', NormalCharacters)}},
@@ -439,7 +448,7 @@ bool FileView::bList_Keydown(int Shift, int KeyCode) {
   if (bStreamOpen && bAllIndexed) ReopenIndex();
   if (const KeyBinding* b = FindViewBinding(KeyBinding::On::Down, KeyCode, Shift)) {
     nMarkKey = 0;  // a key that acts lets a mark's letter go
-    if (b->action(W, KeyCode, Shift) == KeyNext::Redraw) W.bRepaint = true;  // drawn at the end of Form_KeyDown
+    if (W.ActOn(*b, KeyCode, Shift) == KeyNext::Redraw) W.bRepaint = true;  // drawn at the end of Form_KeyDown
   }
   return false;
 }
@@ -455,7 +464,7 @@ KeyNext FileView::KeyPress_ListMode(int keyascii) {
   if (nMarkKey != 0)
     next = MarkLetter(keyascii & 255);
   else if (const KeyBinding* b = FindViewBinding(KeyBinding::On::Char, keyascii & 255, 0))
-    next = b->action(W, keyascii & 255, 0);
+    next = W.ActOn(*b, keyascii & 255, 0);
   else
     W.HintTypedKey(keyascii);
   // Drawn at the end of the event (so is a page bRepaint asks for, unless it drew itself).

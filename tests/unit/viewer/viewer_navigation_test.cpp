@@ -206,3 +206,39 @@ TEST_F(ViewerTest, LessMarksAndTheLastJump) {
   EXPECT_EQ(L().View().nTopRec, 51);
   EXPECT_EQ(Trim(f.Message()), "VX1066 - Mark c is not set");
 }
+
+// A Ctrl key whose key-down acted says nothing of an idle key, though nothing shows.
+TEST_F(ViewerTest, KeyHintOnlyForKeysThatDidNothing) {
+  L().eProfile = Profile::Linux;
+  View("a.txt", Lines(100));
+  L().ShowPage();
+  for (const char* key : {"Y ctrl", "B ctrl", "T ctrl", "V alt"}) {
+    f.Key(key);
+    EXPECT_EQ(f.Message().find("F1 lists"), std::string::npos) << key;
+  }
+  f.Key("K ctrl");
+  EXPECT_NE(f.Message().find("F1 lists"), std::string::npos);
+}
+
+// The number column is as wide as the last line the page can show, and a blank; its
+// text starts after it (and keeps the ruler's columns); the hex view has no such column.
+TEST_F(ViewerTest, LineNumberColumnGrowsWithTheLastLineOnThePage) {
+  struct Case {
+    int lines;
+    int32_t top;
+    const char* row2;
+  } const cases[] = {
+      {9, 1, "1 line 1"},           {10, 1, " 1 line 1"},
+      {99999, 99977, "99977 line 99977"}, {100000, 99977, "99977 line 99977"},
+      {100000, 99978, " 99978 line 99978"},
+  };
+  for (const Case& c : cases) {
+    View("n.txt", Lines(c.lines));
+    L().View().bLineNumbers = true;
+    L().View().SetTop(c.top, 0);
+    L().ShowPage();
+    EXPECT_EQ(Row(2).substr(0, std::string(c.row2).size()), c.row2) << c.lines << " " << c.top;
+  }
+  f.Key("H alt");
+  EXPECT_EQ(Row(3).substr(0, 9), "00109C90 ");  // the offset column alone
+}
