@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
 # The file view's less keys (Linux profile): lines, pages, half pages, top and end, a
 # search forward and back with N, a mark and '' back and forth, h for the keys, q ending
-# a program started on a file and q back to the directory page.
+# a program started on a file and q back to the directory page. The title keeps the
+# file's name at 80 columns, l shows line numbers, and the directory page's message line
+# shows the cursor entry's name where the page cuts it.
 . "$(dirname "$0")/lib.sh"
 export TEST_PROFILE=linux XDG_CONFIG_HOME="$WORK/xdg"
 dir=$(make_dir less)
-seq -f 'row %g' 1 200 >"$dir/log.txt"
+log=application-server-2026-12-10.log
+long=a-file-name-far-too-long-for-its-column-of-the-directory-page-so-cut-there.txt
+seq -f 'row %g' 1 200 >"$dir/$log"
+: >"$dir/$long"
 at() { wait_for "-  $1 of 200 Lines"; }
-start_tembra "$dir" "" log.txt
-at 1
+start_tembra "$dir" "" "$log"
+at 1 && [ "$(row 1 | sed "s/  */ /g")" = "File List - 1 of 200 Lines UTF-8 $log" ] || fail "title: $(row 1)"
+keys l && wait_for " 1 row 1" && keys l && wait_for "VX0258"
 keys j j j && at 4
 keys k && at 3
 keys Enter e && at 5
@@ -35,7 +41,8 @@ keys Escape && at 150
 keys q && wait_exit >/dev/null
 # Started on the folder: q goes back to the directory page.
 start_tembra "$dir" "" "$dir"
-wait_for "log.txt" && keys End Enter && at 1
-keys q && wait_for "1 of 1 Entries" && wait_gone "Lines"
+wait_for "application" && keys End k && wait_for "directory-page-so-cut"
+keys j && wait_gone "directory-page-so-cut" && keys Enter && at 1
+keys q && wait_for "2 of 2 Entries" && wait_gone "Lines"
 keys F10 && wait_exit >/dev/null
 finish

@@ -242,3 +242,27 @@ TEST_F(ViewerTest, LineNumberColumnGrowsWithTheLastLineOnThePage) {
   f.Key("H alt");
   EXPECT_EQ(Row(3).substr(0, 9), "00109C90 ");  // the offset column alone
 }
+
+// The title keeps the file's name: the file's date and time go first, then the version,
+// then the name is cut; each at the width where the one before stops fitting.
+TEST_F(ViewerTest, TitleKeepsTheNameAtAnyWidth) {
+  struct Case {
+    int cols;
+    const char* title;
+  } const cases[] = {
+      {72, "Ver: Beta_7Z - File List -(2024-01-31 12:00:00)-  1 of 3 Lines  name.txt"},
+      {71, "Ver: Beta_7Z - File List -  1 of 3 Lines                       name.txt"},
+      {50, "Ver: Beta_7Z - File List -  1 of 3 Lines  name.txt"},
+      {49, "File List -  1 of 3 Lines                name.txt"},
+      {35, "File List -  1 of 3 Lines  name.txt"},
+      {34, "File List -  1 of 3 Lines  name.t~"},
+  };
+  for (const Case& c : cases) {
+    Begin(c.cols, 10);
+    L().eProfile = Profile::Linux;
+    View("name.txt", Lines(3));
+    L().View().zCurFileRec = tembra::testing::EntryRecord("name.txt", 'F', "20240131");
+    L().ShowPage();
+    EXPECT_EQ(Row(1), c.title) << c.cols;
+  }
+}
