@@ -9,7 +9,6 @@
 #include <string>
 
 #include "core/page.h"
-#include "input/key_reference.h"
 #include "viewer/hexsearch_state.h"
 #include "viewer/viewer_state.h"
 
@@ -17,6 +16,7 @@ namespace tembra {
 
 class Lister;
 struct AheadBuffers;
+struct KeyBinding;
 
 // A record brought into the buffer: its bytes at 1-based pos, len of them (-1: no such
 // record), and for a piece of a long line the byte of the line the piece starts at.
@@ -197,8 +197,9 @@ class FileView final : public Page, public ViewerState, public HexSearchState {
   // The search text asked for and searched forward, or backward with back (/ and ?),
   // with exact case unless anyCase.
   void AskAndSearch(bool back, bool anyCase);
-  // The binding of a key: less's keys first in the Linux profile, then the file view's.
-  const KeyBinding* FindViewBinding(KeyBinding::On event, int code, int shift) const;
+  // The binding of a key-down or (typed) a character: less's keys first in the Linux
+  // profile, then the file view's.
+  const KeyBinding* FindViewBinding(bool typed, int code, int shift) const;
 
 
   // ------------------------------------------------------------ hex view, search, marking

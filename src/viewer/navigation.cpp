@@ -363,7 +363,8 @@ const KeySection& FileViewLessKeys() {
   return kPage;
 }
 
-const KeyBinding* FileView::FindViewBinding(KeyBinding::On event, int code, int shift) const {
+const KeyBinding* FileView::FindViewBinding(bool typed, int code, int shift) const {
+  const KeyBinding::On event = typed ? KeyBinding::On::Char : KeyBinding::On::Down;
   if (W.eProfile == Profile::Linux)
     if (const KeyBinding* b = FindKeyBinding(FileViewLessKeys(), event, code, shift)) return b;
   return FindKeyBinding(FileViewKeys(), event, code, shift);
@@ -446,7 +447,7 @@ bool FileView::bList_Keydown(int Shift, int KeyCode) {
   // more of one still arriving is waited for where the key needs it.
   if (bStream) TakeGrowth();
   if (bStreamOpen && bAllIndexed) ReopenIndex();
-  if (const KeyBinding* b = FindViewBinding(KeyBinding::On::Down, KeyCode, Shift)) {
+  if (const KeyBinding* b = FindViewBinding(false, KeyCode, Shift)) {
     nMarkKey = 0;  // a key that acts lets a mark's letter go
     if (W.ActOn(*b, KeyCode, Shift) == KeyNext::Redraw) W.bRepaint = true;  // drawn at the end of Form_KeyDown
   }
@@ -463,7 +464,7 @@ KeyNext FileView::KeyPress_ListMode(int keyascii) {
   KeyNext next = KeyNext::Done;
   if (nMarkKey != 0)
     next = MarkLetter(keyascii & 255);
-  else if (const KeyBinding* b = FindViewBinding(KeyBinding::On::Char, keyascii & 255, 0))
+  else if (const KeyBinding* b = FindViewBinding(true, keyascii & 255, 0))
     next = W.ActOn(*b, keyascii & 255, 0);
   else
     W.HintTypedKey(keyascii);
