@@ -189,7 +189,7 @@ class FileView final : public Page, public ViewerState, public HexSearchState {
   void HalfPageMove(int direction);
   // less's keys: the top of the page as a place; going to a place (indexing on to it);
   // a jump about to start remembers where it starts ('' goes back there).
-  ViewPlace HerePlace();
+  ViewPlace HerePlace() const;
   void GoToPlace(const ViewPlace& place);
   void NoteJump() { JumpStart = HerePlace(); }
   // The letter after m or ' (nMarkKey): the mark set or gone to; '' the last jump undone.

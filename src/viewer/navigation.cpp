@@ -494,17 +494,15 @@ void FileView::HalfPageMove(int direction) {
   for (int32_t i = std::max(1, W.nPageLines / 2); i > 0; --i) LIST_PAGEMOVE(direction > 0 ? kVkDown : kVkUp);
 }
 
-HexSearchState::ViewPlace FileView::HerePlace() {
-  ViewPlace p{std::max(1, nTopRec), TopRow(), TopPiece(), nHexTop};
-  // The text view's place in bytes too, so that a mark also serves the hex view.
-  if (!(W.TDISPLAY & TD_HEX) && nTopRec >= 1 && nTopRec <= nRecCount)
-    p.hex = std::max<int64_t>(0, FindRecAddr(nTopRec) - 1) & nHexMask;
-  return p;
+HexSearchState::ViewPlace FileView::HerePlace() const {
+  // A place of the text view (hex -1) serves the hex view from its line's first byte.
+  return {std::max(1, nTopRec), TopRow(), TopPiece(), (W.TDISPLAY & TD_HEX) ? nHexTop : -1};
 }
 
 void FileView::GoToPlace(const ViewPlace& place) {
   if (W.TDISPLAY & TD_HEX) {
-    nHexTop = std::clamp<int64_t>(place.hex, 0, std::max<int64_t>(0, nFileSize - 1)) & nHexMask;
+    const int64_t at = place.hex >= 0 ? place.hex : place.rec <= nRecCount ? FindRecAddr(place.rec) - 1 : nFileSize;
+    nHexTop = std::clamp<int64_t>(at, 0, std::max<int64_t>(0, nFileSize - 1)) & nHexMask;
   } else {
     SetTop(place.rec, place.row, place.piece);
     LOADEMUP();
