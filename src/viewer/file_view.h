@@ -113,6 +113,7 @@ class FileView final : public Page, public ViewerState, public HexSearchState {
   long BodyX() const;           // where the text starts, in twips
   int BodyColor() const;        // the text's colour role (marked lines in the marked colour)
   bool LineMarked(int32_t r);   // record r lies in the stretch marked for copying (Linux profile)
+  bool MarkedBytes(int64_t first, int64_t last) const;  // 1-based bytes that meet that stretch
   void DrawLineNumber(int32_t r, int32_t line);  // r's number in the column, on page line `line`
   // The text view's title line (zTopLine), or the column ruler in its place.
   void ListTitleLine();

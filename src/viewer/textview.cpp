@@ -29,10 +29,15 @@ int32_t FileView::TextColumns() const { return std::max(1, W.nColumns - nNumberC
 long FileView::BodyX() const { return static_cast<long>(nNumberCols) * W.nCharWidth; }
 int FileView::BodyColor() const { return bLineMarked ? kColorDeletedText : kColorText; }
 
+bool FileView::MarkedBytes(int64_t first, int64_t last) const {
+  if (W.eProfile != Profile::Linux || nLastMarkStart < 1) return false;
+  return first <= std::max(nMarkEnd, nLastMarkEnd) && last >= std::min(nMarkStart, nLastMarkStart);
+}
+
 bool FileView::LineMarked(int32_t r) {
-  if (W.eProfile != Profile::Linux || nLastMarkStart < 1 || r < 1 || r > nRecCount) return false;
+  if (nLastMarkStart < 1 || r < 1 || r > nRecCount) return false;
   const int64_t a = FindRecAddr(r);
-  return a >= std::min(nMarkStart, nLastMarkStart) && a <= std::max(nMarkEnd, nLastMarkEnd);
+  return MarkedBytes(a, a);
 }
 
 void FileView::DrawLineNumber(int32_t r, int32_t line) {
