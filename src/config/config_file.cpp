@@ -632,6 +632,13 @@ KeywordOutcome FullNames(Lister& l, const ConfigLine& c) {
   return kDone;
 }
 
+// LINENUMBERS ON or OFF: line numbers in a left column of the text view.
+KeywordOutcome LineNumbersKeyword(Lister& l, const ConfigLine& c) {
+  if (c.words != 2 || (c.W2 != "ON" && c.W2 != "OFF")) return kInvalid;
+  l.View().bLineNumbers = c.W2 == "ON";
+  return kDone;
+}
+
 // A keyword that sets one setting to a fixed value.
 template <auto Setting, auto value>
 KeywordOutcome Set(Lister& l, const ConfigLine&) {
@@ -679,6 +686,7 @@ constexpr KeywordRule kKeywordRules[] = {
     {{Is("SHOWNAME")}, 0, ProfileItemOnOff<&FileView::piShowName>},
     {{Is("FILESIZE")}, 0, FileSizeKeyword},
     {{Is("LINES")}, 0, LinesKeyword},
+    {{Is("LINENUMBERS")}, 0, LineNumbersKeyword},
     {{Is("PIPES")}, 0, ProfileItemOnOff<&FileView::piPipes>},
     {{Is("ARGNOTES")}, 0, ProfileItemOnOff<&ConfigState::piArgNotes>},
     {{Is("SIZES")}, 0, SizesKeyword},

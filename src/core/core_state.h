@@ -148,6 +148,7 @@ struct CoreState {
   // here; a key-down that leaves it unchanged did nothing.
   int64_t nOutputs = 0;
   int64_t nOutputsAtKeyDown = -1;
+  bool bKeyDownActed = false;  // a binding took this key's key-down (ActOn)
   bool bQuickEnd = false;
 
   // Keyboard and mouse

@@ -18,6 +18,7 @@ struct ConfigState;
 struct FileOpsState;
 enum class CopyOutcome;
 struct CopyResult;
+struct KeyBinding;
 class DirPage;
 class EntryList;
 class FileView;
@@ -186,6 +187,8 @@ class Lister : public ListerState {
   void PaintMessageLine(const std::string& text);  // the message line shows this text
   void HintKeys();                     // a key that does nothing: says once that F1 lists the keys
   void HintTypedKey(int keyascii);     // the same for a character no command took
+  // A key's binding acts (a key-down's noted: its character is then no idle key).
+  KeyNext ActOn(const KeyBinding& b, int code, int shift);
 
   // ------------------------------------------------------------ viewer (the file view is a part: View())
   // What other parts ask of the file view (the window forwards to it).

@@ -178,7 +178,7 @@ KeyNext DirPage::DirModeKeyPress(int keyascii) {
   const int code = keyascii & 255;
   KeyNext next = KeyNext::Done;
   if (const KeyBinding* b = FindKeyBinding(DirectoryPageKeys(), KeyBinding::On::Char, code, 0))
-    next = b->action(W, code, 0);
+    next = W.ActOn(*b, code, 0);
   else
     W.HintTypedKey(keyascii);
 

@@ -53,6 +53,8 @@ struct EntryListState {
   int32_t iLastOnPage = 0;
   int32_t iOldCursor = 0;
   std::array<CursorCell, 4> CursorCache{};
+  // The cursor entry's full name when the page shows it cut ("~"); empty when whole.
+  std::string zCursorCutName;
 
   // Sorting: the gap table (1..25) and the time the last sort took, for debug timing
   std::array<int32_t, 26> nSortGap{};

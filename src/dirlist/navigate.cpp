@@ -211,7 +211,7 @@ bool DirPage::bDIR_Keydown(int Shift, int KeyCode) {
   }
   const KeyBinding* b = FindKeyBinding(DirectoryPageKeys(), KeyBinding::On::Down, KeyCode, Shift);
   if (!b) return false;
-  const KeyNext next = b->action(W, KeyCode, Shift);
+  const KeyNext next = W.ActOn(*b, KeyCode, Shift);
   // Scanned and drawn at the end of Form_KeyDown.
   if (next == KeyNext::Rescan) W.bRescan = true;
   if (next == KeyNext::Redraw) W.bRepaint = true;

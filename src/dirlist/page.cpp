@@ -162,6 +162,8 @@ void EntryList::DirPageEntries(int32_t w, long cw, long pitch) {
     W.SetBold(bold);
     if (!bCursorOnly) W.PrintShownAt(x, y, text);
     if (i == iCursor) {
+      const std::string name = ZdNameStored(rec);
+      zCursorCutName = text.find(name) == std::string::npos ? name : "";
       for (size_t k = CursorCache.size() - 1; k > 0; --k) CursorCache[k] = CursorCache[k - 1];
       for (size_t k = 1; k < CursorCache.size(); ++k)
         if (CursorCache[k].text == text) CursorCache[k].text.clear();
@@ -177,6 +179,7 @@ void EntryList::DirPageEntries(int32_t w, long cw, long pitch) {
 void EntryList::DosDir() {
   // 1-2. Cursor at a root, caption and title line
   if (iCursor == 0 && iFirstZDir == 1) iCursor = 1;
+  zCursorCutName.clear();
   W.P.window.SetCaption(W.zCaptionLeft + W.zCaptionRight);
   W.SetForeColor(W.lColor[kColorInfoText]);
   W.PrintShownAt(0, W.nMinusPixelY, W.zTopLine);

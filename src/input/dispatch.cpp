@@ -170,6 +170,7 @@ KeyNext SwallowedChar(Lister& l, EventRun& r) {
 KeyNext NewKey(Lister& l, EventRun& r) {
   if (r.e.kind != Kind::KeyDown) return KeyNext::PassOn;
   l.zShownMessage.clear();
+  l.bKeyDownActed = false;
   r.parmShown = l.bShowParm;
   r.pagesBefore = l.nPageCount;
   l.bShowParm = false;
@@ -228,7 +229,7 @@ KeyNext EveryPage(Lister& l, EventRun& r) {
   l.bRepaint = false;
   if (r.e.code != 0)
     if (const KeyBinding* b = FindKeyBinding(EveryPageKeys(), KeyBinding::On::Down, r.e.code, r.e.shift))
-      b->action(l, r.e.code, r.e.shift);
+      l.ActOn(*b, r.e.code, r.e.shift);
   return KeyNext::PassOn;
 }
 
@@ -262,7 +263,7 @@ void Lister::TakeEvent(const WindowEvent& e) {
     if ((next = step(*this, run)) != KeyNext::PassOn) break;
   ApplyKeyNext(next);
   // A key with no character of its own (F2, Alt+K, Insert, ...) that did nothing at all.
-  if (run.reachedKeys && next != KeyNext::Drawn && nOutputs == nOutputsAtKeyDown &&
+  if (run.reachedKeys && next != KeyNext::Drawn && nOutputs == nOutputsAtKeyDown && !bKeyDownActed &&
       !ProducesChar(e.code, e.shift) && !IsLockOrModifier(e.code))
     HintKeys();
 }
@@ -312,7 +313,12 @@ void Lister::HintTypedKey(int keyascii) {
   const bool printable = keyascii >= 32 && keyascii != 127;
   const bool control = keyascii >= 1 && keyascii <= 26 && keyascii != kChBackspace && keyascii != kChTab &&
                        keyascii != kChLineFeed && keyascii != kChEnter;
-  if (printable || (control && nOutputs == nOutputsAtKeyDown)) HintKeys();
+  if (printable || (control && nOutputs == nOutputsAtKeyDown && !bKeyDownActed)) HintKeys();
+}
+
+KeyNext Lister::ActOn(const KeyBinding& b, int code, int shift) {
+  if (b.on == KeyBinding::On::Down) bKeyDownActed = true;
+  return b.action(*this, code, shift);
 }
 
 void Lister::Form_KeyDown(int KeyCode, int Shift) {

@@ -87,13 +87,13 @@ const KeySection& HelpScreen::Keys() const { return HelpScreenKeys(); }
 // The help screen takes every key while it is shown; the keys of its table act.
 KeyNext HelpScreen::KeyDown(int code, int shift) {
   const KeyBinding* b = FindKeyBinding(HelpScreenKeys(), KeyBinding::On::Down, code, shift);
-  return b ? b->action(W, code, shift) : KeyNext::Done;
+  return b ? W.ActOn(*b, code, shift) : KeyNext::Done;
 }
 
 void HelpScreen::Draw() {
   ++W.nPageCount;
   const HelpPage page = static_cast<HelpPage>(nHelpPage);
-  const std::vector<HelpLine> lines = HelpLines(page, W.nColumns);
+  const std::vector<HelpLine> lines = HelpLines(page, W.nColumns, W.eProfile == Profile::Linux);
   const int32_t count = static_cast<int32_t>(lines.size());
   const int32_t rows = W.nPageLines > 1 ? W.nPageLines : 1;
   if (nHelpTop > count - rows) nHelpTop = count - rows;

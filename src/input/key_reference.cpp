@@ -121,6 +121,7 @@ const std::vector<KeySection>& KeyReference() {
       DirectoryPageKeys(),
       SortPromptKeys(),
       FileViewKeys(),
+      FileViewLessKeys(),
       {"Hex view",
        {
            {"Down / Up", "one line (16 or 32 bytes) forward / back"},
@@ -147,7 +148,7 @@ const KeyBinding* FindKeyBinding(const KeySection& page, KeyBinding::On event, i
   return nullptr;
 }
 
-std::vector<const KeySection*> HelpSections(HelpPage page) {
+std::vector<const KeySection*> HelpSections(HelpPage page, bool lessKeys) {
   const std::vector<KeySection>& all = KeyReference();
   auto find = [&](const std::string& title) -> const KeySection* {
     for (const KeySection& s : all)
@@ -156,8 +157,12 @@ std::vector<const KeySection*> HelpSections(HelpPage page) {
   };
   switch (page) {
     case HelpPage::SortPrompt: return {find("Sort prompt")};
-    case HelpPage::FileView: return {find("File view")};
-    case HelpPage::HexView: return {find("Hex view"), find("File view")};
+    case HelpPage::FileView:
+      if (lessKeys) return {find("File view, Linux profile"), find("File view")};
+      return {find("File view")};
+    case HelpPage::HexView:
+      if (lessKeys) return {find("Hex view"), find("File view, Linux profile"), find("File view")};
+      return {find("Hex view"), find("File view")};
     case HelpPage::ZipListing: return {find("ZIP listing")};
     case HelpPage::Directory: break;
   }
@@ -214,10 +219,10 @@ std::string HelpPageTitle(HelpPage page) {
   return "Directory page";
 }
 
-std::vector<HelpLine> HelpLines(HelpPage page, int width) {
+std::vector<HelpLine> HelpLines(HelpPage page, int width, bool lessKeys) {
   const size_t w = width < 20 ? 20 : static_cast<size_t>(width);
   std::vector<HelpLine> out;
-  for (const KeySection* section : HelpSections(page)) {
+  for (const KeySection* section : HelpSections(page, lessKeys)) {
     if (!out.empty()) out.push_back({});
     out.push_back({section->title, true});
     // The key column: as wide as the longest key, but at most three tenths of the line.

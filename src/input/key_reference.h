@@ -74,8 +74,10 @@ inline KeyBinding EntryCursorKeys(int first, int last, int mask = kAnyShift, int
 }
 // The keys of the directory page (in src/input/key_reference.cpp).
 const KeySection& DirectoryPageKeys();
-// The keys of the file view, text and hex (in src/viewer/navigation.cpp).
+// The keys of the file view, text and hex (in src/viewer/navigation.cpp), and less's keys
+// that come first in the Linux profile.
 const KeySection& FileViewKeys();
+const KeySection& FileViewLessKeys();
 // The keys of the sort prompt (in src/input/dispatch.cpp).
 const KeySection& SortPromptKeys();
 // The keys of the ZIP listing (in src/zip/zip_listing.cpp).
@@ -91,8 +93,9 @@ enum class HelpPage { Directory, SortPrompt, FileView, HexView, ZipListing };
 
 // Every section, in the order of the documentation.
 const std::vector<KeySection>& KeyReference();
-// The sections that describe one page (the hex view: its own keys, then the file view's).
-std::vector<const KeySection*> HelpSections(HelpPage page);
+// The sections that describe one page (the hex view: its own keys, then the file view's;
+// with lessKeys, the file view's less keys before the file view's).
+std::vector<const KeySection*> HelpSections(HelpPage page, bool lessKeys = false);
 // A text without the documentation's backticks ("`S`" becomes "S").
 std::string PlainKeyText(const std::string& text);
 // The help screen's lines for one page, fitted to a width: a heading line for each
@@ -101,7 +104,7 @@ struct HelpLine {
   std::string text;
   bool heading = false;
 };
-std::vector<HelpLine> HelpLines(HelpPage page, int width);
+std::vector<HelpLine> HelpLines(HelpPage page, int width, bool lessKeys = false);
 // The name of a page as the help screen's title shows it.
 std::string HelpPageTitle(HelpPage page);
 // One section as a Markdown table: "| Key | Action |", "|---|---|" and one line a row.

@@ -126,7 +126,7 @@ const KeySection& SortPrompt::Keys() const { return SortPromptKeys(); }
 // Its key-down actions draw what they change themselves.
 KeyNext SortPrompt::KeyDown(int KeyCode, int Shift) {
   if (const KeyBinding* b = FindKeyBinding(SortPromptKeys(), KeyBinding::On::Down, KeyCode, Shift))
-    b->action(W, KeyCode, Shift);
+    W.ActOn(*b, KeyCode, Shift);
   if (Shift & kCtrl) return KeyNext::Done;
   bool letter = KeyCode >= 'A' && KeyCode <= 'Z' && std::string_view("DFSENXRU").find(static_cast<char>(KeyCode)) !=
                                                         std::string_view::npos;
@@ -150,7 +150,7 @@ KeyNext SortPrompt::KeyDown(int KeyCode, int Shift) {
 KeyNext SortPrompt::KeyPress(int keyascii) {
   const KeyBinding* b = FindKeyBinding(SortPromptKeys(), KeyBinding::On::Char, keyascii, 0);
   if (!b) return KeyNext::PassOn;
-  const KeyNext next = b->action(W, keyascii, 0);
+  const KeyNext next = W.ActOn(*b, keyascii, 0);
   return next == KeyNext::Redraw || next == KeyNext::PassOn ? next : KeyNext::Done;
 }
 

@@ -5,6 +5,7 @@
 #include "core/usage.h"
 #include "input/help_screen.h"
 #include "input/sort_prompt.h"
+#include "dirlist/entry_list.h"
 
 namespace tembra {
 
@@ -60,6 +61,7 @@ void Lister::ShowPage() {
   FillRect(0, 0, nClientWidth, nLineHeight, lColor[kColorInfoBack]);
   FillRect(0, nClientHeight - nLineHeight, nClientWidth, nClientHeight, lColor[kColorInfoBack]);
   SetForeColor(lColor[kColorInfoText]);
+  const bool idle = !bShowParm && zMessageLine.empty() && zShownMessage.empty();
   if (bShowParm) {
     PrintShownAt(0, nClientHeight - nLineHeight + nMinusPixelY,
                  zCommandLine.empty() ? MsgText(Msg::VX0001NoParm) : MsgText(Msg::VX0001Parm, zCommandLine));
@@ -74,6 +76,14 @@ void Lister::ShowPage() {
   // A display mode with no page at all is a fault.
   if (!(TDISPLAY & (TD_DIR | TD_LIST))) vxCatastrophe(MsgText(Msg::VX9006));
   PageShown().Draw();
+  // Linux profile: an idle message line shows the cursor entry's name where the page cuts it.
+  const ShownPage shown = CurrentPage();
+  if (idle && eProfile == Profile::Linux && (shown == ShownPage::Directory || shown == ShownPage::ZipListing) &&
+      !Entries().zCursorCutName.empty()) {
+    SetForeColor(lColor[kColorInfoText]);
+    PrintShownAt(0, nClientHeight - nLineHeight, Entries().zCursorCutName);
+    SetForeColor(lColor[kColorText]);
+  }
   if (bHasFocus && !bCmdSearch) P.window.BringToFront();
   DoEvents();
 }

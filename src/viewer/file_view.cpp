@@ -57,15 +57,25 @@ void FileView::Title() {
 
 // SHOWNAME: the viewed file's name as it is on disk, at the right end of the title line
 // when it fits there after two blanks.
+// Where it does not fit, the file's date and time go first, then the version; then the
+// name is cut ("~"), and it is said on the message line as the file opens.
 void FileView::TitleEnd() {
   bNameOnTitle = false;
   if (!piShowName.On(W.eProfile)) return;
-  const std::string name = ShownFileName();
-  const int32_t used = W.NameCells(W.zTopLine), cells = W.NameCells(name);
-  if (!name.empty() && used + 2 + cells <= W.nColumns) {
-    W.zTopLine += Space(W.nColumns - used - cells) + name;
-    bNameOnTitle = true;
-  }
+  std::string name = ShownFileName();
+  if (name.empty()) return;
+  std::string& top = W.zTopLine;
+  auto room = [&] { return W.nColumns - W.NameCells(top) - 2; };
+  const size_t stamp = top.find(" -("), stampEnd = top.find(")-", stamp);
+  if (room() < W.NameCells(name) && stamp != std::string::npos && stampEnd != std::string::npos)
+    top.erase(stamp + 2, stampEnd + 2 - (stamp + 2));
+  const size_t version = top.find(" - ");
+  if (room() < W.NameCells(name) && Left(top, 5) == "Ver: " && version != std::string::npos) top.erase(0, version + 3);
+  const bool whole = room() >= W.NameCells(name);
+  if (!whole && room() < 2) return;
+  if (!whole) name = std::string(W.NameCut(name, room() - 1)) + "~";
+  top += Space(W.nColumns - W.NameCells(top) - W.NameCells(name)) + name;
+  bNameOnTitle = whole;
 }
 
 std::string FileView::ShownFileName() const {

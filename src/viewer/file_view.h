@@ -16,6 +16,7 @@ namespace tembra {
 
 class Lister;
 struct AheadBuffers;
+struct KeyBinding;
 
 // A record brought into the buffer: its bytes at 1-based pos, len of them (-1: no such
 // record), and for a piece of a long line the byte of the line the piece starts at.
@@ -105,6 +106,15 @@ class FileView final : public Page, public ViewerState, public HexSearchState {
   void ResetLineBuffers();  // the 255 display-line buffers back to blanks
   // Draws the text view's lines from nTopRec (wrapped or from nHOffset); sets nBottomRec.
   void ListModeAscii();
+  // The line-number column of the page from nTopRec: the digits of the last line it can
+  // show and a blank; 0 without line numbers.
+  int32_t NumberColumnWidth();
+  int32_t TextColumns() const;  // the columns of the text, right of the number column
+  long BodyX() const;           // where the text starts, in twips
+  int BodyColor() const;        // the text's colour role (marked lines in the marked colour)
+  bool LineMarked(int32_t r);   // record r lies in the stretch marked for copying (Linux profile)
+  bool MarkedBytes(int64_t first, int64_t last) const;  // 1-based bytes that meet that stretch
+  void DrawLineNumber(int32_t r, int32_t line);  // r's number in the column, on page line `line`
   // The text view's title line (zTopLine), or the column ruler in its place.
   void ListTitleLine();
   // Unwrapped: scrolls sideways so that the search hit (nHitRec, nHitCol) is in view.
@@ -176,6 +186,21 @@ class FileView final : public Page, public ViewerState, public HexSearchState {
   void LeaveFileView();               // close and deregister the file, directory mode
   // Asks for a count of lines (text view) or bytes (hex view); the page moves on (zSign "+") or back.
   void RelativeJump(const std::string& zSign);
+  // Half a page on (direction 1) or back (-1), a line at a time as Down and Up move.
+  void HalfPageMove(int direction);
+  // less's keys: the top of the page as a place; going to a place (indexing on to it);
+  // a jump about to start remembers where it starts ('' goes back there).
+  ViewPlace HerePlace() const;
+  void GoToPlace(const ViewPlace& place);
+  void NoteJump() { JumpStart = HerePlace(); }
+  // The letter after m or ' (nMarkKey): the mark set or gone to; '' the last jump undone.
+  KeyNext MarkLetter(int keyascii);
+  // The search text asked for and searched forward, or backward with back (/ and ?),
+  // with exact case unless anyCase.
+  void AskAndSearch(bool back, bool anyCase);
+  // The binding of a key-down or (typed) a character: less's keys first in the Linux
+  // profile, then the file view's.
+  const KeyBinding* FindViewBinding(bool typed, int code, int shift) const;
 
 
   // ------------------------------------------------------------ hex view, search, marking

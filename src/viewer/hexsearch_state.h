@@ -28,6 +28,17 @@ struct HexSearchState {
   std::array<int32_t, 26> Bookmarks{};
   int32_t nBookmarks = 0;
 
+  // ---- marks of less's keys (Linux profile): the top of the page under each letter, and
+  // where the last jump (g, G, <, >, a search, a mark, #) started; rec 0 = not set
+  struct ViewPlace {
+    int32_t rec = 0, row = 0;
+    int64_t piece = 0, hex = 0;
+  };
+  std::array<ViewPlace, 26> LetterMarks{};
+  ViewPlace JumpStart;
+  int32_t nMarkKey = 0;             // m or ' waits for the mark's letter (0: none)
+  bool bLastSearchBack = false;     // the last search went backward: n goes on that way
+
   // ---- search case table
   bool bCaseTableBuilt = false;        // the search case table is built
   std::vector<uint16_t> UpperTable;    // entry c + 32768: upper case of the 16-bit code c

@@ -285,6 +285,23 @@ void FileView::PRINT_LINES() {
   W.SetForeColor(W.lColor[kColorText]);
   const int32_t lines = std::clamp(W.nPageLines, 0, 255);
   for (int32_t i = 1; i <= lines; ++i) W.PrintAt(0, static_cast<long>(W.nLineHeight) * i, HexLines[static_cast<size_t>(i)]);
+  // The lines marked for copying (Linux profile) again in the marked colour, pane by pane.
+  const int64_t width = (W.TDISPLAY & TD_HEX32) ? 32 : 16;
+  const int32_t panes = (W.TDISPLAY & TD_HEX2) && nPaneWidth > 0 && W.nColumns >= 2 * nPaneWidth ? 2 : 1;
+  for (int32_t p = 0; p < panes && nLastMarkStart > 0; ++p) {
+    for (int32_t i = 1; i <= lines; ++i) {
+      const int64_t offset = (nHexTop & nHexMask) + (int64_t{p} * lines + i - 1) * width;
+      if (offset >= nFileSize || !MarkedBytes(offset + 1, offset + width)) continue;
+      const std::string& line = HexLines[static_cast<size_t>(i)];
+      const size_t from = static_cast<size_t>(p) * static_cast<size_t>(nPaneWidth);
+      const std::string part = from < line.size() ? line.substr(from, panes == 2 ? static_cast<size_t>(nPaneWidth) : std::string::npos) : "";
+      const long x = static_cast<long>(from) * W.nCharWidth, y = static_cast<long>(W.nLineHeight) * i;
+      W.FillRect(x, y, x + static_cast<long>(part.size()) * W.nCharWidth, y + W.nLineHeight, W.lColor[kColorSelectedBack]);
+      W.SetForeColor(W.lColor[kColorDeletedText]);
+      W.PrintAt(x, y, part);
+    }
+  }
+  W.SetForeColor(W.lColor[kColorText]);
   W.DoEvents();
 }
 

@@ -64,7 +64,7 @@ KeyNext ScrollRight(Lister& l, int, int Shift) {
         longest = std::max(longest, v.RecLen(r));
       }
     }
-    v.nHOffset = RoundUp10(std::min<int64_t>(longest, INT32_MAX - 20) - l.nColumns + 1);
+    v.nHOffset = RoundUp10(std::min<int64_t>(longest, INT32_MAX - 20) - v.TextColumns() + 1);
   } else {
     // Lines as grep counts them scroll as far as the longest line allows.
     const int64_t widest = v.bGrepLines ? std::max(v.nLongestRec, v.nMaxRecLen) : v.nMaxRecLen;
@@ -95,6 +95,7 @@ KeyNext PageMove(Lister& l, int, int) {
 
 KeyNext ToTop(Lister& l, int, int) {
   l.bSearchPending = false;
+  l.View().NoteJump();
   l.View().LIST_PAGEMOVE(kVkHome);
   return KeyNext::Done;
 }
@@ -103,6 +104,7 @@ KeyNext ToTop(Lister& l, int, int) {
 KeyNext ToEnd(Lister& l, int, int) {
   FileView& v = l.View();
   l.bSearchPending = false;
+  v.NoteJump();
   if (!HexView(l)) v.IndexWholeFile();
   v.LIST_PAGEMOVE(kVkEnd);
   return KeyNext::Done;
@@ -112,6 +114,7 @@ KeyNext ToEnd(Lister& l, int, int) {
 KeyNext ToEndTimed(Lister& l, int, int) {
   FileView& v = l.View();
   l.bSearchPending = false;
+  v.NoteJump();
   double t0 = l.P.clock.SecondsSinceMidnight();
   if (!HexView(l)) v.IndexWholeFile();
   if (l.bDebug) {
@@ -124,6 +127,7 @@ KeyNext ToEndTimed(Lister& l, int, int) {
 }
 
 KeyNext JumpToLine(Lister& l, int, int) {
+  l.View().NoteJump();
   l.View().JUMP2LINE();
   return KeyNext::Done;
 }
@@ -141,6 +145,8 @@ KeyNext Follow(Lister& l, int, int) {
 KeyNext Search(Lister& l, int code, int) {
   FileView& v = l.View();
   v.nSearchStart = l.P.clock.SecondsSinceMidnight();
+  v.NoteJump();
+  v.bLastSearchBack = v.bSearchBack;
   v.SetTextToFind(UCase(Chr(code)), "");
   return KeyNext::Done;
 }
@@ -180,9 +186,10 @@ KeyNext RecallBookmark(Lister& l, int, int) {
 }
 
 // Ctrl+T, Ctrl+B, Ctrl+A, Ctrl+C and Alt+V: the line marks, by the key's letter.
+// The Linux profile shows the marked lines in the marked colour: the page is drawn again.
 KeyNext MarkByKey(Lister& l, int KeyCode, int) {
   l.View().MarkLine(std::string(1, static_cast<char>(KeyCode)));
-  return KeyNext::Done;
+  return l.eProfile == Profile::Linux ? KeyNext::Redraw : KeyNext::Done;
 }
 
 KeyNext TextOrHex(Lister& l, int, int) {
@@ -191,6 +198,12 @@ KeyNext TextOrHex(Lister& l, int, int) {
 }
 KeyNext Ruler(Lister& l, int, int) {
   l.TDISPLAY ^= TD_RULER;
+  return KeyNext::Redraw;
+}
+KeyNext LineNumbers(Lister& l, int, int) {
+  FileView& v = l.View();
+  v.bLineNumbers = !v.bLineNumbers;
+  l.zMessageLine = MsgText(v.bLineNumbers ? Msg::VX0257 : Msg::VX0258);
   return KeyNext::Redraw;
 }
 KeyNext WordWrap(Lister& l, int, int) {
@@ -276,7 +289,86 @@ KeyNext EndFromView(Lister& l, int, int) {
 }
 
 constexpr int kCtrlAlt = kCtrl | kAlt;
+
+// less's keys (Linux profile).
+KeyNext HalfPage(Lister& l, int code, int) {
+  l.View().HalfPageMove(code == 'd' ? 1 : -1);
+  return KeyNext::Done;
+}
+
+// / and ? search with exact case, \ and Alt+F in any case; ? and Alt+F backward.
+KeyNext LessSearch(Lister& l, int code, int) {
+  FileView& v = l.View();
+  v.nSearchStart = l.P.clock.SecondsSinceMidnight();
+  v.AskAndSearch(code == '?' || code == 'F', code == '\\' || code == 'F');
+  return KeyNext::Done;
+}
+
+// n / N: the last search again, on in its direction (n) or the other way (N).
+KeyNext LessNextMatch(Lister& l, int code, int shift) {
+  FileView& v = l.View();
+  v.NoteJump();
+  return v.bLastSearchBack != (code == 'N') ? SearchBackAgainTyped(l, code, shift) : NextMatchTyped(l, code, shift);
+}
+
+// m and ': the next character names the mark.
+KeyNext LessMark(Lister& l, int code, int) {
+  l.View().nMarkKey = code;
+  l.VXERROR(MsgText(code == 'm' ? Msg::VX0255 : Msg::VX0256));
+  return KeyNext::Done;
+}
+
+// q, Q: back to the directory page; the end where the program started on the files
+// named on its command line (one of them is shown).
+KeyNext LessQuit(Lister& l, int code, int shift) {
+  return l.iInpFile > 0 ? EndFromView(l, code, shift) : BackToDirectory(l, code, shift);
+}
+
 }  // namespace
+
+const KeySection& FileViewLessKeys() {
+  // Typed characters only: the keys with Ctrl or Alt and the keys without a character
+  // keep the file view's meanings.
+  static const KeySection kPage = {
+      "File view, Linux profile",
+      {
+          {"`j`, `e`, Enter / `k`, `y`", "one line forward / back",
+           {OnChar('j', 'j', PageMove<kVkDown>), OnChar('e', 'e', PageMove<kVkDown>),
+            OnChar(kChEnter, kChEnter, PageMove<kVkDown>), OnChar('k', 'k', PageMove<kVkUp>),
+            OnChar('y', 'y', PageMove<kVkUp>)}},
+          {"Space, `f` / `b`", "page forward / back",
+           {OnChar(' ', ' ', PageMove<kVkPgDn>), OnChar('f', 'f', PageMove<kVkPgDn>),
+            OnChar('b', 'b', PageMove<kVkPgUp>)}},
+          {"`d` / `u`", "half a page forward / back", {OnChar('d', 'd', HalfPage), OnChar('u', 'u', HalfPage)}},
+          {"`g`, `<` / `G`, `>`", "top / end of the file",
+           {OnChar('g', 'g', ToTop), OnChar('<', '<', ToTop), OnChar('G', 'G', ToEnd), OnChar('>', '>', ToEnd)}},
+          {"`/` / `?`", "search forward / backward, with exact case (Ctrl+T at the prompt: any case)",
+           {OnChar('/', '/', LessSearch), OnChar('?', '?', LessSearch)}},
+          {"`\\` / Alt+F", "search forward / backward in any case",
+           {OnChar('\\', '\\', LessSearch), OnKey('F', 'F', kCtrlAlt, kAlt, LessSearch)}},
+          {"`n` / `N`", "the last search again, on in its direction / the other way",
+           {OnChar('n', 'n', LessNextMatch), OnChar('N', 'N', LessNextMatch)}},
+          {"`m` letter / `'` letter",
+           "mark the top line with a letter (`a` to `z`) / go to the line marked; `''` goes back to where the "
+           "last jump started (`g`, `G`, `<`, `>`, a search, a mark, `#`)",
+           {OnChar('m', 'm', LessMark), OnChar('\'', '\'', LessMark)}},
+          {"`F`", "follow the end of the file as it grows (as Ctrl+F)", {OnChar('F', 'F', Follow)}},
+          {"`q`, `Q`", "back to the directory page (the end, where the program started on files)",
+           {OnChar('q', 'q', LessQuit), OnChar('Q', 'Q', LessQuit)}},
+          {"`h`, `H`", "this list of keys", {OnChar('h', 'h', Help), OnChar('H', 'H', Help)}},
+          {"`E`", "EBCDIC characters on/off (`e` of the file view's keys)", {OnChar('E', 'E', Ebcdic)}},
+          {"Other keys",
+           "as in the file view; its `d`, `u`, `b`, `e`, `f`, `F`, `q`, `?` and Enter mean what this table says"},
+      }};
+  return kPage;
+}
+
+const KeyBinding* FileView::FindViewBinding(bool typed, int code, int shift) const {
+  const KeyBinding::On event = typed ? KeyBinding::On::Char : KeyBinding::On::Down;
+  if (W.eProfile == Profile::Linux)
+    if (const KeyBinding* b = FindKeyBinding(FileViewLessKeys(), event, code, shift)) return b;
+  return FindKeyBinding(FileViewKeys(), event, code, shift);
+}
 
 const KeySection& FileViewKeys() {
   // Keys left free in the original mean what they mean in less: n / N the next /
@@ -327,6 +419,8 @@ const KeySection& FileViewKeys() {
           {"Alt+H", "switch between text and hex view", {OnKey('H', 'H', kCtrlAlt, kAlt, TextOrHex)}},
           {"Alt+R", "column ruler on/off", {OnKey('R', 'R', kCtrlAlt, kAlt, Ruler)}},
           {"`w`", "word wrap on/off", {OnLetters('W', 'W', WordWrap)}},
+          {"`l`", "line numbers on/off (text view; `LINENUMBERS ON` in the configuration shows them from the start)",
+           {OnLetters('L', 'L', LineNumbers)}},
           {"`e` / `*` / `7` / `8`", "EBCDIC / 7-bit / stripped / normal characters",
            {OnLetters('E', 'E', Ebcdic), OnChar('*', '*', SevenBit), OnChar('7', '7', Stripped),
             OnChar('8', '8', NormalCharacters)}},
@@ -353,8 +447,10 @@ bool FileView::bList_Keydown(int Shift, int KeyCode) {
   // more of one still arriving is waited for where the key needs it.
   if (bStream) TakeGrowth();
   if (bStreamOpen && bAllIndexed) ReopenIndex();
-  if (const KeyBinding* b = FindKeyBinding(FileViewKeys(), KeyBinding::On::Down, KeyCode, Shift))
-    if (b->action(W, KeyCode, Shift) == KeyNext::Redraw) W.bRepaint = true;  // drawn at the end of Form_KeyDown
+  if (const KeyBinding* b = FindViewBinding(false, KeyCode, Shift)) {
+    nMarkKey = 0;  // a key that acts lets a mark's letter go
+    if (W.ActOn(*b, KeyCode, Shift) == KeyNext::Redraw) W.bRepaint = true;  // drawn at the end of Form_KeyDown
+  }
   return false;
 }
 
@@ -366,8 +462,10 @@ KeyNext FileView::KeyPress_ListMode(int keyascii) {
   }
   if (keyascii == 0) return KeyNext::Done;
   KeyNext next = KeyNext::Done;
-  if (const KeyBinding* b = FindKeyBinding(FileViewKeys(), KeyBinding::On::Char, keyascii & 255, 0))
-    next = b->action(W, keyascii & 255, 0);
+  if (nMarkKey != 0)
+    next = MarkLetter(keyascii & 255);
+  else if (const KeyBinding* b = FindViewBinding(true, keyascii & 255, 0))
+    next = W.ActOn(*b, keyascii & 255, 0);
   else
     W.HintTypedKey(keyascii);
   // Drawn at the end of the event (so is a page bRepaint asks for, unless it drew itself).
@@ -390,6 +488,45 @@ void FileView::RelativeJump(const std::string& zSign) {
     LOADEMUP();
   }
   W.bRepaint = true;
+}
+
+void FileView::HalfPageMove(int direction) {
+  for (int32_t i = std::max(1, W.nPageLines / 2); i > 0; --i) LIST_PAGEMOVE(direction > 0 ? kVkDown : kVkUp);
+}
+
+HexSearchState::ViewPlace FileView::HerePlace() const {
+  // A place of the text view (hex -1) serves the hex view from its line's first byte.
+  return {std::max(1, nTopRec), TopRow(), TopPiece(), (W.TDISPLAY & TD_HEX) ? nHexTop : -1};
+}
+
+void FileView::GoToPlace(const ViewPlace& place) {
+  if (W.TDISPLAY & TD_HEX) {
+    const int64_t at = place.hex >= 0 ? place.hex : place.rec <= nRecCount ? FindRecAddr(place.rec) - 1 : nFileSize;
+    nHexTop = std::clamp<int64_t>(at, 0, std::max<int64_t>(0, nFileSize - 1)) & nHexMask;
+  } else {
+    SetTop(place.rec, place.row, place.piece);
+    LOADEMUP();
+  }
+  W.bRepaint = true;
+}
+
+KeyNext FileView::MarkLetter(int keyascii) {
+  const int key = nMarkKey;
+  nMarkKey = 0;
+  const int c = keyascii >= 'A' && keyascii <= 'Z' ? keyascii - 'A' + 'a' : keyascii;
+  const bool back = key == '\'' && c == '\'';
+  if (!back && (c < 'a' || c > 'z')) return KeyNext::Redraw;  // any other key lets the mark go
+  ViewPlace& mark = back ? JumpStart : LetterMarks[static_cast<size_t>(c - 'a')];
+  if (key == 'm') {
+    mark = HerePlace();
+  } else if (mark.rec == 0) {
+    W.zMessageLine = back ? MsgText(Msg::VX1067) : MsgText(Msg::VX1066, std::string(1, static_cast<char>(c)));
+  } else {
+    const ViewPlace to = mark;
+    NoteJump();
+    GoToPlace(to);
+  }
+  return KeyNext::Redraw;
 }
 
 void FileView::JUMP2LINE() {

@@ -114,6 +114,9 @@ bool FileView::StartViewing(const std::string& zOpenAs, bool stream) {
   bGrepLines = piGrepLines.On(W.eProfile);
   RecordIndex(*this).Reset();
   PieceCols = {};
+  LetterMarks = {};
+  JumpStart = {};
+  nMarkKey = 0;
   nSegStart = 0;
   nSegEnd = 1;
   nSegScan = 0;

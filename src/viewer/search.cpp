@@ -96,6 +96,12 @@ int64_t FindInBytes(const unsigned char* t, int64_t lo, int64_t hi, const unsign
 }
 }  // namespace
 
+void FileView::AskAndSearch(bool back, bool anyCase) {
+  NoteJump();
+  bSearchBack = bLastSearchBack = back;
+  SetTextToFind(anyCase ? "F" : "/", "");
+}
+
 void FileView::SetTextToFind(const std::string& key, const std::string& text) {
   W.bSearchPending = true;
   bFindCols = false;

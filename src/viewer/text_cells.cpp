@@ -96,19 +96,20 @@ int32_t FileView::CellEndOfByte(int32_t byte) {
 
 void FileView::DrawBodyCells(int32_t from, int32_t count, int32_t line, bool found) {
   const int32_t total = static_cast<int32_t>(vRecCells.size());
-  const int32_t shown = std::max(0, std::min({count, W.nColumns, total - from}));
+  const int32_t shown = std::max(0, std::min({count, TextColumns(), total - from}));
   // One line's cells, kept between lines (a page draws many).
   thread_local std::vector<TextCell> s;
-  s.assign(static_cast<size_t>(std::max(W.nColumns, 0)), TextCell{});
+  s.assign(static_cast<size_t>(std::max(TextColumns(), 0)), TextCell{});
   if (shown > 0) std::copy_n(vRecCells.begin() + from, shown, s.begin());
   // Half a wide character at either edge of the line shows as a blank.
   if (shown > 0 && s[0].width == 0) s[0] = TextCell{};
   if (shown > 0 && s[static_cast<size_t>(shown - 1)].width == 2) s[static_cast<size_t>(shown - 1)] = TextCell{};
-  const long y = static_cast<long>(W.nLineHeight) * line;
+  const long y = static_cast<long>(W.nLineHeight) * line, x0 = BodyX();
+  if (bLineMarked) W.FillRect(x0, y, x0 + static_cast<long>(s.size()) * W.nCharWidth, y + W.nLineHeight, W.lColor[kColorSelectedBack]);
   if (!found) {
-    W.SetForeColor(W.lColor[kColorText]);
+    W.SetForeColor(W.lColor[BodyColor()]);
     W.SetBold(false);
-    W.PrintCellsAt(0, y, s);
+    W.PrintCellsAt(x0, y, s);
     return;
   }
   // The cells of every occurrence that lies wholly within the line.
@@ -124,15 +125,15 @@ void FileView::DrawBodyCells(int32_t from, int32_t count, int32_t line, bool fou
     }
   }
   if (W.bFoundLineBox)
-    W.FillRect(0, y + W.nTwipsPerPixelY, static_cast<long>(s.size()) * W.nCharWidth, y + W.nLineHeight - W.nTwipsPerPixelY,
+    W.FillRect(x0, y + W.nTwipsPerPixelY, x0 + static_cast<long>(s.size()) * W.nCharWidth, y + W.nLineHeight - W.nTwipsPerPixelY,
              W.lColor[kColorSelectedBack]);
   std::vector<TextCell> cleared = s;
   for (size_t k = 0; k < s.size(); ++k)
     if (hit[k]) cleared[k] = TextCell{};
-  W.SetForeColor(W.lColor[kColorText]);
+  W.SetForeColor(W.lColor[BodyColor()]);
   W.SetBold(W.bFoundLineBold);
   W.SetUnderline(W.bFoundLineUnderline);
-  W.PrintCellsAt(0, y, cleared);
+  W.PrintCellsAt(x0, y, cleared);
   W.SetBold(false);
   W.SetUnderline(false);
   for (size_t k = 0; k < s.size();) {
@@ -142,7 +143,7 @@ void FileView::DrawBodyCells(int32_t from, int32_t count, int32_t line, bool fou
     }
     size_t e = k;
     while (e < s.size() && hit[e]) ++e;
-    const long x = static_cast<long>(k) * W.nCharWidth;
+    const long x = x0 + static_cast<long>(k) * W.nCharWidth;
     if (W.bFoundBox)
       W.FillRect(x, y + W.nTwipsPerPixelY, x + static_cast<long>(e - k) * W.nCharWidth, y + W.nLineHeight - W.nTwipsPerPixelY,
                W.lColor[kColorSelectedBack]);

@@ -11,7 +11,43 @@ namespace tembra {
 namespace {
 int32_t RoundUp10(int32_t v) { return v <= 0 ? 0 : ((v + 9) / 10) * 10; }
 int32_t RoundDown10(int32_t v) { return v <= 0 ? 0 : (v / 10) * 10; }
+int32_t Digits(int64_t n) {
+  int32_t d = 1;
+  for (; n >= 10; n /= 10) ++d;
+  return d;
+}
 }  // namespace
+
+int32_t FileView::NumberColumnWidth() {
+  if (!bLineNumbers || (W.TDISPLAY & TD_HEX)) return 0;
+  int32_t last = static_cast<int32_t>(std::min<int64_t>(int64_t{nTopRec} + W.nPageLines - 1, INT32_MAX));
+  if (!bCheckForRec(last)) last = std::max(nTopRec, nRecCount);  // the file ends on the page
+  return Digits(last) + 1;
+}
+
+int32_t FileView::TextColumns() const { return std::max(1, W.nColumns - nNumberCols); }
+long FileView::BodyX() const { return static_cast<long>(nNumberCols) * W.nCharWidth; }
+int FileView::BodyColor() const { return bLineMarked ? kColorDeletedText : kColorText; }
+
+bool FileView::MarkedBytes(int64_t first, int64_t last) const {
+  if (W.eProfile != Profile::Linux || nLastMarkStart < 1) return false;
+  return first <= std::max(nMarkEnd, nLastMarkEnd) && last >= std::min(nMarkStart, nLastMarkStart);
+}
+
+bool FileView::LineMarked(int32_t r) {
+  if (nLastMarkStart < 1 || r < 1 || r > nRecCount) return false;
+  const int64_t a = FindRecAddr(r);
+  return MarkedBytes(a, a);
+}
+
+void FileView::DrawLineNumber(int32_t r, int32_t line) {
+  if (nNumberCols == 0) return;
+  const std::string n = std::to_string(r);
+  W.SetForeColor(W.lColor[kColorText]);
+  W.SetBold(false);
+  W.PrintAt(0, static_cast<long>(W.nLineHeight) * line,
+            Space(std::max<int32_t>(0, nNumberCols - 1 - static_cast<int32_t>(n.size()))) + n + " ");
+}
 
 void FileView::ResetLineBuffers() {
   // The text view pads and draws each body line as it builds it, and the hex view
@@ -53,7 +89,7 @@ void FileView::PrintFoundText(const std::string& zinLine, const std::string& zin
   long y = static_cast<long>(W.nLineHeight) * PageLine;
   int32_t pos = FastInStr(zinLine, zinText, 1, 0, tCompare);
   while (pos > 0) {
-    long x = static_cast<long>(PrintCol + pos - 2) * W.nCharWidth;
+    long x = BodyX() + static_cast<long>(PrintCol + pos - 2) * W.nCharWidth;
     if (W.bFoundBox)
       W.FillRect(x, y + W.nTwipsPerPixelY, x + static_cast<long>(len) * W.nCharWidth, y + W.nLineHeight - W.nTwipsPerPixelY,
                W.lColor[kColorSelectedBack]);
@@ -69,26 +105,28 @@ void FileView::PrintFoundText(const std::string& zinLine, const std::string& zin
 }
 
 void FileView::DrawBodyLine(const std::string& text, int32_t line, bool found) {
-  std::string s = Left(text, W.nColumns);
+  std::string s = Left(text, TextColumns());
   // Only the record's own characters go through the character mapping (EBCDIC would
   // turn the blanks that fill the line into other characters).
   const size_t own = s.size();
   auto shown = [&](const std::string& t) { return zPrintableText(t.substr(0, own)) + t.substr(own); };
-  if (static_cast<int32_t>(s.size()) < W.nColumns) s.append(static_cast<size_t>(W.nColumns - static_cast<int32_t>(s.size())), ' ');
+  if (static_cast<int32_t>(s.size()) < TextColumns()) s.append(static_cast<size_t>(TextColumns() - static_cast<int32_t>(s.size())), ' ');
   long y = static_cast<long>(W.nLineHeight) * line;
+  const long x0 = BodyX();
+  if (bLineMarked) W.FillRect(x0, y, x0 + static_cast<long>(s.size()) * W.nCharWidth, y + W.nLineHeight, W.lColor[kColorSelectedBack]);
   if (!found) {
-    W.SetForeColor(W.lColor[kColorText]);
+    W.SetForeColor(W.lColor[BodyColor()]);
     W.SetBold(false);
-    W.PrintAt(0, y, shown(s));
+    W.PrintAt(x0, y, shown(s));
     return;
   }
   if (W.bFoundLineBox)
-    W.FillRect(0, y + W.nTwipsPerPixelY, static_cast<long>(s.size()) * W.nCharWidth, y + W.nLineHeight - W.nTwipsPerPixelY,
+    W.FillRect(x0, y + W.nTwipsPerPixelY, x0 + static_cast<long>(s.size()) * W.nCharWidth, y + W.nLineHeight - W.nTwipsPerPixelY,
              W.lColor[kColorSelectedBack]);
-  W.SetForeColor(W.lColor[kColorText]);
+  W.SetForeColor(W.lColor[BodyColor()]);
   W.SetBold(W.bFoundLineBold);
   W.SetUnderline(W.bFoundLineUnderline);
-  W.PrintAt(0, y, shown(zClearFoundText(s, zFindText, bFindNoCase)));
+  W.PrintAt(x0, y, shown(zClearFoundText(s, zFindText, bFindNoCase)));
   W.SetBold(false);
   W.SetUnderline(false);
   PrintFoundText(s, zFindText, bFindNoCase, 1, line);
@@ -100,13 +138,13 @@ void FileView::ShowHitUnwrapped() {
   const int64_t base = nHitPiece > 0 ? PieceColumn(nHitRec, nHitPiece) : 0;
   int64_t c = nHitCol;
   int32_t before = nHOffset;
-  int64_t e = nFindLen - W.nColumns + c - 1;
+  int64_t e = nFindLen - TextColumns() + c - 1;
   if (Utf8Text()) {
     // The hit's columns in cells of the record's display line.
     GetRecText(nHitRec, nHitPiece);
     const int32_t last = static_cast<int32_t>(zRecText.size());
     c = nCellOfByte[static_cast<size_t>(std::clamp(nHitCol - 1, 0, last))] + 1;
-    e = CellEndOfByte(std::min(nHitCol - 2 + nFindLen, last - 1)) - W.nColumns;
+    e = CellEndOfByte(std::min(nHitCol - 2 + nFindLen, last - 1)) - TextColumns();
   }
   c += base;
   e += base;
@@ -126,7 +164,7 @@ void FileView::ListWrappedPage(bool searchText) {
   nHOffset = 0;
   if (bShowHit && bGrepLines && nHitRec == nTopRec) {
     // A hit beyond the first page of its line: the page starts at the hit's display line.
-    BuildRecParse(nTopRec, W.nColumns, nHitPiece);
+    BuildRecParse(nTopRec, TextColumns(), nHitPiece);
     int32_t pos = nHitCol;
     if (Utf8Text()) pos = nCellOfByte[static_cast<size_t>(std::clamp(nHitCol - 1, 0, static_cast<int32_t>(zRecText.size())))] + 1;
     int32_t row = 0;
@@ -141,14 +179,16 @@ void FileView::ListWrappedPage(bool searchText) {
   nBottomRec = nTopRec;
   nNextRow = nNextRowRec = 0;
   while (line < W.nPageLines) {
-    BuildRecParse(r, W.nColumns, piece);
+    BuildRecParse(r, TextColumns(), piece);
     if (nCurRecLen < 0) break;
     bool found = searchText && FastInStr(zRecText, zFindText, 1, 0, bFindNoCase) > 0;
     int32_t n = RecParse[0][0];
     int32_t i = std::min(skip, n - 1) + 1;
     skip = 0;
+    bLineMarked = LineMarked(r);
     for (; i <= n && line < W.nPageLines; ++i) {
       ++line;
+      if (i == 1 && piece == 0) DrawLineNumber(r, line);
       if (Utf8Text()) DrawBodyCells(RecParse[i][0] - 1, RecParse[i][1], line, found);
       else DrawBodyLine(Mid(zRecText, RecParse[i][0], RecParse[i][1]), line, found);
     }
@@ -178,7 +218,8 @@ void FileView::ListTitleLine() {
   W.SetForeColor(W.lColor[kColorInfoText]);
   W.SetBold(false);
   if (W.TDISPLAY & TD_RULER) {
-    std::string ruler = Left(zRuler, W.nColumns);
+    // The ruler counts the text's columns: it starts where the text does.
+    std::string ruler = Space(nNumberCols) + Left(zRuler, TextColumns());
     if (static_cast<int32_t>(ruler.size()) < W.nColumns) ruler.append(static_cast<size_t>(W.nColumns) - ruler.size(), ' ');
     W.PrintAt(0, W.nMinusPixelY, ruler);
   } else {
@@ -189,6 +230,7 @@ void FileView::ListTitleLine() {
 
 void FileView::ListModeAscii() {
   if (nTopRec < 1) nTopRec = 1;
+  nNumberCols = NumberColumnWidth();
   bool searchText = nFindLen > 0 && !zFindText.empty();
   if (nWrapMode == 0 && bShowHit) ShowHitUnwrapped();
   // A source still arriving: the frame first (the lines may wait for it), and the title
@@ -204,6 +246,8 @@ void FileView::ListModeAscii() {
     for (int32_t line = 1; line <= W.nPageLines; ++line) {
       const RecordSpan s = GetZCurRec(r);
       if (!s.Exists()) break;
+      bLineMarked = LineMarked(r);
+      DrawLineNumber(r, line);
       if (LinePieces(r) > 1) {
         DrawLongRow(r, line, highlight);
       } else {
@@ -211,9 +255,9 @@ void FileView::ListModeAscii() {
         bool found = highlight && FastInStr(zRecText, zFindText, 1, 0, bFindNoCase) > 0;
         if (Utf8Text()) {
           DecodeRecCells();
-          DrawBodyCells(nHOffset, W.nColumns, line, found);
+          DrawBodyCells(nHOffset, TextColumns(), line, found);
         } else {
-          DrawBodyLine(Mid(zRecText, nHOffset + 1, W.nColumns), line, found);
+          DrawBodyLine(Mid(zRecText, nHOffset + 1, TextColumns()), line, found);
         }
       }
       used = line;
@@ -226,6 +270,7 @@ void FileView::ListModeAscii() {
   } else {
     ListWrappedPage(searchText);
   }
+  bLineMarked = false;
   if (arriving) W.SetupTopBot();
   ListTitleLine();
   W.DoEvents();
@@ -260,15 +305,15 @@ void FileView::DrawLongRow(int32_t r, int32_t line, bool highlight) {
   if (PieceCols.measured != k) GetRecText(r, k);
   const bool found = highlight && FastInStr(zRecText, zFindText, 1, 0, bFindNoCase) > 0;
   const int32_t from = static_cast<int32_t>(nHOffset - start);
-  if (Utf8Text()) DrawBodyCells(from, W.nColumns, line, found);
-  else DrawBodyLine(Mid(zRecText, from + 1, W.nColumns), line, found);
-  if (next >= int64_t{nHOffset} + W.nColumns) return;
+  if (Utf8Text()) DrawBodyCells(from, TextColumns(), line, found);
+  else DrawBodyLine(Mid(zRecText, from + 1, TextColumns()), line, found);
+  if (next >= int64_t{nHOffset} + TextColumns()) return;
   // The rest of the row from the start of the next piece, in the text's colours.
   const int32_t x0 = static_cast<int32_t>(next - nHOffset);
-  const size_t n = static_cast<size_t>(W.nColumns - x0);
+  const size_t n = static_cast<size_t>(TextColumns() - x0);
   GetRecText(r, k + 1);
-  const long x = static_cast<long>(x0) * W.nCharWidth, y = static_cast<long>(W.nLineHeight) * line;
-  W.SetForeColor(W.lColor[kColorText]);
+  const long x = BodyX() + static_cast<long>(x0) * W.nCharWidth, y = static_cast<long>(W.nLineHeight) * line;
+  W.SetForeColor(W.lColor[BodyColor()]);
   W.SetBold(false);
   if (Utf8Text()) {
     std::vector<TextCell> cells(vRecCells.begin(), vRecCells.begin() + static_cast<std::ptrdiff_t>(std::min(n, vRecCells.size())));
@@ -280,7 +325,7 @@ void FileView::DrawLongRow(int32_t r, int32_t line, bool highlight) {
 }
 
 int32_t FileView::WrapRows(int32_t r, int64_t piece) {
-  BuildRecParse(r, W.nColumns, piece);
+  BuildRecParse(r, TextColumns(), piece);
   return nCurRecLen < 0 ? 0 : RecParse[0][0];
 }
 
@@ -305,7 +350,7 @@ int32_t FileView::Find1stRecordOnPage(int32_t record) {
   int32_t remaining = W.nPageLines;
   int32_t result = record;
   for (int32_t r = record; r >= 1; --r) {
-    BuildRecParse(r, W.nColumns);
+    BuildRecParse(r, TextColumns());
     int32_t n = RecParse[0][0];
     if (n > remaining) break;
     remaining -= n;

@@ -269,6 +269,9 @@ struct ViewerState {
 
   // ---------------------------------------------------------------- text view
   int32_t nHOffset = 0;
+  bool bLineNumbers = false;       // line numbers in a left column (LINENUMBERS, key l)
+  int32_t nNumberCols = 0;         // that column on the page: its digits and a blank (0: none)
+  bool bLineMarked = false;        // the line being drawn is marked for copying (Linux profile)
   int64_t nBottomRec = 0;          // text view: last record drawn; hex view: last line's offset
   std::string zRuler;              // column ruler, 480 characters
 

@@ -178,13 +178,13 @@ KeyNext ZipPage::ZIP_KeyPress(const std::string& character) {
     if (code > ' ' && code != 127) W.HintKeys();
     return KeyNext::Done;
   }
-  const KeyNext next = b->action(W, code, 0);
+  const KeyNext next = W.ActOn(*b, code, 0);
   return next == KeyNext::Rescan || next == KeyNext::Redraw ? next : KeyNext::Done;
 }
 
 KeyNext ZipPage::KeyDown(int code, int shift) {
   const KeyBinding* b = FindKeyBinding(ZipListingKeys(), KeyBinding::On::Down, code, shift);
-  return b ? b->action(W, code, shift) : KeyNext::Done;
+  return b ? W.ActOn(*b, code, shift) : KeyNext::Done;
 }
 
 // A character; the folder is read again when the listing is left (bRescan).

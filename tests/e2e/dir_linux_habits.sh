@@ -59,8 +59,9 @@ expect_line "CAPTION TEMBRA • DIR • $D/"
 run_headless --cwd "$D/sub" <<<'key Backspace'
 expect_no_line "CAPTION TEMBRA • DIR • $DW\\"
 
-# The viewed file's name as it is on disk: on the title line where it fits, else on the
-# message line as the file opens.
+# The viewed file's name as it is on disk: on the title line where it fits (the file's
+# date and time and the version give way to it), else cut there and whole on the message
+# line as the file opens.
 run_headless --profile linux --cwd "$D" --size 133x6 <<<'key M shift
 key Enter
 screen'
@@ -68,6 +69,11 @@ case "$(screen_row 1)" in *"  Mixed_Case_Long_Name_Of_A_File.txt") ;; *) fail "t
 run_headless --profile linux --cwd "$D" --size 70x6 <<<'key M shift
 key Enter
 screen'
+expect_screen_row 1 "File List -  1 of 1 Lines           Mixed_Case_Long_Name_Of_A_File.txt"
+run_headless --profile linux --cwd "$D" --size 60x6 <<<'key M shift
+key Enter
+screen'
+expect_screen_row 1 "File List -  1 of 1 Lines  Mixed_Case_Long_Name_Of_A_File.t~"
 expect_screen_row 6 "Mixed_Case_Long_Name_Of_A_File.txt"
 
 # A copy onto itself is refused before the replace question; a missing editor and a

@@ -166,7 +166,7 @@ screen
 keys PgUp PgDn
 screen
 input 1500
-key F
+type /
 screen
 key Home
 screen
@@ -184,12 +184,12 @@ case "$(row 2 5)" in *1500*) ;; *) fail "the hit's display line";; esac
   yes 0123456789 | tr -d '\n' | head -c 611410 | tail -c +2; echo ' MARKER'; echo 'last MARKER'; } >"$W/huge.txt"
 run_headless --profile linux --cwd "$W" --cmdline huge.txt <<'S'
 input B
-key F
+type /
 screen
 key Right
 screen
 input MARKER
-key F
+type /
 screen
 key Right ctrl
 screen
@@ -208,14 +208,14 @@ case "$(row 2 4)" in *"9 MARKER") ;; *) fail "unwrapped: Ctrl+Right to the end o
 run_headless --profile linux --cwd "$W" --cmdline piece.txt <<'S'
 key w
 input B
-key F
+type /
 screen
 key Down
 screen
 key Up
 screen
 input MARKER
-key F
+type /
 screen
 key End
 screen
@@ -232,12 +232,12 @@ case "$(row 23 5)$(row 24 5)" in *"aaa MARKER""last MARKER") ;; *) fail "wrapped
 run_headless --profile linux --charset utf-8 --size 40x8 --cwd "$W" --cmdline euro.txt <<'S'
 key w
 input Q
-key F
+type /
 keys Down Down
 screen
 key w
 input Q
-key F
+type /
 keys Right Right
 screen
 S

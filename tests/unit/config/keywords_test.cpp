@@ -188,6 +188,12 @@ TEST_F(ConfigTest, ExtensionsFontsAndLimits) {
   EXPECT_FALSE(Said("text=\"LINES RECORDS\""));
   Parse(l, "LINES");
   EXPECT_TRUE(Said("text=\"LINES\""));
+  Parse(l, "LINENUMBERS ON");
+  EXPECT_TRUE(l.View().bLineNumbers);
+  Parse(l, "LINENUMBERS YES");
+  EXPECT_TRUE(Said("text=\"LINENUMBERS YES\"") && l.View().bLineNumbers);
+  Parse(l, "LINENUMBERS OFF");
+  EXPECT_FALSE(l.View().bLineNumbers);
   Parse(l, "FTU");
   EXPECT_TRUE(l.bFoundUnderline);
   EXPECT_FALSE(l.bFoundBox);

@@ -157,3 +157,80 @@ TEST_F(ViewerTest, HexPagingArithmetic) {
   L().View().RelativeJump("-");
   EXPECT_EQ(L().View().nHexTop, 0);
 }
+
+// less's keys (Linux profile) from top line `from` of 100 lines, 23 to a page: half pages
+// and the end at both ends; marks at the first and the last line; '' back and forth, with
+// no jump yet; a mark not set; a key that acts lets a pending mark's letter go.
+TEST_F(ViewerTest, LessKeysAtTheirEnds) {
+  L().eProfile = Profile::Linux;
+  View("a.txt", Lines(100));
+  L().ShowPage();
+  ASSERT_EQ(L().nPageLines, 23);
+  struct Case {
+    int32_t from;
+    const char* keys;
+    int32_t top;
+    const char* message;
+  } const cases[] = {
+      {7, "''", 7, "VX1067 - No jump yet to go back from"},      {7, "'z", 7, "VX1066 - Mark z is not set"},
+      {1, "j", 2, ""},    {1, "k", 1, ""},    {100, "e", 100, ""}, {2, "y", 1, ""},   {1, "f", 24, ""},
+      {24, "b", 1, ""},   {1, "d", 12, ""},   {12, "u", 1, ""},    {5, "u", 1, ""},   {89, "d", 100, ""},
+      {90, "d", 100, ""}, {50, "g", 1, ""},   {50, "<", 1, ""},    {1, "G", 78, ""},  {1, ">", 78, ""},
+      {1, "ma", 1, ""},   {100, "mB", 100, ""}, {50, "'a", 1, ""}, {50, "'b", 100, ""}, {3, "''", 50, ""},
+      {9, "''", 3, ""},   {9, "mc", 9, ""},
+  };
+  for (const Case& c : cases) {
+    L().View().SetTop(c.from, 0);
+    f.Type(c.keys);
+    EXPECT_EQ(L().View().nTopRec, c.top) << c.from << " " << c.keys;
+    EXPECT_EQ(*c.message ? Trim(f.Message()) : std::string(), c.message) << c.keys;
+  }
+  f.Type("m");
+  f.Key("Down");
+  f.Type("d'd");
+  EXPECT_EQ(Trim(f.Message()), "VX1066 - Mark d is not set");
+}
+
+// A Ctrl or Alt key whose key-down acted says nothing of an idle key, though nothing shows.
+TEST_F(ViewerTest, KeyHintOnlyForKeysThatDidNothing) {
+  L().eProfile = Profile::Linux;
+  View("a.txt", Lines(100));
+  L().ShowPage();
+  for (const char* key : {"Y ctrl", "B ctrl", "T ctrl", "V alt", "K ctrl"}) {
+    f.Key(key);
+    EXPECT_EQ(f.Message().find("F1 lists") != std::string::npos, std::string(key) == "K ctrl") << key;
+  }
+}
+
+// The number column is as wide as the last line the page can show, and a blank; the hex
+// view has only its offsets. The title keeps the file's name: its date and time go first,
+// then the version, then the name is cut; each at the width where the one before stops.
+TEST_F(ViewerTest, LineNumberColumnAndTitleAtTheirEdges) {
+  struct Numbers {
+    int lines;
+    int32_t top;
+    const char* row2;
+  } const numbers[] = {{9, 1, "1 line 1"}, {10, 1, " 1 line 1"}, {99999, 99977, "99977 line 99977"},
+                       {100000, 99977, "99977 line 99977"}, {100000, 99978, " 99978 line 99978"}};
+  for (const Numbers& c : numbers) {
+    View("n.txt", Lines(c.lines));
+    L().View().bLineNumbers = true;
+    L().View().SetTop(c.top, 0);
+    L().ShowPage();
+    EXPECT_EQ(Row(2).substr(0, std::string(c.row2).size()), c.row2) << c.lines << " " << c.top;
+  }
+  f.Key("H alt");
+  EXPECT_EQ(Row(3).substr(0, 9), "00109C90 ");
+  const std::string full = "Ver: Beta_7Z - File List -(2024-01-31 12:00:00)-  1 of 3 Lines", undated = "Ver: Beta_7Z - File List -  1 of 3 Lines", bare = "File List -  1 of 3 Lines";
+  const std::pair<int, std::string> titles[] = {
+      {72, full + "  name.txt"}, {71, undated + std::string(23, ' ') + "name.txt"}, {50, undated + "  name.txt"},
+      {49, bare + std::string(16, ' ') + "name.txt"}, {35, bare + "  name.txt"}, {34, bare + "  name.t~"}};
+  for (const auto& [cols, title] : titles) {
+    Begin(cols, 10);
+    L().eProfile = Profile::Linux;
+    View("name.txt", Lines(3));
+    L().View().zCurFileRec = tembra::testing::EntryRecord("name.txt", 'F', "20240131");
+    L().ShowPage();
+    EXPECT_EQ(Row(1), title) << cols;
+  }
+}
