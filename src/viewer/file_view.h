@@ -134,7 +134,13 @@ class FileView final : public Page, public ViewerState, public HexSearchState {
   // Indexes on to nTopRec (text view); a top beyond the end becomes the last page's top.
   void LOADEMUP();
   // Open zCurFile (nFileSize set), reset, index; stream: a source of unknown size.
-  bool StartViewing(const std::string& zOpenAs, bool stream = false);
+  // decode: a compressed file, read through its decoder as a source of unknown size.
+  bool StartViewing(const std::string& zOpenAs, bool stream = false, bool decode = false);
+  // Whether the file at exactName is viewed as the text it holds (zDecompressed names its
+  // format then): compressed, DECOMPRESS on and its bytes not asked for (Alt+Z).
+  bool DecodeAsText(const std::string& exactName);
+  // Alt+Z: the viewed compressed file as its own bytes, or again as its text.
+  KeyNext RawOrDecoded();
   void IndexSegment();                // GetASeg's scan of the next segment
   void IndexOutOfMemory();            // the tables cannot grow: the index ends here
   bool WaitForSource();               // more of a source still arriving (events run meanwhile)

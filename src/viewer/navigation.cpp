@@ -275,6 +275,8 @@ KeyNext EndFromView(Lister& l, int, int) {
   return KeyNext::Done;
 }
 
+KeyNext RawOrDecoded(Lister& l, int, int) { return l.View().RawOrDecoded(); }
+
 constexpr int kCtrlAlt = kCtrl | kAlt;
 }  // namespace
 
@@ -326,6 +328,8 @@ const KeySection& FileViewKeys() {
           {"Alt+V", "clear the marks", {OnKey('V', 'V', kCtrlAlt, kAlt, MarkByKey)}},
           {"Alt+H", "switch between text and hex view", {OnKey('H', 'H', kCtrlAlt, kAlt, TextOrHex)}},
           {"Alt+R", "column ruler on/off", {OnKey('R', 'R', kCtrlAlt, kAlt, Ruler)}},
+          {"Alt+Z", "a compressed file: its own bytes / the text it holds (DECOMPRESS)",
+           {OnKey('Z', 'Z', kCtrlAlt, kAlt, RawOrDecoded)}},
           {"`w`", "word wrap on/off", {OnLetters('W', 'W', WordWrap)}},
           {"`e` / `*` / `7` / `8`", "EBCDIC / 7-bit / stripped / normal characters",
            {OnLetters('E', 'E', Ebcdic), OnChar('*', '*', SevenBit), OnChar('7', '7', Stripped),

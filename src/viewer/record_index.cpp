@@ -34,6 +34,7 @@ void FileView::ListAFile(int32_t ListIndex) {
     if (static_cast<int32_t>(exactName.size()) != static_cast<int32_t>(W.zCurDir.size()) + entry->length) exactName = W.zCurFile;
     zReopenFile = W.zCurFile;
     zReopenExact = exactName;
+    bRawBytes = false;  // Alt+Z holds for the file it was typed on
   }
   if (W.zCurFile.empty() || W.Get1Vtoc(exactName) == 0) {
     W.MsgBox(MsgText(Msg::VX1023Deleted));
@@ -56,6 +57,7 @@ void FileView::ListAFile(int32_t ListIndex) {
     bStandardInput = kind == FileSystem::kStandardInput;
     stream = bStandardInput || (kind == FileSystem::kStream && piPipes.On(W.eProfile));
   }
+  const bool decode = !stream && DecodeAsText(exactName);
   if (nFileSize <= 0 && !stream) {
     // A link whose target is not there says so (with where it points), not "length zero".
     if (W.VTOC.nLinkKind == 2) W.VXERROR(MsgText(Msg::VX1065, Mid(exactName, InStrRev(exactName, "\\") + 1), W.P.files.LinkTarget(exactName)));
@@ -64,7 +66,7 @@ void FileView::ListAFile(int32_t ListIndex) {
     W.Beep();
     return;
   }
-  if (!StartViewing(exactName, stream)) return;
+  if (!StartViewing(exactName, stream || decode, decode)) return;
   // SHOWNAME: the name as it is on disk goes on the title line; where that has no room,
   // on the message line as the file opens.
   if (piShowName.On(W.eProfile)) {
@@ -79,14 +81,15 @@ void FileView::ListAFile(int32_t ListIndex) {
   W.ShowPage();
 }
 
-bool FileView::StartViewing(const std::string& zOpenAs, bool stream) {
+bool FileView::StartViewing(const std::string& zOpenAs, bool stream, bool decode) {
   // The name starts with its drive; a ":" inside the name itself (allowed on POSIX
   // systems) is no error.
   if (Mid(W.zCurFile, 2, 1) != ":") W.vxCatastrophe(MsgText(Msg::VX9020, W.zCurFile));
   if (hFdbin != kInvalidFile) CloseFDBIN();
   // A file that cannot be opened (vanished a moment ago, no permission) leaves the
   // lister where it was.
-  FileHandle h = stream ? W.P.files.OpenStream(zOpenAs) : W.P.files.OpenRead(zOpenAs);
+  FileHandle h = decode ? W.P.files.OpenDecompressed(zOpenAs) : stream ? W.P.files.OpenStream(zOpenAs) : W.P.files.OpenRead(zOpenAs);
+  if (!decode) zDecompressed.clear();
   if (h == kInvalidFile) {
     if (W.P.files.Exists(zOpenAs) < 0) W.MsgBox(MsgText(Msg::VX1023Deleted));
     else W.MsgBox(MsgText(Msg::VX1009), zOpenAs);  // the name as it is on disk
@@ -236,6 +239,11 @@ void FileView::NoteStreamEnd(const FileSystem::StreamState& s) {
       W.zMessageLine = MsgText(Msg::VX1061, kept);
       return;
     case FileSystem::StreamStop::kReadError:
+      // Damaged or cut-off compressed data: the file, what is wrong and where.
+      if (!zDecompressed.empty() && s.fault) {
+        W.zMessageLine = MsgText(Msg::VX1066, ShownFileName(), s.fault.text, kept);
+        return;
+      }
       W.zMessageLine = MsgText(Msg::VX1062Read, kept, s.error);
       return;
     case FileSystem::StreamStop::kWriteError:
