@@ -129,6 +129,8 @@ constexpr Entry kCatalogue[] = {
     {Msg::VX1066, "VX1066 - {}: {}; the {} bytes before it are shown"},
     {Msg::VX1067, "VX1067 - This build cannot decode {} files: the bytes are shown as they are"},
     {Msg::VX1068, "VX1068 - Not a compressed file"},
+    {Msg::VX1069, "VX1069 - {}: members stored with {} are not read here"},
+    {Msg::VX1070, "VX1070 - {}: {}"},
     {Msg::VX8006, "VX8006 - {} is neither a file, directory, nor valid parm.  Press OK to ignore, or CANCEL to end TEMBRA"},
     {Msg::VX8009, "VX8009 - File not deleted - Press OK to continue, CANCEL to end"},
     {Msg::VX8010, "VX8010 - {}"},

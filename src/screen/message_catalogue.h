@@ -129,6 +129,8 @@ enum class Msg {
   VX1066,
   VX1067,
   VX1068,
+  VX1069,
+  VX1070,
   VX8006,
   VX8009,
   VX8010,

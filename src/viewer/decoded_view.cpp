@@ -1,7 +1,8 @@
 // Compressed files in the file view: a gzip, xz, zstd or bzip2 file (known by its first
 // bytes, never its name) is read through its decoder into a temporary file that grows as
 // a pipe's copy does, so line numbers, End, search, marks and the hex view all work on the
-// text it holds. Alt+Z shows the file's own bytes instead, and back.
+// text it holds. Alt+Z shows the file's own bytes instead, and back. An archive's member
+// is viewed the same way, its bytes made from the archive by the member's reader.
 #include "archive/compression.h"
 #include "core/lister.h"
 #include "dirlist/dir_page.h"
@@ -44,6 +45,21 @@ KeyNext FileView::RawOrDecoded() {
     W.Dir().GetDir(W.zCurDir);
   }
   return KeyNext::Done;
+}
+
+bool FileView::ViewMember(FileHandle spool, FileHandle held, const std::string& record, const std::string& archive,
+                          const std::string& full) {
+  if (hFdbin != kInvalidFile) CloseFDBIN();
+  W.zCurFile = full;
+  zCurFileRec = record;
+  nFileSize = nTrueFileSize = 0;
+  bStandardInput = false;
+  zDecompressed.clear();
+  zMemberOf = archive;
+  hMemberArchive = held;
+  if (!StartOn(spool, full, true)) return false;
+  W.ShowPage();
+  return true;
 }
 
 }  // namespace tembra

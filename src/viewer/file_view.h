@@ -139,6 +139,13 @@ class FileView final : public Page, public ViewerState, public HexSearchState {
   // Whether the file at exactName is viewed as the text it holds (zDecompressed names its
   // format then): compressed, DECOMPRESS on and its bytes not asked for (Alt+Z).
   bool DecodeAsText(const std::string& exactName);
+  // StartViewing's work on the opened handle h (which it owns from then on).
+  bool StartOn(FileHandle h, const std::string& zOpenAs, bool stream);
+  // Views an archive's member: spool reads its bytes (made from the archive, which held
+  // keeps open until the view closes); record is its entry of the listing, archive the
+  // archive's shown name (on the title) and its full name (zCurFile is full\member).
+  bool ViewMember(FileHandle spool, FileHandle held, const std::string& record, const std::string& archive,
+                  const std::string& full);
   // Alt+Z: the viewed compressed file as its own bytes, or again as its text.
   KeyNext RawOrDecoded();
   void IndexSegment();                // GetASeg's scan of the next segment

@@ -7,6 +7,7 @@
 #include "dirlist/dir_page.h"
 #include "viewer/file_view.h"
 #include "input/help_screen.h"
+#include "zip/zip_page.h"
 #include "input/key_reference.h"
 
 namespace tembra {
@@ -240,6 +241,13 @@ KeyNext NextInputFileOrLeave(Lister& l, int, int) {
 
 KeyNext BackToDirectory(Lister& l, int, int) {
   FileView& v = l.View();
+  // A member of an archive: back to its listing, at the same member.
+  if (!v.zMemberOf.empty()) {
+    v.LeaveFileView();
+    l.iInpFile = 0;
+    l.Zip().BackFromMember();
+    return KeyNext::Done;
+  }
   // What was piped into the program has no folder of its own: back to the one the
   // program started in, not the folder of its descriptor.
   const bool piped = v.bStandardInput && l.iInpFile > 0;

@@ -90,11 +90,16 @@ bool FileView::StartViewing(const std::string& zOpenAs, bool stream, bool decode
   // lister where it was.
   FileHandle h = decode ? W.P.files.OpenDecompressed(zOpenAs) : stream ? W.P.files.OpenStream(zOpenAs) : W.P.files.OpenRead(zOpenAs);
   if (!decode) zDecompressed.clear();
+  zMemberOf.clear();
   if (h == kInvalidFile) {
     if (W.P.files.Exists(zOpenAs) < 0) W.MsgBox(MsgText(Msg::VX1023Deleted));
     else W.MsgBox(MsgText(Msg::VX1009), zOpenAs);  // the name as it is on disk
     return false;
   }
+  return StartOn(h, zOpenAs, stream);
+}
+
+bool FileView::StartOn(FileHandle h, const std::string& zOpenAs, bool stream) {
   // Owned at once (closed with the lister): a message of the trace log may end the program.
   hFdbin = h;
   W.SETListMode();
@@ -133,12 +138,19 @@ bool FileView::StartViewing(const std::string& zOpenAs, bool stream, bool decode
   if (stream && nFileSize <= 0) WaitForSource();
   if (stream && nFileSize <= 0 && !bLoading) {
     const bool ended = !bStreamOpen;
+    // A source that stopped on a fault before its first byte says what the fault was.
+    const FileSystem::StreamState state = W.P.files.StreamStateOf(hFdbin);
+    W.zMessageLine.clear();
+    if (ended && state.stop != FileSystem::StreamStop::kEnd) NoteStreamEnd(state);
+    const std::string fault = W.zMessageLine;
     CloseFDBIN();
     W.LogOpen("");
     W.SetDirMode();
     W.nYieldCount = 0;
     W.zMessageLine.clear();
-    if (ended) {
+    if (!fault.empty()) {
+      W.VXERROR(fault);
+    } else if (ended) {
       W.VXERROR(MsgText(Msg::VX1002));
       W.SleepMs(400);
       W.Beep();
@@ -155,6 +167,10 @@ bool FileView::StartViewing(const std::string& zOpenAs, bool stream, bool decode
 void FileView::CloseFDBIN() {
   if (hFdbin != kInvalidFile) W.P.files.CloseFile(hFdbin);
   hFdbin = kInvalidFile;
+  // After the spool's handle: its reading of the archive has ended with it.
+  if (hMemberArchive != kInvalidFile) W.P.files.CloseFile(hMemberArchive);
+  hMemberArchive = kInvalidFile;
+  zMemberOf.clear();
   bStream = bStreamOpen = false;
 }
 
@@ -239,8 +255,9 @@ void FileView::NoteStreamEnd(const FileSystem::StreamState& s) {
       W.zMessageLine = MsgText(Msg::VX1061, kept);
       return;
     case FileSystem::StreamStop::kReadError:
-      // Damaged or cut-off compressed data: the file, what is wrong and where.
-      if (!zDecompressed.empty() && s.fault) {
+      // Damaged or cut-off compressed data, or a member whose check fails: the file, what
+      // is wrong and where.
+      if ((!zDecompressed.empty() || !zMemberOf.empty()) && s.fault) {
         W.zMessageLine = MsgText(Msg::VX1066, ShownFileName(), s.fault.text, kept);
         return;
       }

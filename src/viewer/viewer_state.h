@@ -133,6 +133,8 @@ struct ViewerState {
   ProfileItem piDecompress;
   bool bRawBytes = false;      // Alt+Z: the viewed compressed file as its own bytes
   std::string zDecompressed;   // the format the viewed file is decoded from ("gzip"), or ""
+  std::string zMemberOf;       // the viewed file is a member of this archive (shown name), or ""
+  FileHandle hMemberArchive = kInvalidFile;  // the archive a member's spool reads, while viewed
 
   // The viewed file's name as it is on disk: on the title line, or on the message line
   // when the file opens and the title has no room for it (SHOWNAME).

@@ -13,6 +13,8 @@
 #include "dirlist/entry_table.h"
 #include "input/key_reference.h"
 #include "zip/zip_reader.h"
+#include "archive/zip_member.h"
+#include "viewer/file_view.h"
 
 namespace tembra {
 
@@ -68,6 +70,7 @@ void ZipPage::ProcessZ(const std::string& zWhat) {
   zip::EndRecord end;
   zip::ZipStatus status = zip::ReadEndRecord(src, end);
   std::vector<std::string> records;
+  std::vector<zip::CentralEntry> members;
   if (status == zip::ZipStatus::Ok) {
     pZipArchive = &src;
     // Member names that are UTF-8 show as file names do (escapes and all).
@@ -76,7 +79,10 @@ void ZipPage::ProcessZ(const std::string& zWhat) {
     status = zip::ReadCentralDirectory(src, end, [&](const zip::CentralEntry& e) {
       std::string ntfs = e.extra.empty() ? std::string() : zZipExtra(e.extra, e.extraPos + 1);
       std::string rec = zip::MemberRecord(e, bZipFullPath, ntfs, W.bUtf8, shownName);
-      if (!rec.empty()) records.push_back(std::move(rec));
+      if (!rec.empty()) {
+        records.push_back(std::move(rec));
+        members.push_back(e);
+      }
     });
     pZipArchive = nullptr;
   }
@@ -92,6 +98,9 @@ void ZipPage::ProcessZ(const std::string& zWhat) {
   E.nZDir = static_cast<int32_t>(records.size());
   for (int32_t i = 0; i < E.nZDir; ++i) E.Record(i + 1) = std::move(records[i]);
   E.Record(0) = zip::ArchiveParentRecord(zFullPath, W.bUtf8);
+  vMembers = std::move(members);
+  zArchiveStored = ZdNameStored(entry);
+  zListingParent = E.Record(0);
 
   zZipReturnName = zName;
   iZipReturnCursor = E.iCursor;
@@ -125,6 +134,53 @@ std::string ZipPage::zDateGet(int32_t iDate) { return zip::DosDate(iDate); }
 
 std::string ZipPage::zTimeGet(int32_t iTime) { return zip::DosTime(iTime); }
 
+KeyNext ZipPage::ViewCursorMember() {
+  const int32_t k = E.IndexAt(E.iCursor);  // the cursor's record (the listing may be sorted)
+  if (k < 1 || k > static_cast<int32_t>(vMembers.size())) return KeyNext::Done;
+  const zip::CentralEntry& e = vMembers[static_cast<size_t>(k - 1)];
+  const std::string name = W.P.files.ShownUtf8Name(e.name);
+  if (!e.name.empty() && e.name.back() == '/') {
+    W.VXERROR(MsgText(Msg::VX1070, name, "a folder of the archive"));
+    return KeyNext::Done;
+  }
+  const std::string method = archive::ZipMethodUnread(e);
+  if (!method.empty()) {
+    W.VXERROR(MsgText(Msg::VX1069, name, method));
+    return KeyNext::Done;
+  }
+  FileSystem& files = W.P.files;
+  const FileHandle held = files.OpenRead(W.zCurDir + zArchiveStored);
+  if (held == kInvalidFile) {
+    W.VXERROR(MsgText(Msg::VX1070, zArchiveStored, files.ErrorText(files.LastFileError())));
+    return KeyNext::Done;
+  }
+  // Read on the spool's thread: a positioned read of a handle open until the view closes.
+  const FileHandle spool = files.OpenSpool(archive::ZipMemberWork(
+      [&files, held](int64_t pos, char* buffer, long n) { return files.ReadAt(held, pos + 1, buffer, n); },
+      files.FileLength(held), e));
+  if (spool == kInvalidFile) {
+    files.CloseFile(held);
+    W.VXERROR(MsgText(Msg::VX1070, name, files.ErrorText(files.LastFileError())));
+    return KeyNext::Done;
+  }
+  // The view owns both handles from here; the listing comes back with Esc.
+  W.bZipMode = false;
+  if (!W.View().ViewMember(spool, held, E.Record(k), zArchiveStored, W.zCaptionRight + "\\" + e.name)) BackFromMember();
+  return KeyNext::Done;
+}
+
+void ZipPage::BackFromMember() {
+  if (E.nZDir != static_cast<int32_t>(vMembers.size()) || E.Record(0) != zListingParent) {
+    W.Dir().GetDir(W.zCurDir);
+    return;
+  }
+  W.bZipMode = true;
+  W.SetDisplayMode(ShownPage::ZipListing);
+  W.zCaptionRight = W.zCurDir + zZipReturnName;
+  W.zMessageLine.clear();  // the view's last words (a wait's progress) are not the listing's
+  W.ShowPage();
+}
+
 namespace {
 // Enter, Esc (any control character) or "." on the parent entry: back to the
 // archive's directory.
@@ -134,6 +190,13 @@ KeyNext LeaveArchive(Lister& l, int code, int) {
   l.SetDisplayMode(ShownPage::Directory);
   return KeyNext::Rescan;
 }
+
+// Enter on a member views it (Linux; Classic: back to the folder, as on the parent entry).
+KeyNext EnterOnMember(Lister& l, int code, int shift) {
+  if (l.eProfile == Profile::Linux && l.Entries().iCursor >= 1) return l.Zip().ViewCursorMember();
+  return LeaveArchive(l, code, shift);
+}
+KeyNext ViewMember(Lister& l, int, int) { return l.Zip().ViewCursorMember(); }
 
 // 0-9: the number of entry columns.
 KeyNext ArchiveColumns(Lister& l, int code, int) {
@@ -159,6 +222,8 @@ const KeySection& ZipListingKeys() {
            {kEntryCursorKeys}},
           {"Shift+letter", "first member whose name starts at or after the letter", {kEntryLetterKeys}},
           {"`0`-`9`", "entry columns per page", {OnChar('0', '9', ArchiveColumns)}},
+          {"`v`, Enter (Linux) on a member", "view the member (Esc: back to the listing at the same member)",
+           {OnChar(kChEnter, kChEnter, EnterOnMember), OnChar('v', 'v', ViewMember)}},
           {"Enter, Esc, `.` on the parent entry", "back to the archive's directory, cursor on the archive",
            {OnChar(0, kChEsc, LeaveArchive), OnChar('.', '.', LeaveArchive)}},
           {"Shift+Alt+D", "date order", {kEntryDateOrderKey}},

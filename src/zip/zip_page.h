@@ -41,6 +41,12 @@ class ZipPage final : public Page, public ZipState {
   std::string zDateGet(int32_t iDate);
   // An MS-DOS time as hhmmss.
   std::string zTimeGet(int32_t iTime);
+  // Views the member under the cursor (its bytes read from the archive as they are made);
+  // a folder, a method not read here or an archive that cannot be opened is said.
+  KeyNext ViewCursorMember();
+  // Esc from a member's view: the listing again at the same member, or the folder when
+  // the listing is no longer what the entries hold.
+  void BackFromMember();
   // The character commands of the ZIP listing: Rescan when the folder is read again.
   KeyNext ZIP_KeyPress(const std::string& character);
 };

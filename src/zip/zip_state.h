@@ -3,18 +3,21 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "zip/zip_reader.h"
 
 namespace tembra {
-
-namespace zip {
-class ZipSource;
-}
 
 struct ZipState {
   bool bZipFullPath = false;      // list members with their full path inside the archive ("V")
   int32_t iZipReturnCursor = 0;   // the directory cursor before the listing
   std::string zZipReturnName;     // upper-case name of the archive, for the cursor's return
   zip::ZipSource* pZipArchive = nullptr;  // the archive being read, while ProcessZ runs
+  // The listed members: record k of the listing is vMembers[k - 1] (read when viewed).
+  std::vector<zip::CentralEntry> vMembers;
+  std::string zArchiveStored;   // the listed archive's name as stored (in zCurDir)
+  std::string zListingParent;   // the listing's parent entry (tells that it is still shown)
 };
 
 }  // namespace tembra
