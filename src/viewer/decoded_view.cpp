@@ -3,6 +3,9 @@
 // a pipe's copy does, so line numbers, End, search, marks and the hex view all work on the
 // text it holds. Alt+Z shows the file's own bytes instead, and back. An archive's member
 // is viewed the same way, its bytes made from the archive by the member's reader.
+#include <chrono>
+#include <thread>
+
 #include "archive/compression.h"
 #include "core/lister.h"
 #include "dirlist/dir_page.h"
@@ -23,6 +26,13 @@ bool FileView::DecodeAsText(const std::string& exactName) {
   }
   zDecompressed = archive::CompressionName(c);
   return true;
+}
+
+void FileView::AwaitFirstBytes() {
+  for (int waited = 0; waited < 2000; ++waited) {
+    if (W.P.files.FileLength(hFdbin) > 0 || !W.P.files.StreamStateOf(hFdbin).running) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
 }
 
 KeyNext FileView::RawOrDecoded() {

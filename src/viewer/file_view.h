@@ -146,6 +146,9 @@ class FileView final : public Page, public ViewerState, public HexSearchState {
   // archive's shown name (on the title) and its full name (zCurFile is full\member).
   bool ViewMember(FileHandle spool, FileHandle held, const std::string& record, const std::string& archive,
                   const std::string& full);
+  // A spool made from a file (decoded, or an archive's member) has its first bytes or its
+  // end in a moment: waited for (at most 2 s) before keys typed ahead could end the wait.
+  void AwaitFirstBytes();
   // Alt+Z: the viewed compressed file as its own bytes, or again as its text.
   KeyNext RawOrDecoded();
   void IndexSegment();                // GetASeg's scan of the next segment

@@ -135,6 +135,7 @@ bool FileView::StartOn(FileHandle h, const std::string& zOpenAs, bool stream) {
   // one named at start-up is viewed whatever has arrived, also nothing at all: its page
   // says so once it has ended (whether it ended before this look or after it).
   if (stream) W.nYieldCount = 1;
+  if (stream && (!zDecompressed.empty() || !zMemberOf.empty())) AwaitFirstBytes();
   if (stream && nFileSize <= 0) WaitForSource();
   if (stream && nFileSize <= 0 && !bLoading) {
     const bool ended = !bStreamOpen;

@@ -13,6 +13,7 @@
 #include "dirlist/entry_table.h"
 #include "input/key_reference.h"
 #include "zip/zip_reader.h"
+#include "archive/tar_reader.h"
 #include "archive/zip_member.h"
 #include "viewer/file_view.h"
 
@@ -43,6 +44,8 @@ void ZipPage::ProcessZ(const std::string& zWhat) {
     W.SleepMs(1250);
   };
 
+  // A tar archive (plain or compressed) is known by its content, and listed the same way.
+  if (ListedAsTar(entry)) return;
   // The size from the entry: 2 GB and more cannot be listed, below 20 bytes is no archive.
   if (ZdNumber(ZdSizeThousands(entry)) >= 2147483) return refuse(MsgText(Msg::VX8017));
   if (ZdSizeValue(entry) < 20) return refuse(invalid);
@@ -89,9 +92,15 @@ void ZipPage::ProcessZ(const std::string& zWhat) {
   closeArchive();
   // A damaged archive leaves the directory listing as it was.
   if (status != zip::ZipStatus::Ok) return refuse(invalid);
+  vTarIndex.clear();
+  ShowMembers(entry, static_cast<int32_t>(end.count), records, std::move(members));
+}
 
+void ZipPage::ShowMembers(const std::string& entry, int32_t count, std::vector<std::string>& records,
+                          std::vector<zip::CentralEntry>&& members) {
+  const std::string zName = ZdNameUpper(entry);
+  const std::string zFullPath = W.zCurDir + zName;
   // The tables are made afresh when the archive's entries do not fit them.
-  int32_t count = static_cast<int32_t>(end.count);
   if (E.nZDirMax < count) {
     E.Reset(((count + 1024) / 1024) * 1024);
   }
@@ -134,6 +143,75 @@ std::string ZipPage::zDateGet(int32_t iDate) { return zip::DosDate(iDate); }
 
 std::string ZipPage::zTimeGet(int32_t iTime) { return zip::DosTime(iTime); }
 
+namespace {
+// A tar member as the ZIP listing shows members: a folder's name ends in "/", a link's
+// shows where it points; the time is the member's own (write, access and creation alike).
+zip::CentralEntry AsListed(const archive::TarMember& m) {
+  zip::CentralEntry e;
+  e.name = m.name;
+  if (m.type == archive::TarMember::kFolder && (e.name.empty() || e.name.back() != '/')) e.name += '/';
+  if (m.type == archive::TarMember::kSymlink || m.type == archive::TarMember::kHardLink) e.name += " -> " + m.linkTarget;
+  // No ratio: a tar member is stored as it is (the archive may be compressed as a whole).
+  e.size = static_cast<uint64_t>(std::max<int64_t>(m.size, 0));
+  return e;
+}
+}  // namespace
+
+bool ZipPage::IsArchive(const std::string& stored) {
+  FileSystem& files = W.P.files;
+  ScopedFile file(files, files.OpenRead(W.zCurDir + stored));
+  const FileHandle h = file.get();
+  char head[4] = {0, 0, 0, 0};
+  if (h == kInvalidFile || files.ReadAt(h, 1, head, 4) != 4) return false;
+  if (std::string_view(head, 4) == std::string_view("PK\x03\x04", 4) || std::string_view(head, 4) == std::string_view("PK\x05\x06", 4))
+    return true;
+  return archive::ListTar([&files, h](int64_t pos, char* buffer, long n) { return files.ReadAt(h, pos + 1, buffer, n); },
+                          files.FileLength(h), 1)
+      .recognised;
+}
+
+bool ZipPage::ListedAsTar(const std::string& entry) {
+  FileSystem& files = W.P.files;
+  ScopedFile file(files, files.OpenRead(W.zCurDir + ZdNameStored(entry)));
+  const FileHandle h = file.get();
+  char head[2] = {0, 0};
+  if (h == kInvalidFile || files.ReadAt(h, 1, head, 2) != 2 || (head[0] == 'P' && head[1] == 'K')) return false;
+  archive::TarListing tar = archive::ListTar(
+      [&files, h](int64_t pos, char* buffer, long n) { return files.ReadAt(h, pos + 1, buffer, n); }, files.FileLength(h));
+  if (!tar.recognised) return false;
+  const std::string name = ZdNameStored(entry);
+  if (tar.members.empty() && tar.fault) {
+    W.VXERROR(MsgText(Msg::VX1070, name, tar.fault.text));
+    W.SleepMs(1250);
+    return true;
+  }
+  const zip::ShownNameFn shownName = [this](const std::string& n) { return W.P.files.ShownUtf8Name(n); };
+  std::vector<std::string> records;
+  std::vector<zip::CentralEntry> members;
+  vTarIndex.clear();
+  for (size_t i = 0; i < tar.members.size(); ++i) {
+    const archive::TarMember& m = tar.members[i];
+    const zip::CentralEntry e = AsListed(m);
+    const uint64_t ft = static_cast<uint64_t>(m.mtime + 11644473600LL) * 10000000ULL;
+    const uint64_t times[3] = {ft, ft, ft};
+    const std::string stamp = zip::NtfsTimesText(times, [this](uint64_t t) {
+      return W.P.files.FileTimeToSystemTime(W.Config().bGMT ? t : W.P.files.FileTimeToLocalFileTime(t));
+    });
+    std::string rec = zip::MemberRecord(e, bZipFullPath, stamp, W.bUtf8, shownName);
+    if (rec.empty()) continue;
+    records.push_back(std::move(rec));
+    members.push_back(e);
+    vTarIndex.push_back(static_cast<int64_t>(i));
+  }
+  vTarTypes.clear();
+  for (int64_t i : vTarIndex) vTarTypes.push_back(static_cast<int>(tar.members[static_cast<size_t>(i)].type));
+  files.CloseFile(file.release());
+  ShowMembers(entry, static_cast<int32_t>(std::min<size_t>(tar.members.size(), INT32_MAX - 2048)), records, std::move(members));
+  // A listing cut short by damage says where (after the pause that shows the listing).
+  if (tar.fault) W.VXERROR(MsgText(Msg::VX1070, name, tar.fault.text));
+  return true;
+}
+
 KeyNext ZipPage::ViewCursorMember() {
   const int32_t k = E.IndexAt(E.iCursor);  // the cursor's record (the listing may be sorted)
   if (k < 1 || k > static_cast<int32_t>(vMembers.size())) return KeyNext::Done;
@@ -143,7 +221,12 @@ KeyNext ZipPage::ViewCursorMember() {
     W.VXERROR(MsgText(Msg::VX1070, name, "a folder of the archive"));
     return KeyNext::Done;
   }
-  const std::string method = archive::ZipMethodUnread(e);
+  const bool tar = !vTarIndex.empty();
+  if (tar && vTarTypes[static_cast<size_t>(k - 1)] != static_cast<int>(archive::TarMember::kFile)) {
+    W.VXERROR(MsgText(Msg::VX1070, name, "not a file of the archive (a link, a device or a FIFO)"));
+    return KeyNext::Done;
+  }
+  const std::string method = tar ? std::string() : archive::ZipMethodUnread(e);
   if (!method.empty()) {
     W.VXERROR(MsgText(Msg::VX1069, name, method));
     return KeyNext::Done;
@@ -155,9 +238,11 @@ KeyNext ZipPage::ViewCursorMember() {
     return KeyNext::Done;
   }
   // Read on the spool's thread: a positioned read of a handle open until the view closes.
-  const FileHandle spool = files.OpenSpool(archive::ZipMemberWork(
-      [&files, held](int64_t pos, char* buffer, long n) { return files.ReadAt(held, pos + 1, buffer, n); },
-      files.FileLength(held), e));
+  archive::ReadAtFn read = [&files, held](int64_t pos, char* buffer, long n) { return files.ReadAt(held, pos + 1, buffer, n); };
+  const int64_t size = files.FileLength(held);
+  const FileHandle spool = files.OpenSpool(
+      tar ? archive::TarMemberWork(std::move(read), size, static_cast<size_t>(vTarIndex[static_cast<size_t>(k - 1)]))
+          : archive::ZipMemberWork(std::move(read), size, e));
   if (spool == kInvalidFile) {
     files.CloseFile(held);
     W.VXERROR(MsgText(Msg::VX1070, name, files.ErrorText(files.LastFileError())));

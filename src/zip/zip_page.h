@@ -2,6 +2,9 @@
 // the keys that move on them and leave the archive again.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "core/page.h"
 #include "zip/zip_state.h"
 
@@ -41,6 +44,14 @@ class ZipPage final : public Page, public ZipState {
   std::string zDateGet(int32_t iDate);
   // An MS-DOS time as hhmmss.
   std::string zTimeGet(int32_t iTime);
+  // Whether the file of that stored name in the current folder is a ZIP or tar archive
+  // (by its content).
+  bool IsArchive(const std::string& stored);
+  // A tar archive (known by its content) listed as members; false when the file is none.
+  bool ListedAsTar(const std::string& entry);
+  // The members' records shown as the listing (count: the archive's member count).
+  void ShowMembers(const std::string& entry, int32_t count, std::vector<std::string>& records,
+                   std::vector<zip::CentralEntry>&& members);
   // Views the member under the cursor (its bytes read from the archive as they are made);
   // a folder, a method not read here or an archive that cannot be opened is said.
   KeyNext ViewCursorMember();

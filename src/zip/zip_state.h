@@ -16,6 +16,9 @@ struct ZipState {
   zip::ZipSource* pZipArchive = nullptr;  // the archive being read, while ProcessZ runs
   // The listed members: record k of the listing is vMembers[k - 1] (read when viewed).
   std::vector<zip::CentralEntry> vMembers;
+  // A tar listing: each listed member's place in the archive and its type (else empty).
+  std::vector<int64_t> vTarIndex;
+  std::vector<int> vTarTypes;
   std::string zArchiveStored;   // the listed archive's name as stored (in zCurDir)
   std::string zListingParent;   // the listing's parent entry (tells that it is still shown)
 };

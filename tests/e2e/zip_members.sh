@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Members of a ZIP listing viewed: `v` (and Enter in the Linux profile) views the member
+# Members of a ZIP or tar listing viewed: `v` (and Enter in the Linux profile) views the member
 # with its archive on the title, Esc comes back to the listing at the same member; a
 # folder, a method not read here, an empty member and a failed CRC check say so; Classic's
 # Enter on a member keeps its meaning.
@@ -69,4 +69,42 @@ key End
 S
 expect_contains "VX1066 - b.txt:"
 expect_contains "CRC"
+# tar archives (known by content, whatever the name) list as ZIP listings do; Enter on one
+# lists it in the Linux profile; a file member views, a link says what it is; a cut-off
+# archive lists what it has and says where it stopped.
+T=$(make_dir tar)
+python3 - "$T" <<'PY' || fail "python tar"
+import io, sys, tarfile
+def add(t, name, data):
+    i = tarfile.TarInfo(name); i.size = len(data); i.mtime = 1700000000; t.addfile(i, io.BytesIO(data))
+with tarfile.open(sys.argv[1] + "/logs.bin", "w:gz") as t:
+    add(t, "app/one.log", b"first\nsecond\n")
+    l = tarfile.TarInfo("app/latest"); l.type = tarfile.SYMTYPE; l.linkname = "one.log"; t.addfile(l)
+    for k in range(200): add(t, "app/filler%03d" % k, bytes(range(256)) * 40)
+data = open(sys.argv[1] + "/logs.bin", "rb").read()
+open(sys.argv[1] + "/cut.tgz", "wb").write(data[: len(data) // 2])
+PY
+run_headless --profile linux --size 100x12 --cwd "$T" <<'S'
+key Down
+key Down
+key Enter
+screen
+key End ctrl
+key Enter
+screen
+key Esc
+key Up
+key Enter
+screen
+S
+expect_screen_row 2 "<<PARENT DIR          C:" 1
+case "$(screen_row 1 2)" in *"1 of 2 Lines  [in logs.bin]"*) ;; *) fail "tar member: $(screen_row 1 2)" ;; esac
+expect_contains "app/latest -> one.log"
+expect_screen_row 12 "VX1070 - app/latest -> one.log: not a file of the archive" 3
+run_headless --size 100x12 --cwd "$T" <<'S'
+key Down
+key v
+S
+expect_contains "VX1070 - cut.tgz: truncated gzip data"
+expect_contains "of 97 Entries"
 finish
