@@ -93,6 +93,7 @@ void ZipPage::ProcessZ(const std::string& zWhat) {
   // A damaged archive leaves the directory listing as it was.
   if (status != zip::ZipStatus::Ok) return refuse(invalid);
   vTarIndex.clear();
+  vTarMembers.clear();
   ShowMembers(entry, static_cast<int32_t>(end.count), records, std::move(members));
 }
 
@@ -203,8 +204,8 @@ bool ZipPage::ListedAsTar(const std::string& entry) {
     members.push_back(e);
     vTarIndex.push_back(static_cast<int64_t>(i));
   }
-  vTarTypes.clear();
-  for (int64_t i : vTarIndex) vTarTypes.push_back(static_cast<int>(tar.members[static_cast<size_t>(i)].type));
+  vTarMembers.clear();
+  for (int64_t i : vTarIndex) vTarMembers.push_back(std::move(tar.members[static_cast<size_t>(i)]));
   files.CloseFile(file.release());
   ShowMembers(entry, static_cast<int32_t>(std::min<size_t>(tar.members.size(), INT32_MAX - 2048)), records, std::move(members));
   // A listing cut short by damage says where (after the pause that shows the listing).
@@ -222,7 +223,7 @@ KeyNext ZipPage::ViewCursorMember() {
     return KeyNext::Done;
   }
   const bool tar = !vTarIndex.empty();
-  if (tar && vTarTypes[static_cast<size_t>(k - 1)] != static_cast<int>(archive::TarMember::kFile)) {
+  if (tar && vTarMembers[static_cast<size_t>(k - 1)].type != archive::TarMember::kFile) {
     W.VXERROR(MsgText(Msg::VX1070, name, "not a file of the archive (a link, a device or a FIFO)"));
     return KeyNext::Done;
   }
@@ -237,12 +238,7 @@ KeyNext ZipPage::ViewCursorMember() {
     W.VXERROR(MsgText(Msg::VX1070, zArchiveStored, files.ErrorText(files.LastFileError())));
     return KeyNext::Done;
   }
-  // Read on the spool's thread: a positioned read of a handle open until the view closes.
-  archive::ReadAtFn read = [&files, held](int64_t pos, char* buffer, long n) { return files.ReadAt(held, pos + 1, buffer, n); };
-  const int64_t size = files.FileLength(held);
-  const FileHandle spool = files.OpenSpool(
-      tar ? archive::TarMemberWork(std::move(read), size, static_cast<size_t>(vTarIndex[static_cast<size_t>(k - 1)]))
-          : archive::ZipMemberWork(std::move(read), size, e));
+  const FileHandle spool = files.OpenSpool(MemberWork(k, held));
   if (spool == kInvalidFile) {
     files.CloseFile(held);
     W.VXERROR(MsgText(Msg::VX1070, name, files.ErrorText(files.LastFileError())));
@@ -251,6 +247,76 @@ KeyNext ZipPage::ViewCursorMember() {
   // The view owns both handles from here; the listing comes back with Esc.
   W.bZipMode = false;
   if (!W.View().ViewMember(spool, held, E.Record(k), zArchiveStored, W.zCaptionRight + "\\" + e.name)) BackFromMember();
+  return KeyNext::Done;
+}
+
+SpoolWork ZipPage::MemberWork(int32_t k, FileHandle held) {
+  // Read on another thread (the spool's, or the extraction's): positioned reads of a
+  // handle that stays open until that work has ended.
+  FileSystem& files = W.P.files;
+  archive::ReadAtFn read = [&files, held](int64_t pos, char* buffer, long n) { return files.ReadAt(held, pos + 1, buffer, n); };
+  const int64_t size = files.FileLength(held);
+  const size_t i = static_cast<size_t>(k - 1);
+  if (!vTarIndex.empty()) return archive::TarMemberWork(std::move(read), size, static_cast<size_t>(vTarIndex[i]));
+  return archive::ZipMemberWork(std::move(read), size, vMembers[i]);
+}
+
+KeyNext ZipPage::ExtractCursorMember() {
+  const int32_t k = E.IndexAt(E.iCursor);
+  if (k < 1 || k > static_cast<int32_t>(vMembers.size())) return KeyNext::Done;
+  const size_t i = static_cast<size_t>(k - 1);
+  const bool tar = !vTarIndex.empty();
+  ExtractItem item;
+  item.name = tar ? vTarMembers[i].name : vMembers[i].name;
+  const std::string shown = W.P.files.ShownUtf8Name(item.name);
+  if (tar) {
+    const archive::TarMember& m = vTarMembers[i];
+    item.mtime = m.mtime;
+    item.linkTarget = m.linkTarget;
+    if (m.type == archive::TarMember::kFolder) item.type = ExtractItem::kFolder;
+    else if (m.type == archive::TarMember::kSymlink) item.type = ExtractItem::kSymlink;
+    else if (m.type != archive::TarMember::kFile) {
+      W.VXERROR(MsgText(Msg::VX1070, shown, "not extracted (a hard link, a device or a FIFO)"));
+      return KeyNext::Done;
+    }
+  } else {
+    if (!item.name.empty() && item.name.back() == '/') item.type = ExtractItem::kFolder;
+    const std::string method = archive::ZipMethodUnread(vMembers[i]);
+    if (!method.empty() && item.type == ExtractItem::kFile) {
+      W.VXERROR(MsgText(Msg::VX1069, shown, method));
+      return KeyNext::Done;
+    }
+  }
+  std::string folder = W.Dir().zTypedFolder(W.InputBox(MsgText(Msg::VX1071, shown), "Tembra EXTRACT", W.zCurDir));
+  if (W.bInputCancelled || Trim(folder).empty()) return KeyNext::Redraw;
+  if (Mid(folder, 2, 1) != ":") {
+    const std::string full = W.zGetCompleteName(folder);
+    if (!full.empty()) folder = full;
+  }
+  if (Right(folder, 1) != "\\") folder += "\\";
+  FileSystem& files = W.P.files;
+  ScopedFile held(files, files.OpenRead(W.zCurDir + zArchiveStored));
+  if (held.get() == kInvalidFile) {
+    W.VXERROR(MsgText(Msg::VX1070, zArchiveStored, files.ErrorText(files.LastFileError())));
+    return KeyNext::Redraw;
+  }
+  if (item.type == ExtractItem::kFile) item.data = MemberWork(k, held.get());
+  ExtractResult r = files.ExtractMember(folder, item, false);
+  // Nothing is replaced unasked (the answer's default is No).
+  if (r.kind == ExtractResult::kExists &&
+      W.MsgBox(MsgText(Msg::VX1073, shown, folder), "Tembra EXTRACT", MsgButtons::YesNo) == kAnswerYes)
+    r = files.ExtractMember(folder, item, true);
+  std::string said;
+  switch (r.kind) {
+    case ExtractResult::kDone: said = MsgText(Msg::VX1072, shown, folder); break;
+    case ExtractResult::kExists: said = MsgText(Msg::VX1074, shown, "it is there already"); break;
+    case ExtractResult::kUnsafeName: said = MsgText(Msg::VX1074, shown, "its name leaves the folder"); break;
+    case ExtractResult::kThroughLink: said = MsgText(Msg::VX1074, shown, "a folder on its way is a symbolic link"); break;
+    case ExtractResult::kFault: said = MsgText(Msg::VX1074, shown, r.fault.text); break;
+    case ExtractResult::kError: said = MsgText(Msg::VX1074, shown, files.ErrorText(r.error)); break;
+    case ExtractResult::kUnsupported: said = MsgText(Msg::VX1074, shown, "this kind of member is not extracted here"); break;
+  }
+  W.VXERROR(said);
   return KeyNext::Done;
 }
 
@@ -282,6 +348,7 @@ KeyNext EnterOnMember(Lister& l, int code, int shift) {
   return LeaveArchive(l, code, shift);
 }
 KeyNext ViewMember(Lister& l, int, int) { return l.Zip().ViewCursorMember(); }
+KeyNext ExtractMember(Lister& l, int, int) { return l.Zip().ExtractCursorMember(); }
 
 // 0-9: the number of entry columns.
 KeyNext ArchiveColumns(Lister& l, int code, int) {
@@ -309,6 +376,8 @@ const KeySection& ZipListingKeys() {
           {"`0`-`9`", "entry columns per page", {OnChar('0', '9', ArchiveColumns)}},
           {"`v`, Enter (Linux) on a member", "view the member (Esc: back to the listing at the same member)",
            {OnChar(kChEnter, kChEnter, EnterOnMember), OnChar('v', 'v', ViewMember)}},
+          {"`c` on a member", "extract it into a folder (asked; never outside it, nothing replaced unasked)",
+           {OnChar('c', 'c', ExtractMember)}},
           {"Enter, Esc, `.` on the parent entry", "back to the archive's directory, cursor on the archive",
            {OnChar(0, kChEsc, LeaveArchive), OnChar('.', '.', LeaveArchive)}},
           {"Shift+Alt+D", "date order", {kEntryDateOrderKey}},

@@ -55,6 +55,10 @@ class ZipPage final : public Page, public ZipState {
   // Views the member under the cursor (its bytes read from the archive as they are made);
   // a folder, a method not read here or an archive that cannot be opened is said.
   KeyNext ViewCursorMember();
+  // The work that makes member k's bytes, reading the archive through held.
+  SpoolWork MemberWork(int32_t k, FileHandle held);
+  // `c`: the member under the cursor extracted into a folder the user types.
+  KeyNext ExtractCursorMember();
   // Esc from a member's view: the listing again at the same member, or the folder when
   // the listing is no longer what the entries hold.
   void BackFromMember();

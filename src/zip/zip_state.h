@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/tar_reader.h"
 #include "zip/zip_reader.h"
 
 namespace tembra {
@@ -18,7 +19,7 @@ struct ZipState {
   std::vector<zip::CentralEntry> vMembers;
   // A tar listing: each listed member's place in the archive and its type (else empty).
   std::vector<int64_t> vTarIndex;
-  std::vector<int> vTarTypes;
+  std::vector<archive::TarMember> vTarMembers;
   std::string zArchiveStored;   // the listed archive's name as stored (in zCurDir)
   std::string zListingParent;   // the listing's parent entry (tells that it is still shown)
 };

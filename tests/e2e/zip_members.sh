@@ -4,6 +4,8 @@
 # folder, a method not read here, an empty member and a failed CRC check say so; Classic's
 # Enter on a member keeps its meaning.
 . "$(dirname "$0")/lib.sh"
+# A fixed clock: the listing's pause after it opens passes at once.
+rh() { run_headless --clock "2026-01-02 03:04:05" "$@"; }
 command -v python3 >/dev/null || { echo "skipped: python3 is not installed"; exit 77; }
 A=$(make_dir members)
 python3 - "$A" <<'PY' || fail "python archives"
@@ -19,7 +21,7 @@ data[data.index(b"stored\n") + 3] ^= 0x20  # the stored member's bytes no longer
 open(sys.argv[1] + "/bad.zip", "wb").write(data)
 PY
 # Linux: Enter views a.txt (sorted first); Esc back at it; Enter on the parent leaves.
-run_headless --profile linux --size 100x12 --cwd "$A" <<'S'
+rh --profile linux --size 100x12 --cwd "$A" <<'S'
 keys Down Down
 key V ctrl
 key Down
@@ -34,7 +36,7 @@ expect_screen_row 1 "Ver: Beta_7Z - Directory List - 1 of 4 Entries" 2
 
 # Classic, `v` on the folder page lists with full paths, `v` on a member views it: a
 # folder, a method not read here, an empty member say so; Enter keeps its meaning.
-run_headless --size 100x12 --cwd "$A" <<'S'
+rh --size 100x12 --cwd "$A" <<'S'
 keys Down Down
 key v
 key Down
@@ -60,7 +62,7 @@ expect_screen_row 12 "VX1002 - >>>   FILE LENGTH IS ZERO   <<<" 4
 expect_screen_row 12 "VX1024 - Key ignored in ZIP mode" 5
 
 # A member whose bytes fail the CRC check: shown, and the message says so.
-run_headless --profile linux --size 100x12 --cwd "$A" <<'S'
+rh --profile linux --size 100x12 --cwd "$A" <<'S'
 key Down
 key V ctrl
 keys Down Down
@@ -84,7 +86,7 @@ with tarfile.open(sys.argv[1] + "/logs.bin", "w:gz") as t:
 data = open(sys.argv[1] + "/logs.bin", "rb").read()
 open(sys.argv[1] + "/cut.tgz", "wb").write(data[: len(data) // 2])
 PY
-run_headless --profile linux --size 100x12 --cwd "$T" <<'S'
+rh --profile linux --size 100x12 --cwd "$T" <<'S'
 key Down
 key Down
 key Enter
@@ -101,10 +103,53 @@ expect_screen_row 2 "<<PARENT DIR          C:" 1
 case "$(screen_row 1 2)" in *"1 of 2 Lines  [in logs.bin]"*) ;; *) fail "tar member: $(screen_row 1 2)" ;; esac
 expect_contains "app/latest -> one.log"
 expect_screen_row 12 "VX1070 - app/latest -> one.log: not a file of the archive" 3
-run_headless --size 100x12 --cwd "$T" <<'S'
+rh --size 100x12 --cwd "$T" <<'S'
 key Down
 key v
 S
 expect_contains "VX1070 - cut.tgz: truncated gzip data"
 expect_contains "of 97 Entries"
+# `c` extracts the cursor member into a typed folder (relative to the current one): an
+# existing name is kept unless the user says Yes; a name that leaves the folder writes
+# nothing; a member failing its CRC check leaves no file behind.
+X=$(make_dir extract)
+mkdir "$X/out"
+cp "$A/t.zip" "$A/bad.zip" "$X/"
+python3 - "$X" <<'PY' || fail "python archives"
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1] + "/evil.zip", "w") as z:
+    z.writestr("../escaped.txt", "out\n")
+    z.writestr("dir/inside.txt", "in\n")
+PY
+rh --profile linux --size 100x12 --cwd "$X" <<'S'
+input out
+input out
+answer No
+input out
+input out
+keys Down Down Down Down
+key Enter
+keys Down Down
+key c
+key c
+screen
+key Esc
+key Up
+key Enter
+key Down
+key c
+screen
+key Esc
+key Up
+key Enter
+keys Down Down Down Down
+key c
+S
+[ "$(cat "$X/out/a.txt")" = "$(printf 'alpha\nbeta\n%.0s' 1 2 3)" ] || fail "a.txt not extracted"
+expect_contains 'text="VX1073 - a.txt is in C:'
+expect_contains "VX1074 - a.txt: nothing written (it is there already)"
+[ -e "$X/escaped.txt" ] && fail "a member escaped its folder"
+expect_contains "VX1074 - ../escaped.txt: nothing written (its name leaves the folder)"
+[ -e "$X/out/dir/b.txt" ] && fail "a partial file was left"
+expect_contains "VX1074 - dir/b.txt: nothing written"
 finish
