@@ -3,6 +3,9 @@
 #include "zip/zip_page.h"
 
 #include <algorithm>
+#include <chrono>
+#include <string_view>
+#include <thread>
 #include <vector>
 
 #include "core/lister.h"
@@ -20,6 +23,7 @@
 namespace tembra {
 
 ZipPage::ZipPage(Lister& w) : W(w), E(w.Entries()) {}
+ZipPage::~ZipPage() { CloseNested(); }
 
 bool ZipPage::CursorOnly() const { return E.CursorOnly(); }
 void ZipPage::RedrawWhole() { E.RedrawWhole(); }
@@ -61,19 +65,32 @@ void ZipPage::ProcessZ(const std::string& zWhat) {
     if (W.bLog) W.Log340("closing zip file");
   };
 
+  // The file may have changed since the directory was scanned: its real size decides.
+  if (W.P.files.FileLength(file) >= 2147483648LL) {
+    closeArchive();
+    return refuse(MsgText(Msg::VX8017));
+  }
+  std::vector<std::string> records;
+  std::vector<zip::CentralEntry> members;
+  int32_t count = 0;
+  const bool read = ReadZip(file, records, members, count);
+  closeArchive();
+  // A damaged archive leaves the directory listing as it was.
+  if (!read) return refuse(invalid);
+  CloseNested();
+  vTarIndex.clear();
+  vTarMembers.clear();
+  ShowMembers(entry, count, records, std::move(members), zFullPath, false);
+}
+
+bool ZipPage::ReadZip(FileHandle file, std::vector<std::string>& records, std::vector<zip::CentralEntry>& members,
+                      int32_t& count) {
   // Read through the platform (1-based positions) in large blocks.
   zip::BlockSource src(W.P.files.FileLength(file), [this, file](int64_t pos, char* buffer, long n) {
     return W.P.files.ReadAt(file, pos + 1, buffer, n);
   });
-  // The file may have changed since the directory was scanned: its real size decides.
-  if (src.Size() >= 2147483648LL) {
-    closeArchive();
-    return refuse(MsgText(Msg::VX8017));
-  }
   zip::EndRecord end;
   zip::ZipStatus status = zip::ReadEndRecord(src, end);
-  std::vector<std::string> records;
-  std::vector<zip::CentralEntry> members;
   if (status == zip::ZipStatus::Ok) {
     pZipArchive = &src;
     // Member names that are UTF-8 show as file names do (escapes and all).
@@ -89,18 +106,12 @@ void ZipPage::ProcessZ(const std::string& zWhat) {
     });
     pZipArchive = nullptr;
   }
-  closeArchive();
-  // A damaged archive leaves the directory listing as it was.
-  if (status != zip::ZipStatus::Ok) return refuse(invalid);
-  vTarIndex.clear();
-  vTarMembers.clear();
-  ShowMembers(entry, static_cast<int32_t>(end.count), records, std::move(members));
+  count = static_cast<int32_t>(std::min<uint64_t>(end.count, INT32_MAX - 2048));
+  return status == zip::ZipStatus::Ok;
 }
 
 void ZipPage::ShowMembers(const std::string& entry, int32_t count, std::vector<std::string>& records,
-                          std::vector<zip::CentralEntry>&& members) {
-  const std::string zName = ZdNameUpper(entry);
-  const std::string zFullPath = W.zCurDir + zName;
+                          std::vector<zip::CentralEntry>&& members, const std::string& zFullPath, bool nested) {
   // The tables are made afresh when the archive's entries do not fit them.
   if (E.nZDirMax < count) {
     E.Reset(((count + 1024) / 1024) * 1024);
@@ -109,15 +120,17 @@ void ZipPage::ShowMembers(const std::string& entry, int32_t count, std::vector<s
   for (int32_t i = 0; i < E.nZDir; ++i) E.Record(i + 1) = std::move(records[i]);
   E.Record(0) = zip::ArchiveParentRecord(zFullPath, W.bUtf8);
   vMembers = std::move(members);
-  zArchiveStored = ZdNameStored(entry);
   zListingParent = E.Record(0);
-
-  zZipReturnName = zName;
-  iZipReturnCursor = E.iCursor;
+  // An archive inside the listed one keeps the way back to the folder's archive.
+  if (!nested) {
+    zArchiveStored = ZdNameStored(entry);
+    zZipReturnName = ZdNameUpper(entry);
+    iZipReturnCursor = E.iCursor;
+  }
   E.iFirstZDir = 0;
   W.bZipMode = true;
   W.SyncDisplayMode();
-  W.zCaptionRight = zFullPath;
+  W.zCaptionRight = zListingCaption = zFullPath;
   E.zFindName.clear();
   E.iCursor = 0;
   E.DumpDir("000ZIPZD.TXT");
@@ -207,7 +220,9 @@ bool ZipPage::ListedAsTar(const std::string& entry) {
   vTarMembers.clear();
   for (int64_t i : vTarIndex) vTarMembers.push_back(std::move(tar.members[static_cast<size_t>(i)]));
   files.CloseFile(file.release());
-  ShowMembers(entry, static_cast<int32_t>(std::min<size_t>(tar.members.size(), INT32_MAX - 2048)), records, std::move(members));
+  CloseNested();
+  ShowMembers(entry, static_cast<int32_t>(std::min<size_t>(tar.members.size(), INT32_MAX - 2048)), records, std::move(members),
+              W.zCurDir + ZdNameUpper(entry), false);
   // A listing cut short by damage says where (after the pause that shows the listing).
   if (tar.fault) W.VXERROR(MsgText(Msg::VX1070, name, tar.fault.text));
   return true;
@@ -233,21 +248,83 @@ KeyNext ZipPage::ViewCursorMember() {
     return KeyNext::Done;
   }
   FileSystem& files = W.P.files;
-  const FileHandle held = files.OpenRead(W.zCurDir + zArchiveStored);
-  if (held == kInvalidFile) {
-    W.VXERROR(MsgText(Msg::VX1070, zArchiveStored, files.ErrorText(files.LastFileError())));
+  bool owned = false;
+  const FileHandle held = MembersSource(owned);
+  if (held == kInvalidFile) return KeyNext::Done;
+  // A ZIP archive inside the listed one is listed in its turn.
+  if (!tar && MemberStartsWith(k, held, std::string_view("PK\x03\x04", 4))) {
+    ListNested(k, held);
+    if (owned) files.CloseFile(held);
     return KeyNext::Done;
   }
   const FileHandle spool = files.OpenSpool(MemberWork(k, held));
   if (spool == kInvalidFile) {
-    files.CloseFile(held);
+    if (owned) files.CloseFile(held);
     W.VXERROR(MsgText(Msg::VX1070, name, files.ErrorText(files.LastFileError())));
     return KeyNext::Done;
   }
-  // The view owns both handles from here; the listing comes back with Esc.
+  // The view owns the spool (and the archive's handle when it is not the listing's); the
+  // listing comes back with Esc.
   W.bZipMode = false;
-  if (!W.View().ViewMember(spool, held, E.Record(k), zArchiveStored, W.zCaptionRight + "\\" + e.name)) BackFromMember();
+  const std::string archiveName = owned ? zArchiveStored : Mid(zListingCaption, InStrRev(zListingCaption, "\\") + 1);
+  if (!W.View().ViewMember(spool, owned ? held : kInvalidFile, E.Record(k), archiveName, zListingCaption + "\\" + e.name))
+    BackFromMember();
   return KeyNext::Done;
+}
+
+FileHandle ZipPage::MembersSource(bool& owned) {
+  owned = hNested == kInvalidFile;
+  if (!owned) return hNested;
+  const FileHandle h = W.P.files.OpenRead(W.zCurDir + zArchiveStored);
+  if (h == kInvalidFile) W.VXERROR(MsgText(Msg::VX1070, zArchiveStored, W.P.files.ErrorText(W.P.files.LastFileError())));
+  return h;
+}
+
+bool ZipPage::MemberStartsWith(int32_t k, FileHandle held, std::string_view magic) {
+  std::string head;
+  MemberWork(k, held)([&](const char* data, size_t n) {
+    head.append(data, std::min(n, magic.size() - head.size()));
+    return head.size() < magic.size();
+  });
+  return head == magic;
+}
+
+void ZipPage::ListNested(int32_t k, FileHandle held) {
+  FileSystem& files = W.P.files;
+  const zip::CentralEntry e = vMembers[static_cast<size_t>(k - 1)];
+  const std::string name = files.ShownUtf8Name(e.name);
+  if (e.size >= 2147483648ULL) {
+    W.VXERROR(MsgText(Msg::VX8017));
+    return;
+  }
+  // The inner archive's bytes go into a spool of their own, read whole before listing.
+  ScopedFile spool(files, files.OpenSpool(MemberWork(k, held)));
+  if (spool.get() == kInvalidFile) {
+    W.VXERROR(MsgText(Msg::VX1070, name, files.ErrorText(files.LastFileError())));
+    return;
+  }
+  while (files.StreamStateOf(spool.get()).running) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  const FileSystem::StreamState state = files.StreamStateOf(spool.get());
+  std::vector<std::string> records;
+  std::vector<zip::CentralEntry> members;
+  int32_t count = 0;
+  if (state.stop != FileSystem::StreamStop::kEnd) {
+    W.VXERROR(MsgText(Msg::VX1070, name, state.error));
+    return;
+  }
+  if (!ReadZip(spool.get(), records, members, count)) {
+    W.VXERROR(MsgText(Msg::VX8018));
+    return;
+  }
+  const std::string caption = zListingCaption + "\\" + e.name;
+  CloseNested();  // the outer one, when it was itself inside another (its bytes are read)
+  hNested = spool.release();
+  ShowMembers(E.Record(k), count, records, std::move(members), caption, true);
+}
+
+void ZipPage::CloseNested() {
+  if (hNested != kInvalidFile) W.P.files.CloseFile(hNested);
+  hNested = kInvalidFile;
 }
 
 SpoolWork ZipPage::MemberWork(int32_t k, FileHandle held) {
@@ -295,12 +372,11 @@ KeyNext ZipPage::ExtractCursorMember() {
   }
   if (Right(folder, 1) != "\\") folder += "\\";
   FileSystem& files = W.P.files;
-  ScopedFile held(files, files.OpenRead(W.zCurDir + zArchiveStored));
-  if (held.get() == kInvalidFile) {
-    W.VXERROR(MsgText(Msg::VX1070, zArchiveStored, files.ErrorText(files.LastFileError())));
-    return KeyNext::Redraw;
-  }
-  if (item.type == ExtractItem::kFile) item.data = MemberWork(k, held.get());
+  bool owned = false;
+  const FileHandle source = MembersSource(owned);
+  if (source == kInvalidFile) return KeyNext::Redraw;
+  ScopedFile held(files, owned ? source : kInvalidFile);
+  if (item.type == ExtractItem::kFile) item.data = MemberWork(k, source);
   ExtractResult r = files.ExtractMember(folder, item, false);
   // Nothing is replaced unasked (the answer's default is No).
   if (r.kind == ExtractResult::kExists &&
@@ -327,7 +403,7 @@ void ZipPage::BackFromMember() {
   }
   W.bZipMode = true;
   W.SetDisplayMode(ShownPage::ZipListing);
-  W.zCaptionRight = W.zCurDir + zZipReturnName;
+  W.zCaptionRight = zListingCaption;
   W.zMessageLine.clear();  // the view's last words (a wait's progress) are not the listing's
   W.ShowPage();
 }
@@ -336,6 +412,7 @@ namespace {
 // Enter, Esc (any control character) or "." on the parent entry: back to the
 // archive's directory.
 KeyNext LeaveArchive(Lister& l, int code, int) {
+  l.Zip().CloseNested();
   l.Dir().nEnterInDirMode(Chr(code));
   l.bZipMode = false;
   l.SetDisplayMode(ShownPage::Directory);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/page.h"
@@ -16,6 +17,7 @@ class EntryList;
 class ZipPage final : public Page, public ZipState {
  public:
   explicit ZipPage(Lister& w);
+  ~ZipPage() override;
   Lister& W;     // the window: the shared fields and its services
   EntryList& E;  // the entries it shows (the window's)
 
@@ -50,8 +52,24 @@ class ZipPage final : public Page, public ZipState {
   // A tar archive (known by its content) listed as members; false when the file is none.
   bool ListedAsTar(const std::string& entry);
   // The members' records shown as the listing (count: the archive's member count).
+  // caption: the archive's full name (an inner one's: outer\\member); nested keeps the
+  // way back to the folder's archive.
   void ShowMembers(const std::string& entry, int32_t count, std::vector<std::string>& records,
-                   std::vector<zip::CentralEntry>&& members);
+                   std::vector<zip::CentralEntry>&& members, const std::string& caption, bool nested);
+  // The central directory of the ZIP archive open as file read into records and members
+  // (count: the member count it states); false when it is no valid archive.
+  bool ReadZip(FileHandle file, std::vector<std::string>& records, std::vector<zip::CentralEntry>& members,
+               int32_t& count);
+  // The archive the listed members are read from: the inner archive's spool (the
+  // listing's), or the listed file opened anew (owned: the caller closes it); a failure
+  // to open is said.
+  FileHandle MembersSource(bool& owned);
+  // Whether member k's bytes start with magic (read from held).
+  bool MemberStartsWith(int32_t k, FileHandle held, std::string_view magic);
+  // The ZIP archive that member k is, read into a spool and listed in its turn.
+  void ListNested(int32_t k, FileHandle held);
+  // The inner archive's spool closed (a listing of the folder's own archive, or leaving).
+  void CloseNested();
   // Views the member under the cursor (its bytes read from the archive as they are made);
   // a folder, a method not read here or an archive that cannot be opened is said.
   KeyNext ViewCursorMember();

@@ -22,6 +22,8 @@ struct ZipState {
   std::vector<archive::TarMember> vTarMembers;
   std::string zArchiveStored;   // the listed archive's name as stored (in zCurDir)
   std::string zListingParent;   // the listing's parent entry (tells that it is still shown)
+  std::string zListingCaption;  // the listed archive's full name (an inner one: outer\\member)
+  FileHandle hNested = kInvalidFile;  // an inner archive's bytes, while it is listed
 };
 
 }  // namespace tembra

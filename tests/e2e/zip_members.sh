@@ -71,6 +71,26 @@ key End
 S
 expect_contains "VX1066 - b.txt:"
 expect_contains "CRC"
+# A ZIP inside a ZIP lists in its turn, and its members view.
+N=$(make_dir nested)
+python3 - "$N" <<'PY' || fail "python nested"
+import io, sys, zipfile
+b = io.BytesIO()
+with zipfile.ZipFile(b, "w") as z: z.writestr("inner.txt", "deep\n" * 3, zipfile.ZIP_DEFLATED)
+with zipfile.ZipFile(sys.argv[1] + "/outer.zip", "w") as z: z.writestr("in.zip", b.getvalue(), zipfile.ZIP_DEFLATED)
+PY
+rh --profile linux --size 100x12 --cwd "$N" <<'S'
+key Down
+key Enter
+key Down
+key Enter
+key Down
+key Enter
+S
+case "$(screen_row 1)" in *"1 of 3 Lines  [in in.zip]"*"inner.txt") ;; *) fail "nested: $(screen_row 1)" ;; esac
+expect_contains "CAPTION TEMBRA • ZIP • C:"
+expect_contains 'OUTER.ZIP\in.zip'
+
 # tar archives (known by content, whatever the name) list as ZIP listings do; Enter on one
 # lists it in the Linux profile; a file member views, a link says what it is; a cut-off
 # archive lists what it has and says where it stopped.
