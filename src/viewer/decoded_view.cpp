@@ -21,7 +21,7 @@ bool FileView::DecodeAsText(const std::string& exactName) {
   if (c == archive::Compression::kNone) return false;
   if (!archive::CompressionBuilt(c)) {
     // Said, not hidden: the bytes are all the user gets of this format here.
-    W.zMessageLine = MsgText(Msg::VX1067, archive::CompressionName(c));
+    W.zMessageLine = MsgText(Msg::VX1076, archive::CompressionName(c));
     return false;
   }
   zDecompressed = archive::CompressionName(c);
@@ -37,7 +37,7 @@ void FileView::AwaitFirstBytes() {
 
 KeyNext FileView::RawOrDecoded() {
   if (zDecompressed.empty() && !bRawBytes) {
-    W.zMessageLine = MsgText(Msg::VX1068);
+    W.zMessageLine = MsgText(Msg::VX1077);
     return KeyNext::Redraw;
   }
   if (!CanReopen()) return KeyNext::Done;

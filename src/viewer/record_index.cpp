@@ -259,7 +259,7 @@ void FileView::NoteStreamEnd(const FileSystem::StreamState& s) {
       // Damaged or cut-off compressed data, or a member whose check fails: the file, what
       // is wrong and where.
       if ((!zDecompressed.empty() || !zMemberOf.empty()) && s.fault) {
-        W.zMessageLine = MsgText(Msg::VX1066, ShownFileName(), s.fault.text, kept);
+        W.zMessageLine = MsgText(Msg::VX1075, ShownFileName(), s.fault.text, kept);
         return;
       }
       W.zMessageLine = MsgText(Msg::VX1062Read, kept, s.error);

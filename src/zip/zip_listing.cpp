@@ -195,7 +195,7 @@ bool ZipPage::ListedAsTar(const std::string& entry) {
   if (!tar.recognised) return false;
   const std::string name = ZdNameStored(entry);
   if (tar.members.empty() && tar.fault) {
-    W.VXERROR(MsgText(Msg::VX1070, name, tar.fault.text));
+    W.VXERROR(MsgText(Msg::VX1079, name, tar.fault.text));
     W.SleepMs(1250);
     return true;
   }
@@ -224,7 +224,7 @@ bool ZipPage::ListedAsTar(const std::string& entry) {
   ShowMembers(entry, static_cast<int32_t>(std::min<size_t>(tar.members.size(), INT32_MAX - 2048)), records, std::move(members),
               W.zCurDir + ZdNameUpper(entry), false);
   // A listing cut short by damage says where (after the pause that shows the listing).
-  if (tar.fault) W.VXERROR(MsgText(Msg::VX1070, name, tar.fault.text));
+  if (tar.fault) W.VXERROR(MsgText(Msg::VX1079, name, tar.fault.text));
   return true;
 }
 
@@ -234,17 +234,17 @@ KeyNext ZipPage::ViewCursorMember() {
   const zip::CentralEntry& e = vMembers[static_cast<size_t>(k - 1)];
   const std::string name = W.P.files.ShownUtf8Name(e.name);
   if (!e.name.empty() && e.name.back() == '/') {
-    W.VXERROR(MsgText(Msg::VX1070, name, "a folder of the archive"));
+    W.VXERROR(MsgText(Msg::VX1079, name, "a folder of the archive"));
     return KeyNext::Done;
   }
   const bool tar = !vTarIndex.empty();
   if (tar && vTarMembers[static_cast<size_t>(k - 1)].type != archive::TarMember::kFile) {
-    W.VXERROR(MsgText(Msg::VX1070, name, "not a file of the archive (a link, a device or a FIFO)"));
+    W.VXERROR(MsgText(Msg::VX1079, name, "not a file of the archive (a link, a device or a FIFO)"));
     return KeyNext::Done;
   }
   const std::string method = tar ? std::string() : archive::ZipMethodUnread(e);
   if (!method.empty()) {
-    W.VXERROR(MsgText(Msg::VX1069, name, method));
+    W.VXERROR(MsgText(Msg::VX1078, name, method));
     return KeyNext::Done;
   }
   FileSystem& files = W.P.files;
@@ -260,7 +260,7 @@ KeyNext ZipPage::ViewCursorMember() {
   const FileHandle spool = files.OpenSpool(MemberWork(k, held));
   if (spool == kInvalidFile) {
     if (owned) files.CloseFile(held);
-    W.VXERROR(MsgText(Msg::VX1070, name, files.ErrorText(files.LastFileError())));
+    W.VXERROR(MsgText(Msg::VX1079, name, files.ErrorText(files.LastFileError())));
     return KeyNext::Done;
   }
   // The view owns the spool (and the archive's handle when it is not the listing's); the
@@ -276,7 +276,7 @@ FileHandle ZipPage::MembersSource(bool& owned) {
   owned = hNested == kInvalidFile;
   if (!owned) return hNested;
   const FileHandle h = W.P.files.OpenRead(W.zCurDir + zArchiveStored);
-  if (h == kInvalidFile) W.VXERROR(MsgText(Msg::VX1070, zArchiveStored, W.P.files.ErrorText(W.P.files.LastFileError())));
+  if (h == kInvalidFile) W.VXERROR(MsgText(Msg::VX1079, zArchiveStored, W.P.files.ErrorText(W.P.files.LastFileError())));
   return h;
 }
 
@@ -300,7 +300,7 @@ void ZipPage::ListNested(int32_t k, FileHandle held) {
   // The inner archive's bytes go into a spool of their own, read whole before listing.
   ScopedFile spool(files, files.OpenSpool(MemberWork(k, held)));
   if (spool.get() == kInvalidFile) {
-    W.VXERROR(MsgText(Msg::VX1070, name, files.ErrorText(files.LastFileError())));
+    W.VXERROR(MsgText(Msg::VX1079, name, files.ErrorText(files.LastFileError())));
     return;
   }
   while (files.StreamStateOf(spool.get()).running) std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -309,7 +309,7 @@ void ZipPage::ListNested(int32_t k, FileHandle held) {
   std::vector<zip::CentralEntry> members;
   int32_t count = 0;
   if (state.stop != FileSystem::StreamStop::kEnd) {
-    W.VXERROR(MsgText(Msg::VX1070, name, state.error));
+    W.VXERROR(MsgText(Msg::VX1079, name, state.error));
     return;
   }
   if (!ReadZip(spool.get(), records, members, count)) {
@@ -353,18 +353,18 @@ KeyNext ZipPage::ExtractCursorMember() {
     if (m.type == archive::TarMember::kFolder) item.type = ExtractItem::kFolder;
     else if (m.type == archive::TarMember::kSymlink) item.type = ExtractItem::kSymlink;
     else if (m.type != archive::TarMember::kFile) {
-      W.VXERROR(MsgText(Msg::VX1070, shown, "not extracted (a hard link, a device or a FIFO)"));
+      W.VXERROR(MsgText(Msg::VX1079, shown, "not extracted (a hard link, a device or a FIFO)"));
       return KeyNext::Done;
     }
   } else {
     if (!item.name.empty() && item.name.back() == '/') item.type = ExtractItem::kFolder;
     const std::string method = archive::ZipMethodUnread(vMembers[i]);
     if (!method.empty() && item.type == ExtractItem::kFile) {
-      W.VXERROR(MsgText(Msg::VX1069, shown, method));
+      W.VXERROR(MsgText(Msg::VX1078, shown, method));
       return KeyNext::Done;
     }
   }
-  std::string folder = W.Dir().zTypedFolder(W.InputBox(MsgText(Msg::VX1071, shown), "Tembra EXTRACT", W.zCurDir));
+  std::string folder = W.Dir().zTypedFolder(W.InputBox(MsgText(Msg::VX1080, shown), "Tembra EXTRACT", W.zCurDir));
   if (W.bInputCancelled || Trim(folder).empty()) return KeyNext::Redraw;
   if (Mid(folder, 2, 1) != ":") {
     const std::string full = W.zGetCompleteName(folder);
@@ -380,17 +380,17 @@ KeyNext ZipPage::ExtractCursorMember() {
   ExtractResult r = files.ExtractMember(folder, item, false);
   // Nothing is replaced unasked (the answer's default is No).
   if (r.kind == ExtractResult::kExists &&
-      W.MsgBox(MsgText(Msg::VX1073, shown, folder), "Tembra EXTRACT", MsgButtons::YesNo) == kAnswerYes)
+      W.MsgBox(MsgText(Msg::VX1082, shown, folder), "Tembra EXTRACT", MsgButtons::YesNo) == kAnswerYes)
     r = files.ExtractMember(folder, item, true);
   std::string said;
   switch (r.kind) {
-    case ExtractResult::kDone: said = MsgText(Msg::VX1072, shown, folder); break;
-    case ExtractResult::kExists: said = MsgText(Msg::VX1074, shown, "it is there already"); break;
-    case ExtractResult::kUnsafeName: said = MsgText(Msg::VX1074, shown, "its name leaves the folder"); break;
-    case ExtractResult::kThroughLink: said = MsgText(Msg::VX1074, shown, "a folder on its way is a symbolic link"); break;
-    case ExtractResult::kFault: said = MsgText(Msg::VX1074, shown, r.fault.text); break;
-    case ExtractResult::kError: said = MsgText(Msg::VX1074, shown, files.ErrorText(r.error)); break;
-    case ExtractResult::kUnsupported: said = MsgText(Msg::VX1074, shown, "this kind of member is not extracted here"); break;
+    case ExtractResult::kDone: said = MsgText(Msg::VX1081, shown, folder); break;
+    case ExtractResult::kExists: said = MsgText(Msg::VX1083, shown, "it is there already"); break;
+    case ExtractResult::kUnsafeName: said = MsgText(Msg::VX1083, shown, "its name leaves the folder"); break;
+    case ExtractResult::kThroughLink: said = MsgText(Msg::VX1083, shown, "a folder on its way is a symbolic link"); break;
+    case ExtractResult::kFault: said = MsgText(Msg::VX1083, shown, r.fault.text); break;
+    case ExtractResult::kError: said = MsgText(Msg::VX1083, shown, files.ErrorText(r.error)); break;
+    case ExtractResult::kUnsupported: said = MsgText(Msg::VX1083, shown, "this kind of member is not extracted here"); break;
   }
   W.VXERROR(said);
   return KeyNext::Done;

@@ -28,7 +28,7 @@ head -c 1000 "$D/log.1" >"$D/cut.gz"
 run_headless --profile linux --size 120x25 --cwd "$D" --cmdline cut.gz <<'S'
 key End
 S
-expect_contains "VX1066 - cut.gz: truncated gzip data: it ends at offset 1000"
+expect_contains "VX1075 - cut.gz: truncated gzip data: it ends at offset 1000"
 expect_screen_row 1 "Ver: Beta_7Z - File List"
 
 # Alt+Z: the bytes (hex shows the gzip magic), again the text; a plain file says so.
@@ -47,7 +47,7 @@ run_headless --profile linux --size 120x25 --cwd "$D" --cmdline plain.txt <<'S'
 key Z alt
 screen
 S
-expect_screen_row 25 "VX1068 - Not a compressed file"
+expect_screen_row 25 "VX1077 - Not a compressed file"
 
 # Classic: the bytes as stored, unless DECOMPRESS ON.
 run_headless --size 120x25 --cwd "$D" --cmdline log.1 <<'S'

@@ -55,9 +55,9 @@ screen
 key Enter
 screen
 S
-expect_screen_row 12 "VX1070 - dir/: a folder of the archive" 1
+expect_screen_row 12 "VX1079 - dir/: a folder of the archive" 1
 case "$(screen_row 1 2)" in *"[in t.zip]"*) ;; *) fail "Classic view: $(screen_row 1 2)" ;; esac
-expect_screen_row 12 "VX1069 - c.bz: members stored with bzip2 are not read here" 3
+expect_screen_row 12 "VX1078 - c.bz: members stored with bzip2 are not read here" 3
 expect_screen_row 12 "VX1002 - >>>   FILE LENGTH IS ZERO   <<<" 4
 expect_screen_row 12 "VX1024 - Key ignored in ZIP mode" 5
 
@@ -69,7 +69,7 @@ keys Down Down
 key Enter
 key End
 S
-expect_contains "VX1066 - b.txt:"
+expect_contains "VX1075 - b.txt:"
 expect_contains "CRC"
 # A ZIP inside a ZIP lists in its turn, and its members view.
 N=$(make_dir nested)
@@ -122,12 +122,12 @@ S
 expect_screen_row 2 "<<PARENT DIR          C:" 1
 case "$(screen_row 1 2)" in *"1 of 2 Lines  [in logs.bin]"*) ;; *) fail "tar member: $(screen_row 1 2)" ;; esac
 expect_contains "app/latest -> one.log"
-expect_screen_row 12 "VX1070 - app/latest -> one.log: not a file of the archive" 3
+expect_screen_row 12 "VX1079 - app/latest -> one.log: not a file of the archive" 3
 rh --size 100x12 --cwd "$T" <<'S'
 key Down
 key v
 S
-expect_contains "VX1070 - cut.tgz: truncated gzip data"
+expect_contains "VX1079 - cut.tgz: truncated gzip data"
 expect_contains "of 97 Entries"
 # `c` extracts the cursor member into a typed folder (relative to the current one): an
 # existing name is kept unless the user says Yes; a name that leaves the folder writes
@@ -166,10 +166,10 @@ keys Down Down Down Down
 key c
 S
 [ "$(cat "$X/out/a.txt")" = "$(printf 'alpha\nbeta\n%.0s' 1 2 3)" ] || fail "a.txt not extracted"
-expect_contains 'text="VX1073 - a.txt is in C:'
-expect_contains "VX1074 - a.txt: nothing written (it is there already)"
+expect_contains 'text="VX1082 - a.txt is in C:'
+expect_contains "VX1083 - a.txt: nothing written (it is there already)"
 [ -e "$X/escaped.txt" ] && fail "a member escaped its folder"
-expect_contains "VX1074 - ../escaped.txt: nothing written (its name leaves the folder)"
+expect_contains "VX1083 - ../escaped.txt: nothing written (its name leaves the folder)"
 [ -e "$X/out/dir/b.txt" ] && fail "a partial file was left"
-expect_contains "VX1074 - dir/b.txt: nothing written"
+expect_contains "VX1083 - dir/b.txt: nothing written"
 finish
