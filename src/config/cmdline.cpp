@@ -106,7 +106,7 @@ void Lister::SaveZINPFiles(const std::string& ZDH_NAME) {
         Config().zEmptyArgs.push_back(fileName);
         continue;
       }
-      if (MsgBox(MsgText(Msg::VX1012, full), "", MsgButtons::OKCancel) == kAnswerCancel) {
+      if (MsgBox(MsgText(Msg::VX1012, ShownPath(full)), "", MsgButtons::OKCancel) == kAnswerCancel) {
         END_TEMBRA();
       }
       continue;
@@ -402,7 +402,7 @@ int FileArgument(Lister& l, const std::string& w, const std::string& fileWord, s
   if (kind == -1) {
     std::string shown = name.empty() ? fileWord : name;
     if (l.Config().piArgNotes.On(l.eProfile)) l.Config().zMissingArgs.push_back(w);
-    else if (l.MsgBox(MsgText(Msg::VX8006, shown), "", MsgButtons::OKCancel) == kAnswerCancel) {
+    else if (l.MsgBox(MsgText(Msg::VX8006, l.ShownPath(shown)), "", MsgButtons::OKCancel) == kAnswerCancel) {
       l.EndProcess(ExitKind::Immediate);
     }
     return kind;
@@ -418,7 +418,7 @@ int FileArgument(Lister& l, const std::string& w, const std::string& fileWord, s
   // A folder that cannot be read is named with the reason (as the "p" prompt does), on
   // the first page in place of the parameter line; the start folder stays.
   if (const int err = l.P.files.FolderError(folder); err != 0) {
-    if (l.zMessageLine.empty()) l.zMessageLine = MsgText(Msg::VX1040, l.NameOnDisk(folder), l.P.files.ErrorText(err));
+    if (l.zMessageLine.empty()) l.zMessageLine = MsgText(Msg::VX1040, l.ShownPath(l.NameOnDisk(folder)), l.P.files.ErrorText(err));
     l.bShowParm = false;
     return kind;
   }

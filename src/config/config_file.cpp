@@ -123,7 +123,7 @@ bool Lister::ReadConfigFile(const std::string& name, bool needsTrust, std::strin
   refused = outcome == Read::kUnsafe || outcome == Read::kUntrusted;
   if (!refused) return outcome == Read::kRead;
   if (zMessageLine.empty()) {
-    const std::string shown = NameOnDisk(name);
+    const std::string shown = ShownPath(NameOnDisk(name));
     zMessageLine = outcome == Read::kUntrusted ? MsgText(Msg::VX1035, shown) : MsgText(Msg::VX1036, why, shown);
     // Said on the first page, in place of the parameter line.
     bShowParm = false;
@@ -170,7 +170,7 @@ void Lister::GetConfig() {
       break;
     }
     if (!found && passedOver) return;
-    if (!found && Config().bConfigNamed) vxCatastrophe(MsgText(Msg::VX1019, name));
+    if (!found && Config().bConfigNamed) vxCatastrophe(MsgText(Msg::VX1019, ShownPath(name)));
   }
 
   int kind = DoesFileExist(name);
@@ -199,7 +199,7 @@ void Lister::GetConfig() {
     // A name that is there but cannot be read (a FIFO, a device, a huge file) says why.
     int err = P.files.LastFileError();
     std::string text = err == 0 ? MsgText(Msg::VX0112Missing)
-                                : MsgText(Msg::VX0112NotRead, NameOnDisk(name), P.files.ErrorText(err));
+                                : MsgText(Msg::VX0112NotRead, ShownPath(NameOnDisk(name)), P.files.ErrorText(err));
     if (MsgBox(text, "OK to continue, Cancel to end TEMBRA", MsgButtons::OKCancel) == kAnswerCancel) {
       EndProcess(ExitKind::Immediate);
     }
@@ -384,7 +384,7 @@ KeywordOutcome TraceLog(Lister& l, const ConfigLine& c) {
     return kDone;
   }
   l.bLog = false;
-  if (l.MsgBox(MsgText(Msg::VX8023, file), "OK to continue, Cancel to end TEMBRA",
+  if (l.MsgBox(MsgText(Msg::VX8023, l.ShownPath(file)), "OK to continue, Cancel to end TEMBRA",
                MsgButtons::OKCancel) == kAnswerCancel) {
     l.EndProcess(ExitKind::Immediate);
   }
@@ -659,6 +659,7 @@ constexpr KeywordRule kKeywordRules[] = {
     {{Starts("MAXLRE"), Starts("MAXREC")}, 0, MaxRecord},
     {{Is("MOVE")}, 0, MoveKeyword},
     {{Is("KEYHINT")}, 0, ProfileItemOnOff<&Lister::bKeyHint>},
+    {{Is("HOSTPATHS")}, 0, ProfileItemOnOff<&Lister::piHostPaths>},
     {{Starts("NOAUTOD")}, 0, AutoDeleteOff},
     {{Starts("NOPREC")}, 0, Set<&ConfigState::bNoDelConfirm, true>},
     {{Starts("NOTAB")}, 0, Set<&FileView::bUnTab, false>},

@@ -56,7 +56,7 @@ void Lister::ListInpFiles() {
   iInpFile = 0;
   bSearchPending = false;
   bCmdSearch = false;
-  zMessageLine = MsgText(Msg::VX1030FileNotFound, file);
+  zMessageLine = MsgText(Msg::VX1030FileNotFound, ShownPath(file));
   ShowPage();
 }
 

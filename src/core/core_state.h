@@ -140,6 +140,9 @@ struct CoreState {
   int32_t nFarewellMs = 0;
   // A typed key that does nothing says once that F1 lists the keys (KEYHINT ON).
   ProfileItem bKeyHint;
+  // Paths on screen, in prompts' answers and in the listing file as the host writes them
+  // ("/usr/doc/", "~/src"), through ShownPath (HOSTPATHS ON).
+  ProfileItem piHostPaths;
   bool bKeysHinted = false;  // it has said so
   // Everything a key can visibly do (drawing, a box, a beep, a program started) counts
   // here; a key-down that leaves it unchanged did nothing.

@@ -220,6 +220,8 @@ class Lister : public ListerState {
   // A name as it is on disk: every part in the letter case stored (where the host tells;
   // else the name as given).
   std::string NameOnDisk(const std::string& name);
+  // A Windows path as the screen shows it: the host's form with HOSTPATHS on, else itself.
+  std::string ShownPath(const std::string& winPath);
   // Copies a file (asks before replacing; "+" touches it): how it ended.
   CopyResult CopyAFile(const std::string& zFromFile, const std::string& zToFile);
   // Copies with its progress shown after a second, Esc cancels; 0 or the error.

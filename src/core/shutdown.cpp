@@ -119,7 +119,7 @@ void Lister::Log340(const std::string& zText) {
   if (P.files.AppendToFile(zLogFile, line)) return;
   // The log went away or became something else (a link, a FIFO): tracing stops, once said.
   bLog = false;
-  std::string text = MsgText(Msg::VX8023, zLogFile);
+  std::string text = MsgText(Msg::VX8023, ShownPath(zLogFile));
   if (int err = P.files.LastFileError()) text += " - " + P.files.ErrorText(err);
   VXERROR(text);
 }

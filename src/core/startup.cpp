@@ -88,7 +88,7 @@ void Lister::StartupFolder() {
   if (!problem.empty()) MsgBox(problem, "", MsgButtons::OK);
   int exists = problem.empty() ? DoesFileExist(zCurDir) : -1;
   if (exists != 1) {
-    MsgBox(MsgText(Msg::VX9004), zCurDir + " - " + Format(exists, "#0"), MsgButtons::OK);
+    MsgBox(MsgText(Msg::VX9004), ShownPath(zCurDir) + " - " + Format(exists, "#0"), MsgButtons::OK);
     vxCatastrophe(MsgText(Msg::VX9004));
   }
   // 19-21

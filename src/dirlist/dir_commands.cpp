@@ -247,10 +247,13 @@ void DirPage::AskFileSpec() {
 // A typed drive, folder or host path to go to.
 void DirPage::AskNewPath() {
   for (CursorCell& c : E.CursorCache) c = CursorCell{};
-  std::string answer = W.InputBox(MsgText(Msg::VX0014), "", "C:");
+  // With host paths the prompt says so and offers the current folder.
+  const bool host = W.piHostPaths.On(W.eProfile);
+  std::string answer = W.InputBox(MsgText(host ? Msg::VX0014Host : Msg::VX0014), "", host ? W.ShownPath(W.zCurDir) : "C:");
   if (W.bInputCancelled) return;
   answer = zTypedFolder(answer);
-  if (answer.size() == 1) answer += ":";
+  // A single letter is a drive, unless with host paths it names an entry here.
+  if (answer.size() == 1 && !(host && W.DoesFileExist(W.zCurDir + answer) >= 0)) answer += ":";
   W.bRescan = BDOS_CD(answer);
 }
 

@@ -36,7 +36,7 @@ void DirPage::Draw() {
 
 void DirPage::Title() {
   E.EntryListTitle();
-  W.zCaptionRight.assign(W.zCurDir).append(E.zNameFilter);
+  W.zCaptionRight.assign(W.ShownPath(W.zCurDir)).append(E.zNameFilter);
 }
 
 const KeySection& DirPage::Keys() const { return DirectoryPageKeys(); }
@@ -44,10 +44,12 @@ const KeySection& DirPage::Keys() const { return DirectoryPageKeys(); }
 bool DirPage::bDirectoryList() {
   std::string name = W.zCurDir + "$$Tembra_Directory.txt";
   if (!zListFileName.empty()) {
-    if (Mid(zListFileName, 2, 2) == ":\\" || Left(zListFileName, 1) == "\\") name = zListFileName;
-    else name = W.zCurDir + zListFileName;
+    // With host paths the name may be written the host's way ("~/list.txt", "../x").
+    const std::string given = W.piHostPaths.On(W.eProfile) ? zTypedFolder(zListFileName) : zListFileName;
+    if (Mid(given, 2, 2) == ":\\" || Left(given, 1) == "\\") name = given;
+    else name = W.zCurDir + given;
   }
-  std::string out = "    Bytes yyyy-mm-dd hh:mm:ss ASHR Name                  Path = " + W.zCurDir + "\r\n";
+  std::string out = "    Bytes yyyy-mm-dd hh:mm:ss ASHR Name                  Path = " + W.ShownPath(W.zCurDir) + "\r\n";
   out += " \r\n";
   bool separated = false;
   for (int32_t i = 1; i <= E.nSZDir; ++i) {
@@ -61,7 +63,7 @@ bool DirPage::bDirectoryList() {
   bool ok = W.P.files.WriteWholeFile(name, out);
   if (!ok) {
     // Kept for the page that the rescan below draws.
-    W.zMessageLine = MsgText(Msg::VX1030DirList, name);
+    W.zMessageLine = MsgText(Msg::VX1030DirList, W.ShownPath(name));
     if (int err = W.P.files.LastFileError()) W.zMessageLine += " - " + W.P.files.ErrorText(err);
     W.Beep();
   }

@@ -123,7 +123,7 @@ void EntryList::DumpDir(const std::string& zName) {
   // to the current directory instead.
   std::string folder = W.DoesFileExist(Left(W.zDumpFolder, static_cast<long>(W.zDumpFolder.size()) - 1)) == 1 ? W.zDumpFolder : W.zCurDir;
   if (W.P.files.WriteWholeFile(folder + zName, out)) return;
-  std::string text = MsgText(Msg::VX1030Dump, folder + zName);
+  std::string text = MsgText(Msg::VX1030Dump, W.ShownPath(folder + zName));
   if (int err = W.P.files.LastFileError()) text += " - " + W.P.files.ErrorText(err);
   W.VXERROR(text);
 }

@@ -93,7 +93,7 @@ void DirPage::UpToParent() {
 bool DirPage::FolderReadable(const std::string& folder) {
   const int err = W.P.files.FolderError(folder);
   if (err == 0) return true;
-  W.VXERROR(MsgText(Msg::VX1040, folder, W.P.files.ErrorText(err)));
+  W.VXERROR(MsgText(Msg::VX1040, W.ShownPath(folder), W.P.files.ErrorText(err)));
   W.Beep();
   return false;
 }
@@ -366,7 +366,7 @@ bool DirPage::BDOS_CD(const std::string& zNewPath) {
     const std::string u = Left(t, static_cast<long>(t.size()) - 1);
     const std::string best = FirstFolderBeginning(W, u);
     if (best.empty()) {
-      W.VXERROR(MsgText(Msg::VX0104, t));
+      W.VXERROR(MsgText(Msg::VX0104, W.ShownPath(t)));
       return false;
     }
     t = Left(u, InStrRev(u, "\\")) + best + "\\";

@@ -117,7 +117,7 @@ void EntryList::DirPageEntries(int32_t w, long cw, long pitch) {
       text = Space(w);
       PutAt(text, 1, "<<PARENT DIR");
       if (w > 23 && iLastOnPage != 0) {
-        std::string path = ZdNameStored(rec);
+        std::string path = W.ShownPath(ZdNameStored(rec));
         if (W.NameCells(path) < w - 22) {
           PutAt(text, 23, path);
         } else {

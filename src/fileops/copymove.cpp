@@ -84,7 +84,7 @@ CopyOutcome Lister::CopyOrMove(const std::string& ZMOVE) {
     Beep();
     return CopyOutcome::Failed;
   }
-  std::string answer = Dir().zTypedFolder(InputBox(MsgText(Msg::VX0042, name), "Tembra MOVE/COPY", zCurFile));
+  std::string answer = Dir().zTypedFolder(InputBox(MsgText(Msg::VX0042, name), "Tembra MOVE/COPY", ShownPath(zCurFile)));
   if (answer.empty()) {
     VXERROR(MsgText(Msg::VX1005));
     Beep();

@@ -39,4 +39,8 @@ std::string Lister::NameOnDisk(const std::string& name) {
   return win;
 }
 
+std::string Lister::ShownPath(const std::string& winPath) {
+  return piHostPaths.On(eProfile) ? P.files.ShownHostPath(winPath, P.processes.GetEnv("HOME")) : winPath;
+}
+
 }  // namespace tembra

@@ -59,7 +59,7 @@ const KeySection& DirectoryPageKeys() {
           {"Backspace", "up to the parent folder (Linux profile; `BACKSPACE ON` or `OFF` in the configuration)",
            {OnChar(kChBackspace, kChBackspace, UpByBackspace)}},
           {"`0`-`9`", "entry columns per page (`0`: as many as fit)", {OnChar('0', '9', Columns)}},
-          {"`s`", "sort prompt (see Sort prompt)", {OnLetters('S', 'S', SortPrompt)}},
+          {"`s`", "sort prompt (see Sort prompt)", {OnLetters('S', 'S', dir_keys::SortPrompt)}},
           {"`f`", "file specification (name patterns, dates, sizes)", {OnLetters('F', 'F', FileSpec)}},
           {"`&`", "size specification (`*` removes it)", {OnChar('&', '&', SizeSpec)}},
           {"`=`", "Linux profile: every name, date and size filter off (the title line shows those in force)",
@@ -67,7 +67,8 @@ const KeySection& DirectoryPageKeys() {
           {"`*`", "scan again, keeping the cursor on this entry", {OnChar('*', '*', ScanAgain)}},
           {"`p`",
            "change drive and directory: `D:\\dir`, `\\dir`, `dir`, or a host path (`/usr/share`, `~`, `~/src`, "
-           "`../x`); partial names work as prefixes; `D:` returns to the last directory of drive D",
+           "`../x`; the Linux profile offers the current folder so); partial names work as prefixes; `D:` returns to "
+           "the last directory of drive D",
            {OnLetters('P', 'P', NewPath)}},
           {"`c` / `m` / `r`",
            "copy / move / rename the entry (a move within one file system is a rename: see MOVE in the "

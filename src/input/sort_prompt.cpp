@@ -39,15 +39,15 @@ KeyNext Info(Lister& l, const std::string& text, const std::string& caption) {
   LeavePrompt(l);
   return KeyNext::Done;
 }
-KeyNext ConfigFileInfo(Lister& l, int, int) { return Info(l, Centred(l.Config().zConfigFile), MsgText(Msg::VX0252Config)); }
+KeyNext ConfigFileInfo(Lister& l, int, int) { return Info(l, Centred(l.ShownPath(l.Config().zConfigFile)), MsgText(Msg::VX0252Config)); }
 KeyNext DeleteCountInfo(Lister& l, int, int) {
   return Info(l, "About to delete " + Format(l.FileWork().nDeletable, "##0") + " files", MsgText(Msg::VX0252Delete));
 }
-KeyNext AppPathInfo(Lister& l, int, int) { return Info(l, Centred(l.zAppPath), MsgText(Msg::VX0252AppPath)); }
+KeyNext AppPathInfo(Lister& l, int, int) { return Info(l, Centred(l.ShownPath(l.zAppPath)), MsgText(Msg::VX0252AppPath)); }
 KeyNext CommandLineInfo(Lister& l, int, int) {
   return Info(l, l.qbFl(static_cast<double>(l.zCommandLine.size()), "##0") + "," + l.zCommandLine, "");
 }
-KeyNext CurrentDirInfo(Lister& l, int, int) { return Info(l, l.P.files.CurrentDirectory(), l.zCurDir); }
+KeyNext CurrentDirInfo(Lister& l, int, int) { return Info(l, l.ShownPath(l.P.files.CurrentDirectory()), l.ShownPath(l.zCurDir)); }
 
 // The legend of the information keys; a typed "?" goes on to the page's keys.
 KeyNext InfoLegend(Lister& l, int, int) {

@@ -405,6 +405,9 @@ class FileSystem {
   virtual bool SameFile(const std::string&, const std::string&) { return false; }
   // Windows form of a path written the host's way ("/home/me/x"); "" when it has none.
   virtual std::string WinPathOfHost(const std::string& hostPath) { return hostPath; }
+  // A Windows path as the host writes it, for the screen ("/usr/doc/", "~/src" under home);
+  // the path itself where the host writes Windows paths.
+  virtual std::string ShownHostPath(const std::string& winPath, const std::string&) { return winPath; }
   // The user's own configuration folder in Windows form, ending in "\"; "" when there is none.
   virtual std::string UserConfigFolder() { return std::string(); }
   // Reads a configuration file whole with the checks of this host: a file that another

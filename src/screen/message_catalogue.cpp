@@ -24,6 +24,7 @@ constexpr Entry kCatalogue[] = {
     {Msg::VX0011, "VX0011-Enter Size Specifications"},
     {Msg::VX0012, "VX0012-Enter parameters for {}"},
     {Msg::VX0014, "VX0014-Enter drive:dir\\filename"},
+    {Msg::VX0014Host, "VX0014-Enter folder or file"},
     {Msg::VX0032, "VX0032"},
     {Msg::VX0033, "VX0033 - Viewing the first {} bytes of {}"},
     {Msg::VX0036, "VX0036 - Enter byte offset to which to jump"},

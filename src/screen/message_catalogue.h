@@ -24,6 +24,7 @@ enum class Msg {
   VX0011,
   VX0012,
   VX0014,
+  VX0014Host,
   VX0032,
   VX0033,
   VX0036,

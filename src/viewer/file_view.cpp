@@ -29,7 +29,7 @@ std::string FileView::CaptionWord() const { return (W.TDISPLAY & TD_HEX) ? "LSTX
 const KeySection& FileView::Keys() const { return FileViewKeys(); }
 
 void FileView::Title() {
-  W.zCaptionRight = bStandardInput && piShowName.On(W.eProfile) ? ShownFileName() : W.zCurFile;
+  W.zCaptionRight = bStandardInput && piShowName.On(W.eProfile) ? ShownFileName() : W.ShownPath(W.zCurFile);
   std::string& top = W.zTopLine;
   top += " - File List -(";
   const std::string date(ZdDate(zCurFileRec, W.iDateCol)), clock(ZdClock(zCurFileRec, W.iTimeCol));

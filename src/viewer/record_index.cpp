@@ -93,7 +93,7 @@ bool FileView::StartViewing(const std::string& zOpenAs, bool stream, bool decode
   zMemberOf.clear();
   if (h == kInvalidFile) {
     if (W.P.files.Exists(zOpenAs) < 0) W.MsgBox(MsgText(Msg::VX1023Deleted));
-    else W.MsgBox(MsgText(Msg::VX1009), zOpenAs);  // the name as it is on disk
+    else W.MsgBox(MsgText(Msg::VX1009), W.ShownPath(zOpenAs));  // the name as it is on disk
     return false;
   }
   return StartOn(h, zOpenAs, stream);
@@ -156,7 +156,7 @@ bool FileView::StartOn(FileHandle h, const std::string& zOpenAs, bool stream) {
       W.SleepMs(400);
       W.Beep();
     } else {
-      W.VXERROR(MsgText(Msg::VX0064, zOpenAs));  // the name as it is on disk
+      W.VXERROR(MsgText(Msg::VX0064, W.ShownPath(zOpenAs)));  // the name as it is on disk
     }
     return false;
   }

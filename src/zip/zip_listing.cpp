@@ -130,7 +130,8 @@ void ZipPage::ShowMembers(const std::string& entry, int32_t count, std::vector<s
   E.iFirstZDir = 0;
   W.bZipMode = true;
   W.SyncDisplayMode();
-  W.zCaptionRight = zListingCaption = zFullPath;
+  zListingCaption = zFullPath;
+  W.zCaptionRight = W.ShownPath(zFullPath);
   E.zFindName.clear();
   E.iCursor = 0;
   E.DumpDir("000ZIPZD.TXT");
@@ -364,7 +365,7 @@ KeyNext ZipPage::ExtractCursorMember() {
       return KeyNext::Done;
     }
   }
-  std::string folder = W.Dir().zTypedFolder(W.InputBox(MsgText(Msg::VX1080, shown), "Tembra EXTRACT", W.zCurDir));
+  std::string folder = W.Dir().zTypedFolder(W.InputBox(MsgText(Msg::VX1080, shown), "Tembra EXTRACT", W.ShownPath(W.zCurDir)));
   if (W.bInputCancelled || Trim(folder).empty()) return KeyNext::Redraw;
   if (Mid(folder, 2, 1) != ":") {
     const std::string full = W.zGetCompleteName(folder);
@@ -380,11 +381,11 @@ KeyNext ZipPage::ExtractCursorMember() {
   ExtractResult r = files.ExtractMember(folder, item, false);
   // Nothing is replaced unasked (the answer's default is No).
   if (r.kind == ExtractResult::kExists &&
-      W.MsgBox(MsgText(Msg::VX1082, shown, folder), "Tembra EXTRACT", MsgButtons::YesNo) == kAnswerYes)
+      W.MsgBox(MsgText(Msg::VX1082, shown, W.ShownPath(folder)), "Tembra EXTRACT", MsgButtons::YesNo) == kAnswerYes)
     r = files.ExtractMember(folder, item, true);
   std::string said;
   switch (r.kind) {
-    case ExtractResult::kDone: said = MsgText(Msg::VX1081, shown, folder); break;
+    case ExtractResult::kDone: said = MsgText(Msg::VX1081, shown, W.ShownPath(folder)); break;
     case ExtractResult::kExists: said = MsgText(Msg::VX1083, shown, "it is there already"); break;
     case ExtractResult::kUnsafeName: said = MsgText(Msg::VX1083, shown, "its name leaves the folder"); break;
     case ExtractResult::kThroughLink: said = MsgText(Msg::VX1083, shown, "a folder on its way is a symbolic link"); break;
@@ -403,7 +404,7 @@ void ZipPage::BackFromMember() {
   }
   W.bZipMode = true;
   W.SetDisplayMode(ShownPage::ZipListing);
-  W.zCaptionRight = zListingCaption;
+  W.zCaptionRight = W.ShownPath(zListingCaption);
   W.zMessageLine.clear();  // the view's last words (a wait's progress) are not the listing's
   W.ShowPage();
 }

@@ -25,7 +25,8 @@ key Down
 key o
 S
 }
-UNTRUSTED="VX1035 - Untrusted, not read (tembra --trust FILE trusts it): $(win "$D")"
+# The Linux profile names the file the host's way.
+UNTRUSTED="VX1035 - Untrusted, not read (tembra --trust FILE trusts it): $D"
 
 # Untrusted: the folder's file is passed over and said so; the user's own file is read.
 open_readme --profile linux

@@ -37,9 +37,10 @@ expect_contains "LINK-TO-ALPH@"
 expect_not_contains "Mixed_Case"
 
 # Each Linux item has its own keyword: OFF gives the Classic form in the Linux profile.
-mkdir -p "$WORK/cfg" && printf 'FULLNAMES OFF\nBACKSPACE OFF\n' >"$WORK/cfg/VXCONFIG.TXT"
+mkdir -p "$WORK/cfg" && printf 'FULLNAMES OFF\nBACKSPACE OFF\nHOSTPATHS OFF\n' >"$WORK/cfg/VXCONFIG.TXT"
 run_headless --profile linux --cwd "$D/sub" --cmdline "/C$WORK/cfg/" <<<'key Backspace
 key Backspace'
+expect_line "CAPTION TEMBRA • DIR • $DW\\sub\\"
 expect_no_line "CAPTION TEMBRA • DIR • $DW\\"
 printf 'FULLNAMES ON\n' >"$WORK/cfg/VXCONFIG.TXT"
 run_headless --cwd "$D" --size 133x8 --cmdline "/C$WORK/cfg/" <<<'screen'
@@ -53,7 +54,7 @@ key Enter
 key Backspace
 key F10
 EOF
-expect_line "CAPTION TEMBRA • DIR • $DW\\"
+expect_line "CAPTION TEMBRA • DIR • $D/"
 [ "$(cat "$WORK/last" 2>/dev/null)" = "$D" ] || fail "last folder: '$(cat "$WORK/last" 2>/dev/null)'"
 run_headless --cwd "$D/sub" <<<'key Backspace'
 expect_no_line "CAPTION TEMBRA • DIR • $DW\\"

@@ -33,8 +33,7 @@ keys Down Enter
 wait 100
 key Esc
 S
-DW="C:${D//\//\\}"
-expect_contains "VX0064 - Nothing has arrived yet from $DW\\silent"
+expect_contains "VX0064 - Nothing has arrived yet from $D/silent"
 
 # An empty source, ended before the first look or after it, is an empty view that says
 # so, and no key finds a line in it: End wrapped, a search, the hex view and back.

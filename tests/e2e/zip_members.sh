@@ -88,8 +88,7 @@ key Down
 key Enter
 S
 case "$(screen_row 1)" in *"1 of 3 Lines  [in in.zip]"*"inner.txt") ;; *) fail "nested: $(screen_row 1)" ;; esac
-expect_contains "CAPTION TEMBRA • ZIP • C:"
-expect_contains 'OUTER.ZIP\in.zip'
+expect_contains "/OUTER.ZIP/in.zip"
 
 # tar archives (known by content, whatever the name) list as ZIP listings do; Enter on one
 # lists it in the Linux profile; a file member views, a link says what it is; a cut-off
@@ -119,7 +118,7 @@ key Up
 key Enter
 screen
 S
-expect_screen_row 2 "<<PARENT DIR          C:" 1
+expect_screen_row 2 "<<PARENT DIR          /" 1
 case "$(screen_row 1 2)" in *"1 of 2 Lines  [in logs.bin]"*) ;; *) fail "tar member: $(screen_row 1 2)" ;; esac
 expect_contains "app/latest -> one.log"
 expect_screen_row 12 "VX1079 - app/latest -> one.log: not a file of the archive" 3
@@ -166,7 +165,7 @@ keys Down Down Down Down
 key c
 S
 [ "$(cat "$X/out/a.txt")" = "$(printf 'alpha\nbeta\n%.0s' 1 2 3)" ] || fail "a.txt not extracted"
-expect_contains 'text="VX1082 - a.txt is in C:'
+expect_contains 'text="VX1082 - a.txt is in /'
 expect_contains "VX1083 - a.txt: nothing written (it is there already)"
 [ -e "$X/escaped.txt" ] && fail "a member escaped its folder"
 expect_contains "VX1083 - ../escaped.txt: nothing written (its name leaves the folder)"

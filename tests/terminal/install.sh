@@ -13,6 +13,7 @@ fail() {
 build=$(dirname "$TEMBRA_BIN")
 cmake --install "$build" --prefix "$WORK/prefix" >"$WORK/install.txt" 2>&1 || fail "cmake --install: $(cat "$WORK/install.txt")"
 [ -x "$WORK/prefix/bin/tembra" ] || fail "no bin/tembra"
+readelf -S "$WORK/prefix/bin/tembra" 2>/dev/null | grep -qE '\.(debug_|symtab)' && fail "the installed tembra is not stripped"
 page="$WORK/prefix/share/man/man1/tembra.1"
 [ -f "$page" ] || fail "no share/man/man1/tembra.1"
 [ "$("$WORK/prefix/bin/tembra" --version)" = "$("$TEMBRA_BIN" --version)" ] || fail "the installed tembra differs"

@@ -70,12 +70,17 @@ bool UserMayWrite(const struct stat& st) {
   return (st.st_mode & S_IWOTH) != 0;
 }
 
-// What the find data needs of one entry, read by statx (thread-safe, no allocation).
+}  // namespace
+
+// What the find data needs of one entry, read by statx (thread-safe, no allocation). Not
+// file-local: PosixFileSystem::FindState holds it.
 struct EntryStat {
   uint32_t attr = 0;
   uint8_t link = 0;  // as FindData::nLinkKind
   uint64_t write = 0, access = 0, creation = 0, size = 0;
 };
+
+namespace {
 
 // One statx per entry, asking only for what the find data holds.
 constexpr unsigned kStatxWanted = STATX_TYPE | STATX_MODE | STATX_UID | STATX_GID | STATX_SIZE | STATX_ATIME |

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -385,6 +386,23 @@ std::string DriveMap::WinPath(const std::string& hostPath) const {
   }
   if (!any) out += "\\";
   return out;
+}
+
+std::string DriveMap::ShownHostPath(const std::string& winPath, const std::string& home) const {
+  const bool drivePath = winPath.size() >= 2 && winPath[1] == ':' && std::isalpha(static_cast<unsigned char>(winPath[0]));
+  const std::string full = drivePath ? FullWinPath(winPath) : std::string();
+  if (full.empty()) return winPath;
+  const std::string root = ShownText(Root(full[0]));
+  std::string rest = full.substr(3);  // after "X:\"
+  for (char& c : rest)
+    if (c == '\\') c = '/';
+  std::string shown = (root == "/" ? root : root + "/") + rest;
+  // Under home (a whole component of it, not a name that merely starts with its text).
+  std::string h = home.empty() || home[0] != '/' ? std::string() : ShownText(home);
+  while (h.size() > 1 && h.back() == '/') h.pop_back();
+  if (h.size() > 1 && shown.compare(0, h.size(), h) == 0 && (shown.size() == h.size() || shown[h.size()] == '/'))
+    shown = "~" + shown.substr(h.size());
+  return shown;
 }
 
 bool DriveMap::ChangeDirectory(const std::string& winPath) {

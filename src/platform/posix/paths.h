@@ -63,6 +63,12 @@ class DriveMap {
   std::string HostPath(const std::string& winPath, bool exactLast = false) const;
   // Windows form of a host path ("" when it lies under no mapped drive).
   std::string WinPath(const std::string& hostPath) const;
+  // The host form of a Windows path for the screen: "C:\usr\doc\" is "/usr/doc/", a
+  // path under home (the host's $HOME) "~/src"; names keep their shown form and the
+  // drive's folder is shown as ShownText shows it. A path on no mapped drive (or no
+  // drive path at all) comes back as it is. A typed host path
+  // (WinPathOfHost) takes it back.
+  std::string ShownHostPath(const std::string& winPath, const std::string& home) const;
 
   // Why the process's current directory at start cannot be used ("" when it can):
   // the folder no longer exists, or its path is longer than the system allows.

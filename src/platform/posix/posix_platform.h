@@ -75,6 +75,9 @@ class PosixFileSystem : public FileSystem {
   bool SameContents(const std::string& a, const std::string& b) override;
   bool KeepsCaseTwins() override { return true; }
   std::string WinPathOfHost(const std::string& hostPath) override;
+  std::string ShownHostPath(const std::string& winPath, const std::string& home) override {
+    return drives_.ShownHostPath(winPath, home);
+  }
   std::string LinkTarget(const std::string& path) override;
   bool ModeAndOwner(const std::string& path, std::string& mode, std::string& owner) override;
   bool SameFile(const std::string& a, const std::string& b) override;

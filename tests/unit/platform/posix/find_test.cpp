@@ -247,6 +247,34 @@ TEST(ShownNames, AnEscapeForASeparatorOrNulAddressesNothing) {
   EXPECT_EQ(posix::DriveMap("", "/").HostPath("C:\\tmp\\a" + e + "2F..\\x"), "");
 }
 
+// Windows paths as the screen shows them on this host: drives mapped to folders, $HOME
+// as "~" only for a whole component, names and odd folders in their shown form.
+TEST(ShownNames, HostPathsOnScreen) {
+  const std::string e = "\xa4";
+  const posix::DriveMap drives("C=/;D=/mnt/d\x01", "/");
+  struct Case {
+    std::string win, home, shown;
+  } cases[] = {
+      {"C:\\", "/home/al", "/"},
+      {"c:\\usr\\share\\doc\\", "/home/al", "/usr/share/doc/"},  // the final separator kept
+      {"C:\\usr\\..\\tmp", "/home/al", "/tmp"},
+      {"C:\\home\\al", "/home/al", "~"},
+      {"C:\\home\\al\\", "/home/al/", "~/"},
+      {"C:\\home\\al\\src", "/home/al", "~/src"},
+      {"C:\\home\\alice\\src", "/home/al", "/home/alice/src"},  // only the text of home
+      {"C:\\home\\a", "/home/al", "/home/a"},
+      {"C:\\x", "/", "/x"},
+      {"C:\\x", "", "/x"},
+      {"C:\\home\\" + e + "FF\\x", "/home/\xff", "~/x"},
+      {"C:\\tmp\\bad" + e + "FF" + e + "0A", "/home/al", "/tmp/bad" + e + "FF" + e + "0A"},
+      {"D:\\", "/home/al", "/mnt/d" + e + "01/"},
+      {"D:\\logs\\a.txt", "/mnt/d\x01", "~/logs/a.txt"},
+      {"E:\\x", "/home/al", "E:\\x"},  // a drive mapped nowhere
+      {"a.txt", "/home/al", "a.txt"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(drives.ShownHostPath(c.win, c.home), c.shown) << c.win << " " << c.home;
+}
+
 TEST_F(FindTest, CaseTwinsAndExactNames) {
   Make("a.txt", 1);
   Make("A.TXT", 2);
