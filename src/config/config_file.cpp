@@ -688,6 +688,7 @@ constexpr KeywordRule kKeywordRules[] = {
     {{Is("LINES")}, 0, LinesKeyword},
     {{Is("LINENUMBERS")}, 0, LineNumbersKeyword},
     {{Is("PIPES")}, 0, ProfileItemOnOff<&FileView::piPipes>},
+    {{Is("DECOMPRESS")}, 0, ProfileItemOnOff<&FileView::piDecompress>},
     {{Is("ARGNOTES")}, 0, ProfileItemOnOff<&ConfigState::piArgNotes>},
     {{Is("SIZES")}, 0, SizesKeyword},
     {{Is("PERMISSIONS")}, 0, ProfileItemOnOff<&EntryList::piPermissions>},

@@ -75,8 +75,10 @@ int DirPage::nEnterInDirMode(const std::string& zKey) {
     E.iCursor = 0;
     E.zFindName.clear();
   } else if (E.zCurType == "F") {
-    // 7. A file: the file view
-    W.ViewEntry(E.iCurZDir);
+    // 7. A file: the file view; in the Linux profile an archive (ZIP or tar, by its
+    // content) is listed instead, with full paths as v lists it.
+    if (W.eProfile == Profile::Linux && W.Zip().IsArchive(ZdNameStored(rec))) W.Zip().ListArchive(true);
+    else W.ViewEntry(E.iCurZDir);
   } else {
     W.vxCatastrophe(MsgText(Msg::VX9010));
   }

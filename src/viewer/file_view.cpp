@@ -53,6 +53,9 @@ void FileView::Title() {
       top.append(" - ").append(Format(pct, "##0.0")).append("%");
     }
   }
+  // A compressed file viewed as its text says so, with its format; a member its archive.
+  if (!zDecompressed.empty()) top.append("  [").append(zDecompressed).append(" decompressed]");
+  if (!zMemberOf.empty()) top.append("  [in ").append(zMemberOf).append("]");
 }
 
 // SHOWNAME: the viewed file's name as it is on disk, at the right end of the title line

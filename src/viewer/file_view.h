@@ -144,7 +144,23 @@ class FileView final : public Page, public ViewerState, public HexSearchState {
   // Indexes on to nTopRec (text view); a top beyond the end becomes the last page's top.
   void LOADEMUP();
   // Open zCurFile (nFileSize set), reset, index; stream: a source of unknown size.
-  bool StartViewing(const std::string& zOpenAs, bool stream = false);
+  // decode: a compressed file, read through its decoder as a source of unknown size.
+  bool StartViewing(const std::string& zOpenAs, bool stream = false, bool decode = false);
+  // Whether the file at exactName is viewed as the text it holds (zDecompressed names its
+  // format then): compressed, DECOMPRESS on and its bytes not asked for (Alt+Z).
+  bool DecodeAsText(const std::string& exactName);
+  // StartViewing's work on the opened handle h (which it owns from then on).
+  bool StartOn(FileHandle h, const std::string& zOpenAs, bool stream);
+  // Views an archive's member: spool reads its bytes (made from the archive, which held
+  // keeps open until the view closes); record is its entry of the listing, archive the
+  // archive's shown name (on the title) and its full name (zCurFile is full\member).
+  bool ViewMember(FileHandle spool, FileHandle held, const std::string& record, const std::string& archive,
+                  const std::string& full);
+  // A spool made from a file (decoded, or an archive's member) has its first bytes or its
+  // end in a moment: waited for (at most 2 s) before keys typed ahead could end the wait.
+  void AwaitFirstBytes();
+  // Alt+Z: the viewed compressed file as its own bytes, or again as its text.
+  KeyNext RawOrDecoded();
   void IndexSegment();                // GetASeg's scan of the next segment
   void IndexOutOfMemory();            // the tables cannot grow: the index ends here
   bool WaitForSource();               // more of a source still arriving (events run meanwhile)

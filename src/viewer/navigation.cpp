@@ -7,6 +7,7 @@
 #include "dirlist/dir_page.h"
 #include "viewer/file_view.h"
 #include "input/help_screen.h"
+#include "zip/zip_page.h"
 #include "input/key_reference.h"
 
 namespace tembra {
@@ -253,6 +254,13 @@ KeyNext NextInputFileOrLeave(Lister& l, int, int) {
 
 KeyNext BackToDirectory(Lister& l, int, int) {
   FileView& v = l.View();
+  // A member of an archive: back to its listing, at the same member.
+  if (!v.zMemberOf.empty()) {
+    v.LeaveFileView();
+    l.iInpFile = 0;
+    l.Zip().BackFromMember();
+    return KeyNext::Done;
+  }
   // What was piped into the program has no folder of its own: back to the one the
   // program started in, not the folder of its descriptor.
   const bool piped = v.bStandardInput && l.iInpFile > 0;
@@ -287,6 +295,8 @@ KeyNext EndFromView(Lister& l, int, int) {
   l.END_TEMBRA();
   return KeyNext::Done;
 }
+
+KeyNext RawOrDecoded(Lister& l, int, int) { return l.View().RawOrDecoded(); }
 
 constexpr int kCtrlAlt = kCtrl | kAlt;
 
@@ -418,6 +428,8 @@ const KeySection& FileViewKeys() {
           {"Alt+V", "clear the marks", {OnKey('V', 'V', kCtrlAlt, kAlt, MarkByKey)}},
           {"Alt+H", "switch between text and hex view", {OnKey('H', 'H', kCtrlAlt, kAlt, TextOrHex)}},
           {"Alt+R", "column ruler on/off", {OnKey('R', 'R', kCtrlAlt, kAlt, Ruler)}},
+          {"Alt+Z", "a compressed file: its own bytes / the text it holds (DECOMPRESS)",
+           {OnKey('Z', 'Z', kCtrlAlt, kAlt, RawOrDecoded)}},
           {"`w`", "word wrap on/off", {OnLetters('W', 'W', WordWrap)}},
           {"`l`", "line numbers on/off (text view; `LINENUMBERS ON` in the configuration shows them from the start)",
            {OnLetters('L', 'L', LineNumbers)}},

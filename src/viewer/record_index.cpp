@@ -34,6 +34,7 @@ void FileView::ListAFile(int32_t ListIndex) {
     if (static_cast<int32_t>(exactName.size()) != static_cast<int32_t>(W.zCurDir.size()) + entry->length) exactName = W.zCurFile;
     zReopenFile = W.zCurFile;
     zReopenExact = exactName;
+    bRawBytes = false;  // Alt+Z holds for the file it was typed on
   }
   if (W.zCurFile.empty() || W.Get1Vtoc(exactName) == 0) {
     W.MsgBox(MsgText(Msg::VX1023Deleted));
@@ -56,6 +57,7 @@ void FileView::ListAFile(int32_t ListIndex) {
     bStandardInput = kind == FileSystem::kStandardInput;
     stream = bStandardInput || (kind == FileSystem::kStream && piPipes.On(W.eProfile));
   }
+  const bool decode = !stream && DecodeAsText(exactName);
   if (nFileSize <= 0 && !stream) {
     // A link whose target is not there says so (with where it points), not "length zero".
     if (W.VTOC.nLinkKind == 2) W.VXERROR(MsgText(Msg::VX1065, Mid(exactName, InStrRev(exactName, "\\") + 1), W.P.files.LinkTarget(exactName)));
@@ -64,7 +66,7 @@ void FileView::ListAFile(int32_t ListIndex) {
     W.Beep();
     return;
   }
-  if (!StartViewing(exactName, stream)) return;
+  if (!StartViewing(exactName, stream || decode, decode)) return;
   // SHOWNAME: the name as it is on disk goes on the title line; where that has no room,
   // on the message line as the file opens.
   if (piShowName.On(W.eProfile)) {
@@ -79,19 +81,25 @@ void FileView::ListAFile(int32_t ListIndex) {
   W.ShowPage();
 }
 
-bool FileView::StartViewing(const std::string& zOpenAs, bool stream) {
+bool FileView::StartViewing(const std::string& zOpenAs, bool stream, bool decode) {
   // The name starts with its drive; a ":" inside the name itself (allowed on POSIX
   // systems) is no error.
   if (Mid(W.zCurFile, 2, 1) != ":") W.vxCatastrophe(MsgText(Msg::VX9020, W.zCurFile));
   if (hFdbin != kInvalidFile) CloseFDBIN();
   // A file that cannot be opened (vanished a moment ago, no permission) leaves the
   // lister where it was.
-  FileHandle h = stream ? W.P.files.OpenStream(zOpenAs) : W.P.files.OpenRead(zOpenAs);
+  FileHandle h = decode ? W.P.files.OpenDecompressed(zOpenAs) : stream ? W.P.files.OpenStream(zOpenAs) : W.P.files.OpenRead(zOpenAs);
+  if (!decode) zDecompressed.clear();
+  zMemberOf.clear();
   if (h == kInvalidFile) {
     if (W.P.files.Exists(zOpenAs) < 0) W.MsgBox(MsgText(Msg::VX1023Deleted));
     else W.MsgBox(MsgText(Msg::VX1009), W.ShownPath(zOpenAs));  // the name as it is on disk
     return false;
   }
+  return StartOn(h, zOpenAs, stream);
+}
+
+bool FileView::StartOn(FileHandle h, const std::string& zOpenAs, bool stream) {
   // Owned at once (closed with the lister): a message of the trace log may end the program.
   hFdbin = h;
   W.SETListMode();
@@ -130,15 +138,23 @@ bool FileView::StartViewing(const std::string& zOpenAs, bool stream) {
   // one named at start-up is viewed whatever has arrived, also nothing at all: its page
   // says so once it has ended (whether it ended before this look or after it).
   if (stream) W.nYieldCount = 1;
+  if (stream && (!zDecompressed.empty() || !zMemberOf.empty())) AwaitFirstBytes();
   if (stream && nFileSize <= 0) WaitForSource();
   if (stream && nFileSize <= 0 && !bLoading) {
     const bool ended = !bStreamOpen;
+    // A source that stopped on a fault before its first byte says what the fault was.
+    const FileSystem::StreamState state = W.P.files.StreamStateOf(hFdbin);
+    W.zMessageLine.clear();
+    if (ended && state.stop != FileSystem::StreamStop::kEnd) NoteStreamEnd(state);
+    const std::string fault = W.zMessageLine;
     CloseFDBIN();
     W.LogOpen("");
     W.SetDirMode();
     W.nYieldCount = 0;
     W.zMessageLine.clear();
-    if (ended) {
+    if (!fault.empty()) {
+      W.VXERROR(fault);
+    } else if (ended) {
       W.VXERROR(MsgText(Msg::VX1002));
       W.SleepMs(400);
       W.Beep();
@@ -155,6 +171,10 @@ bool FileView::StartViewing(const std::string& zOpenAs, bool stream) {
 void FileView::CloseFDBIN() {
   if (hFdbin != kInvalidFile) W.P.files.CloseFile(hFdbin);
   hFdbin = kInvalidFile;
+  // After the spool's handle: its reading of the archive has ended with it.
+  if (hMemberArchive != kInvalidFile) W.P.files.CloseFile(hMemberArchive);
+  hMemberArchive = kInvalidFile;
+  zMemberOf.clear();
   bStream = bStreamOpen = false;
 }
 
@@ -239,6 +259,12 @@ void FileView::NoteStreamEnd(const FileSystem::StreamState& s) {
       W.zMessageLine = MsgText(Msg::VX1061, kept);
       return;
     case FileSystem::StreamStop::kReadError:
+      // Damaged or cut-off compressed data, or a member whose check fails: the file, what
+      // is wrong and where.
+      if ((!zDecompressed.empty() || !zMemberOf.empty()) && s.fault) {
+        W.zMessageLine = MsgText(Msg::VX1075, ShownFileName(), s.fault.text, kept);
+        return;
+      }
       W.zMessageLine = MsgText(Msg::VX1062Read, kept, s.error);
       return;
     case FileSystem::StreamStop::kWriteError:

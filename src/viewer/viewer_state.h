@@ -128,6 +128,13 @@ struct ViewerState {
   ProfileItem piAnySize;     // files of any length (else the first kMaxViewedSize bytes)
   ProfileItem piGrepLines;   // lines as grep counts them (else records of nMaxRecLen)
   ProfileItem piPipes;       // FIFOs, devices and zero-length /proc files read to their end
+  // Compressed files (gzip, xz, zstd, bzip2, known by their first bytes) viewed as the text
+  // they hold, decoded into a temporary file that grows as a pipe's copy does.
+  ProfileItem piDecompress;
+  bool bRawBytes = false;      // Alt+Z: the viewed compressed file as its own bytes
+  std::string zDecompressed;   // the format the viewed file is decoded from ("gzip"), or ""
+  std::string zMemberOf;       // the viewed file is a member of this archive (shown name), or ""
+  FileHandle hMemberArchive = kInvalidFile;  // the archive a member's spool reads, while viewed
 
   // The viewed file's name as it is on disk: on the title line, or on the message line
   // when the file opens and the title has no room for it (SHOWNAME).
