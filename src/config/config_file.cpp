@@ -680,6 +680,8 @@ constexpr KeywordRule kKeywordRules[] = {
     {{Is("FILESIZE")}, 0, FileSizeKeyword},
     {{Is("LINES")}, 0, LinesKeyword},
     {{Is("PIPES")}, 0, ProfileItemOnOff<&FileView::piPipes>},
+    {{Is("REGEX")}, 0, ProfileItemOnOff<&FileView::piRegex>},
+    {{Is("SMARTCASE")}, 0, ProfileItemOnOff<&FileView::piSmartCase>},
     {{Is("ARGNOTES")}, 0, ProfileItemOnOff<&ConfigState::piArgNotes>},
     {{Is("SIZES")}, 0, SizesKeyword},
     {{Is("PERMISSIONS")}, 0, ProfileItemOnOff<&EntryList::piPermissions>},

@@ -127,6 +127,7 @@ constexpr Entry kCatalogue[] = {
     {Msg::VX1063, "VX1063 - No such file: {}"},
     {Msg::VX1064, "VX1064 - Passed over, of zero length: {}"},
     {Msg::VX1065, "VX1065 - Broken link: {} -> {}"},
+    {Msg::VX1084, "VX1084 - Pattern: {} at column {}"},
     {Msg::VX8006, "VX8006 - {} is neither a file, directory, nor valid parm.  Press OK to ignore, or CANCEL to end TEMBRA"},
     {Msg::VX8009, "VX8009 - File not deleted - Press OK to continue, CANCEL to end"},
     {Msg::VX8010, "VX8010 - {}"},

@@ -127,6 +127,7 @@ enum class Msg {
   VX1063,
   VX1064,
   VX1065,
+  VX1084,
   VX8006,
   VX8009,
   VX8010,
