@@ -216,6 +216,7 @@ TEST_F(ViewerTest, FoundTextIsBlankedAndDrawnOverlapping) {
 
 TEST_F(ViewerTest, SearchHitIsBroughtIntoView) {
   View("a.txt", std::string(400, 'x') + "\n");
+  L().View().nHitLen = 5;  // the hit of "zzzzz"
   L().View().nFindLen = 5;
   L().View().zFindText = "zzzzz";
   L().View().bShowHit = true;
