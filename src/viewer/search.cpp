@@ -345,11 +345,22 @@ std::optional<TextHit> FileView::PatternInRecords(int32_t r, int64_t lo, int64_t
   o.final = true;
   int32_t cr = r;  // the record at buffer offset cpos (from lo)
   int64_t cpos = 0;
-  for (int64_t from = 0; from <= static_cast<int64_t>(buf.size());) {
+  // Records cut at their longest length are each a line of their own: with one among
+  // them the buffer's records are matched one by one.
+  bool cut = false;
+  for (int64_t at = 0; !bGrepLines && !cut && cr <= nRecCount && at < static_cast<int64_t>(buf.size()); at += RecSize(cr++))
+    cut = RecEnds(cr) == 0 && at + RecLen(cr) < static_cast<int64_t>(buf.size());
+  cr = r;
+  for (; cut && cr <= nRecCount && cpos <= static_cast<int64_t>(buf.size()); cpos += RecSize(cr++)) {
+    const int64_t len = std::min<int64_t>(RecLen(cr), static_cast<int64_t>(buf.size()) - cpos);
+    if (auto m = pat.FirstIn(buf.substr(static_cast<size_t>(cpos), static_cast<size_t>(std::max<int64_t>(len, 0)))))
+      return TextHit{cr, m->offset + 1, m->length};
+  }
+  for (int64_t from = 0; !cut && from <= static_cast<int64_t>(buf.size());) {
     const search::ScanResult hit = pat.FirstLine(buf.substr(static_cast<size_t>(from)), o);
     if (hit.end != search::ScanEnd::kHit) break;
     const int64_t lineAt = from + hit.hit.line.offset, lineEnd = lineAt + hit.hit.line.length;
-    while (cpos + RecSize(cr) <= lineAt) cpos += RecSize(cr++);
+    while (cr < nRecCount && cpos + RecSize(cr) <= lineAt) cpos += RecSize(cr++);
     // A line cut into records: a match counts within one record, each matched alone.
     for (; cpos <= lineEnd && cr <= nRecCount; cpos += RecSize(cr++)) {
       const int64_t len = std::min<int64_t>(RecLen(cr), static_cast<int64_t>(buf.size()) - cpos);

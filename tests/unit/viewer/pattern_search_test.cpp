@@ -73,4 +73,29 @@ TEST_F(PatternSearch, Table) {
   }
 }
 
+// A line cut into records of at most 40 bytes is a line per record; as grep counts
+// lines it is one, and the CR of a CR LF is not in the line for `$`.
+TEST_F(PatternSearch, CutRecordsAndGrepLines) {
+  const struct {
+    bool grep;
+    const char* pattern;
+    int32_t rec, col;
+  } cases[] = {{false, "end$", 3, 9}, {false, "^y+$", 4, 1}, {false, "z t", 5, 32}, {false, "^zz", 0, 0},
+               {true, "end$", 3, 9},  {true, "^y+$", 5, 1},  {true, "z t", 4, 72},  {true, "^zz", 0, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.pattern);
+    Begin(80, 25);
+    FileView& v = L().View();
+    v.piRegex.set = true;
+    v.piGrepLines.set = c.grep;
+    v.nMaxRecLen = 40;
+    View("f.txt", "one\r\ntwo\r\nsee the end\r\n" + std::string(70, 'y') + "zz tail\n" + std::string(40, 'y') + "\n");
+    v.nHitRec = v.nHitCol = 0;
+    f.Input(c.pattern);
+    ASSERT_TRUE(f.Type("/"));
+    EXPECT_EQ(v.nHitRec, c.rec);
+    EXPECT_EQ(v.nHitCol, c.col);
+  }
+}
+
 }  // namespace
