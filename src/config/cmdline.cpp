@@ -207,6 +207,7 @@ void FindSwitch(Lister& l, const SwitchWord& s, bool noCase) {
     l.bSearchPending = true;
     l.bCmdSearch = true;
     v.bFindNoCase = noCase;
+    v.pFindPattern.reset();  // the text literally
   }
 }
 void FindNoCaseSwitch(Lister& l, const SwitchWord& s) { FindSwitch(l, s, true); }

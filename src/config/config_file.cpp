@@ -689,6 +689,8 @@ constexpr KeywordRule kKeywordRules[] = {
     {{Is("LINENUMBERS")}, 0, LineNumbersKeyword},
     {{Is("PIPES")}, 0, ProfileItemOnOff<&FileView::piPipes>},
     {{Is("DECOMPRESS")}, 0, ProfileItemOnOff<&FileView::piDecompress>},
+    {{Is("REGEX")}, 0, ProfileItemOnOff<&FileView::piRegex>},
+    {{Is("SMARTCASE")}, 0, ProfileItemOnOff<&FileView::piSmartCase>},
     {{Is("ARGNOTES")}, 0, ProfileItemOnOff<&ConfigState::piArgNotes>},
     {{Is("SIZES")}, 0, SizesKeyword},
     {{Is("PERMISSIONS")}, 0, ProfileItemOnOff<&EntryList::piPermissions>},

@@ -85,11 +85,13 @@ class Window {
 
 // ---------------------------------------------------------------- dialogs
 // A switch an input box offers beside its answer: Ctrl with the letter `key` turns it,
-// and the box shows the label of the state in force.
+// and the box shows the label of the state in force. `next` chains a further switch (a
+// box that shows one switch only shows the first).
 struct InputOption {
   char key = 0;  // an upper-case letter
   std::string labelOn, labelOff;
   bool on = false;
+  InputOption* next = nullptr;
 };
 
 class Dialogs {

@@ -142,6 +142,7 @@ constexpr Entry kCatalogue[] = {
     {Msg::VX1081, "VX1081 - {} extracted into {}"},
     {Msg::VX1082, "VX1082 - {} is in {} already: replace it?"},
     {Msg::VX1083, "VX1083 - {}: nothing written ({})"},
+    {Msg::VX1084, "VX1084 - Pattern: {} at column {}"},
     {Msg::VX8006, "VX8006 - {} is neither a file, directory, nor valid parm.  Press OK to ignore, or CANCEL to end TEMBRA"},
     {Msg::VX8009, "VX8009 - File not deleted - Press OK to continue, CANCEL to end"},
     {Msg::VX8010, "VX8010 - {}"},

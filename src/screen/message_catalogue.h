@@ -142,6 +142,7 @@ enum class Msg {
   VX1081,
   VX1082,
   VX1083,
+  VX1084,
   VX8006,
   VX8009,
   VX8010,

@@ -27,10 +27,12 @@ struct RecordSpan {
   bool Exists() const { return len >= 0; }
 };
 
-// A hit of the search: its record and the 1-based byte column in the record.
+// A hit of the search: its record, the 1-based byte column in the record and the
+// match's length in bytes.
 struct TextHit {
   int32_t rec = 0;
   int64_t col = 0;
+  int64_t len = 0;
 };  // memory of indexing ahead on a second thread
 
 class FileView final : public Page, public ViewerState, public HexSearchState {
@@ -124,11 +126,15 @@ class FileView final : public Page, public ViewerState, public HexSearchState {
   void ListWrappedPage(bool searchText);
   // The top record of the page that ends with record (wrapped lines counted).
   int32_t Find1stRecordOnPage(int32_t record);
-  // The line with every occurrence of zinText blanked (drawn over by PrintFoundText).
-  std::string zClearFoundText(const std::string& zinLine, const std::string& zinText, bool tCompare);
-  // Draws every occurrence of zinText in zinLine highlighted, at PrintCol of page line PageLine.
-  void PrintFoundText(const std::string& zinLine, const std::string& zinText, bool tCompare,
-                      int32_t PrintCol, int32_t PageLine);
+  // The found text in `piece`, which starts at byte `from` of zRecText: every occurrence
+  // of the search text in it, or every match of the pattern in zRecText within it.
+  std::vector<search::Span> FoundSpans(const std::string& piece, int32_t from);
+  bool LineHasFound();  // zRecText holds found text
+  // The line with the found text blanked (drawn over by PrintFoundText).
+  std::string zClearFoundText(const std::string& zinLine, const std::vector<search::Span>& spans);
+  // Draws the found text of zinLine highlighted, at PrintCol of page line PageLine.
+  void PrintFoundText(const std::string& zinLine, const std::vector<search::Span>& spans, int32_t PrintCol,
+                      int32_t PageLine);
   // The column ruler (zRuler), its labels counted from column offset.
   void ZCOLFILL(int32_t offset);
   // The key-down commands of the file view; always false (the caller draws the page).
@@ -175,7 +181,7 @@ class FileView final : public Page, public ViewerState, public HexSearchState {
   unsigned char PrintableCode(unsigned char a);
   std::string zPrintableText(const std::string& text);  // zPrintable of every character
   // Draws a text-view line padded to the width on page line `line`, found text highlighted.
-  void DrawBodyLine(const std::string& text, int32_t line, bool found);
+  void DrawBodyLine(const std::string& text, int32_t from, int32_t line, bool found);  // from: its byte in zRecText
   // UTF-8 text view: decoding applies unless a display mode maps single bytes.
   bool Utf8Text() const;
   // zUnTab of UTF-8 text: the tab stops count cells.
@@ -274,6 +280,20 @@ class FileView final : public Page, public ViewerState, public HexSearchState {
   // buffer (shown bytes), read from the file.
   std::optional<TextHit> FindInLineRest(int64_t addr, int32_t rec, int64_t shown, double& lastPump, bool& pumping);
   std::optional<TextHit> FindRecordByRecord(int32_t r);  // backward or in columns
+  // With a compiled pattern (pFindPattern): the first line of the buffer's records
+  // [r.., bytes lo..end) that holds a match within one record; a line longer than the part
+  // shown (partShown) is read from the file whole.
+  std::optional<TextHit> PatternInRecords(int32_t r, int64_t lo, int64_t end, bool partShown, double& lastPump,
+                                          bool& pumping);
+  // A match in record r (its text s) within buffer positions first..last (1-based): the
+  // last one going backward; a line longer than the part shown is read from the file.
+  std::optional<TextHit> PatternInRecord(int32_t r, const RecordSpan& s, int32_t first, int32_t last,
+                                         double& lastPump, bool& pumping);
+  // The first match in line `rec` (at `addr` in the file), read from the file in
+  // overlapping pieces (a match longer than their overlap may be missed).
+  std::optional<TextHit> PatternInLongLine(int64_t addr, int32_t rec, double& lastPump, bool& pumping);
+  // Compiles zFindText for the search (REGEX): false after saying why it is wrong.
+  bool CompileFindPattern();
 };
 
 }  // namespace tembra

@@ -409,7 +409,8 @@ const KeySection& FileViewKeys() {
            {OnChar('+', '+', JumpRelative), OnChar('-', '-', JumpRelative)}},
           {"`f`, `/`, `s`, `\\`",
            "search forward for a text: `f` and `\\` in any case, `/` and `s` with exact case; Ctrl+T at the "
-           "prompt switches between the two",
+           "prompt switches between the two. With REGEX (Linux) the text is an extended regular expression "
+           "(`grep -E`: `.` `[a-z]` `*` `+` `?` `{n,m}` `( )` `^` `$`, alternatives); Ctrl+R takes it literally",
            {OnChar('f', 'f', Search), OnChar('/', '/', Search), OnChar('s', 's', Search), OnChar('\\', '\\', Search)}},
           {"Shift+F, Shift+S", "search backward (Shift+F in any case, Shift+S with exact case)",
            {OnChar('F', 'F', Search), OnChar('S', 'S', Search)}},

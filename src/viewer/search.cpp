@@ -105,6 +105,7 @@ void FileView::AskAndSearch(bool back, bool anyCase) {
 void FileView::SetTextToFind(const std::string& key, const std::string& text) {
   W.bSearchPending = true;
   bFindCols = false;
+  bFindColStart = false;
   nFindColFrom = 0;
   nFindColTo = 0;
   bFindNoCase = !(key == "S" || key == "/");
@@ -115,9 +116,13 @@ void FileView::SetTextToFind(const std::string& key, const std::string& text) {
     std::string faulty;  // the last answer refused for its column prefix
     // The box shows whether letter case counts, and Ctrl+T turns it.
     InputOption anyCase{'T', "Any case (Ctrl+T: exact case)", "Exact case (Ctrl+T: any case)", bFindNoCase};
+    // With REGEX, Ctrl+R takes the text literally.
+    InputOption literal{'R', "Literal (Ctrl+R: regex)", "Regex (Ctrl+R: literal)", bFindLiteral};
+    if (piRegex.On(W.eProfile)) anyCase.next = &literal;
     for (;;) {
       std::string answer = W.InputBox(MsgText(Msg::VX0044), caption, zLastFindText, anyCase);
       bFindNoCase = anyCase.on;
+      bFindLiteral = literal.on;
       if (W.bInputCancelled) {
         zFindText.clear();
         break;
@@ -140,6 +145,7 @@ void FileView::SetTextToFind(const std::string& key, const std::string& text) {
         }
         nFindColFrom = from;
         nFindColTo = to;
+        bFindColStart = InStr(Mid(answer, 2, e - 2), "/") == 0;
         zFindText = rest;
         bFindCols = true;
       }
@@ -150,11 +156,33 @@ void FileView::SetTextToFind(const std::string& key, const std::string& text) {
   // text that is not UTF-8: in UTF-8 its characters are searched for in their UTF-8 form.
   if (Utf8Text() && !IsValidUtf8(zFindText)) zFindText = Cp1252ToUtf8(zFindText);
   nFindLen = static_cast<int32_t>(zFindText.size());
+  if (nFindLen > 0 && !CompileFindPattern()) nFindLen = 0;
   if (nFindLen == 0) {
     W.bSearchPending = false;
     bFindCols = false;
   }
   W.ShowPage();
+}
+
+bool FileView::CompileFindPattern() {
+  pFindPattern.reset();
+  if (!piRegex.On(W.eProfile)) return true;
+  if (!bCaseTableBuilt) InitCaseTable();
+  search::PatternOptions o;
+  o.syntax = bFindLiteral ? search::Syntax::kLiteral : search::Syntax::kRegex;
+  o.letterCase = bFindNoCase                       ? search::LetterCase::kAny
+                 : piSmartCase.On(W.eProfile)      ? search::LetterCase::kSmart
+                                                   : search::LetterCase::kExact;
+  o.charset = Utf8Text() ? search::Charset::kUtf8 : search::Charset::kCp1252;
+  o.fold1252 = &nFoldByte;
+  search::Pattern::Compiled c = search::Pattern::Compile(zFindText, o);
+  if (!c.pattern) {
+    W.VXERROR(MsgText(Msg::VX1084, c.error.text, std::to_string(c.error.column)));
+    zFindText.clear();
+    return false;
+  }
+  pFindPattern = std::move(c.pattern);
+  return true;
 }
 
 // Lets waiting window events run every half second of a long search, and shows how far
@@ -200,16 +228,17 @@ std::optional<TextHit> FileView::FindInWholeRecords(int32_t r) {
     // current record is cut there when the file shrank while viewed).
     int64_t hiEnd = q == r ? lo + s.len : (a - nSegStart) + RecLen(q);
     hiEnd = std::min<int64_t>({hiEnd, std::max(nSegEnd - 1, 0), static_cast<int64_t>(zSegment.size())});
+    if (pFindPattern) found = PatternInRecords(r, lo, hiEnd, partShown, lastPump, pumping);
     const unsigned char* t = reinterpret_cast<const unsigned char*>(zSegment.data());
     const unsigned char* pat = reinterpret_cast<const unsigned char*>(zFindText.data());
-    const int64_t m = static_cast<int64_t>(zFindText.size());
+    const int64_t m = pFindPattern ? 0 : static_cast<int64_t>(zFindText.size());
     const uint16_t* fold = bFindNoCase ? nFoldByte.data() : nullptr;
     const CaseBlindUtf8* utf8Fold = bFindNoCase && Utf8Text() ? &FoldUtf8(zFindText) : nullptr;
     int32_t cr = r;                     // the record under the candidate
     int64_t cpos = lo;
     int64_t cLen = s.len, cSize = RecSize(cr);  // (a long line: its part shown)
     int64_t from = lo;
-    while (!found && hiEnd - m >= from) {
+    while (!found && !pFindPattern && hiEnd - m >= from) {
       const int64_t c = utf8Fold ? utf8Fold->Find(t, from, hiEnd - m) : FindInBytes(t, from, hiEnd - m, pat, m, fold);
       if (c < 0) break;
       while (c >= cpos + cSize) {
@@ -217,11 +246,11 @@ std::optional<TextHit> FileView::FindInWholeRecords(int32_t r) {
         cLen = RecLen(++cr);
         cSize = cLen + RecEnds(cr);
       }
-      if (c + m <= cpos + cLen) found = TextHit{cr, c - cpos + 1};
+      if (c + m <= cpos + cLen) found = TextHit{cr, c - cpos + 1, m};
       from = c + 1;
     }
     // A line longer than the part of it shown: the rest is searched in the file.
-    if (!found && q == r) found = FindInLineRest(nSegStart + lo, r, s.len, lastPump, pumping);
+    if (!found && q == r && !pFindPattern) found = FindInLineRest(nSegStart + lo, r, s.len, lastPump, pumping);
     if (found) break;
     sincePump += q - r + 1;
     if (sincePump >= 40000) {
@@ -252,7 +281,7 @@ std::optional<TextHit> FileView::FindInLineRest(int64_t addr, int32_t rec, int64
     const long got = W.P.files.ReadAt(hFdbin, addr + off, buf.data(), want);
     if (got < m) return std::nullopt;  // the file shrank
     const int64_t c = utf8Fold ? utf8Fold->Find(t, 0, got - m) : FindInBytes(t, 0, got - m, pat, m, fold);
-    if (c >= 0) return TextHit{rec, off + c + 1};
+    if (c >= 0) return TextHit{rec, off + c + 1, m};
     PumpDuringSearch(lastPump, pumping, rec, addr + off);
     if (!ScanGoesOn(rec, addr + off - 1)) return std::nullopt;
   }
@@ -295,9 +324,12 @@ std::optional<TextHit> FileView::FindRecordByRecord(int32_t r) {
           if (nFindColTo != 0 && nFindColTo <= s.len) last = s.pos + nFindColTo - 1;
         }
       }
-      if (look) {
+      if (look && pFindPattern) {
+        if (auto hit = PatternInRecord(r, s, first, last, lastPump, pumping)) return hit;
+        if (W.bScanStopped) break;
+      } else if (look) {
         int32_t pos = FastInStr(zSegment, zFindText, first, last, bFindNoCase);
-        if (pos > 0) return TextHit{r, pos - s.pos + 1};
+        if (pos > 0) return TextHit{r, pos - s.pos + 1, nFindLen};
         if (!bFindCols) {
           if (auto hit = FindInLineRest(nSegStart + s.pos - 1, r, s.len, lastPump, pumping)) return hit;
         }
@@ -307,6 +339,80 @@ std::optional<TextHit> FileView::FindRecordByRecord(int32_t r) {
     if (r < 1) break;
   }
   return std::nullopt;
+}
+
+std::optional<TextHit> FileView::PatternInRecords(int32_t r, int64_t lo, int64_t end, bool partShown,
+                                                  double& lastPump, bool& pumping) {
+  if (partShown) return PatternInLongLine(nSegStart + lo, r, lastPump, pumping);
+  const search::Pattern& pat = *pFindPattern;
+  const std::string_view buf(zSegment.data() + lo, static_cast<size_t>(end - lo));
+  search::ScanOptions o;
+  o.lines = bGrepLines ? search::LineRule::kGrep : search::LineRule::kRecords;
+  o.final = true;
+  int32_t cr = r;  // the record at buffer offset cpos (from lo)
+  int64_t cpos = 0;
+  // Records cut at their longest length are each a line of their own: with one among
+  // them the buffer's records are matched one by one.
+  bool cut = false;
+  for (int64_t at = 0; !bGrepLines && !cut && cr <= nRecCount && at < static_cast<int64_t>(buf.size()); at += RecSize(cr++))
+    cut = RecEnds(cr) == 0 && at + RecLen(cr) < static_cast<int64_t>(buf.size());
+  cr = r;
+  for (; cut && cr <= nRecCount && cpos <= static_cast<int64_t>(buf.size()); cpos += RecSize(cr++)) {
+    const int64_t len = std::min<int64_t>(RecLen(cr), static_cast<int64_t>(buf.size()) - cpos);
+    if (auto m = pat.FirstIn(buf.substr(static_cast<size_t>(cpos), static_cast<size_t>(std::max<int64_t>(len, 0)))))
+      return TextHit{cr, m->offset + 1, m->length};
+  }
+  for (int64_t from = 0; !cut && from <= static_cast<int64_t>(buf.size());) {
+    const search::ScanResult hit = pat.FirstLine(buf.substr(static_cast<size_t>(from)), o);
+    if (hit.end != search::ScanEnd::kHit) break;
+    const int64_t lineAt = from + hit.hit.line.offset, lineEnd = lineAt + hit.hit.line.length;
+    while (cr < nRecCount && cpos + RecSize(cr) <= lineAt) cpos += RecSize(cr++);
+    // A line cut into records: a match counts within one record, each matched alone.
+    for (; cpos <= lineEnd && cr <= nRecCount; cpos += RecSize(cr++)) {
+      const int64_t len = std::min<int64_t>(RecLen(cr), static_cast<int64_t>(buf.size()) - cpos);
+      if (auto m = pat.FirstIn(buf.substr(static_cast<size_t>(cpos), static_cast<size_t>(std::max<int64_t>(len, 0)))))
+        return TextHit{cr, m->offset + 1, m->length};
+    }
+    if (hit.resume <= 0) break;
+    from += hit.resume;
+  }
+  return std::nullopt;
+}
+
+std::optional<TextHit> FileView::PatternInRecord(int32_t r, const RecordSpan& s, int32_t first, int32_t last,
+                                                 double& lastPump, bool& pumping) {
+  if (RecLen(r) > s.len && !bFindCols) return PatternInLongLine(nSegStart + s.pos - 1, r, lastPump, pumping);
+  const std::string_view line(zSegment.data() + s.pos - 1, static_cast<size_t>(s.len));
+  const int64_t from = first - s.pos, to = last - s.pos + 1;
+  std::optional<search::Span> m;
+  if (bFindColStart) {
+    m = pFindPattern->FirstIn(line, from);
+    if (m && m->offset != from) m.reset();
+  } else if (W.View().bSearchBack && !bFindCols) {
+    m = pFindPattern->LastIn(line, s.len + 1);
+  } else {
+    m = pFindPattern->FirstIn(line, from, to);
+  }
+  if (!m) return std::nullopt;
+  return TextHit{r, m->offset + 1, m->length};
+}
+
+std::optional<TextHit> FileView::PatternInLongLine(int64_t addr, int32_t rec, double& lastPump, bool& pumping) {
+  const int64_t len = RecLen(rec);
+  constexpr int64_t kPiece = 1 << 20, kOverlap = 1 << 16;
+  std::string buf;
+  for (int64_t off = 0;; off += kPiece - kOverlap) {
+    // A byte on either side of a piece inside the line: no line start or end is seen there.
+    const int64_t end = std::min(len, off + kPiece);
+    const int64_t lead = off > 0 ? 1 : 0, tail = end < len ? 1 : 0;
+    buf.resize(static_cast<size_t>(lead + end - off + tail));
+    const long got = W.P.files.ReadAt(hFdbin, addr + off - lead, buf.data(), static_cast<long>(buf.size()));
+    if (got < static_cast<long>(buf.size())) return std::nullopt;  // the file shrank
+    if (auto m = pFindPattern->FirstIn(buf, lead, lead + end - off)) return TextHit{rec, off - lead + m->offset + 1, m->length};
+    if (end >= len) return std::nullopt;
+    PumpDuringSearch(lastPump, pumping, rec, addr + off);
+    if (!ScanGoesOn(rec, addr + off - 1)) return std::nullopt;
+  }
 }
 
 std::optional<TextHit> FileView::FindHit() {
@@ -334,6 +440,7 @@ bool FileView::bFindText() {
     nHitRec = hitRec;
     nHitPiece = piece;
     nHitCol = static_cast<int32_t>(std::min<int64_t>(hitCol, INT32_MAX));
+    nHitLen = static_cast<int32_t>(std::min<int64_t>(hit->len, INT32_MAX));
     bShowHit = true;
     W.bCmdSearch = false;
     SetTop(hitRec, 0);

@@ -114,15 +114,11 @@ void FileView::DrawBodyCells(int32_t from, int32_t count, int32_t line, bool fou
   }
   // The cells of every occurrence that lies wholly within the line.
   std::vector<char> hit(s.size(), 0);
-  if (!zFindText.empty()) {
-    const int32_t len = static_cast<int32_t>(zFindText.size());
-    int32_t pos = FastInStr(zRecText, zFindText, 1, 0, bFindNoCase);
-    while (pos > 0) {
-      const int32_t c0 = nCellOfByte[static_cast<size_t>(pos - 1)], c1 = CellEndOfByte(pos - 2 + len);
-      if (c0 >= from && c1 <= from + shown)
-        for (int32_t c = c0; c < c1; ++c) hit[static_cast<size_t>(c - from)] = 1;
-      pos = FastInStr(zRecText, zFindText, pos + 1, 0, bFindNoCase);
-    }
+  for (const search::Span& m : FoundSpans(zRecText, 0)) {
+    const int32_t pos = static_cast<int32_t>(m.offset) + 1, len = static_cast<int32_t>(m.length);
+    const int32_t c0 = nCellOfByte[static_cast<size_t>(pos - 1)], c1 = CellEndOfByte(pos - 2 + len);
+    if (c0 >= from && c1 <= from + shown)
+      for (int32_t c = c0; c < c1; ++c) hit[static_cast<size_t>(c - from)] = 1;
   }
   if (W.bFoundLineBox)
     W.FillRect(x0, y + W.nTwipsPerPixelY, x0 + static_cast<long>(s.size()) * W.nCharWidth, y + W.nLineHeight - W.nTwipsPerPixelY,

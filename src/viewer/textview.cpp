@@ -70,25 +70,40 @@ void FileView::ZCOLFILL(int32_t offset) {
   }
 }
 
-std::string FileView::zClearFoundText(const std::string& zinLine, const std::string& zinText, bool tCompare) {
-  std::string out = zinLine;
-  if (zinText.empty()) return out;
-  int32_t len = static_cast<int32_t>(zinText.size());
-  int32_t pos = FastInStr(zinLine, zinText, 1, 0, tCompare);
-  while (pos > 0) {
-    for (int32_t i = pos; i < pos + len && i <= static_cast<int32_t>(out.size()); ++i) out[static_cast<size_t>(i - 1)] = ' ';
-    pos = FastInStr(zinLine, zinText, pos + 1, 0, tCompare);
+std::vector<search::Span> FileView::FoundSpans(const std::string& piece, int32_t from) {
+  std::vector<search::Span> out;
+  if (pFindPattern) {
+    // The matches of the whole line (its start and end are those of ^ and $) that lie
+    // wholly within the piece.
+    for (const search::Span& m : pFindPattern->AllIn(zRecText))
+      if (m.offset >= from && m.offset + m.length <= from + static_cast<int64_t>(piece.size()))
+        out.push_back(search::Span{m.offset - from, m.length});
+    return out;
   }
+  if (zFindText.empty()) return out;
+  const int64_t len = static_cast<int64_t>(zFindText.size());
+  for (int32_t pos = FastInStr(piece, zFindText, 1, 0, bFindNoCase); pos > 0; pos = FastInStr(piece, zFindText, pos + 1, 0, bFindNoCase))
+    out.push_back(search::Span{pos - 1, len});
   return out;
 }
 
-void FileView::PrintFoundText(const std::string& zinLine, const std::string& zinText, bool tCompare, int32_t PrintCol,
+bool FileView::LineHasFound() {
+  if (pFindPattern) return !pFindPattern->AllIn(zRecText).empty();
+  return FastInStr(zRecText, zFindText, 1, 0, bFindNoCase) > 0;
+}
+
+std::string FileView::zClearFoundText(const std::string& zinLine, const std::vector<search::Span>& spans) {
+  std::string out = zinLine;
+  for (const search::Span& m : spans)
+    for (int64_t i = m.offset; i < m.offset + m.length && i < static_cast<int64_t>(out.size()); ++i) out[static_cast<size_t>(i)] = ' ';
+  return out;
+}
+
+void FileView::PrintFoundText(const std::string& zinLine, const std::vector<search::Span>& spans, int32_t PrintCol,
                             int32_t PageLine) {
-  if (zinText.empty()) return;
-  int32_t len = static_cast<int32_t>(zinText.size());
   long y = static_cast<long>(W.nLineHeight) * PageLine;
-  int32_t pos = FastInStr(zinLine, zinText, 1, 0, tCompare);
-  while (pos > 0) {
+  for (const search::Span& m : spans) {
+    const int32_t pos = static_cast<int32_t>(m.offset) + 1, len = static_cast<int32_t>(m.length);
     long x = BodyX() + static_cast<long>(PrintCol + pos - 2) * W.nCharWidth;
     if (W.bFoundBox)
       W.FillRect(x, y + W.nTwipsPerPixelY, x + static_cast<long>(len) * W.nCharWidth, y + W.nLineHeight - W.nTwipsPerPixelY,
@@ -97,14 +112,13 @@ void FileView::PrintFoundText(const std::string& zinLine, const std::string& zin
     W.SetBold(W.bFoundBold);
     W.SetUnderline(W.bFoundUnderline);
     W.PrintAt(x, y, zPrintableText(Mid(zinLine, pos, len)));
-    pos = FastInStr(zinLine, zinText, pos + 1, 0, tCompare);
   }
   W.SetBold(false);
   W.SetUnderline(false);
   W.SetForeColor(W.lColor[kColorText]);
 }
 
-void FileView::DrawBodyLine(const std::string& text, int32_t line, bool found) {
+void FileView::DrawBodyLine(const std::string& text, int32_t from, int32_t line, bool found) {
   std::string s = Left(text, TextColumns());
   // Only the record's own characters go through the character mapping (EBCDIC would
   // turn the blanks that fill the line into other characters).
@@ -126,10 +140,11 @@ void FileView::DrawBodyLine(const std::string& text, int32_t line, bool found) {
   W.SetForeColor(W.lColor[BodyColor()]);
   W.SetBold(W.bFoundLineBold);
   W.SetUnderline(W.bFoundLineUnderline);
-  W.PrintAt(x0, y, shown(zClearFoundText(s, zFindText, bFindNoCase)));
+  const std::vector<search::Span> spans = FoundSpans(s, from);
+  W.PrintAt(x0, y, shown(zClearFoundText(s, spans)));
   W.SetBold(false);
   W.SetUnderline(false);
-  PrintFoundText(s, zFindText, bFindNoCase, 1, line);
+  PrintFoundText(s, spans, 1, line);
 }
 
 void FileView::ShowHitUnwrapped() {
@@ -138,13 +153,14 @@ void FileView::ShowHitUnwrapped() {
   const int64_t base = nHitPiece > 0 ? PieceColumn(nHitRec, nHitPiece) : 0;
   int64_t c = nHitCol;
   int32_t before = nHOffset;
-  int64_t e = nFindLen - TextColumns() + c - 1;
+  const int32_t hitLen = std::max(nHitLen, 1);
+  int64_t e = hitLen - TextColumns() + c - 1;
   if (Utf8Text()) {
     // The hit's columns in cells of the record's display line.
     GetRecText(nHitRec, nHitPiece);
     const int32_t last = static_cast<int32_t>(zRecText.size());
     c = nCellOfByte[static_cast<size_t>(std::clamp(nHitCol - 1, 0, last))] + 1;
-    e = CellEndOfByte(std::min(nHitCol - 2 + nFindLen, last - 1)) - TextColumns();
+    e = CellEndOfByte(std::min(nHitCol - 2 + hitLen, last - 1)) - TextColumns();
   }
   c += base;
   e += base;
@@ -181,7 +197,7 @@ void FileView::ListWrappedPage(bool searchText) {
   while (line < W.nPageLines) {
     BuildRecParse(r, TextColumns(), piece);
     if (nCurRecLen < 0) break;
-    bool found = searchText && FastInStr(zRecText, zFindText, 1, 0, bFindNoCase) > 0;
+    bool found = searchText && LineHasFound();
     int32_t n = RecParse[0][0];
     int32_t i = std::min(skip, n - 1) + 1;
     skip = 0;
@@ -190,7 +206,7 @@ void FileView::ListWrappedPage(bool searchText) {
       ++line;
       if (i == 1 && piece == 0) DrawLineNumber(r, line);
       if (Utf8Text()) DrawBodyCells(RecParse[i][0] - 1, RecParse[i][1], line, found);
-      else DrawBodyLine(Mid(zRecText, RecParse[i][0], RecParse[i][1]), line, found);
+      else DrawBodyLine(Mid(zRecText, RecParse[i][0], RecParse[i][1]), RecParse[i][0] - 1, line, found);
     }
     const bool lastPiece = !bGrepLines || piece + 1 >= LinePieces(r);
     const bool done = i > n && lastPiece;
@@ -252,12 +268,12 @@ void FileView::ListModeAscii() {
         DrawLongRow(r, line, highlight);
       } else {
         zRecText = zUnTab(zSegment, s.pos, s.len);
-        bool found = highlight && FastInStr(zRecText, zFindText, 1, 0, bFindNoCase) > 0;
+        bool found = highlight && LineHasFound();
         if (Utf8Text()) {
           DecodeRecCells();
           DrawBodyCells(nHOffset, TextColumns(), line, found);
         } else {
-          DrawBodyLine(Mid(zRecText, nHOffset + 1, TextColumns()), line, found);
+          DrawBodyLine(Mid(zRecText, nHOffset + 1, TextColumns()), nHOffset, line, found);
         }
       }
       used = line;
@@ -303,10 +319,10 @@ void FileView::DrawLongRow(int32_t r, int32_t line, bool highlight) {
   const int64_t start = PieceColumn(r, k);
   const int64_t next = k < last ? PieceColumn(r, k + 1) : INT64_MAX;
   if (PieceCols.measured != k) GetRecText(r, k);
-  const bool found = highlight && FastInStr(zRecText, zFindText, 1, 0, bFindNoCase) > 0;
+  const bool found = highlight && LineHasFound();
   const int32_t from = static_cast<int32_t>(nHOffset - start);
   if (Utf8Text()) DrawBodyCells(from, TextColumns(), line, found);
-  else DrawBodyLine(Mid(zRecText, from + 1, TextColumns()), line, found);
+  else DrawBodyLine(Mid(zRecText, from + 1, TextColumns()), from, line, found);
   if (next >= int64_t{nHOffset} + TextColumns()) return;
   // The rest of the row from the start of the next piece, in the text's colours.
   const int32_t x0 = static_cast<int32_t>(next - nHOffset);

@@ -16,6 +16,7 @@
 #include "core/core_state.h"
 #include "core/unicode.h"
 #include "platform/platform.h"
+#include "search/pattern.h"
 
 namespace tembra {
 
@@ -139,6 +140,10 @@ struct ViewerState {
   // The viewed file's name as it is on disk: on the title line, or on the message line
   // when the file opens and the title has no room for it (SHOWNAME).
   ProfileItem piShowName;
+  // The search takes an extended regular expression (REGEX); a pattern without an
+  // upper-case letter of its own is case-blind (SMARTCASE).
+  ProfileItem piRegex;
+  ProfileItem piSmartCase;
   bool bNameOnTitle = false;  // the last title line of the file view holds the name
   // The viewed file is what was piped into the program: it has no name on disk, and no
   // folder of its own to go back to.
@@ -289,9 +294,15 @@ struct ViewerState {
   std::unique_ptr<CaseBlindUtf8> pFoldUtf8;  // case-blind UTF-8 search of the last pattern
   int32_t nFindLen = 0;
   bool bFindNoCase = false;
+  // With REGEX: the compiled search (a regular expression, or the text literally when
+  // bFindLiteral, the search prompt's Ctrl+R); null: the literal search of zFindText.
+  std::shared_ptr<const search::Pattern> pFindPattern;
+  bool bFindLiteral = false;
+  bool bFindColStart = false;      // "@n=" with a pattern: the match starts at column n
   bool bShowHit = false;
   int32_t nHitRec = 0;             // the hit's record
   int32_t nHitCol = 0;             // the hit's byte in its line, or in piece nHitPiece of it
+  int32_t nHitLen = 0;             // the hit's length in bytes
   int64_t nHitPiece = 0;
 
   // ---------------------------------------------------------------- navigation

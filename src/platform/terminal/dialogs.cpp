@@ -205,8 +205,9 @@ class InputBoxState {
     ScrollToCaret();
     const int caretCol = DrawField(p);
     if (option_) {
-      // The switch's state in force, on the free line under the field.
-      const std::string& label = option_->on ? option_->labelOn : option_->labelOff;
+      // The switches' states in force, on the free line under the field.
+      std::string label;
+      for (const InputOption* o = option_; o; o = o->next) label += (label.empty() ? "" : "  ") + (o->on ? o->labelOn : o->labelOff);
       p.Text(at.x + 2, fieldRow_ + 1, label, fg, bg, false, at.w - 4);
     }
     DrawButtons(p, buttons_, focus_ < 0 ? 0 : focus_, at.x, at.w, at.y + at.h - 2, fe_);
@@ -254,7 +255,12 @@ class InputBoxState {
     Layout at;
     fe_.term().Size(at.cols, at.rows);
     fe_.FollowTerminalSize();
-    at.w = std::min(at.cols, std::max(50, std::min(at.cols - 4, CellCount(prompt_, utf8_) + 4)));
+    // Wide enough for the prompt and the switches' line, where the terminal allows.
+    int options = 0;
+    for (const InputOption* o = option_; o; o = o->next)
+      options += (options ? 2 : 0) + static_cast<int>(std::max(o->labelOn.size(), o->labelOff.size()));
+    const int want = std::max(CellCount(prompt_, utf8_), options) + 4;
+    at.w = std::min(at.cols, std::max(50, std::min(at.cols - 4, want)));
     at.lines = WrapText(prompt_, std::max(1, at.w - 4), utf8_);
     const int maxLines = std::max(1, at.rows - 6);
     if (static_cast<int>(at.lines.size()) > maxLines) at.lines.resize(static_cast<size_t>(maxLines));
@@ -356,8 +362,9 @@ class InputBoxState {
           Clear();
           break;
         }
-        if (option_ && (e.shift & kCtrl) && e.vk == option_->key) {
-          option_->on = !option_->on;
+        for (InputOption* o = option_; o && (e.shift & kCtrl); o = o->next) {
+          if (e.vk != o->key) continue;
+          o->on = !o->on;
           return true;
         }
         if (ctrlAlt && e.vk == 'A') {

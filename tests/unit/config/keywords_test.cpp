@@ -181,10 +181,16 @@ TEST_F(ConfigTest, ExtensionsFontsAndLimits) {
   EXPECT_FALSE(l.View().piAnySize.On(l.eProfile));
   Parse(l, "FILESIZE ANY");
   Parse(l, "LINES GREP");
+  Parse(l, "REGEX ON");
+  Parse(l, "SMARTCASE ON");
   EXPECT_TRUE(l.View().piAnySize.On(Profile::Classic) && l.View().piGrepLines.On(Profile::Classic));
+  EXPECT_TRUE(l.View().piRegex.On(Profile::Classic) && l.View().piSmartCase.On(Profile::Classic));
   Parse(l, "FILESIZE CAPPED");
   Parse(l, "LINES RECORDS");
+  Parse(l, "REGEX OFF");
+  Parse(l, "SMARTCASE OFF");
   EXPECT_FALSE(l.View().piAnySize.On(Profile::Linux) || l.View().piGrepLines.On(Profile::Linux));
+  EXPECT_FALSE(l.View().piRegex.On(Profile::Linux) || l.View().piSmartCase.On(Profile::Linux));
   EXPECT_FALSE(Said("text=\"LINES RECORDS\""));
   Parse(l, "LINES");
   EXPECT_TRUE(Said("text=\"LINES\""));

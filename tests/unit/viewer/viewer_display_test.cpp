@@ -191,9 +191,15 @@ TEST_F(ViewerTest, WrappedPageCutsALongRecordAtThePageEnd) {
 }
 
 TEST_F(ViewerTest, FoundTextIsBlankedAndDrawnOverlapping) {
-  EXPECT_EQ(L().View().zClearFoundText("xaaaay", "aa", false), "x    y");
-  EXPECT_EQ(L().View().zClearFoundText("xAaaay", "aa", true), "x    y");
-  EXPECT_EQ(L().View().zClearFoundText("xAaaay", "aa", false), "xA   y");
+  auto clear = [&](const std::string& line, const std::string& text, bool noCase) {
+    FileView& v = L().View();
+    v.zFindText = text;
+    v.bFindNoCase = noCase;
+    return v.zClearFoundText(line, v.FoundSpans(line, 0));
+  };
+  EXPECT_EQ(clear("xaaaay", "aa", false), "x    y");
+  EXPECT_EQ(clear("xAaaay", "aa", true), "x    y");
+  EXPECT_EQ(clear("xAaaay", "aa", false), "xA   y");
   View("a.txt", "one hit here\nnothing\n");
   L().View().zFindText = "hit";
   L().View().nFindLen = 3;
@@ -210,6 +216,7 @@ TEST_F(ViewerTest, FoundTextIsBlankedAndDrawnOverlapping) {
 
 TEST_F(ViewerTest, SearchHitIsBroughtIntoView) {
   View("a.txt", std::string(400, 'x') + "\n");
+  L().View().nHitLen = 5;  // the hit of "zzzzz"
   L().View().nFindLen = 5;
   L().View().zFindText = "zzzzz";
   L().View().bShowHit = true;
