@@ -118,7 +118,7 @@ void FileView::SetTextToFind(const std::string& key, const std::string& text) {
     InputOption anyCase{'T', "Any case (Ctrl+T: exact case)", "Exact case (Ctrl+T: any case)", bFindNoCase};
     // With REGEX, Ctrl+R takes the text literally.
     InputOption literal{'R', "Literal (Ctrl+R: regex)", "Regex (Ctrl+R: literal)", bFindLiteral};
-    if (piRegex.On(W.eProfile)) anyCase.next = &literal;
+    if (piRegex.On(W.eProfile) && search::Pattern::RegexAvailable()) anyCase.next = &literal;
     for (;;) {
       std::string answer = W.InputBox(MsgText(Msg::VX0044), caption, zLastFindText, anyCase);
       bFindNoCase = anyCase.on;
@@ -166,7 +166,8 @@ void FileView::SetTextToFind(const std::string& key, const std::string& text) {
 
 bool FileView::CompileFindPattern() {
   pFindPattern.reset();
-  if (!piRegex.On(W.eProfile)) return true;
+  // A build without the regular-expression library keeps the literal search.
+  if (!piRegex.On(W.eProfile) || !search::Pattern::RegexAvailable()) return true;
   if (!bCaseTableBuilt) InitCaseTable();
   search::PatternOptions o;
   o.syntax = bFindLiteral ? search::Syntax::kLiteral : search::Syntax::kRegex;
