@@ -194,6 +194,10 @@ class Lister : public ListerState {
   // What other parts ask of the file view (the window forwards to it).
   void ViewEntry(int32_t listIndex);  // the file view of entry record listIndex (ListAFile)
   bool ReopenViewed();                // the file last viewed again; false when there is none
+  // An archive member viewed through spool (FileView::ViewMember); false when it could not be.
+  bool ViewArchiveMember(FileHandle spool, FileHandle held, const std::string& record, const std::string& archive,
+                         const std::string& full);
+  void ReadFolderAgain();  // the directory page of zCurDir, read again (GetDir)
   void ForgetBookmarks();             // a new folder or file: no bookmarks
   void LeaveFileView();               // the viewed file closed, directory mode
   // Releases the search case table (built again when next needed).

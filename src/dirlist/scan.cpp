@@ -128,6 +128,8 @@ FindHandle Lister::Get1Vtoc(const std::string& zFileName) {
 }
 
 // Step 2 of zVtocToDir: the three time stamps of the found file into its record.
+void Lister::ReadFolderAgain() { Dir().GetDir(zCurDir); }
+
 void Lister::VtocStamps(std::string& rec) {
   // 2. Three time stamps yyyymmddhhmmsscc
   auto putTime = [&](int col, uint64_t ft) {

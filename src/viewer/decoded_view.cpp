@@ -8,7 +8,6 @@
 
 #include "archive/compression.h"
 #include "core/lister.h"
-#include "dirlist/dir_page.h"
 #include "screen/message_catalogue.h"
 #include "viewer/file_view.h"
 
@@ -52,7 +51,7 @@ KeyNext FileView::RawOrDecoded() {
   if (hFdbin == kInvalidFile) {
     // Gone between the two looks: the directory page, read again.
     W.iInpFile = 0;
-    W.Dir().GetDir(W.zCurDir);
+    W.ReadFolderAgain();
   }
   return KeyNext::Done;
 }

@@ -14,6 +14,10 @@ bool Lister::ReopenViewed() {
   View().ListAFile(-47);
   return true;
 }
+bool Lister::ViewArchiveMember(FileHandle spool, FileHandle held, const std::string& record, const std::string& archive,
+                               const std::string& full) {
+  return View().ViewMember(spool, held, record, archive, full);
+}
 void Lister::ForgetBookmarks() { View().ForgetBookmarks(); }
 void Lister::LeaveFileView() { View().LeaveFileView(); }
 

@@ -18,7 +18,6 @@
 #include "zip/zip_reader.h"
 #include "archive/tar_reader.h"
 #include "archive/zip_member.h"
-#include "viewer/file_view.h"
 
 namespace tembra {
 
@@ -268,7 +267,7 @@ KeyNext ZipPage::ViewCursorMember() {
   // listing comes back with Esc.
   W.bZipMode = false;
   const std::string archiveName = owned ? zArchiveStored : Mid(zListingCaption, InStrRev(zListingCaption, "\\") + 1);
-  if (!W.View().ViewMember(spool, owned ? held : kInvalidFile, E.Record(k), archiveName, zListingCaption + "\\" + e.name))
+  if (!W.ViewArchiveMember(spool, owned ? held : kInvalidFile, E.Record(k), archiveName, zListingCaption + "\\" + e.name))
     BackFromMember();
   return KeyNext::Done;
 }
